@@ -1,0 +1,155 @@
+#include "platform/rtl/Strings.h"
+
+#include <array>
+#include <cstdint>
+
+namespace rtl {
+namespace {
+
+// Code points of the bytes 0x80..0x9F; the five bytes Windows-1252 leaves
+// undefined map to the C1 control of the same value, so they round-trip.
+constexpr std::array<char16_t, 32> kCp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+char16_t Cp1252ToCodeUnit(unsigned char c) {
+  if (c >= 0x80 && c <= 0x9F) return kCp1252High[c - 0x80];
+  return c;
+}
+
+bool CodeUnitToCp1252(char16_t u, char& out) {
+  if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+    out = static_cast<char>(u);
+    return true;
+  }
+  for (std::size_t i = 0; i < kCp1252High.size(); ++i) {
+    if (kCp1252High[i] == u) {
+      out = static_cast<char>(0x80 + i);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool IsHighSurrogate(char32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool IsLowSurrogate(char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+void AppendUtf16(std::u16string& out, char32_t cp) {
+  if (cp < 0x10000) {
+    out += static_cast<char16_t>(cp);
+  } else {
+    cp -= 0x10000;
+    out += static_cast<char16_t>(0xD800 + (cp >> 10));
+    out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+  }
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+// Decodes one UTF-8 sequence at text[i]; advances i past it. Overlong forms,
+// surrogates and code points above U+10FFFF decode as U+FFFD.
+char32_t DecodeUtf8(std::string_view text, std::size_t& i) {
+  const auto lead = static_cast<unsigned char>(text[i++]);
+  if (lead < 0x80) return lead;
+  int extra;
+  char32_t cp;
+  char32_t minimum;
+  if ((lead & 0xE0) == 0xC0) {
+    extra = 1, cp = lead & 0x1F, minimum = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    extra = 2, cp = lead & 0x0F, minimum = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    extra = 3, cp = lead & 0x07, minimum = 0x10000;
+  } else {
+    return kReplacement;
+  }
+  for (int k = 0; k < extra; ++k) {
+    if (i >= text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return kReplacement;
+    cp = (cp << 6) | (static_cast<unsigned char>(text[i++]) & 0x3F);
+  }
+  if (cp < minimum || cp > 0x10FFFF || IsHighSurrogate(cp) || IsLowSurrogate(cp)) return kReplacement;
+  return cp;
+}
+
+}  // namespace
+
+std::u16string Cp1252ToUtf16(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (const char c : text) out += Cp1252ToCodeUnit(static_cast<unsigned char>(c));
+  return out;
+}
+
+std::string Utf16ToCp1252(std::u16string_view text, bool* lossy) {
+  std::string out;
+  out.reserve(text.size());
+  bool lost = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c;
+    if (CodeUnitToCp1252(text[i], c)) {
+      out += c;
+      continue;
+    }
+    lost = true;
+    out += '?';
+    if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) ++i;
+  }
+  if (lossy) *lossy = lost;
+  return out;
+}
+
+std::u16string Utf8ToUtf16(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) AppendUtf16(out, DecodeUtf8(text, i));
+  return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t cp = text[i];
+    if (IsHighSurrogate(cp) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (IsHighSurrogate(cp) || IsLowSurrogate(cp)) {
+      cp = kReplacement;
+    }
+    AppendUtf8(out, cp);
+  }
+  return out;
+}
+
+std::string Cp1252ToUtf8(std::string_view text) { return Utf16ToUtf8(Cp1252ToUtf16(text)); }
+
+std::string Utf8ToCp1252(std::string_view text, bool* lossy) { return Utf16ToCp1252(Utf8ToUtf16(text), lossy); }
+
+std::string Trim(std::string_view text) {
+  std::size_t first = 0;
+  std::size_t last = text.size();
+  while (first < last && static_cast<unsigned char>(text[first]) < 33) ++first;
+  while (last > first && static_cast<unsigned char>(text[last - 1]) < 33) --last;
+  return std::string(text.substr(first, last - first));
+}
+
+}  // namespace rtl

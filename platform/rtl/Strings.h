@@ -1,0 +1,27 @@
+#pragma once
+// Text in three forms meets here: 8-bit strings in Windows-1252 (the
+// program's "string"), UTF-16 wide strings (std::u16string) and UTF-8 (XML
+// text). Every conversion between them lives in this one module.
+
+#include <string>
+#include <string_view>
+
+namespace rtl {
+
+std::u16string Cp1252ToUtf16(std::string_view text);
+// Characters with no Windows-1252 code become '?'; lossy (when given) tells
+// whether that happened, so callers can refuse instead of losing data.
+std::string Utf16ToCp1252(std::u16string_view text, bool* lossy = nullptr);
+
+// Malformed UTF-8 sequences decode to U+FFFD.
+std::u16string Utf8ToUtf16(std::string_view text);
+// Unpaired surrogates encode as U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view text);
+
+std::string Cp1252ToUtf8(std::string_view text);
+std::string Utf8ToCp1252(std::string_view text, bool* lossy = nullptr);
+
+// Removes leading and trailing characters with codes below 33.
+std::string Trim(std::string_view text);
+
+}  // namespace rtl

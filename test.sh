@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs every test twice: in an
+# optimised build and under AddressSanitizer + UndefinedBehaviorSanitizer.
+# Benchmarks and fuzz targets get a short smoke run.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+scripts/install-deps.sh
+
+jobs=$(nproc)
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export QT_QPA_PLATFORM=offscreen
+
+build_and_test() {
+  local dir=$1
+  shift
+  cmake -G Ninja -S . -B "$dir" "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 900
+}
+
+build_and_test build/release -DCMAKE_BUILD_TYPE=Release -DLABEL_BENCH=ON
+build_and_test build/sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLABEL_SANITIZE=ON
+
+scripts/run-benchmarks.sh build/release smoke
+
+CC=clang CXX=clang++ cmake -G Ninja -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLABEL_FUZZ=ON >/dev/null
+cmake --build build/fuzz -j "$jobs"
+scripts/run-fuzzers.sh build/fuzz 20

@@ -1,0 +1,74 @@
+#include "platform/rtl/Strings.h"
+
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <string>
+
+namespace {
+// glibc's iconv is an independent oracle for the code pages.
+std::string Iconv(const char* to, const char* from, const std::string& input, bool* ok) {
+  iconv_t cd = iconv_open(to, from);
+  std::string out(input.size() * 4 + 16, '\0');
+  char* in = const_cast<char*>(input.data());
+  std::size_t inLeft = input.size();
+  char* o = out.data();
+  std::size_t outLeft = out.size();
+  *ok = iconv(cd, &in, &inLeft, &o, &outLeft) != static_cast<std::size_t>(-1);
+  iconv_close(cd);
+  out.resize(out.size() - outLeft);
+  return out;
+}
+}  // namespace
+
+TEST(Strings, Cp1252MatchesIconvForEveryDefinedByte) {
+  for (int b = 1; b < 256; ++b) {
+    const std::string one(1, static_cast<char>(b));
+    bool ok = false;
+    const std::string expected = Iconv("UTF-8", "CP1252", one, &ok);
+    if (!ok) continue;  // the five bytes Windows-1252 leaves undefined
+    EXPECT_EQ(rtl::Cp1252ToUtf8(one), expected) << b;
+    bool lossy = true;
+    EXPECT_EQ(rtl::Utf8ToCp1252(expected, &lossy), one) << b;
+    EXPECT_FALSE(lossy);
+  }
+}
+
+TEST(Strings, UndefinedCp1252BytesRoundTrip) {
+  const std::string undefined = "\x81\x8D\x8F\x90\x9D";
+  EXPECT_EQ(rtl::Utf16ToCp1252(rtl::Cp1252ToUtf16(undefined)), undefined);
+}
+
+TEST(Strings, UnmappableCharactersAreReportedNotHidden) {
+  bool lossy = false;
+  EXPECT_EQ(rtl::Utf16ToCp1252(u"a\u4E2Db\U0001F600c", &lossy), "a?b?c");
+  EXPECT_TRUE(lossy);
+}
+
+TEST(Strings, Utf8AndUtf16AgreeWithIconv) {
+  const std::string text = "Prix: 12\xE2\x82\xAC \xC3\xA9t\xC3\xA9 \xF0\x9F\x98\x80 \xE4\xB8\xAD";
+  bool ok = false;
+  const std::string utf16le = Iconv("UTF-16LE", "UTF-8", text, &ok);
+  ASSERT_TRUE(ok);
+  const std::u16string ours = rtl::Utf8ToUtf16(text);
+  ASSERT_EQ(ours.size() * 2, utf16le.size());
+  for (std::size_t i = 0; i < ours.size(); ++i) {
+    const auto expected = static_cast<char16_t>(static_cast<unsigned char>(utf16le[2 * i]) |
+                                                (static_cast<unsigned char>(utf16le[2 * i + 1]) << 8));
+    EXPECT_EQ(ours[i], expected) << i;
+  }
+  EXPECT_EQ(rtl::Utf16ToUtf8(ours), text);
+}
+
+TEST(Strings, MalformedInputBecomesReplacementCharacters) {
+  EXPECT_EQ(rtl::Utf8ToUtf16("a\xC0\xAFz"), u"a\uFFFDz");  // overlong "/"
+  EXPECT_EQ(rtl::Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD");         // encoded surrogate
+  EXPECT_EQ(rtl::Utf8ToUtf16("\xE2\x82"), u"\uFFFD");             // truncated
+  EXPECT_EQ(rtl::Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
+}
+
+TEST(Strings, TrimRemovesControlCharactersAndBlanks) {
+  EXPECT_EQ(rtl::Trim(" \t123\r\n "), "123");
+  EXPECT_EQ(rtl::Trim("\x83" "12 "), "\x83" "12");
+  EXPECT_EQ(rtl::Trim("  "), "");
+}
