@@ -103,7 +103,7 @@ void TCanvas::Polygon(std::span<const TPoint> points) {
 }
 
 void TCanvas::Rectangle(int x1, int y1, int x2, int y2) {
-  DrawingSurface();
+  DrawingSurface();  // refuses a detached canvas even for an empty rectangle
   if (x2 < x1) std::swap(x1, x2);
   if (y2 < y1) std::swap(y1, y2);
   if (x1 == x2 || y1 == y2) return;
@@ -118,7 +118,7 @@ void TCanvas::FillRect(const TRect& rect) {
 }
 
 TColor TCanvas::GetPixel(int x, int y) const {
-  if (!Surface.Contains(x, y) || Surface.IsEmpty()) return CLR_INVALID;
+  if (Surface.IsEmpty() || !Surface.Contains(x, y)) return CLR_INVALID;
   return gdi::ColorOfPixel(Surface.Pixel(x, y));
 }
 

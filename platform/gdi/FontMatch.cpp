@@ -66,12 +66,6 @@ private:
     TFontFile file;
     file.Path = reinterpret_cast<const char*>(path);
     FcPatternGetInteger(match.get(), FC_INDEX, 0, &file.Index);
-    int faceWeight = FC_WEIGHT_REGULAR;
-    if (FcPatternGetInteger(match.get(), FC_WEIGHT, 0, &faceWeight) == FcResultMatch)
-      file.Weight = FcWeightToOpenType(faceWeight);
-    int slant = FC_SLANT_ROMAN;
-    FcPatternGetInteger(match.get(), FC_SLANT, 0, &slant);
-    file.Italic = slant != FC_SLANT_ROMAN;
     return file;
   }
 

@@ -9,11 +9,10 @@
 
 namespace gdi {
 
+// The match may lack the weight or slant asked for; the face itself tells.
 struct TFontFile {
   std::string Path;
-  int Index = 0;       // face index inside a collection file
-  int Weight = 400;    // the face's own weight, 100..1000
-  bool Italic = false; // the face is itself italic or oblique
+  int Index = 0;  // face index inside a collection file
 };
 
 // family is Windows-1252 text as a TFont holds it; weight is a font weight

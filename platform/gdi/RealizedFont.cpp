@@ -38,6 +38,14 @@ TFaceMetrics ReadFaceMetrics(FT_Face face) {
   return {ascent, std::max<double>(-face->descender, 0), units * 0.25, std::max<double>(face->underline_thickness, units / 20)};
 }
 
+int FaceWeight(FT_Face face) {
+  const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+  if (os2 != nullptr && os2->version != 0xFFFF && os2->usWeightClass > 0) return os2->usWeightClass;
+  return (face->style_flags & FT_STYLE_FLAG_BOLD) != 0 ? 700 : 400;
+}
+
+bool FaceIsItalic(FT_Face face) { return (face->style_flags & FT_STYLE_FLAG_ITALIC) != 0; }
+
 }  // namespace
 
 unsigned TRealizedFont::GlyphIndex(char32_t codePoint) const {
@@ -61,9 +69,8 @@ int TRealizedFont::TextWidth(std::u32string_view text) const {
 TRealizedFont RealizeFont(const TFont& font) {
   const bool italic = (font.GetStyle() & FontStyleBit(fsItalic)) != 0;
   const int weight = font.GetWeight() <= 0 ? 400 : font.GetWeight();
-  const TFontFile file = MatchFontFile(font.GetName(), weight, italic);
   TRealizedFont realized;
-  realized.Face = OpenFace(file);
+  realized.Face = OpenFace(MatchFontFile(font.GetName(), weight, italic));
   const TFaceMetrics metrics = ReadFaceMetrics(realized.Face);
   const double cellUnits = metrics.WinAscent + metrics.WinDescent;
   const double units = realized.Face->units_per_EM;
@@ -80,8 +87,8 @@ TRealizedFont RealizeFont(const TFont& font) {
   }
   const double scale = realized.EmPixels / units;
   realized.Escapement = font.GetEscapement();
-  realized.SyntheticBold = weight >= kBoldWeight && file.Weight < kBoldWeight;
-  realized.SyntheticItalic = italic && !file.Italic;
+  realized.SyntheticBold = weight >= kBoldWeight && FaceWeight(realized.Face) < kBoldWeight;
+  realized.SyntheticItalic = italic && !FaceIsItalic(realized.Face);
   realized.Underline = (font.GetStyle() & FontStyleBit(fsUnderline)) != 0;
   realized.StrikeOut = (font.GetStyle() & FontStyleBit(fsStrikeOut)) != 0;
   realized.UnderlineThickness = std::max(1.0, std::round(realized.Face->underline_thickness * scale));

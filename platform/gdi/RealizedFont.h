@@ -4,7 +4,9 @@
 // height is the OS/2 win ascent + win descent scaled to the size; a negative
 // TFont height is the em size in pixels, a positive one the cell height,
 // and 0 the default em size of 16 pixels. Sizes are held to at most 16384
-// pixels.
+// pixels. A weight or slant the matched face lacks is synthesised: bold by
+// thickening the outlines (each advance grows by one pixel, as with GDI's
+// emboldening), italic by slanting them.
 
 #include <string_view>
 
