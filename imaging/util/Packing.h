@@ -24,7 +24,10 @@ constexpr int cPackCorrupt = -6;         // packed data truncated or inconsisten
 constexpr int cPackTooLarge = -7;        // input longer than a frequency-class block can describe
 
 // A buffer of this many bytes holds the output of any packer below for count
-// input bytes. Saturates instead of wrapping for absurd counts.
+// input bytes. Saturates instead of wrapping for absurd counts. Bounds compose
+// stage by stage: in a chain of packers, the buffer for a stage that packs n
+// bytes needs PackedSizeBound(n), which for later stages can exceed
+// PackedSizeBound of the original size.
 std::size_t PackedSizeBound(std::size_t count);
 
 // dest[i] = source[i] - source[i-1] (mod 256), source[-1] = 0. In place allowed.

@@ -158,6 +158,10 @@ TEST(FrequencyPack, RefusesMissingBuffersAndShortDestinations) {
   Bytes out(needed);
   EXPECT_EQ(FrequencyPack(cMixedInput.data(), cMixedInput.size(), out.data(), needed, written), cPackOk);
   EXPECT_EQ(out, cMixedBlock);
+  // The block's 32-bit length field cannot describe more; refused before any byte is read.
+  if constexpr (sizeof(std::size_t) > 4) {
+    EXPECT_EQ(FrequencyPack(cMixedInput.data(), std::size_t{1} << 32, out.data(), needed, written), cPackTooLarge);
+  }
   EXPECT_EQ(FrequencyPack(nullptr, 1, out.data(), needed, written), cPackNoSource);
   EXPECT_EQ(FrequencyPack(cMixedInput.data(), 1, nullptr, needed, written), cPackNoDest);
 }
