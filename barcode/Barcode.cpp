@@ -63,7 +63,7 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
-TVmBarcode::TVmBarcode(TComponent* owner) : TComponent(owner) {}
+TVmBarcode::TVmBarcode(TComponent* owner) : TComponent(owner) { ComputeModuleWidths(); }
 
 void TVmBarcode::Assign(const TPersistent* source) {
   const auto* other = dynamic_cast<const TVmBarcode*>(source);

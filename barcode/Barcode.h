@@ -76,7 +76,8 @@ public:
   // Width and kind of one module character; refuses characters outside the
   // module alphabet.
   TModuleInfo GetModuleInfo(char module) const;
-  // Narrow, wide, wider and widest module widths of the last encoding.
+  // Narrow, wide, wider and widest module widths in pixels, as of the last
+  // encoding.
   const std::array<int, 4>& GetModuleWidths() const { return FModuleWidths; }
   void ComputeModuleWidths();
 
@@ -114,7 +115,7 @@ private:
   std::string Code_39Extended() const;
   std::string Code39Modules(std::string_view data) const;
   std::string Code_128();
-  std::string Code128Data();
+  std::string Code128Data(bool digitPairs);
   std::string Code_93() const;
   std::string Code_93Extended() const;
   std::string Code93Modules(std::string_view data) const;

@@ -52,7 +52,7 @@ int FindCode128CIndex(char high, char low) {
 // Widths of a symbol being built, with its weighted check sum.
 class TCode128Symbol {
 public:
-  explicit TCode128Symbol(int startValue) : Sum(startValue) { Widths = Code128Widths[startValue]; }
+  explicit TCode128Symbol(int startValue) : Widths(Code128Widths[startValue]), Sum(startValue % CheckModulus) {}
 
   void Append(int value) {
     Widths += Code128Widths[value];
@@ -63,7 +63,7 @@ public:
   void AppendFNC1() { Append(FNC1Value); }
 
   std::string Finish() {
-    Widths += Code128Widths[Sum % CheckModulus];  // the start value alone is not yet reduced
+    Widths += Code128Widths[Sum];
     Widths += Code128Stop;
     return TVmBarcode::WidthsToModules(Widths);
   }
@@ -78,6 +78,39 @@ std::size_t CountDigits(std::string_view text) {
   std::size_t count = 0;
   for (const char c : text) count += c != FNC1Marker;
   return count;
+}
+
+bool IsEan128(TBarcodeType typ) { return typ >= bcCodeEAN128A && typ <= bcCodeEAN128C; }
+
+// False at the first character outside the code set.
+bool AppendCharacters(TCode128Symbol& symbol, TCode128Set set, std::string_view data) {
+  for (const char c : data) {
+    if (c == FNC1Marker) {
+      symbol.AppendFNC1();
+      continue;
+    }
+    const int value = FindCode128ABIndex(set, c);
+    if (value < 0) return false;
+    symbol.Append(value);
+  }
+  return true;
+}
+
+// False when a digit is left without its pair before a marker.
+bool AppendDigitPairs(TCode128Symbol& symbol, std::string_view data) {
+  std::size_t i = 0;
+  while (i < data.size()) {
+    if (data[i] == FNC1Marker) {
+      symbol.AppendFNC1();
+      ++i;
+      continue;
+    }
+    const int value = i + 1 < data.size() ? FindCode128CIndex(data[i], data[i + 1]) : -1;
+    if (value < 0) return false;
+    symbol.Append(value);
+    i += 2;
+  }
+  return true;
 }
 
 }  // namespace
@@ -95,33 +128,12 @@ std::string TVmBarcode::Code_128() {
     default: throw Exception(rtl::Format("%s: wrong BarcodeType in Code_128", ClassName()));
   }
   TCode128Symbol symbol(start);
-  const bool ean128 = FTyp >= bcCodeEAN128A;
-  if (ean128) symbol.AppendFNC1();
-  const std::string data = Code128Data();
+  if (IsEan128(FTyp)) symbol.AppendFNC1();
+  const std::string data = Code128Data(set == TCode128Set::C);
   if (set != TCode128Set::C) {
-    for (const char c : data) {
-      if (c == FNC1Marker) {
-        symbol.AppendFNC1();
-        continue;
-      }
-      const int value = FindCode128ABIndex(set, c);
-      if (value < 0) RaiseBadData();
-      symbol.Append(value);
-    }
-    return symbol.Finish();
-  }
-  std::size_t i = 0;
-  while (i < data.size()) {
-    if (data[i] == FNC1Marker) {
-      symbol.AppendFNC1();
-      ++i;
-      continue;
-    }
-    const int value = i + 1 < data.size() ? FindCode128CIndex(data[i], data[i + 1]) : -1;
-    if (value < 0)
-      throw Exception(rtl::Format("%s: odd number of digits before FNC1 in %s", ClassName(), GetTypeCaption()));
-    symbol.Append(value);
-    i += 2;
+    if (!AppendCharacters(symbol, set, data)) RaiseBadData();
+  } else if (!AppendDigitPairs(symbol, data)) {
+    throw Exception(rtl::Format("%s: odd number of digits before FNC1 in %s", ClassName(), GetTypeCaption()));
   }
   return symbol.Finish();
 }
@@ -130,9 +142,8 @@ std::string TVmBarcode::Code_128() {
 // with Checksum (kept out of Text, so encoding twice gives one result); code
 // set C pairs digits, so an odd count gets a leading "0", which Text keeps
 // when it is the whole data.
-std::string TVmBarcode::Code128Data() {
-  std::string data = FTyp >= bcCodeEAN128A && FChecksum ? ApplyCheckSumMethod(FText) : FText;
-  const bool digitPairs = FTyp == bcCode128C || FTyp == bcCodeEAN128C;
+std::string TVmBarcode::Code128Data(bool digitPairs) {
+  std::string data = IsEan128(FTyp) && FChecksum ? ApplyCheckSumMethod(FText) : FText;
   if (digitPairs && CountDigits(data) % 2 == 1) {
     const bool dataIsText = data == FText;
     data = std::string("0").append(data);

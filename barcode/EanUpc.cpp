@@ -51,13 +51,43 @@ std::string NumberSetB(char digit) {
   return modules;
 }
 
-// Odd parity is number set A, even parity set B.
-std::string ParityDigit(char digit, bool even) { return even ? NumberSetB(digit) : NumberSetA(digit); }
+// Even parity ("B", "E") is number set B, odd parity ("A", "o") set A.
+std::string ParityDigit(char digit, char parity) {
+  return parity == 'B' || parity == 'E' ? NumberSetB(digit) : NumberSetA(digit);
+}
 
-std::string RightHalf(std::string_view digits) {
+std::string ParityDigits(std::string_view digits, std::string_view parity) {
   std::string modules;
-  for (const char digit : digits) modules += NumberSetC(digit);
+  for (std::size_t i = 0; i < parity.size(); ++i) modules += ParityDigit(digits[i], parity[i]);
   return modules;
+}
+
+// Guards, the left-hand digits in the given parities, the centre guard and
+// the remaining digits in number set C.
+std::string EanSymbol(std::string_view digits, std::string_view leftParity) {
+  std::string modules(NormalGuard);
+  modules += ParityDigits(digits, leftParity);
+  modules += CentreGuard;
+  for (const char digit : digits.substr(leftParity.size())) modules += NumberSetC(digit);
+  return modules += NormalGuard;
+}
+
+// An add-on: its start, then the digits in the given parities, delineated.
+std::string AddOnSymbol(std::string_view digits, std::string_view parity) {
+  std::string modules(AddOnStart);
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0) modules += AddOnDelineator;
+    modules += ParityDigit(digits[i], parity[i]);
+  }
+  return modules;
+}
+
+// Number system 1 takes the opposite parities of number system 0.
+std::string UpcEParityOf(char check, char numberSystem) {
+  std::string parity(UpcEParity[DigitValue(check)]);
+  if (numberSystem == '1')
+    for (char& letter : parity) letter = letter == 'E' ? 'o' : 'E';
+  return parity;
 }
 
 // Where the six UPC-E digits "a" to "f" and the suppressed zeros stand in the
@@ -99,22 +129,14 @@ char SupplementCheckDigit(std::string_view digits) {
 std::string TVmBarcode::Code_EAN8() const {
   const std::string digits = FChecksum ? ApplyCheckSumMethod(PadLeftZeros(7)) : PadLeftZeros(8);
   if (digits.size() != 8) RaiseInvalidTextLen(GetTypeCaption());
-  std::string modules(NormalGuard);
-  for (int i = 0; i < 4; ++i) modules += NumberSetA(digits[i]);
-  modules += CentreGuard;
-  modules += RightHalf(std::string_view(digits).substr(4));
-  return modules += NormalGuard;
+  return EanSymbol(digits, "AAAA");
 }
 
+// The first digit is carried by the parities of the next six.
 std::string TVmBarcode::Code_EAN13() const {
   const std::string digits = FChecksum ? ApplyCheckSumMethod(PadLeftZeros(12)) : PadLeftZeros(13);
   if (digits.size() != 13) RaiseInvalidTextLen(GetTypeCaption());
-  const std::string_view parity = Ean13Parity[DigitValue(digits[0])];
-  std::string modules(NormalGuard);
-  for (int i = 0; i < 6; ++i) modules += ParityDigit(digits[i + 1], parity[i] == 'B');
-  modules += CentreGuard;
-  modules += RightHalf(std::string_view(digits).substr(7));
-  return modules += NormalGuard;
+  return EanSymbol(std::string_view(digits).substr(1), Ean13Parity[DigitValue(digits[0])]);
 }
 
 // Text ends up with twelve digits. With a computed check digit, up to eleven
@@ -125,11 +147,7 @@ std::string TVmBarcode::Code_UPC_A() {
     StoreText(barcode::AppendMod10CheckDigit(FText.size() == 12 ? FText.substr(0, 11) : PadLeftZeros(11)));
   else
     StoreText(PadLeftZeros(12));
-  std::string modules(NormalGuard);
-  for (int i = 0; i < 6; ++i) modules += NumberSetA(FText[i]);
-  modules += CentreGuard;
-  modules += RightHalf(std::string_view(FText).substr(6));
-  return modules += NormalGuard;
+  return EanSymbol(FText, "AAAAAA");
 }
 
 // Text holds the six UPC-E digits, optionally followed by the check digit,
@@ -142,18 +160,17 @@ std::string TVmBarcode::Code_UPC_E() {
   const bool withNumberSystem = FText.size() == 8;
   if (withNumberSystem && FText[0] != numberSystem)
     throw Exception(rtl::Format("Invalid number system (%s)", GetTypeCaption()));
-  const std::string digits = FText.size() <= 6 ? PadLeftZeros(6) : FText.substr(withNumberSystem ? 1 : 0, 6);
-  const bool hasCheck = FText.size() >= 7;
+  const bool withCheck = FText.size() >= 7;
+  const std::string digits = withCheck ? FText.substr(withNumberSystem ? 1 : 0, 6) : PadLeftZeros(6);
   const char check = barcode::AppendMod10CheckDigit(ExpandUpcE(numberSystem, digits)).back();
   if (ComputesCheckDigit())
     StoreText((withNumberSystem ? std::string(1, numberSystem) : std::string()) + digits + check);
-  else if (hasCheck && FText.back() != check)
+  else if (withCheck && FText.back() != check)
     RaiseInvalidCheckDigit(GetTypeCaption());
-  else if (!hasCheck)
+  else if (!withCheck)
     StoreText(digits);
-  const std::string_view parity = UpcEParity[DigitValue(check)];
   std::string modules(NormalGuard);
-  for (int i = 0; i < 6; ++i) modules += ParityDigit(digits[i], (parity[i] == 'E') == (numberSystem == '0'));
+  modules += ParityDigits(digits, UpcEParityOf(check, numberSystem));
   return modules += UpcEEndGuard;
 }
 
@@ -161,31 +178,21 @@ std::string TVmBarcode::Code_UPC_E() {
 // the parity carries; Checksum writes that digit into Text.
 std::string TVmBarcode::Code_Supp5() {
   if (FText.size() > 6) RaiseInvalidTextLen(GetTypeCaption());
-  const std::string digits = FText.size() == 6 ? FText.substr(0, 5) : PadLeftZeros(5);
+  const bool withCheck = FText.size() == 6;
+  const std::string digits = withCheck ? FText.substr(0, 5) : PadLeftZeros(5);
   const char check = SupplementCheckDigit(digits);
   if (FChecksum)
     StoreText(digits + check);
-  else if (FText.size() == 6 && FText.back() != check)
+  else if (withCheck && FText.back() != check)
     RaiseInvalidCheckDigit(GetTypeCaption());
-  else if (FText.size() < 6)
+  else if (!withCheck)
     StoreText(digits);
-  const std::string_view parity = UpcEParity[DigitValue(check)].substr(1);
-  std::string modules(AddOnStart);
-  for (int i = 0; i < 5; ++i) {
-    if (i > 0) modules += AddOnDelineator;
-    modules += ParityDigit(digits[i], parity[i] == 'E');
-  }
-  return modules;
+  return AddOnSymbol(digits, UpcEParity[DigitValue(check)].substr(1));
 }
 
 // The 2-digit add-on has no check digit: its parity comes from its value.
 std::string TVmBarcode::Code_Supp2() {
   if (FText.size() > 2) RaiseInvalidTextLen(GetTypeCaption());
   StoreText(PadLeftZeros(2));
-  const std::string_view parity = Supp2Parity[(DigitValue(FText[0]) * 10 + DigitValue(FText[1])) % 4];
-  std::string modules(AddOnStart);
-  modules += ParityDigit(FText[0], parity[0] == 'E');
-  modules += AddOnDelineator;
-  modules += ParityDigit(FText[1], parity[1] == 'E');
-  return modules;
+  return AddOnSymbol(FText, Supp2Parity[(DigitValue(FText[0]) * 10 + DigitValue(FText[1])) % 4]);
 }

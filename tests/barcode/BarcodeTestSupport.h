@@ -7,7 +7,6 @@
 #include <ostream>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "barcode/Barcode.h"
 
@@ -20,16 +19,11 @@ std::string ElementWidths(std::string_view modules);
 // One character per module: "1" bar, "0" space.
 std::string ModuleBits(std::string_view modules);
 
-// Splits s into pieces of the given sizes (the rest, if any, last).
-std::vector<std::string> Split(std::string_view s, const std::vector<std::size_t>& sizes);
-
-// Digits of an EAN-13, EAN-8, UPC-E (number system, six digits, check
-// digit from the parity) or add-on (2 or 5 digits) symbol, decoded from its
-// module bits with the standard tables; "?" where a group is not valid.
+// Digits of an EAN-13 (UPC-A with a leading 0) or UPC-E (number system, six
+// digits, check digit from the parity) symbol, decoded from its module bits
+// with the standard tables; "?" when the symbol is not valid.
 std::string DecodeEan13(std::string_view modules);
-std::string DecodeEan8(std::string_view modules);
 std::string DecodeUpcE(std::string_view modules);
-std::string DecodeAddOn(std::string_view modules);
 
 struct TScan {
   std::string Symbology;
@@ -37,12 +31,9 @@ struct TScan {
   bool operator==(const TScan&) const = default;
 };
 
-// Renders the modules with the pixel widths a scanner would see at the
-// barcode's Modul and Ratio and scans them with zbar; empty when nothing is
-// read. Encodes the barcode first.
-std::vector<TScan> Scan(TVmBarcode& barcode);
-
-// The one symbol zbar reads, or {"", ""}.
+// Encodes the barcode, renders the modules with the pixel widths a scanner
+// would see at its Modul and Ratio and scans them with zbar: the one symbol
+// read, or {"", ""}.
 TScan ScanOne(TVmBarcode& barcode);
 
 // A barcode of the given type and text with Modul 2.
