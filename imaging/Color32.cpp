@@ -23,6 +23,11 @@ std::uint8_t HueStep(float m1, float m2, float h) {
 
 }  // namespace
 
+TColor32 Color32(TColor color) {
+  const auto rgb = static_cast<std::uint32_t>(ColorToRGB(color));
+  return 0xFF000000u | (rgb & 0xFF) << 16 | (rgb & 0xFF00) | (rgb >> 16 & 0xFF);
+}
+
 TColor32 HSLtoRGB(float h, float s, float l) {
   if (s == 0) {
     const auto grey = static_cast<std::uint8_t>(std::clamp(rtl::Round(255 * l), 0, 255));

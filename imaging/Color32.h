@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/gdi/Color.h"
+
 using TColor32 = std::uint32_t;
 
 constexpr TColor32 clBlack32 = 0xFF000000u;
@@ -16,6 +18,9 @@ namespace imaging {
 constexpr TColor32 Color32(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t a = 255) {
   return TColor32{a} << 24 | TColor32{r} << 16 | TColor32{g} << 8 | b;
 }
+// Opaque colour of a Windows colour value; system colours are looked up.
+TColor32 Color32(TColor color);
+
 constexpr std::uint8_t AlphaComponent(TColor32 c) { return static_cast<std::uint8_t>(c >> 24); }
 constexpr std::uint8_t RedComponent(TColor32 c) { return static_cast<std::uint8_t>(c >> 16); }
 constexpr std::uint8_t GreenComponent(TColor32 c) { return static_cast<std::uint8_t>(c >> 8); }

@@ -5,6 +5,7 @@
 
 #include "imaging/Blend.h"
 #include "imaging/MemoryBackend.h"
+#include "platform/gdi/Graphic.h"
 
 namespace {
 
@@ -324,6 +325,8 @@ void TCustomBitmap32::Assign(const TPersistent* source) {
     } else if (const auto* bitmap = dynamic_cast<const TCustomBitmap32*>(source)) {
       bitmap->CopyMapTo(*this);
       bitmap->CopyPropertiesTo(*this);
+    } else if (const auto* graphic = dynamic_cast<const TGraphic*>(source)) {
+      AssignGraphic(*graphic);
     } else {
       TPersistent::Assign(source);
     }

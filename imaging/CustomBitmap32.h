@@ -25,6 +25,8 @@
 #include "platform/rtl/Stream.h"
 #include "platform/rtl/Types.h"
 
+class TGraphic;
+
 using TPixelCombineEvent = std::function<void(TColor32 f, TColor32& b, TColor32 m)>;
 using TAreaChangedEvent = std::function<void(TPersistent* sender, const TRect& area, std::uint32_t info)>;
 
@@ -158,6 +160,8 @@ public:
   bool GetMeasuringMode() const { return Measuring; }
 
   // --- Copying
+  // From another bitmap (pixels and properties), nil (empties it), or a
+  // platform graphic drawn into it (CustomBitmap32Graphic.cpp).
   void Assign(const TPersistent* source) override;
   // dest gets this size and these pixels.
   void CopyMapTo(TCustomBitmap32& dest) const;
@@ -175,6 +179,9 @@ public:
   void ReadData(TStream& stream);
 
 protected:
+  // A platform bitmap receives a 32-bit copy of the pixels.
+  void AssignTo(TPersistent* dest) const override;
+
   // Installs a new backend, handing the pixels over from the current one.
   void SetBackend(std::unique_ptr<TCustomBackend> backend);
   TCustomBackend& GetBackend() const { return *Backend; }
@@ -185,6 +192,7 @@ protected:
   friend class TCustomBackend;
 
 private:
+  void AssignGraphic(const TGraphic& graphic);
   bool InClip(std::int32_t x, std::int32_t y) const {
     return x >= ClipRect.Left && x < ClipRect.Right && y >= ClipRect.Top && y < ClipRect.Bottom;
   }
