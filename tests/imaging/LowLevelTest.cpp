@@ -32,7 +32,7 @@ TEST(FillLongword, EveryVariantFillsExactlyTheRun) {
         }
       }
     }
-    // Above the cache-bypassing threshold.
+    // Long enough for the string-store path.
     std::vector<std::uint32_t> big(3'000'003, 7);
     fill(big.data() + 1, 3'000'001, 9);
     EXPECT_EQ(big[0], 7u);
