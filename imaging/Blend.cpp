@@ -1,5 +1,6 @@
 #include "imaging/Blend.h"
 
+#include "imaging/BlendTables.h"
 #include "imaging/BlendVariants.h"
 #include "imaging/FunctionRegistry.h"
 
@@ -57,6 +58,7 @@ void BindVector(TFunctionRegistry& registry, int id, F* variable, F portableVari
 }  // namespace
 
 void RegisterBlendBindings() {
+  BuildBlendTables();
   TFunctionRegistry& registry = NewRegistry("Blend bindings");
   Bind(registry, FID_EMMS, &EMMS, &portable::ClearVectorState);
   Bind(registry, FID_MERGEREG, &MergeReg, &portable::MergeReg);

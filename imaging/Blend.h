@@ -83,7 +83,7 @@ TBlendMemEx BlendMemExOf(TCombineMode mode);
 TBlendLine BlendLineOf(TCombineMode mode);
 TBlendLineEx BlendLineExOf(TCombineMode mode);
 
-// Creates and binds the "Blend bindings" registry.
+// Builds the blend tables, then creates and binds the "Blend bindings" registry.
 void RegisterBlendBindings();
 
 }  // namespace imaging

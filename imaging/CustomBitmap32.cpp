@@ -250,10 +250,16 @@ TColor32 TCustomBitmap32::SamplePixelFixed(TFixed x, TFixed y) const {
 
 // --- Fills
 
+void TCustomBitmap32::FillRows(const TRect& rect, TColor32 color) {
+  if (Measuring) return;
+  for (std::int32_t y = rect.Top; y < rect.Bottom; ++y)
+    imaging::FillLongword(PixelPtr(rect.Left, y), std::ptrdiff_t{rect.Right} - rect.Left, color);
+}
+
 void TCustomBitmap32::Clear(TColor32 color) {
   if (IsEmpty()) return;
   if (!Measuring) {
-    if (Clipping) FillRect(ClipRect.Left, ClipRect.Top, ClipRect.Right, ClipRect.Bottom, color);
+    if (Clipping) FillRows(ClipRect, color);
     else imaging::FillLongword(Bits, std::ptrdiff_t{Width} * Height, color);
   }
   Changed();
@@ -261,8 +267,7 @@ void TCustomBitmap32::Clear(TColor32 color) {
 
 void TCustomBitmap32::FillRect(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2,
                                TColor32 color) {
-  if (!Measuring)
-    for (std::int32_t y = y1; y < y2; ++y) imaging::FillLongword(PixelPtr(x1, y), std::ptrdiff_t{x2} - x1, color);
+  FillRows(TRect{x1, y1, x2, y2}, color);
   AreaChanged(TRect{x1, y1, x2, y2});
 }
 
@@ -270,9 +275,7 @@ void TCustomBitmap32::FillRectClipped(std::int32_t x1, std::int32_t y1, std::int
                                       TColor32 color) {
   const TRect cut{std::max(x1, ClipRect.Left), std::max(y1, ClipRect.Top), std::min(x2, ClipRect.Right),
                   std::min(y2, ClipRect.Bottom)};
-  if (!Measuring && !cut.IsEmpty())
-    for (std::int32_t y = cut.Top; y < cut.Bottom; ++y)
-      imaging::FillLongword(PixelPtr(cut.Left, y), std::ptrdiff_t{cut.Right} - cut.Left, color);
+  if (!cut.IsEmpty()) FillRows(cut, color);
   AreaChanged(cut);
 }
 

@@ -193,6 +193,8 @@ protected:
 
 private:
   void AssignGraphic(const TGraphic& graphic);
+  // Fills the rows of rect (inside the bitmap) unless measuring.
+  void FillRows(const TRect& rect, TColor32 color);
   bool InClip(std::int32_t x, std::int32_t y) const {
     return x >= ClipRect.Left && x < ClipRect.Right && y >= ClipRect.Top && y < ClipRect.Bottom;
   }

@@ -218,6 +218,7 @@ void TCustomBitmap32::AntialiasedLine(TFixed x1, TFixed y1, TFixed x2, TFixed y2
     if (cx2 != x2 || cy2 != y2) drawLast = true;
     const std::int64_t sx = std::int64_t{cx1} + 127, sy = std::int64_t{cy1} + 127;
     const std::int64_t ex = std::int64_t{cx2} + 127, ey = std::int64_t{cy2} + 127;
+    // The length of a long diagonal can pass 32 bits: rounded in 64.
     const float fdx = static_cast<float>(ex - sx), fdy = static_cast<float>(ey - sy);
     std::int64_t n = rtl::Round64(std::sqrt(fdx * fdx + fdy * fdy));
     if (drawLast) n += FixedOne;

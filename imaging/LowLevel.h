@@ -55,8 +55,4 @@ TWrapProc GetWrapProc(TWrapMode mode);
 // As above, choosing the power-of-two forms when the range allows them.
 TWrapProc GetWrapProc(TWrapMode mode, std::int32_t min, std::int32_t max);
 
-constexpr std::int32_t SAR_8(std::int32_t v) { return v >> 8; }
-constexpr std::int32_t SAR_9(std::int32_t v) { return v >> 9; }
-constexpr std::int32_t SAR_16(std::int32_t v) { return v >> 16; }
-
 }  // namespace imaging

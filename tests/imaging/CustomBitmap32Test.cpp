@@ -92,7 +92,12 @@ TEST(CustomBitmap32, ClippedOperationsStayInsideTheClipRectangle) {
       filled += inside;
     }
   EXPECT_EQ(filled, 100);
+  TEvents events;
+  events.Attach(b);
   b.Clear(0x22222222);
+  EXPECT_EQ(events.Changes, 1);  // one notification, of the whole bitmap
+  ASSERT_EQ(events.Areas.size(), 1u);
+  EXPECT_EQ(events.Areas[0].first, (TRect{0, 0, 30, 30}));
   for (int y = 0; y < 30; ++y)
     for (int x = 0; x < 30; ++x)
       EXPECT_EQ(b.GetPixel(x, y) == 0x22222222u, x >= 10 && x < 20 && y >= 10 && y < 20);
