@@ -23,6 +23,14 @@ TRect ShiftedRect(const TRect& r, int shift) {
 
 }  // namespace
 
+TRect imaging::ClampedRect(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom) {
+  const auto clamp = [](std::int64_t v) {
+    return static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+  };
+  return TRect{clamp(left), clamp(top), clamp(right), clamp(bottom)};
+}
+
 TCustomBitmap32::TCustomBitmap32() { SetBackend(std::make_unique<TMemoryBackend>(*this)); }
 
 TCustomBitmap32::~TCustomBitmap32() {

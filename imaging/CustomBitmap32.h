@@ -35,6 +35,12 @@ using TAreaChangedEvent = std::function<void(TPersistent* sender, const TRect& a
 constexpr std::uint32_t AREAINFO_RECT = 0x80000000u;
 constexpr std::uint32_t AREAINFO_LINE = 0x40000000u;
 
+namespace imaging {
+// A rectangle from 64-bit edges, each held within the 32-bit range (areas of
+// runs that end at the largest coordinates).
+TRect ClampedRect(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom);
+}  // namespace imaging
+
 class TCustomBitmap32 : public TCustomMap {
 public:
   TCustomBitmap32();

@@ -33,7 +33,7 @@ void TCustomBitmap32::VertSpanClipped(std::int32_t x, std::int32_t y1, std::int3
 
 void TCustomBitmap32::HorzLine(std::int32_t x1, std::int32_t y, std::int32_t x2, TColor32 color) {
   if (!Measuring) imaging::FillLongword(PixelPtr(x1, y), std::ptrdiff_t{x2} - x1 + 1, color);
-  AreaChanged(TRect{x1, y, x2 + 1, y + 1});
+  AreaChanged(imaging::ClampedRect(x1, y, std::int64_t{x2} + 1, std::int64_t{y} + 1));
 }
 
 void TCustomBitmap32::HorzLineClipped(std::int32_t x1, std::int32_t y, std::int32_t x2, TColor32 color) {
@@ -47,7 +47,7 @@ void TCustomBitmap32::HorzLineBlend(std::int32_t x1, std::int32_t y, std::int32_
     for (std::int32_t x = x1; x <= x2; ++x) blend(color, *p++);
     imaging::EMMS();
   }
-  AreaChanged(TRect{x1, y, x2 + 1, y + 1});
+  AreaChanged(imaging::ClampedRect(x1, y, std::int64_t{x2} + 1, std::int64_t{y} + 1));
 }
 
 void TCustomBitmap32::HorzLineBlendClipped(std::int32_t x1, std::int32_t y, std::int32_t x2, TColor32 color) {
@@ -57,7 +57,7 @@ void TCustomBitmap32::HorzLineBlendClipped(std::int32_t x1, std::int32_t y, std:
 void TCustomBitmap32::VertLine(std::int32_t x, std::int32_t y1, std::int32_t y2, TColor32 color) {
   if (!Measuring)
     for (std::int32_t y = y1; y <= y2; ++y) SetPixel(x, y, color);
-  AreaChanged(TRect{x, y1, x + 1, y2 + 1});
+  AreaChanged(imaging::ClampedRect(x, y1, std::int64_t{x} + 1, std::int64_t{y2} + 1));
 }
 
 void TCustomBitmap32::VertLineClipped(std::int32_t x, std::int32_t y1, std::int32_t y2, TColor32 color) {
@@ -70,7 +70,7 @@ void TCustomBitmap32::VertLineBlend(std::int32_t x, std::int32_t y1, std::int32_
     for (std::int32_t y = y1; y <= y2; ++y) blend(color, *PixelPtr(x, y));
     imaging::EMMS();
   }
-  AreaChanged(TRect{x, y1, x + 1, y2 + 1});
+  AreaChanged(imaging::ClampedRect(x, y1, std::int64_t{x} + 1, std::int64_t{y2} + 1));
 }
 
 void TCustomBitmap32::VertLineBlendClipped(std::int32_t x, std::int32_t y1, std::int32_t y2, TColor32 color) {
@@ -103,14 +103,14 @@ void TCustomBitmap32::HorzLineStippleClipped(std::int32_t x1, std::int32_t y, st
   const bool rowVisible = y >= ClipRect.Top && y < ClipRect.Bottom;
   StippleRun(x1, x2, ClipRect.Left, rowVisible ? ClipRect.Right - 1 : ClipRect.Left - 1,
              [&](std::int32_t x) -> TColor32& { return *PixelPtr(x, y); });
-  AreaChanged(TRect{std::min(x1, x2), y, std::max(x1, x2) + 1, y + 1});
+  AreaChanged(imaging::ClampedRect(std::min(x1, x2), y, std::int64_t{std::max(x1, x2)} + 1, std::int64_t{y} + 1));
 }
 
 void TCustomBitmap32::VertLineStippleClipped(std::int32_t x, std::int32_t y1, std::int32_t y2) {
   const bool columnVisible = x >= ClipRect.Left && x < ClipRect.Right;
   StippleRun(y1, y2, ClipRect.Top, columnVisible ? ClipRect.Bottom - 1 : ClipRect.Top - 1,
              [&](std::int32_t y) -> TColor32& { return *PixelPtr(x, y); });
-  AreaChanged(TRect{x, std::min(y1, y2), x + 1, std::max(y1, y2) + 1});
+  AreaChanged(imaging::ClampedRect(x, std::min(y1, y2), std::int64_t{x} + 1, std::int64_t{std::max(y1, y2)} + 1));
 }
 
 // --- Bresenham lines

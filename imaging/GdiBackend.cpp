@@ -62,7 +62,7 @@ void TGDIBackend::TextoutClipped(std::int32_t x, std::int32_t y, const TRect* cl
     else DeviceContext.TextOut(x, y, text);
   }
   const TSize extent = DeviceContext.TextExtent(text);
-  owner.AreaChanged(TRect{x, y, x + extent.cx + 1, y + extent.cy + 1});
+  owner.AreaChanged(imaging::ClampedRect(x, y, std::int64_t{x} + extent.cx + 1, std::int64_t{y} + extent.cy + 1));
 }
 
 void TGDIBackend::Textout(std::int32_t x, std::int32_t y, std::string_view text) { TextoutClipped(x, y, nullptr, text); }

@@ -357,6 +357,14 @@ TEST(CustomBitmap32, StippleWithHalfStepsAlternatesPureAndMixedColours) {
   EXPECT_EQ(c.GetPixel(4, 0), blue);
   TCustomBitmap32 empty;
   EXPECT_EQ(empty.GetStippleColor(), clBlack32);
+  // Runs to the ends of the coordinate range are cut, counted and reported.
+  std::vector<TRect> areas;
+  c.OnAreaChanged = [&](TPersistent*, const TRect& r, std::uint32_t) { areas.push_back(r); };
+  c.HorzLineStippleClipped(INT32_MIN, 0, INT32_MAX);
+  c.VertLineStippleClipped(INT32_MAX, INT32_MAX, 0);
+  ASSERT_EQ(areas.size(), 2u);
+  EXPECT_EQ(areas[0], (TRect{INT32_MIN, 0, INT32_MAX, 1}));
+  EXPECT_EQ(areas[1].Right, INT32_MAX);
 }
 
 TEST(CustomBitmap32, AssignCopiesPixelsAndProperties) {
