@@ -5,6 +5,7 @@
 
 #include "imaging/Blend.h"
 #include "imaging/MemoryBackend.h"
+#include "imaging/RectHelpers.h"
 #include "platform/gdi/Graphic.h"
 
 namespace {
@@ -72,9 +73,7 @@ void TCustomBitmap32::SurfaceChanged() {
 // --- Clipping
 
 void TCustomBitmap32::SetClipRect(const TRect& rect) {
-  ClipRect = TRect{std::max(rect.Left, 0), std::max(rect.Top, 0), std::min(rect.Right, Width),
-                   std::min(rect.Bottom, Height)};
-  if (ClipRect.Right < ClipRect.Left || ClipRect.Bottom < ClipRect.Top) ClipRect = TRect{};
+  imaging::IntersectRect(ClipRect, rect, BoundsRect());
   UpdateClipDerivatives();
 }
 

@@ -11,6 +11,7 @@
 #include "imaging/FixedMath.h"
 #include "imaging/LineClip.h"
 #include "imaging/PerfTimer.h"
+#include "imaging/RectHelpers.h"
 #include "platform/rtl/Exception.h"
 
 namespace {
@@ -237,6 +238,34 @@ TEST(PerfTimer, CountsMicroseconds) {
   }
   EXPECT_GE(timer.ReadValue(), 2000);
   EXPECT_GE(GetProcessorCount(), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Rectangles, IntersectionAndConversions) {
+  using namespace imaging;
+  TRect r;
+  EXPECT_TRUE(IntersectRect(r, TRect{0, 0, 10, 10}, TRect{5, -3, 20, 4}));
+  EXPECT_EQ(r, (TRect{5, 0, 10, 4}));
+  // Touching rectangles meet in an empty rectangle that is kept.
+  EXPECT_TRUE(IntersectRect(r, TRect{0, 0, 10, 10}, TRect{10, 0, 20, 10}));
+  EXPECT_EQ(r, (TRect{10, 0, 10, 10}));
+  EXPECT_TRUE(r.IsEmpty());
+  EXPECT_FALSE(IntersectRect(r, TRect{0, 0, 10, 10}, TRect{11, 0, 20, 10}));
+  EXPECT_EQ(r, TRect{});
+  EXPECT_EQ(FixedRect(TRect{1, -2, 3, 4}), (TFixedRect{0x10000, -0x20000, 0x30000, 0x40000}));
+  EXPECT_EQ(FloatRect(TRect{1, -2, 3, 4}), (TFloatRect{1, -2, 3, 4}));
+  const TFixedRect f{0x18000, -0x18000, 0x28001, 0x30000};
+  EXPECT_EQ(MakeRect(f, rrClosest), (TRect{1, -2, 3, 3}));
+  EXPECT_EQ(MakeRect(f, rrOutside), (TRect{1, -2, 3, 3}));
+  EXPECT_EQ(MakeRect(TFixedRect{0x18000, 0x8000, 0x28001, 0x3FFFF}, rrOutside), (TRect{1, 0, 3, 4}));
+  EXPECT_EQ(MakeRect(TFixedRect{0x18000, 0x8000, 0x28001, 0x3FFFF}, rrInside), (TRect{2, 1, 2, 3}));
+  EXPECT_EQ(MakeRect(TFixedRect{0x18000, 0x18000, 0x1C000, 0x1C000}, rrInside), (TRect{2, 2, 2, 2}));
+  TFloatRect g{0, 0, 1, 1};
+  InflateRect(g, 0.5f, 2);
+  EXPECT_EQ(g, (TFloatRect{-0.5f, -2, 1.5f, 3}));
 }
 
 }  // namespace
