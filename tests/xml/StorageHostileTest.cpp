@@ -4,34 +4,17 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <limits>
-#include <new>
 #include <random>
 
 #include "platform/rtl/BinaryIO.h"
 #include "platform/rtl/Format.h"
+#include "tests/xml/AllocationProbe.h"
 #include "tests/xml/StorageTestSupport.h"
 #include "xml/Storage.h"
 #include "xml/StorageError.h"
 
 using namespace storage_test;
-
-// The largest single allocation since the last reset, so a test can tell
-// that nothing was sized by a field of a hostile file.
-namespace {
-std::atomic<std::size_t> LargestAllocation = 0;
-}
-
-void* operator new(std::size_t size) {
-  std::size_t seen = LargestAllocation.load();
-  while (size > seen && !LargestAllocation.compare_exchange_weak(seen, size)) {
-  }
-  if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
-  throw std::bad_alloc();
-}
-void operator delete(void* block) noexcept { std::free(block); }
-void operator delete(void* block, std::size_t) noexcept { std::free(block); }
 
 namespace {
 
@@ -95,14 +78,14 @@ void ExpectRefused(const std::string& bytes, const std::string& expected) {
   };
   for (const auto& open : opens) {
     WriteStreamBytes(storage, "before", "x");
-    LargestAllocation = 0;
+    ResetLargestAllocation();
     try {
       open();
       ADD_FAILURE() << "accepted";
     } catch (const EStorageError& e) {
       EXPECT_EQ(std::string(e.what()).substr(0, expected.size()), expected) << e.what();
     }
-    EXPECT_LT(LargestAllocation.load(), bytes.size() + 70000) << "an allocation was sized by the file";
+    EXPECT_LT(LargestAllocation(), bytes.size() + 70000) << "an allocation was sized by the file";
     EXPECT_EQ(storage.GetStreamCount(), 0);
     EXPECT_EQ(storage.GetFileName(), "");
     EXPECT_EQ(ReadFile(path), bytes);
@@ -216,7 +199,7 @@ TEST(StorageHostile, RandomDamageNeverCrashes) {
     for (int f = 0; f < flips; ++f) bytes[random() % bytes.size()] = static_cast<char>(random());
     TsdStorage storage;
     BytesStream stream(bytes);
-    LargestAllocation = 0;
+    ResetLargestAllocation();
     try {
       storage.LoadFromStream(stream);
       ++accepted;
@@ -229,7 +212,7 @@ TEST(StorageHostile, RandomDamageNeverCrashes) {
       storage.SaveToStream(again);
     } catch (const EStorageError&) {
     }
-    EXPECT_LT(LargestAllocation.load(), 200000u);
+    EXPECT_LT(LargestAllocation(), 200000u);
   }
   EXPECT_GT(accepted, 0);  // damage to data bytes alone is not noticed
 }

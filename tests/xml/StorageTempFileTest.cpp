@@ -130,6 +130,18 @@ TEST_F(StorageTempFiles, FailingToCreateATemporaryFileKeepsTheContainer) {
   WriteStreamBytes(storage, "Page0002.xml", Pattern(500, 4));
   EXPECT_EQ(ReadStreamBytes(storage, "Page0002.xml"), Pattern(500, 4));
 
+  // A directory that grows into the first stream must move it; when that
+  // move cannot get room, the rename or write is undone as a whole.
+  TsdStorage small;
+  small.SetMemoryCache(2000);
+  WriteStreamBytes(small, "A", Pattern(1000, 6));
+  const std::string longName(600, 'n');
+  EXPECT_EQ(MessageOf([&] { small.RenameStream("A", longName); }), "Unable to create temporary file");
+  EXPECT_EQ(MessageOf([&] { WriteStreamBytes(small, longName, ""); }), "Unable to create temporary file");
+  EXPECT_EQ(small.GetStreamCount(), 1);
+  EXPECT_EQ(small.GetStreamName(0), "A");
+  EXPECT_EQ(ReadStreamBytes(small, "A"), Pattern(1000, 6));
+
   // Once the temporary folder is back, the same write goes through.
   ::setenv("TMPDIR", TempDir.c_str(), 1);
   WriteStreamBytes(storage, "Page0003.xml", Pattern(20000, 5));
