@@ -223,10 +223,11 @@ void TsdStorage::TakeOverSource() {
     }
     Flush();
   });
-  Trace("Took %d streams over from \"%s\"", Directory.size(), SourceFileName);
+  const std::string released = SourceFileName;
   Source.reset();
   SourceFileName.clear();
   SourceIdentity.reset();
+  Trace("Streams of \"%s\" copied into the backing store", released);
 }
 
 void TsdStorage::WriteContainer(TStream& dest) {

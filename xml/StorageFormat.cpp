@@ -1,7 +1,6 @@
 #include "xml/StorageFormat.h"
 
 #include <algorithm>
-#include <array>
 #include <numeric>
 
 #include "platform/rtl/BinaryIO.h"
@@ -19,8 +18,8 @@ static_assert(kSavedComment.size() == kSavedDirectoryOffset - kBackingDirectoryO
   throw EStorageError(rtl::Format("Storage file is corrupt (%s)", reason));
 }
 
-// Reads the bytes left between the position and the end of the stream, so
-// that no field is read past the end and nothing is sized by a lying field.
+// Reads a field only when the stream still holds its bytes, so nothing is
+// read past the end; Bytes takes a count its caller has checked.
 class DirectoryReader {
 public:
   explicit DirectoryReader(TStream& stream) : Stream(stream), Size(stream.GetSize()) {}

@@ -36,7 +36,7 @@ std::string FromHex(const std::string& hex) {
 
 // Runs the oracle and returns its standard output; its exit status goes to status.
 std::string RunOracle(const std::string& arguments, int& status) {
-  const std::string command = std::string("python3 ") + STOR_ORACLE_SCRIPT + " " + arguments;
+  const std::string command = rtl::Format("'%s' '%s' %s", STOR_ORACLE_PYTHON, STOR_ORACLE_SCRIPT, arguments);
   FILE* pipe = ::popen(command.c_str(), "r");
   if (pipe == nullptr) {
     status = -1;
