@@ -67,10 +67,10 @@ def read(path, saved):
         print("entry %s %d %d %s" % (name.hex() or "-", position, size, data[position:position + size].hex() or "-"))
 
 
-def write(path, specs):
+def write(path, arguments):
     streams = []
-    for spec in specs:
-        name_hex, data_path = spec.split(":", 1)
+    for argument in arguments:
+        name_hex, data_path = argument.split(":", 1)
         with open(data_path, "rb") as f:
             streams.append((b"" if name_hex == "-" else bytes.fromhex(name_hex), f.read()))
     directory = b""
