@@ -332,3 +332,20 @@ TEST(PaintText, InkScalesWithTheFontHeightAndTakesItsColour) {
     }
   EXPECT_GT(full, 50);
 }
+
+TEST(PaintText, ThePrintingAngleDrawsWhatAngleZeroDraws) {
+  // Printing turns barcodes by 0.001 degrees: bars and text stay where the
+  // screen shows them, EAN digits under their groups included.
+  for (const auto& [typ, text, position] : {std::tuple{bcCodeEAN13, "4006381333931", stpBottomLeft},
+                                            std::tuple{bcCode128B, "Print me", stpBottomCenter},
+                                            std::tuple{bcCode39, "TOP", stpTopRight}}) {
+    auto barcode = TextBarcode(typ, text, position, 20, 30);
+    TPaintSurface screen(260, 100);
+    barcode->PaintBarcode(screen.Canvas);
+    barcode->SetAngle(0.001);
+    TPaintSurface printed(260, 100);
+    barcode->PaintBarcode(printed.Canvas);
+    EXPECT_TRUE(BoundsOf(printed, IsRedInk).has_value()) << text;
+    EXPECT_EQ(printed.Pixels(), screen.Pixels()) << text;
+  }
+}
