@@ -55,7 +55,7 @@ private:
   // Groups of four alphabet characters while there is room for their bytes.
   void DecodeFastGroups() {
     const auto& t = kTables.Shifted;
-    while (!Padded && Pos + 4 <= Length && Size - Produced >= 3) {
+    while (!Padded && Pos + 4 <= Length && Produced + 3 <= Size) {
       const std::uint32_t x = t[0][Text[Pos]] | t[1][Text[Pos + 1]] | t[2][Text[Pos + 2]] | t[3][Text[Pos + 3]];
       if (x >= kInvalid) return;
       Out[Produced] = static_cast<std::uint8_t>(x >> 16);

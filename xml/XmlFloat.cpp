@@ -16,11 +16,8 @@ std::string FormatXmlFloat(int digits, bool allowExponent, double value) {
   if (std::isnan(value)) return "NaN";
   if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
   if (value == 0) return "0";
-  std::string sign;
-  if (value < 0) {
-    sign = "-";
-    value = -value;
-  }
+  const bool negative = value < 0;
+  value = std::fabs(value);
   int d = digits;
   int e = digits;
   const double low = std::pow(10.0, digits - 1);
@@ -49,7 +46,8 @@ std::string FormatXmlFloat(int digits, bool allowExponent, double value) {
   }
   // The digits of m, padded with zeros up to the decimal point and after it.
   std::string digitsText = std::to_string(m);
-  std::string s(sign);
+  std::string s;
+  if (negative) s += '-';
   if (e <= 0) {
     s += '.';
     s.append(static_cast<std::size_t>(-e), '0');
