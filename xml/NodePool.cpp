@@ -11,7 +11,9 @@ struct NodePool::Chunk {
 };
 
 namespace {
-constexpr std::size_t kMaxChunkSize = std::size_t{1} << 20;
+// Chunks stay below the allocator's mmap threshold, so a parse reuses heap
+// memory instead of mapping fresh pages.
+constexpr std::size_t kMaxChunkSize = std::size_t{64} << 10;
 constexpr std::size_t kHeader = (sizeof(void*) * 2 + alignof(std::max_align_t) - 1) & ~(alignof(std::max_align_t) - 1);
 
 std::byte* AlignUp(std::byte* p, std::size_t alignment) {
@@ -32,31 +34,6 @@ NodePool::~NodePool() {
 
 void NodePool::Release() {
   if (--References == 0) delete this;
-}
-
-void* NodePool::AllocateNode(std::size_t size) {
-  ++References;
-  if (FreeList) {
-    void* block = FreeList;
-    FreeList = *static_cast<void**>(block);
-    return block;
-  }
-  return AllocateBytes(std::max(size, sizeof(void*)), alignof(void*));
-}
-
-void NodePool::FreeNode(void* block) {
-  *static_cast<void**>(block) = FreeList;
-  FreeList = block;
-  Release();
-}
-
-void* NodePool::AllocateBytes(std::size_t size, std::size_t alignment) {
-  std::byte* start = AlignUp(Cursor, alignment);
-  if (Cursor && start <= Limit && static_cast<std::size_t>(Limit - start) >= size) {
-    Cursor = start + size;
-    return start;
-  }
-  return NewChunk(size, alignment);
 }
 
 void* NodePool::NewChunk(std::size_t size, std::size_t alignment) {

@@ -16,9 +16,19 @@ TXmlDocument::TXmlDocument() { Clear(); }
 
 TXmlDocument::TXmlDocument(std::string_view rootName) : TXmlDocument() { GetRoot()->SetName(rootName); }
 
-TXmlDocument::~TXmlDocument() {
-  Container.reset();
-  Pool->Release();
+TXmlDocument::~TXmlDocument() { ReleaseTree(); }
+
+void TXmlDocument::ReleaseTree() {
+  if (!Pool) return;
+  if (Pool->IsPristine()) {
+    // Nothing in the tree owns memory of its own: the pool goes as a whole.
+    Container.release();
+    Pool->ReleaseWithTree();
+  } else {
+    Container.reset();
+    Pool->Release();
+  }
+  Pool = nullptr;
 }
 
 void TXmlDocument::Assign(const TPersistent* source) {
@@ -56,8 +66,7 @@ void TXmlDocument::SetDefaults() {
 // Each fresh tree gets a fresh pool, so text of an earlier load is freed as
 // soon as no node needs it.
 void TXmlDocument::ResetContainer() {
-  Container.reset();
-  if (Pool) Pool->Release();
+  ReleaseTree();
   Pool = NodePool::Create();
   Container.reset(TXmlNode::NewNode(Pool, this, nkElement));
 }

@@ -70,6 +70,7 @@ private:
   friend class TXmlNode;
 
   void ResetContainer();
+  void ReleaseTree();
   std::string_view CopyToPool(std::string_view text);
   void ParseText(std::string_view utf8);
   void CheckStructure() const;

@@ -63,13 +63,13 @@ TXmlNode* TXmlNodeList::GetItem(int index) const {
 TXmlNode::TXmlNode(NodePool* pool, TXmlDocument* document, TXmlNodeKind kind)
     : Document(document), Pool(pool), Kind(kind) {}
 
-TXmlNode* TXmlNode::NewNode(NodePool* pool, TXmlDocument* document, TXmlNodeKind kind) {
-  static_assert(alignof(TXmlNode) <= alignof(void*));
-  return new (pool->AllocateNode(sizeof(TXmlNode))) TXmlNode(pool, document, kind);
-}
+static_assert(alignof(TXmlNode) <= alignof(void*), "nodes live in pointer-aligned pool blocks");
 
 std::unique_ptr<TXmlNode> TXmlNode::CreateOfKind(TXmlDocument* document, TXmlNodeKind kind) {
-  if (document) return std::unique_ptr<TXmlNode>(NewNode(document->Pool, document, kind));
+  if (document) {
+    document->Pool->MarkModified();  // a node of the pool outside the tree
+    return std::unique_ptr<TXmlNode>(NewNode(document->Pool, document, kind));
+  }
   NodePool* pool = NodePool::Create();
   std::unique_ptr<TXmlNode> node(NewNode(pool, nullptr, kind));
   pool->Release();  // the node holds the pool now
@@ -93,6 +93,10 @@ std::unique_ptr<TXmlNode> TXmlNode::CreateNamedValue(TXmlDocument* document, std
 
 TXmlNode::~TXmlNode() {
   FreeOwnTexts();
+  if (Children.Count == 0) {
+    Children.Free();
+    return;
+  }
   // Children are taken apart with a stack of our own, never by recursion.
   std::vector<TXmlNode*> pending(Children.begin(), Children.end());
   Children.Free();
@@ -123,6 +127,7 @@ void TXmlNode::FreeOwnTexts() {
 void TXmlNode::SetName(std::string_view name) {
   if (name == Name.View()) return;
   CheckName(name, "Illegal character in node name \"%s\"");
+  Pool->MarkModified();
   Name.Copy(name);
 }
 
@@ -132,7 +137,10 @@ std::string TXmlNode::GetValue() const {
   return Resolved(raw);
 }
 
-void TXmlNode::SetValue(std::string_view value) { Value.Copy(xml::EscapeText(value)); }
+void TXmlNode::SetValue(std::string_view value) {
+  Pool->MarkModified();
+  Value.Copy(xml::EscapeText(value));
+}
 
 bool TXmlNode::IsEmpty() const { return Value.Empty() && Children.Count == 0 && Attributes.Count == 0; }
 
@@ -163,6 +171,7 @@ void TXmlNode::Assign(const TPersistent* source) {
     }
   }
   Clear();
+  Pool->MarkModified();
   std::vector<std::pair<const TXmlNode*, TXmlNode*>> pending{{other, this}};
   while (!pending.empty()) {
     const auto [from, to] = pending.back();
@@ -217,6 +226,7 @@ bool TXmlNode::HasAttribute(std::string_view name) const { return FindAttribute(
 
 void TXmlNode::AddAttribute(std::string_view name, std::string_view value) {
   CheckName(name, "Illegal character in attribute name \"%s\"");
+  Pool->MarkModified();
   NodeText text;
   text.Copy(std::string(name) + "=\"" + xml::EscapeText(value) + "\"");
   Attributes.Append(text);
@@ -229,6 +239,7 @@ void TXmlNode::AddAttributeInteger(std::string_view name, std::int32_t value) {
 void TXmlNode::SetAttributeText(std::string_view name, std::string_view value) {
   const int index = FindAttribute(name);
   if (index < 0) return AddAttribute(name, value);
+  Pool->MarkModified();
   Attributes.Items[index].Copy(std::string(name) + "=\"" + xml::EscapeText(value) + "\"");
 }
 
@@ -259,6 +270,7 @@ TXmlNode* TXmlNode::NewChild(std::string_view name) {
 }
 
 void TXmlNode::AdoptChild(TXmlNode* node, std::uint32_t index) {
+  Pool->MarkModified();
   Children.Insert(index, node);
   node->Parent = this;
 }
@@ -338,6 +350,7 @@ void TXmlNode::DeleteChild(int index) {
 std::unique_ptr<TXmlNode> TXmlNode::DetachChild(TXmlNode* node) {
   for (std::uint32_t i = 0; i < Children.Count; ++i) {
     if (Children.Items[i] != node) continue;
+    Pool->MarkModified();
     Children.Erase(i);
     node->Parent = nullptr;
     node->SetDocumentOfSubtree(nullptr);
@@ -386,6 +399,7 @@ void TXmlNode::ParseFromString(std::string_view text) {
 }
 
 void TXmlNode::TakeContentOf(TXmlNode& other) {
+  Pool->MarkModified();
   Kind = other.Kind;
   Name.Copy(other.Name.View());
   Value.Copy(other.Value.View());

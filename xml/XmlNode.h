@@ -22,13 +22,13 @@
 #include "platform/rtl/Persistent.h"
 #include "platform/rtl/Stream.h"
 #include "xml/NodeData.h"
+#include "xml/NodePool.h"
 #include "xml/XmlTypes.h"
 
 class TXmlDocument;
 class TXmlNode;
 
 namespace xml::detail {
-class NodePool;
 class Parser;
 class Writer;
 struct NodeAccess;
@@ -197,7 +197,9 @@ private:
   friend struct xml::detail::NodeAccess;
 
   TXmlNode(xml::detail::NodePool* pool, TXmlDocument* document, TXmlNodeKind kind);
-  static TXmlNode* NewNode(xml::detail::NodePool* pool, TXmlDocument* document, TXmlNodeKind kind);
+  static TXmlNode* NewNode(xml::detail::NodePool* pool, TXmlDocument* document, TXmlNodeKind kind) {
+    return new (pool->AllocateNode(sizeof(TXmlNode))) TXmlNode(pool, document, kind);
+  }
   TXmlNode* NewChild(std::string_view name);
 
   void FreeOwnTexts();

@@ -303,6 +303,7 @@ void TXmlNode::WriteChildFont(std::string_view name, const TFont& font) {
 void TXmlNode::EncodeWith(TXmlBinaryEncoding encoding, const void* buffer, std::size_t size) {
   const std::string text = encoding == xbBinHex ? xml::EncodeBinHex(buffer, size) : xml::EncodeBase64(buffer, size);
   const std::string_view lineBreak = LineBreak();
+  Pool->MarkModified();
   if (lineBreak.empty()) {
     Value.Copy(text);
     return;

@@ -21,8 +21,26 @@ const char* SkipSpace(const char* p, const char* end) {
   return p;
 }
 
+// Most searches end within a few characters, where a plain loop beats a
+// library call; long runs go to memchr.
 const char* Find(const char* p, const char* end, char c) {
+  for (const char* stop = std::min(end, p + 32); p < stop; ++p) {
+    if (*p == c) return p;
+  }
   return p < end ? static_cast<const char*>(std::memchr(p, c, static_cast<std::size_t>(end - p))) : nullptr;
+}
+
+// The ">" that ends a tag, skipping quoted attribute values, or nil.
+const char* FindTagEnd(const char* p, const char* end) {
+  for (; p < end; ++p) {
+    const char c = *p;
+    if (c == '>') return p;
+    if (c == '"' || c == '\'') {
+      p = Find(p + 1, end, c);
+      if (!p) return nullptr;
+    }
+  }
+  return nullptr;
 }
 
 // First character of stops outside quoted text, or nil.
@@ -51,6 +69,14 @@ bool StartsWith(const char* p, const char* end, std::string_view prefix) {
   return static_cast<std::size_t>(end - p) >= prefix.size() && std::memcmp(p, prefix.data(), prefix.size()) == 0;
 }
 
+// Names are short: a plain loop beats a library call.
+bool SameBytes(const char* a, const char* b, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+
 std::string_view Span(const char* begin, const char* end) { return {begin, static_cast<std::size_t>(end - begin)}; }
 
 std::string_view TrimTrailingLineEnds(std::string_view text) {
@@ -69,7 +95,8 @@ public:
         Pool(container.Pool),
         Document(document),
         DropComments(dropComments),
-        SingleNode(singleNode) {
+        SingleNode(singleNode),
+        HasEvents(document && (document->OnNodeNew || document->OnNodeLoaded || document->OnProgress)) {
     Frames.emplace_back(&container, 0, FrameKind::Container);
   }
 
@@ -128,8 +155,7 @@ private:
   void ParseElementContent() {
     const std::size_t depth = Frames.size();
     while (true) {
-      const char* lt = Find(P, End, '<');
-      AddText(P, lt ? lt : End);
+      const char* lt = ScanText();
       if (!lt) ElementError("Missing close tag in element %s");
       P = lt;
       const char* q = SkipSpace(lt + 1, End);
@@ -144,10 +170,14 @@ private:
   }
 
   void ParseCloseTag(const char* nameStart) {
-    const char* gt = Find(nameStart, End, '>');
-    if (!gt) ElementError("Missing \">\" in close tag of element %s");
-    if (!SameName(TrimSpace(Span(nameStart, gt)), Frames.back().Node->Name.View()))
-      ElementError("Incorrect close tag in element %s");
+    const std::string_view name = Frames.back().Node->Name.View();
+    const char* gt = nameStart + name.size();
+    // Usually the close tag repeats the name exactly.
+    if (gt >= End || *gt != '>' || !SameBytes(nameStart, name.data(), name.size())) {
+      gt = Find(nameStart, End, '>');
+      if (!gt) ElementError("Missing \">\" in close tag of element %s");
+      if (!SameName(TrimSpace(Span(nameStart, gt)), name)) ElementError("Incorrect close tag in element %s");
+    }
     P = gt + 1;
     Frame& f = Frames.back();
     const bool hasChildren = f.HasFirstText || Pending.size() > f.FirstPending;
@@ -165,19 +195,37 @@ private:
     throw EXmlError(rtl::Format(format, Frames.back().Node->Name.View()));
   }
 
-  // Character data between tags; white space alone is dropped.
-  void AddText(const char* begin, const char* end) {
+  // Character data up to the next "<" (returned, nil at the end); white
+  // space alone is dropped.
+  const char* ScanText() {
     Frame& f = Frames.back();
-    const char* p = begin;
-    for (; p < end && IsSpaceChar(*p); ++p) f.CrSeen |= *p == '\r';
-    if (p == end) return;
-    if (!f.CrSeen && Find(p, end, '\r')) f.CrSeen = true;
+    const char* begin = P;
+    const char* p = P;
+    bool cr = false;
+    for (; p < End && IsSpaceChar(*p); ++p) cr |= *p == '\r';
+    if (p < End && *p != '<') {
+      const char* stop = std::min(End, p + 64);
+      for (; p < stop && *p != '<'; ++p) cr |= *p == '\r';
+      if (p == stop && p < End) {
+        const char* lt = Find(p, End, '<');
+        const char* textEnd = lt ? lt : End;
+        cr = cr || Find(p, textEnd, '\r');
+        p = textEnd;
+      }
+      AddText(Span(begin, p));
+    }
+    f.CrSeen |= cr;
+    return p < End ? p : nullptr;
+  }
+
+  void AddText(std::string_view text) {
+    Frame& f = Frames.back();
     if (!f.HasFirstText && Pending.size() == f.FirstPending) {
       f.HasFirstText = true;
-      f.FirstText = Span(begin, end);
+      f.FirstText = text;
       return;
     }
-    NewChild(nkCharData)->Value.Borrow(Span(begin, end));
+    NewChild(nkCharData)->Value.Borrow(text);
   }
 
   void ParseDocTypeContent() {
@@ -245,7 +293,7 @@ private:
 
   // <!ELEMENT, <!ATTLIST, <!ENTITY, <!NOTATION: name and the rest as value.
   void ParseDefinition(TXmlNodeKind kind, const char* start) {
-    const char* gt = FindOutsideQuotes(start, End, ">");
+    const char* gt = FindTagEnd(start, End);
     const char* stop = gt ? gt : End;
     P = gt ? gt + 1 : End;
     const char* nameStart = SkipSpace(start, stop);
@@ -308,19 +356,35 @@ private:
   }
 
   void ParseElementTag(const char* start) {
-    const char* gt = FindOutsideQuotes(start, End, ">");
+    // Tags without attributes end right after the name.
+    const char* nameEnd = start;
+    while (nameEnd < End && !IsNameEnd(*nameEnd)) ++nameEnd;
+    if (nameEnd != start && nameEnd < End) {
+      if (*nameEnd == '>') return AddElement(start, nameEnd, nameEnd, nameEnd, false);
+      if (*nameEnd == '/' && nameEnd + 1 < End && nameEnd[1] == '>')
+        return AddElement(start, nameEnd, nameEnd, nameEnd + 1, true);
+    }
+    const char* gt = FindTagEnd(start, End);
     const char* tagEnd = gt ? gt : End;
     const char* last = tagEnd;
     while (last > start && IsSpaceChar(last[-1])) --last;
     const bool empty = gt && last > start && last[-1] == '/';
     if (empty) tagEnd = last - 1;
-    const char* nameEnd = start;
+    nameEnd = start;
     while (nameEnd < tagEnd && !IsSpaceChar(*nameEnd)) ++nameEnd;
     if (nameEnd == start) throw EXmlError("Missing element name");
     if (!gt) throw EXmlError(rtl::Format("Missing close tag in element %s", Span(start, nameEnd)));
+    AddElement(start, nameEnd, tagEnd, gt, empty);
+  }
+
+  static bool IsNameEnd(char c) { return IsSpaceChar(c) || c == '>' || c == '/' || c == '"' || c == '\''; }
+
+  // The element named [start, nameEnd) with attributes up to tagEnd; its tag
+  // closes at gt.
+  void AddElement(const char* start, const char* nameEnd, const char* tagEnd, const char* gt, bool empty) {
     TXmlNode* node = NewChild(nkElement);
     node->Name.Borrow(Span(start, nameEnd));
-    ParseAttributes(*node, nameEnd, tagEnd);
+    if (nameEnd != tagEnd) ParseAttributes(*node, nameEnd, tagEnd);
     P = gt + 1;
     New(*node);
     if (empty) {
@@ -407,17 +471,18 @@ private:
       std::copy(Pending.begin() + static_cast<std::ptrdiff_t>(first), Pending.end(), items);
       node->Children.Adopt(items, static_cast<std::uint32_t>(count));
     } else {
+      Pool->MarkModified();
       for (std::size_t i = first; i < Pending.size(); ++i) node->Children.Append(Pending[i]);
     }
     Pending.resize(first);
   }
 
   void New(TXmlNode& node) {
-    if (Document && Document->OnNodeNew) Document->OnNodeNew(*Document, node);
+    if (HasEvents && Document->OnNodeNew) Document->OnNodeNew(*Document, node);
   }
 
   void Loaded(TXmlNode& node) {
-    if (!Document) return;
+    if (!HasEvents) return;
     if (Document->OnNodeLoaded) Document->OnNodeLoaded(*Document, node);
     if (Document->OnProgress) Document->OnProgress(*Document, P - Begin);
   }
@@ -429,6 +494,7 @@ private:
   TXmlDocument* Document;
   bool DropComments;
   bool SingleNode;
+  bool HasEvents;
   std::vector<Frame> Frames;
   std::vector<TXmlNode*> Pending;  // children read, not yet handed to their parent
   std::vector<NodeText> Attributes;
