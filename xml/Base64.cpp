@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "xml/BinaryText.h"
+#include "xml/NodeData.h"
 #include "xml/XmlTypes.h"
 
 namespace xml {
@@ -71,7 +72,7 @@ private:
     unsigned char group[4];
     int count = 0;
     for (; Pos < Length && count < 4; ++Pos) {
-      if (!detail::IsXmlSpace(Text[Pos])) group[count++] = Text[Pos];
+      if (!detail::IsSpaceChar(static_cast<char>(Text[Pos]))) group[count++] = Text[Pos];
     }
     if (count == 0) return false;
     if (count < 4) throw EXmlError("Error while calculating streamlength");
@@ -132,7 +133,7 @@ std::size_t Base64DecodedSize(std::string_view text) {
   std::size_t padding = 0;
   for (std::size_t i = text.size(); i > 0 && padding < 2; --i) {
     const auto c = static_cast<unsigned char>(text[i - 1]);
-    if (detail::IsXmlSpace(c)) continue;
+    if (detail::IsSpaceChar(static_cast<char>(c))) continue;
     if (c != '=') break;
     ++padding;
   }

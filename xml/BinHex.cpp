@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "xml/BinaryText.h"
+#include "xml/NodeData.h"
 
 namespace xml {
 namespace {
@@ -31,7 +32,7 @@ void DecodeBinHex(std::string_view text, void* out, std::size_t size) {
   int high = -1;
   for (std::size_t i = 0; i < text.size() && written < size; ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
-    if (detail::IsXmlSpace(c)) continue;
+    if (detail::IsSpaceChar(static_cast<char>(c))) continue;
     const int digit = HexValue(c);
     if (digit < 0) detail::ThrowInvalidCharacter();
     if (high < 0) {

@@ -1,12 +1,13 @@
 #include "xml/BinaryText.h"
 
+#include "xml/NodeData.h"
 #include "xml/XmlTypes.h"
 
 namespace xml::detail {
 
 std::size_t CountNonSpace(std::string_view text) {
   std::size_t count = 0;
-  for (const char c : text) count += IsXmlSpace(static_cast<unsigned char>(c)) ? 0 : 1;
+  for (const char c : text) count += IsSpaceChar(c) ? 0 : 1;
   return count;
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/rtl/Strings.h"
+#include "xml/NodeData.h"
 
 namespace xml::detail {
 namespace {
@@ -35,10 +36,8 @@ const std::array<Signature, 15> kSignatures = {{
     {"\x4C\x6F\xA7\x94"sv, xeEbcdic, false},
 }};
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-
 std::size_t SkipSpace(std::string_view text, std::size_t i) {
-  while (i < text.size() && IsSpace(text[i])) ++i;
+  while (i < text.size() && IsSpaceChar(text[i])) ++i;
   return i;
 }
 
@@ -97,12 +96,12 @@ std::string Utf16BytesToUtf8(std::string_view bytes, bool bigEndian) {
 
 std::string_view DeclaredEncoding(std::string_view text) {
   std::size_t i = SkipSpace(text, 0);
-  if (text.substr(i, 5) != "<?xml" || i + 5 >= text.size() || !IsSpace(text[i + 5])) return {};
+  if (text.substr(i, 5) != "<?xml" || i + 5 >= text.size() || !IsSpaceChar(text[i + 5])) return {};
   const std::size_t end = text.find("?>", i);
   const std::string_view declaration = text.substr(i, end == std::string_view::npos ? text.size() - i : end - i);
   for (std::size_t at = declaration.find("encoding"); at != std::string_view::npos;
        at = declaration.find("encoding", at + 1)) {
-    if (!IsSpace(declaration[at - 1])) continue;
+    if (!IsSpaceChar(declaration[at - 1])) continue;
     std::size_t k = SkipSpace(declaration, at + 8);
     if (k >= declaration.size() || declaration[k] != '=') continue;
     k = SkipSpace(declaration, k + 1);

@@ -209,7 +209,6 @@ private:
   int FindAttribute(std::string_view name) const;
   void SetAttributeText(std::string_view name, std::string_view value);
   std::string_view AttributeText(int index) const;
-  const TXmlNode* ValueChild(std::string_view name) const;
   TXmlNode* WritableChild(std::string_view name, bool isDefault);
   bool SkipsDefaults() const;
   int FloatDigits() const;

@@ -77,10 +77,6 @@ std::string HexText(std::int32_t value, int digits) {
   return "$" + hex;
 }
 
-// System colours (negative values) have no fixed RGB here; they are kept as
-// they are, which reads back as the same system colour.
-std::int32_t ColorValue(TColor color) { return color; }
-
 // The text cut into lines, each break followed by the continuation.
 std::string BreakLines(const std::string& text, std::string_view separator) {
   std::string out;
@@ -101,8 +97,6 @@ int TXmlNode::FloatDigits() const { return Document ? Document->FloatDigits : 6;
 bool TXmlNode::FloatAllowExponent() const { return Document ? Document->FloatAllowExponent : true; }
 bool TXmlNode::ZoneInDateTimes() const { return Document && Document->ZoneInDateTimes; }
 TXmlBinaryEncoding TXmlNode::BinaryEncoding() const { return Document ? Document->BinaryEncoding : xbBase64; }
-
-const TXmlNode* TXmlNode::ValueChild(std::string_view name) const { return FindChild(name); }
 
 TXmlNode* TXmlNode::WritableChild(std::string_view name, bool isDefault) {
   return isDefault && SkipsDefaults() ? nullptr : FindOrAddChild(name);
@@ -157,7 +151,7 @@ std::string TXmlNode::ReadAttrString(std::string_view name, std::string_view def
 // ---- child readers
 
 bool TXmlNode::ReadChildBool(std::string_view name, bool defaultValue) const {
-  const TXmlNode* child = ValueChild(name);
+  const TXmlNode* child = FindChild(name);
   return child ? child->GetValueAsBool(defaultValue) : defaultValue;
 }
 
@@ -166,37 +160,37 @@ TColor TXmlNode::ReadChildColor(std::string_view name, TColor defaultValue) cons
 }
 
 TDateTime TXmlNode::ReadChildDateTime(std::string_view name, TDateTime defaultValue) const {
-  const TXmlNode* child = ValueChild(name);
+  const TXmlNode* child = FindChild(name);
   return child ? child->GetValueAsDateTime(defaultValue) : defaultValue;
 }
 
 double TXmlNode::ReadChildFloat(std::string_view name, double defaultValue) const {
-  const TXmlNode* child = ValueChild(name);
+  const TXmlNode* child = FindChild(name);
   return child ? child->GetValueAsFloat(defaultValue) : defaultValue;
 }
 
 std::int64_t TXmlNode::ReadChildInt64(std::string_view name, std::int64_t defaultValue) const {
-  const TXmlNode* child = ValueChild(name);
+  const TXmlNode* child = FindChild(name);
   return child ? child->GetValueAsInt64(defaultValue) : defaultValue;
 }
 
 std::int32_t TXmlNode::ReadChildInteger(std::string_view name, std::int32_t defaultValue) const {
-  const TXmlNode* child = ValueChild(name);
+  const TXmlNode* child = FindChild(name);
   return child ? child->GetValueAsInteger(defaultValue) : defaultValue;
 }
 
 std::string TXmlNode::ReadChildString(std::string_view name, std::string_view defaultValue) const {
-  const TXmlNode* child = ValueChild(name);
+  const TXmlNode* child = FindChild(name);
   return child ? child->GetValue() : std::string(defaultValue);
 }
 
 std::u16string TXmlNode::ReadChildWideString(std::string_view name, std::u16string_view defaultValue) const {
-  const TXmlNode* child = ValueChild(name);
+  const TXmlNode* child = FindChild(name);
   return child ? rtl::Utf8ToUtf16(child->GetValue()) : std::u16string(defaultValue);
 }
 
 void TXmlNode::ReadChildFont(std::string_view name, TFont& font) const {
-  const TXmlNode* node = ValueChild(name);
+  const TXmlNode* node = FindChild(name);
   if (!node) return;
   font.SetName(node->ReadChildString("Name", "Arial"));
   font.SetColor(node->ReadChildColor("Color", font.GetColor()));
@@ -251,8 +245,10 @@ void TXmlNode::WriteChildBool(std::string_view name, bool value, bool defaultVal
   if (TXmlNode* child = WritableChild(name, value == defaultValue)) child->SetValue(value ? "True" : "False");
 }
 
+// A system colour (a negative value) is written as its own value, which reads
+// back as the same system colour.
 void TXmlNode::WriteChildColor(std::string_view name, TColor value, TColor defaultValue) {
-  WriteChildHex(name, ColorValue(value), 8, ColorValue(defaultValue));
+  WriteChildHex(name, value, 8, defaultValue);
 }
 
 void TXmlNode::WriteChildDateTime(std::string_view name, TDateTime value, TDateTime defaultValue) {
