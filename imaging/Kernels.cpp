@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "imaging/Resamplers.h"
@@ -13,6 +14,14 @@ using std::numbers::pi;
 template <class T>
 std::unique_ptr<TCustomKernel> NewKernel() {
   return std::make_unique<T>();
+}
+
+// A kernel value as the float that Filter returns: finite values beyond the
+// float range become the largest float (absurd settings produce them).
+float Narrow(double value) {
+  constexpr double largest = std::numeric_limits<float>::max();
+  if (std::isnan(value)) return static_cast<float>(value);
+  return static_cast<float>(std::clamp(value, -largest, largest));
 }
 
 double Sinc(double x) {
@@ -87,20 +96,20 @@ float TLinearKernel::Filter(float value) const {
 
 float TCosineKernel::Filter(float value) const {
   if (std::fabs(value) >= 1) return 0;
-  return static_cast<float>((std::cos(pi * value) + 1) * 0.5);
+  return Narrow((std::cos(pi * value) + 1) * 0.5);
 }
 
 float TSplineKernel::Filter(float value) const {
   const double x = std::fabs(value);
-  if (x < 1) return static_cast<float>(0.5 * x * x * x - x * x + 2.0 / 3);
-  if (x < 2) return static_cast<float>((2 - x) * (2 - x) * (2 - x) / 6);
+  if (x < 1) return Narrow(0.5 * x * x * x - x * x + 2.0 / 3);
+  if (x < 2) return Narrow((2 - x) * (2 - x) * (2 - x) / 6);
   return 0;
 }
 
 float TMitchellKernel::Filter(float value) const {
   const double x = std::fabs(value);
-  if (x < 1) return static_cast<float>((21 * x * x * x - 36 * x * x + 16) / 18);
-  if (x < 2) return static_cast<float>((-7 * x * x * x + 36 * x * x - 60 * x + 32) / 18);
+  if (x < 1) return Narrow((21 * x * x * x - 36 * x * x + 16) / 18);
+  if (x < 2) return Narrow((-7 * x * x * x + 36 * x * x - 60 * x + 32) / 18);
   return 0;
 }
 
@@ -108,8 +117,8 @@ float TMitchellKernel::Filter(float value) const {
 
 float TCubicKernel::Filter(float value) const {
   const double a = Coeff, x = std::fabs(value);
-  if (x < 1) return static_cast<float>((a + 2) * x * x * x - (a + 3) * x * x + 1);
-  if (x < 2) return static_cast<float>(a * (x * x * x - 5 * x * x + 8 * x - 4));
+  if (x < 1) return Narrow((a + 2) * x * x * x - (a + 3) * x * x + 1);
+  if (x < 2) return Narrow(a * (x * x * x - 5 * x * x + 8 * x - 4));
   return 0;
 }
 
@@ -131,7 +140,7 @@ float THermiteKernel::Filter(float value) const {
   else if (whole == -1) result = h3 * m0 + h2 + d * h4;
   else if (whole == 0) result = d * h3 + (1 - h2) - h4 * m1;
   else if (whole == 1) result = -h3 * m1;
-  return static_cast<float>(result);
+  return Narrow(result);
 }
 
 void THermiteKernel::ListPublishedProperties(std::vector<TPropInfo>& list) const {
@@ -147,7 +156,7 @@ float TSinshKernel::Filter(float value) const {
   const double denominator = std::sinh(x * Coeff);
   // sinh overflows to infinity far out, where the weight is 0 anyway.
   if (std::isinf(denominator)) return 0;
-  return static_cast<float>(std::sin(x) * Coeff / denominator);
+  return Narrow(std::sin(x) * Coeff / denominator);
 }
 
 void TSinshKernel::SetWidth(float value) { SetFloat(Width, std::min(value, MaxWidth)); }
@@ -166,7 +175,7 @@ void TSinshKernel::ListPublishedProperties(std::vector<TPropInfo>& list) const {
 float TWindowedSincKernel::Filter(float value) const {
   const float x = std::fabs(value);
   if (x >= Width) return 0;
-  return static_cast<float>(Window(x) * Sinc(x));
+  return Narrow(Window(x) * Sinc(x));
 }
 
 void TWindowedSincKernel::SetWidth(float value) {
@@ -188,7 +197,7 @@ float TAlbrechtKernel::Window(float value) const {
   const double* coeffs = AlbrechtCoeffs[Terms - 2];
   double result = coeffs[Terms - 1];
   for (int k = Terms - 2; k >= 0; --k) result = result * c + coeffs[k];
-  return static_cast<float>(result);
+  return Narrow(result);
 }
 
 void TAlbrechtKernel::SetTerms(std::int32_t value) {
@@ -203,10 +212,10 @@ void TAlbrechtKernel::ListPublishedProperties(std::vector<TPropInfo>& list) cons
   list.push_back(imaging::Published<&TAlbrechtKernel::GetTerms, &TAlbrechtKernel::SetTerms>("Terms"));
 }
 
-float TLanczosKernel::Window(float value) const { return static_cast<float>(Sinc(value * InvWidth)); }
+float TLanczosKernel::Window(float value) const { return Narrow(Sinc(value * InvWidth)); }
 
 float TGaussianKernel::Window(float value) const {
-  return static_cast<float>(std::exp(double{value} * value * (-std::numbers::ln2 / Sigma)));
+  return Narrow(std::exp(double{value} * value * (-std::numbers::ln2 / Sigma)));
 }
 
 void TGaussianKernel::SetSigma(float value) {
@@ -220,12 +229,12 @@ void TGaussianKernel::ListPublishedProperties(std::vector<TPropInfo>& list) cons
 
 float TBlackmanKernel::Window(float value) const {
   const double c = WindowCosine(value);
-  return static_cast<float>(0.16 * c * c + 0.5 * c + 0.34);
+  return Narrow(0.16 * c * c + 0.5 * c + 0.34);
 }
 
-float THannKernel::Window(float value) const { return static_cast<float>(0.5 * WindowCosine(value) + 0.5); }
+float THannKernel::Window(float value) const { return Narrow(0.5 * WindowCosine(value) + 0.5); }
 
-float THammingKernel::Window(float value) const { return static_cast<float>(0.46 * WindowCosine(value) + 0.54); }
+float THammingKernel::Window(float value) const { return Narrow(0.46 * WindowCosine(value) + 0.54); }
 
 // --- Class list
 

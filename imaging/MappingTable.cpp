@@ -12,10 +12,6 @@ namespace imaging {
 
 namespace {
 
-// Weights are held within 16 bits. Only kernels with absurd settings reach
-// that bound; it keeps every sum of the resampler finite.
-constexpr double MaxWeight = 32767;
-
 // Makes the list sum to 256 by correcting its middle entry; a list without
 // any weight takes the whole of the source position under the centre.
 void FinishList(TMappingTable& table, std::int32_t fallbackPos) {
@@ -32,6 +28,12 @@ void FinishList(TMappingTable& table, std::int32_t fallbackPos) {
 }
 
 }  // namespace
+
+std::int32_t KernelWeight(float filterValue, double scale) {
+  const double weight = filterValue * 256.0 * scale;
+  if (std::isnan(weight)) return 0;
+  return rtl::Round(std::clamp(weight, -32767.0, 32767.0));
+}
 
 TMappingTable BuildMappingTable(std::int32_t dstLo, std::int32_t dstHi, std::int32_t clipLo, std::int32_t clipHi,
                                 std::int32_t srcLo, std::int32_t srcHi, const TCustomKernel& kernel) {
@@ -61,8 +63,7 @@ TMappingTable BuildMappingTable(std::int32_t dstLo, std::int32_t dstHi, std::int
     const double first = std::floor(center - reach), last = std::ceil(center + reach);
     for (double j = first; j <= last; ++j) {
       const float distance = static_cast<float>((center - j) * stretch);
-      const double exact = kernel.Filter(distance) * 256.0 * stretch;
-      const std::int32_t weight = rtl::Round(std::clamp(exact, -MaxWeight, MaxWeight));
+      const std::int32_t weight = KernelWeight(kernel.Filter(distance), stretch);
       if (weight != 0) table.Append({clampPos(j), weight});
     }
     FinishList(table, clampPos(std::floor(center)));

@@ -35,6 +35,11 @@ private:
 
 namespace imaging {
 
+// A kernel value in units of 1/256 at the given scale, rounded and held
+// within 16 bits (only kernels with absurd settings reach that bound; it
+// keeps every sum of the resampler finite). NaN counts as 0.
+std::int32_t KernelWeight(float filterValue, double scale);
+
 // The table of destination positions clipLo .. clipHi - 1 of the range
 // dstLo .. dstHi, mapped onto source positions srcLo .. srcHi - 1 through the
 // kernel (stretched by the scale when shrinking). Source positions are held

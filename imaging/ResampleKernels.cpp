@@ -113,10 +113,7 @@ void WideResample(const TStretchArgs& args, const TMappingTable& columns, const 
           for (int ch = 0; ch < 4; ++ch) sums[ch] += weight * (pixel >> (8 * ch) & 0xFF);
         }
       TColor32 color = 0;
-      for (int ch = 0; ch < 4; ++ch) {
-        const double held = std::clamp(sums[ch], -0x1p62, 0x1p62);
-        color |= FinishChannel(static_cast<std::int64_t>(held), rangeCheck) << (8 * ch);
-      }
+      for (int ch = 0; ch < 4; ++ch) color |= FinishWideChannel(sums[ch], rangeCheck) << (8 * ch);
       colors[c] = color;
     }
     writer.Write(colors.data(), args.Dst.PixelPtr(args.DstClip.Left, args.DstClip.Top + static_cast<std::int32_t>(r)),

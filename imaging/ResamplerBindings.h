@@ -57,6 +57,11 @@ constexpr std::uint32_t FinishChannel(std::int64_t sum, bool rangeCheck) {
   return (static_cast<std::uint32_t>(sum) & 0xFF0000u) >> 16;
 }
 
+// The same for a sum kept as a double (exact below 2^53).
+inline std::uint32_t FinishWideChannel(double sum, bool rangeCheck) {
+  return FinishChannel(static_cast<std::int64_t>(std::clamp(sum, -0x1p62, 0x1p62)), rangeCheck);
+}
+
 // Creates and binds the "Resamplers bindings" registry.
 void RegisterResamplerBindings();
 

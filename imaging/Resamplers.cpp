@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "imaging/Blend.h"
+#include "imaging/MappingTable.h"
 #include "imaging/PixelWriter.h"
 #include "imaging/RasterError.h"
 #include "imaging/ResampleKernels.h"
@@ -24,20 +25,12 @@ bool Contains(const TRect& outer, const TRect& inner) {
          inner.Bottom <= outer.Bottom;
 }
 
-// Sum of weighted pixels per channel, finished like the resampling sums.
-TColor32 FinishColor(const std::int64_t (&sums)[4], bool rangeCheck) {
-  TColor32 color = 0;
-  for (int c = 0; c < 4; ++c) color |= imaging::FinishChannel(sums[c], rangeCheck) << (8 * c);
-  return color;
-}
-
 // Weights of the pixels -reach .. reach around a sample at fraction f of a
 // pixel, in units of 1/256, the centre corrected so that they sum to 256.
 void KernelRow(const TCustomKernel& kernel, std::int32_t reach, double fraction, std::int32_t* weights) {
   std::int32_t sum = 0;
   for (std::int32_t j = -reach; j <= reach; ++j) {
-    const double exact = kernel.Filter(static_cast<float>(j - fraction)) * 256.0;
-    weights[j + reach] = rtl::Round(std::clamp(exact, -32767.0, 32767.0));
+    weights[j + reach] = imaging::KernelWeight(kernel.Filter(static_cast<float>(j - fraction)), 1);
     sum += weights[j + reach];
   }
   weights[reach] -= sum - 256;
@@ -338,12 +331,12 @@ void TKernelResampler::FootprintWeights(std::int32_t fraction, std::int32_t* wei
   const std::int32_t t = rtl::Round((position - row) * 256);
   const std::int32_t* lower = WeightTable.ValPtr(0, row);
   const std::int32_t* upper = WeightTable.ValPtr(0, row + 1);
-  std::int32_t sum = 0;
+  std::int64_t sum = 0;
   for (std::int32_t j = 0; j < taps; ++j) {
-    weights[j] = (lower[j] * (256 - t) + upper[j] * t + 128) >> 8;
+    weights[j] = static_cast<std::int32_t>((std::int64_t{lower[j]} * (256 - t) + std::int64_t{upper[j]} * t + 128) >> 8);
     sum += weights[j];
   }
-  weights[reach] -= sum - 256;
+  weights[reach] = static_cast<std::int32_t>(weights[reach] - (sum - 256));
 }
 
 TColor32 TKernelResampler::GetSampleFixed(TFixed x, TFixed y) {
@@ -354,14 +347,16 @@ TColor32 TKernelResampler::GetSampleFixed(TFixed x, TFixed y) {
   FootprintWeights(x & 0xFFFF, weightsX.data());
   FootprintWeights(y & 0xFFFF, weightsY.data());
   const std::int32_t left = (x >> 16) - reach, top = (y >> 16) - reach;
-  std::int64_t sums[4] = {};
+  double sums[4] = {};
   for (std::int32_t j = 0; j < taps; ++j)
     for (std::int32_t i = 0; i < taps; ++i) {
       const TColor32 pixel = FootprintPixel(left + i, top + j);
-      const std::int64_t weight = std::int64_t{weightsY[j]} * weightsX[i];
+      const double weight = static_cast<double>(weightsY[j]) * weightsX[i];
       for (int c = 0; c < 4; ++c) sums[c] += weight * (pixel >> (8 * c) & 0xFF);
     }
-  return FinishColor(sums, Kernel->RangeCheck());
+  TColor32 color = 0;
+  for (int c = 0; c < 4; ++c) color |= imaging::FinishWideChannel(sums[c], Kernel->RangeCheck()) << (8 * c);
+  return color;
 }
 
 void TKernelResampler::ResampleClipped(const TStretchArgs& args) const { imaging::KernelResample(args, *Kernel); }

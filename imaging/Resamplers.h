@@ -214,7 +214,7 @@ namespace imaging {
 TClassList<TResamplerClassRef>& ResamplerList();
 
 // Fills the resampler and kernel class lists and binds the resampling
-// routines. Part of the raster library's start-up.
+// routines; called by the raster library's start-up.
 void RegisterResamplers();
 
 // A new resampler of the class that a stretch filter names (a kernel
