@@ -22,7 +22,9 @@ void FinishList(TMappingTable& table, std::int32_t fallbackPos) {
     std::int64_t sum = 0;
     for (const TMappingEntry& entry : list) sum += entry.Weight;
     TMappingEntry& middle = list[(list.size() - 1) / 2];
-    middle.Weight = static_cast<std::int32_t>(std::clamp<std::int64_t>(middle.Weight - (sum - 256), std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+    const std::int64_t corrected = middle.Weight - (sum - 256);
+    middle.Weight = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        corrected, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
   }
   table.EndList();
 }
@@ -55,11 +57,10 @@ TMappingTable BuildMappingTable(std::int32_t dstLo, std::int32_t dstHi, std::int
   const double stretch = std::min(scale, 1.0);
   const double reach = kernel.GetWidth() / stretch;
   const auto clampPos = [&](double pos) {
-    return static_cast<std::int32_t>(std::clamp<double>(pos, srcLo, std::int64_t{srcHi} - 1));
+    return rtl::CheckedToInt32(std::clamp<double>(pos, srcLo, std::int64_t{srcHi} - 1));
   };
   for (std::int64_t i = 0; i < clipWidth; ++i) {
-    const double center =
-        (static_cast<double>(i + clipLo - dstLo) + 0.5) / scale + static_cast<double>(srcLo) - 0.5;
+    const double center = (static_cast<double>(i + clipLo - dstLo) + 0.5) / scale + static_cast<double>(srcLo) - 0.5;
     const double first = std::floor(center - reach), last = std::ceil(center + reach);
     for (double j = first; j <= last; ++j) {
       const float distance = static_cast<float>((center - j) * stretch);

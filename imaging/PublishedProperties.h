@@ -64,26 +64,38 @@ struct TGetterTraits<V (C::*)() const> {
 
 template <class V>
 constexpr TTypeKind KindOf() {
-  if constexpr (std::is_enum_v<V>) return tkEnumeration;
-  else if constexpr (std::is_floating_point_v<V>) return tkFloat;
-  else if constexpr (std::is_integral_v<V>) return tkInteger;
-  else if constexpr (std::is_pointer_v<V>) return tkClass;
-  else return tkString;
+  if constexpr (std::is_enum_v<V>)
+    return tkEnumeration;
+  else if constexpr (std::is_floating_point_v<V>)
+    return tkFloat;
+  else if constexpr (std::is_integral_v<V>)
+    return tkInteger;
+  else if constexpr (std::is_pointer_v<V>)
+    return tkClass;
+  else
+    return tkString;
 }
 
 template <class V>
 TPropertyValue ToValue(const V& value) {
-  if constexpr (std::is_enum_v<V> || std::is_integral_v<V>) return static_cast<std::int64_t>(value);
-  else if constexpr (std::is_floating_point_v<V>) return static_cast<double>(value);
-  else if constexpr (std::is_pointer_v<V>) return static_cast<TPersistent*>(value);
-  else return std::string(value);
+  if constexpr (std::is_enum_v<V> || std::is_integral_v<V>)
+    return static_cast<std::int64_t>(value);
+  else if constexpr (std::is_floating_point_v<V>)
+    return static_cast<double>(value);
+  else if constexpr (std::is_pointer_v<V>)
+    return static_cast<TPersistent*>(value);
+  else
+    return std::string(value);
 }
 
 template <class V>
 V FromValue(const TPropertyValue& value) {
-  if constexpr (std::is_enum_v<V> || std::is_integral_v<V>) return static_cast<V>(std::get<std::int64_t>(value));
-  else if constexpr (std::is_floating_point_v<V>) return static_cast<V>(std::get<double>(value));
-  else return V(std::get<std::string>(value));
+  if constexpr (std::is_enum_v<V> || std::is_integral_v<V>)
+    return static_cast<V>(std::get<std::int64_t>(value));
+  else if constexpr (std::is_floating_point_v<V>)
+    return static_cast<V>(std::get<double>(value));
+  else
+    return V(std::get<std::string>(value));
 }
 
 }  // namespace detail

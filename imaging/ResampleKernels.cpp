@@ -69,8 +69,8 @@ void SeparableResample(const TStretchArgs& args, const TWindowTable& columns, co
   const TPixelWriter writer(args.Src, args.CombineOp, args.CombineCallBack, bfMemory);
   const auto clipWidth = static_cast<std::int32_t>(columns.Windows.size());
   const std::int32_t capacity = rows.MaxCount;
-  const auto strip = static_cast<std::int32_t>(
-      std::clamp<std::int64_t>(StripBudget / (std::int64_t{capacity} * 4), 1, clipWidth));
+  const auto strip =
+      static_cast<std::int32_t>(std::clamp<std::int64_t>(StripBudget / (std::int64_t{capacity} * 4), 1, clipWidth));
   std::vector<std::int32_t> ring(static_cast<std::size_t>(capacity) * 4 * strip);
   std::vector<std::int32_t> ringRow(static_cast<std::size_t>(capacity));
   std::vector<const std::int32_t*> taps(static_cast<std::size_t>(capacity));
@@ -99,8 +99,7 @@ void SeparableResample(const TStretchArgs& args, const TWindowTable& columns, co
 
 // The same sums for weights too large for 32 bits, straight from the
 // mapping tables. Exact while the sums stay below 2^53.
-void WideResample(const TStretchArgs& args, const TMappingTable& columns, const TMappingTable& rows,
-                  bool rangeCheck) {
+void WideResample(const TStretchArgs& args, const TMappingTable& columns, const TMappingTable& rows, bool rangeCheck) {
   const TPixelWriter writer(args.Src, args.CombineOp, args.CombineCallBack, bfMemory);
   std::vector<TColor32> colors(columns.Count());
   for (std::size_t r = 0; r < rows.Count(); ++r) {
@@ -135,10 +134,10 @@ std::vector<TBilinearEntry> BilinearEntries(std::int32_t dstLo, std::int32_t dst
   std::vector<TBilinearEntry> entries;
   entries.reserve(static_cast<std::size_t>(clipHi - clipLo));
   for (std::int64_t i = clipLo; i < clipHi; ++i) {
-    const double t = std::clamp((static_cast<double>(i - dstLo) + 0.5) * scale + srcLo - 0.5, 0.0,
-                                static_cast<double>(srcSize - 1));
+    const double t =
+        std::clamp((static_cast<double>(i - dstLo) + 0.5) * scale + srcLo - 0.5, 0.0, static_cast<double>(srcSize - 1));
     const double whole = std::floor(t);
-    TBilinearEntry entry{static_cast<std::int32_t>(whole), static_cast<std::uint32_t>(256 - rtl::Round((t - whole) * 256))};
+    TBilinearEntry entry{rtl::CheckedToInt32(whole), static_cast<std::uint32_t>(256 - rtl::Round((t - whole) * 256))};
     // The pixel after the position must exist: the last one is reached
     // from the one before it with weight 0.
     if (entry.Pos == srcSize - 1) entry = {srcSize - 2, 0};

@@ -69,8 +69,7 @@ AVX2_FN __m256i ColumnSums(const std::int32_t* const* rows, const std::int16_t* 
 }  // namespace
 
 __attribute__((target("avx2"))) void KernelRowPass(const TColor32* src, const TKernelWindow* windows,
-                                                   const std::int16_t* weights, std::int32_t count,
-                                                   std::int32_t* out) {
+                                                   const std::int16_t* weights, std::int32_t count, std::int32_t* out) {
   for (std::int32_t i = 0; i < count; ++i) {
     const TKernelWindow& window = windows[i];
     const __m128i sums = WindowSums(src + window.First, weights + window.Offset, window.Count);
@@ -82,10 +81,10 @@ __attribute__((target("avx2"))) void KernelColumnPass(const std::int32_t* const*
                                                       std::int32_t taps, std::int32_t count, bool rangeCheck,
                                                       TColor32* out) {
   // Byte 0 of each 32-bit lane to bytes 0-3 (first pair) or 4-7 (second).
-  const __m256i gatherLow = _mm256_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 4, 8,
-                                             12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
-  const __m256i gatherHigh = _mm256_setr_epi8(-1, -1, -1, -1, 0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
-                                              -1, -1, 0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1);
+  const __m256i gatherLow = _mm256_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 4, 8, 12,
+                                             -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+  const __m256i gatherHigh = _mm256_setr_epi8(-1, -1, -1, -1, 0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+                                              -1, 0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1);
   // Pixels 0 and 2 sit in lane 0, 1 and 3 in lane 1.
   const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 3, 6, 7);
   std::int32_t i = 0;

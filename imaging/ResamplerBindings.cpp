@@ -35,8 +35,8 @@ TColor32 Interpolator(std::uint32_t wx, std::uint32_t wy, const TColor32* p, con
   return CombineReg(CombineReg(p[0], p[1], wx), CombineReg(q[0], q[1], wx), wy);
 }
 
-void KernelRowPass(const TColor32* src, const TKernelWindow* windows, const std::int16_t* weights,
-                   std::int32_t count, std::int32_t* out) {
+void KernelRowPass(const TColor32* src, const TKernelWindow* windows, const std::int16_t* weights, std::int32_t count,
+                   std::int32_t* out) {
   for (std::int32_t i = 0; i < count; ++i, out += 4) {
     const TKernelWindow& window = windows[i];
     const TColor32* pixels = src + window.First;

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "imaging/Color32.h"
+#include "platform/rtl/Numbers.h"
 
 namespace imaging {
 
@@ -59,7 +60,7 @@ constexpr std::uint32_t FinishChannel(std::int64_t sum, bool rangeCheck) {
 
 // The same for a sum kept as a double (exact below 2^53).
 inline std::uint32_t FinishWideChannel(double sum, bool rangeCheck) {
-  return FinishChannel(static_cast<std::int64_t>(std::clamp(sum, -0x1p62, 0x1p62)), rangeCheck);
+  return FinishChannel(rtl::Trunc64(std::clamp(sum, -0x1p62, 0x1p62)), rangeCheck);
 }
 
 // Creates and binds the "Resamplers bindings" registry.
@@ -68,8 +69,8 @@ void RegisterResamplerBindings();
 namespace portable {
 TColor32 BlockAverage(std::uint32_t width, std::uint32_t height, const TColor32* src, std::ptrdiff_t stride);
 TColor32 Interpolator(std::uint32_t wx, std::uint32_t wy, const TColor32* p, const TColor32* q);
-void KernelRowPass(const TColor32* src, const TKernelWindow* windows, const std::int16_t* weights,
-                   std::int32_t count, std::int32_t* out);
+void KernelRowPass(const TColor32* src, const TKernelWindow* windows, const std::int16_t* weights, std::int32_t count,
+                   std::int32_t* out);
 void KernelColumnPass(const std::int32_t* const* rows, const std::int16_t* weights, std::int32_t taps,
                       std::int32_t count, bool rangeCheck, TColor32* out);
 // Pixel index of the vertical pass.
@@ -79,8 +80,8 @@ TColor32 KernelColumnPixel(const std::int32_t* const* rows, const std::int16_t* 
 
 // Callable only on a processor with cfAVX2.
 namespace avx2 {
-void KernelRowPass(const TColor32* src, const TKernelWindow* windows, const std::int16_t* weights,
-                   std::int32_t count, std::int32_t* out);
+void KernelRowPass(const TColor32* src, const TKernelWindow* windows, const std::int16_t* weights, std::int32_t count,
+                   std::int32_t* out);
 void KernelColumnPass(const std::int32_t* const* rows, const std::int16_t* weights, std::int32_t taps,
                       std::int32_t count, bool rangeCheck, TColor32* out);
 }  // namespace avx2

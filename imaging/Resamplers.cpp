@@ -158,8 +158,8 @@ std::vector<std::int32_t> NearestPositions(std::int32_t dstLo, std::int32_t dstH
   std::vector<std::int32_t> positions;
   positions.reserve(static_cast<std::size_t>(clipHi - clipLo));
   for (std::int64_t i = clipLo; i < clipHi; ++i) {
-    const std::int64_t pos = dstWidth < 2 ? (std::int64_t{srcLo} + srcHi - 1) / 2
-                                          : srcLo + (i - dstLo) * srcWidth / dstWidth;
+    const std::int64_t pos =
+        dstWidth < 2 ? (std::int64_t{srcLo} + srcHi - 1) / 2 : srcLo + (i - dstLo) * srcWidth / dstWidth;
     positions.push_back(static_cast<std::int32_t>(pos));
   }
   return positions;
@@ -212,8 +212,8 @@ namespace {
 
 // Edges of the source blocks that the destination positions cover: block i
 // runs from edges[i] to edges[i + 1].
-std::vector<std::int32_t> BlockEdges(std::int32_t dstLo, std::int32_t dstHi, std::int32_t clipLo,
-                                     std::int32_t clipHi, std::int32_t srcLo, std::int32_t srcHi) {
+std::vector<std::int32_t> BlockEdges(std::int32_t dstLo, std::int32_t dstHi, std::int32_t clipLo, std::int32_t clipHi,
+                                     std::int32_t srcLo, std::int32_t srcHi) {
   const std::int64_t srcWidth = std::int64_t{srcHi} - srcLo, dstWidth = std::int64_t{dstHi} - dstLo;
   std::vector<std::int32_t> edges;
   edges.reserve(static_cast<std::size_t>(clipHi - clipLo) + 1);
@@ -298,7 +298,7 @@ void TKernelResampler::SetTableSize(std::int32_t size) {
 
 std::int32_t TKernelResampler::Reach() const {
   const double width = std::ceil(Kernel->GetWidth());
-  return static_cast<std::int32_t>(std::clamp<double>(width, 0, TSinshKernel::MaxWidth));
+  return rtl::CheckedToInt32(std::clamp<double>(width, 0, TSinshKernel::MaxWidth));
 }
 
 void TKernelResampler::BuildWeightTable() {
@@ -327,13 +327,14 @@ void TKernelResampler::FootprintWeights(std::int32_t fraction, std::int32_t* wei
     std::copy_n(WeightTable.ValPtr(0, rtl::Round(position)), taps, weights);
     return;
   }
-  const auto row = static_cast<std::int32_t>(position);
+  const std::int32_t row = rtl::Trunc(position);
   const std::int32_t t = rtl::Round((position - row) * 256);
   const std::int32_t* lower = WeightTable.ValPtr(0, row);
   const std::int32_t* upper = WeightTable.ValPtr(0, row + 1);
   std::int64_t sum = 0;
   for (std::int32_t j = 0; j < taps; ++j) {
-    weights[j] = static_cast<std::int32_t>((std::int64_t{lower[j]} * (256 - t) + std::int64_t{upper[j]} * t + 128) >> 8);
+    weights[j] =
+        static_cast<std::int32_t>((std::int64_t{lower[j]} * (256 - t) + std::int64_t{upper[j]} * t + 128) >> 8);
     sum += weights[j];
   }
   weights[reach] = static_cast<std::int32_t>(weights[reach] - (sum - 256));
@@ -373,10 +374,10 @@ void imaging::RegisterResamplers() {
        {&TNearestResampler::Class, &TLinearResampler::Class, &TDraftResampler::Class, &TKernelResampler::Class})
     ResamplerList().Add(resampler);
   for (const TKernelClassRef kernel :
-       {&TBoxKernel::Class, &TLinearKernel::Class, &TCosineKernel::Class, &TSplineKernel::Class,
-        &TCubicKernel::Class, &TMitchellKernel::Class, &TAlbrechtKernel::Class, &TLanczosKernel::Class,
-        &TGaussianKernel::Class, &TBlackmanKernel::Class, &THannKernel::Class, &THammingKernel::Class,
-        &TSinshKernel::Class, &THermiteKernel::Class})
+       {&TBoxKernel::Class, &TLinearKernel::Class, &TCosineKernel::Class, &TSplineKernel::Class, &TCubicKernel::Class,
+        &TMitchellKernel::Class, &TAlbrechtKernel::Class, &TLanczosKernel::Class, &TGaussianKernel::Class,
+        &TBlackmanKernel::Class, &THannKernel::Class, &THammingKernel::Class, &TSinshKernel::Class,
+        &THermiteKernel::Class})
     KernelList().Add(kernel);
   RegisterResamplerBindings();
 }

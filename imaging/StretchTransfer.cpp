@@ -9,6 +9,7 @@
 #include "imaging/RasterError.h"
 #include "imaging/RectHelpers.h"
 #include "imaging/Resamplers.h"
+#include "platform/rtl/Numbers.h"
 
 namespace imaging {
 
@@ -21,8 +22,9 @@ void CheckBitmaps(const TCustomBitmap32* dst, const TCustomBitmap32* src) {
 
 // edge + delta (a whole number) held within the 32-bit range.
 std::int32_t Moved(std::int32_t edge, double delta) {
-  constexpr double lowest = std::numeric_limits<std::int32_t>::min(), highest = std::numeric_limits<std::int32_t>::max();
-  return static_cast<std::int32_t>(std::clamp(edge + delta, lowest, highest));
+  constexpr double lowest = std::numeric_limits<std::int32_t>::min(),
+                   highest = std::numeric_limits<std::int32_t>::max();
+  return rtl::CheckedToInt32(std::clamp(edge + delta, lowest, highest));
 }
 
 // Cuts srcRect to the source bounds and dstRect in proportion (scales taken
@@ -39,13 +41,11 @@ void CutToSource(TRect& dstRect, TRect& srcRect, std::int32_t srcWidth, std::int
     srcRect.Top = 0;
   }
   if (srcRect.Right > srcWidth) {
-    dstRect.Right =
-        Moved(dstRect.Right, -std::floor((static_cast<double>(srcRect.Right) - srcWidth) * scaleX));
+    dstRect.Right = Moved(dstRect.Right, -std::floor((static_cast<double>(srcRect.Right) - srcWidth) * scaleX));
     srcRect.Right = srcWidth;
   }
   if (srcRect.Bottom > srcHeight) {
-    dstRect.Bottom =
-        Moved(dstRect.Bottom, -std::floor((static_cast<double>(srcRect.Bottom) - srcHeight) * scaleY));
+    dstRect.Bottom = Moved(dstRect.Bottom, -std::floor((static_cast<double>(srcRect.Bottom) - srcHeight) * scaleY));
     srcRect.Bottom = srcHeight;
   }
 }
@@ -83,10 +83,9 @@ void BlockTransfer(TCustomBitmap32* dst, std::int32_t dstX, std::int32_t dstY, T
   if (src->IsEmpty() || dst->IsEmpty() || dst->GetMeasuringMode()) return;
   const TRect wanted = srcRect;
   if (!IntersectRect(srcRect, srcRect, src->BoundsRect()) || srcRect.IsEmpty()) return;
-  const TRect dstRect = ClampedRect(std::int64_t{dstX} + srcRect.Left - wanted.Left,
-                                    std::int64_t{dstY} + srcRect.Top - wanted.Top,
-                                    std::int64_t{dstX} + srcRect.Right - wanted.Left,
-                                    std::int64_t{dstY} + srcRect.Bottom - wanted.Top);
+  const TRect dstRect =
+      ClampedRect(std::int64_t{dstX} + srcRect.Left - wanted.Left, std::int64_t{dstY} + srcRect.Top - wanted.Top,
+                  std::int64_t{dstX} + srcRect.Right - wanted.Left, std::int64_t{dstY} + srcRect.Bottom - wanted.Top);
   if (!IntersectRect(dstClip, dstClip, dst->BoundsRect()) || !IntersectRect(dstClip, dstClip, dstRect) ||
       dstClip.IsEmpty())
     return;
@@ -104,8 +103,9 @@ void BlockTransfer(TCustomBitmap32* dst, std::int32_t dstX, std::int32_t dstY, T
   const std::int64_t offsetY = std::int64_t{srcRect.Top} - dstRect.Top;
   const auto width = static_cast<std::int32_t>(dstClip.Width());
   for (std::int32_t y = dstClip.Top; y < dstClip.Bottom; ++y)
-    writer.Write(src->PixelPtr(static_cast<std::int32_t>(dstClip.Left + offsetX), static_cast<std::int32_t>(y + offsetY)),
-                 dst->PixelPtr(dstClip.Left, y), width);
+    writer.Write(
+        src->PixelPtr(static_cast<std::int32_t>(dstClip.Left + offsetX), static_cast<std::int32_t>(y + offsetY)),
+        dst->PixelPtr(dstClip.Left, y), width);
   EMMS();
 }
 

@@ -14,8 +14,7 @@ namespace imaging {
 // dst only reports the area. Raises ERasterError "Destination bitmap is nil"
 // or "Source bitmap is nil". Reports dstRect as changed.
 void StretchTransfer(TCustomBitmap32* dst, TRect dstRect, TRect dstClip, const TCustomBitmap32* src, TRect srcRect,
-                     const TCustomResampler& resampler, TDrawMode combineOp,
-                     const TPixelCombineEvent& combineCallBack);
+                     const TCustomResampler& resampler, TDrawMode combineOp, const TPixelCombineEvent& combineCallBack);
 
 // Copies or combines srcRect of src (cut to src) pixel for pixel with its
 // top-left corner at (dstX, dstY) of dst, only inside dstClip. Writes

@@ -1,8 +1,6 @@
 // Kernels against their textbook definitions (written out here, not taken
 // from the code), the class lists, the integer map and property copying.
 
-#include "imaging/Kernels.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,6 +9,7 @@
 #include <vector>
 
 #include "imaging/IntegerMap.h"
+#include "imaging/Kernels.h"
 #include "imaging/Resamplers.h"
 #include "platform/rtl/Exception.h"
 
@@ -145,15 +144,18 @@ TEST(Kernels, WindowedSincKernelsFollowTheirWindows) {
     ExpectMatches(lanczos, [&](double x) { return Windowed(x, w, [&](double t) { return Sinc(t / w); }); });
     THannKernel hann;
     hann.SetWidth(width);
-    ExpectMatches(hann, [&](double x) { return Windowed(x, w, [&](double t) { return 0.5 + 0.5 * std::cos(pi * t / w); }); });
+    ExpectMatches(hann,
+                  [&](double x) { return Windowed(x, w, [&](double t) { return 0.5 + 0.5 * std::cos(pi * t / w); }); });
     THammingKernel hamming;
     hamming.SetWidth(width);
-    ExpectMatches(hamming,
-                  [&](double x) { return Windowed(x, w, [&](double t) { return 0.54 + 0.46 * std::cos(pi * t / w); }); });
+    ExpectMatches(hamming, [&](double x) {
+      return Windowed(x, w, [&](double t) { return 0.54 + 0.46 * std::cos(pi * t / w); });
+    });
     TBlackmanKernel blackman;
     blackman.SetWidth(width);
     ExpectMatches(blackman, [&](double x) {
-      return Windowed(x, w, [&](double t) { return 0.42 + 0.5 * std::cos(pi * t / w) + 0.08 * std::cos(2 * pi * t / w); });
+      return Windowed(x, w,
+                      [&](double t) { return 0.42 + 0.5 * std::cos(pi * t / w) + 0.08 * std::cos(2 * pi * t / w); });
     });
   }
 }
@@ -179,14 +181,13 @@ TEST(Kernels, AlbrechtWindowForEveryNumberOfTerms) {
       {0.1489426060, 0.3860011736, 0.3409774032, 0.1139879604, 0.0100908567},
       {0.0971676200, 0.3088452225, 0.3626233714, 0.1889533255, 0.0402095714, 0.0022008891},
       {0.0639644241, 0.2399386460, 0.3501595632, 0.2477411190, 0.0854382561, 0.0123202034, 0.0004377883},
-      {0.0421072107, 0.1820762266, 0.3177137811, 0.2844380014, 0.1367622378, 0.0334038054, 0.0034167722,
-       0.0000819649},
-      {0.0276143732, 0.1353822288, 0.2752872345, 0.2988433353, 0.1853193303, 0.0648884483, 0.0117641910,
-       0.0008859876, 0.0000148711},
-      {0.0179908225, 0.0987959586, 0.2298838170, 0.2941130191, 0.2243389778, 0.1032488062, 0.0275674109,
-       0.0038395862, 0.0002189717, 0.0000026298},
-      {0.0118717128, 0.0719533652, 0.1878871609, 0.2758081741, 0.2489042432, 0.1417298672, 0.0502002976,
-       0.0104589649, 0.0011361511, 0.0000496286, 0.0000004343},
+      {0.0421072107, 0.1820762266, 0.3177137811, 0.2844380014, 0.1367622378, 0.0334038054, 0.0034167722, 0.0000819649},
+      {0.0276143732, 0.1353822288, 0.2752872345, 0.2988433353, 0.1853193303, 0.0648884483, 0.0117641910, 0.0008859876,
+       0.0000148711},
+      {0.0179908225, 0.0987959586, 0.2298838170, 0.2941130191, 0.2243389778, 0.1032488062, 0.0275674109, 0.0038395862,
+       0.0002189717, 0.0000026298},
+      {0.0118717128, 0.0719533652, 0.1878871609, 0.2758081741, 0.2489042432, 0.1417298672, 0.0502002976, 0.0104589649,
+       0.0011361511, 0.0000496286, 0.0000004343},
   };
   TAlbrechtKernel albrecht;
   EXPECT_EQ(albrecht.GetTerms(), 11);
@@ -227,10 +228,10 @@ TEST(ClassLists, HoldTheClassesInRegistrationOrder) {
     EXPECT_EQ(imaging::ResamplerList()[i]->ClassName, resamplers[i]);
     EXPECT_EQ(imaging::ResamplerList()[i]->Create()->ClassName(), resamplers[i]);
   }
-  const std::vector<std::string> kernels = {
-      "TBoxKernel",    "TLinearKernel",   "TCosineKernel", "TSplineKernel",  "TCubicKernel",
-      "TMitchellKernel", "TAlbrechtKernel", "TLanczosKernel", "TGaussianKernel", "TBlackmanKernel",
-      "THannKernel",   "THammingKernel",  "TSinshKernel",  "THermiteKernel"};
+  const std::vector<std::string> kernels = {"TBoxKernel",      "TLinearKernel",   "TCosineKernel",   "TSplineKernel",
+                                            "TCubicKernel",    "TMitchellKernel", "TAlbrechtKernel", "TLanczosKernel",
+                                            "TGaussianKernel", "TBlackmanKernel", "THannKernel",     "THammingKernel",
+                                            "TSinshKernel",    "THermiteKernel"};
   ASSERT_EQ(imaging::KernelList().Count(), kernels.size());
   for (std::size_t i = 0; i < kernels.size(); ++i) {
     EXPECT_EQ(imaging::KernelList()[i]->ClassName, kernels[i]);

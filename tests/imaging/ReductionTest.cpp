@@ -2,13 +2,12 @@
 // the guards around empty, enlarging and out-of-range rectangles, and the
 // choice between the box filter and the general transfer.
 
-#include "imaging/BoxDownsample.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
 #include <vector>
 
+#include "imaging/BoxDownsample.h"
 #include "imaging/RasterError.h"
 #include "imaging/Resamplers.h"
 #include "platform/gdi/Bitmap.h"
@@ -215,12 +214,13 @@ TEST(StretchDrawBitmap, OtherCasesUseTheGeneralTransfer) {
     for (int y = 0; y < 20; ++y)
       for (int x = 0; x < 25; ++x) ASSERT_EQ(drawn.GetPixel(x, y), general.GetPixel(x, y)) << filter;
   };
-  compare(TRect{0, 0, 25, 20}, sfLinear, nullptr, src.BoundsRect());    // enlarging
-  compare(TRect{0, 0, 5, 4}, sfNearest, nullptr, src.BoundsRect());     // shrinking, nearest
+  compare(TRect{0, 0, 25, 20}, sfLinear, nullptr, src.BoundsRect());  // enlarging
+  compare(TRect{0, 0, 5, 4}, sfNearest, nullptr, src.BoundsRect());   // shrinking, nearest
   compare(TRect{0, 0, 5, 4}, sfLanczos, nullptr, src.BoundsRect());
-  compare(TRect{0, 0, 5, 4}, sfLinear, [](TColor32 f, TColor32& b, TColor32) { b = f ^ 0xFF; },
-          src.BoundsRect());                                             // with a callback
-  compare(TRect{0, 0, 6, 4}, sfLinear, nullptr, TRect{-2, 0, 10, 8});    // source reaching outside
+  compare(
+      TRect{0, 0, 5, 4}, sfLinear, [](TColor32 f, TColor32& b, TColor32) { b = f ^ 0xFF; },
+      src.BoundsRect());                                               // with a callback
+  compare(TRect{0, 0, 6, 4}, sfLinear, nullptr, TRect{-2, 0, 10, 8});  // source reaching outside
 }
 
 TEST(StretchDrawBitmap, MeasuringReportsWithoutDrawing) {

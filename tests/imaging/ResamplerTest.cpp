@@ -4,8 +4,6 @@
 // rules, degenerate input, and a loose comparison with stb_image_resize as
 // an independent resizer.
 
-#include "imaging/Resamplers.h"
-
 #include <gtest/gtest.h>
 #include <stb_image_resize.h>
 
@@ -20,6 +18,7 @@
 #include "imaging/MappingTable.h"
 #include "imaging/RasterError.h"
 #include "imaging/ResamplerBindings.h"
+#include "imaging/Resamplers.h"
 #include "imaging/StretchTransfer.h"
 
 namespace {
@@ -41,7 +40,8 @@ void FillSmooth(TCustomBitmap32& b) {
       const auto channel = [&](double fx, double fy, double phase) {
         return static_cast<TColor32>(std::lround(127.5 + 120 * std::sin(x * fx + phase) * std::cos(y * fy)));
       };
-      b.SetPixel(x, y, 0xFF000000u | channel(0.11, 0.07, 0) << 16 | channel(0.05, 0.13, 1) << 8 | channel(0.21, 0.03, 2));
+      b.SetPixel(x, y,
+                 0xFF000000u | channel(0.11, 0.07, 0) << 16 | channel(0.05, 0.13, 1) << 8 | channel(0.21, 0.03, 2));
     }
 }
 
@@ -245,9 +245,9 @@ TEST(Resampling, AConstantPictureStaysConstant) {
     }
     src.SetStretchFilter(sfDraft);
     for (const auto& [target, from] : {std::pair{TRect{0, 0, 18, 23}, TRect{0, 0, 36, 23}},
-                                      {TRect{0, 0, 1, 23}, TRect{3, 0, 7, 23}},
-                                      {TRect{0, 0, 37, 1}, TRect{0, 5, 37, 7}},
-                                      {TRect{0, 0, 9, 5}, TRect{1, 2, 37, 22}}}) {
+                                       {TRect{0, 0, 1, 23}, TRect{3, 0, 7, 23}},
+                                       {TRect{0, 0, 37, 1}, TRect{0, 5, 37, 7}},
+                                       {TRect{0, 0, 9, 5}, TRect{1, 2, 37, 22}}}) {
       TCustomBitmap32 reduced;
       reduced.SetSize(target.Right, target.Bottom);
       src.DrawRectTo(reduced, target, from);
@@ -283,9 +283,9 @@ TEST(Resampling, InterpolatingKernelsResampleOneToOneAsACopy) {
   TCustomBitmap32 src, dst;
   src.SetSize(23, 19);
   FillRandom(src, 2);
-  for (const char* name : {"TBoxKernel", "TLinearKernel", "TCosineKernel", "TCubicKernel", "TLanczosKernel",
-                           "TBlackmanKernel", "THannKernel", "THammingKernel", "TGaussianKernel",
-                           "TAlbrechtKernel", "THermiteKernel", "TSinshKernel"}) {
+  for (const char* name :
+       {"TBoxKernel", "TLinearKernel", "TCosineKernel", "TCubicKernel", "TLanczosKernel", "TBlackmanKernel",
+        "THannKernel", "THammingKernel", "TGaussianKernel", "TAlbrechtKernel", "THermiteKernel", "TSinshKernel"}) {
     dst.SetSize(23, 19);
     dst.Clear(0);
     KernelResampler(name)->Resample({dst, dst.BoundsRect(), dst.BoundsRect(), src, src.BoundsRect(), dmOpaque, {}});
@@ -302,7 +302,8 @@ TEST(Resampling, KernelResamplingByHand) {
   src.SetPixel(0, 0, 0xFF000000);
   src.SetPixel(1, 0, 0xFFC8FF10);
   dst.SetSize(4, 1);
-  KernelResampler("TLinearKernel")->Resample({dst, dst.BoundsRect(), dst.BoundsRect(), src, src.BoundsRect(), dmOpaque, {}});
+  KernelResampler("TLinearKernel")
+      ->Resample({dst, dst.BoundsRect(), dst.BoundsRect(), src, src.BoundsRect(), dmOpaque, {}});
   EXPECT_EQ(dst.GetPixel(0, 0), 0xFF000000u);
   EXPECT_EQ(dst.GetPixel(1, 0), 0xFF323F04u);  // 200/4, 255/4, 16/4
   EXPECT_EQ(dst.GetPixel(2, 0), 0xFF96BF0Cu);  // x 3/4
@@ -377,14 +378,14 @@ TEST(Resampling, DegenerateSizesNeitherCrashNorDraw) {
   dst.OnAreaChanged = [&](TPersistent*, const TRect&, std::uint32_t) { ++areas; };
   for (const TStretchFilter filter : AllFilters) {
     src.SetStretchFilter(filter);
-    empty.DrawTo(dst, TRect{0, 0, 10, 10});           // empty source
-    src.DrawTo(empty, TRect{0, 0, 10, 10});           // empty destination
-    src.DrawTo(dst, TRect{3, 3, 3, 9});               // zero-wide target
-    src.DrawTo(dst, TRect{8, 8, 2, 2});               // inverted target
+    empty.DrawTo(dst, TRect{0, 0, 10, 10});                         // empty source
+    src.DrawTo(empty, TRect{0, 0, 10, 10});                         // empty destination
+    src.DrawTo(dst, TRect{3, 3, 3, 9});                             // zero-wide target
+    src.DrawTo(dst, TRect{8, 8, 2, 2});                             // inverted target
     src.DrawRectTo(dst, TRect{0, 0, 10, 10}, TRect{2, 2, 2, 4});    // empty source rectangle
     src.DrawRectTo(dst, TRect{0, 0, 10, 10}, TRect{-9, 0, -4, 5});  // wholly left of the source
     src.DrawRectTo(dst, TRect{0, 0, 10, 10}, TRect{6, 0, 9, 5});    // wholly right of it
-    src.DrawTo(dst, TRect{20, 20, 40, 40});           // outside the destination
+    src.DrawTo(dst, TRect{20, 20, 40, 40});                         // outside the destination
   }
   EXPECT_EQ(areas, 0);
   for (int y = 0; y < 10; ++y)
@@ -572,8 +573,10 @@ TEST(StretchTransfer, DrawModesOfTheBlockTransfer) {
     for (int y = 0; y < 3; ++y) {
       std::vector<TColor32> expected(6);
       for (int x = 0; x < 6; ++x) expected[x] = 0xFF000000u | static_cast<TColor32>(x * 40 + y);
-      if (alpha == 255) BlendLine(src.ScanLine(y), expected.data(), 6);
-      else BlendLineEx(src.ScanLine(y), expected.data(), 6, alpha);
+      if (alpha == 255)
+        BlendLine(src.ScanLine(y), expected.data(), 6);
+      else
+        BlendLineEx(src.ScanLine(y), expected.data(), 6, alpha);
       for (int x = 0; x < 6; ++x) EXPECT_EQ(dst.GetPixel(x, y), expected[x]) << alpha;
     }
   }
@@ -617,7 +620,7 @@ TEST(StretchTransfer, ResampledBlendsUseTheMemoryRoutineWithMasterAlpha) {
 TEST(StretchTransfer, DrawingABitmapOntoItselfReadsTheOriginalPixels) {
   for (const TStretchFilter filter : {sfNearest, sfLanczos})
     for (const auto& [dstRect, srcRect] : {std::pair{TRect{3, 2, 19, 18}, TRect{0, 0, 16, 16}},  // shifted copy
-                                          {TRect{0, 0, 12, 9}, TRect{2, 2, 17, 17}}}) {       // resampled
+                                           {TRect{0, 0, 12, 9}, TRect{2, 2, 17, 17}}}) {         // resampled
       TCustomBitmap32 b, original, expected;
       b.SetSize(20, 20);
       FillRandom(b, 11);
