@@ -5,6 +5,7 @@
 #include "imaging/Blend.h"
 #include "imaging/Color32.h"
 #include "imaging/LowLevel.h"
+#include "imaging/Resamplers.h"
 
 namespace imaging {
 
@@ -13,6 +14,7 @@ void StartUp() {
   std::call_once(once, [] {
     RegisterLowLevelBindings();
     RegisterBlendBindings();
+    RegisterResamplers();
     SetGamma(0.7);
   });
 }
