@@ -1,6 +1,7 @@
 #include "imaging/PolygonRasterizer.h"
 
 #include <algorithm>
+#include <bit>
 #include <limits>
 #include <vector>
 
@@ -34,12 +35,21 @@ struct TEdge {
   std::int32_t Winding;  // +1 running upward (y decreasing), -1 downward
 
   void Step() {
-    X += StepX;
     Remainder += StepRemainder;
-    if (Remainder >= Denominator) {
-      Remainder -= Denominator;
-      ++X;
-    }
+    const bool carry = Remainder >= Denominator;
+    X += StepX + carry;
+    Remainder -= carry ? Denominator : 0;
+  }
+
+  // The crossing rows further down lies in [lowest, lowest + rows]: the
+  // remainders carry at most once a row.
+  std::int64_t LowestXAfter(std::int64_t rows) const { return X + rows * StepX; }
+  std::int64_t XAfter(std::int64_t rows) const {
+    return X + rows * StepX + (Remainder + rows * StepRemainder) / Denominator;
+  }
+
+  void Advance(std::int64_t rows) {
+    for (std::int64_t k = 0; k < rows; ++k) Step();
   }
 };
 
@@ -95,7 +105,9 @@ struct TScratch {
   std::vector<TEdge> Pending;
   std::vector<TEdge> Active;
   std::vector<std::int32_t> Cells;
+  std::vector<std::uint64_t> Touched;
   std::vector<TColor32> Line;
+  std::vector<TColor32> Full;
 };
 
 TScratch& Scratch() {
@@ -159,18 +171,63 @@ public:
   // Steps every edge to the next row and drops those that end there.
   void Leave(std::int64_t row) {
     std::size_t kept = 0;
-    for (TEdge& e : Active) {
-      if (e.EndRow <= row + 1) continue;
-      e.Step();
-      Active[kept++] = e;
+    for (std::size_t i = 0; i < Active.size(); ++i) {
+      if (Active[i].EndRow <= row + 1) continue;
+      Active[i].Step();
+      if (kept != i) Active[kept] = Active[i];
+      ++kept;
     }
     Active.resize(kept);
+  }
+
+  // After Enter(from): whether rows from .. to - 1 keep the same edges in
+  // the same strict order, so that each edge plays one part in all of them.
+  // Straight edges in strict order at the first and the last row cannot
+  // cross in between, and rounding never swaps crossings of edges that do
+  // not cross.
+  bool Steady(std::int64_t from, std::int64_t to) const {
+    if (!Pending.empty() && Pending.back().FirstRow < to) return false;
+    const std::int64_t last = to - 1 - from;
+    for (std::size_t i = 0; i < Active.size(); ++i) {
+      if (Active[i].EndRow < to) return false;
+      if (i == 0) continue;
+      const TEdge &left = Active[i - 1], &right = Active[i];
+      if (left.X >= right.X) return false;
+      // Dividing only when the bounds of the last crossings overlap.
+      if (left.LowestXAfter(last) + last >= right.LowestXAfter(last) && left.XAfter(last) >= right.XAfter(last))
+        return false;
+    }
+    return true;
+  }
+
+  std::vector<TEdge>& Edges() { return Active; }
+
+  // Drops the edges that end at row.
+  void DropEnded(std::int64_t row) {
+    std::erase_if(Active, [row](const TEdge& e) { return e.EndRow <= row; });
   }
 
 private:
   std::vector<TEdge>& Pending;
   std::vector<TEdge>& Active;
 };
+
+// The part of each sorted crossing in its row: +1 where a span starts, -1
+// where one ends, 0 inside a span.
+template <class Role>
+void ForEachRole(const std::vector<TEdge>& crossings, bool nonZero, Role role) {
+  if (!nonZero) {
+    for (std::size_t i = 0; i < crossings.size(); ++i)
+      role(i, i + 1 == crossings.size() && i % 2 == 0 ? 0 : (i % 2 == 0 ? 1 : -1));
+    return;
+  }
+  std::int32_t winding = 0;
+  for (std::size_t i = 0; i < crossings.size(); ++i) {
+    const bool starts = winding == 0;
+    winding += crossings[i].Winding;
+    role(i, starts ? 1 : (winding == 0 ? -1 : 0));
+  }
+}
 
 // Calls span(start, end) for every inside run of a row's sorted crossings.
 template <class Span>
@@ -206,15 +263,22 @@ void FillAliased(TCustomBitmap32& bitmap, const TGrid& grid, TEdgeWalker& walker
 }
 
 // Coverage of one pixel row, accumulated over its sub-rows as differences
-// between neighbouring pixels, then blended run by run.
+// between neighbouring pixels. Only the pixels where a difference was added
+// are visited: between them the coverage is constant, so a row is blended as
+// runs of one colour each, gathered into stretches of covered pixels.
 class TCoverageRow {
+  static constexpr std::int64_t kLongRun = 16;
+
 public:
   TCoverageRow(TCustomBitmap32& bitmap, int shift, TColor32 color, TScratch& scratch)
-      : Bitmap(bitmap), Shift(shift), Mask((1 << shift) - 1), Samples(1 << shift), Rgb(color & 0x00FFFFFF), Master(color >> 24), Blend(BlendLineExOf(bitmap.GetCombineMode())),
-        Base(bitmap.GetClipRect().Left), Cells(scratch.Cells), Line(scratch.Line) {
+      : Bitmap(bitmap), Shift(shift), Mask((1 << shift) - 1), Samples(1 << shift), Rgb(color & 0x00FFFFFF),
+        Master(color >> 24), Blend(BlendLineExOf(bitmap.GetCombineMode())), Base(bitmap.GetClipRect().Left),
+        Cells(scratch.Cells), Touched(scratch.Touched), Line(scratch.Line), Full(scratch.Full) {
     const auto width = static_cast<std::size_t>(bitmap.GetClipRect().Width()) + 2;
     Cells.assign(width, 0);
+    Touched.assign(width / 64 + 1, 0);
     if (Line.size() < width) Line.resize(width);
+    Full.assign(width, Rgb | 0xFF000000u);
   }
 
   // Adds the sub-row span [a, b) in grid columns.
@@ -222,36 +286,96 @@ public:
     if (a >= b) return;
     const std::int64_t first = (a >> Shift) - Base, last = (b >> Shift) - Base;
     const auto fa = static_cast<std::int32_t>(a & Mask), fb = static_cast<std::int32_t>(b & Mask);
-    Cells[first] += Samples - fa;
-    Cells[first + 1] += fa;
-    Cells[last] -= Samples - fb;
-    Cells[last + 1] -= fb;
-    Lowest = std::min(Lowest, first);
-    Highest = std::max(Highest, last + 1);
+    Add(first, Samples - fa);
+    Add(first + 1, fa);
+    Add(last, fb - Samples);
+    Add(last + 1, -fb);
+  }
+
+  // Adds the crossings of one edge on the next rows sub-rows, each as the
+  // start (role +1) or the end (-1) of a span, and steps the edge past them.
+  void AddEdge(TEdge& edge, std::int32_t role, std::int64_t rows, const TGrid& grid) {
+    const std::int64_t lowest = std::min(edge.X, edge.LowestXAfter(rows - 1));
+    const std::int64_t highest = std::max(edge.X, edge.LowestXAfter(rows - 1) + rows - 1);
+    if (lowest >= grid.Left && highest <= grid.Right)
+      SweepEdge(edge, role, rows, [](std::int64_t x) { return x; });
+    else
+      SweepEdge(edge, role, rows, [&grid](std::int64_t x) { return grid.ClampX(x); });
   }
 
   // Blends the pixels of row y that have coverage and clears the cells.
   void Flush(std::int32_t y) {
-    if (Highest < Lowest) return;
-    TColor32* pixels = Bitmap.ScanLine(y) + Base;
+    Pixels = Bitmap.ScanLine(y) + Base;
     std::int32_t coverage = 0;
-    std::int64_t runStart = -1;
-    for (std::int64_t i = Lowest; i <= Highest; ++i) {
-      coverage += Cells[i];
-      Cells[i] = 0;
-      if (coverage != 0) {
-        if (runStart < 0) runStart = i;
-        Line[i - runStart] = Rgb | (static_cast<std::uint32_t>(coverage) * 255) >> (2 * Shift) << 24;
-      } else if (runStart >= 0) {
-        Blend(Line.data(), pixels + runStart, static_cast<int>(i - runStart), Master);
-        runStart = -1;
+    std::int64_t from = 0;
+    for (std::size_t word = 0; word < Touched.size(); ++word) {
+      for (std::uint64_t bits = Touched[word]; bits != 0; bits &= bits - 1) {
+        const auto i = static_cast<std::int64_t>(word * 64 + static_cast<std::size_t>(std::countr_zero(bits)));
+        Run(from, i, coverage);
+        coverage += Cells[i];
+        Cells[i] = 0;
+        from = i;
       }
+      Touched[word] = 0;
     }
-    Lowest = std::numeric_limits<std::int64_t>::max();
-    Highest = -1;
+    EndStretch(from);
   }
 
 private:
+  template <class Clamp>
+  void SweepEdge(TEdge& edge, std::int32_t role, std::int64_t rows, Clamp clamp) {
+    std::int64_t pixel = std::numeric_limits<std::int64_t>::min();
+    std::int32_t here = 0, next = 0;
+    for (std::int64_t k = 0; k < rows; ++k, edge.Step()) {
+      const std::int64_t x = clamp(edge.X);
+      const std::int64_t p = (x >> Shift) - Base;
+      const auto f = static_cast<std::int32_t>(x & Mask);
+      if (p != pixel) {
+        if (k > 0) AddPair(pixel, role * here, role * next);
+        pixel = p;
+        here = next = 0;
+      }
+      here += Samples - f;
+      next += f;
+    }
+    AddPair(pixel, role * here, role * next);
+  }
+
+  void AddPair(std::int64_t i, std::int32_t here, std::int32_t next) {
+    Add(i, here);
+    Add(i + 1, next);
+  }
+
+  void Add(std::int64_t i, std::int32_t delta) {
+    Cells[i] += delta;
+    Touched[i >> 6] |= std::uint64_t{1} << (i & 63);
+  }
+
+  // Pixels [from, to) all have this coverage.
+  void Run(std::int64_t from, std::int64_t to, std::int32_t coverage) {
+    if (to <= from) return;
+    if (coverage == 0) {
+      EndStretch(from);
+      return;
+    }
+    // Long runs inside the polygon are blended straight from a row of the
+    // colour at full coverage.
+    if (coverage == Samples * Samples && to - from >= kLongRun) {
+      EndStretch(from);
+      Blend(Full.data(), Pixels + from, static_cast<int>(to - from), Master);
+      return;
+    }
+    if (StretchStart < 0) StretchStart = from;
+    const TColor32 color = Rgb | (static_cast<std::uint32_t>(coverage) * 255) >> (2 * Shift) << 24;
+    std::fill(Line.begin() + (from - StretchStart), Line.begin() + (to - StretchStart), color);
+  }
+
+  void EndStretch(std::int64_t end) {
+    if (StretchStart < 0) return;
+    Blend(Line.data(), Pixels + StretchStart, static_cast<int>(end - StretchStart), Master);
+    StretchStart = -1;
+  }
+
   TCustomBitmap32& Bitmap;
   const int Shift;
   const std::int32_t Mask, Samples;
@@ -259,9 +383,11 @@ private:
   const TBlendLineEx Blend;
   const std::int64_t Base;
   std::vector<std::int32_t>& Cells;
+  std::vector<std::uint64_t>& Touched;  // one bit per cell that holds a difference
   std::vector<TColor32>& Line;
-  std::int64_t Lowest = std::numeric_limits<std::int64_t>::max();
-  std::int64_t Highest = -1;
+  std::vector<TColor32>& Full;
+  TColor32* Pixels = nullptr;
+  std::int64_t StretchStart = -1;
 };
 
 void FillAntialiased(TCustomBitmap32& bitmap, const TGrid& grid, TEdgeWalker& walker, std::int64_t firstRow,
@@ -270,9 +396,19 @@ void FillAntialiased(TCustomBitmap32& bitmap, const TGrid& grid, TEdgeWalker& wa
   const std::int64_t firstPixelRow = firstRow >> shift, endPixelRow = ((endRow - 1) >> shift) + 1;
   for (std::int64_t y = firstPixelRow; y < endPixelRow; ++y) {
     const std::int64_t rowsFrom = std::max(y << shift, firstRow), rowsTo = std::min((y + 1) << shift, endRow);
-    for (std::int64_t row = rowsFrom; row < rowsTo; ++row) {
-      ForEachSpan(walker.Enter(row), nonZero, grid, [&](std::int64_t a, std::int64_t b) { coverage.AddSpan(a, b); });
-      walker.Leave(row);
+    walker.Enter(rowsFrom);
+    if (walker.Steady(rowsFrom, rowsTo)) {
+      std::vector<TEdge>& edges = walker.Edges();
+      ForEachRole(edges, nonZero, [&](std::size_t i, std::int32_t role) {
+        if (role != 0) coverage.AddEdge(edges[i], role, rowsTo - rowsFrom, grid);
+        else edges[i].Advance(rowsTo - rowsFrom);
+      });
+      walker.DropEnded(rowsTo);
+    } else {
+      for (std::int64_t row = rowsFrom; row < rowsTo; ++row) {
+        ForEachSpan(walker.Enter(row), nonZero, grid, [&](std::int64_t a, std::int64_t b) { coverage.AddSpan(a, b); });
+        walker.Leave(row);
+      }
     }
     coverage.Flush(static_cast<std::int32_t>(y));
   }

@@ -280,6 +280,76 @@ TEST(PolygonFill, ContoursFarOutsideTheBitmapAreClampedToItsEdges) {
                   Tolerance(am8times, oracle::EdgesMeetingPixel({contour}, x, y, 1.0 / 8)));
 }
 
+// The documented sampling, sub-sample by sub-sample: corners rounded to the
+// grid, each edge crossing every grid row from its upper end to its lower one
+// at its x there rounded to the nearest column (halves up), the columns from
+// each span start up to each span end counted as inside.
+std::vector<int> SubsampleAlphas(const TPolygon32& polygon, int width, int height) {
+  const int s = 5 - static_cast<int>(polygon.AntialiasMode), n = 1 << s, shift = 16 - s;
+  const auto grid = [&](TFixed v) { return (std::int64_t{v} + (std::int64_t{1} << (shift - 1)) - 1) >> shift; };
+  const auto floorDiv = [](std::int64_t a, std::int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); };
+  std::vector<int> counts(static_cast<std::size_t>(width * height));
+  for (std::int64_t row = 0; row < std::int64_t{height} * n; ++row) {
+    std::vector<std::pair<std::int64_t, int>> crossings;
+    for (const TArrayOfFixedPoint& contour : polygon.GetPoints()) {
+      if (contour.size() < 3) continue;
+      for (std::size_t i = 0; i < contour.size(); ++i) {
+        const TFixedPoint& p = contour[i];
+        const TFixedPoint& q = contour[(i + 1) % contour.size()];
+        std::int64_t x0 = grid(p.X), y0 = grid(p.Y), x1 = grid(q.X), y1 = grid(q.Y);
+        const int direction = y1 < y0 ? 1 : -1;
+        if (y1 < y0) {
+          std::swap(x0, x1);
+          std::swap(y0, y1);
+        }
+        if (row < y0 || row >= y1) continue;
+        const std::int64_t x = x0 + floorDiv(2 * (row - y0) * (x1 - x0) + (y1 - y0), 2 * (y1 - y0));
+        crossings.push_back({std::clamp<std::int64_t>(x, 0, std::int64_t{width} * n), direction});
+      }
+    }
+    std::sort(crossings.begin(), crossings.end());
+    int winding = 0;
+    for (std::size_t i = 0; i + 1 < crossings.size(); ++i) {
+      winding += crossings[i].second;
+      const bool inside = polygon.FillMode == pfNonZero ? winding != 0 : i % 2 == 0;
+      if (!inside) continue;
+      for (std::int64_t c = crossings[i].first; c < crossings[i + 1].first; ++c)
+        ++counts[static_cast<std::size_t>((row >> s) * width + (c >> s))];
+    }
+  }
+  for (int& c : counts) c = c * 255 >> (2 * s);
+  return counts;
+}
+
+TEST(PolygonFill, AlphaCountsExactlyTheSubsamplesInside) {
+  std::mt19937 rng(17);
+  std::uniform_real_distribution<double> coordinate(-6, 30);
+  for (TAntialiasMode mode : kModes)
+    for (int trial = 0; trial < 30; ++trial) {
+      TPolygon32 polygon;
+      Antialias(polygon, mode, trial % 2 ? pfNonZero : pfEvenOdd);
+      for (int c = 0; c < 1 + trial % 3; ++c) {
+        TArrayOfFixedPoint points;
+        if (trial % 5 == 0) {
+          points = RandomStar(rng, 12, 12, 2, 14, 5 + trial, trial % 2 == 0);
+        } else {
+          for (int i = 0; i < 3 + trial % 9; ++i) points.push_back(Fx(coordinate(rng), coordinate(rng)));
+        }
+        AddContour(polygon, points);
+      }
+      TCustomBitmap32 bitmap;
+      bitmap.SetSize(24, 24);
+      bitmap.Clear(0);
+      bitmap.SetCombineMode(cmMerge);
+      polygon.DrawFill(bitmap, kWhite);
+      const std::vector<int> expected = SubsampleAlphas(polygon, 24, 24);
+      for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 24; ++x)
+          ASSERT_EQ(static_cast<int>(bitmap.GetPixel(x, y) >> 24), expected[y * 24 + x])
+              << "mode " << int(mode) << " trial " << trial << " pixel " << x << "," << y;
+    }
+}
+
 // --- Fill rules
 
 TEST(PolygonFill, OverlapOfTwoContoursDependsOnTheRuleAndTheirOrientation) {
