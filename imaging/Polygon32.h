@@ -62,9 +62,10 @@ public:
 
   // --- Derived polygons with this one's properties.
   // Every contour of two points or more moved by delta along its normals (to
-  // the left of the direction of travel on screen for positive delta).
-  // Corners whose offset edges meet at a sharp angle are cut in two points;
-  // edgeSharpness (0..0.99) sets how sharp a corner may be before it is cut.
+  // the left of the direction of travel on screen for positive delta, so a
+  // clockwise contour grows). A corner whose edges turn by at least
+  // acos(-edgeSharpness) (edgeSharpness held in 0..0.99; a right angle at 0)
+  // is cut in two points; the others get the point where the moved edges meet.
   std::unique_ptr<TPolygon32> Grow(TFixed delta, float edgeSharpness = 0) const;
   // A closed contour becomes itself and its reverse (a band once grown and
   // filled by the non-zero rule); an open one runs forward and back again.

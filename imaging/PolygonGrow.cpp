@@ -80,10 +80,12 @@ TArrayOfFixedPoint GrownContour(const TArrayOfFixedPoint& contour, const TArrayO
       continue;
     }
     const TOffset sum{leaving.X + arriving.X, leaving.Y + arriving.Y};
+    // q = delta x (1 + cos of the turn): 2 delta on a straight run, delta at
+    // a right angle, 0 where the contour turns back on itself. The corner is
+    // judged by size whatever the sign of delta, so that shrinking cuts the
+    // same corners as growing, and a turn back (q = 0) is always cut.
     const TWide q = (FixedProduct(arriving.X, sum.X) + FixedProduct(arriving.Y, sum.Y)) * 65536 / delta;
-    // A corner that turns back on itself has q = 0: its offset edges never
-    // meet, so it is cut whatever the sign of delta.
-    if (q <= limit || q == 0) {
+    if ((q < 0 ? -q : q) <= (limit < 0 ? -limit : limit)) {
       result.push_back(Moved(p, arriving));
       result.push_back(Moved(p, leaving));
     } else {
