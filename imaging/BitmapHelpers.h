@@ -16,6 +16,7 @@ class TCustomBitmap32;
 namespace imaging {
 
 // --- Geometry
+// Held at the largest 64-bit value beyond it.
 std::int64_t PointDistanceSqr(const TPoint& a, const TPoint& b);
 // Squared distance from p to the point of segment ab nearest to it, that
 // point rounded to whole pixels.

@@ -1,6 +1,7 @@
 // Squared distances between integer points.
 
 #include <algorithm>
+#include <limits>
 
 #include "imaging/BitmapHelpers.h"
 #include "platform/rtl/Numbers.h"
@@ -8,8 +9,8 @@
 namespace imaging {
 
 std::int64_t PointDistanceSqr(const TPoint& a, const TPoint& b) {
-  const std::int64_t dx = std::int64_t{b.X} - a.X, dy = std::int64_t{b.Y} - a.Y;
-  return dx * dx + dy * dy;
+  const __int128 dx = std::int64_t{b.X} - a.X, dy = std::int64_t{b.Y} - a.Y;
+  return static_cast<std::int64_t>(std::min<__int128>(dx * dx + dy * dy, std::numeric_limits<std::int64_t>::max()));
 }
 
 double PointToSegmentDistanceSqr(const TPoint& p, const TPoint& a, const TPoint& b) {
