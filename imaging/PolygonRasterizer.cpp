@@ -41,8 +41,8 @@ struct TEdge {
     Remainder -= carry ? Denominator : 0;
   }
 
-  // The crossing rows further down lies in [lowest, lowest + rows]: the
-  // remainders carry at most once a row.
+  // The crossing a number of rows further down lies within that number of
+  // columns right of LowestXAfter: the remainder carries at most once a row.
   std::int64_t LowestXAfter(std::int64_t rows) const { return X + rows * StepX; }
   std::int64_t XAfter(std::int64_t rows) const {
     return X + rows * StepX + (Remainder + rows * StepRemainder) / Denominator;

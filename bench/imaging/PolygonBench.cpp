@@ -1,14 +1,14 @@
 // Filling 40-corner star-like polygons by the non-zero rule, antialiased,
 // at 16, 64 and 256 pixels across, timed against cairo filling the same
 // corners (default antialiasing, winding rule) into an ARGB32 image surface
-// in the same run. Each iteration fills a batch of polygons with both.
+// in the same run. Each iteration fills a batch of polygons with both; the
+// counters give our mean time per polygon, cairo's and their ratio.
 
 #include <benchmark/benchmark.h>
 #include <cairo.h>
 
 #include <chrono>
 #include <cmath>
-#include <cstdio>
 #include <numbers>
 #include <random>
 #include <vector>
@@ -58,15 +58,15 @@ void FillStars(benchmark::State& state, cairo_antialias_t antialias) {
   TCustomBitmap32 bitmap;
   bitmap.SetSize(side, side);
   bitmap.Clear(clWhite32);
-  std::vector<std::unique_ptr<TPolygon32>> polygons;
+  std::vector<TArrayOfFixedPoint> contours;
   for (const auto& star : stars) {
-    auto polygon = std::make_unique<TPolygon32>();
-    polygon->Antialiased = true;
-    polygon->FillMode = pfNonZero;
+    TArrayOfFixedPoint& contour = contours.emplace_back();
     for (const TCorner& c : star)
-      polygon->Add(TFixedPoint{static_cast<TFixed>(std::lround(c.X * 65536)), static_cast<TFixed>(std::lround(c.Y * 65536))});
-    polygons.push_back(std::move(polygon));
+      contour.push_back(TFixedPoint{static_cast<TFixed>(std::lround(c.X * 65536)), static_cast<TFixed>(std::lround(c.Y * 65536))});
   }
+  TPolygon32 polygon;
+  polygon.Antialiased = true;
+  polygon.FillMode = pfNonZero;
 
   cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, side, side);
   cairo_t* cr = cairo_create(surface);
@@ -79,7 +79,12 @@ void FillStars(benchmark::State& state, cairo_antialias_t antialias) {
   double ours = 0, reference = 0;
   for (auto _ : state) {
     const double t = Seconds([&] {
-      for (const auto& polygon : polygons) polygon->DrawFill(bitmap, 0xFF336699);
+      // Like cairo's path, the polygon is built anew for every fill.
+      for (const TArrayOfFixedPoint& contour : contours) {
+        polygon.Clear();
+        polygon.AddPoints(contour.data(), contour.size());
+        polygon.DrawFill(bitmap, 0xFF336699);
+      }
     });
     ours += t;
     reference += Seconds([&] {
@@ -101,9 +106,6 @@ void FillStars(benchmark::State& state, cairo_antialias_t antialias) {
   state.counters["ours_us"] = 1e6 * ours / n;
   state.counters["cairo_us"] = 1e6 * reference / n;
   state.counters["ratio"] = ours / reference;
-  std::printf("%s %3d px: ours %.2f us, cairo %.2f us, ratio %.2f\n",
-              antialias == CAIRO_ANTIALIAS_GOOD ? "good   " : "default", size, 1e6 * ours / n,
-              1e6 * reference / n, ours / reference);
 }
 
 void FillStarsDefault(benchmark::State& state) { FillStars(state, CAIRO_ANTIALIAS_DEFAULT); }
