@@ -11,6 +11,7 @@
 #include "imaging/FixedPoint.h"
 #include "imaging/Polygon32.h"
 #include "imaging/RectHelpers.h"
+#include "imaging/StretchTransfer.h"
 #include "platform/rtl/Types.h"
 
 struct TFloatPoint {
@@ -58,6 +59,13 @@ TColor32 HSLToColor32(float h, float s, float l);
 void SetBitmapStretchFilter(TCustomBitmap32& bitmap, TdocStretchFilter filter);
 void SetBitmapDrawMode(TCustomBitmap32& bitmap, TDrawMode mode);
 void SetBitmapCombineMode(TCustomBitmap32& bitmap, TCombineMode mode);
+
+// The resampling transfer, under the name the document engine calls it by.
+inline void StretchTransferBitmap(TCustomBitmap32* dst, TRect dstRect, TRect dstClip, const TCustomBitmap32* src,
+                                  TRect srcRect, const TCustomResampler& resampler, TDrawMode combineOp,
+                                  const TPixelCombineEvent& combineCallBack) {
+  StretchTransfer(dst, dstRect, dstClip, src, srcRect, resampler, combineOp, combineCallBack);
+}
 
 // Each dst pixel := the src pixel merged over it.
 void MergeColorLine(const TColor32* src, TColor32* dst, int count);
