@@ -1,0 +1,232 @@
+#include "imaging/jpeg/JpegBaselineCoder.h"
+
+#include <cstring>
+
+#include "imaging/jpeg/JpegScanWalker.h"
+
+namespace jpeg {
+
+void CheckScanTables(const TsdJpegCodingInfo& info, bool needsDC, bool needsAC) {
+  for (const TsdScanComponent& component : info.ScanComponents) {
+    if ((needsDC && info.DCHuffmanTables[static_cast<std::size_t>(component.DCTable)].IsEmpty()) ||
+        (needsAC && info.ACHuffmanTables[static_cast<std::size_t>(component.ACTable)].IsEmpty()))
+      throw EInvalidGraphic("Scan uses an undefined Huffman table");
+    const int qtable = info.FrameComponents[static_cast<std::size_t>(component.Component)].QTable;
+    if (!info.QuantizationTables[static_cast<std::size_t>(qtable)].Defined)
+      throw EInvalidGraphic("Scan uses an undefined quantisation table");
+  }
+}
+
+void TrimToFrameHeight(TsdJpegCodingInfo& info, TsdJpegBlockCoder& coder) {
+  if (info.WaitForDNL) throw EInvalidGraphic("DNL marker expected");
+  for (int c = 0; c < coder.MapCount(); ++c)
+    coder.Map(c).TrimRows(info.VertMcuCount * info.FrameComponents[static_cast<std::size_t>(c)].Ver);
+}
+
+}  // namespace jpeg
+
+namespace {
+
+// Where each zigzag position is stored within the kept square, or the spare
+// slot past it for positions the load scale drops.
+std::array<std::uint8_t, 64> StorageOrder(TsdJpegScale scale) {
+  const int side = jpeg::BlockSide(scale);
+  std::array<std::uint8_t, 64> order{};
+  for (std::size_t k = 0; k < 64; ++k) {
+    const int natural = jpeg::kZigzagToNatural[k];
+    const int row = natural / 8, column = natural % 8;
+    order[k] = static_cast<std::uint8_t>(row < side && column < side ? row * side + column : side * side);
+  }
+  return order;
+}
+
+void DecodeBlock(TsdBitReader& reader, const Tsd8bitHuffmanDecoder& dc, const Tsd8bitHuffmanDecoder& ac, int& prediction,
+                 std::int16_t* block, const std::uint8_t* order) {
+  reader.Fill();
+  const int size = dc.Decode(reader);
+  if (size > 15) throw EInvalidGraphic("Invalid DC difference in encoded stream");
+  if (size > 0) prediction = static_cast<std::int16_t>(prediction + jpeg::Extend(reader.Get(size), size));
+  block[order[0]] = static_cast<std::int16_t>(prediction);
+  for (int k = 1; k < 64;) {
+    if (reader.Available() < 32) reader.Fill();
+    const int symbol = ac.Decode(reader);
+    const int run = symbol >> 4, bits = symbol & 15;
+    if (bits == 0) {
+      if (run != 15) break;
+      k += 16;
+      continue;
+    }
+    k += run;
+    if (k > 63) throw EInvalidGraphic("Invalid AC coefficient index in encoded stream");
+    block[order[k]] = static_cast<std::int16_t>(jpeg::Extend(reader.Get(bits), bits));
+    ++k;
+  }
+}
+
+}  // namespace
+
+void TsdJpegBaselineCoder::Initialize(TsdJpegScale scale) {
+  TsdJpegBlockCoder::Initialize(scale);
+  SetupMaps(jpeg::CoefficientsPerBlock(scale));
+}
+
+void TsdJpegBaselineCoder::DecodeScan(const std::uint8_t* data, std::size_t size, std::size_t& position) {
+  jpeg::CheckScanTables(Info, true, true);
+  for (const TsdScanComponent& component : Info.ScanComponents) {
+    DCDecoders[static_cast<std::size_t>(component.DCTable)].Build(Info.DCHuffmanTables[static_cast<std::size_t>(component.DCTable)]);
+    ACDecoders[static_cast<std::size_t>(component.ACTable)].Build(Info.ACHuffmanTables[static_cast<std::size_t>(component.ACTable)]);
+  }
+  const std::array<std::uint8_t, 64> order = StorageOrder(Scale);
+  const int kept = jpeg::CoefficientsPerBlock(Scale);
+  TsdScanWalker walker(Info, *this, data, size, position, OnDebugOut);
+  walker.Run(
+      [&](int s, TsdJpegBlockMap& map, int x, int y) {
+        TsdScanComponent& component = Info.ScanComponents[static_cast<std::size_t>(s)];
+        const auto& dc = DCDecoders[static_cast<std::size_t>(component.DCTable)];
+        const auto& ac = ACDecoders[static_cast<std::size_t>(component.ACTable)];
+        if (Scale == jsFull) {
+          DecodeBlock(walker.Reader, dc, ac, component.PrevDC, map.Coefficients(x, y), order.data());
+          return;
+        }
+        std::int16_t reduced[17] = {};
+        DecodeBlock(walker.Reader, dc, ac, component.PrevDC, reduced, order.data());
+        std::memcpy(map.Coefficients(x, y), reduced, static_cast<std::size_t>(kept) * sizeof(std::int16_t));
+      },
+      [&] {
+        for (TsdScanComponent& component : Info.ScanComponents) component.PrevDC = 0;
+      });
+  position = walker.EndPosition();
+  HasCoefficients = true;
+}
+
+void TsdJpegBaselineCoder::DecodeFinish() { jpeg::TrimToFrameHeight(Info, *this); }
+
+// ---- encoding ----
+
+namespace {
+
+// Counts the symbols instead of writing them.
+class TsdDryRunBitWriter {
+public:
+  void Symbol(Tsd8bitHuffmanEncoder& encoder, int symbol) { ++encoder.Counts[static_cast<std::size_t>(symbol)]; }
+  void Put(std::uint32_t, int) {}
+  void Restart(int) {}
+  void Flush() {}
+};
+
+class TsdHuffmanWriter {
+public:
+  explicit TsdHuffmanWriter(TStream& stream) : Writer(stream) {}
+  void Symbol(Tsd8bitHuffmanEncoder& encoder, int symbol) {
+    const auto s = static_cast<std::size_t>(symbol);
+    if (encoder.Lengths[s] == 0) throw EInvalidGraphic("Huffman table has no code for a symbol of the scan");
+    Writer.Put(encoder.Codes[s], encoder.Lengths[s]);
+  }
+  void Put(std::uint32_t bits, int count) { Writer.Put(bits, count); }
+  void Restart(int number) { Writer.PutMarker(static_cast<std::uint8_t>(jpeg::mkRST0 + number)); }
+  void Flush() { Writer.Flush(); }
+
+private:
+  TsdBitWriter Writer;
+};
+
+template <class Writer>
+void PutValue(Writer& writer, Tsd8bitHuffmanEncoder& encoder, int run, int value) {
+  const int bits = jpeg::Category(value);
+  writer.Symbol(encoder, run << 4 | bits);
+  if (bits) writer.Put(static_cast<std::uint32_t>(value < 0 ? value + (1 << bits) - 1 : value) & ((1u << bits) - 1), bits);
+}
+
+template <class Writer>
+void EncodeBlock(Writer& writer, Tsd8bitHuffmanEncoder& dc, Tsd8bitHuffmanEncoder& ac, int& prediction,
+                 const std::int16_t* block) {
+  const int diff = block[0] - prediction;
+  prediction = block[0];
+  const int bits = jpeg::Category(diff);
+  writer.Symbol(dc, bits);
+  if (bits) writer.Put(static_cast<std::uint32_t>(diff < 0 ? diff + (1 << bits) - 1 : diff) & ((1u << bits) - 1), bits);
+  int run = 0;
+  for (std::size_t k = 1; k < 64; ++k) {
+    const int value = block[jpeg::kZigzagToNatural[k]];
+    if (value == 0) {
+      ++run;
+      continue;
+    }
+    for (; run >= 16; run -= 16) writer.Symbol(ac, 0xF0);
+    PutValue(writer, ac, run, value);
+    run = 0;
+  }
+  if (run > 0) writer.Symbol(ac, 0x00);
+}
+
+}  // namespace
+
+template <class Writer>
+void TsdJpegBaselineCoder::EncodeBlocks(Writer& writer) {
+  const bool single = Info.ScanCount == 1;
+  const int mcusX = single ? Map(Info.ScanComponents[0].Component).GetBlocksX() : Info.HorzMcuCount;
+  const int mcusY = single ? Map(Info.ScanComponents[0].Component).GetBlocksY() : Info.VertMcuCount;
+  for (TsdScanComponent& component : Info.ScanComponents) component.PrevDC = 0;
+  const int total = mcusX * mcusY;
+  int restarts = 0;
+  for (int mcu = 0; mcu < total; ++mcu) {
+    const int mcuX = mcu % mcusX, mcuY = mcu / mcusX;
+    for (TsdScanComponent& scanComponent : Info.ScanComponents) {
+      const TsdFrameComponent& component = Info.FrameComponents[static_cast<std::size_t>(scanComponent.Component)];
+      TsdJpegBlockMap& map = Map(scanComponent.Component);
+      auto& dc = DCEncoders[static_cast<std::size_t>(scanComponent.DCTable)];
+      auto& ac = ACEncoders[static_cast<std::size_t>(scanComponent.ACTable)];
+      const int hor = single ? 1 : component.Hor, ver = single ? 1 : component.Ver;
+      for (int by = 0; by < ver; ++by)
+        for (int bx = 0; bx < hor; ++bx)
+          EncodeBlock(writer, dc, ac, scanComponent.PrevDC, map.Coefficients(mcuX * hor + bx, mcuY * ver + by));
+    }
+    if (Info.RestartInterval > 0 && (mcu + 1) % Info.RestartInterval == 0 && mcu + 1 < total) {
+      writer.Restart(restarts % 8);
+      ++restarts;
+      for (TsdScanComponent& component : Info.ScanComponents) component.PrevDC = 0;
+    }
+  }
+  writer.Flush();
+}
+
+void TsdJpegBaselineCoder::EncodeScan(TStream* stream) {
+  if (Scale != jsFull) throw EInvalidGraphic("Operation can only be performed with LoadScale = lsFull");
+  DCUsed.fill(false);
+  ACUsed.fill(false);
+  for (const TsdScanComponent& component : Info.ScanComponents) {
+    DCUsed[static_cast<std::size_t>(component.DCTable)] = true;
+    ACUsed[static_cast<std::size_t>(component.ACTable)] = true;
+  }
+  if (!stream) {
+    for (auto& encoder : DCEncoders) encoder.Counts.fill(0);
+    for (auto& encoder : ACEncoders) encoder.Counts.fill(0);
+    TsdDryRunBitWriter counter;
+    EncodeBlocks(counter);
+    return;
+  }
+  jpeg::CheckScanTables(Info, true, true);
+  for (std::size_t t = 0; t < jpeg::kMaxTables; ++t) {
+    DCEncoders[t].Build(Info.DCHuffmanTables[t]);
+    ACEncoders[t].Build(Info.ACHuffmanTables[t]);
+  }
+  TsdHuffmanWriter writer(*stream);
+  EncodeBlocks(writer);
+}
+
+std::unique_ptr<TsdJpegMarker> TsdJpegBaselineCoder::CreateOptimizedDHT() {
+  auto marker = std::make_unique<TsdDHTMarker>(&Info, jpeg::mkDHT);
+  bool any = false;
+  for (int tableClass = 0; tableClass < 2; ++tableClass)
+    for (std::size_t t = 0; t < jpeg::kMaxTables; ++t) {
+      const bool used = tableClass == 0 ? DCUsed[t] : ACUsed[t];
+      const auto& counts = tableClass == 0 ? DCEncoders[t].Counts : ACEncoders[t].Counts;
+      if (!used) continue;
+      TsdDHTTable table = jpeg::OptimizedTable(counts, tableClass, static_cast<int>(t));
+      if (table.Values.empty()) continue;
+      marker->AddTable(std::move(table));
+      any = true;
+    }
+  if (!any) return nullptr;
+  return marker;
+}

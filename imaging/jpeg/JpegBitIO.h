@@ -1,0 +1,130 @@
+#pragma once
+// Bit-level reading and writing of entropy-coded JPEG data: byte stuffing
+// (0xFF 0x00), markers that end the data, and padding with 1-bits.
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/rtl/Stream.h"
+
+// Reads bits from a buffer, most significant first, through a 64-bit window.
+// Past the data (a marker or the end of the buffer) it delivers 0-bits and
+// counts how many it invented; taking them marks the end of data.
+class TsdBitReader {
+public:
+  TsdBitReader(const std::uint8_t* data, std::size_t size, std::size_t position)
+      : Data(data), Size(size), Position(position) {}
+
+  // Tops the window up to at least 57 bits unless a marker or the end stops it.
+  void Fill() {
+    while (Count <= 56 && Count >= 0 && !MarkerHit && Position < Size) {
+      std::uint8_t value = Data[Position];
+      if (value == 0xFF) {
+        if (!StuffedByteFollows()) return;
+      } else {
+        ++Position;
+      }
+      Window |= std::uint64_t{value} << (56 - Count);
+      Count += 8;
+    }
+  }
+  std::uint32_t Peek(int bits) const { return static_cast<std::uint32_t>(Window >> (64 - bits)); }
+  void Skip(int bits) {
+    Window <<= bits;
+    Count -= bits;
+  }
+  std::uint32_t Get(int bits) {
+    const std::uint32_t value = Peek(bits);
+    Skip(bits);
+    return value;
+  }
+  int Available() const { return Count; }
+  // Bits were taken that the data did not hold.
+  bool EndOfData() const { return Count < 0; }
+  // Drops the window after a restart marker and goes on at position.
+  void Reset(std::size_t position) {
+    Window = 0;
+    Count = 0;
+    MarkerHit = false;
+    MarkerCode = 0;
+    Position = position;
+  }
+
+  bool MarkerHit = false;
+  std::uint8_t MarkerCode = 0;
+  // The next byte not yet in the window (the 0xFF of a marker once one is hit).
+  std::size_t GetPosition() const { return Position; }
+
+private:
+  // At a 0xFF: consumes "0xFF 0x00" (true) or notes the marker (false).
+  // Fill bytes (0xFF 0xFF) before a marker are passed over.
+  bool StuffedByteFollows() {
+    while (Position + 1 < Size && Data[Position + 1] == 0xFF) ++Position;
+    if (Position + 1 >= Size) {
+      Position = Size;
+      return false;
+    }
+    if (Data[Position + 1] == 0x00) {
+      Position += 2;
+      return true;
+    }
+    MarkerHit = true;
+    MarkerCode = Data[Position + 1];
+    return false;
+  }
+
+  const std::uint8_t* Data;
+  std::size_t Size;
+  std::size_t Position;
+  std::uint64_t Window = 0;
+  int Count = 0;
+};
+
+// Writes bits most significant first with byte stuffing; bytes are collected
+// and handed to the stream in chunks.
+class TsdBitWriter {
+public:
+  explicit TsdBitWriter(TStream& stream) : Stream(stream) { Buffer.reserve(kChunk + 64); }
+
+  void Put(std::uint32_t bits, int count) {
+    Accumulator = (Accumulator << count) | bits;
+    Count += count;
+    if (Count >= 32) Emit();
+  }
+  // Pads the last byte with 1-bits and writes everything out.
+  void Flush() {
+    PadToByte();
+    WriteBuffer();
+  }
+  // Pads the last byte and appends a marker (written without stuffing).
+  void PutMarker(std::uint8_t code) {
+    PadToByte();
+    Buffer.push_back(0xFF);
+    Buffer.push_back(code);
+  }
+
+private:
+  static constexpr std::size_t kChunk = 1024;
+  void PadToByte() {
+    if (Count % 8 != 0) Put((1u << (8 - Count % 8)) - 1, 8 - Count % 8);
+    Emit();
+  }
+  void Emit() {
+    while (Count >= 8) {
+      Count -= 8;
+      const auto value = static_cast<std::uint8_t>(Accumulator >> Count);
+      Buffer.push_back(value);
+      if (value == 0xFF) Buffer.push_back(0);
+    }
+    if (Buffer.size() >= kChunk) WriteBuffer();
+  }
+  void WriteBuffer() {
+    Stream.WriteBuffer(Buffer.data(), static_cast<std::int64_t>(Buffer.size()));
+    Buffer.clear();
+  }
+
+  TStream& Stream;
+  std::vector<std::uint8_t> Buffer;
+  std::uint64_t Accumulator = 0;
+  int Count = 0;
+};

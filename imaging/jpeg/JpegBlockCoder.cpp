@@ -1,0 +1,177 @@
+#include "imaging/jpeg/JpegBlockCoder.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/rtl/Exception.h"
+
+// ---- TsdJpegBlockMap ----
+
+void TsdJpegBlockMap::Resize(int blocksX, int blocksY, int coefficientsPerBlock) {
+  BlocksX = blocksX;
+  BlocksY = blocksY;
+  PerBlock = coefficientsPerBlock;
+  AllocatedRows = 0;
+  Store.clear();
+}
+
+void TsdJpegBlockMap::EnsureRows(int rows) {
+  rows = std::min(rows, BlocksY);
+  if (rows <= AllocatedRows) return;
+  Store.resize(static_cast<std::size_t>(rows) * static_cast<std::size_t>(BlocksX) * static_cast<std::size_t>(PerBlock));
+  AllocatedRows = rows;
+}
+
+void TsdJpegBlockMap::TrimRows(int rows) {
+  BlocksY = rows;
+  if (AllocatedRows > rows) {
+    AllocatedRows = rows;
+    Store.resize(static_cast<std::size_t>(rows) * static_cast<std::size_t>(BlocksX) * static_cast<std::size_t>(PerBlock));
+  }
+}
+
+void TsdJpegBlockMap::ReduceTo(int side) {
+  const int kept = side * side;
+  if (kept == PerBlock) return;
+  const std::size_t blocks = static_cast<std::size_t>(AllocatedRows) * static_cast<std::size_t>(BlocksX);
+  for (std::size_t b = 0; b < blocks; ++b) {
+    const std::int16_t* source = Store.data() + b * static_cast<std::size_t>(PerBlock);
+    std::int16_t* dest = Store.data() + b * static_cast<std::size_t>(kept);
+    for (int v = 0; v < side; ++v)
+      for (int u = 0; u < side; ++u) dest[v * side + u] = source[v * 8 + u];
+  }
+  PerBlock = kept;
+  Store.resize(blocks * static_cast<std::size_t>(kept));
+  Store.shrink_to_fit();
+}
+
+// ---- TsdJpegCoder ----
+
+void TsdJpegCoder::Initialize(TsdJpegScale scale) {
+  Scale = scale;
+  HasCoefficients = false;
+  HasSamples = false;
+}
+
+// ---- TsdJpegBlockCoder ----
+
+void TsdJpegBlockCoder::SetupMaps(int coefficientsPerBlock) {
+  Maps.assign(Info.FrameComponents.size(), {});
+  for (std::size_t i = 0; i < Maps.size(); ++i) {
+    const TsdFrameComponent& component = Info.FrameComponents[i];
+    Maps[i].Resize(Info.HorzMcuCount * component.Hor, Info.VertMcuCount * component.Ver, coefficientsPerBlock);
+  }
+}
+
+namespace {
+
+// Rows of samples of one component for one MCU row.
+struct ComponentRows {
+  std::vector<std::uint8_t> Samples;
+  int Stride = 0;
+  int HorRatio = 1;  // pixels per sample across
+  int VerRatio = 1;  // pixels per sample down
+};
+
+std::vector<ComponentRows> MakeComponentRows(const TsdJpegCodingInfo& info, int side) {
+  std::vector<ComponentRows> rows(info.FrameComponents.size());
+  for (std::size_t c = 0; c < rows.size(); ++c) {
+    const TsdFrameComponent& component = info.FrameComponents[c];
+    rows[c].Stride = info.HorzMcuCount * component.Hor * side;
+    rows[c].Samples.assign(static_cast<std::size_t>(rows[c].Stride) * static_cast<std::size_t>(component.Ver * side), 0);
+    rows[c].HorRatio = info.MaxHor / component.Hor;
+    rows[c].VerRatio = info.MaxVer / component.Ver;
+  }
+  return rows;
+}
+
+// Writes one row of a component into the interleaved buffer, repeating each
+// sample HorRatio times.
+void Interleave(const std::uint8_t* samples, int horRatio, std::uint8_t* dest, int components, int width) {
+  if (horRatio == 1) {
+    for (int x = 0; x < width; ++x) dest[x * components] = samples[x];
+    return;
+  }
+  for (int x = 0; x < width; ++samples)
+    for (int r = 0; r < horRatio && x < width; ++r, ++x) dest[x * components] = *samples;
+}
+
+}  // namespace
+
+void TsdJpegBlockCoder::SamplesToBitmap(TsdJpegPixelMap& bitmap, TsdColorTransform& transform) {
+  const int side = jpeg::BlockSide(Scale);
+  const int components = static_cast<int>(Maps.size());
+  const int mcuHeight = side * Info.MaxVer;
+  const int width = bitmap.GetWidth();
+  std::vector<ComponentRows> rows = MakeComponentRows(Info, side);
+  std::vector<TsdJpegIDCT> idct(Maps.size());
+  for (std::size_t c = 0; c < Maps.size(); ++c) {
+    const TsdFrameComponent& component = Info.FrameComponents[c];
+    idct[c].Setup(Info.QuantizationTables[static_cast<std::size_t>(component.QTable)], Method, Scale);
+    Maps[c].EnsureRows(Maps[c].GetBlocksY());
+  }
+  std::vector<std::uint8_t> interleaved(static_cast<std::size_t>(width) * static_cast<std::size_t>(components) + 16);
+  for (int mcuRow = 0; mcuRow * mcuHeight < bitmap.GetHeight(); ++mcuRow) {
+    for (std::size_t c = 0; c < Maps.size(); ++c) {
+      const int ver = Info.FrameComponents[c].Ver;
+      for (int by = 0; by < ver; ++by) {
+        std::uint8_t* out = rows[c].Samples.data() + static_cast<std::size_t>(by * side * rows[c].Stride);
+        for (int bx = 0; bx < Maps[c].GetBlocksX(); ++bx)
+          idct[c].InverseBlock(Maps[c].Coefficients(bx, mcuRow * ver + by), out + bx * side, rows[c].Stride);
+      }
+    }
+    for (int py = 0; py < mcuHeight; ++py) {
+      const int y = mcuRow * mcuHeight + py;
+      if (y >= bitmap.GetHeight()) break;
+      for (int c = 0; c < components; ++c) {
+        const ComponentRows& r = rows[static_cast<std::size_t>(c)];
+        Interleave(r.Samples.data() + static_cast<std::size_t>(py / r.VerRatio * r.Stride), r.HorRatio,
+                   interleaved.data() + c, components, width);
+      }
+      transform.Transform(interleaved.data(), bitmap.Row(y), width);
+    }
+  }
+}
+
+void TsdJpegBlockCoder::BitmapToCoefficients(const TsdJpegPixelMap& bitmap, TsdColorTransform& transform) {
+  const int components = static_cast<int>(Maps.size());
+  const int paddedWidth = Info.HorzMcuCount * Info.McuWidth;
+  std::vector<ComponentRows> rows = MakeComponentRows(Info, 8);
+  std::vector<TsdJpegFDCT> fdct(Maps.size());
+  std::vector<std::vector<int>> sums(Maps.size());
+  for (std::size_t c = 0; c < Maps.size(); ++c) {
+    fdct[c].Setup(Info.QuantizationTables[static_cast<std::size_t>(Info.FrameComponents[c].QTable)]);
+    Maps[c].EnsureRows(Maps[c].GetBlocksY());
+    sums[c].resize(rows[c].Samples.size());
+  }
+  const int width = bitmap.GetWidth();
+  const std::size_t pixelBytes = static_cast<std::size_t>(components);
+  std::vector<std::uint8_t> interleaved(static_cast<std::size_t>(paddedWidth) * pixelBytes);
+  for (int mcuRow = 0; mcuRow < Info.VertMcuCount; ++mcuRow) {
+    for (auto& s : sums) std::fill(s.begin(), s.end(), 0);
+    for (int py = 0; py < Info.McuHeight; ++py) {
+      // Rows and columns past the image repeat its last row and column.
+      const int y = std::min(mcuRow * Info.McuHeight + py, bitmap.GetHeight() - 1);
+      transform.Transform(bitmap.Row(y), interleaved.data(), width);
+      for (int x = width; x < paddedWidth; ++x)
+        std::memcpy(&interleaved[static_cast<std::size_t>(x) * pixelBytes],
+                    &interleaved[static_cast<std::size_t>(width - 1) * pixelBytes], pixelBytes);
+      for (int c = 0; c < components; ++c) {
+        const ComponentRows& r = rows[static_cast<std::size_t>(c)];
+        int* sum = sums[static_cast<std::size_t>(c)].data() + static_cast<std::size_t>(py / r.VerRatio * r.Stride);
+        const std::uint8_t* source = interleaved.data() + c;
+        for (int x = 0; x < paddedWidth; ++x) sum[x / r.HorRatio] += source[static_cast<std::size_t>(x) * pixelBytes];
+      }
+    }
+    for (std::size_t c = 0; c < Maps.size(); ++c) {
+      ComponentRows& r = rows[c];
+      const int area = r.HorRatio * r.VerRatio;
+      for (std::size_t i = 0; i < r.Samples.size(); ++i) r.Samples[i] = static_cast<std::uint8_t>(sums[c][i] / area);
+      const int ver = Info.FrameComponents[c].Ver;
+      for (int by = 0; by < ver; ++by)
+        for (int bx = 0; bx < Maps[c].GetBlocksX(); ++bx)
+          fdct[c].ForwardBlock(r.Samples.data() + static_cast<std::size_t>(by * 8 * r.Stride + bx * 8), r.Stride,
+                               Maps[c].Coefficients(bx, mcuRow * ver + by));
+    }
+  }
+}

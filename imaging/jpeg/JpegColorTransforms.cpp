@@ -1,0 +1,199 @@
+#include "imaging/jpeg/JpegColorTransforms.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+int Fixed(double value) { return static_cast<int>(std::nearbyint(value * jpeg::kColorPrecision)); }
+
+std::uint8_t ClampByte(int value) { return static_cast<std::uint8_t>(std::clamp(value, 0, 255)); }
+
+// Runs fn(source pixel, dest pixel) over count pixels.
+template <int Src, int Dst, class Fn>
+void ForEachPixel(const std::uint8_t* source, std::uint8_t* dest, int count, Fn fn) {
+  for (int i = 0; i < count; ++i, source += Src, dest += Dst) fn(source, dest);
+}
+
+}  // namespace
+
+template <int N>
+void TsdNullTransform<N>::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {
+  if (source != dest) std::memmove(dest, source, static_cast<std::size_t>(count) * N);
+}
+template class TsdNullTransform<1>;
+template class TsdNullTransform<2>;
+template class TsdNullTransform<3>;
+template class TsdNullTransform<4>;
+
+TsdJfifFwdTransform::TsdJfifFwdTransform()
+    : ROffset(Fixed(-179.456)), GOffset(Fixed(135.53664)), BOffset(Fixed(-226.816)) {
+  for (int i = 0; i < 256; ++i) {
+    YTable[i] = jpeg::kColorPrecision * i;
+    CrToR[i] = Fixed(1.402 * i);
+    CbToG[i] = Fixed(-0.34414 * i);
+    CrToG[i] = Fixed(-0.71414 * i);
+    CbToB[i] = Fixed(1.772 * i);
+  }
+}
+
+TsdJfifInvTransform::TsdJfifInvTransform() : ChromaOffset(128 * jpeg::kColorPrecision) {
+  for (int i = 0; i < 256; ++i) {
+    RtoY[i] = Fixed(0.299 * i);
+    GtoY[i] = Fixed(0.587 * i);
+    BtoY[i] = Fixed(0.114 * i);
+    RtoCb[i] = Fixed(-0.1687 * i);
+    GtoCb[i] = Fixed(-0.3313 * i);
+    BtoCb[i] = Fixed(0.5 * i);
+    RtoCr[i] = Fixed(0.5 * i);
+    GtoCr[i] = Fixed(-0.4187 * i);
+    BtoCr[i] = Fixed(-0.0813 * i);
+  }
+}
+
+void TsdTransformInvertTriplet24bit::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {
+  ForEachPixel<3, 3>(source, dest, count, [](const std::uint8_t* s, std::uint8_t* d) {
+    const std::uint8_t first = s[0];
+    d[1] = s[1];
+    d[0] = s[2];
+    d[2] = first;
+  });
+}
+
+void TsdTransformYCbCrToBGR::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {
+  ForEachPixel<3, 3>(source, dest, count, [this](const std::uint8_t* s, std::uint8_t* d) { StoreBGR(s, d); });
+}
+
+void TsdTransformYCbCrToBGRA::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {
+  ForEachPixel<3, 4>(source, dest, count, [this](const std::uint8_t* s, std::uint8_t* d) {
+    StoreBGR(s, d);
+    d[3] = 255;
+  });
+}
+
+void TsdTransformYCbCrToGray::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {
+  ForEachPixel<3, 1>(source, dest, count, [](const std::uint8_t* s, std::uint8_t* d) { d[0] = s[0]; });
+}
+
+void TsdTransformYCbCrAToBGR::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {
+  ForEachPixel<4, 3>(source, dest, count, [this](const std::uint8_t* s, std::uint8_t* d) { StoreBGR(s, d); });
+}
+
+void TsdTransformYCbCrAToBGRA::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {
+  ForEachPixel<4, 4>(source, dest, count, [this](const std::uint8_t* s, std::uint8_t* d) {
+    const std::uint8_t alpha = s[3];
+    StoreBGR(s, d);
+    d[3] = alpha;
+  });
+}
+
+void TsdTransformYCbCrKToBGR::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {
+  ForEachPixel<4, 3>(source, dest, count, [this](const std::uint8_t* s, std::uint8_t* d) {
+    const Sums sums = ToRGB(s[0], s[1], s[2]);
+    const int k = jpeg::kColorPrecision * s[3];
+    d[0] = Clamp(k - sums.B);
+    d[1] = Clamp(k - sums.G);
+    d[2] = Clamp(k - sums.R);
+  });
+}
+
+void TsdTransformYCCKToBGR::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {
+  ForEachPixel<4, 3>(source, dest, count, [this](const std::uint8_t* s, std::uint8_t* d) {
+    const Sums sums = ToRGB(s[0], s[1], s[2]);
+    const int k = s[3];
+    const auto channel = [k](int sum) {
+      return Clamp(jpeg::kColorPrecision * 255 - sum * k / 255 - jpeg::kColorPrecision * (255 - k));
+    };
+    d[0] = channel(sums.B);
+    d[1] = channel(sums.G);
+    d[2] = channel(sums.R);
+  });
+}
+
+void TsdTransformCMYKToBGR_Adobe::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {
+  ForEachPixel<4, 3>(source, dest, count, [](const std::uint8_t* s, std::uint8_t* d) {
+    const int k = s[3];
+    const auto channel = [k](int ink) { return ClampByte(255 - (k * (255 - ink) / 255 + 255 - k)); };
+    const std::uint8_t r = channel(s[0]), g = channel(s[1]), b = channel(s[2]);
+    d[0] = b;
+    d[1] = g;
+    d[2] = r;
+  });
+}
+
+void TsdTransformGrayToBGR::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {
+  ForEachPixel<1, 3>(source, dest, count, [](const std::uint8_t* s, std::uint8_t* d) { d[0] = d[1] = d[2] = s[0]; });
+}
+
+void TsdTransformGrayAToBGR::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {
+  ForEachPixel<2, 3>(source, dest, count, [](const std::uint8_t* s, std::uint8_t* d) { d[0] = d[1] = d[2] = s[0]; });
+}
+
+void TsdTransformGrayAToBGRA::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {
+  ForEachPixel<2, 4>(source, dest, count, [](const std::uint8_t* s, std::uint8_t* d) {
+    const std::uint8_t alpha = s[1];
+    d[0] = d[1] = d[2] = s[0];
+    d[3] = alpha;
+  });
+}
+
+void TsdTransformRGBToBGRA::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {
+  ForEachPixel<3, 4>(source, dest, count, [](const std::uint8_t* s, std::uint8_t* d) {
+    const std::uint8_t r = s[0], g = s[1], b = s[2];
+    d[0] = b;
+    d[1] = g;
+    d[2] = r;
+    d[3] = 255;
+  });
+}
+
+void TsdTransformRGBAToBGR::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {
+  ForEachPixel<4, 3>(source, dest, count, [](const std::uint8_t* s, std::uint8_t* d) {
+    const std::uint8_t r = s[0], g = s[1], b = s[2];
+    d[0] = b;
+    d[1] = g;
+    d[2] = r;
+  });
+}
+
+void TsdTransformBGRToYCbCr::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {
+  ForEachPixel<3, 3>(source, dest, count, [this](const std::uint8_t* s, std::uint8_t* d) { StoreYCbCr(s[2], s[1], s[0], d); });
+}
+
+void TsdTransformBGRToGray::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {
+  ForEachPixel<3, 1>(source, dest, count, [this](const std::uint8_t* s, std::uint8_t* d) { d[0] = Luma(s[2], s[1], s[0]); });
+}
+
+void TsdTransformBGRAToYCbCrA::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {
+  ForEachPixel<4, 4>(source, dest, count, [this](const std::uint8_t* s, std::uint8_t* d) {
+    const std::uint8_t alpha = s[3];
+    StoreYCbCr(s[2], s[1], s[0], d);
+    d[3] = alpha;
+  });
+}
+
+void TsdTransformBGRAToYCbCr::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {
+  ForEachPixel<4, 3>(source, dest, count, [this](const std::uint8_t* s, std::uint8_t* d) { StoreYCbCr(s[2], s[1], s[0], d); });
+}
+
+void TsdTransformCIELabToBGR::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {
+  const double bOffset = BOffset();
+  const auto inverseCompand = [](double t) { return t > 6.0 / 29.0 ? t * t * t : (t - 4.0 / 29.0) * 0.12841855; };
+  const auto gamma = [](double c) { return c > 0.0031308 ? 1.055 * std::pow(c, 1.0 / 2.4) - 0.055 : 12.92 * c; };
+  const auto toByte = [](double c) {
+    const double v = std::clamp(c * 255.0, 0.0, 255.0);
+    return static_cast<std::uint8_t>(std::nearbyint(v));
+  };
+  ForEachPixel<3, 3>(source, dest, count, [&](const std::uint8_t* s, std::uint8_t* d) {
+    const double l = s[0] * (100.0 / 255.0), a = s[1] - 128.0, b = s[2] - bOffset;
+    const double fy = (l + 16.0) / 116.0, fx = fy + a / 500.0, fz = fy - b / 200.0;
+    const double x = inverseCompand(fx) * 0.9505, y = inverseCompand(fy), z = inverseCompand(fz) * 1.089;
+    const double r = 3.24071 * x - 1.53726 * y - 0.498571 * z;
+    const double g = -0.969258 * x + 1.87599 * y + 0.0415557 * z;
+    const double bl = 0.0556352 * x - 0.203996 * y + 1.05707 * z;
+    d[0] = toByte(gamma(bl));
+    d[1] = toByte(gamma(g));
+    d[2] = toByte(gamma(r));
+  });
+}

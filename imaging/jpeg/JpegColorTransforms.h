@@ -1,0 +1,134 @@
+#pragma once
+// Conversions of pixel runs between the interleaved sample layout of a JPEG
+// file (one byte per component) and bitmap pixels (blue, green, red, alpha
+// byte order). The YCbCr conversions are table driven with 10 fraction bits.
+
+#include <array>
+#include <cstdint>
+
+class TsdColorTransform {
+public:
+  virtual ~TsdColorTransform() = default;
+  // Converts count pixels from source to dest.
+  virtual void Transform(const std::uint8_t* source, std::uint8_t* dest, int count) = 0;
+  virtual int SourceBytes() const = 0;
+  virtual int DestBytes() const = 0;
+};
+
+// Plain copy of pixels of N bytes.
+template <int N>
+class TsdNullTransform : public TsdColorTransform {
+public:
+  void Transform(const std::uint8_t* source, std::uint8_t* dest, int count) override;
+  int SourceBytes() const override { return N; }
+  int DestBytes() const override { return N; }
+};
+using TsdNullTransform8bit = TsdNullTransform<1>;
+using TsdNullTransform16bit = TsdNullTransform<2>;
+using TsdNullTransform24bit = TsdNullTransform<3>;
+using TsdNullTransform32bit = TsdNullTransform<4>;
+
+#define JPEG_DECLARE_TRANSFORM(Name, Base, Src, Dst)                                  \
+  class Name : public Base {                                                          \
+  public:                                                                             \
+    void Transform(const std::uint8_t* source, std::uint8_t* dest, int count) override; \
+    int SourceBytes() const override { return Src; }                                  \
+    int DestBytes() const override { return Dst; }                                    \
+  }
+
+// Fixed-point precision of the YCbCr tables.
+namespace jpeg {
+constexpr int kColorBits = 10;
+constexpr int kColorPrecision = 1 << kColorBits;
+}  // namespace jpeg
+
+class TsdJfifTransform : public TsdColorTransform {
+protected:
+  // r div P, clamped to a byte.
+  static std::uint8_t Clamp(int r) {
+    const int v = r >> jpeg::kColorBits;
+    return static_cast<std::uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
+  }
+};
+
+// YCbCr to RGB: the unclamped sums R', G', B' before the division.
+class TsdJfifFwdTransform : public TsdJfifTransform {
+public:
+  TsdJfifFwdTransform();
+
+protected:
+  struct Sums {
+    int R, G, B;
+  };
+  Sums ToRGB(int y, int cb, int cr) const {
+    return {YTable[y] + CrToR[cr] + ROffset, YTable[y] + CbToG[cb] + CrToG[cr] + GOffset,
+            YTable[y] + CbToB[cb] + BOffset};
+  }
+  // Writes B, G, R.
+  void StoreBGR(const std::uint8_t* ycc, std::uint8_t* bgr) const {
+    const Sums s = ToRGB(ycc[0], ycc[1], ycc[2]);
+    bgr[0] = Clamp(s.B);
+    bgr[1] = Clamp(s.G);
+    bgr[2] = Clamp(s.R);
+  }
+
+private:
+  std::array<int, 256> YTable{}, CrToR{}, CbToG{}, CrToG{}, CbToB{};
+  int ROffset, GOffset, BOffset;
+};
+
+// RGB to YCbCr.
+class TsdJfifInvTransform : public TsdJfifTransform {
+public:
+  TsdJfifInvTransform();
+
+protected:
+  // Writes Y, Cb, Cr from r, g, b.
+  void StoreYCbCr(int r, int g, int b, std::uint8_t* ycc) const {
+    ycc[0] = Clamp(RtoY[r] + GtoY[g] + BtoY[b]);
+    ycc[1] = Clamp(RtoCb[r] + GtoCb[g] + BtoCb[b] + ChromaOffset);
+    ycc[2] = Clamp(RtoCr[r] + GtoCr[g] + BtoCr[b] + ChromaOffset);
+  }
+  std::uint8_t Luma(int r, int g, int b) const { return Clamp(RtoY[r] + GtoY[g] + BtoY[b]); }
+
+private:
+  std::array<int, 256> RtoY{}, GtoY{}, BtoY{}, RtoCb{}, GtoCb{}, BtoCb{}, RtoCr{}, GtoCr{}, BtoCr{};
+  int ChromaOffset;
+};
+
+JPEG_DECLARE_TRANSFORM(TsdTransformInvertTriplet24bit, TsdColorTransform, 3, 3);
+JPEG_DECLARE_TRANSFORM(TsdTransformYCbCrToBGR, TsdJfifFwdTransform, 3, 3);
+JPEG_DECLARE_TRANSFORM(TsdTransformYCbCrToBGRA, TsdJfifFwdTransform, 3, 4);
+JPEG_DECLARE_TRANSFORM(TsdTransformYCbCrToGray, TsdColorTransform, 3, 1);
+JPEG_DECLARE_TRANSFORM(TsdTransformYCbCrAToBGR, TsdJfifFwdTransform, 4, 3);
+JPEG_DECLARE_TRANSFORM(TsdTransformYCbCrAToBGRA, TsdJfifFwdTransform, 4, 4);
+JPEG_DECLARE_TRANSFORM(TsdTransformYCbCrKToBGR, TsdJfifFwdTransform, 4, 3);
+JPEG_DECLARE_TRANSFORM(TsdTransformYCCKToBGR, TsdJfifFwdTransform, 4, 3);
+JPEG_DECLARE_TRANSFORM(TsdTransformCMYKToBGR_Adobe, TsdColorTransform, 4, 3);
+JPEG_DECLARE_TRANSFORM(TsdTransformGrayToBGR, TsdColorTransform, 1, 3);
+JPEG_DECLARE_TRANSFORM(TsdTransformGrayAToBGR, TsdColorTransform, 2, 3);
+JPEG_DECLARE_TRANSFORM(TsdTransformGrayAToBGRA, TsdColorTransform, 2, 4);
+JPEG_DECLARE_TRANSFORM(TsdTransformRGBToBGRA, TsdColorTransform, 3, 4);
+JPEG_DECLARE_TRANSFORM(TsdTransformRGBAToBGR, TsdColorTransform, 4, 3);
+JPEG_DECLARE_TRANSFORM(TsdTransformBGRToYCbCr, TsdJfifInvTransform, 3, 3);
+JPEG_DECLARE_TRANSFORM(TsdTransformBGRToGray, TsdJfifInvTransform, 3, 1);
+JPEG_DECLARE_TRANSFORM(TsdTransformBGRAToYCbCrA, TsdJfifInvTransform, 4, 4);
+JPEG_DECLARE_TRANSFORM(TsdTransformBGRAToYCbCr, TsdJfifInvTransform, 4, 3);
+
+#undef JPEG_DECLARE_TRANSFORM
+
+// CIELab with a and b offset by 128 (the ITU variant offsets b by 96).
+class TsdTransformCIELabToBGR : public TsdColorTransform {
+public:
+  void Transform(const std::uint8_t* source, std::uint8_t* dest, int count) override;
+  int SourceBytes() const override { return 3; }
+  int DestBytes() const override { return 3; }
+
+protected:
+  virtual double BOffset() const { return 128.0; }
+};
+
+class TsdTransformITUCIELabToBGR : public TsdTransformCIELabToBGR {
+protected:
+  double BOffset() const override { return 96.0; }
+};
