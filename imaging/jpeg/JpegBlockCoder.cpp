@@ -166,7 +166,9 @@ void TsdJpegBlockCoder::BitmapToCoefficients(const TsdJpegPixelMap& bitmap, TsdC
     for (std::size_t c = 0; c < Maps.size(); ++c) {
       ComponentRows& r = rows[c];
       const int area = r.HorRatio * r.VerRatio;
-      for (std::size_t i = 0; i < r.Samples.size(); ++i) r.Samples[i] = static_cast<std::uint8_t>(sums[c][i] / area);
+      // Rounded: a truncating average would darken every sub-sampled component.
+      for (std::size_t i = 0; i < r.Samples.size(); ++i)
+        r.Samples[i] = static_cast<std::uint8_t>((sums[c][i] + area / 2) / area);
       const int ver = Info.FrameComponents[c].Ver;
       for (int by = 0; by < ver; ++by)
         for (int bx = 0; bx < Maps[c].GetBlocksX(); ++bx)

@@ -140,7 +140,7 @@ std::vector<std::uint8_t> ReferenceToProgressive(const std::vector<std::uint8_t>
   return result;
 }
 
-Image MakePhoto(int width, int height, int components, unsigned seed, int noise) {
+Image MakePhoto(int width, int height, int components, unsigned seed, int noise, bool strokes) {
   Image image;
   image.Width = width;
   image.Height = height;
@@ -152,7 +152,7 @@ Image MakePhoto(int width, int height, int components, unsigned seed, int noise)
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
       // Dark "text strokes": short bars on a grid, like lines of print.
-      const bool stroke = (y % 40) >= 28 && (y % 40) < 36 && (x % 14) < 9 && ((x / 14 + y / 40) % 5) != 0;
+      const bool stroke = strokes && (y % 40) >= 28 && (y % 40) < 36 && (x % 14) < 9 && ((x / 14 + y / 40) % 5) != 0;
       for (int c = 0; c < components; ++c) {
         const double phase = 0.6 * c + seed;
         double value = 128 + 70 * std::sin(x * 0.011 + phase) * std::cos(y * 0.007 - phase) + 40.0 * (x + y) / (width + height) - 20;
@@ -162,6 +162,12 @@ Image MakePhoto(int width, int height, int components, unsigned seed, int noise)
       }
     }
   return image;
+}
+
+double MeanDifference(const Image& a, const Image& b) {
+  double sum = 0;
+  for (std::size_t i = 0; i < a.Pixels.size(); ++i) sum += std::fabs(double(a.Pixels[i]) - double(b.Pixels[i]));
+  return sum / static_cast<double>(a.Pixels.size());
 }
 
 double Psnr(const Image& a, const Image& b) {

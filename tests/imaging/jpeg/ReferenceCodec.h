@@ -44,7 +44,10 @@ DecodeResult ReferenceDecode(const std::vector<std::uint8_t>& file, int scaleDen
 std::vector<std::uint8_t> ReferenceToProgressive(const std::vector<std::uint8_t>& file);
 
 // A photo-like picture: smooth gradients, mild noise and sharp text-like edges.
-Image MakePhoto(int width, int height, int components, unsigned seed, int noise = 6);
+Image MakePhoto(int width, int height, int components, unsigned seed, int noise = 6, bool strokes = true);
+
+// Mean absolute difference of all samples.
+double MeanDifference(const Image& a, const Image& b);
 
 double Psnr(const Image& a, const Image& b);
 
