@@ -12,37 +12,37 @@ void TsdJpegBlockMap::Resize(int blocksX, int blocksY, int coefficientsPerBlock)
   BlocksY = blocksY;
   PerBlock = coefficientsPerBlock;
   AllocatedRows = 0;
-  Store.clear();
+  Rows.clear();
 }
 
 void TsdJpegBlockMap::EnsureRows(int rows) {
   rows = std::min(rows, BlocksY);
-  if (rows <= AllocatedRows) return;
-  Store.resize(static_cast<std::size_t>(rows) * static_cast<std::size_t>(BlocksX) * static_cast<std::size_t>(PerBlock));
-  AllocatedRows = rows;
+  const std::size_t rowSize = static_cast<std::size_t>(BlocksX) * static_cast<std::size_t>(PerBlock);
+  for (; AllocatedRows < rows; ++AllocatedRows) Rows.push_back(std::make_unique<std::int16_t[]>(rowSize));
 }
 
 void TsdJpegBlockMap::TrimRows(int rows) {
   BlocksY = rows;
   if (AllocatedRows > rows) {
     AllocatedRows = rows;
-    Store.resize(static_cast<std::size_t>(rows) * static_cast<std::size_t>(BlocksX) * static_cast<std::size_t>(PerBlock));
+    Rows.resize(static_cast<std::size_t>(rows));
   }
 }
 
 void TsdJpegBlockMap::ReduceTo(int side) {
   const int kept = side * side;
   if (kept == PerBlock) return;
-  const std::size_t blocks = static_cast<std::size_t>(AllocatedRows) * static_cast<std::size_t>(BlocksX);
-  for (std::size_t b = 0; b < blocks; ++b) {
-    const std::int16_t* source = Store.data() + b * static_cast<std::size_t>(PerBlock);
-    std::int16_t* dest = Store.data() + b * static_cast<std::size_t>(kept);
-    for (int v = 0; v < side; ++v)
-      for (int u = 0; u < side; ++u) dest[v * side + u] = source[v * 8 + u];
+  for (auto& row : Rows) {
+    auto reduced = std::make_unique<std::int16_t[]>(static_cast<std::size_t>(BlocksX) * static_cast<std::size_t>(kept));
+    for (int b = 0; b < BlocksX; ++b) {
+      const std::int16_t* source = row.get() + static_cast<std::size_t>(b) * static_cast<std::size_t>(PerBlock);
+      std::int16_t* dest = reduced.get() + static_cast<std::size_t>(b) * static_cast<std::size_t>(kept);
+      for (int v = 0; v < side; ++v)
+        for (int u = 0; u < side; ++u) dest[v * side + u] = source[v * 8 + u];
+    }
+    row = std::move(reduced);
   }
   PerBlock = kept;
-  Store.resize(blocks * static_cast<std::size_t>(kept));
-  Store.shrink_to_fit();
 }
 
 // ---- TsdJpegCoder ----
@@ -56,7 +56,8 @@ void TsdJpegCoder::Initialize(TsdJpegScale scale) {
 // ---- TsdJpegBlockCoder ----
 
 void TsdJpegBlockCoder::SetupMaps(int coefficientsPerBlock) {
-  Maps.assign(Info.FrameComponents.size(), {});
+  Maps.clear();
+  Maps.resize(Info.FrameComponents.size());
   for (std::size_t i = 0; i < Maps.size(); ++i) {
     const TsdFrameComponent& component = Info.FrameComponents[i];
     Maps[i].Resize(Info.HorzMcuCount * component.Hor, Info.VertMcuCount * component.Ver, coefficientsPerBlock);
@@ -85,17 +86,6 @@ std::vector<ComponentRows> MakeComponentRows(const TsdJpegCodingInfo& info, int 
   return rows;
 }
 
-// Writes one row of a component into the interleaved buffer, repeating each
-// sample HorRatio times.
-void Interleave(const std::uint8_t* samples, int horRatio, std::uint8_t* dest, int components, int width) {
-  if (horRatio == 1) {
-    for (int x = 0; x < width; ++x) dest[x * components] = samples[x];
-    return;
-  }
-  for (int x = 0; x < width; ++samples)
-    for (int r = 0; r < horRatio && x < width; ++r, ++x) dest[x * components] = *samples;
-}
-
 }  // namespace
 
 void TsdJpegBlockCoder::SamplesToBitmap(TsdJpegPixelMap& bitmap, TsdColorTransform& transform) {
@@ -111,6 +101,9 @@ void TsdJpegBlockCoder::SamplesToBitmap(TsdJpegPixelMap& bitmap, TsdColorTransfo
     Maps[c].EnsureRows(Maps[c].GetBlocksY());
   }
   std::vector<std::uint8_t> interleaved(static_cast<std::size_t>(width) * static_cast<std::size_t>(components) + 16);
+  std::vector<const std::uint8_t*> planes(rows.size());
+  std::vector<int> repeat(rows.size());
+  for (std::size_t c = 0; c < rows.size(); ++c) repeat[c] = rows[c].HorRatio;
   for (int mcuRow = 0; mcuRow * mcuHeight < bitmap.GetHeight(); ++mcuRow) {
     for (std::size_t c = 0; c < Maps.size(); ++c) {
       const int ver = Info.FrameComponents[c].Ver;
@@ -123,12 +116,9 @@ void TsdJpegBlockCoder::SamplesToBitmap(TsdJpegPixelMap& bitmap, TsdColorTransfo
     for (int py = 0; py < mcuHeight; ++py) {
       const int y = mcuRow * mcuHeight + py;
       if (y >= bitmap.GetHeight()) break;
-      for (int c = 0; c < components; ++c) {
-        const ComponentRows& r = rows[static_cast<std::size_t>(c)];
-        Interleave(r.Samples.data() + static_cast<std::size_t>(py / r.VerRatio * r.Stride), r.HorRatio,
-                   interleaved.data() + c, components, width);
-      }
-      transform.Transform(interleaved.data(), bitmap.Row(y), width);
+      for (std::size_t c = 0; c < rows.size(); ++c)
+        planes[c] = rows[c].Samples.data() + static_cast<std::size_t>(py / rows[c].VerRatio * rows[c].Stride);
+      transform.TransformPlanes(planes.data(), repeat.data(), bitmap.Row(y), width, interleaved.data());
     }
   }
 }
@@ -160,7 +150,11 @@ void TsdJpegBlockCoder::BitmapToCoefficients(const TsdJpegPixelMap& bitmap, TsdC
         const ComponentRows& r = rows[static_cast<std::size_t>(c)];
         int* sum = sums[static_cast<std::size_t>(c)].data() + static_cast<std::size_t>(py / r.VerRatio * r.Stride);
         const std::uint8_t* source = interleaved.data() + c;
-        for (int x = 0; x < paddedWidth; ++x) sum[x / r.HorRatio] += source[static_cast<std::size_t>(x) * pixelBytes];
+        if (r.HorRatio == 1) {
+          for (int x = 0; x < paddedWidth; ++x) sum[x] += source[static_cast<std::size_t>(x) * pixelBytes];
+        } else {
+          for (int x = 0; x < paddedWidth; ++x) sum[x / r.HorRatio] += source[static_cast<std::size_t>(x) * pixelBytes];
+        }
       }
     }
     for (std::size_t c = 0; c < Maps.size(); ++c) {

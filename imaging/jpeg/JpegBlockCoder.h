@@ -28,8 +28,7 @@ public:
   void ReduceTo(int side);
 
   std::int16_t* Coefficients(int x, int y) {
-    return Store.data() + (static_cast<std::size_t>(y) * static_cast<std::size_t>(BlocksX) + static_cast<std::size_t>(x)) *
-                              static_cast<std::size_t>(PerBlock);
+    return Rows[static_cast<std::size_t>(y)].get() + static_cast<std::size_t>(x) * static_cast<std::size_t>(PerBlock);
   }
   int GetBlocksX() const { return BlocksX; }
   int GetBlocksY() const { return BlocksY; }
@@ -41,7 +40,8 @@ private:
   int BlocksY = 0;
   int PerBlock = 64;
   int AllocatedRows = 0;
-  std::vector<std::int16_t> Store;
+  // One zeroed allocation per block row: growing never copies earlier rows.
+  std::vector<std::unique_ptr<std::int16_t[]>> Rows;
 };
 
 class TsdJpegCoder {

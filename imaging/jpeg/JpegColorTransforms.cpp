@@ -18,6 +18,22 @@ void ForEachPixel(const std::uint8_t* source, std::uint8_t* dest, int count, Fn 
 
 }  // namespace
 
+void TsdColorTransform::TransformPlanes(const std::uint8_t* const* planes, const int* repeat, std::uint8_t* dest,
+                                        int count, std::uint8_t* scratch) {
+  const int components = SourceBytes();
+  for (int c = 0; c < components; ++c) {
+    const std::uint8_t* samples = planes[c];
+    std::uint8_t* out = scratch + c;
+    if (repeat[c] == 1) {
+      for (int x = 0; x < count; ++x) out[x * components] = samples[x];
+      continue;
+    }
+    for (int x = 0; x < count; ++samples)
+      for (int r = 0; r < repeat[c] && x < count; ++r, ++x) out[x * components] = *samples;
+  }
+  Transform(scratch, dest, count);
+}
+
 template <int N>
 void TsdNullTransform<N>::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {
   if (source != dest) std::memmove(dest, source, static_cast<std::size_t>(count) * N);
@@ -63,6 +79,25 @@ void TsdTransformInvertTriplet24bit::Transform(const std::uint8_t* source, std::
 
 void TsdTransformYCbCrToBGR::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {
   ForEachPixel<3, 3>(source, dest, count, [this](const std::uint8_t* s, std::uint8_t* d) { StoreBGR(s, d); });
+}
+
+void TsdTransformYCbCrToBGR::TransformPlanes(const std::uint8_t* const* planes, const int* repeat, std::uint8_t* dest,
+                                             int count, std::uint8_t* scratch) {
+  if (repeat[0] != 1 || repeat[1] != repeat[2] || repeat[1] > 2) {
+    TsdColorTransform::TransformPlanes(planes, repeat, dest, count, scratch);
+    return;
+  }
+  const std::uint8_t *luma = planes[0], *cb = planes[1], *cr = planes[2];
+  const int step = repeat[1];
+  for (int x = 0; x < count; x += step, ++cb, ++cr) {
+    const Sums chroma = ToRGB(0, *cb, *cr);
+    for (int i = 0; i < step && x + i < count; ++i, dest += 3) {
+      const int y = jpeg::kColorPrecision * luma[x + i];
+      dest[0] = Clamp(y + chroma.B);
+      dest[1] = Clamp(y + chroma.G);
+      dest[2] = Clamp(y + chroma.R);
+    }
+  }
 }
 
 void TsdTransformYCbCrToBGRA::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {

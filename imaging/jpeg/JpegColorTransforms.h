@@ -13,6 +13,11 @@ public:
   virtual void Transform(const std::uint8_t* source, std::uint8_t* dest, int count) = 0;
   virtual int SourceBytes() const = 0;
   virtual int DestBytes() const = 0;
+  // Converts count pixels whose components come as separate rows, sample i
+  // of component c serving pixels i * repeat[c] .. (i + 1) * repeat[c] - 1.
+  // The default interleaves into scratch and calls Transform.
+  virtual void TransformPlanes(const std::uint8_t* const* planes, const int* repeat, std::uint8_t* dest, int count,
+                               std::uint8_t* scratch);
 };
 
 // Plain copy of pixels of N bytes.
@@ -97,7 +102,15 @@ private:
 };
 
 JPEG_DECLARE_TRANSFORM(TsdTransformInvertTriplet24bit, TsdColorTransform, 3, 3);
-JPEG_DECLARE_TRANSFORM(TsdTransformYCbCrToBGR, TsdJfifFwdTransform, 3, 3);
+class TsdTransformYCbCrToBGR : public TsdJfifFwdTransform {
+public:
+  void Transform(const std::uint8_t* source, std::uint8_t* dest, int count) override;
+  int SourceBytes() const override { return 3; }
+  int DestBytes() const override { return 3; }
+  // Converts straight from the component rows, each chroma sample once.
+  void TransformPlanes(const std::uint8_t* const* planes, const int* repeat, std::uint8_t* dest, int count,
+                       std::uint8_t* scratch) override;
+};
 JPEG_DECLARE_TRANSFORM(TsdTransformYCbCrToBGRA, TsdJfifFwdTransform, 3, 4);
 JPEG_DECLARE_TRANSFORM(TsdTransformYCbCrToGray, TsdColorTransform, 3, 1);
 JPEG_DECLARE_TRANSFORM(TsdTransformYCbCrAToBGR, TsdJfifFwdTransform, 4, 3);
