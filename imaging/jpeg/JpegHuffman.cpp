@@ -11,12 +11,13 @@ void Tsd8bitHuffmanDecoder::Build(const TsdHuffmanTable& table) {
     std::uint32_t bits = code.Code;
     while (length > 8) {
       length -= 8;
-      Entry& link = Nodes[node][(bits >> length) & 0xFF];
-      if (link.Link == 0) {
-        link.Link = static_cast<std::uint16_t>(Nodes.size());
+      const std::uint32_t index = (bits >> length) & 0xFF;
+      if (Nodes[node][index].Link == 0) {
+        // Growing the node list moves the nodes: link by index, not by reference.
+        Nodes[node][index].Link = static_cast<std::uint16_t>(Nodes.size());
         Nodes.emplace_back();
       }
-      node = link.Link;
+      node = Nodes[node][index].Link;
       bits &= (1u << length) - 1;
     }
     const std::uint32_t first = bits << (8 - length);

@@ -29,6 +29,7 @@ void TsdScanWalker::EnsureRows(int mcuY) {
     const int ver = Info.ScanCount == 1 ? 1 : Info.FrameComponents[static_cast<std::size_t>(scanComponent.Component)].Ver;
     Coder.Map(scanComponent.Component).EnsureRows((mcuY + 1) * ver);
   }
+  RowsReady = mcuY + 1;
 }
 
 void TsdScanWalker::Chopped() const {

@@ -45,6 +45,7 @@ private:
   int McusY = 0;
   int Mcu = 0;
   int Restarts = 0;
+  int RowsReady = 0;  // MCU rows whose blocks are allocated
 };
 
 template <class BlockFn, class ResetFn>
@@ -54,7 +55,7 @@ void TsdScanWalker::Run(BlockFn&& block, ResetFn&& reset) {
   const std::int64_t total = std::int64_t{McusX} * McusY;
   while (Mcu < total) {
     const int mcuX = Mcu % McusX, mcuY = Mcu / McusX;
-    if (mcuX == 0) EnsureRows(mcuY);
+    if (mcuY >= RowsReady) EnsureRows(mcuY);
     for (int s = 0; s < Info.ScanCount; ++s) {
       const TsdFrameComponent& component = Info.FrameComponents[static_cast<std::size_t>(Info.ScanComponents[static_cast<std::size_t>(s)].Component)];
       TsdJpegBlockMap& map = Coder.Map(Info.ScanComponents[static_cast<std::size_t>(s)].Component);
