@@ -277,6 +277,8 @@ void TsdDNLMarker::LoadFromStream(TStream& stream, int size) {
   DebugOut("<DNL marker>");
   if (size < 2) throw EInvalidGraphic("Jpeg segment truncated");
   const int lines = jpeg::ReadWordBE(stream);
+  // Only a frame that left its height open may receive one.
+  if (!CodingInfo->WaitForDNL) throw EInvalidGraphic("Unexpected DNL marker");
   if (lines == 0) throw EInvalidGraphic("Invalid number of lines in DNL marker");
   if (std::int64_t{CodingInfo->Width} * lines > jpeg::kMaxPixels)
     throw EInvalidGraphic(Format("Image too large: %dx%d", CodingInfo->Width, lines));
