@@ -452,3 +452,17 @@ TEST(Codec, Image32RoundTrip) {
 }
 
 }  // namespace
+
+namespace {
+
+// Open finding of the fuzzer: the planar YCbCr conversion reads past a
+// component row for this input (heap overflow under AddressSanitizer).
+// Enable once fixed.
+TEST(Hostile, DISABLED_PlanarConversionOverrunFoundByTheFuzzer) {
+  std::ifstream in(LABEL_TEST_DATA_DIR "/planar_overrun.bin", std::ios::binary);
+  const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_GT(bytes.size(), 1u);
+  LoadError(std::vector<std::uint8_t>(bytes.begin() + 1, bytes.end()));
+}
+
+}  // namespace
