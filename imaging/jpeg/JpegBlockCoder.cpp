@@ -88,7 +88,19 @@ std::vector<ComponentRows> MakeComponentRows(const TsdJpegCodingInfo& info, int 
 
 }  // namespace
 
+namespace {
+
+// The row buffers hold one sample per component: a transform that reads or
+// writes another number would run past them.
+void CheckTransformFits(int samplesPerPixel, int components, int pixelBytes, int bitmapBytes) {
+  if (samplesPerPixel != components || pixelBytes != bitmapBytes)
+    throw EInvalidGraphic("Colour transform does not fit the image's components");
+}
+
+}  // namespace
+
 void TsdJpegBlockCoder::SamplesToBitmap(TsdJpegPixelMap& bitmap, TsdColorTransform& transform) {
+  CheckTransformFits(transform.SourceBytes(), MapCount(), transform.DestBytes(), bitmap.GetBytesPerPixel());
   const int side = jpeg::BlockSide(Scale);
   const int components = static_cast<int>(Maps.size());
   const int mcuHeight = side * Info.MaxVer;
@@ -124,6 +136,7 @@ void TsdJpegBlockCoder::SamplesToBitmap(TsdJpegPixelMap& bitmap, TsdColorTransfo
 }
 
 void TsdJpegBlockCoder::BitmapToCoefficients(const TsdJpegPixelMap& bitmap, TsdColorTransform& transform) {
+  CheckTransformFits(transform.DestBytes(), MapCount(), transform.SourceBytes(), bitmap.GetBytesPerPixel());
   const int components = static_cast<int>(Maps.size());
   const int paddedWidth = Info.HorzMcuCount * Info.McuWidth;
   std::vector<ComponentRows> rows = MakeComponentRows(Info, 8);

@@ -358,14 +358,16 @@ TsdJpegColorSpace TsdJpegFormat::DetectStoredColorSpace() const {
   const bool jfifValid = jfif && jfif->IsValid() && (count == 1 || count == 3);
   if (!jfifValid) {
     if (const TsdAdobeApp14Marker* adobe = GetAdobeAPP14Info(); adobe && adobe->IsValid()) {
+      // A transform naming more or fewer components than the frame has is
+      // ignored: its conversion would read samples that do not exist.
       switch (adobe->Transform()) {
         case 0: return count == 3 ? jcRGB : (count == 4 ? jcCMYK : space);
-        case 1: return jcYCbCr;
-        case 2: return jcYCCK;
+        case 1: return count == 3 ? jcYCbCr : space;
+        case 2: return count == 4 ? jcYCCK : space;
         default: return space;
       }
     }
-    if (const TsdEXIFMarker* exif = GetExifInfo(); exif && exif->IsG3Fax()) return jcITUCieLAB;
+    if (const TsdEXIFMarker* exif = GetExifInfo(); exif && exif->IsG3Fax() && count == 3) return jcITUCieLAB;
     if (Info.MaxHor == 1) {
       if (count == 3) space = jcRGB;
       if (count == 4) space = jcCMYK;
@@ -401,6 +403,8 @@ std::unique_ptr<TsdColorTransform> TsdJpegFormat::ChooseDecodeTransform() {
   std::unique_ptr<TsdColorTransform> transform;
   if (OnExternalCMS) DebugOut(" Color management handled by external application");
   else transform = DecodeTransform(stored, target);
+  // A stored space chosen by the caller may not fit the frame's components.
+  if (transform && transform->SourceBytes() != Info.FrameCount) transform.reset();
   if (!transform) {
     if (!OnExternalCMS && stored != target) DebugOut(" Warning: no color transform could be found (stored colors are output)");
     transform = NullTransform(Info.FrameCount);

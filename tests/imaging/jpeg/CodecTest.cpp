@@ -451,18 +451,45 @@ TEST(Codec, Image32RoundTrip) {
   }
 }
 
-}  // namespace
-
-namespace {
-
-// Open finding of the fuzzer: the planar YCbCr conversion reads past a
-// component row for this input (heap overflow under AddressSanitizer).
-// Enable once fixed.
-TEST(Hostile, DISABLED_PlanarConversionOverrunFoundByTheFuzzer) {
+TEST(Codec, ColourHintsThatDoNotFitTheComponentCountAreIgnored) {
+  const std::vector<std::uint8_t> grey = OwnEncode(MakePhoto(24, 16, 1, 5), 80);
+  const Image expected = OwnDecode(grey);
+  // Found by the fuzzer: an Adobe segment announcing YCbCr in a one-component
+  // frame made the conversion read three samples per pixel from one.
   std::ifstream in(LABEL_TEST_DATA_DIR "/planar_overrun.bin", std::ios::binary);
   const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   ASSERT_GT(bytes.size(), 1u);
-  LoadError(std::vector<std::uint8_t>(bytes.begin() + 1, bytes.end()));
+  const std::vector<std::uint8_t> fuzzed(bytes.begin() + 1, bytes.end());
+  TsdJpegFormat codec;
+  TMemoryStream stream;
+  Fill(stream, fuzzed);
+  codec.LoadFromStream(stream);
+  EXPECT_EQ(codec.DetectStoredColorSpace(), jcGray);
+  const Image decoded = OwnDecode(fuzzed);
+  ASSERT_EQ(decoded.Components, 3);
+  for (std::size_t i = 0; i < decoded.Pixels.size(); i += 3) {
+    EXPECT_EQ(decoded.Pixels[i], decoded.Pixels[i + 1]);
+    EXPECT_EQ(decoded.Pixels[i], decoded.Pixels[i + 2]);
+  }
+  // The same hint, and a CIELab hint, added to a grey file of our own.
+  const std::vector<std::uint8_t> adobeYcc = {0xFF, 0xEE, 0, 14, 'A', 'd', 'o', 'b', 'e', 0, 100, 0, 0, 0, 0, 1};
+  const std::vector<std::uint8_t> g3fax = {0xFF, 0xE1, 0, 12, 'G', '3', 'F', 'A', 'X', 0, 0, 0, 0, 0};
+  for (const auto& segment : {adobeYcc, g3fax}) {
+    std::vector<std::uint8_t> file = grey;
+    file.erase(file.begin() + 2, file.begin() + 2 + 2 + 16);  // drop the JFIF segment
+    EXPECT_EQ(OwnDecode(Insert(file, 2, segment)).Pixels, expected.Pixels);
+  }
+  // A stored space forced by the caller: the samples are output as stored.
+  TsdJpegFormat forced;
+  std::vector<std::string> trace;
+  forced.OnDebugOut = [&trace](TsdJpegFormat&, const std::string& text) { trace.push_back(text); };
+  forced.StoredCS = jcYCbCr;
+  Fill(stream, grey);
+  forced.LoadFromStream(stream);
+  const TsdJpegPixelMap& bitmap = forced.GetBitmap();
+  EXPECT_EQ(bitmap.GetBytesPerPixel(), 1);
+  EXPECT_TRUE(Contains(trace, "Warning: no color transform could be found"));
+  for (int x = 0; x < 24; ++x) EXPECT_EQ(bitmap.Row(5)[x], expected.At(x, 5, 0));
 }
 
 }  // namespace
