@@ -1,5 +1,7 @@
 #include "imaging/jpeg/JpegColorTransforms.h"
 
+#include "imaging/jpeg/JpegSimd.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -7,8 +9,6 @@
 namespace {
 
 int Fixed(double value) { return static_cast<int>(std::nearbyint(value * jpeg::kColorPrecision)); }
-
-std::uint8_t ClampByte(int value) { return static_cast<std::uint8_t>(std::clamp(value, 0, 255)); }
 
 // Runs fn(source pixel, dest pixel) over count pixels.
 template <int Src, int Dst, class Fn>
@@ -51,6 +51,8 @@ TsdJfifFwdTransform::TsdJfifFwdTransform()
     CbToG[i] = Fixed(-0.34414 * i);
     CrToG[i] = Fixed(-0.71414 * i);
     CbToB[i] = Fixed(1.772 * i);
+    BDifference[i] = (CbToB[i] + BOffset) >> jpeg::kColorBits;
+    RDifference[i] = (CrToR[i] + ROffset) >> jpeg::kColorBits;
   }
 }
 
@@ -81,23 +83,99 @@ void TsdTransformYCbCrToBGR::Transform(const std::uint8_t* source, std::uint8_t*
   ForEachPixel<3, 3>(source, dest, count, [this](const std::uint8_t* s, std::uint8_t* d) { StoreBGR(s, d); });
 }
 
+namespace {
+
+// The chroma differences of one row, one entry per chroma sample.
+struct ChromaDifferences {
+  std::int16_t* Blue;
+  std::int16_t* Green;
+  std::int16_t* Red;
+};
+
+// 16 pixels at a time in vectors of the compiler's vector extension.
+typedef std::int16_t Words8 __attribute__((vector_size(16)));
+typedef std::int16_t Words16 __attribute__((vector_size(32)));
+typedef std::uint8_t Bytes16 __attribute__((vector_size(16)));
+typedef std::uint8_t Bytes32 __attribute__((vector_size(32)));
+
+// The differences for 16 pixels from Step-shared chroma samples.
+template <int Step>
+JPEG_KERNEL Words16 LoadDifferences(const std::int16_t* differences) {
+  if constexpr (Step == 1) {
+    Words16 v;
+    std::memcpy(&v, differences, sizeof(v));
+    return v;
+  } else {
+    Words8 v;
+    std::memcpy(&v, differences, sizeof(v));
+    return __builtin_shufflevector(v, v, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7);
+  }
+}
+
+JPEG_KERNEL Bytes16 AddClamped(Words16 luma, Words16 difference) {
+  Words16 v = luma + difference;
+  v &= ~(v < 0);
+  const Words16 high = v > 255;
+  v = (v & ~high) | (high & 255);
+  return __builtin_convertvector(v, Bytes16);
+}
+
+// Writes 16 pixels as B, G, R triplets.
+JPEG_KERNEL void StoreTriplets(Bytes16 b, Bytes16 g, Bytes16 r, std::uint8_t* dest) {
+  const Bytes32 bg = __builtin_shufflevector(b, g, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23, 8, 24, 9,
+                                             25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31);
+  const Bytes32 rr = __builtin_shufflevector(r, r, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3, 4,
+                                             5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+  // Output byte j is channel j % 3 of pixel j / 3: bg[2p], bg[2p + 1] or rr[p].
+  const Bytes16 out0 = __builtin_shufflevector(bg, rr, 0, 1, 32, 2, 3, 33, 4, 5, 34, 6, 7, 35, 8, 9, 36, 10);
+  const Bytes16 out1 = __builtin_shufflevector(bg, rr, 11, 37, 12, 13, 38, 14, 15, 39, 16, 17, 40, 18, 19, 41, 20, 21);
+  const Bytes16 out2 = __builtin_shufflevector(bg, rr, 42, 22, 23, 43, 24, 25, 44, 26, 27, 45, 28, 29, 46, 30, 31, 47);
+  std::memcpy(dest, &out0, 16);
+  std::memcpy(dest + 16, &out1, 16);
+  std::memcpy(dest + 32, &out2, 16);
+}
+
+// B, G, R = Y + difference, clamped; Step pixels share a chroma sample.
+template <int Step>
+JPEG_KERNEL void AddChromaDifferences(const std::uint8_t* luma, ChromaDifferences d, std::uint8_t* dest, int count) {
+  int x = 0;
+  for (; x + 16 <= count; x += 16) {
+    Bytes16 y8;
+    std::memcpy(&y8, luma + x, sizeof(y8));
+    const Words16 y = __builtin_convertvector(y8, Words16);
+    const int c = x / Step;
+    StoreTriplets(AddClamped(y, LoadDifferences<Step>(d.Blue + c)), AddClamped(y, LoadDifferences<Step>(d.Green + c)),
+                  AddClamped(y, LoadDifferences<Step>(d.Red + c)), dest + 3 * x);
+  }
+  for (; x < count; ++x) {
+    const int y = luma[x], c = x / Step;
+    dest[3 * x] = jpeg::ClampToByte(y + d.Blue[c]);
+    dest[3 * x + 1] = jpeg::ClampToByte(y + d.Green[c]);
+    dest[3 * x + 2] = jpeg::ClampToByte(y + d.Red[c]);
+  }
+}
+
+}  // namespace
+
 void TsdTransformYCbCrToBGR::TransformPlanes(const std::uint8_t* const* planes, const int* repeat, std::uint8_t* dest,
                                              int count, std::uint8_t* scratch) {
-  if (repeat[0] != 1 || repeat[1] != repeat[2] || repeat[1] > 2) {
+  const int step = repeat[1];
+  if (repeat[0] != 1 || repeat[2] != step || step > 2) {
     TsdColorTransform::TransformPlanes(planes, repeat, dest, count, scratch);
     return;
   }
-  const std::uint8_t *luma = planes[0], *cb = planes[1], *cr = planes[2];
-  const int step = repeat[1];
-  for (int x = 0; x < count; x += step, ++cb, ++cr) {
-    const Sums chroma = ToRGB(0, *cb, *cr);
-    for (int i = 0; i < step && x + i < count; ++i, dest += 3) {
-      const int y = jpeg::kColorPrecision * luma[x + i];
-      dest[0] = Clamp(y + chroma.B);
-      dest[1] = Clamp(y + chroma.G);
-      dest[2] = Clamp(y + chroma.R);
-    }
+  const int samples = (count + step - 1) / step;
+  std::vector<std::int16_t>& buffer = Differences;
+  buffer.resize(3 * static_cast<std::size_t>(samples));
+  const ChromaDifferences d{buffer.data(), buffer.data() + samples, buffer.data() + 2 * samples};
+  const std::uint8_t *cb = planes[1], *cr = planes[2];
+  for (int i = 0; i < samples; ++i) {
+    d.Blue[i] = static_cast<std::int16_t>(BlueDifference(cb[i]));
+    d.Green[i] = static_cast<std::int16_t>(GreenDifference(cb[i], cr[i]));
+    d.Red[i] = static_cast<std::int16_t>(RedDifference(cr[i]));
   }
+  if (step == 1) jpeg::Dispatch<AddChromaDifferences<1>>(planes[0], d, dest, count);
+  else jpeg::Dispatch<AddChromaDifferences<2>>(planes[0], d, dest, count);
 }
 
 void TsdTransformYCbCrToBGRA::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {
@@ -149,7 +227,7 @@ void TsdTransformYCCKToBGR::Transform(const std::uint8_t* source, std::uint8_t* 
 void TsdTransformCMYKToBGR_Adobe::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {
   ForEachPixel<4, 3>(source, dest, count, [](const std::uint8_t* s, std::uint8_t* d) {
     const int k = s[3];
-    const auto channel = [k](int ink) { return ClampByte(255 - (k * (255 - ink) / 255 + 255 - k)); };
+    const auto channel = [k](int ink) { return jpeg::ClampToByte(255 - (k * (255 - ink) / 255 + 255 - k)); };
     const std::uint8_t r = channel(s[0]), g = channel(s[1]), b = channel(s[2]);
     d[0] = b;
     d[1] = g;

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 class TsdColorTransform {
 public:
@@ -45,15 +46,14 @@ using TsdNullTransform32bit = TsdNullTransform<4>;
 namespace jpeg {
 constexpr int kColorBits = 10;
 constexpr int kColorPrecision = 1 << kColorBits;
+
+inline std::uint8_t ClampToByte(int v) { return static_cast<std::uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); }
 }  // namespace jpeg
 
 class TsdJfifTransform : public TsdColorTransform {
 protected:
   // r div P, clamped to a byte.
-  static std::uint8_t Clamp(int r) {
-    const int v = r >> jpeg::kColorBits;
-    return static_cast<std::uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
-  }
+  static std::uint8_t Clamp(int r) { return jpeg::ClampToByte(r >> jpeg::kColorBits); }
 };
 
 // YCbCr to RGB: the unclamped sums R', G', B' before the division.
@@ -69,16 +69,25 @@ protected:
     return {YTable[y] + CrToR[cr] + ROffset, YTable[y] + CbToG[cb] + CrToG[cr] + GOffset,
             YTable[y] + CbToB[cb] + BOffset};
   }
+  // Y x P is a multiple of P, so clamp((Y x P + S) div P) = clamp(Y + S div P)
+  // with a flooring division: the chroma part of a channel reduces to a
+  // small difference added to Y.
+  int BlueDifference(int cb) const { return BDifference[static_cast<std::size_t>(cb)]; }
+  int RedDifference(int cr) const { return RDifference[static_cast<std::size_t>(cr)]; }
+  int GreenDifference(int cb, int cr) const {
+    return (CbToG[static_cast<std::size_t>(cb)] + CrToG[static_cast<std::size_t>(cr)] + GOffset) >> jpeg::kColorBits;
+  }
   // Writes B, G, R.
   void StoreBGR(const std::uint8_t* ycc, std::uint8_t* bgr) const {
-    const Sums s = ToRGB(ycc[0], ycc[1], ycc[2]);
-    bgr[0] = Clamp(s.B);
-    bgr[1] = Clamp(s.G);
-    bgr[2] = Clamp(s.R);
+    const int y = ycc[0];
+    bgr[0] = jpeg::ClampToByte(y + BlueDifference(ycc[1]));
+    bgr[1] = jpeg::ClampToByte(y + GreenDifference(ycc[1], ycc[2]));
+    bgr[2] = jpeg::ClampToByte(y + RedDifference(ycc[2]));
   }
 
 private:
   std::array<int, 256> YTable{}, CrToR{}, CbToG{}, CrToG{}, CbToB{};
+  std::array<int, 256> BDifference{}, RDifference{};
   int ROffset, GOffset, BOffset;
 };
 
@@ -110,6 +119,9 @@ public:
   // Converts straight from the component rows, each chroma sample once.
   void TransformPlanes(const std::uint8_t* const* planes, const int* repeat, std::uint8_t* dest, int count,
                        std::uint8_t* scratch) override;
+
+private:
+  std::vector<std::int16_t> Differences;  // of one row
 };
 JPEG_DECLARE_TRANSFORM(TsdTransformYCbCrToBGRA, TsdJfifFwdTransform, 3, 4);
 JPEG_DECLARE_TRANSFORM(TsdTransformYCbCrToGray, TsdColorTransform, 3, 1);

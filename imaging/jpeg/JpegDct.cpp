@@ -1,5 +1,7 @@
 #include "imaging/jpeg/JpegDct.h"
 
+#include "imaging/jpeg/JpegSimd.h"
+
 #include <cmath>
 #include <cstring>
 
@@ -20,22 +22,35 @@ namespace {
 
 typedef std::uint32_t Lanes __attribute__((vector_size(32)));
 typedef std::int32_t SignedLanes __attribute__((vector_size(32)));
+typedef std::int16_t Words8 __attribute__((vector_size(16)));
+typedef std::uint8_t Bytes8 __attribute__((vector_size(8)));
 
 using Block = Lanes[8];
 
-Lanes Shr(Lanes v, int bits) { return reinterpret_cast<Lanes>(reinterpret_cast<SignedLanes>(v) >> bits); }
-Lanes Splat(std::int32_t value) {
+JPEG_KERNEL Lanes Shr(Lanes v, int bits) { return reinterpret_cast<Lanes>(reinterpret_cast<SignedLanes>(v) >> bits); }
+JPEG_KERNEL Lanes Splat(std::int32_t value) {
   const auto u = static_cast<std::uint32_t>(value);
   return Lanes{u, u, u, u, u, u, u, u};
 }
 // Rounded arithmetic shift right.
-Lanes Descale(Lanes v, int bits) { return Shr(v + Splat(1 << (bits - 1)), bits); }
+JPEG_KERNEL Lanes Descale(Lanes v, int bits) { return Shr(v + Splat(1 << (bits - 1)), bits); }
 
-void Transpose(Block& v) {
-  alignas(32) std::uint32_t t[8][8];
-  std::memcpy(t, v, sizeof(t));
-  for (int i = 0; i < 8; ++i)
-    for (int j = 0; j < 8; ++j) v[i][j] = t[j][i];
+JPEG_KERNEL void Transpose(Block& v) {
+  Lanes t[8], u[8];
+  for (int p = 0; p < 8; p += 2) {
+    t[p] = __builtin_shufflevector(v[p], v[p + 1], 0, 8, 1, 9, 4, 12, 5, 13);
+    t[p + 1] = __builtin_shufflevector(v[p], v[p + 1], 2, 10, 3, 11, 6, 14, 7, 15);
+  }
+  for (int p = 0; p < 8; p += 4)
+    for (int q = 0; q < 2; ++q) {
+      u[p + 2 * q] = __builtin_shufflevector(t[p + q], t[p + q + 2], 0, 1, 8, 9, 4, 5, 12, 13);
+      u[p + 2 * q + 1] = __builtin_shufflevector(t[p + q], t[p + q + 2], 2, 3, 10, 11, 6, 7, 14, 15);
+    }
+  // u[c] holds rows 0-3 of columns c and c + 4, u[c + 4] rows 4-7.
+  for (int c = 0; c < 4; ++c) {
+    v[c] = __builtin_shufflevector(u[c], u[c + 4], 0, 1, 2, 3, 8, 9, 10, 11);
+    v[c + 4] = __builtin_shufflevector(u[c], u[c + 4], 4, 5, 6, 7, 12, 13, 14, 15);
+  }
 }
 
 // 13-bit constants of the accurate transforms.
@@ -47,7 +62,7 @@ constexpr std::int32_t F0_298 = 2446, F0_390 = 3196, F0_541 = 4433, F0_765 = 627
 
 // One pass of the accurate inverse transform across the eight vectors; a
 // shift of 0 leaves the results unscaled.
-void AccurateInversePass(Block& v, int shift) {
+JPEG_KERNEL void AccurateInversePass(Block& v, int shift) {
   Lanes z1 = (v[2] + v[6]) * Splat(F0_541);
   const Lanes t2 = z1 + v[6] * Splat(-F1_847);
   const Lanes t3 = z1 + v[2] * Splat(F0_765);
@@ -86,7 +101,7 @@ void AccurateInversePass(Block& v, int shift) {
 
 // One pass of the fast (Arai, Agui, Nakajima) inverse transform; the inputs
 // carry the AAN scale factors. Constants have 8 fraction bits.
-void FastInversePass(Block& v) {
+JPEG_KERNEL void FastInversePass(Block& v) {
   const auto mul = [](Lanes x, std::int32_t c) { return Shr(x * Splat(c), 8); };
   constexpr std::int32_t F1_414 = 362, F1_847f = 473, F1_082 = 277, F2_613 = 669;
   const Lanes t10 = v[0] + v[4], t11 = v[0] - v[4];
@@ -115,26 +130,29 @@ void FastInversePass(Block& v) {
 }
 
 // Stores the transposed block (vector x holds column x) as clamped samples.
-void StoreColumns(const Block& v, int shift, std::uint8_t* samples, int stride) {
-  alignas(32) std::int32_t t[8][8];
-  for (int x = 0; x < 8; ++x) {
-    SignedLanes s = reinterpret_cast<SignedLanes>(Descale(v[x], shift)) + 128;
+JPEG_KERNEL void StoreColumns(Block& v, int shift, std::uint8_t* samples, int stride) {
+  Transpose(v);
+  for (int y = 0; y < 8; ++y) {
+    SignedLanes s = reinterpret_cast<SignedLanes>(Descale(v[y], shift) + Splat(128));
     s &= ~(s < 0);
     const SignedLanes high = s > 255;
     s = (s & ~high) | (high & 255);
-    std::memcpy(t[x], &s, sizeof(s));
+    const Bytes8 row = __builtin_convertvector(s, Bytes8);
+    std::memcpy(samples + y * stride, &row, sizeof(row));
   }
-  for (int y = 0; y < 8; ++y)
-    for (int x = 0; x < 8; ++x) samples[y * stride + x] = static_cast<std::uint8_t>(t[x][y]);
 }
 
-void LoadDequantized(const std::int16_t* c, const std::int32_t* m, Block& v) {
-  for (int r = 0; r < 8; ++r)
-    for (int i = 0; i < 8; ++i)
-      v[r][i] = static_cast<std::uint32_t>(c[r * 8 + i]) * static_cast<std::uint32_t>(m[r * 8 + i]);
+JPEG_KERNEL void LoadDequantized(const std::int16_t* c, const std::int32_t* m, Block& v) {
+  for (int r = 0; r < 8; ++r) {
+    Words8 coefficients;
+    Lanes multipliers;
+    std::memcpy(&coefficients, c + r * 8, sizeof(coefficients));
+    std::memcpy(&multipliers, m + r * 8, sizeof(multipliers));
+    v[r] = reinterpret_cast<Lanes>(__builtin_convertvector(coefficients, SignedLanes)) * multipliers;
+  }
 }
 
-bool OnlyDC(const std::int16_t* c) {
+JPEG_KERNEL bool OnlyDC(const std::int16_t* c) {
   std::uint64_t bits = 0;
   std::uint64_t word;
   std::memcpy(&word, c, 8);
@@ -146,14 +164,14 @@ bool OnlyDC(const std::int16_t* c) {
   return bits == 0;
 }
 
-void FillBlock(std::uint8_t* samples, int side, int stride, std::int64_t value) {
+JPEG_KERNEL void FillBlock(std::uint8_t* samples, int side, int stride, std::int64_t value) {
   const auto sample = static_cast<std::uint8_t>(value < 0 ? 0 : (value > 255 ? 255 : value));
   for (int y = 0; y < side; ++y) std::memset(samples + y * stride, sample, static_cast<std::size_t>(side));
 }
 
-std::int64_t RoundedDiv(std::int64_t value, int bits) { return (value + (std::int64_t{1} << (bits - 1))) >> bits; }
+JPEG_KERNEL std::int64_t RoundedDiv(std::int64_t value, int bits) { return (value + (std::int64_t{1} << (bits - 1))) >> bits; }
 
-void InverseAccurate(const std::int16_t* c, const std::int32_t* m, std::uint8_t* samples, int stride) {
+JPEG_KERNEL void InverseAccurate(const std::int16_t* c, const std::int32_t* m, std::uint8_t* samples, int stride) {
   if (OnlyDC(c)) {
     FillBlock(samples, 8, stride, RoundedDiv(std::int64_t{c[0]} * m[0], 3) + 128);
     return;
@@ -169,7 +187,7 @@ void InverseAccurate(const std::int16_t* c, const std::int32_t* m, std::uint8_t*
 // Fast multipliers carry 9 fraction bits; pass 1 drops 3 of them.
 constexpr int kFastBits = 9;
 
-void InverseFast(const std::int16_t* c, const std::int32_t* m, std::uint8_t* samples, int stride) {
+JPEG_KERNEL void InverseFast(const std::int16_t* c, const std::int32_t* m, std::uint8_t* samples, int stride) {
   if (OnlyDC(c)) {
     FillBlock(samples, 8, stride, RoundedDiv(std::int64_t{c[0]} * m[0], kFastBits + 3) + 128);
     return;
@@ -250,8 +268,8 @@ void TsdJpegIDCT::Setup(const TsdQuantizationTable& table, TsdJpegDCTCodingMetho
 void TsdJpegIDCT::InverseBlock(const std::int16_t* coefficients, std::uint8_t* samples, int stride) const {
   switch (Scale) {
     case jsFull:
-      if (Method == dmFast) InverseFast(coefficients, Multipliers.data(), samples, stride);
-      else InverseAccurate(coefficients, Multipliers.data(), samples, stride);
+      if (Method == dmFast) jpeg::Dispatch<InverseFast>(coefficients, Multipliers.data(), samples, stride);
+      else jpeg::Dispatch<InverseAccurate>(coefficients, Multipliers.data(), samples, stride);
       break;
     case jsDiv2: Inverse4x4(coefficients, Multipliers.data(), samples, stride); break;
     case jsDiv4: Inverse2x2(coefficients, Multipliers.data(), samples, stride); break;
@@ -265,7 +283,7 @@ namespace {
 
 // One pass of the accurate forward transform across the eight vectors;
 // the first pass keeps kPass1Bits extra bits, the second removes them.
-void AccurateForwardPass(Block& v, bool firstPass) {
+JPEG_KERNEL void AccurateForwardPass(Block& v, bool firstPass) {
   const int evenShift = firstPass ? -kPass1Bits : kPass1Bits;
   const int oddShift = firstPass ? kConstBits - kPass1Bits : kConstBits + kPass1Bits;
   const Lanes t0 = v[0] + v[7], t7 = v[0] - v[7], t1 = v[1] + v[6], t6 = v[1] - v[6];
@@ -287,6 +305,30 @@ void AccurateForwardPass(Block& v, bool firstPass) {
   v[1] = Descale(d + y1 + y4, oddShift);
 }
 
+// Forward transform and quantisation rounded to the nearest: (|c| + d/2) div d
+// with the sign of c, the division done by multiplication.
+JPEG_KERNEL void ForwardQuantized(const std::uint8_t* samples, int stride, const std::uint64_t* reciprocals,
+                                  const std::uint32_t* halfDivisors, std::int16_t* coefficients) {
+  Block v;
+  for (int r = 0; r < 8; ++r) {
+    Bytes8 row;
+    std::memcpy(&row, samples + r * stride, sizeof(row));
+    v[r] = __builtin_convertvector(row, Lanes) - Splat(128);
+  }
+  Transpose(v);
+  AccurateForwardPass(v, true);
+  Transpose(v);
+  AccurateForwardPass(v, false);
+  for (int r = 0; r < 8; ++r)
+    for (int i = 0; i < 8; ++i) {
+      const int k = r * 8 + i;
+      const auto c = static_cast<std::int32_t>(v[r][i]);
+      const std::uint64_t magnitude = static_cast<std::uint32_t>(c < 0 ? -c : c) + halfDivisors[k];
+      const auto q = static_cast<std::int32_t>((magnitude * reciprocals[k]) >> 40);
+      coefficients[k] = static_cast<std::int16_t>(c < 0 ? -q : q);
+    }
+}
+
 }  // namespace
 
 void TsdJpegFDCT::Setup(const TsdQuantizationTable& table) {
@@ -300,19 +342,5 @@ void TsdJpegFDCT::Setup(const TsdQuantizationTable& table) {
 }
 
 void TsdJpegFDCT::ForwardBlock(const std::uint8_t* samples, int stride, std::int16_t* coefficients) const {
-  Block v;
-  for (int r = 0; r < 8; ++r)
-    for (int i = 0; i < 8; ++i) v[i][r] = static_cast<std::uint32_t>(samples[r * stride + i] - 128);
-  AccurateForwardPass(v, true);
-  Transpose(v);
-  AccurateForwardPass(v, false);
-  // Rounded to the nearest: (|c| + d/2) div d with the sign of c.
-  for (int r = 0; r < 8; ++r)
-    for (int i = 0; i < 8; ++i) {
-      const int k = r * 8 + i;
-      const auto c = static_cast<std::int32_t>(v[r][i]);
-      const std::uint64_t magnitude = static_cast<std::uint32_t>(c < 0 ? -c : c) + HalfDivisors[static_cast<std::size_t>(k)];
-      const auto q = static_cast<std::int32_t>((magnitude * Reciprocals[static_cast<std::size_t>(k)]) >> 40);
-      coefficients[k] = static_cast<std::int16_t>(c < 0 ? -q : q);
-    }
+  jpeg::Dispatch<ForwardQuantized>(samples, stride, Reciprocals.data(), HalfDivisors.data(), coefficients);
 }
