@@ -49,6 +49,14 @@ void DecodeBlock(TsdBitReader& reader, const Tsd8bitHuffmanDecoder& dc, const Ts
   block[order[0]] = static_cast<std::int16_t>(prediction);
   for (int k = 1; k < 64;) {
     if (reader.Available() < 32) reader.Fill();
+    if (const int runValue = ac.RunValue(reader)) {
+      reader.Skip(runValue & 15);
+      k += (runValue >> 4) & 15;
+      if (k > 63) throw EInvalidGraphic("Invalid AC coefficient index in encoded stream");
+      block[order[k]] = static_cast<std::int16_t>(runValue >> 8);
+      ++k;
+      continue;
+    }
     const int symbol = ac.Decode(reader);
     const int run = symbol >> 4, bits = symbol & 15;
     if (bits == 0) {

@@ -17,6 +17,7 @@ public:
 
   // Tops the window up to at least 57 bits unless a marker or the end stops it.
   void Fill() {
+    if (Count <= 56 && Count >= 0 && !MarkerHit && Size - Position >= 8 && FillWholeBytes()) return;
     while (Count <= 56 && Count >= 0 && !MarkerHit && Position < Size) {
       std::uint8_t value = Data[Position];
       if (value == 0xFF) {
@@ -56,6 +57,21 @@ public:
   std::size_t GetPosition() const { return Position; }
 
 private:
+  // Takes as many whole bytes as fit from the next eight when none of them
+  // is 0xFF (no stuffing, no marker): the common case, done in one step.
+  bool FillWholeBytes() {
+    std::uint64_t next = 0;
+    for (int i = 0; i < 8; ++i) next = next << 8 | Data[Position + static_cast<std::size_t>(i)];
+    const std::uint64_t inverted = ~next;
+    constexpr std::uint64_t kLow = 0x0101010101010101u, kHigh = 0x8080808080808080u;
+    if ((inverted - kLow) & ~inverted & kHigh) return false;  // some byte is 0xFF
+    const int bytes = (64 - Count) / 8;
+    Window |= next >> (64 - 8 * bytes) << (64 - Count - 8 * bytes);
+    Count += 8 * bytes;
+    Position += static_cast<std::size_t>(bytes);
+    return true;
+  }
+
   // At a 0xFF: consumes "0xFF 0x00" (true) or notes the marker (false).
   // Fill bytes (0xFF 0xFF) before a marker are passed over.
   bool StuffedByteFollows() {

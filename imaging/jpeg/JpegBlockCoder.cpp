@@ -12,20 +12,13 @@ void TsdJpegBlockMap::Resize(int blocksX, int blocksY, int coefficientsPerBlock)
   BlocksY = blocksY;
   PerBlock = coefficientsPerBlock;
   AllocatedRows = 0;
-  Slabs.clear();
   Rows.clear();
 }
 
 void TsdJpegBlockMap::EnsureRows(int rows) {
   rows = std::min(rows, BlocksY);
-  if (AllocatedRows >= rows) return;
-  constexpr std::size_t kSlabBytes = std::size_t{4} << 20;
   const std::size_t rowSize = static_cast<std::size_t>(BlocksX) * static_cast<std::size_t>(PerBlock);
-  const std::size_t rowBytes = std::max<std::size_t>(rowSize * sizeof(std::int16_t), 1);
-  const int perSlab = std::min(std::max(rows - AllocatedRows, static_cast<int>(kSlabBytes / rowBytes)), BlocksY - AllocatedRows);
-  Slab& slab = Slabs.emplace_back(rowSize * static_cast<std::size_t>(perSlab));
-  for (int r = 0; r < perSlab; ++r) Rows.push_back(slab.data() + rowSize * static_cast<std::size_t>(r));
-  AllocatedRows += perSlab;
+  for (; AllocatedRows < rows; ++AllocatedRows) Rows.push_back(std::make_unique<std::int16_t[]>(rowSize));
 }
 
 void TsdJpegBlockMap::TrimRows(int rows) {
@@ -39,18 +32,17 @@ void TsdJpegBlockMap::TrimRows(int rows) {
 void TsdJpegBlockMap::ReduceTo(int side) {
   const int kept = side * side;
   if (kept == PerBlock) return;
-  const std::vector<Slab> fullSlabs = std::move(Slabs);
-  const std::vector<std::int16_t*> fullRows = std::move(Rows);
-  const int full = PerBlock, rows = AllocatedRows;
-  Resize(BlocksX, BlocksY, kept);
-  EnsureRows(rows);
-  for (int y = 0; y < rows; ++y)
+  for (auto& row : Rows) {
+    auto reduced = std::make_unique<std::int16_t[]>(static_cast<std::size_t>(BlocksX) * static_cast<std::size_t>(kept));
     for (int b = 0; b < BlocksX; ++b) {
-      const std::int16_t* source = fullRows[static_cast<std::size_t>(y)] + static_cast<std::size_t>(b) * static_cast<std::size_t>(full);
-      std::int16_t* dest = Coefficients(b, y);
+      const std::int16_t* source = row.get() + static_cast<std::size_t>(b) * static_cast<std::size_t>(PerBlock);
+      std::int16_t* dest = reduced.get() + static_cast<std::size_t>(b) * static_cast<std::size_t>(kept);
       for (int v = 0; v < side; ++v)
         for (int u = 0; u < side; ++u) dest[v * side + u] = source[v * 8 + u];
     }
+    row = std::move(reduced);
+  }
+  PerBlock = kept;
 }
 
 // ---- TsdJpegCoder ----

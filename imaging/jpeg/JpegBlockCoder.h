@@ -9,7 +9,6 @@
 
 #include "imaging/jpeg/JpegColorTransforms.h"
 #include "imaging/jpeg/JpegDct.h"
-#include "imaging/jpeg/JpegMemory.h"
 #include "imaging/jpeg/JpegPixelMap.h"
 #include "imaging/jpeg/JpegTypes.h"
 #include "platform/rtl/Stream.h"
@@ -29,7 +28,7 @@ public:
   void ReduceTo(int side);
 
   std::int16_t* Coefficients(int x, int y) {
-    return Rows[static_cast<std::size_t>(y)] + static_cast<std::size_t>(x) * static_cast<std::size_t>(PerBlock);
+    return Rows[static_cast<std::size_t>(y)].get() + static_cast<std::size_t>(x) * static_cast<std::size_t>(PerBlock);
   }
   int GetBlocksX() const { return BlocksX; }
   int GetBlocksY() const { return BlocksY; }
@@ -41,11 +40,8 @@ private:
   int BlocksY = 0;
   int PerBlock = 64;
   int AllocatedRows = 0;
-  // Zeroed rows, several to a slab of a few megabytes: growing never copies
-  // earlier rows, and a frame much larger than its data costs one slab.
-  using Slab = std::vector<std::int16_t, jpeg::TsdLargeAllocator<std::int16_t>>;
-  std::vector<Slab> Slabs;
-  std::vector<std::int16_t*> Rows;
+  // One zeroed allocation per block row: growing never copies earlier rows.
+  std::vector<std::unique_ptr<std::int16_t[]>> Rows;
 };
 
 class TsdJpegCoder {

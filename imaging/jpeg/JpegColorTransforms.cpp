@@ -117,7 +117,9 @@ JPEG_KERNEL Bytes16 AddClamped(Words16 luma, Words16 difference) {
   v &= ~(v < 0);
   const Words16 high = v > 255;
   v = (v & ~high) | (high & 255);
-  return __builtin_convertvector(v, Bytes16);
+  // The low byte of each lane (a conversion compiles to lane-by-lane moves).
+  const Bytes32 bytes = reinterpret_cast<Bytes32>(v);
+  return __builtin_shufflevector(bytes, bytes, 0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
 }
 
 // Writes 16 pixels as B, G, R triplets.

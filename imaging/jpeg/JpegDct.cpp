@@ -24,6 +24,7 @@ typedef std::uint32_t Lanes __attribute__((vector_size(32)));
 typedef std::int32_t SignedLanes __attribute__((vector_size(32)));
 typedef std::int16_t Words8 __attribute__((vector_size(16)));
 typedef std::uint8_t Bytes8 __attribute__((vector_size(8)));
+typedef std::uint8_t Bytes32 __attribute__((vector_size(32)));
 
 using Block = Lanes[8];
 
@@ -137,7 +138,9 @@ JPEG_KERNEL void StoreColumns(Block& v, int shift, std::uint8_t* samples, int st
     s &= ~(s < 0);
     const SignedLanes high = s > 255;
     s = (s & ~high) | (high & 255);
-    const Bytes8 row = __builtin_convertvector(s, Bytes8);
+    // The low byte of each lane (a conversion compiles to lane-by-lane moves).
+    const Bytes32 bytes = reinterpret_cast<Bytes32>(s);
+    const Bytes8 row = __builtin_shufflevector(bytes, bytes, 0, 4, 8, 12, 16, 20, 24, 28);
     std::memcpy(samples + y * stride, &row, sizeof(row));
   }
 }

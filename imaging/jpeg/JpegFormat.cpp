@@ -464,9 +464,9 @@ void TsdJpegFormat::Encode() {
       }
     }
   }
-  const TsdJpegPixelMap bitmap = Bitmap;
+  TsdJpegPixelMap bitmap = std::move(Bitmap);
   Clear();
-  Bitmap = bitmap;
+  Bitmap = std::move(bitmap);
   Markers.Add(jpeg::CreateMarker(&Info, jpeg::mkSOI));
   if (stored == jcGray || stored == jcYCbCr) Markers.Add(std::make_unique<TsdJFIFMarker>(&Info, jpeg::mkAPP0));
   if (stored == jcRGB || stored == jcCMYK || stored == jcYCCK) {

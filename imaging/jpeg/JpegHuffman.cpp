@@ -24,6 +24,21 @@ void Tsd8bitHuffmanDecoder::Build(const TsdHuffmanTable& table) {
     const std::uint32_t span = 1u << (8 - length);
     for (std::uint32_t i = first; i < first + span; ++i) Nodes[node][i] = {static_cast<std::uint8_t>(length), code.V, 0};
   }
+  BuildRunValues(table);
+}
+
+void Tsd8bitHuffmanDecoder::BuildRunValues(const TsdHuffmanTable& table) {
+  RunValues.fill(0);
+  for (const TsdHuffmanCode& code : table.Codes) {
+    const int run = code.V >> 4, size = code.V & 15, taken = code.L + size;
+    if (size == 0 || taken > kLookaheadBits) continue;
+    // Every lookahead that starts with the code, for each value the next bits give.
+    for (std::uint32_t bits = 0; bits < (1u << size); ++bits) {
+      const std::uint32_t prefix = (std::uint32_t{code.Code} << size | bits) << (kLookaheadBits - taken);
+      const std::int32_t entry = jpeg::Extend(bits, size) * 256 + run * 16 + taken;
+      for (std::uint32_t rest = 0; rest < (1u << (kLookaheadBits - taken)); ++rest) RunValues[prefix | rest] = entry;
+    }
+  }
 }
 
 void Tsd8bitHuffmanEncoder::Build(const TsdHuffmanTable& table) {

@@ -32,13 +32,21 @@ public:
     }
   }
 
+  // Bits of lookahead of the run/value table.
+  static constexpr int kLookaheadBits = 10;
+  // For AC symbols (run r, size s > 0) whose code and value bits fit in the
+  // lookahead: value x 256 + r x 16 + bits taken; 0 for everything else.
+  int RunValue(TsdBitReader& reader) const { return RunValues[reader.Peek(kLookaheadBits)]; }
+
 private:
+  void BuildRunValues(const TsdHuffmanTable& table);
   struct Entry {
     std::uint8_t Bits = 0;
     std::uint8_t Value = 0;
     std::uint16_t Link = 0;
   };
   std::vector<std::array<Entry, 256>> Nodes;
+  std::array<std::int32_t, 1 << kLookaheadBits> RunValues{};
 };
 
 // Encoding table: code and length per symbol, and the symbol counts of a dry run.
