@@ -138,11 +138,36 @@ private:
   TsdBitWriter Writer;
 };
 
+// The category s of a value and its s low bits as sent (v, or v + 2^s - 1 when negative).
+struct CodedValue {
+  int Bits;
+  std::uint32_t Code;
+};
+
+CodedValue Code(int value) {
+  if (value == 0) return {0, 0};
+  const auto magnitude = static_cast<std::uint32_t>(value < 0 ? -value : value);
+  const int bits = 32 - __builtin_clz(magnitude);
+  const auto code = static_cast<std::uint32_t>(value < 0 ? value - 1 : value) & ((1u << bits) - 1);
+  return {bits, code};
+}
+
 template <class Writer>
 void PutValue(Writer& writer, Tsd8bitHuffmanEncoder& encoder, int run, int value) {
-  const int bits = jpeg::Category(value);
-  writer.Symbol(encoder, run << 4 | bits);
-  if (bits) writer.Put(static_cast<std::uint32_t>(value < 0 ? value + (1 << bits) - 1 : value) & ((1u << bits) - 1), bits);
+  const CodedValue coded = Code(value);
+  writer.Symbol(encoder, run << 4 | coded.Bits);
+  if (coded.Bits) writer.Put(coded.Code, coded.Bits);
+}
+
+// The AC coefficients in zigzag order and a mask with bit k set for each
+// non-zero one: runs of zeros are then found by counting bits.
+std::uint64_t ZigzagNonZero(const std::int16_t* block, std::int16_t* zigzag) {
+  std::uint64_t mask = 0;
+  for (std::size_t k = 1; k < 64; ++k) {
+    zigzag[k] = block[jpeg::kZigzagToNatural[k]];
+    mask |= std::uint64_t{zigzag[k] != 0} << k;
+  }
+  return mask;
 }
 
 template <class Writer>
@@ -150,21 +175,21 @@ void EncodeBlock(Writer& writer, Tsd8bitHuffmanEncoder& dc, Tsd8bitHuffmanEncode
                  const std::int16_t* block) {
   const int diff = block[0] - prediction;
   prediction = block[0];
-  const int bits = jpeg::Category(diff);
-  writer.Symbol(dc, bits);
-  if (bits) writer.Put(static_cast<std::uint32_t>(diff < 0 ? diff + (1 << bits) - 1 : diff) & ((1u << bits) - 1), bits);
-  int run = 0;
-  for (std::size_t k = 1; k < 64; ++k) {
-    const int value = block[jpeg::kZigzagToNatural[k]];
-    if (value == 0) {
-      ++run;
-      continue;
-    }
+  const CodedValue coded = Code(diff);
+  writer.Symbol(dc, coded.Bits);
+  if (coded.Bits) writer.Put(coded.Code, coded.Bits);
+  std::int16_t zigzag[64];
+  std::uint64_t mask = ZigzagNonZero(block, zigzag);
+  int last = 0;
+  while (mask) {
+    const int k = __builtin_ctzll(mask);
+    mask &= mask - 1;
+    int run = k - last - 1;
     for (; run >= 16; run -= 16) writer.Symbol(ac, 0xF0);
-    PutValue(writer, ac, run, value);
-    run = 0;
+    PutValue(writer, ac, run, zigzag[k]);
+    last = k;
   }
-  if (run > 0) writer.Symbol(ac, 0x00);
+  if (last != 63) writer.Symbol(ac, 0x00);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // Bit-level reading and writing of entropy-coded JPEG data: byte stuffing
 // (0xFF 0x00), markers that end the data, and padding with 1-bits.
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -100,12 +101,12 @@ private:
 // and handed to the stream in chunks.
 class TsdBitWriter {
 public:
-  explicit TsdBitWriter(TStream& stream) : Stream(stream) { Buffer.reserve(kChunk + 64); }
+  explicit TsdBitWriter(TStream& stream) : Stream(stream) {}
 
   void Put(std::uint32_t bits, int count) {
     Accumulator = (Accumulator << count) | bits;
     Count += count;
-    if (Count >= 32) Emit();
+    if (Count >= 32) EmitWord();
   }
   // Pads the last byte with 1-bits and writes everything out.
   void Flush() {
@@ -115,8 +116,8 @@ public:
   // Pads the last byte and appends a marker (written without stuffing).
   void PutMarker(std::uint8_t code) {
     PadToByte();
-    Buffer.push_back(0xFF);
-    Buffer.push_back(code);
+    Buffer[Used++] = 0xFF;
+    Buffer[Used++] = code;
   }
 
 private:
@@ -125,22 +126,35 @@ private:
     if (Count % 8 != 0) Put((1u << (8 - Count % 8)) - 1, 8 - Count % 8);
     Emit();
   }
+  // Four whole bytes; when none is 0xFF they need no stuffing.
+  void EmitWord() {
+    const auto word = static_cast<std::uint32_t>(Accumulator >> (Count - 32));
+    if ((~word - 0x01010101u) & word & 0x80808080u) {
+      Emit();
+      return;
+    }
+    Count -= 32;
+    for (int shift = 24; shift >= 0; shift -= 8) Buffer[Used++] = static_cast<std::uint8_t>(word >> shift);
+    if (Used >= kChunk) WriteBuffer();
+  }
   void Emit() {
     while (Count >= 8) {
       Count -= 8;
       const auto value = static_cast<std::uint8_t>(Accumulator >> Count);
-      Buffer.push_back(value);
-      if (value == 0xFF) Buffer.push_back(0);
+      Buffer[Used++] = value;
+      if (value == 0xFF) Buffer[Used++] = 0;
     }
-    if (Buffer.size() >= kChunk) WriteBuffer();
+    if (Used >= kChunk) WriteBuffer();
   }
   void WriteBuffer() {
-    Stream.WriteBuffer(Buffer.data(), static_cast<std::int64_t>(Buffer.size()));
-    Buffer.clear();
+    Stream.WriteBuffer(Buffer.data(), static_cast<std::int64_t>(Used));
+    Used = 0;
   }
 
   TStream& Stream;
-  std::vector<std::uint8_t> Buffer;
+  // A chunk plus room for the stuffed bytes of one more word and a marker.
+  std::array<std::uint8_t, kChunk + 16> Buffer{};
+  std::size_t Used = 0;
   std::uint64_t Accumulator = 0;
   int Count = 0;
 };

@@ -135,51 +135,74 @@ void TsdJpegBlockCoder::SamplesToBitmap(TsdJpegPixelMap& bitmap, TsdColorTransfo
   }
 }
 
+namespace {
+
+// Averages ratioX x ratioY samples of a full-size plane into each sample of
+// a component row, rounded: a truncating average would darken every
+// sub-sampled component.
+void DownSample(const std::uint8_t* plane, int planeStride, int ratioX, int ratioY, std::uint8_t* samples, int stride,
+                int rows) {
+  const int area = ratioX * ratioY;
+  for (int sy = 0; sy < rows; ++sy) {
+    const std::uint8_t* top = plane + static_cast<std::size_t>(sy * ratioY * planeStride);
+    std::uint8_t* out = samples + static_cast<std::size_t>(sy * stride);
+    if (ratioX == 2 && ratioY == 2) {
+      const std::uint8_t* bottom = top + planeStride;
+      for (int sx = 0; sx < stride; ++sx)
+        out[sx] = static_cast<std::uint8_t>((top[2 * sx] + top[2 * sx + 1] + bottom[2 * sx] + bottom[2 * sx + 1] + 2) >> 2);
+      continue;
+    }
+    for (int sx = 0; sx < stride; ++sx) {
+      int sum = 0;
+      for (int dy = 0; dy < ratioY; ++dy)
+        for (int dx = 0; dx < ratioX; ++dx) sum += top[dy * planeStride + sx * ratioX + dx];
+      out[sx] = static_cast<std::uint8_t>((sum + area / 2) / area);
+    }
+  }
+}
+
+}  // namespace
+
 void TsdJpegBlockCoder::BitmapToCoefficients(const TsdJpegPixelMap& bitmap, TsdColorTransform& transform) {
   CheckTransformFits(transform.DestBytes(), MapCount(), transform.SourceBytes(), bitmap.GetBytesPerPixel());
-  const int components = static_cast<int>(Maps.size());
-  const int paddedWidth = Info.HorzMcuCount * Info.McuWidth;
+  const int components = MapCount();
+  const int width = bitmap.GetWidth();
+  // One MCU row of each component at full size; rows and columns past the
+  // image repeat its last row and column.
+  const int planeStride = Info.HorzMcuCount * Info.McuWidth;
+  const std::size_t planeSize = static_cast<std::size_t>(planeStride) * static_cast<std::size_t>(Info.McuHeight);
+  std::vector<std::uint8_t> planes(planeSize * static_cast<std::size_t>(components));
+  std::vector<std::uint8_t> scratch(static_cast<std::size_t>(width) * static_cast<std::size_t>(components));
+  std::vector<std::uint8_t*> rowStarts(static_cast<std::size_t>(components));
   std::vector<ComponentRows> rows = MakeComponentRows(Info, 8);
   std::vector<TsdJpegFDCT> fdct(Maps.size());
-  std::vector<std::vector<int>> sums(Maps.size());
   for (std::size_t c = 0; c < Maps.size(); ++c) {
     fdct[c].Setup(Info.QuantizationTables[static_cast<std::size_t>(Info.FrameComponents[c].QTable)]);
     Maps[c].EnsureRows(Maps[c].GetBlocksY());
-    sums[c].resize(rows[c].Samples.size());
   }
-  const int width = bitmap.GetWidth();
-  const std::size_t pixelBytes = static_cast<std::size_t>(components);
-  std::vector<std::uint8_t> interleaved(static_cast<std::size_t>(paddedWidth) * pixelBytes);
   for (int mcuRow = 0; mcuRow < Info.VertMcuCount; ++mcuRow) {
-    for (auto& s : sums) std::fill(s.begin(), s.end(), 0);
     for (int py = 0; py < Info.McuHeight; ++py) {
-      // Rows and columns past the image repeat its last row and column.
       const int y = std::min(mcuRow * Info.McuHeight + py, bitmap.GetHeight() - 1);
-      transform.Transform(bitmap.Row(y), interleaved.data(), width);
-      for (int x = width; x < paddedWidth; ++x)
-        std::memcpy(&interleaved[static_cast<std::size_t>(x) * pixelBytes],
-                    &interleaved[static_cast<std::size_t>(width - 1) * pixelBytes], pixelBytes);
-      for (int c = 0; c < components; ++c) {
-        const ComponentRows& r = rows[static_cast<std::size_t>(c)];
-        int* sum = sums[static_cast<std::size_t>(c)].data() + static_cast<std::size_t>(py / r.VerRatio * r.Stride);
-        const std::uint8_t* source = interleaved.data() + c;
-        if (r.HorRatio == 1) {
-          for (int x = 0; x < paddedWidth; ++x) sum[x] += source[static_cast<std::size_t>(x) * pixelBytes];
-        } else {
-          for (int x = 0; x < paddedWidth; ++x) sum[x / r.HorRatio] += source[static_cast<std::size_t>(x) * pixelBytes];
-        }
-      }
+      for (int c = 0; c < components; ++c)
+        rowStarts[static_cast<std::size_t>(c)] = planes.data() + planeSize * static_cast<std::size_t>(c) +
+                                                 static_cast<std::size_t>(py) * static_cast<std::size_t>(planeStride);
+      transform.TransformToPlanes(bitmap.Row(y), rowStarts.data(), width, scratch.data());
+      for (std::uint8_t* row : rowStarts) std::memset(row + width, row[width - 1], static_cast<std::size_t>(planeStride - width));
     }
     for (std::size_t c = 0; c < Maps.size(); ++c) {
       ComponentRows& r = rows[c];
-      const int area = r.HorRatio * r.VerRatio;
-      // Rounded: a truncating average would darken every sub-sampled component.
-      for (std::size_t i = 0; i < r.Samples.size(); ++i)
-        r.Samples[i] = static_cast<std::uint8_t>((sums[c][i] + area / 2) / area);
+      const std::uint8_t* plane = planes.data() + planeSize * c;
+      const std::uint8_t* samples = plane;
+      int stride = planeStride;
+      if (r.HorRatio != 1 || r.VerRatio != 1) {
+        DownSample(plane, planeStride, r.HorRatio, r.VerRatio, r.Samples.data(), r.Stride, Info.FrameComponents[c].Ver * 8);
+        samples = r.Samples.data();
+        stride = r.Stride;
+      }
       const int ver = Info.FrameComponents[c].Ver;
       for (int by = 0; by < ver; ++by)
         for (int bx = 0; bx < Maps[c].GetBlocksX(); ++bx)
-          fdct[c].ForwardBlock(r.Samples.data() + static_cast<std::size_t>(by * 8 * r.Stride + bx * 8), r.Stride,
+          fdct[c].ForwardBlock(samples + static_cast<std::size_t>(by * 8 * stride + bx * 8), stride,
                                Maps[c].Coefficients(bx, mcuRow * ver + by));
     }
   }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 namespace {
 
@@ -32,6 +33,14 @@ void TsdColorTransform::TransformPlanes(const std::uint8_t* const* planes, const
       for (int r = 0; r < repeat[c] && x < count; ++r, ++x) out[x * components] = *samples;
   }
   Transform(scratch, dest, count);
+}
+
+void TsdColorTransform::TransformToPlanes(const std::uint8_t* source, std::uint8_t* const* planes, int count,
+                                          std::uint8_t* scratch) {
+  Transform(source, scratch, count);
+  const int components = DestBytes();
+  for (int c = 0; c < components; ++c)
+    for (int x = 0; x < count; ++x) planes[c][x] = scratch[x * components + c];
 }
 
 template <int N>
@@ -92,11 +101,11 @@ struct ChromaDifferences {
   std::int16_t* Red;
 };
 
-// 16 pixels at a time in vectors of the compiler's vector extension.
-typedef std::int16_t Words8 __attribute__((vector_size(16)));
-typedef std::int16_t Words16 __attribute__((vector_size(32)));
-typedef std::uint8_t Bytes16 __attribute__((vector_size(16)));
-typedef std::uint8_t Bytes32 __attribute__((vector_size(32)));
+// 16 pixels at a time.
+using jpeg::Bytes16;
+using jpeg::Bytes32;
+using jpeg::Words16;
+using jpeg::Words8;
 
 // The differences for 16 pixels from Step-shared chroma samples.
 template <int Step>
@@ -274,6 +283,75 @@ void TsdTransformRGBAToBGR::Transform(const std::uint8_t* source, std::uint8_t* 
 
 void TsdTransformBGRToYCbCr::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {
   ForEachPixel<3, 3>(source, dest, count, [this](const std::uint8_t* s, std::uint8_t* d) { StoreYCbCr(s[2], s[1], s[0], d); });
+}
+
+namespace {
+
+// Each entry of the nine RGB-to-YCbCr tables is (M x i + C) >> S, with M,
+// C, S found by search and checked against the tables for every i by the
+// tests: the vector code computes entries instead of looking them up.
+struct LinearEntry {
+  std::int32_t M, C;
+  int S;
+};
+constexpr LinearEntry kRtoY{1254097, 2026, 12}, kGtoY{2462057, 1972, 12}, kBtoY{478151, 2001, 12};
+constexpr LinearEntry kRtoCb{-176895, 559, 10}, kGtoCb{-347393, 461, 10}, kBtoCb{131071, 255, 8};
+constexpr LinearEntry kRtoCr{131071, 255, 8}, kGtoCr{-439039, 559, 10}, kBtoCr{-85249, 461, 10};
+
+using jpeg::Bytes8;
+using jpeg::Ints8;
+
+template <class T>
+JPEG_KERNEL T Entry(T value, LinearEntry e) {
+  return (value * e.M + e.C) >> e.S;
+}
+
+// clamp(sum div P) for the three terms, plus the chroma offset.
+template <class T>
+JPEG_KERNEL T YccChannel(T r, T g, T b, LinearEntry er, LinearEntry eg, LinearEntry eb, std::int32_t offset) {
+  T v = (Entry(r, er) + Entry(g, eg) + Entry(b, eb) + offset) >> jpeg::kColorBits;
+  if constexpr (std::is_same_v<T, int>) {
+    return jpeg::ClampToByte(v);
+  } else {
+    v &= ~(v < 0);
+    const T high = v > 255;
+    return (v & ~high) | (high & 255);
+  }
+}
+
+JPEG_KERNEL void StoreLowBytes(Ints8 v, std::uint8_t* dest) {
+  const Bytes8 low = jpeg::NarrowToBytes(v);
+  std::memcpy(dest, &low, sizeof(low));
+}
+
+JPEG_KERNEL void BgrToYccPlanes(const std::uint8_t* bgr, std::uint8_t* luma, std::uint8_t* cb, std::uint8_t* cr,
+                                int count) {
+  constexpr std::int32_t kOffset = 128 * jpeg::kColorPrecision;
+  int x = 0;
+  // Eight pixels are 24 bytes; the 32 read must stay inside the row.
+  for (; 3 * x + 32 <= 3 * count; x += 8) {
+    Bytes32 raw;
+    std::memcpy(&raw, bgr + 3 * x, sizeof(raw));
+    const Ints8 b = jpeg::WidenLow8(__builtin_shufflevector(raw, raw, 0, 3, 6, 9, 12, 15, 18, 21, 0, 0, 0, 0, 0, 0, 0, 0));
+    const Ints8 g = jpeg::WidenLow8(__builtin_shufflevector(raw, raw, 1, 4, 7, 10, 13, 16, 19, 22, 0, 0, 0, 0, 0, 0, 0, 0));
+    const Ints8 r = jpeg::WidenLow8(__builtin_shufflevector(raw, raw, 2, 5, 8, 11, 14, 17, 20, 23, 0, 0, 0, 0, 0, 0, 0, 0));
+    StoreLowBytes(YccChannel(r, g, b, kRtoY, kGtoY, kBtoY, 0), luma + x);
+    StoreLowBytes(YccChannel(r, g, b, kRtoCb, kGtoCb, kBtoCb, kOffset), cb + x);
+    StoreLowBytes(YccChannel(r, g, b, kRtoCr, kGtoCr, kBtoCr, kOffset), cr + x);
+  }
+  for (; x < count; ++x) {
+    const int b = bgr[3 * x], g = bgr[3 * x + 1], r = bgr[3 * x + 2];
+    luma[x] = static_cast<std::uint8_t>(YccChannel(r, g, b, kRtoY, kGtoY, kBtoY, 0));
+    cb[x] = static_cast<std::uint8_t>(YccChannel(r, g, b, kRtoCb, kGtoCb, kBtoCb, kOffset));
+    cr[x] = static_cast<std::uint8_t>(YccChannel(r, g, b, kRtoCr, kGtoCr, kBtoCr, kOffset));
+  }
+}
+
+}  // namespace
+
+void TsdTransformBGRToYCbCr::TransformToPlanes(const std::uint8_t* source, std::uint8_t* const* planes, int count,
+                                               std::uint8_t*) {
+  jpeg::Dispatch<BgrToYccPlanes>(source, planes[0], planes[1], planes[2], count);
 }
 
 void TsdTransformBGRToGray::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {

@@ -19,6 +19,10 @@ public:
   // The default interleaves into scratch and calls Transform.
   virtual void TransformPlanes(const std::uint8_t* const* planes, const int* repeat, std::uint8_t* dest, int count,
                                std::uint8_t* scratch);
+  // Converts count pixels into separate component rows, component c into
+  // planes[c]. The default converts into scratch and splits the components.
+  virtual void TransformToPlanes(const std::uint8_t* source, std::uint8_t* const* planes, int count,
+                                 std::uint8_t* scratch);
 };
 
 // Plain copy of pixels of N bytes.
@@ -135,7 +139,15 @@ JPEG_DECLARE_TRANSFORM(TsdTransformGrayAToBGR, TsdColorTransform, 2, 3);
 JPEG_DECLARE_TRANSFORM(TsdTransformGrayAToBGRA, TsdColorTransform, 2, 4);
 JPEG_DECLARE_TRANSFORM(TsdTransformRGBToBGRA, TsdColorTransform, 3, 4);
 JPEG_DECLARE_TRANSFORM(TsdTransformRGBAToBGR, TsdColorTransform, 4, 3);
-JPEG_DECLARE_TRANSFORM(TsdTransformBGRToYCbCr, TsdJfifInvTransform, 3, 3);
+class TsdTransformBGRToYCbCr : public TsdJfifInvTransform {
+public:
+  void Transform(const std::uint8_t* source, std::uint8_t* dest, int count) override;
+  int SourceBytes() const override { return 3; }
+  int DestBytes() const override { return 3; }
+  // Computes the table entries from their closed forms, eight pixels at a time.
+  void TransformToPlanes(const std::uint8_t* source, std::uint8_t* const* planes, int count,
+                         std::uint8_t* scratch) override;
+};
 JPEG_DECLARE_TRANSFORM(TsdTransformBGRToGray, TsdJfifInvTransform, 3, 1);
 JPEG_DECLARE_TRANSFORM(TsdTransformBGRAToYCbCrA, TsdJfifInvTransform, 4, 4);
 JPEG_DECLARE_TRANSFORM(TsdTransformBGRAToYCbCr, TsdJfifInvTransform, 4, 3);

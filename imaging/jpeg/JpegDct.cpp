@@ -22,9 +22,8 @@ namespace {
 
 typedef std::uint32_t Lanes __attribute__((vector_size(32)));
 typedef std::int32_t SignedLanes __attribute__((vector_size(32)));
-typedef std::int16_t Words8 __attribute__((vector_size(16)));
-typedef std::uint8_t Bytes8 __attribute__((vector_size(8)));
-typedef std::uint8_t Bytes32 __attribute__((vector_size(32)));
+using jpeg::Bytes8;
+using jpeg::Words8;
 
 using Block = Lanes[8];
 
@@ -138,9 +137,7 @@ JPEG_KERNEL void StoreColumns(Block& v, int shift, std::uint8_t* samples, int st
     s &= ~(s < 0);
     const SignedLanes high = s > 255;
     s = (s & ~high) | (high & 255);
-    // The low byte of each lane (a conversion compiles to lane-by-lane moves).
-    const Bytes32 bytes = reinterpret_cast<Bytes32>(s);
-    const Bytes8 row = __builtin_shufflevector(bytes, bytes, 0, 4, 8, 12, 16, 20, 24, 28);
+    const Bytes8 row = jpeg::NarrowToBytes(s);
     std::memcpy(samples + y * stride, &row, sizeof(row));
   }
 }
@@ -313,11 +310,7 @@ JPEG_KERNEL void AccurateForwardPass(Block& v, bool firstPass) {
 JPEG_KERNEL void ForwardQuantized(const std::uint8_t* samples, int stride, const std::uint64_t* reciprocals,
                                   const std::uint32_t* halfDivisors, std::int16_t* coefficients) {
   Block v;
-  for (int r = 0; r < 8; ++r) {
-    Bytes8 row;
-    std::memcpy(&row, samples + r * stride, sizeof(row));
-    v[r] = __builtin_convertvector(row, Lanes) - Splat(128);
-  }
+  for (int r = 0; r < 8; ++r) v[r] = reinterpret_cast<Lanes>(jpeg::LoadWiden8(samples + r * stride)) - Splat(128);
   Transpose(v);
   AccurateForwardPass(v, true);
   Transpose(v);

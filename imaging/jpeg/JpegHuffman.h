@@ -60,17 +60,6 @@ public:
 
 namespace jpeg {
 
-// The number of bits of |value| (0 for 0).
-inline int Category(int value) {
-  unsigned magnitude = static_cast<unsigned>(value < 0 ? -value : value);
-  int bits = 0;
-  while (magnitude) {
-    ++bits;
-    magnitude >>= 1;
-  }
-  return bits;
-}
-
 // Extends an s-bit received value to its signed meaning.
 inline int Extend(std::uint32_t value, int bits) {
   const int v = static_cast<int>(value);
