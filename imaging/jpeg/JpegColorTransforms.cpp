@@ -1,6 +1,6 @@
 #include "imaging/jpeg/JpegColorTransforms.h"
 
-#include "imaging/jpeg/JpegSimd.h"
+#include "imaging/jpeg/JpegVector.h"
 
 #include <algorithm>
 #include <cmath>

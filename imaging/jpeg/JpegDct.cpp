@@ -1,6 +1,6 @@
 #include "imaging/jpeg/JpegDct.h"
 
-#include "imaging/jpeg/JpegSimd.h"
+#include "imaging/jpeg/JpegVector.h"
 
 #include <cmath>
 #include <cstring>

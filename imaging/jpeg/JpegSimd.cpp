@@ -1,4 +1,4 @@
-#include "imaging/jpeg/JpegSimd.h"
+#include "imaging/jpeg/JpegVector.h"
 
 #include <algorithm>
 #include <atomic>
