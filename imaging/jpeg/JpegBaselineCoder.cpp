@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "imaging/jpeg/JpegScanWalker.h"
+#include "imaging/jpeg/JpegVector.h"
 
 namespace jpeg {
 
@@ -159,15 +160,31 @@ void PutValue(Writer& writer, Tsd8bitHuffmanEncoder& encoder, int run, int value
   if (coded.Bits) writer.Put(coded.Code, coded.Bits);
 }
 
-// The AC coefficients in zigzag order and a mask with bit k set for each
-// non-zero one: runs of zeros are then found by counting bits.
-std::uint64_t ZigzagNonZero(const std::int16_t* block, std::int16_t* zigzag) {
-  std::uint64_t mask = 0;
-  for (std::size_t k = 1; k < 64; ++k) {
-    zigzag[k] = block[jpeg::kZigzagToNatural[k]];
-    mask |= std::uint64_t{zigzag[k] != 0} << k;
-  }
-  return mask;
+// One byte per coefficient, 1 where it is non-zero, in natural order.
+JPEG_KERNEL jpeg::Bytes32 NonZeroBytes(const std::int16_t* coefficients) {
+  jpeg::Words16 a, b;
+  std::memcpy(&a, coefficients, sizeof(a));
+  std::memcpy(&b, coefficients + 16, sizeof(b));
+  const auto bytesA = reinterpret_cast<jpeg::Bytes32>((a != 0) & 1), bytesB = reinterpret_cast<jpeg::Bytes32>((b != 0) & 1);
+  return __builtin_shufflevector(bytesA, bytesB, 0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30, 32, 34, 36,
+                                 38, 40, 42, 44, 46, 48, 50, 52, 54, 56, 58, 60, 62);
+}
+
+// Bit k set for each non-zero AC coefficient at zigzag position k: runs of
+// zeros are then found by counting bits.
+JPEG_KERNEL void ZigzagNonZeroMask(const std::int16_t* block, std::uint64_t* mask) {
+  const jpeg::Bytes32 low = NonZeroBytes(block), high = NonZeroBytes(block + 32);
+  const jpeg::Bytes32 zigzag[2] = {
+      __builtin_shufflevector(low, high, 0, 1, 8, 16, 9, 2, 3, 10, 17, 24, 32, 25, 18, 11, 4, 5, 12, 19, 26, 33, 40, 48,
+                              41, 34, 27, 20, 13, 6, 7, 14, 21, 28),
+      __builtin_shufflevector(low, high, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51, 58, 59, 52, 45,
+                              38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63)};
+  std::uint64_t words[8];
+  std::memcpy(words, zigzag, sizeof(words));
+  std::uint64_t bits = 0;
+  // Gathers the low bit of each of eight bytes into one byte, byte i to bit i.
+  for (int i = 0; i < 8; ++i) bits |= (words[i] * 0x0102040810204080u) >> 56 << (8 * i);
+  *mask = bits & ~std::uint64_t{1};
 }
 
 template <class Writer>
@@ -178,15 +195,15 @@ void EncodeBlock(Writer& writer, Tsd8bitHuffmanEncoder& dc, Tsd8bitHuffmanEncode
   const CodedValue coded = Code(diff);
   writer.Symbol(dc, coded.Bits);
   if (coded.Bits) writer.Put(coded.Code, coded.Bits);
-  std::int16_t zigzag[64];
-  std::uint64_t mask = ZigzagNonZero(block, zigzag);
+  std::uint64_t mask;
+  jpeg::Dispatch<ZigzagNonZeroMask>(block, &mask);
   int last = 0;
   while (mask) {
     const int k = __builtin_ctzll(mask);
     mask &= mask - 1;
     int run = k - last - 1;
     for (; run >= 16; run -= 16) writer.Symbol(ac, 0xF0);
-    PutValue(writer, ac, run, zigzag[k]);
+    PutValue(writer, ac, run, block[jpeg::kZigzagToNatural[static_cast<std::size_t>(k)]]);
     last = k;
   }
   if (last != 63) writer.Symbol(ac, 0x00);

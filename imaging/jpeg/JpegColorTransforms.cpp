@@ -94,6 +94,32 @@ void TsdTransformYCbCrToBGR::Transform(const std::uint8_t* source, std::uint8_t*
 
 namespace {
 
+using jpeg::Bytes16;
+using jpeg::Bytes32;
+using jpeg::Bytes8;
+using jpeg::Ints8;
+using jpeg::Words16;
+using jpeg::Words8;
+
+// The vector code computes table entries instead of looking them up: each
+// table below is (M x i + C) >> S for i = 0..255, with M, C, S found by
+// search and checked against the tables for every i by the tests.
+struct LinearEntry {
+  std::int32_t M, C;
+  int S;
+};
+
+template <class T>
+JPEG_KERNEL T Entry(T value, LinearEntry e) {
+  return (value * e.M + e.C) >> e.S;
+}
+
+// YCbCr to RGB: blue and red differences, the two green table entries and
+// the green offset.
+constexpr LinearEntry kCbToBDifference{3629, -464512, 11}, kCrToRDifference{11485, -1470080, 13};
+constexpr LinearEntry kCbToG{-360857, 519, 10}, kCrToG{-5990641, 4110, 13};
+constexpr std::int32_t kGOffset = 138790;
+
 // The chroma differences of one row, one entry per chroma sample.
 struct ChromaDifferences {
   std::int16_t* Blue;
@@ -101,11 +127,33 @@ struct ChromaDifferences {
   std::int16_t* Red;
 };
 
+JPEG_KERNEL void StoreWords(Ints8 v, std::int16_t* dest) {
+  const Words16 words = reinterpret_cast<Words16>(v);
+  const Words8 low = __builtin_shufflevector(words, words, 0, 2, 4, 6, 8, 10, 12, 14);
+  std::memcpy(dest, &low, sizeof(low));
+}
+
+template <class T>
+JPEG_KERNEL T GreenDifference(T cb, T cr) {
+  return (Entry(cb, kCbToG) + Entry(cr, kCrToG) + kGOffset) >> jpeg::kColorBits;
+}
+
+JPEG_KERNEL void ComputeDifferences(const std::uint8_t* cb, const std::uint8_t* cr, ChromaDifferences d, int samples) {
+  int i = 0;
+  for (; i + 8 <= samples; i += 8) {
+    const Ints8 blue = jpeg::LoadWiden8(cb + i), red = jpeg::LoadWiden8(cr + i);
+    StoreWords(Entry(blue, kCbToBDifference), d.Blue + i);
+    StoreWords(GreenDifference(blue, red), d.Green + i);
+    StoreWords(Entry(red, kCrToRDifference), d.Red + i);
+  }
+  for (; i < samples; ++i) {
+    d.Blue[i] = static_cast<std::int16_t>(Entry<int>(cb[i], kCbToBDifference));
+    d.Green[i] = static_cast<std::int16_t>(GreenDifference<int>(cb[i], cr[i]));
+    d.Red[i] = static_cast<std::int16_t>(Entry<int>(cr[i], kCrToRDifference));
+  }
+}
+
 // 16 pixels at a time.
-using jpeg::Bytes16;
-using jpeg::Bytes32;
-using jpeg::Words16;
-using jpeg::Words8;
 
 // The differences for 16 pixels from Step-shared chroma samples.
 template <int Step>
@@ -179,12 +227,7 @@ void TsdTransformYCbCrToBGR::TransformPlanes(const std::uint8_t* const* planes, 
   std::vector<std::int16_t>& buffer = Differences;
   buffer.resize(3 * static_cast<std::size_t>(samples));
   const ChromaDifferences d{buffer.data(), buffer.data() + samples, buffer.data() + 2 * samples};
-  const std::uint8_t *cb = planes[1], *cr = planes[2];
-  for (int i = 0; i < samples; ++i) {
-    d.Blue[i] = static_cast<std::int16_t>(BlueDifference(cb[i]));
-    d.Green[i] = static_cast<std::int16_t>(GreenDifference(cb[i], cr[i]));
-    d.Red[i] = static_cast<std::int16_t>(RedDifference(cr[i]));
-  }
+  jpeg::Dispatch<ComputeDifferences>(planes[1], planes[2], d, samples);
   if (step == 1) jpeg::Dispatch<AddChromaDifferences<1>>(planes[0], d, dest, count);
   else jpeg::Dispatch<AddChromaDifferences<2>>(planes[0], d, dest, count);
 }
@@ -287,24 +330,10 @@ void TsdTransformBGRToYCbCr::Transform(const std::uint8_t* source, std::uint8_t*
 
 namespace {
 
-// Each entry of the nine RGB-to-YCbCr tables is (M x i + C) >> S, with M,
-// C, S found by search and checked against the tables for every i by the
-// tests: the vector code computes entries instead of looking them up.
-struct LinearEntry {
-  std::int32_t M, C;
-  int S;
-};
+// RGB to YCbCr: the nine table entries.
 constexpr LinearEntry kRtoY{1254097, 2026, 12}, kGtoY{2462057, 1972, 12}, kBtoY{478151, 2001, 12};
 constexpr LinearEntry kRtoCb{-176895, 559, 10}, kGtoCb{-347393, 461, 10}, kBtoCb{131071, 255, 8};
 constexpr LinearEntry kRtoCr{131071, 255, 8}, kGtoCr{-439039, 559, 10}, kBtoCr{-85249, 461, 10};
-
-using jpeg::Bytes8;
-using jpeg::Ints8;
-
-template <class T>
-JPEG_KERNEL T Entry(T value, LinearEntry e) {
-  return (value * e.M + e.C) >> e.S;
-}
 
 // clamp(sum div P) for the three terms, plus the chroma offset.
 template <class T>

@@ -1,7 +1,9 @@
-#include "imaging/jpeg/JpegVector.h"
+#include "imaging/jpeg/JpegSimd.h"
 
 #include <algorithm>
 #include <atomic>
+
+#include "imaging/jpeg/JpegVector.h"
 
 namespace jpeg {
 
