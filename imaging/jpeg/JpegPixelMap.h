@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "imaging/jpeg/JpegMemory.h"
+
 class TsdJpegPixelMap {
 public:
   // Raises EInvalidGraphic for a size beyond the codec's limits.
@@ -25,7 +27,7 @@ private:
   int Width = 0;
   int Height = 0;
   int BytesPerPixel = 3;
-  std::vector<std::uint8_t> Pixels;
+  std::vector<std::uint8_t, jpeg::TsdLargeAllocator<std::uint8_t>> Pixels;
 };
 
 // A 32-bit ARGB surface (alpha in the top byte, so bytes are blue, green,
