@@ -160,25 +160,35 @@ void PutValue(Writer& writer, Tsd8bitHuffmanEncoder& encoder, int run, int value
   if (coded.Bits) writer.Put(coded.Code, coded.Bits);
 }
 
+typedef std::uint16_t Units16 __attribute__((vector_size(32)));
+
+// 1 in each lane whose coefficient is not zero: the top bit of x | -x
+// (a comparison of vectors wider than the hardware's compiles to
+// lane-by-lane code).
+JPEG_KERNEL jpeg::Bytes32 NonZeroLanes(const std::int16_t* coefficients) {
+  Units16 u;
+  std::memcpy(&u, coefficients, sizeof(u));
+  return reinterpret_cast<jpeg::Bytes32>((u | (0 - u)) >> 15);
+}
+
 // One byte per coefficient, 1 where it is non-zero, in natural order.
+template <class Isa>
 JPEG_KERNEL jpeg::Bytes32 NonZeroBytes(const std::int16_t* coefficients) {
-  jpeg::Words16 a, b;
-  std::memcpy(&a, coefficients, sizeof(a));
-  std::memcpy(&b, coefficients + 16, sizeof(b));
-  const auto bytesA = reinterpret_cast<jpeg::Bytes32>((a != 0) & 1), bytesB = reinterpret_cast<jpeg::Bytes32>((b != 0) & 1);
-  return __builtin_shufflevector(bytesA, bytesB, 0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30, 32, 34, 36,
-                                 38, 40, 42, 44, 46, 48, 50, 52, 54, 56, 58, 60, 62);
+  const jpeg::Bytes32 bytesA = NonZeroLanes(coefficients), bytesB = NonZeroLanes(coefficients + 16);
+  return jpeg::Shuffle<Isa, jpeg::Bytes32, 0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30, 32, 34, 36, 38,
+                       40, 42, 44, 46, 48, 50, 52, 54, 56, 58, 60, 62>(bytesA, bytesB);
 }
 
 // Bit k set for each non-zero AC coefficient at zigzag position k: runs of
 // zeros are then found by counting bits.
+template <class Isa>
 JPEG_KERNEL void ZigzagNonZeroMask(const std::int16_t* block, std::uint64_t* mask) {
-  const jpeg::Bytes32 low = NonZeroBytes(block), high = NonZeroBytes(block + 32);
+  const jpeg::Bytes32 low = NonZeroBytes<Isa>(block), high = NonZeroBytes<Isa>(block + 32);
   const jpeg::Bytes32 zigzag[2] = {
-      __builtin_shufflevector(low, high, 0, 1, 8, 16, 9, 2, 3, 10, 17, 24, 32, 25, 18, 11, 4, 5, 12, 19, 26, 33, 40, 48,
-                              41, 34, 27, 20, 13, 6, 7, 14, 21, 28),
-      __builtin_shufflevector(low, high, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51, 58, 59, 52, 45,
-                              38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63)};
+      jpeg::Shuffle<Isa, jpeg::Bytes32, 0, 1, 8, 16, 9, 2, 3, 10, 17, 24, 32, 25, 18, 11, 4, 5, 12, 19, 26, 33, 40, 48,
+                    41, 34, 27, 20, 13, 6, 7, 14, 21, 28>(low, high),
+      jpeg::Shuffle<Isa, jpeg::Bytes32, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51, 58, 59, 52, 45,
+                    38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63>(low, high)};
   std::uint64_t words[8];
   std::memcpy(words, zigzag, sizeof(words));
   std::uint64_t bits = 0;
@@ -196,7 +206,7 @@ void EncodeBlock(Writer& writer, Tsd8bitHuffmanEncoder& dc, Tsd8bitHuffmanEncode
   writer.Symbol(dc, coded.Bits);
   if (coded.Bits) writer.Put(coded.Code, coded.Bits);
   std::uint64_t mask;
-  jpeg::Dispatch<ZigzagNonZeroMask>(block, &mask);
+  JPEG_DISPATCH(ZigzagNonZeroMask, block, &mask);
   int last = 0;
   while (mask) {
     const int k = __builtin_ctzll(mask);

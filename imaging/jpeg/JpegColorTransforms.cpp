@@ -127,9 +127,10 @@ struct ChromaDifferences {
   std::int16_t* Red;
 };
 
+template <class Isa>
 JPEG_KERNEL void StoreWords(Ints8 v, std::int16_t* dest) {
   const Words16 words = reinterpret_cast<Words16>(v);
-  const Words8 low = __builtin_shufflevector(words, words, 0, 2, 4, 6, 8, 10, 12, 14);
+  const Words8 low = jpeg::Shuffle<Isa, Words8, 0, 2, 4, 6, 8, 10, 12, 14>(words, words);
   std::memcpy(dest, &low, sizeof(low));
 }
 
@@ -138,13 +139,14 @@ JPEG_KERNEL T GreenDifference(T cb, T cr) {
   return (Entry(cb, kCbToG) + Entry(cr, kCrToG) + kGOffset) >> jpeg::kColorBits;
 }
 
+template <class Isa>
 JPEG_KERNEL void ComputeDifferences(const std::uint8_t* cb, const std::uint8_t* cr, ChromaDifferences d, int samples) {
   int i = 0;
   for (; i + 8 <= samples; i += 8) {
-    const Ints8 blue = jpeg::LoadWiden8(cb + i), red = jpeg::LoadWiden8(cr + i);
-    StoreWords(Entry(blue, kCbToBDifference), d.Blue + i);
-    StoreWords(GreenDifference(blue, red), d.Green + i);
-    StoreWords(Entry(red, kCrToRDifference), d.Red + i);
+    const Ints8 blue = jpeg::LoadWiden8<Isa>(cb + i), red = jpeg::LoadWiden8<Isa>(cr + i);
+    StoreWords<Isa>(Entry(blue, kCbToBDifference), d.Blue + i);
+    StoreWords<Isa>(GreenDifference(blue, red), d.Green + i);
+    StoreWords<Isa>(Entry(red, kCrToRDifference), d.Red + i);
   }
   for (; i < samples; ++i) {
     d.Blue[i] = static_cast<std::int16_t>(Entry<int>(cb[i], kCbToBDifference));
@@ -156,7 +158,7 @@ JPEG_KERNEL void ComputeDifferences(const std::uint8_t* cb, const std::uint8_t* 
 // 16 pixels at a time.
 
 // The differences for 16 pixels from Step-shared chroma samples.
-template <int Step>
+template <int Step, class Isa>
 JPEG_KERNEL Words16 LoadDifferences(const std::int16_t* differences) {
   if constexpr (Step == 1) {
     Words16 v;
@@ -165,37 +167,38 @@ JPEG_KERNEL Words16 LoadDifferences(const std::int16_t* differences) {
   } else {
     Words8 v;
     std::memcpy(&v, differences, sizeof(v));
-    return __builtin_shufflevector(v, v, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7);
+    return jpeg::Shuffle<Isa, Words16, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7>(v, v);
   }
 }
 
+template <class Isa>
 JPEG_KERNEL Bytes16 AddClamped(Words16 luma, Words16 difference) {
   Words16 v = luma + difference;
-  v &= ~(v < 0);
-  const Words16 high = v > 255;
-  v = (v & ~high) | (high & 255);
+  v = jpeg::ClampLanesToBytes(v);
   // The low byte of each lane (a conversion compiles to lane-by-lane moves).
   const Bytes32 bytes = reinterpret_cast<Bytes32>(v);
-  return __builtin_shufflevector(bytes, bytes, 0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
+  return jpeg::Shuffle<Isa, Bytes16, 0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30>(bytes, bytes);
 }
 
 // Writes 16 pixels as B, G, R triplets.
+template <class Isa>
 JPEG_KERNEL void StoreTriplets(Bytes16 b, Bytes16 g, Bytes16 r, std::uint8_t* dest) {
-  const Bytes32 bg = __builtin_shufflevector(b, g, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23, 8, 24, 9,
-                                             25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31);
-  const Bytes32 rr = __builtin_shufflevector(r, r, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3, 4,
-                                             5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+  using jpeg::Shuffle;
+  const Bytes32 bg = Shuffle<Isa, Bytes32, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23, 8, 24, 9, 25, 10, 26,
+                             11, 27, 12, 28, 13, 29, 14, 30, 15, 31>(b, g);
+  const Bytes32 rr = Shuffle<Isa, Bytes32, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3, 4, 5, 6, 7,
+                             8, 9, 10, 11, 12, 13, 14, 15>(r, r);
   // Output byte j is channel j % 3 of pixel j / 3: bg[2p], bg[2p + 1] or rr[p].
-  const Bytes16 out0 = __builtin_shufflevector(bg, rr, 0, 1, 32, 2, 3, 33, 4, 5, 34, 6, 7, 35, 8, 9, 36, 10);
-  const Bytes16 out1 = __builtin_shufflevector(bg, rr, 11, 37, 12, 13, 38, 14, 15, 39, 16, 17, 40, 18, 19, 41, 20, 21);
-  const Bytes16 out2 = __builtin_shufflevector(bg, rr, 42, 22, 23, 43, 24, 25, 44, 26, 27, 45, 28, 29, 46, 30, 31, 47);
+  const Bytes16 out0 = Shuffle<Isa, Bytes16, 0, 1, 32, 2, 3, 33, 4, 5, 34, 6, 7, 35, 8, 9, 36, 10>(bg, rr);
+  const Bytes16 out1 = Shuffle<Isa, Bytes16, 11, 37, 12, 13, 38, 14, 15, 39, 16, 17, 40, 18, 19, 41, 20, 21>(bg, rr);
+  const Bytes16 out2 = Shuffle<Isa, Bytes16, 42, 22, 23, 43, 24, 25, 44, 26, 27, 45, 28, 29, 46, 30, 31, 47>(bg, rr);
   std::memcpy(dest, &out0, 16);
   std::memcpy(dest + 16, &out1, 16);
   std::memcpy(dest + 32, &out2, 16);
 }
 
 // B, G, R = Y + difference, clamped; Step pixels share a chroma sample.
-template <int Step>
+template <int Step, class Isa>
 JPEG_KERNEL void AddChromaDifferences(const std::uint8_t* luma, ChromaDifferences d, std::uint8_t* dest, int count) {
   int x = 0;
   for (; x + 16 <= count; x += 16) {
@@ -203,8 +206,9 @@ JPEG_KERNEL void AddChromaDifferences(const std::uint8_t* luma, ChromaDifference
     std::memcpy(&y8, luma + x, sizeof(y8));
     const Words16 y = __builtin_convertvector(y8, Words16);
     const int c = x / Step;
-    StoreTriplets(AddClamped(y, LoadDifferences<Step>(d.Blue + c)), AddClamped(y, LoadDifferences<Step>(d.Green + c)),
-                  AddClamped(y, LoadDifferences<Step>(d.Red + c)), dest + 3 * x);
+    StoreTriplets<Isa>(AddClamped<Isa>(y, LoadDifferences<Step, Isa>(d.Blue + c)),
+                       AddClamped<Isa>(y, LoadDifferences<Step, Isa>(d.Green + c)),
+                       AddClamped<Isa>(y, LoadDifferences<Step, Isa>(d.Red + c)), dest + 3 * x);
   }
   for (; x < count; ++x) {
     const int y = luma[x], c = x / Step;
@@ -212,6 +216,15 @@ JPEG_KERNEL void AddChromaDifferences(const std::uint8_t* luma, ChromaDifference
     dest[3 * x + 1] = jpeg::ClampToByte(y + d.Green[c]);
     dest[3 * x + 2] = jpeg::ClampToByte(y + d.Red[c]);
   }
+}
+
+template <class Isa>
+JPEG_KERNEL void AddChromaDifferences1(const std::uint8_t* luma, ChromaDifferences d, std::uint8_t* dest, int count) {
+  AddChromaDifferences<1, Isa>(luma, d, dest, count);
+}
+template <class Isa>
+JPEG_KERNEL void AddChromaDifferences2(const std::uint8_t* luma, ChromaDifferences d, std::uint8_t* dest, int count) {
+  AddChromaDifferences<2, Isa>(luma, d, dest, count);
 }
 
 }  // namespace
@@ -227,9 +240,9 @@ void TsdTransformYCbCrToBGR::TransformPlanes(const std::uint8_t* const* planes, 
   std::vector<std::int16_t>& buffer = Differences;
   buffer.resize(3 * static_cast<std::size_t>(samples));
   const ChromaDifferences d{buffer.data(), buffer.data() + samples, buffer.data() + 2 * samples};
-  jpeg::Dispatch<ComputeDifferences>(planes[1], planes[2], d, samples);
-  if (step == 1) jpeg::Dispatch<AddChromaDifferences<1>>(planes[0], d, dest, count);
-  else jpeg::Dispatch<AddChromaDifferences<2>>(planes[0], d, dest, count);
+  JPEG_DISPATCH(ComputeDifferences, planes[1], planes[2], d, samples);
+  if (step == 1) JPEG_DISPATCH(AddChromaDifferences1, planes[0], d, dest, count);
+  else JPEG_DISPATCH(AddChromaDifferences2, planes[0], d, dest, count);
 }
 
 void TsdTransformYCbCrToBGRA::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {
@@ -342,17 +355,17 @@ JPEG_KERNEL T YccChannel(T r, T g, T b, LinearEntry er, LinearEntry eg, LinearEn
   if constexpr (std::is_same_v<T, int>) {
     return jpeg::ClampToByte(v);
   } else {
-    v &= ~(v < 0);
-    const T high = v > 255;
-    return (v & ~high) | (high & 255);
+    return jpeg::ClampLanesToBytes(v);
   }
 }
 
+template <class Isa>
 JPEG_KERNEL void StoreLowBytes(Ints8 v, std::uint8_t* dest) {
-  const Bytes8 low = jpeg::NarrowToBytes(v);
+  const Bytes8 low = jpeg::NarrowToBytes<Isa>(v);
   std::memcpy(dest, &low, sizeof(low));
 }
 
+template <class Isa>
 JPEG_KERNEL void BgrToYccPlanes(const std::uint8_t* bgr, std::uint8_t* luma, std::uint8_t* cb, std::uint8_t* cr,
                                 int count) {
   constexpr std::int32_t kOffset = 128 * jpeg::kColorPrecision;
@@ -361,12 +374,13 @@ JPEG_KERNEL void BgrToYccPlanes(const std::uint8_t* bgr, std::uint8_t* luma, std
   for (; 3 * x + 32 <= 3 * count; x += 8) {
     Bytes32 raw;
     std::memcpy(&raw, bgr + 3 * x, sizeof(raw));
-    const Ints8 b = jpeg::WidenLow8(__builtin_shufflevector(raw, raw, 0, 3, 6, 9, 12, 15, 18, 21, 0, 0, 0, 0, 0, 0, 0, 0));
-    const Ints8 g = jpeg::WidenLow8(__builtin_shufflevector(raw, raw, 1, 4, 7, 10, 13, 16, 19, 22, 0, 0, 0, 0, 0, 0, 0, 0));
-    const Ints8 r = jpeg::WidenLow8(__builtin_shufflevector(raw, raw, 2, 5, 8, 11, 14, 17, 20, 23, 0, 0, 0, 0, 0, 0, 0, 0));
-    StoreLowBytes(YccChannel(r, g, b, kRtoY, kGtoY, kBtoY, 0), luma + x);
-    StoreLowBytes(YccChannel(r, g, b, kRtoCb, kGtoCb, kBtoCb, kOffset), cb + x);
-    StoreLowBytes(YccChannel(r, g, b, kRtoCr, kGtoCr, kBtoCr, kOffset), cr + x);
+    using jpeg::Shuffle;
+    const Ints8 b = jpeg::WidenLow8<Isa>(Shuffle<Isa, Bytes16, 0, 3, 6, 9, 12, 15, 18, 21, 0, 0, 0, 0, 0, 0, 0, 0>(raw, raw));
+    const Ints8 g = jpeg::WidenLow8<Isa>(Shuffle<Isa, Bytes16, 1, 4, 7, 10, 13, 16, 19, 22, 0, 0, 0, 0, 0, 0, 0, 0>(raw, raw));
+    const Ints8 r = jpeg::WidenLow8<Isa>(Shuffle<Isa, Bytes16, 2, 5, 8, 11, 14, 17, 20, 23, 0, 0, 0, 0, 0, 0, 0, 0>(raw, raw));
+    StoreLowBytes<Isa>(YccChannel(r, g, b, kRtoY, kGtoY, kBtoY, 0), luma + x);
+    StoreLowBytes<Isa>(YccChannel(r, g, b, kRtoCb, kGtoCb, kBtoCb, kOffset), cb + x);
+    StoreLowBytes<Isa>(YccChannel(r, g, b, kRtoCr, kGtoCr, kBtoCr, kOffset), cr + x);
   }
   for (; x < count; ++x) {
     const int b = bgr[3 * x], g = bgr[3 * x + 1], r = bgr[3 * x + 2];
@@ -380,7 +394,7 @@ JPEG_KERNEL void BgrToYccPlanes(const std::uint8_t* bgr, std::uint8_t* luma, std
 
 void TsdTransformBGRToYCbCr::TransformToPlanes(const std::uint8_t* source, std::uint8_t* const* planes, int count,
                                                std::uint8_t*) {
-  jpeg::Dispatch<BgrToYccPlanes>(source, planes[0], planes[1], planes[2], count);
+  JPEG_DISPATCH(BgrToYccPlanes, source, planes[0], planes[1], planes[2], count);
 }
 
 void TsdTransformBGRToGray::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {

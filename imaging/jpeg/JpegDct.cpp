@@ -35,21 +35,23 @@ JPEG_KERNEL Lanes Splat(std::int32_t value) {
 // Rounded arithmetic shift right.
 JPEG_KERNEL Lanes Descale(Lanes v, int bits) { return Shr(v + Splat(1 << (bits - 1)), bits); }
 
+template <class Isa>
 JPEG_KERNEL void Transpose(Block& v) {
+  using jpeg::Shuffle;
   Lanes t[8], u[8];
   for (int p = 0; p < 8; p += 2) {
-    t[p] = __builtin_shufflevector(v[p], v[p + 1], 0, 8, 1, 9, 4, 12, 5, 13);
-    t[p + 1] = __builtin_shufflevector(v[p], v[p + 1], 2, 10, 3, 11, 6, 14, 7, 15);
+    t[p] = Shuffle<Isa, Lanes, 0, 8, 1, 9, 4, 12, 5, 13>(v[p], v[p + 1]);
+    t[p + 1] = Shuffle<Isa, Lanes, 2, 10, 3, 11, 6, 14, 7, 15>(v[p], v[p + 1]);
   }
   for (int p = 0; p < 8; p += 4)
     for (int q = 0; q < 2; ++q) {
-      u[p + 2 * q] = __builtin_shufflevector(t[p + q], t[p + q + 2], 0, 1, 8, 9, 4, 5, 12, 13);
-      u[p + 2 * q + 1] = __builtin_shufflevector(t[p + q], t[p + q + 2], 2, 3, 10, 11, 6, 7, 14, 15);
+      u[p + 2 * q] = Shuffle<Isa, Lanes, 0, 1, 8, 9, 4, 5, 12, 13>(t[p + q], t[p + q + 2]);
+      u[p + 2 * q + 1] = Shuffle<Isa, Lanes, 2, 3, 10, 11, 6, 7, 14, 15>(t[p + q], t[p + q + 2]);
     }
   // u[c] holds rows 0-3 of columns c and c + 4, u[c + 4] rows 4-7.
   for (int c = 0; c < 4; ++c) {
-    v[c] = __builtin_shufflevector(u[c], u[c + 4], 0, 1, 2, 3, 8, 9, 10, 11);
-    v[c + 4] = __builtin_shufflevector(u[c], u[c + 4], 4, 5, 6, 7, 12, 13, 14, 15);
+    v[c] = Shuffle<Isa, Lanes, 0, 1, 2, 3, 8, 9, 10, 11>(u[c], u[c + 4]);
+    v[c + 4] = Shuffle<Isa, Lanes, 4, 5, 6, 7, 12, 13, 14, 15>(u[c], u[c + 4]);
   }
 }
 
@@ -130,14 +132,13 @@ JPEG_KERNEL void FastInversePass(Block& v) {
 }
 
 // Stores the transposed block (vector x holds column x) as clamped samples.
+template <class Isa>
 JPEG_KERNEL void StoreColumns(Block& v, int shift, std::uint8_t* samples, int stride) {
-  Transpose(v);
+  Transpose<Isa>(v);
   for (int y = 0; y < 8; ++y) {
     SignedLanes s = reinterpret_cast<SignedLanes>(Descale(v[y], shift) + Splat(128));
-    s &= ~(s < 0);
-    const SignedLanes high = s > 255;
-    s = (s & ~high) | (high & 255);
-    const Bytes8 row = jpeg::NarrowToBytes(s);
+    s = jpeg::ClampLanesToBytes(s);
+    const Bytes8 row = jpeg::NarrowToBytes<Isa>(s);
     std::memcpy(samples + y * stride, &row, sizeof(row));
   }
 }
@@ -171,6 +172,7 @@ JPEG_KERNEL void FillBlock(std::uint8_t* samples, int side, int stride, std::int
 
 JPEG_KERNEL std::int64_t RoundedDiv(std::int64_t value, int bits) { return (value + (std::int64_t{1} << (bits - 1))) >> bits; }
 
+template <class Isa>
 JPEG_KERNEL void InverseAccurate(const std::int16_t* c, const std::int32_t* m, std::uint8_t* samples, int stride) {
   if (OnlyDC(c)) {
     FillBlock(samples, 8, stride, RoundedDiv(std::int64_t{c[0]} * m[0], 3) + 128);
@@ -179,14 +181,15 @@ JPEG_KERNEL void InverseAccurate(const std::int16_t* c, const std::int32_t* m, s
   Block v;
   LoadDequantized(c, m, v);
   AccurateInversePass(v, kConstBits - kPass1Bits);
-  Transpose(v);
+  Transpose<Isa>(v);
   AccurateInversePass(v, 0);
-  StoreColumns(v, kConstBits + kPass1Bits + 3, samples, stride);
+  StoreColumns<Isa>(v, kConstBits + kPass1Bits + 3, samples, stride);
 }
 
 // Fast multipliers carry 9 fraction bits; pass 1 drops 3 of them.
 constexpr int kFastBits = 9;
 
+template <class Isa>
 JPEG_KERNEL void InverseFast(const std::int16_t* c, const std::int32_t* m, std::uint8_t* samples, int stride) {
   if (OnlyDC(c)) {
     FillBlock(samples, 8, stride, RoundedDiv(std::int64_t{c[0]} * m[0], kFastBits + 3) + 128);
@@ -196,9 +199,9 @@ JPEG_KERNEL void InverseFast(const std::int16_t* c, const std::int32_t* m, std::
   LoadDequantized(c, m, v);
   FastInversePass(v);
   for (Lanes& lane : v) lane = Shr(lane, 3);
-  Transpose(v);
+  Transpose<Isa>(v);
   FastInversePass(v);
-  StoreColumns(v, kFastBits, samples, stride);
+  StoreColumns<Isa>(v, kFastBits, samples, stride);
 }
 
 // 4 x 4 inverse DCT of the low-frequency square, evaluated at the centres of
@@ -268,8 +271,8 @@ void TsdJpegIDCT::Setup(const TsdQuantizationTable& table, TsdJpegDCTCodingMetho
 void TsdJpegIDCT::InverseBlock(const std::int16_t* coefficients, std::uint8_t* samples, int stride) const {
   switch (Scale) {
     case jsFull:
-      if (Method == dmFast) jpeg::Dispatch<InverseFast>(coefficients, Multipliers.data(), samples, stride);
-      else jpeg::Dispatch<InverseAccurate>(coefficients, Multipliers.data(), samples, stride);
+      if (Method == dmFast) JPEG_DISPATCH(InverseFast, coefficients, Multipliers.data(), samples, stride);
+      else JPEG_DISPATCH(InverseAccurate, coefficients, Multipliers.data(), samples, stride);
       break;
     case jsDiv2: Inverse4x4(coefficients, Multipliers.data(), samples, stride); break;
     case jsDiv4: Inverse2x2(coefficients, Multipliers.data(), samples, stride); break;
@@ -307,13 +310,14 @@ JPEG_KERNEL void AccurateForwardPass(Block& v, bool firstPass) {
 
 // Forward transform and quantisation rounded to the nearest: (|c| + d/2) div d
 // with the sign of c, the division done by multiplication.
+template <class Isa>
 JPEG_KERNEL void ForwardQuantized(const std::uint8_t* samples, int stride, const std::uint64_t* reciprocals,
                                   const std::uint32_t* halfDivisors, std::int16_t* coefficients) {
   Block v;
-  for (int r = 0; r < 8; ++r) v[r] = reinterpret_cast<Lanes>(jpeg::LoadWiden8(samples + r * stride)) - Splat(128);
-  Transpose(v);
+  for (int r = 0; r < 8; ++r) v[r] = reinterpret_cast<Lanes>(jpeg::LoadWiden8<Isa>(samples + r * stride)) - Splat(128);
+  Transpose<Isa>(v);
   AccurateForwardPass(v, true);
-  Transpose(v);
+  Transpose<Isa>(v);
   AccurateForwardPass(v, false);
   for (int r = 0; r < 8; ++r)
     for (int i = 0; i < 8; ++i) {
@@ -338,5 +342,5 @@ void TsdJpegFDCT::Setup(const TsdQuantizationTable& table) {
 }
 
 void TsdJpegFDCT::ForwardBlock(const std::uint8_t* samples, int stride, std::int16_t* coefficients) const {
-  jpeg::Dispatch<ForwardQuantized>(samples, stride, Reciprocals.data(), HalfDivisors.data(), coefficients);
+  JPEG_DISPATCH(ForwardQuantized, samples, stride, Reciprocals.data(), HalfDivisors.data(), coefficients);
 }
