@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "imaging/jpeg/JpegFormat.h"
+#include "imaging/jpeg/JpegSimd.h"
 #include "platform/rtl/Exception.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -12,10 +13,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TMemoryStream stream;
   stream.WriteBuffer(data + 1, static_cast<std::int64_t>(size - 1));
   TsdJpegFormat codec;
-  // The first byte picks the scale, the DCT and the bitmap colour space.
+  // The first byte picks the scale, the DCT, the bitmap colour space,
+  // whether to save again and the instruction set of the kernels.
   codec.LoadScale = static_cast<TsdJpegScale>(data[0] & 3);
   codec.DCTCodingMethod = (data[0] & 4) ? dmFast : dmAccurate;
   codec.BitmapCS = (data[0] & 8) ? jcAutoDetect : jcRGB;
+  jpeg::SetSimdLevel((data[0] & 32) ? jpeg::TsdSimdLevel::Portable : jpeg::BestSimdLevel());
   try {
     stream.SetPosition(0);
     codec.LoadFromStream(stream);
