@@ -86,10 +86,6 @@ std::vector<ComponentRows> MakeComponentRows(const TsdJpegCodingInfo& info, int 
   return rows;
 }
 
-}  // namespace
-
-namespace {
-
 // The row buffers hold one sample per component: a transform that reads or
 // writes another number would run past them.
 void CheckTransformFits(int samplesPerPixel, int components, int pixelBytes, int bitmapBytes) {
