@@ -6,8 +6,9 @@ dir=${1:?build directory}
 mode=${2:-full}
 args=()
 [ "$mode" = smoke ] && args+=(--benchmark_min_time=0.01)
-shopt -s nullglob
-for bench in "$dir"/bench/*_bench; do
+
+[ -d "$dir/bench" ] || exit 0
+while IFS= read -r bench; do
   echo "== $bench"
   "$bench" "${args[@]}"
-done
+done < <(find "$dir/bench" -type f -name "*_bench" -perm -u+x | sort)

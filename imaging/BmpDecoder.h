@@ -1,0 +1,28 @@
+#pragma once
+// Reading of BMP files into a bitmap: every header form (core, information,
+// V2 to V5), 1, 4, 8, 16, 24 and 32 bits per pixel, uncompressed or with
+// bit-field masks, bottom-up or top-down. 32-bit pixels without masks keep
+// their stored alpha; other pixels are opaque unless an alpha mask gives
+// their alpha. Every size and offset is checked against the stream first.
+
+#include <cstdint>
+
+#include "platform/rtl/Stream.h"
+
+class TCustomBitmap32;
+
+namespace imaging {
+
+// Reads the BMP that starts at the stream's position into bitmap (resized).
+// Raises EInvalidGraphic with the reason when the data is not a BMP this
+// reader knows or is cut short; the bitmap is then left unchanged.
+void DecodeBmp(TStream& stream, TCustomBitmap32& bitmap);
+
+// The file size field of a 32-bit BMP of that size: 54 + width x height x 4.
+// Raises EInvalidGraphic when it does not fit the field's 32 bits.
+std::uint32_t Bmp32FileSize(std::int32_t width, std::int32_t height);
+
+// The largest image accepted, in pixels (16384 x 16384).
+constexpr std::int64_t kMaxBmpPixels = std::int64_t{1} << 28;
+
+}  // namespace imaging

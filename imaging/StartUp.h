@@ -1,0 +1,10 @@
+#pragma once
+// The one start-up step of the raster library: detects the processor,
+// binds every pixel routine to its best variant and fills the gamma table.
+// Call it before any bitmap or pixel routine is used; later calls do nothing.
+
+namespace imaging {
+
+void StartUp();
+
+}  // namespace imaging

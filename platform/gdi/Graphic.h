@@ -1,0 +1,26 @@
+#pragma once
+// TGraphic: a picture that can draw itself onto a canvas (the framework's
+// graphic base); TBitmap is the one kept here.
+
+#include "platform/gdi/Canvas.h"
+#include "platform/rtl/Persistent.h"
+#include "platform/rtl/Types.h"
+
+class TGraphic : public TPersistent {
+public:
+  std::string ClassName() const override { return "TGraphic"; }
+
+  virtual int GetWidth() const = 0;
+  virtual int GetHeight() const = 0;
+  bool Empty() const { return GetWidth() <= 0 || GetHeight() <= 0; }
+  // Draws the graphic stretched into rect.
+  virtual void Draw(TCanvas& canvas, const TRect& rect) const = 0;
+
+  // A transparent graphic leaves out its transparent colour when drawn by
+  // those that honour it (a TBitmap32 assigned from it does).
+  bool GetTransparent() const { return Transparent; }
+  void SetTransparent(bool transparent) { Transparent = transparent; }
+
+private:
+  bool Transparent = false;
+};

@@ -1,0 +1,125 @@
+#include "platform/gdi/Raster.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace gdi {
+namespace {
+
+using Wide = __int128;
+
+// floor(numerator / denominator) for a positive denominator.
+std::int64_t FloorDiv(Wide numerator, Wide denominator) {
+  Wide quotient = numerator / denominator;
+  if (numerator % denominator != 0 && numerator < 0) --quotient;
+  return static_cast<std::int64_t>(quotient);
+}
+
+std::int64_t CeilDiv(Wide numerator, Wide denominator) { return -FloorDiv(-numerator, denominator); }
+
+void FillSpan(const TPixelSurface& surface, std::int64_t y, std::int64_t x1, std::int64_t x2, std::uint32_t pixel) {
+  if (y < 0 || y >= surface.Height) return;
+  x1 = std::max<std::int64_t>(x1, 0);
+  x2 = std::min<std::int64_t>(x2, surface.Width);
+  if (x1 >= x2) return;
+  std::uint32_t* row = surface.ScanLine(static_cast<int>(y));
+  std::fill(row + x1, row + x2, pixel);
+}
+
+// x where the edge a-b crosses the scan line y, rounded up: the first pixel
+// column whose sample point lies on or right of the edge.
+std::int64_t CrossingColumn(const TPoint& a, const TPoint& b, std::int64_t y) {
+  const Wide dy = Wide{b.Y} - a.Y;
+  const Wide numerator = Wide{a.X} * dy + (Wide{y} - a.Y) * (Wide{b.X} - a.X);
+  return dy > 0 ? CeilDiv(numerator, dy) : CeilDiv(-numerator, -dy);
+}
+
+void StampPixel(const TPixelSurface& surface, std::int64_t x, std::int64_t y, int width, std::uint32_t pixel) {
+  const int before = (width - 1) / 2;
+  for (std::int64_t row = y - before; row < y - before + width; ++row)
+    FillSpan(surface, row, x - before, x - before + width, pixel);
+}
+
+}  // namespace
+
+std::uint32_t PixelOf(TColor color) {
+  const auto rgb = static_cast<std::uint32_t>(ColorToRGB(color));
+  return ((rgb & 0xFFu) << 16) | (rgb & 0xFF00u) | ((rgb >> 16) & 0xFFu);
+}
+
+TColor ColorOfPixel(std::uint32_t pixel) {
+  return static_cast<TColor>(((pixel & 0xFFu) << 16) | (pixel & 0xFF00u) | ((pixel >> 16) & 0xFFu));
+}
+
+void FillRect(const TPixelSurface& surface, const TRect& rect, std::uint32_t pixel) {
+  if (surface.IsEmpty()) return;
+  const int top = std::max(rect.Top, 0);
+  const int bottom = std::min(rect.Bottom, surface.Height);
+  for (int y = top; y < bottom; ++y) FillSpan(surface, y, rect.Left, rect.Right, pixel);
+}
+
+void FillPolygon(const TPixelSurface& surface, std::span<const TPoint> points, std::uint32_t pixel) {
+  if (surface.IsEmpty() || points.size() < 3) return;
+  const auto [low, high] = std::minmax_element(points.begin(), points.end(),
+                                               [](const TPoint& a, const TPoint& b) { return a.Y < b.Y; });
+  const std::int64_t top = std::max<std::int64_t>(low->Y, 0);
+  const std::int64_t bottom = std::min<std::int64_t>(high->Y, surface.Height);
+  std::vector<std::int64_t> crossings;
+  for (std::int64_t y = top; y < bottom; ++y) {
+    crossings.clear();
+    for (std::size_t i = 0; i < points.size(); ++i) {
+      const TPoint& a = points[i];
+      const TPoint& b = points[(i + 1) % points.size()];
+      // Each edge owns its upper end and not its lower one, so a vertex
+      // between two edges is counted once and horizontal edges never.
+      if (std::min(a.Y, b.Y) <= y && y < std::max(a.Y, b.Y)) crossings.push_back(CrossingColumn(a, b, y));
+    }
+    std::sort(crossings.begin(), crossings.end());
+    for (std::size_t i = 0; i + 1 < crossings.size(); i += 2) FillSpan(surface, y, crossings[i], crossings[i + 1], pixel);
+  }
+}
+
+void DrawLine(const TPixelSurface& surface, TPoint from, TPoint to, int width, std::uint32_t pixel) {
+  if (surface.IsEmpty()) return;
+  width = std::max(width, 1);
+  const std::int64_t dx = std::int64_t{to.X} - from.X;
+  const std::int64_t dy = std::int64_t{to.Y} - from.Y;
+  const bool xMajor = (dx < 0 ? -dx : dx) >= (dy < 0 ? -dy : dy);
+  const std::int64_t major = xMajor ? dx : dy;
+  const std::int64_t minor = xMajor ? dy : dx;
+  const std::int64_t steps = major < 0 ? -major : major;
+  if (steps == 0) return;
+  const std::int64_t majorSign = major < 0 ? -1 : 1;
+  const std::int64_t minorSign = minor < 0 ? -1 : 1;
+  const std::int64_t minorSteps = minor < 0 ? -minor : minor;
+  const std::int64_t majorStart = xMajor ? from.X : from.Y;
+  const std::int64_t minorStart = xMajor ? from.Y : from.X;
+  const std::int64_t majorExtent = xMajor ? surface.Width : surface.Height;
+  const std::int64_t minorExtent = xMajor ? surface.Height : surface.Width;
+
+  // Only the steps whose major coordinate can reach the surface are walked,
+  // so a line of any length costs at most a surface side.
+  std::int64_t first = 0;
+  std::int64_t last = steps - 1;
+  const std::int64_t low = -width;
+  const std::int64_t high = majorExtent + width;
+  if (majorSign > 0) {
+    first = std::max(first, low - majorStart);
+    last = std::min(last, high - 1 - majorStart);
+  } else {
+    first = std::max(first, majorStart - high + 1);
+    last = std::min(last, majorStart - low);
+  }
+  for (std::int64_t t = first; t <= last; ++t) {
+    const std::int64_t offset = FloorDiv(Wide{2} * t * minorSteps + steps, Wide{2} * steps);
+    const std::int64_t majorAt = majorStart + majorSign * t;
+    const std::int64_t minorAt = minorStart + minorSign * offset;
+    if (minorAt < -width || minorAt >= minorExtent + width) continue;
+    if (xMajor)
+      StampPixel(surface, majorAt, minorAt, width, pixel);
+    else
+      StampPixel(surface, minorAt, majorAt, width, pixel);
+  }
+}
+
+}  // namespace gdi

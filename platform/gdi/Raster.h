@@ -1,0 +1,35 @@
+#pragma once
+// Aliased pixel primitives of the canvas, by the rules GDI follows, clipped
+// to the surface. Every written pixel gets the given value; callers pass an
+// alpha of 0 the way GDI leaves it in a device-independent bitmap.
+
+#include <cstdint>
+#include <span>
+
+#include "platform/gdi/Color.h"
+#include "platform/gdi/Surface.h"
+#include "platform/rtl/Types.h"
+
+namespace gdi {
+
+// The pixel the canvas writes for a colour: its RGB with alpha 0.
+std::uint32_t PixelOf(TColor color);
+// The 0x00BBGGRR colour of a pixel, its alpha ignored.
+TColor ColorOfPixel(std::uint32_t pixel);
+
+// Fills the pixels of rect that lie on the surface.
+void FillRect(const TPixelSurface& surface, const TRect& rect, std::uint32_t pixel);
+
+// Alternate (even-odd) fill with top-left sampling: pixel (x, y) is filled
+// when the point (x, y) lies inside the polygon, where a point on a left or
+// top edge counts as inside and one on a right or bottom edge as outside.
+// A polygon with zero area fills nothing.
+void FillPolygon(const TPixelSurface& surface, std::span<const TPoint> points, std::uint32_t pixel);
+
+// The Bresenham line from `from` up to, but not including, `to`: along the
+// major axis every step writes one pixel, whose minor coordinate is the
+// exact one rounded half away from `from`. A pen wider than one pixel
+// stamps a width x width square centred on each of those pixels.
+void DrawLine(const TPixelSurface& surface, TPoint from, TPoint to, int width, std::uint32_t pixel);
+
+}  // namespace gdi
