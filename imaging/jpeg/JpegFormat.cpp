@@ -277,35 +277,9 @@ void TsdJpegFormat::SetBitmap(const TsdJpegPixelMap& bitmap) {
   Bitmap = bitmap;
 }
 
-void TsdJpegFormat::AssignToImage32(TsdJpegImage32& dest) {
-  const TsdJpegPixelMap& bitmap = GetBitmap();
-  dest.SetSize(bitmap.GetWidth(), bitmap.GetHeight());
-  const int bytes = bitmap.GetBytesPerPixel();
-  for (int y = 0; y < bitmap.GetHeight(); ++y) {
-    const std::uint8_t* p = bitmap.Row(y);
-    std::uint32_t* out = dest.ScanLine(y);
-    for (int x = 0; x < bitmap.GetWidth(); ++x, p += bytes) {
-      const std::uint32_t blue = p[0], green = bytes >= 3 ? p[1] : p[0], red = bytes >= 3 ? p[2] : p[0];
-      const std::uint32_t alpha = bytes == 4 ? p[3] : (bytes == 2 ? p[1] : 255);
-      out[x] = alpha << 24 | red << 16 | green << 8 | blue;
-    }
-  }
-}
+void TsdJpegFormat::AssignToImage32(TsdJpegImage32& dest) { jpeg::CopyToImage32(GetBitmap(), dest); }
 
-void TsdJpegFormat::AssignFromImage32(const TsdJpegImage32& source) {
-  TsdJpegPixelMap bitmap;
-  bitmap.SetSize(source.GetWidth(), source.GetHeight(), 3);
-  for (int y = 0; y < source.GetHeight(); ++y) {
-    const std::uint32_t* in = source.ScanLine(y);
-    std::uint8_t* p = bitmap.Row(y);
-    for (int x = 0; x < source.GetWidth(); ++x, p += 3) {
-      p[0] = static_cast<std::uint8_t>(in[x]);
-      p[1] = static_cast<std::uint8_t>(in[x] >> 8);
-      p[2] = static_cast<std::uint8_t>(in[x] >> 16);
-    }
-  }
-  SetBitmap(bitmap);
-}
+void TsdJpegFormat::AssignFromImage32(const TsdJpegImage32& source) { SetBitmap(jpeg::CopyFromImage32(source)); }
 
 // ---- metadata ----
 

@@ -41,3 +41,11 @@ public:
   virtual std::uint32_t* ScanLine(int y) = 0;
   virtual const std::uint32_t* ScanLine(int y) const = 0;
 };
+
+namespace jpeg {
+// The pixel map as 32-bit ARGB: grey into all three colours, alpha 255
+// unless the map has an alpha byte.
+void CopyToImage32(const TsdJpegPixelMap& bitmap, TsdJpegImage32& dest);
+// A 24-bit pixel map of the image's colours (its alpha is not kept).
+TsdJpegPixelMap CopyFromImage32(const TsdJpegImage32& source);
+}  // namespace jpeg
