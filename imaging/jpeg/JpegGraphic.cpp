@@ -66,17 +66,18 @@ void TsdJpegGraphic::SaveToStream(TStream& stream) {
 void TsdJpegGraphic::Assign(const TPersistent* source) {
   if (const auto* other = dynamic_cast<const TsdJpegGraphic*>(source)) {
     if (other == this) return;
-    TMemoryStream bytes;
-    other->CopyBytesTo(bytes);
-    bytes.SetPosition(0);
-    LoadFromStream(bytes);
-    Assigned = other->Assigned;
+    if (other->HasBytes()) {
+      TMemoryStream bytes;
+      other->CopyBytesTo(bytes);
+      bytes.SetPosition(0);
+      LoadFromStream(bytes);
+    } else {
+      HoldBitmap(other->Assigned);
+    }
     return;
   }
   if (const auto* bitmap = dynamic_cast<const TBitmap*>(source)) {
-    Data.Clear();
-    Codec.SetBitmap(TsdJpegPixelMap{});
-    Assigned = jpeg::CopyFromImage32(TBitmapImage32(*bitmap));
+    HoldBitmap(jpeg::CopyFromImage32(TBitmapImage32(*bitmap)));
     return;
   }
   TGraphic::Assign(source);
@@ -89,6 +90,12 @@ void TsdJpegGraphic::AssignTo(TPersistent* dest) const {
     return;
   }
   ToBitmap(Decode(Scale), *bitmap);
+}
+
+void TsdJpegGraphic::HoldBitmap(const TsdJpegPixelMap& bitmap) {
+  Data.Clear();
+  Codec.SetBitmap(TsdJpegPixelMap{});  // drops the markers of earlier bytes
+  Assigned = bitmap;
 }
 
 void TsdJpegGraphic::CopyBytesTo(TStream& stream) const {

@@ -47,6 +47,8 @@ private:
   // The picture at the scale: the kept bytes decoded, or the assigned bitmap.
   TsdJpegPixelMap Decode(TsdJpegScale scale) const;
   bool HasBytes() const { return !Data.Bytes().empty(); }
+  // Drops the bytes: the graphic now shows the bitmap and encodes it when saved.
+  void HoldBitmap(const TsdJpegPixelMap& bitmap);
   void CopyBytesTo(TStream& stream) const;
 
   TsdJpegFormat Codec;  // the markers of the kept bytes, the save settings

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "imaging/Bitmap32.h"
 #include "imaging/StartUp.h"
 #include "imaging/jpeg/JpegGraphic.h"
@@ -109,9 +112,11 @@ TEST_F(Graphic, Bitmap32SavedThroughTheGraphicDecodesAsTheSamePicture) {
                                std::uint32_t{photo.At(x, y, 1)} << 8 | photo.At(x, y, 2);
   TBitmap bitmap;
   bitmap.Assign(&source);
-  TsdJpegGraphic graphic;
+  TsdJpegGraphic graphic, pending;
   graphic.Assign(&bitmap);
+  pending.Assign(&graphic);  // a copy before encoding holds the same bitmap
   EXPECT_EQ(graphic.GetWidth(), 61);
+  EXPECT_EQ(pending.GetHeight(), 43);
   graphic.SetQuality(90);
   TMemoryStream out;
   graphic.SaveToStream(out);
