@@ -1,0 +1,33 @@
+// Feeds arbitrary bytes to the JPEG decoder at every load scale: it must
+// either decode or raise an exception, never crash or run away.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "imaging/jpeg/JpegFormat.h"
+#include "imaging/jpeg/JpegSimd.h"
+#include "platform/rtl/Exception.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 1) return 0;
+  TMemoryStream stream;
+  stream.WriteBuffer(data + 1, static_cast<std::int64_t>(size - 1));
+  TsdJpegFormat codec;
+  // The first byte picks the scale, the DCT, the bitmap colour space,
+  // whether to save again and the instruction set of the kernels.
+  codec.LoadScale = static_cast<TsdJpegScale>(data[0] & 3);
+  codec.DCTCodingMethod = (data[0] & 4) ? dmFast : dmAccurate;
+  codec.BitmapCS = (data[0] & 8) ? jcAutoDetect : jcRGB;
+  jpeg::SetSimdLevel((data[0] & 32) ? jpeg::TsdSimdLevel::Portable : jpeg::BestSimdLevel());
+  try {
+    stream.SetPosition(0);
+    codec.LoadFromStream(stream);
+    codec.GetBitmap();
+    if (codec.LoadScale == jsFull && (data[0] & 16)) {
+      TMemoryStream out;
+      codec.SaveToStream(out);
+    }
+  } catch (const Exception&) {
+  }
+  return 0;
+}
