@@ -3,10 +3,22 @@
 #include <mutex>
 
 #include "imaging/Blend.h"
+#include "imaging/BmpFormat.h"
 #include "imaging/Color32.h"
+#include "imaging/HckImage.h"
 #include "imaging/LowLevel.h"
 
 namespace imaging {
+namespace {
+
+// The order decides which format wins an extension or a file's content.
+void RegisterRasterFormats() {
+  TdocBmpFormat::Register();
+  // The JPEG format registers here, between BMP and HCK.
+  THckImage::Register();
+}
+
+}  // namespace
 
 void StartUp() {
   static std::once_flag once;
@@ -14,6 +26,7 @@ void StartUp() {
     RegisterLowLevelBindings();
     RegisterBlendBindings();
     SetGamma(0.7);
+    RegisterRasterFormats();
   });
 }
 
