@@ -221,7 +221,8 @@ TEST(ImageFiler, FilesWithoutExtensionAreLoadedByContent) {
     TCustomBitmap32 b;
     filer.LoadBitmap(b);
     EXPECT_EQ(Pixels(b), Pixels(picture)) << name;
-    EXPECT_EQ(filer.GetRaster()->GetClass().ClassName, std::string(name) == "hckpicture" ? "THckImage" : "TdocBmpFormat");
+    EXPECT_EQ(&filer.GetRaster()->GetClass(),
+              std::string(name) == "hckpicture" ? &THckImage::Class() : &TdocBmpFormat::Class());
   }
   // Unknown content falls to the format without a test of its own, whose reader refuses it.
   WriteFile(dir.File("text"), Bytes{'h', 'e', 'l', 'l', 'o'});
