@@ -8,10 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "barcode/BarcodeGeometry.h"
 #include "barcode/BarcodeTypes.h"
 #include "platform/gdi/Color.h"
 #include "platform/gdi/Font.h"
 #include "platform/rtl/Persistent.h"
+
+class TCanvas;
 
 class TVmBarcode : public TComponent {
 public:
@@ -73,6 +76,10 @@ public:
   // (trimmed, zero-padded, check digit) without one.
   std::string EncodeModules();
   std::string GetTypeCaption() const;
+  // Draws the modules as filled and outlined polygons turned by Angle, then
+  // the human-readable text ShowText asks for. The canvas keeps its font, pen
+  // and brush. An encoding error is raised before anything is drawn.
+  void PaintBarcode(TCanvas& canvas);
   // Width and kind of one module character; refuses characters outside the
   // module alphabet.
   TModuleInfo GetModuleInfo(char module) const;
@@ -107,6 +114,25 @@ private:
   [[noreturn]] void RaiseBadData() const;
   [[noreturn]] void RaiseTooWide() const;
   [[noreturn]] void RaiseWrongType() const;
+
+  static constexpr std::size_t Ean8Digits = 8;
+  static constexpr std::size_t Ean13Digits = 13;
+  // The digits an EAN symbol of count digits carries, check digit included.
+  std::string EanDigits(std::size_t count) const;
+
+  void PaintModules(const std::string& modules, TCanvas& canvas);
+  void PaintReadableText(TCanvas& canvas);
+  // Space left of the bars for the first EAN-13 digit.
+  int LeadWidth() const;
+  // The frame of the bars of the given width on the canvas.
+  barcode::TSymbolFrame BarsFrame(int width) const;
+  // Height of module number i (from 1) of count modules: short bars are two
+  // fifths of Height, EAN guard bars six modules longer.
+  int ModuleHeight(const TModuleInfo& module, std::size_t i, std::size_t count) const;
+  // Writes the digit position that module number i places, if any.
+  void PlaceDigit(std::size_t i, int rightEdge);
+  TFont ReadableTextFont() const;
+  bool DrawsDigitByDigit() const;
 
   std::string Code_2_5_interleaved();
   std::string Code_2_5_industrial() const;

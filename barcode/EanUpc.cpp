@@ -124,18 +124,19 @@ char SupplementCheckDigit(std::string_view digits) {
 
 }  // namespace
 
-// With Checksum the text holds the seven data digits and the check digit is
-// added; a text that already has eight digits is refused rather than cut.
-std::string TVmBarcode::Code_EAN8() const {
-  const std::string digits = FChecksum ? ApplyCheckSumMethod(PadLeftZeros(7)) : PadLeftZeros(8);
-  if (digits.size() != 8) RaiseInvalidTextLen(GetTypeCaption());
-  return EanSymbol(digits, "AAAA");
+// With Checksum the text holds the data digits and the check digit is added;
+// a text that already has all the digits is refused rather than cut.
+std::string TVmBarcode::EanDigits(std::size_t count) const {
+  const std::string digits = FChecksum ? ApplyCheckSumMethod(PadLeftZeros(count - 1)) : PadLeftZeros(count);
+  if (digits.size() != count) RaiseInvalidTextLen(GetTypeCaption());
+  return digits;
 }
+
+std::string TVmBarcode::Code_EAN8() const { return EanSymbol(EanDigits(Ean8Digits), "AAAA"); }
 
 // The first digit is carried by the parities of the next six.
 std::string TVmBarcode::Code_EAN13() const {
-  const std::string digits = FChecksum ? ApplyCheckSumMethod(PadLeftZeros(12)) : PadLeftZeros(13);
-  if (digits.size() != 13) RaiseInvalidTextLen(GetTypeCaption());
+  const std::string digits = EanDigits(Ean13Digits);
   return EanSymbol(std::string_view(digits).substr(1), Ean13Parity[DigitValue(digits[0])]);
 }
 

@@ -98,6 +98,40 @@ std::string DecodeUpcE(std::string_view modules) {
   return "?";
 }
 
+TScan ScanGrey(const std::vector<unsigned char>& pixels, unsigned width, unsigned height) {
+  zbar::zbar_image_scanner_t* scanner = zbar::zbar_image_scanner_create();
+  zbar::zbar_image_scanner_set_config(scanner, zbar::ZBAR_NONE, zbar::ZBAR_CFG_ENABLE, 0);
+  for (const auto symbology : {zbar::ZBAR_EAN8, zbar::ZBAR_EAN13, zbar::ZBAR_UPCA, zbar::ZBAR_UPCE, zbar::ZBAR_EAN2,
+                               zbar::ZBAR_EAN5, zbar::ZBAR_I25, zbar::ZBAR_CODE39, zbar::ZBAR_CODE93,
+                               zbar::ZBAR_CODE128, zbar::ZBAR_CODABAR}) {
+    zbar::zbar_image_scanner_set_config(scanner, symbology, zbar::ZBAR_CFG_ENABLE, 1);
+    zbar::zbar_image_scanner_set_config(scanner, symbology, zbar::ZBAR_CFG_MIN_LEN, 0);
+  }
+  zbar::zbar_image_t* image = zbar::zbar_image_create();
+  zbar::zbar_image_set_format(image, zbar_fourcc('Y', '8', '0', '0'));
+  zbar::zbar_image_set_size(image, width, height);
+  zbar::zbar_image_set_data(image, pixels.data(), pixels.size(), nullptr);  // pixels outlive the image
+  zbar::zbar_scan_image(scanner, image);
+  std::vector<TScan> scans;
+  for (auto* symbol = zbar::zbar_image_first_symbol(image); symbol; symbol = zbar::zbar_symbol_next(symbol))
+    scans.push_back({zbar::zbar_get_symbol_name(zbar::zbar_symbol_get_type(symbol)),
+                     std::string(zbar::zbar_symbol_get_data(symbol), zbar::zbar_symbol_get_data_length(symbol))});
+  zbar::zbar_image_destroy(image);
+  zbar::zbar_image_scanner_destroy(scanner);
+  return scans.size() == 1 ? scans[0] : TScan{};
+}
+
+TScan ScanSurface(const TPixelSurface& surface, int magnify) {
+  const int width = surface.Width * magnify;
+  const int height = surface.Height * magnify;
+  std::vector<unsigned char> grey;
+  grey.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      grey.push_back(static_cast<unsigned char>(surface.Pixel(x / magnify, y / magnify) >> 8));
+  return ScanGrey(grey, static_cast<unsigned>(width), static_cast<unsigned>(height));
+}
+
 TScan ScanOne(TVmBarcode& barcode) {
   const std::string modules = barcode.EncodeModules();
   const int narrow = barcode.GetModul();
@@ -111,28 +145,9 @@ TScan ScanOne(TVmBarcode& barcode) {
   row.insert(row.end(), 12 * static_cast<std::size_t>(wide), 255);
 
   constexpr unsigned rows = 10;  // add-ons need several scan lines
-  auto* image = static_cast<unsigned char*>(std::malloc(row.size() * rows));
-  for (unsigned y = 0; y < rows; ++y) std::memcpy(image + y * row.size(), row.data(), row.size());
-  zbar::zbar_image_scanner_t* scanner = zbar::zbar_image_scanner_create();
-  zbar::zbar_image_scanner_set_config(scanner, zbar::ZBAR_NONE, zbar::ZBAR_CFG_ENABLE, 0);
-  for (const auto symbology : {zbar::ZBAR_EAN8, zbar::ZBAR_EAN13, zbar::ZBAR_UPCA, zbar::ZBAR_UPCE, zbar::ZBAR_EAN2,
-                               zbar::ZBAR_EAN5, zbar::ZBAR_I25, zbar::ZBAR_CODE39, zbar::ZBAR_CODE93,
-                               zbar::ZBAR_CODE128, zbar::ZBAR_CODABAR}) {
-    zbar::zbar_image_scanner_set_config(scanner, symbology, zbar::ZBAR_CFG_ENABLE, 1);
-    zbar::zbar_image_scanner_set_config(scanner, symbology, zbar::ZBAR_CFG_MIN_LEN, 0);
-  }
-  zbar::zbar_image_t* zimage = zbar::zbar_image_create();
-  zbar::zbar_image_set_format(zimage, zbar_fourcc('Y', '8', '0', '0'));
-  zbar::zbar_image_set_size(zimage, static_cast<unsigned>(row.size()), rows);
-  zbar::zbar_image_set_data(zimage, image, row.size() * rows, zbar::zbar_image_free_data);
-  zbar::zbar_scan_image(scanner, zimage);
-  std::vector<TScan> scans;
-  for (auto* symbol = zbar::zbar_image_first_symbol(zimage); symbol; symbol = zbar::zbar_symbol_next(symbol))
-    scans.push_back({zbar::zbar_get_symbol_name(zbar::zbar_symbol_get_type(symbol)),
-                     std::string(zbar::zbar_symbol_get_data(symbol), zbar::zbar_symbol_get_data_length(symbol))});
-  zbar::zbar_image_destroy(zimage);
-  zbar::zbar_image_scanner_destroy(scanner);
-  return scans.size() == 1 ? scans[0] : TScan{};
+  std::vector<unsigned char> image;
+  for (unsigned y = 0; y < rows; ++y) image.insert(image.end(), row.begin(), row.end());
+  return ScanGrey(image, static_cast<unsigned>(row.size()), rows);
 }
 
 std::unique_ptr<TVmBarcode> MakeBarcode(TBarcodeType typ, const std::string& text, bool checksum) {

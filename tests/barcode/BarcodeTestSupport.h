@@ -7,8 +7,10 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "barcode/Barcode.h"
+#include "platform/gdi/Surface.h"
 
 namespace bctest {
 
@@ -31,9 +33,16 @@ struct TScan {
   bool operator==(const TScan&) const = default;
 };
 
+// zbar's reading of a grey image, one byte a pixel, rows without padding:
+// the one symbol read, or {"", ""}.
+TScan ScanGrey(const std::vector<unsigned char>& pixels, unsigned width, unsigned height);
+
+// The same for a canvas surface, its pixels taken by their green channel and
+// each magnified to magnify x magnify: zbar misses elements one pixel wide.
+TScan ScanSurface(const TPixelSurface& surface, int magnify = 1);
+
 // Encodes the barcode, renders the modules with the pixel widths a scanner
-// would see at its Modul and Ratio and scans them with zbar: the one symbol
-// read, or {"", ""}.
+// would see at its Modul and Ratio and scans them with zbar.
 TScan ScanOne(TVmBarcode& barcode);
 
 // A barcode of the given type and text with Modul 2.

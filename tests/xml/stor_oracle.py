@@ -1,0 +1,97 @@
+#!/usr/bin/env python3
+"""An independent reader and writer of "STOR" containers, used by the tests
+as an oracle for the byte layout.
+
+  stor_oracle.py read FILE [--saved]
+      prints "header MAJOR MINOR OFFSET COUNT", then one line per entry:
+      "entry NAMEHEX POSITION SIZE DATAHEX". With --saved it also checks the
+      layout of a saved file (offset 69, comment, data packed after the
+      directory in directory order, nothing after the last stream).
+  stor_oracle.py write FILE NAMEHEX:DATAFILE ...
+      writes a saved container holding those streams in that order, each
+      with the content of its data file ("-" stands for an empty name).
+Exits with status 1 and a message on standard error when a check fails.
+"""
+import struct
+import sys
+
+COMMENT = b"\r\n" + b"Written by the test oracle for containers".ljust(51, b".") + b"\r\n"
+
+
+def fail(message):
+    sys.stderr.write("oracle: " + message + "\n")
+    sys.exit(1)
+
+
+def read(path, saved):
+    with open(path, "rb") as f:
+        data = f.read()
+    if len(data) < 14 or data[0:4] != b"STOR":
+        fail("no STOR header")
+    major, minor = data[4], data[5]
+    (offset,) = struct.unpack_from("<q", data, 6)
+    if offset < 14 or offset + 4 > len(data):
+        fail("directory offset %d outside the file" % offset)
+    (count,) = struct.unpack_from("<i", data, offset)
+    at = offset + 4
+    entries = []
+    for _ in range(count):
+        if at + 20 > len(data):
+            fail("directory cut short")
+        position, size, length = struct.unpack_from("<qqi", data, at)
+        at += 20
+        if length < 0 or at + length > len(data):
+            fail("bad name length %d" % length)
+        name = data[at:at + length]
+        at += length
+        entries.append((name, position, size))
+    directory_end = at
+    for name, position, size in entries:
+        if position < directory_end or size < 0 or position + size > len(data):
+            fail("stream %r at %d size %d outside the data area" % (name, position, size))
+    if saved:
+        if offset != 69:
+            fail("saved directory offset %d, expected 69" % offset)
+        comment = data[14:69]
+        if not (comment.startswith(b"\r\n") and comment.endswith(b"\r\n")) or any(b > 127 for b in comment):
+            fail("comment is not 55 ASCII bytes between CR LF pairs")
+        expected = directory_end
+        for name, position, size in entries:
+            if position != expected:
+                fail("stream %r at %d, expected %d" % (name, position, expected))
+            expected += size
+        if expected != len(data):
+            fail("file has %d bytes, streams end at %d" % (len(data), expected))
+    print("header %d %d %d %d" % (major, minor, offset, count))
+    for name, position, size in entries:
+        print("entry %s %d %d %s" % (name.hex() or "-", position, size, data[position:position + size].hex() or "-"))
+
+
+def write(path, arguments):
+    streams = []
+    for argument in arguments:
+        name_hex, data_path = argument.split(":", 1)
+        with open(data_path, "rb") as f:
+            streams.append((b"" if name_hex == "-" else bytes.fromhex(name_hex), f.read()))
+    directory = b""
+    position = 69 + 4 + sum(20 + len(name) for name, _ in streams)
+    for name, data in streams:
+        directory += struct.pack("<qqi", position, len(data), len(name)) + name
+        position += len(data)
+    out = b"STOR" + bytes([1, 1]) + struct.pack("<q", 69) + COMMENT
+    out += struct.pack("<i", len(streams)) + directory + b"".join(data for _, data in streams)
+    with open(path, "wb") as f:
+        f.write(out)
+
+
+def main():
+    if len(sys.argv) >= 3 and sys.argv[1] == "read":
+        read(sys.argv[2], "--saved" in sys.argv[3:])
+    elif len(sys.argv) >= 3 and sys.argv[1] == "write":
+        write(sys.argv[2], sys.argv[3:])
+    else:
+        fail(__doc__)
+
+
+if __name__ == "__main__":
+    main()

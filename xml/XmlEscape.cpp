@@ -1,0 +1,113 @@
+#include "xml/XmlEscape.h"
+
+#include <array>
+#include <cstring>
+
+#include "platform/rtl/Strings.h"
+
+namespace xml {
+namespace {
+
+constexpr std::array<std::string_view, 5> kEntityNames = {"amp", "lt", "gt", "apos", "quot"};
+constexpr std::string_view kEntityChars = "&<>'\"";
+
+// The characters XML 1.0 allows in a document.
+bool IsXmlChar(std::uint32_t cp) {
+  return cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp <= 0xD7FF) || (cp >= 0xE000 && cp <= 0xFFFD) ||
+         (cp >= 0x10000 && cp <= 0x10FFFF);
+}
+
+int DigitValue(char c, int base) {
+  int v = -1;
+  if (c >= '0' && c <= '9') v = c - '0';
+  else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
+  else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
+  return v < base ? v : -1;
+}
+
+// The code point of "#N" or "#xN", or false when it is no such reference.
+bool ParseCharReference(std::string_view ref, std::uint32_t& cp) {
+  if (ref.size() < 2 || ref[0] != '#') return false;
+  int base = 10;
+  std::size_t i = 1;
+  if (ref[1] == 'x' || ref[1] == 'X') {
+    base = 16;
+    i = 2;
+  }
+  if (i >= ref.size()) return false;
+  std::uint32_t value = 0;
+  for (; i < ref.size(); ++i) {
+    const int digit = DigitValue(ref[i], base);
+    if (digit < 0) return false;
+    value = value * static_cast<std::uint32_t>(base) + static_cast<std::uint32_t>(digit);
+    if (value > 0x10FFFF) return false;
+  }
+  cp = value;
+  return true;
+}
+
+void AppendCodePoint(std::string& out, std::uint32_t cp) {
+  std::u16string units;
+  if (cp < 0x10000) {
+    units += static_cast<char16_t>(cp);
+  } else {
+    units += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+    units += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+  }
+  out += rtl::Utf16ToUtf8(units);
+}
+
+// Appends what the reference between "&" and ";" stands for; false when it
+// stays as written.
+bool AppendReference(std::string& out, std::string_view ref) {
+  for (std::size_t k = 0; k < kEntityNames.size(); ++k) {
+    if (ref == kEntityNames[k]) {
+      out += kEntityChars[k];
+      return true;
+    }
+  }
+  std::uint32_t cp = 0;
+  if (!ParseCharReference(ref, cp) || !IsXmlChar(cp)) return false;
+  AppendCodePoint(out, cp);
+  return true;
+}
+
+}  // namespace
+
+std::string EscapeText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const std::size_t k = kEntityChars.find(text[i]);
+    if (k == std::string_view::npos) continue;
+    out.append(text.substr(start, i - start));
+    out += '&';
+    out.append(kEntityNames[k]);
+    out += ';';
+    start = i + 1;
+  }
+  out.append(text.substr(start));
+  return out;
+}
+
+std::string UnescapeText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const auto* amp = static_cast<const char*>(std::memchr(text.data() + pos, '&', text.size() - pos));
+    if (!amp) break;
+    const std::size_t ampPos = static_cast<std::size_t>(amp - text.data());
+    const std::size_t semi = text.find(';', ampPos + 1);
+    if (semi == std::string_view::npos) break;
+    out.append(text.substr(pos, ampPos - pos));
+    if (!AppendReference(out, text.substr(ampPos + 1, semi - ampPos - 1)))
+      out.append(text.substr(ampPos, semi + 1 - ampPos));
+    pos = semi + 1;
+  }
+  out.append(text.substr(pos));
+  return out;
+}
+
+}  // namespace xml

@@ -1,0 +1,203 @@
+#include "xml/XmlWriter.h"
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "xml/XmlDocument.h"
+#include "xml/XmlNode.h"
+
+namespace xml::detail {
+namespace {
+using namespace std::string_view_literals;
+
+// The forms of the definitions that are written "<!KEYWORD name value>".
+std::string_view DefinitionKeyword(TXmlNodeKind kind) {
+  switch (kind) {
+    case nkElementDecl: return "<!ELEMENT "sv;
+    case nkAttListDecl: return "<!ATTLIST "sv;
+    case nkEntityDecl: return "<!ENTITY "sv;
+    case nkNotationDecl: return "<!NOTATION "sv;
+    default: return {};
+  }
+}
+}  // namespace
+
+class Writer {
+public:
+  Writer(std::string& out, const TXmlDocument* document) : Out(out), Document(document) {
+    if (document) {
+      Layout = document->Layout;
+      Indent = document->IndentString;
+      FullEndTags = document->FullEndTags;
+    }
+    if (Layout == xlReadable) LineBreak = "\r\n"sv;
+    else if (Layout != xlCompact) LineBreak = "\n"sv;
+  }
+
+  void Write(const TXmlNode& top) {
+    if (Open(top, 0)) {
+      while (!Stack.empty()) Step();
+    }
+    Progress();
+  }
+
+private:
+  struct Frame {
+    const TXmlNode* Node;
+    std::uint32_t Next;  // index of the next child to write
+    int Depth;
+  };
+
+  void Step() {
+    Frame& f = Stack.back();
+    if (f.Next == f.Node->Children.Count) {
+      const Frame done = f;
+      Stack.pop_back();
+      Close(*done.Node, done.Depth);
+      if (!Stack.empty()) AfterChild(Stack.back());
+      return;
+    }
+    const TXmlNode* child = f.Node->Children.Items[f.Next++];
+    const int depth = f.Depth + 1;
+    if (Open(*child, depth)) return;
+    Progress();
+    AfterChild(Stack.back());
+  }
+
+  // The line break after a child, except around character data in elements.
+  void AfterChild(const Frame& f) {
+    const auto& children = f.Node->Children;
+    const TXmlNode* child = children.Items[f.Next - 1];
+    if (f.Node->Kind == nkElement) {
+      const bool nextIsText = f.Next < children.Count && children.Items[f.Next]->Kind == nkCharData;
+      if (child->Kind == nkCharData || nextIsText) return;
+    }
+    Out.append(LineBreak);
+  }
+
+  // Writes the node's opening; true when its children follow (it is on the
+  // stack and closed later).
+  bool Open(const TXmlNode& node, int depth) {
+    if (node.Kind != nkCharData) WriteIndent(depth);
+    switch (node.Kind) {
+      case nkElement: return OpenElement(node, depth);
+      case nkComment: return Line("<!--"sv, node.Value.View(), "-->"sv);
+      case nkCData: return Line("<![CDATA["sv, node.Value.View(), "]]>"sv);
+      case nkDeclaration:
+        Out.append("<?xml"sv);
+        WriteAttributes(node, true);
+        Out.append("?>"sv);
+        return false;
+      case nkStyleSheet:
+        Out.append("<?xml-stylesheet"sv);
+        WriteAttributes(node, false);
+        Out.append("?>"sv);
+        return false;
+      case nkDocType: return OpenDocType(node, depth);
+      case nkElementDecl:
+      case nkAttListDecl:
+      case nkEntityDecl:
+      case nkNotationDecl:
+        Out.append(DefinitionKeyword(node.Kind));
+        Out.append(node.Name.View());
+        return Line(" "sv, node.Value.View(), ">"sv);
+      case nkSpecial: return Line("<!"sv, node.Value.View(), ">"sv);
+      case nkInstruction: return Line("<?"sv, node.Value.View(), "?>"sv);
+      case nkCharData: return Line({}, node.Value.View(), {});
+      case nkUnknown: return Line("<"sv, node.Value.View(), ">"sv);
+    }
+    throw EXmlError("Illegal element type");
+  }
+
+  bool Line(std::string_view open, std::string_view value, std::string_view close) {
+    Out.append(open);
+    Out.append(value);
+    Out.append(close);
+    return false;
+  }
+
+  bool OpenElement(const TXmlNode& node, int depth) {
+    if (node.Name.Empty()) throw EXmlError("Missing element name");
+    Out += '<';
+    Out.append(node.Name.View());
+    WriteAttributes(node, false);
+    const bool hasChildren = node.Children.Count > 0;
+    if (node.Value.Empty() && !hasChildren && !FullEndTags && depth > 0) {
+      Out.append("/>"sv);
+      return false;
+    }
+    Out += '>';
+    Out.append(node.Value.View());
+    if (!hasChildren) {
+      WriteEndTag(node);
+      return false;
+    }
+    Out.append(LineBreak);
+    Stack.push_back({&node, 0, depth});
+    return true;
+  }
+
+  bool OpenDocType(const TXmlNode& node, int depth) {
+    Out.append("<!DOCTYPE "sv);
+    Out.append(node.Name.View());
+    Out += ' ';
+    Out.append(node.Value.View());
+    if (node.Children.Count == 0) {
+      Out += '>';
+      return false;
+    }
+    Out.append(" ["sv);
+    Out.append(LineBreak);
+    Stack.push_back({&node, 0, depth});
+    return true;
+  }
+
+  void Close(const TXmlNode& node, int depth) {
+    if (node.Kind == nkDocType) {
+      Out.append("]>"sv);
+    } else {
+      WriteIndent(depth);
+      WriteEndTag(node);
+    }
+    Progress();
+  }
+
+  void WriteEndTag(const TXmlNode& node) {
+    Out.append("</"sv);
+    Out.append(node.Name.View());
+    Out += '>';
+  }
+
+  // A declaration drops attributes without a value.
+  void WriteAttributes(const TXmlNode& node, bool dropEmpty) {
+    for (int i = 0; i < node.GetAttributeCount(); ++i) {
+      if (dropEmpty && node.GetAttributeValue(i).empty()) continue;
+      Out += ' ';
+      Out.append(node.Attributes.Items[i].View());
+    }
+  }
+
+  void WriteIndent(int depth) {
+    if (Layout != xlReadable) return;
+    for (int i = 0; i < depth; ++i) Out.append(Indent);
+  }
+
+  void Progress() {
+    if (Document && Document->OnProgress) Document->OnProgress(*Document, static_cast<std::int64_t>(Out.size()));
+  }
+
+  std::string& Out;
+  const TXmlDocument* Document;
+  TXmlLayout Layout = xlCompact;
+  std::string_view Indent = "  "sv;
+  bool FullEndTags = false;
+  std::string_view LineBreak;
+  std::vector<Frame> Stack;
+};
+
+void WriteNode(const TXmlNode& node, std::string& out, const TXmlDocument* document) {
+  Writer(out, document).Write(node);
+}
+
+}  // namespace xml::detail
