@@ -86,8 +86,10 @@ Bytes BitPlane(const std::vector<bool>& pixels, bool padBits) {
   return out;
 }
 
+Bytes ChainPackedByHand(const Bytes& raw) { return FixedTableBlock(LiteralRecords(FixedTableBlock(DeltaEncoded(raw)))); }
+
 Bytes PackedPixelData(const Bytes& raw, std::uint32_t statedRawLength) {
-  const Bytes packed = FixedTableBlock(LiteralRecords(FixedTableBlock(DeltaEncoded(raw))));
+  const Bytes packed = ChainPackedByHand(raw);
   Bytes out;
   Put32(out, statedRawLength);
   Put32(out, static_cast<std::uint32_t>(packed.size()));

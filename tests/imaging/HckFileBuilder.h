@@ -3,6 +3,7 @@
 // the library's writer or packers: header fields, page counts, stored planes,
 // and packed planes through a frequency-class block with a fixed table
 // (byte value = table position) and run-length streams of literal records.
+// Bitmaps stored in XML use the same packing.
 
 #include <cstdint>
 #include <initializer_list>
@@ -27,6 +28,10 @@ Bytes Header(const THeaderFields& fields);
 
 // Bits first pixel in bit 7, padded to whole bytes with padBits.
 Bytes BitPlane(const std::vector<bool>& pixels, bool padBits = false);
+
+// The packing chain done by hand: delta, fixed-table block, literal records,
+// fixed-table block.
+Bytes ChainPackedByHand(const Bytes& raw);
 
 // Packed pixel data: raw length, packed length, packed bytes.
 Bytes PackedPixelData(const Bytes& raw, std::uint32_t statedRawLength);
