@@ -37,6 +37,7 @@ public:
   void Textout(const TRect& rect, unsigned flags, std::string_view text) { Gdi().Textout(rect, flags, text); }
   void Textout(const TRect& rect, unsigned flags, std::u16string_view text) { Gdi().Textout(rect, flags, text); }
 
+  using TCustomBitmap32::DrawTo;
   void DrawTo(TCanvas& dest, std::int32_t x, std::int32_t y) { Gdi().DrawTo(dest, x, y); }
   void DrawTo(TCanvas& dest, const TRect& dstRect, const TRect& srcRect) { Gdi().DrawTo(dest, dstRect, srcRect); }
   void DrawFrom(const TCanvas& source, const TRect& dstRect, const TRect& srcRect) {

@@ -6,6 +6,8 @@
 #include "imaging/Blend.h"
 #include "imaging/MemoryBackend.h"
 #include "imaging/RectHelpers.h"
+#include "imaging/Resamplers.h"
+#include "imaging/StretchTransfer.h"
 #include "platform/gdi/Graphic.h"
 
 namespace {
@@ -32,7 +34,10 @@ TRect imaging::ClampedRect(std::int64_t left, std::int64_t top, std::int64_t rig
   return TRect{clamp(left), clamp(top), clamp(right), clamp(bottom)};
 }
 
-TCustomBitmap32::TCustomBitmap32() { SetBackend(std::make_unique<TMemoryBackend>(*this)); }
+TCustomBitmap32::TCustomBitmap32() {
+  SetBackend(std::make_unique<TMemoryBackend>(*this));
+  AttachResampler(std::make_unique<TNearestResampler>());
+}
 
 TCustomBitmap32::~TCustomBitmap32() {
   // No notification from here on: the owner of the events may be going too.
@@ -116,7 +121,37 @@ void TCustomBitmap32::SetMasterAlpha(std::uint32_t alpha) {
 void TCustomBitmap32::SetStretchFilter(TStretchFilter filter) {
   if (filter == StretchFilter) return;
   StretchFilter = filter;
+  AttachResampler(imaging::ResamplerForFilter(filter));
   Changed();
+}
+
+// --- Resampling
+
+void TCustomBitmap32::AttachResampler(std::unique_ptr<TCustomResampler> resampler) {
+  resampler->Bitmap = this;
+  Resampler = std::move(resampler);
+}
+
+void TCustomBitmap32::SetResampler(std::unique_ptr<TCustomResampler> resampler) {
+  if (resampler == nullptr || resampler == Resampler) return;
+  AttachResampler(std::move(resampler));
+  Changed();
+}
+
+std::string TCustomBitmap32::GetResamplerClassName() const { return Resampler->ClassName(); }
+
+void TCustomBitmap32::SetResamplerClassName(const std::string& name) {
+  if (name == GetResamplerClassName()) return;
+  if (const TResamplerClassRef resamplerClass = imaging::ResamplerList().Find(name))
+    SetResampler(resamplerClass->Create());
+}
+
+void TCustomBitmap32::DrawTo(TCustomBitmap32& dst, const TRect& dstRect) const {
+  DrawRectTo(dst, dstRect, BoundsRect());
+}
+
+void TCustomBitmap32::DrawRectTo(TCustomBitmap32& dst, const TRect& dstRect, const TRect& srcRect) const {
+  imaging::StretchTransfer(&dst, dstRect, dst.GetClipRect(), this, srcRect, *Resampler, DrawMode, OnPixelCombine);
 }
 
 // --- Notification
@@ -357,4 +392,6 @@ void TCustomBitmap32::CopyPropertiesTo(TCustomBitmap32& dest) const {
   dest.SetMasterAlpha(MasterAlpha);
   dest.OuterColor = OuterColor;
   dest.SetStretchFilter(StretchFilter);
+  dest.SetResamplerClassName(GetResamplerClassName());
+  dest.Resampler->Assign(Resampler.get());
 }

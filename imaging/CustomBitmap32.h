@@ -26,6 +26,7 @@
 #include "platform/rtl/Types.h"
 
 class TGraphic;
+class TCustomResampler;
 
 using TPixelCombineEvent = std::function<void(TColor32 f, TColor32& b, TColor32 m)>;
 using TAreaChangedEvent = std::function<void(TPersistent* sender, const TRect& area, std::uint32_t info)>;
@@ -73,7 +74,17 @@ public:
   // Values above 255 count as 255.
   void SetMasterAlpha(std::uint32_t alpha);
   TStretchFilter GetStretchFilter() const { return StretchFilter; }
+  // Also replaces the resampler by the one the filter names.
   void SetStretchFilter(TStretchFilter filter);
+
+  // --- Resampling (Resamplers.h)
+  TCustomResampler& GetResampler() const { return *Resampler; }
+  // Takes resampler as this bitmap's (nullptr and the current one are ignored).
+  void SetResampler(std::unique_ptr<TCustomResampler> resampler);
+  std::string GetResamplerClassName() const;
+  // A new resampler of the named class when the name differs from the
+  // current one's and is in the resampler class list; otherwise nothing.
+  void SetResamplerClassName(const std::string& name);
 
   // What clipped reads return outside ClipRect; dmTransparent leaves it out.
   TColor32 OuterColor = clTransparent32;
@@ -154,6 +165,11 @@ public:
   TColor32 GetStippleColor();
   void AdvanceStippleCounter(std::int64_t pixels);
 
+  // --- Stretch transfer onto another bitmap, clipped by its ClipRect, with
+  // this bitmap's resampler, DrawMode and OnPixelCombine.
+  void DrawTo(TCustomBitmap32& dst, const TRect& dstRect) const;
+  void DrawRectTo(TCustomBitmap32& dst, const TRect& dstRect, const TRect& srcRect) const;
+
   // --- Notification
   void Changed() override;
   // Reports an area (OnAreaChanged, then OnChange) by the same rule as Changed.
@@ -171,8 +187,8 @@ public:
   void Assign(const TPersistent* source) override;
   // dest gets this size and these pixels.
   void CopyMapTo(TCustomBitmap32& dest) const;
-  // dest gets the draw, combine and wrap modes, master alpha, outer colour
-  // and stretch filter.
+  // dest gets the draw, combine and wrap modes, master alpha, outer colour,
+  // stretch filter and resampler class, then this resampler's settings.
   virtual void CopyPropertiesTo(TCustomBitmap32& dest) const;
 
   // --- 32-bit BMP streams (BmpStream.cpp)
@@ -198,6 +214,8 @@ protected:
   friend class TCustomBackend;
 
 private:
+  // Makes resampler this bitmap's, without notifying.
+  void AttachResampler(std::unique_ptr<TCustomResampler> resampler);
   void AssignGraphic(const TGraphic& graphic);
   // Fills the rows of rect (inside the bitmap) unless measuring.
   void FillRows(const TRect& rect, TColor32 color);
@@ -235,6 +253,7 @@ private:
   std::vector<TColor32> StipplePattern;
   float StippleStep = 1.0f;
   TStretchFilter StretchFilter = sfNearest;
+  std::unique_ptr<TCustomResampler> Resampler;
   TAreaChangedEvent SavedAreaChanged;
   bool Measuring = false;
   imaging::TWrapProc WrapProcHorz = &imaging::Constrain;

@@ -11,15 +11,12 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/rtl/Exception.h"
+#include "imaging/RasterError.h"
 #include "platform/rtl/Stream.h"
 #include "platform/rtl/Types.h"
 
 class TCustomBitmap32;
 class TdocRaster;
-
-// Every failure of a raster format or of the registry.
-RTL_DECLARE_EXCEPTION(ERasterError, Exception);
 
 using TRasterFlags = std::uint16_t;
 constexpr TRasterFlags rfLoadsFromStream = 0x01;  // else only from a file by name

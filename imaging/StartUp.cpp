@@ -7,6 +7,7 @@
 #include "imaging/Color32.h"
 #include "imaging/HckImage.h"
 #include "imaging/LowLevel.h"
+#include "imaging/Resamplers.h"
 
 namespace imaging {
 namespace {
@@ -25,6 +26,7 @@ void StartUp() {
   std::call_once(once, [] {
     RegisterLowLevelBindings();
     RegisterBlendBindings();
+    RegisterResamplers();
     SetGamma(0.7);
     RegisterRasterFormats();
   });
