@@ -1,17 +1,25 @@
 #include "imaging/HckImage.h"
 
+#include <algorithm>
 #include <array>
 
+#include "imaging/BoxDownsample.h"
 #include "imaging/CustomBitmap32.h"
 #include "imaging/HckPlanes.h"
 #include "imaging/util/Packing.h"
 #include "imaging/util/PackingChain.h"
 #include "platform/rtl/BinaryIO.h"
+#include "platform/rtl/Numbers.h"
 
 namespace {
 
 [[noreturn]] void Corrupted() { throw ERasterError("Image file is corrupted"); }
 [[noreturn]] void CannotDecompress() { throw ERasterError("Unable to decompress"); }
+
+// A side of a reduced picture: never below one pixel, however thin the picture.
+std::int32_t ReducedSide(std::int32_t side, float scale) {
+  return std::max(1, rtl::Round(static_cast<double>(side) * static_cast<double>(scale)));
+}
 
 std::vector<std::uint8_t> ReadBytes(TStream& stream, std::uint64_t count) {
   std::vector<std::uint8_t> bytes(count);
@@ -89,11 +97,21 @@ std::vector<std::uint8_t> THckImage::ReadPlanes(TStream& stream, std::int64_t pa
   return planes;
 }
 
-void THckImage::PlacePlanes(std::span<const std::uint8_t> planes, TCustomBitmap32& bitmap, TSize) {
+void THckImage::PlacePlanes(std::span<const std::uint8_t> planes, TCustomBitmap32& bitmap, TSize targetSize) {
+  const float scale = std::min(static_cast<float>(targetSize.cx) / static_cast<float>(Header.Width),
+                               static_cast<float>(targetSize.cy) / static_cast<float>(Header.Height));
   {
     TUpdateGuard update(bitmap);
-    bitmap.SetSize(Header.Width, Header.Height);
-    DecodePlanes(planes, bitmap);
+    if (scale > 0 && scale < 1) {
+      TCustomBitmap32 whole;
+      whole.SetSize(Header.Width, Header.Height);
+      DecodePlanes(planes, whole);
+      bitmap.SetSize(ReducedSide(Header.Width, scale), ReducedSide(Header.Height, scale));
+      imaging::BoxDownsample32(bitmap, bitmap.BoundsRect(), whole, whole.BoundsRect());
+    } else {
+      bitmap.SetSize(Header.Width, Header.Height);
+      DecodePlanes(planes, bitmap);
+    }
   }
   bitmap.Changed();
 }

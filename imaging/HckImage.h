@@ -52,6 +52,6 @@ private:
   // Moves to the data of page pageIndex; returns the position where it ends.
   std::int64_t SeekPage(TStream& stream, std::int32_t pageIndex) const;
   std::vector<std::uint8_t> ReadPlanes(TStream& stream, std::int64_t pageEnd);
-  // Decodes into bitmap, reduced when it exceeds targetSize.
+  // Decodes into bitmap, reduced by box averaging when it exceeds targetSize.
   void PlacePlanes(std::span<const std::uint8_t> planes, TCustomBitmap32& bitmap, TSize targetSize);
 };

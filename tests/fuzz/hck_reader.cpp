@@ -24,6 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const Exception&) {
     return 0;
   }
+  if (bitmap.GetWidth() > 48 || bitmap.GetHeight() > 32) std::terminate();
   TMemoryStream output;
   THckImage().SaveToStream(output, bitmap);
   output.SetPosition(0);

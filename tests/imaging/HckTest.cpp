@@ -356,3 +356,63 @@ TEST(Hck, TheGraphicLoadsThePictureAsA32BitBitmap) {
   Fill(bad, StoredFile(Fields(0, 0, 8, 9), kGrey));
   EXPECT_THROW(graphic.LoadFromStream(bad), ERasterError);
 }
+
+namespace {
+
+// The file of a w x h picture whose pixel i has the colour colour(i).
+Bytes PictureFile(int w, int h, const std::function<TColor32(int, int)>& colour) {
+  TCustomBitmap32 b;
+  b.SetSize(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) b.SetPixel(x, y, colour(x, y));
+  return Saved(b);
+}
+
+}  // namespace
+
+TEST(Hck, PicturesLargerThanTheTargetAreReducedByBoxAveraging) {
+  // Alternating black and white, 4 x 4 to 2 x 2: 255 x 2 div 4 per channel.
+  const Bytes checker = PictureFile(4, 4, [](int x, int y) { return (x + y) % 2 ? 0xFFFFFFFFu : 0xFF000000u; });
+  TCustomBitmap32 b;
+  Load(checker, b, 0, {2, 2});
+  ASSERT_EQ(b.GetWidth(), 2);
+  ASSERT_EQ(b.GetHeight(), 2);
+  for (TColor32 c : Pixels(b)) EXPECT_EQ(c, 0xFF7F7F7Fu);
+  // 10 x 3 into 3 x 3: scale 0.3, so 3 x 1; column spans 0-2, 3-5 and 6-9, one span of all rows.
+  const Bytes ramp = PictureFile(10, 3, [](int x, int y) { return 0xFF000000u | static_cast<TColor32>(x * 20 + y); });
+  Load(ramp, b, 0, {3, 3});
+  ASSERT_EQ(b.GetWidth(), 3);
+  ASSERT_EQ(b.GetHeight(), 1);
+  const int spans[3][2] = {{0, 3}, {3, 6}, {6, 10}};
+  for (int column = 0; column < 3; ++column) {
+    unsigned sum = 0, n = 0;
+    for (int x = spans[column][0]; x < spans[column][1]; ++x)
+      for (int y = 0; y < 3; ++y, ++n) sum += static_cast<unsigned>(x * 20 + y);
+    EXPECT_EQ(b.GetPixel(column, 0), 0xFF000000u | (sum / n)) << column;
+  }
+}
+
+TEST(Hck, TheDefaultTargetKeepsProportionsAndNoSideVanishes) {
+  const auto grey = [](int x, int) { return 0xFF000000u | static_cast<TColor32>(x % 256) * 0x010101u; };
+  TCustomBitmap32 b;
+  Load(PictureFile(8000, 2, grey), b);  // like 8000 x 2000: halved
+  EXPECT_EQ(b.GetWidth(), 4000);
+  EXPECT_EQ(b.GetHeight(), 1);
+  EXPECT_EQ(b.GetPixel(1, 0), 0xFF020202u);  // mean of columns 2 and 3 over both rows: (2 + 3) x 2 div 4
+  Load(PictureFile(10000, 1, grey), b);  // 0.4 of one row rounds to 0: kept at 1
+  EXPECT_EQ(b.GetWidth(), 4000);
+  EXPECT_EQ(b.GetHeight(), 1);
+  Load(PictureFile(4000, 3, grey), b);  // fits: whole
+  EXPECT_EQ(b.GetWidth(), 4000);
+  EXPECT_EQ(b.GetHeight(), 3);
+  for (TSize target : {TSize{0, 0}, TSize{-5, 100}, TSize{5000, 5000}}) {
+    Load(PictureFile(4001, 2, grey), b, 0, target);
+    EXPECT_EQ(b.GetWidth(), 4001) << target.cx;
+  }
+  // The graphic always loads the whole picture.
+  TMemoryStream s;
+  Fill(s, PictureFile(4001, 2, grey));
+  THckGraphic graphic;
+  graphic.LoadFromStream(s);
+  EXPECT_EQ(graphic.GetWidth(), 4001);
+}

@@ -209,6 +209,34 @@ TEST(ImageFiler, LoadRasterFromStreamUsesTheExtensionAndPage) {
             "Requested non-existing page");
 }
 
+TEST(ImageFiler, TheTargetSizeReachesTheFormat) {
+  TCustomBitmap32 picture;
+  Paint(picture, 20, 8, 15);
+  TMemoryStream s;
+  Fill(s, HckBytes(picture));
+  TCustomBitmap32 b;
+  imaging::LoadRasterFromStream(s, ".hck", b, 0, {10, 10});
+  EXPECT_EQ(b.GetWidth(), 10);
+  EXPECT_EQ(b.GetHeight(), 4);
+  TdocImageFiler filer;
+  filer.SetExtension(".hck");
+  filer.Stream = &s;
+  filer.TargetWidth = 5;
+  filer.TargetHeight = 100;
+  s.SetPosition(0);
+  filer.LoadBitmap(b);
+  EXPECT_EQ(b.GetWidth(), 5);
+  EXPECT_EQ(b.GetHeight(), 2);
+  // A target without area leaves the filer's default, which this picture fits.
+  s.SetPosition(0);
+  imaging::LoadRasterFromStream(s, ".hck", b, 0, {0, 10});
+  EXPECT_EQ(Pixels(b), Pixels(picture));
+  // BMP pictures arrive whole.
+  Fill(s, BmpBytes(picture));
+  imaging::LoadRasterFromStream(s, ".bmp", b, 0, {10, 10});
+  EXPECT_EQ(b.GetWidth(), 20);
+}
+
 TEST(ImageFiler, FilesWithoutExtensionAreLoadedByContent) {
   TempDir dir;
   TCustomBitmap32 picture;
