@@ -141,6 +141,27 @@ private:
   std::size_t Class3Read = 0, NibblesRead = 0, BitsRead = 0;
 };
 
+// The fixed part of a block as stored, read only when the block is long
+// enough to hold its table and its class section.
+struct TBlockHeader {
+  std::size_t Length = 0;
+  std::size_t BitSection = 0;
+  std::size_t NibbleSection = 0;
+  std::size_t LastRank = 0;
+  std::size_t ClassSection = 0;
+};
+
+bool ReadBlockHeader(const std::uint8_t* source, std::size_t sourceCount, TBlockHeader& header) {
+  if (sourceCount < cHeaderSize) return false;
+  header.Length = rtl::FromLittleEndian<std::uint32_t>(source);
+  header.BitSection = rtl::FromLittleEndian<std::uint32_t>(source + 4);
+  header.NibbleSection = rtl::FromLittleEndian<std::uint32_t>(source + 8);
+  header.LastRank = source[12];
+  header.ClassSection = cHeaderSize + header.LastRank + 1;
+  const std::size_t classBytes = header.Length / 4 + 1;
+  return header.ClassSection <= sourceCount && classBytes <= sourceCount - header.ClassSection;
+}
+
 }  // namespace
 
 int FrequencyPack(const std::uint8_t* source, std::size_t count, std::uint8_t* dest, std::size_t destCapacity,
@@ -180,26 +201,30 @@ int FrequencyUnpack(const std::uint8_t* source, std::size_t sourceCount, std::ui
   destCount = 0;
   if (source == nullptr) return cPackNoSource;
   if (dest == nullptr) return cPackNoDest;
-  if (sourceCount < cHeaderSize) return cPackCorrupt;
-  const std::size_t length = rtl::FromLittleEndian<std::uint32_t>(source);
-  const std::size_t bitSection = rtl::FromLittleEndian<std::uint32_t>(source + 4);
-  const std::size_t nibbleSection = rtl::FromLittleEndian<std::uint32_t>(source + 8);
-  const std::size_t lastRank = source[12];
-  const std::uint8_t* table = source + cHeaderSize;
-  const std::size_t classSection = cHeaderSize + lastRank + 1;
-  const std::size_t classBytes = length / 4 + 1;
-  if (classSection > sourceCount || classBytes > sourceCount - classSection) return cPackCorrupt;
-  if (length > destCapacity) return cPackDestTooSmall;
+  TBlockHeader header;
+  if (!ReadBlockHeader(source, sourceCount, header)) return cPackCorrupt;
+  if (header.Length > destCapacity) return cPackDestTooSmall;
 
-  const std::uint8_t* classes = source + classSection;
-  TIndexReader indexes(source, sourceCount, classSection + classBytes, nibbleSection, bitSection);
-  for (std::size_t i = 0; i < length; ++i) {
+  const std::uint8_t* classes = source + header.ClassSection;
+  const std::uint8_t* table = source + cHeaderSize;
+  TIndexReader indexes(source, sourceCount, header.ClassSection + header.Length / 4 + 1, header.NibbleSection,
+                       header.BitSection);
+  for (std::size_t i = 0; i < header.Length; ++i) {
     const std::uint8_t cls = (classes[i / 4] >> (2 * (i % 4))) & 3;
     std::size_t rank = 0;
-    if (!indexes.NextRank(cls, rank) || rank > lastRank) return cPackCorrupt;
+    if (!indexes.NextRank(cls, rank) || rank > header.LastRank) return cPackCorrupt;
     dest[i] = table[rank];
   }
-  destCount = length;
+  destCount = header.Length;
+  return cPackOk;
+}
+
+int FrequencyUnpackedLength(const std::uint8_t* source, std::size_t sourceCount, std::size_t& length) {
+  length = 0;
+  if (source == nullptr) return cPackNoSource;
+  TBlockHeader header;
+  if (!ReadBlockHeader(source, sourceCount, header)) return cPackCorrupt;
+  length = header.Length;
   return cPackOk;
 }
 

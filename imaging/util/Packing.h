@@ -43,6 +43,9 @@ int RlePack(const std::uint8_t* source, std::size_t count, std::uint8_t* dest, s
 // -127 and -128, never written by the packer, are refused as corrupt.
 int RleUnpack(const std::uint8_t* source, std::size_t sourceCount, std::uint8_t* dest, std::size_t destCapacity,
               std::size_t& destCount);
+// The number of bytes RleUnpack would write for these records, found
+// without writing any; cPackCorrupt where RleUnpack would stop.
+int RleUnpackedLength(const std::uint8_t* source, std::size_t sourceCount, std::size_t& length);
 
 // Frequency-class block: each byte becomes a 2-bit class plus 0, 1, 4 or 8
 // index bits into a table of byte values ordered by frequency.
@@ -52,6 +55,10 @@ int FrequencyPack(const std::uint8_t* source, std::size_t count, std::uint8_t* d
 // the length the block states.
 int FrequencyUnpack(const std::uint8_t* source, std::size_t sourceCount, std::uint8_t* dest,
                     std::size_t destCapacity, std::size_t& destCount);
+// The length a block states, once its header, table and class section are
+// found within sourceCount bytes (so it is at most about 4 x sourceCount);
+// cPackCorrupt otherwise. Lets callers size the output before unpacking.
+int FrequencyUnpackedLength(const std::uint8_t* source, std::size_t sourceCount, std::size_t& length);
 
 // DeltaEncode in place on source (which is left delta-encoded), then FrequencyPack.
 int DeltaFrequencyPack(std::uint8_t* source, std::size_t count, std::uint8_t* dest, std::size_t destCapacity,

@@ -81,6 +81,27 @@ bool PackRecords(const std::uint8_t* source, std::size_t count, TRecordWriter& o
                : EmitLiterals(out, source + start, count - start);
 }
 
+// One record of a run-length stream: literal bytes, or one byte repeated.
+struct TRecord {
+  bool Literal = false;
+  std::size_t Length = 0;
+  const std::uint8_t* Data = nullptr;
+};
+
+// Reads the record at source[in] and moves in past it. False for a control
+// byte the packer never writes or a record cut short by the end.
+bool ReadRecord(const std::uint8_t* source, std::size_t sourceCount, std::size_t& in, TRecord& record) {
+  const int control = static_cast<std::int8_t>(source[in++]);
+  if (control < cLowestRunControl) return false;
+  record.Literal = control >= 0;
+  record.Length = record.Literal ? static_cast<std::size_t>(control) : static_cast<std::size_t>(1 - control);
+  const std::size_t stored = record.Literal ? record.Length : 1;
+  if (sourceCount - in < stored) return false;
+  record.Data = source + in;
+  in += stored;
+  return true;
+}
+
 }  // namespace
 
 int RlePack(const std::uint8_t* source, std::size_t count, std::uint8_t* dest, std::size_t destCapacity,
@@ -101,22 +122,30 @@ int RleUnpack(const std::uint8_t* source, std::size_t sourceCount, std::uint8_t*
   if (dest == nullptr) return cPackNoDest;
   std::size_t in = 0;
   std::size_t out = 0;
+  TRecord record;
   while (in < sourceCount) {
-    const int control = static_cast<std::int8_t>(source[in++]);
-    if (control < cLowestRunControl) return cPackCorrupt;
-    const bool literal = control >= 0;
-    const std::size_t length = literal ? static_cast<std::size_t>(control) : static_cast<std::size_t>(1 - control);
-    if (sourceCount - in < (literal ? length : 1)) return cPackCorrupt;
-    if (destCapacity - out < length) return cPackDestTooSmall;
-    if (literal) {
-      std::memcpy(dest + out, source + in, length);
-      in += length;
+    if (!ReadRecord(source, sourceCount, in, record)) return cPackCorrupt;
+    if (destCapacity - out < record.Length) return cPackDestTooSmall;
+    if (record.Literal) {
+      std::memcpy(dest + out, record.Data, record.Length);
     } else {
-      std::memset(dest + out, source[in++], length);
+      std::memset(dest + out, *record.Data, record.Length);
     }
-    out += length;
+    out += record.Length;
   }
   destCount = out;
+  return cPackOk;
+}
+
+int RleUnpackedLength(const std::uint8_t* source, std::size_t sourceCount, std::size_t& length) {
+  length = 0;
+  if (source == nullptr) return cPackNoSource;
+  std::size_t in = 0;
+  TRecord record;
+  while (in < sourceCount) {
+    if (!ReadRecord(source, sourceCount, in, record)) return cPackCorrupt;
+    length += record.Length;
+  }
   return cPackOk;
 }
 

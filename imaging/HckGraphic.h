@@ -1,0 +1,13 @@
+#pragma once
+// THckGraphic: HCK pictures as a platform bitmap, loaded whole (never
+// reduced) into 32-bit pixels.
+
+#include "platform/gdi/Bitmap.h"
+#include "platform/rtl/Stream.h"
+
+class THckGraphic : public TBitmap {
+public:
+  std::string ClassName() const override { return "THckGraphic"; }
+  // Loads the first page at the stream's position; errors as THckImage's.
+  void LoadFromStream(TStream& stream);
+};
