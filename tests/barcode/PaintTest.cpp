@@ -218,7 +218,7 @@ TEST(PaintText, AnchorsOfThePositionsAndTheCaptionAtAnyAngle) {
       {stpTopRight, 270, bcoCode, {{150 + 40 + cell.cy, 150 + w - cell.cx, "AB"}}},
       {stpBottomCenter, 30, bcoCode, {at((w - cell.cx) / 2, 40, 30)}},
       {stpTopLeft, 135, bcoCode, {at(0, -cell.cy, 135)}},
-      {stpTopRight, 300.04, bcoCode, {at(w - cell.cx, -cell.cy, 300.04)}},  // escapement 3000, rounded
+      {stpTopRight, 300.06, bcoCode, {at(w - cell.cx, -cell.cy, 300.06)}},  // escapement 3000.6 rounds to 3001
       {stpTopCenter, 0, bcoTyp, {{150 + (w - cell.cx) / 2, 150 - cell.cy, "Code128B"}}},
       // With both, the caption takes the next line away from the bars.
       {stpTopLeft, 0, bcoBoth, {{150, 150 - cell.cy, "AB"}, {150, 150 - 2 * cell.cy, "Code128B"}}},
