@@ -1,66 +1,59 @@
 #pragma once
-// Independent readers of module strings for the barcode tests: the module
-// alphabet read by its own rules, a decoder of EAN/UPC symbols from the
-// published digit tables, and a zbar scan of the rendered bars.
+// Independent readers for the barcode tests: the module alphabet read by its
+// own rules, EAN/UPC decoders built from the published digit tables, zbar
+// reading painted bitmaps, and a canvas over its own pixels.
 
 #include <memory>
-#include <ostream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "barcode/Barcode.h"
-#include "platform/gdi/Surface.h"
+#include "platform/gdi/Canvas.h"
+#include "platform/rtl/Exception.h"
 
 namespace bctest {
 
-// Element widths in modules ("1" to "4") of a module string whose elements
-// are whole multiples of the narrow module.
+// Element widths "1" to "4" of a module string.
 std::string ElementWidths(std::string_view modules);
-
-// One character per module: "1" bar, "0" space.
+// One character per module unit: "1" bar, "0" space, "A" short bar.
 std::string ModuleBits(std::string_view modules);
-
 // Digits of an EAN-13 (UPC-A with a leading 0) or UPC-E (number system, six
-// digits, check digit from the parity) symbol, decoded from its module bits
-// with the standard tables; "?" when the symbol is not valid.
+// digits, check digit from the parity) symbol; "?" when it is not valid.
 std::string DecodeEan13(std::string_view modules);
 std::string DecodeUpcE(std::string_view modules);
 
-struct TScan {
-  std::string Symbology;
-  std::string Data;
-  bool operator==(const TScan&) const = default;
+// A backdrop neither bars nor spaces are drawn in.
+constexpr TColor Backdrop = 0x607080;
+
+struct TPaintSurface {
+  TPaintSurface(int width, int height, TColor backdrop = Backdrop);
+  TColor At(int x, int y) const { return Canvas.GetPixel(x, y); }
+  std::vector<std::uint32_t> Pixels() { return {Memory.Surface().Bits, Memory.Surface().Bits + Width * Height}; }
+
+  const int Width, Height;
+  TMemorySurface Memory;
+  TCanvas Canvas;
 };
 
-// zbar's reading of a grey image, one byte a pixel, rows without padding:
-// the one symbol read, or {"", ""}.
-TScan ScanGrey(const std::vector<unsigned char>& pixels, unsigned width, unsigned height);
+using TScan = std::pair<std::string, std::string>;  // symbology and data
 
-// The same for a canvas surface, its pixels taken by their green channel and
-// each magnified to magnify x magnify: zbar misses elements one pixel wide.
-TScan ScanSurface(const TPixelSurface& surface, int magnify = 1);
+// zbar's reading of the barcode painted alone on white inside a quiet zone
+// (Left and Top are moved there; Height 0 becomes 24): the one symbol read.
+TScan ScanPainted(TVmBarcode& barcode);
 
-// Encodes the barcode, renders the modules with the pixel widths a scanner
-// would see at its Modul and Ratio and scans them with zbar.
-TScan ScanOne(TVmBarcode& barcode);
-
-// A barcode of the given type and text with Modul 2.
 std::unique_ptr<TVmBarcode> MakeBarcode(TBarcodeType typ, const std::string& text, bool checksum = false);
 
-// The message of the E that f raises, or "<no exception>"; another
-// exception type passes through and fails the test.
-template <class E, class F>
+// The message of the Exception that f raises, or "<no exception>".
+template <class F>
 std::string MessageOf(F&& f) {
   try {
     f();
-  } catch (const E& e) {
+  } catch (const Exception& e) {
     return e.what();
   }
   return "<no exception>";
 }
-
-// GoogleTest output of scans.
-void PrintTo(const TScan& scan, std::ostream* os);
 
 }  // namespace bctest
