@@ -56,6 +56,14 @@ int Scaled(int size, TsdJpegScale scale) {
 
 TsdJpegGraphic::TsdJpegGraphic() { Codec.DCTCodingMethod = dmFast; }
 
+const TGraphicClass& TsdJpegGraphic::GraphicClass() {
+  static const TGraphicClass record{
+      "TsdJpegGraphic", []() -> std::unique_ptr<TGraphic> { return std::make_unique<TsdJpegGraphic>(); }};
+  return record;
+}
+
+void TsdJpegGraphic::Register() { TPicture::RegisterFileFormat("jpg", "Jpeg file", GraphicClass()); }
+
 void TsdJpegGraphic::LoadFromStream(TStream& stream) {
   Data.Clear();
   Data.CopyFrom(stream, stream.Remaining());
