@@ -36,9 +36,12 @@ void TdocJpgFormat::LoadFromStream(TStream& stream, TCustomBitmap32& bitmap, std
   ImageHeight = graphic.GetHeight();
   if (graphic.Empty()) throw EInvalidGraphic("JPEG file holds no image");
   graphic.SetDctPreference(0);
-  // The bitmap takes the graphic's full size and the graphic draws itself
-  // into it, decoding at full scale.
-  bitmap.Assign(&graphic);
+  // Decoded (whole: the graphic's scale is full) before the bitmap is sized,
+  // so that data that cannot be decoded costs no bitmap of the size its
+  // header claims, and leaves the bitmap as it was.
+  TBitmap decoded;
+  decoded.Assign(&graphic);
+  bitmap.Assign(&decoded);
 }
 
 void TdocJpgFormat::SaveToStream(TStream& stream, const TCustomBitmap32& bitmap) {

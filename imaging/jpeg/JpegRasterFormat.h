@@ -19,7 +19,7 @@ public:
   static bool AcceptsStream(TStream* stream);
 
   // Only page 0 exists. Raises the codec's EInvalidGraphic for data it cannot
-  // decode, and for a file without a frame.
+  // decode, and for a file without a frame; the bitmap is then left as it was.
   void LoadFromStream(TStream& stream, TCustomBitmap32& bitmap, std::int32_t pageIndex, TSize targetSize) override;
   // A baseline JPEG of the colours at Quality; alpha is not stored.
   void SaveToStream(TStream& stream, const TCustomBitmap32& bitmap) override;

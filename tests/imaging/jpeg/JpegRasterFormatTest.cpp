@@ -71,6 +71,11 @@ Bytes ReadFile(const std::string& name) {
   return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
+// Where a marker first occurs, or the size when it does not.
+std::size_t Find(const Bytes& file, const Bytes& marker) {
+  return static_cast<std::size_t>(std::search(file.begin(), file.end(), marker.begin(), marker.end()) - file.begin());
+}
+
 template <class E = Exception>
 std::string ErrorOf(const std::function<void()>& action) {
   try {
@@ -265,26 +270,34 @@ TEST_F(JpegRaster, NamesOutsideTheListAreNotJpegNames) {
   EXPECT_EQ(&filer.GetRaster()->GetClass(), &TdocJpgFormat::Class());
 }
 
-TEST_F(JpegRaster, BrokenFilesRaiseAndLeaveNoFileBehind) {
+TEST_F(JpegRaster, BrokenFilesRaiseLeavingTheBitmapAsItWasAndNoFileBehind) {
   Folder folder("jpegraster_broken");
   Folder temporary("jpegraster_tmpdir");
   const TemporaryFolderSetting tmpdir(temporary.File(""));
 
   const Bytes good = ReferenceEncode(MakePhoto(48, 40, 3, 11), EncodeSettings{});
-  const Bytes sos{0xFF, 0xDA};
   std::vector<Bytes> broken;
   for (std::size_t cut : {good.size() / 2, good.size() - 40, std::size_t{2}, std::size_t{20}})
     broken.emplace_back(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut));
   broken.push_back({0xFF, 0xD8, 0xFF, 0xD9});        // no frame
   broken.push_back({0xFF, 0xD8, 0xFF, 0xC3, 0, 11});  // a lossless frame
   // A marker amid the coded data of the scan.
-  const auto scan = static_cast<std::size_t>(std::search(good.begin(), good.end(), sos.begin(), sos.end()) - good.begin());
+  const std::size_t scan = Find(good, {0xFF, 0xDA});
   ASSERT_LT(scan, good.size());
   Bytes lying = good;
   const std::size_t middle = (scan + good.size()) / 2;
   lying[middle] = 0xFF;
   lying[middle + 1] = 0xC4;
   broken.push_back(lying);
+  // A frame of 10000 x 10000 pixels whose scan ends at once.
+  Bytes huge(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(scan + 40));
+  const std::size_t frame = Find(huge, {0xFF, 0xC0});
+  ASSERT_LT(frame, scan);
+  for (std::size_t field : {frame + 5, frame + 7}) {
+    huge[field] = 10000 >> 8;
+    huge[field + 1] = 10000 & 255;
+  }
+  broken.push_back(huge);
 
   for (std::size_t i = 0; i < broken.size(); ++i) {
     SCOPED_TRACE(i);
@@ -293,10 +306,16 @@ TEST_F(JpegRaster, BrokenFilesRaiseAndLeaveNoFileBehind) {
     TdocImageFiler filer;
     filer.SetFileName(name);
     TBitmap32 bitmap;
+    Paint(bitmap, MakePhoto(3, 2, 3, 1));
+    const std::vector<TColor32> before(bitmap.GetBits(), bitmap.GetBits() + 6);
     EXPECT_NE(ErrorOf([&] { filer.LoadBitmap(bitmap); }), "no error");
     TMemoryStream stream;
     Fill(stream, broken[i]);
     EXPECT_NE(ErrorOf([&] { imaging::LoadRasterFromStream(stream, ".jpg", bitmap, 0, TSize{0, 0}); }), "no error");
+    // The bitmap is left as it was.
+    ASSERT_EQ(bitmap.GetWidth(), 3);
+    ASSERT_EQ(bitmap.GetHeight(), 2);
+    EXPECT_EQ(std::vector<TColor32>(bitmap.GetBits(), bitmap.GetBits() + 6), before);
     EXPECT_EQ(ReadFile(name), broken[i]);
   }
   EXPECT_EQ(folder.Names().size(), broken.size());
