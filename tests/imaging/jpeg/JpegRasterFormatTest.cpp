@@ -237,6 +237,26 @@ TEST_F(JpegRaster, SavedFilesAreBaselineAtQuality90ThatTheReferenceReadsWithoutW
   EXPECT_TRUE(opaque);
 }
 
+TEST_F(JpegRaster, AFrameWhoseHeightFollowsTheScanLoadsWhole) {
+  const Bytes file = ReferenceEncode(MakePhoto(40, 37, 3, 12), EncodeSettings{});
+  // The frame leaves its height open and a DNL segment after the scan gives it.
+  Bytes open = file;
+  const std::size_t frame = Find(open, {0xFF, 0xC0});
+  ASSERT_LT(frame, open.size());
+  open[frame + 5] = 0;
+  open[frame + 6] = 0;
+  ASSERT_EQ(Bytes(open.end() - 2, open.end()), (Bytes{0xFF, 0xD9}));
+  open.insert(open.end() - 2, {0xFF, 0xDC, 0, 4, 0, 37});
+  TMemoryStream stream;
+  Fill(stream, open);
+  TBitmap32 bitmap;
+  imaging::LoadRasterFromStream(stream, ".jpg", bitmap, 0, TSize{0, 0});
+  bool opaque = false;
+  const Image loaded = Colours(bitmap, 3, &opaque);
+  ASSERT_EQ(loaded.Height, 37);
+  EXPECT_LE(MaxDifference(loaded, ReferenceDecode(file).Picture), 2);
+}
+
 TEST_F(JpegRaster, OnlyTheFirstPageExists) {
   const Bytes file = ReferenceEncode(MakePhoto(16, 16, 3, 1), EncodeSettings{});
   TMemoryStream stream;
