@@ -76,6 +76,12 @@ std::size_t Find(const Bytes& file, const Bytes& marker) {
   return static_cast<std::size_t>(std::search(file.begin(), file.end(), marker.begin(), marker.end()) - file.begin());
 }
 
+// The file with its baseline frame marked as an extended one (same coding).
+Bytes ExtendedFrame(Bytes file) {
+  file[Find(file, {0xFF, 0xC0}) + 1] = 0xC1;
+  return file;
+}
+
 template <class E = Exception>
 std::string ErrorOf(const std::function<void()>& action) {
   try {
@@ -153,6 +159,7 @@ TEST_F(JpegRaster, FilesLoadByExtensionAndByContentAsTheReferenceDecodesThem) {
       {"photo.jpeg", ReferenceToProgressive(ReferenceEncode(MakePhoto(64, 48, 3, 4), EncodeSettings{})), 3},
       {"grey", ReferenceEncode(MakePhoto(35, 29, 1, 5), EncodeSettings{}), 1},
       {"no_extension", ReferenceEncode(MakePhoto(17, 90, 3, 6), EncodeSettings{.Optimize = true}), 3},
+      {"extended.jpg", ExtendedFrame(ReferenceEncode(MakePhoto(30, 20, 3, 7), EncodeSettings{})), 3},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -164,6 +171,7 @@ TEST_F(JpegRaster, FilesLoadByExtensionAndByContentAsTheReferenceDecodesThem) {
     ASSERT_NE(filer.GetRaster(), nullptr);
     EXPECT_EQ(&filer.GetRaster()->GetClass(), &TdocJpgFormat::Class());
     const Image reference = ReferenceDecode(c.File).Picture;
+    ASSERT_GT(reference.Width, 0);
     EXPECT_EQ(filer.GetRaster()->ImageWidth, reference.Width);
     EXPECT_EQ(filer.GetRaster()->ImageHeight, reference.Height);
     EXPECT_EQ(filer.GetLastSize(), static_cast<std::int64_t>(c.File.size()));
@@ -226,6 +234,12 @@ TEST_F(JpegRaster, SavedFilesAreBaselineAtQuality90ThatTheReferenceReadsWithoutW
   streamFiler.SaveBitmap(bitmap);
   EXPECT_EQ(streamFiler.GetLastSize(), static_cast<std::int64_t>(file.size()));
   EXPECT_EQ(Bytes(stream.Bytes().begin() + 2, stream.Bytes().end()), file);
+
+  // An empty bitmap cannot be saved, and no file is made for it.
+  TdocImageFiler emptyFiler;
+  emptyFiler.SetFileName(folder.File("empty.jpg"));
+  EXPECT_EQ(ErrorOf<EInvalidGraphic>([&] { emptyFiler.SaveBitmap(TBitmap32()); }), "Bitmap is empty; cannot save");
+  EXPECT_FALSE(fs::exists(folder.File("empty.jpg")));
 
   // Loaded back through the registry: the colours, opaque.
   TdocImageFiler reader;
