@@ -31,7 +31,8 @@ public:
   // The image size at full scale.
   int GetWidth() const override;
   int GetHeight() const override;
-  // Decodes at the smallest scale not below the rectangle and draws into it.
+  // Decodes at the smallest scale not below the rectangle and draws into it:
+  // reduced by block means when larger both ways, else stretched.
   void Draw(TCanvas& canvas, const TRect& rect) const override;
 
   void SetQuality(std::uint8_t quality) { Codec.GetSaveOptions().Quality = quality; }
