@@ -3,6 +3,14 @@
 #include "imaging/CustomBitmap32.h"
 #include "imaging/HckImage.h"
 
+const TGraphicClass& THckGraphic::GraphicClass() {
+  static const TGraphicClass record{
+      "THckGraphic", []() -> std::unique_ptr<TGraphic> { return std::make_unique<THckGraphic>(); }};
+  return record;
+}
+
+void THckGraphic::Register() { TPicture::RegisterFileFormat("HCK", "HCK Image", GraphicClass()); }
+
 void THckGraphic::LoadFromStream(TStream& stream) {
   TCustomBitmap32 pixels;
   THckImage image;

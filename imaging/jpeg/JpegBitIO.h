@@ -41,6 +41,11 @@ public:
     return value;
   }
   int Available() const { return Count; }
+  // Drops every bit of the window, however full (Skip takes fewer than 64).
+  void DropWindow() {
+    Window = 0;
+    Count = 0;
+  }
   // Bits were taken that the data did not hold.
   bool EndOfData() const { return Count < 0; }
   // Drops the window after a restart marker and goes on at position.

@@ -240,7 +240,7 @@ void TsdJpegFormat::ReadSegments(TMemoryStream& stream) {
                              static_cast<std::size_t>(stream.GetPosition()));
         while (!skipper.MarkerHit && skipper.GetPosition() < static_cast<std::size_t>(stream.GetSize())) {
           skipper.Fill();
-          skipper.Skip(skipper.Available());
+          skipper.DropWindow();
         }
         stream.SetPosition(static_cast<std::int64_t>(skipper.GetPosition()));
         continue;

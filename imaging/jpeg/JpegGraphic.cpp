@@ -1,7 +1,9 @@
 #include "imaging/jpeg/JpegGraphic.h"
 
+#include <memory>
+
+#include "imaging/BoxDownsample.h"
 #include "platform/gdi/Bitmap.h"
-#include "platform/gdi/StretchCopy.h"
 #include "platform/rtl/Exception.h"
 
 namespace {
@@ -36,6 +38,15 @@ void ToBitmap(const TsdJpegPixelMap& pixels, TBitmap& bitmap) {
   bitmap.SetPixelFormat(kFormats[pixels.GetBytesPerPixel()]);
 }
 
+// The bitmap reduced to width x height, each pixel the mean of the block it covers.
+std::unique_ptr<TBitmap> Reduced(const TBitmap& bitmap, int width, int height) {
+  auto reduced = std::make_unique<TBitmap>();
+  reduced->SetPixelFormat(bitmap.GetPixelFormat());
+  reduced->SetSize(width, height);
+  imaging::BoxDownsampleBitmap(bitmap, *reduced);
+  return reduced;
+}
+
 int Scaled(int size, TsdJpegScale scale) {
   const int d = jpeg::ScaleDivisor(scale);
   return (size + d - 1) / d;
@@ -44,6 +55,14 @@ int Scaled(int size, TsdJpegScale scale) {
 }  // namespace
 
 TsdJpegGraphic::TsdJpegGraphic() { Codec.DCTCodingMethod = dmFast; }
+
+const TGraphicClass& TsdJpegGraphic::GraphicClass() {
+  static const TGraphicClass record{
+      "TsdJpegGraphic", []() -> std::unique_ptr<TGraphic> { return std::make_unique<TsdJpegGraphic>(); }};
+  return record;
+}
+
+void TsdJpegGraphic::Register() { TPicture::RegisterFileFormat("jpg", "Jpeg file", GraphicClass()); }
 
 void TsdJpegGraphic::LoadFromStream(TStream& stream) {
   Data.Clear();
@@ -131,8 +150,8 @@ void TsdJpegGraphic::Draw(TCanvas& canvas, const TRect& rect) const {
       }
   TBitmap decoded;
   ToBitmap(Decode(scale), decoded);
-  // Larger in both directions: each pixel averages the area it covers.
-  const bool reduce = decoded.GetWidth() > rect.Width() && decoded.GetHeight() > rect.Height();
-  canvas.CopyRect(rect, decoded.GetCanvas(), Rect(0, 0, decoded.GetWidth(), decoded.GetHeight()),
-                  reduce ? TStretchMode::Halftone : TStretchMode::Nearest);
+  if (decoded.GetWidth() > rect.Width() && decoded.GetHeight() > rect.Height())
+    Reduced(decoded, rect.Width(), rect.Height())->Draw(canvas, rect);
+  else
+    decoded.Draw(canvas, rect);
 }

@@ -7,13 +7,16 @@
 #include <cstdint>
 
 #include "imaging/jpeg/JpegFormat.h"
-#include "platform/gdi/Graphic.h"
+#include "platform/gdi/Picture.h"
 #include "platform/rtl/Stream.h"
 
 class TsdJpegGraphic : public TGraphic {
 public:
   TsdJpegGraphic();
   std::string ClassName() const override { return "TsdJpegGraphic"; }
+  static const TGraphicClass& GraphicClass();
+  // Registers the class with the picture registry as "Jpeg file" for "jpg".
+  static void Register();
 
   // Keeps the stream's bytes and reads their markers (not the image data).
   void LoadFromStream(TStream& stream);
@@ -28,7 +31,8 @@ public:
   // The image size at full scale.
   int GetWidth() const override;
   int GetHeight() const override;
-  // Decodes at the smallest scale not below the rectangle and draws into it.
+  // Decodes at the smallest scale not below the rectangle and draws into it:
+  // reduced by block means when larger both ways, else stretched.
   void Draw(TCanvas& canvas, const TRect& rect) const override;
 
   void SetQuality(std::uint8_t quality) { Codec.GetSaveOptions().Quality = quality; }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "imaging/CpuFeatures.h"
 #include "imaging/jpeg/JpegVector.h"
 
 namespace jpeg {
@@ -11,7 +12,7 @@ namespace {
 
 TsdSimdLevel Detect() {
 #if JPEG_AVX2_VARIANTS
-  if (__builtin_cpu_supports("avx2")) return TsdSimdLevel::Avx2;
+  if (imaging::HasCPUFeature(cfAVX2)) return TsdSimdLevel::Avx2;
 #endif
   return TsdSimdLevel::Portable;
 }

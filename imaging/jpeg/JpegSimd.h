@@ -7,7 +7,8 @@ namespace jpeg {
 
 enum class TsdSimdLevel { Portable, Avx2 };
 
-// The best level the processor supports.
+// The best level the processor supports, by the raster library's feature
+// detection.
 TsdSimdLevel BestSimdLevel();
 // The level the hot loops use: the best one unless a lower one was asked for.
 TsdSimdLevel SimdLevel();

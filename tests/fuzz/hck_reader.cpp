@@ -10,10 +10,10 @@
 #include "imaging/CustomBitmap32.h"
 #include "imaging/HckImage.h"
 #include "imaging/ImageFiler.h"
-#include "imaging/StartUp.h"
+#include "imaging/startup/SubsystemStartUp.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  imaging::StartUp();
+  imaging::StartUpSubsystem();
   TMemoryStream input;
   input.WriteBuffer(data, static_cast<std::int64_t>(size));
   input.SetPosition(0);

@@ -1,27 +1,32 @@
 // The registry rules on lists of our own (so the program's list stays as
-// start-up made it), and the program's list after start-up.
+// start-up made it), and the program's lists of raster formats and picture
+// graphic classes after start-up.
 
 #include <gtest/gtest.h>
 
 #include "RasterTestSupport.h"
 #include "imaging/BmpFormat.h"
+#include "imaging/HckGraphic.h"
 #include "imaging/HckImage.h"
 #include "imaging/RasterFormat.h"
+#include "imaging/jpeg/JpegGraphic.h"
+#include "imaging/jpeg/JpegRasterFormat.h"
+#include "platform/gdi/Picture.h"
 
 namespace {
 
-// A format registered nowhere in the program, in the JPEG slot of the lists below.
-const TRasterClass& StandInJpeg() {
-  static const TRasterClass record{"TdocJpgFormat",
-                                   []() -> std::unique_ptr<TdocRaster> { return std::make_unique<TdocRaster>(StandInJpeg()); },
-                                   nullptr};
+// A format registered nowhere.
+const TRasterClass& Unregistered() {
+  static const TRasterClass record{
+      "TdocUnregistered", []() -> std::unique_ptr<TdocRaster> { return std::make_unique<TdocRaster>(Unregistered()); },
+      nullptr};
   return record;
 }
 
 TRasterFormatList ThreeFormats() {
   TRasterFormatList list;
   list.Register(TdocBmpFormat::Class(), "Windows Bitmap", ".bmp;.dib;", rfAll);
-  list.Register(StandInJpeg(), "JPEG images", ".jpg;.jp;.jpeg;", rfAll);
+  list.Register(TdocJpgFormat::Class(), "JPEG images", ".jpg;.jp;.jpeg;", rfAll);
   list.Register(THckImage::Class(), "HCK Image", ".hck;", rfAll);
   return list;
 }
@@ -33,7 +38,7 @@ TEST(RasterFormatList, FilterStringOfTheThreeFormats) {
             "Graphic formats|*.bmp;*.dib;*.jpg;*.jp;*.jpeg;*.hck|Windows Bitmap (*.bmp;*.dib)|*.bmp;*.dib|"
             "JPEG images (*.jpg;*.jp;*.jpeg)|*.jpg;*.jp;*.jpeg|HCK Image (*.hck)|*.hck|All Formats (*.*)|*.*");
   TRasterFormatList list = ThreeFormats();
-  list.Register(StandInJpeg(), "JPEG images", ".jpg;", rfAll & ~rfListedInFilter);
+  list.Register(TdocJpgFormat::Class(), "JPEG images", ".jpg;", rfAll & ~rfListedInFilter);
   EXPECT_EQ(list.FilterString(),
             "Graphic formats|*.bmp;*.dib;*.hck|Windows Bitmap (*.bmp;*.dib)|*.bmp;*.dib|HCK Image (*.hck)|*.hck|"
             "All Formats (*.*)|*.*");
@@ -42,8 +47,8 @@ TEST(RasterFormatList, FilterStringOfTheThreeFormats) {
 
 TEST(RasterFormatList, ExtensionsMatchWholeEntriesInAnyCase) {
   const TRasterFormatList list = ThreeFormats();
-  EXPECT_EQ(list.FindByExtension(".jp"), &StandInJpeg());
-  EXPECT_EQ(list.FindByExtension(".JPEG"), &StandInJpeg());
+  EXPECT_EQ(list.FindByExtension(".jp"), &TdocJpgFormat::Class());
+  EXPECT_EQ(list.FindByExtension(".JPEG"), &TdocJpgFormat::Class());
   EXPECT_EQ(list.FindByExtension(".Dib"), &TdocBmpFormat::Class());
   EXPECT_EQ(list.FindByExtension(".hck"), &THckImage::Class());
   EXPECT_EQ(list.FindByExtension("hck"), &THckImage::Class());  // the dot may be left out
@@ -84,6 +89,23 @@ TEST(RasterFormatList, ContentTestsComeBeforeFormatsThatTakeAnything) {
   EXPECT_EQ(list.FindByContent(other), &TdocBmpFormat::Class());  // the first without a test of its own
   TMemoryStream empty;
   EXPECT_EQ(list.FindByContent(empty), &TdocBmpFormat::Class());
+  // A JPEG starts with the start-of-image marker and another marker.
+  TMemoryStream jpeg;
+  rastertest::Fill(jpeg, {0xFF, 0xD8, 0xFF, 0xE0});
+  jpeg.SetPosition(1);
+  EXPECT_EQ(list.FindByContent(jpeg), &TdocBmpFormat::Class());  // examined from the position
+  EXPECT_EQ(jpeg.GetPosition(), 1);
+  jpeg.SetPosition(0);
+  EXPECT_EQ(list.FindByContent(jpeg), &TdocJpgFormat::Class());
+  EXPECT_EQ(jpeg.GetPosition(), 0);
+  using Bytes = std::vector<std::uint8_t>;
+  for (const Bytes& stranger : {Bytes{0xFF, 0xD8}, Bytes{0xFF, 0xD8, 0x00}, Bytes{0xFF, 0xD9, 0xFF}}) {
+    TMemoryStream s;
+    rastertest::Fill(s, stranger);
+    EXPECT_EQ(list.FindByContent(s), &TdocBmpFormat::Class());
+    EXPECT_EQ(s.GetPosition(), 0);
+  }
+  EXPECT_TRUE(TdocJpgFormat::AcceptsStream(nullptr));  // without data the extension is trusted
   TRasterFormatList hckOnly;
   hckOnly.Register(THckImage::Class(), "HCK Image", ".hck;", rfAll);
   EXPECT_EQ(hckOnly.FindByContent(other), nullptr);
@@ -99,25 +121,60 @@ TEST(RasterFormatList, ExtensionOfAFileName) {
   EXPECT_EQ(ExtractFileExt(""), "");
 }
 
-TEST(RasterRegistry, StartUpRegistersBmpThenHck) {
+TEST(RasterRegistry, StartUpRegistersBmpJpegThenHck) {
   const auto& holders = imaging::RasterFormats().Holders();
-  ASSERT_EQ(holders.size(), 2u);
-  EXPECT_EQ(holders[0].RasterClass, &TdocBmpFormat::Class());
-  EXPECT_EQ(holders[0].Description, "Windows Bitmap");
-  EXPECT_EQ(holders[0].Extensions, ".bmp;.dib;");
-  EXPECT_EQ(holders[0].Flags, 0x0F);
-  EXPECT_EQ(holders[1].RasterClass, &THckImage::Class());
-  EXPECT_EQ(holders[1].ClassName, "THckImage");
-  EXPECT_EQ(holders[1].Description, "HCK Image");
-  EXPECT_EQ(holders[1].Extensions, ".hck;");
-  EXPECT_EQ(holders[1].Flags, 0x0F);
+  ASSERT_EQ(holders.size(), 3u);
+  const struct {
+    const TRasterClass* Class;
+    const char* ClassName;
+    const char* Description;
+    const char* Extensions;
+  } expected[] = {
+      {&TdocBmpFormat::Class(), "TdocBmpFormat", "Windows Bitmap", ".bmp;.dib;"},
+      {&TdocJpgFormat::Class(), "TdocJpgFormat", "JPEG images", ".jpg;.jp;.jpeg;"},
+      {&THckImage::Class(), "THckImage", "HCK Image", ".hck;"},
+  };
+  for (std::size_t i = 0; i < holders.size(); ++i) {
+    EXPECT_EQ(holders[i].RasterClass, expected[i].Class) << i;
+    EXPECT_EQ(holders[i].ClassName, expected[i].ClassName);
+    EXPECT_EQ(holders[i].Description, expected[i].Description);
+    EXPECT_EQ(holders[i].Extensions, expected[i].Extensions);
+    EXPECT_EQ(holders[i].Flags, 0x0F);
+  }
   EXPECT_EQ(imaging::GetRasterFilterString(),
-            "Graphic formats|*.bmp;*.dib;*.hck|Windows Bitmap (*.bmp;*.dib)|*.bmp;*.dib|HCK Image (*.hck)|*.hck|"
-            "All Formats (*.*)|*.*");
+            "Graphic formats|*.bmp;*.dib;*.jpg;*.jp;*.jpeg;*.hck|Windows Bitmap (*.bmp;*.dib)|*.bmp;*.dib|"
+            "JPEG images (*.jpg;*.jp;*.jpeg)|*.jpg;*.jp;*.jpeg|HCK Image (*.hck)|*.hck|All Formats (*.*)|*.*");
   EXPECT_EQ(imaging::FindRasterClassByExtension("/pictures/Label.HCK"), &THckImage::Class());
-  EXPECT_EQ(imaging::FindRasterClassByExtension("/pictures.bmp/label"), nullptr);
-  EXPECT_EQ(imaging::GetRasterClassFlags(StandInJpeg()), 0);
+  EXPECT_EQ(imaging::FindRasterClassByExtension("photo.JPEG"), &TdocJpgFormat::Class());
+  for (const char* stranger : {"photo.peg", "photo.p", "photo.jpg;", "/pictures.bmp/label"})
+    EXPECT_EQ(imaging::FindRasterClassByExtension(stranger), nullptr) << stranger;
+  EXPECT_EQ(imaging::GetRasterClassFlags(Unregistered()), 0);
   // A raster object takes the flags of its class's entry.
   EXPECT_EQ(THckImage().GetFlags(), 0x0F);
-  EXPECT_EQ(TdocRaster(StandInJpeg()).GetFlags(), 0);
+  EXPECT_EQ(TdocJpgFormat().GetFlags(), 0x0F);
+  EXPECT_EQ(TdocRaster(Unregistered()).GetFlags(), 0);
+}
+
+TEST(PictureRegistry, StartUpRegistersTheJpegAndHckGraphics) {
+  const struct {
+    const char* Extension;
+    const char* Description;
+    const TGraphicClass* Class;
+    const char* ClassName;
+  } expected[] = {
+      {"jpg", "Jpeg file", &TsdJpegGraphic::GraphicClass(), "TsdJpegGraphic"},
+      {"HCK", "HCK Image", &THckGraphic::GraphicClass(), "THckGraphic"},
+  };
+  const auto& formats = TPicture::FileFormats().Formats();
+  ASSERT_EQ(formats.size(), 2u);
+  for (std::size_t i = 0; i < formats.size(); ++i) {
+    EXPECT_EQ(formats[i].Extension, expected[i].Extension);
+    EXPECT_EQ(formats[i].Description, expected[i].Description);
+    EXPECT_EQ(formats[i].GraphicClass, expected[i].Class);
+    EXPECT_EQ(TPicture::FindGraphicClass(expected[i].Extension).Create()->ClassName(), expected[i].ClassName);
+  }
+  EXPECT_EQ(&TPicture::FindGraphicClass(".JPG"), &TsdJpegGraphic::GraphicClass());
+  EXPECT_EQ(&TPicture::FindGraphicClass("hck"), &THckGraphic::GraphicClass());
+  for (const char* stranger : {"jpeg", "jp", ".bmp", ""})
+    EXPECT_THROW(TPicture::FindGraphicClass(stranger), EInvalidGraphic) << stranger;
 }

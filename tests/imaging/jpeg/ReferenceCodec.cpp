@@ -108,6 +108,30 @@ DecodeResult ReferenceDecode(const std::vector<std::uint8_t>& file, int scaleDen
   return result;
 }
 
+HeaderInfo ReferenceHeader(const std::vector<std::uint8_t>& file) {
+  jpeg_decompress_struct info{};
+  ErrorManager errors;
+  Attach(reinterpret_cast<j_common_ptr>(&info), errors);
+  if (setjmp(errors.Jump)) {
+    jpeg_destroy_decompress(&info);
+    throw std::runtime_error("reference header reader failed");
+  }
+  jpeg_create_decompress(&info);
+  jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
+  jpeg_read_header(&info, TRUE);
+  HeaderInfo header;
+  for (const JQUANT_TBL* table : info.quant_tbl_ptrs) {
+    header.QuantTables.emplace_back();
+    if (table != nullptr) header.QuantTables.back().assign(table->quantval, table->quantval + DCTSIZE2);
+  }
+  for (int c = 0; c < info.num_components; ++c)
+    header.Sampling.emplace_back(info.comp_info[c].h_samp_factor, info.comp_info[c].v_samp_factor);
+  header.Jfif = info.saw_JFIF_marker != FALSE;
+  header.Progressive = info.progressive_mode != FALSE;
+  jpeg_destroy_decompress(&info);
+  return header;
+}
+
 std::vector<std::uint8_t> ReferenceToProgressive(const std::vector<std::uint8_t>& file) {
   jpeg_decompress_struct in{};
   jpeg_compress_struct out{};

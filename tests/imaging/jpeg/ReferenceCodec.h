@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace jpegtest {
@@ -39,6 +40,17 @@ struct DecodeResult {
 // Accurate integer IDCT, no fancy up-sampling; output RGB for colour files,
 // grey for grey files, raw CMYK for four-component files. scaleDenom 1, 2, 4, 8.
 DecodeResult ReferenceDecode(const std::vector<std::uint8_t>& file, int scaleDenom = 1);
+
+// What the reference decoder reads from a file's header.
+struct HeaderInfo {
+  // Quantisation tables by table number (absent ones empty), natural order.
+  std::vector<std::vector<int>> QuantTables;
+  // Horizontal and vertical sampling factor of each component.
+  std::vector<std::pair<int, int>> Sampling;
+  bool Jfif = false;
+  bool Progressive = false;
+};
+HeaderInfo ReferenceHeader(const std::vector<std::uint8_t>& file);
 
 // Rewrites a file as progressive with the same coefficients.
 std::vector<std::uint8_t> ReferenceToProgressive(const std::vector<std::uint8_t>& file);

@@ -1,0 +1,357 @@
+// JPEG files through the raster format registry, with libjpeg-turbo as the
+// independent writer and reader.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+
+#include "imaging/Bitmap32.h"
+#include "imaging/ImageFiler.h"
+#include "imaging/jpeg/JpegRasterFormat.h"
+#include "imaging/startup/SubsystemStartUp.h"
+#include "tests/imaging/jpeg/OwnCodec.h"
+
+using namespace jpegtest;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A fresh folder, removed with everything in it.
+class Folder {
+public:
+  explicit Folder(const std::string& name)
+      : Path(fs::temp_directory_path() / (name + "_" + std::to_string(::getpid()))) {
+    fs::remove_all(Path);
+    fs::create_directories(Path);
+  }
+  ~Folder() { fs::remove_all(Path); }
+  std::string File(const std::string& name) const { return (Path / name).string(); }
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::recursive_directory_iterator(Path)) names.push_back(entry.path().filename());
+    return names;
+  }
+
+private:
+  fs::path Path;
+};
+
+// Points TMPDIR at a folder for its lifetime.
+class TemporaryFolderSetting {
+public:
+  explicit TemporaryFolderSetting(const std::string& path) {
+    if (const char* value = std::getenv("TMPDIR")) Previous = value;
+    ::setenv("TMPDIR", path.c_str(), 1);
+  }
+  ~TemporaryFolderSetting() {
+    if (Previous)
+      ::setenv("TMPDIR", Previous->c_str(), 1);
+    else
+      ::unsetenv("TMPDIR");
+  }
+
+private:
+  std::optional<std::string> Previous;
+};
+
+void WriteFile(const std::string& name, const Bytes& bytes) {
+  std::ofstream(name, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+Bytes ReadFile(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+// Where a marker first occurs, or the size when it does not.
+std::size_t Find(const Bytes& file, const Bytes& marker) {
+  return static_cast<std::size_t>(std::search(file.begin(), file.end(), marker.begin(), marker.end()) - file.begin());
+}
+
+// The file with its baseline frame marked as an extended one (same coding).
+Bytes ExtendedFrame(Bytes file) {
+  file[Find(file, {0xFF, 0xC0}) + 1] = 0xC1;
+  return file;
+}
+
+template <class E = Exception>
+std::string ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const E& e) {
+    return e.what();
+  }
+  return "no error";
+}
+
+// The bitmap's colours as RGB (or grey, when the picture is), and whether
+// every pixel is opaque.
+Image Colours(const TCustomBitmap32& bitmap, int components, bool* opaque) {
+  Image image;
+  image.Width = bitmap.GetWidth();
+  image.Height = bitmap.GetHeight();
+  image.Components = components;
+  *opaque = true;
+  for (int y = 0; y < image.Height; ++y)
+    for (int x = 0; x < image.Width; ++x) {
+      const TColor32 c = *bitmap.PixelPtr(x, y);
+      *opaque = *opaque && c >> 24 == 255;
+      if (components == 1) {
+        EXPECT_TRUE((c >> 16 & 255) == (c & 255) && (c >> 8 & 255) == (c & 255)) << x << "," << y;
+        image.Pixels.push_back(static_cast<std::uint8_t>(c));
+      } else {
+        for (int shift : {16, 8, 0}) image.Pixels.push_back(static_cast<std::uint8_t>(c >> shift));
+      }
+    }
+  return image;
+}
+
+void Paint(TCustomBitmap32& bitmap, const Image& photo) {
+  bitmap.SetSize(photo.Width, photo.Height);
+  for (int y = 0; y < photo.Height; ++y)
+    for (int x = 0; x < photo.Width; ++x)
+      *bitmap.PixelPtr(x, y) = static_cast<TColor32>((x * 37 + y) % 256) << 24 | TColor32{photo.At(x, y, 0)} << 16 |
+                               TColor32{photo.At(x, y, 1)} << 8 | photo.At(x, y, 2);
+}
+
+// The tables of ITU-T T.81 Annex K (K.1 luminance, K.2 chrominance), natural order.
+const int kLuminance[64] = {16, 11, 10, 16, 24,  40,  51,  61,  12, 12, 14, 19, 26,  58,  60,  55,
+                            14, 13, 16, 24, 40,  57,  69,  56,  14, 17, 22, 29, 51,  87,  80,  62,
+                            18, 22, 37, 56, 68,  109, 103, 77,  24, 35, 55, 64, 81,  104, 113, 92,
+                            49, 64, 78, 87, 103, 121, 120, 101, 72, 92, 95, 98, 112, 100, 103, 99};
+const int kChrominance[64] = {17, 18, 24, 47, 99, 99, 99, 99, 18, 21, 26, 66, 99, 99, 99, 99,
+                              24, 26, 56, 99, 99, 99, 99, 99, 47, 66, 99, 99, 99, 99, 99, 99,
+                              99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99,
+                              99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99};
+
+// Quality 90 scales the base tables by 200 - 2 x 90 = 20 percent.
+std::vector<int> AtQuality90(const int (&base)[64]) {
+  std::vector<int> table;
+  for (int value : base) table.push_back(std::clamp((value * 20 + 50) / 100, 1, 255));
+  return table;
+}
+
+class JpegRaster : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() { imaging::StartUpSubsystem(); }
+};
+
+}  // namespace
+
+TEST_F(JpegRaster, FilesLoadByExtensionAndByContentAsTheReferenceDecodesThem) {
+  Folder folder("jpegraster_load");
+  const struct {
+    const char* Name;
+    Bytes File;
+    int Components;
+  } cases[] = {
+      {"photo.JPG", ReferenceEncode(MakePhoto(83, 57, 3, 2), EncodeSettings{}), 3},
+      {"photo.jp", ReferenceEncode(MakePhoto(40, 31, 3, 3), EncodeSettings{.Quality = 95, .HorSampling = 2,
+                                                                           .VerSampling = 1, .RestartInterval = 2}), 3},
+      {"photo.jpeg", ReferenceToProgressive(ReferenceEncode(MakePhoto(64, 48, 3, 4), EncodeSettings{})), 3},
+      {"grey", ReferenceEncode(MakePhoto(35, 29, 1, 5), EncodeSettings{}), 1},
+      {"no_extension", ReferenceEncode(MakePhoto(17, 90, 3, 6), EncodeSettings{.Optimize = true}), 3},
+      {"extended.jpg", ExtendedFrame(ReferenceEncode(MakePhoto(30, 20, 3, 7), EncodeSettings{})), 3},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    WriteFile(folder.File(c.Name), c.File);
+    TdocImageFiler filer;
+    filer.SetFileName(folder.File(c.Name));
+    TBitmap32 bitmap;
+    filer.LoadBitmap(bitmap);
+    ASSERT_NE(filer.GetRaster(), nullptr);
+    EXPECT_EQ(&filer.GetRaster()->GetClass(), &TdocJpgFormat::Class());
+    const Image reference = ReferenceDecode(c.File).Picture;
+    ASSERT_GT(reference.Width, 0);
+    EXPECT_EQ(filer.GetRaster()->ImageWidth, reference.Width);
+    EXPECT_EQ(filer.GetRaster()->ImageHeight, reference.Height);
+    EXPECT_EQ(filer.GetLastSize(), static_cast<std::int64_t>(c.File.size()));
+    EXPECT_EQ(filer.GetPageCount(), 1);
+    bool opaque = false;
+    const Image loaded = Colours(bitmap, c.Components, &opaque);
+    EXPECT_TRUE(opaque);
+    ASSERT_EQ(loaded.Width, reference.Width);
+    ASSERT_EQ(loaded.Height, reference.Height);
+    EXPECT_LE(MaxDifference(loaded, reference), 2);
+  }
+}
+
+TEST_F(JpegRaster, StreamsLoadFromTheirPositionAndLargePicturesArriveWhole) {
+  const Bytes file = ReferenceEncode(MakePhoto(120, 70, 3, 7), EncodeSettings{});
+  TMemoryStream stream;
+  Fill(stream, Bytes{'x', 'y', 'z'});
+  stream.SetPosition(3);
+  stream.WriteBuffer(file.data(), static_cast<std::int64_t>(file.size()));
+  stream.SetPosition(3);
+  TBitmap32 bitmap;
+  // A target far below the picture's size does not reduce it.
+  imaging::LoadRasterFromStream(stream, ".Jpeg", bitmap, 0, TSize{16, 16});
+  EXPECT_EQ(stream.GetPosition(), stream.GetSize());
+  bool opaque = false;
+  EXPECT_LE(MaxDifference(Colours(bitmap, 3, &opaque), ReferenceDecode(file).Picture), 2);
+  EXPECT_TRUE(opaque);
+}
+
+TEST_F(JpegRaster, SavedFilesAreBaselineAtQuality90ThatTheReferenceReadsWithoutWarnings) {
+  Folder folder("jpegraster_save");
+  const Image photo = MakePhoto(77, 45, 3, 9);
+  TBitmap32 bitmap;
+  Paint(bitmap, photo);
+  EXPECT_EQ(TdocJpgFormat().Quality, 90);
+
+  TdocImageFiler filer;
+  filer.SetFileName(folder.File("label.JPG"));
+  filer.SaveBitmap(bitmap);
+  const Bytes file = ReadFile(folder.File("label.JPG"));
+  EXPECT_EQ(filer.GetLastSize(), static_cast<std::int64_t>(file.size()));
+  const DecodeResult decoded = ReferenceDecode(file);
+  EXPECT_EQ(decoded.Warnings, 0);
+  EXPECT_GT(Psnr(decoded.Picture, photo), 32.0);
+
+  const HeaderInfo header = ReferenceHeader(file);
+  EXPECT_TRUE(header.Jfif);
+  EXPECT_FALSE(header.Progressive);
+  EXPECT_EQ(header.QuantTables[0], AtQuality90(kLuminance));
+  EXPECT_EQ(header.QuantTables[1], AtQuality90(kChrominance));
+  EXPECT_EQ(header.Sampling, (std::vector<std::pair<int, int>>{{2, 2}, {1, 1}, {1, 1}}));
+
+  // Through a stream the same bytes are written at the stream's position.
+  TMemoryStream stream;
+  Fill(stream, Bytes{1, 2});
+  stream.SetPosition(2);
+  TdocImageFiler streamFiler;
+  streamFiler.SetExtension(".jpeg");
+  streamFiler.Stream = &stream;
+  streamFiler.SaveBitmap(bitmap);
+  EXPECT_EQ(streamFiler.GetLastSize(), static_cast<std::int64_t>(file.size()));
+  EXPECT_EQ(Bytes(stream.Bytes().begin() + 2, stream.Bytes().end()), file);
+
+  // An empty bitmap cannot be saved, and no file is made for it.
+  TdocImageFiler emptyFiler;
+  emptyFiler.SetFileName(folder.File("empty.jpg"));
+  EXPECT_EQ(ErrorOf<EInvalidGraphic>([&] { emptyFiler.SaveBitmap(TBitmap32()); }), "Bitmap is empty; cannot save");
+  EXPECT_FALSE(fs::exists(folder.File("empty.jpg")));
+
+  // Loaded back through the registry: the colours, opaque.
+  TdocImageFiler reader;
+  reader.SetFileName(folder.File("label.JPG"));
+  TBitmap32 again;
+  reader.LoadBitmap(again);
+  bool opaque = false;
+  EXPECT_LE(MaxDifference(Colours(again, 3, &opaque), decoded.Picture), 2);
+  EXPECT_TRUE(opaque);
+}
+
+TEST_F(JpegRaster, AFrameWhoseHeightFollowsTheScanLoadsWhole) {
+  const Bytes file = ReferenceEncode(MakePhoto(40, 37, 3, 12), EncodeSettings{});
+  // The frame leaves its height open and a DNL segment after the scan gives it.
+  Bytes open = file;
+  const std::size_t frame = Find(open, {0xFF, 0xC0});
+  ASSERT_LT(frame, open.size());
+  open[frame + 5] = 0;
+  open[frame + 6] = 0;
+  ASSERT_EQ(Bytes(open.end() - 2, open.end()), (Bytes{0xFF, 0xD9}));
+  open.insert(open.end() - 2, {0xFF, 0xDC, 0, 4, 0, 37});
+  TMemoryStream stream;
+  Fill(stream, open);
+  TBitmap32 bitmap;
+  imaging::LoadRasterFromStream(stream, ".jpg", bitmap, 0, TSize{0, 0});
+  bool opaque = false;
+  const Image loaded = Colours(bitmap, 3, &opaque);
+  ASSERT_EQ(loaded.Height, 37);
+  EXPECT_LE(MaxDifference(loaded, ReferenceDecode(file).Picture), 2);
+}
+
+TEST_F(JpegRaster, OnlyTheFirstPageExists) {
+  const Bytes file = ReferenceEncode(MakePhoto(16, 16, 3, 1), EncodeSettings{});
+  TMemoryStream stream;
+  Fill(stream, file);
+  TBitmap32 bitmap;
+  EXPECT_EQ(ErrorOf<ERasterError>([&] { imaging::LoadRasterFromStream(stream, ".jpg", bitmap, 1, TSize{0, 0}); }),
+            "Requested non-existing page");
+  EXPECT_TRUE(bitmap.IsEmpty());
+  stream.SetPosition(0);
+  imaging::LoadRasterFromStream(stream, ".jpg", bitmap, 0, TSize{0, 0});
+  EXPECT_EQ(bitmap.GetWidth(), 16);
+}
+
+TEST_F(JpegRaster, NamesOutsideTheListAreNotJpegNames) {
+  Folder folder("jpegraster_names");
+  TBitmap32 bitmap;
+  Paint(bitmap, MakePhoto(8, 8, 3, 1));
+  for (const char* name : {"out.peg", "out.p", "out.jpg;"}) {
+    TdocImageFiler filer;
+    filer.SetFileName(folder.File(name));
+    EXPECT_EQ(ErrorOf<ERasterError>([&] { filer.SaveBitmap(bitmap); }),
+              std::string("Cannot save format \"") + imaging::ExtractFileExt(name) + "\"");
+  }
+  EXPECT_TRUE(folder.Names().empty());
+  // A JPEG under a name of no format is still recognised by its content.
+  const Bytes file = ReferenceEncode(MakePhoto(8, 8, 3, 1), EncodeSettings{});
+  WriteFile(folder.File("photo.peg"), file);
+  TdocImageFiler filer;
+  filer.SetFileName(folder.File("photo.peg"));
+  filer.LoadBitmap(bitmap);
+  EXPECT_EQ(&filer.GetRaster()->GetClass(), &TdocJpgFormat::Class());
+}
+
+TEST_F(JpegRaster, BrokenFilesRaiseLeavingTheBitmapAsItWasAndNoFileBehind) {
+  Folder folder("jpegraster_broken");
+  Folder temporary("jpegraster_tmpdir");
+  const TemporaryFolderSetting tmpdir(temporary.File(""));
+
+  const Bytes good = ReferenceEncode(MakePhoto(48, 40, 3, 11), EncodeSettings{});
+  std::vector<Bytes> broken;
+  for (std::size_t cut : {good.size() / 2, good.size() - 40, std::size_t{2}, std::size_t{20}})
+    broken.emplace_back(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut));
+  broken.push_back({0xFF, 0xD8, 0xFF, 0xD9});        // no frame
+  broken.push_back({0xFF, 0xD8, 0xFF, 0xC3, 0, 11});  // a lossless frame
+  // A marker amid the coded data of the scan.
+  const std::size_t scan = Find(good, {0xFF, 0xDA});
+  ASSERT_LT(scan, good.size());
+  Bytes lying = good;
+  const std::size_t middle = (scan + good.size()) / 2;
+  lying[middle] = 0xFF;
+  lying[middle + 1] = 0xC4;
+  broken.push_back(lying);
+  // A frame of 10000 x 10000 pixels whose scan ends at once.
+  Bytes huge(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(scan + 40));
+  const std::size_t frame = Find(huge, {0xFF, 0xC0});
+  ASSERT_LT(frame, scan);
+  for (std::size_t field : {frame + 5, frame + 7}) {
+    huge[field] = 10000 >> 8;
+    huge[field + 1] = 10000 & 255;
+  }
+  broken.push_back(huge);
+
+  for (std::size_t i = 0; i < broken.size(); ++i) {
+    SCOPED_TRACE(i);
+    const std::string name = folder.File("broken" + std::to_string(i) + ".jpg");
+    WriteFile(name, broken[i]);
+    TdocImageFiler filer;
+    filer.SetFileName(name);
+    TBitmap32 bitmap;
+    Paint(bitmap, MakePhoto(3, 2, 3, 1));
+    const std::vector<TColor32> before(bitmap.GetBits(), bitmap.GetBits() + 6);
+    EXPECT_NE(ErrorOf([&] { filer.LoadBitmap(bitmap); }), "no error");
+    TMemoryStream stream;
+    Fill(stream, broken[i]);
+    EXPECT_NE(ErrorOf([&] { imaging::LoadRasterFromStream(stream, ".jpg", bitmap, 0, TSize{0, 0}); }), "no error");
+    // The bitmap is left as it was.
+    ASSERT_EQ(bitmap.GetWidth(), 3);
+    ASSERT_EQ(bitmap.GetHeight(), 2);
+    EXPECT_EQ(std::vector<TColor32>(bitmap.GetBits(), bitmap.GetBits() + 6), before);
+    EXPECT_EQ(ReadFile(name), broken[i]);
+  }
+  EXPECT_EQ(folder.Names().size(), broken.size());
+  EXPECT_TRUE(temporary.Names().empty());
+}
