@@ -177,7 +177,7 @@ TEST(CanvasShapes, SelfIntersectingPolygonUsesAlternateFill) {
   EXPECT_EQ(t.Holding(kBluePixel), InsideSet(points, 10));
 }
 
-TEST(CanvasShapes, PixelsAndChangesNeedASurfaceAndPixelsAreColoursWithAlphaZero) {
+TEST(CanvasState, PixelsAreColoursWithAlphaZeroAndDrawingNeedsASurfaceAndReportsChanges) {
   TCanvas detached;
   EXPECT_THROW(detached.LineTo(3, 3), EInvalidOperation);
   EXPECT_THROW(detached.FillRect(Rect(0, 0, 2, 2)), EInvalidOperation);
