@@ -23,25 +23,19 @@ public:
   }
   TPixelSurface Surface() { return Memory.Surface(); }
   std::uint32_t At(int x, int y) { return Memory.Surface().Pixel(x, y); }
-
-  PixelSet Holding(std::uint32_t value) {
-    PixelSet set;
-    const TPixelSurface s = Memory.Surface();
-    for (int y = 0; y < s.Height; ++y)
-      for (int x = 0; x < s.Width; ++x)
-        if (s.Pixel(x, y) == value) set.insert({x, y});
-    return set;
-  }
-  PixelSet Differing(std::uint32_t value) {
-    PixelSet set;
-    const TPixelSurface s = Memory.Surface();
-    for (int y = 0; y < s.Height; ++y)
-      for (int x = 0; x < s.Width; ++x)
-        if (s.Pixel(x, y) != value) set.insert({x, y});
-    return set;
-  }
+  PixelSet Holding(std::uint32_t value) { return Where(value, true); }
+  PixelSet Differing(std::uint32_t value) { return Where(value, false); }
 
 private:
+  PixelSet Where(std::uint32_t value, bool equal) {
+    PixelSet set;
+    const TPixelSurface s = Memory.Surface();
+    for (int y = 0; y < s.Height; ++y)
+      for (int x = 0; x < s.Width; ++x)
+        if ((s.Pixel(x, y) == value) == equal) set.insert({x, y});
+    return set;
+  }
+
   TMemorySurface Memory;
 
 public:
@@ -55,10 +49,9 @@ inline PixelSet Block(int x1, int y1, int x2, int y2) {  // inclusive corners
   return set;
 }
 
-inline PixelSet Union(const PixelSet& a, const PixelSet& b) {
-  PixelSet result = a;
-  result.insert(b.begin(), b.end());
-  return result;
+inline PixelSet Union(PixelSet a, const PixelSet& b) {
+  a.insert(b.begin(), b.end());
+  return a;
 }
 
 }  // namespace gdi_test

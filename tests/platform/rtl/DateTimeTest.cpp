@@ -2,72 +2,54 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
-#include <string>
 #include <ctime>
+#include <string>
 
 #include "platform/rtl/Exception.h"
 
-// Day numbers computed with Python's datetime (days since 1899-12-30).
-TEST(DateTime, EncodeDateMatchesIndependentDayCounts) {
-  EXPECT_EQ(rtl::EncodeDate(2020, 2, 29), 43890);
-  EXPECT_EQ(rtl::EncodeDate(1, 1, 1), -693593);
-  EXPECT_EQ(rtl::EncodeDate(9999, 12, 31), 2958465);
-  EXPECT_EQ(rtl::EncodeDate(1899, 12, 29), -1);
-  EXPECT_EQ(rtl::EncodeDate(2000, 1, 1), 36526);
-  EXPECT_EQ(rtl::EncodeDate(1899, 12, 30), 0);
-}
-
-TEST(DateTime, EncodeRefusesImpossibleDatesAndTimes) {
-  EXPECT_THROW(rtl::EncodeDate(2019, 2, 29), EConvertError);
-  EXPECT_THROW(rtl::EncodeDate(2020, 13, 1), EConvertError);
-  EXPECT_THROW(rtl::EncodeDate(0, 1, 1), EConvertError);
-  EXPECT_THROW(rtl::EncodeDate(10000, 1, 1), EConvertError);
-  EXPECT_THROW(rtl::EncodeTime(24, 0, 0, 0), EConvertError);
-  EXPECT_THROW(rtl::EncodeTime(0, 0, 60, 0), EConvertError);
-  EXPECT_THROW(rtl::EncodeTime(0, 0, 0, 1000), EConvertError);
-}
-
-TEST(DateTime, DecodeRoundTripsEveryThousandthDay) {
+TEST(DateTime, EncodeMatchesIndependentDayCountsAndDecodeRoundTrips) {
+  // Computed with Python's datetime: days since 1899-12-30.
+  const struct {
+    int Year, Month, Day, Serial;
+  } days[] = {
+      {2020, 2, 29, 43890}, {1, 1, 1, -693593}, {9999, 12, 31, 2958465}, {1899, 12, 29, -1}, {2000, 1, 1, 36526}};
+  for (const auto& d : days) EXPECT_EQ(rtl::EncodeDate(d.Year, d.Month, d.Day), d.Serial) << d.Year;
   for (int day = -693593; day <= 2958465; day += 997) {
     int y = 0, m = 0, d = 0;
     rtl::DecodeDate(day, y, m, d);
-    EXPECT_EQ(rtl::EncodeDate(y, m, d), day);
+    ASSERT_EQ(rtl::EncodeDate(y, m, d), day);
   }
 }
 
-TEST(DateTime, TimeOfDayRoundsToTheMillisecondAndCarries) {
-  int h = 0, n = 0, s = 0, ms = 0;
-  rtl::DecodeTime(rtl::EncodeDate(2021, 3, 4) + rtl::EncodeTime(13, 45, 6, 789), h, n, s, ms);
-  EXPECT_EQ(h, 13);
-  EXPECT_EQ(n, 45);
-  EXPECT_EQ(s, 6);
-  EXPECT_EQ(ms, 789);
-  // Half a millisecond before midnight is the next day.
-  const double late = rtl::EncodeDate(2021, 12, 31) + (rtl::MSecsPerDay - 0.4) / rtl::MSecsPerDay;
-  int y = 0, m = 0, d = 0;
-  rtl::DecodeDate(late, y, m, d);
-  rtl::DecodeTime(late, h, n, s, ms);
-  EXPECT_EQ(y, 2022);
-  EXPECT_EQ(m, 1);
-  EXPECT_EQ(d, 1);
-  EXPECT_EQ(h + n + s + ms, 0);
+TEST(DateTime, TimeOfDayRoundsToTheMillisecondCarriesAndCountsForwardsBeforeTheEpoch) {
+  const struct {
+    double Value;
+    std::array<int, 7> Parts;  // year, month, day, hour, minute, second, millisecond
+  } cases[] = {
+      {rtl::EncodeDate(2021, 3, 4) + rtl::EncodeTime(13, 45, 6, 789), {2021, 3, 4, 13, 45, 6, 789}},
+      {rtl::EncodeDate(2021, 12, 31) + (rtl::MSecsPerDay - 0.4) / rtl::MSecsPerDay, {2022, 1, 1, 0, 0, 0, 0}},
+      {-1.25, {1899, 12, 29, 6, 0, 0, 0}},
+  };
+  for (const auto& c : cases) {
+    std::array<int, 7> parts{};
+    rtl::DecodeDate(c.Value, parts[0], parts[1], parts[2]);
+    rtl::DecodeTime(c.Value, parts[3], parts[4], parts[5], parts[6]);
+    EXPECT_EQ(parts, c.Parts) << c.Value;
+  }
 }
 
-TEST(DateTime, BeforeTheEpochTheFractionStillCountsForwards) {
-  int y = 0, m = 0, d = 0, h = 0, n = 0, s = 0, ms = 0;
-  rtl::DecodeDate(-1.25, y, m, d);
-  rtl::DecodeTime(-1.25, h, n, s, ms);
-  EXPECT_EQ(d, 29);
-  EXPECT_EQ(h, 6);
-}
-
-TEST(DateTime, DecodeRefusesWhatIsNoDate) {
+TEST(DateTime, ImpossibleDatesTimesAndValuesAreRefused) {
+  for (const auto& [y, m, d] : {std::array{2019, 2, 29}, {2020, 13, 1}, {0, 1, 1}, {10000, 1, 1}}) {
+    EXPECT_THROW(rtl::EncodeDate(y, m, d), EConvertError) << y << "-" << m << "-" << d;
+  }
+  EXPECT_THROW(rtl::EncodeTime(24, 0, 0, 0), EConvertError);
+  EXPECT_THROW(rtl::EncodeTime(0, 0, 60, 0), EConvertError);
+  EXPECT_THROW(rtl::EncodeTime(0, 0, 0, 1000), EConvertError);
   int y = 0, m = 0, d = 0;
-  EXPECT_THROW(rtl::DecodeDate(1e300, y, m, d), EConvertError);
-  EXPECT_THROW(rtl::DecodeDate(std::nan(""), y, m, d), EConvertError);
-  EXPECT_THROW(rtl::DecodeDate(-1e7, y, m, d), EConvertError);
+  for (double value : {1e300, std::nan(""), -1e7}) EXPECT_THROW(rtl::DecodeDate(value, y, m, d), EConvertError);
 }
 
 TEST(DateTime, TimeZoneBiasFollowsTheZone) {

@@ -12,11 +12,9 @@
 TEST(MemoryStream, WritesGrowReadsStopAtTheEnd) {
   TMemoryStream stream;
   stream.WriteBuffer("abcdef", 6);
-  EXPECT_EQ(stream.GetSize(), 6);
   stream.SetPosition(10);
   stream.WriteBuffer("z", 1);
-  EXPECT_EQ(stream.GetSize(), 11);
-  EXPECT_EQ(stream.Memory()[8], 0);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(stream.Memory()), 11), std::string("abcdef\0\0\0\0z", 11));
   stream.SetPosition(4);
   char buffer[16] = {};
   EXPECT_EQ(stream.Read(buffer, 16), 7);
@@ -26,7 +24,7 @@ TEST(MemoryStream, WritesGrowReadsStopAtTheEnd) {
   stream.SetPosition(-5);
   EXPECT_EQ(stream.Read(buffer, 1), 0);
   EXPECT_THROW(stream.WriteBuffer("x", 1), EWriteError);
-  EXPECT_EQ(stream.Remaining(), 16);
+  EXPECT_EQ(stream.GetSize(), 11);
 }
 
 TEST(MemoryStream, LittleEndianFieldsHaveTheirByteOrder) {
@@ -55,15 +53,11 @@ TEST(FileStream, CreatesReadsAndReportsMissingFiles) {
     out.SetSize(5);
   }
   std::ifstream check(path, std::ios::binary);
-  std::string content((std::istreambuf_iterator<char>(check)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(content, "hello");
-  {
-    TFileStream in(path, fmOpenRead);
-    EXPECT_EQ(in.GetSize(), 5);
-    TMemoryStream copy;
-    EXPECT_EQ(copy.CopyFrom(in, 0), 5);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(copy.Memory()), 5), "hello");
-  }
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(check), {}), "hello");
+  TFileStream in(path, fmOpenRead);
+  TMemoryStream copy;
+  EXPECT_EQ(copy.CopyFrom(in, 0), 5);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(copy.Memory()), 5), "hello");
   std::remove(path);
   try {
     TFileStream missing(path, fmOpenRead);
