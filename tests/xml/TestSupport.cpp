@@ -1,0 +1,133 @@
+#include "tests/xml/TestSupport.h"
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <new>
+
+namespace xmltest {
+
+namespace fs = std::filesystem;
+
+std::string MessageOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "no error";
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string Text(const TMemoryStream& stream) { return std::string(stream.Bytes().begin(), stream.Bytes().end()); }
+
+BytesStream::BytesStream(const std::string& bytes) {
+  WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+  SetPosition(0);
+}
+
+std::string RunCommand(const std::string& command, const std::string& input, int* status) {
+  // Always under /tmp, so that tests counting the files of $TMPDIR see none of ours.
+  char inName[] = "/tmp/xmltest_input_XXXXXX";
+  ::close(::mkstemp(inName));
+  WriteFile(inName, input);
+  FILE* pipe = ::popen(("(" + command + ") < " + inName).c_str(), "r");
+  std::string output;
+  char buffer[4096];
+  for (std::size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+  const int exit = pipe ? ::pclose(pipe) : -1;
+  if (status) *status = exit;
+  std::remove(inName);
+  return output;
+}
+
+std::string Pattern(std::size_t size, unsigned seed) {
+  std::string bytes(size, '\0');
+  std::uint32_t state = seed * 2654435761u + 12345u;
+  for (char& c : bytes) {
+    state = state * 1103515245u + 12345u;
+    c = static_cast<char>(state >> 24);
+  }
+  return bytes;
+}
+
+ScratchFolder::ScratchFolder() : Folder((fs::temp_directory_path() / "xmltest_XXXXXX").string()) {
+  if (::mkdtemp(Folder.data()) == nullptr) throw std::runtime_error("cannot create a scratch folder");
+}
+
+ScratchFolder::~ScratchFolder() {
+  std::error_code error;
+  fs::remove_all(Folder, error);
+}
+
+std::vector<std::string> ScratchFolder::List() const {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(Folder)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+ScopedEnv::ScopedEnv(const char* name, const std::string& value) : Name(name) {
+  if (const char* old = std::getenv(name)) Old = old;
+  ::setenv(name, value.c_str(), 1);
+  ::tzset();
+}
+
+ScopedEnv::~ScopedEnv() {
+  if (Old) ::setenv(Name, Old->c_str(), 1);
+  else ::unsetenv(Name);
+  ::tzset();
+}
+
+namespace {
+std::atomic<std::size_t> Largest = 0;
+}
+
+void ResetLargestAllocation() { Largest = 0; }
+std::size_t LargestAllocation() { return Largest.load(); }
+
+}  // namespace xmltest
+
+namespace {
+
+void* Allocate(std::size_t size) noexcept {
+  std::size_t seen = xmltest::LargestAllocation();
+  while (size > seen && !xmltest::Largest.compare_exchange_weak(seen, size)) {
+  }
+  return std::malloc(size == 0 ? 1 : size);
+}
+
+void* AllocateOrThrow(std::size_t size) {
+  if (void* block = Allocate(size)) return block;
+  throw std::bad_alloc();
+}
+
+}  // namespace
+
+// Every plain form is replaced, so no block crosses between these and the
+// library's own operators.
+void* operator new(std::size_t size) { return AllocateOrThrow(size); }
+void* operator new[](std::size_t size) { return AllocateOrThrow(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete[](void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
+void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { std::free(block); }
