@@ -43,21 +43,28 @@ void WriteStreamBytes(TsdStorage& storage, const std::string& name, const std::s
   storage.WriteStream(name, stream);
 }
 
+Streams StreamsOf(TsdStorage& storage) {
+  Streams streams;
+  for (int i = 0; i < storage.GetStreamCount(); ++i)
+    streams.emplace_back(storage.GetStreamName(i), ReadStreamBytes(storage, storage.GetStreamName(i)));
+  return streams;
+}
+
 OracleContainer OracleRead(const std::string& path, bool saved) {
   std::istringstream lines(RunOracle(rtl::Format("read '%s'%s", path, saved ? " --saved" : ""), ""));
   OracleContainer container;
   std::string kind, name, data;
+  std::int64_t position = 0;
   std::size_t count = 0;
   lines >> kind >> container.Major >> container.Minor >> container.DirectoryOffset >> count;
-  for (OracleEntry entry; lines && container.Entries.size() < count; container.Entries.push_back(entry)) {
-    lines >> kind >> name >> entry.Position >> data;
-    entry.Name = FromHex(name);
-    entry.Data = FromHex(data);
+  while (container.Content.size() < count && lines >> kind >> name >> position >> data) {
+    container.Content.emplace_back(FromHex(name), FromHex(data));
+    container.Positions.push_back(position);
   }
   return container;
 }
 
-void OracleWrite(const std::string& path, const std::vector<std::pair<std::string, std::string>>& streams) {
+void OracleWrite(const std::string& path, const Streams& streams) {
   std::string list;
   for (const auto& [name, data] : streams) list += ToHex(name) + " " + ToHex(data) + "\n";
   RunOracle(rtl::Format("write '%s'", path), list);

@@ -8,9 +8,8 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <new>
+#include <random>
 
 namespace xmltest {
 
@@ -26,13 +25,12 @@ std::string MessageOf(const std::function<void()>& action) {
 }
 
 std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  TMemoryStream file;
+  file.LoadFromFile(path);
+  return Text(file);
 }
 
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+void WriteFile(const std::string& path, const std::string& bytes) { BytesStream(bytes).SaveToFile(path); }
 
 std::string Text(const TMemoryStream& stream) { return std::string(stream.Bytes().begin(), stream.Bytes().end()); }
 
@@ -52,17 +50,14 @@ std::string RunCommand(const std::string& command, const std::string& input, int
   for (std::size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
   const int exit = pipe ? ::pclose(pipe) : -1;
   if (status) *status = exit;
-  std::remove(inName);
+  fs::remove(inName);
   return output;
 }
 
 std::string Pattern(std::size_t size, unsigned seed) {
   std::string bytes(size, '\0');
-  std::uint32_t state = seed * 2654435761u + 12345u;
-  for (char& c : bytes) {
-    state = state * 1103515245u + 12345u;
-    c = static_cast<char>(state >> 24);
-  }
+  std::mt19937 random(seed);
+  for (char& c : bytes) c = static_cast<char>(random());
   return bytes;
 }
 
@@ -71,8 +66,8 @@ ScratchFolder::ScratchFolder() : Folder((fs::temp_directory_path() / "xmltest_XX
 }
 
 ScratchFolder::~ScratchFolder() {
-  std::error_code error;
-  fs::remove_all(Folder, error);
+  std::error_code ignored;
+  fs::remove_all(Folder, ignored);
 }
 
 std::vector<std::string> ScratchFolder::List() const {
@@ -106,8 +101,7 @@ std::size_t LargestAllocation() { return Largest.load(); }
 namespace {
 
 void* Allocate(std::size_t size) noexcept {
-  std::size_t seen = xmltest::LargestAllocation();
-  while (size > seen && !xmltest::Largest.compare_exchange_weak(seen, size)) {
+  for (std::size_t seen = xmltest::Largest; size > seen && !xmltest::Largest.compare_exchange_weak(seen, size);) {
   }
   return std::malloc(size == 0 ? 1 : size);
 }

@@ -66,24 +66,23 @@ std::size_t LargestAllocation();
 std::vector<std::string> Canonical(const TXmlNode& node);
 std::vector<std::string> CanonicalByLibxml2(const std::string& bytes);
 
-// Stream bytes of a container as strings.
+// Names and bytes of streams, in directory order.
+using Streams = std::vector<std::pair<std::string, std::string>>;
 std::string ReadStreamBytes(TsdStorage& storage, const std::string& name);
 void WriteStreamBytes(TsdStorage& storage, const std::string& name, const std::string& bytes);
+Streams StreamsOf(TsdStorage& storage);
 
-struct OracleEntry {
-  std::string Name;
-  std::int64_t Position = 0;
-  std::string Data;
-};
+// A container file as the Python oracle reads it.
 struct OracleContainer {
   int Major = 0, Minor = 0;
   std::int64_t DirectoryOffset = 0;
-  std::vector<OracleEntry> Entries;
+  Streams Content;
+  std::vector<std::int64_t> Positions;
 };
-// Reads a container file with the Python oracle; with saved, it also checks
-// the compact layout of a saved file. Fails the test when the oracle refuses.
+// Reads a container file with the oracle; with saved, it also checks the
+// compact layout of a saved file. Fails the test when the oracle refuses.
 OracleContainer OracleRead(const std::string& path, bool saved);
-// Writes a saved container holding the streams in that order.
-void OracleWrite(const std::string& path, const std::vector<std::pair<std::string, std::string>>& streams);
+// Writes a saved container holding the streams.
+void OracleWrite(const std::string& path, const Streams& streams);
 
 }  // namespace xmltest

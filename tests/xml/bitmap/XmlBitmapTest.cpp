@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/rtl/Format.h"
 #include "tests/imaging/HckFileBuilder.h"
 #include "xml/Base64.h"
 #include "xml/XmlDocument.h"
@@ -17,15 +18,14 @@ namespace {
 constexpr int kW = 5, kH = 3;
 
 TColor32 PixelAt(int x, int y) {
-  return static_cast<TColor32>(x * 50 + 5) << 24 | static_cast<TColor32>(y * 80) << 16 |
-         static_cast<TColor32>(x * y * 17) << 8 | static_cast<TColor32>(200 - x);
+  return static_cast<TColor32>(x * 50 + 5) << 24 | static_cast<TColor32>(y * 80 << 16 | x * y * 17 << 8 | (200 - x));
 }
 
 // A 32-bit BMP stream with a 54-byte header; rows bottom-up or top-down.
 Bytes BmpStream(bool bottomUp) {
   Bytes out{'B', 'M'};
-  for (std::uint32_t field : {54u + kW * kH * 4, 0u, 54u, 40u, std::uint32_t{kW}, static_cast<std::uint32_t>(bottomUp ? kH : -kH)})
-    hcktest::Put32(out, field);
+  const std::uint32_t height = static_cast<std::uint32_t>(bottomUp ? kH : -kH);
+  for (std::uint32_t field : {54u + kW * kH * 4, 0u, 54u, 40u, std::uint32_t{kW}, height}) hcktest::Put32(out, field);
   out.insert(out.end(), {1, 0, 32, 0});
   for (std::uint32_t field : {0u, std::uint32_t{kW * kH * 4}, 0u, 0u, 0u, 0u}) hcktest::Put32(out, field);
   for (int row = 0; row < kH; ++row)
@@ -34,30 +34,29 @@ Bytes BmpStream(bool bottomUp) {
 }
 
 // Plane c holds byte c of every 4-byte sample; the bytes past the last whole sample follow unchanged.
-Bytes SplitIntoPlanes(const Bytes& samples) {
-  const std::size_t perPlane = samples.size() / 4;
+Bytes Planes(const Bytes& samples) {
+  const std::size_t whole = samples.size() / 4 * 4;
   Bytes planes;
   for (std::size_t c = 0; c < 4; ++c)
-    for (std::size_t i = 0; i < perPlane; ++i) planes.push_back(samples[i * 4 + c]);
-  planes.insert(planes.end(), samples.begin() + static_cast<std::ptrdiff_t>(perPlane * 4), samples.end());
+    for (std::size_t i = c; i < whole; i += 4) planes.push_back(samples[i]);
+  planes.insert(planes.end(), samples.begin() + static_cast<std::ptrdiff_t>(whole), samples.end());
   return planes;
 }
 
 struct TStored {
-  std::string CompressedSize, SourceSize, Buffer;
+  std::string CompressedSize, SourceSize, Buffer;  // an empty one is left out
 };
 
 TStored Stored(const Bytes& packed, std::size_t sourceSize) {
   return {std::to_string(packed.size()), std::to_string(sourceSize), xml::EncodeBase64(packed.data(), packed.size())};
 }
-TStored Stored(const Bytes& bmp) { return Stored(hcktest::ChainPackedByHand(SplitIntoPlanes(bmp)), bmp.size()); }
 
-// <Settings><Thumb>...</Thumb></Settings>, leaving out empty children.
 void Parse(TXmlDocument& doc, const TStored& s) {
   std::string text = "<Settings><Other>1</Other><Thumb>";
-  if (!s.CompressedSize.empty()) text += "<CompressedSize>" + s.CompressedSize + "</CompressedSize>";
-  if (!s.SourceSize.empty()) text += "<SourceSize>" + s.SourceSize + "</SourceSize>";
-  if (!s.Buffer.empty()) text += "<Buffer>" + s.Buffer + "</Buffer>";
+  const std::pair<const char*, std::string> children[] = {
+      {"CompressedSize", s.CompressedSize}, {"SourceSize", s.SourceSize}, {"Buffer", s.Buffer}};
+  for (const auto& [name, value] : children)
+    if (!value.empty()) text += rtl::Format("<%s>%s</%s>", name, value, name);
   doc.ReadFromString(text + "</Thumb></Settings>");
 }
 
@@ -73,41 +72,36 @@ std::string LoadResult(const TStored& s) {
   return bitmap == nullptr ? "nothing loaded" : "loaded";
 }
 
-void ExpectThePicture(const TBitmap32& b) {
-  ASSERT_EQ(b.GetWidth(), kW);
-  ASSERT_EQ(b.GetHeight(), kH);
-  for (int y = 0; y < kH; ++y)
-    for (int x = 0; x < kW; ++x) EXPECT_EQ(b.GetPixel(x, y), PixelAt(x, y)) << x << "," << y;
-}
-
 }  // namespace
 
 TEST(XmlBitmap, LoadsAHandBuiltElementInBothRowOrdersAndBothEncodings) {
   for (bool bottomUp : {false, true}) {
-    const Bytes bmp = BmpStream(bottomUp);
+    const Bytes bmp = BmpStream(bottomUp), packed = hcktest::ChainPackedByHand(Planes(bmp));
     TXmlDocument doc;
-    Parse(doc, Stored(bmp));
+    Parse(doc, Stored(packed, bmp.size()));
     TMemoryStream stream;
     ASSERT_TRUE(xml::ReadCompressedXmlBuffer(*doc.GetRoot(), "Thumb", stream));
     EXPECT_EQ(stream.GetPosition(), 0);
-    EXPECT_EQ(stream.Bytes(), SplitIntoPlanes(bmp));
+    EXPECT_EQ(stream.Bytes(), Planes(bmp));
     std::unique_ptr<TBitmap32> bitmap;
-    xml::LoadBitmapFromXmlNode(doc.GetRoot(), "Thumb", bitmap);
-    ASSERT_NE(bitmap, nullptr);
-    ExpectThePicture(*bitmap);
-    TBitmap32* existing = bitmap.get();  // an existing bitmap is loaded in place
-    existing->SetSize(1, 1);
-    doc.BinaryEncoding = xbBinHex;
-    const Bytes packed = hcktest::ChainPackedByHand(SplitIntoPlanes(bmp));
-    doc.GetRoot()->FindChild("Thumb")->FindChild("Buffer")->EncodeBinaryValue(packed.data(), packed.size());
-    xml::LoadBitmapFromXmlNode(doc.GetRoot(), "thumb", bitmap);  // names without regard to case
-    EXPECT_EQ(bitmap.get(), existing);
-    ExpectThePicture(*bitmap);
+    for (TXmlBinaryEncoding encoding : {xbBase64, xbBinHex}) {
+      doc.BinaryEncoding = encoding;
+      doc.GetRoot()->FindChild("Thumb")->FindChild("Buffer")->EncodeBinaryValue(packed.data(), packed.size());
+      TBitmap32* before = bitmap.get();
+      xml::LoadBitmapFromXmlNode(doc.GetRoot(), "thumb", bitmap);  // names without regard to case
+      ASSERT_NE(bitmap, nullptr);
+      EXPECT_TRUE(before == nullptr || bitmap.get() == before) << "an existing bitmap is loaded in place";
+      ASSERT_EQ(std::pair(bitmap->GetWidth(), bitmap->GetHeight()), std::pair(kW, kH));
+      for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) EXPECT_EQ(bitmap->GetPixel(x, y), PixelAt(x, y)) << x << "," << y;
+      bitmap->SetSize(1, 1);
+    }
   }
 }
 
 TEST(XmlBitmap, MissingOrLyingSizesLoadNothingOrAreRefusedWithTheReason) {
-  const TStored good = Stored(BmpStream(false));
+  const Bytes bmp = BmpStream(false), packedBytes = hcktest::ChainPackedByHand(Planes(bmp));
+  const TStored good = Stored(packedBytes, bmp.size());
   const std::string packed = good.CompressedSize, source = good.SourceSize, buffer = good.Buffer;
   const std::string missing = "Missing data in binary stream", corrupt = "Unable to decompress bitmap \"Thumb\"";
   const std::pair<TStored, std::string> cases[] = {
@@ -116,42 +110,32 @@ TEST(XmlBitmap, MissingOrLyingSizesLoadNothingOrAreRefusedWithTheReason) {
       {{packed, "", buffer}, "nothing loaded"},
       {{packed, "0", buffer}, "nothing loaded"},
       {{"many", source, buffer}, "nothing loaded"},  // not a number: 0
-      {{std::to_string(std::stoi(packed) + 1), source, buffer}, missing},
+      {{std::to_string(packedBytes.size() + 1), source, buffer}, missing},
       {{"1099511627776", source, buffer}, missing},
       {{packed, source, ""}, missing},
-      {{std::to_string(std::stoi(packed) - 1), source, buffer}, corrupt},
+      {{std::to_string(packedBytes.size() - 1), source, buffer}, corrupt},
       {{"-1", source, buffer}, corrupt},
-      {{packed, std::to_string(std::stoi(source) - 1), buffer}, corrupt},
-      {{packed, std::to_string(std::stoi(source) + 1), buffer}, corrupt},
+      {{packed, std::to_string(bmp.size() - 1), buffer}, corrupt},
+      {{packed, std::to_string(bmp.size() + 1), buffer}, corrupt},
       {{packed, "2000000000", buffer}, corrupt},
       {{packed, "1099511627776", buffer}, corrupt},
       {{packed, "-5", buffer}, corrupt},
   };
   for (const auto& [stored, expected] : cases)
     EXPECT_EQ(LoadResult(stored), expected) << stored.CompressedSize << " " << stored.SourceSize;
-
+  // A cut buffer never loads nothing silently (flipped bytes are the fuzz target's work).
+  for (std::size_t cut = 1; cut < packedBytes.size(); ++cut) {
+    const Bytes part(packedBytes.begin(), packedBytes.begin() + static_cast<std::ptrdiff_t>(cut));
+    EXPECT_NE(LoadResult(Stored(part, bmp.size())), "nothing loaded") << cut;
+  }
   TXmlDocument doc;
   Parse(doc, good);
   auto bitmap = std::make_unique<TBitmap32>();
   bitmap->SetSize(2, 2);
   xml::LoadBitmapFromXmlNode(doc.GetRoot(), "Missing", bitmap);
-  xml::LoadBitmapFromXmlNode(doc.GetRoot(), "", bitmap);
   xml::LoadBitmapFromXmlNode(nullptr, "Thumb", bitmap);
-  EXPECT_EQ(bitmap->GetWidth(), 2);
+  EXPECT_EQ(bitmap->GetWidth(), 2) << "nothing stored leaves the bitmap alone";
   // Packed data that unpacks well but is no bitmap: the BMP reader says so.
   Parse(doc, Stored(hcktest::ChainPackedByHand(Bytes(64, 'x')), 64));
   EXPECT_THROW(xml::LoadBitmapFromXmlNode(doc.GetRoot(), "Thumb", bitmap), EInvalidGraphic);
-}
-
-TEST(XmlBitmap, EveryCutOrFlippedByteEndsInAPictureOrAnError) {
-  const Bytes bmp = BmpStream(false);
-  const Bytes packed = hcktest::ChainPackedByHand(SplitIntoPlanes(bmp));
-  for (std::size_t cut = 1; cut < packed.size(); ++cut)
-    EXPECT_NE(LoadResult(Stored(Bytes(packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(cut)), bmp.size())),
-              "nothing loaded") << cut;
-  for (std::size_t at = 0; at < packed.size(); at += 3) {
-    Bytes bad = packed;
-    bad[at] ^= 0xA5;
-    EXPECT_NE(LoadResult(Stored(bad, bmp.size())), "nothing loaded") << at;
-  }
 }
