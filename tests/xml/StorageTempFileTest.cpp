@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -51,7 +50,8 @@ TEST_F(StorageTempFiles, AGrowingStoreMovesToAnUnlinkedTemporaryFileAndNothingIs
   storage->DeleteStream("a");
   storage->SaveToFile(Scratch.File("doc.stor"));
   storage->SaveToFile(Scratch.File("doc.stor"));
-  EXPECT_EQ(OracleRead(Scratch.File("doc.stor"), true).Content, (Streams{{"b", Pattern(100000, 2)}, {"c", Pattern(3000, 3)}}));
+  EXPECT_EQ(OracleRead(Scratch.File("doc.stor"), true).Content,
+            (Streams{{"b", Pattern(100000, 2)}, {"c", Pattern(3000, 3)}}));
   EXPECT_EQ(Scratch.List(), (std::vector<std::string>{"doc.stor", "tmp"}));
   storage->Clear();
   EXPECT_EQ(OpenDeletedTempFiles(), 0u);
@@ -78,34 +78,20 @@ TEST_F(StorageTempFiles, FailingToCreateATemporaryFileKeepsTheContainer) {
   storage.SetMemoryCache(2000);
   EXPECT_EQ(MessageOf([&] { storage.RenameStream("Index.xml", std::string(600, 'n')); }), message);
   EXPECT_EQ(MessageOf([&] { WriteStreamBytes(storage, std::string(600, 'n'), ""); }), message);
-  EXPECT_EQ(storage.GetStreamCount(), 1);
-  EXPECT_EQ(storage.GetStreamName(0), "Index.xml");
-  EXPECT_EQ(ReadStreamBytes(storage, "Index.xml"), Pattern(1000, 1));
+  EXPECT_EQ(StreamsOf(storage), (Streams{{"Index.xml", Pattern(1000, 1)}}));
   broken.reset();  // once the temporary folder is back, the same write goes through
   WriteStreamBytes(storage, "Page0001.xml", Pattern(20000, 5));
   EXPECT_EQ(ReadStreamBytes(storage, "Page0001.xml"), Pattern(20000, 5));
 }
 
-TEST_F(StorageTempFiles, ASaveKeepsPermissionsAndLinksAndAFailedCreateLeavesNothing) {
-  const std::string path = Scratch.File("doc.stor");
-  WriteFile(path, "old content");
-  ::chmod(path.c_str(), 0640);
-  fs::create_symlink(path, Scratch.File("link.stor"));
-  TsdStorage storage;
-  WriteStreamBytes(storage, "Index.xml", "abc");
-  storage.SaveToFile(Scratch.File("link.stor"));
-  EXPECT_EQ(OracleRead(path, true).Content, (Streams{{"Index.xml", "abc"}}));
-  EXPECT_TRUE(fs::is_symlink(Scratch.File("link.stor")));
-  EXPECT_EQ(fs::status(path).permissions(), fs::perms(0640));
-  EXPECT_THROW(storage.SaveToFile(Scratch.File("missing/doc.stor")), EFCreateError);
-  EXPECT_EQ(Scratch.List(), (std::vector<std::string>{"doc.stor", "link.stor", "tmp"}));
-  EXPECT_TRUE(fs::is_empty(TempDir));
-}
-
-TEST_F(StorageTempFiles, AWriteFailingAtAnyByteLeavesTheOldFileWhole) {
-  const std::string path = Scratch.File("doc.stor");
+// The save goes through a link to a file of restricted permissions, which
+// both stay as they were.
+TEST_F(StorageTempFiles, ASaveFailingAtAnyByteLeavesTheOldFileWholeAndKeepsLinksAndPermissions) {
+  const std::string path = Scratch.File("doc.stor"), link = Scratch.File("link.stor");
   OracleWrite(path, {{"Index.xml", Pattern(120, 1)}, {"Page0001.xml", Pattern(90, 2)}});
   const std::string original = ReadFile(path);
+  fs::permissions(path, fs::perms(0640));
+  fs::create_symlink(path, link);
   // Writes past the file size limit fail with EFBIG, as on a full disk.
   struct sigaction ignore {}, old {};
   ignore.sa_handler = SIG_IGN;
@@ -119,14 +105,19 @@ TEST_F(StorageTempFiles, AWriteFailingAtAnyByteLeavesTheOldFileWhole) {
     rlimit limited = unlimited;
     limited.rlim_cur = limit;
     ::setrlimit(RLIMIT_FSIZE, &limited);
-    const std::string message = MessageOf([&] { storage.SaveToFile(path); });
+    const std::string message = MessageOf([&] { storage.SaveToFile(link); });
     ::setrlimit(RLIMIT_FSIZE, &unlimited);
-    ASSERT_EQ(Scratch.List(), (std::vector<std::string>{"doc.stor", "tmp"})) << limit;
+    ASSERT_EQ(Scratch.List(), (std::vector<std::string>{"doc.stor", "link.stor", "tmp"})) << limit;
     EXPECT_EQ(ReadStreamBytes(storage, "Page0002.xml"), Pattern(70, 3)) << "the container lost nothing";
     if (message == "no error") {
-      EXPECT_EQ(OracleRead(path, true).Content,
-                (Streams{{"Index.xml", Pattern(120, 1)}, {"Page0001.xml", Pattern(90, 2)}, {"Page0002.xml", Pattern(70, 3)}}));
+      EXPECT_EQ(OracleRead(path, true).Content, (Streams{{"Index.xml", Pattern(120, 1)},
+                                                         {"Page0001.xml", Pattern(90, 2)},
+                                                         {"Page0002.xml", Pattern(70, 3)}}));
       EXPECT_EQ(limit, 120 + 90 + 70 + 73 + 3 * 20 + 9 + 12 + 12) << "a save failed only when the file was cut";
+      EXPECT_TRUE(fs::is_symlink(link));
+      EXPECT_EQ(fs::status(path).permissions(), fs::perms(0640));
+      EXPECT_THROW(storage.SaveToFile(Scratch.File("missing/doc.stor")), EFCreateError);
+      EXPECT_TRUE(fs::is_empty(TempDir));
       break;
     }
     EXPECT_EQ(message, "Stream write error") << limit;

@@ -74,7 +74,6 @@ Streams StreamsOf(TsdStorage& storage);
 
 // A container file as the Python oracle reads it.
 struct OracleContainer {
-  int Major = 0, Minor = 0;
   std::int64_t DirectoryOffset = 0;
   Streams Content;
   std::vector<std::int64_t> Positions;

@@ -33,7 +33,7 @@ void WalkLibxml2(const xmlNode* node, std::vector<std::string>& events) {
     case XML_ELEMENT_NODE:
       Add(events, "start", QualifiedName(node->ns, node->name));
       for (const xmlNs* ns = node->nsDef; ns; ns = ns->next)
-        Add(events, "attr", ns->prefix ? rtl::Format("xmlns:%s=%s", Str(ns->prefix), Str(ns->href)) : "xmlns=" + Str(ns->href));
+        Add(events, "attr", rtl::Format("xmlns%s%s=%s", ns->prefix ? ":" : "", Str(ns->prefix), Str(ns->href)));
       for (const xmlAttr* a = node->properties; a; a = a->next) {
         xmlChar* value = xmlNodeListGetString(node->doc, a->children, 1);
         Add(events, "attr", QualifiedName(a->ns, a->name) + "=" + Str(value));

@@ -15,17 +15,15 @@ TEST(XmlFloat, WorkedAndHandWorkedValues) {
   constexpr double kInf = std::numeric_limits<double>::infinity();
   const std::tuple<int, bool, double, const char*> cases[] = {
       {6, true, 2.0, "2"}, {6, true, 12.5, "12.5"}, {6, true, 0.5, ".5"}, {6, true, 0.05, ".05"},
-      {6, true, 0.001, "1E-3"}, {6, true, 1234567, "1234570"}, {6, true, -3.25, "-3.25"},
-      {6, true, -0.0, "0"}, {6, true, 1000, "1000"},
-      {2, true, 10000, "1.0E4"},         // more than two places past the digits
-      {6, true, 1e10, "1.00000E10"},     // zeros go only after the point
-      {6, false, 1e10, "10000000000"}, {6, false, 0.001, ".001"}, {6, true, 1e-10, "1E-10"},
+      {6, true, 0.001, "1E-3"}, {6, true, 1234567, "1234570"}, {6, true, -3.25, "-3.25"}, {6, true, -0.0, "0"},
+      {2, true, 10000, "1.0E4"},      // more than two places past the digits
+      {6, true, 1e10, "1.00000E10"},  // zeros go only after the point
+      {6, false, 1e10, "10000000000"}, {6, false, 0.001, ".001"}, {6, true, 1e-10, "1E-10"}, {6, true, 1000, "1000"},
       {6, true, 123456789, "1.23457E8"}, {6, true, 1.5e-5, "1.5E-5"}, {6, true, 9.9999999, "10"},
       {1, true, 0.25, ".2"},  // ties to even
-      {6, true, static_cast<double>(0.1f), ".1"}, {9, true, 1.0 / 3, ".333333333"},
-      {6, true, kInf, "INF"}, {6, true, -kInf, "-INF"}, {6, true, std::nan(""), "NaN"},
+      {6, true, static_cast<double>(0.1f), ".1"}, {9, true, 1.0 / 3, ".333333333"}, {6, true, std::nan(""), "NaN"},
+      {6, true, kInf, "INF"}, {6, true, -kInf, "-INF"}, {6, true, std::numeric_limits<double>::max(), "1.79769E308"},
       {6, true, std::numeric_limits<double>::denorm_min(), "4.94066E-324"},
-      {6, true, std::numeric_limits<double>::max(), "1.79769E308"},
   };
   for (const auto& [digits, exponent, value, expected] : cases)
     EXPECT_EQ(FormatXmlFloat(digits, exponent, value), expected) << value;
@@ -55,16 +53,4 @@ TEST(XmlFloat, AgreesWithPrintfOnRandomValues) {
     }
   }
   EXPECT_LT(differing, 20);
-}
-
-TEST(XmlFloat, ParsesCommaInfinityAndNaNAndRefusesGarbage) {
-  const std::pair<const char*, double> good[] = {{"3,5", 3.5}, {" .5 ", 0.5}, {"+1E-3", 0.001}, {"-INF", -INFINITY}};
-  double v = 0;
-  for (const auto& [text, expected] : good) {
-    ASSERT_TRUE(xml::ParseXmlFloat(text, v)) << text;
-    EXPECT_EQ(v, expected);
-  }
-  ASSERT_TRUE(xml::ParseXmlFloat("NaN", v));
-  EXPECT_TRUE(std::isnan(v));
-  for (const char* bad : {"abc", "", "1.5x", "1e999", "0x10"}) EXPECT_FALSE(xml::ParseXmlFloat(bad, v)) << bad;
 }

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/rtl/Strings.h"
 #include "tests/xml/TestSupport.h"
 #include "xml/XmlDocument.h"
 #include "xml/XmlNode.h"
@@ -17,21 +16,13 @@ std::string ErrorOf(const std::string& text) {
   return MessageOf([&] { doc.ReadFromString(text); });
 }
 
-std::string Nested(int depth, const std::string& inner) {
-  std::string text;
-  for (int i = 0; i < depth; ++i) text += "<d>";
-  text += inner;
-  for (int i = 0; i < depth; ++i) text += "</d>";
-  return text;
-}
-
 }  // namespace
 
 TEST(XmlHostile, TruncatedStrayAndEndlessMarkupEndsInAnError) {
   const std::string full =
       "<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY e \"v\">]><r a=\"1\" b='x>y'><!-- c --><![CDATA[d]]>"
       "<?p q?><s>t&amp;u</s>text<e/></r>";
-  for (std::size_t n = 0; n < full.size(); ++n) ErrorOf(full.substr(0, n));
+  for (std::size_t n = 0; n < full.size(); ++n) EXPECT_NE(ErrorOf(full.substr(0, n)), "no error") << n;
   EXPECT_EQ(ErrorOf(full), "no error");
 
   const std::pair<std::string, std::string> cases[] = {
@@ -42,7 +33,6 @@ TEST(XmlHostile, TruncatedStrayAndEndlessMarkupEndsInAnError) {
       {std::string(100000, '<'), "Missing close tag in element <"},
       {"<r>" + std::string(100000, '<'), "Missing close tag in element <"},
       {"<r a=\"" + std::string(100000, 'x'), "Missing close tag in element r"},
-      {"<r/><!-- never closed", "no error"},
       {"<r><![CDATA[never closed", "Missing close tag in element r"},
       {"<!DOCTYPE r [<!ENTITY x 'y'", "No root element found in xml"},
       {"<!DOCTYPE r [ %pe; junk <r/>", "No root element found in xml"},
@@ -51,7 +41,9 @@ TEST(XmlHostile, TruncatedStrayAndEndlessMarkupEndsInAnError) {
 }
 
 TEST(XmlHostile, HundredThousandLevelsDeep) {
-  const std::string text = Nested(100000, "bottom");
+  std::string open, close;
+  for (int i = 0; i < 100000; ++i) open += "<d>", close += "</d>";
+  const std::string text = open + "bottom" + close;
   TXmlDocument doc;
   doc.ReadFromString(text);
   const TXmlNode* node = doc.GetRoot();
@@ -67,7 +59,7 @@ TEST(XmlHostile, HundredThousandLevelsDeep) {
 }
 
 TEST(XmlHostile, InvalidCharacterReferencesStayAsWritten) {
-  const std::string kept[] = {"&#0;", "&#xD800;", "&#xDFFF;&#xD83D;&#xDE00;", "&#xFFFE;&#x110000;",
+  const std::string kept[] = {"&#0;", "&#1;", "&#xD800;", "&#xDFFF;&#xD83D;&#xDE00;", "&#xFFFE;&#x110000;",
                               "&#99999999999999999999;&#;&#x;&#-5;&#x1G;"};
   for (const std::string& text : kept) {
     TXmlDocument doc;
@@ -75,18 +67,12 @@ TEST(XmlHostile, InvalidCharacterReferencesStayAsWritten) {
     EXPECT_EQ(doc.GetRoot()->GetValue(), text);
     EXPECT_EQ(doc.GetRoot()->ReadAttrString("a"), text);
   }
-  TXmlDocument doc;
-  doc.ReadFromString("<r>&#1;&#x9;&#x1F600;</r>");
-  const std::string value = doc.GetRoot()->GetValue();
-  EXPECT_EQ(value, "&#1;\t\xF0\x9F\x98\x80");
-  EXPECT_EQ(rtl::Utf16ToUtf8(rtl::Utf8ToUtf16(value)), value) << "well-formed UTF-8";
 }
 
 TEST(XmlHostile, HugeAttributeCountsAndSiblings) {
   std::string text = "<r";
   for (int i = 0; i < 200000; ++i) text += " a" + std::to_string(i) + "=\"" + std::to_string(i) + "\"";
-  text += ">";
-  for (int i = 0; i < 200000; ++i) text += "<s/>";
+  for (int i = 0; i < 200000; ++i) text += i ? "<s/>" : "><s/>";
   TXmlDocument doc;
   doc.ReadFromString(text + "</r>");
   EXPECT_EQ(doc.GetRoot()->GetAttributeCount(), 200000);

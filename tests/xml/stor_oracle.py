@@ -3,10 +3,10 @@
 as an oracle for the byte layout.
 
   stor_oracle.py read FILE [--saved]
-      prints "header MAJOR MINOR OFFSET COUNT", then one line per entry:
-      "entry NAMEHEX POSITION DATAHEX". With --saved it also checks the
-      layout of a saved file (offset 69, comment, data packed after the
-      directory in directory order, nothing after the last stream).
+      prints the directory offset, then one line per entry:
+      "NAMEHEX POSITION DATAHEX". With --saved it also checks the
+      layout of a saved file (version 1.1, offset 69, comment, data packed
+      after the directory in directory order, nothing after the last stream).
   stor_oracle.py write FILE
       writes a saved container holding the streams that standard input
       lists in that order, one "NAMEHEX DATAHEX" line each.
@@ -51,6 +51,8 @@ def read(path, saved):
         if position < directory_end or size < 0 or position + size > len(data):
             fail("stream %r at %d size %d outside the data area" % (name, position, size))
     if saved:
+        if (major, minor) != (1, 1):
+            fail("saved version %d.%d, expected 1.1" % (major, minor))
         if offset != 69:
             fail("saved directory offset %d, expected 69" % offset)
         comment = data[14:69]
@@ -63,9 +65,9 @@ def read(path, saved):
             expected += size
         if expected != len(data):
             fail("file has %d bytes, streams end at %d" % (len(data), expected))
-    print("header %d %d %d %d" % (major, minor, offset, count))
+    print(offset)
     for name, position, size in entries:
-        print("entry %s %d %s" % (name.hex() or "-", position, data[position:position + size].hex() or "-"))
+        print("%s %d %s" % (name.hex() or "-", position, data[position:position + size].hex() or "-"))
 
 
 def write(path):
