@@ -3,13 +3,14 @@
 as an oracle for the byte layout.
 
   stor_oracle.py read FILE [--saved]
-      prints "header MAJOR MINOR OFFSET COUNT", then one line per entry:
-      "entry NAMEHEX POSITION SIZE DATAHEX". With --saved it also checks the
-      layout of a saved file (offset 69, comment, data packed after the
-      directory in directory order, nothing after the last stream).
-  stor_oracle.py write FILE NAMEHEX:DATAFILE ...
-      writes a saved container holding those streams in that order, each
-      with the content of its data file ("-" stands for an empty name).
+      prints the directory offset, then one line per entry:
+      "NAMEHEX POSITION DATAHEX". With --saved it also checks the
+      layout of a saved file (version 1.1, offset 69, comment, data packed
+      after the directory in directory order, nothing after the last stream).
+  stor_oracle.py write FILE
+      writes a saved container holding the streams that standard input
+      lists in that order, one "NAMEHEX DATAHEX" line each.
+Hexadecimal "-" stands for no bytes.
 Exits with status 1 and a message on standard error when a check fails.
 """
 import struct
@@ -50,6 +51,8 @@ def read(path, saved):
         if position < directory_end or size < 0 or position + size > len(data):
             fail("stream %r at %d size %d outside the data area" % (name, position, size))
     if saved:
+        if (major, minor) != (1, 1):
+            fail("saved version %d.%d, expected 1.1" % (major, minor))
         if offset != 69:
             fail("saved directory offset %d, expected 69" % offset)
         comment = data[14:69]
@@ -62,17 +65,13 @@ def read(path, saved):
             expected += size
         if expected != len(data):
             fail("file has %d bytes, streams end at %d" % (len(data), expected))
-    print("header %d %d %d %d" % (major, minor, offset, count))
+    print(offset)
     for name, position, size in entries:
-        print("entry %s %d %d %s" % (name.hex() or "-", position, size, data[position:position + size].hex() or "-"))
+        print("%s %d %s" % (name.hex() or "-", position, data[position:position + size].hex() or "-"))
 
 
-def write(path, arguments):
-    streams = []
-    for argument in arguments:
-        name_hex, data_path = argument.split(":", 1)
-        with open(data_path, "rb") as f:
-            streams.append((b"" if name_hex == "-" else bytes.fromhex(name_hex), f.read()))
+def write(path):
+    streams = [tuple(bytes.fromhex(field.strip("-")) for field in line.split()) for line in sys.stdin if line.strip()]
     directory = b""
     position = 69 + 4 + sum(20 + len(name) for name, _ in streams)
     for name, data in streams:
@@ -87,8 +86,8 @@ def write(path, arguments):
 def main():
     if len(sys.argv) >= 3 and sys.argv[1] == "read":
         read(sys.argv[2], "--saved" in sys.argv[3:])
-    elif len(sys.argv) >= 3 and sys.argv[1] == "write":
-        write(sys.argv[2], sys.argv[3:])
+    elif len(sys.argv) == 3 and sys.argv[1] == "write":
+        write(sys.argv[2])
     else:
         fail(__doc__)
 
