@@ -19,6 +19,7 @@ namespace {
 
 using TBytes = std::vector<std::uint8_t>;
 using imagingtest::Pixels;
+using imagingtest::Solid;
 
 std::string DataFile(const std::string& name) { return std::string(LABEL_TEST_DATA_DIR) + "/" + name; }
 
@@ -154,8 +155,7 @@ TEST(Bmp, CutOrLyingFilesAreRefusedWithTheReason) {
       {pal, "BMP palette is larger than its depth allows"}};
   for (const auto& [bytes, message] : cases) {
     TCustomBitmap32 b;
-    b.SetSize(2, 2);
-    b.Clear(0x11223344);
+    Solid(b, 2, 2, 0x11223344);
     try {
       Load(b, bytes);
       ADD_FAILURE() << "accepted; expected: " << message;

@@ -18,6 +18,7 @@ namespace {
 using namespace imaging;
 using imagingtest::Pixels;
 using imagingtest::RefV;
+using imagingtest::Solid;
 
 struct TEvents {
   int Changes = 0;
@@ -45,8 +46,7 @@ TEST(CustomBitmap32, SizesNewPixelsAndEmptyBitmaps) {
 
 TEST(CustomBitmap32, ClippedOperationsStayInsideTheClipRectangle) {
   TCustomBitmap32 b;
-  b.SetSize(30, 30);
-  b.Clear(0);
+  Solid(b, 30, 30, 0);
   b.SetClipRect(TRect{10, 10, 20, 20});
   b.OuterColor = 0xABCDEF01;
   b.SetPixelClipped(20, 15, 0xFFFFFFFF);
@@ -76,8 +76,7 @@ TEST(CustomBitmap32, ClippedOperationsStayInsideTheClipRectangle) {
 
 TEST(CustomBitmap32, UpdateBracketsAndMeasuringSilenceNotification) {
   TCustomBitmap32 b;
-  b.SetSize(20, 20);
-  b.Clear(0);
+  Solid(b, 20, 20, 0);
   TEvents events(b);
   try {
     b.EndUpdate();
@@ -108,34 +107,21 @@ TEST(CustomBitmap32, UpdateBracketsAndMeasuringSilenceNotification) {
   EXPECT_EQ(events.Areas, (std::vector<TRect>{{1, 1, 3, 3}}));
 }
 
-// The four weights from the gamma table, against the pixels written.
-TEST(CustomBitmap32, AntialiasedPointsFollowTheGammaTable) {
-  for (TCombineMode mode : {cmBlend, cmMerge})
-    for (TFixed fx : {0, 0x2000, 0x8000, 0xC040}) {
-      TCustomBitmap32 b;
-      b.SetSize(6, 6);
-      const TColor32 old = fx == 0 ? clBlack32 : 0xC0204060, color = fx == 0 ? 0xFFFFFFFF : 0x9080F010;
-      b.Clear(old);
-      b.SetCombineMode(mode);
-      const TFixed x = (2 << 16) + fx, y = (1 << 16) + (fx == 0 ? 0 : 0x6000);
-      b.SetPixelFixedAA(x, y, color);
-      const std::int32_t x8 = (x + 127) >> 8, y8 = (y + 127) >> 8;
-      const std::uint32_t h[2] = {GammaTable[255 - (x8 & 255)], GammaTable[x8 & 255]};
-      const std::uint32_t v[2] = {GammaTable[255 - (y8 & 255)], GammaTable[y8 & 255]};
-      std::vector<TColor32> expected(36, old);
-      for (int j = 0; j < 2; ++j)
-        for (int i = 0; i < 2; ++i) {
-          const std::uint32_t w = mode == cmBlend ? (h[i] * (color >> 24) * v[j]) >> 16 : (h[i] * v[j]) >> 8;
-          const TColor32 source = mode == cmBlend ? color : MergeReg(color, old);
-          expected[((y8 >> 8) + j) * 6 + (x8 >> 8) + i] = w == 0 ? old : w == 255 ? source : RefV(source, old, w);
-        }
-      EXPECT_EQ(Pixels(b), expected) << mode << " " << fx;
-    }
-  // At a whole pixel an opaque colour is combined with weight 255^3 >> 16.
+TEST(CustomBitmap32, AntialiasedPointsAndBilinearSamplesWeighByTheGammaTable) {
   TCustomBitmap32 b;
   b.SetSize(4, 4);
+  // At a whole pixel an opaque colour is combined with weight 255^3 >> 16
+  // and the three other pixels with weight 0; halfway the four share it.
   b.SetPixelFixedAA(2 << 16, 2 << 16, 0xFFFFFFFF);
-  EXPECT_EQ(b.GetPixel(2, 2), RefV(0xFFFFFFFF, clBlack32, 253));
+  EXPECT_EQ(Pixels(b), [] {
+    std::vector<TColor32> expected(16, clBlack32);
+    expected[10] = RefV(0xFFFFFFFF, clBlack32, 253);
+    return expected;
+  }());
+  b.Clear(clBlack32);
+  b.SetPixelFixedAA(0x8000, 0x8000, 0xFFFFFFFF);
+  const std::uint32_t quarter = GammaTable[127] * 255 * GammaTable[127] >> 16;
+  EXPECT_EQ(b.GetPixel(0, 0), RefV(0xFFFFFFFF, clBlack32, quarter));
   // Points near and far beyond the clip rectangle touch nothing outside it.
   b.Clear(0);
   b.SetClipRect(TRect{1, 1, 3, 3});
@@ -143,31 +129,25 @@ TEST(CustomBitmap32, AntialiasedPointsFollowTheGammaTable) {
     for (TFixed q : {0x8000, 0x28000, -0x7FFF0000}) b.SetPixelFixedAA(p, q, 0xFFFFFFFF);
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 4; ++x) EXPECT_EQ(b.GetPixel(x, y) != 0, x >= 1 && x < 3 && y >= 1 && y < 3) << x << "," << y;
-}
-
-TEST(CustomBitmap32, BilinearSamplesCombineRowsThenColumnsByTheGammaTable) {
-  TCustomBitmap32 b;
+  // Bilinear samples: each row is its left pixel over its right one, then
+  // the top row over the bottom one; the last row and column are read
+  // plainly, beyond them the outer colour.
   b.SetSize(3, 2);
   const TColor32 px[2][3] = {{0xFF000000, 0xFFFF0000, 0xFF00FF00}, {0xFF0000FF, 0xFFFFFFFF, 0x00000000}};
-  for (int y = 0; y < 2; ++y)
-    for (int x = 0; x < 3; ++x) b.SetPixel(x, y, px[y][x]);
+  for (int i = 0; i < 6; ++i) b.SetPixel(i % 3, i / 3, px[i / 3][i % 3]);
   b.OuterColor = 0x12345678;
-  for (const auto& [x8, y8] : {std::pair{0, 0}, {100, 30}, {456, 255}}) {
-    const std::uint32_t wl = GammaTable[255 - (x8 & 255)], wt = GammaTable[255 - (y8 & 255)];
-    const int x = x8 >> 8, y = y8 >> 8;
-    const TColor32 top = RefV(px[y][x], px[y][x + 1], wl), bottom = RefV(px[y + 1][x], px[y + 1][x + 1], wl);
-    EXPECT_EQ(b.SamplePixel8(x8, y8), RefV(top, bottom, wt)) << x8 << "," << y8;
-  }
-  EXPECT_EQ(b.SamplePixel8(512, 256), px[1][2]);  // last column, last row
-  EXPECT_EQ(b.SamplePixel8(300, 256), px[1][1]);  // last row
-  EXPECT_EQ(b.SamplePixel8(-1, 0), 0x12345678u);
+  const std::uint32_t left = GammaTable[255 - 200], top = GammaTable[255 - 30];
+  EXPECT_EQ(b.SamplePixel8(256 + 200, 30),
+            RefV(RefV(px[0][1], px[0][2], left), RefV(px[1][1], px[1][2], left), top));
+  EXPECT_EQ(b.SamplePixel8(300, 256), px[1][1]);
+  EXPECT_EQ(b.SamplePixel8(512, 256), px[1][2]);
   EXPECT_EQ(b.SamplePixel8(513, 0), 0x12345678u);
+  EXPECT_EQ(b.SamplePixel8(-1, 0), 0x12345678u);
 }
 
 TEST(CustomBitmap32, FramesAndStipplesHitEachPixelOnce) {
   TCustomBitmap32 b;
-  b.SetSize(12, 12);
-  b.Clear(clBlack32);
+  Solid(b, 12, 12, clBlack32);
   b.SetStipplePattern({0x80FFFFFF});
   b.FrameRectStipple(2, 3, 9, 8);
   const TColor32 once = RefV(0x80FFFFFF, clBlack32, 0x80);
@@ -180,8 +160,7 @@ TEST(CustomBitmap32, FramesAndStipplesHitEachPixelOnce) {
   // pixels still advance the pattern.
   const TColor32 red = 0xFFFF0000, blue = 0xFF0000FF, redBlue = RefV(red, blue, 127), blueRed = RefV(blue, red, 127);
   for (const int clipLeft : {0, 3}) {
-    b.SetSize(8, 1);
-    b.Clear(0);
+    Solid(b, 8, 1, 0);
     b.SetClipRect(TRect{clipLeft, 0, 8, 1});
     b.SetStipplePattern({red, blue});
     b.SetStippleStep(0.5f);

@@ -61,8 +61,6 @@ TEST(FunctionRegistry, StartUpBindsTheWidestVariantThisProcessorRuns) {
   } else if (imaging::HasCPUFeature(cfSSE2)) {
     EXPECT_EQ(imaging::BlendLine, &imaging::sse2::BlendLine);
   }
-  EXPECT_EQ(imaging::MergeLine, &imaging::portable::MergeLine);
-  EXPECT_EQ(imaging::BlendMemOf(cmMerge), imaging::MergeMem);
   EXPECT_EQ(imaging::BlendLineExOf(cmMerge), imaging::MergeLineEx);
 }
 

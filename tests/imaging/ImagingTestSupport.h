@@ -22,6 +22,11 @@ inline TColor32 RefV(TColor32 x, TColor32 y, std::uint32_t w) {
   return r;
 }
 
+inline void Solid(TCustomBitmap32& b, int width, int height, TColor32 color) {
+  b.SetSize(width, height);
+  b.Clear(color);
+}
+
 inline void FillRandom(TCustomBitmap32& b, int width, int height, std::uint32_t seed) {
   std::mt19937 rng(seed);
   b.SetSize(width, height);

@@ -13,6 +13,7 @@
 namespace {
 
 using imagingtest::RefV;
+using imagingtest::Solid;
 using TPixels = std::set<std::pair<std::int64_t, std::int64_t>>;
 
 // The textbook walk: mirrored into the first octant by signs, error 2dy - dx,
@@ -51,35 +52,15 @@ TPixels Inside(const TPixels& pixels, const TRect& r) {
   return result;
 }
 
-TEST(Lines, BresenhamMatchesTheReferenceInEveryOctant) {
-  TCustomBitmap32 b;
-  b.SetSize(64, 64);
-  for (int dx = -9; dx <= 9; ++dx)
-    for (int dy = -9; dy <= 9; ++dy)
-      for (bool last : {false, true}) {
-        b.Clear(0);
-        b.Line(30, 30, 30 + dx, 30 + dy, 0xFFFFFFFF, last);
-        ASSERT_EQ(Drawn(b), ReferenceLine(30, 30, 30 + dx, 30 + dy, last)) << dx << "," << dy << " " << last;
-      }
-  // The pen draws from point to point, leaving out each end.
-  b.Clear(0);
-  b.MoveTo(2, 2);
-  b.LineTo(20, 9);
-  b.LineTo(5, 25);
-  EXPECT_EQ(b.GetPenPos(), (TPoint{5, 25}));
-  TPixels expected = ReferenceLine(2, 2, 20, 9, false);
-  expected.merge(ReferenceLine(20, 9, 5, 25, false));
-  EXPECT_EQ(Drawn(b), expected);
-}
-
-TEST(Lines, ClippedLinesAreTheUnclippedLinesCutToTheClipRectangle) {
+TEST(Lines, LinesAreTheReferenceWalkCutToTheClipRectangle) {
   std::mt19937 rng(11);
   TCustomBitmap32 b;
   b.SetSize(120, 100);
   const TRect clip{30, 20, 90, 75};
   for (int i = 0; i < 3000; ++i) {
-    // Mostly near the clip rectangle, sometimes far away.
-    const int range = i % 10 == 0 ? 40000 : 300;
+    // Short lines in every direction, lines near the clip rectangle, and
+    // sometimes far away.
+    const int range = i % 10 == 0 ? 40000 : i % 3 == 0 ? 10 : 300;
     const auto c = [&] { return static_cast<std::int32_t>(rng() % (2 * range)) - range + 60; };
     const std::int32_t x1 = c(), y1 = c(), x2 = c(), y2 = c();
     const bool last = rng() % 2 != 0;
@@ -91,6 +72,7 @@ TEST(Lines, ClippedLinesAreTheUnclippedLinesCutToTheClipRectangle) {
         << x1 << "," << y1 << " - " << x2 << "," << y2 << " last " << last;
   }
   // End points at the ends of the coordinate range only touch the clip.
+  b.SetClipRect(clip);
   b.Clear(0);
   b.Line(INT32_MIN, INT32_MIN + 7, INT32_MAX, INT32_MAX - 3, 0xFFFFFFFF, true);
   b.Line(INT32_MAX, 25, INT32_MIN, 24, 0xFFFFFFFF);
@@ -102,8 +84,7 @@ TEST(Lines, ClippedLinesAreTheUnclippedLinesCutToTheClipRectangle) {
 
 TEST(Lines, BlendedAndOrthogonalLinesHitEachPixelOnce) {
   TCustomBitmap32 b;
-  b.SetSize(40, 40);
-  b.Clear(clBlack32);
+  Solid(b, 40, 40, clBlack32);
   b.LineBlend(3, 4, 35, 20, 0x80FFFFFF, true);
   const TPixels line = ReferenceLine(3, 4, 35, 20, true);
   for (int y = 0; y < 40; ++y)
@@ -121,14 +102,22 @@ TEST(Lines, BlendedAndOrthogonalLinesHitEachPixelOnce) {
   b.VertLineClipped(7, -3, 18, 0xFFFFFFFF);
   EXPECT_EQ(Drawn(a), Drawn(b));
   EXPECT_EQ(Drawn(a).size(), 13u + 13u - 1u);
+  // The pen draws from point to point, leaving out each end.
+  Solid(b, 30, 30, 0);
+  b.MoveTo(2, 2);
+  b.LineTo(20, 9);
+  b.LineTo(5, 25);
+  EXPECT_EQ(b.GetPenPos(), (TPoint{5, 25}));
+  TPixels expected = ReferenceLine(2, 2, 20, 9, false);
+  expected.merge(ReferenceLine(20, 9, 5, 25, false));
+  EXPECT_EQ(Drawn(b), expected);
 }
 
 TEST(AntialiasedLines, WholePixelStepsAndStipples) {
   // Six unit steps land on whole pixels, each combined with weight 253; the
   // remaining fraction is 0, so its point is transparent.
   TCustomBitmap32 b;
-  b.SetSize(12, 8);
-  b.Clear(clBlack32);
+  Solid(b, 12, 8, clBlack32);
   b.LineFixedAA(2 << 16, 5 << 16, 8 << 16, 5 << 16, 0xFFFFFFFF);
   const TColor32 hit = RefV(0xFFFFFFFF, clBlack32, 253);
   for (int y = 0; y < 8; ++y)

@@ -14,6 +14,7 @@
 namespace {
 
 using imagingtest::Fx;
+using imagingtest::Solid;
 using TPoints = TArrayOfFixedPoint;
 
 constexpr TFixed Units(double v) { return static_cast<TFixed>(v * 65536); }
@@ -34,8 +35,7 @@ TPoints Square(double left, double top, double side) {
 // Pixels filled without antialiasing.
 int FilledPixels(const TPolygon32& polygon) {
   TCustomBitmap32 bitmap;
-  bitmap.SetSize(32, 32);
-  bitmap.Clear(clBlack32);
+  Solid(bitmap, 32, 32, clBlack32);
   polygon.DrawFill(bitmap, clWhite32);
   const std::vector<TColor32> pixels = imagingtest::Pixels(bitmap);
   return static_cast<int>(std::count(pixels.begin(), pixels.end(), clWhite32));

@@ -21,6 +21,7 @@ namespace {
 
 using imagingtest::Fx;
 using imagingtest::Pixels;
+using imagingtest::Solid;
 using oracle::TContour;
 using oracle::TVec;
 using TContours = std::vector<TArrayOfFixedPoint>;
@@ -62,8 +63,7 @@ TArrayOfFixedPoint RandomStar(std::mt19937& rng, double cx, double cy, double rM
 // alpha channel holds the coverage.
 std::vector<TColor32> Drawn(const TPolygon32& polygon, int width, int height) {
   TCustomBitmap32 bitmap;
-  bitmap.SetSize(width, height);
-  bitmap.Clear(0);
+  Solid(bitmap, width, height, 0);
   bitmap.SetCombineMode(cmMerge);
   polygon.DrawFill(bitmap, kWhite);
   return Pixels(bitmap);
@@ -206,24 +206,6 @@ TEST(PolygonFill, AlphaCountsExactlyTheSubsamplesInside) {
 
 // --- Colour, clipping, transformation
 
-TEST(PolygonFill, ColourAlphaWeighsTheFillThroughTheBitmapsCombineMode) {
-  for (TCombineMode combine : {cmBlend, cmMerge}) {
-    TCustomBitmap32 bitmap;
-    bitmap.SetSize(8, 8);
-    bitmap.Clear(0xC0203040);
-    bitmap.SetCombineMode(combine);
-    Polygon({Rectangle(2, 2, 6.5, 6)}, am8times)->DrawFill(bitmap, 0x9080A0F0);
-    // Interior: the colour at full coverage weighed by its own alpha.
-    TColor32 expected = 0xC0203040;
-    const TColor32 opaque = 0xFF80A0F0;
-    imaging::BlendLineExOf(combine)(&opaque, &expected, 1, 0x90);
-    EXPECT_EQ(bitmap.GetPixel(3, 3), expected);
-    EXPECT_NE(bitmap.GetPixel(6, 3), expected);  // the half-covered column
-    EXPECT_NE(bitmap.GetPixel(6, 3), 0xC0203040u);
-    EXPECT_EQ(bitmap.GetPixel(7, 3), 0xC0203040u);
-  }
-}
-
 class TTranslation : public TTransformation {
 public:
   explicit TTranslation(TFixedPoint d) : D(d) {}
@@ -240,10 +222,7 @@ TEST(PolygonFill, ClipRectanglesAndTransformationsAgreeWithPlainDrawing) {
     for (int trial = 0; trial < 10; ++trial) {
       const auto polygon = Polygon({RandomStar(rng, 12, 12, 3, 20, 12, true)}, mode, trial % 2 ? pfNonZero : pfEvenOdd);
       TCustomBitmap32 full, clipped, transformed, offset;
-      for (TCustomBitmap32* b : {&full, &clipped, &transformed, &offset}) {
-        b->SetSize(32, 32);
-        b->Clear(0xFF102030);
-      }
+      for (TCustomBitmap32* b : {&full, &clipped, &transformed, &offset}) Solid(*b, 32, 32, 0xFF102030);
       const TRect clip{5 + trial, 3, 27 - trial, 20 + trial};
       clipped.SetClipRect(clip);
       polygon->DrawFill(full, kWhite);
@@ -283,21 +262,24 @@ TEST(PolygonFill, DegenerateContoursAndRepeatedPointsChangeNothing) {
   }
 }
 
-TEST(PolygonFill, ExtremeCoordinatesCoverEveryPixelOnce) {
+TEST(PolygonFill, ExtremeCoordinatesCoverEveryPixelWithTheColourWeighedByItsAlpha) {
   const TFixed big = std::numeric_limits<TFixed>::max(), small = std::numeric_limits<TFixed>::min();
   const auto huge = Polygon({{{small, small}, {big, small}, {big, big}, {small, big}}}, am32times, pfNonZero);
   TCustomBitmap32 empty, bitmap;
   huge->DrawFill(empty, kWhite);
-  bitmap.SetSize(20, 10);
-  const TColor32 green = 0xFF00FF00;
-  for (bool antialiased : {false, true}) {
-    huge->Antialiased = antialiased;
-    bitmap.Clear(clBlack32);
-    huge->DrawFill(bitmap, green);
-    TColor32 expected = clBlack32;  // full coverage weighed by the colour's alpha through the blend
-    imaging::BlendLineEx(&green, &expected, 1, 255);
-    EXPECT_EQ(Pixels(bitmap), std::vector<TColor32>(200, antialiased ? expected : green));
+  for (TCombineMode combine : {cmBlend, cmMerge}) {
+    Solid(bitmap, 20, 10, 0xC0203040);
+    bitmap.SetCombineMode(combine);
+    huge->DrawFill(bitmap, 0x9080A0F0);
+    TColor32 expected = 0xC0203040;
+    const TColor32 opaque = 0xFF80A0F0;
+    imaging::BlendLineExOf(combine)(&opaque, &expected, 1, 0x90);
+    EXPECT_EQ(Pixels(bitmap), std::vector<TColor32>(200, expected)) << combine;
   }
+  huge->Antialiased = false;
+  huge->DrawFill(bitmap, kWhite);
+  huge->DrawEdge(bitmap, clBlack32);  // wholly outside
+  EXPECT_EQ(Pixels(bitmap), std::vector<TColor32>(200, kWhite));
   TPolygon32 polygon;  // offsets hold points at the ends of the range
   polygon.Add(TFixedPoint{big - 5, small + 5});
   polygon.Offset(100, -100);

@@ -18,6 +18,7 @@ namespace {
 using namespace imaging;
 using imagingtest::FillRandom;
 using imagingtest::Pixels;
+using imagingtest::Solid;
 
 TEST(SplitIntoSpans, SpansCoverTheLengthEvenlyWithTheRemainderSpreadToTheEnd) {
   std::vector<std::int32_t> starts, widths;
@@ -51,8 +52,7 @@ TEST(BoxDownsample32, EachPixelIsTheTruncatedMeanOfItsBlock) {
   EXPECT_EQ(Pixels(dst), std::vector<TColor32>(4, 0xFF7F7F7F));
   FillRandom(src, 23, 17, 1);
   const TRect srcRect{2, 1, 21, 16}, dstRect{3, 4, 10, 9};
-  dst.SetSize(12, 10);
-  dst.Clear(0x5A5A5A5A);
+  Solid(dst, 12, 10, 0x5A5A5A5A);
   BoxDownsample32(dst, dstRect, src, srcRect);
   std::vector<std::int32_t> columns, widths, rows, heights;
   SplitIntoSpans(19, 7, columns, widths);
@@ -77,10 +77,8 @@ TEST(BoxDownsample32, EachPixelIsTheTruncatedMeanOfItsBlock) {
 
 TEST(BoxDownsample32, WritesOnlyInsideTheClipAndNothingForEmptyOrEnlargingRectangles) {
   TCustomBitmap32 src, dst;
-  src.SetSize(40, 40);
-  src.Clear(0xFFFFFFFF);
-  dst.SetSize(16, 16);
-  dst.Clear(0);
+  Solid(src, 40, 40, 0xFFFFFFFF);
+  Solid(dst, 16, 16, 0);
   BoxDownsample32(dst, TRect{0, 0, 0, 4}, src, src.BoundsRect());     // a reduced side of 0
   BoxDownsample32(dst, TRect{0, 0, 4, 4}, src, TRect{3, 3, 3, 8});    // empty source
   BoxDownsample32(dst, TRect{0, 0, 16, 4}, src, TRect{0, 0, 8, 8});   // wider than the source
@@ -96,29 +94,24 @@ TEST(BoxDownsample32, WritesOnlyInsideTheClipAndNothingForEmptyOrEnlargingRectan
 TEST(BoxDownsampleBitmap, SameFormatsOfEightTwentyFourOrThirtyTwoBitsOnly) {
   TBitmap src, dst;
   src.SetSize(4, 2);
-  for (int y = 0; y < 2; ++y)
-    for (int x = 0; x < 4; ++x) {
-      const std::uint32_t blue = 10u * static_cast<std::uint32_t>(4 * y + x + 1);
-      src.GetSurface().Pixel(x, y) = 0x40000000u | blue * 3 << 16 | blue * 2 << 8 | blue;
-    }
-  const auto reduced = [&](TPixelFormat from, TPixelFormat to, int width) {
-    dst.SetSize(width, 1);
+  for (int i = 0; i < 8; ++i) {
+    const std::uint32_t blue = 10u * static_cast<std::uint32_t>(i + 1);
+    src.GetSurface().Pixel(i % 4, i / 4) = 0x40000000u | blue * 3 << 16 | blue * 2 << 8 | blue;
+  }
+  // Blocks of 2 x 2: blue 10 + 20 + 50 + 60 = 140 and 30 + 40 + 70 + 80 = 220,
+  // so 35, 70, 105 and 55, 110, 165; nothing between different formats, for
+  // other depths, or when enlarging.
+  for (const auto& [from, to, width, expected] :
+       {std::tuple{pf24bit, pf24bit, 2, 0x40694623u}, {pf32bit, pf32bit, 2, 0x40694623u}, {pf8bit, pf8bit, 2, 0x40694623u},
+        {pf24bit, pf32bit, 2, 0u}, {pf16bit, pf16bit, 2, 0u}, {pf32bit, pf32bit, 5, 0u}}) {
     src.SetPixelFormat(from);
+    dst.SetSize(width, 1);
     dst.SetPixelFormat(to);
     dst.GetSurface().Pixel(0, 0) = dst.GetSurface().Pixel(1, 0) = 0;
     BoxDownsampleBitmap(src, dst);
-    return std::pair{dst.GetSurface().Pixel(0, 0), dst.GetSurface().Pixel(1, 0)};
-  };
-  // Blocks of 2 x 2: blue 10 + 20 + 50 + 60 = 140 and 30 + 40 + 70 + 80 = 220.
-  const auto expected = std::pair{0x40694623u, 0x40A56E37u};  // 35, 70, 105 and 55, 110, 165
-  const auto nothing = std::pair{0u, 0u};
-  EXPECT_EQ(reduced(pf24bit, pf24bit, 2), expected);
-  EXPECT_EQ(reduced(pf32bit, pf32bit, 2), expected);
-  EXPECT_EQ(reduced(pf8bit, pf8bit, 2), expected);
-  EXPECT_EQ(reduced(pf24bit, pf32bit, 2), nothing);
-  EXPECT_EQ(reduced(pf16bit, pf16bit, 2), nothing);
-  EXPECT_EQ(reduced(pfDevice, pfDevice, 2), nothing);
-  EXPECT_EQ(reduced(pf32bit, pf32bit, 5), nothing);  // wider than the source
+    EXPECT_EQ(dst.GetSurface().Pixel(0, 0), expected) << from << " " << to << " " << width;
+    EXPECT_EQ(dst.GetSurface().Pixel(1, 0), expected ? 0x40A56E37u : 0u);
+  }
   TBitmap empty;
   empty.SetPixelFormat(pf32bit);
   BoxDownsampleBitmap(empty, dst);

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "ImagingTestSupport.h"
-#include "imaging/Bitmap32.h"
 #include "imaging/Blend.h"
 #include "imaging/CpuFeatures.h"
 #include "imaging/MappingTable.h"
@@ -27,6 +26,7 @@ namespace {
 using namespace imaging;
 using imagingtest::FillRandom;
 using imagingtest::Pixels;
+using imagingtest::Solid;
 
 constexpr TStretchFilter AllFilters[] = {sfNearest, sfDraft, sfLinear, sfCosine, sfSpline, sfLanczos, sfMitchell};
 
@@ -164,21 +164,32 @@ TEST(ResamplerBindings, VectorKernelPassesGiveTheBitsOfThePortableOnes) {
 // --- Invariants of every resampler
 
 TEST(Resampling, AConstantPictureStaysConstant) {
+  // Kernels with weights far beyond 16 bits take the wide path.
+  std::vector<std::unique_ptr<TKernelResampler>> kernels;
+  for (const std::string& name : KernelNames()) kernels.push_back(KernelResampler(name));
+  kernels.push_back(KernelResampler("THermiteKernel"));
+  dynamic_cast<THermiteKernel&>(kernels.back()->GetKernel()).SetTension(-1e6f);
+  dynamic_cast<THermiteKernel&>(kernels.back()->GetKernel()).SetBias(3e5f);
+  kernels.push_back(KernelResampler("TSinshKernel"));
+  dynamic_cast<TSinshKernel&>(kernels.back()->GetKernel()).SetCoeff(1e-30f);
   for (const TColor32 color : {0xFFFFFFFFu, 0x80402010u, 0x00000000u}) {
     TCustomBitmap32 src, dst;
-    src.SetSize(37, 23);
-    src.Clear(color);
-    for (const auto& [w, h] : {std::pair{111, 69}, {74, 46}, {18, 11}, {9, 23}, {1, 1}, {200, 7}})
+    Solid(src, 37, 23, color);
+    for (const auto& [w, h] : {std::pair{111, 69}, {74, 46}, {18, 11}, {9, 23}, {1, 1}, {200, 7}}) {
       for (const TStretchFilter filter : AllFilters) {
         // Draft blocks other than 1, 2 or 4 pixels lose a level to the
-        // block average's fixed factor (by hand above).
+        // block average's fixed factor (by hand below).
         if (filter == sfDraft && (w < 37 || h < 23)) continue;
         src.SetStretchFilter(filter);
-        dst.SetSize(w, h);
-        dst.Clear(0x12345678);
+        Solid(dst, w, h, 0x12345678);
         src.DrawTo(dst, TRect{0, 0, w, h});
         ASSERT_TRUE(AllPixelsAre(dst, color)) << filter << " " << w << "x" << h;
       }
+      for (const auto& kernel : kernels) {
+        ResampleWhole(*kernel, dst, src);
+        ASSERT_TRUE(AllPixelsAre(dst, color)) << kernel->GetKernelClassName() << " " << w << "x" << h;
+      }
+    }
     src.SetStretchFilter(sfDraft);  // blocks of 2 and 4 pixels
     for (const auto& [target, from] : {std::pair{TRect{0, 0, 18, 23}, TRect{0, 0, 36, 23}},
                                        {TRect{0, 0, 9, 5}, TRect{1, 3, 37, 23}}}) {
@@ -186,37 +197,22 @@ TEST(Resampling, AConstantPictureStaysConstant) {
       src.DrawRectTo(dst, target, from);
       ASSERT_TRUE(AllPixelsAre(dst, color)) << "draft";
     }
-    dst.SetSize(50, 9);
-    for (const std::string& name : KernelNames()) {
-      ResampleWhole(*KernelResampler(name), dst, src);
-      ASSERT_TRUE(AllPixelsAre(dst, color)) << name;
-    }
-  }
-  TCustomBitmap32 wide, one;  // 16384 x 1 into a single pixel
-  wide.SetSize(16384, 1);
-  wide.Clear(0xFF808080);
-  one.SetSize(1, 1);
-  for (const TStretchFilter filter : AllFilters) {
-    wide.SetStretchFilter(filter);
-    wide.DrawTo(one, one.BoundsRect());
-    EXPECT_EQ(one.GetPixel(0, 0), 0xFF808080u) << filter;
   }
 }
 
 TEST(Resampling, OneToOneIsACopy) {
   TCustomBitmap32 src, dst;
   FillRandom(src, 31, 17, 1);
+  dst.SetSize(31, 17);
   for (const TStretchFilter filter : AllFilters) {
     src.SetStretchFilter(filter);
-    dst.SetSize(31, 17);
     dst.Clear(0);
     src.DrawTo(dst, src.BoundsRect());
     ASSERT_EQ(Pixels(dst), Pixels(src)) << filter;
   }
   // The interpolating kernels, called directly so that no shortcut copies.
-  for (const char* name : {"TBoxKernel", "TLinearKernel", "TCosineKernel", "TCubicKernel", "TLanczosKernel",
-                           "TBlackmanKernel", "THannKernel", "THammingKernel", "TGaussianKernel", "TAlbrechtKernel",
-                           "THermiteKernel", "TSinshKernel"}) {
+  for (const std::string& name : KernelNames()) {
+    if (name == "TSplineKernel" || name == "TMitchellKernel") continue;  // smoothing kernels
     dst.Clear(0);
     ResampleWhole(*KernelResampler(name), dst, src);
     ASSERT_EQ(Pixels(dst), Pixels(src)) << name;
@@ -243,8 +239,7 @@ TEST(Resampling, SmallStretchesByHand) {
   }
   // Bilinear 2 x 2 -> 4 x 4: per axis pixel 0 with weights 256 (limited to
   // 255), 192, 64, and 0 for the last position, moved back to pixel 0.
-  src.SetSize(2, 2);
-  src.Clear(0xFF000000);
+  Solid(src, 2, 2, 0xFF000000);
   for (int y = 0; y < 2; ++y) src.SetPixel(1, y, 0xFFFFFFFF);
   src.SetStretchFilter(sfLinear);
   dst.SetSize(4, 4);
@@ -255,25 +250,10 @@ TEST(Resampling, SmallStretchesByHand) {
       EXPECT_EQ(dst.GetPixel(x, y), imagingtest::RefV(0xFF000000, 0xFFFFFFFF, weights[x])) << x << "," << y;
 }
 
-TEST(Resampling, OnePixelWideSourceRepeatsItsColumn) {
-  TCustomBitmap32 src, dst;
-  FillRandom(src, 1, 6, 3);
-  for (const TStretchFilter filter : AllFilters) {
-    src.SetStretchFilter(filter);
-    dst.SetSize(50, 6);
-    src.DrawTo(dst, dst.BoundsRect());
-    const bool blurs = filter == sfSpline || filter == sfMitchell;  // smoothing kernels blur the column itself
-    for (int y = 0; y < 6; ++y)
-      for (int x = 0; x < 50; ++x) ASSERT_EQ(dst.GetPixel(x, y), blurs ? dst.GetPixel(0, y) : src.GetPixel(0, y));
-  }
-}
-
 TEST(StretchTransfer, DegenerateInputMasterAlphaZeroAndMeasuringDrawNothing) {
   TCustomBitmap32 src, dst, empty;
-  src.SetSize(5, 5);
-  src.Clear(0xFFFFFFFF);
-  dst.SetSize(10, 10);
-  dst.Clear(0);
+  Solid(src, 5, 5, 0xFFFFFFFF);
+  Solid(dst, 10, 10, 0);
   int changes = 0;
   dst.OnAreaChanged = [&](TPersistent*, const TRect&, std::uint32_t) { ++changes; };
   dst.OnChange = [&](TPersistent*) { ++changes; };
@@ -293,12 +273,9 @@ TEST(StretchTransfer, DegenerateInputMasterAlphaZeroAndMeasuringDrawNothing) {
     src.DrawTo(dst, TRect{0, 0, 5, 5});    // and copied
     src.SetDrawMode(dmOpaque);
     // Called directly, a resampler refuses a source rectangle outside its source.
-    try {
-      src.GetResampler().Resample({dst, dst.BoundsRect(), dst.BoundsRect(), src, TRect{-1, 0, 4, 4}, dmOpaque, {}});
-      ADD_FAILURE() << "accepted";
-    } catch (const ERasterError& e) {
-      EXPECT_STREQ(e.what(), "Invalid SrcRect");
-    }
+    EXPECT_THROW(src.GetResampler().Resample({dst, dst.BoundsRect(), dst.BoundsRect(), src, TRect{-1, 0, 4, 4},
+                                              dmOpaque, {}}),
+                 ERasterError);
   }
   EXPECT_THROW(StretchTransfer(nullptr, {}, {}, &src, {}, src.GetResampler(), dmOpaque, {}), ERasterError);
   EXPECT_THROW(StretchTransfer(&dst, {}, {}, nullptr, {}, src.GetResampler(), dmOpaque, {}), ERasterError);
@@ -309,24 +286,6 @@ TEST(StretchTransfer, DegenerateInputMasterAlphaZeroAndMeasuringDrawNothing) {
   EXPECT_EQ(measured, (std::vector<TRect>{{-2, 1, 30, 7}}));
   EXPECT_EQ(changes, 0);
   EXPECT_TRUE(AllPixelsAre(dst, 0));
-}
-
-// Weights far beyond 16 bits take the wide path; the lists still sum to 256.
-TEST(Resampling, AbsurdKernelSettingsKeepConstantsConstant) {
-  TCustomBitmap32 src, dst;
-  src.SetSize(9, 9);
-  src.Clear(0xC0804020);
-  auto hermite = KernelResampler("THermiteKernel");
-  dynamic_cast<THermiteKernel&>(hermite->GetKernel()).SetTension(-1e6f);
-  dynamic_cast<THermiteKernel&>(hermite->GetKernel()).SetBias(3e5f);
-  auto sinsh = KernelResampler("TSinshKernel");
-  dynamic_cast<TSinshKernel&>(sinsh->GetKernel()).SetCoeff(1e-30f);
-  for (const TKernelResampler* resampler : {hermite.get(), sinsh.get()})
-    for (const auto& [w, h] : {std::pair{4, 13}, {20, 3}}) {
-      dst.SetSize(w, h);
-      ResampleWhole(*resampler, dst, src);
-      ASSERT_TRUE(AllPixelsAre(dst, 0xC0804020u)) << resampler->GetKernelClassName();
-    }
 }
 
 // --- Stretch transfer
@@ -376,42 +335,19 @@ TEST(StretchTransfer, DrawModesOfTheBlockTransfer) {
   draw(dmTransparent, 255);  // everything but the outer colour
   EXPECT_EQ(dst.GetPixel(2, 1), background.GetPixel(2, 1));
   EXPECT_EQ(dst.GetPixel(3, 1), src.GetPixel(3, 1));
-  for (const TColor32 alpha : {255u, 77u}) {  // the line routines, with master alpha below 255
-    draw(dmBlend, alpha);
-    std::vector<TColor32> expected = Pixels(background);
-    if (alpha == 255) BlendLine(src.GetBits(), expected.data(), 18);
-    else BlendLineEx(src.GetBits(), expected.data(), 18, alpha);
-    EXPECT_EQ(Pixels(dst), expected) << alpha;
-  }
+  draw(dmBlend, 77);  // the line routine with master alpha
+  std::vector<TColor32> expected = Pixels(background);
+  BlendLineEx(src.GetBits(), expected.data(), 18, 77);
+  EXPECT_EQ(Pixels(dst), expected);
   src.OnPixelCombine = [](TColor32 f, TColor32& b, TColor32 m) { b = (f ^ b) + m; };
   draw(dmCustom, 9);  // the callback gets source, destination and master alpha
   EXPECT_EQ(dst.GetPixel(4, 2), (src.GetPixel(4, 2) ^ background.GetPixel(4, 2)) + 9);
-  src.OnPixelCombine = nullptr;
-  draw(dmCustom, 9);  // without a callback: a copy
-  EXPECT_EQ(Pixels(dst), Pixels(src));
-}
-
-TEST(StretchTransfer, DrawingABitmapOntoItselfReadsTheOriginalPixels) {
-  for (const TStretchFilter filter : {sfNearest, sfLanczos})
-    for (const auto& [dstRect, srcRect] : {std::pair{TRect{3, 2, 19, 18}, TRect{0, 0, 16, 16}},  // shifted copy
-                                           {TRect{0, 0, 12, 9}, TRect{2, 2, 17, 17}}}) {         // resampled
-      TCustomBitmap32 b, original, expected;
-      FillRandom(b, 20, 20, 11);
-      b.SetStretchFilter(filter);
-      original.Assign(&b);
-      expected.Assign(&b);
-      original.DrawRectTo(expected, dstRect, srcRect);
-      b.DrawRectTo(b, dstRect, srcRect);
-      ASSERT_EQ(Pixels(b), Pixels(expected)) << filter;
-    }
 }
 
 TEST(StretchTransfer, OnlyTheDestinationClipIsDrawnWhateverTheScale) {
   TCustomBitmap32 src, dst;
-  src.SetSize(6, 6);
-  src.Clear(0xFFFFFFFF);
-  dst.SetSize(30, 30);
-  dst.Clear(0);
+  Solid(src, 6, 6, 0xFFFFFFFF);
+  Solid(dst, 30, 30, 0);
   dst.SetClipRect(TRect{5, 7, 12, 20});
   // A few billion times larger too: only the clip is computed.
   for (const TStretchFilter filter : AllFilters)
@@ -425,24 +361,6 @@ TEST(StretchTransfer, OnlyTheDestinationClipIsDrawnWhateverTheScale) {
     }
 }
 
-// --- Sampling at arbitrary positions
-
-TEST(Sampling, ConstantPicturesSampleConstantlyInEveryKernelMode) {
-  TCustomBitmap32 b;
-  b.SetSize(9, 9);
-  b.Clear(0xC0A08060);
-  b.SetStretchFilter(sfLanczos);
-  auto& r = dynamic_cast<TKernelResampler&>(b.GetResampler());
-  for (const TKernelMode mode : {kmDynamic, kmTableNearest, kmTableLinear}) {
-    r.SetKernelMode(mode);
-    r.PrepareSampling();
-    for (float y = 1; y < 8; y += 0.37f)
-      for (float x = 1; x < 8; x += 0.29f) ASSERT_EQ(r.GetSampleFloat(x, y), 0xC0A08060u) << mode;
-    r.FinalizeSampling();
-  }
-  EXPECT_THROW(TLinearResampler().GetSampleInt(0, 0), ERasterError);  // no bitmap to sample
-}
-
 // --- The bitmap's resampler
 
 TEST(BitmapResampler, StretchFiltersChooseResamplersAndKernels) {
@@ -453,7 +371,6 @@ TEST(BitmapResampler, StretchFiltersChooseResamplersAndKernels) {
   TCustomBitmap32 a;
   for (const auto& [filter, name] : expected) {
     a.SetStretchFilter(filter);
-    EXPECT_EQ(a.GetResampler().GetBitmap(), &a);
     const auto* kernel = dynamic_cast<const TKernelResampler*>(&a.GetResampler());
     EXPECT_EQ(kernel ? kernel->GetKernelClassName() : a.GetResamplerClassName(), name);
   }
