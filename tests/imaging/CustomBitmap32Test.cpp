@@ -29,30 +29,19 @@ struct TEvents {
   }
 };
 
-TEST(CustomBitmap32, SizesNewPixelsAndEmptyBitmaps) {
+TEST(CustomBitmap32, SizesAndClippedOperations) {
   TCustomBitmap32 b;
   TEvents events(b);
   b.Clear(0x12345678);  // nothing to clear, nothing to report
   EXPECT_EQ(events.Changes, 0);
   EXPECT_TRUE(b.SetSize(-5, 10));
-  EXPECT_EQ(b.GetWidth(), 0);
-  EXPECT_EQ(b.GetHeight(), 10);
-  EXPECT_TRUE(b.IsEmpty());
-  EXPECT_EQ(b.GetBits(), nullptr);
-  b.SetSize(4, 3);
-  EXPECT_EQ(Pixels(b), std::vector<TColor32>(12, clBlack32));
-  EXPECT_EQ(events.Areas.back(), (TRect{0, 0, 4, 3}));
-}
-
-TEST(CustomBitmap32, ClippedOperationsStayInsideTheClipRectangle) {
-  TCustomBitmap32 b;
-  Solid(b, 30, 30, 0);
+  EXPECT_TRUE(b.IsEmpty() && b.GetWidth() == 0 && b.GetHeight() == 10);
+  b.SetSize(30, 30);
+  EXPECT_EQ(Pixels(b), std::vector<TColor32>(900, clBlack32));  // new pixels are opaque black
   b.SetClipRect(TRect{10, 10, 20, 20});
   b.OuterColor = 0xABCDEF01;
   b.SetPixelClipped(20, 15, 0xFFFFFFFF);
-  b.SetPixelClipped(19, 15, 0xFFFFFFFF);
-  EXPECT_EQ(b.GetPixel(20, 15), 0u);
-  EXPECT_EQ(b.GetPixelClipped(19, 15), 0xFFFFFFFFu);
+  EXPECT_EQ(b.GetPixel(20, 15), clBlack32);
   EXPECT_EQ(b.GetPixelClipped(9, 15), 0xABCDEF01u);
   const auto onlyTheClip = [&](TColor32 color) {
     for (int y = 0; y < 30; ++y)
@@ -60,18 +49,15 @@ TEST(CustomBitmap32, ClippedOperationsStayInsideTheClipRectangle) {
   };
   b.FillRectClipped(0, 0, 100, 100, 0x11111111);
   onlyTheClip(0x11111111);
-  TEvents events(b);
+  events.Areas.clear();
   b.Clear(0x22222222);
   onlyTheClip(0x22222222);
-  EXPECT_EQ(events.Changes, 1);  // one notification, of the whole bitmap
-  EXPECT_EQ(events.Areas, (std::vector<TRect>{{0, 0, 30, 30}}));
+  EXPECT_EQ(events.Areas, (std::vector<TRect>{{0, 0, 30, 30}}));  // one notification, of the whole bitmap
   // A clip rectangle outside the bitmap is all zero; a new surface resets it.
   b.SetClipRect(TRect{40, 40, 50, 50});
-  EXPECT_EQ(b.GetClipRect(), TRect{});
-  EXPECT_TRUE(b.GetClipping());
+  EXPECT_TRUE(b.GetClipRect() == TRect{} && b.GetClipping());
   b.SetSize(5, 5);
-  EXPECT_EQ(b.GetClipRect(), (TRect{0, 0, 5, 5}));
-  EXPECT_FALSE(b.GetClipping());
+  EXPECT_TRUE(b.GetClipRect() == (TRect{0, 0, 5, 5}) && !b.GetClipping());
 }
 
 TEST(CustomBitmap32, UpdateBracketsAndMeasuringSilenceNotification) {
@@ -92,13 +78,10 @@ TEST(CustomBitmap32, UpdateBracketsAndMeasuringSilenceNotification) {
   b.BeginMeasuring([&](TPersistent*, const TRect& r, std::uint32_t) { measured.push_back(r); });
   b.FillRectClipped(-5, 2, 4, 6, 0xFFFFFFFF);
   b.Line(0, 0, 19, 7, 0xFFFFFFFF, true);
-  b.LineFixedAA(0, 0, 10 << 16, 3 << 16, 0xFFFFFFFF);
   b.Clear(0xFFFFFFFF);
   b.EndMeasuring();
   b.EndUpdate();  // closing the bracket does not notify
-  EXPECT_EQ(measured.size(), 4u);
-  EXPECT_EQ(measured[0], (TRect{0, 2, 4, 6}));
-  EXPECT_EQ(measured[3], (TRect{0, 0, 20, 20}));
+  EXPECT_EQ(measured, (std::vector<TRect>{{0, 2, 4, 6}, {0, 0, 19, 7}, {0, 0, 20, 20}}));
   const std::vector<TColor32> pixels = Pixels(b);
   EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0u), 20 * 20 - 4);
   EXPECT_EQ(events.Changes, 0);

@@ -136,27 +136,4 @@ TEST(AntialiasedLines, WholePixelStepsAndStipples) {
     EXPECT_EQ(b.GetPixel(x, 1), x == 9 ? clBlack32 : RefV(x % 2 ? 0xFFFF0000 : 0xFF00FF00, clBlack32, 253)) << x;
 }
 
-TEST(AntialiasedLines, NeverLeaveTheClipRectangleAndCoverTheirCourse) {
-  std::mt19937 rng(17);
-  TCustomBitmap32 b;
-  b.SetSize(60, 60);
-  const TRect clip{10, 15, 50, 45};
-  for (int i = 0; i < 500; ++i) {
-    b.SetClipRect(b.BoundsRect());
-    b.Clear(0);
-    b.SetClipRect(clip);
-    const auto c = [&] { return static_cast<TFixed>(rng() % (80 << 16)) - (10 << 16); };
-    const TFixed x1 = c(), y1 = c(), x2 = c(), y2 = c();
-    b.LineFixedAA(x1, y1, x2, y2, 0xFFFFFFFF, true);
-    const TPixels drawn = Drawn(b);
-    ASSERT_EQ(Inside(drawn, clip), drawn);
-    // The midpoint of the line, when well inside, is covered nearby.
-    const double mx = (x1 + x2) / 2.0 / 65536, my = (y1 + y2) / 2.0 / 65536;
-    const bool inside = mx > 12 && mx < 48 && my > 17 && my < 43;
-    EXPECT_TRUE(!inside || std::any_of(drawn.begin(), drawn.end(), [&](const auto& p) {
-      return std::abs(p.first - mx) <= 1.5 && std::abs(p.second - my) <= 1.5;
-    })) << x1 << "," << y1 << " " << x2 << "," << y2;
-  }
-}
-
 }  // namespace

@@ -1,6 +1,6 @@
-// Fills, folds, fixed-point helpers, line clipping, colour conversions and
-// rectangles: worked values, and brute force where a walk or exact
-// arithmetic can stand in for the code.
+// Fills, folds, fixed-point helpers, line clipping, colour conversions,
+// rectangles and the document engine's facade over them: worked values, and
+// brute force where a walk or exact arithmetic can stand in for the code.
 
 #include "imaging/LowLevel.h"
 
@@ -12,6 +12,7 @@
 
 #include "imaging/Color32.h"
 #include "imaging/CpuFeatures.h"
+#include "imaging/DocGraphics.h"
 #include "imaging/FixedMath.h"
 #include "imaging/LineClip.h"
 #include "imaging/RectHelpers.h"
@@ -143,6 +144,39 @@ TEST(Rectangles, TouchingRectanglesMeetInAnEmptyOneAndFixedRectsRoundOutOrIn) {
   EXPECT_EQ(r, TRect{});
   EXPECT_EQ(MakeRect(TFixedRect{0x18000, 0x8000, 0x28001, 0x3FFFF}, rrOutside), (TRect{1, 0, 3, 4}));
   EXPECT_EQ(MakeRect(TFixedRect{0x18000, 0x8000, 0x28001, 0x3FFFF}, rrInside), (TRect{2, 1, 2, 3}));
+}
+
+// --- The facade
+
+TEST(Facade, ConversionsRoundHalvesToEvenAndRefuseWhatDoesNotFit) {
+  EXPECT_EQ(RoundFloatPoint(TFloatPoint{2.5f, -1.5f}), (TPoint{2, -2}));
+  EXPECT_EQ(RoundFloatPoint(TFloatPoint{3.5f, 0.49f}), (TPoint{4, 0}));
+  EXPECT_THROW(RoundFloatPoint(TFloatPoint{std::nanf(""), 0}), EInvalidOp);
+  EXPECT_THROW(RoundFloatPoint(TFloatPoint{0, 3e9f}), EInvalidOp);
+  // 1/65536 of a half rounds to even: 0.5 / 65536 gives 0, 1.5 / 65536 gives 2.
+  EXPECT_EQ(FloatToFixedPoint(0.5f / 65536, 1.5f / 65536), (TFixedPoint{0, 2}));
+  EXPECT_EQ(FloatPointToFixed(TFloatPoint{-3, 0.75f}), (TFixedPoint{-196608, 49152}));
+  EXPECT_THROW(FloatToFixedPoint(40000, 0), EInvalidOp);
+}
+
+TEST(Facade, RectanglesIntersectOrComeOutEmpty) {
+  TRect d{9, 9, 9, 9};
+  EXPECT_FALSE(IntersectIntRect(d, TRect{0, 0, 10, 10}, TRect{10, 0, 20, 10}));
+  EXPECT_EQ(d, TRect{});
+  EXPECT_TRUE(IntersectIntRect(d, TRect{0, 0, 10, 10}, TRect{5, -5, 15, 7}));
+  EXPECT_EQ(d, (TRect{5, 0, 10, 7}));
+  TFloatRect g{9, 9, 9, 9};
+  EXPECT_TRUE(IntersectFloatRect(g, TFloatRect{0, 0, 1, 1}, TFloatRect{0.25f, -1, 2, 0.5f}));
+  EXPECT_EQ(g, (TFloatRect{0.25f, 0, 1, 0.5f}));
+  EXPECT_FALSE(IntersectFloatRect(g, TFloatRect{0, 0, std::nanf(""), 1}, TFloatRect{0, 0, 1, 1}));
+  EXPECT_EQ(g, TFloatRect{});
+}
+
+TEST(Facade, ColoursConvertAndAlphaIsHeldToAByte) {
+  EXPECT_EQ(ColorToColor32(0x00332211), 0xFF112233u);
+  EXPECT_EQ(SetColorAlpha(0xFF102030, 300), 0xFF102030u);
+  EXPECT_EQ(SetColorAlpha(0xFF102030, -5), 0x00102030u);
+  EXPECT_EQ(SetColorAlpha(0x12102030, 0x80), 0x80102030u);
 }
 
 }  // namespace
