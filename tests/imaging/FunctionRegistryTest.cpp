@@ -5,10 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "imaging/Blend.h"
 #include "imaging/BlendVariants.h"
 #include "imaging/CpuFeatures.h"
-#include "imaging/LowLevel.h"
 #include "platform/rtl/Exception.h"
 
 namespace {
@@ -22,8 +20,7 @@ TEST(CpuFeatures, IdentificationBitsGiveTheClassicFeatures) {
   constexpr std::uint32_t mmx = 1u << 23, sse = 1u << 25, sse2 = 1u << 26;
   EXPECT_EQ(imaging::FeaturesFromIdentification(6, mmx | sse | sse2, 0x80000008u, 0),
             TCPUFeatures{cfMMX | cfExMMX | cfSSE | cfSSE2});
-  // Extended MMX also from the extended leaf, 3DNow! only from there, and
-  // only when the processor has that leaf.
+  // 3DNow! only from the extended leaf, and only when the processor has it.
   EXPECT_EQ(imaging::FeaturesFromIdentification(5, mmx, 0x80000001u, (1u << 22) | (1u << 31) | (1u << 30)),
             TCPUFeatures{cfMMX | cfExMMX | cf3DNow | cfEx3DNow});
   EXPECT_EQ(imaging::FeaturesFromIdentification(5, mmx, 0x80000000u, 1u << 31), TCPUFeatures{cfMMX});
@@ -49,19 +46,10 @@ TEST(FunctionRegistry, LastAddedRunnableVariantIsChosen) {
   EXPECT_EQ(bound(), 2);
   ASSERT_NE(onlyExtended, nullptr);
   EXPECT_EQ(onlyExtended(), 3);
-  // A variant of the wrong type is refused.
-  registry.Add(0, &imaging::portable::ClearVectorState);
+  registry.Add(0, &imaging::portable::ClearVectorState);  // a variant of the wrong type is refused
   EXPECT_THROW(registry.RebindAll(), EAssertionFailed);
-}
-
-TEST(FunctionRegistry, StartUpBindsTheWidestVariantThisProcessorRuns) {
-  if (imaging::HasCPUFeature(cfAVX2)) {
-    EXPECT_EQ(imaging::BlendLine, &imaging::avx2::BlendLine);
-    EXPECT_EQ(imaging::FillLongword, &imaging::avx2::FillLongword);
-  } else if (imaging::HasCPUFeature(cfSSE2)) {
-    EXPECT_EQ(imaging::BlendLine, &imaging::sse2::BlendLine);
-  }
-  EXPECT_EQ(imaging::BlendLineExOf(cmMerge), imaging::MergeLineEx);
+  // Start-up bound the widest variant this processor runs.
+  EXPECT_EQ(imaging::BlendLine, imaging::HasCPUFeature(cfAVX2) ? &imaging::avx2::BlendLine : &imaging::sse2::BlendLine);
 }
 
 }  // namespace
