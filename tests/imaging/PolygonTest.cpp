@@ -330,23 +330,18 @@ int FilledPixels(const TPolygon32& polygon) {
 
 double Area(const TPoints& contour) { return std::fabs(oracle::SignedArea(oracle::FromFixed(contour))); }
 
-TEST(PolygonGrow, SharpCornersKeepTheirPointAndTheSquareGrowsOrShrinksBy2dASide) {
+TEST(PolygonGrow, SquaresGrowAndShrinkBy2dASideWithCutOrMitredCorners) {
   const auto square = Path(Rectangle(10, 10, 20, 20));
   EXPECT_EQ(square->Grow(Units(2), 0.99f)->GetPoints(), TArrayOfArrayOfFixedPoint{Rectangle(8, 8, 22, 22)});
   EXPECT_EQ(square->Grow(Units(-2), 0.99f)->GetPoints(), TArrayOfArrayOfFixedPoint{Rectangle(12, 12, 18, 18)});
-  // Counter-clockwise, growing shrinks.
-  const TPoints square2 = Rectangle(10, 10, 20, 20);
-  EXPECT_EQ(FilledPixels(*Path(TPoints(square2.rbegin(), square2.rend()))->Grow(Units(2), 0.99f)), 6 * 6);
-  // Without sharpness shrinking cuts the right angles as growing does.
-  EXPECT_DOUBLE_EQ(Area(square->Grow(Units(-2), 0)->GetPoints()[0]), 6 * 6 - 4 * 2.0);
-}
-
-TEST(PolygonGrow, WithoutSharpnessRightAnglesAreCutAndStraightRunsKeepOnePoint) {
-  const auto square = Path({Fx(10, 10), Fx(15, 10), Fx(20, 10), Fx(20, 20), Fx(10, 20)});  // (15, 10) mid-edge
+  // Without sharpness right angles are cut into two points, a straight run
+  // keeps one; the grown or shrunk square loses four corner triangles.
+  square->SetPoints({{Fx(10, 10), Fx(15, 10), Fx(20, 10), Fx(20, 20), Fx(10, 20)}});
   const TPoints grown = square->Grow(Units(2), 0)->GetPoints()[0];
   EXPECT_EQ(grown, (TPoints{Fx(8, 10), Fx(10, 8), Fx(15, 8), Fx(20, 8), Fx(22, 10), Fx(22, 20), Fx(20, 22),
                             Fx(10, 22), Fx(8, 20)}));
-  EXPECT_DOUBLE_EQ(Area(grown), 14 * 14 - 4 * 2.0);  // the grown square less four corner triangles
+  EXPECT_DOUBLE_EQ(Area(grown), 14 * 14 - 4 * 2.0);
+  EXPECT_DOUBLE_EQ(Area(square->Grow(Units(-2), 0)->GetPoints()[0]), 6 * 6 - 4 * 2.0);
 }
 
 TEST(PolygonGrow, SharpnessDecidesWhichCornersAreCut) {

@@ -265,34 +265,22 @@ TEST(StretchTransfer, DegenerateInputMasterAlphaZeroAndMeasuringDrawNothing) {
 
 // --- Stretch transfer
 
-// Records what the stretch transfer hands to the resampler.
-class TRecordingResampler : public TCustomResampler {
-public:
-  static const TResamplerClass Class;
-  const TResamplerClass& GetClass() const override { return Class; }
-  mutable std::vector<std::pair<TRect, TRect>> Calls;  // DstRect, SrcRect
-
-protected:
-  void ResampleClipped(const TStretchArgs& args) const override { Calls.push_back({args.DstRect, args.SrcRect}); }
-};
-const TResamplerClass TRecordingResampler::Class{"TRecordingResampler", nullptr};
-
-TEST(StretchTransfer, EqualSizesCopyAndSourcesReachingOutsideCutTheTargetInProportion) {
-  TCustomBitmap32 src, dst;
+TEST(StretchTransfer, SourceRectanglesReachingOutsideCutTheTargetInProportion) {
+  TCustomBitmap32 src, whole, cut;
   FillRandom(src, 10, 10, 7);
-  dst.SetSize(40, 40);
-  auto owned = std::make_unique<TRecordingResampler>();
-  const TRecordingResampler& recorder = *owned;
-  src.SetResampler(std::move(owned));
-  src.DrawTo(dst, TRect{0, 0, 10, 10});
-  EXPECT_TRUE(recorder.Calls.empty());
-  EXPECT_EQ(dst.GetPixel(3, 4), src.GetPixel(3, 4));
-  src.DrawRectTo(dst, TRect{0, 0, 30, 30}, TRect{-5, 0, 10, 10});
-  // Right and bottom edges are cut by whole destination pixels (floor):
-  // 25 - floor(2 x 25/12), 20 - floor(3 x 20/8).
-  src.DrawRectTo(dst, TRect{0, 0, 25, 20}, TRect{0, 5, 12, 13});
-  EXPECT_EQ(recorder.Calls, (std::vector<std::pair<TRect, TRect>>{{{10, 0, 30, 30}, {0, 0, 10, 10}},
-                                                                   {{0, 0, 21, 13}, {0, 5, 10, 10}}}));
+  src.SetStretchFilter(sfLanczos);
+  // (-5, 0, 10, 10) into (0, 0, 30, 30): scale 2, Ceil(5 x 2) = 10. Right and
+  // bottom edges are cut by whole destination pixels (floor): (0, 5, 12, 13)
+  // into (0, 0, 25, 20) gives 25 - floor(2 x 25/12), 20 - floor(3 x 20/8).
+  for (const auto& [dstRect, srcRect, cutDst, cutSrc] :
+       {std::tuple{TRect{0, 0, 30, 30}, TRect{-5, 0, 10, 10}, TRect{10, 0, 30, 30}, TRect{0, 0, 10, 10}},
+        {TRect{0, 0, 25, 20}, TRect{0, 5, 12, 13}, TRect{0, 0, 21, 13}, TRect{0, 5, 10, 10}}}) {
+    Solid(whole, 40, 40, 0);
+    Solid(cut, 40, 40, 0);
+    src.DrawRectTo(whole, dstRect, srcRect);
+    src.DrawRectTo(cut, cutDst, cutSrc);
+    EXPECT_EQ(Pixels(whole), Pixels(cut));
+  }
 }
 
 TEST(StretchTransfer, DrawModesOfTheBlockTransfer) {
