@@ -90,8 +90,8 @@ TEST(Kernels, WindowedSincKernelsFollowTheirWindows) {
     THannKernel hann;
     THammingKernel hamming;
     TBlackmanKernel blackman;
-    for (TWindowedSincKernel* kernel : std::initializer_list<TWindowedSincKernel*>{&lanczos, &hann, &hamming, &blackman})
-      kernel->SetWidth(width);
+    const std::vector<TWindowedSincKernel*> kernels = {&lanczos, &hann, &hamming, &blackman};
+    for (TWindowedSincKernel* kernel : kernels) kernel->SetWidth(width);
     ExpectMatches(lanczos, Windowed(w, [&](double t) { return Sinc(t / w); }));
     ExpectMatches(hann, Windowed(w, [&](double t) { return 0.5 + 0.5 * std::cos(pi * t / w); }));
     ExpectMatches(hamming, Windowed(w, [&](double t) { return 0.54 + 0.46 * std::cos(pi * t / w); }));

@@ -300,7 +300,8 @@ TEST(PolygonEdge, PolylinesJoinTheirPointsAndCloseWhenClosed) {
     polygon->Closed = closed;
     bitmap.Clear(clBlack32);
     polygon->DrawEdge(bitmap, half);
-    for (int i = 2; i < 8; ++i) EXPECT_TRUE(bitmap.GetPixel(i, 2) == once && bitmap.GetPixel(8, std::min(i, 5)) == once) << i;
+    for (int i = 2; i < 8; ++i)
+      EXPECT_TRUE(bitmap.GetPixel(i, 2) == once && bitmap.GetPixel(8, std::min(i, 5)) == once) << i;
     // Closed: the diagonal from (8, 6) back to (2, 2), the two-point line
     // there and back again, and the single point as a dot.
     EXPECT_EQ(bitmap.GetPixel(5, 4), closed ? once : clBlack32);

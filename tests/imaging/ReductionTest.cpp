@@ -100,8 +100,9 @@ TEST(BoxDownsampleBitmap, SameFormatsOfEightTwentyFourOrThirtyTwoBitsOnly) {
   // so 35, 70, 105 and 55, 110, 165; nothing between different formats, for
   // other depths, or when enlarging.
   for (const auto& [from, to, width, expected] :
-       {std::tuple{pf24bit, pf24bit, 2, 0x40694623u}, {pf32bit, pf32bit, 2, 0x40694623u}, {pf8bit, pf8bit, 2, 0x40694623u},
-        {pf24bit, pf32bit, 2, 0u}, {pf16bit, pf16bit, 2, 0u}, {pf32bit, pf32bit, 5, 0u}}) {
+       {std::tuple{pf24bit, pf24bit, 2, 0x40694623u}, {pf32bit, pf32bit, 2, 0x40694623u},
+        {pf8bit, pf8bit, 2, 0x40694623u}, {pf24bit, pf32bit, 2, 0u}, {pf16bit, pf16bit, 2, 0u},
+        {pf32bit, pf32bit, 5, 0u}}) {
     src.SetPixelFormat(from);
     dst.SetSize(width, 1);
     dst.SetPixelFormat(to);

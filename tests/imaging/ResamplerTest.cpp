@@ -54,8 +54,8 @@ bool AllPixelsAre(const TCustomBitmap32& b, TColor32 color) {
 
 // --- Mapping tables
 
-std::vector<TMappingEntry> List(const TMappingTable& table, std::size_t i) { return {table[i].begin(), table[i].end()}; }
 using TList = std::vector<TMappingEntry>;
+TList List(const TMappingTable& table, std::size_t i) { return {table[i].begin(), table[i].end()}; }
 
 TEST(MappingTable, ListsByHand) {
   // 4 -> 2: the triangle stretched to 4 source pixels reaches positions -1
@@ -349,7 +349,8 @@ TEST(Resampling, AgreesLooselyWithStbImageResize) {
       const auto channel = [&](double fx, double fy, double phase, int shift) {
         return static_cast<TColor32>(std::lround(127.5 + 120 * std::sin(x * fx + phase) * std::cos(y * fy))) << shift;
       };
-      src.SetPixel(x, y, 0xFF000000u | channel(0.11, 0.07, 0, 16) | channel(0.05, 0.13, 1, 8) | channel(0.21, 0.03, 2, 0));
+      src.SetPixel(x, y,
+                   0xFF000000u | channel(0.11, 0.07, 0, 16) | channel(0.05, 0.13, 1, 8) | channel(0.21, 0.03, 2, 0));
     }
   const auto compare = [&](const TCustomResampler& resampler, stbir_filter filter, double meanLimit, int maxLimit,
                            int width, int height) {
