@@ -153,13 +153,12 @@ TEST(Blend, LineFormsMatchTheirPerPixelDefinitions) {
     check([&](TColor32* out) { CombineLine(src.data(), out, 1000, static_cast<TColor32>(w)); },
           [&](TColor32 f, TColor32 b) { return RefCombineMem(f, b, w); });
   // Counts of zero or less write nothing.
-  TColor32 untouched[2] = {1, 2};
-  BlendLine(src.data(), untouched, 0);
-  CombineLine(src.data(), untouched, -3, 255);
-  BlendLineEx(src.data(), untouched, -1, 255);
-  MergeLine(src.data(), untouched, 0);
-  EXPECT_EQ(untouched[0], 1u);
-  EXPECT_EQ(untouched[1], 2u);
+  std::vector<TColor32> untouched{1, 2};
+  BlendLine(src.data(), untouched.data(), 0);
+  CombineLine(src.data(), untouched.data(), -3, 255);
+  BlendLineEx(src.data(), untouched.data(), -1, 255);
+  MergeLine(src.data(), untouched.data(), 0);
+  EXPECT_EQ(untouched, (std::vector<TColor32>{1, 2}));
 }
 
 TEST(Blend, WorkedExamples) {

@@ -86,11 +86,9 @@ TEST(CustomBitmap32, AntialiasedPointsWeighByTheGammaTableAndStayInTheClip) {
   // At a whole pixel an opaque colour is combined with weight 255^3 >> 16
   // and the three other pixels with weight 0; halfway the four share it.
   b.SetPixelFixedAA(2 << 16, 2 << 16, 0xFFFFFFFF);
-  EXPECT_EQ(Pixels(b), [] {
-    std::vector<TColor32> expected(16, clBlack32);
-    expected[10] = RefV(0xFFFFFFFF, clBlack32, 253);
-    return expected;
-  }());
+  std::vector<TColor32> expected(16, clBlack32);
+  expected[10] = RefV(0xFFFFFFFF, clBlack32, 253);
+  EXPECT_EQ(Pixels(b), expected);
   b.Clear(clBlack32);
   b.SetPixelFixedAA(0x8000, 0x8000, 0xFFFFFFFF);
   const std::uint32_t quarter = GammaTable[127] * 255 * GammaTable[127] >> 16;

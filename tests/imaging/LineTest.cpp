@@ -102,15 +102,6 @@ TEST(Lines, BlendedAndOrthogonalLinesHitEachPixelOnce) {
   b.VertLineClipped(7, -3, 18, 0xFFFFFFFF);
   EXPECT_EQ(Drawn(a), Drawn(b));
   EXPECT_EQ(Drawn(a).size(), 13u + 13u - 1u);
-  // The pen draws from point to point, leaving out each end.
-  Solid(b, 30, 30, 0);
-  b.MoveTo(2, 2);
-  b.LineTo(20, 9);
-  b.LineTo(5, 25);
-  EXPECT_EQ(b.GetPenPos(), (TPoint{5, 25}));
-  TPixels expected = ReferenceLine(2, 2, 20, 9, false);
-  expected.merge(ReferenceLine(20, 9, 5, 25, false));
-  EXPECT_EQ(Drawn(b), expected);
 }
 
 TEST(AntialiasedLines, WholePixelStepsAndStipples) {
