@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "ImagingTestSupport.h"
-#include "imaging/Blend.h"
+#include "imaging/Color32.h"
 #include "platform/rtl/BinaryIO.h"
 #include "platform/rtl/Exception.h"
 
