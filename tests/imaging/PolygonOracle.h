@@ -32,46 +32,27 @@ inline double SignedArea(const TContour& c) {
   return twice / 2;
 }
 
-// Keeps the part of the contour where inside(p) holds; cross(a, b) is the
-// point where the edge ab meets the boundary.
-template <class Inside, class Cross>
-TContour ClipHalfPlane(const TContour& c, Inside inside, Cross cross) {
-  TContour out;
-  for (std::size_t i = 0; i < c.size(); ++i) {
-    const TVec& cur = c[i];
-    const TVec& prev = c[(i + c.size() - 1) % c.size()];
-    const bool curIn = inside(cur), prevIn = inside(prev);
-    if (curIn) {
-      if (!prevIn) out.push_back(cross(prev, cur));
-      out.push_back(cur);
-    } else if (prevIn) {
-      out.push_back(cross(prev, cur));
+// The contour cut to the square [x0, x0 + 1] x [y0, y0 + 1], one side after
+// the other (Sutherland-Hodgman).
+inline TContour ClipToPixel(TContour c, double x0, double y0) {
+  for (int side = 0; side < 4; ++side) {
+    const bool vertical = side < 2;  // sides x = x0, x = x0 + 1, y = y0, y = y0 + 1
+    const double bound = (vertical ? x0 : y0) + side % 2, sign = side % 2 ? -1 : 1;
+    const auto along = [&](const TVec& p) { return vertical ? p.X : p.Y; };
+    const auto inside = [&](const TVec& p) { return sign * (along(p) - bound) >= 0; };
+    TContour out;
+    for (std::size_t i = 0; i < c.size(); ++i) {
+      const TVec& prev = c[(i + c.size() - 1) % c.size()];
+      const TVec& cur = c[i];
+      if (inside(cur) != inside(prev)) {
+        const double t = (bound - along(prev)) / (along(cur) - along(prev));
+        out.push_back(TVec{prev.X + t * (cur.X - prev.X), prev.Y + t * (cur.Y - prev.Y)});
+      }
+      if (inside(cur)) out.push_back(cur);
     }
+    c = std::move(out);
   }
-  return out;
-}
-
-inline TVec AtX(const TVec& a, const TVec& b, double x) {
-  const double t = (x - a.X) / (b.X - a.X);
-  return TVec{x, a.Y + t * (b.Y - a.Y)};
-}
-
-inline TVec AtY(const TVec& a, const TVec& b, double y) {
-  const double t = (y - a.Y) / (b.Y - a.Y);
-  return TVec{a.X + t * (b.X - a.X), y};
-}
-
-// The contour cut to the square [x0, x0 + 1] x [y0, y0 + 1].
-inline TContour ClipToPixel(const TContour& c, double x0, double y0) {
-  TContour r = ClipHalfPlane(c, [&](const TVec& p) { return p.X >= x0; },
-                             [&](const TVec& a, const TVec& b) { return AtX(a, b, x0); });
-  r = ClipHalfPlane(r, [&](const TVec& p) { return p.X <= x0 + 1; },
-                    [&](const TVec& a, const TVec& b) { return AtX(a, b, x0 + 1); });
-  r = ClipHalfPlane(r, [&](const TVec& p) { return p.Y >= y0; },
-                    [&](const TVec& a, const TVec& b) { return AtY(a, b, y0); });
-  r = ClipHalfPlane(r, [&](const TVec& p) { return p.Y <= y0 + 1; },
-                    [&](const TVec& a, const TVec& b) { return AtY(a, b, y0 + 1); });
-  return r;
+  return c;
 }
 
 // Area of a simple polygon inside pixel (x, y).
@@ -124,15 +105,6 @@ inline int Winding(const std::vector<TContour>& contours, const TVec& p) {
 inline bool Inside(const std::vector<TContour>& contours, const TVec& p, bool nonZero) {
   const int w = Winding(contours, p);
   return nonZero ? w != 0 : (w & 1) != 0;
-}
-
-// Fraction of pixel (x, y) inside by the fill rule, from n x n samples.
-inline double SampledCoverage(const std::vector<TContour>& contours, int x, int y, bool nonZero, int n) {
-  int inside = 0;
-  for (int j = 0; j < n; ++j)
-    for (int i = 0; i < n; ++i)
-      if (Inside(contours, TVec{x + (i + 0.5) / n, y + (j + 0.5) / n}, nonZero)) ++inside;
-  return static_cast<double>(inside) / (n * n);
 }
 
 }  // namespace oracle
