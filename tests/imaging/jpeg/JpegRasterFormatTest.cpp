@@ -71,16 +71,6 @@ std::string ErrorOf(const std::function<void()>& action) {
   return "no error";
 }
 
-// A grey picture as RGB, as the bitmaps hold it.
-Image AsRgb(const Image& picture) {
-  if (picture.Components != 1) return picture;
-  Image rgb = picture;
-  rgb.Components = 3;
-  rgb.Pixels.clear();
-  for (std::uint8_t v : picture.Pixels) rgb.Pixels.insert(rgb.Pixels.end(), 3, v);
-  return rgb;
-}
-
 // The tables of ITU-T T.81 Annex K (K.1 luminance, K.2 chrominance), natural order.
 const int kLuminance[64] = {16, 11, 10, 16, 24,  40,  51,  61,  12, 12, 14, 19, 26,  58,  60,  55,
                             14, 13, 16, 24, 40,  57,  69,  56,  14, 17, 22, 29, 51,  87,  80,  62,

@@ -138,4 +138,13 @@ void ToBitmap32(TCustomBitmap32& bitmap, const Image& photo, bool opaque) {
                                TColor32{photo.At(x, y, 0)} << 16 | TColor32{photo.At(x, y, 1)} << 8 | photo.At(x, y, 2);
 }
 
+Image AsRgb(const Image& picture) {
+  if (picture.Components != 1) return picture;
+  Image rgb = picture;
+  rgb.Components = 3;
+  rgb.Pixels.clear();
+  for (std::uint8_t v : picture.Pixels) rgb.Pixels.insert(rgb.Pixels.end(), 3, v);
+  return rgb;
+}
+
 }  // namespace jpegtest

@@ -24,6 +24,9 @@ std::vector<std::uint8_t> OwnEncode(const Image& image, int quality, bool optimi
 
 TsdJpegPixelMap ToPixelMap(const Image& image);
 
+// A grey picture as RGB, as the bitmaps hold it; colour pictures unchanged.
+Image AsRgb(const Image& picture);
+
 // Largest difference of any sample.
 int MaxDifference(const Image& a, const Image& b);
 
