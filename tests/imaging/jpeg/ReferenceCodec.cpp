@@ -116,38 +116,6 @@ DecodeResult ReferenceDecode(const std::vector<std::uint8_t>& file, int scaleDen
   return result;
 }
 
-std::vector<std::uint8_t> ReferenceToProgressive(const std::vector<std::uint8_t>& file) {
-  jpeg_decompress_struct in{};
-  jpeg_compress_struct out{};
-  ErrorManager inErrors, outErrors;
-  Attach(reinterpret_cast<j_common_ptr>(&in), inErrors);
-  Attach(reinterpret_cast<j_common_ptr>(&out), outErrors);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  if (setjmp(inErrors.Jump) || setjmp(outErrors.Jump)) {
-    jpeg_destroy_compress(&out);
-    jpeg_destroy_decompress(&in);
-    std::free(buffer);
-    throw std::runtime_error("reference transcoding failed");
-  }
-  jpeg_create_decompress(&in);
-  jpeg_create_compress(&out);
-  jpeg_mem_src(&in, file.data(), static_cast<unsigned long>(file.size()));
-  jpeg_read_header(&in, TRUE);
-  jvirt_barray_ptr* coefficients = jpeg_read_coefficients(&in);
-  jpeg_copy_critical_parameters(&in, &out);
-  jpeg_simple_progression(&out);
-  jpeg_mem_dest(&out, &buffer, &size);
-  jpeg_write_coefficients(&out, coefficients);
-  jpeg_finish_compress(&out);
-  jpeg_finish_decompress(&in);
-  jpeg_destroy_compress(&out);
-  jpeg_destroy_decompress(&in);
-  std::vector<std::uint8_t> result(buffer, buffer + size);
-  std::free(buffer);
-  return result;
-}
-
 Image MakePhoto(int width, int height, int components, unsigned seed, int noise, bool strokes) {
   Image image;
   image.Width = width;

@@ -48,9 +48,6 @@ struct DecodeResult {
 // grey for grey files, raw CMYK for four-component files. scaleDenom 1, 2, 4, 8.
 DecodeResult ReferenceDecode(const std::vector<std::uint8_t>& file, int scaleDenom = 1);
 
-// Rewrites a file as progressive with the same coefficients.
-std::vector<std::uint8_t> ReferenceToProgressive(const std::vector<std::uint8_t>& file);
-
 // A photo-like picture: smooth gradients, mild noise and sharp text-like edges.
 Image MakePhoto(int width, int height, int components, unsigned seed, int noise = 6, bool strokes = true);
 
