@@ -252,14 +252,8 @@ TEST(Codec, ComponentIdsSelectTheColourSpace) {
   Fill(in, file);
   codec.LoadFromStream(in);
   EXPECT_EQ(codec.DetectStoredColorSpace(), jcYCbCr);
-  const std::size_t sof = FindMarker(file, 0xC0);
-  file[sof + 8] = 'R';
-  file[sof + 11] = 'G';
-  file[sof + 14] = 'B';
-  const std::size_t sos = FindMarker(file, 0xDA);
-  file[sos + 3] = 'R';
-  file[sos + 5] = 'G';
-  file[sos + 7] = 'B';
+  const std::size_t sof = FindMarker(file, 0xC0), sos = FindMarker(file, 0xDA);
+  for (std::size_t i = 0; i < 3; ++i) file[sof + 8 + 3 * i] = file[sos + 3 + 2 * i] = static_cast<std::uint8_t>("RGB"[i]);
   Fill(in, file);
   codec.LoadFromStream(in);
   EXPECT_EQ(codec.DetectStoredColorSpace(), jcRGB);
