@@ -44,6 +44,8 @@ Image OwnDecode(const std::vector<std::uint8_t>& file, TsdJpegScale scale, TsdJp
   return image;
 }
 
+namespace {
+
 TsdJpegPixelMap ToPixelMap(const Image& image) {
   TsdJpegPixelMap bitmap;
   bitmap.SetSize(image.Width, image.Height, image.Components);
@@ -61,6 +63,8 @@ TsdJpegPixelMap ToPixelMap(const Image& image) {
   }
   return bitmap;
 }
+
+}  // namespace
 
 std::vector<std::uint8_t> OwnEncode(const Image& image, int quality, bool optimize) {
   TsdJpegFormat codec;

@@ -22,8 +22,6 @@ Image OwnDecode(const std::vector<std::uint8_t>& file, TsdJpegScale scale = jsFu
 // Encodes a grey or RGB picture.
 std::vector<std::uint8_t> OwnEncode(const Image& image, int quality, bool optimize = true);
 
-TsdJpegPixelMap ToPixelMap(const Image& image);
-
 // A grey picture as RGB, as the bitmaps hold it; colour pictures unchanged.
 Image AsRgb(const Image& picture);
 
