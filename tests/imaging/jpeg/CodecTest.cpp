@@ -14,10 +14,7 @@ using namespace jpegtest;
 namespace {
 
 std::vector<std::uint8_t> SmallFile(bool progressive = false, int restart = 0) {
-  EncodeSettings settings;
-  settings.Progressive = progressive;
-  settings.RestartInterval = restart;
-  return ReferenceEncode(MakePhoto(40, 24, 3, 1), settings);
+  return ReferenceEncode(MakePhoto(40, 24, 3, 1), {.Progressive = progressive, .RestartInterval = restart});
 }
 
 // Files a tolerant reader repairs or skips over, with the note it leaves.
