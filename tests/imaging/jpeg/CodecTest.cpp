@@ -200,13 +200,7 @@ TEST(Huffman, SingleSymbolGetsTwoBitsAndLongCodesAreLimited) {
   EXPECT_EQ(single.Counts[1], 1);
   EXPECT_EQ(single.Values, std::vector<std::uint8_t>{7});
   // Fibonacci counts would give codes of up to 40 bits.
-  std::uint32_t a = 1, b = 1;
-  for (int s = 0; s < 40; ++s) {
-    counts[static_cast<std::size_t>(s)] = a;
-    const std::uint32_t next = a + b;
-    a = b;
-    b = next;
-  }
+  for (std::uint32_t s = 0, a = 1, b = 1; s < 40; ++s, b += a, a = b - a) counts[s] = a;
   const TsdDHTTable limited = jpeg::OptimizedTable(counts, 1, 0);
   double kraft = 0;
   int symbols = 0;

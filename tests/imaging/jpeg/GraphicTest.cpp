@@ -22,31 +22,23 @@ protected:
     graphic.LoadFromStream(stream);
   }
 
-  // The top-left width x height pixels of a platform bitmap as RGB.
-  static Image Pixels(const TBitmap& bitmap, int width, int height) {
-    Image image;
-    image.Width = width;
-    image.Height = height;
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x)
-        for (int shift : {16, 8, 0})
-          image.Pixels.push_back(static_cast<std::uint8_t>(bitmap.GetSurface().Pixel(x, y) >> shift));
-    return image;
+  static Image Pixels(const TBitmap& bitmap) {
+    TBitmap32 copy;
+    copy.Assign(&bitmap);
+    return FromBitmap32(copy);
   }
 
   // An RGB picture reduced to width x height by the raster library's box reduction.
   static Image Boxed(const Image& picture, int width, int height) {
+    TBitmap32 colours;
+    ToBitmap32(colours, picture, true);
     TBitmap source, reduced;
+    source.Assign(&colours);
     source.SetPixelFormat(pf24bit);
-    source.SetSize(picture.Width, picture.Height);
-    for (int y = 0; y < picture.Height; ++y)
-      for (int x = 0; x < picture.Width; ++x)
-        source.GetSurface().ScanLine(y)[x] = std::uint32_t{picture.At(x, y, 0)} << 16 |
-                                             std::uint32_t{picture.At(x, y, 1)} << 8 | picture.At(x, y, 2);
     reduced.SetPixelFormat(pf24bit);
     reduced.SetSize(width, height);
     imaging::BoxDownsampleBitmap(source, reduced);
-    return Pixels(reduced, width, height);
+    return Pixels(reduced);
   }
 };
 
@@ -75,12 +67,12 @@ TEST_F(Graphic, DrawingDecodesAtTheSmallestScaleCoveringTheRectangle) {
   TBitmap target;
   target.SetSize(20, 15);
   graphic.Draw(target.GetCanvas(), Rect(0, 0, 20, 15));
-  EXPECT_EQ(Pixels(target, 20, 15).Pixels, OwnDecode(file, jsDiv8).Pixels);
+  EXPECT_EQ(Pixels(target).Pixels, OwnDecode(file, jsDiv8).Pixels);
   // 30 x 20 needs the quarter size (40 x 30), reduced by block means. Scaled
   // decoders differ in detail, so the reference is close on average only.
   target.SetSize(30, 20);
   graphic.Draw(target.GetCanvas(), Rect(0, 0, 30, 20));
-  const Image drawn = Pixels(target, 30, 20);
+  const Image drawn = Pixels(target);
   EXPECT_EQ(drawn.Pixels, Boxed(OwnDecode(file, jsDiv4), 30, 20).Pixels);
   const Image reference = ReferenceDecode(file, 4).Picture;
   ASSERT_EQ(reference.Width, 40);
@@ -130,7 +122,7 @@ TEST_F(Graphic, TBitmapReceivesTheDecodedPictureAtTheGraphicsScale) {
   bitmap.Assign(&graphic);
   ASSERT_EQ(bitmap.GetWidth(), 24);
   ASSERT_EQ(bitmap.GetHeight(), 16);
-  EXPECT_EQ(Pixels(bitmap, 24, 16).Pixels, OwnDecode(file, jsDiv2).Pixels);
+  EXPECT_EQ(Pixels(bitmap).Pixels, OwnDecode(file, jsDiv2).Pixels);
 }
 
 }  // namespace
