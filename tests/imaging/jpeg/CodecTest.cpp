@@ -3,11 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <random>
 
-#include "imaging/jpeg/JpegColorTransforms.h"
 #include "imaging/jpeg/JpegDct.h"
 #include "imaging/jpeg/JpegHuffman.h"
 #include "tests/imaging/jpeg/OwnCodec.h"
@@ -17,62 +14,45 @@ using namespace jpegtest;
 namespace {
 
 std::vector<std::uint8_t> SmallFile(bool progressive = false, int restart = 0) {
-  EncodeSettings settings;
-  settings.Progressive = progressive;
-  settings.RestartInterval = restart;
-  return ReferenceEncode(MakePhoto(40, 24, 3, 1), settings);
+  return ReferenceEncode(MakePhoto(40, 24, 3, 1), {.Progressive = progressive, .RestartInterval = restart});
 }
 
-// Loads the bytes and decodes; returns the error text or "" on success.
-std::string LoadError(const std::vector<std::uint8_t>& bytes, std::vector<std::string>* trace = nullptr) {
-  TsdJpegFormat codec;
-  if (trace) codec.OnDebugOut = [trace](TsdJpegFormat&, const std::string& text) { trace->push_back(text); };
-  TMemoryStream stream;
-  Fill(stream, bytes);
-  try {
-    codec.LoadFromStream(stream);
-    codec.GetBitmap();
-  } catch (const EInvalidGraphic& e) {
-    return e.what();
+// Files a tolerant reader repairs or skips over, with the note it leaves.
+TEST(Markers, RepairableFilesDecodeAsTheCleanOne) {
+  const std::vector<std::uint8_t> clean = SmallFile(false, 1);
+  std::vector<std::uint8_t> extended = clean, renumbered = clean;
+  extended[FindMarker(clean, 0xC0) - 1] = 0xC1;  // extended sequential, coded as baseline
+  int seen = 0;
+  for (std::size_t i = FindMarker(clean, 0xDA); i + 1 < clean.size(); ++i)
+    if (clean[i] == 0xFF && clean[i + 1] >= 0xD0 && clean[i + 1] <= 0xD7 && ++seen == 3) renumbered[i + 1] = 0xD5;
+  ASSERT_EQ(renumbered.size(), clean.size());
+  const std::pair<std::vector<std::uint8_t>, const char*> cases[] = {
+      {Insert(clean, 0, {0xFF}), "Error: duplicate $FF encountered"},
+      {Insert(clean, FindMarker(clean, 0xDB) - 2, {1, 2, 3}), "Error: marker expected at"},
+      {extended, ""},
+      {renumbered, "WARNING: Restart interval error (expected: 2, found: 5)"}};
+  const Image expected = OwnDecode(clean);
+  for (const auto& [file, note] : cases) {
+    std::vector<std::string> trace;
+    EXPECT_EQ(LoadError(file, &trace), "") << note;
+    EXPECT_TRUE(Contains(trace, note)) << note;
+    EXPECT_EQ(OwnDecode(file).Pixels, expected.Pixels) << note;
   }
-  return "";
+  EXPECT_NE(renumbered, clean);
 }
 
-// Offset of the first byte after the marker with this code.
-std::size_t FindMarker(const std::vector<std::uint8_t>& bytes, std::uint8_t code) {
-  for (std::size_t i = 0; i + 1 < bytes.size(); ++i)
-    if (bytes[i] == 0xFF && bytes[i + 1] == code) return i + 2;
-  return 0;
-}
-
-std::vector<std::uint8_t> Insert(std::vector<std::uint8_t> bytes, std::size_t at, const std::vector<std::uint8_t>& what) {
-  bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(at), what.begin(), what.end());
-  return bytes;
-}
-
-bool Contains(const std::vector<std::string>& lines, const std::string& text) {
-  for (const auto& line : lines)
-    if (line.find(text) != std::string::npos) return true;
-  return false;
-}
-
-TEST(Markers, DuplicateFillByteBeforeSoiAndGarbageBetweenSegmentsAreSkipped) {
-  std::vector<std::uint8_t> file = SmallFile();
-  std::vector<std::string> trace;
-  EXPECT_EQ(LoadError(Insert(file, 0, {0xFF}), &trace), "");
-  EXPECT_TRUE(Contains(trace, "Error: duplicate $FF encountered"));
-  trace.clear();
-  EXPECT_EQ(LoadError(Insert(file, FindMarker(file, 0xDB) - 2, {1, 2, 3}), &trace), "");
-  EXPECT_TRUE(Contains(trace, "Error: marker expected at"));
-}
-
-TEST(Markers, App5SegmentSurvivesLoadAndSave) {
-  const std::vector<std::uint8_t> app5 = {0xFF, 0xE5, 0x00, 0x07, 'h', 'e', 'l', 'l', 'o'};
-  std::vector<std::uint8_t> file = Insert(SmallFile(), 2, app5);
+TEST(Markers, LoadedSegmentsAndANewCommentSurviveSaving) {
   TsdJpegFormat codec;
   TMemoryStream in, out;
+  EXPECT_THROW(codec.SetComment("x"), EInvalidGraphic);  // nothing loaded yet
+  EXPECT_THROW(codec.SaveToStream(out), EInvalidGraphic);
+  const std::vector<std::uint8_t> app5 = {0xFF, 0xE5, 0x00, 0x07, 'h', 'e', 'l', 'l', 'o'};
+  const std::vector<std::uint8_t> file = Insert(SmallFile(), 2 + 2 + 16, app5);  // after the JFIF segment
   Fill(in, file);
   codec.LoadFromStream(in);
+  codec.SetComment("label");
+  EXPECT_EQ(codec.GetComment(), "label");
+  EXPECT_EQ(codec.GetMarkers()[2]->GetCode(), 0xFE);  // right after the JFIF segment
   codec.SaveToStream(out);
   const auto& saved = out.Bytes();
   EXPECT_NE(std::search(saved.begin(), saved.end(), app5.begin(), app5.end()), saved.end());
@@ -80,151 +60,71 @@ TEST(Markers, App5SegmentSurvivesLoadAndSave) {
   EXPECT_EQ(ReferenceDecode(saved).Picture.Pixels, ReferenceDecode(file).Picture.Pixels);
 }
 
-TEST(Markers, OwnFileLayoutAndJfifSegment) {
-  const std::vector<std::uint8_t> file = OwnEncode(MakePhoto(17, 9, 3, 4), 90);
-  // SOI, JFIF with a length of 16, then DQT.
-  ASSERT_GE(file.size(), 22u);
-  EXPECT_EQ(file[0], 0xFF);
-  EXPECT_EQ(file[1], 0xD8);
-  EXPECT_EQ(file[3], 0xE0);
-  EXPECT_EQ(file[5], 16);
-  EXPECT_EQ(file[2 + 2 + 16], 0xFF);
-  EXPECT_EQ(file[2 + 2 + 16 + 1], 0xDB);
-  EXPECT_EQ(FindMarker(file, 0xDD), 0u);  // no restart interval
-  const Image decoded = ReferenceDecode(file).Picture;
-  EXPECT_EQ(decoded.Width, 17);
-  EXPECT_EQ(decoded.Height, 9);
-}
-
 TEST(Markers, IccProfileIsChunkedAndReassembledInAnyOrder) {
-  TsdJpegFormat codec;
-  codec.SetBitmap(ToPixelMap(MakePhoto(8, 8, 3, 1)));
-  TMemoryStream out;
-  codec.SaveToStream(out);
-  std::vector<std::uint8_t> profileBytes(130000);
-  for (std::size_t i = 0; i < profileBytes.size(); ++i) profileBytes[i] = static_cast<std::uint8_t>(i * 7);
+  std::vector<std::uint8_t> bytes(130000);
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 7);
   TsdJpegICCProfile profile;
-  profile.SetData(profileBytes);
-  codec.SetICCProfile(&profile);
-  int chunks = 0;
-  for (int i = 0; i < codec.GetMarkers().Count(); ++i)
-    if (auto* chunk = dynamic_cast<TsdICCProfileMarker*>(codec.GetMarkers()[i])) {
-      ++chunks;
-      EXPECT_EQ(chunk->ChunkNumber(), chunks);
-      EXPECT_EQ(chunk->ChunkCount(), 3);
-      EXPECT_EQ(chunk->GetData().size(), 14u + (chunks < 3 ? 60000u : 10000u));
-    }
-  EXPECT_EQ(chunks, 3);
-  // Reverse the chunks in the list: reading sorts them by number.
-  TsdJpegMarkerList reversed;
-  for (int i = codec.GetMarkers().Count() - 1; i >= 0; --i)
-    if (auto* chunk = dynamic_cast<TsdICCProfileMarker*>(codec.GetMarkers()[i])) {
-      auto copy = std::make_unique<TsdICCProfileMarker>(nullptr, 0xE2);
-      copy->SetData(chunk->GetData());
-      reversed.Add(std::move(copy));
-    }
+  profile.SetData(bytes);
+  TsdJpegMarkerList written, reversed;
+  profile.WriteToMarkers(written, nullptr);
+  ASSERT_EQ(written.Count(), 3);
+  for (int i = 2; i >= 0; --i) {  // reading sorts the chunks by number
+    const auto* chunk = dynamic_cast<const TsdICCProfileMarker*>(written[i]);
+    ASSERT_NE(chunk, nullptr);
+    EXPECT_EQ(chunk->ChunkNumber(), i + 1);
+    EXPECT_EQ(chunk->ChunkCount(), 3);
+    EXPECT_EQ(chunk->GetData().size(), 14u + (i < 2 ? 60000u : 10000u));
+    auto copy = std::make_unique<TsdICCProfileMarker>(nullptr, 0xE2);
+    copy->SetData(chunk->GetData());
+    reversed.Add(std::move(copy));
+  }
   // A chunk too short for its header is ignored.
   auto stub = std::make_unique<TsdICCProfileMarker>(nullptr, 0xE2);
   stub->SetData({'I', 'C', 'C', '_', 'P', 'R', 'O', 'F', 'I', 'L', 'E', 0});
   reversed.Add(std::move(stub));
   TsdJpegICCProfile read;
   read.ReadFromMarkers(reversed);
-  EXPECT_EQ(read.GetData(), profileBytes);
-}
-
-TEST(Markers, ProfileNeedingMoreThan255ChunksIsRefused) {
-  TsdJpegICCProfile profile;
+  EXPECT_EQ(read.GetData(), bytes);
+  // More than 255 chunks do not fit in a file.
   profile.SetData(std::vector<std::uint8_t>(255 * 60000 + 1));
-  TsdJpegMarkerList list;
-  EXPECT_THROW(profile.WriteToMarkers(list, nullptr), EInvalidGraphic);
+  EXPECT_THROW(profile.WriteToMarkers(written, nullptr), EInvalidGraphic);
 }
 
-TEST(Markers, CommentNeedsAnImageAndFollowsTheJfifSegment) {
-  TsdJpegFormat codec;
-  EXPECT_THROW(codec.SetComment("x"), EInvalidGraphic);
-  TMemoryStream in;
-  Fill(in, OwnEncode(MakePhoto(8, 8, 1, 1), 50));
-  codec.LoadFromStream(in);
-  codec.SetComment("label");
-  EXPECT_EQ(codec.GetComment(), "label");
-  EXPECT_EQ(codec.GetMarkers()[2]->GetCode(), 0xFE);
-}
+// Bytes written over a file after a marker, and the error they must raise.
+struct Lie {
+  bool Progressive;
+  std::uint8_t Marker;
+  int Offset;
+  std::vector<std::uint8_t> Bytes;
+  const char* Error;  // the message starts with this
+};
 
 TEST(Hostile, UnsupportedAndLyingSegmentsGiveClearErrors) {
-  const std::vector<std::uint8_t> file = SmallFile();
-  const std::size_t sof = FindMarker(file, 0xC0);
-  std::vector<std::uint8_t> lossless = file;
-  lossless[sof - 1] = 0xC3;
-  EXPECT_EQ(LoadError(lossless), "Unsupported encoding: SOF3");
-  std::vector<std::uint8_t> shortLength = file;
-  shortLength[sof] = 0;
-  shortLength[sof + 1] = 1;
-  EXPECT_EQ(LoadError(shortLength), "Invalid length 1 of marker C0");
-  std::vector<std::uint8_t> noComponents = file;
-  noComponents[sof + 7] = 0;
-  EXPECT_EQ(LoadError(noComponents), "Invalid number of frame components: 0");
-  std::vector<std::uint8_t> zeroSampling = file;
-  zeroSampling[sof + 9] = 0x20;
-  EXPECT_EQ(LoadError(zeroSampling), "Invalid sampling factors in frame header");
-  std::vector<std::uint8_t> oddSampling = file;
-  oddSampling[sof + 9] = 0x33;  // 3 x 3 luma against 1 x 1 chroma is fine...
-  EXPECT_EQ(LoadError(oddSampling).find("Invalid sampling"), std::string::npos);
-  oddSampling[sof + 12] = 0x22;  // ...but 2 x 2 chroma does not divide 3 x 3
-  EXPECT_EQ(LoadError(oddSampling), "Invalid sampling factors in frame header");
-  std::vector<std::uint8_t> huge = file;
-  huge[sof + 3] = huge[sof + 4] = huge[sof + 5] = huge[sof + 6] = 0xFF;
-  EXPECT_EQ(LoadError(huge), "Image too large: 65535x65535");
-  std::vector<std::uint8_t> twelveBit = file;
-  twelveBit[sof + 2] = 12;
-  EXPECT_EQ(LoadError(twelveBit), "Unsupported sample precision: 12 bits");
-  const std::size_t dht = FindMarker(file, 0xC4);
-  std::vector<std::uint8_t> overfull = file;
-  overfull[dht + 3] = 3;  // three codes of length 1
-  EXPECT_EQ(LoadError(overfull), "Invalid Huffman table: too many codes for their lengths");
-  std::vector<std::uint8_t> badClass = file;
-  badClass[dht + 2] = 0x20;
-  EXPECT_EQ(LoadError(badClass), "Invalid table class in DHT marker");
-}
-
-TEST(Hostile, ScanNamingAnUndefinedTableIsRefused) {
-  std::vector<std::uint8_t> file = SmallFile();
-  const std::size_t sos = FindMarker(file, 0xDA);
-  file[sos + 4] = 0x33;  // first component: DC and AC table 3
-  EXPECT_EQ(LoadError(file), "Scan uses an undefined Huffman table");
-}
-
-TEST(Hostile, ProgressiveParametersAreChecked) {
-  std::vector<std::uint8_t> file = SmallFile(true);
-  const std::size_t sos = FindMarker(file, 0xDA);
-  const int count = file[sos + 2];
-  std::vector<std::uint8_t> badSe = file;
-  badSe[sos + 3 + 2 * count + 1] = 5;  // DC scan reaching into AC
-  EXPECT_EQ(LoadError(badSe).rfind("Invalid progressive parameters", 0), 0u);
-  std::vector<std::uint8_t> badAl = file;
-  badAl[sos + 3 + 2 * count + 2] = 0x0F;
-  EXPECT_EQ(LoadError(badAl).rfind("Invalid progressive parameters", 0), 0u);
-}
-
-TEST(Hostile, ExtendedSequentialFramesDecodeLikeBaseline) {
-  std::vector<std::uint8_t> file = SmallFile();
-  const Image expected = OwnDecode(file);
-  file[FindMarker(file, 0xC0) - 1] = 0xC1;
-  EXPECT_EQ(OwnDecode(file).Pixels, expected.Pixels);
-}
-
-TEST(Hostile, RestartMarkersWithWrongNumbersAreRepaired) {
-  std::vector<std::uint8_t> file = SmallFile(false, 1);
-  const Image expected = OwnDecode(file);
-  std::size_t third = 0;
-  int seen = 0;
-  for (std::size_t i = FindMarker(file, 0xDA); i + 1 < file.size(); ++i)
-    if (file[i] == 0xFF && file[i + 1] >= 0xD0 && file[i + 1] <= 0xD7 && ++seen == 3) third = i + 1;
-  ASSERT_NE(third, 0u);
-  file[third] = 0xD5;
-  std::vector<std::string> trace;
-  EXPECT_EQ(LoadError(file, &trace), "");
-  EXPECT_TRUE(Contains(trace, "WARNING: Restart interval error (expected: 2, found: 5)"));
-  EXPECT_EQ(OwnDecode(file).Pixels, expected.Pixels);
+  const Lie lies[] = {
+      {false, 0xC0, -1, {0xC3}, "Unsupported encoding: SOF3"},
+      {false, 0xC0, 0, {0, 1}, "Invalid length 1 of marker C0"},
+      {false, 0xC0, 7, {0}, "Invalid number of frame components: 0"},
+      {false, 0xC0, 9, {0x20}, "Invalid sampling factors in frame header"},
+      {false, 0xC0, 9, {0x33, 0, 2, 0x22}, "Invalid sampling factors in frame header"},  // 2 x 2 does not divide 3 x 3
+      {false, 0xC0, 3, {0xFF, 0xFF, 0xFF, 0xFF}, "Image too large: 65535x65535"},
+      {false, 0xC0, 2, {12}, "Unsupported sample precision: 12 bits"},
+      {false, 0xC4, 3, {3}, "Invalid Huffman table: too many codes for their lengths"},  // three codes of length 1
+      {false, 0xC4, 2, {0x20}, "Invalid table class in DHT marker"},
+      {false, 0xDA, 4, {0x33}, "Scan uses an undefined Huffman table"},
+      {true, 0xDA, 10, {5}, "Invalid progressive parameters"},  // DC scan reaching into AC
+      {true, 0xDA, 11, {0x0F}, "Invalid progressive parameters"},
+  };
+  const std::vector<std::uint8_t> files[] = {SmallFile(), SmallFile(true)};
+  for (const Lie& lie : lies) {
+    std::vector<std::uint8_t> file = files[lie.Progressive];
+    const std::size_t at = FindMarker(file, lie.Marker) + static_cast<std::size_t>(lie.Offset);
+    std::copy(lie.Bytes.begin(), lie.Bytes.end(), file.begin() + static_cast<std::ptrdiff_t>(at));
+    EXPECT_EQ(LoadError(file).rfind(lie.Error, 0), 0u) << lie.Error << ": " << LoadError(file);
+  }
+  // 3 x 3 luma against 1 x 1 chroma is fine.
+  std::vector<std::uint8_t> file = files[0];
+  file[FindMarker(file, 0xC0) + 9] = 0x33;
+  EXPECT_EQ(LoadError(file).find("Invalid sampling"), std::string::npos);
 }
 
 TEST(Hostile, EveryTruncationFailsCleanly) {
@@ -252,87 +152,45 @@ TEST(Hostile, RandomCorruptionNeverCrashes) {
 TEST(Hostile, InputsFoundByTheFuzzer) {
   // Codes longer than 8 bits in a fresh table; an early restart marker that
   // moves decoding into block rows not yet allocated.
-  for (const char* name : {"/long_huffman_codes.bin", "/early_restart.bin"}) {
-    std::ifstream in(std::string(LABEL_TEST_DATA_DIR) + name, std::ios::binary);
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    ASSERT_GT(bytes.size(), 1u) << name;
-    LoadError(std::vector<std::uint8_t>(bytes.begin() + 1, bytes.end()));
-  }
-}
-
-TEST(ColorTransforms, WorkedValues) {
-  TsdTransformYCbCrToBGR toBgr;
-  const std::uint8_t grey[3] = {128, 128, 128};
-  std::uint8_t bgr[3];
-  toBgr.Transform(grey, bgr, 1);
-  for (std::uint8_t v : bgr) EXPECT_NEAR(v, 128, 1);
-  TsdTransformBGRToYCbCr toYcc;
-  const std::uint8_t red[3] = {0, 0, 255};
-  std::uint8_t ycc[3];
-  toYcc.Transform(red, ycc, 1);
-  EXPECT_EQ(ycc[0], 76);
-  EXPECT_EQ(ycc[1], 84);
-  EXPECT_EQ(ycc[2], 255);
-  TsdTransformCMYKToBGR_Adobe cmyk;
-  const std::uint8_t black[4] = {10, 20, 30, 0}, white[4] = {255, 255, 255, 255};
-  cmyk.Transform(black, bgr, 1);
-  EXPECT_EQ(bgr[0] | bgr[1] | bgr[2], 0);
-  cmyk.Transform(white, bgr, 1);
-  EXPECT_EQ(bgr[0] & bgr[1] & bgr[2], 255);
-  TsdTransformInvertTriplet24bit invert;
-  std::uint8_t triplet[3] = {1, 2, 3};
-  invert.Transform(triplet, triplet, 1);
-  invert.Transform(triplet, triplet, 1);
-  EXPECT_EQ(triplet[0] * 100 + triplet[1] * 10 + triplet[2], 123);
+  for (const char* name : {"long_huffman_codes.bin", "early_restart.bin"}) LoadError(FuzzerInput(name));
 }
 
 // Direct evaluation of the 8 x 8 DCT formulas.
 double Basis(int x, int u) { return (u == 0 ? std::sqrt(0.5) : 1.0) * std::cos((2 * x + 1) * u * M_PI / 16); }
 
-TEST(Dct, InverseTransformsFollowTheFormula) {
+TEST(Dct, TransformsFollowTheFormula) {
   std::mt19937 random(3);
   TsdQuantizationTable flat;
   flat.Quant.fill(1);
   TsdJpegIDCT accurate, fast;
   accurate.Setup(flat, dmAccurate, jsFull);
   fast.Setup(flat, dmFast, jsFull);
+  TsdJpegFDCT forward;
+  forward.Setup(flat);
   for (int round = 0; round < 200; ++round) {
-    std::int16_t c[64] = {};
+    std::int16_t c[64] = {}, f[64];
     for (int k = 0; k < 64; ++k)
       if (random() % 3 == 0) c[k] = static_cast<std::int16_t>(static_cast<int>(random() % 120) - 60);
     c[0] = static_cast<std::int16_t>(static_cast<int>(random() % 800) - 400);
-    std::uint8_t a[64], f[64];
+    std::uint8_t a[64], q[64], samples[64];
     accurate.InverseBlock(c, a, 8);
-    fast.InverseBlock(c, f, 8);
-    for (int y = 0; y < 8; ++y)
-      for (int x = 0; x < 8; ++x) {
-        double sum = 0;
-        for (int v = 0; v < 8; ++v)
-          for (int u = 0; u < 8; ++u) sum += c[v * 8 + u] * Basis(x, u) * Basis(y, v);
-        const double expected = std::clamp(sum / 4 + 128, 0.0, 255.0);
-        EXPECT_NEAR(a[y * 8 + x], expected, 1.0);
-        EXPECT_NEAR(f[y * 8 + x], expected, 2.5);
+    fast.InverseBlock(c, q, 8);
+    for (auto& s : samples) s = static_cast<std::uint8_t>(random());
+    forward.ForwardBlock(samples, 8, f);
+    for (int p = 0; p < 8; ++p)
+      for (int r = 0; r < 8; ++r) {
+        double inverse = 0, direct = 0;
+        for (int j = 0; j < 8; ++j)
+          for (int i = 0; i < 8; ++i) {
+            inverse += c[j * 8 + i] * Basis(r, i) * Basis(p, j);
+            direct += (samples[j * 8 + i] - 128) * Basis(i, r) * Basis(j, p);
+          }
+        const double expected = std::clamp(inverse / 4 + 128, 0.0, 255.0);
+        EXPECT_NEAR(a[p * 8 + r], expected, 1.0);
+        EXPECT_NEAR(q[p * 8 + r], expected, 2.5);
+        EXPECT_NEAR(f[p * 8 + r], direct / 4, 1.0);
       }
   }
-}
-
-TEST(Dct, ForwardTransformFollowsTheFormula) {
-  std::mt19937 random(5);
-  TsdQuantizationTable flat;
-  flat.Quant.fill(1);
-  TsdJpegFDCT forward;
-  forward.Setup(flat);
-  std::uint8_t samples[64];
-  for (auto& s : samples) s = static_cast<std::uint8_t>(random());
-  std::int16_t c[64];
-  forward.ForwardBlock(samples, 8, c);
-  for (int v = 0; v < 8; ++v)
-    for (int u = 0; u < 8; ++u) {
-      double sum = 0;
-      for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x) sum += (samples[y * 8 + x] - 128) * Basis(x, u) * Basis(y, v);
-      EXPECT_NEAR(c[v * 8 + u], sum / 4, 1.0);
-    }
 }
 
 TEST(Huffman, SingleSymbolGetsTwoBitsAndLongCodesAreLimited) {
@@ -342,13 +200,7 @@ TEST(Huffman, SingleSymbolGetsTwoBitsAndLongCodesAreLimited) {
   EXPECT_EQ(single.Counts[1], 1);
   EXPECT_EQ(single.Values, std::vector<std::uint8_t>{7});
   // Fibonacci counts would give codes of up to 40 bits.
-  std::uint32_t a = 1, b = 1;
-  for (int s = 0; s < 40; ++s) {
-    counts[static_cast<std::size_t>(s)] = a;
-    const std::uint32_t next = a + b;
-    a = b;
-    b = next;
-  }
+  for (std::uint32_t s = 0, a = 1, b = 1; s < 40; ++s, b += a, a = b - a) counts[s] = a;
   const TsdDHTTable limited = jpeg::OptimizedTable(counts, 1, 0);
   double kraft = 0;
   int symbols = 0;
@@ -360,26 +212,10 @@ TEST(Huffman, SingleSymbolGetsTwoBitsAndLongCodesAreLimited) {
   EXPECT_LT(kraft, 1.0);  // a prefix code that leaves the all-ones code free
 }
 
-TEST(Codec, QualityScalesTheAnnexKTables) {
-  for (int quality : {0, 50, 100}) {
-    TsdJpegFormat codec;
-    codec.GetSaveOptions().Quality = static_cast<std::uint8_t>(quality);
-    codec.SetBitmap(ToPixelMap(MakePhoto(8, 8, 3, 1)));
-    TMemoryStream out;
-    codec.SaveToStream(out);
-    const TsdQuantizationTable& luma = codec.GetCodingInfo().QuantizationTables[0];
-    // 16 x 5000 / 100 clamped to 255; the tables themselves; all ones.
-    const int expected = quality == 0 ? 255 : (quality == 50 ? 11 : 1);
-    EXPECT_EQ(luma.Quant[quality == 50 ? 1 : 0], expected);
-  }
-}
-
-TEST(Codec, GreyFileLoadsAsRgbOrAsGrey) {
-  const std::vector<std::uint8_t> file = OwnEncode(MakePhoto(16, 16, 1, 2), 80);
-  const Image rgb = OwnDecode(file);
-  ASSERT_EQ(rgb.Components, 3);
-  for (int x = 0; x < 16; ++x) EXPECT_EQ(rgb.At(x, 3, 0), rgb.At(x, 3, 2));
-  EXPECT_EQ(OwnDecode(file, jsFull, jcGray).Components, 1);
+TEST(Codec, QualityScalesTheStandardTables) {
+  // 11 x 5000 / 100 clamped to 255; the table entry itself; all ones.
+  for (auto [quality, expected] : {std::pair{0, 255}, {50, 11}, {100, 1}})
+    EXPECT_EQ(ReferenceDecode(OwnEncode(MakePhoto(8, 8, 3, 1), quality)).QuantTables[0][1], expected) << quality;
 }
 
 TEST(Codec, ComponentIdsSelectTheColourSpace) {
@@ -390,65 +226,27 @@ TEST(Codec, ComponentIdsSelectTheColourSpace) {
   Fill(in, file);
   codec.LoadFromStream(in);
   EXPECT_EQ(codec.DetectStoredColorSpace(), jcYCbCr);
-  const std::size_t sof = FindMarker(file, 0xC0);
-  file[sof + 8] = 'R';
-  file[sof + 11] = 'G';
-  file[sof + 14] = 'B';
-  const std::size_t sos = FindMarker(file, 0xDA);
-  file[sos + 3] = 'R';
-  file[sos + 5] = 'G';
-  file[sos + 7] = 'B';
+  const std::size_t sof = FindMarker(file, 0xC0), sos = FindMarker(file, 0xDA);
+  for (std::size_t i = 0; i < 3; ++i) file[sof + 8 + 3 * i] = file[sos + 3 + 2 * i] = static_cast<std::uint8_t>("RGB"[i]);
   Fill(in, file);
   codec.LoadFromStream(in);
   EXPECT_EQ(codec.DetectStoredColorSpace(), jcRGB);
 }
 
-TEST(Codec, ReducedLoadCannotBeSavedAndEmptyBitmapCannotBeEncoded) {
+TEST(Codec, ReducedLoadCannotBeSaved) {
   TsdJpegFormat codec;
   TMemoryStream in, out;
-  EXPECT_THROW(codec.SaveToStream(out), EInvalidGraphic);
   Fill(in, SmallFile());
   codec.LoadScale = jsDiv2;
   codec.LoadFromStream(in);
   EXPECT_EQ(codec.GetWidth(), 20);
+  std::string error;
   try {
     codec.SaveToStream(out);
-    FAIL();
   } catch (const EInvalidGraphic& e) {
-    EXPECT_STREQ(e.what(), "Operation can only be performed with LoadScale = lsFull");
+    error = e.what();
   }
-}
-
-TEST(Codec, Image32RoundTrip) {
-  struct Surface : TsdJpegImage32 {
-    int W = 0, H = 0;
-    std::vector<std::uint32_t> Pixels;
-    int GetWidth() const override { return W; }
-    int GetHeight() const override { return H; }
-    void SetSize(int w, int h) override {
-      W = w;
-      H = h;
-      Pixels.assign(static_cast<std::size_t>(w * h), 0);
-    }
-    std::uint32_t* ScanLine(int y) override { return Pixels.data() + y * W; }
-    const std::uint32_t* ScanLine(int y) const override { return Pixels.data() + y * W; }
-  } source, dest;
-  source.SetSize(30, 20);
-  for (int i = 0; i < 600; ++i) source.Pixels[static_cast<std::size_t>(i)] = 0x80000000u | 0x204060u;
-  TsdJpegFormat codec;
-  codec.AssignFromImage32(source);
-  TMemoryStream out;
-  codec.SaveToStream(out);
-  TsdJpegFormat reader;
-  out.SetPosition(0);
-  reader.LoadFromStream(out);
-  reader.AssignToImage32(dest);
-  ASSERT_EQ(dest.W, 30);
-  for (std::uint32_t p : dest.Pixels) {
-    EXPECT_EQ(p >> 24, 255u);
-    EXPECT_NEAR(int(p >> 16 & 255), 0x20, 3);
-    EXPECT_NEAR(int(p & 255), 0x60, 3);
-  }
+  EXPECT_EQ(error, "Operation can only be performed with LoadScale = lsFull");
 }
 
 TEST(Codec, ColourHintsThatDoNotFitTheComponentCountAreIgnored) {
@@ -456,21 +254,8 @@ TEST(Codec, ColourHintsThatDoNotFitTheComponentCountAreIgnored) {
   const Image expected = OwnDecode(grey);
   // Found by the fuzzer: an Adobe segment announcing YCbCr in a one-component
   // frame made the conversion read three samples per pixel from one.
-  std::ifstream in(LABEL_TEST_DATA_DIR "/planar_overrun.bin", std::ios::binary);
-  const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  ASSERT_GT(bytes.size(), 1u);
-  const std::vector<std::uint8_t> fuzzed(bytes.begin() + 1, bytes.end());
-  TsdJpegFormat codec;
-  TMemoryStream stream;
-  Fill(stream, fuzzed);
-  codec.LoadFromStream(stream);
-  EXPECT_EQ(codec.DetectStoredColorSpace(), jcGray);
-  const Image decoded = OwnDecode(fuzzed);
-  ASSERT_EQ(decoded.Components, 3);
-  for (std::size_t i = 0; i < decoded.Pixels.size(); i += 3) {
-    EXPECT_EQ(decoded.Pixels[i], decoded.Pixels[i + 1]);
-    EXPECT_EQ(decoded.Pixels[i], decoded.Pixels[i + 2]);
-  }
+  const std::vector<std::uint8_t> fuzzed = FuzzerInput("planar_overrun.bin");
+  EXPECT_EQ(OwnDecode(fuzzed).Pixels, AsRgb(OwnDecode(fuzzed, jsFull, jcGray)).Pixels);
   // The same hint, and a CIELab hint, added to a grey file of our own.
   const std::vector<std::uint8_t> adobeYcc = {0xFF, 0xEE, 0, 14, 'A', 'd', 'o', 'b', 'e', 0, 100, 0, 0, 0, 0, 1};
   const std::vector<std::uint8_t> g3fax = {0xFF, 0xE1, 0, 12, 'G', '3', 'F', 'A', 'X', 0, 0, 0, 0, 0};
@@ -484,6 +269,7 @@ TEST(Codec, ColourHintsThatDoNotFitTheComponentCountAreIgnored) {
   std::vector<std::string> trace;
   forced.OnDebugOut = [&trace](TsdJpegFormat&, const std::string& text) { trace.push_back(text); };
   forced.StoredCS = jcYCbCr;
+  TMemoryStream stream;
   Fill(stream, grey);
   forced.LoadFromStream(stream);
   const TsdJpegPixelMap& bitmap = forced.GetBitmap();

@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <optional>
 
 #include "imaging/Bitmap32.h"
 #include "imaging/ImageFiler.h"
@@ -33,11 +32,7 @@ public:
   }
   ~Folder() { fs::remove_all(Path); }
   std::string File(const std::string& name) const { return (Path / name).string(); }
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::recursive_directory_iterator(Path)) names.push_back(entry.path().filename());
-    return names;
-  }
+  std::ptrdiff_t Count() const { return std::distance(fs::recursive_directory_iterator(Path), {}); }
 
 private:
   fs::path Path;
@@ -50,15 +45,10 @@ public:
     if (const char* value = std::getenv("TMPDIR")) Previous = value;
     ::setenv("TMPDIR", path.c_str(), 1);
   }
-  ~TemporaryFolderSetting() {
-    if (Previous)
-      ::setenv("TMPDIR", Previous->c_str(), 1);
-    else
-      ::unsetenv("TMPDIR");
-  }
+  ~TemporaryFolderSetting() { Previous.empty() ? ::unsetenv("TMPDIR") : ::setenv("TMPDIR", Previous.c_str(), 1); }
 
 private:
-  std::optional<std::string> Previous;
+  std::string Previous;
 };
 
 void WriteFile(const std::string& name, const Bytes& bytes) {
@@ -71,17 +61,6 @@ Bytes ReadFile(const std::string& name) {
   return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
-// Where a marker first occurs, or the size when it does not.
-std::size_t Find(const Bytes& file, const Bytes& marker) {
-  return static_cast<std::size_t>(std::search(file.begin(), file.end(), marker.begin(), marker.end()) - file.begin());
-}
-
-// The file with its baseline frame marked as an extended one (same coding).
-Bytes ExtendedFrame(Bytes file) {
-  file[Find(file, {0xFF, 0xC0}) + 1] = 0xC1;
-  return file;
-}
-
 template <class E = Exception>
 std::string ErrorOf(const std::function<void()>& action) {
   try {
@@ -90,36 +69,6 @@ std::string ErrorOf(const std::function<void()>& action) {
     return e.what();
   }
   return "no error";
-}
-
-// The bitmap's colours as RGB (or grey, when the picture is), and whether
-// every pixel is opaque.
-Image Colours(const TCustomBitmap32& bitmap, int components, bool* opaque) {
-  Image image;
-  image.Width = bitmap.GetWidth();
-  image.Height = bitmap.GetHeight();
-  image.Components = components;
-  *opaque = true;
-  for (int y = 0; y < image.Height; ++y)
-    for (int x = 0; x < image.Width; ++x) {
-      const TColor32 c = *bitmap.PixelPtr(x, y);
-      *opaque = *opaque && c >> 24 == 255;
-      if (components == 1) {
-        EXPECT_TRUE((c >> 16 & 255) == (c & 255) && (c >> 8 & 255) == (c & 255)) << x << "," << y;
-        image.Pixels.push_back(static_cast<std::uint8_t>(c));
-      } else {
-        for (int shift : {16, 8, 0}) image.Pixels.push_back(static_cast<std::uint8_t>(c >> shift));
-      }
-    }
-  return image;
-}
-
-void Paint(TCustomBitmap32& bitmap, const Image& photo) {
-  bitmap.SetSize(photo.Width, photo.Height);
-  for (int y = 0; y < photo.Height; ++y)
-    for (int x = 0; x < photo.Width; ++x)
-      *bitmap.PixelPtr(x, y) = static_cast<TColor32>((x * 37 + y) % 256) << 24 | TColor32{photo.At(x, y, 0)} << 16 |
-                               TColor32{photo.At(x, y, 1)} << 8 | photo.At(x, y, 2);
 }
 
 // The tables of ITU-T T.81 Annex K (K.1 luminance, K.2 chrominance), natural order.
@@ -146,20 +95,31 @@ protected:
 
 }  // namespace
 
+// The file with its frame height left open and given by a DNL segment after the scan.
+Bytes HeightAfterTheScan(Bytes file) {
+  const std::size_t frame = FindMarker(file, 0xC0);
+  const std::uint8_t height[2] = {file[frame + 3], file[frame + 4]};
+  file[frame + 3] = file[frame + 4] = 0;
+  file.insert(file.end() - 2, {0xFF, 0xDC, 0, 4, height[0], height[1]});
+  return file;
+}
+
 TEST_F(JpegRaster, FilesLoadByExtensionAndByContentAsTheReferenceDecodesThem) {
   Folder folder("jpegraster_load");
+  const Bytes dnl = ReferenceEncode(MakePhoto(40, 37, 3, 12), EncodeSettings{});
   const struct {
     const char* Name;
     Bytes File;
-    int Components;
+    Bytes Original = {};  // what the reference decodes, when it cannot read the file
   } cases[] = {
-      {"photo.JPG", ReferenceEncode(MakePhoto(83, 57, 3, 2), EncodeSettings{}), 3},
+      {"height_after_scan.jpg", HeightAfterTheScan(dnl), dnl},
+      {"photo.JPG", ReferenceEncode(MakePhoto(83, 57, 3, 2), EncodeSettings{})},
       {"photo.jp", ReferenceEncode(MakePhoto(40, 31, 3, 3), EncodeSettings{.Quality = 95, .HorSampling = 2,
-                                                                           .VerSampling = 1, .RestartInterval = 2}), 3},
-      {"photo.jpeg", ReferenceToProgressive(ReferenceEncode(MakePhoto(64, 48, 3, 4), EncodeSettings{})), 3},
-      {"grey", ReferenceEncode(MakePhoto(35, 29, 1, 5), EncodeSettings{}), 1},
-      {"no_extension", ReferenceEncode(MakePhoto(17, 90, 3, 6), EncodeSettings{.Optimize = true}), 3},
-      {"extended.jpg", ExtendedFrame(ReferenceEncode(MakePhoto(30, 20, 3, 7), EncodeSettings{})), 3},
+                                                                           .VerSampling = 1, .RestartInterval = 2})},
+      {"photo.jpeg", ReferenceEncode(MakePhoto(64, 48, 3, 4), EncodeSettings{.Progressive = true})},
+      {"grey", ReferenceEncode(MakePhoto(35, 29, 1, 5), EncodeSettings{})},
+      {"photo.peg", ReferenceEncode(MakePhoto(8, 8, 3, 1), EncodeSettings{})},  // not a JPEG name
+      {"no_extension", ReferenceEncode(MakePhoto(17, 90, 3, 6), EncodeSettings{.Optimize = true})},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -170,14 +130,14 @@ TEST_F(JpegRaster, FilesLoadByExtensionAndByContentAsTheReferenceDecodesThem) {
     filer.LoadBitmap(bitmap);
     ASSERT_NE(filer.GetRaster(), nullptr);
     EXPECT_EQ(&filer.GetRaster()->GetClass(), &TdocJpgFormat::Class());
-    const Image reference = ReferenceDecode(c.File).Picture;
+    const Image reference = AsRgb(ReferenceDecode(c.Original.empty() ? c.File : c.Original).Picture);
     ASSERT_GT(reference.Width, 0);
     EXPECT_EQ(filer.GetRaster()->ImageWidth, reference.Width);
     EXPECT_EQ(filer.GetRaster()->ImageHeight, reference.Height);
     EXPECT_EQ(filer.GetLastSize(), static_cast<std::int64_t>(c.File.size()));
     EXPECT_EQ(filer.GetPageCount(), 1);
     bool opaque = false;
-    const Image loaded = Colours(bitmap, c.Components, &opaque);
+    const Image loaded = FromBitmap32(bitmap, &opaque);
     EXPECT_TRUE(opaque);
     ASSERT_EQ(loaded.Width, reference.Width);
     ASSERT_EQ(loaded.Height, reference.Height);
@@ -185,7 +145,7 @@ TEST_F(JpegRaster, FilesLoadByExtensionAndByContentAsTheReferenceDecodesThem) {
   }
 }
 
-TEST_F(JpegRaster, StreamsLoadFromTheirPositionAndLargePicturesArriveWhole) {
+TEST_F(JpegRaster, StreamsLoadOnlyTheFirstPageFromTheirPositionAndWhole) {
   const Bytes file = ReferenceEncode(MakePhoto(120, 70, 3, 7), EncodeSettings{});
   TMemoryStream stream;
   Fill(stream, Bytes{'x', 'y', 'z'});
@@ -193,11 +153,15 @@ TEST_F(JpegRaster, StreamsLoadFromTheirPositionAndLargePicturesArriveWhole) {
   stream.WriteBuffer(file.data(), static_cast<std::int64_t>(file.size()));
   stream.SetPosition(3);
   TBitmap32 bitmap;
+  EXPECT_EQ(ErrorOf<ERasterError>([&] { imaging::LoadRasterFromStream(stream, ".jpg", bitmap, 1, TSize{0, 0}); }),
+            "Requested non-existing page");
+  EXPECT_TRUE(bitmap.IsEmpty());
+  stream.SetPosition(3);
   // A target far below the picture's size does not reduce it.
   imaging::LoadRasterFromStream(stream, ".Jpeg", bitmap, 0, TSize{16, 16});
   EXPECT_EQ(stream.GetPosition(), stream.GetSize());
   bool opaque = false;
-  EXPECT_LE(MaxDifference(Colours(bitmap, 3, &opaque), ReferenceDecode(file).Picture), 2);
+  EXPECT_LE(MaxDifference(FromBitmap32(bitmap, &opaque), ReferenceDecode(file).Picture), 2);
   EXPECT_TRUE(opaque);
 }
 
@@ -205,7 +169,7 @@ TEST_F(JpegRaster, SavedFilesAreBaselineAtQuality90ThatTheReferenceReadsWithoutW
   Folder folder("jpegraster_save");
   const Image photo = MakePhoto(77, 45, 3, 9);
   TBitmap32 bitmap;
-  Paint(bitmap, photo);
+  ToBitmap32(bitmap, photo);
   EXPECT_EQ(TdocJpgFormat().Quality, 90);
 
   TdocImageFiler filer;
@@ -217,12 +181,11 @@ TEST_F(JpegRaster, SavedFilesAreBaselineAtQuality90ThatTheReferenceReadsWithoutW
   EXPECT_EQ(decoded.Warnings, 0);
   EXPECT_GT(Psnr(decoded.Picture, photo), 32.0);
 
-  const HeaderInfo header = ReferenceHeader(file);
-  EXPECT_TRUE(header.Jfif);
-  EXPECT_FALSE(header.Progressive);
-  EXPECT_EQ(header.QuantTables[0], AtQuality90(kLuminance));
-  EXPECT_EQ(header.QuantTables[1], AtQuality90(kChrominance));
-  EXPECT_EQ(header.Sampling, (std::vector<std::pair<int, int>>{{2, 2}, {1, 1}, {1, 1}}));
+  EXPECT_TRUE(decoded.Jfif);
+  EXPECT_FALSE(decoded.Progressive);
+  EXPECT_EQ(decoded.QuantTables[0], AtQuality90(kLuminance));
+  EXPECT_EQ(decoded.QuantTables[1], AtQuality90(kChrominance));
+  EXPECT_EQ(decoded.Sampling, (std::vector<std::pair<int, int>>{{2, 2}, {1, 1}, {1, 1}}));
 
   // Through a stream the same bytes are written at the stream's position.
   TMemoryStream stream;
@@ -241,67 +204,19 @@ TEST_F(JpegRaster, SavedFilesAreBaselineAtQuality90ThatTheReferenceReadsWithoutW
   EXPECT_EQ(ErrorOf<EInvalidGraphic>([&] { emptyFiler.SaveBitmap(TBitmap32()); }), "Bitmap is empty; cannot save");
   EXPECT_FALSE(fs::exists(folder.File("empty.jpg")));
 
-  // Loaded back through the registry: the colours, opaque.
-  TdocImageFiler reader;
-  reader.SetFileName(folder.File("label.JPG"));
-  TBitmap32 again;
-  reader.LoadBitmap(again);
-  bool opaque = false;
-  EXPECT_LE(MaxDifference(Colours(again, 3, &opaque), decoded.Picture), 2);
-  EXPECT_TRUE(opaque);
-}
-
-TEST_F(JpegRaster, AFrameWhoseHeightFollowsTheScanLoadsWhole) {
-  const Bytes file = ReferenceEncode(MakePhoto(40, 37, 3, 12), EncodeSettings{});
-  // The frame leaves its height open and a DNL segment after the scan gives it.
-  Bytes open = file;
-  const std::size_t frame = Find(open, {0xFF, 0xC0});
-  ASSERT_LT(frame, open.size());
-  open[frame + 5] = 0;
-  open[frame + 6] = 0;
-  ASSERT_EQ(Bytes(open.end() - 2, open.end()), (Bytes{0xFF, 0xD9}));
-  open.insert(open.end() - 2, {0xFF, 0xDC, 0, 4, 0, 37});
-  TMemoryStream stream;
-  Fill(stream, open);
-  TBitmap32 bitmap;
-  imaging::LoadRasterFromStream(stream, ".jpg", bitmap, 0, TSize{0, 0});
-  bool opaque = false;
-  const Image loaded = Colours(bitmap, 3, &opaque);
-  ASSERT_EQ(loaded.Height, 37);
-  EXPECT_LE(MaxDifference(loaded, ReferenceDecode(file).Picture), 2);
-}
-
-TEST_F(JpegRaster, OnlyTheFirstPageExists) {
-  const Bytes file = ReferenceEncode(MakePhoto(16, 16, 3, 1), EncodeSettings{});
-  TMemoryStream stream;
-  Fill(stream, file);
-  TBitmap32 bitmap;
-  EXPECT_EQ(ErrorOf<ERasterError>([&] { imaging::LoadRasterFromStream(stream, ".jpg", bitmap, 1, TSize{0, 0}); }),
-            "Requested non-existing page");
-  EXPECT_TRUE(bitmap.IsEmpty());
-  stream.SetPosition(0);
-  imaging::LoadRasterFromStream(stream, ".jpg", bitmap, 0, TSize{0, 0});
-  EXPECT_EQ(bitmap.GetWidth(), 16);
 }
 
 TEST_F(JpegRaster, NamesOutsideTheListAreNotJpegNames) {
   Folder folder("jpegraster_names");
   TBitmap32 bitmap;
-  Paint(bitmap, MakePhoto(8, 8, 3, 1));
+  ToBitmap32(bitmap, MakePhoto(8, 8, 3, 1));
   for (const char* name : {"out.peg", "out.p", "out.jpg;"}) {
     TdocImageFiler filer;
     filer.SetFileName(folder.File(name));
     EXPECT_EQ(ErrorOf<ERasterError>([&] { filer.SaveBitmap(bitmap); }),
               std::string("Cannot save format \"") + imaging::ExtractFileExt(name) + "\"");
   }
-  EXPECT_TRUE(folder.Names().empty());
-  // A JPEG under a name of no format is still recognised by its content.
-  const Bytes file = ReferenceEncode(MakePhoto(8, 8, 3, 1), EncodeSettings{});
-  WriteFile(folder.File("photo.peg"), file);
-  TdocImageFiler filer;
-  filer.SetFileName(folder.File("photo.peg"));
-  filer.LoadBitmap(bitmap);
-  EXPECT_EQ(&filer.GetRaster()->GetClass(), &TdocJpgFormat::Class());
+  EXPECT_EQ(folder.Count(), 0);
 }
 
 TEST_F(JpegRaster, BrokenFilesRaiseLeavingTheBitmapAsItWasAndNoFileBehind) {
@@ -316,8 +231,7 @@ TEST_F(JpegRaster, BrokenFilesRaiseLeavingTheBitmapAsItWasAndNoFileBehind) {
   broken.push_back({0xFF, 0xD8, 0xFF, 0xD9});        // no frame
   broken.push_back({0xFF, 0xD8, 0xFF, 0xC3, 0, 11});  // a lossless frame
   // A marker amid the coded data of the scan.
-  const std::size_t scan = Find(good, {0xFF, 0xDA});
-  ASSERT_LT(scan, good.size());
+  const std::size_t scan = FindMarker(good, 0xDA) - 2;
   Bytes lying = good;
   const std::size_t middle = (scan + good.size()) / 2;
   lying[middle] = 0xFF;
@@ -325,9 +239,8 @@ TEST_F(JpegRaster, BrokenFilesRaiseLeavingTheBitmapAsItWasAndNoFileBehind) {
   broken.push_back(lying);
   // A frame of 10000 x 10000 pixels whose scan ends at once.
   Bytes huge(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(scan + 40));
-  const std::size_t frame = Find(huge, {0xFF, 0xC0});
-  ASSERT_LT(frame, scan);
-  for (std::size_t field : {frame + 5, frame + 7}) {
+  const std::size_t frame = FindMarker(huge, 0xC0);
+  for (std::size_t field : {frame + 3, frame + 5}) {
     huge[field] = 10000 >> 8;
     huge[field + 1] = 10000 & 255;
   }
@@ -340,7 +253,7 @@ TEST_F(JpegRaster, BrokenFilesRaiseLeavingTheBitmapAsItWasAndNoFileBehind) {
     TdocImageFiler filer;
     filer.SetFileName(name);
     TBitmap32 bitmap;
-    Paint(bitmap, MakePhoto(3, 2, 3, 1));
+    ToBitmap32(bitmap, MakePhoto(3, 2, 3, 1));
     const std::vector<TColor32> before(bitmap.GetBits(), bitmap.GetBits() + 6);
     EXPECT_NE(ErrorOf([&] { filer.LoadBitmap(bitmap); }), "no error");
     TMemoryStream stream;
@@ -352,6 +265,6 @@ TEST_F(JpegRaster, BrokenFilesRaiseLeavingTheBitmapAsItWasAndNoFileBehind) {
     EXPECT_EQ(std::vector<TColor32>(bitmap.GetBits(), bitmap.GetBits() + 6), before);
     EXPECT_EQ(ReadFile(name), broken[i]);
   }
-  EXPECT_EQ(folder.Names().size(), broken.size());
-  EXPECT_TRUE(temporary.Names().empty());
+  EXPECT_EQ(folder.Count(), static_cast<std::ptrdiff_t>(broken.size()));
+  EXPECT_TRUE(temporary.Count() == 0);
 }

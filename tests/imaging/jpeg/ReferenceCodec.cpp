@@ -85,13 +85,21 @@ DecodeResult ReferenceDecode(const std::vector<std::uint8_t>& file, int scaleDen
   jpeg_create_decompress(&info);
   jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
   jpeg_read_header(&info, TRUE);
+  DecodeResult result;
+  for (const JQUANT_TBL* table : info.quant_tbl_ptrs) {
+    result.QuantTables.emplace_back();
+    if (table != nullptr) result.QuantTables.back().assign(table->quantval, table->quantval + DCTSIZE2);
+  }
+  for (int c = 0; c < info.num_components; ++c)
+    result.Sampling.emplace_back(info.comp_info[c].h_samp_factor, info.comp_info[c].v_samp_factor);
+  result.Jfif = info.saw_JFIF_marker != FALSE;
+  result.Progressive = info.progressive_mode != FALSE;
   info.dct_method = JDCT_ISLOW;
   info.do_fancy_upsampling = FALSE;
   info.scale_num = 1;
   info.scale_denom = static_cast<unsigned>(scaleDenom);
   if (info.num_components == 3) info.out_color_space = JCS_RGB;
   jpeg_start_decompress(&info);
-  DecodeResult result;
   Image& picture = result.Picture;
   picture.Width = static_cast<int>(info.output_width);
   picture.Height = static_cast<int>(info.output_height);
@@ -105,62 +113,6 @@ DecodeResult ReferenceDecode(const std::vector<std::uint8_t>& file, int scaleDen
   jpeg_finish_decompress(&info);
   result.Warnings = errors.Warnings;
   jpeg_destroy_decompress(&info);
-  return result;
-}
-
-HeaderInfo ReferenceHeader(const std::vector<std::uint8_t>& file) {
-  jpeg_decompress_struct info{};
-  ErrorManager errors;
-  Attach(reinterpret_cast<j_common_ptr>(&info), errors);
-  if (setjmp(errors.Jump)) {
-    jpeg_destroy_decompress(&info);
-    throw std::runtime_error("reference header reader failed");
-  }
-  jpeg_create_decompress(&info);
-  jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
-  jpeg_read_header(&info, TRUE);
-  HeaderInfo header;
-  for (const JQUANT_TBL* table : info.quant_tbl_ptrs) {
-    header.QuantTables.emplace_back();
-    if (table != nullptr) header.QuantTables.back().assign(table->quantval, table->quantval + DCTSIZE2);
-  }
-  for (int c = 0; c < info.num_components; ++c)
-    header.Sampling.emplace_back(info.comp_info[c].h_samp_factor, info.comp_info[c].v_samp_factor);
-  header.Jfif = info.saw_JFIF_marker != FALSE;
-  header.Progressive = info.progressive_mode != FALSE;
-  jpeg_destroy_decompress(&info);
-  return header;
-}
-
-std::vector<std::uint8_t> ReferenceToProgressive(const std::vector<std::uint8_t>& file) {
-  jpeg_decompress_struct in{};
-  jpeg_compress_struct out{};
-  ErrorManager inErrors, outErrors;
-  Attach(reinterpret_cast<j_common_ptr>(&in), inErrors);
-  Attach(reinterpret_cast<j_common_ptr>(&out), outErrors);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  if (setjmp(inErrors.Jump) || setjmp(outErrors.Jump)) {
-    jpeg_destroy_compress(&out);
-    jpeg_destroy_decompress(&in);
-    std::free(buffer);
-    throw std::runtime_error("reference transcoding failed");
-  }
-  jpeg_create_decompress(&in);
-  jpeg_create_compress(&out);
-  jpeg_mem_src(&in, file.data(), static_cast<unsigned long>(file.size()));
-  jpeg_read_header(&in, TRUE);
-  jvirt_barray_ptr* coefficients = jpeg_read_coefficients(&in);
-  jpeg_copy_critical_parameters(&in, &out);
-  jpeg_simple_progression(&out);
-  jpeg_mem_dest(&out, &buffer, &size);
-  jpeg_write_coefficients(&out, coefficients);
-  jpeg_finish_compress(&out);
-  jpeg_finish_decompress(&in);
-  jpeg_destroy_compress(&out);
-  jpeg_destroy_decompress(&in);
-  std::vector<std::uint8_t> result(buffer, buffer + size);
-  std::free(buffer);
   return result;
 }
 

@@ -32,17 +32,10 @@ struct EncodeSettings {
 
 std::vector<std::uint8_t> ReferenceEncode(const Image& image, const EncodeSettings& settings);
 
+// The decoded picture and what the reference decoder read from the header.
 struct DecodeResult {
   Image Picture;
   int Warnings = 0;
-};
-
-// Accurate integer IDCT, no fancy up-sampling; output RGB for colour files,
-// grey for grey files, raw CMYK for four-component files. scaleDenom 1, 2, 4, 8.
-DecodeResult ReferenceDecode(const std::vector<std::uint8_t>& file, int scaleDenom = 1);
-
-// What the reference decoder reads from a file's header.
-struct HeaderInfo {
   // Quantisation tables by table number (absent ones empty), natural order.
   std::vector<std::vector<int>> QuantTables;
   // Horizontal and vertical sampling factor of each component.
@@ -50,10 +43,10 @@ struct HeaderInfo {
   bool Jfif = false;
   bool Progressive = false;
 };
-HeaderInfo ReferenceHeader(const std::vector<std::uint8_t>& file);
 
-// Rewrites a file as progressive with the same coefficients.
-std::vector<std::uint8_t> ReferenceToProgressive(const std::vector<std::uint8_t>& file);
+// Accurate integer IDCT, no fancy up-sampling; output RGB for colour files,
+// grey for grey files, raw CMYK for four-component files. scaleDenom 1, 2, 4, 8.
+DecodeResult ReferenceDecode(const std::vector<std::uint8_t>& file, int scaleDenom = 1);
 
 // A photo-like picture: smooth gradients, mild noise and sharp text-like edges.
 Image MakePhoto(int width, int height, int components, unsigned seed, int noise = 6, bool strokes = true);
