@@ -88,15 +88,13 @@ Bytes BitPlane(const std::vector<bool>& pixels, bool padBits) {
 
 Bytes ChainPackedByHand(const Bytes& raw) { return FixedTableBlock(LiteralRecords(FixedTableBlock(DeltaEncoded(raw)))); }
 
-Bytes PackedPixelData(const Bytes& raw, std::uint32_t statedRawLength) {
+Bytes PackedPixelData(const Bytes& raw, std::int64_t statedRawLength) {
   const Bytes packed = ChainPackedByHand(raw);
   Bytes out;
-  Put32(out, statedRawLength);
+  Put32(out, static_cast<std::uint32_t>(statedRawLength < 0 ? static_cast<std::int64_t>(raw.size()) : statedRawLength));
   Put32(out, static_cast<std::uint32_t>(packed.size()));
   return Concat({out, packed});
 }
-
-Bytes PackedPixelData(const Bytes& raw) { return PackedPixelData(raw, static_cast<std::uint32_t>(raw.size())); }
 
 Bytes Concat(std::initializer_list<Bytes> parts) {
   Bytes all;
