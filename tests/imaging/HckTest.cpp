@@ -39,11 +39,6 @@ Bytes Saved(const TCustomBitmap32& bitmap) {
   return s.Bytes();
 }
 
-Bytes Patched(Bytes file, std::size_t at, std::uint32_t value) {
-  rtl::ToLittleEndian(value, &file[at]);
-  return file;
-}
-
 // A 3 x 2 picture: the planes by pixel, top row first.
 constexpr int kW = 3, kH = 2;
 const Bytes kAlpha{0, 50, 100, 150, 200, 255};
@@ -55,14 +50,7 @@ const std::vector<bool> kBits{true, false, true, true, false, false};
 
 THeaderFields Fields(std::uint8_t a, std::uint8_t rgb, std::uint8_t grey, std::uint8_t compression = 0,
                      std::int32_t w = kW, std::int32_t h = kH) {
-  THeaderFields f;
-  f.Width = w;
-  f.Height = h;
-  f.Alpha = a;
-  f.Red = f.Green = f.Blue = rgb;
-  f.Grey = grey;
-  f.Compression = compression;
-  return f;
+  return {.Width = w, .Height = h, .Alpha = a, .Red = rgb, .Green = rgb, .Blue = rgb, .Grey = grey, .Compression = compression};
 }
 
 // The raw pixel data fills width x ((sum of depths + 7) div 8) x height.
@@ -87,29 +75,33 @@ Bytes PagedFile(THeaderFields f, std::initializer_list<std::pair<std::uint32_t, 
 
 TColor32 Argb(unsigned a, unsigned r, unsigned g, unsigned b) { return a << 24 | r << 16 | g << 8 | b; }
 
+Bytes PictureFile(int w, int h, const std::function<TColor32(int, int)>& colour) {
+  TCustomBitmap32 b;
+  b.SetSize(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) b.SetPixel(x, y, colour(x, y));
+  return Saved(b);
+}
+
 }  // namespace
 
 TEST(Hck, OurFilesHaveTheFormatsHeaderAndRoundTrip) {
-  for (auto [w, h] : {std::pair{37, 23}, {1, 1}, {1, 5}, {301, 7}}) {
-    TCustomBitmap32 source;
+  for (auto [w, h] : {std::pair{37, 23}, {1, 5}}) {
+    TCustomBitmap32 source, back;
     FillRandom(source, w, h, static_cast<unsigned>(w * 31 + h));
     const Bytes file = Saved(source);
-    const Bytes expected = Concat({Header(Fields(8, 8, 0, 1, w, h)), Bytes(8)});
-    ASSERT_GE(file.size(), 32u);
-    EXPECT_EQ(Bytes(file.begin(), file.begin() + 24), Bytes(expected.begin(), expected.begin() + 24));
-    EXPECT_EQ(rtl::FromLittleEndian<std::uint32_t>(&file[24]), static_cast<std::uint32_t>(w * h * 4));
-    EXPECT_EQ(rtl::FromLittleEndian<std::uint32_t>(&file[28]), file.size() - 32);
-    TCustomBitmap32 back;
+    Bytes header = Header(Fields(8, 8, 0, 1, w, h));
+    Put32(header, static_cast<std::uint32_t>(w * h * 4));
+    Put32(header, static_cast<std::uint32_t>(file.size() - 32));
+    EXPECT_EQ(Bytes(file.begin(), file.begin() + 32), header);
     Load(file, back);
     EXPECT_EQ(Pixels(back), Pixels(source)) << w << " x " << h;
   }
-  // An empty picture is the bare header, and loading it leaves the bitmap alone.
-  const Bytes bare = Saved(TCustomBitmap32());
-  EXPECT_EQ(bare, Header(Fields(8, 8, 0, 1, 0, 0)));
+  // An empty picture is the bare header, and loading one leaves the bitmap alone.
   TCustomBitmap32 target;
   FillRandom(target, 3, 3, 2);
   const auto before = Pixels(target);
-  Load(bare, target);
+  EXPECT_EQ(Saved(TCustomBitmap32()), Header(Fields(8, 8, 0, 1, 0, 0)));
   Load(Header(Fields(8, 8, 0, 0, kW, 0)), target);
   EXPECT_EQ(Pixels(target), before);
 }
@@ -174,16 +166,14 @@ TEST(Hck, VersionTwoFilesHoldPagesEachAfterItsByteCount) {
 TEST(Hck, CutOrLyingFilesAreRefused) {
   const char* const corrupted = "Image file is corrupted";
   const char* const unpackable = "Unable to decompress";
-  THeaderFields badSignature = Fields(8, 8, 0, 1);
+  THeaderFields badSignature = Fields(8, 8, 0, 1), red4 = Fields(0, 8, 0);
   badSignature.Signature = std::string("HCX\0", 4);
-  THeaderFields red4 = Fields(0, 8, 0);
   red4.Red = 4;
-  const THeaderFields onePixelTwoBitPlanes = Fields(1, 0, 1, 0, 1, 1);  // two plane bytes, one reserved
   const Bytes packed = PackedPixelData(kGrey);
-  Bytes outerBlockTooLong = packed;
+  Bytes outerBlockTooLong = packed, packedLengthTooLong = packed;
   outerBlockTooLong[8] = 0xFF;
   outerBlockTooLong[11] = 0x7F;
-  const Bytes stored = StoredFile(Fields(0, 0, 8), kGrey);
+  packedLengthTooLong[7] = 0xFF;
   const Bytes pages = PagedFile(Fields(0, 0, 8), {{6u, kGrey}, {6u, kGrey}});
   const struct {
     const char* Name;
@@ -193,42 +183,28 @@ TEST(Hck, CutOrLyingFilesAreRefused) {
   } cases[] = {
       {"signature", Header(badSignature), 0, corrupted},
       {"negative width", Concat({Header(Fields(0, 0, 8, 0, -3, 2)), kGrey}), 0, corrupted},
-      {"negative height", Concat({Header(Fields(0, 0, 8, 0, 3, -2)), kGrey}), 0, corrupted},
       {"most negative sides", Concat({Header(Fields(0, 0, 8, 0, INT32_MIN, INT32_MIN)), kGrey}), 0, corrupted},
       {"4-bit red", StoredFile(red4, Concat({kRed, kGreen, kBlue})), 0, corrupted},
-      {"2-bit alpha", StoredFile(Fields(2, 0, 0), kAlpha), 0, corrupted},
-      {"1-bit colour", StoredFile(Fields(0, 1, 0), kAlpha), 0, corrupted},
       {"16-bit grey", StoredFile(Fields(0, 0, 16), Concat({kGrey, kGrey})), 0, corrupted},
-      {"planes past the stored data", Concat({Header(onePixelTwoBitPlanes), Bytes{0x80}}), 0, corrupted},
-      {"planes past the packed data",
-       Concat({Header(Fields(1, 0, 1, 1, 1, 1)), PackedPixelData(Bytes{0x80})}), 0, corrupted},
+      // One pixel of 1-bit alpha and grey: two plane bytes, one byte reserved.
+      {"planes past the stored data", Concat({Header(Fields(1, 0, 1, 0, 1, 1)), Bytes{0x80}}), 0, corrupted},
+      {"planes past the packed data", Concat({Header(Fields(1, 0, 1, 1, 1, 1)), PackedPixelData({0x80})}), 0, corrupted},
       {"compression 2", StoredFile(Fields(0, 0, 8, 2), kGrey), 0, "No suitable codec found"},
-      {"compression 255", StoredFile(Fields(0, 0, 8, 255), kGrey), 0, "No suitable codec found"},
       {"raw length too long", Concat({Header(Fields(0, 0, 8, 1)), PackedPixelData(kGrey, 7)}), 0, unpackable},
-      {"unpacks past the raw length", Concat({Header(Fields(0, 0, 8, 1)), PackedPixelData(Bytes(7, 1), 6)}), 0,
-       unpackable},
-      {"packed length past the end", Concat({Header(Fields(0, 0, 8, 1)), Patched(packed, 4, 0xFFFFFFF0u)}), 0,
-       unpackable},
+      {"unpacks past the raw length", Concat({Header(Fields(0, 0, 8, 1)), PackedPixelData(Bytes(7, 1), 6)}), 0, unpackable},
+      {"packed length past the end", Concat({Header(Fields(0, 0, 8, 1)), packedLengthTooLong}), 0, unpackable},
       {"outer block past the end", Concat({Header(Fields(0, 0, 8, 1)), outerBlockTooLong}), 0, unpackable},
-      {"version 1 page 1", stored, 1, "Requested non-existing page"},
+      {"version 1 page 1", StoredFile(Fields(0, 0, 8), kGrey), 1, "Requested non-existing page"},
       {"version 2 page 2", pages, 2, "Requested non-existing page"},
       {"negative page count", PagedFile(Fields(0, 0, 8), {{0xFFFFFFFFu, kGrey}}), 0, corrupted},
-      {"page count past the end", PagedFile(Fields(0, 0, 8), {{7u, kGrey}}), 0, corrupted},
-      {"huge page count", PagedFile(Fields(0, 0, 8), {{0x7FFFFFFFu, kGrey}}), 0, corrupted},
-      {"page count short of its data",
-       PagedFile(Fields(0, 0, 8, 1), {{static_cast<std::uint32_t>(packed.size() - 1), packed}}), 0, unpackable},
+      {"page count short of its data", PagedFile(Fields(0, 0, 8, 1), {{std::uint32_t(packed.size() - 1), packed}}), 0, unpackable},
       {"huge stored sides", Concat({Header(Fields(8, 8, 8, 0, INT32_MAX, INT32_MAX)), kGrey}), 0, nullptr},
-      {"huge packed sides", Concat({Header(Fields(8, 8, 8, 1, INT32_MAX, INT32_MAX)), PackedPixelData(kGrey, 0xFFFFFFFFu)}),
-       0, nullptr},
-      {"large sides over little data", Concat({Header(Fields(8, 8, 8, 1, 30000, 30000)), PackedPixelData(Bytes(64, 0))}),
-       0, nullptr},
+      {"huge packed sides", Concat({Header(Fields(8, 8, 8, 1, INT32_MAX, INT32_MAX)), PackedPixelData(kGrey, ~0u)}), 0, nullptr},
+      {"large sides, little data", Concat({Header(Fields(8, 8, 8, 1, 30000, 30000)), PackedPixelData(Bytes(64))}), 0, nullptr},
   };
   for (const auto& c : cases) {
     const std::string error = LoadError(c.File, c.Page);
-    if (c.Error)
-      EXPECT_EQ(error, c.Error) << c.Name;
-    else
-      EXPECT_NE(error, "no error") << c.Name;
+    EXPECT_TRUE(c.Error ? error == c.Error : error != "no error") << c.Name << ": " << error;
   }
   // Every cut of a packed and of a stored file.
   TCustomBitmap32 picture;
@@ -246,33 +222,17 @@ TEST(Hck, CutOrLyingFilesAreRefused) {
 TEST(Hck, AcceptsStreamLooksForTheSignatureAndPutsThePositionBack) {
   EXPECT_FALSE(THckImage::AcceptsStream(nullptr));
   const Bytes signature{'H', 'C', 'K', 0};
-  for (std::size_t n = 0; n < 4; ++n) {
-    TMemoryStream s;
-    Fill(s, Bytes(signature.begin(), signature.begin() + static_cast<std::ptrdiff_t>(n)));
-    EXPECT_FALSE(THckImage::AcceptsStream(&s)) << n;
+  TMemoryStream s;
+  for (const Bytes& data : {Bytes{}, Bytes{'H'}, Bytes{'H', 'C'}, Bytes{'H', 'C', 'K'}, Bytes{'H', 'C', 'K', 'X', 0}}) {
+    Fill(s, data);
+    EXPECT_FALSE(THckImage::AcceptsStream(&s)) << data.size();
     EXPECT_EQ(s.GetPosition(), 0);
   }
-  TMemoryStream other;
-  Fill(other, Bytes{'H', 'C', 'K', 'X', 0, 0});
-  EXPECT_FALSE(THckImage::AcceptsStream(&other));
-  TMemoryStream inside;
-  Fill(inside, Concat({Bytes{1, 2, 3}, signature}));
-  inside.SetPosition(3);
-  EXPECT_TRUE(THckImage::AcceptsStream(&inside));
-  EXPECT_EQ(inside.GetPosition(), 3);
+  Fill(s, Concat({Bytes{1, 2, 3}, signature}));
+  s.SetPosition(3);
+  EXPECT_TRUE(THckImage::AcceptsStream(&s));
+  EXPECT_EQ(s.GetPosition(), 3);
 }
-
-namespace {
-
-Bytes PictureFile(int w, int h, const std::function<TColor32(int, int)>& colour) {
-  TCustomBitmap32 b;
-  b.SetSize(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) b.SetPixel(x, y, colour(x, y));
-  return Saved(b);
-}
-
-}  // namespace
 
 TEST(Hck, PicturesLargerThanTheTargetAreReducedByBoxAveraging) {
   // Alternating black and white, 4 x 4 to 2 x 2: 255 x 2 div 4 per channel.
@@ -292,11 +252,8 @@ TEST(Hck, PicturesLargerThanTheTargetAreReducedByBoxAveraging) {
       for (int y = 0; y < 3; ++y, ++n) sum += static_cast<unsigned>(x * 20 + y);
     EXPECT_EQ(b.GetPixel(column, 0), 0xFF000000u | (sum / n)) << column;
   }
-}
-
-TEST(Hck, TheDefaultTargetKeepsProportionsAndNoSideVanishes) {
+  // The default target keeps proportions, and no side vanishes.
   const auto grey = [](int x, int) { return 0xFF000000u | static_cast<TColor32>(x % 256) * 0x010101u; };
-  TCustomBitmap32 b;
   Load(PictureFile(8000, 2, grey), b);  // like 8000 x 2000: halved
   EXPECT_EQ(b.GetWidth(), 4000);
   EXPECT_EQ(b.GetHeight(), 1);
@@ -304,18 +261,15 @@ TEST(Hck, TheDefaultTargetKeepsProportionsAndNoSideVanishes) {
   Load(PictureFile(10000, 1, grey), b);  // 0.4 of one row rounds to 0: kept at 1
   EXPECT_EQ(b.GetWidth(), 4000);
   EXPECT_EQ(b.GetHeight(), 1);
-  for (TSize target : {TSize{0, 0}, TSize{-5, 100}, TSize{5000, 5000}}) {
-    Load(PictureFile(4001, 2, grey), b, 0, target);
+  for (TSize target : {TSize{0, 0}, TSize{-5, 100}}) {
+    Load(PictureFile(4001, 2, grey), b, 0, target);  // no area: whole
     EXPECT_EQ(b.GetWidth(), 4001) << target.cx;
   }
-  // The graphic always loads the whole picture, as 32-bit pixels, and refuses what the format refuses.
+  // The graphic always loads the whole picture, as 32-bit pixels.
   TMemoryStream s;
   Fill(s, PictureFile(4001, 2, grey));
   THckGraphic graphic;
   graphic.LoadFromStream(s);
-  EXPECT_EQ(graphic.GetWidth(), 4001);
   EXPECT_EQ(graphic.GetPixelFormat(), pf32bit);
   EXPECT_EQ(graphic.GetSurface().Bits[4002], grey(1, 1));
-  Fill(s, StoredFile(Fields(0, 0, 8, 9), kGrey));
-  EXPECT_THROW(graphic.LoadFromStream(s), ERasterError);
 }
