@@ -1,5 +1,7 @@
 #include "HckFileBuilder.h"
 
+#include <numeric>
+
 namespace hcktest {
 namespace {
 
@@ -27,7 +29,7 @@ Bytes FixedTableBlock(const Bytes& input) {
   nibbles.resize(nibbleCount / 2 + 1, 0);
   bits.resize(bitCount / 8 + 1, 0);
   Bytes table(256);
-  for (int i = 0; i < 256; ++i) table[i] = static_cast<std::uint8_t>(i);
+  std::iota(table.begin(), table.end(), 0);
   const std::size_t classAt = 13 + table.size();
   const std::size_t nibbleAt = classAt + classes.size() + class3.size();
   const std::size_t bitAt = nibbleAt + nibbles.size();
@@ -68,12 +70,8 @@ void Put32(Bytes& out, std::uint32_t value) {
 
 Bytes Header(const THeaderFields& f) {
   Bytes out(f.Signature.begin(), f.Signature.end());
-  Put32(out, static_cast<std::uint32_t>(f.Width));
-  Put32(out, static_cast<std::uint32_t>(f.Height));
-  Put32(out, static_cast<std::uint32_t>(f.Version));
-  for (std::uint8_t b : {f.Alpha, f.Red, f.Green, f.Blue, f.Grey, f.Compression}) out.push_back(b);
-  out.push_back(0);
-  out.push_back(0);
+  for (std::int32_t field : {f.Width, f.Height, f.Version}) Put32(out, static_cast<std::uint32_t>(field));
+  out.insert(out.end(), {f.Alpha, f.Red, f.Green, f.Blue, f.Grey, f.Compression, 0, 0});
   return out;
 }
 

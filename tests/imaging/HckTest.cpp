@@ -97,11 +97,10 @@ TEST(Hck, OurFilesHaveTheFormatsHeaderAndRoundTrip) {
     Load(file, back);
     EXPECT_EQ(Pixels(back), Pixels(source)) << w << " x " << h;
   }
-  // An empty picture is the bare header, and loading one leaves the bitmap alone.
+  // A picture without area leaves the bitmap alone.
   TCustomBitmap32 target;
   FillRandom(target, 3, 3, 2);
   const auto before = Pixels(target);
-  EXPECT_EQ(Saved(TCustomBitmap32()), Header(Fields(8, 8, 0, 1, 0, 0)));
   Load(Header(Fields(8, 8, 0, 0, kW, 0)), target);
   EXPECT_EQ(Pixels(target), before);
 }
@@ -115,6 +114,7 @@ TEST(Hck, EveryPlaneKindDecodesAsTheFormatDefines) {
   };
   const Bytes bits = BitPlane(kBits);
   const Bytes noisyPadding = BitPlane(kBits, true);  // unused low bits set
+  const auto opaqueGrey = [](std::size_t i) { return Argb(255, kGrey[i], kGrey[i], kGrey[i]); };
   const TCase cases[] = {
       {"alpha and colour", Fields(8, 8, 0), Concat({kAlpha, kRed, kGreen, kBlue}),
        [](std::size_t i) { return Argb(kAlpha[i], kRed[i], kGreen[i], kBlue[i]); }},
@@ -125,13 +125,12 @@ TEST(Hck, EveryPlaneKindDecodesAsTheFormatDefines) {
        [](std::size_t i) { return Argb(kBits[i] ? 255 : 0, kRed[i], kGreen[i], kBlue[i]); }},
       {"1-bit grey is opaque black and white", Fields(0, 0, 1), noisyPadding,
        [](std::size_t i) { return kBits[i] ? 0xFFFFFFFFu : 0xFF000000u; }},
-      {"8-bit grey", Fields(0, 0, 8), kGrey, [](std::size_t i) { return Argb(255, kGrey[i], kGrey[i], kGrey[i]); }},
+      {"8-bit grey", Fields(0, 0, 8), kGrey, opaqueGrey},
       {"grey with 8-bit alpha", Fields(8, 0, 8), Concat({kAlpha, kGrey}),
        [](std::size_t i) { return Argb(kAlpha[i], kGrey[i], kGrey[i], kGrey[i]); }},
       {"grey with 1-bit alpha", Fields(1, 0, 1), Concat({bits, noisyPadding}),
        [](std::size_t i) { return kBits[i] ? 0xFFFFFFFFu : 0x00000000u; }},
-      {"grey replaces colour", Fields(0, 8, 8), Concat({kRed, kGreen, kBlue, kGrey}),
-       [](std::size_t i) { return Argb(255, kGrey[i], kGrey[i], kGrey[i]); }},
+      {"grey replaces colour", Fields(0, 8, 8), Concat({kRed, kGreen, kBlue, kGrey}), opaqueGrey},
   };
   for (const TCase& c : cases) {
     for (std::uint8_t compression : {0, 1}) {
@@ -149,18 +148,16 @@ TEST(Hck, EveryPlaneKindDecodesAsTheFormatDefines) {
 }
 
 TEST(Hck, VersionTwoFilesHoldPagesEachAfterItsByteCount) {
-  const Bytes second(kGrey.rbegin(), kGrey.rend());
+  const Bytes second(kGrey.rbegin(), kGrey.rend()), packed = PackedPixelData(kGrey);
   const Bytes file = PagedFile(Fields(0, 0, 8), {{6u, kGrey}, {6u, second}});
-  for (std::int32_t page : {0, 1}) {
-    TCustomBitmap32 b;
-    Load(file, b, page);
-    const Bytes& grey = page == 0 ? kGrey : second;
-    for (std::size_t i = 0; i < kW * kH; ++i) EXPECT_EQ(b.GetBits()[i], Argb(255, grey[i], grey[i], grey[i])) << page;
-  }
-  const Bytes packed = PackedPixelData(kGrey);
   TCustomBitmap32 b;
+  Load(file, b, 0);
+  EXPECT_EQ(b.GetPixel(1, 0), Argb(255, 99, 99, 99));
+  Load(file, b, 1);
+  EXPECT_EQ(b.GetPixel(1, 0), Argb(255, 128, 128, 128));
+  EXPECT_EQ(b.GetPixel(0, 1), Argb(255, 199, 199, 199));
   Load(PagedFile(Fields(0, 0, 8, 1), {{static_cast<std::uint32_t>(packed.size()), packed}}), b);
-  EXPECT_EQ(b.GetBits()[1], Argb(255, 99, 99, 99));
+  EXPECT_EQ(b.GetPixel(2, 0), Argb(255, 199, 199, 199));
 }
 
 TEST(Hck, CutOrLyingFilesAreRefused) {
@@ -221,14 +218,13 @@ TEST(Hck, CutOrLyingFilesAreRefused) {
 
 TEST(Hck, AcceptsStreamLooksForTheSignatureAndPutsThePositionBack) {
   EXPECT_FALSE(THckImage::AcceptsStream(nullptr));
-  const Bytes signature{'H', 'C', 'K', 0};
   TMemoryStream s;
   for (const Bytes& data : {Bytes{}, Bytes{'H'}, Bytes{'H', 'C'}, Bytes{'H', 'C', 'K'}, Bytes{'H', 'C', 'K', 'X', 0}}) {
     Fill(s, data);
     EXPECT_FALSE(THckImage::AcceptsStream(&s)) << data.size();
     EXPECT_EQ(s.GetPosition(), 0);
   }
-  Fill(s, Concat({Bytes{1, 2, 3}, signature}));
+  Fill(s, Bytes{1, 2, 3, 'H', 'C', 'K', 0});
   s.SetPosition(3);
   EXPECT_TRUE(THckImage::AcceptsStream(&s));
   EXPECT_EQ(s.GetPosition(), 3);
@@ -245,13 +241,8 @@ TEST(Hck, PicturesLargerThanTheTargetAreReducedByBoxAveraging) {
   Load(PictureFile(10, 3, [](int x, int y) { return 0xFF000000u | static_cast<TColor32>(x * 20 + y); }), b, 0, {3, 3});
   ASSERT_EQ(b.GetWidth(), 3);
   ASSERT_EQ(b.GetHeight(), 1);
-  const int spans[3][2] = {{0, 3}, {3, 6}, {6, 10}};
-  for (int column = 0; column < 3; ++column) {
-    unsigned sum = 0, n = 0;
-    for (int x = spans[column][0]; x < spans[column][1]; ++x)
-      for (int y = 0; y < 3; ++y, ++n) sum += static_cast<unsigned>(x * 20 + y);
-    EXPECT_EQ(b.GetPixel(column, 0), 0xFF000000u | (sum / n)) << column;
-  }
+  // (3 x (0 + 20 + 40) + 3 x (0 + 1 + 2)) div 9 = 21; 729 div 9 = 81; (3 x 600 + 4 x 3) div 12 = 151.
+  EXPECT_EQ(Pixels(b), (std::vector<TColor32>{0xFF000015u, 0xFF000051u, 0xFF000097u}));
   // The default target keeps proportions, and no side vanishes.
   const auto grey = [](int x, int) { return 0xFF000000u | static_cast<TColor32>(x % 256) * 0x010101u; };
   Load(PictureFile(8000, 2, grey), b);  // like 8000 x 2000: halved
@@ -261,10 +252,8 @@ TEST(Hck, PicturesLargerThanTheTargetAreReducedByBoxAveraging) {
   Load(PictureFile(10000, 1, grey), b);  // 0.4 of one row rounds to 0: kept at 1
   EXPECT_EQ(b.GetWidth(), 4000);
   EXPECT_EQ(b.GetHeight(), 1);
-  for (TSize target : {TSize{0, 0}, TSize{-5, 100}}) {
-    Load(PictureFile(4001, 2, grey), b, 0, target);  // no area: whole
-    EXPECT_EQ(b.GetWidth(), 4001) << target.cx;
-  }
+  Load(PictureFile(4001, 2, grey), b, 0, {-5, 100});  // a target without area: whole
+  EXPECT_EQ(b.GetWidth(), 4001);
   // The graphic always loads the whole picture, as 32-bit pixels.
   TMemoryStream s;
   Fill(s, PictureFile(4001, 2, grey));
