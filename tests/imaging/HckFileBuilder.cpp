@@ -77,10 +77,8 @@ Bytes Header(const THeaderFields& f) {
 
 Bytes BitPlane(const std::vector<bool>& pixels, bool padBits) {
   Bytes out((pixels.size() + 7) / 8, 0);
-  for (std::size_t i = 0; i < out.size() * 8; ++i) {
-    const bool bit = i < pixels.size() ? pixels[i] : padBits;
-    if (bit) out[i / 8] |= static_cast<std::uint8_t>(0x80 >> (i % 8));
-  }
+  for (std::size_t i = 0; i < out.size() * 8; ++i)
+    if (i < pixels.size() ? pixels[i] : padBits) out[i / 8] |= static_cast<std::uint8_t>(0x80 >> (i % 8));
   return out;
 }
 

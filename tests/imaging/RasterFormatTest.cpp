@@ -25,9 +25,12 @@ TRasterFormatList ThreeFormats(TRasterFlags jpegFlags = rfAll) {
 
 }  // namespace
 
-TEST(RasterRegistry, StartUpRegistersBmpJpegThenHckWithTheirFilter) {
+TEST(RasterRegistry, StartUpRegistersBmpJpegThenHckWithTheirFilterAndGraphics) {
   ASSERT_EQ(imaging::RasterFormats().Holders().size(), 3u);
-  EXPECT_EQ(imaging::GetRasterFilterString(),
+  // The picture graphic classes: JPEG and HCK.
+  EXPECT_EQ(TPicture::FindGraphicClass("hck").Create()->ClassName(), "THckGraphic");
+  EXPECT_EQ(&TPicture::FindGraphicClass(".JPG"), &TsdJpegGraphic::GraphicClass());
+  EXPECT_THROW(TPicture::FindGraphicClass("jpeg"), EInvalidGraphic);  EXPECT_EQ(imaging::GetRasterFilterString(),
             "Graphic formats|*.bmp;*.dib;*.jpg;*.jp;*.jpeg;*.hck|Windows Bitmap (*.bmp;*.dib)|*.bmp;*.dib|"
             "JPEG images (*.jpg;*.jp;*.jpeg)|*.jpg;*.jp;*.jpeg|HCK Image (*.hck)|*.hck|All Formats (*.*)|*.*");
   EXPECT_EQ(ThreeFormats(static_cast<TRasterFlags>(rfAll & ~rfListedInFilter)).FilterString(),
@@ -58,8 +61,11 @@ TEST(RasterRegistry, ContentTestsComeBeforeFormatsThatTakeAnything) {
       {{0xFF, 0xD8, 0xFF, 0xE0}, 0, &TdocJpgFormat::Class()},
       {{0xFF, 0xD8, 0xFF, 0xE0}, 1, &TdocBmpFormat::Class()},  // examined from the position
       {{7, 'H', 'C', 'K', 0}, 1, &THckImage::Class()},
+      {{'H', 'C', 'K'}, 0, &TdocBmpFormat::Class()},  // too short for a signature: no error, no HCK
+      {{'H', 'C'}, 0, &TdocBmpFormat::Class()},
+      {{'H'}, 0, &TdocBmpFormat::Class()},
+      {{'H', 'C', 'K', 'X', 0}, 0, &TdocBmpFormat::Class()},
       {{0xFF, 0xD8}, 0, &TdocBmpFormat::Class()},  // the first without a test of its own
-      {{'B', 'M', 1, 2}, 0, &TdocBmpFormat::Class()},
       {{}, 0, &TdocBmpFormat::Class()},
   };
   for (const auto& c : cases) {
@@ -69,14 +75,5 @@ TEST(RasterRegistry, ContentTestsComeBeforeFormatsThatTakeAnything) {
     EXPECT_EQ(list.FindByContent(s), c.Expected) << c.Bytes.size() << " bytes from " << c.Position;
     EXPECT_EQ(s.GetPosition(), c.Position);
   }
-}
-
-TEST(PictureRegistry, StartUpRegistersTheJpegAndHckGraphics) {
-  const auto& formats = TPicture::FileFormats().Formats();
-  ASSERT_EQ(formats.size(), 2u);
-  EXPECT_TRUE(formats[0].Extension == "jpg" && formats[1].Extension == "HCK");
-  EXPECT_EQ(&TPicture::FindGraphicClass(".JPG"), &TsdJpegGraphic::GraphicClass());
-  EXPECT_EQ(TPicture::FindGraphicClass("hck").Create()->ClassName(), "THckGraphic");
-  for (const char* stranger : {"jpeg", "jp", ".bmp", ""})
-    EXPECT_THROW(TPicture::FindGraphicClass(stranger), EInvalidGraphic) << stranger;
+  EXPECT_FALSE(THckImage::AcceptsStream(nullptr));
 }
