@@ -1,5 +1,7 @@
 #include "HckFileBuilder.h"
 
+#include <numeric>
+
 namespace hcktest {
 namespace {
 
@@ -27,7 +29,7 @@ Bytes FixedTableBlock(const Bytes& input) {
   nibbles.resize(nibbleCount / 2 + 1, 0);
   bits.resize(bitCount / 8 + 1, 0);
   Bytes table(256);
-  for (int i = 0; i < 256; ++i) table[i] = static_cast<std::uint8_t>(i);
+  std::iota(table.begin(), table.end(), 0);
   const std::size_t classAt = 13 + table.size();
   const std::size_t nibbleAt = classAt + classes.size() + class3.size();
   const std::size_t bitAt = nibbleAt + nibbles.size();
@@ -68,35 +70,27 @@ void Put32(Bytes& out, std::uint32_t value) {
 
 Bytes Header(const THeaderFields& f) {
   Bytes out(f.Signature.begin(), f.Signature.end());
-  Put32(out, static_cast<std::uint32_t>(f.Width));
-  Put32(out, static_cast<std::uint32_t>(f.Height));
-  Put32(out, static_cast<std::uint32_t>(f.Version));
-  for (std::uint8_t b : {f.Alpha, f.Red, f.Green, f.Blue, f.Grey, f.Compression}) out.push_back(b);
-  out.push_back(0);
-  out.push_back(0);
+  for (std::int32_t field : {f.Width, f.Height, f.Version}) Put32(out, static_cast<std::uint32_t>(field));
+  out.insert(out.end(), {f.Alpha, f.Red, f.Green, f.Blue, f.Grey, f.Compression, 0, 0});
   return out;
 }
 
 Bytes BitPlane(const std::vector<bool>& pixels, bool padBits) {
   Bytes out((pixels.size() + 7) / 8, 0);
-  for (std::size_t i = 0; i < out.size() * 8; ++i) {
-    const bool bit = i < pixels.size() ? pixels[i] : padBits;
-    if (bit) out[i / 8] |= static_cast<std::uint8_t>(0x80 >> (i % 8));
-  }
+  for (std::size_t i = 0; i < out.size() * 8; ++i)
+    if (i < pixels.size() ? pixels[i] : padBits) out[i / 8] |= static_cast<std::uint8_t>(0x80 >> (i % 8));
   return out;
 }
 
 Bytes ChainPackedByHand(const Bytes& raw) { return FixedTableBlock(LiteralRecords(FixedTableBlock(DeltaEncoded(raw)))); }
 
-Bytes PackedPixelData(const Bytes& raw, std::uint32_t statedRawLength) {
+Bytes PackedPixelData(const Bytes& raw, std::int64_t statedRawLength) {
   const Bytes packed = ChainPackedByHand(raw);
   Bytes out;
-  Put32(out, statedRawLength);
+  Put32(out, static_cast<std::uint32_t>(statedRawLength < 0 ? static_cast<std::int64_t>(raw.size()) : statedRawLength));
   Put32(out, static_cast<std::uint32_t>(packed.size()));
   return Concat({out, packed});
 }
-
-Bytes PackedPixelData(const Bytes& raw) { return PackedPixelData(raw, static_cast<std::uint32_t>(raw.size())); }
 
 Bytes Concat(std::initializer_list<Bytes> parts) {
   Bytes all;

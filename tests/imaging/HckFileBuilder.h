@@ -1,9 +1,9 @@
 #pragma once
 // HCK files laid out byte by byte from the format's description, without
-// the library's writer or packers: header fields, page counts, stored planes,
-// and packed planes through a frequency-class block with a fixed table
-// (byte value = table position) and run-length streams of literal records.
-// Bitmaps stored in XML use the same packing.
+// the library's writer or packers: header fields, stored planes, and packed
+// planes through a frequency-class block with a fixed table (byte value =
+// table position) and run-length streams of literal records. Bitmaps stored
+// in XML use the same packing.
 
 #include <cstdint>
 #include <initializer_list>
@@ -33,9 +33,8 @@ Bytes BitPlane(const std::vector<bool>& pixels, bool padBits = false);
 // fixed-table block.
 Bytes ChainPackedByHand(const Bytes& raw);
 
-// Packed pixel data: raw length, packed length, packed bytes.
-Bytes PackedPixelData(const Bytes& raw, std::uint32_t statedRawLength);
-Bytes PackedPixelData(const Bytes& raw);
+// Packed pixel data: raw length (the real one unless stated), packed length, packed bytes.
+Bytes PackedPixelData(const Bytes& raw, std::int64_t statedRawLength = -1);
 
 Bytes Concat(std::initializer_list<Bytes> parts);
 

@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the raster library tests: the per-channel combine formula
-// written out independently, random pictures, pixel lists, fixed points.
+// written out independently, random pictures, pixel lists, fixed points,
+// streams over bytes.
 
 #include <cmath>
 #include <cstdint>
@@ -9,6 +10,7 @@
 
 #include "imaging/CustomBitmap32.h"
 #include "imaging/FixedPoint.h"
+#include "platform/rtl/Stream.h"
 
 namespace imagingtest {
 
@@ -37,6 +39,12 @@ inline void FillRandom(TCustomBitmap32& b, int width, int height, std::uint32_t 
 inline std::vector<TColor32> Pixels(const TCustomBitmap32& b) {
   if (b.IsEmpty()) return {};
   return {b.GetBits(), b.GetBits() + static_cast<std::ptrdiff_t>(b.GetWidth()) * b.GetHeight()};
+}
+
+inline void Fill(TMemoryStream& stream, const std::vector<std::uint8_t>& bytes) {
+  stream.SetSize(0);
+  if (!bytes.empty()) stream.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+  stream.SetPosition(0);
 }
 
 inline TFixedPoint Fx(double x, double y) {
