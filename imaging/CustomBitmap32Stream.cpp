@@ -1,10 +1,13 @@
 // BMP streaming and the persisted "Data" of TCustomBitmap32.
 
 #include <array>
+#include <memory>
+#include <string_view>
 #include <vector>
 
 #include "imaging/BmpDecoder.h"
 #include "imaging/CustomBitmap32.h"
+#include "platform/gdi/Picture.h"
 #include "platform/rtl/BinaryIO.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Format.h"
@@ -12,6 +15,15 @@
 namespace {
 
 constexpr std::uint32_t kBmpHeadersSize = 54;
+
+// The extension of the file name's last component, without its dot; empty
+// when it has none.
+std::string_view ExtensionOf(std::string_view fileName) {
+  const std::size_t slash = fileName.find_last_of('/');
+  const std::string_view name = slash == std::string_view::npos ? fileName : fileName.substr(slash + 1);
+  const std::size_t dot = name.find_last_of('.');
+  return dot == std::string_view::npos ? std::string_view{} : name.substr(dot + 1);
+}
 
 // Pixels as bytes blue, green, red, alpha, whatever the host's byte order.
 void WritePixels(TStream& stream, const TColor32* pixels, std::int32_t count) {
@@ -67,10 +79,16 @@ void TCustomBitmap32::SaveToFile(const std::string& fileName, bool bottomUp) con
 void TCustomBitmap32::LoadFromFile(const std::string& fileName) {
   TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
   std::array<char, 2> signature{};
-  if (stream.Read(signature.data(), 2) != 2 || signature[0] != 'B' || signature[1] != 'M')
-    throw EInvalidGraphic(rtl::Format("Unsupported picture format in \"%s\"", fileName));
+  const bool isBmp = stream.Read(signature.data(), 2) == 2 && signature[0] == 'B' && signature[1] == 'M';
   stream.SetPosition(0);
-  LoadFromStream(stream);
+  if (isBmp) {
+    LoadFromStream(stream);
+    return;
+  }
+  // Any other picture goes through the graphic class registered for its extension.
+  const std::unique_ptr<TGraphic> graphic = TPicture::FindGraphicClass(ExtensionOf(fileName)).Create();
+  graphic->LoadFromStream(stream);
+  Assign(graphic.get());
 }
 
 void TCustomBitmap32::WriteData(TStream& stream) const {

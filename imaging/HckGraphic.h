@@ -13,5 +13,5 @@ public:
   // Registers the class with the picture registry as "HCK Image" for "HCK".
   static void Register();
   // Loads the first page at the stream's position; errors as THckImage's.
-  void LoadFromStream(TStream& stream);
+  void LoadFromStream(TStream& stream) override;
 };

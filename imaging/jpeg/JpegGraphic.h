@@ -19,7 +19,7 @@ public:
   static void Register();
 
   // Keeps the stream's bytes and reads their markers (not the image data).
-  void LoadFromStream(TStream& stream);
+  void LoadFromStream(TStream& stream) override;
   // Writes the JPEG: the kept bytes as they are, or the encoding of an
   // assigned bitmap.
   void SaveToStream(TStream& stream);

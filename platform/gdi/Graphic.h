@@ -4,6 +4,7 @@
 
 #include "platform/gdi/Canvas.h"
 #include "platform/rtl/Persistent.h"
+#include "platform/rtl/Stream.h"
 #include "platform/rtl/Types.h"
 
 class TGraphic : public TPersistent {
@@ -15,6 +16,9 @@ public:
   bool Empty() const { return GetWidth() <= 0 || GetHeight() <= 0; }
   // Draws the graphic stretched into rect.
   virtual void Draw(TCanvas& canvas, const TRect& rect) const = 0;
+  // Reads the picture from the stream's position. Graphics that have no
+  // file form of their own refuse with EInvalidGraphic.
+  virtual void LoadFromStream(TStream& stream);
 
   // A transparent graphic leaves out its transparent colour when drawn by
   // those that honour it (a TBitmap32 assigned from it does).

@@ -268,3 +268,23 @@ TEST_F(JpegRaster, BrokenFilesRaiseLeavingTheBitmapAsItWasAndNoFileBehind) {
   EXPECT_EQ(folder.Count(), static_cast<std::ptrdiff_t>(broken.size()));
   EXPECT_TRUE(temporary.Count() == 0);
 }
+
+// A bitmap asked to load a file that is not a BMP goes through the picture
+// class registered for the file's extension.
+TEST(JpegPicture, BitmapLoadFromFileReadsJpegThroughThePictureRegistry) {
+  imaging::StartUpSubsystem();
+  Folder folder("jpeg_picture");
+  const Image photo = MakePhoto(48, 32, 3, 11);
+  const Bytes jpeg = ReferenceEncode(photo, EncodeSettings{});
+  WriteFile(folder.File("photo.JPG"), jpeg);
+  TBitmap32 bitmap;
+  bitmap.LoadFromFile(folder.File("photo.JPG"));
+  ASSERT_EQ(bitmap.GetWidth(), 48);
+  ASSERT_EQ(bitmap.GetHeight(), 32);
+  EXPECT_LE(MaxDifference(FromBitmap32(bitmap), ReferenceDecode(jpeg).Picture), 2);
+
+  WriteFile(folder.File("photo.xyz"), jpeg);
+  EXPECT_EQ(ErrorOf<EInvalidGraphic>([&] { bitmap.LoadFromFile(folder.File("photo.xyz")); }),
+            "Unknown picture file extension \"xyz\"");
+  EXPECT_EQ(bitmap.GetWidth(), 48);
+}
