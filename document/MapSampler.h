@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "document/Sampler.h"
-#include "imaging/DocGraphics.h"
+#include "imaging/docgraphics/DocGraphics.h"
 
 class TdocMapSampler : public TdocSampler {
 public:
