@@ -53,7 +53,7 @@ bool MatchesAccelerator(const QString& text, const QKeyEvent& event) {
 
 }  // namespace
 
-TColorPopup::TColorPopup(TColorPickerButton& owner) : QWidget(&owner, Qt::Popup), owner_(owner) {
+TColorPopup::TColorPopup(TColorPickerButton& owner) : QWidget(&owner, Qt::Popup | Qt::FramelessWindowHint), owner_(owner) {
   setAttribute(Qt::WA_NoMouseReplay);
   setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
