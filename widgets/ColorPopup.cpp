@@ -485,20 +485,23 @@ void TColorPopup::PaintCell(QPainter& painter, int cell) {
 
 void TColorPopup::PaintCustomArea(QPainter& painter) {
   painter.setRenderHint(QPainter::Antialiasing, true);
-  const auto drawComb = [&](const TCombArray& comb, bool largeLast, int chosen) {
-    for (std::size_t i = 0; i < comb.size(); ++i) {
-      const float scale = largeLast && i + 1 == comb.size() ? 2.0f : 1.0f;
+  // The grey comb's cells get a shadow outline: its light greys would
+  // otherwise vanish into the button face around them.
+  const auto drawComb = [&](const TCombArray& comb, bool isGrey, int chosen) {
+    const auto hexagonOf = [&](std::size_t i) {
+      const float scale = isGrey && i + 1 == comb.size() ? 2.0f : 1.0f;
       QPolygonF hexagon;
       for (const TCombPoint& corner : CombHexagon(comb[i], scale)) hexagon << QPointF(corner.X, corner.Y);
-      painter.setPen(QPen(ToQColor(comb[i].Color), 0.8));
-      painter.setBrush(ToQColor(comb[i].Color));
-      painter.drawPolygon(hexagon);
+      return hexagon;
+    };
+    for (std::size_t i = 0; i < comb.size(); ++i) {
+      const QColor color = ToQColor(comb[i].Color);
+      painter.setPen(isGrey ? QPen(ToQColor(clBtnShadow), 0.6) : QPen(color, 0.8));
+      painter.setBrush(color);
+      painter.drawPolygon(hexagonOf(i));
     }
     if (chosen < 0) return;
-    const float scale = largeLast && chosen + 1 == static_cast<int>(comb.size()) ? 2.0f : 1.0f;
-    QPolygonF hexagon;
-    for (const TCombPoint& corner : CombHexagon(comb[static_cast<std::size_t>(chosen)], scale))
-      hexagon << QPointF(corner.X, corner.Y);
+    const QPolygonF hexagon = hexagonOf(static_cast<std::size_t>(chosen));
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(Qt::black, 2));
     painter.drawPolygon(hexagon);
