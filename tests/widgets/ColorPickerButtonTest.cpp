@@ -261,3 +261,56 @@ TEST_F(ColorPickerButtonTest, IndicatorShowsTheSelectedColour) {
   EXPECT_EQ(face.pixelColor(indicator.center()), QColor(0x99, 0x66, 0x33));
   EXPECT_EQ(face.pixelColor(indicator.topLeft()), QColor(128, 128, 128));  // flat border in button shadow
 }
+
+TEST_F(ColorPickerButtonTest, PressOutsideThePopupCancels) {
+  button_->SetSelectionColor(clRed);
+  Open();
+  QTest::keyClick(&Popup(), Qt::Key_Right);
+  const QPoint outside = Popup().mapFromGlobal(window_->mapToGlobal(QPoint(window_->width() - 2, 2)));
+  ASSERT_FALSE(Popup().rect().contains(outside));
+  QTest::mouseClick(&Popup(), Qt::LeftButton, {}, outside);
+  EXPECT_FALSE(button_->GetDroppedDown());
+  EXPECT_FALSE(Popup().isVisible());
+  EXPECT_EQ(button_->GetSelectionColor(), clRed);
+  EXPECT_EQ(changes_, 1);
+}
+
+TEST(ButtonGlyph, LayoutPlacesGlyphAndCaption) {
+  const QRect client(0, 0, 100, 20);
+  // Centred: margin (100 - 16 - 4 - 30 + 1) / 2 = 25.
+  TButtonLayoutResult placed = CalcButtonLayout(client, QSize(16, 16), QSize(30, 10), blGlyphLeft, -1, 4);
+  EXPECT_EQ(placed.GlyphPos, QPoint(25, 2));
+  EXPECT_EQ(placed.TextRect, QRect(45, 5, 30, 10));
+  placed = CalcButtonLayout(client, QSize(16, 16), QSize(30, 10), blGlyphRight, 3, 4);
+  EXPECT_EQ(placed.GlyphPos, QPoint(81, 2));
+  EXPECT_EQ(placed.TextRect.left(), 81 - 4 - 30);
+  // Spread evenly: (100 - 16 - 30) / 3 = 18 before, between and after.
+  placed = CalcButtonLayout(client, QSize(16, 16), QSize(30, 10), blGlyphLeft, -1, -1);
+  EXPECT_EQ(placed.GlyphPos.x(), 18);
+  EXPECT_EQ(placed.TextRect.left(), 18 + 16 + 18);
+  placed = CalcButtonLayout(QRect(0, 0, 40, 60), QSize(16, 16), QSize(30, 10), blGlyphTop, -1, 4);
+  EXPECT_EQ(placed.GlyphPos, QPoint(12, (60 - 16 - 4 - 10 + 1) / 2));
+}
+
+TEST(ButtonGlyph, DisabledImageIsEmbossedFromTheShape) {
+  // A 4 x 4 glyph: olive (the transparent colour) with one red pixel at (1, 1).
+  QImage glyph(4, 4, QImage::Format_RGB32);
+  glyph.fill(QColor(0x80, 0x80, 0x00));
+  glyph.setPixelColor(1, 1, Qt::red);
+  TButtonGlyph buttonGlyph;
+  buttonGlyph.SetGlyph(glyph);
+  const QImage up = buttonGlyph.Image(bsUp);
+  EXPECT_EQ(up.pixelColor(1, 1), QColor(Qt::red));
+  EXPECT_EQ(up.pixelColor(0, 0).alpha(), 0);
+  const QImage disabled = buttonGlyph.Image(bsDisabled);
+  EXPECT_EQ(disabled.pixelColor(1, 1), QColor(128, 128, 128));  // button shadow at the place
+  EXPECT_EQ(disabled.pixelColor(2, 2), QColor(255, 255, 255));  // button highlight one right and down
+  EXPECT_EQ(disabled.pixelColor(0, 0).alpha(), 0);
+  // A glyph of two states provides its own disabled image.
+  QImage pair(8, 4, QImage::Format_RGB32);
+  pair.fill(Qt::blue);
+  buttonGlyph.SetGlyph(pair);
+  buttonGlyph.SetNumGlyphs(2);
+  EXPECT_EQ(buttonGlyph.ImageSize(), QSize(4, 4));
+  EXPECT_EQ(buttonGlyph.Image(bsDisabled).pixelColor(0, 0), QColor(Qt::blue));
+}
