@@ -3,7 +3,7 @@
 #include <QEvent>
 #include <QPainter>
 
-#include "imaging/FixedMath.h"
+#include "imaging/core/FixedMath.h"
 
 namespace widgets {
 
