@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "imaging/Polygon32.h"
+#include "imaging/polygon/Polygon32.h"
 #include "imaging/util/SortedLists.h"
 #include "platform/rtl/Persistent.h"
 

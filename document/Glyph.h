@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "imaging/Polygon32.h"
+#include "imaging/polygon/Polygon32.h"
 #include "imaging/util/SortedLists.h"
 #include "platform/rtl/Persistent.h"
 

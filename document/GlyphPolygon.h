@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-#include "imaging/Polygon32.h"
+#include "imaging/polygon/Polygon32.h"
 
 // Appends one polygon contour per outline contour (the first goes into the
 // polygon's last, normally empty, contour). Reading stops at a record that
