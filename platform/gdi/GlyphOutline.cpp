@@ -30,7 +30,6 @@ constexpr int kMaxCubicPieces = 64;
 struct TFixedVector {
   std::int32_t X = 0;
   std::int32_t Y = 0;
-  friend bool operator==(const TFixedVector&, const TFixedVector&) = default;
 };
 
 std::int32_t SaturatedFixed(double value) {
