@@ -13,6 +13,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev python3
   libzbar-dev libjpeg62-turbo-dev libpugixml-dev libcairo2-dev libpixman-1-dev libstb-dev
   libxml2-dev libxml2-utils imagemagick
+  poppler-utils cups cups-client printer-driver-cups-pdf
 )
 
 missing=()
