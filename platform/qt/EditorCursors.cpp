@@ -52,7 +52,9 @@ void CrossImage(QPainter& p) {
   p.drawPolyline(QPolygon({QPoint(19, 27), QPoint(22, 23), QPoint(25, 26), QPoint(27, 24)}));
 }
 
+// A ring arrow around a centre dot, the point the click lands on.
 void Rotation(QPainter& p) {
+  p.drawPoint(16, 16);
   p.drawArc(QRect(7, 7, 18, 18), 90 * 16, 270 * 16);
   Arrowhead(p, QPoint(20, 7), QPoint(15, 3), QPoint(15, 11));
 }
