@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <regex>
 #include <sstream>
 
 namespace {
@@ -25,9 +24,13 @@ std::string Quoted(const std::string& text) { return "'" + text + "'"; }
 std::vector<TPdfPageSize> PdfPageSizes(const std::string& path) {
   const std::string info = Run("pdfinfo -f 1 -l 100000 " + Quoted(path) + " 2>/dev/null");
   std::vector<TPdfPageSize> pages;
-  const std::regex size(R"(Page\s+\d+ size:\s+([0-9.]+) x ([0-9.]+) pts)");
-  for (std::sregex_iterator it(info.begin(), info.end(), size), end; it != end; ++it)
-    pages.push_back({std::stod((*it)[1]), std::stod((*it)[2])});
+  std::istringstream lines(info);
+  for (std::string line; std::getline(lines, line);) {
+    int number = 0;
+    TPdfPageSize size;
+    if (std::sscanf(line.c_str(), "Page %d size: %lf x %lf pts", &number, &size.WidthPt, &size.HeightPt) == 3)
+      pages.push_back(size);
+  }
   return pages;
 }
 
