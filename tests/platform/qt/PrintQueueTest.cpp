@@ -67,8 +67,7 @@ protected:
 TEST_F(PrintQueueTest, OnePageWithForcedPaperArrivesAsPdf) {  printer.SetPaperSizeMm(100, 150);
   printer.Title = "labelqueuetest" + std::to_string(getpid());
 
-  const TRect dest = Rect(DevicePixels(printer, 30), DevicePixels(printer, 40), DevicePixels(printer, 50),
-                          DevicePixels(printer, 50));
+  const TRect dest = DeviceRect(printer, 30, 40, 50, 50);
   TBlackTile tile;
   {
     TPrintJob job(printer);
@@ -84,13 +83,7 @@ TEST_F(PrintQueueTest, OnePageWithForcedPaperArrivesAsPdf) {  printer.SetPaperSi
   EXPECT_NEAR(pages[0].WidthPt, 100 * PointsPerMm, 0.1);
   EXPECT_NEAR(pages[0].HeightPt, 150 * PointsPerMm, 0.1);
 
-  constexpr int dpi = 150;
-  const TInkBox ink = InkBox(RenderPdfPage(output, 1, dpi), dpi);
-  ASSERT_TRUE(ink.Found);
-  EXPECT_NEAR(ink.Left, DeviceMm(printer, dest.Left), 0.2);
-  EXPECT_NEAR(ink.Top, DeviceMm(printer, dest.Top), 0.2);
-  EXPECT_NEAR(ink.Right, DeviceMm(printer, dest.Right), 0.2);
-  EXPECT_NEAR(ink.Bottom, DeviceMm(printer, dest.Bottom), 0.2);
+  ExpectInkAt(output, printer, dest);
   fs::remove(output);
 }
 

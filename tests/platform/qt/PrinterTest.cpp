@@ -108,24 +108,14 @@ TEST_F(PdfPrinterTest, ForcedPaperIsCheckedAndCapped) {
 
 TEST_F(PdfPrinterTest, ImageLandsAtItsRectangleOnTheSheet) {
   Printer.SetPaperSizeMm(100, 150);
-  const TRect dest = Rect(DevicePixels(Printer, 30), DevicePixels(Printer, 40), DevicePixels(Printer, 50),
-                          DevicePixels(Printer, 50));
+  const TRect dest = DeviceRect(Printer, 30, 40, 50, 50);
   TBlackTile tile;
   {
     TPrintJob job(Printer);
     Printer.DrawImage(tile.Surface(), dest);
     job.End();
   }
-  constexpr int dpi = 150;
-  const TGrayPage page = RenderPdfPage(Output, 1, dpi);
-  ASSERT_GT(page.Width, 0);
-  const TInkBox ink = InkBox(page, dpi);
-  ASSERT_TRUE(ink.Found);
-  constexpr double toleranceMm = 0.2;
-  EXPECT_NEAR(ink.Left, DeviceMm(Printer, dest.Left), toleranceMm);
-  EXPECT_NEAR(ink.Top, DeviceMm(Printer, dest.Top), toleranceMm);
-  EXPECT_NEAR(ink.Right, DeviceMm(Printer, dest.Right), toleranceMm);
-  EXPECT_NEAR(ink.Bottom, DeviceMm(Printer, dest.Bottom), toleranceMm);
+  ExpectInkAt(Output, Printer, dest);
 }
 
 TEST_F(PdfPrinterTest, JobBracketsAreEnforced) {
