@@ -1,5 +1,6 @@
 #include "platform/qt/Printer.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QFile>

@@ -32,7 +32,8 @@ public:
   // The largest forced paper side in millimetres.
   static constexpr double MaxPaperSideMm = 3276.0;
 
-  // Reads the installed queues; the default printer is selected.
+  // Reads the installed queues; the default printer is selected. Main thread,
+  // once the application object exists.
   TPrinter();
   ~TPrinter();
   TPrinter(const TPrinter&) = delete;
