@@ -21,7 +21,8 @@ bool Tgerelanguage::Load() {
   Loaded = false;
   Texts.fill({});
   std::error_code error;
-  if (!std::filesystem::exists(FileName, error)) return false;
+  // Only a regular file: a pipe in its place would block the start.
+  if (!std::filesystem::is_regular_file(FileName, error)) return false;
   TTextFile file;
   file.Separator = ';';
   try {

@@ -21,7 +21,7 @@ public:
 
   explicit Tgerelanguage(std::string fileName = {}) : FileName(std::move(fileName)) {}
 
-  // Reads the file. Loaded stays False when the file does not exist, its
+  // Reads the file. Loaded stays False when it is not a regular file, its
   // header cannot be read, or it holds no text line at all (then the
   // built-in texts serve instead of an interface without captions).
   bool Load();

@@ -1,6 +1,7 @@
 #include "app/LanguageFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -111,10 +112,11 @@ TEST(LanguageFile, CharsetThatIsNotANumberReadsAsTheDefault) {
 TEST(LanguageFile, FilesThatAreNotLanguageFilesLeaveItUnloaded) {
   const TTempFolder folder;
   std::filesystem::create_directory(folder.File("dir.lg"));
+  ASSERT_EQ(::mkfifo(folder.File("pipe.lg").c_str(), 0600), 0);
   WriteBytes(folder.File("empty.lg"), "");
   WriteBytes(folder.File("header.lg"), LanguageFile("English", "0", {}));
   WriteBytes(folder.File("blank.lg"), "\n \n\t\n");
-  for (const char* name : {"missing.lg", "dir.lg", "empty.lg", "header.lg", "blank.lg"}) {
+  for (const char* name : {"missing.lg", "dir.lg", "pipe.lg", "empty.lg", "header.lg", "blank.lg"}) {
     Tgerelanguage language(folder.File(name));
     EXPECT_FALSE(language.Load()) << name;
     EXPECT_FALSE(language.GetLoaded()) << name;

@@ -3,23 +3,18 @@
 #include <gtest/gtest.h>
 
 #include "tests/app/AppTestSupport.h"
+#include "tests/barcode/BarcodeTestSupport.h"
 
 namespace {
 
 using apptest::TTempFolder;
 using apptest::WriteBytes;
 
-std::string MessageOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const ETextFileError& e) {
-    return e.what();
-  }
-  return "<no exception>";
-}
+using bctest::MessageOf;
 
 TEST(TextFile, ErrorMessages) {
   TTextFile none;
+  EXPECT_THROW(none.ReadLine(), ETextFileError);
   EXPECT_EQ(MessageOf([&] { none.ReadLine(); }), "No valid file selected");
   const TTempFolder folder;
   TTextFile missing;
