@@ -348,6 +348,8 @@ private:
   void DrawDirect(TBitmap32& bitmap, const TFloatRect& rect, const TdocRenderOptions& options);
   void RenderCached(TBitmap32& bitmap, const TFloatRect& rect, bool direct, const TdocRenderOptions& options);
   void RenderCache(float resolution, const TdocRenderOptions& options);
+  // The cache drawn through a turning or scaling map (the map sampler).
+  void DrawResampled(TBitmap32& bitmap, TdocTransform& toBitmap) const;
   TFloatRect LocalArea() const;
   TPoint CachePixelAt(const TPoint& screenPoint) const;
   std::vector<TPoint> ScreenPolygon(const TFloatRect& local) const;

@@ -110,16 +110,23 @@ void TdocShape::RenderCached(TBitmap32& bitmap, const TFloatRect& rect, bool dir
       toBitmap.Translate(DocLeft, DocTop);
     }
     MapRectToPixels(toBitmap, rect, bitmap.GetWidth(), bitmap.GetHeight());
-    TdocMapSampler sampler;
-    // A whole-pixel move maps every pixel centre onto a cache pixel centre:
-    // one sample copies it exactly.
-    if (IsIntegerTranslation(toBitmap)) sampler.SetOversampling(1);
-    sampler.SetSource(Cache.get());
-    sampler.SetTarget(&bitmap);
-    sampler.SetTransform(&toBitmap);
-    sampler.Render(imaging::MakeFloatRect(0, 0, float(Cache->GetWidth()), float(Cache->GetHeight())));
+    if (IsIntegerTranslation(toBitmap)) {
+      // A whole-pixel move needs no resampling: the cache is blended as it is.
+      const auto x = static_cast<std::int32_t>(toBitmap.e), y = static_cast<std::int32_t>(toBitmap.f);
+      Cache->DrawTo(bitmap, {x, y, x + Cache->GetWidth(), y + Cache->GetHeight()});
+    } else {
+      DrawResampled(bitmap, toBitmap);
+    }
   }
   if (options.FreeCache) ClearRenderCache();
+}
+
+void TdocShape::DrawResampled(TBitmap32& bitmap, TdocTransform& toBitmap) const {
+  TdocMapSampler sampler;
+  sampler.SetSource(Cache.get());
+  sampler.SetTarget(&bitmap);
+  sampler.SetTransform(&toBitmap);
+  sampler.Render(imaging::MakeFloatRect(0, 0, float(Cache->GetWidth()), float(Cache->GetHeight())));
 }
 
 void TdocShape::RenderCache(float resolution, const TdocRenderOptions& options) {
