@@ -14,7 +14,7 @@
 #include <string>
 
 #include "document/DocCommand.h"
-#include "imaging/DocGraphics.h"
+#include "imaging/docgraphics/DocGraphics.h"
 #include "platform/rtl/Types.h"
 
 class TdocShape;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "document/DocServices.h"
-#include "xml/Storage.h"
+#include "xml/storage/Storage.h"
 
 class TdocPlainServices : public TdocServices {
 public:

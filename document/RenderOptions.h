@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "imaging/Color32.h"
-#include "imaging/DocGraphics.h"
+#include "imaging/bitmap/Color32.h"
+#include "imaging/docgraphics/DocGraphics.h"
 
 // Target of a render. Overlays and page aids are drawn on the screen only;
 // dtTransparent leaves the page unfilled. Ordinals are stored.

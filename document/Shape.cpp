@@ -6,7 +6,7 @@
 
 #include "document/ShapeByteForm.h"
 #include "platform/rtl/Exception.h"
-#include "xml/Storage.h"
+#include "xml/storage/Storage.h"
 
 namespace {
 

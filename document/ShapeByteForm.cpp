@@ -7,7 +7,7 @@
 #include "document/Shape.h"
 #include "platform/rtl/BinaryIO.h"
 #include "platform/rtl/Exception.h"
-#include "xml/Storage.h"
+#include "xml/storage/Storage.h"
 #include "xml/XmlDocument.h"
 
 namespace {
