@@ -8,14 +8,16 @@
 #include <span>
 
 #include "document/MapSampler.h"
+#include "document/RowSpans.h"
 #include "document/ScreenPolygon.h"
 #include "document/Shape.h"
+#include "imaging/blend/Blend.h"
 
 namespace {
 
 // A cache never holds more pixels than this; a shape that would need more at
 // the asked resolution is cached at a lower one and scaled up when drawn.
-constexpr double MaxCachePixels = 1 << 25;
+constexpr double MaxCachePixels = 1 << 24;
 constexpr double MaxCacheSide = 1 << 15;
 
 // Screen coordinates come from document lengths limited on loading; the clamp
@@ -126,7 +128,34 @@ void TdocShape::DrawResampled(TBitmap32& bitmap, TdocTransform& toBitmap) const 
   sampler.SetSource(Cache.get());
   sampler.SetTarget(&bitmap);
   sampler.SetTransform(&toBitmap);
-  sampler.Render(imaging::MakeFloatRect(0, 0, float(Cache->GetWidth()), float(Cache->GetHeight())));
+  const TFloatRect whole = imaging::MakeFloatRect(0, 0, float(Cache->GetWidth()), float(Cache->GetHeight()));
+  if ((Cache->OuterColor >> 24) != 0) {
+    // An opaque outer colour paints the whole box around the turned cache.
+    sampler.Render(whole);
+    return;
+  }
+  // Around the turned cache the samples meet only the transparent outer
+  // colour, which leaves the bitmap as it is: each row is sampled only where
+  // the cache lies, widened by the reach of the samples.
+  const std::array<TFloatPoint, 4> corners{toBitmap.TransformPoint({whole.Left, whole.Top}),
+                                           toBitmap.TransformPoint({whole.Right, whole.Top}),
+                                           toBitmap.TransformPoint({whole.Right, whole.Bottom}),
+                                           toBitmap.TransformPoint({whole.Left, whole.Bottom})};
+  const double reach = 1 + std::max(std::fabs(toBitmap.a) + std::fabs(toBitmap.c), std::fabs(toBitmap.b) + std::fabs(toBitmap.d));
+  const TdocRowSpans spans(corners, reach);
+  const std::uint32_t masterAlpha = Cache->GetMasterAlpha();
+  const auto blend = imaging::BlendLineOf(Cache->GetCombineMode());
+  const auto blendEx = imaging::BlendLineExOf(Cache->GetCombineMode());
+  for (std::int32_t y = std::max(0, spans.Top()); y < std::min(bitmap.GetHeight(), spans.Bottom()); ++y) {
+    const auto [x0, x1] = spans.Row(y, bitmap.GetWidth());
+    if (x0 >= x1) continue;
+    sampler.SampleRow(x0, y, x1 - x0);
+    if (masterAlpha == 255)
+      blend(sampler.GetLineBuffer().data(), bitmap.PixelPtr(x0, y), x1 - x0);
+    else
+      blendEx(sampler.GetLineBuffer().data(), bitmap.PixelPtr(x0, y), x1 - x0, masterAlpha);
+  }
+  imaging::EMMS();
 }
 
 void TdocShape::RenderCache(float resolution, const TdocRenderOptions& options) {
