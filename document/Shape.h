@@ -339,6 +339,9 @@ protected:
 private:
   class LoadDepthGuard;
 
+  // Whether the document takes records now (undo, or redo while an undo runs).
+  bool IsRecordingUndo() const;
+  void RecordCommand(std::unique_ptr<TdocCommand> command) const;
   void DetachChild(TdocShape& child);
   void InsertChildAt(int index, std::unique_ptr<TdocShape> child);
   void LoadBaseProperties(const TXmlNode& node);
@@ -350,6 +353,7 @@ private:
   void RenderCache(float resolution, const TdocRenderOptions& options);
   // The cache drawn through a turning or scaling map (the map sampler).
   void DrawResampled(TBitmap32& bitmap, TdocTransform& toBitmap) const;
+  // The frame widened by the extents, in local coordinates.
   TFloatRect LocalArea() const;
   TPoint CachePixelAt(const TPoint& screenPoint) const;
   std::vector<TPoint> ScreenPolygon(const TFloatRect& local) const;
@@ -387,6 +391,9 @@ private:
   std::vector<std::unique_ptr<TdocShape>> Shapes;
   TdocTransform DeviceTransform;
 };
+
+// Top-left, top-right, bottom-right, bottom-left.
+std::array<TFloatPoint, 4> RectCorners(const TFloatRect& rect);
 
 // The style letters "B", "I", "U", "S" for bits 1, 2, 4, 8 and back.
 std::string FontStyleToText(std::uint8_t style);

@@ -137,10 +137,8 @@ void TdocShape::DrawResampled(TBitmap32& bitmap, TdocTransform& toBitmap) const 
   // Around the turned cache the samples meet only the transparent outer
   // colour, which leaves the bitmap as it is: each row is sampled only where
   // the cache lies, widened by the reach of the samples.
-  const std::array<TFloatPoint, 4> corners{toBitmap.TransformPoint({whole.Left, whole.Top}),
-                                           toBitmap.TransformPoint({whole.Right, whole.Top}),
-                                           toBitmap.TransformPoint({whole.Right, whole.Bottom}),
-                                           toBitmap.TransformPoint({whole.Left, whole.Bottom})};
+  std::array<TFloatPoint, 4> corners = RectCorners(whole);
+  toBitmap.TransformPoints(corners);
   const double reach = 1 + std::max(std::fabs(toBitmap.a) + std::fabs(toBitmap.c), std::fabs(toBitmap.b) + std::fabs(toBitmap.d));
   const TdocRowSpans spans(corners, reach);
   const std::uint32_t masterAlpha = Cache->GetMasterAlpha();
@@ -230,8 +228,7 @@ std::int32_t TdocShape::GetPixelBottom() const { return ScreenRound(DeviceTransf
 
 std::vector<TPoint> TdocShape::ScreenPolygon(const TFloatRect& local) const {
   std::vector<TPoint> polygon;
-  for (const TFloatPoint& corner : {TFloatPoint{local.Left, local.Top}, TFloatPoint{local.Right, local.Top},
-                                    TFloatPoint{local.Right, local.Bottom}, TFloatPoint{local.Left, local.Bottom}}) {
+  for (const TFloatPoint& corner : RectCorners(local)) {
     const TFloatPoint p = ShapeToScreen(corner);
     polygon.push_back({ScreenRound(p.X), ScreenRound(p.Y)});
   }
@@ -245,8 +242,7 @@ std::vector<TPoint> TdocShape::GetFramePolygon() const { return ScreenPolygon(Lo
 TRect TdocShape::GetScreenRect() const {
   const TFloatRect local = LocalArea();
   double left = 1e300, top = 1e300, right = -1e300, bottom = -1e300;
-  for (const TFloatPoint& corner : {TFloatPoint{local.Left, local.Top}, TFloatPoint{local.Right, local.Top},
-                                    TFloatPoint{local.Right, local.Bottom}, TFloatPoint{local.Left, local.Bottom}}) {
+  for (const TFloatPoint& corner : RectCorners(local)) {
     const TFloatPoint p = ShapeToScreen(corner);
     left = std::min(left, double{p.X});
     top = std::min(top, double{p.Y});
