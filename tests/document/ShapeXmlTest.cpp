@@ -157,6 +157,20 @@ TEST_F(ShapeXmlTest, AnUnknownClassLoadsAsABaseShapeWithItsChildren) {
   EXPECT_EQ(entries, 1);
 }
 
+TEST_F(ShapeXmlTest, TheEffectRegistryFallsBackToTheBaseEffect) {
+  // Stand-ins: only the registry's bookkeeping is under test here.
+  static const TdocEffectClass base{"TdocEffect", nullptr};
+  static const TdocEffectClass shadow{"TdocShadowEffect", nullptr};
+  RegisterEffectClass(base, 0);
+  RegisterEffectClass(shadow, 1);
+  RegisterEffectClass(shadow, 1);
+  EXPECT_EQ(GetEffectClass("TdocShadowEffect"), &shadow);
+  EXPECT_EQ(GetEffectClass("tdocshadoweffect"), &base);
+  EXPECT_EQ(GetEffectClass(""), &base);
+  ASSERT_EQ(EffectRegistry().GetHolders().size(), 2u);
+  EXPECT_EQ(EffectRegistry().GetHolders()[1].Extra, 1);
+}
+
 TEST_F(ShapeXmlTest, AChildThatFailsIsReportedAndOnlyItIsRemoved) {
   // The middle child nests too deeply; its siblings load.
   std::string deep;
