@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -105,7 +106,10 @@ TBytes RunLengthBmp(int width, int height, std::uint16_t bits, const TBytes& dat
 
 }  // namespace
 
+bool HasImageMagick() { return std::system("convert -version >/dev/null 2>&1") == 0; }
+
 TEST(BmpRunLength, FilesImageMagickWritesReadAsImageMagickReadsThem) {
+  if (!HasImageMagick()) GTEST_SKIP() << "ImageMagick's convert is not installed (scripts/install-deps.sh)";
   Scratch scratch;
   const std::pair<std::string, std::string> pictures[] = {
       {"37x23", "xc:white -fill red -draw 'rectangle 3,3 20,12' -fill blue -draw 'circle 25,15 30,18'"},
@@ -132,6 +136,7 @@ TEST(BmpRunLength, FilesImageMagickWritesReadAsImageMagickReadsThem) {
 // length with their padding, line ends, jumps over pixels (which keep index
 // 0), lines and a picture left unfinished, and the end marker.
 TEST(BmpRunLength, EveryConstructReadsAsImageMagickReadsIt) {
+  if (!HasImageMagick()) GTEST_SKIP() << "ImageMagick's convert is not installed (scripts/install-deps.sh)";
   Scratch scratch;
   const std::tuple<const char*, std::uint16_t, int, int, TBytes> cases[] = {
       {"rle8", 8, 7, 5,
