@@ -3,7 +3,6 @@
 #include <array>
 #include <cstring>
 
-#include "platform/rtl/Charsets.h"
 #include "platform/rtl/Strings.h"
 #include "xml/NodeData.h"
 
@@ -149,14 +148,14 @@ bool IsValidUtf8(std::string_view text) {
 
 std::optional<std::string> DeclaredTextToUtf8(std::string_view bytes, std::string_view charset) {
   constexpr std::string_view kAscii = "<?xml version encoding=\"'";
-  if (AsXmlError([&] { return rtl::CharsetToUtf8(kAscii, charset); }) != kAscii) return std::nullopt;
-  return AsXmlError([&] { return rtl::CharsetToUtf8(bytes, charset); });
+  if (AsXmlError([&] { return rtl::CodePageToUtf8(kAscii, charset); }) != kAscii) return std::nullopt;
+  return AsXmlError([&] { return rtl::CodePageToUtf8(bytes, charset); });
 }
 
 std::string EncodeText(std::string_view utf8, TXmlEncoding encoding, std::string_view charset) {
   CheckSupported(encoding);
   if (encoding == xeUtf8) return std::string(utf8);
-  if (encoding == xe8Bit && !charset.empty()) return AsXmlError([&] { return rtl::Utf8ToCharset(utf8, charset); });
+  if (encoding == xe8Bit && !charset.empty()) return AsXmlError([&] { return rtl::Utf8ToCodePage(utf8, charset); });
   if (encoding == xe8Bit) {
     bool lossy = false;
     std::string bytes = rtl::Utf8ToCp1252(utf8, &lossy);
