@@ -562,10 +562,14 @@ void TdocShape::RenameArchiveNames(const std::map<std::string, std::string>& ren
 }
 
 void TdocShape::DeleteTempStreams(const TdocShape& child) const {
-  TsdStorage* storage = Document ? Document->GetStorage() : nullptr;
-  if (!storage) return;
   TStringList names;
   child.CollectArchiveNames(names);
+  DeleteTempStreams(names);
+}
+
+void TdocShape::DeleteTempStreams(const TStringList& names) const {
+  TsdStorage* storage = Document ? Document->GetStorage() : nullptr;
+  if (!storage) return;
   for (int i = 0; i < names.GetCount(); ++i)
     if (TsdStorage::IsTempName(names.GetStrings(i))) storage->DeleteStream(names.GetStrings(i));
 }

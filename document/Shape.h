@@ -329,10 +329,18 @@ public:
   virtual void SnapPoint(const TFloatPoint& point, TFloatPoint& result) const;
 
 protected:
+  // True when a record would go somewhere: the document's undo list, or its
+  // redo list while an undo step runs.
+  bool IsRecordingUndo() const;
+  // Stamps the command with this shape's id and hands it to the undo or redo
+  // list; drops it when nothing records.
+  void RecordCommand(std::unique_ptr<TdocCommand> command);
   // Writes the frame fields without undo or notification (XML loading).
   void StoreAngle(float value);
   // Deletes the child's temporary resource streams from the container.
   void DeleteTempStreams(const TdocShape& child) const;
+  // Deletes those of the named streams that are temporary ones.
+  void DeleteTempStreams(const TStringList& names) const;
   virtual void SetDocPosition(float left, float top);
   virtual void SetDocSize(float width, float height);
 

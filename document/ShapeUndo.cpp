@@ -44,19 +44,26 @@ bool SameText(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-void TdocShape::RecordUndo(TdocCommandKind kind, const std::string& propName, const std::string& oldValue) {
-  if (!Document) return;
-  const bool toUndo = Document->GetUndoEnabled();
-  if (!toUndo && !Document->IsRecordingRedo()) return;
-  auto command = std::make_unique<TdocCommand>();
-  command->Kind = kind;
+bool TdocShape::IsRecordingUndo() const {
+  return Document && (Document->GetUndoEnabled() || Document->IsRecordingRedo());
+}
+
+void TdocShape::RecordCommand(std::unique_ptr<TdocCommand> command) {
+  if (!IsRecordingUndo()) return;
   command->ShapeId = ShapeId;
-  command->PropName = propName;
-  command->Value = oldValue;
-  if (toUndo)
+  if (Document->GetUndoEnabled())
     Document->AddUndoCommand(std::move(command));
   else
     Document->AddRedoCommand(std::move(command));
+}
+
+void TdocShape::RecordUndo(TdocCommandKind kind, const std::string& propName, const std::string& oldValue) {
+  if (!IsRecordingUndo()) return;
+  auto command = std::make_unique<TdocCommand>();
+  command->Kind = kind;
+  command->PropName = propName;
+  command->Value = oldValue;
+  RecordCommand(std::move(command));
 }
 
 void TdocShape::RecordUndoFloat(TdocCommandKind kind, const std::string& propName, double value) {
@@ -76,12 +83,9 @@ void TdocShape::RecordUndoFontStyle(TdocCommandKind kind, const std::string& pro
 }
 
 void TdocShape::RecordUndoShape(TdocCommandKind kind, const TdocShape& child) {
-  if (kind != ckChildRemoved || !Document) return;
-  const bool toUndo = Document->GetUndoEnabled();
-  if (!toUndo && !Document->IsRecordingRedo()) return;
+  if (kind != ckChildRemoved || !IsRecordingUndo()) return;
   auto command = std::make_unique<TdocCommand>();
   command->Kind = ckChildRemoved;
-  command->ShapeId = ShapeId;
   command->PropName = "ClassName";
   command->Value = child.ClassName();
   command->Stream = std::make_unique<TMemoryStream>();
@@ -89,10 +93,7 @@ void TdocShape::RecordUndoShape(TdocCommandKind kind, const TdocShape& child) {
   rtl::WriteLE<std::int32_t>(*command->Stream, child.ShapeId);
   const std::string bytes = ShapesToString(child);
   WriteLengthString(*command->Stream, xml::EncodeBase64(bytes.data(), bytes.size()));
-  if (toUndo)
-    Document->AddUndoCommand(std::move(command));
-  else
-    Document->AddRedoCommand(std::move(command));
+  RecordCommand(std::move(command));
 }
 
 bool TdocShape::ApplyCommand(const TdocCommand& command) {
