@@ -136,6 +136,7 @@ void TdocShape::SetDocFrame(float left, float top, float width, float height, fl
   Invalidate();
   {
     auto step = UndoStep(Document);
+    if (Grouped && sizeChanged) LayoutChildren(width, height);
     if (moved) SetDocPosition(left, top);
     if (sizeChanged) SetDocSize(width, height);
     if (turned) SetDocAngle(angle);
