@@ -79,6 +79,7 @@ void TdocEffectShape::RecordEffectUndo(TdocCommandKind kind, const TdocEffect& e
   if (!IsRecordingUndo()) return;
   auto command = std::make_unique<TdocCommand>();
   command->Kind = kind;
+  command->ShapeId = GetShapeId();
   switch (kind) {
     case ckEffectInserted:
       command->Value = rtl::IntToStr(index);

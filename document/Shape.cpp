@@ -8,6 +8,11 @@
 #include "platform/rtl/Exception.h"
 #include "xml/storage/Storage.h"
 
+std::array<TFloatPoint, 4> RectCorners(const TFloatRect& r) {
+  return {TFloatPoint{r.Left, r.Top}, TFloatPoint{r.Right, r.Top}, TFloatPoint{r.Right, r.Bottom},
+          TFloatPoint{r.Left, r.Bottom}};
+}
+
 namespace {
 
 TFloatRect BoxAround(const std::array<TFloatPoint, 4>& corners) {
@@ -234,8 +239,9 @@ void TdocShape::SetMirrored(bool value) {
 
 TFloatRect TdocShape::GetBox(bool withExtents) const {
   const TFloatRect local = withExtents ? LocalArea() : TFloatRect{0, 0, DocWidth, DocHeight};
-  return BoxAround({LocalToParent({local.Left, local.Top}), LocalToParent({local.Right, local.Top}),
-                    LocalToParent({local.Right, local.Bottom}), LocalToParent({local.Left, local.Bottom})});
+  std::array<TFloatPoint, 4> corners = RectCorners(local);
+  for (TFloatPoint& corner : corners) corner = LocalToParent(corner);
+  return BoxAround(corners);
 }
 
 TFloatRect TdocShape::LocalArea() const {

@@ -379,12 +379,11 @@ public:
   virtual void SnapPoint(const TFloatPoint& point, TFloatPoint& result) const;
 
 protected:
-  // True when a record would go somewhere: the document's undo list, or its
-  // redo list while an undo step runs.
+  // Whether the document takes records now (undo, or redo while an undo runs).
   bool IsRecordingUndo() const;
-  // Stamps the command with this shape's id and hands it to the undo or redo
-  // list; drops it when nothing records.
-  void RecordCommand(std::unique_ptr<TdocCommand> command);
+  // Hands a command to the undo list, or to the redo list while an undo
+  // runs; only when IsRecordingUndo.
+  void RecordCommand(std::unique_ptr<TdocCommand> command) const;
   // Writes the frame fields without undo or notification (XML loading).
   void StoreAngle(float value);
   // Deletes the child's temporary resource streams from the container.
@@ -411,6 +410,7 @@ private:
   void RenderCache(float resolution, const TdocRenderOptions& options);
   // The cache drawn through a turning or scaling map (the map sampler).
   void DrawResampled(TBitmap32& bitmap, TdocTransform& toBitmap) const;
+  // The frame widened by the extents, in local coordinates.
   TFloatRect LocalArea() const;
   TPoint CachePixelAt(const TPoint& screenPoint) const;
   std::vector<TPoint> ScreenPolygon(const TFloatRect& local) const;
@@ -452,6 +452,9 @@ private:
   // Derived from the frame whenever asked for, so even a const query may lay it out.
   mutable std::unique_ptr<TdocHandlePainter> HandlePainter;
 };
+
+// Top-left, top-right, bottom-right, bottom-left.
+std::array<TFloatPoint, 4> RectCorners(const TFloatRect& rect);
 
 // The style letters "B", "I", "U", "S" for bits 1, 2, 4, 8 and back.
 std::string FontStyleToText(std::uint8_t style);

@@ -8,8 +8,10 @@
 #include <span>
 
 #include "document/MapSampler.h"
+#include "document/RowSpans.h"
 #include "document/ScreenPolygon.h"
 #include "document/Shape.h"
+#include "imaging/blend/Blend.h"
 
 using document::ScreenRound;
 
@@ -17,7 +19,7 @@ namespace {
 
 // A cache never holds more pixels than this; a shape that would need more at
 // the asked resolution is cached at a lower one and scaled up when drawn.
-constexpr double MaxCachePixels = 1 << 25;
+constexpr double MaxCachePixels = 1 << 24;
 constexpr double MaxCacheSide = 1 << 15;
 
 std::int32_t CeilPixels(double value) { return ScreenRound(std::ceil(value)); }
@@ -121,7 +123,32 @@ void TdocShape::DrawResampled(TBitmap32& bitmap, TdocTransform& toBitmap) const 
   sampler.SetSource(Cache.get());
   sampler.SetTarget(&bitmap);
   sampler.SetTransform(&toBitmap);
-  sampler.Render(imaging::MakeFloatRect(0, 0, float(Cache->GetWidth()), float(Cache->GetHeight())));
+  const TFloatRect whole = imaging::MakeFloatRect(0, 0, float(Cache->GetWidth()), float(Cache->GetHeight()));
+  if ((Cache->OuterColor >> 24) != 0) {
+    // An opaque outer colour paints the whole box around the turned cache.
+    sampler.Render(whole);
+    return;
+  }
+  // Around the turned cache the samples meet only the transparent outer
+  // colour, which leaves the bitmap as it is: each row is sampled only where
+  // the cache lies, widened by the reach of the samples.
+  std::array<TFloatPoint, 4> corners = RectCorners(whole);
+  toBitmap.TransformPoints(corners);
+  const double reach = 1 + std::max(std::fabs(toBitmap.a) + std::fabs(toBitmap.c), std::fabs(toBitmap.b) + std::fabs(toBitmap.d));
+  const TdocRowSpans spans(corners, reach);
+  const std::uint32_t masterAlpha = Cache->GetMasterAlpha();
+  const auto blend = imaging::BlendLineOf(Cache->GetCombineMode());
+  const auto blendEx = imaging::BlendLineExOf(Cache->GetCombineMode());
+  for (std::int32_t y = std::max(0, spans.Top()); y < std::min(bitmap.GetHeight(), spans.Bottom()); ++y) {
+    const auto [x0, x1] = spans.Row(y, bitmap.GetWidth());
+    if (x0 >= x1) continue;
+    sampler.SampleRow(x0, y, x1 - x0);
+    if (masterAlpha == 255)
+      blend(sampler.GetLineBuffer().data(), bitmap.PixelPtr(x0, y), x1 - x0);
+    else
+      blendEx(sampler.GetLineBuffer().data(), bitmap.PixelPtr(x0, y), x1 - x0, masterAlpha);
+  }
+  imaging::EMMS();
 }
 
 void TdocShape::RenderCache(float resolution, const TdocRenderOptions& options) {
@@ -196,8 +223,7 @@ std::int32_t TdocShape::GetPixelBottom() const { return ScreenRound(DeviceTransf
 
 std::vector<TPoint> TdocShape::ScreenPolygon(const TFloatRect& local) const {
   std::vector<TPoint> polygon;
-  for (const TFloatPoint& corner : {TFloatPoint{local.Left, local.Top}, TFloatPoint{local.Right, local.Top},
-                                    TFloatPoint{local.Right, local.Bottom}, TFloatPoint{local.Left, local.Bottom}}) {
+  for (const TFloatPoint& corner : RectCorners(local)) {
     const TFloatPoint p = ShapeToScreen(corner);
     polygon.push_back({ScreenRound(p.X), ScreenRound(p.Y)});
   }
@@ -211,8 +237,7 @@ std::vector<TPoint> TdocShape::GetFramePolygon() const { return ScreenPolygon(Lo
 TRect TdocShape::GetScreenRect() const {
   const TFloatRect local = LocalArea();
   double left = 1e300, top = 1e300, right = -1e300, bottom = -1e300;
-  for (const TFloatPoint& corner : {TFloatPoint{local.Left, local.Top}, TFloatPoint{local.Right, local.Top},
-                                    TFloatPoint{local.Right, local.Bottom}, TFloatPoint{local.Left, local.Bottom}}) {
+  for (const TFloatPoint& corner : RectCorners(local)) {
     const TFloatPoint p = ShapeToScreen(corner);
     left = std::min(left, double{p.X});
     top = std::min(top, double{p.Y});

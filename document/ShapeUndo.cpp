@@ -48,9 +48,7 @@ bool TdocShape::IsRecordingUndo() const {
   return Document && (Document->GetUndoEnabled() || Document->IsRecordingRedo());
 }
 
-void TdocShape::RecordCommand(std::unique_ptr<TdocCommand> command) {
-  if (!IsRecordingUndo()) return;
-  command->ShapeId = ShapeId;
+void TdocShape::RecordCommand(std::unique_ptr<TdocCommand> command) const {
   if (Document->GetUndoEnabled())
     Document->AddUndoCommand(std::move(command));
   else
@@ -61,6 +59,7 @@ void TdocShape::RecordUndo(TdocCommandKind kind, const std::string& propName, co
   if (!IsRecordingUndo()) return;
   auto command = std::make_unique<TdocCommand>();
   command->Kind = kind;
+  command->ShapeId = ShapeId;
   command->PropName = propName;
   command->Value = oldValue;
   RecordCommand(std::move(command));
@@ -86,6 +85,7 @@ void TdocShape::RecordUndoShape(TdocCommandKind kind, const TdocShape& child) {
   if (kind != ckChildRemoved || !IsRecordingUndo()) return;
   auto command = std::make_unique<TdocCommand>();
   command->Kind = ckChildRemoved;
+  command->ShapeId = ShapeId;
   command->PropName = "ClassName";
   command->Value = child.ClassName();
   command->Stream = std::make_unique<TMemoryStream>();

@@ -246,4 +246,24 @@ TEST_F(ShapeRenderTest, OpacityThresholdOfTheCachedHitTest) {
   }
 }
 
+TEST_F(ShapeRenderTest, ScreenRectanglesAndRubberBandHits) {
+  Document.Scale = 2;
+  const struct {
+    float angle;
+    TRect screen;
+  } cases[] = {{0, {20, 20, 40, 30}}, {90, {20, 0, 30, 20}}, {180, {0, 10, 20, 20}}};
+  for (const auto& c : cases) {
+    TdocShape& shape = *Page.GetShapes(Page.AddShape(MakeFill(10, 10, 10, 5, c.angle)));
+    EXPECT_EQ(shape.GetScreenRect(), c.screen) << c.angle;
+    const TRect& r = c.screen;
+    EXPECT_TRUE(shape.IntersectsRect({r.Left + 1, r.Top + 1, r.Left + 3, r.Top + 3})) << c.angle;
+    EXPECT_FALSE(shape.IntersectsRect({r.Right, r.Top, r.Right + 5, r.Bottom})) << c.angle;  // touching only
+    Page.DeleteShape(0);
+  }
+  // Turned by 45 degrees, the corner of its box lies outside the frame.
+  TdocShape& turned = *Page.GetShapes(Page.AddShape(MakeFill(10, 10, 10, 10, 45)));
+  const TRect box = turned.GetScreenRect();
+  EXPECT_FALSE(turned.IntersectsRect({box.Left, box.Top, box.Left + 3, box.Top + 3}));
+}
+
 }  // namespace

@@ -174,4 +174,25 @@ TEST_F(ShapeXmlTest, AChildThatFailsIsReportedAndOnlyItIsRemoved) {
   EXPECT_LT(depth, 64);
 }
 
+TEST_F(ShapeXmlTest, AFailingKeptChildIsTheOneRemoved) {
+  // A shape that refuses its element when it holds "Boom".
+  struct TFragileShape : TdocShape {
+    void LoadFromXml(TXmlNode* node) override {
+      if (node && node->FindChild("Boom")) throw Exception("boom");
+      TdocShape::LoadFromXml(node);
+    }
+  };
+  // Two kept (Fixed) children are reused in order; the first one fails.
+  for (const char16_t* name : {u"kept one", u"kept two"}) {
+    auto kept = std::make_unique<TFragileShape>();
+    kept->Fixed = true;
+    kept->SetName(name);
+    Page.AddShape(std::move(kept));
+  }
+  Load(Page, "<shape><Shape><Boom/></Shape><Shape><Name>second</Name></Shape></shape>");
+  ASSERT_EQ(Page.GetShapeCount(), 1);
+  EXPECT_EQ(Page.GetShapes(0)->GetNameText(), u"second");
+  EXPECT_EQ(Document.LoadErrors, std::vector<std::string>{"boom"});
+}
+
 }  // namespace

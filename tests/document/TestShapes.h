@@ -25,10 +25,7 @@ public:
 
   void PaintToBitmap(TBitmap32& bitmap, const TdocRenderOptions&) override {
     ++Paints;
-    const TdocTransform& t = GetDeviceTransform();
-    const int x1 = static_cast<int>(std::lround(t.TransformX(0))), x2 = static_cast<int>(std::lround(t.TransformX(GetDocWidth())));
-    const int y1 = static_cast<int>(std::lround(t.TransformY(0))), y2 = static_cast<int>(std::lround(t.TransformY(GetDocHeight())));
-    bitmap.FillRectClipped(x1, y1, x2, y2, Color);
+    bitmap.FillRectClipped(GetPixelLeft(), GetPixelTop(), GetPixelRight(), GetPixelBottom(), Color);
   }
 
   TColor32 Color = 0xFF2040C0u;
@@ -42,9 +39,7 @@ public:
   void PaintToBitmap(TBitmap32& bitmap, const TdocRenderOptions& options) override {
     ++Paints;
     LastOptions = options;
-    const TdocTransform& t = GetDeviceTransform();
-    const int x1 = static_cast<int>(std::lround(t.TransformX(0))), x2 = static_cast<int>(std::lround(t.TransformX(GetDocWidth())));
-    const int y1 = static_cast<int>(std::lround(t.TransformY(0))), y2 = static_cast<int>(std::lround(t.TransformY(GetDocHeight())));
+    const int x1 = GetPixelLeft(), x2 = GetPixelRight(), y1 = GetPixelTop(), y2 = GetPixelBottom();
     for (int y = std::max(y1, 0); y < std::min(y2, bitmap.GetHeight()); ++y)
       for (int x = std::max(x1, 0); x < std::min(x2, bitmap.GetWidth()); ++x)
         bitmap.SetPixel(x, y, 0xFF000000u | ((std::uint32_t(x - x1) * 2654435761u) ^ (std::uint32_t(y - y1) * 40503u)));
