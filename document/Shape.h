@@ -371,10 +371,12 @@ public:
   virtual TRect GetScreenRect() const;
   // The screen rectangle united with the handle rectangles of a selectable shape.
   virtual TRect GetUpdateRect() const;
-  // The four frame corners in screen pixels.
-  virtual std::vector<TPoint> GetOutlinePolygon() const;
-  // The four corners of the frame widened by the extents in screen pixels.
-  std::vector<TPoint> GetFramePolygon() const;
+  // Regions are polygons in screen pixels (non-zero winding, a pixel belongs
+  // to one when its centre does; ScreenPolygon.h): the outline is the four
+  // frame corners here, polygon shapes give their outline.
+  virtual std::vector<TPoint> CreateOutlineRegion() const;
+  // The four corners of the frame widened by the extents.
+  std::vector<TPoint> CreateFrameRegion() const;
   bool IntersectsRect(const TRect& screenRect) const;
   virtual void SnapPoint(const TFloatPoint& point, TFloatPoint& result) const;
 
