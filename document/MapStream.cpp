@@ -24,6 +24,14 @@ std::size_t SystemBlockSize() {
 
 [[noreturn]] void ThrowSystemError() { throw EOutOfMemory(std::strerror(errno)); }
 
+// Mappings are reserved lazily, so the system would grant far more than it
+// has; a size beyond the machine's memory is refused before mapping starts.
+bool BeyondPhysicalMemory(std::int64_t size) {
+  const long pages = sysconf(_SC_PHYS_PAGES);
+  const long pageSize = sysconf(_SC_PAGESIZE);
+  return pages > 0 && pageSize > 0 && size / pageSize > pages;
+}
+
 }  // namespace
 
 TMapStream::TMapStream() : BlockSize(SystemBlockSize()) {}
@@ -40,6 +48,10 @@ void TMapStream::Swap(TMapStream& other) noexcept {
 
 void TMapStream::SetSize(std::int64_t size) {
   if (size < 0) throw EStreamError("Invalid stream size");
+  if (BeyondPhysicalMemory(size)) {
+    errno = ENOMEM;
+    ThrowSystemError();
+  }
   const std::size_t blockCount = static_cast<std::size_t>((size + GetBlockSize() - 1) / GetBlockSize());
   if (size < Size) ZeroTail(size);
   if (Blocks.size() > blockCount) ReleaseBlocksFrom(blockCount);
