@@ -108,6 +108,8 @@ TEST_F(ResourceStress, LoadUseAndTrimOnSeveralThreads) {
   std::this_thread::sleep_for(kDuration);
   shared.Stop = true;
   for (auto& thread : threads) thread.join();
+  RecordProperty("uses", shared.Uses.load());
+  RecordProperty("trims", cacheThread.GetPurgeCount());
   EXPECT_EQ(shared.Wrong, 0);
   EXPECT_GT(shared.Uses, 100);
   EXPECT_GT(cacheThread.GetPurgeCount(), 0);
