@@ -8,12 +8,14 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
 #include <thread>
 
 #include "document/BitmapResource.h"
+#include "document/ResourceImport.h"
 #include "document/ResourceRegistry.h"
 #include "document/ResourceThread.h"
 #include "imaging/ImageFiler.h"
@@ -412,6 +414,46 @@ TEST(ResourceRegistry, ClassesByStoredName) {
   ASSERT_NE(found, nullptr);
   EXPECT_EQ(found->Create()->ClassName(), "TdocBitmapResource");
   EXPECT_EQ(document::FindResourceClass("tdocbitmapresource"), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace resource_test;
+
+// Streams carried by a pasted shape never replace the document's own: a
+// taken name is stored under a fresh one and the shape's XML follows it.
+TEST_F(ResourceBytes, ImportedStreamsNeverReplaceTheDocuments) {
+  TestHost host;
+  TMemoryStream index, own;
+  index.WriteBuffer("<Index/>", 8);
+  own.WriteBuffer("own", 3);
+  host.Archive.WriteStream("Index.xml", index);
+  host.Archive.WriteStream("TMP0000001.bin", own);
+
+  std::map<std::string, std::string> renames;
+  for (const std::string name : {"Index.xml", "TMP0000001.bin", "TMP0000002.bin"}) {
+    TMemoryStream carried;
+    carried.WriteBuffer(name.data(), static_cast<std::int64_t>(name.size()));
+    renames[name] = document::ImportArchiveStream(host.Archive, name, carried);
+  }
+  EXPECT_NE(renames["Index.xml"], "Index.xml");
+  EXPECT_TRUE(TsdStorage::IsTempName(renames["Index.xml"]));
+  EXPECT_NE(renames["TMP0000001.bin"], "TMP0000001.bin");
+  EXPECT_EQ(renames["TMP0000002.bin"], "TMP0000002.bin");
+  TMemoryStream kept;
+  host.Archive.ReadStream("Index.xml", kept);
+  EXPECT_EQ(std::string(kept.Bytes().begin(), kept.Bytes().end()), "<Index/>");
+
+  TXmlDocument shape;
+  shape.ReadFromString("<shape><Image><ArchiveName>Index.xml</ArchiveName><Storage>Archive</Storage></Image></shape>");
+  document::RenameArchiveReferences(*shape.GetRoot(), renames);
+  auto resource = MakeResource<TdocResource>();
+  resource->SetOwner(&host);
+  resource->LoadFromXml(*shape.GetRoot()->FindChild("Image"));
+  EXPECT_EQ(resource->GetArchiveName(), renames["Index.xml"]);
+  EXPECT_EQ(resource->GetDataSize(), 9);
 }
 
 }  // namespace
