@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "imaging/Blend.h"
+#include "imaging/blend/Blend.h"
 #include "platform/rtl/Exception.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "document/Sampler.h"
-#include "imaging/DocGraphics.h"
+#include "imaging/docgraphics/DocGraphics.h"
 
 class TdocMapSampler : public TdocSampler {
 public:
@@ -25,7 +25,8 @@ public:
   // "Illegal oversampling value" otherwise.
   void SetOversampling(int n);
 
-  // Fills the line buffer with target pixels x0 .. x0 + count - 1 of row y.
+  // Fills the line buffer with target pixels x0 .. x0 + count - 1 of row y;
+  // the source and the transform must be set.
   virtual void SampleRow(std::int32_t x0, std::int32_t y, std::int32_t count);
   // Draws the source rectangle (in source pixels) where the transform puts
   // it in the target, blended by the source's combine mode and master alpha.

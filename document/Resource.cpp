@@ -4,7 +4,7 @@
 #include <mutex>
 
 #include "document/ResourceHost.h"
-#include "imaging/RasterFormat.h"
+#include "imaging/formats/RasterFormat.h"
 
 namespace {
 
@@ -205,6 +205,17 @@ void TdocResource::Assign(const TPersistent* source) {
 void TdocResource::CollectArchiveNames(TStringList& list) const {
   TResourceCacheLock lock;
   if (Storage == rsArchive && !ArchiveName.empty()) list.Add(ArchiveName);
+}
+
+void TdocResource::RenameArchiveNames(const std::map<std::string, std::string>& renames) {
+  TdocResourceAccess access(*this);
+  const auto renamed = renames.find(ArchiveName);
+  if (renamed == renames.end()) return;
+  ArchiveName = renamed->second;
+  if (Storage != rsArchive || DataChangedFlag || ObjectChangedFlag) return;
+  Object.reset();
+  EmptyData();
+  LoadedFlag = false;
 }
 
 // ---- default object coding

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "document/Transform.h"
-#include "imaging/CustomBitmap32.h"
+#include "imaging/bitmap/CustomBitmap32.h"
 
 class TdocSampler : public TPersistent {
 public:

@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-#include "imaging/DocGraphics.h"
+#include "imaging/docgraphics/DocGraphics.h"
 #include "platform/rtl/Persistent.h"
 
 // The interface the sampler and the renderer see. Concrete classes give the

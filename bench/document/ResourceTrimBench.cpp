@@ -16,7 +16,7 @@
 
 #include "document/BitmapResource.h"
 #include "document/ResourceThread.h"
-#include "imaging/Bitmap32.h"
+#include "imaging/bitmap/Bitmap32.h"
 #include "imaging/startup/SubsystemStartUp.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "document/MapSampler.h"
-#include "imaging/StartUp.h"
+#include "imaging/startup/CoreStartUp.h"
 
 namespace {
 

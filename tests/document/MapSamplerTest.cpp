@@ -11,7 +11,7 @@
 #include <random>
 #include <vector>
 
-#include "imaging/StartUp.h"
+#include "imaging/startup/CoreStartUp.h"
 #include "platform/rtl/Exception.h"
 
 namespace {

@@ -15,10 +15,9 @@
 #include <thread>
 
 #include "document/BitmapResource.h"
-#include "document/ResourceImport.h"
 #include "document/ResourceRegistry.h"
 #include "document/ResourceThread.h"
-#include "imaging/ImageFiler.h"
+#include "imaging/formats/ImageFiler.h"
 #include "platform/rtl/Exception.h"
 #include "tests/document/ResourceTestSupport.h"
 #include "xml/XmlDocument.h"
@@ -422,38 +421,23 @@ namespace {
 
 using namespace resource_test;
 
-// Streams carried by a pasted shape never replace the document's own: a
-// taken name is stored under a fresh one and the shape's XML follows it.
-TEST_F(ResourceBytes, ImportedStreamsNeverReplaceTheDocuments) {
+// A copied shape's stream that landed under a new name: the resource that
+// read the old stream follows the rename and reads the new one.
+TEST_F(ResourceBytes, RenamedStreamIsReadAgain) {
   TestHost host;
-  TMemoryStream index, own;
-  index.WriteBuffer("<Index/>", 8);
-  own.WriteBuffer("own", 3);
-  host.Archive.WriteStream("Index.xml", index);
-  host.Archive.WriteStream("TMP0000001.bin", own);
-
-  std::map<std::string, std::string> renames;
-  for (const std::string name : {"Index.xml", "TMP0000001.bin", "TMP0000002.bin"}) {
-    TMemoryStream carried;
-    carried.WriteBuffer(name.data(), static_cast<std::int64_t>(name.size()));
-    renames[name] = document::ImportArchiveStream(host.Archive, name, carried);
-  }
-  EXPECT_NE(renames["Index.xml"], "Index.xml");
-  EXPECT_TRUE(TsdStorage::IsTempName(renames["Index.xml"]));
-  EXPECT_NE(renames["TMP0000001.bin"], "TMP0000001.bin");
-  EXPECT_EQ(renames["TMP0000002.bin"], "TMP0000002.bin");
-  TMemoryStream kept;
-  host.Archive.ReadStream("Index.xml", kept);
-  EXPECT_EQ(std::string(kept.Bytes().begin(), kept.Bytes().end()), "<Index/>");
-
-  TXmlDocument shape;
-  shape.ReadFromString("<shape><Image><ArchiveName>Index.xml</ArchiveName><Storage>Archive</Storage></Image></shape>");
-  document::RenameArchiveReferences(*shape.GetRoot(), renames);
+  TMemoryStream old, renamed;
+  old.WriteBuffer("A", 1);
+  renamed.WriteBuffer("BB", 2);
+  host.Archive.WriteStream("TMP0000001.bin", old);
+  host.Archive.WriteStream("TMP0000009.bin", renamed);
   auto resource = MakeResource<TdocResource>();
   resource->SetOwner(&host);
-  resource->LoadFromXml(*shape.GetRoot()->FindChild("Image"));
-  EXPECT_EQ(resource->GetArchiveName(), renames["Index.xml"]);
-  EXPECT_EQ(resource->GetDataSize(), 9);
+  LoadXml(*resource, "<Image><ArchiveName>TMP0000001.bin</ArchiveName><Storage>Archive</Storage></Image>");
+  EXPECT_EQ(resource->GetDataSize(), 1);
+  resource->RenameArchiveNames({{"TMP0000001.bin", "TMP0000009.bin"}, {"other", "TMP0000003.bin"}});
+  EXPECT_EQ(resource->GetArchiveName(), "TMP0000009.bin");
+  resource->SetState(1);
+  EXPECT_EQ(resource->GetDataSize(), 2);
 }
 
 }  // namespace

@@ -13,11 +13,11 @@
 
 #include "document/BitmapResource.h"
 #include "document/ResourceHost.h"
-#include "imaging/Bitmap32.h"
+#include "imaging/bitmap/Bitmap32.h"
 #include "imaging/startup/SubsystemStartUp.h"
 #include "xml/Base64.h"
 #include "xml/BinHex.h"
-#include "xml/Storage.h"
+#include "xml/storage/Storage.h"
 #include "xml/XmlDocument.h"
 
 namespace {
