@@ -4,6 +4,7 @@
 
 #include "document/ClassRegistry.h"
 #include "document/EffectShape.h"
+#include "document/ResourceRegistry.h"
 #include "imaging/startup/SubsystemStartUp.h"
 
 namespace document {
@@ -16,6 +17,7 @@ void StartUp() {
     RegisterShapeClass(TdocEffectShape::StaticClass());
     RegisterShapeClass(TdocGroupShape::StaticClass());
     RegisterEffectClass(TdocEffect::StaticClass(), 0);
+    RegisterResourceClasses();
   });
 }
 
