@@ -3,7 +3,10 @@
 #include <mutex>
 
 #include "document/ClassRegistry.h"
+#include "document/ColorEffects.h"
 #include "document/EffectShape.h"
+#include "document/GradientEffects.h"
+#include "document/ShadowEffect.h"
 #include "imaging/startup/SubsystemStartUp.h"
 
 namespace document {
@@ -16,6 +19,9 @@ void StartUp() {
     RegisterShapeClass(TdocEffectShape::StaticClass());
     RegisterShapeClass(TdocGroupShape::StaticClass());
     RegisterEffectClass(TdocEffect::StaticClass(), 0);
+    RegisterColorEffects();
+    RegisterEffectClass(TdocShadowEffect::StaticClass(), 1);
+    RegisterGradientEffects();
   });
 }
 
