@@ -23,14 +23,20 @@ const TdocColorLUTEffect::TTable& IdentityTable() {
 
 constexpr bool HasAlpha(TColor32 pixel) { return pixel > 0x00FFFFFFu; }
 
-// Calls process for every pixel with alpha, in memory order.
+// Changes every pixel with alpha by process, in memory order. The change is
+// worked out for every pixel and kept only where there is alpha: a select
+// instead of a branch that mispredicts at every antialiased edge.
 template <class Process>
 void ForEachPixelWithAlpha(TBitmap32& bitmap, Process&& process) {
   if (bitmap.IsEmpty()) return;
   TColor32* bits = bitmap.GetBits();
   const std::size_t count = std::size_t(bitmap.GetWidth()) * std::size_t(bitmap.GetHeight());
-  for (std::size_t i = 0; i < count; ++i)
-    if (HasAlpha(bits[i])) process(bits[i]);
+  for (std::size_t i = 0; i < count; ++i) {
+    const TColor32 pixel = bits[i];
+    TColor32 changed = pixel;
+    process(changed);
+    bits[i] = HasAlpha(pixel) ? changed : pixel;
+  }
 }
 
 // A hue moved by any number of turns back into 0..1, as subtracting or adding
