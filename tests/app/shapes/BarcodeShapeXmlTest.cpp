@@ -72,7 +72,10 @@ TEST(BarcodeShapeXml, SaveLoadSaveGivesTheSameText) {
   page.Render(11.811024f);
   TdocBarCodeShape& unpainted = page.AddBarcode(bcCodeUPC_A, "123", 10, 40, 50, 20);
   unpainted.GetBarcode()->SetModul(7);
-  for (const TdocBarCodeShape* shape : {&painted, &unpainted}) {
+  // The stored width is that of the text: against it the module stays.
+  TdocBarCodeShape& wide = page.AddBarcode(bcCode39, "1234567890", 10, 70, 80, 20);
+  wide.GetBarcode()->SetModul(3);
+  for (const TdocBarCodeShape* shape : {&painted, &unpainted, &wide}) {
     const std::string first = Save(*shape);
     const std::unique_ptr<TdocBarCodeShape> loaded = Load(first);
     EXPECT_EQ(Save(*loaded), first);
