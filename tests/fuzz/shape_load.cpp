@@ -1,7 +1,8 @@
 // A shape loaded from arbitrary bytes: byte 0 picks the form (bit 0: XML
 // text or the shape byte form) and the render resolution (bits 1-3), the rest
 // is the input. The shape is then rendered into a small bitmap through its
-// cache and saved again. Loading may raise an exception; nothing may crash,
+// cache and saved again. The label application's shape classes (barcodes)
+// are registered, so XML naming them reaches their loading and painting. Loading may raise an exception; nothing may crash,
 // hang or allocate without bound.
 
 #include <cstddef>
@@ -9,10 +10,10 @@
 #include <exception>
 #include <string_view>
 
+#include "app/shapes/ShapesStartUp.h"
 #include "document/ClassRegistry.h"
 #include "document/PlainServices.h"
 #include "document/ShapeByteForm.h"
-#include "document/StartUp.h"
 #include "xml/XmlDocument.h"
 
 namespace {
@@ -27,7 +28,7 @@ std::unique_ptr<TdocShape> ShapeForXml(TXmlDocument& xml, std::string_view text)
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  document::StartUp();
+  app::StartUpShapes();
   if (size < 1) return 0;
   const bool byteForm = (data[0] & 1) != 0;
   const float resolution = 0.5f + static_cast<float>(data[0] >> 1 & 7);

@@ -229,12 +229,11 @@ TEST(BarcodeShape, ACompleteEanOrUpcValueMustCarryItsCheckDigit) {
     page.AddBarcode(bcCode128B, "Next", 10, 40, 60, 20);
     const auto bitmap = page.Render(11.811024f);
     EXPECT_EQ(shape.GetPaintError(), c.Error) << c.Text;
+    const int split = static_cast<int>(35 * 11.811024f);
     std::vector<std::string> read;
-    for (const auto& scan : shapetest::ScanAll(*bitmap)) read.push_back(scan.second);
-    std::sort(read.begin(), read.end());
-    std::vector<std::string> expected = {"Next"};
-    if (*c.Read) expected.insert(expected.begin(), c.Read);
-    EXPECT_EQ(read, expected) << c.Text;
+    for (const auto& scan : shapetest::ScanAll(*bitmap, 0, split)) read.push_back(scan.second);
+    EXPECT_EQ(read, *c.Read ? std::vector<std::string>{c.Read} : std::vector<std::string>{}) << c.Text;
+    EXPECT_EQ(shapetest::ScanAll(*bitmap, split), (std::vector<shapetest::TScan>{{"CODE-128", "Next"}})) << c.Text;
     if (*c.Error) {
       EXPECT_FALSE(InkBox(*bitmap, 0, static_cast<int>(30 * 11.811024f)).Empty()) << "the message shows";
     }

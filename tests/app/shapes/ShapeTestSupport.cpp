@@ -2,6 +2,8 @@
 
 #include <zbar.h>
 
+#include <algorithm>
+
 #include "app/shapes/ShapesStartUp.h"
 
 namespace shapetest {
@@ -47,11 +49,13 @@ bool IsDark(TColor32 pixel) {
   return (r * 299 + g * 587 + b * 114) / 1000 < 128;
 }
 
-std::vector<TScan> ScanAll(const TBitmap32& bitmap) {
-  const int width = bitmap.GetWidth(), height = bitmap.GetHeight();
-  std::vector<unsigned char> grey(std::size_t(width) * std::size_t(height));
+std::vector<TScan> ScanAll(const TBitmap32& bitmap, int top, int bottom) {
+  const int width = bitmap.GetWidth();
+  top = std::max(0, top);
+  const int height = (bottom < 0 ? bitmap.GetHeight() : std::min(bottom, bitmap.GetHeight())) - top;
+  std::vector<unsigned char> grey(std::size_t(width) * std::size_t(std::max(height, 0)));
   for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) grey[std::size_t(y) * width + x] = IsDark(bitmap.GetPixel(x, y)) ? 0 : 255;
+    for (int x = 0; x < width; ++x) grey[std::size_t(y) * width + x] = IsDark(bitmap.GetPixel(x, top + y)) ? 0 : 255;
   zbar::zbar_image_scanner_t* scanner = zbar::zbar_image_scanner_create();
   zbar::zbar_image_scanner_set_config(scanner, zbar::ZBAR_NONE, zbar::ZBAR_CFG_ENABLE, 1);
   zbar::zbar_image_scanner_set_config(scanner, zbar::ZBAR_NONE, zbar::ZBAR_CFG_MIN_LEN, 0);

@@ -34,8 +34,10 @@ private:
 
 using TScan = std::pair<std::string, std::string>;  // symbology and data
 
-// Every symbol zbar reads in the bitmap.
-std::vector<TScan> ScanAll(const TBitmap32& bitmap);
+// Every symbol zbar reads in the rows top to bottom (exclusive, -1 for the
+// last) of the bitmap. zbar leaks when one image holds several symbols:
+// scan them apart.
+std::vector<TScan> ScanAll(const TBitmap32& bitmap, int top = 0, int bottom = -1);
 
 // Light and dark as a reader sees them: grey level below 128.
 bool IsDark(TColor32 pixel);
