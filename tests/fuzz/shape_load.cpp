@@ -3,7 +3,9 @@
 // the effects of an effect shape are edited and the edits undone (bit 4); the
 // rest is the input. Effects of the class "TdocFuzzCopyEffect" copy the
 // bitmap their Source names, so any Source reaches the routing. The shape is then rendered into a small bitmap through its
-// cache and saved again. Loading may raise an exception; nothing may crash,
+// cache and saved again. The label application's shape classes (barcodes)
+// are registered, so XML naming them reaches their loading and painting.
+// Loading may raise an exception; nothing may crash,
 // hang or allocate without bound.
 
 #include <cstddef>
@@ -12,11 +14,11 @@
 #include <exception>
 #include <string_view>
 
+#include "app/shapes/ShapesStartUp.h"
 #include "document/ClassRegistry.h"
 #include "document/EffectShape.h"
 #include "document/PlainServices.h"
 #include "document/ShapeByteForm.h"
-#include "document/StartUp.h"
 #include "xml/XmlDocument.h"
 
 namespace {
@@ -62,7 +64,7 @@ void EditAndUndoEffects(TdocShape& page, TdocPlainServices& document, std::uint8
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  document::StartUp();
+  app::StartUpShapes();
   RegisterEffectClass(TdocFuzzCopyEffect::StaticClass(), 1);
   if (size < 1) return 0;
   const bool byteForm = (data[0] & 1) != 0;
