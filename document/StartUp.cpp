@@ -4,6 +4,8 @@
 
 #include "document/ClassRegistry.h"
 #include "document/EffectShape.h"
+#include "document/FrameShapes.h"
+#include "document/LineShape.h"
 #include "imaging/startup/SubsystemStartUp.h"
 
 namespace document {
@@ -15,6 +17,11 @@ void StartUp() {
     RegisterShapeClass(TdocShape::StaticClass());
     RegisterShapeClass(TdocEffectShape::StaticClass());
     RegisterShapeClass(TdocGroupShape::StaticClass());
+    RegisterShapeClass(TdocPolygonShape::StaticClass());
+    RegisterShapeClass(TdocRectangleShape::StaticClass());
+    RegisterShapeClass(TdocEllipseShape::StaticClass());
+    RegisterShapeClass(TdocRoundRectShape::StaticClass());
+    RegisterShapeClass(TdocLineShape::StaticClass());
     RegisterEffectClass(TdocEffect::StaticClass(), 0);
   });
 }
