@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "document/EffectParams.h"
-#include "document/ShapeByteForm.h"
+#include "document/ShapeValues.h"
 #include "imaging/docgraphics/BitmapHelpers.h"
 #include "imaging/docgraphics/DocGraphics.h"
 #include "platform/rtl/Numbers.h"
@@ -53,7 +53,7 @@ void TdocShadowEffect::AdjustExtents(float& left, float& top, float& right, floa
 void TdocShadowEffect::SetLength(float& field, float value, const char* name) {
   if (value == field) return;
   Changed();
-  RecordUndo(name, FloatToUndoText(field));
+  RecordUndo(name, document::FloatToUndoText(field));
   field = value;
   ParamChanged();
 }
@@ -64,7 +64,7 @@ void TdocShadowEffect::SetBlur(float value) { SetLength(Blur, value, "Blur"); }
 
 void TdocShadowEffect::SetIntensity(float value) {
   if (value == Intensity) return;
-  RecordUndo("Intensity", FloatToUndoText(Intensity));
+  RecordUndo("Intensity", document::FloatToUndoText(Intensity));
   Intensity = value;
   ParamChanged();
 }
@@ -79,13 +79,13 @@ void TdocShadowEffect::SetColor(TColor value) {
 
 void TdocShadowEffect::SetPropertyByName(const std::string& name, const std::string& value) {
   if (name == "DeltaX")
-    SetDeltaX(UndoTextToFloat(value));
+    SetDeltaX(document::UndoTextToFloat(value));
   else if (name == "DeltaY")
-    SetDeltaY(UndoTextToFloat(value));
+    SetDeltaY(document::UndoTextToFloat(value));
   else if (name == "Intensity")
-    SetIntensity(UndoTextToFloat(value));
+    SetIntensity(document::UndoTextToFloat(value));
   else if (name == "Blur")
-    SetBlur(UndoTextToFloat(value));
+    SetBlur(document::UndoTextToFloat(value));
   else if (name == "Color")
     SetColor(rtl::StrToInt(value));
   else

@@ -53,9 +53,3 @@ void WriteLengthStream(TStream& stream, const std::string& bytes);
 std::string BoolToText(bool value);
 bool TextToBool(std::string_view text);
 bool LenientTextToBool(std::string_view text);
-
-// Float values of undo records: up to 15 significant digits with "."; the
-// reader raises EConvertError "'%s' is not a valid floating point value" for
-// text that is not a finite single-precision number.
-std::string FloatToUndoText(double value);
-float UndoTextToFloat(const std::string& text);

@@ -8,6 +8,7 @@
 #include "document/ClassRegistry.h"
 #include "document/Shape.h"
 #include "document/ShapeByteForm.h"
+#include "document/ShapeValues.h"
 #include "platform/rtl/BinaryIO.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Format.h"
@@ -15,8 +16,8 @@
 #include "platform/rtl/Strings.h"
 #include "xml/Base64.h"
 
-// Whatever the locale; reads back to
-// the same single-precision value.
+namespace document {
+
 std::string FloatToUndoText(double value) {
   char buffer[32];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
@@ -33,8 +34,6 @@ float UndoTextToFloat(const std::string& text) {
   return static_cast<float>(value);
 }
 
-namespace {
-
 bool SameText(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
@@ -42,7 +41,11 @@ bool SameText(std::string_view a, std::string_view b) {
   return true;
 }
 
-}  // namespace
+}  // namespace document
+
+using document::FloatToUndoText;
+using document::SameText;
+using document::UndoTextToFloat;
 
 bool TdocShape::IsRecordingUndo() const {
   return Document && (Document->GetUndoEnabled() || Document->IsRecordingRedo());

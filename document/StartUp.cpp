@@ -5,7 +5,9 @@
 #include "document/ClassRegistry.h"
 #include "document/ColorEffects.h"
 #include "document/EffectShape.h"
+#include "document/FrameShapes.h"
 #include "document/GradientEffects.h"
+#include "document/LineShape.h"
 #include "document/ResourceRegistry.h"
 #include "document/ShadowEffect.h"
 #include "imaging/startup/SubsystemStartUp.h"
@@ -19,6 +21,11 @@ void StartUp() {
     RegisterShapeClass(TdocShape::StaticClass());
     RegisterShapeClass(TdocEffectShape::StaticClass());
     RegisterShapeClass(TdocGroupShape::StaticClass());
+    RegisterShapeClass(TdocPolygonShape::StaticClass());
+    RegisterShapeClass(TdocRectangleShape::StaticClass());
+    RegisterShapeClass(TdocEllipseShape::StaticClass());
+    RegisterShapeClass(TdocRoundRectShape::StaticClass());
+    RegisterShapeClass(TdocLineShape::StaticClass());
     RegisterEffectClass(TdocEffect::StaticClass(), 0);
     RegisterResourceClasses();
     RegisterColorEffects();
