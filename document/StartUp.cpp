@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "document/ClassRegistry.h"
+#include "document/EffectShape.h"
 #include "imaging/startup/SubsystemStartUp.h"
 
 namespace document {
@@ -12,6 +13,9 @@ void StartUp() {
   std::call_once(once, [] {
     imaging::StartUpSubsystem();
     RegisterShapeClass(TdocShape::StaticClass());
+    RegisterShapeClass(TdocEffectShape::StaticClass());
+    RegisterShapeClass(TdocGroupShape::StaticClass());
+    RegisterEffectClass(TdocEffect::StaticClass(), 0);
   });
 }
 
