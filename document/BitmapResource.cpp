@@ -1,8 +1,8 @@
 #include "document/BitmapResource.h"
 
-#include "imaging/Bitmap32.h"
-#include "imaging/ImageFiler.h"
-#include "imaging/RasterFormat.h"
+#include "imaging/bitmap/Bitmap32.h"
+#include "imaging/formats/ImageFiler.h"
+#include "imaging/formats/RasterFormat.h"
 
 namespace {
 

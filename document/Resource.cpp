@@ -4,7 +4,7 @@
 #include <mutex>
 
 #include "document/ResourceHost.h"
-#include "imaging/RasterFormat.h"
+#include "imaging/formats/RasterFormat.h"
 
 namespace {
 

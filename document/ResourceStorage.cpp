@@ -6,7 +6,7 @@
 
 #include "document/Resource.h"
 #include "platform/rtl/Format.h"
-#include "xml/Storage.h"
+#include "xml/storage/Storage.h"
 
 namespace {
 

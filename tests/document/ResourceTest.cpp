@@ -16,7 +16,7 @@
 #include "document/BitmapResource.h"
 #include "document/ResourceRegistry.h"
 #include "document/ResourceThread.h"
-#include "imaging/ImageFiler.h"
+#include "imaging/formats/ImageFiler.h"
 #include "platform/rtl/Exception.h"
 #include "tests/document/ResourceTestSupport.h"
 #include "xml/XmlDocument.h"

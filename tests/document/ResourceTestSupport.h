@@ -13,9 +13,9 @@
 
 #include "document/BitmapResource.h"
 #include "document/ResourceHost.h"
-#include "imaging/Bitmap32.h"
+#include "imaging/bitmap/Bitmap32.h"
 #include "imaging/startup/SubsystemStartUp.h"
-#include "xml/Storage.h"
+#include "xml/storage/Storage.h"
 
 namespace resource_test {
 
