@@ -4,6 +4,7 @@
 
 #include "document/ClassRegistry.h"
 #include "document/EffectShape.h"
+#include "document/Page.h"
 #include "imaging/startup/SubsystemStartUp.h"
 
 namespace document {
@@ -15,6 +16,7 @@ void StartUp() {
     RegisterShapeClass(TdocShape::StaticClass());
     RegisterShapeClass(TdocEffectShape::StaticClass());
     RegisterShapeClass(TdocGroupShape::StaticClass());
+    RegisterShapeClass(TdocPage::StaticClass());
     RegisterEffectClass(TdocEffect::StaticClass(), 0);
   });
 }
