@@ -106,3 +106,11 @@ inline auto UndoStep(TdocServices* document) {
     if (document) document->EndUndo();
   });
 }
+
+// Undo recording stopped for the scope; nothing without a document.
+inline auto UndoSuspension(TdocServices* document) {
+  if (document) document->SuspendUndo();
+  return TdocBracketGuard([document] {
+    if (document) document->ResumeUndo();
+  });
+}

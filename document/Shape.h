@@ -371,10 +371,12 @@ public:
   virtual TRect GetScreenRect() const;
   // The screen rectangle united with the handle rectangles of a selectable shape.
   virtual TRect GetUpdateRect() const;
-  // The four frame corners in screen pixels.
-  virtual std::vector<TPoint> GetOutlinePolygon() const;
-  // The four corners of the frame widened by the extents in screen pixels.
-  std::vector<TPoint> GetFramePolygon() const;
+  // Regions are polygons in screen pixels (non-zero winding, a pixel belongs
+  // to one when its centre does; ScreenPolygon.h): the outline is the four
+  // frame corners here, polygon shapes give their outline.
+  virtual std::vector<TPoint> CreateOutlineRegion() const;
+  // The four corners of the frame widened by the extents.
+  std::vector<TPoint> CreateFrameRegion() const;
   bool IntersectsRect(const TRect& screenRect) const;
   virtual void SnapPoint(const TFloatPoint& point, TFloatPoint& result) const;
 
@@ -402,6 +404,11 @@ private:
   void LoadChildren(TXmlNode& node);
   bool ApplyOwnCommand(const TdocCommand& command);
   void RestoreRemovedChild(const TdocCommand& command);
+  // The parts of a handle drag (FrameEdit.cpp): a resize gives the new size,
+  // a rotation the change of angle, and the handles follow the drag.
+  TFloatPoint ResizeChange(std::uint8_t kind, const TFloatPoint& offset, TdocDragChange& change) const;
+  float RotationChange(const TFloatPoint& offset, bool snap) const;
+  void MoveHandles(std::uint8_t kind, const TFloatPoint& offset, const TdocTransform& matrix) const;
   // Lays the children out by their anchors for a new size of this group.
   void LayoutChildren(float width, float height);
   void LayoutChild(TdocShape& child, float width, float height);

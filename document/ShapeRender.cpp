@@ -230,9 +230,9 @@ std::vector<TPoint> TdocShape::ScreenPolygon(const TFloatRect& local) const {
   return polygon;
 }
 
-std::vector<TPoint> TdocShape::GetOutlinePolygon() const { return ScreenPolygon({0, 0, DocWidth, DocHeight}); }
+std::vector<TPoint> TdocShape::CreateOutlineRegion() const { return ScreenPolygon({0, 0, DocWidth, DocHeight}); }
 
-std::vector<TPoint> TdocShape::GetFramePolygon() const { return ScreenPolygon(LocalArea()); }
+std::vector<TPoint> TdocShape::CreateFrameRegion() const { return ScreenPolygon(LocalArea()); }
 
 TRect TdocShape::GetScreenRect() const {
   const TFloatRect local = LocalArea();
@@ -248,7 +248,7 @@ TRect TdocShape::GetScreenRect() const {
 }
 
 bool TdocShape::IntersectsRect(const TRect& screenRect) const {
-  return document::ConvexPolygonMeetsRect(GetFramePolygon(), screenRect);
+  return document::ConvexPolygonMeetsRect(CreateFrameRegion(), screenRect);
 }
 
 namespace {
@@ -264,9 +264,9 @@ TPoint Moved(const TPoint& p, const TPoint& offset) { return {p.X + offset.X, p.
 }  // namespace
 
 bool TdocShape::PointInShape(const TPoint& screenPoint) const {
-  if (!document::PolygonContainsPixel(GetFramePolygon(), screenPoint)) return false;
+  if (!document::PolygonContainsPixel(CreateFrameRegion(), screenPoint)) return false;
   if (Cache) return PointOnOpaquePixel(screenPoint);
-  const std::vector<TPoint> outline = GetOutlinePolygon();
+  const std::vector<TPoint> outline = CreateOutlineRegion();
   const auto probes = HitProbes(Document);
   return std::any_of(probes.begin(), probes.end(), [&](const TPoint& offset) {
     return document::PolygonContainsPixel(outline, Moved(screenPoint, offset));
@@ -296,7 +296,7 @@ bool TdocShape::PointOnOpaquePixel(const TPoint& screenPoint) const {
 
 bool TdocShape::ShapeAtPoint(const TPoint& screenPoint, TdocShape*& shape) {
   shape = nullptr;
-  if (!document::PolygonContainsPixel(GetFramePolygon(), screenPoint)) return false;
+  if (!document::PolygonContainsPixel(CreateFrameRegion(), screenPoint)) return false;
   shape = this;
   for (auto child = Shapes.rbegin(); child != Shapes.rend(); ++child) {
     TdocShape* found = nullptr;

@@ -107,8 +107,7 @@ void TdocShape::LoadBaseProperties(const TXmlNode& node) {
   AllowSelect = node.ReadChildBool("AllowSelect", true);
   AllowDelete = node.ReadChildBool("AllowDelete", true);
   AllowEdit = node.ReadChildBool("AllowEdit", true);
-  const float aspect = ReadLength(node, "AspectRatio");
-  AspectRatio = aspect;
+  AspectRatio = ReadLength(node, "AspectRatio");
   for (int i = 0; i < 4; ++i) Curbs[static_cast<std::size_t>(i)] = ReadLength(node, CurbNames[i]);
   if (const TXmlNode* anchors = node.FindChild("Anchors")) {
     Anchors = 0;

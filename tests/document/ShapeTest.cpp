@@ -157,6 +157,24 @@ TEST_F(ShapeTest, UndoRecordsReplayToTheOldFrame) {
   EXPECT_EQ(Document.RedoList.size(), 6u);
 }
 
+TEST_F(ShapeTest, UndoBracketsGroupOrSuspendRecords) {
+  TdocShape& shape = *Page.GetShapes(Page.AddShape(MakeFill(0, 0, 3, 4)));
+  Document.UndoList.clear();
+  {
+    auto quiet = UndoSuspension(&Document);
+    shape.SetDocLeft(5);
+  }
+  EXPECT_TRUE(Document.UndoList.empty());
+  shape.SetDocLeft(6);
+  EXPECT_EQ(Document.UndoList.size(), 1u);
+  EXPECT_THROW(Document.EndUndo(), EInvalidOperation);
+  // The stray EndUndo left no negative count behind.
+  {
+    auto step = UndoStep(&Document);
+  }
+  EXPECT_NO_THROW(UndoStep(nullptr));
+}
+
 TEST_F(ShapeTest, ReplayOfRemovedAndInsertedChildren) {
   auto group = std::make_unique<TdocShape>();
   group->AddShape(MakeFill(1, 1, 2, 2));

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "TestShapes.h"
+#include "document/Effect.h"
 #include "platform/rtl/Exception.h"
 #include "xml/XmlDocument.h"
 
@@ -154,6 +155,28 @@ TEST_F(ShapeXmlTest, AnUnknownClassLoadsAsABaseShapeWithItsChildren) {
   RegisterShapeClass(doctest::TFillShape::StaticClass());
   int entries = 0;
   for (const auto& holder : ShapeRegistry().GetHolders()) entries += holder.Name == "TFillShape";
+  EXPECT_EQ(entries, 1);
+}
+
+TEST_F(ShapeXmlTest, TheEffectRegistryFallsBackToTheBaseEffect) {
+  // A stand-in: only the registry's bookkeeping is under test here. The base
+  // effect comes from the start-up.
+  static const TdocEffectClass shadow{"TdocShadowEffect", nullptr};
+  const TdocEffectClass* base = &TdocEffect::StaticClass();
+  RegisterEffectClass(shadow, 1);
+  RegisterEffectClass(shadow, 1);
+  EXPECT_EQ(GetEffectClass("TdocShadowEffect"), &shadow);
+  EXPECT_EQ(GetEffectClass("tdocshadoweffect"), base);
+  EXPECT_EQ(GetEffectClass(""), base);
+  int entries = 0;
+  for (const auto& holder : EffectRegistry().GetHolders()) {
+    if (holder.Name == "TdocEffect") {
+      EXPECT_EQ(holder.Extra, 0);
+    }
+    if (holder.Name != "TdocShadowEffect") continue;
+    ++entries;
+    EXPECT_EQ(holder.Extra, 1);
+  }
   EXPECT_EQ(entries, 1);
 }
 
