@@ -133,75 +133,86 @@ void TdocShape::ComputeEditFrame(const TFloatPoint& offset, bool snap, std::uint
   // The page offset in this shape's orientation (every ancestor's turn undone).
   const TFloatPoint origin = DocToLocal({0, 0});
   const TFloatPoint moved = DocToLocal(offset);
-  const float ox = moved.X - origin.X, oy = moved.Y - origin.Y;
-  const float width = DocWidth, height = DocHeight;
-  float newWidth = width, newHeight = height;
+  const TFloatPoint local{moved.X - origin.X, moved.Y - origin.Y};
+  TFloatPoint size{DocWidth, DocHeight};
   TdocDragChange change;
   if (kind == hkBody) {
-    change.Dx = ox;
-    change.Dy = oy;
+    change.Dx = local.X;
+    change.Dy = local.Y;
   } else if (IsResizeKind(kind)) {
-    const bool left = kind == hkTopLeft || kind == hkLeft || kind == hkBottomLeft;
-    const bool right = kind == hkTopRight || kind == hkRight || kind == hkBottomRight;
-    const bool top = kind == hkTopLeft || kind == hkTopRight || kind == hkTop;
-    const bool bottom = kind == hkBottomLeft || kind == hkBottom || kind == hkBottomRight;
-    const bool sideX = kind == hkLeft || kind == hkRight;
-    const bool sideY = kind == hkTop || kind == hkBottom;
-    if (left) newWidth = width - ox;
-    if (right) newWidth = width + ox;
-    if (top) newHeight = height - oy;
-    if (bottom) newHeight = height + oy;
-    if (PreserveAspect && sideX) newHeight = height * ScaleOf(newWidth, width);
-    if (PreserveAspect && sideY) newWidth = width * ScaleOf(newHeight, height);
-    newWidth = std::max(1.0f, newWidth);
-    newHeight = std::max(1.0f, newHeight);
-    ApplySizeConstraints(newWidth, newHeight);
-    change.Sx = ScaleOf(newWidth, width);
-    change.Sy = ScaleOf(newHeight, height);
-    if (left) change.Dx = width - newWidth;
-    if (top) change.Dy = height - newHeight;
-    if (sideX) change.Dy = (height - newHeight) / 2;
-    if (sideY) change.Dx = (width - newWidth) / 2;
+    size = ResizeChange(kind, local, change);
   } else if (kind == hkRotate) {
-    const TdocHandle* knob = HandlePainter->GetHandles(EditFrame.HandleIndex);
-    for (int i = 0; (!knob || knob->Kind != hkRotate) && i < HandlePainter->HandleCount(); ++i)
-      knob = HandlePainter->GetHandles(i);
-    const TFloatPoint r = knob && knob->Kind == hkRotate ? knob->Position : TFloatPoint{width / 2, 0};
-    const double cx = width / 2.0, cy = height / 2.0;
-    change.Da = static_cast<float>((std::atan2(r.Y - cy, r.X - cx) - std::atan2(r.Y + oy - cy, r.X + ox - cx)) *
-                                   DegreesPerRadian);
-    const float stepAngle = Document ? Document->GetStepAngle() : 0.0f;
-    const bool stepping = stepAngle > 0 && std::isfinite(stepAngle);
-    if (stepping != snap) {
-      const double step = stepping ? stepAngle : 5.0;
-      change.Da = static_cast<float>(std::nearbyint((DocAngle + change.Da) / step) * step - DocAngle);
-    }
-  } else if (kind == hkPoint) {
-    // Only the dragged vertex moves; line and polygon shapes read it back.
+    change.Da = RotationChange(local, snap);
   } else if (kind > hkPoint) {
-    DragCustomHandle(kind, {ox, oy}, change);
-    newWidth = change.Sx * width;
-    newHeight = change.Sy * height;
+    DragCustomHandle(kind, local, change);
+    size = {change.Sx * DocWidth, change.Sy * DocHeight};
   }
 
   const TFloatPoint corner = LocalToParent({change.Dx, change.Dy});
   EditFrame.Left = corner.X;
   EditFrame.Top = corner.Y;
-  EditFrame.Width = newWidth;
-  EditFrame.Height = newHeight;
+  EditFrame.Width = size.X;
+  EditFrame.Height = size.Y;
   EditFrame.Angle = DocAngle + change.Da;
 
   matrix = TdocTransform();
   matrix.Scale(change.Sx, change.Sy);
-  if (change.Da != 0) matrix.Rotate(-change.Da, newWidth / 2.0, newHeight / 2.0);
+  if (change.Da != 0) matrix.Rotate(-change.Da, size.X / 2.0, size.Y / 2.0);
   matrix.Translate(change.Dx, change.Dy);
+  MoveHandles(kind, local, matrix);
+}
+
+TFloatPoint TdocShape::ResizeChange(std::uint8_t kind, const TFloatPoint& offset, TdocDragChange& change) const {
+  const bool left = kind == hkTopLeft || kind == hkLeft || kind == hkBottomLeft;
+  const bool right = kind == hkTopRight || kind == hkRight || kind == hkBottomRight;
+  const bool top = kind == hkTopLeft || kind == hkTopRight || kind == hkTop;
+  const bool bottom = kind == hkBottomLeft || kind == hkBottom || kind == hkBottomRight;
+  const bool sideX = kind == hkLeft || kind == hkRight;
+  const bool sideY = kind == hkTop || kind == hkBottom;
+  float width = DocWidth, height = DocHeight;
+  if (left) width = DocWidth - offset.X;
+  if (right) width = DocWidth + offset.X;
+  if (top) height = DocHeight - offset.Y;
+  if (bottom) height = DocHeight + offset.Y;
+  if (PreserveAspect && sideX) height = DocHeight * ScaleOf(width, DocWidth);
+  if (PreserveAspect && sideY) width = DocWidth * ScaleOf(height, DocHeight);
+  width = std::max(1.0f, width);
+  height = std::max(1.0f, height);
+  ApplySizeConstraints(width, height);
+  change.Sx = ScaleOf(width, DocWidth);
+  change.Sy = ScaleOf(height, DocHeight);
+  if (left) change.Dx = DocWidth - width;
+  if (top) change.Dy = DocHeight - height;
+  if (sideX) change.Dy = (DocHeight - height) / 2;
+  if (sideY) change.Dx = (DocWidth - width) / 2;
+  return {width, height};
+}
+
+float TdocShape::RotationChange(const TFloatPoint& offset, bool snap) const {
+  const TdocHandle* knob = HandlePainter->GetHandles(EditFrame.HandleIndex);
+  for (int i = 0; (!knob || knob->Kind != hkRotate) && i < HandlePainter->HandleCount(); ++i)
+    knob = HandlePainter->GetHandles(i);
+  const TFloatPoint r = knob && knob->Kind == hkRotate ? knob->Position : TFloatPoint{DocWidth / 2, 0};
+  const double cx = DocWidth / 2.0, cy = DocHeight / 2.0;
+  const double turn = std::atan2(r.Y - cy, r.X - cx) - std::atan2(r.Y + offset.Y - cy, r.X + offset.X - cx);
+  const float change = static_cast<float>(turn * DegreesPerRadian);
+  const float stepAngle = Document ? Document->GetStepAngle() : 0.0f;
+  const bool stepping = stepAngle > 0 && std::isfinite(stepAngle);
+  if (stepping == snap) return change;
+  const double step = stepping ? stepAngle : 5.0;
+  return static_cast<float>(std::nearbyint((DocAngle + change) / step) * step - DocAngle);
+}
+
+void TdocShape::MoveHandles(std::uint8_t kind, const TFloatPoint& offset, const TdocTransform& matrix) const {
   for (int i = 0; i < HandlePainter->HandleCount(); ++i) {
     TdocHandle& handle = *HandlePainter->GetHandles(i);
     if (kind >= hkBody && kind <= hkRotate)
       handle.DragPosition = matrix.TransformPoint(handle.Position);
     else if (kind == hkPoint)
-      handle.DragPosition = i == EditFrame.HandleIndex ? TFloatPoint{handle.Position.X + ox, handle.Position.Y + oy}
-                                                       : handle.Position;
+      // Only the dragged vertex moves; line and polygon shapes read it back.
+      handle.DragPosition = i == EditFrame.HandleIndex
+                                ? TFloatPoint{handle.Position.X + offset.X, handle.Position.Y + offset.Y}
+                                : handle.Position;
   }
 }
 

@@ -207,6 +207,17 @@ void TdocResource::CollectArchiveNames(TStringList& list) const {
   if (Storage == rsArchive && !ArchiveName.empty()) list.Add(ArchiveName);
 }
 
+void TdocResource::RenameArchiveNames(const std::map<std::string, std::string>& renames) {
+  TdocResourceAccess access(*this);
+  const auto renamed = renames.find(ArchiveName);
+  if (renamed == renames.end()) return;
+  ArchiveName = renamed->second;
+  if (Storage != rsArchive || DataChangedFlag || ObjectChangedFlag) return;
+  Object.reset();
+  EmptyData();
+  LoadedFlag = false;
+}
+
 // ---- default object coding
 
 void TdocResource::SaveObjectToStream(TStream&, const TPersistent&) {

@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -131,6 +132,10 @@ public:
   // always gets an archive stream of its own.
   void Assign(const TPersistent* source) override;
   virtual void CollectArchiveNames(TStringList& list) const;
+  // The archive stream was stored under a new name (a copied shape landed in
+  // a document that held the old one): the resource follows it and reads its
+  // bytes again from there.
+  void RenameArchiveNames(const std::map<std::string, std::string>& renames);
   virtual void Clear();
   // Called by the cache; nothing while a bracket is open. Bytes that can be
   // read again (file, archive) are released with the object; other bytes stay.

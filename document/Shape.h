@@ -404,6 +404,11 @@ private:
   void LoadChildren(TXmlNode& node);
   bool ApplyOwnCommand(const TdocCommand& command);
   void RestoreRemovedChild(const TdocCommand& command);
+  // The parts of a handle drag (FrameEdit.cpp): a resize gives the new size,
+  // a rotation the change of angle, and the handles follow the drag.
+  TFloatPoint ResizeChange(std::uint8_t kind, const TFloatPoint& offset, TdocDragChange& change) const;
+  float RotationChange(const TFloatPoint& offset, bool snap) const;
+  void MoveHandles(std::uint8_t kind, const TFloatPoint& offset, const TdocTransform& matrix) const;
   // Lays the children out by their anchors for a new size of this group.
   void LayoutChildren(float width, float height);
   void LayoutChild(TdocShape& child, float width, float height);

@@ -5,6 +5,7 @@
 #include "document/ClassRegistry.h"
 #include "document/EffectShape.h"
 #include "document/Page.h"
+#include "document/ResourceRegistry.h"
 #include "imaging/startup/SubsystemStartUp.h"
 
 namespace document {
@@ -18,6 +19,7 @@ void StartUp() {
     RegisterShapeClass(TdocGroupShape::StaticClass());
     RegisterShapeClass(TdocPage::StaticClass());
     RegisterEffectClass(TdocEffect::StaticClass(), 0);
+    RegisterResourceClasses();
   });
 }
 

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -412,6 +413,31 @@ TEST(ResourceRegistry, ClassesByStoredName) {
   ASSERT_NE(found, nullptr);
   EXPECT_EQ(found->Create()->ClassName(), "TdocBitmapResource");
   EXPECT_EQ(document::FindResourceClass("tdocbitmapresource"), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace resource_test;
+
+// A copied shape's stream that landed under a new name: the resource that
+// read the old stream follows the rename and reads the new one.
+TEST_F(ResourceBytes, RenamedStreamIsReadAgain) {
+  TestHost host;
+  TMemoryStream old, renamed;
+  old.WriteBuffer("A", 1);
+  renamed.WriteBuffer("BB", 2);
+  host.Archive.WriteStream("TMP0000001.bin", old);
+  host.Archive.WriteStream("TMP0000009.bin", renamed);
+  auto resource = MakeResource<TdocResource>();
+  resource->SetOwner(&host);
+  LoadXml(*resource, "<Image><ArchiveName>TMP0000001.bin</ArchiveName><Storage>Archive</Storage></Image>");
+  EXPECT_EQ(resource->GetDataSize(), 1);
+  resource->RenameArchiveNames({{"TMP0000001.bin", "TMP0000009.bin"}, {"other", "TMP0000003.bin"}});
+  EXPECT_EQ(resource->GetArchiveName(), "TMP0000009.bin");
+  resource->SetState(1);
+  EXPECT_EQ(resource->GetDataSize(), 2);
 }
 
 }  // namespace
