@@ -8,6 +8,7 @@
 #include "document/FrameShapes.h"
 #include "document/GradientEffects.h"
 #include "document/LineShape.h"
+#include "document/Page.h"
 #include "document/ResourceRegistry.h"
 #include "document/ShadowEffect.h"
 #include "imaging/startup/SubsystemStartUp.h"
@@ -26,6 +27,7 @@ void StartUp() {
     RegisterShapeClass(TdocEllipseShape::StaticClass());
     RegisterShapeClass(TdocRoundRectShape::StaticClass());
     RegisterShapeClass(TdocLineShape::StaticClass());
+    RegisterShapeClass(TdocPage::StaticClass());
     RegisterEffectClass(TdocEffect::StaticClass(), 0);
     RegisterResourceClasses();
     RegisterColorEffects();
