@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "imaging/BoxDownsample.h"
+#include "imaging/resample/BoxDownsample.h"
 #include "platform/gdi/Bitmap.h"
 #include "platform/rtl/Exception.h"
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "imaging/CustomBitmap32.h"
+#include "imaging/bitmap/CustomBitmap32.h"
 #include "imaging/jpeg/JpegGraphic.h"
 #include "platform/gdi/Bitmap.h"
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "imaging/RasterFormat.h"
+#include "imaging/formats/RasterFormat.h"
 
 class TdocJpgFormat : public TdocRaster {
 public:

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <atomic>
 
-#include "imaging/CpuFeatures.h"
+#include "imaging/core/CpuFeatures.h"
 #include "imaging/jpeg/JpegVector.h"
 
 namespace jpeg {

@@ -2,10 +2,10 @@
 
 #include <mutex>
 
-#include "imaging/BmpFormat.h"
-#include "imaging/HckGraphic.h"
-#include "imaging/HckImage.h"
-#include "imaging/StartUp.h"
+#include "imaging/formats/BmpFormat.h"
+#include "imaging/formats/HckGraphic.h"
+#include "imaging/formats/HckImage.h"
+#include "imaging/startup/CoreStartUp.h"
 #include "imaging/jpeg/JpegGraphic.h"
 #include "imaging/jpeg/JpegRasterFormat.h"
 

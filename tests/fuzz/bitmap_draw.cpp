@@ -8,8 +8,8 @@
 #include <exception>
 #include <vector>
 
-#include "imaging/CustomBitmap32.h"
-#include "imaging/StartUp.h"
+#include "imaging/bitmap/CustomBitmap32.h"
+#include "imaging/startup/CoreStartUp.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <exception>
 
-#include "imaging/CustomBitmap32.h"
-#include "imaging/StartUp.h"
+#include "imaging/bitmap/CustomBitmap32.h"
+#include "imaging/startup/CoreStartUp.h"
 #include "platform/rtl/Exception.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

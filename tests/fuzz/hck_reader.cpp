@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <exception>
 
-#include "imaging/CustomBitmap32.h"
-#include "imaging/HckImage.h"
-#include "imaging/ImageFiler.h"
+#include "imaging/bitmap/CustomBitmap32.h"
+#include "imaging/formats/HckImage.h"
+#include "imaging/formats/ImageFiler.h"
 #include "imaging/startup/SubsystemStartUp.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

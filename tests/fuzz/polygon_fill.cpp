@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <exception>
 
-#include "imaging/CustomBitmap32.h"
-#include "imaging/Polygon32.h"
-#include "imaging/StartUp.h"
+#include "imaging/bitmap/CustomBitmap32.h"
+#include "imaging/polygon/Polygon32.h"
+#include "imaging/startup/CoreStartUp.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <exception>
 
-#include "imaging/CustomBitmap32.h"
-#include "imaging/RasterFormat.h"
+#include "imaging/bitmap/CustomBitmap32.h"
+#include "imaging/formats/RasterFormat.h"
 #include "imaging/startup/SubsystemStartUp.h"
 
 namespace {

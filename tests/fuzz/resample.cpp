@@ -11,10 +11,10 @@
 #include <random>
 #include <vector>
 
-#include "imaging/BoxDownsample.h"
-#include "imaging/RasterError.h"
-#include "imaging/Resamplers.h"
-#include "imaging/StartUp.h"
+#include "imaging/resample/BoxDownsample.h"
+#include "imaging/core/RasterError.h"
+#include "imaging/resample/Resamplers.h"
+#include "imaging/startup/CoreStartUp.h"
 
 namespace {
 

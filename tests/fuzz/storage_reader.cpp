@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "xml/FastMemStream.h"
-#include "xml/Storage.h"
-#include "xml/StorageError.h"
+#include "xml/storage/FastMemStream.h"
+#include "xml/storage/Storage.h"
+#include "xml/storage/StorageError.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <exception>
 
-#include "imaging/StartUp.h"
+#include "imaging/startup/CoreStartUp.h"
 #include "xml/XmlDocument.h"
 #include "xml/bitmap/XmlBitmap.h"
 

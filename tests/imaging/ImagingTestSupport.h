@@ -8,8 +8,8 @@
 #include <random>
 #include <vector>
 
-#include "imaging/CustomBitmap32.h"
-#include "imaging/FixedPoint.h"
+#include "imaging/bitmap/CustomBitmap32.h"
+#include "imaging/core/FixedPoint.h"
 #include "platform/rtl/Stream.h"
 
 namespace imagingtest {

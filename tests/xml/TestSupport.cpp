@@ -14,8 +14,8 @@
 #include <sstream>
 
 #include "platform/rtl/Format.h"
-#include "xml/FastMemStream.h"
-#include "xml/Storage.h"
+#include "xml/storage/FastMemStream.h"
+#include "xml/storage/Storage.h"
 
 namespace xmltest {
 

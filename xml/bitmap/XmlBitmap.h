@@ -8,7 +8,7 @@
 #include <memory>
 #include <string_view>
 
-#include "imaging/Bitmap32.h"
+#include "imaging/bitmap/Bitmap32.h"
 #include "platform/rtl/Stream.h"
 
 class TXmlNode;

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "imaging/BoxDownsample.h"
-#include "imaging/StartUp.h"
+#include "imaging/resample/BoxDownsample.h"
+#include "imaging/startup/CoreStartUp.h"
 #include "imaging/jpeg/JpegGraphic.h"
 #include "platform/gdi/Bitmap.h"
 #include "tests/imaging/jpeg/OwnCodec.h"

@@ -9,8 +9,8 @@
 #include <fstream>
 #include <functional>
 
-#include "imaging/Bitmap32.h"
-#include "imaging/ImageFiler.h"
+#include "imaging/bitmap/Bitmap32.h"
+#include "imaging/formats/ImageFiler.h"
 #include "imaging/jpeg/JpegRasterFormat.h"
 #include "imaging/startup/SubsystemStartUp.h"
 #include "tests/imaging/jpeg/OwnCodec.h"

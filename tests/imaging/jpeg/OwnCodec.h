@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/Bitmap32.h"
+#include "imaging/bitmap/Bitmap32.h"
 #include "imaging/jpeg/JpegFormat.h"
 #include "platform/rtl/Exception.h"
 #include "tests/imaging/jpeg/ReferenceCodec.h"

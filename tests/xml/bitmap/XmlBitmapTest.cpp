@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/rtl/Format.h"
-#include "tests/imaging/HckFileBuilder.h"
+#include "tests/imaging/formats/HckFileBuilder.h"
 #include "xml/Base64.h"
 #include "xml/XmlDocument.h"
 #include "xml/bitmap/XmlBitmap.h"

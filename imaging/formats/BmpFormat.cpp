@@ -1,0 +1,24 @@
+#include "imaging/formats/BmpFormat.h"
+
+#include "imaging/bitmap/CustomBitmap32.h"
+
+TdocBmpFormat::TdocBmpFormat() : TdocRaster(Class()) {}
+
+const TRasterClass& TdocBmpFormat::Class() {
+  static const TRasterClass record{
+      "TdocBmpFormat", []() -> std::unique_ptr<TdocRaster> { return std::make_unique<TdocBmpFormat>(); }, nullptr};
+  return record;
+}
+
+void TdocBmpFormat::Register() { imaging::RegisterRasterFormat(Class(), "Windows Bitmap", ".bmp;.dib;", rfAll); }
+
+void TdocBmpFormat::LoadFromStream(TStream& stream, TCustomBitmap32& bitmap, std::int32_t pageIndex, TSize) {
+  if (pageIndex > 0) throw ERasterError("Requested non-existing page");
+  bitmap.LoadFromStream(stream);
+  ImageWidth = bitmap.GetWidth();
+  ImageHeight = bitmap.GetHeight();
+}
+
+void TdocBmpFormat::SaveToStream(TStream& stream, const TCustomBitmap32& bitmap) {
+  bitmap.SaveToStream(stream, false);
+}

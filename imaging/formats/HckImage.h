@@ -1,0 +1,57 @@
+#pragma once
+// THckImage: the HCK raster format, the system's own packed pictures. A
+// 24-byte header (HckHeader.h) is followed by the pixel data of one page
+// (version 1) or by pages each preceded by its byte count (version 2 and
+// above). Pixel data is stored as it is or packed with the packing chain:
+// raw length (u32, equal to the header's raw size), packed length (u32),
+// packed bytes. Pictures are written as four 8-bit planes (alpha, red,
+// green, blue), packed, version 1.
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "imaging/formats/HckHeader.h"
+#include "imaging/formats/RasterFormat.h"
+
+class THckImage : public TdocRaster {
+public:
+  THckImage();
+  static const TRasterClass& Class();
+  // Registers the format as "HCK Image" for ".hck;".
+  static void Register();
+  // Whether the stream starts with the signature "HCK\0"; false without a
+  // stream or with fewer than four bytes.
+  static bool AcceptsStream(TStream* stream);
+
+  // Loads page pageIndex. A picture larger than targetSize in either
+  // direction is reduced to fit it, keeping its proportions (each side at
+  // least one pixel); a target of 0 x 0 loads it whole. A picture of no
+  // pixels leaves bitmap untouched. Raises ERasterError: "Requested
+  // non-existing page", "No suitable codec found", "Unable to decompress"
+  // (packed data that is inconsistent or cut short) or "Image file is
+  // corrupted" (header, page counts or planes that do not fit the data).
+  void LoadFromStream(TStream& stream, TCustomBitmap32& bitmap, std::int32_t pageIndex, TSize targetSize) override;
+  // Raises ERasterError "Unable to compress" when the picture cannot be
+  // packed (over 2^32 - 1 bytes of planes); the stream is then untouched.
+  void SaveToStream(TStream& stream, const TCustomBitmap32& bitmap) override;
+
+  // The header as last read or written.
+  THckHeader Header;
+
+protected:
+  // Pixel data of a compression other than stored or packed, sourceCount
+  // bytes at the stream's position, to rawSize bytes of planes. Raises
+  // ERasterError "No suitable codec found".
+  virtual std::vector<std::uint8_t> UnpackOther(std::uint8_t compression, TStream& source,
+                                                std::int64_t sourceCount, std::uint64_t rawSize);
+  // Fills bitmap, already sized, from the raw planes.
+  virtual void DecodePlanes(std::span<const std::uint8_t> rawPlanes, TCustomBitmap32& bitmap);
+
+private:
+  // Moves to the data of page pageIndex; returns the position where it ends.
+  std::int64_t SeekPage(TStream& stream, std::int32_t pageIndex) const;
+  std::vector<std::uint8_t> ReadPlanes(TStream& stream, std::int64_t pageEnd);
+  // Decodes into bitmap, reduced by box averaging when it exceeds targetSize.
+  void PlacePlanes(std::span<const std::uint8_t> planes, TCustomBitmap32& bitmap, TSize targetSize);
+};

@@ -1,0 +1,140 @@
+#include "xml/storage/StorageFormat.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "platform/rtl/BinaryIO.h"
+#include "platform/rtl/Format.h"
+#include "xml/storage/StorageError.h"
+
+namespace xml {
+namespace {
+
+// Free text that readers skip; it only tells a person what wrote the file.
+constexpr std::string_view kSavedComment = "\r\nLabel designer storage of named streams version 1.1\r\n";
+static_assert(kSavedComment.size() == kSavedDirectoryOffset - kBackingDirectoryOffset);
+
+[[noreturn]] void Corrupt(const std::string& reason) {
+  throw EStorageError(rtl::Format("Storage file is corrupt (%s)", reason));
+}
+
+// Reads a field only when the stream still holds its bytes, so nothing is
+// read past the end; Bytes takes a count its caller has checked.
+class DirectoryReader {
+public:
+  explicit DirectoryReader(TStream& stream) : Stream(stream), Size(stream.GetSize()) {}
+
+  std::int64_t StreamSize() const { return Size; }
+  std::int64_t Left() { return Size - Stream.GetPosition(); }
+
+  template <class T>
+  T Field(const char* what) {
+    if (Left() < static_cast<std::int64_t>(sizeof(T))) Corrupt(rtl::Format("%s cut short", what));
+    return rtl::ReadLE<T>(Stream);
+  }
+
+  std::string Bytes(std::int64_t count) {
+    std::string bytes(static_cast<std::size_t>(count), '\0');
+    Stream.ReadBuffer(bytes.data(), count);
+    return bytes;
+  }
+
+private:
+  TStream& Stream;
+  std::int64_t Size;
+};
+
+void CheckHeader(DirectoryReader& reader) {
+  if (reader.StreamSize() < static_cast<std::int64_t>(kStorageSignature.size()) ||
+      reader.Bytes(static_cast<std::int64_t>(kStorageSignature.size())) != kStorageSignature)
+    throw EStorageError("File is not a storage file");
+  if (reader.Field<std::uint8_t>("header") > kStorageMajorVersion) throw EStorageError("File is wrong (future) version");
+  reader.Field<std::uint8_t>("header");  // the minor version is not checked
+}
+
+TStorageEntry ReadEntry(DirectoryReader& reader) {
+  TStorageEntry entry;
+  entry.Position = reader.Field<std::int64_t>("directory entry");
+  entry.Size = reader.Field<std::int64_t>("directory entry");
+  const std::int32_t length = reader.Field<std::int32_t>("directory entry");
+  if (length < 0 || length > reader.Left()) Corrupt(rtl::Format("stream name length %d", length));
+  entry.Name = reader.Bytes(length);
+  return entry;
+}
+
+void CheckPlacement(const std::vector<TStorageEntry>& entries, std::int64_t dataStart, std::int64_t streamSize) {
+  for (const TStorageEntry& e : entries) {
+    if (e.Position < dataStart || e.Size < 0 || e.Position > streamSize || e.Size > streamSize - e.Position)
+      Corrupt(rtl::Format("stream \"%s\" lies outside the file", e.Name));
+  }
+  std::vector<const TStorageEntry*> byPosition;
+  for (const TStorageEntry& e : entries)
+    if (e.Size > 0) byPosition.push_back(&e);
+  std::sort(byPosition.begin(), byPosition.end(),
+            [](const TStorageEntry* a, const TStorageEntry* b) { return a->Position < b->Position; });
+  for (std::size_t i = 1; i < byPosition.size(); ++i) {
+    const TStorageEntry& before = *byPosition[i - 1];
+    if (byPosition[i]->Position < before.Position + before.Size)
+      Corrupt(rtl::Format("streams \"%s\" and \"%s\" overlap", before.Name, byPosition[i]->Name));
+  }
+}
+
+}  // namespace
+
+std::int64_t DirectorySize(const std::vector<TStorageEntry>& entries) {
+  return std::accumulate(entries.begin(), entries.end(), kDirectoryFixedSize,
+                         [](std::int64_t sum, const TStorageEntry& e) {
+                           return sum + kEntryFixedSize + static_cast<std::int64_t>(e.Name.size());
+                         });
+}
+
+void WriteStorageHeader(TStream& stream) {
+  stream.WriteBuffer(kStorageSignature.data(), static_cast<std::int64_t>(kStorageSignature.size()));
+  rtl::WriteLE<std::uint8_t>(stream, kStorageMajorVersion);
+  rtl::WriteLE<std::uint8_t>(stream, kStorageMinorVersion);
+}
+
+void WriteDirectoryEntries(TStream& stream, const std::vector<TStorageEntry>& entries) {
+  rtl::WriteLE<std::int32_t>(stream, static_cast<std::int32_t>(entries.size()));
+  for (const TStorageEntry& e : entries) {
+    rtl::WriteLE<std::int64_t>(stream, e.Position);
+    rtl::WriteLE<std::int64_t>(stream, e.Size);
+    rtl::WriteLE<std::int32_t>(stream, static_cast<std::int32_t>(e.Name.size()));
+    stream.WriteBuffer(e.Name.data(), static_cast<std::int64_t>(e.Name.size()));
+  }
+}
+
+std::vector<TStorageEntry> SavedLayout(const std::vector<TStorageEntry>& entries) {
+  std::vector<TStorageEntry> laidOut = entries;
+  std::int64_t next = kSavedDirectoryOffset + DirectorySize(entries) - kOffsetFieldSize;
+  for (TStorageEntry& e : laidOut) {
+    e.Position = next;
+    next += e.Size;
+  }
+  return laidOut;
+}
+
+void WriteSavedDirectory(TStream& stream, const std::vector<TStorageEntry>& laidOut) {
+  WriteStorageHeader(stream);
+  rtl::WriteLE<std::int64_t>(stream, kSavedDirectoryOffset);
+  stream.WriteBuffer(kSavedComment.data(), static_cast<std::int64_t>(kSavedComment.size()));
+  WriteDirectoryEntries(stream, laidOut);
+}
+
+std::vector<TStorageEntry> ReadDirectory(TStream& stream) {
+  stream.SetPosition(0);
+  DirectoryReader reader(stream);
+  CheckHeader(reader);
+  const std::int64_t offset = reader.Field<std::int64_t>("header");
+  if (offset < kBackingDirectoryOffset || offset > reader.StreamSize())
+    Corrupt(rtl::Format("directory offset %d", offset));
+  stream.SetPosition(offset);
+  const std::int32_t count = reader.Field<std::int32_t>("directory");
+  if (count < 0 || count > reader.Left() / kEntryFixedSize) Corrupt(rtl::Format("directory count %d", count));
+  std::vector<TStorageEntry> entries;
+  for (std::int32_t i = 0; i < count; ++i) entries.push_back(ReadEntry(reader));
+  CheckPlacement(entries, stream.GetPosition(), reader.StreamSize());
+  return entries;
+}
+
+}  // namespace xml
