@@ -322,12 +322,15 @@ public:
   }
 
 private:
+  // Steps a copy of the edge, which stays in registers: the cells and their
+  // bits written in between could otherwise alias the edge's fields.
   template <class Clamp>
   void SweepEdge(TEdge& edge, std::int32_t role, std::int64_t rows, Clamp clamp) {
+    TEdge walking = edge;
     std::int64_t pixel = std::numeric_limits<std::int64_t>::min();
     std::int32_t here = 0, next = 0;
-    for (std::int64_t k = 0; k < rows; ++k, edge.Step()) {
-      const std::int64_t x = clamp(edge.X);
+    for (std::int64_t k = 0; k < rows; ++k, walking.Step()) {
+      const std::int64_t x = clamp(walking.X);
       const std::int64_t p = (x >> Shift) - Base;
       const auto f = static_cast<std::int32_t>(x & Mask);
       if (p != pixel) {
@@ -339,6 +342,7 @@ private:
       next += f;
     }
     AddPair(pixel, role * here, role * next);
+    edge = walking;
   }
 
   void AddPair(std::int64_t i, std::int32_t here, std::int32_t next) {
