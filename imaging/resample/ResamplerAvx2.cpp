@@ -48,24 +48,35 @@ AVX2_FN __m128i WindowSums(const TColor32* pixels, const std::int16_t* weights, 
   return sums;
 }
 
+// The weights w[0], w[1] of the first window in every 32-bit lane of the
+// low half, those of the second in the high half: two broadcast loads and a
+// blend, keeping the shuffle unit free for the pixels.
+AVX2_FN __m256i WeightPairs(const std::int16_t* first, const std::int16_t* second) {
+  std::int32_t a, b;
+  std::memcpy(&a, first, sizeof a);
+  std::memcpy(&b, second, sizeof b);
+  return _mm256_blend_epi32(_mm256_set1_epi32(a), _mm256_set1_epi32(b), 0xF0);
+}
+
 // Sums of two windows of the same length, a multiple of 4, over a row: the
-// first window in the low 128-bit lane, the second in the high one.
+// first window in the low 128-bit lane, the second in the high one. Each
+// shuffle takes two of the four pixels and interleaves their channels as
+// 16-bit values, ready for the multiply-add of a weight pair.
 AVX2_FN __m256i WindowPairSums(const TColor32* first, const TColor32* second, const std::int16_t* firstWeights,
                                const std::int16_t* secondWeights, std::int32_t count) {
-  const __m256i interleave = _mm256_setr_epi8(0, 4, 1, 5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15, 0, 4, 1, 5, 2, 6,
-                                              3, 7, 8, 12, 9, 13, 10, 14, 11, 15);
-  const __m256i zero = _mm256_setzero_si256();
-  __m256i sums = zero;
+  const __m256i pixels01 = _mm256_setr_epi8(0, -1, 4, -1, 1, -1, 5, -1, 2, -1, 6, -1, 3, -1, 7, -1, 0, -1, 4, -1, 1, -1,
+                                            5, -1, 2, -1, 6, -1, 3, -1, 7, -1);
+  const __m256i pixels23 = _mm256_setr_epi8(8, -1, 12, -1, 9, -1, 13, -1, 10, -1, 14, -1, 11, -1, 15, -1, 8, -1, 12, -1,
+                                            9, -1, 13, -1, 10, -1, 14, -1, 11, -1, 15, -1);
+  __m256i sums = _mm256_setzero_si256();
   for (std::int32_t k = 0; k < count; k += 4) {
-    const __m256i quads = _mm256_shuffle_epi8(
+    const __m256i quads =
         _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(first + k))),
-                                _mm_loadu_si128(reinterpret_cast<const __m128i*>(second + k)), 1),
-        interleave);
-    const __m256i weights = _mm256_inserti128_si256(
-        _mm256_castsi128_si256(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(firstWeights + k))),
-        _mm_loadl_epi64(reinterpret_cast<const __m128i*>(secondWeights + k)), 1);
-    sums = _mm256_add_epi32(sums, _mm256_madd_epi16(_mm256_unpacklo_epi8(quads, zero), _mm256_shuffle_epi32(weights, 0x00)));
-    sums = _mm256_add_epi32(sums, _mm256_madd_epi16(_mm256_unpackhi_epi8(quads, zero), _mm256_shuffle_epi32(weights, 0x55)));
+                                _mm_loadu_si128(reinterpret_cast<const __m128i*>(second + k)), 1);
+    sums = _mm256_add_epi32(sums, _mm256_madd_epi16(_mm256_shuffle_epi8(quads, pixels01),
+                                                    WeightPairs(firstWeights + k, secondWeights + k)));
+    sums = _mm256_add_epi32(sums, _mm256_madd_epi16(_mm256_shuffle_epi8(quads, pixels23),
+                                                    WeightPairs(firstWeights + k + 2, secondWeights + k + 2)));
   }
   return sums;
 }
@@ -132,6 +143,7 @@ __attribute__((target("avx2"))) void KernelRowPass(const TColor32* src, const TK
     const TKernelWindow& window = windows[i];
     if (i + 1 < count && window.Count % 4 == 0 && windows[i + 1].Count == window.Count) {
       const TKernelWindow& next = windows[i + 1];
+      _mm_prefetch(reinterpret_cast<const char*>(src + next.First + 256), _MM_HINT_T0);
       const __m256i sums = WindowPairSums(src + window.First, src + next.First, weights + window.Offset,
                                           weights + next.Offset, window.Count);
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 4 * i), sums);
