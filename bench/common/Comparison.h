@@ -20,6 +20,14 @@ struct TSides {
   std::string Reference;  // the library and its version first
 };
 
+// Wall-clock seconds that f takes.
+template <class F>
+double Seconds(F&& f) {
+  const auto start = std::chrono::steady_clock::now();
+  f();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
 // Times both sides of a case in turns, in the same iteration, so that a
 // busy machine slows them alike. Each side is measured once per
 // iteration; the row takes the median of each side.
@@ -30,8 +38,13 @@ public:
   template <class Ours, class Reference>
   void Iteration(Ours&& ours, Reference&& reference) {
     const double ourSeconds = Seconds(ours);
+    Add(ourSeconds, Seconds(reference));
+  }
+  // The times of one iteration measured by the caller, for cases whose
+  // sides must run in another order.
+  void Add(double ourSeconds, double referenceSeconds) {
     OurTimes.push_back(ourSeconds);
-    ReferenceTimes.push_back(Seconds(reference));
+    ReferenceTimes.push_back(referenceSeconds);
     State.SetIterationTime(ourSeconds);
   }
 
@@ -40,13 +53,6 @@ public:
   void Report(const std::string& caseName, const TSides& sides, double unitsPerIteration = 1);
 
 private:
-  template <class F>
-  static double Seconds(F& f) {
-    const auto start = std::chrono::steady_clock::now();
-    f();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  }
-
   benchmark::State& State;
   std::vector<double> OurTimes, ReferenceTimes;
 };

@@ -3,6 +3,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_ADVANCES_H
+#include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
@@ -64,6 +65,14 @@ int TRealizedFont::TextWidth(std::u32string_view text) const {
   int width = 0;
   for (char32_t c : text) width += Advance(GlyphIndex(c));
   return width;
+}
+
+FT_Outline* TRealizedFont::LoadStyledOutline(unsigned glyphIndex) const {
+  if (FT_Load_Glyph(Face, glyphIndex, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0) return nullptr;
+  if (Face->glyph->format != FT_GLYPH_FORMAT_OUTLINE) return nullptr;
+  FT_Outline* outline = &Face->glyph->outline;
+  if (SyntheticBold) FT_Outline_Embolden(outline, std::lround(EmPixels * 64 / 24));
+  return outline;
 }
 
 TRealizedFont RealizeFont(const TFont& font) {

@@ -11,10 +11,14 @@
 #include <string_view>
 
 struct FT_FaceRec_;
+struct FT_Outline_;
 
 class TFont;
 
 namespace gdi {
+
+// The slant FreeType itself gives oblique faces (about 12 degrees), in 16.16.
+constexpr long kObliqueShear = 0x0366A;
 
 struct TRealizedFont {
   FT_FaceRec_* Face = nullptr;  // owned by the face cache
@@ -37,6 +41,11 @@ struct TRealizedFont {
   // Whole-pixel advance of a glyph; no kerning is ever applied.
   int Advance(unsigned glyphIndex) const;
   int TextWidth(std::u32string_view text) const;
+  // Loads the glyph's unhinted outline at the size last set on the face,
+  // emboldened when bold is synthesised (the slant is left to the caller,
+  // who may combine it with other transforms). Null when the glyph has no
+  // outline. Valid until the face loads another glyph.
+  FT_Outline_* LoadStyledOutline(unsigned glyphIndex) const;
 };
 
 TRealizedFont RealizeFont(const TFont& font);

@@ -13,9 +13,6 @@
 namespace gdi {
 namespace {
 
-// The slant FreeType itself gives oblique faces (about 12 degrees), in 16.16.
-constexpr FT_Fixed kObliqueShear = 0x0366A;
-
 struct TBlendTarget {
   const TPixelSurface* Surface;
   TRect Clip;
@@ -93,11 +90,8 @@ FT_Matrix GlyphMatrix(const TRealizedFont& font, const TTextFrame& frame) {
 
 void RenderGlyph(TOutlineRenderer& renderer, const TRealizedFont& font, const TTextFrame& frame, unsigned glyph,
                  double penU) {
-  FT_Face face = font.Face;
-  if (FT_Load_Glyph(face, glyph, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0) return;
-  if (face->glyph->format != FT_GLYPH_FORMAT_OUTLINE) return;
-  FT_Outline* outline = &face->glyph->outline;
-  if (font.SyntheticBold) FT_Outline_Embolden(outline, std::lround(font.EmPixels * 64 / 24));
+  FT_Outline* outline = font.LoadStyledOutline(glyph);
+  if (outline == nullptr) return;
   FT_Matrix matrix = GlyphMatrix(font, frame);
   FT_Outline_Transform(outline, &matrix);
   const FT_Vector origin = frame.FreeTypePoint(penU, font.Ascent);

@@ -1,6 +1,9 @@
 #include "platform/rtl/Strings.h"
 
+#include <iconv.h>
+
 #include <array>
+#include <cerrno>
 #include <cstdint>
 
 namespace rtl {
@@ -90,6 +93,68 @@ char32_t DecodeUtf8(std::string_view text, std::size_t& i) {
   return cp;
 }
 
+// Windows font character sets and the code pages their 8-bit text is in.
+struct TCharsetCodePage {
+  int Charset;
+  const char* CodePage;  // as iconv names it
+};
+
+constexpr std::array<TCharsetCodePage, 16> kCharsetCodePages = {{
+    {77, "MACINTOSH"}, {128, "CP932"},  {129, "CP949"},  {130, "JOHAB"},  {134, "CP936"},  {136, "CP950"},
+    {161, "CP1253"},   {162, "CP1254"}, {163, "CP1258"}, {177, "CP1255"}, {178, "CP1256"}, {186, "CP1257"},
+    {204, "CP1251"},   {222, "CP874"},  {238, "CP1250"}, {255, "CP850"},
+}};
+
+const char* CodePageOfCharset(int charset) {
+  for (const auto& entry : kCharsetCodePages)
+    if (entry.Charset == charset) return entry.CodePage;
+  return nullptr;
+}
+
+constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";
+
+class TIconv {
+public:
+  explicit TIconv(const char* from) : Handle(iconv_open("UTF-8", from)) {}
+  ~TIconv() {
+    if (IsOpen()) iconv_close(Handle);
+  }
+  TIconv(const TIconv&) = delete;
+  TIconv& operator=(const TIconv&) = delete;
+
+  bool IsOpen() const { return Handle != reinterpret_cast<iconv_t>(-1); }
+
+  // Converts the whole text; a byte that starts no valid sequence becomes U+FFFD
+  // and conversion goes on after it.
+  std::string ToUtf8(std::string_view text) {
+    std::string out;
+    char* in = const_cast<char*>(text.data());
+    std::size_t inLeft = text.size();
+    while (inLeft > 0) {
+      if (Convert(&in, &inLeft, out) || errno == E2BIG) continue;
+      out += kReplacementUtf8;
+      ++in;
+      --inLeft;
+      iconv(Handle, nullptr, nullptr, nullptr, nullptr);
+    }
+    Convert(nullptr, nullptr, out);  // characters a stateful code page still holds
+    return out;
+  }
+
+private:
+  // One call of iconv into a small buffer appended to out; false on an error.
+  bool Convert(char** in, std::size_t* inLeft, std::string& out) {
+    std::array<char, 256> buffer;
+    char* next = buffer.data();
+    std::size_t left = buffer.size();
+    const std::size_t result = iconv(Handle, in, inLeft, &next, &left);
+    out.append(buffer.data(), static_cast<std::size_t>(next - buffer.data()));
+    return result != static_cast<std::size_t>(-1);
+  }
+
+  iconv_t Handle;
+};
+
 }  // namespace
 
 std::u16string Cp1252ToUtf16(std::string_view text) {
@@ -143,6 +208,13 @@ std::string Utf16ToUtf8(std::u16string_view text) {
 std::string Cp1252ToUtf8(std::string_view text) { return Utf16ToUtf8(Cp1252ToUtf16(text)); }
 
 std::string Utf8ToCp1252(std::string_view text, bool* lossy) { return Utf16ToCp1252(Utf8ToUtf16(text), lossy); }
+
+std::string CharsetToUtf8(std::string_view text, int charset) {
+  const char* codePage = CodePageOfCharset(charset);
+  if (codePage == nullptr) return Cp1252ToUtf8(text);
+  TIconv converter(codePage);
+  return converter.IsOpen() ? converter.ToUtf8(text) : Cp1252ToUtf8(text);
+}
 
 std::string Trim(std::string_view text) {
   std::size_t first = 0;

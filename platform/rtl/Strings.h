@@ -21,6 +21,12 @@ std::string Utf16ToUtf8(std::u16string_view text);
 std::string Cp1252ToUtf8(std::string_view text);
 std::string Utf8ToCp1252(std::string_view text, bool* lossy = nullptr);
 
+// 8-bit text written in the code page of a Windows font character set
+// (0 ANSI, 204 Russian, 238 Eastern Europe, 128 Shift-JIS, ...), as UTF-8.
+// The default (1), symbol (2) and unknown sets read as Windows-1252 (as
+// Cp1252ToUtf8); in other code pages, bytes they do not define become U+FFFD.
+std::string CharsetToUtf8(std::string_view text, int charset);
+
 // Removes leading and trailing characters with codes below 33.
 std::string Trim(std::string_view text);
 

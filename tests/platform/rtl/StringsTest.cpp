@@ -62,3 +62,26 @@ TEST(Strings, TrimRemovesControlCharactersAndBlanks) {
   EXPECT_EQ(rtl::Trim("\x83" "12 "), "\x83" "12");
   EXPECT_EQ(rtl::Trim("  "), "");
 }
+
+TEST(Strings, FontCharacterSetsReadInTheirCodePages) {
+  struct TCase {
+    int Charset;
+    std::string Bytes;
+    std::u16string Text;
+  };
+  const TCase cases[] = {
+      {204, "\xCF\xF0\xE8\xE2\xE5\xF2 \xA8", u"Привет Ё"},         // Russian, Windows-1251
+      {238, "\xA3\xF3\x64\x9F", u"Łódź"},                          // Eastern Europe, Windows-1250
+      {161, "\xC1\xE8\xE1", u"Αθα"},                              // Greek, Windows-1253
+      {0, "Caf\xE9 \x80", u"Café €"},                              // ANSI, Windows-1252
+      {1, "Caf\xE9 \x81", u"Café \u0081"},                         // default: Windows-1252, undefined bytes kept
+      {999, "\xE9", u"é"},                                         // unknown sets read as Windows-1252
+      {128, "\x93\xFA\x96\x7B", u"日本"},                          // Shift-JIS, two bytes a character
+      {128, "a\x81", u"a\uFFFD"},                                  // a lead byte without its trail byte
+      {222, "\xA1\xDB", u"ก\uFFFD"},                               // Thai: 0xDB is not defined
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(rtl::CharsetToUtf8(c.Bytes, c.Charset), rtl::Utf16ToUtf8(c.Text)) << c.Charset;
+  }
+  EXPECT_EQ(rtl::CharsetToUtf8("", 204), "");
+}

@@ -1,0 +1,82 @@
+#include "app/BarcodeValueRule.h"
+
+#include <algorithm>
+#include <array>
+#include <exception>
+
+#include "app/CheckDigits.h"
+#include "barcode/Barcode.h"
+#include "platform/rtl/Strings.h"
+
+namespace {
+
+// Code 93 and Codabar are not here: their encoders take letters and signs.
+constexpr std::array<TBarcodeType, 14> DigitsOnlyTypes = {
+    bcCode_2_5_interleaved, bcCode_2_5_industrial, bcCode_2_5_matrix, bcCode128C,    bcCodeMSI,
+    bcCodePostNet,          bcCodeEAN8,            bcCodeEAN13,       bcCodeUPC_A,   bcCodeUPC_E0,
+    bcCodeUPC_E1,           bcCodeUPC_Supp2,       bcCodeUPC_Supp5,   bcCodeEAN128C,
+};
+
+struct TEanLength {
+  TBarcodeType Typ;
+  std::size_t Digits;  // check digit included
+  std::string (*Complete)(std::string_view);
+};
+
+constexpr std::array<TEanLength, 3> EanLengths = {{
+    {bcCodeEAN8, 8, pglocleean8},
+    {bcCodeEAN13, 13, pglocleean13},
+    {bcCodeUPC_A, 12, pglocleupca},
+}};
+
+const TEanLength* FindEanLength(TBarcodeType typ) {
+  const auto it = std::find_if(EanLengths.begin(), EanLengths.end(), [typ](const auto& e) { return e.Typ == typ; });
+  return it == EanLengths.end() ? nullptr : &*it;
+}
+
+bool IsDigitsOnly(TBarcodeType typ) {
+  return std::find(DigitsOnlyTypes.begin(), DigitsOnlyTypes.end(), typ) != DigitsOnlyTypes.end();
+}
+
+// The encoder is the authority on which characters a symbology holds.
+bool EncoderAccepts(TBarcodeType typ, std::string_view text) {
+  TVmBarcode trial(nullptr);
+  trial.SetTyp(typ);
+  trial.SetText(std::string(text));
+  try {
+    trial.EncodeModules();
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+TBarcodeValue CheckEanDigits(const TEanLength& ean, std::string_view text) {
+  const std::string digits = rtl::Trim(text);
+  if (digits.size() + 1 == ean.Digits) return {TBarcodeValueVerdict::CheckDigitAdded, ean.Complete(digits), {}};
+  const std::string printed = std::string(ean.Digits - std::min(digits.size(), ean.Digits), '0') + digits;
+  const std::string corrected = ean.Complete(std::string_view(printed).substr(0, ean.Digits - 1));
+  if (corrected == printed) return {TBarcodeValueVerdict::Accepted, std::string(text), {}};
+  return {TBarcodeValueVerdict::WrongCheckDigit, std::string(text), corrected};
+}
+
+}  // namespace
+
+bool fglotextechiffres(std::string_view text) {
+  const std::string trimmed = rtl::Trim(text);
+  return std::all_of(trimmed.begin(), trimmed.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool fglotextecodebarrevalide(TBarcodeType typ, std::string_view text) {
+  if (text.empty()) return true;
+  if (IsDigitsOnly(typ) && !fglotextechiffres(text)) return false;
+  const TEanLength* ean = FindEanLength(typ);
+  if (ean != nullptr && rtl::Trim(text).size() > ean->Digits) return false;
+  return EncoderAccepts(typ, text);
+}
+
+TBarcodeValue CheckBarcodeValue(TBarcodeType typ, std::string_view text) {
+  if (!fglotextecodebarrevalide(typ, text)) return {TBarcodeValueVerdict::Refused, "0", {}};
+  if (const TEanLength* ean = FindEanLength(typ)) return CheckEanDigits(*ean, text);
+  return {TBarcodeValueVerdict::Accepted, std::string(text), {}};
+}

@@ -1,0 +1,40 @@
+#pragma once
+// The rule a barcode value typed in the property panel must pass before it
+// reaches the barcode component, and the check-digit verdict for the EAN and
+// UPC symbologies whose encoder prints whatever last digit it is given.
+
+#include <string>
+#include <string_view>
+
+#include "barcode/BarcodeTypes.h"
+
+// True when every character, after removing leading and trailing spaces and
+// control characters, is a decimal digit; True for an empty text.
+bool fglotextechiffres(std::string_view text);
+
+// True when the barcode component can encode text as the symbology typ:
+// digits for the numeric symbologies (Code 128 C and EAN-128 C included), at
+// most 8, 13 and 12 digits for EAN-8, EAN-13 and UPC-A, and characters the
+// symbology's encoder accepts (letters for Code 93 and Codabar's own set).
+// An empty text is valid for every type.
+bool fglotextecodebarrevalide(TBarcodeType typ, std::string_view text);
+
+enum class TBarcodeValueVerdict {
+  Accepted,          // Value is the text as typed
+  CheckDigitAdded,   // the text lacked only its check digit; Value has it
+  WrongCheckDigit,   // Value is the text as typed, Corrected the number with its check digit
+  Refused,           // the symbology cannot encode the text; Value is "0"
+};
+
+struct TBarcodeValue {
+  TBarcodeValueVerdict Verdict;
+  std::string Value;
+  std::string Corrected;
+};
+
+// What the panel gives the barcode for a typed text. EAN-8, EAN-13 and
+// UPC-A print their digits left-padded with zeros to 8, 13 and 12; one digit
+// short means the check digit is missing and it is appended, otherwise the
+// last printed digit must be the check digit. Every verdict but Accepted is
+// something the user should be told.
+TBarcodeValue CheckBarcodeValue(TBarcodeType typ, std::string_view text);

@@ -1,0 +1,45 @@
+#pragma once
+// The text service: every user-interface text that depends on the language
+// is fetched by number. A loaded language file supplies the texts; without
+// one, the table built into the program does, in the column of the language
+// index (1 French, 2 English). Texts are UTF-8.
+
+#include <string>
+#include <string_view>
+
+class Tgerelanguage;
+
+constexpr int UiTextCount = 204;
+constexpr int LanguageFrench = 1;
+constexpr int LanguageEnglish = 2;
+
+// Rows of the built-in table for the messages that tell the user about a
+// barcode value or the settings file.
+constexpr int UiTextWrongCheckDigit = 91;
+constexpr int UiTextCheckDigitAdded = 92;
+constexpr int UiTextValueRefused = 93;
+constexpr int UiTextSettingsNotSaved = 94;
+
+// Row number of the built-in table in the column of languageIndex; empty for
+// other rows and other indexes.
+std::string_view BuiltInUiText(int number, int languageIndex);
+
+class TUiTextService {
+public:
+  // The language file, used when it is loaded; it must outlive the service's use.
+  void SetLanguageFile(const Tgerelanguage* file) { LanguageFile = file; }
+  void SetLanguageIndex(int index) { LanguageIndex = index; }
+  int GetLanguageIndex() const { return LanguageIndex; }
+
+  std::string GetText(int number) const;
+
+private:
+  const Tgerelanguage* LanguageFile = nullptr;
+  int LanguageIndex = LanguageFrench;
+};
+
+// The program's one text service.
+TUiTextService& UiTextService();
+
+// Text number n of the program's text service.
+std::string pgloretlibmessage(int number);

@@ -1,0 +1,108 @@
+#pragma once
+// What a shape may ask of the document that holds it. The editor control
+// implements it over its document core; TdocPlainServices (PlainServices.h)
+// is a plain implementation for tools and tests. Shapes never see the widget.
+//
+// Brackets: BeginUndo/EndUndo group several records into one undo step;
+// SuspendUndo/ResumeUndo stop recording for a while. Use the guards below
+// rather than the raw calls, so that an exception cannot leave a bracket open.
+
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "document/DocCommand.h"
+#include "imaging/docgraphics/DocGraphics.h"
+#include "platform/rtl/Types.h"
+
+class TdocShape;
+class TXmlNode;
+class TsdStorage;
+
+class TdocServices {
+public:
+  virtual ~TdocServices() = default;
+
+  // ---- identity and state
+  // A number no other shape of the document holds.
+  virtual std::int32_t NextShapeId() = 0;
+  // True while a document or page is being read: shape changes stay silent.
+  virtual bool IsLoading() const = 0;
+  virtual void SetModified(bool value) = 0;
+  // The container of named streams that holds the resources; nil for none.
+  virtual TsdStorage* GetStorage() = 0;
+
+  // ---- undo recording
+  virtual void BeginUndo() = 0;
+  // Raises "EndUndo called more often than BeginUndo" without an open bracket.
+  virtual void EndUndo() = 0;
+  virtual void SuspendUndo() = 0;
+  virtual void ResumeUndo() = 0;
+  virtual bool GetUndoEnabled() const = 0;
+  // True while an undo step runs: what shapes record then goes to redo.
+  virtual bool IsRecordingRedo() const = 0;
+  virtual void AddUndoCommand(std::unique_ptr<TdocCommand> command) = 0;
+  virtual void AddRedoCommand(std::unique_ptr<TdocCommand> command) = 0;
+
+  // ---- notifications
+  virtual void DoShapeChanged(TdocShape* shape) = 0;
+  virtual void DoSelectionChanged() = 0;
+  // The shape is about to be freed: forget every reference to it.
+  virtual void DoShapeDestroy(TdocShape* shape) = 0;
+  // Repaint the shape's area on the screen.
+  virtual void InvalidateShape(TdocShape* shape) = 0;
+  virtual void DoLoadError(TdocShape* shape, const std::string& error) = 0;
+  virtual void DoShapeLoadAdditionalInfo(TdocShape* shape, TXmlNode& node) = 0;
+  virtual void DoShapeSaveAdditionalInfo(TdocShape* shape, TXmlNode& node) = 0;
+  // Ends an in-place edit of the shape being edited.
+  virtual void CloseShapeEdit(bool accept) = 0;
+
+  // ---- the screen
+  // Document millimetres to client pixels of the view and back.
+  virtual TFloatPoint DocToClient(const TFloatPoint& p) const = 0;
+  virtual TFloatPoint ClientToDoc(const TFloatPoint& p) const = 0;
+  // Pixel offsets around the pointer that count as hitting a shape.
+  virtual std::span<const TPoint> GetHitProbes() const = 0;
+};
+
+// Calls end() when the scope is left. An end() that fails while another
+// exception is on its way is dropped, so the first failure is the one reported.
+template <class End>
+class TdocBracketGuard {
+public:
+  explicit TdocBracketGuard(End end) : EndCall(std::move(end)), Exceptions(std::uncaught_exceptions()) {}
+  TdocBracketGuard(const TdocBracketGuard&) = delete;
+  TdocBracketGuard& operator=(const TdocBracketGuard&) = delete;
+  ~TdocBracketGuard() noexcept(false) {
+    if (std::uncaught_exceptions() == Exceptions) {
+      EndCall();
+      return;
+    }
+    try {
+      EndCall();
+    } catch (...) {
+    }
+  }
+
+private:
+  End EndCall;
+  int Exceptions;
+};
+
+// One undo step around the scope; nothing without a document.
+inline auto UndoStep(TdocServices* document) {
+  if (document) document->BeginUndo();
+  return TdocBracketGuard([document] {
+    if (document) document->EndUndo();
+  });
+}
+
+// Undo recording stopped for the scope; nothing without a document.
+inline auto UndoSuspension(TdocServices* document) {
+  if (document) document->SuspendUndo();
+  return TdocBracketGuard([document] {
+    if (document) document->ResumeUndo();
+  });
+}

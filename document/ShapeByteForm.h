@@ -1,0 +1,38 @@
+#pragma once
+// The shape byte form: one byte string that carries a shape with its
+// children and the binary resources they use, so a shape can be copied into
+// another (Assign), kept in an undo command or carried between documents.
+//
+// Layout, integers 32-bit little-endian: resource count N; N records of
+// (name length, name bytes, data size S, S bytes); XML size X and X bytes of
+// an XML document whose root "shape" holds the shape's SaveToXml.
+
+#include <string>
+#include <string_view>
+
+#include "platform/rtl/Stream.h"
+
+class TdocShape;
+
+// Resources come from the shape's document container (none without one).
+std::string ShapesToString(const TdocShape& shape);
+// An empty string does nothing. Resource data goes into the container of the
+// shape's document (dropped without one). A resource whose name the container
+// already holds for other data, or for another shape's temporary stream, is
+// stored under a new temporary name, and the shape is told the new name, so
+// copies never share a stream and a paste never overwrites one. A string cut
+// short raises EReadError "Stream read error".
+void ShapesFromString(TdocShape& shape, std::string_view bytes);
+
+// Length-prefixed strings and streams of the byte forms and undo streams.
+// Readers check every length against what the stream has left.
+void WriteLengthString(TStream& stream, std::string_view text);
+// A length below 1 reads as empty.
+std::string ReadLengthString(TStream& stream);
+void WriteLengthStream(TStream& stream, const std::string& bytes);
+
+// "False" / "True"; the strict reader is True for "True" only, the lenient
+// one when the first character, upper-cased, is T or Y.
+std::string BoolToText(bool value);
+bool TextToBool(std::string_view text);
+bool LenientTextToBool(std::string_view text);

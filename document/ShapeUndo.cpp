@@ -1,0 +1,156 @@
+// Undo recording and replay of TdocShape.
+
+#include <charconv>
+#include <cmath>
+#include <string_view>
+#include <system_error>
+
+#include "document/ClassRegistry.h"
+#include "document/Shape.h"
+#include "document/ShapeByteForm.h"
+#include "platform/rtl/BinaryIO.h"
+#include "platform/rtl/Exception.h"
+#include "platform/rtl/Format.h"
+#include "platform/rtl/Numbers.h"
+#include "platform/rtl/Strings.h"
+#include "xml/Base64.h"
+
+namespace {
+
+// Up to 15 significant digits with "." whatever the locale; reads back to
+// the same single-precision value.
+std::string FloatToUndoText(double value) {
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+  return std::string(buffer, result.ptr);
+}
+
+float UndoTextToFloat(const std::string& text) {
+  const std::string trimmed = rtl::Trim(text);
+  double value = 0;
+  const auto result = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), value);
+  if (result.ec != std::errc() || result.ptr != trimmed.data() + trimmed.size() || !std::isfinite(value) ||
+      std::fabs(value) > 3.0e38)
+    throw EConvertError(rtl::Format("'%s' is not a valid floating point value", text));
+  return static_cast<float>(value);
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+  return true;
+}
+
+}  // namespace
+
+bool TdocShape::IsRecordingUndo() const {
+  return Document && (Document->GetUndoEnabled() || Document->IsRecordingRedo());
+}
+
+void TdocShape::RecordCommand(std::unique_ptr<TdocCommand> command) const {
+  if (Document->GetUndoEnabled())
+    Document->AddUndoCommand(std::move(command));
+  else
+    Document->AddRedoCommand(std::move(command));
+}
+
+void TdocShape::RecordUndo(TdocCommandKind kind, const std::string& propName, const std::string& oldValue) {
+  if (!IsRecordingUndo()) return;
+  auto command = std::make_unique<TdocCommand>();
+  command->Kind = kind;
+  command->ShapeId = ShapeId;
+  command->PropName = propName;
+  command->Value = oldValue;
+  RecordCommand(std::move(command));
+}
+
+void TdocShape::RecordUndoFloat(TdocCommandKind kind, const std::string& propName, double value) {
+  RecordUndo(kind, propName, FloatToUndoText(value));
+}
+
+void TdocShape::RecordUndoInteger(TdocCommandKind kind, const std::string& propName, std::int64_t value) {
+  RecordUndo(kind, propName, rtl::IntToStr(value));
+}
+
+void TdocShape::RecordUndoBoolean(TdocCommandKind kind, const std::string& propName, bool value) {
+  RecordUndo(kind, propName, BoolToText(value));
+}
+
+void TdocShape::RecordUndoFontStyle(TdocCommandKind kind, const std::string& propName, std::uint8_t style) {
+  RecordUndo(kind, propName, FontStyleToText(style));
+}
+
+void TdocShape::RecordUndoShape(TdocCommandKind kind, const TdocShape& child) {
+  if (kind != ckChildRemoved || !IsRecordingUndo()) return;
+  auto command = std::make_unique<TdocCommand>();
+  command->Kind = ckChildRemoved;
+  command->ShapeId = ShapeId;
+  command->PropName = "ClassName";
+  command->Value = child.ClassName();
+  command->Stream = std::make_unique<TMemoryStream>();
+  rtl::WriteLE<std::int32_t>(*command->Stream, child.Parent ? child.Parent->IndexOfShape(&child) : -1);
+  rtl::WriteLE<std::int32_t>(*command->Stream, child.ShapeId);
+  const std::string bytes = ShapesToString(child);
+  WriteLengthString(*command->Stream, xml::EncodeBase64(bytes.data(), bytes.size()));
+  RecordCommand(std::move(command));
+}
+
+bool TdocShape::ApplyCommand(const TdocCommand& command) {
+  if (command.ShapeId == ShapeId) return ApplyOwnCommand(command);
+  for (const auto& child : Shapes)
+    if (child->ApplyCommand(command)) return true;
+  return false;
+}
+
+bool TdocShape::ApplyOwnCommand(const TdocCommand& command) {
+  switch (command.Kind) {
+    case ckPropertyValue:
+      SetPropertyByName(command.PropName, command.Value);
+      return true;
+    case ckChildInserted:
+      DeleteShape(rtl::StrToInt(command.Value));
+      return true;
+    case ckChildRemoved:
+      RestoreRemovedChild(command);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TdocShape::RestoreRemovedChild(const TdocCommand& command) {
+  if (!command.Stream) throw EReadError("Stream read error");
+  TMemoryStream stream;
+  command.Stream->SetPosition(0);
+  stream.CopyFrom(*command.Stream, 0);
+  stream.SetPosition(0);
+  const std::int32_t index = rtl::ReadLE<std::int32_t>(stream);
+  const std::int32_t id = rtl::ReadLE<std::int32_t>(stream);
+  const std::string text = ReadLengthString(stream);
+  std::string bytes(xml::Base64DecodedSize(text), '\0');
+  xml::DecodeBase64(text, bytes.data(), bytes.size());
+  // Read in full before it joins the tree, so a broken record leaves no
+  // half-loaded child behind.
+  std::unique_ptr<TdocShape> child = GetShapeClass(command.Value).Create();
+  child->SetDocument(Document);
+  ShapesFromString(*child, bytes);
+  TdocShape& restored = *child;
+  InsertShape(index, std::move(child));
+  restored.SetShapeId(id);
+}
+
+void TdocShape::SetPropertyByName(const std::string& name, const std::string& value) {
+  if (SameText(name, "DocLeft"))
+    SetDocLeft(UndoTextToFloat(value));
+  else if (SameText(name, "DocTop"))
+    SetDocTop(UndoTextToFloat(value));
+  else if (SameText(name, "DocWidth"))
+    SetDocWidth(UndoTextToFloat(value));
+  else if (SameText(name, "DocHeight"))
+    SetDocHeight(UndoTextToFloat(value));
+  else if (SameText(name, "DocAngle"))
+    SetDocAngle(UndoTextToFloat(value));
+  else if (SameText(name, "MasterAlpha"))
+    SetMasterAlpha(rtl::StrToInt(value));
+}

@@ -1,0 +1,269 @@
+// Rendering through the cache and the map sampler against cairo drawing the
+// same turned rectangle, direct drawing against cached drawing, the cache's
+// reuse rule, and hit tests against plain geometry.
+
+#include <gtest/gtest.h>
+#include <cairo.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <numbers>
+#include <random>
+
+#include "TestShapes.h"
+
+namespace {
+
+using doctest::MakeFill;
+using doctest::TFillShape;
+using doctest::TNoiseShape;
+using doctest::TPageFixture;
+
+constexpr int PageWidthPx = 160;
+constexpr int PageHeightPx = 120;
+
+class ShapeRenderTest : public ::testing::Test, protected TPageFixture {
+protected:
+  ShapeRenderTest() : TPageFixture(40, 30) {}
+
+  // The page rendered at res pixels per mm into a white bitmap.
+  void RenderPage(TBitmap32& bitmap, float res, TdocRenderOptions options = {}) {
+    options.Resolution = res;
+    if (bitmap.GetWidth() == 0) {
+      bitmap.SetSize(PageWidthPx, PageHeightPx);
+      bitmap.Clear(clWhite32);
+    }
+    Page.RenderShape(bitmap, {0, 0, PageWidthPx / res, PageHeightPx / res}, true, options);
+  }
+  static int Channel(TColor32 c, int i) { return static_cast<int>(c >> (8 * i) & 0xFF); }
+};
+
+// Distance in pixels from the pixel centre (x, y) to the border of the turned
+// rectangle, negative inside.
+double SignedDistance(double x, double y, float left, float top, float width, float height, float angle, float res) {
+  const double a = angle * std::numbers::pi / 180.0;
+  const double dx = x / res - left, dy = y / res - top;
+  const double lx = std::cos(a) * dx - std::sin(a) * dy;
+  const double ly = std::sin(a) * dx + std::cos(a) * dy;
+  const double outside = std::max({-lx, lx - width, -ly, ly - height});
+  return outside * res;
+}
+
+TEST_F(ShapeRenderTest, TurnedTranslucentRectanglesAgreeWithCairo) {
+  const struct {
+    float left, top, width, height, angle;
+    int alpha;
+  } cases[] = {{10, 5, 12, 8, 30, 255}, {20, 20, 10, 5, 137.5f, 128}, {5, 25, 15, 6, 301, 255}, {18, 3, 6, 6, 0.001f, 200}};
+  const float res = 4;
+  for (const auto& c : cases) {
+    TdocShape& shape = *Page.GetShapes(Page.AddShape(MakeFill(c.left, c.top, c.width, c.height, c.angle)));
+    shape.SetMasterAlpha(c.alpha);
+    TBitmap32 ours;
+    RenderPage(ours, res);
+    Page.DeleteShape(0);
+
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, PageWidthPx, PageHeightPx);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    cairo_scale(cr, res, res);
+    cairo_translate(cr, c.left, c.top);
+    cairo_rotate(cr, -c.angle * std::numbers::pi / 180.0);
+    cairo_rectangle(cr, 0, 0, c.width, c.height);
+    const TColor32 color = TFillShape().Color;
+    cairo_set_source_rgba(cr, Channel(color, 2) / 255.0, Channel(color, 1) / 255.0, Channel(color, 0) / 255.0,
+                          c.alpha / 255.0);
+    cairo_fill(cr);
+    cairo_surface_flush(surface);
+    const auto* reference = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(surface));
+    const int stride = cairo_image_surface_get_stride(surface) / 4;
+
+    long total = 0;
+    int worstAwayFromEdges = 0;
+    for (int y = 0; y < PageHeightPx; ++y)
+      for (int x = 0; x < PageWidthPx; ++x) {
+        const TColor32 a = ours.GetPixel(x, y), b = reference[y * stride + x];
+        const double edge = std::fabs(SignedDistance(x + 0.5, y + 0.5, c.left, c.top, c.width, c.height, c.angle, res));
+        for (int i = 0; i < 3; ++i) {
+          const int diff = std::abs(Channel(a, i) - Channel(b, i));
+          total += diff;
+          if (edge > 1.5) worstAwayFromEdges = std::max(worstAwayFromEdges, diff);
+        }
+      }
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+    EXPECT_LE(double(total) / (PageWidthPx * PageHeightPx * 3), 1.0) << c.angle;
+    EXPECT_LE(worstAwayFromEdges, 2) << c.angle;
+  }
+}
+
+TEST_F(ShapeRenderTest, AWholePixelMoveThroughTheCacheCopiesPixelsExactly) {
+  const float res = 4;
+  auto* shape = static_cast<TNoiseShape*>(Page.GetShapes(Page.AddShape(std::make_unique<TNoiseShape>())));
+  shape->SetDocFrame(3.25f, 7.5f, 20, 12.75f, 0);
+  // On a transparent page the cache's pixels land as they are; on an opaque
+  // one they would pass the blend's rounding.
+  TBitmap32 direct, cached;
+  for (TBitmap32* bitmap : {&direct, &cached}) {
+    bitmap->SetSize(PageWidthPx, PageHeightPx);
+    bitmap->Clear(clTransparent32);
+  }
+  RenderPage(direct, res);
+  EXPECT_EQ(shape->GetCacheBitmap(), nullptr);
+  shape->SetForceRenderCache(true);
+  RenderPage(cached, res);
+  ASSERT_NE(shape->GetCacheBitmap(), nullptr);
+  for (int y = 0; y < PageHeightPx; ++y)
+    for (int x = 0; x < PageWidthPx; ++x) ASSERT_EQ(cached.GetPixel(x, y), direct.GetPixel(x, y)) << x << "," << y;
+}
+
+TEST_F(ShapeRenderTest, TheCacheIsMadeOnlyWhenNeededAndReusedAtOrBelowItsResolution) {
+  auto* shape = static_cast<TNoiseShape*>(Page.GetShapes(Page.AddShape(std::make_unique<TNoiseShape>())));
+  shape->SetDocFrame(5, 5, 10, 10, 0);
+  EXPECT_FALSE(shape->NeedsRenderCache());
+  shape->SetDocAngle(0.001f);
+  EXPECT_TRUE(shape->NeedsRenderCache());
+  const struct {
+    float res;
+    bool exact;
+    int paints;
+    float cacheRes;
+  } steps[] = {{4, false, 1, 4}, {2, false, 1, 4}, {4, false, 1, 4}, {8, false, 2, 8}, {4, true, 3, 4}};
+  for (const auto& s : steps) {
+    TBitmap32 bitmap;
+    TdocRenderOptions options;
+    options.ExactResolution = s.exact;
+    RenderPage(bitmap, s.res, options);
+    EXPECT_EQ(shape->Paints, s.paints) << s.res;
+    EXPECT_EQ(shape->GetCacheResolution(), s.cacheRes) << s.res;
+    // The shape draws into its cache at the cache's own resolution.
+    EXPECT_EQ(shape->LastOptions.BitmapResolution, s.cacheRes) << s.res;
+  }
+  // A request that does not meet the shape leaves its cache alone.
+  TBitmap32 far;
+  far.SetSize(10, 10);
+  TdocRenderOptions options;
+  options.Resolution = 16;
+  Page.RenderShape(far, {30, 25, 40, 30}, true, options);
+  EXPECT_EQ(shape->Paints, 3);
+  shape->SetDocWidth(11);
+  EXPECT_EQ(shape->GetCacheResolution(), 0);
+  options.FreeCache = true;
+  RenderPage(far, 4, options);
+  EXPECT_EQ(shape->GetCacheBitmap(), nullptr);
+}
+
+TEST_F(ShapeRenderTest, CanvasDrawingComesOutOpaque) {
+  struct TCanvasShape : TdocShape {
+    bool HasCanvasPaint() const override { return true; }
+    void PaintToCanvas(TCanvas& canvas, const TdocRenderOptions&) override {
+      canvas.GetBrush().SetColor(0x0000FF);  // red
+      canvas.GetPen().SetStyle(psClear);
+      canvas.FillRect({GetPixelLeft(), GetPixelTop(), GetPixelRight(), GetPixelBottom()});
+    }
+  };
+  auto shape = std::make_unique<TCanvasShape>();
+  shape->SetDocFrame(1, 1, 2, 2, 0);
+  Page.AddShape(std::move(shape));
+  TBitmap32 bitmap;
+  bitmap.SetSize(PageWidthPx, PageHeightPx);
+  bitmap.Clear(0x80FFFFFFu);  // half-transparent page
+  RenderPage(bitmap, 4);
+  EXPECT_EQ(bitmap.GetPixel(6, 6), 0xFFFF0000u);
+  EXPECT_EQ(bitmap.GetPixel(20, 20), 0x80FFFFFFu);
+}
+
+TEST_F(ShapeRenderTest, MirrorAndFlipReverseTheCache) {
+  TBitmap32 bitmap;
+  bitmap.SetSize(2, 2);
+  const TColor32 pixels[] = {1, 2, 3, 4};
+  for (int i = 0; i < 4; ++i) bitmap.SetPixel(i % 2, i / 2, pixels[i]);
+  TdocShape shape;
+  shape.SetMirrored(true);
+  shape.SetFlipped(true);
+  shape.ProcessRenderedBitmap(bitmap, {});
+  EXPECT_EQ(bitmap.GetPixel(0, 0), 4u);
+  EXPECT_EQ(bitmap.GetPixel(1, 0), 3u);
+  EXPECT_EQ(bitmap.GetPixel(0, 1), 2u);
+  shape.FillMask(bitmap, 0xFF123456u);
+  bitmap.SetPixel(1, 1, 0x00ABCDEFu);
+  shape.FillMask(bitmap, 0xFF123456u);
+  EXPECT_EQ(bitmap.GetPixel(0, 0), 0xFF123456u);
+  EXPECT_EQ(bitmap.GetPixel(1, 1), 0xFFABCDEFu);
+}
+
+TEST_F(ShapeRenderTest, HitTestsAgreeWithPlainGeometryOnRandomPoints) {
+  Document.Scale = 4;
+  Document.Origin = {-2, -1};
+  std::mt19937 random(7);
+  std::uniform_real_distribution<float> angle(0, 360);
+  for (int round = 0; round < 6; ++round) {
+    const float a = round == 0 ? 0.0f : angle(random);
+    TdocShape& shape = *Page.GetShapes(Page.AddShape(MakeFill(12, 9, 14, 7, a)));
+    if (round % 2 == 1) {
+      // Half the rounds decide on the cache's pixels.
+      TBitmap32 bitmap;
+      RenderPage(bitmap, 4);
+      ASSERT_NE(shape.GetCacheBitmap(), nullptr);
+    }
+    std::uniform_int_distribution<int> column(9, 166), row(5, 122);  // inside the page
+    int inside = 0;
+    for (int i = 0; i < 3000; ++i) {
+      const TPoint p{column(random), row(random)};
+      // The pixel centre in page millimetres.
+      const double d = SignedDistance((p.X + 0.5) / 4 - 2, (p.Y + 0.5) / 4 - 1, 12, 9, 14, 7, a, 1) * 4;
+      if (std::fabs(d) < 1.5) continue;
+      TdocShape* hit = nullptr;
+      const bool expected = d < 0;
+      inside += expected;
+      EXPECT_EQ(shape.PointInShape(p), expected) << a << " " << p.X << "," << p.Y;
+      EXPECT_EQ(Page.ShapeAtPoint(p, hit), expected);
+      EXPECT_EQ(hit, expected ? &shape : &Page);
+    }
+    EXPECT_GT(inside, 100);
+    Page.DeleteShape(0);
+  }
+}
+
+TEST_F(ShapeRenderTest, OpacityThresholdOfTheCachedHitTest) {
+  // Alpha 0 gives threshold 0: a pixel of alpha 1 already counts.
+  for (const auto& [master, pixelAlpha, hit] :
+       {std::tuple{0, 1u, true}, {0, 0u, false}, {255, 50u, false}, {255, 51u, true}, {128, 25u, false}, {128, 26u, true}}) {
+    struct TAlphaShape : TdocShape {
+      std::uint32_t Alpha = 0;
+      void PaintToBitmap(TBitmap32& bitmap, const TdocRenderOptions&) override { bitmap.Clear(Alpha << 24); }
+    };
+    auto owned = std::make_unique<TAlphaShape>();
+    owned->Alpha = pixelAlpha;
+    owned->SetDocFrame(2, 2, 10, 10, 45);
+    owned->SetMasterAlpha(master);
+    TdocShape& shape = *Page.GetShapes(Page.AddShape(std::move(owned)));
+    TBitmap32 bitmap;
+    RenderPage(bitmap, 4);
+    // Page point (9, 7) lies inside the turned frame; the plain document maps 1:1.
+    EXPECT_EQ(shape.PointOnOpaquePixel({9, 7}), hit) << master << " " << pixelAlpha;
+    Page.DeleteShape(0);
+  }
+}
+
+TEST_F(ShapeRenderTest, ScreenRectanglesAndRubberBandHits) {
+  Document.Scale = 2;
+  const struct {
+    float angle;
+    TRect screen;
+  } cases[] = {{0, {20, 20, 40, 30}}, {90, {20, 0, 30, 20}}, {180, {0, 10, 20, 20}}};
+  for (const auto& c : cases) {
+    TdocShape& shape = *Page.GetShapes(Page.AddShape(MakeFill(10, 10, 10, 5, c.angle)));
+    EXPECT_EQ(shape.GetScreenRect(), c.screen) << c.angle;
+    const TRect& r = c.screen;
+    EXPECT_TRUE(shape.IntersectsRect({r.Left + 1, r.Top + 1, r.Left + 3, r.Top + 3})) << c.angle;
+    EXPECT_FALSE(shape.IntersectsRect({r.Right, r.Top, r.Right + 5, r.Bottom})) << c.angle;  // touching only
+    Page.DeleteShape(0);
+  }
+  // Turned by 45 degrees, the corner of its box lies outside the frame.
+  TdocShape& turned = *Page.GetShapes(Page.AddShape(MakeFill(10, 10, 10, 10, 45)));
+  const TRect box = turned.GetScreenRect();
+  EXPECT_FALSE(turned.IntersectsRect({box.Left, box.Top, box.Left + 3, box.Top + 3}));
+}
+
+}  // namespace

@@ -1,0 +1,69 @@
+#pragma once
+// Shapes and documents the document tests share.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+
+#include "document/ClassRegistry.h"
+#include "document/PlainServices.h"
+#include "document/Shape.h"
+#include "document/StartUp.h"
+
+namespace doctest {
+
+// Fills its frame in one colour: the pixels whose centres the device
+// transform puts inside the frame.
+class TFillShape : public TdocShape {
+public:
+  static const TdocShapeClass& StaticClass() {
+    static const TdocShapeClass info{"TFillShape", [] { return std::unique_ptr<TdocShape>(new TFillShape); }};
+    return info;
+  }
+  const TdocShapeClass& GetClass() const override { return StaticClass(); }
+
+  void PaintToBitmap(TBitmap32& bitmap, const TdocRenderOptions&) override {
+    ++Paints;
+    bitmap.FillRectClipped(GetPixelLeft(), GetPixelTop(), GetPixelRight(), GetPixelBottom(), Color);
+  }
+
+  TColor32 Color = 0xFF2040C0u;
+  int Paints = 0;
+};
+
+// Paints a different opaque colour into every pixel of its frame, so any
+// resampling shows; records the options it was drawn with.
+class TNoiseShape : public TFillShape {
+public:
+  void PaintToBitmap(TBitmap32& bitmap, const TdocRenderOptions& options) override {
+    ++Paints;
+    LastOptions = options;
+    const int x1 = GetPixelLeft(), x2 = GetPixelRight(), y1 = GetPixelTop(), y2 = GetPixelBottom();
+    for (int y = std::max(y1, 0); y < std::min(y2, bitmap.GetHeight()); ++y)
+      for (int x = std::max(x1, 0); x < std::min(x2, bitmap.GetWidth()); ++x)
+        bitmap.SetPixel(x, y, 0xFF000000u | ((std::uint32_t(x - x1) * 2654435761u) ^ (std::uint32_t(y - y1) * 40503u)));
+  }
+  TdocRenderOptions LastOptions;
+};
+
+inline std::unique_ptr<TFillShape> MakeFill(float left, float top, float width, float height, float angle = 0) {
+  auto shape = std::make_unique<TFillShape>();
+  shape->SetDocFrame(left, top, width, height, angle);
+  return shape;
+}
+
+// A page-like root: a plain shape of the given size under a plain document.
+struct TPageFixture {
+  TPageFixture(float width = 100, float height = 100) {
+    document::StartUp();
+    RegisterShapeClass(TFillShape::StaticClass());
+    Page.SetDocument(&Document);
+    Page.SetDocFrame(0, 0, width, height, 0);
+    Document.UndoList.clear();
+  }
+  TdocPlainServices Document;
+  TdocShape Page;
+};
+
+}  // namespace doctest

@@ -1,0 +1,83 @@
+// Toolkit key events against the desktop's virtual-key codes and key-press
+// characters that the editor's handlers compare with.
+
+#include <gtest/gtest.h>
+
+#include <QKeyEvent>
+
+#include "platform/qt/KeyMap.h"
+
+namespace {
+
+QKeyEvent Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = {}) {
+  return QKeyEvent(QEvent::KeyPress, key, modifiers, text);
+}
+
+struct TVirtualKeyCase {
+  int QtKey;
+  Qt::KeyboardModifiers Modifiers;
+  TKey Expected;
+};
+
+TEST(KeyMapTest, KeysTheEditorHandlesGiveTheirVirtualKeyCodes) {
+  const TVirtualKeyCase cases[] = {
+      {Qt::Key_Backspace, Qt::NoModifier, 8},  {Qt::Key_Tab, Qt::NoModifier, 9},
+      {Qt::Key_Backtab, Qt::ShiftModifier, 9}, {Qt::Key_Return, Qt::NoModifier, 13},
+      {Qt::Key_Enter, Qt::KeypadModifier, 13}, {Qt::Key_Escape, Qt::NoModifier, 27},
+      {Qt::Key_End, Qt::NoModifier, 35},       {Qt::Key_Home, Qt::NoModifier, 36},
+      {Qt::Key_Left, Qt::NoModifier, 37},      {Qt::Key_Up, Qt::ShiftModifier, 38},
+      {Qt::Key_Right, Qt::NoModifier, 39},     {Qt::Key_Down, Qt::NoModifier, 40},
+      {Qt::Key_Delete, Qt::NoModifier, 46},    {Qt::Key_F2, Qt::NoModifier, 113},
+      {Qt::Key_F5, Qt::NoModifier, 116},       {Qt::Key_Execute, Qt::NoModifier, 43},
+      {Qt::Key_Cancel, Qt::NoModifier, 3},     {Qt::Key_PageUp, Qt::NoModifier, 33},
+      {Qt::Key_PageDown, Qt::NoModifier, 34},  {Qt::Key_Space, Qt::NoModifier, 32},
+      {Qt::Key_A, Qt::NoModifier, 65},         {Qt::Key_Z, Qt::ControlModifier, 90},
+      {Qt::Key_0, Qt::NoModifier, 48},         {Qt::Key_7, Qt::KeypadModifier, 103},
+      {Qt::Key_Plus, Qt::KeypadModifier, 107}, {Qt::Key_Minus, Qt::KeypadModifier, 109},
+      {Qt::Key_F1, Qt::NoModifier, 112},       {Qt::Key_F24, Qt::NoModifier, 135},
+      {Qt::Key_Control, Qt::ControlModifier, 17},
+      // The plus key of the main block is 43 in the toolkit, but not Execute.
+      {Qt::Key_Plus, Qt::NoModifier, 0},       {Qt::Key_Eacute, Qt::NoModifier, 0},
+  };
+  for (const TVirtualKeyCase& c : cases)
+    EXPECT_EQ(VirtualKeyFromQt(Press(c.QtKey, c.Modifiers)), c.Expected) << "Qt key 0x" << std::hex << c.QtKey;
+}
+
+TEST(KeyMapTest, CtrlLettersBecomeControlCharacters) {
+  EXPECT_EQ(KeyPressCharsFromQt(Press(Qt::Key_C, Qt::ControlModifier)), std::u16string(1, CharCopy));
+  EXPECT_EQ(KeyPressCharsFromQt(Press(Qt::Key_V, Qt::ControlModifier)), std::u16string(1, CharPaste));
+  EXPECT_EQ(KeyPressCharsFromQt(Press(Qt::Key_X, Qt::ControlModifier)), std::u16string(1, CharCut));
+  EXPECT_EQ(KeyPressCharsFromQt(Press(Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier)), u"\x03");
+  // The toolkit's own text for the chord does not matter.
+  EXPECT_EQ(KeyPressCharsFromQt(Press(Qt::Key_V, Qt::ControlModifier, "v")), u"\x16");
+  EXPECT_EQ(KeyPressCharsFromQt(Press(Qt::Key_1, Qt::ControlModifier, "1")), u"");
+  // Ctrl+Alt is AltGr on many layouts: its text is typed, not a control character.
+  EXPECT_EQ(KeyPressCharsFromQt(Press(Qt::Key_E, Qt::ControlModifier | Qt::AltModifier, u8"€")), u"€");
+}
+
+TEST(KeyMapTest, KeyPressDeliversCommittedTextAndEditingCharacters) {
+  EXPECT_EQ(KeyPressCharsFromQt(Press(Qt::Key_Backspace)), u"\b");
+  EXPECT_EQ(KeyPressCharsFromQt(Press(Qt::Key_Tab)), u"\t");
+  EXPECT_EQ(KeyPressCharsFromQt(Press(Qt::Key_Return)), u"\r");
+  EXPECT_EQ(KeyPressCharsFromQt(Press(Qt::Key_Enter, Qt::KeypadModifier)), u"\r");
+  EXPECT_EQ(KeyPressCharsFromQt(Press(Qt::Key_Escape)), u"\x1b");
+  EXPECT_EQ(KeyPressCharsFromQt(Press(Qt::Key_A, Qt::ShiftModifier, "A")), u"A");
+  EXPECT_EQ(KeyPressCharsFromQt(Press(0, Qt::NoModifier, QString::fromUtf8(u8"Ωж"))), u"Ωж");
+  EXPECT_EQ(KeyPressCharsFromQt(Press(0, Qt::NoModifier, QString::fromUtf8(u8"𝄞"))), u"𝄞");
+  EXPECT_EQ(KeyPressCharsFromQt(Press(Qt::Key_Delete, Qt::NoModifier, "\x7f")), u"");
+  EXPECT_EQ(KeyPressCharsFromQt(Press(Qt::Key_Left)), u"");
+}
+
+TEST(KeyMapTest, ShiftStateCombinesKeysAndButtons) {
+  EXPECT_EQ(ShiftStateFromQt(Qt::NoModifier), 0);
+  EXPECT_EQ(ShiftStateFromQt(Qt::ShiftModifier | Qt::ControlModifier), ShiftBit(ssShift) | ShiftBit(ssCtrl));
+  EXPECT_EQ(ShiftStateFromQt(Qt::AltModifier, Qt::LeftButton | Qt::MiddleButton),
+            ShiftBit(ssAlt) | ShiftBit(ssLeft) | ShiftBit(ssMiddle));
+  const TShiftState right = ShiftStateFromQt(Qt::KeypadModifier, Qt::RightButton);
+  EXPECT_TRUE(InShiftState(right, ssRight));
+  EXPECT_FALSE(InShiftState(right, ssShift));
+  // The set's bits are the ordinals: Shift 1, Alt 2, Ctrl 4, Left 8, Right 16, Middle 32.
+  EXPECT_EQ(ShiftStateFromQt(Qt::ControlModifier, Qt::RightButton), 4 | 16);
+}
+
+}  // namespace
