@@ -62,11 +62,14 @@ TEdge MakeEdge(TGridPoint from, TGridPoint to, std::int64_t firstVisibleRow) {
   edge.FirstRow = std::max(top.Y, firstVisibleRow);
   edge.EndRow = bottom.Y;
   edge.Denominator = 2 * dy;
+  // Divisions are dear beside the rest of a small fill: an edge starting on
+  // a visible row begins half a row in (floor(dy / 2 dy) = 0), and one
+  // steeper than a column a row steps by 0 or -1.
   const std::int64_t numerator = 2 * (edge.FirstRow - top.Y) * dx + dy;
-  const std::int64_t whole = FloorDiv(numerator, edge.Denominator);
+  const std::int64_t whole = edge.FirstRow == top.Y ? 0 : FloorDiv(numerator, edge.Denominator);
   edge.X = top.X + whole;
   edge.Remainder = numerator - whole * edge.Denominator;
-  edge.StepX = FloorDiv(2 * dx, edge.Denominator);
+  edge.StepX = (dx < 0 ? -dx : dx) < dy ? (dx < 0 ? -1 : 0) : FloorDiv(2 * dx, edge.Denominator);
   edge.StepRemainder = 2 * dx - edge.StepX * edge.Denominator;
   edge.Winding = upward ? 1 : -1;
   return edge;
