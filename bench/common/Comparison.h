@@ -28,17 +28,24 @@ double Seconds(F&& f) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// Times both sides of a case in turns, in the same iteration, so that a
-// busy machine slows them alike. Each side is measured once per
-// iteration; the row takes the median of each side.
+// Times both sides of a case in the same iteration, so that a busy machine
+// slows them alike. Each side is measured once per iteration; the row takes
+// the median of each side.
 class TPairTimer {
 public:
   explicit TPairTimer(benchmark::State& state) : State(state) {}
 
+  // The sides take turns at going first, so that neither always finds the
+  // caches as the other left them.
   template <class Ours, class Reference>
   void Iteration(Ours&& ours, Reference&& reference) {
-    const double ourSeconds = Seconds(ours);
-    Add(ourSeconds, Seconds(reference));
+    if (OurTimes.size() % 2 == 0) {
+      const double ourSeconds = Seconds(ours);
+      Add(ourSeconds, Seconds(reference));
+    } else {
+      const double referenceSeconds = Seconds(reference);
+      Add(Seconds(ours), referenceSeconds);
+    }
   }
   // The times of one iteration measured by the caller, for cases whose
   // sides must run in another order.
