@@ -17,6 +17,7 @@
 #include "imaging/docgraphics/DocGraphics.h"
 #include "platform/rtl/Types.h"
 
+class TdocHandlePainter;
 class TdocShape;
 class TXmlNode;
 class TsdStorage;
@@ -65,6 +66,13 @@ public:
   virtual TFloatPoint ClientToDoc(const TFloatPoint& p) const = 0;
   // Pixel offsets around the pointer that count as hitting a shape.
   virtual std::span<const TPoint> GetHitProbes() const = 0;
+
+  // ---- editing
+  // The handle painter of the document's handle style for the shape; nil
+  // leaves the shape with the plain one.
+  virtual std::unique_ptr<TdocHandlePainter> CreateHandlePainter(TdocShape& /*shape*/) { return nullptr; }
+  // Rotation drags snap to multiples of this many degrees; 0 turns freely.
+  virtual float GetStepAngle() const { return 0; }
 };
 
 // Calls end() when the scope is left. An end() that fails while another

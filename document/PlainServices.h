@@ -44,6 +44,7 @@ public:
   TFloatPoint DocToClient(const TFloatPoint& p) const override;
   TFloatPoint ClientToDoc(const TFloatPoint& p) const override;
   std::span<const TPoint> GetHitProbes() const override { return HitProbes; }
+  float GetStepAngle() const override { return StepAngle; }
 
   // Replays the last undo command on root, recording its reverse as redo.
   // False when there is none or no shape took it.
@@ -52,6 +53,7 @@ public:
   float Scale = 1.0f;
   TFloatPoint Origin;
   std::vector<TPoint> HitProbes{TPoint{0, 0}};
+  float StepAngle = 0;
   bool Loading = false;
   bool Modified = false;
   std::vector<std::unique_ptr<TdocCommand>> UndoList;

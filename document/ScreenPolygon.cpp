@@ -2,10 +2,16 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
 namespace document {
+
+std::int32_t ScreenRound(double value) {
+  if (!(value == value)) return 0;
+  return static_cast<std::int32_t>(std::nearbyint(std::clamp(value, -1.0e9, 1.0e9)));
+}
 
 bool PolygonContainsPixel(std::span<const TPoint> polygon, const TPoint& pixel) {
   const double px = pixel.X + 0.5;

@@ -141,6 +141,7 @@ void TdocShape::SetDocFrame(float left, float top, float width, float height, fl
   Invalidate();
   {
     auto step = UndoStep(Document);
+    if (Grouped && sizeChanged) LayoutChildren(width, height);
     if (moved) SetDocPosition(left, top);
     if (sizeChanged) SetDocSize(width, height);
     if (turned) SetDocAngle(angle);
@@ -568,10 +569,14 @@ void TdocShape::RenameArchiveNames(const std::map<std::string, std::string>& ren
 }
 
 void TdocShape::DeleteTempStreams(const TdocShape& child) const {
-  TsdStorage* storage = Document ? Document->GetStorage() : nullptr;
-  if (!storage) return;
   TStringList names;
   child.CollectArchiveNames(names);
+  DeleteTempStreams(names);
+}
+
+void TdocShape::DeleteTempStreams(const TStringList& names) const {
+  TsdStorage* storage = Document ? Document->GetStorage() : nullptr;
+  if (!storage) return;
   for (int i = 0; i < names.GetCount(); ++i)
     if (TsdStorage::IsTempName(names.GetStrings(i))) storage->DeleteStream(names.GetStrings(i));
 }

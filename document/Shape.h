@@ -24,6 +24,7 @@
 
 #include "document/DocCommand.h"
 #include "document/DocServices.h"
+#include "document/HandlePainter.h"
 #include "document/RenderOptions.h"
 #include "document/Transform.h"
 #include "imaging/bitmap/Bitmap32.h"
@@ -65,6 +66,27 @@ struct TFloatSizeConstraint {
   float MinWidth = 0;
   float MaxHeight = 0;
   float MaxWidth = 0;
+};
+
+// The frame a handle drag proposes, in the parent's coordinates, and the
+// handle being dragged.
+struct TdocEditFrame {
+  float Left = 0;
+  float Top = 0;
+  float Width = 0;
+  float Height = 0;
+  float Angle = 0;
+  std::int32_t HandleIndex = -1;
+};
+
+// What a handle drag does in the shape's own orientation: a shift of the
+// origin, scales of the two sides and a change of angle in degrees.
+struct TdocDragChange {
+  float Dx = 0;
+  float Dy = 0;
+  float Sx = 1;
+  float Sy = 1;
+  float Da = 0;
 };
 
 // Storage of a shape's resources; the base answers stEmbedded.
@@ -147,9 +169,36 @@ public:
   bool GetMirrored() const { return Mirrored; }
   void SetMirrored(bool value);
   bool GetGrouped() const { return Grouped; }
-  void SetGrouped(bool value) { Grouped = value; }
+  // Refreshes when it changes.
+  void SetGrouped(bool value);
   TdocAnchors GetAnchors() const { return Anchors; }
-  void SetAnchors(TdocAnchors value) { Anchors = value; }
+  // Notifies when it changes.
+  void SetAnchors(TdocAnchors value);
+
+  // ---- frame editing (FrameEdit.cpp)
+  // Makes sure a handle painter exists (the document's, else the plain one)
+  // and lays the handles out for the current frame.
+  virtual void UpdateHandles() const;
+  TdocHandlePainter* GetHandlePainter() const { return HandlePainter.get(); }
+  // The kind of the handle or drag line under a client pixel; hkNone when the
+  // shape is not selected or the pixel lies on no handle it allows.
+  virtual std::uint8_t HandleAtPoint(const TPoint& screenPoint);
+  // The frame that dragging a handle of the given kind by a page offset
+  // proposes (GetEditFrame); matrix receives the local transform that moves
+  // the handles to their dragged positions. Snap inverts the document's
+  // angle snapping.
+  void ComputeEditFrame(const TFloatPoint& offset, bool snap, std::uint8_t kind, TdocTransform& matrix);
+  // Moves and sizes the shape to the edit frame through the constraints,
+  // then turns it about its centre to the edit angle.
+  virtual void ApplyEditFrame();
+  // The drag of a handle kind above hkPoint, offset in local orientation.
+  virtual void DragCustomHandle(std::uint8_t /*kind*/, const TFloatPoint& /*offset*/, TdocDragChange& /*change*/) {}
+  const TdocEditFrame& GetEditFrame() const { return EditFrame; }
+  const TdocTransform& GetEditTransform() const { return EditTransform; }
+  void SetEditTransform(const TdocTransform& matrix) { EditTransform.Assign(&matrix); }
+  // Makes the shape the group of its children: the frame becomes the
+  // children's bounds and the children keep their places on the page.
+  virtual void FitToChildren();
 
   // Axis-parallel box around the frame's corners (widened by the extents when
   // withExtents) in the parent's coordinates.
@@ -320,7 +369,8 @@ public:
   virtual bool PointOnOpaquePixel(const TPoint& screenPoint) const;
   // Integer rectangle around the frame widened by the extents, in screen pixels.
   virtual TRect GetScreenRect() const;
-  virtual TRect GetUpdateRect() const { return GetScreenRect(); }
+  // The screen rectangle united with the handle rectangles of a selectable shape.
+  virtual TRect GetUpdateRect() const;
   // Regions are polygons in screen pixels (non-zero winding, a pixel belongs
   // to one when its centre does; ScreenPolygon.h): the outline is the four
   // frame corners here, polygon shapes give their outline.
@@ -331,25 +381,37 @@ public:
   virtual void SnapPoint(const TFloatPoint& point, TFloatPoint& result) const;
 
 protected:
+  // Whether the document takes records now (undo, or redo while an undo runs).
+  bool IsRecordingUndo() const;
+  // Hands a command to the undo list, or to the redo list while an undo
+  // runs; only when IsRecordingUndo.
+  void RecordCommand(std::unique_ptr<TdocCommand> command) const;
   // Writes the frame fields without undo or notification (XML loading).
   void StoreAngle(float value);
   // Deletes the child's temporary resource streams from the container.
   void DeleteTempStreams(const TdocShape& child) const;
+  // Deletes those of the named streams that are temporary ones.
+  void DeleteTempStreams(const TStringList& names) const;
   virtual void SetDocPosition(float left, float top);
   virtual void SetDocSize(float width, float height);
 
 private:
   class LoadDepthGuard;
 
-  // Whether the document takes records now (undo, or redo while an undo runs).
-  bool IsRecordingUndo() const;
-  void RecordCommand(std::unique_ptr<TdocCommand> command) const;
   void DetachChild(TdocShape& child);
   void InsertChildAt(int index, std::unique_ptr<TdocShape> child);
   void LoadBaseProperties(const TXmlNode& node);
   void LoadChildren(TXmlNode& node);
   bool ApplyOwnCommand(const TdocCommand& command);
   void RestoreRemovedChild(const TdocCommand& command);
+  // The parts of a handle drag (FrameEdit.cpp): a resize gives the new size,
+  // a rotation the change of angle, and the handles follow the drag.
+  TFloatPoint ResizeChange(std::uint8_t kind, const TFloatPoint& offset, TdocDragChange& change) const;
+  float RotationChange(const TFloatPoint& offset, bool snap) const;
+  void MoveHandles(std::uint8_t kind, const TFloatPoint& offset, const TdocTransform& matrix) const;
+  // Lays the children out by their anchors for a new size of this group.
+  void LayoutChildren(float width, float height);
+  void LayoutChild(TdocShape& child, float width, float height);
   void DrawDirect(TBitmap32& bitmap, const TFloatRect& rect, const TdocRenderOptions& options);
   void RenderCached(TBitmap32& bitmap, const TFloatRect& rect, bool direct, const TdocRenderOptions& options);
   void RenderCache(float resolution, const TdocRenderOptions& options);
@@ -392,6 +454,10 @@ private:
   std::u16string Name;
   std::vector<std::unique_ptr<TdocShape>> Shapes;
   TdocTransform DeviceTransform;
+  TdocEditFrame EditFrame;
+  TdocTransform EditTransform;
+  // Derived from the frame whenever asked for, so even a const query may lay it out.
+  mutable std::unique_ptr<TdocHandlePainter> HandlePainter;
 };
 
 // Top-left, top-right, bottom-right, bottom-left.

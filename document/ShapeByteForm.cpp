@@ -62,32 +62,31 @@ std::string PlaceResource(TsdStorage& storage, const std::string& name, const st
 
 }  // namespace
 
-std::string ShapesToString(const TdocShape& shape) {
-  TStringList names;
-  TsdStorage* storage = StorageOf(shape);
-  if (storage) shape.CollectArchiveNames(names);
+std::string WriteByteForm(TsdStorage* storage, const TStringList& names, std::string_view root,
+                          const std::function<void(TXmlNode&)>& save) {
+  const int count = storage ? names.GetCount() : 0;
   TMemoryStream stream;
-  rtl::WriteLE<std::int32_t>(stream, names.GetCount());
-  for (int i = 0; i < names.GetCount(); ++i) {
+  rtl::WriteLE<std::int32_t>(stream, count);
+  for (int i = 0; i < count; ++i) {
     WriteLengthString(stream, names.GetStrings(i));
     WriteLengthStream(stream, StreamContent(*storage, names.GetStrings(i)));
   }
-  TXmlDocument xml("shape");
-  shape.SaveToXml(*xml.GetRoot());
+  TXmlDocument xml(root);
+  save(*xml.GetRoot());
   WriteLengthStream(stream, xml.WriteToString());
   return {stream.Bytes().begin(), stream.Bytes().end()};
 }
 
-void ShapesFromString(TdocShape& shape, std::string_view bytes) {
-  if (bytes.empty()) return;
+std::map<std::string, std::string> ReadByteForm(TsdStorage* storage, std::string_view bytes,
+                                                const std::function<void(TXmlNode*)>& load) {
+  std::map<std::string, std::string> renames;
+  if (bytes.empty()) return renames;
   TMemoryStream stream;
   stream.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
   stream.SetPosition(0);
   const std::int32_t count = rtl::ReadLE<std::int32_t>(stream);
   // Each record takes at least its two sizes.
   if (count < 0 || count > stream.Remaining() / 8) ReadError();
-  TsdStorage* storage = StorageOf(shape);
-  std::map<std::string, std::string> renames;
   for (std::int32_t i = 0; i < count; ++i) {
     const std::string name = ReadLengthString(stream);
     const std::string data = ReadBytes(stream, ReadSize(stream));
@@ -98,7 +97,20 @@ void ShapesFromString(TdocShape& shape, std::string_view bytes) {
   }
   TXmlDocument xml;
   xml.ReadFromString(ReadBytes(stream, ReadSize(stream)));
-  shape.LoadFromXml(xml.GetRoot());
+  load(xml.GetRoot());
+  return renames;
+}
+
+std::string ShapesToString(const TdocShape& shape) {
+  TStringList names;
+  shape.CollectArchiveNames(names);
+  return WriteByteForm(StorageOf(shape), names, "shape", [&shape](TXmlNode& root) { shape.SaveToXml(root); });
+}
+
+void ShapesFromString(TdocShape& shape, std::string_view bytes) {
+  if (bytes.empty()) return;
+  const auto renames =
+      ReadByteForm(StorageOf(shape), bytes, [&shape](TXmlNode* root) { shape.LoadFromXml(root); });
   if (!renames.empty()) shape.RenameArchiveNames(renames);
   shape.Loaded();
 }

@@ -7,12 +7,29 @@
 // (name length, name bytes, data size S, S bytes); XML size X and X bytes of
 // an XML document whose root "shape" holds the shape's SaveToXml.
 
+#include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 
 #include "platform/rtl/Stream.h"
 
 class TdocShape;
+class TsdStorage;
+class TStringList;
+class TXmlNode;
+
+// The byte form of any object that has resources and an XML form: the
+// resources named by names (taken from storage; none without one), then the
+// XML that save writes under an element named root.
+std::string WriteByteForm(TsdStorage* storage, const TStringList& names, std::string_view root,
+                          const std::function<void(TXmlNode&)>& save);
+// Reads the resources into storage (dropped without one), placing each as the
+// shape byte form does, then hands the XML root to load. Returns the resources
+// stored under new names (old name to new). Raises EReadError "Stream read
+// error" for bytes cut short.
+std::map<std::string, std::string> ReadByteForm(TsdStorage* storage, std::string_view bytes,
+                                                const std::function<void(TXmlNode*)>& load);
 
 // Resources come from the shape's document container (none without one).
 std::string ShapesToString(const TdocShape& shape);
@@ -36,3 +53,9 @@ void WriteLengthStream(TStream& stream, const std::string& bytes);
 std::string BoolToText(bool value);
 bool TextToBool(std::string_view text);
 bool LenientTextToBool(std::string_view text);
+
+// Float values of undo records: up to 15 significant digits with "."; the
+// reader raises EConvertError "'%s' is not a valid floating point value" for
+// text that is not a finite single-precision number.
+std::string FloatToUndoText(double value);
+float UndoTextToFloat(const std::string& text);

@@ -13,19 +13,14 @@
 #include "document/Shape.h"
 #include "imaging/blend/Blend.h"
 
+using document::ScreenRound;
+
 namespace {
 
 // A cache never holds more pixels than this; a shape that would need more at
 // the asked resolution is cached at a lower one and scaled up when drawn.
 constexpr double MaxCachePixels = 1 << 24;
 constexpr double MaxCacheSide = 1 << 15;
-
-// Screen coordinates come from document lengths limited on loading; the clamp
-// keeps even programmatic extremes inside the integer range.
-std::int32_t ScreenRound(double value) {
-  if (!(value == value)) return 0;
-  return static_cast<std::int32_t>(std::nearbyint(std::clamp(value, -1.0e9, 1.0e9)));
-}
 
 std::int32_t CeilPixels(double value) { return ScreenRound(std::ceil(value)); }
 

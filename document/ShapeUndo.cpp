@@ -15,9 +15,7 @@
 #include "platform/rtl/Strings.h"
 #include "xml/Base64.h"
 
-namespace {
-
-// Up to 15 significant digits with "." whatever the locale; reads back to
+// Whatever the locale; reads back to
 // the same single-precision value.
 std::string FloatToUndoText(double value) {
   char buffer[32];
@@ -34,6 +32,8 @@ float UndoTextToFloat(const std::string& text) {
     throw EConvertError(rtl::Format("'%s' is not a valid floating point value", text));
   return static_cast<float>(value);
 }
+
+namespace {
 
 bool SameText(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;

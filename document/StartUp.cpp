@@ -3,6 +3,11 @@
 #include <mutex>
 
 #include "document/ClassRegistry.h"
+#include "document/ColorEffects.h"
+#include "document/EffectShape.h"
+#include "document/GradientEffects.h"
+#include "document/ResourceRegistry.h"
+#include "document/ShadowEffect.h"
 #include "imaging/startup/SubsystemStartUp.h"
 
 namespace document {
@@ -12,6 +17,13 @@ void StartUp() {
   std::call_once(once, [] {
     imaging::StartUpSubsystem();
     RegisterShapeClass(TdocShape::StaticClass());
+    RegisterShapeClass(TdocEffectShape::StaticClass());
+    RegisterShapeClass(TdocGroupShape::StaticClass());
+    RegisterEffectClass(TdocEffect::StaticClass(), 0);
+    RegisterResourceClasses();
+    RegisterColorEffects();
+    RegisterEffectClass(TdocShadowEffect::StaticClass(), 1);
+    RegisterGradientEffects();
   });
 }
 

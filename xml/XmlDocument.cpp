@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 #include "platform/rtl/Strings.h"
 #include "xml/NodePool.h"
@@ -128,10 +129,12 @@ void TXmlDocument::LoadFromStream(TStream& stream) {
   stream.ReadBuffer(raw + headSize, size - static_cast<std::int64_t>(headSize));
   std::string_view text(raw + bomLength, static_cast<std::size_t>(size) - bomLength);
   if (encoding == xe8Bit) {
-    // Without a byte-order mark the declaration decides; XML without one is
-    // UTF-8.
+    // Without a byte-order mark the declaration names the character set;
+    // XML without one is UTF-8.
     const std::string_view declared = DeclaredEncoding(text);
-    if (!declared.empty() && !SameName(declared, "UTF-8")) return ParseText(CopyToPool(rtl::Cp1252ToUtf8(text)));
+    const std::optional<std::string> decoded =
+        declared.empty() || SameName(declared, "UTF-8") ? std::nullopt : DeclaredTextToUtf8(text, declared);
+    if (decoded) return ParseText(CopyToPool(*decoded));
     ExternalEncoding = xeUtf8;
   }
   if (!IsValidUtf8(text)) text = CopyToPool(rtl::Utf16ToUtf8(rtl::Utf8ToUtf16(text)));
@@ -198,9 +201,13 @@ std::string TXmlDocument::WriteToString() const {
   return text;
 }
 
+// 8-bit files are written in the character set their declaration names.
 std::string TXmlDocument::EncodedBytes() const {
   xml::detail::CheckSupported(ExternalEncoding);
-  return xml::detail::EncodeText(WriteToString(), ExternalEncoding);
+  const TXmlNode* declaration = Container->GetChildCount() > 0 ? Container->GetChild(0) : nullptr;
+  const std::string charset =
+      declaration && declaration->GetKind() == nkDeclaration ? declaration->ReadAttrString("encoding") : "";
+  return xml::detail::EncodeText(WriteToString(), ExternalEncoding, charset);
 }
 
 void TXmlDocument::SaveToStream(TStream& stream) const {

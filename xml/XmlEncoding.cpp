@@ -59,6 +59,16 @@ std::size_t SequenceLength(std::string_view text, std::size_t i) {
   return length;
 }
 
+// Runs a character-set conversion, its failures reported as XML errors.
+template <class Conversion>
+std::string AsXmlError(Conversion&& conversion) {
+  try {
+    return conversion();
+  } catch (const EConvertError& e) {
+    throw EXmlError(e.GetMessage());
+  }
+}
+
 }  // namespace
 
 TXmlEncoding DetectEncoding(std::string_view head, std::size_t& bomLength) {
@@ -136,9 +146,16 @@ bool IsValidUtf8(std::string_view text) {
   return true;
 }
 
-std::string EncodeText(std::string_view utf8, TXmlEncoding encoding) {
+std::optional<std::string> DeclaredTextToUtf8(std::string_view bytes, std::string_view charset) {
+  constexpr std::string_view kAscii = "<?xml version encoding=\"'";
+  if (AsXmlError([&] { return rtl::CodePageToUtf8(kAscii, charset); }) != kAscii) return std::nullopt;
+  return AsXmlError([&] { return rtl::CodePageToUtf8(bytes, charset); });
+}
+
+std::string EncodeText(std::string_view utf8, TXmlEncoding encoding, std::string_view charset) {
   CheckSupported(encoding);
   if (encoding == xeUtf8) return std::string(utf8);
+  if (encoding == xe8Bit && !charset.empty()) return AsXmlError([&] { return rtl::Utf8ToCodePage(utf8, charset); });
   if (encoding == xe8Bit) {
     bool lossy = false;
     std::string bytes = rtl::Utf8ToCp1252(utf8, &lossy);

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,10 +33,18 @@ std::string_view DeclaredEncoding(std::string_view text);
 // code points past U+10FFFF).
 bool IsValidUtf8(std::string_view text);
 
+// The text of a file without byte-order mark whose declaration names the
+// character set, as UTF-8. Nothing for a set that does not read the
+// declaration's own ASCII as written: it cannot be the file's (files labelled
+// UTF-16 yet written in UTF-8 exist). Raises EXmlError "Unknown character set
+// "%s"" for a set no converter knows.
+std::optional<std::string> DeclaredTextToUtf8(std::string_view bytes, std::string_view charset);
+
 // The bytes of a file holding the UTF-8 text in the encoding, with the
-// byte-order mark UTF-16 files start with. Raises EXmlError "Unsupported
-// string encoding", or "Character not representable in the 8-bit encoding"
-// rather than losing a character.
-std::string EncodeText(std::string_view utf8, TXmlEncoding encoding);
+// byte-order mark UTF-16 files start with; 8-bit files are written in the
+// named character set (empty: Windows-1252). Raises EXmlError "Unsupported
+// string encoding", "Unknown character set "%s"", or "Character not
+// representable in ..." rather than losing a character.
+std::string EncodeText(std::string_view utf8, TXmlEncoding encoding, std::string_view charset = {});
 
 }  // namespace xml::detail

@@ -11,6 +11,13 @@ namespace {
 constexpr std::array<std::string_view, 5> kEntityNames = {"amp", "lt", "gt", "apos", "quot"};
 constexpr std::string_view kEntityChars = "&<>'\"";
 
+// What text and attribute values escape, and how.
+constexpr std::string_view kTextChars = "&<>'\"\r";
+constexpr std::array<std::string_view, 6> kTextReferences = {"&amp;", "&lt;", "&gt;", "&apos;", "&quot;", "&#13;"};
+constexpr std::string_view kAttributeChars = "&<>'\"\r\t\n";
+constexpr std::array<std::string_view, 8> kAttributeReferences = {"&amp;", "&lt;",  "&gt;",  "&apos;",
+                                                                  "&quot;", "&#13;", "&#9;", "&#10;"};
+
 // The characters XML 1.0 allows in a document.
 bool IsXmlChar(std::uint32_t cp) {
   return cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp <= 0xD7FF) || (cp >= 0xE000 && cp <= 0xFFFD) ||
@@ -72,26 +79,25 @@ bool AppendReference(std::string& out, std::string_view ref) {
   return true;
 }
 
-}  // namespace
-
-std::string EscapeText(std::string_view text) {
+// Each character of text found in chars is written as the reference of the
+// same index in references.
+std::string Escape(std::string_view text, std::string_view chars, const std::string_view* references) {
   std::string out;
   out.reserve(text.size());
   std::size_t start = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    const std::size_t k = kEntityChars.find(text[i]);
+    const std::size_t k = chars.find(text[i]);
     if (k == std::string_view::npos) continue;
     out.append(text.substr(start, i - start));
-    out += '&';
-    out.append(kEntityNames[k]);
-    out += ';';
+    out.append(references[k]);
     start = i + 1;
   }
   out.append(text.substr(start));
   return out;
 }
 
-std::string UnescapeText(std::string_view text) {
+// Resolves the entities and character references.
+std::string ResolveReferences(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   std::size_t pos = 0;
@@ -109,5 +115,40 @@ std::string UnescapeText(std::string_view text) {
   out.append(text.substr(pos));
   return out;
 }
+
+// What text written as it is reads as: CR LF and a lone CR become breakTo,
+// and so do tab and LF when blanksToo.
+std::string ReadAsWritten(std::string_view text, char breakTo, bool blanksToo) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r') {
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      out += breakTo;
+    } else {
+      out += blanksToo && (c == '\t' || c == '\n') ? breakTo : c;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string EscapeText(std::string_view text) { return Escape(text, kTextChars, kTextReferences.data()); }
+
+std::string EscapeAttribute(std::string_view value) {
+  return Escape(value, kAttributeChars, kAttributeReferences.data());
+}
+
+std::string NormalizeLineBreaks(std::string_view text) {
+  return text.find('\r') == std::string_view::npos ? std::string(text) : ReadAsWritten(text, '\n', false);
+}
+
+std::string UnescapeAttribute(std::string_view value) {
+  return ResolveReferences(ReadAsWritten(value, ' ', true));
+}
+
+std::string UnescapeText(std::string_view text) { return ResolveReferences(NormalizeLineBreaks(text)); }
 
 }  // namespace xml

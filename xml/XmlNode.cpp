@@ -37,7 +37,19 @@ std::string_view Unquoted(std::string_view text) {
 }
 
 std::string Resolved(std::string_view text) {
-  return text.find('&') == std::string_view::npos ? std::string(text) : xml::UnescapeText(text);
+  return text.find_first_of("&\r") == std::string_view::npos ? std::string(text) : xml::UnescapeText(text);
+}
+
+std::string ResolvedAttribute(std::string_view value) {
+  return value.find_first_of("&\t\n\r") == std::string_view::npos ? std::string(value)
+                                                                     : xml::UnescapeAttribute(value);
+}
+
+// A CDATA section holds its text as written: it cannot hold its own end, and
+// its line breaks are kept as they read back, LF.
+std::string CDataText(std::string_view value) {
+  if (value.find("]]>") != std::string_view::npos) throw EXmlError("A CDATA section cannot hold \"]]>\"");
+  return xml::NormalizeLineBreaks(value);
 }
 
 // A copy of another node's text: within one pool a view of pool memory may be
@@ -130,13 +142,18 @@ void TXmlNode::SetName(std::string_view name) {
 
 std::string TXmlNode::GetValue() const {
   std::string_view raw = Value.View();
-  if (Kind == nkElement) raw = xml::detail::TrimSpace(raw);
-  return Resolved(raw);
+  if (Kind == nkCData) return xml::NormalizeLineBreaks(raw);
+  if (Kind != nkElement) return Resolved(raw);
+  // A CR is written as a reference, so white space can also come from one.
+  std::string value = Resolved(xml::detail::TrimSpace(raw));
+  const std::string_view trimmed = xml::detail::TrimSpace(value);
+  if (trimmed.size() != value.size()) value = std::string(trimmed);
+  return value;
 }
 
 void TXmlNode::SetValue(std::string_view value) {
   Pool->MarkModified();
-  Value.Copy(xml::EscapeText(value));
+  Value.Copy(Kind == nkCData ? CDataText(value) : xml::EscapeText(value));
 }
 
 bool TXmlNode::IsEmpty() const { return Value.Empty() && Children.Count == 0 && Attributes.Count == 0; }
@@ -206,7 +223,7 @@ std::string TXmlNode::GetAttributeValue(int index) const {
   const std::string_view text = AttributeText(index);
   const std::size_t equals = text.find('=');
   if (equals == std::string_view::npos) return {};
-  return Resolved(Unquoted(text.substr(equals + 1)));
+  return ResolvedAttribute(Unquoted(text.substr(equals + 1)));
 }
 
 int TXmlNode::FindAttribute(std::string_view name) const {
@@ -225,7 +242,7 @@ void TXmlNode::AddAttribute(std::string_view name, std::string_view value) {
   CheckName(name, "Illegal character in attribute name \"%s\"");
   Pool->MarkModified();
   NodeText text;
-  text.Copy(std::string(name) + "=\"" + xml::EscapeText(value) + "\"");
+  text.Copy(std::string(name) + "=\"" + xml::EscapeAttribute(value) + "\"");
   Attributes.Append(text);
 }
 
@@ -237,7 +254,7 @@ void TXmlNode::SetAttributeText(std::string_view name, std::string_view value) {
   const int index = FindAttribute(name);
   if (index < 0) return AddAttribute(name, value);
   Pool->MarkModified();
-  Attributes.Items[index].Copy(std::string(name) + "=\"" + xml::EscapeText(value) + "\"");
+  Attributes.Items[index].Copy(std::string(name) + "=\"" + xml::EscapeAttribute(value) + "\"");
 }
 
 void TXmlNode::ClearAttributes() {

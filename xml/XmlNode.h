@@ -70,10 +70,13 @@ public:
   // Raises EXmlError "Illegal character in node name "%s"" for white space
   // or characters that would break the markup (< > & " ' = / and controls).
   void SetName(std::string_view name);
-  // Elements: trimmed of white space, entities resolved. Other kinds: entities
-  // resolved.
+  // Line breaks written as CR LF or CR read as LF, as in every XML reader.
+  // Elements: entities resolved, trimmed of white space. CDATA sections: the
+  // text as written. Other kinds: entities resolved.
   std::string GetValue() const;
-  // Stores the text with & < > ' " escaped.
+  // Stores the text with & < > ' " and CR escaped, so it reads back as it
+  // was; a CDATA section stores it as it is (line breaks as LF) and raises
+  // EXmlError for "]]>".
   void SetValue(std::string_view value);
   TXmlNode* GetParent() const { return Parent; }
   TXmlDocument* GetDocument() const { return Document; }
@@ -84,7 +87,8 @@ public:
   void Clear();
 
   // ---- attributes (stored as name="escaped value", names without regard to
-  // ASCII case)
+  // ASCII case; tab, LF and CR escaped too, since readers turn them into
+  // blanks when written as they are)
   int GetAttributeCount() const { return static_cast<int>(Attributes.Count); }
   // Raise EListError "List index out of bounds" for a bad index.
   std::string GetAttributeName(int index) const;

@@ -56,9 +56,9 @@ void PinHeapThresholds() {
 void PrintTable() {
   if (Rows().empty()) return;
   std::printf("\nratio = ours / reference (below 1: ours is faster or smaller); medians of the iterations\n");
-  std::printf("%-44s %12s %12s %7s\n", "case", "ours", "reference", "ratio");
+  std::printf("%-56s %12s %12s %7s\n", "case", "ours", "reference", "ratio");
   for (const TRow& row : Rows()) {
-    std::printf("%-44s %9.3f %-2s %9.3f %-2s %7.3f\n", row.Case.c_str(), row.Ours, row.Unit.c_str(), row.Reference,
+    std::printf("%-56s %9.3f %-2s %9.3f %-2s %7.3f\n", row.Case.c_str(), row.Ours, row.Unit.c_str(), row.Reference,
                 row.Unit.c_str(), row.Ours / row.Reference);
     std::printf("    ours: %s\n    reference: %s\n", row.Sides.Ours.c_str(), row.Sides.Reference.c_str());
   }

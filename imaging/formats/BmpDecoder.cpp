@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "imaging/bitmap/CustomBitmap32.h"
+#include "imaging/formats/BmpRunLength.h"
 #include "platform/rtl/BinaryIO.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Format.h"
@@ -14,7 +15,7 @@
 namespace imaging {
 namespace {
 
-constexpr std::uint32_t BI_RGB = 0, BI_BITFIELDS = 3, BI_ALPHABITFIELDS = 6;
+constexpr std::uint32_t BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3, BI_ALPHABITFIELDS = 6;
 constexpr std::uint32_t kCoreHeaderSize = 12, kInfoHeaderSize = 40;
 
 [[noreturn]] void Invalid(const std::string& reason) { throw EInvalidGraphic(reason); }
@@ -104,6 +105,10 @@ TBmpHeader ReadHeaders(TStream& stream) {
       for (std::size_t i = 0; i < count; ++i) h.Masks[i] = U32(&masks[4 * i]);
     }
     h.HasMasks = true;
+  } else if (h.Compression == BI_RLE8 || h.Compression == BI_RLE4) {
+    const unsigned bits = h.Compression == BI_RLE8 ? 8 : 4;
+    if (h.BitCount != bits)
+      Invalid(rtl::Format("BMP run-length compression %u needs %u bits per pixel", h.Compression, bits));
   } else if (h.Compression != BI_RGB) {
     Invalid(rtl::Format("Unsupported BMP compression %u", h.Compression));
   }
@@ -175,6 +180,30 @@ private:
   TChannelMask Red, Green, Blue, Alpha;
 };
 
+// The bitmap row of the i-th stored row.
+std::int32_t BitmapRow(const TBmpHeader& h, std::int64_t i) {
+  return static_cast<std::int32_t>(h.TopDown ? i : h.Height - 1 - i);
+}
+
+// Run-length pixels: everything from pixelStart to the end of the stream is
+// the compressed data; it is expanded whole before the bitmap changes.
+void DecodeRunLength(TStream& stream, std::int64_t pixelStart, const TBmpHeader& h,
+                     const std::vector<TColor32>& palette, TCustomBitmap32& bitmap) {
+  if (pixelStart > stream.GetSize()) Invalid("BMP pixel data is truncated");
+  std::vector<std::uint8_t> data(static_cast<std::size_t>(stream.GetSize() - pixelStart));
+  stream.SetPosition(pixelStart);
+  ReadExactly(stream, data.data(), static_cast<std::int64_t>(data.size()));
+  const std::vector<std::uint8_t> indices = ExpandRunLength(data, h.BitCount, h.Width, h.Height);
+  bitmap.SetSize(static_cast<std::int32_t>(h.Width), static_cast<std::int32_t>(h.Height));
+  if (bitmap.IsEmpty()) return;
+  const auto width = static_cast<std::size_t>(h.Width);
+  for (std::int64_t i = 0; i < h.Height; ++i) {
+    const std::uint8_t* row = indices.data() + static_cast<std::size_t>(i) * width;
+    TColor32* out = bitmap.ScanLine(BitmapRow(h, i));
+    for (std::size_t x = 0; x < width; ++x) out[x] = palette[row[x]];
+  }
+}
+
 }  // namespace
 
 std::uint32_t Bmp32FileSize(std::int32_t width, std::int32_t height) {
@@ -187,23 +216,25 @@ std::uint32_t Bmp32FileSize(std::int32_t width, std::int32_t height) {
 void DecodeBmp(TStream& stream, TCustomBitmap32& bitmap) {
   const std::int64_t start = stream.GetPosition();
   const TBmpHeader header = ReadHeaders(stream);
-  TRowDecoder decoder(header, ReadPalette(stream, header));
+  std::vector<TColor32> palette = ReadPalette(stream, header);
 
   const std::int64_t headersEnd = stream.GetPosition();
   const std::int64_t pixelStart = header.PixelOffset == 0 ? headersEnd : start + header.PixelOffset;
   if (pixelStart < headersEnd) Invalid("BMP pixel data overlaps its headers");
+  if (header.Compression == BI_RLE8 || header.Compression == BI_RLE4)
+    return DecodeRunLength(stream, pixelStart, header, palette, bitmap);
   const std::int64_t stride = (header.Width * header.BitCount + 31) / 32 * 4;
   const std::int64_t dataSize = stride * header.Height;
   if (pixelStart + dataSize > stream.GetSize()) Invalid("BMP pixel data is truncated");
 
+  TRowDecoder decoder(header, std::move(palette));
   stream.SetPosition(pixelStart);
   bitmap.SetSize(static_cast<std::int32_t>(header.Width), static_cast<std::int32_t>(header.Height));
   if (bitmap.IsEmpty()) return;
   std::vector<std::uint8_t> row(static_cast<std::size_t>(stride));
   for (std::int64_t i = 0; i < header.Height; ++i) {
     ReadExactly(stream, row.data(), stride);
-    const auto y = static_cast<std::int32_t>(header.TopDown ? i : header.Height - 1 - i);
-    decoder.Decode(row.data(), bitmap.ScanLine(y));
+    decoder.Decode(row.data(), bitmap.ScanLine(BitmapRow(header, i)));
   }
 }
 

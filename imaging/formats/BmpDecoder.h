@@ -1,9 +1,10 @@
 #pragma once
 // Reading of BMP files into a bitmap: every header form (core, information,
-// V2 to V5), 1, 4, 8, 16, 24 and 32 bits per pixel, uncompressed or with
-// bit-field masks, bottom-up or top-down. 32-bit pixels without masks keep
-// their stored alpha; other pixels are opaque unless an alpha mask gives
-// their alpha. Every size and offset is checked against the stream first.
+// V2 to V5), 1, 4, 8, 16, 24 and 32 bits per pixel, uncompressed, with
+// bit-field masks or run-length compressed (8 and 4 bits), bottom-up or
+// top-down. 32-bit pixels without masks keep their stored alpha; other
+// pixels are opaque unless an alpha mask gives their alpha. Every size and
+// offset is checked against the stream first.
 
 #include <cstdint>
 

@@ -17,6 +17,10 @@ void ForEachPixel(const std::uint8_t* source, std::uint8_t* dest, int count, Fn 
   for (int i = 0; i < count; ++i, source += Src, dest += Dst) fn(source, dest);
 }
 
+// The Adobe formula for one colour of a CMYK pixel, with the ink and K as
+// Adobe files store them (inverted).
+std::uint8_t AdobeChannel(int k, int ink) { return jpeg::ClampToByte(255 - (k * (255 - ink) / 255 + 255 - k)); }
+
 }  // namespace
 
 void TsdColorTransform::TransformPlanes(const std::uint8_t* const* planes, const int* repeat, std::uint8_t* dest,
@@ -280,22 +284,20 @@ void TsdTransformYCbCrKToBGR::Transform(const std::uint8_t* source, std::uint8_t
 
 void TsdTransformYCCKToBGR::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {
   ForEachPixel<4, 3>(source, dest, count, [this](const std::uint8_t* s, std::uint8_t* d) {
-    const Sums sums = ToRGB(s[0], s[1], s[2]);
+    // The YCC triple stands for the inverted inks: converted and clamped like
+    // any colour, it gives the inks that then go through the same formula as
+    // plain CMYK, so both kinds of file look alike.
+    std::uint8_t bgr[3];
+    StoreBGR(s, bgr);
     const int k = s[3];
-    const auto channel = [k](int sum) {
-      return Clamp(jpeg::kColorPrecision * 255 - sum * k / 255 - jpeg::kColorPrecision * (255 - k));
-    };
-    d[0] = channel(sums.B);
-    d[1] = channel(sums.G);
-    d[2] = channel(sums.R);
+    for (int c = 0; c < 3; ++c) d[c] = AdobeChannel(k, 255 - bgr[c]);
   });
 }
 
 void TsdTransformCMYKToBGR_Adobe::Transform(const std::uint8_t* source, std::uint8_t* dest, int count) {
   ForEachPixel<4, 3>(source, dest, count, [](const std::uint8_t* s, std::uint8_t* d) {
     const int k = s[3];
-    const auto channel = [k](int ink) { return jpeg::ClampToByte(255 - (k * (255 - ink) / 255 + 255 - k)); };
-    const std::uint8_t r = channel(s[0]), g = channel(s[1]), b = channel(s[2]);
+    const std::uint8_t r = AdobeChannel(k, s[0]), g = AdobeChannel(k, s[1]), b = AdobeChannel(k, s[2]);
     d[0] = b;
     d[1] = g;
     d[2] = r;

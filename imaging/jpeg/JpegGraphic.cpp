@@ -62,7 +62,12 @@ const TGraphicClass& TsdJpegGraphic::GraphicClass() {
   return record;
 }
 
-void TsdJpegGraphic::Register() { TPicture::RegisterFileFormat("jpg", "Jpeg file", GraphicClass()); }
+void TsdJpegGraphic::Register() {
+  // Besides "jpg", the other names JPEG files go by: every extension the
+  // raster registry gives JPEG, and ".jpe".
+  for (const char* extension : {"jpg", "jpeg", "jpe", "jp"})
+    TPicture::RegisterFileFormat(extension, "Jpeg file", GraphicClass());
+}
 
 void TsdJpegGraphic::LoadFromStream(TStream& stream) {
   Data.Clear();

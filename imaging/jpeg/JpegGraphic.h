@@ -15,7 +15,8 @@ public:
   TsdJpegGraphic();
   std::string ClassName() const override { return "TsdJpegGraphic"; }
   static const TGraphicClass& GraphicClass();
-  // Registers the class with the picture registry as "Jpeg file" for "jpg".
+  // Registers the class with the picture registry as "Jpeg file" for "jpg",
+  // "jpeg", "jpe" and "jp".
   static void Register();
 
   // Keeps the stream's bytes and reads their markers (not the image data).

@@ -2,9 +2,13 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdint>
+
+#include "platform/rtl/Exception.h"
+#include "platform/rtl/Format.h"
 
 namespace rtl {
 namespace {
@@ -113,37 +117,63 @@ const char* CodePageOfCharset(int charset) {
 
 constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";
 
+// XML's and MIME's names of character sets: a letter, then letters, digits,
+// ".", "_" and "-". Anything else (such as iconv's "//TRANSLIT" suffixes) is
+// no name.
+bool IsCodePageName(std::string_view name) {
+  const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  if (name.empty() || !isLetter(name.front())) return false;
+  for (const char c : name) {
+    if (!isLetter(c) && !(c >= '0' && c <= '9') && c != '.' && c != '_' && c != '-') return false;
+  }
+  return true;
+}
+
+// One iconv conversion descriptor, closed on every path.
 class TIconv {
 public:
-  explicit TIconv(const char* from) : Handle(iconv_open("UTF-8", from)) {}
+  TIconv(std::string_view to, std::string_view from) {
+    const std::string_view named = to == "UTF-8" ? from : to;
+    if (IsCodePageName(named)) Handle = iconv_open(std::string(to).c_str(), std::string(from).c_str());
+  }
   ~TIconv() {
     if (IsOpen()) iconv_close(Handle);
   }
   TIconv(const TIconv&) = delete;
   TIconv& operator=(const TIconv&) = delete;
 
-  bool IsOpen() const { return Handle != reinterpret_cast<iconv_t>(-1); }
+  bool IsOpen() const { return Handle != kClosed; }
+  // Raises EConvertError "Unknown character set "%s"" unless open.
+  TIconv& Require(std::string_view codePage) {
+    if (!IsOpen()) throw EConvertError(Format("Unknown character set \"%s\"", codePage));
+    return *this;
+  }
 
-  // Converts the whole text; a byte that starts no valid sequence becomes U+FFFD
-  // and conversion goes on after it.
-  std::string ToUtf8(std::string_view text) {
+  // Converts the whole text. At a sequence that cannot be converted,
+  // onFailure(out, rest) may raise; else out gets U+FFFD and conversion goes
+  // on after the sequence's first byte.
+  template <class OnFailure>
+  std::string Convert(std::string_view text, OnFailure&& onFailure) {
     std::string out;
     char* in = const_cast<char*>(text.data());
     std::size_t inLeft = text.size();
     while (inLeft > 0) {
-      if (Convert(&in, &inLeft, out) || errno == E2BIG) continue;
+      if (Step(&in, &inLeft, out) || errno == E2BIG) continue;
+      onFailure(std::string_view(in, inLeft));
       out += kReplacementUtf8;
       ++in;
       --inLeft;
       iconv(Handle, nullptr, nullptr, nullptr, nullptr);
     }
-    Convert(nullptr, nullptr, out);  // characters a stateful code page still holds
+    Step(nullptr, nullptr, out);  // characters a stateful code page still holds
     return out;
   }
 
 private:
+  static inline const auto kClosed = reinterpret_cast<iconv_t>(-1);
+
   // One call of iconv into a small buffer appended to out; false on an error.
-  bool Convert(char** in, std::size_t* inLeft, std::string& out) {
+  bool Step(char** in, std::size_t* inLeft, std::string& out) {
     std::array<char, 256> buffer;
     char* next = buffer.data();
     std::size_t left = buffer.size();
@@ -152,8 +182,16 @@ private:
     return result != static_cast<std::size_t>(-1);
   }
 
-  iconv_t Handle;
+  iconv_t Handle = kClosed;
 };
+
+// Length of the UTF-8 sequence that starts with the byte (1 for a stray byte).
+std::size_t Utf8SequenceLength(unsigned char lead) {
+  if (lead >= 0xF0) return 4;
+  if (lead >= 0xE0) return 3;
+  if (lead >= 0xC0) return 2;
+  return 1;
+}
 
 }  // namespace
 
@@ -211,9 +249,21 @@ std::string Utf8ToCp1252(std::string_view text, bool* lossy) { return Utf16ToCp1
 
 std::string CharsetToUtf8(std::string_view text, int charset) {
   const char* codePage = CodePageOfCharset(charset);
-  if (codePage == nullptr) return Cp1252ToUtf8(text);
-  TIconv converter(codePage);
-  return converter.IsOpen() ? converter.ToUtf8(text) : Cp1252ToUtf8(text);
+  if (codePage == nullptr || !IsKnownCodePage(codePage)) return Cp1252ToUtf8(text);
+  return CodePageToUtf8(text, codePage);
+}
+
+bool IsKnownCodePage(std::string_view codePage) { return TIconv("UTF-8", codePage).IsOpen(); }
+
+std::string CodePageToUtf8(std::string_view text, std::string_view codePage) {
+  return TIconv("UTF-8", codePage).Require(codePage).Convert(text, [](std::string_view) {});
+}
+
+std::string Utf8ToCodePage(std::string_view utf8, std::string_view codePage) {
+  return TIconv(codePage, "UTF-8").Require(codePage).Convert(utf8, [codePage](std::string_view rest) {
+    const std::size_t length = std::min(rest.size(), Utf8SequenceLength(static_cast<unsigned char>(rest.front())));
+    throw EConvertError(Format("Character not representable in %s: \"%s\"", codePage, rest.substr(0, length)));
+  });
 }
 
 std::string Trim(std::string_view text) {

@@ -27,6 +27,17 @@ std::string Utf8ToCp1252(std::string_view text, bool* lossy = nullptr);
 // Cp1252ToUtf8); in other code pages, bytes they do not define become U+FFFD.
 std::string CharsetToUtf8(std::string_view text, int charset);
 
+// Text in any code page iconv knows, named as XML declarations and MIME name
+// character sets ("Shift_JIS", "Big5", "KOI8-R", "windows-1251",
+// "ISO-8859-2" ...): letters, digits, ".", "_" and "-".
+bool IsKnownCodePage(std::string_view codePage);
+// Bytes the code page does not define become U+FFFD. Raises EConvertError
+// "Unknown character set "%s"".
+std::string CodePageToUtf8(std::string_view text, std::string_view codePage);
+// Raises EConvertError "Unknown character set "%s"", or "Character not
+// representable in %s: "%s"" rather than losing a character.
+std::string Utf8ToCodePage(std::string_view utf8, std::string_view codePage);
+
 // Removes leading and trailing characters with codes below 33.
 std::string Trim(std::string_view text);
 

@@ -8,8 +8,10 @@
 #include "imaging/bitmap/CustomBitmap32.h"
 #include "imaging/startup/CoreStartUp.h"
 #include "platform/rtl/Exception.h"
+#include "tests/fuzz/BmpSizeLimit.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (fuzz::IsOversizedBmp(data, size)) return 0;
   imaging::StartUp();
   TMemoryStream input;
   input.WriteBuffer(data, static_cast<std::int64_t>(size));

@@ -10,6 +10,7 @@
 #include "imaging/bitmap/CustomBitmap32.h"
 #include "imaging/formats/RasterFormat.h"
 #include "imaging/startup/SubsystemStartUp.h"
+#include "tests/fuzz/BmpSizeLimit.h"
 
 namespace {
 
@@ -21,6 +22,7 @@ TSize Loaded(const TRasterClass& rasterClass, TStream& stream, TCustomBitmap32& 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (fuzz::IsOversizedBmp(data, size)) return 0;
   imaging::StartUpSubsystem();
   TMemoryStream input;
   input.WriteBuffer(data, static_cast<std::int64_t>(size));

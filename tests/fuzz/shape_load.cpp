@@ -1,18 +1,24 @@
 // A shape loaded from arbitrary bytes: byte 0 picks the form (bit 0: XML
-// text or the shape byte form) and the render resolution (bits 1-3), the rest
-// is the input. The shape is then rendered into a small bitmap through its
-// cache and saved again. Loading may raise an exception; nothing may crash,
+// text or the shape byte form), the render resolution (bits 1-3) and whether
+// the effects of an effect shape are edited and the edits undone (bit 4); the
+// rest is the input. Effects of the class "TdocFuzzCopyEffect" copy the
+// bitmap their Source names, so any Source reaches the routing. The shape is then rendered into a small bitmap through its
+// cache and saved again. The label application's shape classes (barcodes)
+// are registered, so XML naming them reaches their loading and painting.
+// Loading may raise an exception; nothing may crash,
 // hang or allocate without bound.
 
 #include <cstddef>
+#include <algorithm>
 #include <cstdint>
 #include <exception>
 #include <string_view>
 
+#include "app/shapes/ShapesStartUp.h"
 #include "document/ClassRegistry.h"
+#include "document/EffectShape.h"
 #include "document/PlainServices.h"
 #include "document/ShapeByteForm.h"
-#include "document/StartUp.h"
 #include "xml/XmlDocument.h"
 
 namespace {
@@ -24,10 +30,42 @@ std::unique_ptr<TdocShape> ShapeForXml(TXmlDocument& xml, std::string_view text)
   return GetShapeClass(root ? root->ReadChildString("ClassName") : std::string()).Create();
 }
 
+// Copies the bitmap its Source names into the one it is given.
+class TdocFuzzCopyEffect : public TdocEffect {
+public:
+  static const TdocEffectClass& StaticClass() {
+    static const TdocEffectClass info{"TdocFuzzCopyEffect",
+                                      [] { return std::unique_ptr<TdocEffect>(new TdocFuzzCopyEffect); }};
+    return info;
+  }
+  const TdocEffectClass& GetClass() const override { return StaticClass(); }
+  void Apply(TBitmap32& bitmap, const TdocRenderOptions&) override {
+    const TBitmap32& input = GetInput(bitmap);
+    if (&input == &bitmap) return;
+    for (std::int32_t y = 0; y < std::min(input.GetHeight(), bitmap.GetHeight()); ++y)
+      for (std::int32_t x = 0; x < std::min(input.GetWidth(), bitmap.GetWidth()); ++x)
+        bitmap.SetPixel(x, y, input.GetPixel(x, y) ^ 0x00FFFFFFu);
+  }
+};
+
+// Disables, re-routes and deletes effects, then undoes every recorded step.
+void EditAndUndoEffects(TdocShape& page, TdocPlainServices& document, std::uint8_t seed) {
+  auto* shape = dynamic_cast<TdocEffectShape*>(page.GetShapes(0));
+  if (!shape || shape->GetEffectCount() == 0) return;
+  document.UndoList.clear();
+  TdocEffect& first = *shape->GetEffects(0);
+  first.SetEnabled(!first.GetEnabled());
+  first.SetSource(static_cast<std::int8_t>(seed) - 2);
+  shape->DeleteEffect(shape->GetEffectCount() - 1);
+  while (document.Undo(page)) {
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  document::StartUp();
+  app::StartUpShapes();
+  RegisterEffectClass(TdocFuzzCopyEffect::StaticClass(), 1);
   if (size < 1) return 0;
   const bool byteForm = (data[0] & 1) != 0;
   const float resolution = 0.5f + static_cast<float>(data[0] >> 1 & 7);
@@ -48,6 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       page.AddShape(std::move(shape));
       page.GetShapes(0)->LoadFromXml(xml.GetRoot());
     }
+    if (data[0] & 0x10) EditAndUndoEffects(page, document, size > 1 ? data[1] : 0);
   } catch (const std::exception&) {
     return 0;
   }

@@ -50,7 +50,7 @@ void WalkLibxml2(const xmlNode* node, std::vector<std::string>& events) {
   }
 }
 
-// The raw content of a comment, CDATA or instruction: its written form
+// The raw content of a comment or instruction: its written form
 // without the delimiters.
 std::string RawContent(const TXmlNode& node, std::size_t open, std::size_t close) {
   const std::string written = node.WriteToString();
@@ -68,7 +68,7 @@ void Walk(const TXmlNode& node, std::vector<std::string>& events) {
       events.push_back("end");
       break;
     case nkCharData: Add(events, "text", node.GetValue()); break;
-    case nkCData: Add(events, "cdata", RawContent(node, 9, 3)); break;
+    case nkCData: Add(events, "cdata", node.GetValue()); break;
     case nkComment: Add(events, "comment", RawContent(node, 4, 3)); break;
     case nkInstruction: {
       const std::string raw = RawContent(node, 2, 2);

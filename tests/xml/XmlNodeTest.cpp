@@ -43,12 +43,12 @@ TEST(XmlNode, NamesWithWhiteSpaceOrMarkupCharactersAreRefused) {
 TEST(XmlNode, ValuesAndAttributesAreStoredEscapedAndReadResolved) {
   auto node = TXmlNode::CreateNamed(nullptr, "v");
   node->SetValue("  a&b<c>d'e\"f \r\n");
-  EXPECT_EQ(node->WriteToString(), "<v>  a&amp;b&lt;c&gt;d&apos;e&quot;f \r\n</v>");
+  EXPECT_EQ(node->WriteToString(), "<v>  a&amp;b&lt;c&gt;d&apos;e&quot;f &#13;\n</v>") << "a CR written as it is reads as LF";
   EXPECT_EQ(node->GetValue(), "a&b<c>d'e\"f");
-  node->AddAttribute("Name", "x\"y&z");
+  node->AddAttribute("Name", "x\"y&z\t1\r\n2");
   node->AddAttributeInteger("Count", -5);
-  EXPECT_EQ(node->GetAttributesText(), " Name=\"x&quot;y&amp;z\" Count=\"-5\"");
-  EXPECT_EQ(node->ReadAttrString("NAME"), "x\"y&z");
+  EXPECT_EQ(node->GetAttributesText(), " Name=\"x&quot;y&amp;z&#9;1&#13;&#10;2\" Count=\"-5\"");
+  EXPECT_EQ(node->ReadAttrString("NAME"), "x\"y&z\t1\r\n2");
   EXPECT_EQ(MessageOf([&] { node->GetAttributeName(2); }), "List index out of bounds");
   node->WriteAttrInteger("count", 7, 0);
   EXPECT_EQ(node->GetAttributeCount(), 2);

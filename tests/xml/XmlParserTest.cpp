@@ -150,11 +150,13 @@ TEST(XmlDocument, EveryWritableEncodingRoundTripsWithItsMark) {
 
 TEST(XmlDocument, EightBitUnmarkedAndMalformedInput) {
   TXmlDocument doc;
-  EXPECT_EQ(Loaded(doc, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r>Caf\xE9 \x80</r>"),
+  EXPECT_EQ(Loaded(doc, "<?xml version=\"1.0\" encoding=\"windows-1252\"?><r>Caf\xE9 \x80</r>"),
             "Caf\xC3\xA9 \xE2\x82\xAC");
   EXPECT_EQ(doc.ExternalEncoding, xe8Bit);
   EXPECT_NE(Saved(doc).find("Caf\xE9 \x80"), std::string::npos);
   doc.GetRoot()->SetValue("\xE4\xB8\xAD");  // no Windows-1252 code: refused, never lost silently
+  EXPECT_EQ(MessageOf([&] { Saved(doc); }), "Character not representable in windows-1252: \"\xE4\xB8\xAD\"");
+  doc.GetContainer().DeleteChild(0);  // without a declaration 8-bit is Windows-1252
   EXPECT_EQ(MessageOf([&] { Saved(doc); }), "Character not representable in the 8-bit encoding");
   for (const std::string& bytes : {"<r>" + kText + "</r>", "\xEF\xBB\xBF<r>" + kText + "</r>",
                                    "<?xml version=\"1.0\" encoding=\"utf-8\"?><r>" + kText + "</r>"})

@@ -33,6 +33,10 @@ public:
       const std::string values[] = {Text() + "x", " note " + std::to_string(Pick(100)) + " ", "raw <" + Text() + ">",
                                     "app-data key=" + std::to_string(Pick(100))};
       auto node = TXmlNode::CreateOfKind(nullptr, kinds[kind]);
+      if (kinds[kind] == nkCData && values[kind].find("]]>") != std::string::npos) {
+        EXPECT_THROW(node->SetValue(values[kind]), EXmlError) << "a CDATA section cannot hold its own end";
+        continue;
+      }
       node->SetValue(values[kind]);
       element.AppendChild(std::move(node));
     }
@@ -41,7 +45,8 @@ public:
 private:
   static inline const std::vector<std::string> kNames = {"Shape", "Left", "Nom-\xC3\xA9t\xC3\xA9", "a.b_c", "Z9"};
   static inline const std::vector<std::string> kWords = {"12.5", "a&b", "<tag>", "\"quoted\"", "it's", "\xE2\x82\xAC",
-                                                         "\xF0\x9F\x98\x80", "&amp;", "]]>", "plain words"};
+                                                         "\xF0\x9F\x98\x80", "&amp;", "]]>", "plain words",
+                                                         "two\r\nlines", "tab\tstop", "lone\rCR"};
   int Pick(int n) { return static_cast<int>(Random() % static_cast<unsigned>(n)); }
   const std::string& Pick(const std::vector<std::string>& list) { return list[Random() % list.size()]; }
   std::string Text() {

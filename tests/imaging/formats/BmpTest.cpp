@@ -142,7 +142,8 @@ TEST(Bmp, CutOrLyingFilesAreRefusedWithTheReason) {
       {patched(18, 0xFFFFFFF0u), "BMP width is negative"},
       {patched(26, 0x00200002), "BMP has 2 planes instead of 1"},
       {patched(26, 0x00070001), "Unsupported BMP depth of 7 bits"},
-      {patched(30, 1), "Unsupported BMP compression 1"},
+      {patched(30, 1), "BMP run-length compression 1 needs 8 bits per pixel"},
+      {patched(30, 4), "Unsupported BMP compression 4"},
       {patched(54, 0x00FF00F0u), "BMP colour mask is not contiguous"},
       {pal, "BMP palette is larger than its depth allows"}};
   for (const auto& [bytes, message] : cases) {

@@ -276,12 +276,23 @@ TEST(JpegPicture, BitmapLoadFromFileReadsJpegThroughThePictureRegistry) {
   Folder folder("jpeg_picture");
   const Image photo = MakePhoto(48, 32, 3, 11);
   const Bytes jpeg = ReferenceEncode(photo, EncodeSettings{});
-  WriteFile(folder.File("photo.JPG"), jpeg);
+  // Every extension the raster registry gives JPEG, in any case, and ".jpe".
+  std::vector<std::string> extensions = {".JPG", ".Jpeg", ".jpe"};
+  for (const TRasterClassHolder& holder : imaging::RasterFormats().Holders()) {
+    if (holder.RasterClass != &TdocJpgFormat::Class()) continue;
+    for (std::size_t start = 0, end; (end = holder.Extensions.find(';', start)) != std::string::npos; start = end + 1)
+      extensions.push_back(holder.Extensions.substr(start, end - start));
+  }
+  ASSERT_EQ(extensions.size(), 6u);
   TBitmap32 bitmap;
-  bitmap.LoadFromFile(folder.File("photo.JPG"));
-  ASSERT_EQ(bitmap.GetWidth(), 48);
-  ASSERT_EQ(bitmap.GetHeight(), 32);
-  EXPECT_LE(MaxDifference(FromBitmap32(bitmap), ReferenceDecode(jpeg).Picture), 2);
+  for (const std::string& extension : extensions) {
+    WriteFile(folder.File("photo" + extension), jpeg);
+    bitmap.SetSize(0, 0);
+    bitmap.LoadFromFile(folder.File("photo" + extension));
+    ASSERT_EQ(bitmap.GetWidth(), 48) << extension;
+    ASSERT_EQ(bitmap.GetHeight(), 32);
+    EXPECT_LE(MaxDifference(FromBitmap32(bitmap), ReferenceDecode(jpeg).Picture), 2);
+  }
 
   WriteFile(folder.File("photo.xyz"), jpeg);
   EXPECT_EQ(ErrorOf<EInvalidGraphic>([&] { bitmap.LoadFromFile(folder.File("photo.xyz")); }),

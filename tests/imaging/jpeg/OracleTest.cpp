@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 
+#include "imaging/jpeg/JpegColorTransforms.h"
 #include "tests/imaging/jpeg/OwnCodec.h"
 
 using namespace jpegtest;
@@ -68,22 +70,53 @@ TEST_P(ReducedSize, MatchesReferenceScaledDecode) {
 
 INSTANTIATE_TEST_SUITE_P(Scales, ReducedSize, ::testing::Values(2, 4, 8));
 
-TEST(DecodeAgainstReferenceCmyk, AdobeCmykGoesThroughTheAdobeTransform) {
-  const Image source = MakePhoto(64, 48, 4, 11);
-  const std::vector<std::uint8_t> file = ReferenceEncode(source, {});
-  const Image raw = ReferenceDecode(file).Picture;
-  ASSERT_EQ(raw.Components, 4);
-  const Image actual = OwnDecode(file);
-  int worst = 0;
-  for (int y = 0; y < raw.Height; ++y)
-    for (int x = 0; x < raw.Width; ++x) {
-      const int k = raw.At(x, y, 3);
-      for (int c = 0; c < 3; ++c) {
-        const int expected = std::clamp(255 - (k * (255 - raw.At(x, y, c)) / 255 + 255 - k), 0, 255);
-        worst = std::max(worst, std::abs(expected - actual.At(x, y, c)));
-      }
+// Blocks of saturated inks with sharp edges: their colours lie at the edge of
+// what YCC holds, so decoding overshoots it.
+Image SaturatedInks(unsigned seed) {
+  Image image{.Width = 64, .Height = 48, .Components = 4, .Pixels = {}};
+  std::mt19937 random(seed);
+  std::vector<std::uint8_t> blocks(13 * 10 * 4);
+  for (std::uint8_t& ink : blocks) ink = random() % 3 == 0 ? static_cast<std::uint8_t>(random()) : (random() % 2) * 255;
+  for (int y = 0; y < image.Height; ++y)
+    for (int x = 0; x < image.Width; ++x)
+      for (int c = 0; c < 4; ++c) image.Pixels.push_back(blocks[((y / 5) * 13 + x / 5) * 4 + c]);
+  return image;
+}
+
+// libjpeg-turbo turns YCCK into CMYK inks; both kinds of file then go through
+// the Adobe formula, so a picture looks the same whichever way it was stored.
+TEST(DecodeAgainstReferenceCmyk, CmykAndYcckFilesGoThroughTheAdobeFormula) {
+  for (const bool ycck : {false, true})
+    for (const unsigned seed : {11u, 12u}) {
+      const Image source = seed == 11 ? MakePhoto(64, 48, 4, seed) : SaturatedInks(seed);
+      const std::vector<std::uint8_t> file = ReferenceEncode(source, {.Quality = 60, .Ycck = ycck});
+      const Image inks = ReferenceDecode(file).Picture;
+      ASSERT_EQ(inks.Components, 4);
+      const Image actual = OwnDecode(file);
+      int worst = 0;
+      for (int y = 0; y < inks.Height; ++y)
+        for (int x = 0; x < inks.Width; ++x) {
+          const int k = inks.At(x, y, 3);
+          for (int c = 0; c < 3; ++c) {
+            const int expected = std::clamp(255 - (k * (255 - inks.At(x, y, c)) / 255 + 255 - k), 0, 255);
+            worst = std::max(worst, std::abs(expected - actual.At(x, y, c)));
+          }
+        }
+      EXPECT_LE(worst, 2) << (ycck ? "YCCK" : "CMYK") << " seed " << seed;
     }
-  EXPECT_LE(worst, 2);
+}
+
+// Worked by hand: YCC (80, 153, 50) is R' = -29.4, G' = 127.1, B' = 124.3,
+// so the inks are 255, 128, 131; with K = 211 the Adobe formula gives
+// 211, 255 - (211 x 127 div 255 + 44) = 106 and 255 - (211 x 124 div 255 + 44) = 109.
+TEST(DecodeAgainstReferenceCmyk, YcckClampsTheColourBeforeApplyingK) {
+  TsdTransformYCCKToBGR transform;
+  const std::uint8_t ycck[4] = {80, 153, 50, 211};
+  std::uint8_t bgr[3] = {};
+  transform.Transform(ycck, bgr, 1);
+  EXPECT_EQ(bgr[2], 211);
+  EXPECT_EQ(bgr[1], 106);
+  EXPECT_EQ(bgr[0], 109);
 }
 
 TEST(ProgressiveTwin, SameCoefficientsDecodeToIdenticalPixels) {

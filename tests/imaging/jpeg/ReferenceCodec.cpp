@@ -54,6 +54,7 @@ std::vector<std::uint8_t> ReferenceEncode(const Image& image, const EncodeSettin
   info.in_color_space = image.Components == 1 ? JCS_GRAYSCALE : (image.Components == 3 ? JCS_RGB : JCS_CMYK);
   jpeg_set_defaults(&info);
   jpeg_set_quality(&info, settings.Quality, TRUE);
+  if (settings.Ycck) jpeg_set_colorspace(&info, JCS_YCCK);
   if (image.Components == 3) {
     info.comp_info[0].h_samp_factor = settings.HorSampling;
     info.comp_info[0].v_samp_factor = settings.VerSampling;

@@ -28,6 +28,7 @@ struct EncodeSettings {
   bool Progressive = false;
   int RestartInterval = 0;  // in MCUs
   bool Optimize = false;
+  bool Ycck = false;  // four-component pictures stored as YCCK instead of CMYK
 };
 
 std::vector<std::uint8_t> ReferenceEncode(const Image& image, const EncodeSettings& settings);
