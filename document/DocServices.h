@@ -15,6 +15,7 @@
 
 #include "document/DocCommand.h"
 #include "imaging/docgraphics/DocGraphics.h"
+#include "platform/gdi/Color.h"
 #include "platform/rtl/Types.h"
 
 class TdocHandlePainter;
@@ -75,6 +76,10 @@ public:
   virtual std::unique_ptr<TdocHandlePainter> CreateHandlePainter(TdocShape& /*shape*/) { return nullptr; }
   // Rotation drags snap to multiples of this many degrees; 0 turns freely.
   virtual float GetStepAngle() const { return 0; }
+  // The fill of handles and the pen of the rubber band and insert frame.
+  virtual TColor GetHandleColor() const { return 0; }
+  // The pen of handles, drag lines and drag outlines.
+  virtual TColor GetHandleEdgeColor() const { return 0; }
 };
 
 // Calls end() when the scope is left. An end() that fails while another
