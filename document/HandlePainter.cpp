@@ -99,7 +99,7 @@ void TdocHandlePainter::PaintLines(TCanvas& canvas, bool outline) const {
 void TdocHandlePainter::PaintDragLines(TCanvas& canvas) const { PaintLines(canvas, false); }
 
 void TdocHandlePainter::PaintDragOutline(TCanvas& canvas) const {
-  document::SetPen(canvas, GetHandleEdgeColor(), psDot, pmXor, 1);
+  document::SetXorFramePen(canvas, GetHandleEdgeColor());
   PaintLines(canvas, true);
 }
 
@@ -139,6 +139,9 @@ void SetPen(TCanvas& canvas, TColor color, TPenStyle style, TPenMode mode, int w
 }
 
 void SetXorFramePen(TCanvas& canvas, TColor color) {
+  // Black would leave every pixel as it is and the frame unseen: it inverts
+  // them instead.
+  if (ColorToRGB(color) == 0) color = clWhite;
   SetPen(canvas, color, psDot, pmXor, 1);
   canvas.GetBrush().SetStyle(bsClear);
 }

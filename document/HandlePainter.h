@@ -115,6 +115,7 @@ namespace document {
 // Sets the canvas's pen in one step.
 void SetPen(TCanvas& canvas, TColor color, TPenStyle style, TPenMode mode, int width);
 // The pen of drag feedback: one pixel, dotted, XOR; and a hollow brush.
+// Black, which XOR would not show, inverts instead.
 void SetXorFramePen(TCanvas& canvas, TColor color);
 
 }  // namespace document
