@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test twice: in an
-# optimised build and under AddressSanitizer + UndefinedBehaviorSanitizer.
+# optimised build and under AddressSanitizer + UndefinedBehaviorSanitizer;
+# the code with a thread is tested once more under ThreadSanitizer.
 # Benchmarks and fuzz targets get a short smoke run.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -10,6 +11,7 @@ scripts/install-deps.sh
 jobs=$(nproc)
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export TSAN_OPTIONS=halt_on_error=1
 export QT_QPA_PLATFORM=offscreen
 # The end-to-end print tests print to this CUPS queue; when it cannot be
 # started they still run, and fail, rather than stopping the other tests.
@@ -26,6 +28,7 @@ build_and_test() {
 
 build_and_test build/release -DCMAKE_BUILD_TYPE=Release -DLABEL_BENCH=ON
 build_and_test build/sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLABEL_SANITIZE=ON
+build_and_test build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLABEL_TSAN=ON
 
 scripts/run-benchmarks.sh build/release smoke
 

@@ -22,6 +22,8 @@ enum TdocCommandKind : std::int32_t {
 struct TdocCommand {
   TdocCommandKind Kind = ckPropertyValue;
   std::int32_t ShapeId = 0;
+  // Set on every command of an undo group after its first one.
+  bool Grouped = false;
   std::string PropName;
   std::string Value;
   std::unique_ptr<TMemoryStream> Stream;  // nil for most kinds

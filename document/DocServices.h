@@ -59,6 +59,8 @@ public:
   virtual void DoShapeSaveAdditionalInfo(TdocShape* shape, TXmlNode& node) = 0;
   // Ends an in-place edit of the shape being edited.
   virtual void CloseShapeEdit(bool accept) = 0;
+  // The shape being edited in place; nil when none is.
+  virtual const TdocShape* GetEditShape() const { return nullptr; }
 
   // ---- the screen
   // Document millimetres to client pixels of the view and back.

@@ -37,7 +37,7 @@ public:
   virtual const TdocEffectClass& GetClass() const { return StaticClass(); }
   std::string ClassName() const override { return std::string(GetClass().Name); }
   // The class name without "Tdoc" and "Effect": "TdocShadowEffect" gives "Shadow".
-  std::string GetEffectName() const;
+  virtual std::string GetEffectName() const;
 
   // Another effect: its XML form read into this one.
   void Assign(const TPersistent* source) override;

@@ -1,5 +1,6 @@
 #include "document/HandlePainter.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "document/ScreenPolygon.h"
@@ -23,6 +24,15 @@ void TdocHandlePainter::UpdateHandles() {
     Handles.push_back({hkRotate, knob, knob});
   }
   DragLines = {{0, 1, hkLeft}, {1, 2, hkBottom}, {2, 3, hkRight}, {3, 0, hkTop}};
+}
+
+void TdocHandlePainter::InsertHandle(int index, const TdocHandle& handle) {
+  index = std::clamp(index, 0, HandleCount());
+  Handles.insert(Handles.begin() + index, handle);
+  for (TdocDragLine& line : DragLines) {
+    if (line.First >= index) ++line.First;
+    if (line.Second >= index) ++line.Second;
+  }
 }
 
 TdocHandle* TdocHandlePainter::GetHandles(int index) {

@@ -70,6 +70,10 @@ public:
   TRect HandleRect(int index) const;
   // The handle's position in client pixels.
   TFloatPoint HandleOnScreen(int index) const;
+  // Shapes with grips of their own (line ends, vertices) add them to the
+  // plain layout; a grip inserted before others is found first by the mouse.
+  void InsertHandle(int index, const TdocHandle& handle);
+  void AddDragLine(const TdocDragLine& line) { DragLines.push_back(line); }
 
 protected:
   const TdocShape& CheckedShape() const;

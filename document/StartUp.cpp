@@ -3,7 +3,14 @@
 #include <mutex>
 
 #include "document/ClassRegistry.h"
+#include "document/ColorEffects.h"
 #include "document/EffectShape.h"
+#include "document/FrameShapes.h"
+#include "document/GradientEffects.h"
+#include "document/LineShape.h"
+#include "document/Page.h"
+#include "document/ResourceRegistry.h"
+#include "document/ShadowEffect.h"
 #include "imaging/startup/SubsystemStartUp.h"
 
 namespace document {
@@ -15,7 +22,17 @@ void StartUp() {
     RegisterShapeClass(TdocShape::StaticClass());
     RegisterShapeClass(TdocEffectShape::StaticClass());
     RegisterShapeClass(TdocGroupShape::StaticClass());
+    RegisterShapeClass(TdocPolygonShape::StaticClass());
+    RegisterShapeClass(TdocRectangleShape::StaticClass());
+    RegisterShapeClass(TdocEllipseShape::StaticClass());
+    RegisterShapeClass(TdocRoundRectShape::StaticClass());
+    RegisterShapeClass(TdocLineShape::StaticClass());
+    RegisterShapeClass(TdocPage::StaticClass());
     RegisterEffectClass(TdocEffect::StaticClass(), 0);
+    RegisterResourceClasses();
+    RegisterColorEffects();
+    RegisterEffectClass(TdocShadowEffect::StaticClass(), 1);
+    RegisterGradientEffects();
   });
 }
 

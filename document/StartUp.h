@@ -1,7 +1,9 @@
 #pragma once
 // The start-up step of the document engine's model: the raster subsystem's
-// start-up, then the shape and effect classes of the engine in their
-// registries. Call it before any shape is loaded; later calls do nothing.
+// start-up, then the shape, effect and resource classes of the engine in their
+// registries. The resource cache thread is started by the program's start-up
+// (document/ResourceStartUp.h). Call it before any shape is loaded; later
+// calls do nothing.
 
 namespace document {
 

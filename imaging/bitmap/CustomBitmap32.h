@@ -160,6 +160,8 @@ public:
   float GetStippleStep() const { return StippleStep; }
   void SetStippleStep(float step) { StippleStep = step; }
   float GetStippleCounter() const { return StippleCounter; }
+  // Where along the pattern the next stippled pixel starts.
+  void SetStippleCounter(float counter) { StippleCounter = counter; }
   // The colour at the counter (mixing neighbours at fractions), then the
   // counter advances by StippleStep. Opaque black with an empty pattern.
   TColor32 GetStippleColor();

@@ -47,3 +47,6 @@ using TShiftState = std::uint8_t;
 
 constexpr TShiftState ShiftBit(TShiftStateItem item) { return static_cast<TShiftState>(1u << item); }
 constexpr bool InShiftState(TShiftState state, TShiftStateItem item) { return (state & ShiftBit(item)) != 0; }
+
+// The mouse button a button event is about.
+enum TMouseButton : std::uint8_t { mbLeft, mbRight, mbMiddle };

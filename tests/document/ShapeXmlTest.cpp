@@ -161,19 +161,19 @@ TEST_F(ShapeXmlTest, AnUnknownClassLoadsAsABaseShapeWithItsChildren) {
 TEST_F(ShapeXmlTest, TheEffectRegistryFallsBackToTheBaseEffect) {
   // A stand-in: only the registry's bookkeeping is under test here. The base
   // effect comes from the start-up.
-  static const TdocEffectClass shadow{"TdocShadowEffect", nullptr};
+  static const TdocEffectClass standIn{"TdocStandInEffect", nullptr};
   const TdocEffectClass* base = &TdocEffect::StaticClass();
-  RegisterEffectClass(shadow, 1);
-  RegisterEffectClass(shadow, 1);
-  EXPECT_EQ(GetEffectClass("TdocShadowEffect"), &shadow);
-  EXPECT_EQ(GetEffectClass("tdocshadoweffect"), base);
+  RegisterEffectClass(standIn, 1);
+  RegisterEffectClass(standIn, 1);
+  EXPECT_EQ(GetEffectClass("TdocStandInEffect"), &standIn);
+  EXPECT_EQ(GetEffectClass("tdocstandineffect"), base);
   EXPECT_EQ(GetEffectClass(""), base);
   int entries = 0;
   for (const auto& holder : EffectRegistry().GetHolders()) {
     if (holder.Name == "TdocEffect") {
       EXPECT_EQ(holder.Extra, 0);
     }
-    if (holder.Name != "TdocShadowEffect") continue;
+    if (holder.Name != "TdocStandInEffect") continue;
     ++entries;
     EXPECT_EQ(holder.Extra, 1);
   }

@@ -1,22 +1,30 @@
 // A shape loaded from arbitrary bytes: byte 0 picks the form (bit 0: XML
 // text or the shape byte form), the render resolution (bits 1-3) and whether
-// the effects of an effect shape are edited and the edits undone (bit 4); the
-// rest is the input. Effects of the class "TdocFuzzCopyEffect" copy the
-// bitmap their Source names, so any Source reaches the routing. The shape is then rendered into a small bitmap through its
-// cache and saved again. Loading may raise an exception; nothing may crash,
-// hang or allocate without bound.
+// the effects of an effect shape are edited and the edits undone (bit 4);
+// bits 5-6 pick the page aid of the screen and bits 6-7 the turn of a
+// printed page; the rest is the input. Effects of the class
+// "TdocFuzzCopyEffect" copy the bitmap their Source names, so any Source
+// reaches the routing. The shape is then rendered into a small bitmap
+// through its cache and saved again; a loaded page is also printed in tiles
+// onto a small canvas and gives its thumbnail. Loading may raise an
+// exception; nothing may crash, hang or allocate without bound. The label
+// application's shape classes (barcodes) are registered, so XML naming them
+// reaches their loading and painting.
 
-#include <cstddef>
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <string_view>
 
+#include "app/shapes/ShapesStartUp.h"
 #include "document/ClassRegistry.h"
 #include "document/EffectShape.h"
-#include "document/PlainServices.h"
+#include "document/Page.h"
+#include "document/PlainDocument.h"
 #include "document/ShapeByteForm.h"
-#include "document/StartUp.h"
+#include "platform/gdi/Surface.h"
+#include "platform/rtl/Stream.h"
 #include "xml/XmlDocument.h"
 
 namespace {
@@ -62,13 +70,14 @@ void EditAndUndoEffects(TdocShape& page, TdocPlainServices& document, std::uint8
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  document::StartUp();
+  app::StartUpShapes();
   RegisterEffectClass(TdocFuzzCopyEffect::StaticClass(), 1);
   if (size < 1) return 0;
   const bool byteForm = (data[0] & 1) != 0;
   const float resolution = 0.5f + static_cast<float>(data[0] >> 1 & 7);
   const std::string_view input(reinterpret_cast<const char*>(data + 1), size - 1);
-  TdocPlainServices document;
+  TdocPlainDocument document;
+  document.HelperMethod = static_cast<TdocHelperMethodType>(data[0] >> 5 & 3);
   TdocShape page;
   page.SetDocument(&document);
   page.SetDocFrame(0, 0, 64 / resolution, 48 / resolution, 0);
@@ -95,6 +104,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   options.Resolution = resolution;
   options.FreeCache = true;
   page.RenderShape(bitmap, {0, 0, 64 / resolution, 48 / resolution}, true, options);
+  if (auto* loaded = dynamic_cast<TdocPage*>(page.GetShapes(0))) {
+    TMemorySurface pixels(64, 48);
+    TCanvas canvas(pixels.Surface());
+    loaded->RenderPage(canvas, {0, 0, 64, 48}, (data[0] & 2) != 0, (data[0] & 4) != 0, data[0] >> 6, 0);
+    loaded->GetThumbnail();
+    TMemoryStream thumbnail;
+    loaded->SaveThumbnailToStream(thumbnail);
+  }
   const std::string saved = ShapesToString(page);
   if (saved.size() < 8) std::terminate();
   return 0;

@@ -1,0 +1,138 @@
+// A Zweckform 3666 sheet (5 x 13 labels of 38 x 21.19 mm on A4) of barcode
+// shapes rendered at 11.811 dots per mm (300 dots per inch) the way a page
+// is printed: every shape draws into its cache, which is blended onto the
+// page and freed. The reference is QPainter filling the same bars as
+// rectangles and writing the same texts into a QImage of the same size.
+// Argument 1 renders the sheet as printing does, each barcode nudged by
+// 0.001 degree.
+
+#include <benchmark/benchmark.h>
+
+#include <QFont>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <chrono>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "app/shapes/BarcodeShape.h"
+#include "app/shapes/ShapesStartUp.h"
+#include "document/PlainServices.h"
+
+namespace {
+
+constexpr float kResolution = 11.811024f;
+constexpr float kSheetWidth = 210, kSheetHeight = 297;
+constexpr float kLabelWidth = 38, kLabelHeight = 21.19f, kLeft = 9, kTop = 10.7f;
+constexpr int kColumns = 5, kRows = 13;
+
+template <class F>
+double Seconds(F&& f) {
+  const auto start = std::chrono::steady_clock::now();
+  f();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+QGuiApplication& Application() {
+  static int argc = 1;
+  static char name[] = "barcode_sheet_bench";
+  static char* argv[] = {name, nullptr};
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  static QGuiApplication application(argc, argv);
+  return application;
+}
+
+// What QPainter draws for one label: the bars and the text line, in pixels
+// of the page, as the shape laid them out.
+struct TReferenceLabel {
+  std::vector<QRect> Bars;
+  QPoint TextAt;
+  QString Text;
+};
+
+TReferenceLabel ReferenceOf(TdocBarCodeShape& shape) {
+  TVmBarcode& barcode = *shape.GetBarcode();
+  const int left = static_cast<int>(std::lround(shape.GetDocLeft() * kResolution)) + barcode.GetLeft();
+  const int top = static_cast<int>(std::lround(shape.GetDocTop() * kResolution)) + barcode.GetTop();
+  TReferenceLabel label;
+  int x = 0;
+  for (const char module : barcode.EncodeModules()) {
+    const TModuleInfo info = barcode.GetModuleInfo(module);
+    if (info.Kind != blSpace) label.Bars.emplace_back(left + x, top, info.Width, barcode.GetHeight() + 1);
+    x += info.Width;
+  }
+  label.TextAt = QPoint(left, top + barcode.GetHeight());
+  label.Text = QString::fromStdString(barcode.GetText());
+  return label;
+}
+
+void BarcodeSheet(benchmark::State& state) {
+  Application();
+  app::StartUpShapes();
+  TdocPlainServices document;
+  TdocShape page;
+  page.SetDocument(&document);
+  page.SetDocFrame(0, 0, kSheetWidth, kSheetHeight, 0);
+  for (int row = 0; row < kRows; ++row)
+    for (int column = 0; column < kColumns; ++column) {
+      auto shape = std::make_unique<TdocBarCodeShape>();
+      shape->CreateNewBarcode();
+      shape->GetBarcode()->SetText(std::to_string(4711000 + row * kColumns + column));
+      shape->SetDocFrame(kLeft + column * kLabelWidth, kTop + row * kLabelHeight, kLabelWidth, kLabelHeight, 0);
+      page.AddShape(std::move(shape));
+    }
+  if (state.range(0) != 0) NudgeBarcodeAngles(page);
+
+  TBitmap32 bitmap;
+  bitmap.SetSize(static_cast<int>(std::lround(kSheetWidth * kResolution)),
+                 static_cast<int>(std::lround(kSheetHeight * kResolution)));
+  TdocRenderOptions options;
+  options.Device = dtPrinter;
+  options.Resolution = kResolution;
+  options.BitmapResolution = kResolution;
+  options.FreeCache = true;
+  auto ours = [&] {
+    bitmap.Clear(clWhite32);
+    // The area the bitmap covers at exactly the resolution asked.
+    page.RenderShape(bitmap, {0, 0, bitmap.GetWidth() / kResolution, bitmap.GetHeight() / kResolution}, true, options);
+  };
+  ours();  // lays every barcode out for the reference
+
+  std::vector<TReferenceLabel> labels;
+  for (int i = 0; i < page.GetShapeCount(); ++i) labels.push_back(ReferenceOf(*static_cast<TdocBarCodeShape*>(page.GetShapes(i))));
+  const TFont& textFont = static_cast<TdocBarCodeShape*>(page.GetShapes(0))->GetBarcode()->GetShowTextFont();
+  QFont font("DejaVu Sans");
+  font.setPixelSize(static_cast<int>(std::lround(-textFont.GetHeight() * kResolution * 25.4 / TFont::PixelsPerInch)));
+  QImage image(bitmap.GetWidth(), bitmap.GetHeight(), QImage::Format_ARGB32_Premultiplied);
+  auto reference = [&] {
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    const int ascent = painter.fontMetrics().ascent();
+    for (const TReferenceLabel& label : labels) {
+      for (const QRect& bar : label.Bars) painter.fillRect(bar, Qt::black);
+      painter.drawText(label.TextAt + QPoint(0, ascent), label.Text);
+    }
+  };
+
+  double ourTime = 0, referenceTime = 0;
+  for (auto _ : state) {
+    const double a = Seconds(ours);
+    const double b = Seconds(reference);
+    ourTime += a;
+    referenceTime += b;
+    state.SetIterationTime(a + b);
+  }
+  const double n = static_cast<double>(state.iterations());
+  state.counters["ours_ms"] = ourTime / n * 1e3;
+  state.counters["qpainter_ms"] = referenceTime / n * 1e3;
+  state.counters["ratio"] = ourTime / referenceTime;
+  state.SetLabel(state.range(0) != 0 ? "nudged 0.001 deg, goal ratio <= 1.5" : "level, goal ratio <= 1.5");
+}
+
+}  // namespace
+
+BENCHMARK(BarcodeSheet)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond);

@@ -1,0 +1,25 @@
+#pragma once
+// What the document core asks of the window that shows it: repaints, the
+// scroll area and zoom, the rulers and the screen cursor. The editor control
+// (document/control) implements it on Qt; without a view the core changes
+// its model only, which is how tools and tests use it.
+
+#include "platform/rtl/Cursors.h"
+
+class TdocDocumentView {
+public:
+  virtual void Repaint() = 0;
+  // The scrolled area follows the current page's size at the screen scale.
+  virtual void UpdateScrollArea() = 0;
+  // The screen scale fits the current page's width into the window.
+  virtual void ZoomPageWidth() = 0;
+  // Rulers follow the units, origin and scale.
+  virtual void UpdateRulers() = 0;
+  virtual void ShowScreenCursor(TCursor cursor) = 0;
+
+protected:
+  TdocDocumentView() = default;
+  ~TdocDocumentView() = default;
+  TdocDocumentView(const TdocDocumentView&) = default;
+  TdocDocumentView& operator=(const TdocDocumentView&) = default;
+};

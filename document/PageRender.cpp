@@ -1,0 +1,285 @@
+// Rendering a page onto a canvas: printing in tiles, painting into a
+// rectangle for thumbnails and export, and the thumbnail itself.
+
+#include <algorithm>
+#include <cmath>
+
+#include "document/Page.h"
+#include "document/ScreenPolygon.h"
+#include "imaging/docgraphics/BitmapHelpers.h"
+#include "imaging/resample/BoxDownsample.h"
+#include "platform/gdi/StretchCopy.h"
+#include "platform/rtl/BinaryIO.h"
+
+using document::ScreenRound;
+
+namespace {
+
+// A bitmap made for a thumbnail or an export is never larger than this; a
+// huge page is rendered at a lower resolution, which the reduction to the
+// target size would have averaged away anyway.
+constexpr double MaxPaintPixels = 1 << 24;
+// Thumbnail sides beyond this come only from broken settings.
+constexpr int MaxThumbnailSide = 4096;
+
+}  // namespace
+
+// How the page's pixel grid (Width x Height) lands on the canvas: turned by
+// quarter turns counter-clockwise, then mirrored left-right, then turned
+// upside down.
+struct TdocPage::TPageOutput {
+  std::int32_t Width;
+  std::int32_t Height;
+  int Rotation;
+  bool Mirror;
+  bool UpsideDown;
+
+  std::int32_t OutWidth() const { return Rotation % 2 != 0 ? Height : Width; }
+  std::int32_t OutHeight() const { return Rotation % 2 != 0 ? Width : Height; }
+
+  // Where a rectangle of the page's pixels lands in the output.
+  TRect Map(const TRect& r) const {
+    TRect out = r;
+    if (Rotation == 1) out = {r.Top, Width - r.Right, r.Bottom, Width - r.Left};
+    if (Rotation == 2) out = {Width - r.Right, Height - r.Bottom, Width - r.Left, Height - r.Top};
+    if (Rotation == 3) out = {Height - r.Bottom, r.Left, Height - r.Top, r.Right};
+    if (Mirror) out = {OutWidth() - out.Right, out.Top, OutWidth() - out.Left, out.Bottom};
+    if (UpsideDown) out = {out.Left, OutHeight() - out.Bottom, out.Right, OutHeight() - out.Top};
+    return out;
+  }
+
+  // The same turns applied to the pixels of one tile.
+  void Apply(TBitmap32& tile) const {
+    if (Rotation == 1) imaging::RotateBitmapLeft(tile);
+    if (Rotation == 2) imaging::RotateBitmap180(tile);
+    if (Rotation == 3) imaging::RotateBitmapRight(tile);
+    if (Mirror) imaging::MirrorBitmap(tile);
+    if (UpsideDown) imaging::FlipBitmap(tile);
+  }
+};
+
+namespace {
+
+void SplitTile(const TRect& area, double low, double high, std::int64_t maxPixels,
+               std::vector<TdocPageTile>& tiles) {
+  if (area.Width() * area.Height() <= maxPixels || (area.Width() < 2 && area.Height() < 2)) {
+    tiles.push_back({area, high});
+    return;
+  }
+  const double middle = (low + high) / 2;
+  TRect first = area, second = area;
+  if (area.Height() >= area.Width()) {
+    first.Bottom = second.Top = area.Top + static_cast<std::int32_t>(area.Height() / 2);
+  } else {
+    first.Right = second.Left = area.Left + static_cast<std::int32_t>(area.Width() / 2);
+  }
+  SplitTile(first, low, middle, maxPixels, tiles);
+  SplitTile(second, middle, high, maxPixels, tiles);
+}
+
+TRect OffsetRect(const TRect& r, std::int32_t dx, std::int32_t dy) {
+  return {r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy};
+}
+
+}  // namespace
+
+namespace document {
+
+std::vector<TdocPageTile> SplitPageTiles(std::int32_t width, std::int32_t height, std::int64_t maxPixels) {
+  std::vector<TdocPageTile> tiles;
+  if (width > 0 && height > 0) SplitTile({0, 0, width, height}, 0.0, 1.0, std::max<std::int64_t>(maxPixels, 1), tiles);
+  return tiles;
+}
+
+void SendBitmapToCanvas(TCanvas& canvas, const TRect& dest, const TBitmap32& bitmap) {
+  if (dest.IsEmpty() || bitmap.IsEmpty() || canvas.GetSurface().IsEmpty()) return;
+  if (dest.Width() == bitmap.GetWidth() && dest.Height() == bitmap.GetHeight()) {
+    gdi::StretchCopy(canvas.GetSurface(), dest, bitmap.GetHandle(), bitmap.BoundsRect(), TStretchMode::Nearest);
+    return;
+  }
+  // Only the part of dest on the canvas is resampled.
+  TRect visible;
+  if (!imaging::IntersectIntRect(visible, dest, canvas.GetSurface().Bounds())) return;
+  TBitmap32 source;
+  source.Assign(&bitmap);
+  TBitmap32 scaled;
+  scaled.SetSize(static_cast<std::int32_t>(visible.Width()), static_cast<std::int32_t>(visible.Height()));
+  imaging::StretchDrawBitmap(scaled, OffsetRect(dest, -visible.Left, -visible.Top), source, dmOpaque, {}, sfLinear,
+                             source.BoundsRect());
+  gdi::StretchCopy(canvas.GetSurface(), visible, scaled.GetHandle(), scaled.BoundsRect(), TStretchMode::Nearest);
+}
+
+}  // namespace document
+
+TdocRenderOptions TdocPage::PrintOptions(float resolution, float bitmapResolution) const {
+  TdocRenderOptions options;
+  options.Device = dtPrinter;
+  options.Color = imaging::ColorToColor32(GetPageColor()) & 0x00FFFFFFu;
+  // Shapes that size things in pixels take the resolution of the bitmap
+  // actually drawn, so they keep their size at any resolution asked.
+  options.BitmapResolution = bitmapResolution;
+  options.Resolution = resolution;
+  const TdocPageHost* host = GetHost();
+  options.StretchFilter = host ? host->GetQuality() : sfLinear;
+  return options;
+}
+
+void TdocPage::RenderPageDefault(TCanvas& canvas, const TRect& rect, bool mirror, bool bottomUp, int rotation) {
+  RenderPage(canvas, rect, mirror, bottomUp, rotation, DefaultDpm);
+}
+
+void TdocPage::RenderPage(TCanvas& canvas, const TRect& rect, bool mirror, bool bottomUp, int rotation, float dpm) {
+  EnsureLoaded();
+  TdocPageHost* host = GetHost();
+  if (!host) return;
+  TdocPrintingBracket printing(host);
+  if (GetDocAngle() != 0) SetDocAngle(0);
+  rotation = ((rotation % 4) + 4) % 4;
+  const bool quarter = rotation % 2 != 0;
+  const double width = quarter ? rect.Height() : rect.Width();
+  const double height = quarter ? rect.Width() : rect.Height();
+  const double scale = std::min(width / GetDocWidth(), height / GetDocHeight());
+  if (!(scale > 0) || !std::isfinite(scale)) return;
+  const TRect page{0, 0, ScreenRound(scale * GetDocWidth()), ScreenRound(scale * GetDocHeight())};
+  if (page.IsEmpty()) return;
+  const float resolution = dpm == 0 ? static_cast<float>(scale) : dpm;
+  const TPageOutput output{page.Right, page.Bottom, rotation, mirror, bottomUp};
+  RenderTiles(canvas, rect, output, PrintOptions(resolution, static_cast<float>(scale)));
+  if (host->GetPerformance() != dpSpeedOverMemory) ClearRenderCacheAll();
+}
+
+void TdocPage::RenderTiles(TCanvas& canvas, const TRect& rect, const TPageOutput& output,
+                           const TdocRenderOptions& options) {
+  TdocPageHost* host = GetHost();
+  const float width = GetDocWidth(), height = GetDocHeight();
+  // The turned page, centred in rect.
+  const std::int32_t left = rect.Left + static_cast<std::int32_t>((rect.Width() - output.OutWidth()) / 2);
+  const std::int32_t top = rect.Top + static_cast<std::int32_t>((rect.Height() - output.OutHeight()) / 2);
+  const double mmPerPixelX = double{width} / output.Width, mmPerPixelY = double{height} / output.Height;
+  const TColor32 pageColor = imaging::ColorToColor32(GetPageColor()) | 0xFF000000u;
+  const int count = host->GetProgressCount(), total = host->GetProgressTotal();
+  for (const TdocPageTile& piece : document::SplitPageTiles(output.Width, output.Height, MaxTilePixels)) {
+    const TRect& a = piece.Area;
+    TBitmap32 tile;
+    tile.SetSize(static_cast<std::int32_t>(a.Width()), static_cast<std::int32_t>(a.Height()));
+    tile.Clear(0);
+    const TFloatRect area{static_cast<float>(a.Left * mmPerPixelX), static_cast<float>(a.Top * mmPerPixelY),
+                          static_cast<float>(a.Right * mmPerPixelX), static_cast<float>(a.Bottom * mmPerPixelY)};
+    RenderShape(tile, area, true, options);
+    if (!(host->GetOptimizedPrinting() && imaging::IsBitmapSingleColor(&tile, pageColor))) {
+      output.Apply(tile);
+      document::SendBitmapToCanvas(canvas, OffsetRect(output.Map(a), left, top), tile);
+    }
+    if (total > 0) host->DoProgress(ptPrint, count, total, static_cast<float>((count - 1 + piece.ProgressEnd) / total));
+  }
+}
+
+TRect TdocPage::PaintPageToCanvas(TCanvas& canvas, const TRect& rect, float maxDpm, bool fit) {
+  EnsureLoaded();
+  TdocPageHost* host = GetHost();
+  TdocPrintingBracket printing(host);
+  const float width = GetDocWidth(), height = GetDocHeight();
+  double resolution = host ? host->GetRenderResolution() : DefaultDpm;
+  if (!(resolution > 0) || !std::isfinite(resolution)) resolution = DefaultDpm;
+  resolution = std::min(resolution, std::sqrt(MaxPaintPixels / (double{width} * height)));
+  const std::int32_t bitmapWidth = std::max(1, ScreenRound(resolution * width));
+  const std::int32_t bitmapHeight = std::max(1, ScreenRound(resolution * height));
+  TRect target = rect;
+  if (fit) {
+    const double s = std::min(rect.Width() / double(bitmapWidth), rect.Height() / double(bitmapHeight));
+    const std::int32_t w = ScreenRound(bitmapWidth * s), h = ScreenRound(bitmapHeight * s);
+    const std::int32_t x = rect.Left + static_cast<std::int32_t>((rect.Width() - w) / 2);
+    const std::int32_t y = rect.Top + static_cast<std::int32_t>((rect.Height() - h) / 2);
+    target = {x, y, x + w, y + h};
+  }
+  if (target.IsEmpty()) return target;
+  TBitmap32 bitmap;
+  bitmap.SetSize(bitmapWidth, bitmapHeight);
+  bitmap.Clear(0);
+  const float bitmapResolution = static_cast<float>(bitmapWidth / double{width});
+  RenderShape(bitmap, {0, 0, width, height}, true,
+              PrintOptions(std::min(static_cast<float>(resolution), maxDpm), bitmapResolution));
+  document::SendBitmapToCanvas(canvas, target, bitmap);
+  return target;
+}
+
+// ---- thumbnail
+
+void TdocPage::PageUpdated() {
+  GetThumbnail();
+  if (TdocPageHost* host = GetHost()) host->DoPageChanged(this);
+}
+
+const TBitmap* TdocPage::GetThumbnail() {
+  if (Thumbnail && !ThumbnailDirty) return Thumbnail.get();
+  TdocPageHost* host = GetHost();
+  if (!host) return Thumbnail.get();
+  EnsureLoaded();
+  const int width = std::clamp(host->GetThumbnailWidth(), 0, MaxThumbnailSide);
+  const int height = std::clamp(host->GetThumbnailHeight(), 0, MaxThumbnailSide);
+  auto thumbnail = std::make_unique<TBitmap>();
+  thumbnail->SetPixelFormat(pf24bit);
+  thumbnail->SetSize(width, height);
+  ThumbnailDirty = false;
+  if (thumbnail->Empty()) {
+    Thumbnail = std::move(thumbnail);
+    return Thumbnail.get();
+  }
+  TCanvas& canvas = thumbnail->GetCanvas();
+  canvas.GetBrush().SetColor(host->GetColor());
+  canvas.FillRect({0, 0, width, height});
+  const TRect page = PaintPageToCanvas(canvas, {1, 1, width - 1, height - 1}, DefaultDpm, true);
+  if (!page.IsEmpty()) {
+    canvas.GetPen().SetColor(clBlack);
+    canvas.GetBrush().SetStyle(bsClear);
+    canvas.Rectangle(page.Left - 1, page.Top - 1, page.Right + 1, page.Bottom + 1);
+  }
+  Thumbnail = std::move(thumbnail);
+  return Thumbnail.get();
+}
+
+void TdocPage::SetThumbnail(const TBitmap* bitmap) {
+  if (bitmap) {
+    auto copy = std::make_unique<TBitmap>();
+    copy->Assign(bitmap);
+    Thumbnail = std::move(copy);
+  } else {
+    Thumbnail.reset();
+  }
+  ThumbnailDirty = false;
+}
+
+void TdocPage::SaveThumbnailToStream(TStream& stream) const {
+  if (!Thumbnail || Thumbnail->Empty()) return;
+  const TPixelSurface& pixels = Thumbnail->GetSurface();
+  const std::uint32_t rowSize = (static_cast<std::uint32_t>(pixels.Width) * 3 + 3) & ~3u;
+  const std::uint32_t imageSize = rowSize * static_cast<std::uint32_t>(pixels.Height);
+  constexpr std::uint32_t HeaderSize = 14 + 40;
+  // File header.
+  rtl::WriteLE<std::uint16_t>(stream, 0x4D42);  // "BM"
+  rtl::WriteLE<std::uint32_t>(stream, HeaderSize + imageSize);
+  rtl::WriteLE<std::uint32_t>(stream, 0);
+  rtl::WriteLE<std::uint32_t>(stream, HeaderSize);
+  // Info header: bottom-up rows of 24-bit pixels, uncompressed.
+  rtl::WriteLE<std::uint32_t>(stream, 40);
+  rtl::WriteLE<std::int32_t>(stream, pixels.Width);
+  rtl::WriteLE<std::int32_t>(stream, pixels.Height);
+  rtl::WriteLE<std::uint16_t>(stream, 1);
+  rtl::WriteLE<std::uint16_t>(stream, 24);
+  rtl::WriteLE<std::uint32_t>(stream, 0);
+  rtl::WriteLE<std::uint32_t>(stream, imageSize);
+  rtl::WriteLE<std::int32_t>(stream, 3780);  // 96 dots per inch
+  rtl::WriteLE<std::int32_t>(stream, 3780);
+  rtl::WriteLE<std::uint32_t>(stream, 0);
+  rtl::WriteLE<std::uint32_t>(stream, 0);
+  std::vector<std::uint8_t> row(rowSize, 0);
+  for (int y = pixels.Height - 1; y >= 0; --y) {
+    const std::uint32_t* line = pixels.ScanLine(y);
+    for (int x = 0; x < pixels.Width; ++x) {
+      row[std::size_t(x) * 3] = static_cast<std::uint8_t>(line[x]);
+      row[std::size_t(x) * 3 + 1] = static_cast<std::uint8_t>(line[x] >> 8);
+      row[std::size_t(x) * 3 + 2] = static_cast<std::uint8_t>(line[x] >> 16);
+    }
+    stream.WriteBuffer(row.data(), rowSize);
+  }
+}

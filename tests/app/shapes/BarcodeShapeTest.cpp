@@ -1,0 +1,249 @@
+// The barcode shape on a page: its layout in the frame for the worked
+// frames, the text band, the text size in millimetres at every resolution,
+// frames too small for the symbol, values the symbology refuses, and the
+// check digits of EAN and UPC values.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "ShapeTestSupport.h"
+#include "document/ClassRegistry.h"
+#include "document/Effect.h"
+
+namespace {
+
+using shapetest::IsDark;
+using shapetest::TTestPage;
+
+// An effect that only widens the shape's render margins, as a shadow does:
+// the cache then reaches beyond the frame.
+class TMarginEffect : public TdocEffect {
+public:
+  void AdjustExtents(float& left, float& top, float& right, float& bottom) const override {
+    left += 5, top += 5, right += 5, bottom += 5;
+  }
+};
+
+// The rows and columns of the page that hold ink, as a reader sees it.
+struct TInkBox {
+  int Left = 1 << 30, Top = 1 << 30, Right = -1, Bottom = -1;  // inclusive
+  bool Empty() const { return Right < 0; }
+};
+
+TInkBox InkBox(const TBitmap32& bitmap, int fromRow = 0, int toRow = -1) {
+  TInkBox box;
+  const int last = toRow < 0 ? bitmap.GetHeight() : std::min(toRow, bitmap.GetHeight());
+  for (int y = std::max(0, fromRow); y < last; ++y)
+    for (int x = 0; x < bitmap.GetWidth(); ++x)
+      if (IsDark(bitmap.GetPixel(x, y)))
+        box = {std::min(box.Left, x), std::min(box.Top, y), std::max(box.Right, x), std::max(box.Bottom, y)};
+  return box;
+}
+
+// Pixels that differ from the white page at all.
+TInkBox PaintedBox(const TBitmap32& bitmap) {
+  TInkBox box;
+  for (int y = 0; y < bitmap.GetHeight(); ++y)
+    for (int x = 0; x < bitmap.GetWidth(); ++x)
+      if ((bitmap.GetPixel(x, y) & 0xFFFFFF) != 0xFFFFFF)
+        box = {std::min(box.Left, x), std::min(box.Top, y), std::max(box.Right, x), std::max(box.Bottom, y)};
+  return box;
+}
+
+// The last row crossing the bars: far more changes between dark and light
+// than a row of text has (Code 39 of ten digits has 60 bars).
+int LastBarRow(const TBitmap32& bitmap) {
+  int last = -1;
+  for (int y = 0; y < bitmap.GetHeight(); ++y) {
+    int changes = 0;
+    for (int x = 1; x < bitmap.GetWidth(); ++x) changes += IsDark(bitmap.GetPixel(x, y)) != IsDark(bitmap.GetPixel(x - 1, y));
+    if (changes > 80) last = y;
+  }
+  return last;
+}
+
+TEST(BarcodeShape, AnInsertedBarcodeHasTheInsertSettings) {
+  TTestPage page(100, 100);
+  TdocBarCodeShape shape;
+  EXPECT_EQ(shape.GetBarcode(), nullptr);
+  shape.CreateNewBarcode();
+  const TVmBarcode& barcode = *shape.GetBarcode();
+  EXPECT_EQ(barcode.GetTyp(), bcCode39);
+  EXPECT_EQ(barcode.GetText(), "1234567890");
+  EXPECT_EQ(barcode.GetShowText(), bcoCode);
+  EXPECT_EQ(barcode.GetShowTextFont().GetSize(), 20);
+  EXPECT_EQ(barcode.GetShowTextPosition(), stpBottomLeft);
+  EXPECT_EQ(barcode.GetModul(), 2);
+  EXPECT_TRUE(shape.GetCachedRendering());
+  EXPECT_TRUE(shape.GetForceRenderCache());
+}
+
+TEST(BarcodeShape, PaintingKeepsTheAngleAndRendersThroughTheCache) {
+  TTestPage page(100, 100);
+  TdocBarCodeShape& level = page.AddBarcode(bcCode39, "1234567890", 10, 10, 60, 20);
+  TdocBarCodeShape& turned = page.AddBarcode(bcCode39, "1234567890", 10, 50, 60, 20, 30);
+  auto plain = std::make_unique<TdocShape>();
+  TdocShape& other = *plain;
+  page.Page().AddShape(std::move(plain));
+  page.Render(5.905512f);
+  EXPECT_EQ(level.GetDocAngle(), 0.0f);
+  EXPECT_NE(level.GetCacheBitmap(), nullptr);
+  // Sheets nudge the level barcodes, and only those.
+  NudgeBarcodeAngles(page.Page());
+  EXPECT_EQ(level.GetDocAngle(), 0.001f);
+  EXPECT_EQ(turned.GetDocAngle(), 30.0f);
+  EXPECT_EQ(other.GetDocAngle(), 0.0f);
+}
+
+TEST(BarcodeShape, TheFrameWidthGivesTheLeftEdgeAndTheLargestModuleThatFits) {
+  // At 10 dots per mm a 10 mm frame is 100 pixels, 2.5 mm is 25.
+  const struct {
+    float Width;
+    int Left;
+    int SymbolWidth;
+  } cases[] = {{10, 10, 80}, {2.5f, 2, 20}, {40, 40, 320}, {100, 100, 800}};
+  // A frame too small even for the narrowest module takes that module.
+  for (const auto& c : cases) {
+    TTestPage page(120, 40);
+    TdocBarCodeShape& shape = page.AddBarcode(bcCode128C, "1234", 10, 10, c.Width, 20);
+    page.Render(10);
+    TVmBarcode& barcode = *shape.GetBarcode();
+    EXPECT_EQ(barcode.GetLeft(), c.Left) << c.Width;  // the frame starts the cache
+    const int modul = barcode.GetModul();
+    barcode.SetModul(1);
+    if (barcode.GetWidth() > c.SymbolWidth) {
+      EXPECT_EQ(modul, 1) << c.Width;
+    }
+    barcode.SetModul(modul);
+    if (modul > 1) {
+      EXPECT_LE(barcode.GetWidth(), c.SymbolWidth) << c.Width;
+    }
+    barcode.SetModul(modul + 1);
+    if (modul < TVmBarcode::MaxModul) {
+      EXPECT_GT(barcode.GetWidth(), c.SymbolWidth) << c.Width;
+    }
+  }
+}
+
+TEST(BarcodeShape, HugeFramesTakeTheLargestModule) {
+  TTestPage page(1020, 30);
+  TdocBarCodeShape& shape = page.AddBarcode(bcCode128C, "12", 10, 5, 1000, 20);
+  page.Render(11.811024f);
+  EXPECT_EQ(shape.GetBarcode()->GetModul(), TVmBarcode::MaxModul);
+}
+
+TEST(BarcodeShape, TheTextTakesItsBandAndTheBarsKeepTheOppositeEdge) {
+  int top[3], height[3];
+  const TShowTextPosition positions[] = {stpTopCenter, stpBottomRight, stpBottomLeft};
+  for (int i = 0; i < 3; ++i) {
+    TTestPage page(80, 40);
+    TdocBarCodeShape& shape = page.AddBarcode(bcCode39, "1234", 10, 10, 60, 20);
+    shape.GetBarcode()->SetShowTextPosition(positions[i]);
+    if (i == 2) shape.GetBarcode()->SetShowText(bcoNone);
+    page.Render(10);
+    top[i] = shape.GetBarcode()->GetTop();
+    height[i] = shape.GetBarcode()->GetHeight();
+  }
+  // Without text the bars fill the 200 pixel high frame.
+  EXPECT_EQ(top[2], 0);
+  EXPECT_EQ(height[2], 200);
+  const int textHeight = top[0];
+  EXPECT_GT(textHeight, 50);  // 20 points at 10 dots per mm: about 7 mm
+  EXPECT_EQ(top[0] + height[0], 200);
+  EXPECT_EQ(top[1], 0);
+  EXPECT_EQ(height[1], 200 - textHeight);
+}
+
+TEST(BarcodeShape, TheTextKeepsItsSizeInMillimetresAtEveryResolution) {
+  double heights[3];
+  const float resolutions[] = {5.905512f, 11.811024f, 23.622047f};
+  for (int i = 0; i < 3; ++i) {
+    TTestPage page(80, 40);
+    page.AddBarcode(bcCode39, "1234567890", 10, 5, 60, 30);
+    const auto bitmap = page.Render(resolutions[i]);
+    const TInkBox text = InkBox(*bitmap, LastBarRow(*bitmap) + 1);
+    ASSERT_FALSE(text.Empty());
+    heights[i] = (text.Bottom - text.Top + 1) / resolutions[i];
+  }
+  // Digits of 20 points (7.06 mm em) stand about 5 mm tall.
+  EXPECT_NEAR(heights[1], 5.0, 0.6);
+  EXPECT_NEAR(heights[0], heights[1], 0.2);
+  EXPECT_NEAR(heights[2], heights[1], 0.2);
+}
+
+TEST(BarcodeShape, NothingIsPaintedOutsideFramesTooSmallForTheSymbol) {
+  // Frames narrower than one pixel a module, lower than the text, both, and
+  // one holding no pixel at all; at a whole and at a fractional scale.
+  const struct {
+    float Width, Height;
+  } frames[] = {{5, 3}, {20, 2}, {2, 20}, {0.5f, 0.5f}, {0.05f, 0.05f}, {8, 20}};
+  for (const float resolution : {10.0f, 5.905512f})
+    for (const auto& frame : frames)
+      for (const TBarcodeType typ : {bcCode128B, bcCodeEAN13}) {
+        TTestPage page(40, 40);
+        TdocBarCodeShape& shape =
+            page.AddBarcode(typ, typ == bcCodeEAN13 ? "590123412345" : "A long value in Code 128", 10, 10,
+                            frame.Width, frame.Height);
+        shape.AddEffect(std::make_unique<TMarginEffect>());
+        shape.UpdateExtents();
+        page.Render(resolution);  // a first paint with the insert settings' module
+        shape.GetBarcode()->SetModul(TVmBarcode::MaxModul);
+        const auto bitmap = page.Render(resolution);
+        EXPECT_EQ(shape.GetPaintError(), "");
+        const TInkBox painted = PaintedBox(*bitmap);
+        if (painted.Empty()) continue;
+        // The frame in pixels; a fractional scale blends one pixel more.
+        const double slack = resolution == 10.0f ? 0 : 1;
+        const std::string what = std::to_string(frame.Width) + " x " + std::to_string(frame.Height) + " mm at " +
+                                 std::to_string(resolution);
+        EXPECT_GE(painted.Left, std::floor(10 * resolution - slack)) << what;
+        EXPECT_GE(painted.Top, std::floor(10 * resolution - slack)) << what;
+        EXPECT_LT(painted.Right, std::ceil((10 + frame.Width) * resolution + slack)) << what;
+        EXPECT_LT(painted.Bottom, std::ceil((10 + frame.Height) * resolution + slack)) << what;
+        EXPECT_GE(shape.GetBarcode()->GetHeight(), 0) << what;
+      }
+}
+
+TEST(BarcodeShape, ACompleteEanOrUpcValueMustCarryItsCheckDigit) {
+  const struct {
+    TBarcodeType Typ;
+    const char* Text;
+    const char* Error;  // "" when the symbol is read as Read
+    const char* Read;
+  } cases[] = {
+      {bcCodeEAN13, "5901234123457", "", "5901234123457"},
+      {bcCodeEAN13, "590123412345", "", "5901234123457"},
+      {bcCodeEAN13, "5901234123450", "Invalid check digit (EAN13)", ""},
+      {bcCodeEAN8, "96385074", "", "96385074"},
+      {bcCodeEAN8, "96385070", "Invalid check digit (EAN8)", ""},
+      {bcCodeUPC_A, "036000291452", "", "036000291452"},
+      {bcCodeUPC_A, "036000291450", "Invalid check digit (UPC_A)", ""},
+      {bcCodeEAN13, "12AB", "Numeric/Numerique", ""},
+  };
+  for (const auto& c : cases) {
+    TTestPage page(80, 70);
+    TdocBarCodeShape& shape = page.AddBarcode(c.Typ, c.Text, 10, 10, 60, 20);
+    // A refused value does not keep the rest of the page from its paint.
+    page.AddBarcode(bcCode128B, "Next", 10, 40, 60, 20);
+    const auto bitmap = page.Render(11.811024f);
+    EXPECT_EQ(shape.GetPaintError(), c.Error) << c.Text;
+    const int split = static_cast<int>(35 * 11.811024f);
+    std::vector<std::string> read;
+    for (const auto& scan : shapetest::ScanAll(*bitmap, 0, split)) read.push_back(scan.second);
+    EXPECT_EQ(read, *c.Read ? std::vector<std::string>{c.Read} : std::vector<std::string>{}) << c.Text;
+    EXPECT_EQ(shapetest::ScanAll(*bitmap, split), (std::vector<shapetest::TScan>{{"CODE-128", "Next"}})) << c.Text;
+    if (*c.Error) {
+      EXPECT_FALSE(InkBox(*bitmap, 0, static_cast<int>(30 * 11.811024f)).Empty()) << "the message shows";
+    }
+  }
+}
+
+TEST(BarcodeShape, TheStartUpRegistersTheClass) {
+  TTestPage page(10, 10);
+  EXPECT_EQ(&GetShapeClass("TdocBarCodeShape"), &TdocBarCodeShape::StaticClass());
+  EXPECT_EQ(GetShapeClass("TdocBarCodeShape").Create()->ClassName(), "TdocBarCodeShape");
+}
+
+}  // namespace

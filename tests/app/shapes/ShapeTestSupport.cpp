@@ -1,0 +1,76 @@
+#include "ShapeTestSupport.h"
+
+#include <zbar.h>
+
+#include <algorithm>
+
+#include "app/shapes/ShapesStartUp.h"
+
+namespace shapetest {
+
+TTestPage::TTestPage(float width, float height) {
+  app::StartUpShapes();
+  PageShape.SetDocument(&Document);
+  PageShape.SetDocFrame(0, 0, width, height, 0);
+}
+
+TdocBarCodeShape& TTestPage::AddBarcode(TBarcodeType typ, const std::string& text, float left, float top, float width,
+                                        float height, float angle) {
+  auto shape = std::make_unique<TdocBarCodeShape>();
+  TdocBarCodeShape& added = *shape;
+  PageShape.AddShape(std::move(shape));
+  added.CreateNewBarcode();
+  added.GetBarcode()->SetTyp(typ);
+  added.GetBarcode()->SetText(text);
+  added.SetDocFrame(left, top, width, height, 0);
+  if (angle != 0) {
+    const TFloatRect box = added.GetBox();
+    added.SetDocAngle(angle);
+    added.CenterAt((box.Left + box.Right) / 2, (box.Top + box.Bottom) / 2);
+  }
+  return added;
+}
+
+std::unique_ptr<TBitmap32> TTestPage::Render(float resolution) {
+  const float width = PageShape.GetDocWidth(), height = PageShape.GetDocHeight();
+  auto bitmap = std::make_unique<TBitmap32>();
+  bitmap->SetSize(static_cast<int>(width * resolution + 0.5f), static_cast<int>(height * resolution + 0.5f));
+  bitmap->Clear(clWhite32);
+  TdocRenderOptions options;
+  options.Device = dtPrinter;
+  options.Resolution = resolution;
+  options.BitmapResolution = resolution;
+  PageShape.RenderShape(*bitmap, {0, 0, width, height}, true, options);
+  return bitmap;
+}
+
+bool IsDark(TColor32 pixel) {
+  const int r = pixel >> 16 & 0xFF, g = pixel >> 8 & 0xFF, b = pixel & 0xFF;
+  return (r * 299 + g * 587 + b * 114) / 1000 < 128;
+}
+
+std::vector<TScan> ScanAll(const TBitmap32& bitmap, int top, int bottom) {
+  const int width = bitmap.GetWidth();
+  top = std::max(0, top);
+  const int height = (bottom < 0 ? bitmap.GetHeight() : std::min(bottom, bitmap.GetHeight())) - top;
+  std::vector<unsigned char> grey(std::size_t(width) * std::size_t(std::max(height, 0)));
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) grey[std::size_t(y) * width + x] = IsDark(bitmap.GetPixel(x, top + y)) ? 0 : 255;
+  zbar::zbar_image_scanner_t* scanner = zbar::zbar_image_scanner_create();
+  zbar::zbar_image_scanner_set_config(scanner, zbar::ZBAR_NONE, zbar::ZBAR_CFG_ENABLE, 1);
+  zbar::zbar_image_scanner_set_config(scanner, zbar::ZBAR_NONE, zbar::ZBAR_CFG_MIN_LEN, 0);
+  zbar::zbar_image_t* image = zbar::zbar_image_create();
+  zbar::zbar_image_set_format(image, zbar_fourcc('Y', '8', '0', '0'));
+  zbar::zbar_image_set_size(image, static_cast<unsigned>(width), static_cast<unsigned>(height));
+  zbar::zbar_image_set_data(image, grey.data(), grey.size(), nullptr);
+  zbar::zbar_scan_image(scanner, image);
+  std::vector<TScan> scans;
+  for (auto* symbol = zbar::zbar_image_first_symbol(image); symbol; symbol = zbar::zbar_symbol_next(symbol))
+    scans.push_back({zbar::zbar_get_symbol_name(zbar::zbar_symbol_get_type(symbol)),
+                     std::string(zbar::zbar_symbol_get_data(symbol), zbar::zbar_symbol_get_data_length(symbol))});
+  zbar::zbar_image_destroy(image);
+  zbar::zbar_image_scanner_destroy(scanner);
+  return scans;
+}
+
+}  // namespace shapetest

@@ -1,0 +1,45 @@
+#pragma once
+// A page of barcode shapes rendered into a page-sized bitmap the way the
+// page renderer does, and zbar reading the bitmap.
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/shapes/BarcodeShape.h"
+#include "document/PlainServices.h"
+#include "imaging/bitmap/Bitmap32.h"
+
+namespace shapetest {
+
+class TTestPage {
+public:
+  // A page of width x height millimetres; the shapes' start-up has run.
+  TTestPage(float width, float height);
+
+  // A new barcode (the insert command's settings) of the given type and value
+  // in the frame (millimetres), turned by angle degrees about the frame's
+  // centre.
+  TdocBarCodeShape& AddBarcode(TBarcodeType typ, const std::string& text, float left, float top, float width,
+                               float height, float angle = 0);
+  // The page at resolution dots per millimetre on white.
+  std::unique_ptr<TBitmap32> Render(float resolution);
+  TdocShape& Page() { return PageShape; }
+
+private:
+  TdocPlainServices Document;
+  TdocShape PageShape;
+};
+
+using TScan = std::pair<std::string, std::string>;  // symbology and data
+
+// Every symbol zbar reads in the rows top to bottom (exclusive, -1 for the
+// last) of the bitmap. zbar leaks when one image holds several symbols:
+// scan them apart.
+std::vector<TScan> ScanAll(const TBitmap32& bitmap, int top = 0, int bottom = -1);
+
+// Light and dark as a reader sees them: grey level below 128.
+bool IsDark(TColor32 pixel);
+
+}  // namespace shapetest
