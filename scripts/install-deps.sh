@@ -12,7 +12,7 @@ packages=(
   # tests and benchmarks (references only; the product never links them)
   libgtest-dev libgmock-dev libbenchmark-dev python3
   libzbar-dev libjpeg62-turbo-dev libpugixml-dev libcairo2-dev libpixman-1-dev libstb-dev
-  libxml2-dev libxml2-utils imagemagick
+  libxml2-dev libxml2-utils imagemagick libvips-dev libswscale-dev
   fonts-cantarell  # a CFF (cubic) face for the glyph outline tests
   poppler-utils cups cups-client printer-driver-cups-pdf
 )

@@ -102,7 +102,10 @@ private:
 
 namespace xml::detail {
 
-constexpr bool IsSpaceChar(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+// Most characters lie above the blank: one comparison settles them.
+constexpr bool IsSpaceChar(char c) {
+  return static_cast<unsigned char>(c) <= ' ' && (c == ' ' || c == '\t' || c == '\n' || c == '\r');
+}
 
 inline char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 

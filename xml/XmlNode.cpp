@@ -72,9 +72,6 @@ TXmlNode* TXmlNodeList::GetItem(int index) const {
 
 // ---- life
 
-TXmlNode::TXmlNode(NodePool* pool, TXmlDocument* document, TXmlNodeKind kind)
-    : Document(document), Pool(pool), Kind(kind) {}
-
 static_assert(alignof(TXmlNode) <= alignof(void*), "nodes live in pointer-aligned pool blocks");
 
 std::unique_ptr<TXmlNode> TXmlNode::CreateOfKind(TXmlDocument* document, TXmlNodeKind kind) {

@@ -200,7 +200,9 @@ private:
   friend class xml::detail::Writer;
   friend struct xml::detail::NodeAccess;
 
-  TXmlNode(xml::detail::NodePool* pool, TXmlDocument* document, TXmlNodeKind kind);
+  // Inline: a parse makes one node for every tag.
+  TXmlNode(xml::detail::NodePool* pool, TXmlDocument* document, TXmlNodeKind kind)
+      : Document(document), Pool(pool), Kind(kind) {}
   static TXmlNode* NewNode(xml::detail::NodePool* pool, TXmlDocument* document, TXmlNodeKind kind) {
     return new (pool->AllocateNode(sizeof(TXmlNode))) TXmlNode(pool, document, kind);
   }

@@ -1,5 +1,7 @@
 #include "xml/XmlParser.h"
 
+#include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -28,6 +30,21 @@ const char* Find(const char* p, const char* end, char c) {
     if (*p == c) return p;
   }
   return p < end ? static_cast<const char*>(std::memchr(p, c, static_cast<std::size_t>(end - p))) : nullptr;
+}
+
+// The first "<" or carriage return in [p, end), or end. Eight bytes at a
+// time: the lowest byte the zero-byte test marks is always a true match.
+const char* FindTextStop(const char* p, const char* end) {
+  constexpr std::uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+  for (; end - p >= 8; p += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    const std::uint64_t lt = word ^ (ones * '<'), cr = word ^ (ones * '\r');
+    const std::uint64_t hits = ((lt - ones) & ~lt & highs) | ((cr - ones) & ~cr & highs);
+    if (hits != 0) return p + std::countr_zero(hits) / 8;
+  }
+  while (p < end && *p != '<' && *p != '\r') ++p;
+  return p;
 }
 
 // The ">" that ends a tag, skipping quoted attribute values, or nil.
@@ -69,13 +86,36 @@ bool StartsWith(const char* p, const char* end, std::string_view prefix) {
   return static_cast<std::size_t>(end - p) >= prefix.size() && std::memcmp(p, prefix.data(), prefix.size()) == 0;
 }
 
-// Names are short: a plain loop beats a library call.
+// Names are short: word compares (overlapping at the ends) beat a library
+// call.
+template <class Word>
+bool SameEnds(const char* a, const char* b, std::size_t n) {
+  Word a1, b1, a2, b2;
+  std::memcpy(&a1, a, sizeof a1);
+  std::memcpy(&b1, b, sizeof b1);
+  std::memcpy(&a2, a + n - sizeof a2, sizeof a2);
+  std::memcpy(&b2, b + n - sizeof b2, sizeof b2);
+  return a1 == b1 && a2 == b2;
+}
+
 bool SameBytes(const char* a, const char* b, std::size_t n) {
+  if (n > 16) return std::memcmp(a, b, n) == 0;
+  if (n >= 8) return SameEnds<std::uint64_t>(a, b, n);
+  if (n >= 4) return SameEnds<std::uint32_t>(a, b, n);
   for (std::size_t i = 0; i < n; ++i) {
     if (a[i] != b[i]) return false;
   }
   return true;
 }
+
+// The characters that end an element name in a tag.
+constexpr auto kNameEnds = [] {
+  std::array<bool, 256> ends{};
+  for (const unsigned char c : {' ', '\t', '\n', '\r', '>', '/', '"', '\''}) ends[c] = true;
+  return ends;
+}();
+
+bool IsNameEnd(char c) { return kNameEnds[static_cast<unsigned char>(c)]; }
 
 std::string_view Span(const char* begin, const char* end) { return {begin, static_cast<std::size_t>(end - begin)}; }
 
@@ -195,27 +235,34 @@ private:
     throw EXmlError(rtl::Format(format, Frames.back().Node->Name.View()));
   }
 
-  // Character data up to the next "<" (returned, nil at the end); white
-  // space alone is dropped.
+  // Character data from P up to the next "<" (returned, nil at the end);
+  // white space alone is dropped.
   const char* ScanText() {
+    const TextRun run = ReadText(P);
     Frame& f = Frames.back();
-    const char* begin = P;
-    const char* p = P;
-    bool cr = false;
-    for (; p < End && IsSpaceChar(*p); ++p) cr |= *p == '\r';
+    if (run.HasText) AddText(Span(P, run.Lt));
+    f.CrSeen |= run.Cr;
+    return run.Lt < End ? run.Lt : nullptr;
+  }
+
+  struct TextRun {
+    const char* Lt;  // the "<" that ends the text, or End
+    bool HasText;    // more than white space
+    bool Cr;         // a carriage return among it
+  };
+
+  TextRun ReadText(const char* p) const {
+    TextRun run{p, false, false};
+    for (; p < End && IsSpaceChar(*p); ++p) run.Cr |= *p == '\r';
     if (p < End && *p != '<') {
-      const char* stop = std::min(End, p + 64);
-      for (; p < stop && *p != '<'; ++p) cr |= *p == '\r';
-      if (p == stop && p < End) {
-        const char* lt = Find(p, End, '<');
-        const char* textEnd = lt ? lt : End;
-        cr = cr || Find(p, textEnd, '\r');
-        p = textEnd;
+      run.HasText = true;
+      while ((p = FindTextStop(p, End)) < End && *p == '\r') {
+        run.Cr = true;
+        ++p;
       }
-      AddText(Span(begin, p));
     }
-    f.CrSeen |= cr;
-    return p < End ? p : nullptr;
+    run.Lt = p;
+    return run;
   }
 
   void AddText(std::string_view text) {
@@ -377,8 +424,6 @@ private:
     AddElement(start, nameEnd, tagEnd, gt, empty);
   }
 
-  static bool IsNameEnd(char c) { return IsSpaceChar(c) || c == '>' || c == '/' || c == '"' || c == '\''; }
-
   // The element named [start, nameEnd) with attributes up to tagEnd; its tag
   // closes at gt.
   void AddElement(const char* start, const char* nameEnd, const char* tagEnd, const char* gt, bool empty) {
@@ -387,11 +432,28 @@ private:
     if (nameEnd != tagEnd) ParseAttributes(*node, nameEnd, tagEnd);
     P = gt + 1;
     New(*node);
-    if (empty) {
+    if (empty || ReadLeaf(*node)) {
       Loaded(*node);
     } else {
       Frames.emplace_back(node, Pending.size(), FrameKind::Element);
     }
+  }
+
+  // Most elements hold only text and end with their name repeated exactly:
+  // such an element is read here at once, with the value and the position
+  // the general path gives it. Anything else is left to that path (false).
+  bool ReadLeaf(TXmlNode& node) {
+    const TextRun run = ReadText(P);
+    const std::string_view name = node.Name.View();
+    const char* close = run.Lt + 2 + name.size();
+    if (close >= End || run.Lt[1] != '/' || *close != '>' || !SameBytes(run.Lt + 2, name.data(), name.size()))
+      return false;
+    if (run.HasText) {
+      const std::string_view text = Span(P, run.Lt);
+      node.Value.Borrow(run.Cr ? TrimTrailingLineEnds(text) : text);
+    }
+    P = close + 1;
+    return true;
   }
 
   // Words of a tag, kept as written (name="value" or name='value'); blanks

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "xml/OutputText.h"
 #include "xml/XmlDocument.h"
 #include "xml/XmlNode.h"
 
@@ -187,7 +188,7 @@ private:
     if (Document && Document->OnProgress) Document->OnProgress(*Document, static_cast<std::int64_t>(Out.size()));
   }
 
-  std::string& Out;
+  OutputText Out;
   const TXmlDocument* Document;
   TXmlLayout Layout = xlCompact;
   std::string_view Indent = "  "sv;

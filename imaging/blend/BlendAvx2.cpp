@@ -44,6 +44,16 @@ AVX2_FN void SpreadWeights(__m256i weights, __m256i& wLow, __m256i& wHigh) {
   wHigh = _mm256_unpackhi_epi32(doubled, doubled);
 }
 
+// f over d, f's alpha weighed by the master alpha (in the low 16 bits of
+// each lane of master).
+AVX2_FN __m256i BlendEx(__m256i f, __m256i d, __m256i master) {
+  const __m256i weights = _mm256_srli_epi32(
+      _mm256_mullo_epi16(_mm256_add_epi32(_mm256_srli_epi32(f, 24), _mm256_set1_epi32(1)), master), 8);
+  __m256i wLow, wHigh;
+  SpreadWeights(weights, wLow, wHigh);
+  return Interpolate(f, d, wLow, wHigh);
+}
+
 AVX2_FN __m256i Load(const TColor32* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
 AVX2_FN void Store(TColor32* p, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
 
@@ -111,17 +121,17 @@ __attribute__((target("avx2"))) void BlendLine(const TColor32* src, TColor32* ds
 
 __attribute__((target("avx2"))) void BlendLineEx(const TColor32* src, TColor32* dst, int count, TColor32 m) {
   const __m256i master = _mm256_set1_epi32(static_cast<int>(m & 0xFFFF));
-  const __m256i one = _mm256_set1_epi32(1);
   int i = 0;
-  for (; i + 8 <= count; i += 8) {
-    const __m256i f = Load(src + i);
-    const __m256i weights =
-        _mm256_srli_epi32(_mm256_mullo_epi16(_mm256_add_epi32(_mm256_srli_epi32(f, 24), one), master), 8);
-    __m256i wLow, wHigh;
-    SpreadWeights(weights, wLow, wHigh);
-    Store(dst + i, Interpolate(f, Load(dst + i), wLow, wHigh));
+  for (; i + 8 <= count; i += 8) Store(dst + i, BlendEx(Load(src + i), Load(dst + i), master));
+  // The last one to seven pixels through masked loads and stores: short lines
+  // (the edges of filled shapes) are common.
+  if (i < count) {
+    const __m256i mask = _mm256_cmpgt_epi32(_mm256_set1_epi32(count - i), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+    const auto* from = reinterpret_cast<const int*>(src + i);
+    auto* to = reinterpret_cast<int*>(dst + i);
+    _mm256_maskstore_epi32(to, mask,
+                           BlendEx(_mm256_maskload_epi32(from, mask), _mm256_maskload_epi32(to, mask), master));
   }
-  portable::BlendLineEx(src + i, dst + i, count - i, m);
 }
 
 }  // namespace imaging::avx2

@@ -62,11 +62,14 @@ TEdge MakeEdge(TGridPoint from, TGridPoint to, std::int64_t firstVisibleRow) {
   edge.FirstRow = std::max(top.Y, firstVisibleRow);
   edge.EndRow = bottom.Y;
   edge.Denominator = 2 * dy;
+  // Divisions are dear beside the rest of a small fill: an edge starting on
+  // a visible row begins half a row in (floor(dy / 2 dy) = 0), and one
+  // steeper than a column a row steps by 0 or -1.
   const std::int64_t numerator = 2 * (edge.FirstRow - top.Y) * dx + dy;
-  const std::int64_t whole = FloorDiv(numerator, edge.Denominator);
+  const std::int64_t whole = edge.FirstRow == top.Y ? 0 : FloorDiv(numerator, edge.Denominator);
   edge.X = top.X + whole;
   edge.Remainder = numerator - whole * edge.Denominator;
-  edge.StepX = FloorDiv(2 * dx, edge.Denominator);
+  edge.StepX = (dx < 0 ? -dx : dx) < dy ? (dx < 0 ? -1 : 0) : FloorDiv(2 * dx, edge.Denominator);
   edge.StepRemainder = 2 * dx - edge.StepX * edge.Denominator;
   edge.Winding = upward ? 1 : -1;
   return edge;
@@ -322,12 +325,15 @@ public:
   }
 
 private:
+  // Steps a copy of the edge, which stays in registers: the cells and their
+  // bits written in between could otherwise alias the edge's fields.
   template <class Clamp>
   void SweepEdge(TEdge& edge, std::int32_t role, std::int64_t rows, Clamp clamp) {
+    TEdge walking = edge;
     std::int64_t pixel = std::numeric_limits<std::int64_t>::min();
     std::int32_t here = 0, next = 0;
-    for (std::int64_t k = 0; k < rows; ++k, edge.Step()) {
-      const std::int64_t x = clamp(edge.X);
+    for (std::int64_t k = 0; k < rows; ++k, walking.Step()) {
+      const std::int64_t x = clamp(walking.X);
       const std::int64_t p = (x >> Shift) - Base;
       const auto f = static_cast<std::int32_t>(x & Mask);
       if (p != pixel) {
@@ -339,6 +345,7 @@ private:
       next += f;
     }
     AddPair(pixel, role * here, role * next);
+    edge = walking;
   }
 
   void AddPair(std::int64_t i, std::int32_t here, std::int32_t next) {

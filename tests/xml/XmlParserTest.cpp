@@ -86,6 +86,23 @@ TEST(XmlParser, WorkedExamplesValuesAndAttributes) {
   EXPECT_EQ(r->FindChild("h")->GetChild(1)->WriteToString(), "y ") << "without CR nothing is trimmed";
 }
 
+// An element that holds only text and closes with its exact name is read at
+// once; a close tag with a blank before ">" takes the general path. Both must
+// give the same value, as written and as read.
+TEST(XmlParser, TextOnlyElementsReadAsTheGeneralPathReadsThem) {
+  for (const std::string& text : std::vector<std::string>{"", "x", " \r\n ", "a\r\nb \r\n", "a\nb\n ", "  two  words  ", "&lt;&#233;",
+                                 "trailing CR\r", std::string(100, 'z') + "\r\n", "Caf\xC3\xA9"}) {
+    TXmlDocument fast, general;
+    fast.ReadFromString("<R><e>" + text + "</e><f/></R>");
+    general.ReadFromString("<R><e>" + text + "</e ><f/></R>");
+    const TXmlNode* a = fast.GetRoot()->FindChild("e");
+    const TXmlNode* b = general.GetRoot()->FindChild("e");
+    EXPECT_EQ(a->WriteToString(), b->WriteToString()) << text;
+    EXPECT_EQ(a->GetValue(), b->GetValue()) << text;
+    EXPECT_EQ(fast.GetRoot()->GetChildCount(), 2);
+  }
+}
+
 TEST(XmlParser, ErrorMessagesAndTheStrictStructure) {
   const std::tuple<std::string, bool, std::string> cases[] = {
       {"<A></B>", false, "Incorrect close tag in element A"},

@@ -13,13 +13,13 @@
 #include <QImage>
 #include <QPainter>
 
-#include <chrono>
 #include <cmath>
 #include <string>
 #include <vector>
 
 #include "app/shapes/BarcodeShape.h"
 #include "app/shapes/ShapesStartUp.h"
+#include "bench/common/Comparison.h"
 #include "document/PlainServices.h"
 
 namespace {
@@ -28,13 +28,6 @@ constexpr float kResolution = 11.811024f;
 constexpr float kSheetWidth = 210, kSheetHeight = 297;
 constexpr float kLabelWidth = 38, kLabelHeight = 21.19f, kLeft = 9, kTop = 10.7f;
 constexpr int kColumns = 5, kRows = 13;
-
-template <class F>
-double Seconds(F&& f) {
-  const auto start = std::chrono::steady_clock::now();
-  f();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 QGuiApplication& Application() {
   static int argc = 1;
@@ -118,19 +111,12 @@ void BarcodeSheet(benchmark::State& state) {
     }
   };
 
-  double ourTime = 0, referenceTime = 0;
-  for (auto _ : state) {
-    const double a = Seconds(ours);
-    const double b = Seconds(reference);
-    ourTime += a;
-    referenceTime += b;
-    state.SetIterationTime(a + b);
-  }
-  const double n = static_cast<double>(state.iterations());
-  state.counters["ours_ms"] = ourTime / n * 1e3;
-  state.counters["qpainter_ms"] = referenceTime / n * 1e3;
-  state.counters["ratio"] = ourTime / referenceTime;
-  state.SetLabel(state.range(0) != 0 ? "nudged 0.001 deg, goal ratio <= 1.5" : "level, goal ratio <= 1.5");
+  bench::TPairTimer timer(state);
+  for (auto _ : state) timer.Iteration(ours, reference);
+  timer.Report(std::string("sheet of 65 barcodes, ") + (state.range(0) != 0 ? "nudged 0.001 degree" : "level") +
+                   ", goal <= 1.5",
+               {"TdocShape::RenderShape at 300 dpi, each shape through its cache",
+                std::string("Qt ") + qVersion() + " QPainter fillRect bars and drawText into a QImage ARGB32 premultiplied"});
 }
 
 }  // namespace

@@ -162,6 +162,19 @@ TEST(Blend, LineFormsMatchTheirPerPixelDefinitions) {
   EXPECT_EQ(untouched, (std::vector<TColor32>{1, 2}));
 }
 
+// Lines of every length up to two vectors and a remainder: each pixel as
+// the per-pixel definition gives it, nothing past the count touched.
+TEST(Blend, MasterAlphaLinesOfEveryShortLength) {
+  const auto src = RandomColors(19, 3), dst = RandomColors(19, 4);
+  for (int count = 0; count <= 17; ++count)
+    for (int m : {1, 128, 255}) {
+      auto out = dst;
+      BlendLineEx(src.data(), out.data(), count, static_cast<TColor32>(m));
+      for (int i = 0; i < 19; ++i)
+        ASSERT_EQ(out[i], i < count ? RefBlendLineExPixel(src[i], dst[i], m) : dst[i]) << count << ", " << i;
+    }
+}
+
 TEST(Blend, WorkedExamples) {
   TColor32 b = 0x11223344;
   BlendMem(0x00FFFFFF, b);

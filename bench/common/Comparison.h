@@ -1,0 +1,82 @@
+#pragma once
+// The one way every benchmark program reports how our code compares with a
+// reference library: each compared case becomes a row of the table printed
+// after the runs, with our time, the reference's, their ratio (ours /
+// reference, so below 1 means we are faster), the reference's name and
+// version, and the settings of both sides. The rows are also shown as
+// counters of their Google Benchmark case.
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+// What our side and the reference side do in a compared case.
+struct TSides {
+  std::string Ours;
+  std::string Reference;  // the library and its version first
+};
+
+// Wall-clock seconds that f takes.
+template <class F>
+double Seconds(F&& f) {
+  const auto start = std::chrono::steady_clock::now();
+  f();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Times both sides of a case in the same iteration, so that a busy machine
+// slows them alike. Each side is measured once per iteration; the row takes
+// the median of each side.
+class TPairTimer {
+public:
+  explicit TPairTimer(benchmark::State& state) : State(state) {}
+
+  // The sides take turns at going first, so that neither always finds the
+  // caches as the other left them.
+  template <class Ours, class Reference>
+  void Iteration(Ours&& ours, Reference&& reference) {
+    if (OurTimes.size() % 2 == 0) {
+      const double ourSeconds = Seconds(ours);
+      Add(ourSeconds, Seconds(reference));
+    } else {
+      const double referenceSeconds = Seconds(reference);
+      Add(Seconds(ours), referenceSeconds);
+    }
+  }
+  // The times of one iteration measured by the caller, for cases whose
+  // sides must run in another order.
+  void Add(double ourSeconds, double referenceSeconds) {
+    OurTimes.push_back(ourSeconds);
+    ReferenceTimes.push_back(referenceSeconds);
+    State.SetIterationTime(ourSeconds);
+  }
+
+  // Reports the medians as the row of caseName, per unit when one
+  // iteration handles several (a batch of shapes, say).
+  void Report(const std::string& caseName, const TSides& sides, double unitsPerIteration = 1);
+
+private:
+  benchmark::State& State;
+  std::vector<double> OurTimes, ReferenceTimes;
+};
+
+// Adds a row measured some other way (sizes, say) in the given unit. A row
+// of the same case replaces the earlier one: Google Benchmark runs each
+// case more than once while it settles the iteration count.
+void AddRow(benchmark::State& state, const std::string& caseName, double ours, double reference,
+            const std::string& unit, const TSides& sides);
+
+// Holds the C library's heap trimming off and serves blocks up to 32 MiB
+// from the heap, so that repeated runs of either side reuse memory instead
+// of mapping fresh pages: large outputs then cost both sides alike. Call
+// before the first case.
+void PinHeapThresholds();
+
+// Prints the table of every row so far, in the order the cases first ran.
+void PrintTable();
+
+}  // namespace bench
