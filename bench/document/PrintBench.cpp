@@ -18,6 +18,7 @@
 
 #include "app/shapes/BarcodeShape.h"
 #include "app/shapes/ShapesStartUp.h"
+#include "bench/app/shapes/ZweckformSheet.h"
 #include "bench/common/Comparison.h"
 #include "document/Page.h"
 #include "document/StartUp.h"
@@ -27,18 +28,7 @@
 
 namespace {
 
-constexpr float kLabelWidth = 38, kLabelHeight = 21.19f, kLeft = 9, kTop = 10.7f;
-constexpr int kColumns = 5, kRows = 13;
 constexpr int kDpi = 300;
-
-QApplication& Application() {
-  static int argc = 1;
-  static char name[] = "print_bench";
-  static char* argv[] = {name, nullptr};
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication application(argc, argv);
-  return application;
-}
 
 // The document with its one page of labels, the printer writing our PDF,
 // and the page already rendered for the reference.
@@ -47,20 +37,14 @@ struct TBarcodePage {
     QDir().mkpath(Folder);
     TdocDocumentCore& document = Control.Core();
     document.Options.PrintQuality = pqMedium;
-    for (int row = 0; row < kRows; ++row)
-      for (int column = 0; column < kColumns; ++column) {
-        auto shape = std::make_unique<TdocBarCodeShape>();
-        shape->CreateNewBarcode();
-        shape->GetBarcode()->SetText(std::to_string(4711000 + row * kColumns + column));
-        shape->SetDocFrame(kLeft + column * kLabelWidth, kTop + row * kLabelHeight, kLabelWidth, kLabelHeight, 0);
-        document.AddShape(std::move(shape));
-      }
+    bench::AddZweckformBarcodes([&document](std::unique_ptr<TdocBarCodeShape> shape) { document.AddShape(std::move(shape)); });
     Printer.SelectPrinterByName(TPrinter::PdfPrinterName);
-    Printer.SetPaperSizeMm(210, 297);
+    Printer.SetPaperSizeMm(bench::kSheetWidth, bench::kSheetHeight);
     Printer.SetOutputFileName((Folder + "/ours.pdf").toStdString());
     Control.SetPrinter(&Printer);
     // The page fills the sheet's width; its height follows.
-    Page.SetSize(Printer.GetPhysicalWidth(), static_cast<int>(std::lround(297 * Printer.GetPhysicalWidth() / 210.0)));
+    Page.SetSize(Printer.GetPhysicalWidth(),
+                 static_cast<int>(std::lround(bench::kSheetHeight * Printer.GetPhysicalWidth() / bench::kSheetWidth)));
     RenderPage();
     Image = WrapOpaque(Page.GetHandle()).copy();
   }
@@ -82,7 +66,7 @@ struct TBarcodePage {
   }
 
   static bool StartUp() {
-    Application();
+    bench::OffscreenApplication<QApplication>("print_bench");
     document::StartUp();
     app::StartUpShapes();
     return true;
