@@ -8,6 +8,7 @@
 #include "document/ClassRegistry.h"
 #include "document/Shape.h"
 #include "document/ShapeByteForm.h"
+#include "document/ShapeValues.h"
 #include "platform/rtl/BinaryIO.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Format.h"
@@ -15,10 +16,8 @@
 #include "platform/rtl/Strings.h"
 #include "xml/Base64.h"
 
-namespace {
+namespace document {
 
-// Up to 15 significant digits with "." whatever the locale; reads back to
-// the same single-precision value.
 std::string FloatToUndoText(double value) {
   char buffer[32];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
@@ -42,7 +41,11 @@ bool SameText(std::string_view a, std::string_view b) {
   return true;
 }
 
-}  // namespace
+}  // namespace document
+
+using document::FloatToUndoText;
+using document::SameText;
+using document::UndoTextToFloat;
 
 bool TdocShape::IsRecordingUndo() const {
   return Document && (Document->GetUndoEnabled() || Document->IsRecordingRedo());

@@ -8,6 +8,7 @@
 
 #include "document/ClassRegistry.h"
 #include "document/Shape.h"
+#include "document/ShapeValues.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Strings.h"
 #include "xml/XmlNode.h"
@@ -25,18 +26,10 @@ constexpr const char* CurbNames[] = {"CurbLeft", "CurbTop", "CurbRight", "CurbBo
 // allowed to exhaust the stack.
 constexpr int MaxNesting = 64;
 
-// Lengths beyond a kilometre or not finite come only from broken files; they
-// would overflow pixel arithmetic further on.
-constexpr double MaxLength = 1.0e6;
-
-float ReadCoordinate(const TXmlNode& node, const char* name) {
-  const double value = node.ReadChildFloat(name, 0);
-  return std::isfinite(value) ? static_cast<float>(std::clamp(value, -MaxLength, MaxLength)) : 0.0f;
-}
-
-float ReadLength(const TXmlNode& node, const char* name) { return std::max(0.0f, ReadCoordinate(node, name)); }
-
 }  // namespace
+
+using document::ReadCoordinate;
+using document::ReadLength;
 
 class TdocShape::LoadDepthGuard {
 public:
@@ -156,3 +149,18 @@ void TdocShape::LoadChildren(TXmlNode& node) {
     }
   }
 }
+
+namespace document {
+
+float ReadCoordinate(const TXmlNode& node, const char* name) {
+  const double value = node.ReadChildFloat(name, 0);
+  return std::isfinite(value) ? static_cast<float>(std::clamp(value, -MaxLength, MaxLength)) : 0.0f;
+}
+
+float ReadLength(const TXmlNode& node, const char* name) { return std::max(0.0f, ReadCoordinate(node, name)); }
+
+float SaneLength(float value) {
+  return std::isnan(value) ? 0.0f : static_cast<float>(std::clamp(double{value}, 0.0, MaxLength));
+}
+
+}  // namespace document

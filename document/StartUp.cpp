@@ -5,6 +5,7 @@
 #include "document/ClassRegistry.h"
 #include "document/EffectShape.h"
 #include "document/ResourceRegistry.h"
+#include "document/TextShape.h"
 #include "imaging/startup/SubsystemStartUp.h"
 
 namespace document {
@@ -16,6 +17,8 @@ void StartUp() {
     RegisterShapeClass(TdocShape::StaticClass());
     RegisterShapeClass(TdocEffectShape::StaticClass());
     RegisterShapeClass(TdocGroupShape::StaticClass());
+    RegisterShapeClass(TdocTextShape::StaticClass());
+    RegisterShapeClass(TdocMemoShape::StaticClass());
     RegisterEffectClass(TdocEffect::StaticClass(), 0);
     RegisterResourceClasses();
   });
