@@ -183,11 +183,14 @@ TEST_F(TextShapeTest, ColourLeavesTheFrameAndUndoRestoresTheText) {
   EXPECT_EQ(text.GetBox().Left, box.Left);
   EXPECT_EQ(text.GetBox().Right, box.Right);
   EXPECT_EQ(text.GetBox().Bottom, box.Bottom);
+  Document.UndoList.clear();
   text.SetText(u"Ωμέγα");
-  ASSERT_TRUE(Document.Undo(Page));  // the text record of the same step
+  const float width = text.GetDocWidth();
+  ASSERT_TRUE(Document.Undo(Page));
   while (Document.Undo(Page)) {
   }
-  EXPECT_EQ(text.GetText(), u"");
+  EXPECT_EQ(text.GetText(), u"abc");
+  EXPECT_NE(text.GetDocWidth(), width);
 }
 
 TEST_F(TextShapeTest, DeselectingAnEmptyTextAsksForItsDeletion) {
