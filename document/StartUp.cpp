@@ -11,6 +11,7 @@
 #include "document/Page.h"
 #include "document/ResourceRegistry.h"
 #include "document/ShadowEffect.h"
+#include "document/TextShape.h"
 #include "imaging/startup/SubsystemStartUp.h"
 
 namespace document {
@@ -28,6 +29,8 @@ void StartUp() {
     RegisterShapeClass(TdocRoundRectShape::StaticClass());
     RegisterShapeClass(TdocLineShape::StaticClass());
     RegisterShapeClass(TdocPage::StaticClass());
+    RegisterShapeClass(TdocTextShape::StaticClass());
+    RegisterShapeClass(TdocMemoShape::StaticClass());
     RegisterEffectClass(TdocEffect::StaticClass(), 0);
     RegisterResourceClasses();
     RegisterColorEffects();
