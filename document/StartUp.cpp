@@ -8,6 +8,7 @@
 #include "document/GradientEffects.h"
 #include "document/ResourceRegistry.h"
 #include "document/ShadowEffect.h"
+#include "document/TextureEffect.h"
 #include "imaging/startup/SubsystemStartUp.h"
 
 namespace document {
@@ -24,6 +25,7 @@ void StartUp() {
     RegisterColorEffects();
     RegisterEffectClass(TdocShadowEffect::StaticClass(), 1);
     RegisterGradientEffects();
+    RegisterEffectClass(TdocTextureEffect::StaticClass(), 1);
   });
 }
 
