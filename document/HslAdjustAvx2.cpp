@@ -28,19 +28,16 @@ AVX2_FN __m256i HueStep(__m256 m1, __m256 m2, __m256 h) {
   return _mm256_min_epi32(_mm256_max_epi32(byte, _mm256_setzero_si256()), _mm256_set1_epi32(255));
 }
 
-// The hue moved back into 0..1 by whole turns, in double precision as the
-// one-pixel form does it.
-AVX2_FN __m128 WrapHalf(__m128 hue) {
-  const __m256d h = _mm256_cvtps_pd(hue), one = _mm256_set1_pd(1.0);
-  const __m256d above = _mm256_sub_pd(h, _mm256_ceil_pd(_mm256_sub_pd(h, one)));
-  const __m256d below = _mm256_sub_pd(h, _mm256_floor_pd(h));
-  const __m256d wrapped = _mm256_blendv_pd(_mm256_blendv_pd(h, below, _mm256_cmp_pd(h, _mm256_setzero_pd(), _CMP_LT_OQ)),
-                                           above, _mm256_cmp_pd(h, one, _CMP_GT_OQ));
-  return _mm256_cvtpd_ps(wrapped);
-}
-
-AVX2_FN __m256 WrapHue(__m256 hue) {
-  return _mm256_set_m128(WrapHalf(_mm256_extractf128_ps(hue, 1)), WrapHalf(_mm256_castps256_ps128(hue)));
+// The hue moved back into 0..1 by whole turns. The one-pixel form works in
+// double precision: h - ceil(h - 1) above 1 (0 beyond 2^53, where h - 1 is h
+// again), h - floor(h) below 0. The single-precision steps here give the
+// same bits for every finite float (checked for all of them).
+AVX2_FN __m256 WrapHue(__m256 h) {
+  const __m256 one = _mm256_set1_ps(1.0f);
+  const __m256 above = Select(_mm256_add_ps(_mm256_sub_ps(h, _mm256_ceil_ps(h)), one), _mm256_setzero_ps(),
+                              _mm256_cmp_ps(h, _mm256_set1_ps(0x1p53f), _CMP_GT_OQ));
+  const __m256 below = _mm256_sub_ps(h, _mm256_floor_ps(h));
+  return Select(Select(h, below, Less(h, _mm256_setzero_ps())), above, _mm256_cmp_ps(h, one, _CMP_GT_OQ));
 }
 
 // x / d as a single-precision division rounds it, from a double product:
