@@ -109,6 +109,8 @@ void Compare(benchmark::State& state, void (*fill)(TBitmap32&), TReference refer
   state.counters["ours_ms"] = ours.Wall / n * 1e3;
   state.counters["ref_ms"] = theirs.Wall / n * 1e3;
   state.counters["ratio"] = ours.Wall / theirs.Wall;
+  state.counters["ours_cpu_ms"] = ours.Cpu / n * 1e3;
+  state.counters["ref_cpu_ms"] = theirs.Cpu / n * 1e3;
   state.counters["cpu_ratio"] = ours.Cpu / theirs.Cpu;
   state.SetLabel(std::string(reference == refMemcpy ? "ours / memcpy" : "ours / memset") + ", goal ratio <= " +
                  std::to_string(int(goal)));
