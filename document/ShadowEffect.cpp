@@ -33,13 +33,33 @@ const TdocEffectClass& TdocShadowEffect::StaticClass() {
 void TdocShadowEffect::Apply(TBitmap32& bitmap, const TdocRenderOptions& options) {
   if (bitmap.IsEmpty()) return;
   const double resolution = options.BitmapResolution;
+  const std::size_t count = std::size_t(bitmap.GetWidth()) * std::size_t(bitmap.GetHeight());
+  // The shape's alpha as intensities, moved by the offset as the pixel array
+  // moves as a whole (rows wrapping into each other; an offset larger than
+  // the bitmap moves nothing): one pass instead of copy, convert and shift.
+  const std::int64_t offset = std::int64_t{RoundPixels(DeltaY * resolution)} * bitmap.GetWidth() + RoundPixels(DeltaX * resolution);
+  const std::int64_t shift = (offset < 0 ? -offset : offset) > std::int64_t(count) ? 0 : offset;
+  const std::array<TColor32, 256> intensity = imaging::AlphaIntensities(MaskFactor(Intensity));
   TBitmap32 shadow;
-  shadow.Assign(&bitmap);
-  imaging::AlphaToIntensity(shadow, MaskFactor(Intensity));
-  imaging::ShiftBitmap(shadow, RoundPixels(DeltaX * resolution), RoundPixels(DeltaY * resolution));
+  shadow.SetSize(bitmap.GetWidth(), bitmap.GetHeight());
+  const TColor32* bits = bitmap.GetBits();
+  TColor32* map = shadow.GetBits();
+  const std::size_t from = static_cast<std::size_t>(std::clamp<std::int64_t>(shift, 0, std::int64_t(count)));
+  const std::size_t to = static_cast<std::size_t>(std::clamp<std::int64_t>(std::int64_t(count) + shift, 0, std::int64_t(count)));
+  std::fill(map, map + from, 0);
+  for (std::size_t k = from; k < to; ++k) map[k] = intensity[bits[k - shift] >> 24];
+  std::fill(map + to, map + count, 0);
   imaging::BlurIntensityMap(shadow, static_cast<float>(Blur * resolution));
-  imaging::IntensityToAlpha(shadow, imaging::ColorToColor32(Color));
-  imaging::MergeBitmapOver(bitmap, shadow, 255);
+  // Tinted and put under the shape in one pass. The shape's opaque pixels
+  // stay and its clear ones take the shadow, as the merge would give them.
+  const TColor32 rgb = imaging::ColorToColor32(Color) & 0x00FFFFFFu;
+  TColor32* out = bitmap.GetBits();
+  for (std::size_t k = 0; k < count; ++k) {
+    const TColor32 shape = out[k], under = imaging::IntensityColor(map[k], rgb);
+    const std::uint32_t alpha = shape >> 24;
+    out[k] = alpha == 255 ? shape : alpha == 0 ? under : imaging::MergeColorWithAlpha(shape, under, 255);
+  }
+  bitmap.Changed();
 }
 
 void TdocShadowEffect::AdjustExtents(float& left, float& top, float& right, float& bottom) const {

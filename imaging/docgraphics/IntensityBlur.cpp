@@ -113,10 +113,15 @@ void BoxBlurRun(const TColor32* src, TColor32* dst, std::size_t count, std::size
   }
 }
 
-void AlphaToIntensity(TCustomBitmap32& bitmap, float factor) {
+std::array<TColor32, 256> AlphaIntensities(float factor) {
   std::array<TColor32, 256> intensity;
   for (std::size_t alpha = 0; alpha < 256; ++alpha)
     intensity[alpha] = static_cast<TColor32>(rtl::Round(static_cast<double>(alpha) * 256 * factor));
+  return intensity;
+}
+
+void AlphaToIntensity(TCustomBitmap32& bitmap, float factor) {
+  const std::array<TColor32, 256> intensity = AlphaIntensities(factor);
   const std::size_t count = PixelCount(bitmap);
   TColor32* bits = bitmap.GetBits();
   for (std::size_t i = 0; i < count; ++i) bits[i] = intensity[bits[i] >> 24];
@@ -127,8 +132,7 @@ void IntensityToAlpha(TCustomBitmap32& bitmap, TColor32 color) {
   const TColor32 rgb = color & 0x00FFFFFF;
   const std::size_t count = PixelCount(bitmap);
   TColor32* bits = bitmap.GetBits();
-  for (std::size_t i = 0; i < count; ++i)
-    if (bits[i] > 255) bits[i] = rgb | (std::min<TColor32>(bits[i], 0xFF00) >> 8) << 24;
+  for (std::size_t i = 0; i < count; ++i) bits[i] = IntensityColor(bits[i], rgb);
   bitmap.Changed();
 }
 
