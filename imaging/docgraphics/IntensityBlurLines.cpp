@@ -77,6 +77,25 @@ private:
   std::vector<TColor32> Tails, Heads;
 };
 
+// Rows of an 8 x 8 block become its columns.
+AVX2_FN void Transpose8x8(__m256i (&r)[kLanes]) {
+  __m256i t[kLanes], u[kLanes];
+  for (std::size_t i = 0; i < kLanes; i += 2) {
+    t[i] = _mm256_unpacklo_epi32(r[i], r[i + 1]);
+    t[i + 1] = _mm256_unpackhi_epi32(r[i], r[i + 1]);
+  }
+  for (std::size_t i = 0; i < kLanes; i += 4) {
+    u[i] = _mm256_unpacklo_epi64(t[i], t[i + 2]);
+    u[i + 1] = _mm256_unpackhi_epi64(t[i], t[i + 2]);
+    u[i + 2] = _mm256_unpacklo_epi64(t[i + 1], t[i + 3]);
+    u[i + 3] = _mm256_unpackhi_epi64(t[i + 1], t[i + 3]);
+  }
+  for (std::size_t i = 0; i < 4; ++i) {
+    r[i] = _mm256_permute2x128_si256(u[i], u[i + 4], 0x20);
+    r[i + 4] = _mm256_permute2x128_si256(u[i], u[i + 4], 0x31);
+  }
+}
+
 // Eight quotients by the window: (sum x m) >> shift lane by lane.
 AVX2_FN __m256i DivideLanes(__m256i sum, __m256i multiplier, __m128i shift) {
   const __m256i even = _mm256_srl_epi64(_mm256_mul_epu32(sum, multiplier), shift);
@@ -107,18 +126,41 @@ __attribute__((target("avx2"))) void BlurEightLines(const TLineMap& map, std::si
   const std::size_t length = map.SegmentLength();
   const __m256i laneOffsets =
       _mm256_mullo_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), _mm256_set1_epi32(int(map.GetLineStride())));
-  for (std::size_t j = 0; j < length; ++j) Store(a[j], map.SegmentLanes(line, j, laneOffsets));
+  // Lines that are rows lie apart in memory: their middle is read in 8 x 8
+  // blocks turned on the lanes rather than gathered value by value.
+  const bool rows = map.GetLineStride() != 1;
+  const std::size_t blocked = rows ? map.GetLength() - map.GetLength() % kLanes : 0;
+  for (std::size_t j = 0; j < length; ++j) {
+    const std::size_t i = j - map.GetBefore();
+    if (j >= map.GetBefore() && i < blocked) {
+      __m256i block[kLanes];
+      for (std::size_t lane = 0; lane < kLanes; ++lane)
+        block[lane] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(map.At(line + lane, i)));
+      Transpose8x8(block);
+      for (std::size_t k = 0; k < kLanes; ++k) Store(a[j + k], block[k]);
+      j += kLanes - 1;
+      continue;
+    }
+    Store(a[j], map.SegmentLanes(line, j, laneOffsets));
+  }
   for (std::size_t pass = 0; pass < 4; ++pass) {
     BoxBlurLanes(a.data(), b.data(), length, leads[pass], window, divider);
     a.swap(b);
   }
   for (std::size_t i = 0; i < map.GetLength(); ++i) {
-    const TLanes& values = a[map.GetBefore() + i];
-    if (map.GetLineStride() == 1) {
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(map.At(line, i)), Load(values));
-      continue;
+    const TLanes* values = &a[map.GetBefore() + i];
+    if (!rows) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(map.At(line, i)), Load(*values));
+    } else if (i < blocked) {
+      __m256i block[kLanes];
+      for (std::size_t k = 0; k < kLanes; ++k) block[k] = Load(values[k]);
+      Transpose8x8(block);
+      for (std::size_t lane = 0; lane < kLanes; ++lane)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(map.At(line + lane, i)), block[lane]);
+      i += kLanes - 1;
+    } else {
+      for (std::size_t lane = 0; lane < kLanes; ++lane) *map.At(line + lane, i) = values->Values[lane];
     }
-    for (std::size_t lane = 0; lane < kLanes; ++lane) *map.At(line + lane, i) = values.Values[lane];
   }
 }
 
