@@ -118,19 +118,16 @@ __attribute__((target("avx2"))) void BoxBlurLanes(const TLanes* src, TLanes* dst
   }
 }
 
-// Four averages of lines line .. line + 7, written back in place.
-__attribute__((target("avx2"))) void BlurEightLines(const TLineMap& map, std::size_t line,
-                                                    const std::array<std::size_t, 4>& leads, std::size_t window,
-                                                    const TWindowDivider& divider, std::vector<TLanes>& a,
-                                                    std::vector<TLanes>& b) {
-  const std::size_t length = map.SegmentLength();
-  const __m256i laneOffsets =
-      _mm256_mullo_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), _mm256_set1_epi32(int(map.GetLineStride())));
-  // Lines that are rows lie apart in memory: their middle is read in 8 x 8
-  // blocks turned on the lanes rather than gathered value by value.
-  const bool rows = map.GetLineStride() != 1;
-  const std::size_t blocked = rows ? map.GetLength() - map.GetLength() % kLanes : 0;
-  for (std::size_t j = 0; j < length; ++j) {
+// Lines that are rows lie apart in memory: eight of them are read and
+// written in 8 x 8 blocks turned on the lanes. Lines that are columns lie
+// side by side: several groups of eight are taken at each place, so that
+// every row visited (a page of its own in a large map) serves 32 columns.
+constexpr std::size_t kColumnGroups = 4;
+
+// Value j of the eight rows from line on, by blocks where they are whole.
+AVX2_FN void ReadRowLanes(const TLineMap& map, std::size_t line, TLanes* a, __m256i laneOffsets) {
+  const std::size_t blocked = map.GetLength() - map.GetLength() % kLanes;
+  for (std::size_t j = 0; j < map.SegmentLength(); ++j) {
     const std::size_t i = j - map.GetBefore();
     if (j >= map.GetBefore() && i < blocked) {
       __m256i block[kLanes];
@@ -143,15 +140,13 @@ __attribute__((target("avx2"))) void BlurEightLines(const TLineMap& map, std::si
     }
     Store(a[j], map.SegmentLanes(line, j, laneOffsets));
   }
-  for (std::size_t pass = 0; pass < 4; ++pass) {
-    BoxBlurLanes(a.data(), b.data(), length, leads[pass], window, divider);
-    a.swap(b);
-  }
+}
+
+AVX2_FN void WriteRowLanes(const TLineMap& map, std::size_t line, const TLanes* a) {
+  const std::size_t blocked = map.GetLength() - map.GetLength() % kLanes;
   for (std::size_t i = 0; i < map.GetLength(); ++i) {
     const TLanes* values = &a[map.GetBefore() + i];
-    if (!rows) {
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(map.At(line, i)), Load(*values));
-    } else if (i < blocked) {
+    if (i < blocked) {
       __m256i block[kLanes];
       for (std::size_t k = 0; k < kLanes; ++k) block[k] = Load(values[k]);
       Transpose8x8(block);
@@ -162,6 +157,36 @@ __attribute__((target("avx2"))) void BlurEightLines(const TLineMap& map, std::si
       for (std::size_t lane = 0; lane < kLanes; ++lane) *map.At(line + lane, i) = values->Values[lane];
     }
   }
+}
+
+// Four averages of groups x 8 lines from line on, written back in place;
+// a and b hold the groups' short runs one after the other.
+__attribute__((target("avx2"))) void BlurLineGroups(const TLineMap& map, std::size_t line, std::size_t groups,
+                                                    const std::array<std::size_t, 4>& leads, std::size_t window,
+                                                    const TWindowDivider& divider, std::vector<TLanes>& a,
+                                                    std::vector<TLanes>& b) {
+  const std::size_t length = map.SegmentLength();
+  const bool rows = map.GetLineStride() != 1;
+  const __m256i laneOffsets =
+      _mm256_mullo_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), _mm256_set1_epi32(int(map.GetLineStride())));
+  if (rows) {
+    ReadRowLanes(map, line, a.data(), laneOffsets);
+  } else {
+    for (std::size_t j = 0; j < length; ++j)
+      for (std::size_t g = 0; g < groups; ++g) Store(a[g * length + j], map.SegmentLanes(line + g * kLanes, j, laneOffsets));
+  }
+  for (std::size_t pass = 0; pass < 4; ++pass) {
+    for (std::size_t g = 0; g < groups; ++g)
+      BoxBlurLanes(&a[g * length], &b[g * length], length, leads[pass], window, divider);
+    a.swap(b);
+  }
+  if (rows) {
+    WriteRowLanes(map, line, a.data());
+    return;
+  }
+  for (std::size_t i = 0; i < map.GetLength(); ++i)
+    for (std::size_t g = 0; g < groups; ++g)
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(map.At(line + g * kLanes, i)), Load(a[g * length + map.GetBefore() + i]));
 }
 
 // One line the plain way. The run's own ends are where the first line
@@ -204,13 +229,18 @@ bool BlurLinesAvx2(TColor32* bits, std::size_t lines, std::size_t length, std::s
 
   const TLineMap map(bits, lines, length, lineStride, valueStride, before, after);
   const TWindowDivider divider(static_cast<std::int64_t>(window));
-  std::vector<TLanes> a(map.SegmentLength()), b(map.SegmentLength());
+  const std::size_t most = lineStride == 1 ? kColumnGroups : 1;
+  std::vector<TLanes> a(most * map.SegmentLength()), b(most * map.SegmentLength());
   std::vector<TColor32> one(map.SegmentLength()), other(map.SegmentLength());
   // The first and last lines (one neighbour only) and the lines left over
   // go one by one; the others eight at a time.
   BlurOneLine(map, 0, leads, window, one, other);
   std::size_t line = 1;
-  for (; line + kLanes < lines; line += kLanes) BlurEightLines(map, line, leads, window, divider, a, b);
+  while (line + kLanes < lines) {
+    const std::size_t groups = std::min(most, (lines - 1 - line) / kLanes);
+    BlurLineGroups(map, line, groups, leads, window, divider, a, b);
+    line += groups * kLanes;
+  }
   for (; line < lines; ++line) BlurOneLine(map, line, leads, window, one, other);
   return true;
 }
