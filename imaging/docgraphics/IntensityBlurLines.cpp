@@ -121,8 +121,8 @@ __attribute__((target("avx2"))) void BoxBlurLanes(const TLanes* src, TLanes* dst
 // Lines that are rows lie apart in memory: eight of them are read and
 // written in 8 x 8 blocks turned on the lanes. Lines that are columns lie
 // side by side: several groups of eight are taken at each place, so that
-// every row visited (a page of its own in a large map) serves 32 columns.
-constexpr std::size_t kColumnGroups = 4;
+// every row visited (a page of its own in a large map) serves 64 columns.
+constexpr std::size_t kColumnGroups = 8;
 
 // Value j of the eight rows from line on, by blocks where they are whole.
 AVX2_FN void ReadRowLanes(const TLineMap& map, std::size_t line, TLanes* a, __m256i laneOffsets) {
