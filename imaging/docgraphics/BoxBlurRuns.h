@@ -44,8 +44,10 @@ void BoxBlurRun(const TColor32* src, TColor32* dst, std::size_t count, std::size
 // into one run as the plain passes join them. Returns false, changing
 // nothing, where it does not apply: a processor without AVX2, values outside
 // 0..2^31 / window - 1 (window sums must fit 32 bits), or lines shorter than
-// the reach of the averages.
+// the reach of the averages. Without checkValues the caller vouches for the
+// values (averages of values that fit fit too).
 bool BlurLinesAvx2(TColor32* bits, std::size_t lines, std::size_t length, std::size_t lineStride,
-                   std::size_t valueStride, const std::array<std::size_t, 4>& leads, std::size_t window);
+                   std::size_t valueStride, const std::array<std::size_t, 4>& leads, std::size_t window,
+                   bool checkValues = true);
 
 }  // namespace imaging

@@ -174,8 +174,9 @@ void BlurIntensityMap(TCustomBitmap32& bitmap, float radius) {
     }
   };
   const auto width = static_cast<std::size_t>(bitmap.GetWidth()), height = static_cast<std::size_t>(bitmap.GetHeight());
-  if (!BlurLinesAvx2(bits, height, width, width, 1, rows, w)) chain(rows, bits);
-  if (!BlurLinesAvx2(bits, width, height, 1, width, columns, w)) {
+  const bool rowsOnLanes = BlurLinesAvx2(bits, height, width, width, 1, rows, w);
+  if (!rowsOnLanes) chain(rows, bits);
+  if (!BlurLinesAvx2(bits, width, height, 1, width, columns, w, !rowsOnLanes)) {
     std::vector<TColor32> temporary(count);
     TransposeBitmapPixels(bits, temporary.data(), bitmap.GetWidth(), bitmap.GetHeight());
     chain(columns, temporary.data());

@@ -215,7 +215,8 @@ bool AllBelow(const TColor32* bits, std::size_t lines, std::size_t length, std::
 }  // namespace
 
 bool BlurLinesAvx2(TColor32* bits, std::size_t lines, std::size_t length, std::size_t lineStride,
-                   std::size_t valueStride, const std::array<std::size_t, 4>& leads, std::size_t window) {
+                   std::size_t valueStride, const std::array<std::size_t, 4>& leads, std::size_t window,
+                   bool checkValues) {
   if (!HasCPUFeature(cfAVX2) || window == 0 || lines < kLanes + 2) return false;
   // How far the four averages reach before and after a value.
   std::size_t before = 0, after = 0;
@@ -225,7 +226,8 @@ bool BlurLinesAvx2(TColor32* bits, std::size_t lines, std::size_t length, std::s
     after += lead;
   }
   if (before > length || after > length) return false;
-  if (!AllBelow(bits, lines, length, static_cast<std::uint32_t>((std::uint64_t{1} << 31) / window))) return false;
+  if (checkValues && !AllBelow(bits, lines, length, static_cast<std::uint32_t>((std::uint64_t{1} << 31) / window)))
+    return false;
 
   const TLineMap map(bits, lines, length, lineStride, valueStride, before, after);
   const TWindowDivider divider(static_cast<std::int64_t>(window));
