@@ -23,6 +23,29 @@ float MaskFactor(float intensity) { return intensity > 0 ? std::min(intensity, 2
 // shape's cache keeps a size it can have.
 double Finite(float value) { return std::isfinite(value) ? value : 0.0; }
 
+// The shadow tinted and put under the shape, as merging the shape over it
+// would: the shape's opaque pixels stay, its clear ones take the shadow, its
+// partly clear ones are merged over it. Blocks without partly clear pixels
+// (nearly all) run on vector lanes.
+__attribute__((target_clones("avx2", "default"))) void PutShadowUnder(TColor32* out, const TColor32* map,
+                                                                      std::size_t count, TColor32 rgb) {
+  constexpr std::size_t kBlock = 64;
+  for (std::size_t from = 0; from < count; from += kBlock) {
+    const std::size_t to = std::min(count, from + kBlock);
+    bool partly = false;
+    for (std::size_t k = from; k < to; ++k) partly |= (out[k] >> 24) - 1 < 254;
+    if (partly) {
+      for (std::size_t k = from; k < to; ++k) {
+        const std::uint32_t alpha = out[k] >> 24;
+        const TColor32 under = imaging::IntensityColor(map[k], rgb);
+        out[k] = alpha == 255 ? out[k] : alpha == 0 ? under : imaging::MergeColorWithAlpha(out[k], under, 255);
+      }
+      continue;
+    }
+    for (std::size_t k = from; k < to; ++k) out[k] = out[k] >> 24 == 0 ? imaging::IntensityColor(map[k], rgb) : out[k];
+  }
+}
+
 }  // namespace
 
 const TdocEffectClass& TdocShadowEffect::StaticClass() {
@@ -50,15 +73,7 @@ void TdocShadowEffect::Apply(TBitmap32& bitmap, const TdocRenderOptions& options
   for (std::size_t k = from; k < to; ++k) map[k] = intensity[bits[k - shift] >> 24];
   std::fill(map + to, map + count, 0);
   imaging::BlurIntensityMap(shadow, static_cast<float>(Blur * resolution));
-  // Tinted and put under the shape in one pass. The shape's opaque pixels
-  // stay and its clear ones take the shadow, as the merge would give them.
-  const TColor32 rgb = imaging::ColorToColor32(Color) & 0x00FFFFFFu;
-  TColor32* out = bitmap.GetBits();
-  for (std::size_t k = 0; k < count; ++k) {
-    const TColor32 shape = out[k], under = imaging::IntensityColor(map[k], rgb);
-    const std::uint32_t alpha = shape >> 24;
-    out[k] = alpha == 255 ? shape : alpha == 0 ? under : imaging::MergeColorWithAlpha(shape, under, 255);
-  }
+  PutShadowUnder(bitmap.GetBits(), map, count, imaging::ColorToColor32(Color) & 0x00FFFFFFu);
   bitmap.Changed();
 }
 
