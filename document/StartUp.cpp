@@ -12,6 +12,7 @@
 #include "document/ResourceRegistry.h"
 #include "document/ShadowEffect.h"
 #include "document/TextShape.h"
+#include "document/TextureEffect.h"
 #include "imaging/startup/SubsystemStartUp.h"
 
 namespace document {
@@ -36,6 +37,7 @@ void StartUp() {
     RegisterColorEffects();
     RegisterEffectClass(TdocShadowEffect::StaticClass(), 1);
     RegisterGradientEffects();
+    RegisterEffectClass(TdocTextureEffect::StaticClass(), 1);
   });
 }
 
