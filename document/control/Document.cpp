@@ -155,6 +155,7 @@ void TdocDocument::paintEvent(QPaintEvent* event) {
     PaintDocument(BackBuffer, clip);
     TCanvas& canvas = BackBuffer.GetCanvas();
     DocumentCore->PaintSelectionHandles(canvas);
+    if (TdocShape* edited = DocumentCore->GetEditShape()) edited->PaintEditState(canvas);
     DocumentCore->PaintFeedback(canvas);
   } catch (const std::exception& e) {
     qWarning("Document paint: %s", e.what());
