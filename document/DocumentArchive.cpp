@@ -3,8 +3,8 @@
 // embedded glyphs and the resources kept in the archive.
 //
 // Loading reads everything that can fail (the container, the index, the
-// first page, the thumbnails) before the document is cleared, so a broken
-// file leaves the open document untouched. Saving writes only the pages that
+// first page) before the document is cleared, so a broken file leaves the
+// open document untouched; thumbnails are read when first asked for. Saving writes only the pages that
 // changed and never a page that was not read: its stream keeps its bytes.
 
 #include <cmath>
@@ -116,8 +116,7 @@ struct TdocDocumentCore::TArchiveContent {
   std::unique_ptr<TsdStorage> Archive;
   std::unique_ptr<TXmlDocument> Index;
   int PageCount = 0;
-  // One per page; nil for a page without a thumbnail.
-  std::vector<std::unique_ptr<TBitmap>> Thumbnails;
+  bool StoreThumbnails = true;
   std::unique_ptr<TMemoryStream> Fonts;
   std::unique_ptr<TXmlDocument> FirstPage;
 };
@@ -191,10 +190,7 @@ TdocDocumentCore::TArchiveContent TdocDocumentCore::ReadArchiveContent(std::uniq
   content.PageCount = document::CountPageStreams(source);
   if (root->ReadChildBool("FontEmbedding", false))
     content.Fonts = ReadOptionalStream(source, document::FontsStreamName);
-  const bool storeThumbnails = root->ReadChildBool("StoreThumbnails", true);
-  content.Thumbnails.resize(static_cast<std::size_t>(content.PageCount));
-  for (int i = 0; i < content.PageCount && storeThumbnails; ++i)
-    content.Thumbnails[static_cast<std::size_t>(i)] = ReadThumbnail(source, i + 1);
+  content.StoreThumbnails = root->ReadChildBool("StoreThumbnails", true);
   if (content.PageCount > 0) content.FirstPage = document::ReadPageXml(source, 1);
   return content;
 }
@@ -225,8 +221,12 @@ void TdocDocumentCore::InstallArchiveContent(TArchiveContent& content) {
     page->SetPageHeight(DefaultPageHeight);
     // The first page's content was read with the archive and comes below.
     page->SetLoaded(i == 0);
-    if (const auto& thumbnail = content.Thumbnails[static_cast<std::size_t>(i)]) page->SetThumbnail(thumbnail.get());
+    TdocPage& added = *page;
     AddPage(std::move(page));
+    // Read when first shown; by the page's position then, which follows the
+    // streams when pages are deleted.
+    if (content.StoreThumbnails)
+      added.SetThumbnailLoader([this, &added] { return ReadThumbnail(*Archive, IndexOfPage(&added) + 1); });
   }
   if (TdocPage* first = GetPages(0)) {
     try {

@@ -282,6 +282,23 @@ TEST_F(DocumentArchiveTest, PagesNeverShownKeepTheirBytesThroughASave) {
   EXPECT_EQ(third.GetThumbnailWidth(), 100);
 }
 
+TEST_F(DocumentArchiveTest, StoredThumbnailsComeBackWithoutReadingThePage) {
+  Fill(Doc, 3);
+  Doc.SaveToFile(Path("a.stor"));
+  const std::string bmp = *FindStream(ReadStor(FileBytes(Path("a.stor"))), "Thumb0003.bmp");
+  TdocDocumentCore second;
+  second.LoadFromFile(Path("a.stor"));
+  // Deleting a page moves the thumbnails with the pages.
+  second.DeletePage(1);
+  TdocPage& last = *second.GetPages(1);
+  const TBitmap* thumbnail = last.GetThumbnail();
+  EXPECT_FALSE(last.GetLoaded());
+  ASSERT_NE(thumbnail, nullptr);
+  TMemoryStream written;
+  last.SaveThumbnailToStream(written);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(written.Memory()), std::size_t(written.GetSize())), bmp);
+}
+
 TEST_F(DocumentArchiveTest, SavingOntoTheFileItWasOpenedFromKeepsEveryPage) {
   for (bool direct : {false, true}) {
     SCOPED_TRACE(direct);
