@@ -24,6 +24,8 @@
 #include "imaging/bitmap/Bitmap32.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Stream.h"
+#include "tests/imaging/formats/HckFileBuilder.h"
+#include "xml/Base64.h"
 
 namespace {
 
@@ -537,6 +539,48 @@ TEST_F(DocumentArchiveTest, PicturesKeptInTheArchiveTravelWithTheDocument) {
   ASSERT_EQ(loaded->GetWidth(), 6);
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 6; ++x) EXPECT_EQ(loaded->GetPixel(x, y), picture.GetPixel(x, y));
+}
+
+// "DefaultBgrImage" in the bitmap-in-XML form: a 32-bit BMP split into its
+// four byte planes and packed by hand.
+TEST_F(DocumentArchiveTest, DefaultBackgroundLoadsFromTheBitmapInXmlForm) {
+  constexpr int w = 3, h = 2;
+  auto pixel = [](int x, int y) { return 0xFF000000u | std::uint32_t(x * 60 + 10) << 16 | std::uint32_t(y * 90) << 8 | 7u; };
+  hcktest::Bytes bmp{'B', 'M'};
+  for (std::uint32_t field : {54u + w * h * 4, 0u, 54u, 40u, std::uint32_t{w}, std::uint32_t{h}}) hcktest::Put32(bmp, field);
+  bmp.insert(bmp.end(), {1, 0, 32, 0});
+  for (std::uint32_t field : {0u, std::uint32_t{w * h * 4}, 0u, 0u, 0u, 0u}) hcktest::Put32(bmp, field);
+  for (int row = h - 1; row >= 0; --row)
+    for (int x = 0; x < w; ++x) hcktest::Put32(bmp, pixel(x, row));
+  // Plane c holds byte c of every whole 4-byte sample; the rest follows as it is.
+  const std::size_t whole = bmp.size() / 4 * 4;
+  hcktest::Bytes planes;
+  for (std::size_t c = 0; c < 4; ++c)
+    for (std::size_t i = c; i < whole; i += 4) planes.push_back(bmp[i]);
+  planes.insert(planes.end(), bmp.begin() + std::ptrdiff_t(whole), bmp.end());
+  const hcktest::Bytes packed = hcktest::ChainPackedByHand(planes);
+  const std::string element = "<DefaultBgrImage><CompressedSize>" + std::to_string(packed.size()) +
+                              "</CompressedSize><SourceSize>" + std::to_string(bmp.size()) + "</SourceSize><Buffer>" +
+                              xml::EncodeBase64(packed.data(), packed.size()) + "</Buffer></DefaultBgrImage>";
+  WriteFileBytes(Path("bgr.stor"), WriteStor({{"Index.xml", IndexXml(element)}, {"Page0001.xml", PageXml(1, 1)}}));
+  Doc.LoadFromFile(Path("bgr.stor"));
+  {
+    TdocResourceAccess access(*Doc.GetDefaultBackground());
+    const TBitmap32* background = Doc.GetDefaultBackground()->GetBitmap();
+    ASSERT_NE(background, nullptr);
+    ASSERT_EQ(std::pair(background->GetWidth(), background->GetHeight()), std::pair(w, h));
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) EXPECT_EQ(background->GetPixel(x, y), pixel(x, y));
+  }
+  EXPECT_FALSE(Doc.GetModified());
+  // Written back in the resource's own form, and read from it again.
+  Doc.SaveToFile(Path("again.stor"));
+  TdocDocumentCore second;
+  second.LoadFromFile(Path("again.stor"));
+  TdocResourceAccess access(*second.GetDefaultBackground());
+  const TBitmap32* background = second.GetDefaultBackground()->GetBitmap();
+  ASSERT_NE(background, nullptr);
+  EXPECT_EQ(background->GetPixel(2, 1), pixel(2, 1));
 }
 
 TEST_F(DocumentArchiveTest, ProgressCountsThePagesLoadedAndSaved) {
