@@ -78,6 +78,15 @@ protected:
     doc.SetCurrentPageIndex(0);
   }
 
+  // Saves three filled pages as "a.stor", opens that in second and answers
+  // the streams saved.
+  TStorStreams SaveThreePagesAndReopen(TdocDocumentCore& second) {
+    Fill(Doc, 3);
+    Doc.SaveToFile(Path("a.stor"));
+    second.LoadFromFile(Path("a.stor"));
+    return ReadStor(FileBytes(Path("a.stor")));
+  }
+
   static float FirstLeft(TdocDocumentCore& doc, int page) {
     doc.SetCurrentPageIndex(page);
     return doc.ShapeCount() > 0 ? doc.GetShapes(0)->GetDocLeft() : -1.0f;
@@ -262,11 +271,8 @@ TEST_F(DocumentArchiveTest, SavingAgainRewritesTheIndexButNoUnchangedPage) {
 }
 
 TEST_F(DocumentArchiveTest, PagesNeverShownKeepTheirBytesThroughASave) {
-  Fill(Doc, 3);
-  Doc.SaveToFile(Path("a.stor"));
-  const TStorStreams a = ReadStor(FileBytes(Path("a.stor")));
   TdocDocumentCore second;
-  second.LoadFromFile(Path("a.stor"));
+  const TStorStreams a = SaveThreePagesAndReopen(second);
   EXPECT_FALSE(second.GetPages(2)->GetLoaded());
   // Marks every page changed, the pages never read among them.
   second.SetThumbnailWidth(100);
@@ -323,11 +329,8 @@ TEST_F(DocumentArchiveTest, SavingOntoTheFileItWasOpenedFromKeepsEveryPage) {
 }
 
 TEST_F(DocumentArchiveTest, DeletingAPageRenumbersPagesAndThumbnails) {
-  Fill(Doc, 3);
-  Doc.SaveToFile(Path("a.stor"));
-  const TStorStreams a = ReadStor(FileBytes(Path("a.stor")));
   TdocDocumentCore second;
-  second.LoadFromFile(Path("a.stor"));
+  const TStorStreams a = SaveThreePagesAndReopen(second);
   second.DeletePage(0);
   second.SaveToFile(Path("b.stor"));
   const TStorStreams b = ReadStor(FileBytes(Path("b.stor")));
