@@ -38,6 +38,8 @@
 
 class TCanvas;
 class TdocPage;
+class TStream;
+class TXmlDocument;
 class TXmlNode;
 
 // Settings without behaviour of their own: read and written as plain fields.
@@ -138,6 +140,30 @@ public:
   // Reads a page's content from the archive the first time it is needed.
   void LoadPage(int index) override;
 
+  // ---- the archive file ("STOR" container; DocumentArchive.cpp)
+  // Each replaces the document by the archive in the file or stream. Raise
+  // "Threading error (working already)" while busy and 'Cannot find file
+  // "%s"' for a missing file; whatever fails, the document is left as it was.
+  void LoadFromFile(const std::string& fileName);
+  void LoadFromStream(TStream& stream);
+  // Each writes the document; it counts as saved (unmodified) only once the
+  // whole file or stream is written. A file is replaced only by a complete
+  // new one, so a failure leaves the old file as it was.
+  void SaveToFile(const std::string& fileName);
+  void SaveToStream(TStream& stream);
+  // Builds the document from an open archive, which the document then keeps.
+  // Everything that can fail in the archive is read before the document is
+  // cleared. Pages other than the first are read when first shown.
+  virtual void LoadFromArchive(std::unique_ptr<TsdStorage> archive);
+  // Writes "Index.xml", "Fonts.dat" and the changed pages into the archive.
+  // Raises "Archive does not exist" without one.
+  virtual void SaveToArchive();
+  void SaveIndex();
+  // The settings of "Index.xml"; values a document cannot work with read as
+  // their defaults.
+  virtual void ReadSettingsFromXml(TXmlNode& node);
+  virtual void WriteSettingsToXml(TXmlNode& node);
+
   // ---- shapes of the current page
   int ShapeCount() const;
   TdocShape* GetShapes(int index) const;
@@ -174,7 +200,7 @@ public:
   void SetHit(std::uint8_t kind, TdocShape* shape);
   TdocShape* GetHintShape() const { return HintShape; }
   void SetHintShape(TdocShape* shape) { HintShape = shape; }
-  TdocShape* GetEditShape() const { return EditShape; }
+  TdocShape* GetEditShape() const override { return EditShape; }
   // Starts in-place editing of the shape.
   void StartShapeEdit(TdocShape* shape);
   // The shape waiting to be inserted; the document owns it until it is added.
@@ -432,6 +458,13 @@ private:
   // Hooks the page to the view as the shown one, or unhooks the shown one.
   void ShowPage(int index);
   void RenumberPageStreams(int index);
+  void LoadPageContent(TdocPage& page, TXmlDocument* xml);
+  struct TArchiveContent;
+  TArchiveContent ReadArchiveContent(std::unique_ptr<TsdStorage> archive) const;
+  void InstallArchiveContent(TArchiveContent& content);
+  void ReadDefaultBackground(TXmlNode& node);
+  void SavePageToArchive(int index);
+  void MarkSaved();
 
   // Owned parts; the pages go first, as their resources ask for the archive.
   std::unique_ptr<TsdStorage> Archive;
