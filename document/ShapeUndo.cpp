@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "document/ClassRegistry.h"
 #include "document/Shape.h"
@@ -42,6 +43,33 @@ bool SameText(std::string_view a, std::string_view b) {
 }
 
 }  // namespace document
+
+namespace {
+
+// The ids that follow a removed child's byte form; none in a record
+// without them or with a count that does not fit.
+std::vector<std::int32_t> ReadInsideIds(TStream& stream) {
+  std::vector<std::int32_t> ids;
+  if (stream.GetSize() - stream.GetPosition() < 4) return ids;
+  const std::int32_t count = rtl::ReadLE<std::int32_t>(stream);
+  if (count < 0 || count > (stream.GetSize() - stream.GetPosition()) / 4) return ids;
+  for (std::int32_t i = 0; i < count; ++i) ids.push_back(rtl::ReadLE<std::int32_t>(stream));
+  return ids;
+}
+
+// Every shape below root, depth first, parents before their children.
+std::vector<TdocShape*> Descendants(const TdocShape& root) {
+  std::vector<TdocShape*> shapes;
+  for (int i = 0; i < root.GetShapeCount(); ++i) {
+    TdocShape* child = root.GetShapes(i);
+    shapes.push_back(child);
+    const std::vector<TdocShape*> below = Descendants(*child);
+    shapes.insert(shapes.end(), below.begin(), below.end());
+  }
+  return shapes;
+}
+
+}  // namespace
 
 using document::FloatToUndoText;
 using document::SameText;
@@ -96,6 +124,11 @@ void TdocShape::RecordUndoShape(TdocCommandKind kind, const TdocShape& child) {
   rtl::WriteLE<std::int32_t>(*command->Stream, child.ShapeId);
   const std::string bytes = ShapesToString(child);
   WriteLengthString(*command->Stream, xml::EncodeBase64(bytes.data(), bytes.size()));
+  // The ids of the shapes inside it, so the commands recorded for them
+  // still find them once it is restored.
+  const std::vector<TdocShape*> inside = Descendants(child);
+  rtl::WriteLE<std::int32_t>(*command->Stream, static_cast<std::int32_t>(inside.size()));
+  for (const TdocShape* shape : inside) rtl::WriteLE<std::int32_t>(*command->Stream, shape->ShapeId);
   RecordCommand(std::move(command));
 }
 
@@ -138,9 +171,13 @@ void TdocShape::RestoreRemovedChild(const TdocCommand& command) {
   std::unique_ptr<TdocShape> child = GetShapeClass(command.Value).Create();
   child->SetDocument(Document);
   ShapesFromString(*child, bytes);
+  const std::vector<std::int32_t> insideIds = ReadInsideIds(stream);
   TdocShape& restored = *child;
   InsertShape(index, std::move(child));
   restored.SetShapeId(id);
+  const std::vector<TdocShape*> inside = Descendants(restored);
+  if (inside.size() == insideIds.size())
+    for (std::size_t i = 0; i < inside.size(); ++i) inside[i]->SetShapeId(insideIds[i]);
 }
 
 void TdocShape::SetPropertyByName(const std::string& name, const std::string& value) {
