@@ -6,6 +6,8 @@
 #include <numbers>
 
 #include "document/ShapeValues.h"
+#include "platform/rtl/Exception.h"
+#include "platform/rtl/Format.h"
 #include "xml/XmlNode.h"
 
 namespace {
@@ -99,9 +101,12 @@ void TdocLineShape::FitFrameToPoints(const std::vector<TFloatPoint>& pagePoints)
   for (const TFloatPoint& p : pagePoints)
     box = {std::min(box.Left, p.X), std::min(box.Top, p.Y), std::max(box.Right, p.X), std::max(box.Bottom, p.Y)};
   const float width = box.Right - box.Left, height = box.Bottom - box.Top;
+  std::vector<TFloatPoint> ends(Ends.size());
   for (std::size_t i = 0; i < pagePoints.size(); ++i)
-    Ends[i] = {width > 0 ? (pagePoints[i].X - box.Left) / width : 0.0f,
+    ends[i] = {width > 0 ? (pagePoints[i].X - box.Left) / width : 0.0f,
                height > 0 ? (pagePoints[i].Y - box.Top) / height : 0.0f};
+  RecordEnds(ends);
+  Ends = std::move(ends);
   SetDocBounds(box.Left, box.Top, width > 0 ? width : 1.0f, height > 0 ? height : 1.0f);
 }
 
@@ -175,10 +180,44 @@ void TdocLineShape::ApplyEditFrame() {
 void TdocLineShape::SetDocRect(const TFloatRect& rect) {
   if (GetPointCount() == LinePoints) {
     const bool leftwards = rect.Right < rect.Left, upwards = rect.Bottom < rect.Top;
-    Ends[0] = {leftwards ? 1.0f : 0.0f, upwards ? 1.0f : 0.0f};
-    Ends[1] = {leftwards ? 0.0f : 1.0f, upwards ? 0.0f : 1.0f};
+    const std::vector<TFloatPoint> ends{{leftwards ? 1.0f : 0.0f, upwards ? 1.0f : 0.0f},
+                                        {leftwards ? 0.0f : 1.0f, upwards ? 0.0f : 1.0f}};
+    RecordEnds(ends);
+    Ends = ends;
   }
   TdocPolygonShape::SetDocRect(rect);
+  ContourChanged();
+}
+
+// ---- undo of the ends
+
+std::string TdocLineShape::EndsText() const {
+  std::string text;
+  for (const TFloatPoint& end : Ends) {
+    if (!text.empty()) text += ' ';
+    text += document::FloatToUndoText(end.X) + ' ' + document::FloatToUndoText(end.Y);
+  }
+  return text;
+}
+
+void TdocLineShape::RecordEnds(const std::vector<TFloatPoint>& next) {
+  if (next != Ends) RecordUndo(ckPropertyValue, "Ends", EndsText());
+}
+
+void TdocLineShape::SetPropertyByName(const std::string& name, const std::string& value) {
+  if (!document::SameText(name, "Ends")) return TdocPolygonShape::SetPropertyByName(name, value);
+  std::vector<std::string> parts;
+  for (std::size_t at = 0; at <= value.size();) {
+    const std::size_t space = std::min(value.find(' ', at), value.size());
+    parts.push_back(value.substr(at, space - at));
+    at = space + 1;
+  }
+  if (parts.size() != 2 * Ends.size()) throw EConvertError(rtl::Format("'%s' is not a valid point list", value));
+  std::vector<TFloatPoint> ends;
+  for (std::size_t i = 0; i < parts.size(); i += 2)
+    ends.push_back({document::UndoTextToFloat(parts[i]), document::UndoTextToFloat(parts[i + 1])});
+  RecordEnds(ends);
+  Ends = std::move(ends);
   ContourChanged();
 }
 

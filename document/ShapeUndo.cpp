@@ -75,8 +75,10 @@ using document::FloatToUndoText;
 using document::SameText;
 using document::UndoTextToFloat;
 
+thread_local int TdocShape::RecordingPause::Depth = 0;
+
 bool TdocShape::IsRecordingUndo() const {
-  return Document && (Document->GetUndoEnabled() || Document->IsRecordingRedo());
+  return Document && !RecordingPause::Active() && (Document->GetUndoEnabled() || Document->IsRecordingRedo());
 }
 
 void TdocShape::RecordCommand(std::unique_ptr<TdocCommand> command) const {
@@ -142,7 +144,7 @@ bool TdocShape::ApplyCommand(const TdocCommand& command) {
 bool TdocShape::ApplyOwnCommand(const TdocCommand& command) {
   switch (command.Kind) {
     case ckPropertyValue:
-      SetPropertyByName(command.PropName, command.Value);
+      SetRecordedProperty(command);
       return true;
     case ckChildInserted:
       DeleteShape(rtl::StrToInt(command.Value));
@@ -153,6 +155,19 @@ bool TdocShape::ApplyOwnCommand(const TdocCommand& command) {
     default:
       return false;
   }
+}
+
+void TdocShape::SetRecordedProperty(const TdocCommand& command) {
+  // The children of a group recorded their own frames when it was resized:
+  // those records put them back, so the group's old size must not lay them
+  // out a second time.
+  const bool grouped = Grouped;
+  {
+    auto restore = TdocBracketGuard([this, grouped] { Grouped = grouped; });
+    Grouped = false;
+    SetPropertyByName(command.PropName, command.Value);
+  }
+  if (grouped) UpdateExtents();
 }
 
 void TdocShape::RestoreRemovedChild(const TdocCommand& command) {
