@@ -241,10 +241,24 @@ void TdocLineShape::LoadFromXml(TXmlNode* node) {
   TdocPolygonShape::LoadFromXml(node);
   if (const TXmlNode* arrow = node->FindChild("Arrow0")) Arrow0.LoadFromXml(*arrow);
   if (const TXmlNode* arrow = node->FindChild("Arrow1")) Arrow1.LoadFromXml(*arrow);
+  const TFloatRect stored{GetDocLeft(), GetDocTop(), GetDocWidth(), GetDocHeight()};
   LoadEnds(*node);
+  KeepStoredFrame(stored);
   LineWidth = document::ReadLength(*node, "LineWidth");
   BuildOutline();
   UpdateExtents();
+}
+
+void TdocLineShape::KeepStoredFrame(const TFloatRect& stored) {
+  // The frame fitted to the points read back can differ from the stored one
+  // in the last bit (the far point is the sum of the near one and the size,
+  // rounded). The ends lie on the frame's corners either way, so the stored
+  // frame is the line as it was written, and a copy or a restored line keeps
+  // it exactly.
+  const auto near = [](float a, float b) { return std::fabs(a - b) <= 1e-4f * std::max(1.0f, std::fabs(a)); };
+  if (near(stored.Left, GetDocLeft()) && near(stored.Top, GetDocTop()) && near(stored.Right, GetDocWidth()) &&
+      near(stored.Bottom, GetDocHeight()))
+    SetDocBounds(stored.Left, stored.Top, stored.Right, stored.Bottom);
 }
 
 void TdocLineShape::LoadEnds(const TXmlNode& node) {

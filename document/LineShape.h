@@ -87,6 +87,8 @@ private:
   // A point's place in the frame as drawn, mirror and flip included.
   TFloatPoint DrawnPosition(const TFloatPoint& fraction) const;
   void LoadEnds(const TXmlNode& node);
+  // Left, Top, Width and Height as read, kept when the ends fit them.
+  void KeepStoredFrame(const TFloatRect& stored);
   std::string EndsText() const;
   // Records the ends before they change, so an undo turns the line back.
   void RecordEnds(const std::vector<TFloatPoint>& next);

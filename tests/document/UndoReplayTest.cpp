@@ -158,7 +158,7 @@ int GroupCount(const TdocDocumentCore& doc) {
 
 TEST(UndoReplayTest, UndoingEveryStepGivesBackEachEarlierDocumentAndRedoTheEditedOne) {
   app::StartUpShapes();
-  constexpr int Sequences = 300;
+  constexpr int Sequences = 500;
   constexpr int Edits = 14;
   for (std::uint32_t seed = 1; seed <= Sequences; ++seed) {
     TEditor editor(seed);
@@ -189,6 +189,8 @@ TEST(UndoReplayTest, UndoingEveryStepGivesBackEachEarlierDocumentAndRedoTheEdite
     EXPECT_FALSE(doc.CanUndo()) << "seed " << seed;
     for (std::size_t step = 1; step < states.size(); ++step) {
       ASSERT_TRUE(doc.CanRedo()) << "seed " << seed;
+      std::ostringstream redoList;
+      for (int c = 0; c < doc.GetRedoCount(); ++c) Describe(redoList, *doc.GetRedoCommand(c));
       try {
         doc.Redo();
       } catch (const std::exception& e) {
@@ -198,7 +200,7 @@ TEST(UndoReplayTest, UndoingEveryStepGivesBackEachEarlierDocumentAndRedoTheEdite
       }
       const std::string redone = DocumentXmlText(doc);
       ASSERT_TRUE(redone == states[step])
-          << "seed " << seed << ", redoing step " << step << " " << editor.Log << Difference(redone, states[step]);
+          << "seed " << seed << ", redoing step " << step << " " << editor.Log << redoList.str() << Difference(redone, states[step]);
     }
     EXPECT_FALSE(doc.CanRedo()) << "seed " << seed;
     EXPECT_EQ(DocumentXmlText(doc), edited);
