@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "document/DocumentCore.h"
+#include "document/control/SystemClipboard.h"
 
 class TdocDocument : public QAbstractScrollArea, public TdocDocumentView {
 public:
@@ -49,6 +50,8 @@ private:
   static int ScrollOffset(int value, int virtualSize, int clientSize);
   void ScrollPositionChanged();
 
+  // Declared before the core, which keeps a pointer to it.
+  TdocSystemClipboard Clipboard;
   std::unique_ptr<TdocDocumentCore> DocumentCore;
   QTimer Timer;
   QSize VirtualSize;
