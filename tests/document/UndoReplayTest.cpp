@@ -36,7 +36,8 @@ public:
     Doc.ClearUndo();
   }
 
-  // One user action as one undo step; false when it changed nothing.
+  // One user action, bracketed as the editor brackets it: one undo step, or
+  // none when it changed nothing.
   void Edit() {
     auto step = UndoStep(&Doc);
     const int kind = Pick(10);
@@ -50,16 +51,18 @@ public:
       case 5: Group(); break;
       case 6: EditEffects(); break;
       case 7: if (TdocShape* s = AnyShape()) s->SetMasterAlpha(Pick(256)); break;
-      case 8: if (auto* p = dynamic_cast<TdocPolygonShape*>(AnyShape())) p->SetFillColor(static_cast<TColor>(Pick(0x1000000))); break;
+      case 8: if (auto* p = dynamic_cast<TdocPolygonShape*>(AnyShape())) p->SetFillColor(Pick(0x1000000)); break;
       default: CopyAndPaste();
     }
   }
 
   TdocDocumentCore Doc;
+  // The actions so far, for failure messages.
   std::string Log;
 
 private:
-  static constexpr const char* Names[] = {"move", "size", "turn", "add", "delete", "group", "effect", "alpha", "colour", "paste"};
+  static constexpr const char* Names[] = {"move",  "size",  "turn",   "add",    "delete",
+                                          "group", "effect", "alpha", "colour", "paste"};
 
   int Pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(Random); }
   float Offset() { return static_cast<float>(Pick(41) - 20) * 0.37f + 0.1f; }
@@ -145,9 +148,31 @@ std::string Difference(const std::string& a, const std::string& b) {
   return "\n  got:  " + a.substr(from, at - from + 300) + "\n  want: " + b.substr(from, at - from + 300);
 }
 
-void Describe(std::ostream& out, const TdocCommand& command) {
-  out << "\n  " << command.Kind << (command.Grouped ? "+" : " ") << " shape " << command.ShapeId << " "
-      << command.PropName << " = " << command.Value.substr(0, 40);
+// The commands of a list, oldest first, "+" marking those that join the
+// group before them.
+std::string Describe(const TdocDocumentCore& doc, bool undoList) {
+  std::ostringstream out;
+  const int count = undoList ? doc.GetUndoCount() : doc.GetRedoCount();
+  for (int i = 0; i < count; ++i) {
+    const TdocCommand& command = *(undoList ? doc.GetUndoCommand(i) : doc.GetRedoCommand(i));
+    out << "\n  " << command.Kind << (command.Grouped ? "+" : " ") << " shape " << command.ShapeId << " "
+        << command.PropName << " = " << command.Value.substr(0, 40);
+  }
+  return out.str();
+}
+
+// One undo (or redo) step, which must give the document the text wanted;
+// a failure names the step and shows the list it was taken from.
+void Replay(TdocDocumentCore& doc, bool undo, const std::string& wanted, const std::string& context) {
+  ASSERT_TRUE(undo ? doc.CanUndo() : doc.CanRedo()) << context;
+  const std::string list = Describe(doc, undo);
+  try {
+    undo ? doc.Undo() : doc.Redo();
+  } catch (const std::exception& e) {
+    FAIL() << e.what() << ", " << context << list;
+  }
+  const std::string got = DocumentXmlText(doc);
+  ASSERT_TRUE(got == wanted) << context << list << Difference(got, wanted);
 }
 
 int GroupCount(const TdocDocumentCore& doc) {
@@ -172,38 +197,13 @@ TEST(UndoReplayTest, UndoingEveryStepGivesBackEachEarlierDocumentAndRedoTheEdite
       if (added == 1) states.push_back(DocumentXmlText(doc));
       else ASSERT_EQ(DocumentXmlText(doc), states.back()) << "seed " << seed << ": a change without a step";
     }
-    const std::string edited = states.back();
-    for (std::size_t step = states.size() - 1; step > 0; --step) {
-      ASSERT_TRUE(doc.CanUndo()) << "seed " << seed;
-      std::ostringstream dump;
-      for (int c = 0; c < doc.GetUndoCount(); ++c) Describe(dump, *doc.GetUndoCommand(c));
-      try {
-        doc.Undo();
-      } catch (const std::exception& e) {
-        FAIL() << e.what() << " seed " << seed << ", undoing step " << step << " " << editor.Log << dump.str();
-      }
-      const std::string undone = DocumentXmlText(doc);
-      ASSERT_TRUE(undone == states[step - 1])
-          << "seed " << seed << ", undoing step " << step << " " << editor.Log << dump.str() << Difference(undone, states[step - 1]);
-    }
-    EXPECT_FALSE(doc.CanUndo()) << "seed " << seed;
-    for (std::size_t step = 1; step < states.size(); ++step) {
-      ASSERT_TRUE(doc.CanRedo()) << "seed " << seed;
-      std::ostringstream redoList;
-      for (int c = 0; c < doc.GetRedoCount(); ++c) Describe(redoList, *doc.GetRedoCommand(c));
-      try {
-        doc.Redo();
-      } catch (const std::exception& e) {
-        std::ostringstream redoDump;
-        for (int c = 0; c < doc.GetRedoCount(); ++c) Describe(redoDump, *doc.GetRedoCommand(c));
-        FAIL() << e.what() << " seed " << seed << ", redoing step " << step << " " << editor.Log << redoDump.str();
-      }
-      const std::string redone = DocumentXmlText(doc);
-      ASSERT_TRUE(redone == states[step])
-          << "seed " << seed << ", redoing step " << step << " " << editor.Log << redoList.str() << Difference(redone, states[step]);
-    }
-    EXPECT_FALSE(doc.CanRedo()) << "seed " << seed;
-    EXPECT_EQ(DocumentXmlText(doc), edited);
+    const std::string context = "seed " + std::to_string(seed) + ", edits: " + editor.Log;
+    for (std::size_t step = states.size() - 1; step > 0; --step)
+      ASSERT_NO_FATAL_FAILURE(Replay(doc, true, states[step - 1], context + ", undoing step " + std::to_string(step)));
+    EXPECT_FALSE(doc.CanUndo()) << context;
+    for (std::size_t step = 1; step < states.size(); ++step)
+      ASSERT_NO_FATAL_FAILURE(Replay(doc, false, states[step], context + ", redoing step " + std::to_string(step)));
+    EXPECT_FALSE(doc.CanRedo()) << context;
   }
 }
 

@@ -19,17 +19,23 @@ const std::u16string GreekName = u"Ετικέτα αβγδ — ωψ";
 struct ClipboardControlTest : ::testing::Test {
   ClipboardControlTest() { document::StartUp(); }
 
+  // A selected rectangle with the Greek name on the control's page.
+  static TdocShape& AddSelected(TdocDocument& control, float left, float top) {
+    auto shape = std::make_unique<TdocRectangleShape>();
+    shape->SetDocFrame(left, top, 20, 10, 0);
+    shape->SetName(GreekName);
+    TdocShape& added = *shape;
+    control.Core().AddShape(std::move(shape));
+    added.SetSelected(true);
+    return added;
+  }
+
   TdocDocument Source;
   TdocDocument Target;
 };
 
 TEST_F(ClipboardControlTest, ACopiedShapeTravelsThroughTheClipboardWithItsGreekName) {
-  auto shape = std::make_unique<TdocRectangleShape>();
-  shape->SetDocFrame(12, 34, 20, 10, 0);
-  shape->SetName(GreekName);
-  TdocShape& copied = *shape;
-  Source.Core().AddShape(std::move(shape));
-  copied.SetSelected(true);
+  AddSelected(Source, 12, 34);
   QApplication::clipboard()->setText("plain words");
   EXPECT_FALSE(Target.Core().CanPaste());
 
@@ -49,12 +55,7 @@ TEST_F(ClipboardControlTest, ACopiedShapeTravelsThroughTheClipboardWithItsGreekN
 }
 
 TEST_F(ClipboardControlTest, CutAndPasteOnTheSameControlGoThroughTheClipboard) {
-  auto shape = std::make_unique<TdocRectangleShape>();
-  shape->SetDocFrame(1, 2, 3, 4, 0);
-  shape->SetName(GreekName);
-  TdocShape& cut = *shape;
-  Source.Core().AddShape(std::move(shape));
-  cut.SetSelected(true);
+  AddSelected(Source, 1, 2);
   Source.Core().CutSelection();
   EXPECT_EQ(Source.Core().ShapeCount(), 0);
   Source.Core().Paste();
