@@ -163,7 +163,7 @@ public:
   void SetHit(std::uint8_t kind, TdocShape* shape);
   TdocShape* GetHintShape() const { return HintShape; }
   void SetHintShape(TdocShape* shape) { HintShape = shape; }
-  TdocShape* GetEditShape() const { return EditShape; }
+  TdocShape* GetEditShape() const override { return EditShape; }
   // Starts in-place editing of the shape.
   void StartShapeEdit(TdocShape* shape);
   // The shape waiting to be inserted; the document owns it until it is added.
