@@ -103,6 +103,25 @@ TEST_F(DocumentUndoTest, EffectsComeBackWithTheirProperties) {
   EXPECT_EQ(DocumentXmlText(Doc), withShadow);
 }
 
+TEST_F(DocumentUndoTest, ADeletedShapeComesBackWithItsResource) {
+  RegisterShapeClass(doctest::TResourceShape::StaticClass());
+  TMemoryStream data;
+  data.WriteBuffer("PIXELS", 6);
+  Doc.GetStorage()->WriteStream("TMP0000003.png", data);
+  auto shape = std::make_unique<doctest::TResourceShape>();
+  shape->Stream = "TMP0000003.png";
+  Doc.AddShape(std::move(shape));
+  Doc.ClearUndo();
+  const std::string start = DocumentXmlText(Doc);
+  Doc.DeleteShape(0);
+  ASSERT_FALSE(Doc.GetStorage()->StreamExists("TMP0000003.png"));
+  const std::string deleted = DocumentXmlText(Doc);
+  Doc.Undo();
+  EXPECT_EQ(DocumentXmlText(Doc), start);
+  Doc.Redo();
+  EXPECT_EQ(DocumentXmlText(Doc), deleted);
+}
+
 TEST_F(DocumentUndoTest, ACommandNoShapeTakesRaises) {
   TdocCommand command{ckPropertyValue, 0, false, std::string("DocLeft"), std::string("1"), nullptr};
   for (const std::int32_t id : {9999, 0}) {
