@@ -183,7 +183,7 @@ int GroupCount(const TdocDocumentCore& doc) {
 
 TEST(UndoReplayTest, UndoingEveryStepGivesBackEachEarlierDocumentAndRedoTheEditedOne) {
   app::StartUpShapes();
-  constexpr int Sequences = 500;
+  constexpr int Sequences = 300;
   constexpr int Edits = 14;
   for (std::uint32_t seed = 1; seed <= Sequences; ++seed) {
     TEditor editor(seed);
