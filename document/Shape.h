@@ -31,6 +31,7 @@
 #include "imaging/bitmap/Bitmap32.h"
 #include "imaging/docgraphics/DocGraphics.h"
 #include "platform/gdi/Canvas.h"
+#include "platform/rtl/Keys.h"
 #include "platform/rtl/Persistent.h"
 #include "platform/rtl/StringList.h"
 
@@ -307,6 +308,18 @@ public:
   virtual void Animate() {}
   virtual void StartEdit();
   virtual void EndEdit(bool /*accept*/) {}
+  // In-place editing input, which the document routes to the shape it
+  // edits; points are client pixels.
+  virtual void EditKeyDown(TKey& /*key*/, TShiftState /*shift*/) {}
+  virtual void EditKeyPress(char16_t& /*key*/) {}
+  virtual void EditKeyUp(TKey& /*key*/, TShiftState /*shift*/) {}
+  virtual void EditDblClick() {}
+  virtual void EditMouseDown(bool /*left*/, TShiftState /*shift*/, int /*x*/, int /*y*/) {}
+  virtual void EditMouseMove(TShiftState /*shift*/, int /*x*/, int /*y*/) {}
+  virtual void EditMouseUp(bool /*left*/, TShiftState /*shift*/, int /*x*/, int /*y*/) {}
+  // What an in-place edit shows over the page (caret, selection, edit
+  // frame), drawn in client pixels by the document's paint event.
+  virtual void PaintEditState(TCanvas& /*canvas*/) {}
 
   // ---- undo
   virtual void RecordUndo(TdocCommandKind kind, const std::string& propName, const std::string& oldValue);
