@@ -30,6 +30,7 @@ bool UsableScale(float scale) { return std::isfinite(scale) && scale > 0.0f && s
 TdocDocument::TdocDocument(QWidget* parent)
     : QAbstractScrollArea(parent), DocumentCore(std::make_unique<TdocDocumentCore>()) {
   DocumentCore->SetView(this);
+  DocumentCore->SetTextClipboard(&Clipboard);
   setFocusPolicy(Qt::StrongFocus);
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
   Timer.setInterval(TimerInterval);

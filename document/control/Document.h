@@ -15,6 +15,7 @@
 #include "imaging/bitmap/Bitmap32.h"
 
 class TPrinter;
+#include "document/control/SystemClipboard.h"
 
 class TdocDocument : public QAbstractScrollArea, public TdocDocumentView {
 public:
@@ -72,6 +73,8 @@ private:
   static int ScrollOffset(int value, int virtualSize, int clientSize);
   void ScrollPositionChanged();
 
+  // Declared before the core, which keeps a pointer to it.
+  TdocSystemClipboard Clipboard;
   std::unique_ptr<TdocDocumentCore> DocumentCore;
   QTimer Timer;
   QSize VirtualSize;
