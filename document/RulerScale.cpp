@@ -40,7 +40,12 @@ void ForEachMark(double spacing, double length, double origin, Mark mark) {
   const double first = std::floor(origin / spacing);
   const double last = std::ceil((length + origin) / spacing);
   if (!Drawable(first, last, length)) return;
-  for (double i = first; i <= last; i += 1.0) mark(i, i * spacing - origin + 1.0);
+  // Counted in integers: far from 0 adding 1 to a double may change nothing.
+  const auto count = static_cast<std::int64_t>(last - first);
+  for (std::int64_t k = 0; k <= count; ++k) {
+    const double i = first + static_cast<double>(k);
+    mark(i, i * spacing - origin + 1.0);
+  }
 }
 
 }  // namespace

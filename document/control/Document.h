@@ -85,6 +85,7 @@ private:
   // Empty bar ranges, so the client size is measured without bars.
   void HideScrollBars();
   void SetBars();
+  void LayOutBars();
   // Scrolls to the offsets, clamped.
   void ScrollTo(int x, int y);
 

@@ -50,6 +50,14 @@ void TdocDocument::SetBars() {
   };
   setBar(horizontalScrollBar(), VirtualSize.width(), client.width(), ScrollX);
   setBar(verticalScrollBar(), VirtualSize.height(), client.height(), ScrollY);
+  LayOutBars();
+}
+
+void TdocDocument::LayOutBars() {
+  // The scroll area shows or hides its bars later, from the event loop; the
+  // fits measure the client at once, so the bars are laid out now.
+  setHorizontalScrollBarPolicy(horizontalScrollBarPolicy());
+  setVerticalScrollBarPolicy(verticalScrollBarPolicy());
 }
 
 void TdocDocument::UpdateScrollBars() {
@@ -74,6 +82,7 @@ void TdocDocument::HideScrollBars() {
   TFlagScope setting(SettingBars);
   horizontalScrollBar()->setRange(0, 0);
   verticalScrollBar()->setRange(0, 0);
+  LayOutBars();
 }
 
 void TdocDocument::SetVirtualArea(int x, int y, int width, int height) {
@@ -278,8 +287,10 @@ void TdocDocument::UpdateRulers() {
   if ((!RulerTop && !RulerLeft && !RulerCorner) || !page) return;
   const TRulerUnit units = DocumentCore->GetRulerUnits();
   const float scale = DocumentCore->GetScreenScale();
-  // The page position under the window's top-left pixel.
-  const TFloatPoint origin = page->ScreenToShape({0.0f, 0.0f});
+  // The page position under the window's top-left pixel: document
+  // coordinates less where the page sits on the canvas.
+  const TFloatPoint corner = DocumentCore->ClientToDoc({0.0f, 0.0f});
+  const TFloatPoint origin{corner.X - page->GetDocLeft(), corner.Y - page->GetDocTop()};
   const auto follow = [&](TRsRuler& ruler, float offset) {
     ruler.SetUnits(units);
     ruler.SetOffset(offset);

@@ -74,30 +74,36 @@ TEST_F(RulerTest, TicksLineUpWithThePagesMillimetres) {
   ASSERT_LT(scale, 8.0f);
   EXPECT_EQ(Top->GetUnits(), ruMilli);
   EXPECT_DOUBLE_EQ(Top->GetScreenDpm(), scale);
-  EXPECT_NEAR(Top->GetOffset(), -10 / scale, 1e-5);
+  // The page sits 10 pixels into the canvas, which may sit centred.
+  const QPoint scroll = Control->GetScrollOffset();
+  EXPECT_NEAR(Top->GetOffset(), (scroll.x() - 10) / scale, 1e-5);
+  EXPECT_NEAR(Left->GetOffset(), (scroll.y() - 10) / scale, 1e-5);
 
-  // The page's left edge: 10 pixels into the client, which starts after the
+  // The page's left edge in the window: the client starts after the
   // one-pixel frame. Its 0 mm tick is the long tick in that very column.
-  const int edge = Thickness + 1 + 10;
-  const QRgb page = ColorRgb(clWhite);
+  const int edge = Thickness + 1 + 10 - scroll.x();
+  const int topEdge = Thickness + 1 + 10 - scroll.y();
+  const QRgb workspace = ColorRgb(clAppWorkSpace);
   const QRgb tick = ColorRgb(clWindowText);
-  EXPECT_EQ(Rgb(image, edge, Thickness + 60), page);
-  EXPECT_NE(Rgb(image, edge - 1, Thickness + 60), page);
+  EXPECT_NE(Rgb(image, edge, Thickness + 60), workspace);
+  EXPECT_EQ(Rgb(image, edge - 1, Thickness + 60), workspace);
+  EXPECT_NE(Rgb(image, Thickness + 60, topEdge), workspace);
+  EXPECT_EQ(Rgb(image, Thickness + 60, topEdge - 1), workspace);
   EXPECT_EQ(Rgb(image, edge, Thickness - 3), tick);
   EXPECT_EQ(Rgb(image, edge, Thickness - 8), tick);  // long: 8 pixels
   for (int mm : {1, 2, 5, 7, 10, 33, 50}) {
-    const int column = Thickness + static_cast<int>(std::floor(mm * scale + 11));
+    const int column = edge + static_cast<int>(std::floor(mm * scale));
     EXPECT_EQ(Rgb(image, column, Thickness - 3), tick) << mm;
     EXPECT_EQ(Rgb(image, column, Thickness - 8) == tick, mm % 5 == 0) << mm;
     EXPECT_NE(Rgb(image, column + 2, Thickness - 3), tick) << mm;
   }
   // The left ruler: the page's top edge and the 20 mm tick.
-  EXPECT_EQ(Rgb(image, Thickness - 3, edge), tick);
-  EXPECT_EQ(Rgb(image, Thickness - 8, Thickness + static_cast<int>(std::floor(20 * scale + 11))), tick);
-  // The shape at 10 mm sits right of the 10 mm tick.
-  EXPECT_EQ(Rgb(image, Thickness + static_cast<int>(std::floor(10 * scale + 11)) + 1, Thickness + 1 + 10 +
-                                                                                              static_cast<int>(12 * scale)),
-            0xC03020u);
+  EXPECT_EQ(Rgb(image, Thickness - 3, topEdge), tick);
+  EXPECT_EQ(Rgb(image, Thickness - 8, topEdge + static_cast<int>(std::floor(20 * scale))), tick);
+  // The shape from 10 mm to 40 mm across starts right of the 10 mm tick.
+  const int shapeRow = topEdge + static_cast<int>(12 * scale);
+  EXPECT_EQ(Rgb(image, edge + static_cast<int>(std::floor(10 * scale)) + 1, shapeRow), 0xC03020u);
+  EXPECT_NE(Rgb(image, edge + static_cast<int>(std::floor(10 * scale)) - 1, shapeRow), 0xC03020u);
 }
 
 TEST_F(RulerTest, ScrollingMovesTheRulersOrigin) {
@@ -105,8 +111,12 @@ TEST_F(RulerTest, ScrollingMovesTheRulersOrigin) {
   Control->ScrollBy(100, 40);
   const float scale = Doc().GetScreenScale();
   const QPoint offset = Control->GetScrollOffset();
-  EXPECT_NEAR(Top->GetOffset(), (offset.x() - 10) / scale, 1e-4);
-  EXPECT_NEAR(Left->GetOffset(), (offset.y() - 10) / scale, 1e-4);
+  // The zoom scaled the canvas's border with it: the page keeps its place
+  // on the canvas, and the rulers count from the page's corner.
+  const TdocPage* page = Doc().GetCurrentPage();
+  EXPECT_NEAR(page->GetDocLeft() * scale, 30.0f, 0.01f);
+  EXPECT_NEAR(Top->GetOffset(), offset.x() / scale - page->GetDocLeft(), 1e-4);
+  EXPECT_NEAR(Left->GetOffset(), offset.y() / scale - page->GetDocTop(), 1e-4);
 }
 
 TEST_F(RulerTest, HairLineFollowsTheMouseAsInvertedPixels) {
