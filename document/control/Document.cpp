@@ -40,7 +40,10 @@ TdocDocument::~TdocDocument() {
   DocumentCore->SetView(nullptr);
 }
 
-void TdocDocument::Repaint() { viewport()->update(); }
+void TdocDocument::Repaint() {
+  Buffer.Invalidate();
+  viewport()->update();
+}
 
 void TdocDocument::ShowScreenCursor(TCursor cursor) { viewport()->setCursor(CursorFromId(cursor)); }
 
@@ -60,7 +63,9 @@ void TdocDocument::paintEvent(QPaintEvent* event) {
   if (DocumentCore->IsPrinting() || DocumentCore->IsLoading()) return;
   QPainter painter(viewport());
   try {
-    PaintDocument(painter, event->rect());
+    const TdocViewBuffer::TKey key{DocumentCore->GetWindowLeft(), DocumentCore->GetWindowTop(),
+                                   DocumentCore->GetScreenScale(), viewport()->size()};
+    Buffer.Paint(painter, event->rect(), key, [this](QPainter& target, const QRect& rect) { PaintDocument(target, rect); });
   } catch (const std::exception& e) {
     qWarning("Document paint: %s", e.what());
   }

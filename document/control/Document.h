@@ -13,6 +13,7 @@
 
 #include "document/DocumentCore.h"
 #include "document/control/Ruler.h"
+#include "document/control/ViewBuffer.h"
 
 class TdocDocument : public QAbstractScrollArea, public TdocDocumentView {
 public:
@@ -99,6 +100,7 @@ private:
   bool UpdatingScrollArea = false;
   int WheelRemainder = 0;
   int LastClientWidth = -1;
+  TdocViewBuffer Buffer;
   QPointer<TRsRuler> RulerTop;
   QPointer<TRsRuler> RulerLeft;
   QPointer<TRsRulerCorner> RulerCorner;
