@@ -26,10 +26,12 @@
 #include "document/DocServices.h"
 #include "document/HandlePainter.h"
 #include "document/RenderOptions.h"
+#include "document/SampledImage.h"
 #include "document/Transform.h"
 #include "imaging/bitmap/Bitmap32.h"
 #include "imaging/docgraphics/DocGraphics.h"
 #include "platform/gdi/Canvas.h"
+#include "platform/rtl/Keys.h"
 #include "platform/rtl/Persistent.h"
 #include "platform/rtl/StringList.h"
 
@@ -306,6 +308,18 @@ public:
   virtual void Animate() {}
   virtual void StartEdit();
   virtual void EndEdit(bool /*accept*/) {}
+  // In-place editing input, which the document routes to the shape it
+  // edits; points are client pixels.
+  virtual void EditKeyDown(TKey& /*key*/, TShiftState /*shift*/) {}
+  virtual void EditKeyPress(char16_t& /*key*/) {}
+  virtual void EditKeyUp(TKey& /*key*/, TShiftState /*shift*/) {}
+  virtual void EditDblClick() {}
+  virtual void EditMouseDown(bool /*left*/, TShiftState /*shift*/, int /*x*/, int /*y*/) {}
+  virtual void EditMouseMove(TShiftState /*shift*/, int /*x*/, int /*y*/) {}
+  virtual void EditMouseUp(bool /*left*/, TShiftState /*shift*/, int /*x*/, int /*y*/) {}
+  // What an in-place edit shows over the page (caret, selection, edit
+  // frame), drawn in client pixels by the document's paint event.
+  virtual void PaintEditState(TCanvas& /*canvas*/) {}
 
   // ---- undo
   virtual void RecordUndo(TdocCommandKind kind, const std::string& propName, const std::string& oldValue);
@@ -355,6 +369,7 @@ public:
   const TdocTransform& GetDeviceTransform() const { return DeviceTransform; }
   const TBitmap32* GetCacheBitmap() const { return Cache.get(); }
   float GetCacheResolution() const { return CacheResolution; }
+  const TdocSampledImage& GetSampledImage() const { return Sampled; }
   // Frame edges through the device transform, in whole pixels.
   std::int32_t GetPixelLeft() const;
   std::int32_t GetPixelTop() const;
@@ -416,7 +431,7 @@ private:
   void RenderCached(TBitmap32& bitmap, const TFloatRect& rect, bool direct, const TdocRenderOptions& options);
   void RenderCache(float resolution, const TdocRenderOptions& options);
   // The cache drawn through a turning or scaling map (the map sampler).
-  void DrawResampled(TBitmap32& bitmap, TdocTransform& toBitmap) const;
+  void DrawResampled(TBitmap32& bitmap, TdocTransform& toBitmap);
   // The frame widened by the extents, in local coordinates.
   TFloatRect LocalArea() const;
   TPoint CachePixelAt(const TPoint& screenPoint) const;
@@ -426,6 +441,8 @@ private:
   std::unique_ptr<TBitmap32> Cache;
   float CacheResolution = 0;  // the resolution asked for; 0 = invalid
   float CacheScale = 0;       // pixels per mm of the cache (below the asked one for huge shapes)
+  // The cache as last sampled onto a bitmap; goes with the cache.
+  TdocSampledImage Sampled;
   std::array<float, 4> Extents{};
   std::array<float, 4> Curbs{};
   float DocAngle = 0;
