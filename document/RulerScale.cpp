@@ -33,6 +33,9 @@ bool Drawable(double first, double last, double length) {
   return std::isfinite(first) && std::isfinite(last) && last >= first && last - first <= length + 2.0;
 }
 
+// Pixels beside the ruler where a mark still shows: half a label at most.
+constexpr double MarkMargin = 500.0;
+
 // Calls mark(i) for every i whose position i x spacing - origin + 1 may
 // fall on the ruler.
 template <class Mark>
@@ -44,7 +47,10 @@ void ForEachMark(double spacing, double length, double origin, Mark mark) {
   const auto count = static_cast<std::int64_t>(last - first);
   for (std::int64_t k = 0; k <= count; ++k) {
     const double i = first + static_cast<double>(k);
-    mark(i, i * spacing - origin + 1.0);
+    // Far from 0 the position loses its precision: what lands off the
+    // ruler (and a label's width beside it) is left out.
+    const double position = i * spacing - origin + 1.0;
+    if (position >= -MarkMargin && position <= length + MarkMargin) mark(i, position);
   }
 }
 
