@@ -73,6 +73,18 @@ struct TdocDocumentOptions {
   TColor Color = clAppWorkSpace;
 };
 
+// The feedback of a mouse gesture the paint event draws over the page: the
+// rubber band from the drag start over the offset, the frame of the shape
+// being inserted, or the frames the selected shapes would take. Erasing it
+// is a repaint.
+enum TdocFeedbackKind : std::uint8_t { fkNone, fkRubberBand, fkInsertFrame, fkDragFrames };
+
+struct TdocDragFeedback {
+  TdocFeedbackKind Kind = fkNone;
+  TFloatPoint Start;   // document mm
+  TFloatPoint Offset;  // document mm
+};
+
 class TdocDocumentCore : public TComponent,
                          public TdocServices,
                          public TdocPageHost,
@@ -321,6 +333,29 @@ public:
   void SetRenderAtScreenRes(bool value) { RenderAtScreenRes = value; }
   float GetPrinterDpm() const;
 
+  // ---- painting (DocumentPaint.cpp); canvases take client pixels
+  // Every selected visible shape of the current page paints its handles,
+  // and the shape edited in place its own when it is not selected; nothing
+  // while read-only.
+  void PaintSelectionHandles(TCanvas& canvas) const;
+  // The rubber band from start over offset (document mm), in HandleColor.
+  void DrawRubberBand(const TFloatPoint& start, const TFloatPoint& offset);
+  // The frame of the shape waiting to be inserted, from start over offset,
+  // kept to the shape's aspect ratio when it preserves it.
+  void DrawInsertFrame(const TFloatPoint& start, const TFloatPoint& offset);
+  // The frames the selected shapes take when the hit handle is dragged by
+  // offset; snap inverts the angle snapping (the Alt key).
+  void DrawDragFeedback(const TFloatPoint& offset, bool snap);
+  void EraseFeedback();
+  const TdocDragFeedback& GetFeedback() const { return Feedback; }
+  // The feedback kept by the three calls above, in XOR.
+  void PaintFeedback(TCanvas& canvas) const;
+  // The insert frame in client pixels.
+  TRect InsertFrameRect() const;
+  // Printer dots per millimetre for a quality: 150, 300 or 600 dots per
+  // inch; 0 for pqDevice (the printer's own) and for unknown values.
+  static float PrinterDpmOf(TPrintQualityType quality);
+
   // ---- services for shapes and pages
   TsdStorage* GetStorage() override { return Archive.get(); }
   TsdStorage* GetResourceArchive() const override { return Archive.get(); }
@@ -341,6 +376,8 @@ public:
   int GetProgressCount() const override { return ProgressCount; }
   int GetProgressTotal() const override { return ProgressTotal; }
   TColor GetColor() const override { return Options.Color; }
+  TColor GetHandleColor() const override { return Options.HandleColor; }
+  TColor GetHandleEdgeColor() const override { return Options.HandleEdgeColor; }
 
   // ---- events (the sender is this document)
   using TShapeEvent = std::function<void(TPersistent* sender, TdocShape* shape)>;
@@ -443,6 +480,7 @@ private:
   int ProgressTotal = 0;
   bool InTimerTick = false;
   std::set<const TdocPage*> PagesToUpdate;
+  TdocDragFeedback Feedback;
 
   TdocPageSettings PageDefaults;
   float DefaultPageWidth = 210.0f;

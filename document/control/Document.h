@@ -6,6 +6,7 @@
 // runs its 50 ms timer and shows its cursors.
 
 #include <memory>
+#include <span>
 
 #include <QAbstractScrollArea>
 #include <QPointer>
@@ -14,6 +15,9 @@
 #include "document/DocumentCore.h"
 #include "document/control/Ruler.h"
 #include "document/control/ViewBuffer.h"
+#include "imaging/bitmap/Bitmap32.h"
+
+class TPrinter;
 
 class TdocDocument : public QAbstractScrollArea, public TdocDocumentView {
 public:
@@ -69,6 +73,22 @@ public:
   TRsRulerCorner* GetRulerCorner() const { return RulerCorner; }
   void SetRulerCorner(TRsRulerCorner* value);
 
+  // ---- printing (DocumentPrint.cpp)
+  // The printer the pages go to: the one set, else the control's own
+  // (created on first use with the default printer selected).
+  TPrinter& GetPrinter();
+  // Nil goes back to the control's own printer.
+  void SetPrinter(TPrinter* printer) { SharedPrinter = printer; }
+  // One job, one sheet per page that exists, in the order given: each page
+  // fitted to the paper, turned by a quarter when it fits better so, and
+  // rendered at the print quality's resolution. Indexes without a page are
+  // skipped; when none is left nothing is printed. Raises "Threading error
+  // (working already)" while busy; any failure ends the job without
+  // printing anything.
+  virtual void Print(std::span<const int> pageIndexes);
+  void PrintRange(int first, int count);
+  void PrintAll();
+
 protected:
   bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
@@ -77,9 +97,12 @@ protected:
   void wheelEvent(QWheelEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
 
+  // Renders the document rectangle under clip (client pixels) into target,
+  // which covers the client area.
+  virtual void PaintDocument(TBitmap32& target, const QRect& clip);
+
 private:
-  // Renders the document rectangle under the client rectangle into it.
-  void PaintDocument(QPainter& painter, const QRect& clip);
+  void PrintPage(TPrinter& printer, TdocPage& page);
   void ScrollPositionChanged();
   // Clamps the offsets to the canvas and sets the bars from them.
   void UpdateScrollBars();
@@ -100,8 +123,14 @@ private:
   bool UpdatingScrollArea = false;
   int WheelRemainder = 0;
   int LastClientWidth = -1;
-  TdocViewBuffer Buffer;
+  // The page as rendered under the window, kept between paints.
+  TdocViewBuffer PageBuffer;
   QPointer<TRsRuler> RulerTop;
   QPointer<TRsRuler> RulerLeft;
   QPointer<TRsRulerCorner> RulerCorner;
+  // The client area as painted last: page, handles and feedback are drawn
+  // here, then the dirty part goes to the window.
+  TBitmap32 BackBuffer;
+  std::unique_ptr<TPrinter> OwnPrinter;
+  TPrinter* SharedPrinter = nullptr;
 };

@@ -1,20 +1,18 @@
 #include "document/control/ViewBuffer.h"
 
-#include <QPainter>
+#include "platform/gdi/StretchCopy.h"
 
-void TdocViewBuffer::Paint(QPainter& painter, const QRect& clip, const TKey& key, const TRender& render) {
-  if (!(key == Key) || Image.size() != key.Size) {
+void TdocViewBuffer::Paint(TBitmap32& target, const QRect& clip, const TKey& key, const TRender& render) {
+  if (!(key == Key) || Page.GetWidth() != key.Size.width() || Page.GetHeight() != key.Size.height()) {
     Key = key;
     Valid = QRegion();
-    if (Image.size() != key.Size) Image = QImage(key.Size, QImage::Format_ARGB32_Premultiplied);
+    Page.SetSize(key.Size.width(), key.Size.height());
   }
   const QRect area = clip & QRect(QPoint(0, 0), key.Size);
   if (area.isEmpty()) return;
   const QRegion missing = QRegion(area) - Valid;
-  if (!missing.isEmpty()) {
-    QPainter target(&Image);
-    for (const QRect& rect : missing) render(target, rect);
-    Valid += missing;
-  }
-  painter.drawImage(area.topLeft(), Image, area);
+  for (const QRect& rect : missing) render(Page, rect);
+  Valid += missing;
+  const TRect pixels{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
+  gdi::StretchCopy(target.GetHandle(), pixels, Page.GetHandle(), pixels, TStretchMode::Nearest);
 }

@@ -1,20 +1,20 @@
 #pragma once
-// The rendered page under the window, kept between paints: a paint that
-// finds the view unchanged copies from it instead of rendering the page
-// again (the caret, the hair line and exposes cost a copy). Any change of
-// the document drops it; a change of scroll position, scale or window size
-// is noticed at the next paint.
+// The page as rendered under the window, kept between paints: a paint that
+// finds the view unchanged copies it instead of rendering the page again
+// (the caret, handles, feedback and exposes then cost a copy). Any change
+// of the document drops it; a change of scroll position, scale or window
+// size is noticed at the next paint.
 
 #include <functional>
 
-#include <QImage>
+#include <QRect>
 #include <QRegion>
 
-class QPainter;
+#include "imaging/bitmap/Bitmap32.h"
 
 class TdocViewBuffer {
 public:
-  // What the buffer's pixels depend on besides the document.
+  // What the pixels depend on besides the document.
   struct TKey {
     float Left = 0.0f;
     float Top = 0.0f;
@@ -22,15 +22,16 @@ public:
     QSize Size;
     bool operator==(const TKey&) const = default;
   };
-  using TRender = std::function<void(QPainter& painter, const QRect& rect)>;
+  // Renders the page under rect (client pixels) into a bitmap of the client's size.
+  using TRender = std::function<void(TBitmap32& target, const QRect& rect)>;
 
   // The document changed: everything is rendered again.
   void Invalidate() { Valid = QRegion(); }
-  // Draws clip from the buffer, rendering the parts not yet in it first.
-  void Paint(QPainter& painter, const QRect& clip, const TKey& key, const TRender& render);
+  // Copies clip of the page into target, rendering the parts not kept yet.
+  void Paint(TBitmap32& target, const QRect& clip, const TKey& key, const TRender& render);
 
 private:
-  QImage Image;
+  TBitmap32 Page;
   QRegion Valid;
   TKey Key;
 };
