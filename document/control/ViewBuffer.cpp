@@ -1,6 +1,6 @@
 #include "document/control/ViewBuffer.h"
 
-#include "platform/gdi/StretchCopy.h"
+#include <algorithm>
 
 void TdocViewBuffer::Paint(TBitmap32& target, const QRect& clip, const TKey& key, const TRender& render) {
   if (!(key == Key) || Page.GetWidth() != key.Size.width() || Page.GetHeight() != key.Size.height()) {
@@ -13,6 +13,12 @@ void TdocViewBuffer::Paint(TBitmap32& target, const QRect& clip, const TKey& key
   const QRegion missing = QRegion(area) - Valid;
   for (const QRect& rect : missing) render(Page, rect);
   Valid += missing;
-  const TRect pixels{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
-  gdi::StretchCopy(target.GetHandle(), pixels, Page.GetHandle(), pixels, TStretchMode::Nearest);
+  // Same size, same place: row copies.
+  const TPixelSurface from = Page.GetHandle();
+  const TPixelSurface to = target.GetHandle();
+  const QRect rows = area & QRect(0, 0, to.Width, to.Height);
+  for (int y = rows.top(); y <= rows.bottom(); ++y) {
+    const std::uint32_t* row = from.ScanLine(y) + rows.left();
+    std::copy(row, row + rows.width(), to.ScanLine(y) + rows.left());
+  }
 }
