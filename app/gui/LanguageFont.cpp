@@ -30,7 +30,11 @@ bool TakesLanguageFont(const QWidget& control) {
 void PinEditFont(QWidget& control) {
   if (qobject_cast<QLineEdit*>(&control) || qobject_cast<QPlainTextEdit*>(&control) ||
       qobject_cast<QTextEdit*>(&control))
-    control.setFont(control.font());
+  {
+    QFont own = control.font();
+    own.setResolveMask(QFont::AllPropertiesResolved);
+    control.setFont(own);
+  }
 }
 
 }  // namespace
