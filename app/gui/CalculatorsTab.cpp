@@ -72,6 +72,7 @@ TCalculatorsTab::TCalculatorsTab(QWidget* parent) : QWidget(parent) {
     grid->addWidget(group.Button, 1, 1);
     grid->addWidget(group.ResultLabel, 0, 2);
     grid->addWidget(group.Output, 1, 2);
+    grid->setRowStretch(4, 1);
     layout->addWidget(group.Group, static_cast<int>(i / 2), static_cast<int>(i % 2));
     if (row.Routine)
       connect(group.Button, &QPushButton::clicked, this, GuardedSlot(this, [routine = row.Routine, &group] {

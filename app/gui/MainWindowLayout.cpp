@@ -29,6 +29,10 @@ namespace app {
 
 namespace {
 
+// A quiet blue fading to white behind the tabs.
+constexpr TColor BackgroundTop = 0xEBD7C8;
+constexpr TColor BackgroundBottom = 0xFCF8F5;
+
 template <class T, class... A>
 T* Named(const char* name, A&&... args) {
   auto* widget = new T(std::forward<A>(args)...);
@@ -218,6 +222,8 @@ void TForm1::BuildParametersTab() {
     PageControl1->addTab(tab, QString());
 
   auto* background = Named<widgets::TDegradeClass>("degrade");
+  background->SetStartColor(BackgroundTop);
+  background->SetEndColor(BackgroundBottom);
   auto* topRow = new QHBoxLayout;
   BuildTopRow(background, topRow);
   auto* layoutAll = new QVBoxLayout(background);

@@ -61,9 +61,11 @@ void SetLength(const std::string& text, double factor, Setter set) {
   if (const auto value = ParseNumber(text)) set(static_cast<float>(*value * factor));
 }
 
-void SelectText(QComboBox* list, const QString& text) {
-  const int index = list->findText(text);
-  if (index >= 0) list->setCurrentIndex(index);
+// A font the list does not name (not installed here) joins the list rather
+// than being replaced by the first font at the next edit.
+void SelectFont(QComboBox* list, const QString& name) {
+  if (list->findText(name) < 0) list->addItem(name);
+  list->setCurrentIndex(list->findText(name));
 }
 
 }  // namespace
@@ -421,7 +423,7 @@ void TPropertyPanel::ShowBarcode(TdocShape& shape) {
   chcb1affichertexte->setChecked(showText);
   ShowBarcodeTextControls(showText);
   combcb1texteposition->setCurrentIndex(barcode.GetShowTextPosition());
-  SelectText(edtextepolicecodebarre, QString::fromStdString(barcode.GetShowTextFont().GetName()));
+  SelectFont(edtextepolicecodebarre, QString::fromStdString(barcode.GetShowTextFont().GetName()));
   colortextecodebarre->SetSelectionColor(barcode.GetShowTextFont().GetColor());
   edtextetaillepolicecodebarre->setEditText(QString::number(barcode.GetShowTextFont().GetSize()));
 }

@@ -26,7 +26,8 @@ namespace {
 
 struct PropertyPanelTest : MainWindowTest {
   TdocShape* Add(app::TForm1::TInsertKind kind, float left, float top, float width, float height) {
-    TdocDocumentCore& core = Show().Fdocument->Core();
+    if (!Form) Show();
+    TdocDocumentCore& core = Form->Fdocument->Core();
     const int index = core.AddShape(app::TForm1::NewShape(kind));
     TdocShape* shape = core.GetShapes(index);
     shape->SetDocLeft(left);
@@ -77,10 +78,11 @@ TEST_F(PropertyPanelTest, EachKindShowsItsPage) {
   EXPECT_EQ(Panel().edtepaisseurlignecadre->text(), "0.5");
   Add(app::TForm1::ikLine, 0, 0, 20, 20);
   EXPECT_EQ(Panel().pagecontrolcarshape->currentWidget(), Panel().tabdtligne);
-  AddBarcode();
+  const TVmBarcode& barcode = AddBarcode();
   EXPECT_EQ(Panel().pagecontrolcarshape->currentWidget(), Panel().tabcb);
   EXPECT_EQ(Panel().combcb1type->currentText(), "Code39");
   EXPECT_EQ(Panel().combcb1texteposition->currentIndex(), 3);
+  EXPECT_EQ(Panel().edtextepolicecodebarre->currentText().toStdString(), barcode.GetShowTextFont().GetName());
   EXPECT_TRUE(Panel().isVisibleTo(Form.get()));
   Form->Fdocument->Core().ClearSelection();
   Panel().ShapeToPanel();
@@ -164,7 +166,14 @@ void GrabDesignedLabel(PropertyPanelTest& test, int languageIndex, const char* f
   EXPECT_GT(dark, 500);
 }
 
-TEST_F(PropertyPanelTest, GrabOfADesignedLabelInFrench) { GrabDesignedLabel(*this, 1, "main-window-fr.png"); }
+TEST_F(PropertyPanelTest, GrabOfADesignedLabelInFrench) {
+  GrabDesignedLabel(*this, 1, "main-window-fr.png");
+  // The other tabs, for the same look.
+  Form->PageControl1->setCurrentIndex(1);
+  EXPECT_TRUE(Form->grab().save("main-window-fr-page.png"));
+  Form->PageControl1->setCurrentIndex(2);
+  EXPECT_TRUE(Form->grab().save("main-window-fr-calculators.png"));
+}
 TEST_F(PropertyPanelTest, GrabOfADesignedLabelInEnglish) { GrabDesignedLabel(*this, 2, "main-window-en.png"); }
 
 }  // namespace
