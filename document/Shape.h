@@ -26,6 +26,7 @@
 #include "document/DocServices.h"
 #include "document/HandlePainter.h"
 #include "document/RenderOptions.h"
+#include "document/SampledImage.h"
 #include "document/Transform.h"
 #include "imaging/bitmap/Bitmap32.h"
 #include "imaging/docgraphics/DocGraphics.h"
@@ -355,6 +356,7 @@ public:
   const TdocTransform& GetDeviceTransform() const { return DeviceTransform; }
   const TBitmap32* GetCacheBitmap() const { return Cache.get(); }
   float GetCacheResolution() const { return CacheResolution; }
+  const TdocSampledImage& GetSampledImage() const { return Sampled; }
   // Frame edges through the device transform, in whole pixels.
   std::int32_t GetPixelLeft() const;
   std::int32_t GetPixelTop() const;
@@ -416,7 +418,7 @@ private:
   void RenderCached(TBitmap32& bitmap, const TFloatRect& rect, bool direct, const TdocRenderOptions& options);
   void RenderCache(float resolution, const TdocRenderOptions& options);
   // The cache drawn through a turning or scaling map (the map sampler).
-  void DrawResampled(TBitmap32& bitmap, TdocTransform& toBitmap) const;
+  void DrawResampled(TBitmap32& bitmap, TdocTransform& toBitmap);
   // The frame widened by the extents, in local coordinates.
   TFloatRect LocalArea() const;
   TPoint CachePixelAt(const TPoint& screenPoint) const;
@@ -426,6 +428,8 @@ private:
   std::unique_ptr<TBitmap32> Cache;
   float CacheResolution = 0;  // the resolution asked for; 0 = invalid
   float CacheScale = 0;       // pixels per mm of the cache (below the asked one for huge shapes)
+  // The cache as last sampled onto a bitmap; goes with the cache.
+  TdocSampledImage Sampled;
   std::array<float, 4> Extents{};
   std::array<float, 4> Curbs{};
   float DocAngle = 0;

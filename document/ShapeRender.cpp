@@ -8,10 +8,8 @@
 #include <span>
 
 #include "document/MapSampler.h"
-#include "document/RowSpans.h"
 #include "document/ScreenPolygon.h"
 #include "document/Shape.h"
-#include "imaging/blend/Blend.h"
 
 using document::ScreenRound;
 
@@ -21,6 +19,9 @@ namespace {
 // the asked resolution is cached at a lower one and scaled up when drawn.
 constexpr double MaxCachePixels = 1 << 24;
 constexpr double MaxCacheSide = 1 << 15;
+// The sampled cache may hold this many pixels beyond twice the cache's:
+// the margins around a small turned cache.
+constexpr std::size_t MinSampledPixels = 1 << 16;
 
 std::int32_t CeilPixels(double value) { return ScreenRound(std::ceil(value)); }
 
@@ -118,37 +119,23 @@ void TdocShape::RenderCached(TBitmap32& bitmap, const TFloatRect& rect, bool dir
   if (options.FreeCache) ClearRenderCache();
 }
 
-void TdocShape::DrawResampled(TBitmap32& bitmap, TdocTransform& toBitmap) const {
-  TdocMapSampler sampler;
-  sampler.SetSource(Cache.get());
-  sampler.SetTarget(&bitmap);
-  sampler.SetTransform(&toBitmap);
-  const TFloatRect whole = imaging::MakeFloatRect(0, 0, float(Cache->GetWidth()), float(Cache->GetHeight()));
+void TdocShape::DrawResampled(TBitmap32& bitmap, TdocTransform& toBitmap) {
   if ((Cache->OuterColor >> 24) != 0) {
     // An opaque outer colour paints the whole box around the turned cache.
-    sampler.Render(whole);
+    TdocMapSampler sampler;
+    sampler.SetSource(Cache.get());
+    sampler.SetTarget(&bitmap);
+    sampler.SetTransform(&toBitmap);
+    sampler.Render(imaging::MakeFloatRect(0, 0, float(Cache->GetWidth()), float(Cache->GetHeight())));
     return;
   }
-  // Around the turned cache the samples meet only the transparent outer
-  // colour, which leaves the bitmap as it is: each row is sampled only where
-  // the cache lies, widened by the reach of the samples.
-  std::array<TFloatPoint, 4> corners = RectCorners(whole);
-  toBitmap.TransformPoints(corners);
-  const double reach = 1 + std::max(std::fabs(toBitmap.a) + std::fabs(toBitmap.c), std::fabs(toBitmap.b) + std::fabs(toBitmap.d));
-  const TdocRowSpans spans(corners, reach);
-  const std::uint32_t masterAlpha = Cache->GetMasterAlpha();
-  const auto blend = imaging::BlendLineOf(Cache->GetCombineMode());
-  const auto blendEx = imaging::BlendLineExOf(Cache->GetCombineMode());
-  for (std::int32_t y = std::max(0, spans.Top()); y < std::min(bitmap.GetHeight(), spans.Bottom()); ++y) {
-    const auto [x0, x1] = spans.Row(y, bitmap.GetWidth());
-    if (x0 >= x1) continue;
-    sampler.SampleRow(x0, y, x1 - x0);
-    if (masterAlpha == 255)
-      blend(sampler.GetLineBuffer().data(), bitmap.PixelPtr(x0, y), x1 - x0);
-    else
-      blendEx(sampler.GetLineBuffer().data(), bitmap.PixelPtr(x0, y), x1 - x0, masterAlpha);
-  }
-  imaging::EMMS();
+  // The sampled rows are kept while the placement stays (a repaint), as long
+  // as they take about the memory of the cache itself.
+  if (!Sampled.Fits(toBitmap, bitmap.GetWidth(), bitmap.GetHeight()))
+    Sampled.Sample(*Cache, toBitmap, bitmap.GetWidth(), bitmap.GetHeight());
+  Sampled.DrawTo(bitmap, Cache->GetCombineMode(), Cache->GetMasterAlpha());
+  const std::size_t cachePixels = std::size_t(Cache->GetWidth()) * std::size_t(Cache->GetHeight());
+  if (Sampled.PixelCount() > 2 * cachePixels + MinSampledPixels) Sampled.Clear();
 }
 
 void TdocShape::RenderCache(float resolution, const TdocRenderOptions& options) {
@@ -165,6 +152,7 @@ void TdocShape::RenderCache(float resolution, const TdocRenderOptions& options) 
   }
   // Stale until the drawing below has finished.
   CacheResolution = 0;
+  Sampled.Clear();
   CacheScale = static_cast<float>(scale);
   if (!Cache) Cache = std::make_unique<TBitmap32>();
   const std::int32_t left = CeilPixels(Extents[0] * CacheScale);
@@ -206,6 +194,7 @@ void TdocShape::FillMask(TBitmap32& bitmap, TColor32 color) const {
 
 void TdocShape::ClearRenderCache() {
   Cache.reset();
+  Sampled.Clear();
   CacheResolution = 0;
 }
 

@@ -63,10 +63,11 @@ void RegisterBlendBindings() {
   Bind(registry, FID_EMMS, &EMMS, &portable::ClearVectorState);
   Bind(registry, FID_MERGEREG, &MergeReg, &portable::MergeReg);
   Bind(registry, FID_MERGEMEM, &MergeMem, &portable::MergeMem);
-  Bind(registry, FID_MERGELINE, &MergeLine, &portable::MergeLine);
+  BindVector(registry, FID_MERGELINE, &MergeLine, &portable::MergeLine, &sse2::MergeLine, &avx2::MergeLine);
   Bind(registry, FID_MERGEREGEX, &MergeRegEx, &portable::MergeRegEx);
   Bind(registry, FID_MERGEMEMEX, &MergeMemEx, &portable::MergeMemEx);
-  Bind(registry, FID_MERGELINEEX, &MergeLineEx, &portable::MergeLineEx);
+  BindVector(registry, FID_MERGELINEEX, &MergeLineEx, &portable::MergeLineEx, &sse2::MergeLineEx,
+             &avx2::MergeLineEx);
   Bind(registry, FID_COMBINEREG, &CombineReg, &portable::CombineReg);
   Bind(registry, FID_COMBINEMEM, &CombineMem, &portable::CombineMem);
   BindVector(registry, FID_COMBINELINE, &CombineLine, &portable::CombineLine, &sse2::CombineLine, &avx2::CombineLine);

@@ -40,10 +40,13 @@ enum : int {
 extern TClearVectorState EMMS;
 
 // Merge: non-premultiplied F over a B with its own alpha; correct result alpha.
+// F_a = 0 leaves B and F_a = 255 gives F exactly; over an opaque B the result
+// is V(F, B, F_a) with alpha 255, over a transparent B it is F.
 extern TBlendReg MergeReg;
 extern TBlendMem MergeMem;
 extern TBlendLine MergeLine;
-// The same with F's alpha first scaled by M.
+// The same with F's alpha first replaced by DivTable[M][F_a] (M above 255
+// counts as 255).
 extern TBlendRegEx MergeRegEx;
 extern TBlendMemEx MergeMemEx;
 extern TBlendLineEx MergeLineEx;

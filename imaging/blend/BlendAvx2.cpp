@@ -4,6 +4,8 @@
 
 #include <immintrin.h>
 
+#include <algorithm>
+
 #include "imaging/blend/BlendVariants.h"
 
 #define AVX2_FN __attribute__((target("avx2"), always_inline)) inline
@@ -30,6 +32,12 @@ AVX2_FN __m256i Interpolate(__m256i x, __m256i y, __m256i wLow, __m256i wHigh) {
   return _mm256_packus_epi16(low, high);
 }
 
+// DivTable[M][a] per 32-bit lane, as in the SSE2 forms.
+AVX2_FN __m256i ScaleAlpha(__m256i alpha, __m256i master) {
+  const __m256i t = _mm256_add_epi32(_mm256_mullo_epi16(alpha, master), _mm256_set1_epi32(128));
+  return _mm256_srli_epi32(_mm256_add_epi32(t, _mm256_srli_epi32(t, 8)), 8);
+}
+
 AVX2_FN void SpreadWeights(__m256i weights, __m256i& wLow, __m256i& wHigh) {
   const __m256i doubled = _mm256_or_si256(weights, _mm256_slli_epi32(weights, 16));
   wLow = _mm256_unpacklo_epi32(doubled, doubled);
@@ -50,6 +58,39 @@ AVX2_FN __m256i Load(const TColor32* p) { return _mm256_loadu_si256(reinterpret_
 AVX2_FN void Store(TColor32* p, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
 
 }  // namespace
+
+// The lanes as in the SSE2 form; a group with both alphas in between in any
+// pixel goes through the table compositing.
+__attribute__((target("avx2"))) void MergeLineEx(const TColor32* src, TColor32* dst, int count, TColor32 m) {
+  const __m256i master = _mm256_set1_epi32(static_cast<int>(std::min<TColor32>(m, 255)));
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i opaque = _mm256_set1_epi32(255);
+  const __m256i colors = _mm256_set1_epi32(0x00FFFFFF);
+  const __m256i alphaBits = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+  int i = 0;
+  for (; i + 8 <= count; i += 8) {
+    const __m256i f = Load(src + i), b = Load(dst + i);
+    const __m256i fa = ScaleAlpha(_mm256_srli_epi32(f, 24), master), ba = _mm256_srli_epi32(b, 24);
+    const __m256i fClear = _mm256_cmpeq_epi32(fa, zero), fOpaque = _mm256_cmpeq_epi32(fa, opaque);
+    const __m256i bClear = _mm256_cmpeq_epi32(ba, zero), bOpaque = _mm256_cmpeq_epi32(ba, opaque);
+    const __m256i simple = _mm256_or_si256(_mm256_or_si256(fClear, fOpaque), _mm256_or_si256(bClear, bOpaque));
+    if (_mm256_movemask_epi8(simple) != -1) {
+      portable::MergeLineEx(src + i, dst + i, 8, m);
+      continue;
+    }
+    __m256i wLow, wHigh;
+    SpreadWeights(fa, wLow, wHigh);
+    const __m256i overOpaque = _mm256_or_si256(Interpolate(f, b, wLow, wHigh), alphaBits);
+    const __m256i scaled = _mm256_or_si256(_mm256_and_si256(f, colors), _mm256_slli_epi32(fa, 24));
+    const __m256i covering = _mm256_blendv_epi8(overOpaque, scaled, _mm256_or_si256(fOpaque, bClear));
+    Store(dst + i, _mm256_blendv_epi8(covering, b, fClear));
+  }
+  portable::MergeLineEx(src + i, dst + i, count - i, m);
+}
+
+__attribute__((target("avx2"))) void MergeLine(const TColor32* src, TColor32* dst, int count) {
+  MergeLineEx(src, dst, count, 255);
+}
 
 __attribute__((target("avx2"))) void CombineLine(const TColor32* src, TColor32* dst, int count, TColor32 w) {
   if (count <= 0 || w == 0) return;

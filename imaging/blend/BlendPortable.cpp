@@ -37,9 +37,12 @@ void ClearVectorState() {}
 TColor32 MergeReg(TColor32 f, TColor32 b) {
   const TColor32 fa = Alpha(f);
   if (fa == 0) return b;
+  // An opaque F covers B whatever B's alpha; interpolating it over an opaque
+  // B would leave a trace of B (opaque black over white gives 0x010101).
+  if (fa == 255) return f;
   const TColor32 ba = Alpha(b);
   if (ba == 255) return Interpolate(f, b, fa) | 0xFF000000u;
-  if (fa == 255 || ba == 0) return f;
+  if (ba == 0) return f;
   const auto& fw = DivTable[fa];
   const auto& bw = DivTable[ba];
   const TColor32 ra = (fa + ba - bw[fa]) & 255;

@@ -37,12 +37,16 @@ TColor32 ColorScale(TColor32 c, TColor32 w);
 }  // namespace imaging::portable
 
 namespace imaging::sse2 {
+void MergeLine(const TColor32* src, TColor32* dst, int count);
+void MergeLineEx(const TColor32* src, TColor32* dst, int count, TColor32 m);
 void CombineLine(const TColor32* src, TColor32* dst, int count, TColor32 w);
 void BlendLine(const TColor32* src, TColor32* dst, int count);
 void BlendLineEx(const TColor32* src, TColor32* dst, int count, TColor32 m);
 }  // namespace imaging::sse2
 
 namespace imaging::avx2 {
+void MergeLine(const TColor32* src, TColor32* dst, int count);
+void MergeLineEx(const TColor32* src, TColor32* dst, int count, TColor32 m);
 void CombineLine(const TColor32* src, TColor32* dst, int count, TColor32 w);
 void BlendLine(const TColor32* src, TColor32* dst, int count);
 void BlendLineEx(const TColor32* src, TColor32* dst, int count, TColor32 m);

@@ -44,8 +44,9 @@ int RefRc(int a, int b) { return a == 0 ? 0 : static_cast<int>(std::nearbyint(b 
 TColor32 RefMerge(TColor32 f, TColor32 b) {
   const int fa = A(f), ba = A(b);
   if (fa == 0) return b;
+  if (fa == 255) return f;
   if (ba == 255) return RefV(f, b, fa) | 0xFF000000u;
-  if (fa == 255 || ba == 0) return f;
+  if (ba == 0) return f;
   const int ra = (fa + ba - RefDiv(ba, fa)) & 255;
   int r[4] = {0, 0, 0, ra};
   for (int i = 0; i < 3; ++i) {
@@ -182,6 +183,10 @@ TEST(Blend, WorkedExamples) {
   EXPECT_EQ(CombineReg(0xFFFFFFFF, 0, 255), 0xFEFEFEFEu);
   EXPECT_EQ(MergeReg(0x80FF0000, 0x80000000), 0xC0AA0000u);
   EXPECT_EQ(MergeReg(0x7B654321, 0x00ABCDEF), 0x7B654321u);
+  // An opaque colour covers an opaque background exactly.
+  EXPECT_EQ(MergeReg(0xFF000000, 0xFFFFFFFF), 0xFF000000u);
+  EXPECT_EQ(MergeReg(0xFFFFFFFF, 0xFF000000), 0xFFFFFFFFu);
+  EXPECT_EQ(MergeRegEx(0xFF000000, 0xFFFFFFFF, 255), 0xFF000000u);
 }
 
 TEST(ColorOperations, EveryChannelPair) {
@@ -209,6 +214,57 @@ TEST(ColorOperations, EveryChannelPair) {
   EXPECT_EQ(ColorScale(0x80FF4000, 512), 0xFFFF8000u);  // large weights saturate
 }
 
+// Page-like backgrounds: mostly opaque, some transparent, a few in between,
+// so that whole vector groups take each of the merge's cases.
+std::vector<TColor32> Backgrounds(std::size_t n, std::uint32_t seed) {
+  std::mt19937 rng(seed);
+  std::vector<TColor32> v(n);
+  for (auto& c : v) {
+    const std::uint32_t pick = rng() % 20;
+    c = (rng() & 0x00FFFFFF) | (pick == 0 ? rng() & 0xFF000000 : pick == 1 ? 0 : 0xFF000000);
+  }
+  return v;
+}
+
+// Every merge variant against the per-pixel formula above, on random pixels
+// over page-like backgrounds, with and without master alpha, runs of every
+// length up to a few vector widths.
+class MergeVariants : public ::testing::TestWithParam<int> {};
+
+TEST_P(MergeVariants, FollowTheFormulaOnRandomPixels) {
+  struct Variant {
+    bool runs;
+    TBlendLine line;
+    TBlendLineEx lineEx;
+  };
+  const Variant variants[] = {{true, &portable::MergeLine, &portable::MergeLineEx},
+                              {HasCPUFeature(cfSSE2), &sse2::MergeLine, &sse2::MergeLineEx},
+                              {HasCPUFeature(cfAVX2), &avx2::MergeLine, &avx2::MergeLineEx}};
+  const Variant& variant = variants[GetParam()];
+  if (!variant.runs) GTEST_SKIP() << "processor lacks the feature";
+  const auto src = RandomColors(20000, 31), dst = Backgrounds(20000, 32);
+  for (int m : {-1, 0, 1, 100, 160, 254, 255, 300}) {  // -1: the form without master alpha
+    auto out = dst;
+    for (std::size_t start = 0, length = 0; start < src.size(); start += length, length = (length + 1) % 29) {
+      const int count = static_cast<int>(std::min(length, src.size() - start));
+      if (m < 0) variant.line(src.data() + start, out.data() + start, count);
+      else variant.lineEx(src.data() + start, out.data() + start, count, static_cast<TColor32>(m));
+    }
+    for (std::size_t i = 0; i < src.size(); ++i)
+      ASSERT_EQ(out[i], m < 0 ? RefMerge(src[i], dst[i]) : RefMergeEx(src[i], dst[i], std::min(m, 255)))
+          << "master " << m << ", pixel " << i;
+  }
+  // Opaque colours over an opaque page come out exactly; clear ones leave it.
+  std::vector<TColor32> colors(37, 0xFF000000), page(37, 0xFFFFFFFF);
+  colors[5] = 0x00123456;
+  variant.line(colors.data(), page.data(), 37);
+  for (std::size_t i = 0; i < page.size(); ++i) EXPECT_EQ(page[i], i == 5 ? 0xFFFFFFFFu : 0xFF000000u) << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(Blend, MergeVariants, ::testing::Values(0, 1, 2), [](const auto& info) {
+  return std::string(info.param == 0 ? "Portable" : info.param == 1 ? "SSE2" : "AVX2");
+});
+
 // The vector variants must give the portable variant's bits. Source pixels
 // cover every (alpha, channel) pair; lengths leave ragged tails.
 class VectorVariants : public ::testing::TestWithParam<TCPUFeature> {};
@@ -219,6 +275,7 @@ TEST_P(VectorVariants, LineRoutinesAreBitIdentical) {
   const TBlendLine blendLine = avx ? &avx2::BlendLine : &sse2::BlendLine;
   const TBlendLineEx blendLineEx = avx ? &avx2::BlendLineEx : &sse2::BlendLineEx;
   const TCombineLine combineLine = avx ? &avx2::CombineLine : &sse2::CombineLine;
+  const TBlendLineEx mergeLineEx = avx ? &avx2::MergeLineEx : &sse2::MergeLineEx;
   std::vector<TColor32> src;
   for (int a = 0; a < 256; ++a)
     for (int c = 0; c < 256; ++c) src.push_back(Make(a, c));
@@ -242,6 +299,8 @@ TEST_P(VectorVariants, LineRoutinesAreBitIdentical) {
             [&](TColor32* d) { blendLineEx(src.data(), d, n, mu); }, "blend, master alpha", m);
     compare([&](TColor32* d) { portable::CombineLine(src.data(), d, n, mu); },
             [&](TColor32* d) { combineLine(src.data(), d, n, mu); }, "combine, weight", m);
+    compare([&](TColor32* d) { portable::MergeLineEx(src.data(), d, n, mu); },
+            [&](TColor32* d) { mergeLineEx(src.data(), d, n, mu); }, "merge, master alpha", m);
   }
   // A run of fully transparent pixels, which the vector loop skips.
   std::vector<TColor32> clear(37, 0x00FFFFFF), out(dst.begin(), dst.begin() + 37);
