@@ -14,18 +14,11 @@
 #include "app/ParameterFile.h"
 #include "app/gui/PropertyPanel.h"
 
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
 class QMenu;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
 class QToolButton;
-class TdocDocument;
-class TdocShape;
 class Tgerelanguage;
 class TPrinter;
 

@@ -63,6 +63,16 @@ void SetLength(const std::string& text, double factor, Setter set) {
 
 // A font the list does not name (not installed here) joins the list rather
 // than being replaced by the first font at the next edit.
+// A captioned control on its own row of a form.
+template <class W>
+W* AddRow(QFormLayout* form, QWidget* page, QLabel*& label, const char* name) {
+  label = new QLabel(page);
+  auto* control = new W(page);
+  control->setObjectName(name);
+  form->addRow(label, control);
+  return control;
+}
+
 void SelectFont(QComboBox* list, const QString& name) {
   if (list->findText(name) < 0) list->addItem(name);
   list->setCurrentIndex(list->findText(name));
@@ -85,18 +95,12 @@ TPropertyPanel::TPropertyPanel(TdocDocument& document, TPanelFlags& flags, QWidg
 
 void TPropertyPanel::BuildCommon() {
   auto* form = new QFormLayout;
-  const auto addEdit = [&](QLabel*& label, QLineEdit*& edit, const char* name, const char* caption) {
-    label = new QLabel(caption, this);
-    edit = new QLineEdit(this);
-    edit->setObjectName(name);
-    form->addRow(label, edit);
-  };
-  addEdit(labx, eshapex, "eshapex", "X");
-  addEdit(laby, eshapey, "eshapey", "Y");
-  addEdit(labxx, eshapexx, "eshapexx", "");
-  addEdit(labyy, eshapeyy, "eshapeyy", "");
-  labxx->setObjectName("labxx");
-  labyy->setObjectName("labyy");
+  eshapex = AddRow<QLineEdit>(form, this, labx, "eshapex");
+  eshapey = AddRow<QLineEdit>(form, this, laby, "eshapey");
+  eshapexx = AddRow<QLineEdit>(form, this, labxx, "eshapexx");
+  eshapeyy = AddRow<QLineEdit>(form, this, labyy, "eshapeyy");
+  labx->setText("X");
+  laby->setText("Y");
   labangle = new QLabel(this);
   labangle->setObjectName("labangle");
   eshapeorientation = new QComboBox(this);
@@ -125,23 +129,20 @@ void TPropertyPanel::BuildCommon() {
   layout->addStretch();
 }
 
+QWidget* TPropertyPanel::NewPage(const char* name) {
+  auto* page = new QWidget;
+  page->setObjectName(name);
+  pagecontrolcarshape->addWidget(page);
+  return page;
+}
+
 void TPropertyPanel::BuildBarcodePage() {
-  tabcb = new QWidget;
-  tabcb->setObjectName("tabcb");
+  tabcb = NewPage("tabcb");
   auto* form = new QFormLayout;
-  labtypecodebarre = new QLabel(tabcb);
-  combcb1type = new QComboBox(tabcb);
-  combcb1type->setObjectName("combcb1type");
+  combcb1type = AddRow<QComboBox>(form, tabcb, labtypecodebarre, "combcb1type");
   for (const char* name : BarcodeTypeNames) combcb1type->addItem(name);
-  form->addRow(labtypecodebarre, combcb1type);
-  labvaleurcodebarre = new QLabel(tabcb);
-  edtcbvaleur = new widgets::TUniEdit(tabcb);
-  edtcbvaleur->setObjectName("edtcbvaleur");
-  form->addRow(labvaleurcodebarre, edtcbvaleur);
-  labcouleurcodebarre = new QLabel(tabcb);
-  colorbarrecodebarre = new widgets::TColorPickerButton(tabcb);
-  colorbarrecodebarre->setObjectName("colorbarrecodebarre");
-  form->addRow(labcouleurcodebarre, colorbarrecodebarre);
+  edtcbvaleur = AddRow<widgets::TUniEdit>(form, tabcb, labvaleurcodebarre, "edtcbvaleur");
+  colorbarrecodebarre = AddRow<widgets::TColorPickerButton>(form, tabcb, labcouleurcodebarre, "colorbarrecodebarre");
 
   grouptextecodebarre = new QGroupBox(tabcb);
   grouptextecodebarre->setObjectName("grouptextecodebarre");
@@ -149,71 +150,43 @@ void TPropertyPanel::BuildBarcodePage() {
   chcb1affichertexte = new QCheckBox(grouptextecodebarre);
   chcb1affichertexte->setObjectName("chcb1affichertexte");
   textForm->addRow(chcb1affichertexte);
-  labpositiontextecodebarre = new QLabel(grouptextecodebarre);
-  combcb1texteposition = new QComboBox(grouptextecodebarre);
-  combcb1texteposition->setObjectName("combcb1texteposition");
-  textForm->addRow(labpositiontextecodebarre, combcb1texteposition);
-  labpolicetextecodebarre = new QLabel(grouptextecodebarre);
-  edtextepolicecodebarre = new QComboBox(grouptextecodebarre);
-  edtextepolicecodebarre->setObjectName("edtextepolicecodebarre");
+  QWidget* group = grouptextecodebarre;
+  combcb1texteposition = AddRow<QComboBox>(textForm, group, labpositiontextecodebarre, "combcb1texteposition");
+  edtextepolicecodebarre = AddRow<QComboBox>(textForm, group, labpolicetextecodebarre, "edtextepolicecodebarre");
   edtextepolicecodebarre->setMinimumContentsLength(10);
   edtextepolicecodebarre->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  textForm->addRow(labpolicetextecodebarre, edtextepolicecodebarre);
-  labcouleurtextecodebarre = new QLabel(grouptextecodebarre);
-  colortextecodebarre = new widgets::TColorPickerButton(grouptextecodebarre);
-  colortextecodebarre->setObjectName("colortextecodebarre");
-  textForm->addRow(labcouleurtextecodebarre, colortextecodebarre);
-  labtailletextecodebarre = new QLabel(grouptextecodebarre);
-  edtextetaillepolicecodebarre = new QComboBox(grouptextecodebarre);
-  edtextetaillepolicecodebarre->setObjectName("edtextetaillepolicecodebarre");
+  colortextecodebarre =
+      AddRow<widgets::TColorPickerButton>(textForm, group, labcouleurtextecodebarre, "colortextecodebarre");
+  edtextetaillepolicecodebarre =
+      AddRow<QComboBox>(textForm, group, labtailletextecodebarre, "edtextetaillepolicecodebarre");
   edtextetaillepolicecodebarre->setEditable(true);
   for (const char* size : TextSizes) edtextetaillepolicecodebarre->addItem(size);
-  textForm->addRow(labtailletextecodebarre, edtextetaillepolicecodebarre);
 
   auto* layout = new QVBoxLayout(tabcb);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addLayout(form);
   layout->addWidget(grouptextecodebarre);
-  pagecontrolcarshape->addWidget(tabcb);
 }
 
 void TPropertyPanel::BuildLinePage() {
-  tabdtligne = new QWidget;
-  tabdtligne->setObjectName("tabdtligne");
+  tabdtligne = NewPage("tabdtligne");
   auto* form = new QFormLayout(tabdtligne);
   form->setContentsMargins(0, 0, 0, 0);
-  labepaisseurligne = new QLabel(tabdtligne);
-  edtepaisseurligne = new QLineEdit(tabdtligne);
-  edtepaisseurligne->setObjectName("edtepaisseurligne");
-  form->addRow(labepaisseurligne, edtepaisseurligne);
-  labcouleurligne = new QLabel(tabdtligne);
-  colorligne1 = new widgets::TColorPickerButton(tabdtligne);
-  colorligne1->setObjectName("colorligne1");
-  form->addRow(labcouleurligne, colorligne1);
-  pagecontrolcarshape->addWidget(tabdtligne);
+  edtepaisseurligne = AddRow<QLineEdit>(form, tabdtligne, labepaisseurligne, "edtepaisseurligne");
+  colorligne1 = AddRow<widgets::TColorPickerButton>(form, tabdtligne, labcouleurligne, "colorligne1");
 }
 
 void TPropertyPanel::BuildFramePage() {
-  tabcadre = new QWidget;
-  tabcadre->setObjectName("tabcadre");
+  tabcadre = NewPage("tabcadre");
   auto* form = new QFormLayout(tabcadre);
   form->setContentsMargins(0, 0, 0, 0);
-  labepaisseurcadre = new QLabel(tabcadre);
-  edtepaisseurlignecadre = new QLineEdit(tabcadre);
-  edtepaisseurlignecadre->setObjectName("edtepaisseurlignecadre");
-  form->addRow(labepaisseurcadre, edtepaisseurlignecadre);
-  labcouleurcadre = new QLabel(tabcadre);
-  colorlignecadre = new widgets::TColorPickerButton(tabcadre);
-  colorlignecadre->setObjectName("colorlignecadre");
-  form->addRow(labcouleurcadre, colorlignecadre);
+  edtepaisseurlignecadre = AddRow<QLineEdit>(form, tabcadre, labepaisseurcadre, "edtepaisseurlignecadre");
+  colorlignecadre = AddRow<widgets::TColorPickerButton>(form, tabcadre, labcouleurcadre, "colorlignecadre");
   Chremplircadre = new QCheckBox(tabcadre);
   Chremplircadre->setObjectName("Chremplircadre");
   form->addRow(Chremplircadre);
-  labcouleurfondcadre = new QLabel(tabcadre);
-  clcouleurremplissagecadre = new widgets::TColorPickerButton(tabcadre);
-  clcouleurremplissagecadre->setObjectName("clcouleurremplissagecadre");
-  form->addRow(labcouleurfondcadre, clcouleurremplissagecadre);
-  labfondtransparence = new QLabel(tabcadre);
+  clcouleurremplissagecadre =
+      AddRow<widgets::TColorPickerButton>(form, tabcadre, labcouleurfondcadre, "clcouleurremplissagecadre");
   trbcadrefondtransparence = AlphaSlider(tabcadre);
   trbcadrefondtransparence->setObjectName("trbcadrefondtransparence");
   labcadrefondtransparence = new QLabel("255", tabcadre);
@@ -221,8 +194,8 @@ void TPropertyPanel::BuildFramePage() {
   auto* row = new QHBoxLayout;
   row->addWidget(trbcadrefondtransparence);
   row->addWidget(labcadrefondtransparence);
+  labfondtransparence = new QLabel(tabcadre);
   form->addRow(labfondtransparence, row);
-  pagecontrolcarshape->addWidget(tabcadre);
 }
 
 void TPropertyPanel::ConnectHandlers() {

@@ -109,6 +109,8 @@ public:
 
 private:
   void BuildCommon();
+  // An empty page of the kind pages.
+  QWidget* NewPage(const char* name);
   void BuildBarcodePage();
   void BuildLinePage();
   void BuildFramePage();
