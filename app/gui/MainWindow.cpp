@@ -58,7 +58,19 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), Language(std::make_unique
   resize(1000, 700);
 }
 
-TForm1::~TForm1() = default;
+// Deleting the children moves the keyboard focus and fires their handlers;
+// none may reach the window or the panel once they are being destroyed.
+TForm1::~TForm1() {
+  TdocDocumentCore& core = Fdocument->Core();
+  core.OnFocusShape = nullptr;
+  core.OnSelectionChanged = nullptr;
+  core.OnShapeChanged = nullptr;
+  core.OnShapeInsertClosed = nullptr;
+  for (QObject* child : findChildren<QObject*>()) {
+    child->disconnect(this);
+    child->disconnect(panelcarshape);
+  }
+}
 
 void TForm1::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
