@@ -26,6 +26,7 @@
 #include "document/Page.h"
 #include "document/HandlePainter.h"
 #include "document/control/Document.h"
+#include "platform/qt/Printer.h"
 
 namespace app {
 
@@ -34,6 +35,7 @@ namespace {
 constexpr float ZoomStep = 1.1f;
 constexpr float FrameOutlineWidth = 0.5f;  // mm
 constexpr TColor FrameFillColor = 0xFF0000;  // blue: red sits in the lowest byte
+constexpr double MinLabelSide = 1.0;           // mm
 
 QString Utf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
 
@@ -119,12 +121,25 @@ void TForm1::NewDocument() {
 
 double TForm1::LengthFactor() const { return raunitinch->isChecked() ? MillimetresPerInch : 1.0; }
 
+namespace {
+
+// A label side in millimetres from its edit, kept between the smallest label
+// and the largest sheet a printer takes; the edit shows what was used.
+float LabelSide(QLineEdit* edit, double factor) {
+  const double typed = ParseNumber(edit->text().toStdString()).value_or(0.0) * factor;
+  const double side = std::clamp(typed, MinLabelSide, TPrinter::MaxPaperSideMm);
+  if (side != typed) edit->setText(Utf8(FormatTwoDecimals(side / factor)));
+  return static_cast<float>(side);
+}
+
+}  // namespace
+
 void TForm1::ApplyLabelSizeToPage() {
   TdocPage* page = Fdocument->Core().GetCurrentPage();
   if (!page) return;
   const double factor = LengthFactor();
-  page->SetPageWidth(static_cast<float>(ParseNumber(elargeur->text().toStdString()).value_or(0.0) * factor));
-  page->SetPageHeight(static_cast<float>(ParseNumber(ehauteur->text().toStdString()).value_or(0.0) * factor));
+  page->SetPageWidth(LabelSide(elargeur, factor));
+  page->SetPageHeight(LabelSide(ehauteur, factor));
   Fdocument->Core().Repaint();
   ZoomToPage();
 }

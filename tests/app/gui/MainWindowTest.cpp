@@ -207,6 +207,13 @@ TEST_F(MainWindowTest, LeavingTheLabelSizeRewritesItAndSizesThePage) {
   QTest::keyClick(form.elargeur, Qt::Key_Return);
   EXPECT_EQ(form.elargeur->text(), "63.50");
   EXPECT_FLOAT_EQ(form.Fdocument->Core().GetCurrentPage()->GetPageWidth(), 63.5f);
+  // Sizes no sheet has are brought back to the nearest one that exists.
+  form.elargeur->setText("1e308");
+  form.ehauteur->setText("abc");
+  form.ApplyLabelSizeToPage();
+  EXPECT_EQ(form.elargeur->text(), "3276.00");
+  EXPECT_EQ(form.ehauteur->text(), "1.00");
+  EXPECT_FLOAT_EQ(form.Fdocument->Core().GetCurrentPage()->GetPageHeight(), 1.0f);
 }
 
 TEST_F(MainWindowTest, ZoomCommandsChangeTheScale) {
