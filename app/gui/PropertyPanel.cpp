@@ -55,10 +55,17 @@ QSlider* AlphaSlider(QWidget* parent) {
   return slider;
 }
 
-// A length in millimetres through the factor, kept when the text is not a number.
+// Lengths on a label stay within the largest sheet there is.
+constexpr double MaxLength = 3276.0;  // mm
+
+// A length in millimetres through the factor; the property is kept when the
+// text is not a number or the length lies outside min .. MaxLength.
 template <class Setter>
-void SetLength(const std::string& text, double factor, Setter set) {
-  if (const auto value = ParseNumber(text)) set(static_cast<float>(*value * factor));
+void SetLength(const std::string& text, double factor, double min, Setter set) {
+  const auto value = ParseNumber(text);
+  if (!value) return;
+  const double mm = *value * factor;
+  if (mm >= min && mm <= MaxLength) set(static_cast<float>(mm));
 }
 
 // A font the list does not name (not installed here) joins the list rather
@@ -203,6 +210,8 @@ void TPropertyPanel::ConnectHandlers() {
     connect(edit, &QLineEdit::editingFinished, this, [this, edit] {
       edit->setText(QString::fromStdString(RewriteTwoDecimals(TextOf(edit))));
       PanelToShape(pgGeometry);
+      // A length the label cannot take was left out: the edit shows the shape again.
+      ShapeToPanel();
     });
   connect(eshapeorientation, &QComboBox::activated, this, [this] { PanelToShape(pgGeometry); });
   connect(eshapeorientation->lineEdit(), &QLineEdit::editingFinished, this, [this] { PanelToShape(pgGeometry); });
@@ -290,10 +299,10 @@ void TPropertyPanel::PanelToShape(int group) {
 
 void TPropertyPanel::WriteGeometry(TdocShape& shape) {
   const double factor = LengthFactor();
-  SetLength(TextOf(eshapex), factor, [&](float v) { shape.SetDocLeft(v); });
-  SetLength(TextOf(eshapey), factor, [&](float v) { shape.SetDocTop(v); });
-  SetLength(TextOf(eshapexx), factor, [&](float v) { shape.SetDocWidth(v); });
-  SetLength(TextOf(eshapeyy), factor, [&](float v) { shape.SetDocHeight(v); });
+  SetLength(TextOf(eshapex), factor, -MaxLength, [&](float v) { shape.SetDocLeft(v); });
+  SetLength(TextOf(eshapey), factor, -MaxLength, [&](float v) { shape.SetDocTop(v); });
+  SetLength(TextOf(eshapexx), factor, 0.0, [&](float v) { shape.SetDocWidth(v); });
+  SetLength(TextOf(eshapeyy), factor, 0.0, [&](float v) { shape.SetDocHeight(v); });
   shape.SetMasterAlpha(trbAlpha->value());
   if (const auto angle = ParseNumber(TextOf(eshapeorientation))) {
     shape.SetDocAngle(static_cast<float>(*angle));
@@ -334,14 +343,14 @@ void TPropertyPanel::WriteBarcode(TdocShape& shape) {
 void TPropertyPanel::WriteLine(TdocShape& shape) {
   auto* line = ExactClass<TdocLineShape>(shape);
   if (!line) return;
-  SetLength(TextOf(edtepaisseurligne), LengthFactor(), [&](float v) { line->SetLineWidth(v); });
+  SetLength(TextOf(edtepaisseurligne), LengthFactor(), 0.0, [&](float v) { line->SetLineWidth(v); });
   line->SetFillColor(colorligne1->GetSelectionColor());
 }
 
 void TPropertyPanel::WriteFrame(TdocShape& shape) {
   auto* frame = ExactClass<TdocRectangleShape>(shape);
   if (!frame) return;
-  SetLength(TextOf(edtepaisseurlignecadre), LengthFactor(), [&](float v) { frame->SetOutlineWidth(v); });
+  SetLength(TextOf(edtepaisseurlignecadre), LengthFactor(), 0.0, [&](float v) { frame->SetOutlineWidth(v); });
   frame->SetOutlineColor(colorlignecadre->GetSelectionColor());
   frame->SetFillColor(clcouleurremplissagecadre->GetSelectionColor());
   frame->SetUseFill(Chremplircadre->isChecked());

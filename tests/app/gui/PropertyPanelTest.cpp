@@ -64,6 +64,15 @@ TEST_F(PropertyPanelTest, APositionThatIsNoNumberReadsAsZero) {
   EXPECT_FLOAT_EQ(frame->GetDocTop(), 40.0f);
 }
 
+TEST_F(PropertyPanelTest, ALengthNoLabelCanTakeLeavesTheShapeAsItWas) {
+  TdocShape* frame = Add(app::TForm1::ikFrame, 30, 40, 50, 20);
+  Type(Panel().eshapexx, "1e308");
+  EXPECT_FLOAT_EQ(frame->GetDocWidth(), 50.0f);
+  EXPECT_EQ(Panel().eshapexx->text(), "50.00");
+  Type(Panel().eshapeyy, "-5");
+  EXPECT_FLOAT_EQ(frame->GetDocHeight(), 20.0f);
+}
+
 TEST_F(PropertyPanelTest, InchModeShowsAndWritesInches) {
   TdocShape* frame = Add(app::TForm1::ikFrame, 0, 0, 25.4f, 20);
   Form->raunitinch->click();
