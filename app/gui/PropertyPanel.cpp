@@ -16,6 +16,7 @@
 #include "app/BarcodeValueRule.h"
 #include "app/NumberText.h"
 #include "app/UiTexts.h"
+#include "app/gui/Guarded.h"
 #include "app/shapes/BarcodeShape.h"
 #include "document/FrameShapes.h"
 #include "document/LineShape.h"
@@ -57,6 +58,7 @@ QSlider* AlphaSlider(QWidget* parent) {
 
 // Lengths on a label stay within the largest sheet there is.
 constexpr double MaxLength = 3276.0;  // mm
+constexpr int MaxTextSize = 1000;      // points
 
 // A length in millimetres through the factor; the property is kept when the
 // text is not a number or the length lies outside min .. MaxLength.
@@ -268,6 +270,14 @@ void TPropertyPanel::ResetBarcodeTypeList() {
 }
 
 void TPropertyPanel::PanelToShape(int group) {
+  Guarded(this, [this, group] { WriteGroup(group); });
+}
+
+void TPropertyPanel::ShapeToPanel() {
+  Guarded(this, [this] { ShowFocusedShape(); });
+}
+
+void TPropertyPanel::WriteGroup(int group) {
   if (!Flags.PanelSync) return;
   Flags.PanelWriting = true;
   Flags.PanelSync = false;
@@ -336,7 +346,8 @@ void TPropertyPanel::WriteBarcode(TdocShape& shape) {
   TFont font = barcode.GetShowTextFont();
   font.SetName(TextOf(edtextepolicecodebarre));
   font.SetColor(colortextecodebarre->GetSelectionColor());
-  if (const auto size = ParseInteger(TextOf(edtextetaillepolicecodebarre))) font.SetSize(*size);
+  const auto size = ParseInteger(TextOf(edtextetaillepolicecodebarre));
+  if (size && *size >= 1 && *size <= MaxTextSize) font.SetSize(*size);
   barcode.SetShowTextFont(font);
 }
 
@@ -357,7 +368,7 @@ void TPropertyPanel::WriteFrame(TdocShape& shape) {
   frame->SetFillAlpha(trbcadrefondtransparence->value());
 }
 
-void TPropertyPanel::ShapeToPanel() {
+void TPropertyPanel::ShowFocusedShape() {
   if (Flags.PanelWriting) return;
   const bool sync = Flags.PanelSync;
   Flags.PanelSync = false;

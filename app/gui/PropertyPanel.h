@@ -48,6 +48,7 @@ public:
   // Something about a barcode value the user should know (empty: all well).
   std::function<void(const std::string& message)> OnNotice;
 
+  // Both show what goes wrong in a message box, never raise.
   void PanelToShape(int group);
   void ShapeToPanel();
   // The focus shape of the label document while it is also selected.
@@ -118,6 +119,8 @@ private:
   void ConnectBarcodeHandlers();
   void ConnectFrameAndLineHandlers();
 
+  void WriteGroup(int group);
+  void ShowFocusedShape();
   void WriteGeometry(TdocShape& shape);
   void WriteBarcode(TdocShape& shape);
   void WriteLine(TdocShape& shape);
