@@ -15,6 +15,8 @@
 
 #include "document/DocCommand.h"
 #include "imaging/docgraphics/DocGraphics.h"
+#include "platform/gdi/Color.h"
+#include "platform/rtl/Cursors.h"
 #include "platform/rtl/Types.h"
 
 class TdocHandlePainter;
@@ -75,6 +77,29 @@ public:
   virtual std::unique_ptr<TdocHandlePainter> CreateHandlePainter(TdocShape& /*shape*/) { return nullptr; }
   // Rotation drags snap to multiples of this many degrees; 0 turns freely.
   virtual float GetStepAngle() const { return 0; }
+  // The fill of handles and the pen of the rubber band and insert frame.
+  virtual TColor GetHandleColor() const { return 0; }
+
+  // ---- in-place text editing
+  // Client pixels per millimetre of the view: text shapes measure caret
+  // positions at it.
+  virtual float GetScreenScale() const { return 5.905512f; }
+  // Text shapes draw a dotted frame around themselves while edited.
+  virtual bool GetPaintEditBorder() const { return true; }
+  // The pen of handles, drag lines and drag outlines, and of the edit frame.
+  virtual TColor GetHandleEdgeColor() const { return 0; }
+  // True while the mouse button that went down on the edited shape is held.
+  virtual bool IsMouseButtonHeld() const { return false; }
+  // The pointer's cursor while it moves over the edited shape.
+  virtual void SetEditCursor(TCursor /*cursor*/) {}
+  // The caret of the edited shape blinks: the document calls the shape's
+  // CaretTick every intervalMs milliseconds; 0 stops it.
+  virtual void SetCaretTimer(TdocShape& /*shape*/, int /*intervalMs*/) {}
+  // An empty text shape was deselected: the document deletes the shape with
+  // this id later (when its AutoDeleteShape is on), looking it up first.
+  virtual void PostAutoDelete(std::int32_t /*shapeId*/) {}
+  virtual std::u16string GetClipboardText() { return {}; }
+  virtual void SetClipboardText(const std::u16string& /*text*/) {}
 };
 
 // Calls end() when the scope is left. An end() that fails while another

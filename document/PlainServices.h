@@ -38,13 +38,23 @@ public:
   void DoLoadError(TdocShape*, const std::string& error) override { LoadErrors.push_back(error); }
   void DoShapeLoadAdditionalInfo(TdocShape*, TXmlNode&) override {}
   void DoShapeSaveAdditionalInfo(TdocShape*, TXmlNode&) override {}
-  void CloseShapeEdit(bool) override {}
+  void CloseShapeEdit(bool accept) override { CloseRequests.push_back(accept); }
 
   // Client = (doc - Origin) x Scale.
   TFloatPoint DocToClient(const TFloatPoint& p) const override;
   TFloatPoint ClientToDoc(const TFloatPoint& p) const override;
   std::span<const TPoint> GetHitProbes() const override { return HitProbes; }
   float GetStepAngle() const override { return StepAngle; }
+
+  float GetScreenScale() const override { return Scale; }
+  bool GetPaintEditBorder() const override { return PaintEditBorder; }
+  TColor GetHandleEdgeColor() const override { return HandleEdgeColor; }
+  bool IsMouseButtonHeld() const override { return MouseButtonHeld; }
+  void SetEditCursor(TCursor cursor) override { EditCursor = cursor; }
+  void SetCaretTimer(TdocShape&, int intervalMs) override { CaretInterval = intervalMs; }
+  void PostAutoDelete(std::int32_t shapeId) override { AutoDeleteRequests.push_back(shapeId); }
+  std::u16string GetClipboardText() override { return ClipboardText; }
+  void SetClipboardText(const std::u16string& text) override { ClipboardText = text; }
 
   // Replays the last undo command on root, recording its reverse as redo.
   // False when there is none or no shape took it.
@@ -62,6 +72,15 @@ public:
   int ShapeChanges = 0;
   int SelectionChanges = 0;
   int DestroyedShapes = 0;
+  // In-place editing: what shapes asked for, and what they are told.
+  std::vector<bool> CloseRequests;
+  std::vector<std::int32_t> AutoDeleteRequests;
+  std::u16string ClipboardText;
+  TCursor EditCursor = crDefault;
+  int CaretInterval = 0;
+  bool PaintEditBorder = true;
+  bool MouseButtonHeld = false;
+  TColor HandleEdgeColor = 0;
 
 private:
   std::int32_t LastShapeId = 0;

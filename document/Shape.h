@@ -31,6 +31,7 @@
 #include "imaging/bitmap/Bitmap32.h"
 #include "imaging/docgraphics/DocGraphics.h"
 #include "platform/gdi/Canvas.h"
+#include "platform/rtl/Keys.h"
 #include "platform/rtl/Persistent.h"
 #include "platform/rtl/StringList.h"
 
@@ -181,6 +182,14 @@ public:
   // and lays the handles out for the current frame.
   virtual void UpdateHandles() const;
   TdocHandlePainter* GetHandlePainter() const { return HandlePainter.get(); }
+  // Shapes of a document: the handles laid out, then drawn by the painter on
+  // the canvas of the editor's paint event (client pixels).
+  virtual void PaintHandles(TCanvas& canvas) const;
+  // Shapes of a document: the frame a running drag would give, from the
+  // handles' drag positions (see ComputeEditFrame).
+  virtual void PaintDragFrame(TCanvas& canvas) const;
+  // The frame of a shape being inserted: rect (client pixels) dotted in XOR.
+  virtual void DrawXorFrame(TCanvas& canvas, const TRect& rect, TColor color) const;
   // The kind of the handle or drag line under a client pixel; hkNone when the
   // shape is not selected or the pixel lies on no handle it allows.
   virtual std::uint8_t HandleAtPoint(const TPoint& screenPoint);
@@ -307,6 +316,18 @@ public:
   virtual void Animate() {}
   virtual void StartEdit();
   virtual void EndEdit(bool /*accept*/) {}
+  // In-place editing input, which the document routes to the shape it
+  // edits; points are client pixels.
+  virtual void EditKeyDown(TKey& /*key*/, TShiftState /*shift*/) {}
+  virtual void EditKeyPress(char16_t& /*key*/) {}
+  virtual void EditKeyUp(TKey& /*key*/, TShiftState /*shift*/) {}
+  virtual void EditDblClick() {}
+  virtual void EditMouseDown(bool /*left*/, TShiftState /*shift*/, int /*x*/, int /*y*/) {}
+  virtual void EditMouseMove(TShiftState /*shift*/, int /*x*/, int /*y*/) {}
+  virtual void EditMouseUp(bool /*left*/, TShiftState /*shift*/, int /*x*/, int /*y*/) {}
+  // What an in-place edit shows over the page (caret, selection, edit
+  // frame), drawn in client pixels by the document's paint event.
+  virtual void PaintEditState(TCanvas& /*canvas*/) {}
 
   // ---- undo
   virtual void RecordUndo(TdocCommandKind kind, const std::string& propName, const std::string& oldValue);

@@ -11,6 +11,8 @@
 #include "document/Page.h"
 #include "document/ResourceRegistry.h"
 #include "document/ShadowEffect.h"
+#include "document/TextShape.h"
+#include "document/TextureEffect.h"
 #include "imaging/startup/SubsystemStartUp.h"
 
 namespace document {
@@ -28,11 +30,14 @@ void StartUp() {
     RegisterShapeClass(TdocRoundRectShape::StaticClass());
     RegisterShapeClass(TdocLineShape::StaticClass());
     RegisterShapeClass(TdocPage::StaticClass());
+    RegisterShapeClass(TdocTextShape::StaticClass());
+    RegisterShapeClass(TdocMemoShape::StaticClass());
     RegisterEffectClass(TdocEffect::StaticClass(), 0);
     RegisterResourceClasses();
     RegisterColorEffects();
     RegisterEffectClass(TdocShadowEffect::StaticClass(), 1);
     RegisterGradientEffects();
+    RegisterEffectClass(TdocTextureEffect::StaticClass(), 1);
   });
 }
 

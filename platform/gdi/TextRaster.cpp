@@ -7,6 +7,9 @@
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <tuple>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/gdi/FaceCache.h"
 
@@ -99,6 +102,82 @@ void RenderGlyph(TOutlineRenderer& renderer, const TRealizedFont& font, const TT
   renderer.Render(outline);
 }
 
+// Unturned text sits on whole pixels: a glyph's coverage is the same
+// wherever it lands, so it is rendered once per face, size and style and
+// then only blended. A run of one row of a glyph, relative to the glyph's
+// cell origin.
+struct TCoverageRun {
+  int Row;
+  int X;
+  int Length;
+  unsigned char Coverage;
+};
+
+struct TGlyphKey {
+  FT_Face Face;
+  long EmPixels64;
+  unsigned Glyph;
+  bool Bold;
+  bool Italic;
+  bool operator==(const TGlyphKey&) const = default;
+};
+
+struct TGlyphKeyHash {
+  std::size_t operator()(const TGlyphKey& k) const {
+    std::size_t h = std::hash<const void*>()(k.Face);
+    h = h * 1000003u ^ std::hash<long>()(k.EmPixels64);
+    h = h * 1000003u ^ k.Glyph;
+    return h * 4u + (k.Bold ? 2u : 0u) + (k.Italic ? 1u : 0u);
+  }
+};
+
+// At most this many runs are kept; the cache starts afresh beyond it.
+constexpr std::size_t MaxCachedRuns = std::size_t{1} << 22;
+
+void CollectRuns(int y, int count, const FT_Span* spans, void* user) {
+  auto& runs = *static_cast<std::vector<TCoverageRun>*>(user);
+  for (int i = 0; i < count; ++i) runs.push_back({-y - 1, spans[i].x, spans[i].len, spans[i].coverage});
+}
+
+const std::vector<TCoverageRun>& GlyphRuns(const TRealizedFont& font, unsigned glyph) {
+  static std::unordered_map<TGlyphKey, std::vector<TCoverageRun>, TGlyphKeyHash> cache;
+  static std::size_t cachedRuns = 0;
+  const TGlyphKey key{font.Face, std::lround(font.EmPixels * 64), glyph, font.SyntheticBold, font.SyntheticItalic};
+  if (const auto found = cache.find(key); found != cache.end()) return found->second;
+  if (cachedRuns > MaxCachedRuns) {
+    cache.clear();
+    cachedRuns = 0;
+  }
+  std::vector<TCoverageRun>& runs = cache[key];
+  if (FT_Outline* outline = font.LoadStyledOutline(glyph)) {
+    const TTextFrame frame{0, 0, 1, 0};
+    FT_Matrix matrix = GlyphMatrix(font, frame);
+    FT_Outline_Transform(outline, &matrix);
+    const FT_Vector origin = frame.FreeTypePoint(0, font.Ascent);
+    FT_Outline_Translate(outline, origin.x, origin.y);
+    FT_Raster_Params params{};
+    params.flags = FT_RASTER_FLAG_AA | FT_RASTER_FLAG_DIRECT | FT_RASTER_FLAG_CLIP;
+    params.gray_spans = CollectRuns;
+    params.user = &runs;
+    params.clip_box = FT_BBox{-32768, -32768, 32767, 32767};
+    params.source = outline;
+    FT_Outline_Render(FreeTypeLibrary(), outline, &params);
+  }
+  cachedRuns += runs.size() + 1;
+  return runs;
+}
+
+void BlendGlyph(const TBlendTarget& target, const std::vector<TCoverageRun>& runs, int dx, int dy) {
+  for (const TCoverageRun& run : runs) {
+    const int row = run.Row + dy;
+    if (row < target.Clip.Top || row >= target.Clip.Bottom) continue;
+    const int first = std::max(run.X + dx, target.Clip.Left);
+    const int last = std::min(run.X + dx + run.Length, target.Clip.Right);
+    std::uint32_t* line = target.Surface->ScanLine(row);
+    for (int x = first; x < last; ++x) line[x] = Blend(target.Pixel, line[x], run.Coverage);
+  }
+}
+
 // Underline and strike-out: a band under the whole line, turned with it.
 void RenderBand(TOutlineRenderer& renderer, const TTextFrame& frame, double width, double top, double thickness) {
   std::array<FT_Vector, 4> points = {frame.FreeTypePoint(0, top), frame.FreeTypePoint(width, top),
@@ -126,9 +205,13 @@ void RenderTextLine(const TPixelSurface& surface, const TRect& clip, const TReal
   FT_Set_Char_Size(font.Face, 0, std::lround(font.EmPixels * 64), 72, 72);
   FT_Set_Transform(font.Face, nullptr, nullptr);
   double penU = 0;
+  const TBlendTarget target{&surface, clip, pixel};
   for (char32_t c : text) {
     const unsigned glyph = font.GlyphIndex(c);
-    RenderGlyph(renderer, font, frame, glyph, penU);
+    if (font.Escapement == 0)
+      BlendGlyph(target, GlyphRuns(font, glyph), origin.X + static_cast<int>(penU), origin.Y);
+    else
+      RenderGlyph(renderer, font, frame, glyph, penU);
     penU += font.Advance(glyph);
   }
   const double baseline = font.Ascent;
