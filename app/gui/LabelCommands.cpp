@@ -32,7 +32,6 @@ namespace app {
 
 namespace {
 
-constexpr float ZoomStep = 1.1f;
 constexpr float FrameOutlineWidth = 0.5f;  // mm
 constexpr TColor FrameFillColor = 0xFF0000;  // blue: red sits in the lowest byte
 constexpr double MinLabelSide = 1.0;           // mm
@@ -40,17 +39,6 @@ constexpr double MinLabelSide = 1.0;           // mm
 QString Utf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
 
 void RewriteEdit(QLineEdit* edit) { edit->setText(Utf8(RewriteTwoDecimals(edit->text().toStdString()))); }
-
-// The scale changes by factor; the point under the window's centre stays.
-void ZoomByFactor(TdocDocument& document, float factor) {
-  TdocDocumentCore& core = document.Core();
-  const float scale = core.GetScreenScale() * factor;
-  if (!std::isfinite(scale) || scale < 0.05f || scale > 200.0f) return;
-  core.Options.ZoomPercent *= factor;
-  core.SetScreenScale(scale);
-  document.UpdateScrollArea();
-  document.viewport()->update();
-}
 
 // The help file with the desktop's viewer; a failure is not reported, the
 // program works without its help.
@@ -84,19 +72,9 @@ std::unique_ptr<TdocShape> TForm1::NewShape(TInsertKind kind) {
 
 void TForm1::InsertShape(TInsertKind kind) { Fdocument->Core().SetInsertShape(NewShape(kind), true); }
 
-void TForm1::ZoomIn() { ZoomByFactor(*Fdocument, ZoomStep); }
-void TForm1::ZoomOut() { ZoomByFactor(*Fdocument, 1.0f / ZoomStep); }
-
-void TForm1::ZoomToPage() {
-  TdocDocumentCore& core = Fdocument->Core();
-  TdocPage* page = core.GetCurrentPage();
-  if (!page) return;
-  Fdocument->ZoomPageWidth();
-  const QSize client = Fdocument->maximumViewportSize();
-  const float height = page->GetCurbTop() + page->GetPageHeight() + page->GetCurbBottom();
-  const float fit = static_cast<float>(client.height() - 2 * 8) / (height * core.GetScreenScale());
-  if (fit < 1.0f) ZoomByFactor(*Fdocument, fit);
-}
+void TForm1::ZoomIn() { Fdocument->ZoomIn(); }
+void TForm1::ZoomOut() { Fdocument->ZoomOut(); }
+void TForm1::ZoomToPage() { Fdocument->ZoomToPage(); }
 
 void TForm1::NewDocumentAsked() {
   if (QMessageBox::question(this, Utf8(pgloretlibmessage(126)), Utf8(pgloretlibmessage(125)),
