@@ -45,6 +45,9 @@ private:
   // Whether the row can walk with integer steps; if so, fills the per-pixel
   // offsets from the row's first pixel.
   bool PrepareRowSteps(std::int32_t x0, std::int32_t y, std::int32_t count);
+  // Splits the row's pixels into runs whose samples lie a whole source pixel
+  // apart along the row and on one source row: their fractions are shared.
+  void FindRuns(std::int32_t count);
   void AverageSamples(std::int32_t count);
   void BlendRow(std::int32_t x0, std::int32_t y, std::int32_t count);
 
@@ -53,6 +56,11 @@ private:
   std::vector<std::uint64_t> SampleSums;
   std::vector<std::int32_t> OffsetsX;
   std::vector<std::int32_t> OffsetsY;
+  struct TRun {
+    std::int32_t First;
+    std::int32_t Count;
+  };
+  std::vector<TRun> Runs;
   int Oversampling = 2;
   std::vector<TFloatPoint> SampleOffsets;
 };
