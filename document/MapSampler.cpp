@@ -85,6 +85,10 @@ bool TdocMapSampler::PrepareRowSteps(std::int32_t x0, std::int32_t y, std::int32
     const std::int64_t steps = count - 1;
     const std::int64_t step = total >= 0 ? total / steps : -((-total + steps - 1) / steps);
     const std::int64_t remainder = total - step * steps;
+    if (remainder == 0) {
+      for (std::size_t i = 0; i < offsets.size(); ++i) offsets[i] = static_cast<std::int32_t>(step * std::int64_t(i));
+      return;
+    }
     std::int64_t offset = 0, error = 0;
     for (std::int32_t& entry : offsets) {
       entry = static_cast<std::int32_t>(offset);
@@ -150,6 +154,12 @@ void TdocMapSampler::SampleRowSupersampled(std::int32_t x0, std::int32_t y, std:
 
 void TdocMapSampler::FindRuns(std::int32_t count) {
   Runs.clear();
+  // The offsets grow evenly from the first to the last pixel: whole pixels
+  // at both ends mean whole pixels throughout.
+  if (OffsetsX[count - 1] - OffsetsX[0] == 256 * (count - 1) && OffsetsY[count - 1] == OffsetsY[0]) {
+    Runs.push_back({0, count});
+    return;
+  }
   for (std::int32_t first = 0; first < count;) {
     std::int32_t end = first + 1;
     while (end < count && OffsetsX[end] - OffsetsX[first] == 256 * (end - first) && OffsetsY[end] == OffsetsY[first])
