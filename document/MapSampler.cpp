@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 #include "document/SampleSource.h"
@@ -27,6 +28,11 @@ std::int32_t ToSubpixel(double pixels) {
   if (!(scaled > -SubpixelLimit)) return -SubpixelLimit;  // NaN too
   if (scaled > SubpixelLimit) return SubpixelLimit;
   return static_cast<std::int32_t>(std::nearbyint(scaled));
+}
+
+// floor(numerator / denominator) for a positive denominator.
+std::int64_t FloorDivide(std::int64_t numerator, std::int64_t denominator) {
+  return numerator >= 0 ? numerator / denominator : -((-numerator + denominator - 1) / denominator);
 }
 
 bool IsFinite(const TFloatPoint& p) { return std::isfinite(p.X) && std::isfinite(p.Y); }
@@ -77,18 +83,19 @@ bool TdocMapSampler::PrepareRowSteps(std::int32_t x0, std::int32_t y, std::int32
   std::int32_t firstX, firstY, lastX, lastY;
   MapToSource(x0 + 0.5, y + 0.5, firstX, firstY);
   MapToSource(x0 + count - 0.5, y + 0.5, lastX, lastY);
+  TotalX = std::int64_t{lastX} - firstX;
+  TotalY = std::int64_t{lastY} - firstY;
+  return true;
+}
+
+void TdocMapSampler::FillRowSteps(std::int32_t count) {
   OffsetsX.resize(static_cast<std::size_t>(count));
   OffsetsY.resize(static_cast<std::size_t>(count));
-  // The offset of pixel i is floor(total x i / steps), reached by whole
-  // steps with the remainder carried in an error accumulator.
+  // Whole steps with the remainder carried in an error accumulator.
   const auto spread = [count](std::int64_t total, std::vector<std::int32_t>& offsets) {
     const std::int64_t steps = count - 1;
-    const std::int64_t step = total >= 0 ? total / steps : -((-total + steps - 1) / steps);
+    const std::int64_t step = FloorDivide(total, steps);
     const std::int64_t remainder = total - step * steps;
-    if (remainder == 0) {
-      for (std::size_t i = 0; i < offsets.size(); ++i) offsets[i] = static_cast<std::int32_t>(step * std::int64_t(i));
-      return;
-    }
     std::int64_t offset = 0, error = 0;
     for (std::int32_t& entry : offsets) {
       entry = static_cast<std::int32_t>(offset);
@@ -97,9 +104,8 @@ bool TdocMapSampler::PrepareRowSteps(std::int32_t x0, std::int32_t y, std::int32
       if (error >= steps) error -= steps, ++offset;
     }
   };
-  spread(std::int64_t{lastX} - firstX, OffsetsX);
-  spread(std::int64_t{lastY} - firstY, OffsetsY);
-  return true;
+  spread(TotalX, OffsetsX);
+  spread(TotalY, OffsetsY);
 }
 
 void TdocMapSampler::SampleRow(std::int32_t x0, std::int32_t y, std::int32_t count) {
@@ -113,6 +119,7 @@ void TdocMapSampler::SampleRowSingle(std::int32_t x0, std::int32_t y, std::int32
   TColor32* line = LineBuffer.data();
   std::int32_t sx, sy;
   if (PrepareRowSteps(x0, y, count)) {
+    FillRowSteps(count);
     MapToSource(x0 + 0.5, y + 0.5, sx, sy);
     for (std::int32_t i = 0; i < count; ++i) line[i] = PackSample(source.Sample(sx + OffsetsX[i], sy + OffsetsY[i]));
     return;
@@ -134,7 +141,7 @@ void TdocMapSampler::SampleRowSupersampled(std::int32_t x0, std::int32_t y, std:
     if (walk) {
       MapToSource(x0 + 0.5 + offset.X, y + 0.5 + offset.Y, sx, sy);
       for (const TRun& run : Runs) {
-        const std::int32_t runX = sx + OffsetsX[run.First], runY = sy + OffsetsY[run.First];
+        const std::int32_t runX = sx + run.OffsetX, runY = sy + run.OffsetY;
         if (run.Count >= MinRun) {
           source.AddRun(runX, runY, run.Count, sums + run.First);
           continue;
@@ -154,18 +161,39 @@ void TdocMapSampler::SampleRowSupersampled(std::int32_t x0, std::int32_t y, std:
 
 void TdocMapSampler::FindRuns(std::int32_t count) {
   Runs.clear();
-  // The offsets grow evenly from the first to the last pixel: whole pixels
-  // at both ends mean whole pixels throughout.
-  if (OffsetsX[count - 1] - OffsetsX[0] == 256 * (count - 1) && OffsetsY[count - 1] == OffsetsY[0]) {
-    Runs.push_back({0, count});
+  const std::int64_t steps = count - 1;
+  // Beyond whole source pixels the offsets drift by these totals along the
+  // row; each unit of drift ends a run.
+  const std::int64_t driftX = TotalX - 256 * steps;
+  if ((std::abs(driftX) + std::abs(TotalY)) * MinRun > steps) {
+    FillRowSteps(count);
+    for (std::int32_t first = 0; first < count;) {
+      std::int32_t end = first + 1;
+      while (end < count && OffsetsX[end] - OffsetsX[first] == 256 * (end - first) && OffsetsY[end] == OffsetsY[first])
+        ++end;
+      Runs.push_back({first, end - first, OffsetsX[first], OffsetsY[first]});
+      first = end;
+    }
     return;
   }
+  // Few long runs: the drifts, floor(total x i / steps), only grow or only
+  // shrink along the row, so each run ends where a search finds them change.
+  const auto drift = [steps](std::int64_t total, std::int64_t i) { return FloorDivide(total * i, steps); };
+  const auto same = [&](std::int64_t i, std::int64_t j) {
+    return drift(driftX, i) == drift(driftX, j) && drift(TotalY, i) == drift(TotalY, j);
+  };
   for (std::int32_t first = 0; first < count;) {
-    std::int32_t end = first + 1;
-    while (end < count && OffsetsX[end] - OffsetsX[first] == 256 * (end - first) && OffsetsY[end] == OffsetsY[first])
-      ++end;
-    Runs.push_back({first, end - first});
-    first = end;
+    // Gallop to a pixel past the run, then halve the gap.
+    std::int32_t inside = first, stride = 1;
+    while (inside + stride < count && same(first, inside + stride)) inside += stride, stride *= 2;
+    std::int32_t outside = std::min(inside + stride, count);
+    while (outside - inside > 1) {
+      const std::int32_t middle = inside + (outside - inside) / 2;
+      (same(first, middle) ? inside : outside) = middle;
+    }
+    Runs.push_back({first, inside + 1 - first, static_cast<std::int32_t>(256 * std::int64_t{first} + drift(driftX, first)),
+                    static_cast<std::int32_t>(drift(TotalY, first))});
+    first = inside + 1;
   }
 }
 
