@@ -50,7 +50,7 @@ std::string PageXml(int index, float left) {
 }
 
 std::string Numbered(const char* prefix, int number, const char* suffix) {
-  char digits[8];
+  char digits[12];  // room for any int
   std::snprintf(digits, sizeof digits, "%04d", number);
   return prefix + std::string(digits) + suffix;
 }
