@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "document/BitmapShape.h"
 #include "document/ClassRegistry.h"
 #include "document/ColorEffects.h"
 #include "document/EffectShape.h"
@@ -31,6 +32,7 @@ void StartUp() {
     RegisterShapeClass(TdocPage::StaticClass());
     RegisterShapeClass(TdocTextShape::StaticClass());
     RegisterShapeClass(TdocMemoShape::StaticClass());
+    RegisterShapeClass(TdocBitmapShape::StaticClass());
     RegisterEffectClass(TdocEffect::StaticClass(), 0);
     RegisterResourceClasses();
     RegisterColorEffects();

@@ -1,0 +1,189 @@
+// The picture shape: its frame from the picture at 150 dots per inch, its
+// XML round trip drawn pixel for pixel, and one decoded picture shared by
+// many shapes that show the same bytes.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "TestShapes.h"
+#include "document/BitmapShape.h"
+#include "document/ClassRegistry.h"
+#include "document/PicturePool.h"
+#include "imaging/formats/ImageFiler.h"
+#include "xml/XmlDocument.h"
+#include "xml/XmlNode.h"
+
+namespace {
+
+using doctest::TPageFixture;
+
+// A folder of its own, removed with everything in it.
+struct Scratch {
+  Scratch() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "bitmap-shape-XXXXXX").string();
+    Path = mkdtemp(pattern.data());
+  }
+  ~Scratch() { std::filesystem::remove_all(Path); }
+  std::string File(const std::string& name) const { return (Path / name).string(); }
+  std::filesystem::path Path;
+};
+
+void FillNoise(TBitmap32& bitmap, int width, int height, unsigned seed) {
+  std::mt19937 random(seed);
+  bitmap.SetSize(width, height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) bitmap.SetPixel(x, y, 0xFF000000u | (random() & 0xFFFFFFu));
+}
+
+std::int64_t ResidentBytes() {
+  long pages = 0, resident = 0;
+  std::FILE* statm = std::fopen("/proc/self/statm", "r");
+  if (statm == nullptr) return -1;
+  const int read = std::fscanf(statm, "%ld %ld", &pages, &resident);
+  std::fclose(statm);
+  return read == 2 ? std::int64_t{resident} * sysconf(_SC_PAGESIZE) : -1;
+}
+
+class BitmapShapeTest : public ::testing::Test, protected TPageFixture {
+protected:
+  TdocBitmapShape& AddPictureShape(const std::string& file) {
+    auto owned = std::make_unique<TdocBitmapShape>();
+    TdocBitmapShape& shape = *owned;
+    Page.AddShape(std::move(owned));
+    shape.GetImage().LoadFromFile(file);
+    return shape;
+  }
+  // The shape alone drawn at res pixels per millimetre on white.
+  static void Render(TdocShape& shape, float res, int width, int height, TBitmap32& out) {
+    out.SetSize(width, height);
+    out.Clear(clWhite32);
+    TdocRenderOptions options;
+    options.Resolution = res;
+    options.StretchFilter = sfNearest;
+    shape.RenderShape(out, {0, 0, width / res, height / res}, false, options);
+  }
+  static void ExpectSamePixels(const TBitmap32& a, const TBitmap32& b) {
+    ASSERT_EQ(a.GetWidth(), b.GetWidth());
+    ASSERT_EQ(a.GetHeight(), b.GetHeight());
+    int differing = 0;
+    for (int y = 0; y < a.GetHeight(); ++y)
+      for (int x = 0; x < a.GetWidth(); ++x) differing += a.GetPixel(x, y) != b.GetPixel(x, y);
+    EXPECT_EQ(differing, 0);
+  }
+
+  Scratch Folder;
+};
+
+TEST_F(BitmapShapeTest, NewPictureGivesItsSizeAt150DotsPerInch) {
+  TBitmap32 picture;
+  FillNoise(picture, 300, 150, 1);
+  picture.SaveToFile(Folder.File("p.bmp"));
+  TdocBitmapShape& shape = AddPictureShape(Folder.File("p.bmp"));
+  EXPECT_NEAR(shape.GetDocWidth(), 50.8f, 1e-3f);
+  EXPECT_NEAR(shape.GetDocHeight(), 25.4f, 1e-3f);
+  EXPECT_TRUE(shape.GetPreserveAspect());
+  EXPECT_NEAR(shape.GetAspectRatio(), 2.0f, 1e-5f);
+  EXPECT_EQ(shape.Cursor, -38);
+}
+
+TEST_F(BitmapShapeTest, DrawnAtThePictureResolutionItShowsThePicture) {
+  TBitmap32 picture;
+  FillNoise(picture, 300, 150, 2);
+  picture.SaveToFile(Folder.File("p.bmp"));
+  TdocBitmapShape& shape = AddPictureShape(Folder.File("p.bmp"));
+  TBitmap32 drawn;
+  Render(shape, 300 / 50.8f, 300, 150, drawn);
+  ExpectSamePixels(drawn, picture);
+}
+
+TEST_F(BitmapShapeTest, EmbeddedPictureSurvivesXmlPixelForPixel) {
+  TBitmap32 picture;
+  FillNoise(picture, 64, 48, 3);
+  picture.SaveToFile(Folder.File("p.bmp"));
+  TdocBitmapShape& shape = AddPictureShape(Folder.File("p.bmp"));
+  shape.SetDocFrame(3, 4, 30, 17, 0);
+  ASSERT_EQ(shape.GetStorageMode(), stEmbedded);
+  TBitmap32 before;
+  Render(shape, 4, 160, 100, before);
+
+  TXmlDocument xml("shape");
+  shape.SaveToXml(*xml.GetRoot());
+  std::filesystem::remove(Folder.File("p.bmp"));  // the XML alone must hold it
+  TXmlDocument read;
+  read.ReadFromString(xml.WriteToString());
+  auto loaded = GetShapeClass(read.GetRoot()->ReadChildString("ClassName")).Create();
+  loaded->LoadFromXml(read.GetRoot());
+  ASSERT_EQ(loaded->ClassName(), "TdocBitmapShape");
+  TBitmap32 after;
+  Render(*loaded, 4, 160, 100, after);
+  ExpectSamePixels(after, before);
+}
+
+TEST_F(BitmapShapeTest, XmlWithoutImageLeavesThePicture) {
+  TBitmap32 picture;
+  FillNoise(picture, 20, 10, 4);
+  picture.SaveToFile(Folder.File("p.bmp"));
+  TdocBitmapShape& shape = AddPictureShape(Folder.File("p.bmp"));
+  TXmlDocument xml("shape");
+  shape.SaveToXml(*xml.GetRoot());
+  xml.GetRoot()->DeleteChild(xml.GetRoot()->IndexOfChildName("Image"));
+  shape.LoadFromXml(xml.GetRoot());
+  TdocResourceAccess access(shape.GetImage());
+  ASSERT_NE(shape.GetImage().GetSharedBitmap(), nullptr);
+  EXPECT_EQ(shape.GetImage().GetSharedBitmap()->GetPixel(5, 5), picture.GetPixel(5, 5));
+}
+
+TEST_F(BitmapShapeTest, WithoutPictureNothingIsDrawn) {
+  auto shape = std::make_unique<TdocBitmapShape>();
+  shape->SetDocFrame(1, 1, 10, 10, 0);
+  TBitmap32 drawn;
+  Render(*shape, 4, 60, 60, drawn);
+  for (int y = 0; y < 60; ++y)
+    for (int x = 0; x < 60; ++x) ASSERT_EQ(drawn.GetPixel(x, y), clWhite32);
+}
+
+TEST_F(BitmapShapeTest, ChangingOneSharedPictureLeavesTheOthers) {
+  TBitmap32 picture;
+  FillNoise(picture, 30, 20, 5);
+  picture.SaveToFile(Folder.File("p.bmp"));
+  TdocBitmapShape& first = AddPictureShape(Folder.File("p.bmp"));
+  TdocBitmapShape& second = AddPictureShape(Folder.File("p.bmp"));
+  TBitmap32 other;
+  FillNoise(other, 30, 20, 6);
+  second.GetImage().SetBitmap(&other);
+  TdocResourceAccess a(first.GetImage()), b(second.GetImage());
+  EXPECT_EQ(first.GetImage().GetSharedBitmap()->GetPixel(7, 3), picture.GetPixel(7, 3));
+  EXPECT_EQ(second.GetImage().GetSharedBitmap()->GetPixel(7, 3), other.GetPixel(7, 3));
+}
+
+TEST_F(BitmapShapeTest, HundredShapesOfOnePictureHoldItOnce) {
+  // 10 megapixels with smooth content: its file is small, its pixels are not.
+  constexpr int Width = 4000, Height = 2500;
+  constexpr std::int64_t Decoded = std::int64_t{Width} * Height * 4;
+  {
+    TBitmap32 picture;
+    picture.SetSize(Width, Height);
+    for (int y = 0; y < Height; ++y)
+      for (int x = 0; x < Width; ++x)
+        picture.SetPixel(x, y, 0xFF000000u | static_cast<std::uint32_t>(x / 16) << 8 | static_cast<std::uint32_t>(y / 10));
+    TdocImageFiler filer;
+    filer.SetFileName(Folder.File("big.hck"));
+    filer.SaveBitmap(picture);
+  }
+  TBitmap32 target;
+  auto draw = [&](TdocShape& shape) { Render(shape, 0.5f, 100, 100, target); };
+  draw(AddPictureShape(Folder.File("big.hck")));
+  const std::int64_t before = ResidentBytes();
+  ASSERT_GT(before, 0);
+  for (int i = 0; i < 100; ++i) draw(AddPictureShape(Folder.File("big.hck")));
+  const std::int64_t growth = ResidentBytes() - before;
+  EXPECT_LT(growth, Decoded * 12 / 10) << "grew by " << growth << " bytes, file " << std::filesystem::file_size(Folder.File("big.hck"));
+  EXPECT_EQ(document::LivePictureCount(), 1u);
+}
+
+}  // namespace
