@@ -7,6 +7,7 @@
 #include "document/ColorEffects.h"
 #include "document/EffectShape.h"
 #include "document/FrameShapes.h"
+#include "document/FreehandShape.h"
 #include "document/GradientEffects.h"
 #include "document/LineShape.h"
 #include "document/Page.h"
@@ -33,6 +34,7 @@ void StartUp() {
     RegisterShapeClass(TdocTextShape::StaticClass());
     RegisterShapeClass(TdocMemoShape::StaticClass());
     RegisterShapeClass(TdocBitmapShape::StaticClass());
+    RegisterShapeClass(TdocFreehandShape::StaticClass());
     RegisterEffectClass(TdocEffect::StaticClass(), 0);
     RegisterResourceClasses();
     RegisterColorEffects();
