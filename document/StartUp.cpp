@@ -14,6 +14,7 @@
 #include "document/ResourceRegistry.h"
 #include "document/ShadowEffect.h"
 #include "document/TextShape.h"
+#include "document/TextureEffect.h"
 #include "imaging/startup/SubsystemStartUp.h"
 
 namespace document {
@@ -40,6 +41,7 @@ void StartUp() {
     RegisterColorEffects();
     RegisterEffectClass(TdocShadowEffect::StaticClass(), 1);
     RegisterGradientEffects();
+    RegisterEffectClass(TdocTextureEffect::StaticClass(), 1);
   });
 }
 
