@@ -13,6 +13,7 @@
 #include "document/Page.h"
 #include "document/ResourceRegistry.h"
 #include "document/ShadowEffect.h"
+#include "document/SnapBitmap.h"
 #include "document/TextShape.h"
 #include "document/TextureEffect.h"
 #include "imaging/startup/SubsystemStartUp.h"
@@ -35,6 +36,7 @@ void StartUp() {
     RegisterShapeClass(TdocTextShape::StaticClass());
     RegisterShapeClass(TdocMemoShape::StaticClass());
     RegisterShapeClass(TdocBitmapShape::StaticClass());
+    RegisterShapeClass(TdocSnapBitmap::StaticClass());
     RegisterShapeClass(TdocFreehandShape::StaticClass());
     RegisterEffectClass(TdocEffect::StaticClass(), 0);
     RegisterResourceClasses();

@@ -1,6 +1,7 @@
 // The picture shape: its frame from the picture at 150 dots per inch, its
 // XML round trip drawn pixel for pixel, and one decoded picture shared by
-// many shapes that show the same bytes.
+// many shapes that show the same bytes. The snap bitmap: its placeholder,
+// hit tests, and the frame a picture gets in it.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -14,6 +15,8 @@
 #include "document/BitmapShape.h"
 #include "document/ClassRegistry.h"
 #include "document/PicturePool.h"
+#include "document/SnapBitmap.h"
+#include "document/TextShape.h"
 #include "imaging/formats/ImageFiler.h"
 #include "xml/XmlDocument.h"
 #include "xml/XmlNode.h"
@@ -184,6 +187,53 @@ TEST_F(BitmapShapeTest, HundredShapesOfOnePictureHoldItOnce) {
   const std::int64_t growth = ResidentBytes() - before;
   EXPECT_LT(growth, Decoded * 12 / 10) << "grew by " << growth << " bytes, file " << std::filesystem::file_size(Folder.File("big.hck"));
   EXPECT_EQ(document::LivePictureCount(), 1u);
+}
+
+TEST_F(BitmapShapeTest, SnapBitmapShowsItsPlaceholderAndIsHitThroughIt) {
+  auto owned = std::make_unique<TdocSnapBitmap>();
+  TdocSnapBitmap& snap = *owned;
+  Page.AddShape(std::move(owned));
+  EXPECT_FLOAT_EQ(snap.GetDocWidth(), 120.0f);
+  EXPECT_FLOAT_EQ(snap.GetDocHeight(), 80.0f);
+  ASSERT_EQ(snap.GetShapeCount(), 2);
+  auto* text = dynamic_cast<TdocMemoShape*>(snap.GetShapes(1));
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(text->GetText(), u"Place image here");
+  // The plain document maps a millimetre to a pixel: the text's middle.
+  TdocShape* hit = nullptr;
+  ASSERT_TRUE(Page.ShapeAtPoint({60, 40}, hit));
+  EXPECT_EQ(hit, &snap);
+  TBitmap32 drawn;
+  Render(snap, 1, 120, 80, drawn);
+  EXPECT_EQ(drawn.GetPixel(10, 70), clWhite32);
+}
+
+TEST_F(BitmapShapeTest, PictureInSnapBitmapKeepsTheFrameAreaAndCentre) {
+  TBitmap32 picture;
+  FillNoise(picture, 200, 100, 7);
+  picture.SaveToFile(Folder.File("p.bmp"));
+  auto owned = std::make_unique<TdocSnapBitmap>();
+  TdocSnapBitmap& snap = *owned;
+  Page.AddShape(std::move(owned));
+  snap.SetDocPos(10, 10);
+  snap.GetImage().LoadFromFile(Folder.File("p.bmp"));
+  // k = sqrt(200 x 100 / (120 x 80)); the frame is 200 / k by 100 / k.
+  EXPECT_NEAR(snap.GetDocWidth(), 138.564f, 1e-3f);
+  EXPECT_NEAR(snap.GetDocHeight(), 69.282f, 1e-3f);
+  EXPECT_NEAR(snap.GetDocLeft() + snap.GetDocWidth() / 2, 70.0f, 1e-3f);
+  EXPECT_NEAR(snap.GetDocTop() + snap.GetDocHeight() / 2, 50.0f, 1e-3f);
+  EXPECT_TRUE(snap.GetPreserveAspect());
+  for (int i = 0; i < snap.GetShapeCount(); ++i) EXPECT_FALSE(snap.GetShapes(i)->GetVisible());
+
+  TXmlDocument xml("shape");
+  snap.SaveToXml(*xml.GetRoot());
+  TXmlDocument read;
+  read.ReadFromString(xml.WriteToString());
+  auto loaded = GetShapeClass(read.GetRoot()->ReadChildString("ClassName")).Create();
+  loaded->LoadFromXml(read.GetRoot());
+  ASSERT_EQ(loaded->ClassName(), "TdocSnapBitmap");
+  ASSERT_EQ(loaded->GetShapeCount(), 2);
+  EXPECT_FALSE(loaded->GetShapes(1)->GetVisible());
 }
 
 }  // namespace
