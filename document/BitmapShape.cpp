@@ -2,6 +2,7 @@
 
 #include "document/ResourceHost.h"
 #include "imaging/bitmap/Bitmap32.h"
+#include "platform/rtl/Exception.h"
 #include "xml/XmlNode.h"
 
 namespace {
@@ -51,7 +52,12 @@ void TdocBitmapShape::RenameArchiveNames(const std::map<std::string, std::string
 
 void TdocBitmapShape::PaintToBitmap(TBitmap32& bitmap, const TdocRenderOptions& options) {
   TdocResourceAccess access(*Image);
-  const std::shared_ptr<const TBitmap32> picture = Image->GetSharedBitmap();
+  std::shared_ptr<const TBitmap32> picture;
+  try {
+    picture = Image->GetSharedBitmap();
+  } catch (const Exception&) {
+    return;  // a picture that cannot be decoded draws as no picture
+  }
   if (picture == nullptr || picture->IsEmpty()) return;
   imaging::SetBitmapStretchFilter(bitmap, options.StretchFilter);
   const TRect target{GetPixelLeft(), GetPixelTop(), GetPixelRight(), GetPixelBottom()};

@@ -162,7 +162,7 @@ public:
   void SetHit(std::uint8_t kind, TdocShape* shape);
   TdocShape* GetHintShape() const { return HintShape; }
   void SetHintShape(TdocShape* shape) { HintShape = shape; }
-  TdocShape* GetEditShape() const { return EditShape; }
+  TdocShape* GetEditShape() const override { return EditShape; }
   // Starts in-place editing of the shape.
   void StartShapeEdit(TdocShape* shape);
   // The shape waiting to be inserted; the document owns it until it is added.
@@ -252,7 +252,7 @@ public:
   static constexpr std::int64_t UndoMemoryCap = 10485761;
 
   // ---- coordinates
-  float GetScreenScale() const { return ScreenScale; }
+  float GetScreenScale() const override { return ScreenScale; }
   // Pixels per millimetre; the render resolution follows it with RenderAtScreenRes.
   void SetScreenScale(float value);
   float GetWindowLeft() const { return WindowLeft; }
@@ -295,10 +295,13 @@ public:
   void SetMode(TdocViewerModeType value);
   bool GetReadOnly() const { return ReadOnly; }
   void SetReadOnly(bool value);
-  bool GetPaintEditBorder() const { return PaintEditBorder; }
+  bool GetPaintEditBorder() const override { return PaintEditBorder; }
   void SetPaintEditBorder(bool value) { PaintEditBorder = value; }
   bool GetUseClipboard() const { return UseClipboard; }
   void SetUseClipboard(bool value);
+  // The selection's own clipboard text beside the shapes' plain-text one.
+  using TdocServices::GetClipboardText;
+  using TdocServices::SetClipboardText;
   const std::string& GetClipboardText() const { return ClipboardText; }
   void SetClipboardText(std::string text) { ClipboardText = std::move(text); }
   TdocViewStyleType GetViewStyle() const override { return ViewStyle; }

@@ -150,6 +150,19 @@ TEST_F(BitmapShapeTest, WithoutPictureNothingIsDrawn) {
     for (int x = 0; x < 60; ++x) ASSERT_EQ(drawn.GetPixel(x, y), clWhite32);
 }
 
+TEST_F(BitmapShapeTest, UndecodablePictureIsReportedWhenPlacedAndDrawsAsNone) {
+  std::ofstream(Folder.File("broken.jpg"), std::ios::binary) << "this is no picture at all";
+  auto owned = std::make_unique<TdocBitmapShape>();
+  TdocBitmapShape& shape = *owned;
+  Page.AddShape(std::move(owned));
+  shape.SetDocFrame(1, 1, 10, 10, 0);
+  EXPECT_THROW(shape.GetImage().LoadFromFile(Folder.File("broken.jpg")), Exception);
+  TBitmap32 drawn;
+  ASSERT_NO_THROW(Render(shape, 4, 60, 60, drawn));
+  for (int y = 0; y < 60; ++y)
+    for (int x = 0; x < 60; ++x) ASSERT_EQ(drawn.GetPixel(x, y), clWhite32);
+}
+
 TEST_F(BitmapShapeTest, ChangingOneSharedPictureLeavesTheOthers) {
   TBitmap32 picture;
   FillNoise(picture, 30, 20, 5);
