@@ -23,6 +23,8 @@
 
 namespace {
 
+using doctest::SaveShapeXml;
+using doctest::ShapeFromXml;
 using doctest::TPageFixture;
 
 // A folder of its own, removed with everything in it.
@@ -114,13 +116,9 @@ TEST_F(BitmapShapeTest, EmbeddedPictureSurvivesXmlPixelForPixel) {
   TBitmap32 before;
   Render(shape, 4, 160, 100, before);
 
-  TXmlDocument xml("shape");
-  shape.SaveToXml(*xml.GetRoot());
+  const std::string text = SaveShapeXml(shape);
   std::filesystem::remove(Folder.File("p.bmp"));  // the XML alone must hold it
-  TXmlDocument read;
-  read.ReadFromString(xml.WriteToString());
-  auto loaded = GetShapeClass(read.GetRoot()->ReadChildString("ClassName")).Create();
-  loaded->LoadFromXml(read.GetRoot());
+  auto loaded = ShapeFromXml(text);
   ASSERT_EQ(loaded->ClassName(), "TdocBitmapShape");
   TBitmap32 after;
   Render(*loaded, 4, 160, 100, after);
@@ -238,12 +236,7 @@ TEST_F(BitmapShapeTest, PictureInSnapBitmapKeepsTheFrameAreaAndCentre) {
   EXPECT_TRUE(snap.GetPreserveAspect());
   for (int i = 0; i < snap.GetShapeCount(); ++i) EXPECT_FALSE(snap.GetShapes(i)->GetVisible());
 
-  TXmlDocument xml("shape");
-  snap.SaveToXml(*xml.GetRoot());
-  TXmlDocument read;
-  read.ReadFromString(xml.WriteToString());
-  auto loaded = GetShapeClass(read.GetRoot()->ReadChildString("ClassName")).Create();
-  loaded->LoadFromXml(read.GetRoot());
+  auto loaded = ShapeFromXml(SaveShapeXml(snap));
   ASSERT_EQ(loaded->ClassName(), "TdocSnapBitmap");
   ASSERT_EQ(loaded->GetShapeCount(), 2);
   EXPECT_FALSE(loaded->GetShapes(1)->GetVisible());

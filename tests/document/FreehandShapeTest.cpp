@@ -129,13 +129,8 @@ TEST_F(FreehandShapeTest, NewShapeIsOpenUnfilledAndSavesAutoRestart) {
   EXPECT_TRUE(Shape->GetStorePoints());
   Stroke({{0, 0}, {30, 0}, {30, 30}});
   const auto reload = [](const TdocShape& shape) {
-    TXmlDocument xml("shape");
-    shape.SaveToXml(*xml.GetRoot());
-    TXmlDocument read;
-    read.ReadFromString(xml.WriteToString());
-    EXPECT_EQ(read.GetRoot()->ReadChildString("ClassName"), "TdocFreehandShape");
-    auto loaded = GetShapeClass("TdocFreehandShape").Create();
-    loaded->LoadFromXml(read.GetRoot());
+    auto loaded = doctest::ShapeFromXml(doctest::SaveShapeXml(shape));
+    EXPECT_EQ(loaded->ClassName(), "TdocFreehandShape");
     return std::unique_ptr<TdocFreehandShape>(static_cast<TdocFreehandShape*>(loaded.release()));
   };
   auto loaded = reload(*Shape);
@@ -144,10 +139,8 @@ TEST_F(FreehandShapeTest, NewShapeIsOpenUnfilledAndSavesAutoRestart) {
   Shape->AutoRestart = false;
   EXPECT_FALSE(reload(*Shape)->AutoRestart);
 
-  TXmlDocument bare;
-  bare.ReadFromString("<shape><ClassName>TdocFreehandShape</ClassName></shape>");
   TdocFreehandShape fresh;
-  fresh.LoadFromXml(bare.GetRoot());
+  doctest::LoadShapeXml(fresh, "<shape><ClassName>TdocFreehandShape</ClassName></shape>");
   EXPECT_FALSE(fresh.AutoRestart);
 }
 

@@ -14,6 +14,8 @@
 
 namespace {
 
+using doctest::LoadShapeXml;
+using doctest::SaveShapeXml;
 using doctest::TPageFixture;
 
 class PlaceHolderTest : public ::testing::Test, protected TPageFixture {
@@ -25,16 +27,6 @@ protected:
     Page.AddShape(std::move(group));
     added.AddPlaceHolder();
     return added;
-  }
-  static std::string Save(const TdocShape& shape) {
-    TXmlDocument xml("shape");
-    shape.SaveToXml(*xml.GetRoot());
-    return xml.WriteToString();
-  }
-  static void Load(TdocShape& shape, const std::string& text) {
-    TXmlDocument xml;
-    xml.ReadFromString(text);
-    shape.LoadFromXml(xml.GetRoot());
   }
 };
 
@@ -125,18 +117,18 @@ TEST_F(PlaceHolderTest, FollowsItsOwnersSize) {
 TEST_F(PlaceHolderTest, ComesBackOnlyIntoAnOwnerThatMadeOne) {
   TdocShape& group = AddGroup();
   group.ShowPlaceHolder(false);
-  const std::string text = Save(group);
+  const std::string text = SaveShapeXml(group);
 
   TdocGroupShape withHolder;
   withHolder.AddPlaceHolder();
-  Load(withHolder, text);
+  LoadShapeXml(withHolder, text);
   ASSERT_EQ(withHolder.GetShapeCount(), 1);
   ASSERT_NE(dynamic_cast<TdocPlaceHolder*>(withHolder.GetShapes(0)), nullptr);
   EXPECT_FALSE(withHolder.GetShapes(0)->GetVisible());
   EXPECT_EQ(withHolder.GetShapes(0)->GetShapeCount(), 2);
 
   TdocGroupShape without;
-  Load(without, text);
+  LoadShapeXml(without, text);
   ASSERT_EQ(without.GetShapeCount(), 1);
   EXPECT_EQ(without.GetShapes(0)->ClassName(), "TdocShape");
 }
