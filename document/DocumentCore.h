@@ -38,6 +38,9 @@
 
 class TCanvas;
 class TdocPage;
+class TStream;
+class TXmlDocument;
+class TdocTextClipboard;
 class TXmlNode;
 
 // Settings without behaviour of their own: read and written as plain fields.
@@ -71,6 +74,18 @@ struct TdocDocumentOptions {
   // The control's own cursor and colour.
   TCursor Cursor = crDefault;
   TColor Color = clAppWorkSpace;
+};
+
+// The feedback of a mouse gesture the paint event draws over the page: the
+// rubber band from the drag start over the offset, the frame of the shape
+// being inserted, or the frames the selected shapes would take. Erasing it
+// is a repaint.
+enum TdocFeedbackKind : std::uint8_t { fkNone, fkRubberBand, fkInsertFrame, fkDragFrames };
+
+struct TdocDragFeedback {
+  TdocFeedbackKind Kind = fkNone;
+  TFloatPoint Start;   // document mm
+  TFloatPoint Offset;  // document mm
 };
 
 class TdocDocumentCore : public TComponent,
@@ -125,6 +140,30 @@ public:
   void SetPageHeight(float value);
   // Reads a page's content from the archive the first time it is needed.
   void LoadPage(int index) override;
+
+  // ---- the archive file ("STOR" container; DocumentArchive.cpp)
+  // Each replaces the document by the archive in the file or stream. Raise
+  // "Threading error (working already)" while busy and 'Cannot find file
+  // "%s"' for a missing file; whatever fails, the document is left as it was.
+  void LoadFromFile(const std::string& fileName);
+  void LoadFromStream(TStream& stream);
+  // Each writes the document; it counts as saved (unmodified) only once the
+  // whole file or stream is written. A file is replaced only by a complete
+  // new one, so a failure leaves the old file as it was.
+  void SaveToFile(const std::string& fileName);
+  void SaveToStream(TStream& stream);
+  // Builds the document from an open archive, which the document then keeps.
+  // Everything that can fail in the archive is read before the document is
+  // cleared. Pages other than the first are read when first shown.
+  virtual void LoadFromArchive(std::unique_ptr<TsdStorage> archive);
+  // Writes "Index.xml", "Fonts.dat" and the changed pages into the archive.
+  // Raises "Archive does not exist" without one.
+  virtual void SaveToArchive();
+  void SaveIndex();
+  // The settings of "Index.xml"; values a document cannot work with read as
+  // their defaults.
+  virtual void ReadSettingsFromXml(TXmlNode& node);
+  virtual void WriteSettingsToXml(TXmlNode& node);
 
   // ---- shapes of the current page
   int ShapeCount() const;
@@ -239,7 +278,8 @@ public:
   bool GetUndoEnabled() const override { return UndoEnabledFlag && UndoLock == 0; }
   // False empties both lists.
   void SetUndoEnabled(bool value);
-  bool IsRecordingRedo() const override { return false; }
+  // True while an undo step replays: what the shapes record then is the redo.
+  bool IsRecordingRedo() const override { return Replay == urUndoing; }
   void AddUndoCommand(std::unique_ptr<TdocCommand> command) override;
   void AddRedoCommand(std::unique_ptr<TdocCommand> command) override;
   virtual void ClearUndo();
@@ -250,6 +290,38 @@ public:
   std::int64_t GetUndoMemory() const { return UndoMemory; }
   // The oldest commands are dropped while the list holds this many bytes.
   static constexpr std::int64_t UndoMemoryCap = 10485761;
+
+  // ---- undo and redo (DocumentUndo.cpp)
+  // Offers the command to every shape of the current page, then to every
+  // page; raises "Unable to execute Undo" when none takes it.
+  virtual void ExecuteCommand(const TdocCommand& command);
+  bool CanUndo() const { return GetUndoEnabled() && !UndoList.empty(); }
+  bool CanRedo() const { return GetUndoEnabled() && !RedoList.empty(); }
+  // Replays the last undo group (newest command first); what the replay
+  // records becomes one redo group. Raises "Threading error (working
+  // already)" while busy.
+  void Undo();
+  // Replays the last redo group; what it records becomes one undo group
+  // again, and the other redo groups stay.
+  void Redo();
+  // Nil out of range.
+  const TdocCommand* GetRedoCommand(int index) const;
+
+  // ---- selection clipboard (DocumentClipboard.cpp)
+  // The system clipboard the control lends; without one the private text
+  // serves, as with UseClipboard False.
+  void SetTextClipboard(TdocTextClipboard* clipboard) { TextClipboard = clipboard; }
+  // The selected shapes of the current page as selection text; empty when
+  // nothing is selected.
+  virtual void CopySelectionToXml(std::string& text) const;
+  // Adds the shapes of a selection text to the current page, selected, and
+  // answers how many. A text that is not a selection pastes nothing; a
+  // selection that does not load raises and leaves the document as it was.
+  virtual int PasteSelectionFromXml(const std::string& text);
+  virtual void CopySelection();
+  virtual void CutSelection();
+  virtual void Paste();
+  virtual bool CanPaste() const;
 
   // ---- coordinates
   float GetScreenScale() const override { return ScreenScale; }
@@ -299,11 +371,12 @@ public:
   void SetPaintEditBorder(bool value) { PaintEditBorder = value; }
   bool GetUseClipboard() const { return UseClipboard; }
   void SetUseClipboard(bool value);
-  // The selection's own clipboard text beside the shapes' plain-text one.
-  using TdocServices::GetClipboardText;
-  using TdocServices::SetClipboardText;
-  const std::string& GetClipboardText() const { return ClipboardText; }
-  void SetClipboardText(std::string text) { ClipboardText = std::move(text); }
+  // The document's own clipboard, used when the desktop's is not.
+  const std::string& GetPrivateClipboardText() const { return ClipboardText; }
+  void SetPrivateClipboardText(std::string text) { ClipboardText = std::move(text); }
+  // Text edited in place cuts, copies and pastes through the same clipboard.
+  std::u16string GetClipboardText() override;
+  void SetClipboardText(const std::u16string& text) override;
   TdocViewStyleType GetViewStyle() const override { return ViewStyle; }
   void SetViewStyle(TdocViewStyleType value);
   TdocHelperMethodType GetHelperMethod() const override { return HelperMethod; }
@@ -323,6 +396,29 @@ public:
   bool GetRenderAtScreenRes() const { return RenderAtScreenRes; }
   void SetRenderAtScreenRes(bool value) { RenderAtScreenRes = value; }
   float GetPrinterDpm() const;
+
+  // ---- painting (DocumentPaint.cpp); canvases take client pixels
+  // Every selected visible shape of the current page paints its handles,
+  // and the shape edited in place its own when it is not selected; nothing
+  // while read-only.
+  void PaintSelectionHandles(TCanvas& canvas) const;
+  // The rubber band from start over offset (document mm), in HandleColor.
+  void DrawRubberBand(const TFloatPoint& start, const TFloatPoint& offset);
+  // The frame of the shape waiting to be inserted, from start over offset,
+  // kept to the shape's aspect ratio when it preserves it.
+  void DrawInsertFrame(const TFloatPoint& start, const TFloatPoint& offset);
+  // The frames the selected shapes take when the hit handle is dragged by
+  // offset; snap inverts the angle snapping (the Alt key).
+  void DrawDragFeedback(const TFloatPoint& offset, bool snap);
+  void EraseFeedback();
+  const TdocDragFeedback& GetFeedback() const { return Feedback; }
+  // The feedback kept by the three calls above, in XOR.
+  void PaintFeedback(TCanvas& canvas) const;
+  // The insert frame in client pixels.
+  TRect InsertFrameRect() const;
+  // Printer dots per millimetre for a quality: 150, 300 or 600 dots per
+  // inch; 0 for pqDevice (the printer's own) and for unknown values.
+  static float PrinterDpmOf(TPrintQualityType quality);
 
   // ---- services for shapes and pages
   TsdStorage* GetStorage() override { return Archive.get(); }
@@ -344,6 +440,8 @@ public:
   int GetProgressCount() const override { return ProgressCount; }
   int GetProgressTotal() const override { return ProgressTotal; }
   TColor GetColor() const override { return Options.Color; }
+  TColor GetHandleColor() const override { return Options.HandleColor; }
+  TColor GetHandleEdgeColor() const override { return Options.HandleEdgeColor; }
 
   // ---- events (the sender is this document)
   using TShapeEvent = std::function<void(TPersistent* sender, TdocShape* shape)>;
@@ -385,6 +483,9 @@ public:
   TNotifyEvent OnUpdateScrollPosition;
 
 private:
+  // What the shapes' records are while a command group replays.
+  enum TReplay : std::uint8_t { urNone, urUndoing, urRedoing };
+
   // Sets a page default; when it changed the document is changed and repainted.
   template <class T>
   void ChangeDefault(T& field, T value, void (TdocDocumentCore::*after)());
@@ -398,6 +499,21 @@ private:
   // Hooks the page to the view as the shown one, or unhooks the shown one.
   void ShowPage(int index);
   void RenumberPageStreams(int index);
+  void LoadPageContent(TdocPage& page, TXmlDocument* xml);
+  struct TArchiveContent;
+  TArchiveContent ReadArchiveContent(std::unique_ptr<TsdStorage> archive) const;
+  void InstallArchiveContent(TArchiveContent& content);
+  void ReadDefaultBackground(TXmlNode& node);
+  void SavePageToArchive(int index);
+  void MarkSaved();
+  // Appends a command replayed by Undo or Redo to the list that keeps it.
+  void KeepReplayed(std::vector<std::unique_ptr<TdocCommand>>& list, std::unique_ptr<TdocCommand> command);
+  void TrimUndoList();
+  // Moves the last group of from out, oldest first.
+  std::vector<std::unique_ptr<TdocCommand>> TakeLastGroup(std::vector<std::unique_ptr<TdocCommand>>& from);
+  void ReplayGroup(std::vector<std::unique_ptr<TdocCommand>>& from, TReplay mode);
+  std::string ReadPasteText() const;
+  void WritePasteText(const std::string& text);
 
   // Owned parts; the pages go first, as their resources ask for the archive.
   std::unique_ptr<TsdStorage> Archive;
@@ -434,6 +550,10 @@ private:
   std::int32_t UndoDepth = 0;
   bool UndoGrouped = false;
   std::int64_t UndoMemory = 0;
+  TReplay Replay = urNone;
+  // Set once a replay has kept its first command.
+  bool ReplayGrouped = false;
+  TdocTextClipboard* TextClipboard = nullptr;
   std::string ClipboardText;
   std::int32_t LastShapeId = 0;
   float ScreenScale = DefaultDpm;
@@ -446,6 +566,7 @@ private:
   int ProgressTotal = 0;
   bool InTimerTick = false;
   std::set<const TdocPage*> PagesToUpdate;
+  TdocDragFeedback Feedback;
 
   TdocPageSettings PageDefaults;
   float DefaultPageWidth = 210.0f;
