@@ -1,5 +1,7 @@
 #include "document/BitmapResource.h"
 
+#include "document/PicturePool.h"
+
 #include "imaging/bitmap/Bitmap32.h"
 #include "imaging/formats/ImageFiler.h"
 #include "imaging/formats/RasterFormat.h"
@@ -50,6 +52,38 @@ void TdocBitmapResource::ObjectChanged() {
   TdocResourceAccess access(*this);
   MarkObjectChanged();
   Changed();
+}
+
+std::shared_ptr<const TBitmap32> TdocBitmapResource::GetSharedBitmap() {
+  TdocResourceAccess access(*this);
+  document::ResourceCacheTouch(this);
+  if (Shared != nullptr) return Shared;
+  EncodeObject();
+  EnsureData();
+  TMapStream& data = GetData();
+  if (data.GetSize() == 0) return nullptr;
+  Shared = document::SharedPicture(data, GetFileExtension(), [this, &data] {
+    return std::unique_ptr<TBitmap32>(static_cast<TBitmap32*>(LoadObjectFromStream(data).release()));
+  });
+  if (CurrentObject() != nullptr) ReleaseObject();
+  return Shared;
+}
+
+void TdocBitmapResource::Changed() {
+  Shared.reset();
+  TdocResource::Changed();
+}
+
+void TdocBitmapResource::Clear() {
+  Shared.reset();
+  TdocResource::Clear();
+}
+
+void TdocBitmapResource::Unload() {
+  TResourceCacheLock lock;
+  if (GetAccessCount() > 0) return;
+  Shared.reset();
+  TdocResource::Unload();
 }
 
 void TdocBitmapResource::SaveObjectToStream(TStream& data, const TPersistent& object) {

@@ -4,6 +4,8 @@
 // named by the extension of FileName (raster format registry); its object
 // is the decoded TBitmap32.
 
+#include <memory>
+
 #include "document/Resource.h"
 
 class TBitmap32;
@@ -22,6 +24,14 @@ public:
   void SetBitmap(const TCustomBitmap32* source);
   // To be called after drawing on the picture.
   void ObjectChanged();
+  // The picture for drawing, shared with every picture resource that holds
+  // the same bytes; nil without a picture. The resource keeps it until it
+  // changes or is unloaded, and frees its own decoded copy in its favour.
+  std::shared_ptr<const TBitmap32> GetSharedBitmap();
+
+  void Changed() override;
+  void Clear() override;
+  void Unload() override;
 
 protected:
   ~TdocBitmapResource() override = default;
@@ -34,4 +44,7 @@ protected:
   // as ".hck" bytes, and the extension of FileName becomes ".hck".
   void LoadDataFromFile(const std::string& name) override;
   std::int64_t GetObjectSize() override;
+
+private:
+  std::shared_ptr<const TBitmap32> Shared;
 };

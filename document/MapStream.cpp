@@ -34,10 +34,45 @@ bool BeyondPhysicalMemory(std::int64_t size) {
 
 }  // namespace
 
-TMapStream::TMapStream() : BlockSize(SystemBlockSize()) {}
+TMapStream::TBlocks::~TBlocks() { ShrinkTo(0); }
 
-TMapStream::~TMapStream() {
-  for (std::uint8_t* block : Blocks) munmap(block, BlockSize);
+void TMapStream::TBlocks::Grow(std::size_t count) {
+  const std::size_t oldCount = List.size();
+  while (List.size() < count) {
+    void* block = mmap(nullptr, BlockSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (block == MAP_FAILED) {
+      const int error = errno;
+      ShrinkTo(oldCount);
+      errno = error;
+      ThrowSystemError();
+    }
+    List.push_back(static_cast<std::uint8_t*>(block));
+  }
+}
+
+void TMapStream::TBlocks::ShrinkTo(std::size_t count) {
+  while (List.size() > count) {
+    munmap(List.back(), BlockSize);
+    List.pop_back();
+  }
+}
+
+TMapStream::TMapStream() : BlockSize(SystemBlockSize()), Blocks(std::make_shared<TBlocks>(BlockSize)) {}
+
+TMapStream::~TMapStream() = default;
+
+void TMapStream::ShareFrom(const TMapStream& other) {
+  Blocks = other.Blocks;
+  Size = other.Size;
+  Position = 0;
+}
+
+void TMapStream::Unshare() {
+  if (Blocks.use_count() == 1) return;
+  auto own = std::make_shared<TBlocks>(BlockSize);
+  own->Grow(Blocks->List.size());
+  for (std::size_t i = 0; i < own->List.size(); ++i) std::memcpy(own->List[i], Blocks->List[i], BlockSize);
+  Blocks = std::move(own);
 }
 
 void TMapStream::Swap(TMapStream& other) noexcept {
@@ -53,28 +88,16 @@ void TMapStream::SetSize(std::int64_t size) {
     ThrowSystemError();
   }
   const std::size_t blockCount = static_cast<std::size_t>((size + GetBlockSize() - 1) / GetBlockSize());
-  if (size < Size) ZeroTail(size);
-  if (Blocks.size() > blockCount) ReleaseBlocksFrom(blockCount);
-  const std::size_t oldCount = Blocks.size();
-  while (Blocks.size() < blockCount) {
-    void* block = mmap(nullptr, BlockSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (block == MAP_FAILED) {
-      const int error = errno;
-      ReleaseBlocksFrom(oldCount);
-      errno = error;
-      ThrowSystemError();
-    }
-    Blocks.push_back(static_cast<std::uint8_t*>(block));
+  if (size == 0 && Blocks.use_count() > 1) {
+    Blocks = std::make_shared<TBlocks>(BlockSize);  // emptying a shared stream copies nothing
+  } else {
+    Unshare();
+    if (size < Size) ZeroTail(size);
+    Blocks->ShrinkTo(blockCount);
+    Blocks->Grow(blockCount);
   }
   Size = size;
   Position = std::min(Position, Size);
-}
-
-void TMapStream::ReleaseBlocksFrom(std::size_t count) {
-  while (Blocks.size() > count) {
-    munmap(Blocks.back(), BlockSize);
-    Blocks.pop_back();
-  }
 }
 
 // Bytes past the end of a shrunk stream are cleared, so growing it again
@@ -82,7 +105,7 @@ void TMapStream::ReleaseBlocksFrom(std::size_t count) {
 void TMapStream::ZeroTail(std::int64_t from) {
   const std::int64_t blockEnd = std::min(Size, (from / GetBlockSize() + 1) * GetBlockSize());
   if (from >= blockEnd) return;
-  std::uint8_t* block = Blocks[static_cast<std::size_t>(from / GetBlockSize())];
+  std::uint8_t* block = Block(from);
   std::memset(block + from % GetBlockSize(), 0, static_cast<std::size_t>(blockEnd - from));
 }
 
@@ -102,7 +125,7 @@ void TMapStream::Transfer(std::int64_t count, Copy&& copy) {
   while (done < count) {
     const std::int64_t offset = Position % GetBlockSize();
     const std::int64_t piece = std::min(count - done, GetBlockSize() - offset);
-    copy(Blocks[static_cast<std::size_t>(Position / GetBlockSize())] + offset, done, static_cast<std::size_t>(piece));
+    copy(Block(Position) + offset, done, static_cast<std::size_t>(piece));
     done += piece;
     Position += piece;
   }
@@ -120,6 +143,7 @@ std::int64_t TMapStream::Read(void* buffer, std::int64_t count) {
 std::int64_t TMapStream::Write(const void* buffer, std::int64_t count) {
   if (count <= 0) return 0;
   if (count > std::numeric_limits<std::int64_t>::max() - Position) throw EWriteError("Stream write error");
+  Unshare();
   if (Position + count > Size) SetSize(Position + count);
   const auto* in = static_cast<const std::uint8_t*>(buffer);
   Transfer(count, [in](std::uint8_t* block, std::int64_t done, std::size_t piece) {

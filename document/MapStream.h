@@ -5,9 +5,13 @@
 //
 // Seeking past the end does not grow the stream (a lying offset read from a
 // file must not allocate); writing there does, and the gap reads as zeros.
+//
+// Streams may share their blocks (ShareFrom): equal bytes of many resources
+// are then kept once, and a stream copies the blocks before it changes them.
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/rtl/Stream.h"
@@ -30,6 +34,9 @@ public:
   void Clear() { SetSize(0); }
   // Exchanges content and position with other.
   void Swap(TMapStream& other) noexcept;
+  // Takes other's bytes by sharing its blocks; the position goes to 0.
+  void ShareFrom(const TMapStream& other);
+  bool SharesBlocksWith(const TMapStream& other) const { return Blocks == other.Blocks; }
   std::int64_t GetBlockSize() const { return static_cast<std::int64_t>(BlockSize); }
 
 private:
@@ -37,11 +44,26 @@ private:
   template <class Copy>
   void Transfer(std::int64_t count, Copy&& copy);
   void ZeroTail(std::int64_t from);
-  // Unmaps the blocks from index count on.
-  void ReleaseBlocksFrom(std::size_t count);
+  // Gives the stream blocks of its own before they change.
+  void Unshare();
+  std::uint8_t* Block(std::int64_t position) const { return Blocks->List[static_cast<std::size_t>(position / GetBlockSize())]; }
+
+  // Mapped blocks, unmapped with the last stream that holds them.
+  struct TBlocks {
+    explicit TBlocks(std::size_t blockSize) : BlockSize(blockSize) {}
+    ~TBlocks();
+    TBlocks(const TBlocks&) = delete;
+    TBlocks& operator=(const TBlocks&) = delete;
+    // Maps blocks until there are count; on failure the new ones go again.
+    void Grow(std::size_t count);
+    // Unmaps the blocks from index count on.
+    void ShrinkTo(std::size_t count);
+    std::size_t BlockSize;
+    std::vector<std::uint8_t*> List;
+  };
 
   std::size_t BlockSize;
-  std::vector<std::uint8_t*> Blocks;
+  std::shared_ptr<TBlocks> Blocks;
   std::int64_t Size = 0;
   std::int64_t Position = 0;
 };

@@ -258,6 +258,24 @@ void TdocPolygonShape::ClearPoints() {
 
 void TdocPolygonShape::NewContour() { Points.emplace_back(); }
 
+void TdocPolygonShape::StartContour() {
+  if (Points.back().size() < 2)
+    Points.back().clear();
+  else
+    Points.emplace_back();
+  Rebuild = true;
+}
+
+void TdocPolygonShape::TrimTrailingContours() {
+  while (!Points.empty() && Points.back().size() < 2) Points.pop_back();
+  if (Points.empty()) Points.emplace_back();
+  Rebuild = true;
+}
+
+bool TdocPolygonShape::HasNoPoint() const {
+  return std::all_of(Points.begin(), Points.end(), [](const TdocContour& contour) { return contour.empty(); });
+}
+
 // ---- device polygons and drawing
 
 double TdocPolygonShape::DeviceScale() const {

@@ -78,6 +78,14 @@ public:
   // One empty contour.
   void ClearPoints();
   void NewContour();
+  // A new contour for the next stroke: a last contour of fewer than two
+  // points is emptied and used again, otherwise one is appended.
+  void StartContour();
+  // Drops the contours of fewer than two points at the end; one empty
+  // contour stays when none is left.
+  void TrimTrailingContours();
+  // True when no contour holds a point.
+  bool HasNoPoint() const;
 
   const TPolygon32& GetFillPolygon() const { return *FillPolygon; }
   // Nil without an outline band.

@@ -125,7 +125,7 @@ public:
   // not exist: %s" for a missing file.
   void LoadFromFile(const std::string& name);
   // Fires OnChange, then stores the bytes in their place.
-  void Changed();
+  virtual void Changed();
 
   // ---- virtual operations
   // From another resource: the same file name, storage and bytes; the copy
@@ -183,10 +183,10 @@ protected:
 
 private:
   void EmptyData();
-  // Whether the bytes can be read again from where they are kept.
-  bool DataIsRestorable() const { return Storage == rsExternal || Storage == rsArchive; }
   // The bytes, from the object when it changed, else from storage.
   std::vector<std::uint8_t> CopyOfData();
+  // Whether the bytes can be read again from where they are kept.
+  bool DataIsRestorable() const { return Storage == rsExternal || Storage == rsArchive; }
   void ReplaceData(const std::vector<std::uint8_t>& bytes);
   void WriteDataElement(TXmlNode& node);
 

@@ -209,6 +209,11 @@ public:
   // Makes the shape the group of its children: the frame becomes the
   // children's bounds and the children keep their places on the page.
   virtual void FitToChildren();
+  // A placeholder (PlaceHolder.h) becomes the fixed child 0, 40 x 30 mm,
+  // and the shape the group around it.
+  void AddPlaceHolder();
+  // Shows or hides child 0 when it is a placeholder.
+  void ShowPlaceHolder(bool value);
 
   // Axis-parallel box around the frame's corners (widened by the extents when
   // withExtents) in the parent's coordinates.

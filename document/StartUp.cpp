@@ -2,15 +2,18 @@
 
 #include <mutex>
 
+#include "document/BitmapShape.h"
 #include "document/ClassRegistry.h"
 #include "document/ColorEffects.h"
 #include "document/EffectShape.h"
 #include "document/FrameShapes.h"
+#include "document/FreehandShape.h"
 #include "document/GradientEffects.h"
 #include "document/LineShape.h"
 #include "document/Page.h"
 #include "document/ResourceRegistry.h"
 #include "document/ShadowEffect.h"
+#include "document/SnapBitmap.h"
 #include "document/TextShape.h"
 #include "document/TextureEffect.h"
 #include "imaging/startup/SubsystemStartUp.h"
@@ -32,6 +35,9 @@ void StartUp() {
     RegisterShapeClass(TdocPage::StaticClass());
     RegisterShapeClass(TdocTextShape::StaticClass());
     RegisterShapeClass(TdocMemoShape::StaticClass());
+    RegisterShapeClass(TdocBitmapShape::StaticClass());
+    RegisterShapeClass(TdocSnapBitmap::StaticClass());
+    RegisterShapeClass(TdocFreehandShape::StaticClass());
     RegisterEffectClass(TdocEffect::StaticClass(), 0);
     RegisterResourceClasses();
     RegisterColorEffects();

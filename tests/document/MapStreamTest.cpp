@@ -63,4 +63,33 @@ TEST(MapStream, SeekingPastTheEndDoesNotGrow) {
   EXPECT_EQ(stream.GetSize(), 0);
 }
 
+// Streams sharing blocks each behave like their own copy of the bytes.
+TEST(MapStream, SharedBlocksAreCopiedBeforeAChange) {
+  TMapStream first;
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(first.GetBlockSize() * 2 + 7));
+  std::mt19937 random(9);
+  for (auto& byte : bytes) byte = static_cast<std::uint8_t>(random());
+  first.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+  TMapStream second, third;
+  second.ShareFrom(first);
+  third.ShareFrom(first);
+  ASSERT_TRUE(second.SharesBlocksWith(first));
+  const auto contents = [](TMapStream& stream) {
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(stream.GetSize()));
+    stream.SetPosition(0);
+    stream.ReadBuffer(out.data(), stream.GetSize());
+    return out;
+  };
+  const std::uint8_t changed = static_cast<std::uint8_t>(bytes[5] + 1);
+  second.SetPosition(5);
+  second.WriteBuffer(&changed, 1);
+  third.SetSize(3);
+  first.Clear();
+  EXPECT_EQ(contents(second)[5], changed);
+  EXPECT_EQ(contents(second).size(), bytes.size());
+  EXPECT_EQ(contents(third), std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 3));
+  EXPECT_EQ(first.GetSize(), 0);
+  EXPECT_FALSE(second.SharesBlocksWith(third));
+}
+
 }  // namespace

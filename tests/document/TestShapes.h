@@ -13,6 +13,7 @@
 #include "document/Shape.h"
 #include "document/StartUp.h"
 #include "platform/rtl/StringList.h"
+#include "xml/XmlDocument.h"
 #include "xml/XmlNode.h"
 
 namespace doctest {
@@ -95,5 +96,27 @@ struct TPageFixture {
   TdocPlainServices Document;
   TdocShape Page;
 };
+
+// The shape's XML as text, under the root "shape".
+inline std::string SaveShapeXml(const TdocShape& shape) {
+  TXmlDocument xml("shape");
+  shape.SaveToXml(*xml.GetRoot());
+  return xml.WriteToString();
+}
+
+inline void LoadShapeXml(TdocShape& shape, const std::string& text) {
+  TXmlDocument xml;
+  xml.ReadFromString(text);
+  shape.LoadFromXml(xml.GetRoot());
+}
+
+// A new shape of the class the text names, loaded from it.
+inline std::unique_ptr<TdocShape> ShapeFromXml(const std::string& text) {
+  TXmlDocument xml;
+  xml.ReadFromString(text);
+  auto shape = GetShapeClass(xml.GetRoot()->ReadChildString("ClassName")).Create();
+  shape->LoadFromXml(xml.GetRoot());
+  return shape;
+}
 
 }  // namespace doctest

@@ -78,16 +78,8 @@ protected:
     return ref;
   }
 
-  static std::string Save(const TdocShape& shape) {
-    TXmlDocument xml("shape");
-    shape.SaveToXml(*xml.GetRoot());
-    return xml.WriteToString();
-  }
-  static void Load(TdocShape& shape, const std::string& text) {
-    TXmlDocument xml;
-    xml.ReadFromString(text);
-    shape.LoadFromXml(xml.GetRoot());
-  }
+  static std::string Save(const TdocShape& shape) { return doctest::SaveShapeXml(shape); }
+  static void Load(TdocShape& shape, const std::string& text) { doctest::LoadShapeXml(shape, text); }
 };
 
 TEST_F(TextShapeTest, WordWrapBreaksWhereWorkedByHand) {
