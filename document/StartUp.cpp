@@ -9,6 +9,7 @@
 #include "document/GradientEffects.h"
 #include "document/LineShape.h"
 #include "document/Page.h"
+#include "document/PolygonText.h"
 #include "document/ResourceRegistry.h"
 #include "document/ShadowEffect.h"
 #include "document/TextShape.h"
@@ -31,6 +32,8 @@ void StartUp() {
     RegisterShapeClass(TdocPage::StaticClass());
     RegisterShapeClass(TdocTextShape::StaticClass());
     RegisterShapeClass(TdocMemoShape::StaticClass());
+    RegisterShapeClass(TdocPolygonText::StaticClass());
+    RegisterShapeClass(TdocPolygonMemo::StaticClass());
     RegisterEffectClass(TdocEffect::StaticClass(), 0);
     RegisterResourceClasses();
     RegisterColorEffects();
