@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "document/FixedValues.h"
 #include "document/FontManager.h"
 #include "document/FontRenderer.h"
 #include "imaging/bitmap/Bitmap32.h"
@@ -14,14 +15,12 @@
 namespace {
 
 constexpr std::u16string_view ReferenceText = u"Www";
-constexpr double FixedUnit = 65536.0;
 // Mapped points stay inside this many pixels of the bitmap's origin, well
 // inside the 16.16 range.
 constexpr double PixelRange = 32000;
 
 TFixed ToDeviceFixed(double pixels) {
-  if (std::isnan(pixels)) return 0;
-  return static_cast<TFixed>(std::nearbyint(std::clamp(pixels, -PixelRange, PixelRange) * FixedUnit));
+  return document::ToFixed(std::isnan(pixels) ? 0.0 : std::clamp(pixels, -PixelRange, PixelRange));
 }
 
 }  // namespace
@@ -127,8 +126,8 @@ void TdocPolygonText::FillOutline(TBitmap32& bitmap, const TPolygon32& outline) 
     TArrayOfFixedPoint& to = mapped.emplace_back();
     to.reserve(contour.size());
     for (const TFixedPoint& p : contour) {
-      const double x = p.X / FixedUnit;
-      const double y = p.Y / FixedUnit;
+      const double x = p.X / document::FixedUnit;
+      const double y = p.Y / document::FixedUnit;
       to.push_back({ToDeviceFixed(t.a * x + t.c * y + t.e), ToDeviceFixed(t.b * x + t.d * y + t.f)});
     }
   }

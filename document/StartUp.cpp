@@ -13,6 +13,7 @@
 #include "document/ResourceRegistry.h"
 #include "document/ShadowEffect.h"
 #include "document/TextShape.h"
+#include "document/TransformText.h"
 #include "imaging/startup/SubsystemStartUp.h"
 
 namespace document {
@@ -34,6 +35,8 @@ void StartUp() {
     RegisterShapeClass(TdocMemoShape::StaticClass());
     RegisterShapeClass(TdocPolygonText::StaticClass());
     RegisterShapeClass(TdocPolygonMemo::StaticClass());
+    RegisterShapeClass(TdocCurvedText::StaticClass());
+    RegisterShapeClass(TdocWavyText::StaticClass());
     RegisterEffectClass(TdocEffect::StaticClass(), 0);
     RegisterResourceClasses();
     RegisterColorEffects();
