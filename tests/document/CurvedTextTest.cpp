@@ -16,27 +16,16 @@
 #include "document/FontManager.h"
 #include "document/TransformText.h"
 #include "imaging/bitmap/Bitmap32.h"
-#include "xml/XmlDocument.h"
 
 namespace {
 
+using doctest::LoadShapeXml;
+using doctest::SaveShapeXml;
 using doctest::TPageFixture;
 
 constexpr const char* FontName = "DejaVu Sans";
 constexpr float FontHeight = 8;
 constexpr float Resolution = 10;  // pixels per millimetre
-
-std::string Save(const TdocShape& shape) {
-  TXmlDocument xml("shape");
-  shape.SaveToXml(*xml.GetRoot());
-  return xml.WriteToString();
-}
-
-void Load(TdocShape& shape, const std::string& text) {
-  TXmlDocument xml;
-  xml.ReadFromString(text);
-  shape.LoadFromXml(xml.GetRoot());
-}
 
 struct TPoint2 {
   double X = 0, Y = 0;
@@ -278,17 +267,17 @@ TEST_F(CurvedTextTest, XmlRoundTripAndUndoOfTheAngle) {
   wavy.GetWaveY().WaveShift = 3;
   wavy.Relayout();
   for (TdocShape* shape : {static_cast<TdocShape*>(&curved), static_cast<TdocShape*>(&wavy)}) {
-    const std::string saved = Save(*shape);
+    const std::string saved = SaveShapeXml(*shape);
     Page.AddShape(GetShapeClass(shape->GetClass().Name).Create());
     TdocShape& copy = *Page.GetShapes(Page.GetShapeCount() - 1);
-    Load(copy, saved);
+    LoadShapeXml(copy, saved);
     copy.Loaded();
-    EXPECT_EQ(Save(copy), saved);
+    EXPECT_EQ(SaveShapeXml(copy), saved);
   }
-  const std::string saved = Save(curved);
+  const std::string saved = SaveShapeXml(curved);
   EXPECT_NE(saved.find("<CurveAngle>-35.5</CurveAngle>"), std::string::npos);
   EXPECT_NE(saved.find("<TransformMethod>0</TransformMethod>"), std::string::npos);
-  EXPECT_NE(Save(wavy).find("<WaveY><WaveLength>0</WaveLength><WaveShift>3</WaveShift><Amplitude>0</Amplitude></WaveY>"),
+  EXPECT_NE(SaveShapeXml(wavy).find("<WaveY><WaveLength>0</WaveLength><WaveShift>3</WaveShift><Amplitude>0</Amplitude></WaveY>"),
             std::string::npos);
   Document.UndoList.clear();
   curved.SetCurveAngle(10);
@@ -323,7 +312,7 @@ TEST_F(CurvedTextTest, HostileValuesGiveFiniteFrames) {
     const std::string name = std::string(c.Xml).substr(11, std::string(c.Xml).find("</ClassName>") - 11);
     Page.AddShape(GetShapeClass(name).Create());
     TdocShape& shape = *Page.GetShapes(Page.GetShapeCount() - 1);
-    Load(shape, xml);
+    LoadShapeXml(shape, xml);
     shape.Loaded();
     EXPECT_TRUE(std::isfinite(shape.GetDocWidth()));
     EXPECT_TRUE(std::isfinite(shape.GetDocHeight()));

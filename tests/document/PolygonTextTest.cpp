@@ -18,27 +18,16 @@
 #include "document/FontManager.h"
 #include "document/PolygonText.h"
 #include "imaging/bitmap/Bitmap32.h"
-#include "xml/XmlDocument.h"
 
 namespace {
 
+using doctest::LoadShapeXml;
+using doctest::SaveShapeXml;
 using doctest::TPageFixture;
 
 constexpr const char* FontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 constexpr const char* FontName = "DejaVu Sans";
 constexpr float FontHeight = 8;
-
-std::string Save(const TdocShape& shape) {
-  TXmlDocument xml("shape");
-  shape.SaveToXml(*xml.GetRoot());
-  return xml.WriteToString();
-}
-
-void Load(TdocShape& shape, const std::string& text) {
-  TXmlDocument xml;
-  xml.ReadFromString(text);
-  shape.LoadFromXml(xml.GetRoot());
-}
 
 // Alpha of every pixel, rows top down.
 std::vector<int> Alpha(const TBitmap32& bitmap) {
@@ -263,14 +252,14 @@ TEST_F(PolygonTextTest, XmlRoundTrip) {
   memo.SetFontColor(0x123456);
   auto& text = Add(u"plain");
   for (TdocTextBaseShape* shape : {static_cast<TdocTextBaseShape*>(&memo), static_cast<TdocTextBaseShape*>(&text)}) {
-    const std::string saved = Save(*shape);
+    const std::string saved = SaveShapeXml(*shape);
     std::unique_ptr<TdocShape> loaded = GetShapeClass(shape->GetClass().Name).Create();
     ASSERT_NE(loaded, nullptr);
     Page.AddShape(std::move(loaded));
     TdocShape& copy = *Page.GetShapes(Page.GetShapeCount() - 1);
-    Load(copy, saved);
+    LoadShapeXml(copy, saved);
     copy.Loaded();
-    EXPECT_EQ(Save(copy), saved);
+    EXPECT_EQ(SaveShapeXml(copy), saved);
   }
 }
 

@@ -5,13 +5,28 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "document/ClassRegistry.h"
 #include "document/PlainServices.h"
 #include "document/Shape.h"
 #include "document/StartUp.h"
+#include "xml/XmlDocument.h"
 
 namespace doctest {
+
+// The shape's XML under the root "shape" as text, and back.
+inline std::string SaveShapeXml(const TdocShape& shape) {
+  TXmlDocument xml("shape");
+  shape.SaveToXml(*xml.GetRoot());
+  return xml.WriteToString();
+}
+
+inline void LoadShapeXml(TdocShape& shape, const std::string& text) {
+  TXmlDocument xml;
+  xml.ReadFromString(text);
+  shape.LoadFromXml(xml.GetRoot());
+}
 
 // Fills its frame in one colour: the pixels whose centres the device
 // transform puts inside the frame.
