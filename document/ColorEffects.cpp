@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "document/EffectParams.h"
+#include "document/HslAdjustAvx2.h"
+#include "imaging/core/CpuFeatures.h"
 #include "imaging/docgraphics/DocGraphics.h"
 #include "xml/XmlNode.h"
 
@@ -113,6 +115,17 @@ void TdocHSLAdjustEffect::ProcessPixel(TColor32& pixel) const {
 }
 
 void TdocHSLAdjustEffect::Apply(TBitmap32& bitmap, const TdocRenderOptions& /*options*/) {
+  if (bitmap.IsEmpty()) return;
+  if (imaging::HasCPUFeature(cfAVX2)) {
+    const auto finite = [](float v) { return std::isnan(v) ? 0.0f : v; };
+    const THslShift shift{Hue, std::isfinite(Hue), finite(Saturation), finite(Lightness)};
+    TColor32* bits = bitmap.GetBits();
+    const std::size_t count = std::size_t(bitmap.GetWidth()) * std::size_t(bitmap.GetHeight());
+    for (std::size_t i = AdjustHslAvx2(bits, count, shift); i < count; ++i)
+      if (HasAlpha(bits[i])) TdocHSLAdjustEffect::ProcessPixel(bits[i]);
+    bitmap.Changed();
+    return;
+  }
   // The result depends on the colour bytes alone, and rendered labels repeat
   // few colours: results are remembered in a small direct-mapped table.
   constexpr unsigned kBits = 16;

@@ -80,6 +80,8 @@ public:
   virtual std::unique_ptr<TdocHandlePainter> CreateHandlePainter(TdocShape& /*shape*/) { return nullptr; }
   // Rotation drags snap to multiples of this many degrees; 0 turns freely.
   virtual float GetStepAngle() const { return 0; }
+  // The fill of handles and the pen of the rubber band and insert frame.
+  virtual TColor GetHandleColor() const { return 0; }
 
   // ---- in-place text editing
   // Client pixels per millimetre of the view: text shapes measure caret
@@ -87,6 +89,7 @@ public:
   virtual float GetScreenScale() const { return 5.905512f; }
   // Text shapes draw a dotted frame around themselves while edited.
   virtual bool GetPaintEditBorder() const { return true; }
+  // The pen of handles, drag lines and drag outlines, and of the edit frame.
   virtual TColor GetHandleEdgeColor() const { return 0; }
   // True while the mouse button that went down on the edited shape is held.
   virtual bool IsMouseButtonHeld() const { return false; }

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "document/HandlePainter.h"
+#include "document/W2K3HandlePainter.h"
 #include "document/Page.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Numbers.h"
@@ -235,10 +236,7 @@ void TdocDocumentCore::SetRenderResolution(float dpm) {
   }
 }
 
-float TdocDocumentCore::GetPrinterDpm() const {
-  static constexpr float dpm[] = {150.0f / 25.4f, 300.0f / 25.4f, 600.0f / 25.4f, 0.0f};
-  return Options.PrintQuality <= pqDevice ? dpm[Options.PrintQuality] : 0.0f;
-}
+float TdocDocumentCore::GetPrinterDpm() const { return PrinterDpmOf(Options.PrintQuality); }
 
 void TdocDocumentCore::SetUndoEnabled(bool value) {
   UndoEnabledFlag = value;
@@ -270,6 +268,7 @@ std::unique_ptr<TdocHandlePainter> TdocDocumentCore::CreateHandlePainter(TdocSha
     if (OnCreateHandlePainter) OnCreateHandlePainter(this, &shape, painter);
     return painter;
   }
+  if (Options.HandlePainter == hpW2K3Handle) return std::make_unique<TdocW2K3HandlePainter>(&shape);
   return std::make_unique<TdocHandlePainter>(&shape);
 }
 

@@ -38,6 +38,8 @@
 
 class TCanvas;
 class TdocPage;
+class TStream;
+class TXmlDocument;
 class TXmlNode;
 
 // Settings without behaviour of their own: read and written as plain fields.
@@ -71,6 +73,18 @@ struct TdocDocumentOptions {
   // The control's own cursor and colour.
   TCursor Cursor = crDefault;
   TColor Color = clAppWorkSpace;
+};
+
+// The feedback of a mouse gesture the paint event draws over the page: the
+// rubber band from the drag start over the offset, the frame of the shape
+// being inserted, or the frames the selected shapes would take. Erasing it
+// is a repaint.
+enum TdocFeedbackKind : std::uint8_t { fkNone, fkRubberBand, fkInsertFrame, fkDragFrames };
+
+struct TdocDragFeedback {
+  TdocFeedbackKind Kind = fkNone;
+  TFloatPoint Start;   // document mm
+  TFloatPoint Offset;  // document mm
 };
 
 class TdocDocumentCore : public TComponent,
@@ -126,6 +140,30 @@ public:
   // Reads a page's content from the archive the first time it is needed.
   void LoadPage(int index) override;
 
+  // ---- the archive file ("STOR" container; DocumentArchive.cpp)
+  // Each replaces the document by the archive in the file or stream. Raise
+  // "Threading error (working already)" while busy and 'Cannot find file
+  // "%s"' for a missing file; whatever fails, the document is left as it was.
+  void LoadFromFile(const std::string& fileName);
+  void LoadFromStream(TStream& stream);
+  // Each writes the document; it counts as saved (unmodified) only once the
+  // whole file or stream is written. A file is replaced only by a complete
+  // new one, so a failure leaves the old file as it was.
+  void SaveToFile(const std::string& fileName);
+  void SaveToStream(TStream& stream);
+  // Builds the document from an open archive, which the document then keeps.
+  // Everything that can fail in the archive is read before the document is
+  // cleared. Pages other than the first are read when first shown.
+  virtual void LoadFromArchive(std::unique_ptr<TsdStorage> archive);
+  // Writes "Index.xml", "Fonts.dat" and the changed pages into the archive.
+  // Raises "Archive does not exist" without one.
+  virtual void SaveToArchive();
+  void SaveIndex();
+  // The settings of "Index.xml"; values a document cannot work with read as
+  // their defaults.
+  virtual void ReadSettingsFromXml(TXmlNode& node);
+  virtual void WriteSettingsToXml(TXmlNode& node);
+
   // ---- shapes of the current page
   int ShapeCount() const;
   TdocShape* GetShapes(int index) const;
@@ -162,7 +200,7 @@ public:
   void SetHit(std::uint8_t kind, TdocShape* shape);
   TdocShape* GetHintShape() const { return HintShape; }
   void SetHintShape(TdocShape* shape) { HintShape = shape; }
-  TdocShape* GetEditShape() const { return EditShape; }
+  TdocShape* GetEditShape() const override { return EditShape; }
   // Starts in-place editing of the shape.
   void StartShapeEdit(TdocShape* shape);
   // The shape waiting to be inserted; the document owns it until it is added.
@@ -321,6 +359,29 @@ public:
   void SetRenderAtScreenRes(bool value) { RenderAtScreenRes = value; }
   float GetPrinterDpm() const;
 
+  // ---- painting (DocumentPaint.cpp); canvases take client pixels
+  // Every selected visible shape of the current page paints its handles,
+  // and the shape edited in place its own when it is not selected; nothing
+  // while read-only.
+  void PaintSelectionHandles(TCanvas& canvas) const;
+  // The rubber band from start over offset (document mm), in HandleColor.
+  void DrawRubberBand(const TFloatPoint& start, const TFloatPoint& offset);
+  // The frame of the shape waiting to be inserted, from start over offset,
+  // kept to the shape's aspect ratio when it preserves it.
+  void DrawInsertFrame(const TFloatPoint& start, const TFloatPoint& offset);
+  // The frames the selected shapes take when the hit handle is dragged by
+  // offset; snap inverts the angle snapping (the Alt key).
+  void DrawDragFeedback(const TFloatPoint& offset, bool snap);
+  void EraseFeedback();
+  const TdocDragFeedback& GetFeedback() const { return Feedback; }
+  // The feedback kept by the three calls above, in XOR.
+  void PaintFeedback(TCanvas& canvas) const;
+  // The insert frame in client pixels.
+  TRect InsertFrameRect() const;
+  // Printer dots per millimetre for a quality: 150, 300 or 600 dots per
+  // inch; 0 for pqDevice (the printer's own) and for unknown values.
+  static float PrinterDpmOf(TPrintQualityType quality);
+
   // ---- services for shapes and pages
   TsdStorage* GetStorage() override { return Archive.get(); }
   TsdStorage* GetResourceArchive() const override { return Archive.get(); }
@@ -342,6 +403,8 @@ public:
   int GetProgressCount() const override { return ProgressCount; }
   int GetProgressTotal() const override { return ProgressTotal; }
   TColor GetColor() const override { return Options.Color; }
+  TColor GetHandleColor() const override { return Options.HandleColor; }
+  TColor GetHandleEdgeColor() const override { return Options.HandleEdgeColor; }
 
   // ---- events (the sender is this document)
   using TShapeEvent = std::function<void(TPersistent* sender, TdocShape* shape)>;
@@ -396,6 +459,13 @@ private:
   // Hooks the page to the view as the shown one, or unhooks the shown one.
   void ShowPage(int index);
   void RenumberPageStreams(int index);
+  void LoadPageContent(TdocPage& page, TXmlDocument* xml);
+  struct TArchiveContent;
+  TArchiveContent ReadArchiveContent(std::unique_ptr<TsdStorage> archive) const;
+  void InstallArchiveContent(TArchiveContent& content);
+  void ReadDefaultBackground(TXmlNode& node);
+  void SavePageToArchive(int index);
+  void MarkSaved();
 
   // Owned parts; the pages go first, as their resources ask for the archive.
   std::unique_ptr<TsdStorage> Archive;
@@ -444,6 +514,7 @@ private:
   int ProgressTotal = 0;
   bool InTimerTick = false;
   std::set<const TdocPage*> PagesToUpdate;
+  TdocDragFeedback Feedback;
 
   TdocPageSettings PageDefaults;
   float DefaultPageWidth = 210.0f;

@@ -3,18 +3,15 @@
 
 #include <algorithm>
 
+#include "document/ArchiveStreams.h"
 #include "document/DocumentCore.h"
 #include "document/Page.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Format.h"
 #include "xml/XmlDocument.h"
 
-namespace {
-
-std::string PageStreamName(int number) { return rtl::Format("Page%.4d.xml", number); }
-std::string ThumbStreamName(int number) { return rtl::Format("Thumb%.4d.bmp", number); }
-
-}  // namespace
+using document::PageStreamName;
+using document::ThumbStreamName;
 
 TdocPage* TdocDocumentCore::GetPages(int index) const {
   if (index < 0 || index >= GetPageCount()) return nullptr;
@@ -115,13 +112,13 @@ void TdocDocumentCore::LoadPage(int index) {
   page->SetLoaded(true);
   ShowCursor(crAppStart);
   auto restoreCursor = TdocBracketGuard([this] { ShowCursor(Options.Cursor); });
-  TMemoryStream stream;
-  Archive->ReadStream(PageStreamName(index + 1), stream);
-  if (stream.GetSize() == 0) return;
-  TXmlDocument xml;
-  xml.LoadFromStream(stream);
-  page->LoadFromXml(xml.GetRoot());
-  page->RefreshAll();
+  LoadPageContent(*page, document::ReadPageXml(*Archive, index + 1).get());
+}
+
+void TdocDocumentCore::LoadPageContent(TdocPage& page, TXmlDocument* xml) {
+  if (!xml) return;
+  page.LoadFromXml(xml->GetRoot());
+  page.RefreshAll();
 }
 
 float TdocDocumentCore::GetPageWidth() const {

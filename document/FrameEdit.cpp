@@ -91,6 +91,22 @@ void TdocShape::UpdateHandles() const {
   HandlePainter->UpdateHandles();
 }
 
+void TdocShape::PaintHandles(TCanvas& canvas) const {
+  if (!Document) return;
+  UpdateHandles();
+  HandlePainter->Paint(canvas);
+}
+
+void TdocShape::PaintDragFrame(TCanvas& canvas) const {
+  if (!Document || !HandlePainter) return;
+  HandlePainter->PaintDragOutline(canvas);
+}
+
+void TdocShape::DrawXorFrame(TCanvas& canvas, const TRect& rect, TColor color) const {
+  document::SetXorFramePen(canvas, color);
+  canvas.Rectangle(rect);
+}
+
 TRect TdocShape::GetUpdateRect() const {
   UpdateHandles();
   TRect rect = GetScreenRect();

@@ -72,6 +72,20 @@ std::vector<std::int32_t> SpanStarts(std::int32_t length, std::int32_t count) {
   return starts;
 }
 
+// Replace 3, the common case, kept free of the general weights and of
+// branches so that it runs on vector lanes (the widest the processor has):
+// full replacement wherever the mask has alpha, alpha scaled by the mask's.
+// (t + 1 + t / 256) / 256 is t / 255 for every product of two bytes.
+__attribute__((target_clones("avx2", "default"))) void ReplaceWhereAlpha(TColor32* row, const TColor32* mask,
+                                                                         const TColor32* colors, std::size_t count) {
+  for (std::size_t x = 0; x < count; ++x) {
+    const std::uint32_t alpha = mask[x] >> 24, color = colors[x];
+    const std::uint32_t t = (color >> 24) * alpha;
+    const std::uint32_t replaced = (color & 0x00FFFFFFu) | ((t + 1 + (t >> 8)) >> 8) << 24;
+    row[x] = alpha != 0 ? replaced : row[x];
+  }
+}
+
 std::string HexColor(TColor32 color) { return rtl::Format("$%.8X", color); }
 
 }  // namespace
@@ -110,14 +124,7 @@ TColor32 ReplaceColor(TColor32 destination, TColor32 color, std::uint32_t alpha,
 void TdocReplacementEffect::ReplaceRow(TColor32* row, const TColor32* mask, const TColor32* colors,
                                        std::size_t count) const {
   if (Replace == 3) {
-    // The common case, kept free of the general weights: full replacement
-    // wherever the mask has alpha, alpha scaled by the mask's.
-    for (std::size_t x = 0; x < count; ++x) {
-      const std::uint32_t alpha = mask[x] >> 24;
-      if (alpha == 0) continue;
-      const std::uint32_t a = (colors[x] >> 24) * alpha / 255;
-      row[x] = (colors[x] & 0x00FFFFFFu) | a << 24;
-    }
+    ReplaceWhereAlpha(row, mask, colors, count);
     return;
   }
   std::uint32_t alpha, amount;
@@ -211,8 +218,10 @@ void TdocGradientEffect::Apply(TBitmap32& bitmap, const TdocRenderOptions& /*opt
   const auto Y = [&](std::size_t y) { return static_cast<std::size_t>(ys[y]); };
   std::vector<TColor32> colors(W);
   for (std::size_t y = 0; y < H; ++y) {
+    // Horizontal rows are the colour line itself.
+    const TColor32* source = Direction == 0 ? line.data() : colors.data();
     switch (Direction) {
-      case 0: std::copy_n(line.begin(), W, colors.begin()); break;
+      case 0: break;
       case 1: std::fill(colors.begin(), colors.end(), line[y]); break;
       case 2: for (std::size_t x = 0; x < W; ++x) colors[x] = at(X(x) + Y(y)); break;
       case 3: for (std::size_t x = 0; x < W; ++x) colors[x] = at(X(W - 1 - x) + Y(y)); break;
@@ -227,7 +236,7 @@ void TdocGradientEffect::Apply(TBitmap32& bitmap, const TdocRenderOptions& /*opt
       }
       default: std::fill(colors.begin(), colors.end(), line[0]);
     }
-    ReplaceRow(bitmap.ScanLine(static_cast<std::int32_t>(y)), mask.ScanLine(static_cast<std::int32_t>(y)), colors.data(), W);
+    ReplaceRow(bitmap.ScanLine(static_cast<std::int32_t>(y)), mask.ScanLine(static_cast<std::int32_t>(y)), source, W);
   }
   bitmap.Changed();
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "document/DocServices.h"
 #include "document/ScreenPolygon.h"
 #include "document/Shape.h"
 #include "platform/rtl/Exception.h"
@@ -58,3 +59,91 @@ TRect TdocHandlePainter::HandleRect(int index) const {
   using document::ScreenRound;
   return {ScreenRound(p.X - size), ScreenRound(p.Y - size), ScreenRound(p.X + size + 1), ScreenRound(p.Y + size + 1)};
 }
+
+TdocServices* TdocHandlePainter::GetDocument() const { return Shape ? Shape->GetDocument() : nullptr; }
+
+TColor TdocHandlePainter::GetHandleColor() const {
+  const TdocServices* document = GetDocument();
+  return document ? document->GetHandleColor() : 0;
+}
+
+TColor TdocHandlePainter::GetHandleEdgeColor() const {
+  const TdocServices* document = GetDocument();
+  return document ? document->GetHandleEdgeColor() : 0;
+}
+
+void TdocHandlePainter::SetHandleCount(int count) { Handles.resize(static_cast<std::size_t>(std::max(count, 0))); }
+
+void TdocHandlePainter::SetDragLineCount(int count) {
+  DragLines.resize(static_cast<std::size_t>(std::max(count, 0)));
+}
+
+TPoint TdocHandlePainter::HandlePixel(int index, bool dragged) const {
+  const TdocHandle* handle = GetHandles(index);
+  if (!handle) return {};
+  const TFloatPoint p = CheckedShape().ShapeToScreen(dragged ? handle->DragPosition : handle->Position);
+  return Point(document::ScreenRound(p.X), document::ScreenRound(p.Y));
+}
+
+void TdocHandlePainter::PaintLines(TCanvas& canvas, bool outline) const {
+  CheckedShape();
+  for (const TdocDragLine& line : DragLines) {
+    if (!(outline ? line.VisibleInOutline : line.VisibleInFrame)) continue;
+    if (!GetHandles(line.First) || !GetHandles(line.Second)) continue;
+    const TPoint from = HandlePixel(line.First, outline), to = HandlePixel(line.Second, outline);
+    canvas.MoveTo(from.X, from.Y);
+    canvas.LineTo(to.X, to.Y);
+  }
+}
+
+void TdocHandlePainter::PaintDragLines(TCanvas& canvas) const { PaintLines(canvas, false); }
+
+void TdocHandlePainter::PaintDragOutline(TCanvas& canvas) const {
+  document::SetXorFramePen(canvas, GetHandleEdgeColor());
+  PaintLines(canvas, true);
+}
+
+void TdocHandlePainter::Paint(TCanvas& canvas) const {
+  CheckedShape();
+  document::SetPen(canvas, clWhite, psSolid, pmCopy, 3);
+  canvas.GetBrush().SetStyle(bsClear);
+  PaintDragLines(canvas);
+  // A dotted line on the white band.
+  document::SetPen(canvas, GetHandleEdgeColor(), psDot, pmCopy, 1);
+  PaintDragLines(canvas);
+  for (int i = 0; i < HandleCount(); ++i) PaintHandle(canvas, i);
+}
+
+void TdocHandlePainter::PaintHandle(TCanvas& canvas, int index) const {
+  const TdocShape& shape = CheckedShape();
+  const TdocHandle* handle = GetHandles(index);
+  if (!handle) return;
+  document::SetPen(canvas, GetHandleEdgeColor(), psSolid, pmCopy, 1);
+  canvas.GetBrush().SetColor(GetHandleColor());
+  canvas.GetBrush().SetStyle(bsSolid);
+  if (handle->Kind == hkRotate) {
+    if (shape.AllowRotate) canvas.Ellipse(HandleRect(index));
+  } else if (shape.AllowResize) {
+    canvas.Rectangle(HandleRect(index));
+  }
+}
+
+namespace document {
+
+void SetPen(TCanvas& canvas, TColor color, TPenStyle style, TPenMode mode, int width) {
+  TPen& pen = canvas.GetPen();
+  pen.SetColor(color);
+  pen.SetStyle(style);
+  pen.SetMode(mode);
+  pen.SetWidth(width);
+}
+
+void SetXorFramePen(TCanvas& canvas, TColor color) {
+  // Black would leave every pixel as it is and the frame unseen: it inverts
+  // them instead.
+  if (ColorToRGB(color) == 0) color = clWhite;
+  SetPen(canvas, color, psDot, pmXor, 1);
+  canvas.GetBrush().SetStyle(bsClear);
+}
+
+}  // namespace document

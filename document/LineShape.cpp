@@ -221,3 +221,9 @@ void TdocLineShape::LoadEnds(const TXmlNode& node) {
   const std::array<TFloatPoint, LinePoints> corners{TFloatPoint{0, 0}, TFloatPoint{1, 1}};
   while (GetPointCount() < LinePoints) Ends.push_back(corners[Ends.size()]);
 }
+
+void TdocLineShape::DrawXorFrame(TCanvas& canvas, const TRect& rect, TColor color) const {
+  document::SetXorFramePen(canvas, color);
+  canvas.MoveTo(rect.Left, rect.Top);
+  canvas.LineTo(rect.Right, rect.Bottom);
+}

@@ -61,6 +61,9 @@ public:
   void ContourChanged();
 
   void UpdateHandles() const override;
+  // The line being inserted: from the rectangle's top-left to its
+  // bottom-right corner, dotted in XOR.
+  void DrawXorFrame(TCanvas& canvas, const TRect& rect, TColor color) const override;
   // Turns the points about the frame's top-left corner and fits the frame
   // to them; the angle itself stays as it is.
   void SetDocAngle(float value) override;

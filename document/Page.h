@@ -12,6 +12,7 @@
 // page answers the resource's requests for the document's archive.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "document/BitmapResource.h"
@@ -139,6 +140,12 @@ public:
   const TBitmap* GetThumbnail();
   // A copy of bitmap (nil removes it); the thumbnail is then clean.
   void SetThumbnail(const TBitmap* bitmap);
+  // Where the stored thumbnail comes from: called once, when the thumbnail
+  // is first asked for while the page is unchanged, so that a document opens
+  // without decoding every page's thumbnail. Nil from it, or a change of the
+  // page, leaves the thumbnail to be rendered. Until then the thumbnail
+  // counts as clean.
+  void SetThumbnailLoader(std::function<std::unique_ptr<TBitmap>()> loader);
   bool GetThumbnailDirty() const { return ThumbnailDirty; }
   // The thumbnail as a 24-bit Windows BMP file image; nothing without one.
   void SaveThumbnailToStream(TStream& stream) const;
@@ -168,6 +175,7 @@ private:
   bool LoadingXml = false;
   bool ThumbnailDirty = false;
   std::unique_ptr<TBitmap> Thumbnail;
+  std::function<std::unique_ptr<TBitmap>()> ThumbnailLoader;
   bool IsDefaultPage = true;
 };
 

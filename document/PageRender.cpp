@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "document/Page.h"
 #include "document/ScreenPolygon.h"
@@ -211,6 +212,10 @@ void TdocPage::PageUpdated() {
 }
 
 const TBitmap* TdocPage::GetThumbnail() {
+  if (ThumbnailLoader) {
+    const auto loader = std::exchange(ThumbnailLoader, nullptr);
+    if (!ThumbnailDirty) Thumbnail = loader();
+  }
   if (Thumbnail && !ThumbnailDirty) return Thumbnail.get();
   TdocPageHost* host = GetHost();
   if (!host) return Thumbnail.get();
@@ -238,7 +243,13 @@ const TBitmap* TdocPage::GetThumbnail() {
   return Thumbnail.get();
 }
 
+void TdocPage::SetThumbnailLoader(std::function<std::unique_ptr<TBitmap>()> loader) {
+  ThumbnailLoader = std::move(loader);
+  ThumbnailDirty = false;
+}
+
 void TdocPage::SetThumbnail(const TBitmap* bitmap) {
+  ThumbnailLoader = nullptr;
   if (bitmap) {
     auto copy = std::make_unique<TBitmap>();
     copy->Assign(bitmap);

@@ -23,6 +23,29 @@ float MaskFactor(float intensity) { return intensity > 0 ? std::min(intensity, 2
 // shape's cache keeps a size it can have.
 double Finite(float value) { return std::isfinite(value) ? value : 0.0; }
 
+// The shadow tinted and put under the shape, as merging the shape over it
+// would: the shape's opaque pixels stay, its clear ones take the shadow, its
+// partly clear ones are merged over it. Blocks without partly clear pixels
+// (nearly all) run on vector lanes.
+__attribute__((target_clones("avx2", "default"))) void PutShadowUnder(TColor32* out, const TColor32* map,
+                                                                      std::size_t count, TColor32 rgb) {
+  constexpr std::size_t kBlock = 64;
+  for (std::size_t from = 0; from < count; from += kBlock) {
+    const std::size_t to = std::min(count, from + kBlock);
+    bool partly = false;
+    for (std::size_t k = from; k < to; ++k) partly |= (out[k] >> 24) - 1 < 254;
+    if (partly) {
+      for (std::size_t k = from; k < to; ++k) {
+        const std::uint32_t alpha = out[k] >> 24;
+        const TColor32 under = imaging::IntensityColor(map[k], rgb);
+        out[k] = alpha == 255 ? out[k] : alpha == 0 ? under : imaging::MergeColorWithAlpha(out[k], under, 255);
+      }
+      continue;
+    }
+    for (std::size_t k = from; k < to; ++k) out[k] = out[k] >> 24 == 0 ? imaging::IntensityColor(map[k], rgb) : out[k];
+  }
+}
+
 }  // namespace
 
 const TdocEffectClass& TdocShadowEffect::StaticClass() {
@@ -33,13 +56,25 @@ const TdocEffectClass& TdocShadowEffect::StaticClass() {
 void TdocShadowEffect::Apply(TBitmap32& bitmap, const TdocRenderOptions& options) {
   if (bitmap.IsEmpty()) return;
   const double resolution = options.BitmapResolution;
+  const std::size_t count = std::size_t(bitmap.GetWidth()) * std::size_t(bitmap.GetHeight());
+  // The shape's alpha as intensities, moved by the offset as the pixel array
+  // moves as a whole (rows wrapping into each other; an offset larger than
+  // the bitmap moves nothing): one pass instead of copy, convert and shift.
+  const std::int64_t offset = std::int64_t{RoundPixels(DeltaY * resolution)} * bitmap.GetWidth() + RoundPixels(DeltaX * resolution);
+  const std::int64_t shift = (offset < 0 ? -offset : offset) > std::int64_t(count) ? 0 : offset;
+  const std::array<TColor32, 256> intensity = imaging::AlphaIntensities(MaskFactor(Intensity));
   TBitmap32 shadow;
-  shadow.Assign(&bitmap);
-  imaging::AlphaToIntensity(shadow, MaskFactor(Intensity));
-  imaging::ShiftBitmap(shadow, RoundPixels(DeltaX * resolution), RoundPixels(DeltaY * resolution));
+  shadow.SetSize(bitmap.GetWidth(), bitmap.GetHeight());
+  const TColor32* bits = bitmap.GetBits();
+  TColor32* map = shadow.GetBits();
+  const std::size_t from = static_cast<std::size_t>(std::clamp<std::int64_t>(shift, 0, std::int64_t(count)));
+  const std::size_t to = static_cast<std::size_t>(std::clamp<std::int64_t>(std::int64_t(count) + shift, 0, std::int64_t(count)));
+  std::fill(map, map + from, 0);
+  for (std::size_t k = from; k < to; ++k) map[k] = intensity[bits[k - shift] >> 24];
+  std::fill(map + to, map + count, 0);
   imaging::BlurIntensityMap(shadow, static_cast<float>(Blur * resolution));
-  imaging::IntensityToAlpha(shadow, imaging::ColorToColor32(Color));
-  imaging::MergeBitmapOver(bitmap, shadow, 255);
+  PutShadowUnder(bitmap.GetBits(), map, count, imaging::ColorToColor32(Color) & 0x00FFFFFFu);
+  bitmap.Changed();
 }
 
 void TdocShadowEffect::AdjustExtents(float& left, float& top, float& right, float& bottom) const {

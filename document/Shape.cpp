@@ -270,14 +270,18 @@ TFloatPoint TdocShape::DocToLocal(const TFloatPoint& p) const {
   return ParentToLocal(Parent->DocToLocal(p));
 }
 
+// The screen shows the root (the page) at its origin: the root's own frame
+// maps page coordinates to the document's.
 TFloatPoint TdocShape::ShapeToScreen(const TFloatPoint& p) const {
   TFloatPoint q = p;
-  for (const TdocShape* shape = this; shape->Parent; shape = shape->Parent) q = shape->LocalToParent(q);
+  for (const TdocShape* shape = this; shape; shape = shape->Parent) q = shape->LocalToParent(q);
   return Document ? Document->DocToClient(q) : q;
 }
 
 TFloatPoint TdocShape::ScreenToShape(const TFloatPoint& p) const {
-  return DocToLocal(Document ? Document->ClientToDoc(p) : p);
+  const TdocShape* root = this;
+  while (root->Parent) root = root->Parent;
+  return DocToLocal(root->ParentToLocal(Document ? Document->ClientToDoc(p) : p));
 }
 
 void TdocShape::SnapPoint(const TFloatPoint& point, TFloatPoint& result) const {

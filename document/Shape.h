@@ -182,6 +182,14 @@ public:
   // and lays the handles out for the current frame.
   virtual void UpdateHandles() const;
   TdocHandlePainter* GetHandlePainter() const { return HandlePainter.get(); }
+  // Shapes of a document: the handles laid out, then drawn by the painter on
+  // the canvas of the editor's paint event (client pixels).
+  virtual void PaintHandles(TCanvas& canvas) const;
+  // Shapes of a document: the frame a running drag would give, from the
+  // handles' drag positions (see ComputeEditFrame).
+  virtual void PaintDragFrame(TCanvas& canvas) const;
+  // The frame of a shape being inserted: rect (client pixels) dotted in XOR.
+  virtual void DrawXorFrame(TCanvas& canvas, const TRect& rect, TColor color) const;
   // The kind of the handle or drag line under a client pixel; hkNone when the
   // shape is not selected or the pixel lies on no handle it allows.
   virtual std::uint8_t HandleAtPoint(const TPoint& screenPoint);

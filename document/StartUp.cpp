@@ -13,6 +13,7 @@
 #include "document/ResourceRegistry.h"
 #include "document/ShadowEffect.h"
 #include "document/TextShape.h"
+#include "document/TextureEffect.h"
 #include "document/TransformText.h"
 #include "imaging/startup/SubsystemStartUp.h"
 
@@ -42,6 +43,7 @@ void StartUp() {
     RegisterColorEffects();
     RegisterEffectClass(TdocShadowEffect::StaticClass(), 1);
     RegisterGradientEffects();
+    RegisterEffectClass(TdocTextureEffect::StaticClass(), 1);
   });
 }
 

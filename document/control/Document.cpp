@@ -12,8 +12,10 @@
 #include "document/Page.h"
 #include "imaging/bitmap/Bitmap32.h"
 #include "imaging/docgraphics/DocGraphics.h"
+#include "platform/gdi/StretchCopy.h"
 #include "platform/qt/CursorTable.h"
 #include "platform/qt/Image.h"
+#include "platform/qt/Printer.h"
 #include "platform/rtl/Numbers.h"
 
 namespace {
@@ -145,20 +147,30 @@ void TdocDocument::scrollContentsBy(int, int) {
 
 void TdocDocument::paintEvent(QPaintEvent* event) {
   if (DocumentCore->IsPrinting() || DocumentCore->IsLoading()) return;
-  QPainter painter(viewport());
+  const QRect clip = event->rect() & viewport()->rect();
+  if (clip.isEmpty()) return;
   try {
-    PaintDocument(painter, event->rect());
+    if (BackBuffer.GetWidth() != viewport()->width() || BackBuffer.GetHeight() != viewport()->height())
+      BackBuffer.SetSize(viewport()->width(), viewport()->height());
+    PaintDocument(BackBuffer, clip);
+    TCanvas& canvas = BackBuffer.GetCanvas();
+    DocumentCore->PaintSelectionHandles(canvas);
+    if (TdocShape* edited = DocumentCore->GetEditShape()) edited->PaintEditState(canvas);
+    DocumentCore->PaintFeedback(canvas);
   } catch (const std::exception& e) {
     qWarning("Document paint: %s", e.what());
   }
+  QPainter painter(viewport());
+  painter.drawImage(clip, WrapOpaque(BackBuffer.GetHandle()), clip);
 }
 
-void TdocDocument::PaintDocument(QPainter& painter, const QRect& clip) {
+void TdocDocument::PaintDocument(TBitmap32& target, const QRect& clip) {
   if (clip.isEmpty()) return;
   const TColor32 background = imaging::ColorToColor32(DocumentCore->Options.Color);
+  const TRect area{clip.left(), clip.top(), clip.right() + 1, clip.bottom() + 1};
   TdocPage* page = DocumentCore->GetCurrentPage();
   if (!page) {
-    painter.fillRect(clip, QColor::fromRgba(background));
+    target.FillRectClipped(area.Left, area.Top, area.Right, area.Bottom, background);
     return;
   }
   const TdocDocumentCore& core = *DocumentCore;
@@ -172,9 +184,8 @@ void TdocDocument::PaintDocument(QPainter& painter, const QRect& clip) {
   TBitmap32 bitmap;
   bitmap.SetSize(clip.width(), clip.height());
   bitmap.Clear(background);
-  const TFloatPoint topLeft = core.ClientToDoc({static_cast<float>(clip.left()), static_cast<float>(clip.top())});
-  const TFloatPoint bottomRight =
-      core.ClientToDoc({static_cast<float>(clip.right() + 1), static_cast<float>(clip.bottom() + 1)});
+  const TFloatPoint topLeft = core.ClientToDoc({static_cast<float>(area.Left), static_cast<float>(area.Top)});
+  const TFloatPoint bottomRight = core.ClientToDoc({static_cast<float>(area.Right), static_cast<float>(area.Bottom)});
   page->RenderShape(bitmap, {topLeft.X, topLeft.Y, bottomRight.X, bottomRight.Y}, false, options);
-  painter.drawImage(clip.topLeft(), WrapOpaque(bitmap.GetHandle()));
+  gdi::StretchCopy(target.GetHandle(), area, bitmap.GetHandle(), bitmap.BoundsRect(), TStretchMode::Nearest);
 }

@@ -6,11 +6,15 @@
 // runs its 50 ms timer and shows its cursors.
 
 #include <memory>
+#include <span>
 
 #include <QAbstractScrollArea>
 #include <QTimer>
 
 #include "document/DocumentCore.h"
+#include "imaging/bitmap/Bitmap32.h"
+
+class TPrinter;
 
 class TdocDocument : public QAbstractScrollArea, public TdocDocumentView {
 public:
@@ -35,15 +39,34 @@ public:
   QSize GetVirtualSize() const { return VirtualSize; }
   const QTimer& GetTimer() const { return Timer; }
 
+  // ---- printing (DocumentPrint.cpp)
+  // The printer the pages go to: the one set, else the control's own
+  // (created on first use with the default printer selected).
+  TPrinter& GetPrinter();
+  // Nil goes back to the control's own printer.
+  void SetPrinter(TPrinter* printer) { SharedPrinter = printer; }
+  // One job, one sheet per page that exists, in the order given: each page
+  // fitted to the paper, turned by a quarter when it fits better so, and
+  // rendered at the print quality's resolution. Indexes without a page are
+  // skipped; when none is left nothing is printed. Raises "Threading error
+  // (working already)" while busy; any failure ends the job without
+  // printing anything.
+  virtual void Print(std::span<const int> pageIndexes);
+  void PrintRange(int first, int count);
+  void PrintAll();
+
 protected:
   bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
 
+  // Renders the document rectangle under clip (client pixels) into target,
+  // which covers the client area.
+  virtual void PaintDocument(TBitmap32& target, const QRect& clip);
+
 private:
-  // Renders the document rectangle under the client rectangle into it.
-  void PaintDocument(QPainter& painter, const QRect& clip);
+  void PrintPage(TPrinter& printer, TdocPage& page);
   // The scroll offset of one axis: the bar's value, or minus half the spare
   // room while the canvas is smaller than the window (it sits centred).
   static int ScrollOffset(int value, int virtualSize, int clientSize);
@@ -53,4 +76,9 @@ private:
   QTimer Timer;
   QSize VirtualSize;
   int LastClientWidth = -1;
+  // The client area as painted last: page, handles and feedback are drawn
+  // here, then the dirty part goes to the window.
+  TBitmap32 BackBuffer;
+  std::unique_ptr<TPrinter> OwnPrinter;
+  TPrinter* SharedPrinter = nullptr;
 };

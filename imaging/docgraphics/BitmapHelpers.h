@@ -5,6 +5,7 @@
 // integer points. Each works in place on the pixel array, top row first,
 // and fires the bitmap's Changed when it changed the bitmap.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -37,9 +38,16 @@ void FlipBitmap(TCustomBitmap32& bitmap);
 void TransposeBitmapPixels(const TColor32* src, TColor32* dst, std::int32_t width, std::int32_t height);
 
 // --- Intensity maps: bitmaps whose pixels hold plain signed integers.
-// Every pixel becomes round(alpha x 256 x factor); raises EInvalidOp when
-// that leaves the 32-bit range.
+// round(alpha x 256 x factor) for every alpha; raises EInvalidOp when that
+// leaves the 32-bit range.
+std::array<TColor32, 256> AlphaIntensities(float factor);
+// Every pixel becomes its alpha's intensity.
 void AlphaToIntensity(TCustomBitmap32& bitmap, float factor);
+// A value above 255 becomes rgb with alpha min(value, 0xFF00) div 256;
+// smaller values stay as they are.
+inline TColor32 IntensityColor(TColor32 value, TColor32 rgb) {
+  return value > 255 ? rgb | (value < 0xFF00 ? value : 0xFF00) >> 8 << 24 : value;
+}
 // Every value above 255 becomes color with alpha min(value, 0xFF00) div 256;
 // smaller values are left as they are.
 void IntensityToAlpha(TCustomBitmap32& bitmap, TColor32 color);

@@ -83,15 +83,22 @@ void TCanvas::Changed() {
 
 void TCanvas::LineTo(int x, int y) {
   const TPixelSurface& surface = DrawingSurface();
-  if (HasPen()) gdi::DrawLine(surface, PenPos, Point(x, y), Pen.GetWidth(), gdi::PixelOf(Pen.GetColor()));
+  if (HasPen()) gdi::DrawLine(surface, PenPos, Point(x, y), Pen.GetWidth(), gdi::PixelOf(Pen.GetColor()), LineStyle());
   PenPos = Point(x, y);
   Changed();
+}
+
+gdi::TLineStyle TCanvas::LineStyle() const {
+  const TPenStyle style = Pen.GetStyle();
+  // Like a geometric pen, a pen wider than a pixel draws solid.
+  const bool dotted = (style == psDot || style == psAlternate) && Pen.GetWidth() <= 1;
+  return {dotted, Pen.GetMode() == pmXor};
 }
 
 void TCanvas::DrawOutline(std::span<const TPoint> points) {
   const std::uint32_t pixel = gdi::PixelOf(Pen.GetColor());
   for (std::size_t i = 0; i < points.size(); ++i)
-    gdi::DrawLine(Surface, points[i], points[(i + 1) % points.size()], Pen.GetWidth(), pixel);
+    gdi::DrawLine(Surface, points[i], points[(i + 1) % points.size()], Pen.GetWidth(), pixel, LineStyle());
 }
 
 void TCanvas::Polygon(std::span<const TPoint> points) {
@@ -109,6 +116,14 @@ void TCanvas::Rectangle(int x1, int y1, int x2, int y2) {
   if (x1 == x2 || y1 == y2) return;
   const std::array<TPoint, 4> corners = {Point(x1, y1), Point(x2 - 1, y1), Point(x2 - 1, y2 - 1), Point(x1, y2 - 1)};
   Polygon(corners);
+}
+
+void TCanvas::Ellipse(int x1, int y1, int x2, int y2) {
+  const TPixelSurface& surface = DrawingSurface();
+  const TRect rect = Rect(std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2));
+  if (HasBrush()) gdi::FillEllipse(surface, rect, gdi::PixelOf(Brush.GetColor()));
+  if (HasPen()) gdi::OutlineEllipse(surface, rect, gdi::PixelOf(Pen.GetColor()));
+  Changed();
 }
 
 void TCanvas::FillRect(const TRect& rect) {

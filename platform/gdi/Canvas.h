@@ -16,6 +16,7 @@
 #include "platform/gdi/Brush.h"
 #include "platform/gdi/Font.h"
 #include "platform/gdi/Pen.h"
+#include "platform/gdi/Raster.h"
 #include "platform/gdi/RealizedFont.h"
 #include "platform/gdi/StretchCopy.h"
 #include "platform/gdi/Surface.h"
@@ -72,6 +73,10 @@ public:
   // are put in order first; an empty rectangle draws nothing.
   void Rectangle(int x1, int y1, int x2, int y2);
   void Rectangle(const TRect& rect) { Rectangle(rect.Left, rect.Top, rect.Right, rect.Bottom); }
+  // The ellipse inscribed in (x1, y1) .. (x2, y2), right and bottom edges
+  // excluded: filled with the brush, outlined one pixel wide with the pen.
+  void Ellipse(int x1, int y1, int x2, int y2);
+  void Ellipse(const TRect& rect) { Ellipse(rect.Left, rect.Top, rect.Right, rect.Bottom); }
   // The rectangle's pixels in the brush colour, no outline; nothing with bsClear.
   void FillRect(const TRect& rect);
 
@@ -110,6 +115,7 @@ private:
   const TPixelSurface& DrawingSurface() const;
   const gdi::TRealizedFont& Realized();
   bool HasPen() const { return Pen.GetStyle() != psClear; }
+  gdi::TLineStyle LineStyle() const;
   bool HasBrush() const { return Brush.GetStyle() != bsClear; }
   void DrawOutline(std::span<const TPoint> points);
   void DrawTextLine(const TRect& clip, TPoint origin, std::u32string_view text);

@@ -1,8 +1,9 @@
 #pragma once
 // The pen a canvas outlines shapes and draws lines with. The canvas draws
-// psClear as nothing and every other style as solid; it always draws in
-// pmCopy mode. The other styles and modes exist so that stored pens keep
-// their ordinals.
+// psClear as nothing, psDot and psAlternate one pixel wide as every other
+// pixel, and every other style as solid; it draws in pmXor mode by flipping
+// the pixels' colour bits and in every other mode as pmCopy. The other
+// styles and modes exist so that stored pens keep their ordinals.
 
 #include <cstdint>
 

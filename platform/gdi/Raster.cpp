@@ -34,10 +34,41 @@ std::int64_t CrossingColumn(const TPoint& a, const TPoint& b, std::int64_t y) {
   return dy > 0 ? CeilDiv(numerator, dy) : CeilDiv(-numerator, -dy);
 }
 
-void StampPixel(const TPixelSurface& surface, std::int64_t x, std::int64_t y, int width, std::uint32_t pixel) {
+void XorSpan(const TPixelSurface& surface, std::int64_t y, std::int64_t x1, std::int64_t x2, std::uint32_t pixel) {
+  if (y < 0 || y >= surface.Height) return;
+  x1 = std::max<std::int64_t>(x1, 0);
+  x2 = std::min<std::int64_t>(x2, surface.Width);
+  std::uint32_t* row = surface.ScanLine(static_cast<int>(y));
+  for (std::int64_t x = x1; x < x2; ++x) row[x] = (row[x] ^ pixel) & 0x00FFFFFFu;
+}
+
+void StampPixel(const TPixelSurface& surface, std::int64_t x, std::int64_t y, int width, std::uint32_t pixel,
+                bool xorMode) {
   const int before = (width - 1) / 2;
-  for (std::int64_t row = y - before; row < y - before + width; ++row)
-    FillSpan(surface, row, x - before, x - before + width, pixel);
+  for (std::int64_t row = y - before; row < y - before + width; ++row) {
+    if (xorMode)
+      XorSpan(surface, row, x - before, x - before + width, pixel);
+    else
+      FillSpan(surface, row, x - before, x - before + width, pixel);
+  }
+}
+
+// Whether the centre of pixel (x, y) lies inside the ellipse inscribed in rect.
+bool InEllipse(const TRect& rect, std::int64_t x, std::int64_t y) {
+  const double rx = (static_cast<double>(rect.Right) - rect.Left) / 2;
+  const double ry = (static_cast<double>(rect.Bottom) - rect.Top) / 2;
+  const double dx = (x + 0.5 - rect.Left - rx) / rx, dy = (y + 0.5 - rect.Top - ry) / ry;
+  return dx * dx + dy * dy <= 1.0;
+}
+
+template <class Keep>
+void WriteEllipse(const TPixelSurface& surface, const TRect& rect, std::uint32_t pixel, Keep keep) {
+  if (surface.IsEmpty() || rect.Right <= rect.Left || rect.Bottom <= rect.Top) return;
+  const std::int64_t top = std::max<std::int64_t>(rect.Top, 0), bottom = std::min<std::int64_t>(rect.Bottom, surface.Height);
+  const std::int64_t left = std::max<std::int64_t>(rect.Left, 0), right = std::min<std::int64_t>(rect.Right, surface.Width);
+  for (std::int64_t y = top; y < bottom; ++y)
+    for (std::int64_t x = left; x < right; ++x)
+      if (InEllipse(rect, x, y) && keep(x, y)) surface.Pixel(static_cast<int>(x), static_cast<int>(y)) = pixel;
 }
 
 }  // namespace
@@ -79,7 +110,7 @@ void FillPolygon(const TPixelSurface& surface, std::span<const TPoint> points, s
   }
 }
 
-void DrawLine(const TPixelSurface& surface, TPoint from, TPoint to, int width, std::uint32_t pixel) {
+void DrawLine(const TPixelSurface& surface, TPoint from, TPoint to, int width, std::uint32_t pixel, TLineStyle style) {
   if (surface.IsEmpty()) return;
   width = std::max(width, 1);
   const std::int64_t dx = std::int64_t{to.X} - from.X;
@@ -111,15 +142,27 @@ void DrawLine(const TPixelSurface& surface, TPoint from, TPoint to, int width, s
     last = std::min(last, majorStart - low);
   }
   for (std::int64_t t = first; t <= last; ++t) {
+    if (style.Dotted && t % 2 != 0) continue;
     const std::int64_t offset = FloorDiv(Wide{2} * t * minorSteps + steps, Wide{2} * steps);
     const std::int64_t majorAt = majorStart + majorSign * t;
     const std::int64_t minorAt = minorStart + minorSign * offset;
     if (minorAt < -width || minorAt >= minorExtent + width) continue;
     if (xMajor)
-      StampPixel(surface, majorAt, minorAt, width, pixel);
+      StampPixel(surface, majorAt, minorAt, width, pixel, style.Xor);
     else
-      StampPixel(surface, minorAt, majorAt, width, pixel);
+      StampPixel(surface, minorAt, majorAt, width, pixel, style.Xor);
   }
+}
+
+void FillEllipse(const TPixelSurface& surface, const TRect& rect, std::uint32_t pixel) {
+  WriteEllipse(surface, rect, pixel, [](std::int64_t, std::int64_t) { return true; });
+}
+
+void OutlineEllipse(const TPixelSurface& surface, const TRect& rect, std::uint32_t pixel) {
+  WriteEllipse(surface, rect, pixel, [&rect](std::int64_t x, std::int64_t y) {
+    return !InEllipse(rect, x - 1, y) || !InEllipse(rect, x + 1, y) || !InEllipse(rect, x, y - 1) ||
+           !InEllipse(rect, x, y + 1);
+  });
 }
 
 }  // namespace gdi

@@ -26,10 +26,25 @@ void FillRect(const TPixelSurface& surface, const TRect& rect, std::uint32_t pix
 // A polygon with zero area fills nothing.
 void FillPolygon(const TPixelSurface& surface, std::span<const TPoint> points, std::uint32_t pixel);
 
+// How a line writes its pixels. Dotted: only every other step, counted from
+// the line's start (a cosmetic dotted pen). Xor: the pixel's colour bits are
+// flipped by the pen's, so the same line drawn twice restores them.
+struct TLineStyle {
+  bool Dotted = false;
+  bool Xor = false;
+};
+
 // The Bresenham line from `from` up to, but not including, `to`: along the
 // major axis every step writes one pixel, whose minor coordinate is the
 // exact one rounded half away from `from`. A pen wider than one pixel
 // stamps a width x width square centred on each of those pixels.
-void DrawLine(const TPixelSurface& surface, TPoint from, TPoint to, int width, std::uint32_t pixel);
+void DrawLine(const TPixelSurface& surface, TPoint from, TPoint to, int width, std::uint32_t pixel,
+              TLineStyle style = {});
+
+// The ellipse inscribed in rect (right and bottom edges excluded) covers the
+// pixels whose centres lie inside it. Fill writes them all; outline writes
+// those of them with a left, right, upper or lower neighbour outside.
+void FillEllipse(const TPixelSurface& surface, const TRect& rect, std::uint32_t pixel);
+void OutlineEllipse(const TPixelSurface& surface, const TRect& rect, std::uint32_t pixel);
 
 }  // namespace gdi

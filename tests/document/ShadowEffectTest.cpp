@@ -13,6 +13,7 @@
 #include "TestShapes.h"
 #include "document/EffectShape.h"
 #include "document/ShadowEffect.h"
+#include "imaging/docgraphics/BitmapHelpers.h"
 
 namespace {
 
@@ -28,7 +29,9 @@ void FillBlobs(TBitmap32& bitmap, int width, int height, std::uint32_t seed) {
     const TColor32 color = 0xFF000000u | (random() & 0xFFFFFF);
     for (int y = 0; y < height; ++y)
       for (int x = 0; x < width; ++x)
-        if ((x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r) bitmap.SetPixel(x, y, color);
+        if (const int d = (x - cx) * (x - cx) + (y - cy) * (y - cy); d <= r * r)
+          // A rim of partly clear pixels, as antialiased edges have.
+          bitmap.SetPixel(x, y, r * r - d < r ? (color & 0x00FFFFFFu) | 0x90000000u : color);
   }
 }
 
@@ -106,7 +109,11 @@ TEST(ShadowEffectTest, ShadowMatchesItsDescriptionPixelForPixel) {
       std::int64_t v = values[k];
       const TColor32 tinted = v > 255 ? 0x00C06030u | TColor32(std::min<std::int64_t>(v, 0xFF00) >> 8) << 24 : TColor32(v);
       shadowed += under >> 24 == 0 && tinted >> 24 != 0;
-      const TColor32 want = under >> 24 == 255 ? under : tinted;
+      // The shape over its shadow: opaque pixels stay, clear ones show the
+      // shadow, partly clear ones are merged over it.
+      const TColor32 want = under >> 24 == 255 ? under
+                            : under >> 24 == 0 ? tinted
+                                               : imaging::MergeColorWithAlpha(under, tinted, 255);
       if (got != want && ++wrong <= 3)
         ADD_FAILURE() << "case dx " << c.dx << " r " << c.r << " pixel " << k << std::hex << " got " << got << " want " << want;
     }

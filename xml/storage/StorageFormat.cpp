@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <numeric>
+#include <type_traits>
+#include <vector>
 
 #include "platform/rtl/BinaryIO.h"
 #include "platform/rtl/Format.h"
@@ -19,29 +21,65 @@ static_assert(kSavedComment.size() == kSavedDirectoryOffset - kBackingDirectoryO
 }
 
 // Reads a field only when the stream still holds its bytes, so nothing is
-// read past the end; Bytes takes a count its caller has checked.
+// read past the end; Bytes takes a count its caller has checked. The bytes
+// come through a buffer: a directory of many short fields would otherwise
+// cost a seek and a read of the file each.
 class DirectoryReader {
 public:
   explicit DirectoryReader(TStream& stream) : Stream(stream), Size(stream.GetSize()) {}
 
   std::int64_t StreamSize() const { return Size; }
-  std::int64_t Left() { return Size - Stream.GetPosition(); }
+  std::int64_t Position() const { return Pos; }
+  std::int64_t Left() const { return Size - Pos; }
+  void Seek(std::int64_t position) { Pos = position; }
 
   template <class T>
   T Field(const char* what) {
     if (Left() < static_cast<std::int64_t>(sizeof(T))) Corrupt(rtl::Format("%s cut short", what));
-    return rtl::ReadLE<T>(Stream);
+    std::uint8_t bytes[sizeof(T)];
+    Copy(bytes, sizeof(T));
+    using Unsigned = std::make_unsigned_t<T>;
+    Unsigned value = 0;
+    for (std::size_t i = 0; i < sizeof(T); ++i) value = static_cast<Unsigned>(value | Unsigned{bytes[i]} << (8 * i));
+    return static_cast<T>(value);
   }
 
   std::string Bytes(std::int64_t count) {
     std::string bytes(static_cast<std::size_t>(count), '\0');
-    Stream.ReadBuffer(bytes.data(), count);
+    Copy(bytes.data(), count);
     return bytes;
   }
 
 private:
+  static constexpr std::int64_t kChunk = 65536;
+
+  void Copy(void* dest, std::int64_t count) {
+    auto* out = static_cast<std::uint8_t*>(dest);
+    while (count > 0) {
+      const std::int64_t end = BufferStart + static_cast<std::int64_t>(Buffer.size());
+      if (Pos < BufferStart || Pos >= end) Fill();
+      const std::int64_t offset = Pos - BufferStart;
+      const std::int64_t n = std::min(count, static_cast<std::int64_t>(Buffer.size()) - offset);
+      std::copy_n(Buffer.data() + offset, n, out);
+      out += n;
+      Pos += n;
+      count -= n;
+    }
+  }
+
+  void Fill() {
+    BufferStart = Pos;
+    Buffer.resize(static_cast<std::size_t>(std::clamp<std::int64_t>(Left(), 0, kChunk)));
+    if (Buffer.empty()) Corrupt("directory cut short");
+    Stream.SetPosition(Pos);
+    Stream.ReadBuffer(Buffer.data(), static_cast<std::int64_t>(Buffer.size()));
+  }
+
   TStream& Stream;
   std::int64_t Size;
+  std::int64_t Pos = 0;
+  std::int64_t BufferStart = 0;
+  std::vector<std::uint8_t> Buffer;
 };
 
 void CheckHeader(DirectoryReader& reader) {
@@ -122,18 +160,18 @@ void WriteSavedDirectory(TStream& stream, const std::vector<TStorageEntry>& laid
 }
 
 std::vector<TStorageEntry> ReadDirectory(TStream& stream) {
-  stream.SetPosition(0);
   DirectoryReader reader(stream);
   CheckHeader(reader);
   const std::int64_t offset = reader.Field<std::int64_t>("header");
   if (offset < kBackingDirectoryOffset || offset > reader.StreamSize())
     Corrupt(rtl::Format("directory offset %d", offset));
-  stream.SetPosition(offset);
+  reader.Seek(offset);
   const std::int32_t count = reader.Field<std::int32_t>("directory");
   if (count < 0 || count > reader.Left() / kEntryFixedSize) Corrupt(rtl::Format("directory count %d", count));
   std::vector<TStorageEntry> entries;
   for (std::int32_t i = 0; i < count; ++i) entries.push_back(ReadEntry(reader));
-  CheckPlacement(entries, stream.GetPosition(), reader.StreamSize());
+  CheckPlacement(entries, reader.Position(), reader.StreamSize());
+  stream.SetPosition(reader.Position());
   return entries;
 }
 

@@ -19,24 +19,15 @@
 
 #include "app/shapes/BarcodeShape.h"
 #include "app/shapes/ShapesStartUp.h"
+#include "bench/app/shapes/ZweckformSheet.h"
 #include "bench/common/Comparison.h"
 #include "document/PlainServices.h"
 
 namespace {
 
 constexpr float kResolution = 11.811024f;
-constexpr float kSheetWidth = 210, kSheetHeight = 297;
-constexpr float kLabelWidth = 38, kLabelHeight = 21.19f, kLeft = 9, kTop = 10.7f;
-constexpr int kColumns = 5, kRows = 13;
-
-QGuiApplication& Application() {
-  static int argc = 1;
-  static char name[] = "barcode_sheet_bench";
-  static char* argv[] = {name, nullptr};
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QGuiApplication application(argc, argv);
-  return application;
-}
+using bench::kSheetHeight;
+using bench::kSheetWidth;
 
 // What QPainter draws for one label: the bars and the text line, in pixels
 // of the page, as the shape laid them out.
@@ -63,20 +54,13 @@ TReferenceLabel ReferenceOf(TdocBarCodeShape& shape) {
 }
 
 void BarcodeSheet(benchmark::State& state) {
-  Application();
+  bench::OffscreenApplication<QGuiApplication>("barcode_sheet_bench");
   app::StartUpShapes();
   TdocPlainServices document;
   TdocShape page;
   page.SetDocument(&document);
   page.SetDocFrame(0, 0, kSheetWidth, kSheetHeight, 0);
-  for (int row = 0; row < kRows; ++row)
-    for (int column = 0; column < kColumns; ++column) {
-      auto shape = std::make_unique<TdocBarCodeShape>();
-      shape->CreateNewBarcode();
-      shape->GetBarcode()->SetText(std::to_string(4711000 + row * kColumns + column));
-      shape->SetDocFrame(kLeft + column * kLabelWidth, kTop + row * kLabelHeight, kLabelWidth, kLabelHeight, 0);
-      page.AddShape(std::move(shape));
-    }
+  bench::AddZweckformBarcodes([&page](std::unique_ptr<TdocBarCodeShape> shape) { page.AddShape(std::move(shape)); });
   if (state.range(0) != 0) NudgeBarcodeAngles(page);
 
   TBitmap32 bitmap;

@@ -92,6 +92,49 @@ TEST(BitmapHelpers, BoxPassIsAMovingSumOverTheJoinedRows) {
   EXPECT_EQ(Pixels(src), DirectBoxPass(original, 1, 3));
 }
 
+// The blur as described: two rounds of (lead a, lead b) over the joined
+// rows, a transpose, two rounds of (lead b, lead a) over the joined columns
+// and a transpose back, each pass a direct window sum.
+TPixels DescribedBlur(const TPixels& pixels, int width, int height, int window) {
+  const int a = window / 2, b = window % 2 == 0 ? std::max(1, (window + 1) / 2 - 1) : (window + 1) / 2;
+  const auto transpose = [](const TPixels& p, int w, int h) {
+    TPixels t(p.size());
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) t[std::size_t(x) * h + y] = p[std::size_t(y) * w + x];
+    return t;
+  };
+  TPixels run = pixels;
+  for (const int lead : {a, b, a, b}) run = DirectBoxPass(run, lead, window);
+  run = transpose(run, width, height);
+  for (const int lead : {b, a, b, a}) run = DirectBoxPass(run, lead, window);
+  return transpose(run, height, width);
+}
+
+TEST(BitmapHelpers, BlurIsTheDescribedSequenceOfBoxPasses) {
+  std::mt19937 rng(3);
+  const struct {
+    int width, height;
+    float radius;
+    std::int32_t low, high;
+  } cases[] = {{37, 23, 2, 0, 65280},          {37, 23, 3.4f, 0, 65280},       {40, 31, 6, 0, 16711680},
+               {19, 7, 9, 0, 16711680},        {64, 48, 17.7f, 0, 65280},      {25, 30, 4, -70000, 70000},
+               {30, 20, 5, 1 << 28, 2147483647}, {9, 50, 12, 0, 255},          {200, 3, 3, 0, 65280},
+               {33, 26, 4, 0, (1 << 29) - 1}};  // window sums up to just below 2^31
+  for (const auto& c : cases) {
+    std::uniform_int_distribution<std::int32_t> value(c.low, c.high);
+    TCustomBitmap32 map;
+    map.SetSize(c.width, c.height);
+    for (TColor32& p : std::span(map.GetBits(), std::size_t(c.width) * c.height))
+      p = rng() % 3 == 0 ? 0 : static_cast<TColor32>(value(rng));
+    const TPixels expected = DescribedBlur(Pixels(map), c.width, c.height, int(std::nearbyint(c.radius)) == 2 ? 3 : int(std::nearbyint(c.radius)));
+    BlurIntensityMap(map, c.radius);
+    const TPixels got = Pixels(map);
+    std::size_t firstWrong = 0;
+    while (firstWrong < got.size() && got[firstWrong] == expected[firstWrong]) ++firstWrong;
+    EXPECT_EQ(firstWrong, got.size()) << c.width << "x" << c.height << " radius " << c.radius << " first wrong at " << firstWrong % c.width << "," << firstWrong / c.width;
+  }
+}
+
 TEST(BitmapHelpers, AlphaBecomesIntensityAndBackAndHostileSettingsChangeNothing) {
   TCustomBitmap32 b;
   SetPixels(b, 4, 1, {0x00FFFFFF, 0x01000000, 0x80123456, 0xFF000000});

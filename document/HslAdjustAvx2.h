@@ -1,0 +1,20 @@
+#pragma once
+// The hue/saturation/lightness adjustment on eight pixels at a time with
+// AVX2. Every lane runs the same single-precision steps, in the same order,
+// as the one-pixel conversion (Color32ToHSL, the shift, HSLToColor32), so the
+// bits equal the one-pixel results; only the branches became selects.
+
+#include <cstddef>
+
+#include "imaging/bitmap/Color32.h"
+
+struct THslShift {
+  float Hue = 0;         // turns, added when ShiftHue
+  bool ShiftHue = false;  // false for a hue that is not finite
+  float Saturation = 0;   // added, then held within 0..1 (finite or infinite)
+  float Lightness = 0;
+};
+
+// Adjusts the pixels with alpha among the first count - count % 8 pixels and
+// returns how many it went through. Callable only on a processor with AVX2.
+std::size_t AdjustHslAvx2(TColor32* bits, std::size_t count, const THslShift& shift);

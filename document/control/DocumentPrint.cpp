@@ -1,0 +1,92 @@
+// Printing the document's pages through the printer service: one job, one
+// sheet per page, each page fitted to the whole sheet.
+
+#include <cmath>
+#include <vector>
+
+#include "document/Page.h"
+#include "document/control/Document.h"
+#include "platform/gdi/Canvas.h"
+#include "platform/qt/Printer.h"
+#include "platform/rtl/Numbers.h"
+
+namespace {
+
+// Where a page lands on the sheet: turned by a quarter when that gives it
+// the larger scale, scaled to fit and centred in the paper rectangle.
+struct TPagePlacement {
+  bool Turned = false;
+  TRect Area;
+};
+
+TPagePlacement PlacePage(float width, float height, const TRect& paper) {
+  const double pw = paper.Width(), ph = paper.Height();
+  const double upright = std::min(pw / width, ph / height);
+  const double turned = std::min(ph / width, pw / height);
+  TPagePlacement placement;
+  placement.Turned = upright < turned;
+  const double scale = std::max(upright, turned);
+  if (!(scale > 0) || !std::isfinite(scale)) return placement;
+  const std::int32_t w = rtl::Round(scale * (placement.Turned ? height : width));
+  const std::int32_t h = rtl::Round(scale * (placement.Turned ? width : height));
+  const std::int32_t left = paper.Left + static_cast<std::int32_t>((paper.Width() - w) / 2);
+  const std::int32_t top = paper.Top + static_cast<std::int32_t>((paper.Height() - h) / 2);
+  placement.Area = {left, top, left + w, top + h};
+  return placement;
+}
+
+}  // namespace
+
+TPrinter& TdocDocument::GetPrinter() {
+  if (SharedPrinter) return *SharedPrinter;
+  if (!OwnPrinter) OwnPrinter = std::make_unique<TPrinter>();
+  return *OwnPrinter;
+}
+
+void TdocDocument::PrintRange(int first, int count) {
+  std::vector<int> indexes;
+  for (int i = 0; i < count; ++i) indexes.push_back(first + i);
+  Print(indexes);
+}
+
+void TdocDocument::PrintAll() { PrintRange(0, DocumentCore->GetPageCount()); }
+
+void TdocDocument::Print(std::span<const int> pageIndexes) {
+  TdocDocumentCore& core = *DocumentCore;
+  core.CheckNotBusy();
+  // Indexes without a page take no sheet, so a job never ends on a blank
+  // one and a list without pages starts no job at all.
+  std::vector<TdocPage*> pages;
+  for (int index : pageIndexes)
+    if (TdocPage* page = core.GetPages(index)) pages.push_back(page);
+  if (pages.empty()) return;
+  auto busy = core.BusyBracket(crHourGlass);
+  TPrinter& printer = GetPrinter();
+  const int count = static_cast<int>(pages.size());
+  core.DoProgress(ptPrint, 0, count, 0.0f);
+  TPrintJob job(printer);
+  for (int k = 0; k < count; ++k) {
+    if (k > 0) printer.NewPage();
+    core.DoProgress(ptPrint, k + 1, count, static_cast<float>(k) / count);
+    PrintPage(printer, *pages[static_cast<std::size_t>(k)]);
+  }
+  job.End();
+  core.DoProgress(ptPrint, count, count, 1.0f);
+}
+
+void TdocDocument::PrintPage(TPrinter& printer, TdocPage& page) {
+  // The whole sheet, its origin moved to the printable area's.
+  const TRect paper{-printer.GetPhysicalOffsetX(), -printer.GetPhysicalOffsetY(),
+                    printer.GetPhysicalWidth() - printer.GetPhysicalOffsetX(),
+                    printer.GetPhysicalHeight() - printer.GetPhysicalOffsetY()};
+  page.EnsureLoaded();
+  const TPagePlacement placement = PlacePage(page.GetPageWidth(), page.GetPageHeight(), paper);
+  if (placement.Area.IsEmpty()) return;
+  // Only the page's own pixels are rendered and sent.
+  TBitmap32 sheet;
+  sheet.SetSize(static_cast<std::int32_t>(placement.Area.Width()), static_cast<std::int32_t>(placement.Area.Height()));
+  sheet.Clear(0xFFFFFFFFu);
+  page.RenderPage(sheet.GetCanvas(), sheet.BoundsRect(), false, false, placement.Turned ? 1 : 0,
+                  DocumentCore->GetPrinterDpm());
+  printer.DrawImage(sheet.GetHandle(), placement.Area);
+}
