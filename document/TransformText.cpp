@@ -53,11 +53,12 @@ void TFixedTransform::Premultiply(const TMatrix& by) {
 }
 
 void TFixedTransform::Rotate(TFixed cx, TFixed cy, double angle) {
-  Translate(-cx, -cy);
-  const TFixed c = ToFixed(std::cos(angle));
-  const TFixed s = ToFixed(std::sin(angle));
-  Premultiply({{{c, s, 0}, {-s, c, 0}, {0, 0, 65536}}});
-  Translate(cx, cy);
+  // T(c) x R x T(-c) in one matrix: the pivot never needs negating.
+  const double c = std::cos(angle), s = std::sin(angle);
+  const double x = cx, y = cy;
+  Premultiply({{{ToFixed(c), ToFixed(s), SaturatedFixed(x - c * x - s * y)},
+                {ToFixed(-s), ToFixed(c), SaturatedFixed(y + s * x - c * y)},
+                {0, 0, 65536}}});
 }
 
 void TFixedTransform::Translate(TFixed dx, TFixed dy) { Premultiply({{{65536, 0, dx}, {0, 65536, dy}, {0, 0, 65536}}}); }
