@@ -290,7 +290,7 @@ public:
   static constexpr std::int64_t UndoMemoryCap = 10485761;
 
   // ---- coordinates
-  float GetScreenScale() const { return ScreenScale; }
+  float GetScreenScale() const override { return ScreenScale; }
   // Pixels per millimetre; the render resolution follows it with RenderAtScreenRes.
   void SetScreenScale(float value);
   float GetWindowLeft() const { return WindowLeft; }
@@ -333,10 +333,13 @@ public:
   void SetMode(TdocViewerModeType value);
   bool GetReadOnly() const { return ReadOnly; }
   void SetReadOnly(bool value);
-  bool GetPaintEditBorder() const { return PaintEditBorder; }
+  bool GetPaintEditBorder() const override { return PaintEditBorder; }
   void SetPaintEditBorder(bool value) { PaintEditBorder = value; }
   bool GetUseClipboard() const { return UseClipboard; }
   void SetUseClipboard(bool value);
+  // The shapes' UTF-16 clipboard of the services stays reachable beside these.
+  using TdocServices::GetClipboardText;
+  using TdocServices::SetClipboardText;
   const std::string& GetClipboardText() const { return ClipboardText; }
   void SetClipboardText(std::string text) { ClipboardText = std::move(text); }
   TdocViewStyleType GetViewStyle() const override { return ViewStyle; }
