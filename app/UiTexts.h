@@ -19,6 +19,8 @@ constexpr int UiTextWrongCheckDigit = 91;
 constexpr int UiTextCheckDigitAdded = 92;
 constexpr int UiTextValueRefused = 93;
 constexpr int UiTextSettingsNotSaved = 94;
+constexpr int UiTextOpacity = 95;
+constexpr int UiTextChangesWillBeLost = 201;
 
 // Row number of the built-in table in the column of languageIndex; empty for
 // other rows and other indexes.

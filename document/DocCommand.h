@@ -27,4 +27,10 @@ struct TdocCommand {
   std::string PropName;
   std::string Value;
   std::unique_ptr<TMemoryStream> Stream;  // nil for most kinds
+
+  // What the command counts against the undo memory cap.
+  std::int64_t GetMemorySize() const {
+    const std::int64_t stream = Stream ? Stream->GetSize() : 0;
+    return static_cast<std::int64_t>(PropName.size()) + 4 + static_cast<std::int64_t>(Value.size()) + stream;
+  }
 };

@@ -40,6 +40,7 @@ class TCanvas;
 class TdocPage;
 class TStream;
 class TXmlDocument;
+class TdocTextClipboard;
 class TXmlNode;
 
 // Settings without behaviour of their own: read and written as plain fields.
@@ -277,7 +278,8 @@ public:
   bool GetUndoEnabled() const override { return UndoEnabledFlag && UndoLock == 0; }
   // False empties both lists.
   void SetUndoEnabled(bool value);
-  bool IsRecordingRedo() const override { return false; }
+  // True while an undo step replays: what the shapes record then is the redo.
+  bool IsRecordingRedo() const override { return Replay == urUndoing; }
   void AddUndoCommand(std::unique_ptr<TdocCommand> command) override;
   void AddRedoCommand(std::unique_ptr<TdocCommand> command) override;
   virtual void ClearUndo();
@@ -288,6 +290,38 @@ public:
   std::int64_t GetUndoMemory() const { return UndoMemory; }
   // The oldest commands are dropped while the list holds this many bytes.
   static constexpr std::int64_t UndoMemoryCap = 10485761;
+
+  // ---- undo and redo (DocumentUndo.cpp)
+  // Offers the command to every shape of the current page, then to every
+  // page; raises "Unable to execute Undo" when none takes it.
+  virtual void ExecuteCommand(const TdocCommand& command);
+  bool CanUndo() const { return GetUndoEnabled() && !UndoList.empty(); }
+  bool CanRedo() const { return GetUndoEnabled() && !RedoList.empty(); }
+  // Replays the last undo group (newest command first); what the replay
+  // records becomes one redo group. Raises "Threading error (working
+  // already)" while busy.
+  void Undo();
+  // Replays the last redo group; what it records becomes one undo group
+  // again, and the other redo groups stay.
+  void Redo();
+  // Nil out of range.
+  const TdocCommand* GetRedoCommand(int index) const;
+
+  // ---- selection clipboard (DocumentClipboard.cpp)
+  // The system clipboard the control lends; without one the private text
+  // serves, as with UseClipboard False.
+  void SetTextClipboard(TdocTextClipboard* clipboard) { TextClipboard = clipboard; }
+  // The selected shapes of the current page as selection text; empty when
+  // nothing is selected.
+  virtual void CopySelectionToXml(std::string& text) const;
+  // Adds the shapes of a selection text to the current page, selected, and
+  // answers how many. A text that is not a selection pastes nothing; a
+  // selection that does not load raises and leaves the document as it was.
+  virtual int PasteSelectionFromXml(const std::string& text);
+  virtual void CopySelection();
+  virtual void CutSelection();
+  virtual void Paste();
+  virtual bool CanPaste() const;
 
   // ---- coordinates
   float GetScreenScale() const override { return ScreenScale; }
@@ -337,11 +371,12 @@ public:
   void SetPaintEditBorder(bool value) { PaintEditBorder = value; }
   bool GetUseClipboard() const { return UseClipboard; }
   void SetUseClipboard(bool value);
-  // The shapes' UTF-16 clipboard of the services stays reachable beside these.
-  using TdocServices::GetClipboardText;
-  using TdocServices::SetClipboardText;
-  const std::string& GetClipboardText() const { return ClipboardText; }
-  void SetClipboardText(std::string text) { ClipboardText = std::move(text); }
+  // The document's own clipboard, used when the desktop's is not.
+  const std::string& GetPrivateClipboardText() const { return ClipboardText; }
+  void SetPrivateClipboardText(std::string text) { ClipboardText = std::move(text); }
+  // Text edited in place cuts, copies and pastes through the same clipboard.
+  std::u16string GetClipboardText() override;
+  void SetClipboardText(const std::u16string& text) override;
   TdocViewStyleType GetViewStyle() const override { return ViewStyle; }
   void SetViewStyle(TdocViewStyleType value);
   TdocHelperMethodType GetHelperMethod() const override { return HelperMethod; }
@@ -449,6 +484,9 @@ public:
   TNotifyEvent OnUpdateScrollPosition;
 
 private:
+  // What the shapes' records are while a command group replays.
+  enum TReplay : std::uint8_t { urNone, urUndoing, urRedoing };
+
   // Sets a page default; when it changed the document is changed and repainted.
   template <class T>
   void ChangeDefault(T& field, T value, void (TdocDocumentCore::*after)());
@@ -469,6 +507,14 @@ private:
   void ReadDefaultBackground(TXmlNode& node);
   void SavePageToArchive(int index);
   void MarkSaved();
+  // Appends a command replayed by Undo or Redo to the list that keeps it.
+  void KeepReplayed(std::vector<std::unique_ptr<TdocCommand>>& list, std::unique_ptr<TdocCommand> command);
+  void TrimUndoList();
+  // Moves the last group of from out, oldest first.
+  std::vector<std::unique_ptr<TdocCommand>> TakeLastGroup(std::vector<std::unique_ptr<TdocCommand>>& from);
+  void ReplayGroup(std::vector<std::unique_ptr<TdocCommand>>& from, TReplay mode);
+  std::string ReadPasteText() const;
+  void WritePasteText(const std::string& text);
 
   // Owned parts; the pages go first, as their resources ask for the archive.
   std::unique_ptr<TsdStorage> Archive;
@@ -505,6 +551,10 @@ private:
   std::int32_t UndoDepth = 0;
   bool UndoGrouped = false;
   std::int64_t UndoMemory = 0;
+  TReplay Replay = urNone;
+  // Set once a replay has kept its first command.
+  bool ReplayGrouped = false;
+  TdocTextClipboard* TextClipboard = nullptr;
   std::string ClipboardText;
   std::int32_t LastShapeId = 0;
   float ScreenScale = DefaultDpm;

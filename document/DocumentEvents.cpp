@@ -117,12 +117,6 @@ void TdocDocumentCore::ResumeUndo() {
 
 namespace {
 
-std::int64_t MemorySize(const TdocCommand& command) {
-  const std::int64_t stream = command.Stream ? command.Stream->GetSize() : 0;
-  return static_cast<std::int64_t>(command.PropName.size()) + 4 + static_cast<std::int64_t>(command.Value.size()) +
-         stream;
-}
-
 bool RepeatsProperty(const TdocCommand& last, const TdocCommand& next) {
   return last.Kind == ckPropertyValue && next.Kind == ckPropertyValue && last.ShapeId == next.ShapeId &&
          last.PropName == next.PropName && last.Value == next.Value;
@@ -132,22 +126,39 @@ bool RepeatsProperty(const TdocCommand& last, const TdocCommand& next) {
 
 void TdocDocumentCore::AddUndoCommand(std::unique_ptr<TdocCommand> command) {
   if (!GetUndoEnabled() || !command) return;
+  if (Replay == urRedoing) return KeepReplayed(UndoList, std::move(command));
+  if (RedoList.empty() && !UndoList.empty() && RepeatsProperty(*UndoList.back(), *command)) return;
+  // Only a command that is kept counts as the group's first: a dropped
+  // repeat must not join this action to the one before.
   if (UndoDepth > 0) {
     command->Grouped = UndoGrouped;
     UndoGrouped = true;
   }
-  if (RedoList.empty() && !UndoList.empty() && RepeatsProperty(*UndoList.back(), *command)) return;
   RedoList.clear();
-  UndoMemory += MemorySize(*command);
+  UndoMemory += command->GetMemorySize();
   UndoList.push_back(std::move(command));
+  TrimUndoList();
+}
+
+void TdocDocumentCore::TrimUndoList() {
   while (UndoMemory >= UndoMemoryCap && !UndoList.empty()) {
-    UndoMemory -= MemorySize(*UndoList.front());
+    UndoMemory -= UndoList.front()->GetMemorySize();
     UndoList.erase(UndoList.begin());
   }
 }
 
-void TdocDocumentCore::AddRedoCommand(std::unique_ptr<TdocCommand>) {
-  // The engine never records redo steps: the command is dropped.
+void TdocDocumentCore::AddRedoCommand(std::unique_ptr<TdocCommand> command) {
+  // Only an undo replay records redo steps; anything else is dropped.
+  if (Replay == urUndoing && command) KeepReplayed(RedoList, std::move(command));
+}
+
+void TdocDocumentCore::KeepReplayed(std::vector<std::unique_ptr<TdocCommand>>& list,
+                                    std::unique_ptr<TdocCommand> command) {
+  command->Grouped = ReplayGrouped;
+  ReplayGrouped = true;
+  if (&list == &UndoList) UndoMemory += command->GetMemorySize();
+  list.push_back(std::move(command));
+  if (&list == &UndoList) TrimUndoList();
 }
 
 void TdocDocumentCore::ClearUndo() {

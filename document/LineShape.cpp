@@ -6,6 +6,8 @@
 #include <numbers>
 
 #include "document/ShapeValues.h"
+#include "platform/rtl/Exception.h"
+#include "platform/rtl/Format.h"
 #include "xml/XmlNode.h"
 
 namespace {
@@ -99,9 +101,12 @@ void TdocLineShape::FitFrameToPoints(const std::vector<TFloatPoint>& pagePoints)
   for (const TFloatPoint& p : pagePoints)
     box = {std::min(box.Left, p.X), std::min(box.Top, p.Y), std::max(box.Right, p.X), std::max(box.Bottom, p.Y)};
   const float width = box.Right - box.Left, height = box.Bottom - box.Top;
+  std::vector<TFloatPoint> ends(Ends.size());
   for (std::size_t i = 0; i < pagePoints.size(); ++i)
-    Ends[i] = {width > 0 ? (pagePoints[i].X - box.Left) / width : 0.0f,
+    ends[i] = {width > 0 ? (pagePoints[i].X - box.Left) / width : 0.0f,
                height > 0 ? (pagePoints[i].Y - box.Top) / height : 0.0f};
+  RecordEnds(ends);
+  Ends = std::move(ends);
   SetDocBounds(box.Left, box.Top, width > 0 ? width : 1.0f, height > 0 ? height : 1.0f);
 }
 
@@ -175,10 +180,44 @@ void TdocLineShape::ApplyEditFrame() {
 void TdocLineShape::SetDocRect(const TFloatRect& rect) {
   if (GetPointCount() == LinePoints) {
     const bool leftwards = rect.Right < rect.Left, upwards = rect.Bottom < rect.Top;
-    Ends[0] = {leftwards ? 1.0f : 0.0f, upwards ? 1.0f : 0.0f};
-    Ends[1] = {leftwards ? 0.0f : 1.0f, upwards ? 0.0f : 1.0f};
+    const std::vector<TFloatPoint> ends{{leftwards ? 1.0f : 0.0f, upwards ? 1.0f : 0.0f},
+                                        {leftwards ? 0.0f : 1.0f, upwards ? 0.0f : 1.0f}};
+    RecordEnds(ends);
+    Ends = ends;
   }
   TdocPolygonShape::SetDocRect(rect);
+  ContourChanged();
+}
+
+// ---- undo of the ends
+
+std::string TdocLineShape::EndsText() const {
+  std::string text;
+  for (const TFloatPoint& end : Ends) {
+    if (!text.empty()) text += ' ';
+    text += document::FloatToUndoText(end.X) + ' ' + document::FloatToUndoText(end.Y);
+  }
+  return text;
+}
+
+void TdocLineShape::RecordEnds(const std::vector<TFloatPoint>& next) {
+  if (next != Ends) RecordUndo(ckPropertyValue, "Ends", EndsText());
+}
+
+void TdocLineShape::SetPropertyByName(const std::string& name, const std::string& value) {
+  if (!document::SameText(name, "Ends")) return TdocPolygonShape::SetPropertyByName(name, value);
+  std::vector<std::string> parts;
+  for (std::size_t at = 0; at <= value.size();) {
+    const std::size_t space = std::min(value.find(' ', at), value.size());
+    parts.push_back(value.substr(at, space - at));
+    at = space + 1;
+  }
+  if (parts.size() != 2 * Ends.size()) throw EConvertError(rtl::Format("'%s' is not a valid point list", value));
+  std::vector<TFloatPoint> ends;
+  for (std::size_t i = 0; i < parts.size(); i += 2)
+    ends.push_back({document::UndoTextToFloat(parts[i]), document::UndoTextToFloat(parts[i + 1])});
+  RecordEnds(ends);
+  Ends = std::move(ends);
   ContourChanged();
 }
 
@@ -202,10 +241,24 @@ void TdocLineShape::LoadFromXml(TXmlNode* node) {
   TdocPolygonShape::LoadFromXml(node);
   if (const TXmlNode* arrow = node->FindChild("Arrow0")) Arrow0.LoadFromXml(*arrow);
   if (const TXmlNode* arrow = node->FindChild("Arrow1")) Arrow1.LoadFromXml(*arrow);
+  const TFloatRect stored{GetDocLeft(), GetDocTop(), GetDocWidth(), GetDocHeight()};
   LoadEnds(*node);
+  KeepStoredFrame(stored);
   LineWidth = document::ReadLength(*node, "LineWidth");
   BuildOutline();
   UpdateExtents();
+}
+
+void TdocLineShape::KeepStoredFrame(const TFloatRect& stored) {
+  // The frame fitted to the points read back can differ from the stored one
+  // in the last bit (the far point is the sum of the near one and the size,
+  // rounded). The ends lie on the frame's corners either way, so the stored
+  // frame is the line as it was written, and a copy or a restored line keeps
+  // it exactly.
+  const auto near = [](float a, float b) { return std::fabs(a - b) <= 1e-4f * std::max(1.0f, std::fabs(a)); };
+  if (near(stored.Left, GetDocLeft()) && near(stored.Top, GetDocTop()) && near(stored.Right, GetDocWidth()) &&
+      near(stored.Bottom, GetDocHeight()))
+    SetDocBounds(stored.Left, stored.Top, stored.Right, stored.Bottom);
 }
 
 void TdocLineShape::LoadEnds(const TXmlNode& node) {

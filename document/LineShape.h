@@ -73,6 +73,9 @@ public:
   void SetDocRect(const TFloatRect& rect) override;
   void LoadFromXml(TXmlNode* node) override;
   void SaveToXml(TXmlNode& node) const override;
+  // "Ends": the points as fractions of the frame ("x0 y0 x1 y1"), as the
+  // undo record of a turn or a point drag keeps them.
+  void SetPropertyByName(const std::string& name, const std::string& value) override;
 
 protected:
   // Both ends with their heads, in the frame; the current contour while
@@ -87,6 +90,11 @@ private:
   // A point's place in the frame as drawn, mirror and flip included.
   TFloatPoint DrawnPosition(const TFloatPoint& fraction) const;
   void LoadEnds(const TXmlNode& node);
+  // Left, Top, Width and Height as read, kept when the ends fit them.
+  void KeepStoredFrame(const TFloatRect& stored);
+  std::string EndsText() const;
+  // Records the ends before they change, so an undo turns the line back.
+  void RecordEnds(const std::vector<TFloatPoint>& next);
 
   std::vector<TFloatPoint> Ends{{0, 0}, {1, 1}};
   float LineWidth = 1.0f;

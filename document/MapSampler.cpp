@@ -3,15 +3,21 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
+#include "document/SampleSource.h"
 #include "imaging/blend/Blend.h"
 #include "platform/rtl/Exception.h"
 
 namespace {
 
 constexpr int MaxOversampling = 6;
+// Runs of pixels a whole source pixel apart at least this long are sampled
+// a run at a time.
+constexpr std::int32_t MinRun = 4;
 // Source positions are held within +-2^21 pixels, in 1/256 pixel, so that a
 // start plus a whole row of steps stays inside 32 bits; anything that far
 // out lies beyond every bitmap anyway.
@@ -24,65 +30,12 @@ std::int32_t ToSubpixel(double pixels) {
   return static_cast<std::int32_t>(std::nearbyint(scaled));
 }
 
+// floor(numerator / denominator) for a positive denominator.
+std::int64_t FloorDivide(std::int64_t numerator, std::int64_t denominator) {
+  return numerator >= 0 ? numerator / denominator : -((-numerator + denominator - 1) / denominator);
+}
+
 bool IsFinite(const TFloatPoint& p) { return std::isfinite(p.X) && std::isfinite(p.Y); }
-
-// The source as the sampling sees it: its pixels inside the clip rectangle,
-// its outer colour everywhere around them.
-class TSourceView {
-public:
-  explicit TSourceView(const TCustomBitmap32& bitmap)
-      : Bits(bitmap.GetBits()), Width(bitmap.GetWidth()), Clip(bitmap.GetClipRect()), Outer(bitmap.OuterColor) {}
-
-  // The bilinear sample at (x, y) in 1/256 pixel, pixel centres at whole
-  // values: each row is mixed by the column fraction, then the two rows by
-  // the row fraction, each step rounded like the combine routine. The four
-  // channels come back in the low four 16-bit lanes.
-  __m128i Sample(std::int32_t x, std::int32_t y) const {
-    const std::int32_t column = x >> 8, row = y >> 8;
-    if (Covers(column, Clip.Left, Clip.Right - 1) && Covers(row, Clip.Top, Clip.Bottom - 1)) {
-      const TColor32* p = Bits + row * Width + column;
-      return Interpolate(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)),
-                         _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + Width)), x & 255, y & 255);
-    }
-    if (!Covers(column, Clip.Left - 1, Clip.Right) || !Covers(row, Clip.Top - 1, Clip.Bottom))
-      return _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(Outer)), _mm_setzero_si128());
-    return Interpolate(Pair(column, row), Pair(column, row + 1), x & 255, y & 255);
-  }
-
-private:
-  // lo <= v < hi
-  static bool Covers(std::int32_t v, std::int32_t lo, std::int32_t hi) {
-    return static_cast<std::uint32_t>(v - lo) < static_cast<std::uint32_t>(hi - lo);
-  }
-  TColor32 At(std::int32_t x, std::int32_t y) const {
-    return Covers(x, Clip.Left, Clip.Right) && Covers(y, Clip.Top, Clip.Bottom) ? Bits[y * Width + x] : Outer;
-  }
-  // Pixels (x, y) and (x + 1, y) in the low 64 bits.
-  __m128i Pair(std::int32_t x, std::int32_t y) const {
-    return _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(At(x, y))),
-                              _mm_cvtsi32_si128(static_cast<int>(At(x + 1, y))));
-  }
-
-  // Each lane: (near x (256 - w) + far x w + 128) >> 8, at most 65408.
-  static __m128i Mix(__m128i near, __m128i far, std::uint32_t w) {
-    const __m128i weight = _mm_set1_epi16(static_cast<short>(w));
-    const __m128i rest = _mm_sub_epi16(_mm_set1_epi16(256), weight);
-    const __m128i sum = _mm_add_epi16(_mm_mullo_epi16(near, rest), _mm_mullo_epi16(far, weight));
-    return _mm_srli_epi16(_mm_add_epi16(sum, _mm_set1_epi16(128)), 8);
-  }
-  // top and bottom each hold a left and a right pixel in their low 64 bits.
-  static __m128i Interpolate(__m128i top, __m128i bottom, std::uint32_t fx, std::uint32_t fy) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i columns = _mm_unpacklo_epi32(top, bottom);  // top left, bottom left, top right, bottom right
-    const __m128i rows = Mix(_mm_unpacklo_epi8(columns, zero), _mm_unpackhi_epi8(columns, zero), fx);
-    return Mix(rows, _mm_unpackhi_epi64(rows, rows), fy);
-  }
-
-  const TColor32* Bits;
-  std::ptrdiff_t Width;
-  TRect Clip;
-  TColor32 Outer;
-};
 
 TColor32 PackSample(__m128i sample) {
   return static_cast<TColor32>(_mm_cvtsi128_si32(_mm_packus_epi16(sample, sample)));
@@ -130,13 +83,18 @@ bool TdocMapSampler::PrepareRowSteps(std::int32_t x0, std::int32_t y, std::int32
   std::int32_t firstX, firstY, lastX, lastY;
   MapToSource(x0 + 0.5, y + 0.5, firstX, firstY);
   MapToSource(x0 + count - 0.5, y + 0.5, lastX, lastY);
+  TotalX = std::int64_t{lastX} - firstX;
+  TotalY = std::int64_t{lastY} - firstY;
+  return true;
+}
+
+void TdocMapSampler::FillRowSteps(std::int32_t count) {
   OffsetsX.resize(static_cast<std::size_t>(count));
   OffsetsY.resize(static_cast<std::size_t>(count));
-  // The offset of pixel i is floor(total x i / steps), reached by whole
-  // steps with the remainder carried in an error accumulator.
+  // Whole steps with the remainder carried in an error accumulator.
   const auto spread = [count](std::int64_t total, std::vector<std::int32_t>& offsets) {
     const std::int64_t steps = count - 1;
-    const std::int64_t step = total >= 0 ? total / steps : -((-total + steps - 1) / steps);
+    const std::int64_t step = FloorDivide(total, steps);
     const std::int64_t remainder = total - step * steps;
     std::int64_t offset = 0, error = 0;
     for (std::int32_t& entry : offsets) {
@@ -146,9 +104,8 @@ bool TdocMapSampler::PrepareRowSteps(std::int32_t x0, std::int32_t y, std::int32
       if (error >= steps) error -= steps, ++offset;
     }
   };
-  spread(std::int64_t{lastX} - firstX, OffsetsX);
-  spread(std::int64_t{lastY} - firstY, OffsetsY);
-  return true;
+  spread(TotalX, OffsetsX);
+  spread(TotalY, OffsetsY);
 }
 
 void TdocMapSampler::SampleRow(std::int32_t x0, std::int32_t y, std::int32_t count) {
@@ -158,10 +115,11 @@ void TdocMapSampler::SampleRow(std::int32_t x0, std::int32_t y, std::int32_t cou
 }
 
 void TdocMapSampler::SampleRowSingle(std::int32_t x0, std::int32_t y, std::int32_t count) {
-  const TSourceView source(*GetSource());
+  document::TSampleSource source(*GetSource());
   TColor32* line = LineBuffer.data();
   std::int32_t sx, sy;
   if (PrepareRowSteps(x0, y, count)) {
+    FillRowSteps(count);
     MapToSource(x0 + 0.5, y + 0.5, sx, sy);
     for (std::int32_t i = 0; i < count; ++i) line[i] = PackSample(source.Sample(sx + OffsetsX[i], sy + OffsetsY[i]));
     return;
@@ -173,15 +131,24 @@ void TdocMapSampler::SampleRowSingle(std::int32_t x0, std::int32_t y, std::int32
 }
 
 void TdocMapSampler::SampleRowSupersampled(std::int32_t x0, std::int32_t y, std::int32_t count) {
-  const TSourceView source(*GetSource());
+  document::TSampleSource source(*GetSource());
   SampleSums.assign(std::max<std::size_t>(SampleSums.size(), static_cast<std::size_t>(count)), 0);
   std::uint64_t* sums = SampleSums.data();
   std::int32_t sx, sy;
   const bool walk = PrepareRowSteps(x0, y, count);
+  if (walk) FindRuns(count);
   for (const TFloatPoint& offset : SampleOffsets) {
     if (walk) {
       MapToSource(x0 + 0.5 + offset.X, y + 0.5 + offset.Y, sx, sy);
-      for (std::int32_t i = 0; i < count; ++i) AddSample(sums[i], source.Sample(sx + OffsetsX[i], sy + OffsetsY[i]));
+      for (const TRun& run : Runs) {
+        const std::int32_t runX = sx + run.OffsetX, runY = sy + run.OffsetY;
+        if (run.Count >= MinRun) {
+          source.AddRun(runX, runY, run.Count, sums + run.First);
+          continue;
+        }
+        for (std::int32_t i = 0; i < run.Count; ++i)
+          AddSample(sums[run.First + i], source.Sample(runX + 256 * i, runY));
+      }
       continue;
     }
     for (std::int32_t i = 0; i < count; ++i) {
@@ -192,14 +159,63 @@ void TdocMapSampler::SampleRowSupersampled(std::int32_t x0, std::int32_t y, std:
   AverageSamples(count);
 }
 
+void TdocMapSampler::FindRuns(std::int32_t count) {
+  Runs.clear();
+  const std::int64_t steps = count - 1;
+  // Beyond whole source pixels the offsets drift by these totals along the
+  // row; each unit of drift ends a run.
+  const std::int64_t driftX = TotalX - 256 * steps;
+  if ((std::abs(driftX) + std::abs(TotalY)) * MinRun > steps) {
+    FillRowSteps(count);
+    for (std::int32_t first = 0; first < count;) {
+      std::int32_t end = first + 1;
+      while (end < count && OffsetsX[end] - OffsetsX[first] == 256 * (end - first) && OffsetsY[end] == OffsetsY[first])
+        ++end;
+      Runs.push_back({first, end - first, OffsetsX[first], OffsetsY[first]});
+      first = end;
+    }
+    return;
+  }
+  // Few long runs: the drifts, floor(total x i / steps), only grow or only
+  // shrink along the row, so each run ends where a search finds them change.
+  const auto drift = [steps](std::int64_t total, std::int64_t i) { return FloorDivide(total * i, steps); };
+  const auto same = [&](std::int64_t i, std::int64_t j) {
+    return drift(driftX, i) == drift(driftX, j) && drift(TotalY, i) == drift(TotalY, j);
+  };
+  for (std::int32_t first = 0; first < count;) {
+    // Gallop to a pixel past the run, then halve the gap.
+    std::int32_t inside = first, stride = 1;
+    while (inside + stride < count && same(first, inside + stride)) inside += stride, stride *= 2;
+    std::int32_t outside = std::min(inside + stride, count);
+    while (outside - inside > 1) {
+      const std::int32_t middle = inside + (outside - inside) / 2;
+      (same(first, middle) ? inside : outside) = middle;
+    }
+    Runs.push_back({first, inside + 1 - first, static_cast<std::int32_t>(256 * std::int64_t{first} + drift(driftX, first)),
+                    static_cast<std::int32_t>(drift(TotalY, first))});
+    first = inside + 1;
+  }
+}
+
 void TdocMapSampler::AverageSamples(std::int32_t count) {
-  const TDivider divider(static_cast<std::uint32_t>(SampleOffsets.size()));
-  for (std::int32_t i = 0; i < count; ++i) {
-    const std::uint64_t sums = SampleSums[i];
+  const auto samples = static_cast<std::uint32_t>(SampleOffsets.size());
+  std::int32_t i = 0;
+  if (std::has_single_bit(samples)) {
+    // A power of two divides by a shift, two pixels at a time.
+    const __m128i shift = _mm_cvtsi32_si128(std::countr_zero(samples));
+    for (; i + 2 <= count; i += 2) {
+      const __m128i sums = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&SampleSums[std::size_t(i)]));
+      const __m128i quotients = _mm_srl_epi16(sums, shift);
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(&LineBuffer[std::size_t(i)]), _mm_packus_epi16(quotients, quotients));
+    }
+  }
+  const TDivider divider(samples);
+  for (; i < count; ++i) {
+    const std::uint64_t sums = SampleSums[std::size_t(i)];
     TColor32 color = 0;
     for (int channel = 0; channel < 4; ++channel)
       color |= divider.Divide(sums >> (16 * channel) & 0xFFFF) << (8 * channel);
-    LineBuffer[i] = color;
+    LineBuffer[std::size_t(i)] = color;
   }
 }
 

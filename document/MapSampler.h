@@ -42,9 +42,15 @@ private:
   void SampleRowSupersampled(std::int32_t x0, std::int32_t y, std::int32_t count);
   // Source position of the target point (x, y) in 1/256 pixel.
   void MapToSource(double x, double y, std::int32_t& sx, std::int32_t& sy) const;
-  // Whether the row can walk with integer steps; if so, fills the per-pixel
-  // offsets from the row's first pixel.
+  // Whether the row can walk with integer steps; if so, holds the source
+  // offsets from the row's first pixel to its last. Pixel i lies
+  // floor(total x i / (count - 1)) from the first.
   bool PrepareRowSteps(std::int32_t x0, std::int32_t y, std::int32_t count);
+  // The offsets of every pixel of the row from its first.
+  void FillRowSteps(std::int32_t count);
+  // Splits the row's pixels into runs whose samples lie a whole source pixel
+  // apart along the row and on one source row: their fractions are shared.
+  void FindRuns(std::int32_t count);
   void AverageSamples(std::int32_t count);
   void BlendRow(std::int32_t x0, std::int32_t y, std::int32_t count);
 
@@ -53,6 +59,16 @@ private:
   std::vector<std::uint64_t> SampleSums;
   std::vector<std::int32_t> OffsetsX;
   std::vector<std::int32_t> OffsetsY;
+  std::int64_t TotalX = 0;
+  std::int64_t TotalY = 0;
+  struct TRun {
+    std::int32_t First;
+    std::int32_t Count;
+    // Source offsets of the first pixel from the row's first.
+    std::int32_t OffsetX;
+    std::int32_t OffsetY;
+  };
+  std::vector<TRun> Runs;
   int Oversampling = 2;
   std::vector<TFloatPoint> SampleOffsets;
 };

@@ -337,6 +337,19 @@ public:
   virtual void RecordUndoFontStyle(TdocCommandKind kind, const std::string& propName, std::uint8_t style);
   // A removed child (kind 2 only): its index, id and byte form.
   virtual void RecordUndoShape(TdocCommandKind kind, const TdocShape& child);
+  // While one lives, no shape of this thread records undo: a shape or an
+  // effect being read from its byte form is restored, not changed.
+  class RecordingPause {
+  public:
+    RecordingPause() { ++Depth; }
+    ~RecordingPause() { --Depth; }
+    RecordingPause(const RecordingPause&) = delete;
+    RecordingPause& operator=(const RecordingPause&) = delete;
+    static bool Active() { return Depth > 0; }
+
+  private:
+    static thread_local int Depth;
+  };
   // True when the command belonged to this shape or one of its descendants.
   virtual bool ApplyCommand(const TdocCommand& command);
   // Names compare without regard to case; raises EConvertError for a value
@@ -426,6 +439,7 @@ private:
   void LoadBaseProperties(const TXmlNode& node);
   void LoadChildren(TXmlNode& node);
   bool ApplyOwnCommand(const TdocCommand& command);
+  void SetRecordedProperty(const TdocCommand& command);
   void RestoreRemovedChild(const TdocCommand& command);
   // The parts of a handle drag (FrameEdit.cpp): a resize gives the new size,
   // a rotation the change of angle, and the handles follow the drag.

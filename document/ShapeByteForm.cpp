@@ -60,6 +60,8 @@ std::string PlaceResource(TsdStorage& storage, const std::string& name, const st
   return storage.NewTempStreamName(Extension(name));
 }
 
+constexpr int ExactFloatDigits = 9;
+
 }  // namespace
 
 std::string WriteByteForm(TsdStorage* storage, const TStringList& names, std::string_view root,
@@ -72,6 +74,9 @@ std::string WriteByteForm(TsdStorage* storage, const TStringList& names, std::st
     WriteLengthStream(stream, StreamContent(*storage, names.GetStrings(i)));
   }
   TXmlDocument xml(root);
+  // Nine digits give every float back exactly: a copy, a pasted shape or a
+  // shape restored by undo is the shape itself, not a rounded neighbour.
+  xml.FloatDigits = ExactFloatDigits;
   save(*xml.GetRoot());
   WriteLengthStream(stream, xml.WriteToString());
   return {stream.Bytes().begin(), stream.Bytes().end()};
@@ -109,6 +114,7 @@ std::string ShapesToString(const TdocShape& shape) {
 
 void ShapesFromString(TdocShape& shape, std::string_view bytes) {
   if (bytes.empty()) return;
+  const TdocShape::RecordingPause pause;
   const auto renames =
       ReadByteForm(StorageOf(shape), bytes, [&shape](TXmlNode* root) { shape.LoadFromXml(root); });
   if (!renames.empty()) shape.RenameArchiveNames(renames);

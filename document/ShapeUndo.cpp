@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "document/ClassRegistry.h"
 #include "document/Shape.h"
@@ -43,12 +44,41 @@ bool SameText(std::string_view a, std::string_view b) {
 
 }  // namespace document
 
+namespace {
+
+// The ids that follow a removed child's byte form; none in a record
+// without them or with a count that does not fit.
+std::vector<std::int32_t> ReadInsideIds(TStream& stream) {
+  std::vector<std::int32_t> ids;
+  if (stream.GetSize() - stream.GetPosition() < 4) return ids;
+  const std::int32_t count = rtl::ReadLE<std::int32_t>(stream);
+  if (count < 0 || count > (stream.GetSize() - stream.GetPosition()) / 4) return ids;
+  for (std::int32_t i = 0; i < count; ++i) ids.push_back(rtl::ReadLE<std::int32_t>(stream));
+  return ids;
+}
+
+// Every shape below root, depth first, parents before their children.
+std::vector<TdocShape*> Descendants(const TdocShape& root) {
+  std::vector<TdocShape*> shapes;
+  for (int i = 0; i < root.GetShapeCount(); ++i) {
+    TdocShape* child = root.GetShapes(i);
+    shapes.push_back(child);
+    const std::vector<TdocShape*> below = Descendants(*child);
+    shapes.insert(shapes.end(), below.begin(), below.end());
+  }
+  return shapes;
+}
+
+}  // namespace
+
 using document::FloatToUndoText;
 using document::SameText;
 using document::UndoTextToFloat;
 
+thread_local int TdocShape::RecordingPause::Depth = 0;
+
 bool TdocShape::IsRecordingUndo() const {
-  return Document && (Document->GetUndoEnabled() || Document->IsRecordingRedo());
+  return Document && !RecordingPause::Active() && (Document->GetUndoEnabled() || Document->IsRecordingRedo());
 }
 
 void TdocShape::RecordCommand(std::unique_ptr<TdocCommand> command) const {
@@ -96,6 +126,11 @@ void TdocShape::RecordUndoShape(TdocCommandKind kind, const TdocShape& child) {
   rtl::WriteLE<std::int32_t>(*command->Stream, child.ShapeId);
   const std::string bytes = ShapesToString(child);
   WriteLengthString(*command->Stream, xml::EncodeBase64(bytes.data(), bytes.size()));
+  // The ids of the shapes inside it, so the commands recorded for them
+  // still find them once it is restored.
+  const std::vector<TdocShape*> inside = Descendants(child);
+  rtl::WriteLE<std::int32_t>(*command->Stream, static_cast<std::int32_t>(inside.size()));
+  for (const TdocShape* shape : inside) rtl::WriteLE<std::int32_t>(*command->Stream, shape->ShapeId);
   RecordCommand(std::move(command));
 }
 
@@ -109,7 +144,7 @@ bool TdocShape::ApplyCommand(const TdocCommand& command) {
 bool TdocShape::ApplyOwnCommand(const TdocCommand& command) {
   switch (command.Kind) {
     case ckPropertyValue:
-      SetPropertyByName(command.PropName, command.Value);
+      SetRecordedProperty(command);
       return true;
     case ckChildInserted:
       DeleteShape(rtl::StrToInt(command.Value));
@@ -120,6 +155,19 @@ bool TdocShape::ApplyOwnCommand(const TdocCommand& command) {
     default:
       return false;
   }
+}
+
+void TdocShape::SetRecordedProperty(const TdocCommand& command) {
+  // The children of a group recorded their own frames when it was resized:
+  // those records put them back, so the group's old size must not lay them
+  // out a second time.
+  const bool grouped = Grouped;
+  {
+    auto restore = TdocBracketGuard([this, grouped] { Grouped = grouped; });
+    Grouped = false;
+    SetPropertyByName(command.PropName, command.Value);
+  }
+  if (grouped) UpdateExtents();
 }
 
 void TdocShape::RestoreRemovedChild(const TdocCommand& command) {
@@ -138,9 +186,13 @@ void TdocShape::RestoreRemovedChild(const TdocCommand& command) {
   std::unique_ptr<TdocShape> child = GetShapeClass(command.Value).Create();
   child->SetDocument(Document);
   ShapesFromString(*child, bytes);
+  const std::vector<std::int32_t> insideIds = ReadInsideIds(stream);
   TdocShape& restored = *child;
   InsertShape(index, std::move(child));
   restored.SetShapeId(id);
+  const std::vector<TdocShape*> inside = Descendants(restored);
+  if (inside.size() == insideIds.size())
+    for (std::size_t i = 0; i < inside.size(); ++i) inside[i]->SetShapeId(insideIds[i]);
 }
 
 void TdocShape::SetPropertyByName(const std::string& name, const std::string& value) {

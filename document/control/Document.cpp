@@ -1,12 +1,10 @@
 #include "document/control/Document.h"
 
-#include <cmath>
 #include <exception>
 
 #include <QEvent>
 #include <QPainter>
 #include <QPaintEvent>
-#include <QScrollBar>
 #include <QtGlobal>
 
 #include "document/Page.h"
@@ -16,21 +14,16 @@
 #include "platform/qt/CursorTable.h"
 #include "platform/qt/Image.h"
 #include "platform/qt/Printer.h"
-#include "platform/rtl/Numbers.h"
-
-namespace {
-
-// Pixels of border around the page in the print layout, on each side.
-constexpr int PageBorder = 10;
-
-bool UsableScale(float scale) { return std::isfinite(scale) && scale > 0.0f && scale < 1.0e4f; }
-
-}  // namespace
 
 TdocDocument::TdocDocument(QWidget* parent)
     : QAbstractScrollArea(parent), DocumentCore(std::make_unique<TdocDocumentCore>()) {
   DocumentCore->SetView(this);
+  DocumentCore->SetTextClipboard(&Clipboard);
   setFocusPolicy(Qt::StrongFocus);
+  // A plain one-pixel border: the rulers beside the control count on it.
+  setFrameStyle(QFrame::Box | QFrame::Plain);
+  setLineWidth(1);
+  viewport()->setMouseTracking(true);
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
   Timer.setInterval(TimerInterval);
   // A tick runs to its end before the next one: nothing in it processes events.
@@ -50,73 +43,12 @@ TdocDocument::~TdocDocument() {
   DocumentCore->SetView(nullptr);
 }
 
-void TdocDocument::Repaint() { viewport()->update(); }
+void TdocDocument::Repaint() {
+  PageBuffer.Invalidate();
+  viewport()->update();
+}
 
 void TdocDocument::ShowScreenCursor(TCursor cursor) { viewport()->setCursor(CursorFromId(cursor)); }
-
-void TdocDocument::UpdateScrollArea() {
-  TdocPage* page = DocumentCore->GetCurrentPage();
-  const float scale = DocumentCore->GetScreenScale();
-  if (!page || !UsableScale(scale)) {
-    VirtualSize = QSize();
-  } else {
-    const bool printLayout = DocumentCore->GetViewStyle() == vsPrintLayout;
-    const float width = page->GetCurbLeft() + page->GetPageWidth() + page->GetCurbRight();
-    const float height = page->GetCurbTop() + page->GetPageHeight() + page->GetCurbBottom();
-    const float border = printLayout ? 2.0f * PageBorder : 0.0f;
-    VirtualSize = QSize(rtl::Round(width * scale + border), rtl::Round(height * scale + border));
-    const float origin = printLayout ? PageBorder / scale : 0.0f;
-    // Where the page sits on the canvas is the view's business, not an edit.
-    auto suspended = UndoSuspension(DocumentCore.get());
-    page->SetOrigin(origin, origin);
-  }
-  const QSize client = viewport()->size();
-  horizontalScrollBar()->setRange(0, std::max(0, VirtualSize.width() - client.width()));
-  verticalScrollBar()->setRange(0, std::max(0, VirtualSize.height() - client.height()));
-  horizontalScrollBar()->setPageStep(client.width());
-  verticalScrollBar()->setPageStep(client.height());
-  horizontalScrollBar()->setValue(0);
-  verticalScrollBar()->setValue(0);
-  ScrollPositionChanged();
-  Repaint();
-}
-
-void TdocDocument::ZoomPageWidth() {
-  DocumentCore->Options.ZoomPercent = 100.0f;
-  TdocPage* page = DocumentCore->GetCurrentPage();
-  if (!page) return;
-  const bool printLayout = DocumentCore->GetViewStyle() == vsPrintLayout;
-  const float width = printLayout ? page->GetCurbLeft() + page->GetPageWidth() + page->GetCurbRight()
-                                  : page->GetPageWidth();
-  const int spare = printLayout ? 2 * PageBorder + 2 : 2;
-  // Fitted without scroll bars first; when one appears, fitted again into
-  // the narrower window.
-  const int fullWidth = maximumViewportSize().width();
-  for (int clientWidth : {fullWidth, -1}) {
-    if (clientWidth < 0) clientWidth = viewport()->width();
-    const float scale = static_cast<float>(clientWidth - spare) / width;
-    if (!UsableScale(scale)) return;
-    DocumentCore->SetScreenScale(scale);
-    UpdateScrollArea();
-    if (viewport()->width() >= fullWidth) return;
-  }
-}
-
-int TdocDocument::ScrollOffset(int value, int virtualSize, int clientSize) {
-  const int spare = virtualSize != 0 ? std::max(0, clientSize - virtualSize) : 0;
-  return spare > 0 ? -(spare / 2) : value;
-}
-
-void TdocDocument::ScrollPositionChanged() {
-  const float scale = DocumentCore->GetScreenScale();
-  if (!UsableScale(scale)) return;
-  const QSize client = viewport()->size();
-  const int x = ScrollOffset(horizontalScrollBar()->value(), VirtualSize.width(), client.width());
-  const int y = ScrollOffset(verticalScrollBar()->value(), VirtualSize.height(), client.height());
-  DocumentCore->SetWindowOrigin(x / scale, y / scale);
-  UpdateRulers();
-  if (DocumentCore->OnUpdateScrollPosition) DocumentCore->OnUpdateScrollPosition(DocumentCore.get());
-}
 
 bool TdocDocument::event(QEvent* event) {
   const bool handled = QAbstractScrollArea::event(event);
@@ -130,21 +62,6 @@ bool TdocDocument::event(QEvent* event) {
   return handled;
 }
 
-void TdocDocument::resizeEvent(QResizeEvent* event) {
-  QAbstractScrollArea::resizeEvent(event);
-  const bool widthChanged = width() != LastClientWidth;
-  LastClientWidth = width();
-  if (widthChanged && DocumentCore->Options.AutoWidth && DocumentCore->Options.ZoomPercent == 100.0f)
-    ZoomPageWidth();
-  else
-    UpdateScrollArea();
-}
-
-void TdocDocument::scrollContentsBy(int, int) {
-  ScrollPositionChanged();
-  Repaint();
-}
-
 void TdocDocument::paintEvent(QPaintEvent* event) {
   if (DocumentCore->IsPrinting() || DocumentCore->IsLoading()) return;
   const QRect clip = event->rect() & viewport()->rect();
@@ -152,7 +69,10 @@ void TdocDocument::paintEvent(QPaintEvent* event) {
   try {
     if (BackBuffer.GetWidth() != viewport()->width() || BackBuffer.GetHeight() != viewport()->height())
       BackBuffer.SetSize(viewport()->width(), viewport()->height());
-    PaintDocument(BackBuffer, clip);
+    const TdocViewBuffer::TKey key{DocumentCore->GetWindowLeft(), DocumentCore->GetWindowTop(),
+                                   DocumentCore->GetScreenScale(), viewport()->size()};
+    PageBuffer.Paint(BackBuffer, clip, key,
+                     [this](TBitmap32& target, const QRect& rect) { PaintDocument(target, rect); });
     TCanvas& canvas = BackBuffer.GetCanvas();
     DocumentCore->PaintSelectionHandles(canvas);
     if (TdocShape* edited = DocumentCore->GetEditShape()) edited->PaintEditState(canvas);

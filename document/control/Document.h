@@ -9,12 +9,16 @@
 #include <span>
 
 #include <QAbstractScrollArea>
+#include <QPointer>
 #include <QTimer>
 
 #include "document/DocumentCore.h"
+#include "document/control/Ruler.h"
+#include "document/control/ViewBuffer.h"
 #include "imaging/bitmap/Bitmap32.h"
 
 class TPrinter;
+#include "document/control/SystemClipboard.h"
 
 class TdocDocument : public QAbstractScrollArea, public TdocDocumentView {
 public:
@@ -31,13 +35,44 @@ public:
   void Repaint() override;
   void UpdateScrollArea() override;
   void ZoomPageWidth() override;
-  void UpdateRulers() override {}
+  void UpdateRulers() override;
   void ShowScreenCursor(TCursor cursor) override;
 
   // The canvas in pixels the current page takes at the screen scale, its
   // border included; (0, 0) without a page.
   QSize GetVirtualSize() const { return VirtualSize; }
   const QTimer& GetTimer() const { return Timer; }
+
+  // ---- scrolling: the canvas's pixel at the window's top-left corner
+  // (negative while a small canvas sits centred)
+  QPoint GetScrollOffset() const { return {ScrollX, ScrollY}; }
+  // Scroll-bar units per canvas pixel (below 1 for very large canvases).
+  float GetScrollFactor() const { return ScrollFactor; }
+  void ScrollBy(int dx, int dy);
+  void SetVirtualArea(int x, int y, int width, int height);
+
+  // ---- zoom. A zoom that would leave the usable scales or canvas sizes is
+  // refused and changes nothing.
+  void SetScale(float pixelsPerMm);
+  // False when refused.
+  bool ZoomByFactor(double factor);
+  void ZoomIn();
+  void ZoomOut();
+  // The whole page fits the window.
+  void ZoomToPage();
+  // The page width fits the window.
+  void FitScaleToWidth();
+  float GetZoomPercent() const { return DocumentCore->Options.ZoomPercent; }
+  // Percent of the page-width fit; ignored unless AutoWidth is set.
+  void SetZoomPercent(float value);
+
+  // ---- rulers, owned by their parent widget; nil for none
+  TRsRuler* GetRulerTop() const { return RulerTop; }
+  void SetRulerTop(TRsRuler* value);
+  TRsRuler* GetRulerLeft() const { return RulerLeft; }
+  void SetRulerLeft(TRsRuler* value);
+  TRsRulerCorner* GetRulerCorner() const { return RulerCorner; }
+  void SetRulerCorner(TRsRulerCorner* value);
 
   // ---- printing (DocumentPrint.cpp)
   // The printer the pages go to: the one set, else the control's own
@@ -60,6 +95,8 @@ protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
 
   // Renders the document rectangle under clip (client pixels) into target,
   // which covers the client area.
@@ -67,15 +104,33 @@ protected:
 
 private:
   void PrintPage(TPrinter& printer, TdocPage& page);
-  // The scroll offset of one axis: the bar's value, or minus half the spare
-  // room while the canvas is smaller than the window (it sits centred).
-  static int ScrollOffset(int value, int virtualSize, int clientSize);
   void ScrollPositionChanged();
+  // Clamps the offsets to the canvas and sets the bars from them.
+  void UpdateScrollBars();
+  // Empty bar ranges, so the client size is measured without bars.
+  void HideScrollBars();
+  void SetBars();
+  void LayOutBars();
+  // Scrolls to the offsets, clamped.
+  void ScrollTo(int x, int y);
 
+  // Declared before the core, which keeps a pointer to it.
+  TdocSystemClipboard Clipboard;
   std::unique_ptr<TdocDocumentCore> DocumentCore;
   QTimer Timer;
   QSize VirtualSize;
+  int ScrollX = 0;
+  int ScrollY = 0;
+  float ScrollFactor = 1.0f;
+  bool SettingBars = false;
+  bool UpdatingScrollArea = false;
+  int WheelRemainder = 0;
   int LastClientWidth = -1;
+  // The page as rendered under the window, kept between paints.
+  TdocViewBuffer PageBuffer;
+  QPointer<TRsRuler> RulerTop;
+  QPointer<TRsRuler> RulerLeft;
+  QPointer<TRsRulerCorner> RulerCorner;
   // The client area as painted last: page, handles and feedback are drawn
   // here, then the dirty part goes to the window.
   TBitmap32 BackBuffer;

@@ -29,6 +29,8 @@ void FillSpan(const TPixelSurface& surface, std::int64_t y, std::int64_t x1, std
 // x where the edge a-b crosses the scan line y, rounded up: the first pixel
 // column whose sample point lies on or right of the edge.
 std::int64_t CrossingColumn(const TPoint& a, const TPoint& b, std::int64_t y) {
+  // An upright edge crosses every scan line at its own column.
+  if (a.X == b.X) return a.X;
   const Wide dy = Wide{b.Y} - a.Y;
   const Wide numerator = Wide{a.X} * dy + (Wide{y} - a.Y) * (Wide{b.X} - a.X);
   return dy > 0 ? CeilDiv(numerator, dy) : CeilDiv(-numerator, -dy);
@@ -143,7 +145,7 @@ void DrawLine(const TPixelSurface& surface, TPoint from, TPoint to, int width, s
   }
   for (std::int64_t t = first; t <= last; ++t) {
     if (style.Dotted && t % 2 != 0) continue;
-    const std::int64_t offset = FloorDiv(Wide{2} * t * minorSteps + steps, Wide{2} * steps);
+    const std::int64_t offset = minorSteps == 0 ? 0 : FloorDiv(Wide{2} * t * minorSteps + steps, Wide{2} * steps);
     const std::int64_t majorAt = majorStart + majorSign * t;
     const std::int64_t minorAt = minorStart + minorSign * offset;
     if (minorAt < -width || minorAt >= minorExtent + width) continue;

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "imaging/startup/CoreStartUp.h"
@@ -233,6 +234,55 @@ TEST_F(MapSamplerTest, IntegerWalkMatchesMappingEverySample) {
           differing += d != 0;
         }
     EXPECT_LT(differing, 64 * 56 * 4 / 4);
+  }
+}
+
+// A move by a fraction of a pixel, with offsets that are whole 1/256 pixels,
+// against bilinear samples worked out here: rows mixed by the column
+// fraction, then by the row fraction, each step rounded to the nearest, the
+// outer colour around the source, and the n x n samples of a pixel averaged
+// down. Every position along a row shares its fractions with the others.
+TEST_F(MapSamplerTest, FractionalMoveMatchesBilinearSamplesWorkedOut) {
+  TCustomBitmap32 source;
+  Noise(source, 37, 11, 5);
+  source.SetPixel(3, 4, 0x00000000u);
+  source.OuterColor = 0x40102030u;
+  const auto at = [&](int x, int y) -> TColor32 {
+    return x >= 0 && y >= 0 && x < 37 && y < 11 ? source.GetPixel(x, y) : source.OuterColor;
+  };
+  const auto mix = [](int near, int far, int w) { return (near * (256 - w) + far * w + 128) >> 8; };
+  const auto sample = [&](int sx, int sy, int channel) {  // in 1/256 pixel, centres at whole values
+    const int x = sx >> 8, y = sy >> 8, fx = sx & 255, fy = sy & 255;
+    const int top = mix(Channel(at(x, y), channel), Channel(at(x + 1, y), channel), fx);
+    const int bottom = mix(Channel(at(x, y + 1), channel), Channel(at(x + 1, y + 1), channel), fx);
+    return mix(top, bottom, fy);
+  };
+  for (const int n : {2, 3, 4}) {
+    for (const auto& [dx, dy] : {std::pair{5.3125, 2.75}, std::pair{-0.40625, 0.0390625}, std::pair{3.0, -1.5}}) {
+      TdocTransform move;
+      move.Translate(dx, dy);
+      TdocMapSampler sampler;
+      sampler.SetOversampling(n);
+      sampler.SetSource(&source);
+      sampler.SetTransform(&move);
+      for (int y = -2; y < 16; ++y) {
+        sampler.SampleRow(-3, y, 46);
+        for (int x = -3; x < 43; ++x) {
+          TColor32 expected = 0;
+          for (int channel = 0; channel < 4; ++channel) {
+            int sum = 0;
+            for (int j = 0; j < n; ++j)
+              for (int i = 0; i < n; ++i) {
+                // (x + (i + 0.5) / n - dx - 0.5) pixels, in 1/256 pixel.
+                const double sx = (x + (i + 0.5) / n - dx - 0.5) * 256, sy = (y + (j + 0.5) / n - dy - 0.5) * 256;
+                sum += sample(int(std::lround(sx)), int(std::lround(sy)), channel);
+              }
+            expected |= TColor32(sum / (n * n)) << (8 * channel);
+          }
+          ASSERT_EQ(sampler.GetLineBuffer()[std::size_t(x + 3)], expected) << n << ": " << x << "," << y;
+        }
+      }
+    }
   }
 }
 

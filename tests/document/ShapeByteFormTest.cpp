@@ -18,6 +18,7 @@ namespace {
 using doctest::MakeFill;
 using doctest::TFillShape;
 using doctest::TPageFixture;
+using doctest::TResourceShape;
 
 struct TParsedForm {
   std::vector<std::pair<std::string, std::string>> Resources;
@@ -69,32 +70,6 @@ std::string Build(const TParsedForm& form) {
   PutU32(out, static_cast<std::uint32_t>(form.Xml.size()));
   return out + form.Xml;
 }
-
-// A shape that refers to one resource stream by name.
-struct TResourceShape : TFillShape {
-  static const TdocShapeClass& StaticClass() {
-    static const TdocShapeClass info{"TResourceShape", [] { return std::unique_ptr<TdocShape>(new TResourceShape); }};
-    return info;
-  }
-  const TdocShapeClass& GetClass() const override { return StaticClass(); }
-  void CollectArchiveNames(TStringList& list) const override {
-    TdocShape::CollectArchiveNames(list);
-    list.Add(Stream);
-  }
-  void RenameArchiveNames(const std::map<std::string, std::string>& renames) override {
-    TdocShape::RenameArchiveNames(renames);
-    if (auto found = renames.find(Stream); found != renames.end()) Stream = found->second;
-  }
-  void SaveToXml(TXmlNode& node) const override {
-    TdocShape::SaveToXml(node);
-    node.WriteChildString("Stream", Stream);
-  }
-  void LoadFromXml(TXmlNode* node) override {
-    TdocShape::LoadFromXml(node);
-    Stream = node->ReadChildString("Stream");
-  }
-  std::string Stream;
-};
 
 class ShapeByteFormTest : public ::testing::Test, protected TPageFixture {
 protected:

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -11,7 +12,9 @@
 #include "document/PlainServices.h"
 #include "document/Shape.h"
 #include "document/StartUp.h"
+#include "platform/rtl/StringList.h"
 #include "xml/XmlDocument.h"
+#include "xml/XmlNode.h"
 
 namespace doctest {
 
@@ -67,6 +70,32 @@ inline std::unique_ptr<TFillShape> MakeFill(float left, float top, float width, 
   shape->SetDocFrame(left, top, width, height, angle);
   return shape;
 }
+
+// A shape that refers to one resource stream by name.
+struct TResourceShape : TFillShape {
+  static const TdocShapeClass& StaticClass() {
+    static const TdocShapeClass info{"TResourceShape", [] { return std::unique_ptr<TdocShape>(new TResourceShape); }};
+    return info;
+  }
+  const TdocShapeClass& GetClass() const override { return StaticClass(); }
+  void CollectArchiveNames(TStringList& list) const override {
+    TdocShape::CollectArchiveNames(list);
+    list.Add(Stream);
+  }
+  void RenameArchiveNames(const std::map<std::string, std::string>& renames) override {
+    TdocShape::RenameArchiveNames(renames);
+    if (auto found = renames.find(Stream); found != renames.end()) Stream = found->second;
+  }
+  void SaveToXml(TXmlNode& node) const override {
+    TdocShape::SaveToXml(node);
+    node.WriteChildString("Stream", Stream);
+  }
+  void LoadFromXml(TXmlNode* node) override {
+    TdocShape::LoadFromXml(node);
+    Stream = node->ReadChildString("Stream");
+  }
+  std::string Stream;
+};
 
 // A page-like root: a plain shape of the given size under a plain document.
 struct TPageFixture {

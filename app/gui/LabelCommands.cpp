@@ -1,0 +1,219 @@
+// The label tab's commands: inserting shapes, zooming, the stacking order,
+// a new label, the label size and the unit of every length edit.
+
+#include <algorithm>
+#include <cmath>
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QUrl>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QToolButton>
+
+#include "app/NumberText.h"
+#include "app/ProgramFolders.h"
+#include "app/UiTexts.h"
+#include "app/gui/AboutBox.h"
+#include "app/gui/Guarded.h"
+#include "app/gui/MainWindow.h"
+#include "app/shapes/BarcodeShape.h"
+#include "document/FrameShapes.h"
+#include "document/LineShape.h"
+#include "document/Page.h"
+#include "document/HandlePainter.h"
+#include "document/control/Document.h"
+#include "platform/qt/Printer.h"
+
+namespace app {
+
+namespace {
+
+constexpr float FrameOutlineWidth = 0.5f;  // mm
+constexpr TColor FrameFillColor = 0xFF0000;  // blue: red sits in the lowest byte
+constexpr double MinLabelSide = 1.0;           // mm
+
+QString Utf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
+
+void RewriteEdit(QLineEdit* edit) { edit->setText(Utf8(RewriteTwoDecimals(edit->text().toStdString()))); }
+
+// The help file with the desktop's viewer; a failure is not reported, the
+// program works without its help.
+void OpenHelp() {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(DataFilePath(HelpFileName))));
+}
+
+}  // namespace
+
+std::unique_ptr<TdocShape> TForm1::NewShape(TInsertKind kind) {
+  switch (kind) {
+    case ikLine: return std::make_unique<TdocLineShape>();
+    case ikFrame: {
+      auto frame = std::make_unique<TdocRectangleShape>();
+      frame->SetFillAlpha(255);
+      frame->SetUseFill(false);
+      frame->SetUseOutline(true);
+      frame->SetFillColor(FrameFillColor);
+      frame->SetOutlineColor(0);
+      frame->SetOutlineWidth(FrameOutlineWidth);
+      return frame;
+    }
+    case ikBarcode: {
+      auto barcode = std::make_unique<TdocBarCodeShape>();
+      barcode->CreateNewBarcode();
+      return barcode;
+    }
+  }
+  return nullptr;
+}
+
+void TForm1::InsertShape(TInsertKind kind) { Fdocument->Core().SetInsertShape(NewShape(kind), true); }
+
+void TForm1::ZoomIn() { Fdocument->ZoomIn(); }
+void TForm1::ZoomOut() { Fdocument->ZoomOut(); }
+void TForm1::ZoomToPage() { Fdocument->ZoomToPage(); }
+
+void TForm1::NewDocumentAsked() {
+  if (QMessageBox::question(this, Utf8(pgloretlibmessage(126)), Utf8(pgloretlibmessage(125)),
+                            QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
+    NewDocument();
+}
+
+void TForm1::NewDocument() {
+  TdocDocumentCore& core = Fdocument->Core();
+  core.Clear();
+  core.New();
+  core.SetDefaultMarginLeft(0);
+  core.SetDefaultMarginTop(0);
+  core.SetDefaultMarginRight(0);
+  core.SetDefaultMarginBottom(0);
+  ApplyLabelSizeToPage();
+  core.SetModified(false);
+  TdocDocumentCore& preview = docPrintPreview->Core();
+  while (preview.ShapeCount() > 0) preview.DeleteShape(preview.ShapeCount() - 1);
+  panelcarshape->ShapeToPanel();
+}
+
+double TForm1::LengthFactor() const { return raunitinch->isChecked() ? MillimetresPerInch : 1.0; }
+
+namespace {
+
+// A label side in millimetres from its edit, kept between the smallest label
+// and the largest sheet a printer takes; the edit shows what was used.
+float LabelSide(QLineEdit* edit, double factor) {
+  const double typed = ParseNumber(edit->text().toStdString()).value_or(0.0) * factor;
+  const double side = std::clamp(typed, MinLabelSide, TPrinter::MaxPaperSideMm);
+  if (side != typed) edit->setText(Utf8(FormatTwoDecimals(side / factor)));
+  return static_cast<float>(side);
+}
+
+}  // namespace
+
+void TForm1::ApplyLabelSizeToPage() {
+  TdocPage* page = Fdocument->Core().GetCurrentPage();
+  if (!page) return;
+  const double factor = LengthFactor();
+  page->SetPageWidth(LabelSide(elargeur, factor));
+  page->SetPageHeight(LabelSide(ehauteur, factor));
+  Fdocument->Core().Repaint();
+  ZoomToPage();
+}
+
+void TForm1::ChangeUnits(TUnitMode mode) {
+  const bool sync = Flags.PanelSync;
+  Flags.PanelSync = false;
+  try {
+    const TRulerUnit unit = mode == umInches ? ruInch : ruMilli;
+    if (Fdocument->Core().GetRulerUnits() != unit) {
+      for (TdocDocument* document : {Fdocument, docPrintPreview, docImprime}) document->Core().SetRulerUnits(unit);
+      const auto conversion = mode == umInches ? TUnitConversion::ToInches : TUnitConversion::ToMillimetres;
+      for (QLineEdit* edit :
+           {elargeur, ehauteur, edPageWidth, edPageHeight, edOuterMarginX, edOuterMarginY, edBetweenMarginX, edBetweenMarginY})
+        edit->setText(Utf8(pgloconvertitunite(edit->text().toStdString(), conversion)));
+      ApplyLabelSizeToPage();
+    }
+  } catch (const std::exception&) {
+    // A unit switch that fails half-way leaves the edits as far as it got.
+  }
+  Flags.PanelSync = sync;
+  panelcarshape->ShapeToPanel();
+}
+
+void TForm1::UpdatePopupMenu() {
+  TdocShape* focus = Fdocument->Core().GetFocusShape();
+  const bool ordered = focus && focus->GetSelected();
+  for (QAction* item : {mmettreanvantplan, mmettreenarriereplan, mb1}) item->setVisible(ordered);
+}
+
+void TForm1::ConnectLabelCommands() {
+  const auto on = [this](QToolButton* button, auto action) {
+    connect(button, &QToolButton::clicked, this, GuardedSlot(this, action));
+  };
+  const auto onMenu = [this](QAction* item, auto action) {
+    connect(item, &QAction::triggered, this, GuardedSlot(this, action));
+  };
+  on(SpLigne, [this] { InsertShape(ikLine); });
+  on(SpCadre, [this] { InsertShape(ikFrame); });
+  on(spcodebarre, [this] { InsertShape(ikBarcode); });
+  const auto backward = [this] { Fdocument->Core().SendSelectionBackward(); };
+  const auto forward = [this] { Fdocument->Core().BringSelectionForward(); };
+  const auto zoomIn = [this] { ZoomIn(); };
+  const auto zoomOut = [this] { ZoomOut(); };
+  const auto zoomPage = [this] { ZoomToPage(); };
+  on(spzoomplus, zoomIn);
+  on(spzoommoins, zoomOut);
+  on(spzoompage, zoomPage);
+  on(sparriereplan, backward);
+  on(sppremierplan, forward);
+  onMenu(mzoomplus, zoomIn);
+  onMenu(mzoommoins, zoomOut);
+  onMenu(mzoompleinepage, zoomPage);
+  onMenu(mmettreenarriereplan, backward);
+  onMenu(mmettreanvantplan, forward);
+  on(spbuttonnouveau, [this] { NewDocumentAsked(); });
+  on(sbinfos, [this] { fapropos->exec(); });
+  on(Squitter, [this] { close(); });
+  on(spaide, [] { OpenHelp(); });
+  connect(Fdocument, &QWidget::customContextMenuRequested, this, GuardedSlot(this, [this] {
+            UpdatePopupMenu();
+            PopupMenu1->exec(QCursor::pos());
+          }));
+  connect(raunitinch, &QRadioButton::clicked, this, GuardedSlot(this, [this] {
+            if (UnitSwitch) ChangeUnits(umInches);
+          }));
+  connect(raunitmm, &QRadioButton::clicked, this, GuardedSlot(this, [this] {
+            if (UnitSwitch) ChangeUnits(umMillimetres);
+          }));
+}
+
+void TForm1::ConnectSizeEdits() {
+  for (QLineEdit* edit : {elargeur, ehauteur})
+    connect(edit, &QLineEdit::editingFinished, this, GuardedSlot(this, [this, edit] {
+              RewriteEdit(edit);
+              ApplyLabelSizeToPage();
+            }));
+  for (QLineEdit* edit : {edPageWidth, edPageHeight, edOuterMarginX, edOuterMarginY, edBetweenMarginX, edBetweenMarginY})
+    connect(edit, &QLineEdit::editingFinished, this, [edit] { RewriteEdit(edit); });
+}
+
+void TForm1::ConnectDocumentEvents() {
+  TdocDocumentCore& core = Fdocument->Core();
+  const auto refresh = [this] { Guarded(this, [this] { panelcarshape->ShapeToPanel(); }); };
+  core.OnFocusShape = [refresh](TPersistent*, TdocShape* shape) {
+    if (shape) refresh();
+  };
+  core.OnSelectionChanged = [refresh](TPersistent*) { refresh(); };
+  core.OnShapeChanged = [refresh](TPersistent*, TdocShape*) { refresh(); };
+  core.OnShapeInsertClosed = [this](TPersistent*, TdocShape* shape) {
+    if (!shape) return;
+    Guarded(this, [this, shape] {
+      shape->SetSelected(true);
+      Fdocument->Core().SetFocusShape(shape);
+    });
+  };
+}
+
+}  // namespace app

@@ -1,0 +1,166 @@
+#include "app/gui/MainWindow.h"
+
+#include <cfenv>
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QFontDatabase>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QUrl>
+
+#include "app/LanguageFile.h"
+#include "app/PrinterSelection.h"
+#include "app/ProgramFolders.h"
+#include "app/UiTexts.h"
+#include "app/gui/AboutBox.h"
+#include "app/gui/Guarded.h"
+#include "app/gui/LanguageFont.h"
+#include "document/HandlePainter.h"
+#include "document/control/Document.h"
+#include "platform/qt/Printer.h"
+
+namespace app {
+
+namespace {
+
+QString Utf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
+
+}  // namespace
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent), Language(std::make_unique<Tgerelanguage>()) {
+  // Invalid operations, divisions by zero and overflows give the IEEE
+  // special values; no floating-point trap is ever enabled.
+  std::feclearexcept(FE_ALL_EXCEPT);
+  setObjectName("Form1");
+  setWindowTitle(QStringLiteral("Mirqoven"));
+  Fdocument = new TdocDocument;
+  Fdocument->setObjectName("Fdocument");
+  docPrintPreview = new TdocDocument;
+  docPrintPreview->setObjectName("docPrintPreview");
+  docImprime = new TdocDocument(this);
+  docImprime->setObjectName("docImprime");
+  docImprime->hide();
+  for (TdocDocument* document : {Fdocument, docPrintPreview, docImprime}) document->Core().New();
+  panelcarshape = new TPropertyPanel(*Fdocument, Flags);
+  panelcarshape->LengthFactor = [this] { return LengthFactor(); };
+  panelcarshape->OnNotice = [this](const std::string& message) { Notice(message); };
+  BuildLabelTab();
+  BuildPageTab();
+  BuildParametersTab();
+  BuildPopupMenu();
+  ConnectLabelCommands();
+  ConnectDocumentEvents();
+  ConnectSizeEdits();
+  fapropos = new TAboutBox(this);
+  resize(1000, 700);
+}
+
+// Deleting the children moves the keyboard focus and fires their handlers;
+// none may reach the window or the panel once they are being destroyed.
+TForm1::~TForm1() {
+  TdocDocumentCore& core = Fdocument->Core();
+  core.OnFocusShape = nullptr;
+  core.OnSelectionChanged = nullptr;
+  core.OnShapeChanged = nullptr;
+  core.OnShapeInsertClosed = nullptr;
+  for (QObject* child : findChildren<QObject*>()) {
+    child->disconnect(this);
+    child->disconnect(panelcarshape);
+  }
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (FirstActivation) Guarded(this, [this] { FormActivate(); });
+}
+
+void TForm1::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    Guarded(this, [this] { FormActivate(); });
+}
+
+void TForm1::FormActivate() {
+  Flags.PanelWriting = false;
+  UnitSwitch = true;
+  Flags.PanelSync = true;
+  // The type list follows the focused barcode; reset blindly, the next edit
+  // of the panel would turn that barcode into the list's first type.
+  panelcarshape->ResetBarcodeTypeList();
+  panelcarshape->ShapeToPanel();
+  if (FirstActivation) RunFirstActivation();
+}
+
+void TForm1::RunFirstActivation() {
+  Language->FileName = DataFilePath(LanguageFileName);
+  Language->Load();
+  UiTextService().SetLanguageFile(Language.get());
+  ApplyLanguageFont(*Language, {this, fapropos});
+  FillPrinterList();
+  ReadParameterFile();
+  ApplyUITexts();
+  FirstActivation = false;
+  FillLists();
+  CombImprimante->setCurrentIndex(FindPrinterIndex(Printer->GetPrinters(), Parameters.PrinterName));
+}
+
+void TForm1::ReadParameterFile() {
+  TParameterFileContent content = ::ReadParameterFile(ParameterFilePath());
+  Parameters = content.Record;
+  UiTextService().SetLanguageIndex(Parameters.LanguageIndex);
+  if (content.State == TParameterFileState::Unreadable) Notice(content.Error);
+}
+
+void TForm1::FillPrinterList() {
+  if (!Printer) Printer = std::make_unique<TPrinter>();
+  CombImprimante->clear();
+  for (const std::string& name : Printer->GetPrinters()) CombImprimante->addItem(Utf8(name));
+  CombImprimante->setCurrentIndex(-1);
+}
+
+void TForm1::FillLists() {
+  QComboBox* fonts = panelcarshape->edtextepolicecodebarre;
+  fonts->clear();
+  fonts->addItems(QFontDatabase::families());
+  QComboBox* positions = panelcarshape->combcb1texteposition;
+  positions->clear();
+  for (int number = 134; number <= 139; ++number) positions->addItem(Utf8(pgloretlibmessage(number)));
+  const QString printer = CombImprimante->currentText();
+  FillPrinterList();
+  CombImprimante->setCurrentIndex(CombImprimante->findText(printer));
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (!ConfirmDiscardChanges()) {
+    event->ignore();
+    return;
+  }
+  TParameterRecord record = Parameters;
+  record.PrinterName = CombImprimante->currentText().toStdString();
+  try {
+    WriteParameterFile(ParameterFilePath(), record);
+  } catch (const std::exception& error) {
+    // The settings are lost, not the user's way out of the program.
+    QMessageBox::warning(this, windowTitle(),
+                         Utf8(pgloretlibmessage(UiTextSettingsNotSaved)) + "\n" + QString::fromUtf8(error.what()));
+  }
+  event->accept();
+}
+
+bool TForm1::ConfirmDiscardChanges() {
+  if (!Fdocument->Core().GetModified()) return true;
+  return QMessageBox::question(this, Utf8(pgloretlibmessage(126)), Utf8(pgloretlibmessage(UiTextChangesWillBeLost)),
+                               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
+void TForm1::Notice(const std::string& message) {
+  if (message.empty())
+    statusBar()->clearMessage();
+  else
+    statusBar()->showMessage(Utf8(message));
+}
+
+}  // namespace app

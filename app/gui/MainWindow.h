@@ -1,0 +1,182 @@
+#pragma once
+// TForm1: the main window. It owns the label document, the sheet preview and
+// the hidden print document, the four tabs (label, page and printing,
+// check-digit calculators, parameters), the top row of buttons and the
+// status bar. Its first activation loads the language file, applies the
+// language font, fills the printer list, reads the parameter file and
+// applies the texts; closing writes the parameter file back.
+
+#include <memory>
+#include <string>
+
+#include <QMainWindow>
+
+#include "app/ParameterFile.h"
+#include "app/gui/PropertyPanel.h"
+
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class QToolButton;
+class Tgerelanguage;
+class TPrinter;
+
+namespace app {
+
+class TAboutBox;
+class TCalculatorsTab;
+
+class TForm1 : public QMainWindow {
+public:
+  explicit TForm1(QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // The work of every activation; the first one also loads the language,
+  // the printers, the parameters and the texts.
+  void FormActivate();
+  bool GetFirstActivation() const { return FirstActivation; }
+  const TParameterRecord& GetParameters() const { return Parameters; }
+  const Tgerelanguage& GetLanguage() const { return *Language; }
+  TPanelFlags& GetPanelFlags() { return Flags; }
+
+  // ---- commands of the label tab
+  enum TInsertKind { ikLine, ikFrame, ikBarcode };
+  // The shape the insert command would place, with its defaults.
+  static std::unique_ptr<TdocShape> NewShape(TInsertKind kind);
+  // Hands a new shape to the label document for placing (line, frame and
+  // barcode by drag).
+  void InsertShape(TInsertKind kind);
+  void ZoomIn();
+  void ZoomOut();
+  void ZoomToPage();
+  void NewDocumentAsked();
+  void NewDocument();
+  void ApplyLabelSizeToPage();
+  enum TUnitMode { umInches = 1, umMillimetres = 2 };
+  void ChangeUnits(TUnitMode mode);
+  double LengthFactor() const;
+
+  // ---- the documents
+  TdocDocument* Fdocument;
+  TdocDocument* docPrintPreview;
+  TdocDocument* docImprime;
+
+  // ---- top row
+  QToolButton* spcharge;
+  QToolButton* spsauve;
+  QToolButton* sbinfos;
+  QToolButton* spaide;
+  QToolButton* Squitter;
+  QToolButton* spbuttonnouveau;
+
+  QTabWidget* PageControl1;
+  QWidget* Tabparaetiquette;
+  QWidget* TabParapage;
+  TCalculatorsTab* tabutilitaires;
+  QWidget* Tabparametres;
+
+  // ---- label tab
+  QToolButton* spTexte;
+  QToolButton* SpLigne;
+  QToolButton* SpCadre;
+  QToolButton* SpImage;
+  QToolButton* spcodebarre;
+  QToolButton* spzoomplus;
+  QToolButton* spzoommoins;
+  QToolButton* spzoompage;
+  QToolButton* sparriereplan;
+  QToolButton* sppremierplan;
+  QGroupBox* gformatdocument;
+  QLabel* Lablargeur;
+  QLabel* labhauteur;
+  QLineEdit* elargeur;
+  QLineEdit* ehauteur;
+  QComboBox* Comblistetailleetiquette;
+  TPropertyPanel* panelcarshape;
+  QMenu* PopupMenu1;
+  QAction* mmettreanvantplan;
+  QAction* mmettreenarriereplan;
+  QAction* mb1;
+  QAction* mzoomplus;
+  QAction* mzoommoins;
+  QAction* mzoompleinepage;
+
+  // ---- page and printing tab
+  QLabel* lablargeurpage;
+  QLabel* labhauteurpage;
+  QLabel* labmargegauche;
+  QLabel* labmargehaute;
+  QLabel* labespacevertical;
+  QLabel* labespacehorizontal;
+  QLineEdit* edPageWidth;
+  QLineEdit* edPageHeight;
+  QLineEdit* edOuterMarginX;
+  QLineEdit* edOuterMarginY;
+  QLineEdit* edBetweenMarginX;
+  QLineEdit* edBetweenMarginY;
+  QCheckBox* chorientation;
+  QPushButton* Spapercu;
+  QGroupBox* Gimprimante;
+  QComboBox* CombImprimante;
+  QCheckBox* chforcetaille;
+  QTabWidget* pagecontrolimpression;
+  QWidget* tabimppage;
+  QWidget* tabimpetiquette;
+  QLabel* labnbpageaimprimer;
+  QLineEdit* ednbpageaimprimer;
+  QLabel* labnbetiquetteaimprimer;
+  QLineEdit* ednbetiquetteaimprimer;
+  QLabel* labnuetiquettedeppermierepage;
+  QLineEdit* ednuetiquettedepart;
+  QPushButton* SpImprime;
+
+  // ---- parameters tab
+  QGroupBox* Groupunite;
+  QRadioButton* raunitmm;
+  QRadioButton* raunitinch;
+
+  TAboutBox* fapropos;
+
+protected:
+  void changeEvent(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+private:
+  // MainWindowLayout.cpp
+  void BuildTopRow(QWidget* parent, class QHBoxLayout* row);
+  void BuildLabelTab();
+  void BuildLabelToolBar(class QVBoxLayout* layout);
+  void BuildPageTab();
+  void BuildPrintGroup(class QGridLayout* grid);
+  void BuildParametersTab();
+  void BuildPopupMenu();
+  // LabelCommands.cpp
+  void ConnectLabelCommands();
+  void ConnectDocumentEvents();
+  void ConnectSizeEdits();
+  void UpdatePopupMenu();
+  // MainWindowTexts.cpp
+  void ApplyUITexts();
+  void ApplyTabTexts();
+  void ApplyLabelTabTexts();
+  void ApplyPageTabTexts();
+
+  void RunFirstActivation();
+  void ReadParameterFile();
+  void FillPrinterList();
+  void FillLists();
+  // Asks before unsaved changes to the label are dropped; true to go on.
+  bool ConfirmDiscardChanges();
+  void Notice(const std::string& message);
+
+  std::unique_ptr<Tgerelanguage> Language;
+  std::unique_ptr<TPrinter> Printer;
+  TParameterRecord Parameters;
+  TPanelFlags Flags;
+  bool FirstActivation = true;
+  bool UnitSwitch = true;
+};
+
+}  // namespace app

@@ -1,0 +1,248 @@
+// The components of the main window and where they sit.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/gui/AboutBox.h"
+#include "app/gui/CalculatorsTab.h"
+#include "app/gui/MainWindow.h"
+#include "app/gui/ToolIcons.h"
+#include "document/HandlePainter.h"
+#include "document/control/Document.h"
+#include "widgets/DegradeClass.h"
+
+namespace app {
+
+namespace {
+
+// A quiet blue fading to white behind the tabs.
+constexpr TColor BackgroundTop = 0xEBD7C8;
+constexpr TColor BackgroundBottom = 0xFCF8F5;
+
+template <class T, class... A>
+T* Named(const char* name, A&&... args) {
+  auto* widget = new T(std::forward<A>(args)...);
+  widget->setObjectName(name);
+  return widget;
+}
+
+QToolButton* ToolButton(const char* name, const QIcon& icon) {
+  auto* button = Named<QToolButton>(name);
+  button->setIcon(icon);
+  button->setIconSize(QSize(24, 24));
+  button->setAutoRaise(true);
+  return button;
+}
+
+QToolButton* TextButton(const char* name, const QIcon& icon) {
+  QToolButton* button = ToolButton(name, icon);
+  button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  return button;
+}
+
+QLineEdit* LengthEdit(const char* name, const char* text) {
+  auto* edit = Named<QLineEdit>(name, QString::fromLatin1(text));
+  edit->setMaximumWidth(90);
+  return edit;
+}
+
+// A label and its edit on one row of a grid.
+void AddRow(QGridLayout* grid, int row, QLabel*& label, const char* labelName, QLineEdit* edit) {
+  label = Named<QLabel>(labelName);
+  grid->addWidget(label, row, 0);
+  grid->addWidget(edit, row, 1);
+}
+
+}  // namespace
+
+void TForm1::BuildTopRow(QWidget* parent, QHBoxLayout* row) {
+  QStyle* style = parent->style();
+  spcharge = ToolButton("spcharge", style->standardIcon(QStyle::SP_DialogOpenButton));
+  spsauve = ToolButton("spsauve", style->standardIcon(QStyle::SP_DialogSaveButton));
+  spbuttonnouveau = ToolButton("spbuttonnouveau", style->standardIcon(QStyle::SP_FileIcon));
+  sbinfos = TextButton("sbinfos", style->standardIcon(QStyle::SP_MessageBoxInformation));
+  spaide = TextButton("spaide", style->standardIcon(QStyle::SP_DialogHelpButton));
+  Squitter = ToolButton("Squitter", style->standardIcon(QStyle::SP_DialogCloseButton));
+  // Opening and saving label documents arrive with the document files.
+  spcharge->setEnabled(false);
+  spsauve->setEnabled(false);
+  for (QToolButton* button : {spbuttonnouveau, spcharge, spsauve, sbinfos, spaide}) row->addWidget(button);
+  row->addStretch();
+  row->addWidget(Squitter);
+}
+
+void TForm1::BuildLabelToolBar(QVBoxLayout* layout) {
+  spTexte = ToolButton("spTexte", ToolIcon(TToolIcon::Text));
+  SpLigne = ToolButton("SpLigne", ToolIcon(TToolIcon::Line));
+  SpCadre = ToolButton("SpCadre", ToolIcon(TToolIcon::Frame));
+  SpImage = ToolButton("SpImage", ToolIcon(TToolIcon::Picture));
+  spcodebarre = ToolButton("spcodebarre", ToolIcon(TToolIcon::Barcode));
+  spzoomplus = ToolButton("spzoomplus", ToolIcon(TToolIcon::ZoomIn));
+  spzoommoins = ToolButton("spzoommoins", ToolIcon(TToolIcon::ZoomOut));
+  spzoompage = ToolButton("spzoompage", ToolIcon(TToolIcon::ZoomPage));
+  sparriereplan = ToolButton("sparriereplan", ToolIcon(TToolIcon::SendBackward));
+  sppremierplan = ToolButton("sppremierplan", ToolIcon(TToolIcon::BringForward));
+  // Text and picture shapes join the label with their own shape classes.
+  spTexte->setEnabled(false);
+  SpImage->setEnabled(false);
+  auto* row = new QHBoxLayout;
+  for (QToolButton* button : {spTexte, SpLigne, SpCadre, SpImage, spcodebarre}) row->addWidget(button);
+  row->addSpacing(12);
+  for (QToolButton* button : {spzoomplus, spzoommoins, spzoompage}) row->addWidget(button);
+  row->addSpacing(12);
+  for (QToolButton* button : {sparriereplan, sppremierplan}) row->addWidget(button);
+  row->addStretch();
+  layout->addLayout(row);
+}
+
+void TForm1::BuildLabelTab() {
+  Tabparaetiquette = Named<QWidget>("Tabparaetiquette");
+  auto* layout = new QVBoxLayout(Tabparaetiquette);
+  BuildLabelToolBar(layout);
+
+  gformatdocument = Named<QGroupBox>("gformatdocument");
+  elargeur = LengthEdit("elargeur", "210");
+  ehauteur = LengthEdit("ehauteur", "297");
+  Comblistetailleetiquette = Named<QComboBox>("Comblistetailleetiquette");
+  auto* format = new QGridLayout(gformatdocument);
+  AddRow(format, 0, Lablargeur, "Lablargeur", elargeur);
+  AddRow(format, 1, labhauteur, "labhauteur", ehauteur);
+  format->addWidget(Comblistetailleetiquette, 2, 0, 1, 2);
+
+  auto* panelScroll = new QScrollArea;
+  panelScroll->setWidget(panelcarshape);
+  panelScroll->setWidgetResizable(true);
+  panelScroll->setFrameShape(QFrame::NoFrame);
+  auto* left = new QVBoxLayout;
+  left->addWidget(gformatdocument);
+  left->addWidget(panelScroll, 1);
+  auto* leftWidget = new QWidget;
+  leftWidget->setLayout(left);
+  leftWidget->setFixedWidth(300);
+  left->setContentsMargins(0, 0, 0, 0);
+
+  auto* body = new QHBoxLayout;
+  body->addWidget(leftWidget);
+  body->addWidget(Fdocument, 1);
+  layout->addLayout(body, 1);
+}
+
+void TForm1::BuildPrintGroup(QGridLayout* grid) {
+  Gimprimante = Named<QGroupBox>("Gimprimante");
+  CombImprimante = Named<QComboBox>("CombImprimante");
+  chforcetaille = Named<QCheckBox>("chforcetaille");
+  pagecontrolimpression = Named<QTabWidget>("pagecontrolimpression");
+  tabimppage = Named<QWidget>("tabimppage");
+  tabimpetiquette = Named<QWidget>("tabimpetiquette");
+  ednbpageaimprimer = LengthEdit("ednbpageaimprimer", "1");
+  ednbetiquetteaimprimer = LengthEdit("ednbetiquetteaimprimer", "1");
+  ednuetiquettedepart = LengthEdit("ednuetiquettedepart", "1");
+  auto* pages = new QGridLayout(tabimppage);
+  AddRow(pages, 0, labnbpageaimprimer, "labnbpageaimprimer", ednbpageaimprimer);
+  pages->setRowStretch(1, 1);
+  auto* labels = new QGridLayout(tabimpetiquette);
+  AddRow(labels, 0, labnbetiquetteaimprimer, "labnbetiquetteaimprimer", ednbetiquetteaimprimer);
+  AddRow(labels, 1, labnuetiquettedeppermierepage, "labnuetiquettedeppermierepage", ednuetiquettedepart);
+  labels->setRowStretch(2, 1);
+  pagecontrolimpression->addTab(tabimppage, QString());
+  pagecontrolimpression->addTab(tabimpetiquette, QString());
+  SpImprime = Named<QPushButton>("SpImprime");
+  // Printing sheets of labels arrives with the sheet composition.
+  SpImprime->setEnabled(false);
+  auto* print = new QVBoxLayout(Gimprimante);
+  print->addWidget(CombImprimante);
+  print->addWidget(chforcetaille);
+  print->addWidget(pagecontrolimpression);
+  print->addWidget(SpImprime);
+  grid->addWidget(Gimprimante, 9, 0, 1, 2);
+}
+
+void TForm1::BuildPageTab() {
+  TabParapage = Named<QWidget>("TabParapage");
+  edPageWidth = LengthEdit("edPageWidth", "210");
+  edPageHeight = LengthEdit("edPageHeight", "297");
+  edOuterMarginX = LengthEdit("edOuterMarginX", "0");
+  edOuterMarginY = LengthEdit("edOuterMarginY", "0");
+  edBetweenMarginX = LengthEdit("edBetweenMarginX", "0");
+  edBetweenMarginY = LengthEdit("edBetweenMarginY", "0");
+  auto* grid = new QGridLayout;
+  AddRow(grid, 0, lablargeurpage, "lablargeurpage", edPageWidth);
+  AddRow(grid, 1, labhauteurpage, "labhauteurpage", edPageHeight);
+  AddRow(grid, 2, labmargegauche, "labmargegauche", edOuterMarginX);
+  AddRow(grid, 3, labmargehaute, "labmargehaute", edOuterMarginY);
+  AddRow(grid, 4, labespacevertical, "labespacevertical", edBetweenMarginY);
+  AddRow(grid, 5, labespacehorizontal, "labespacehorizontal", edBetweenMarginX);
+  chorientation = Named<QCheckBox>("chorientation");
+  chorientation->setChecked(true);
+  grid->addWidget(chorientation, 6, 0, 1, 2);
+  Spapercu = Named<QPushButton>("Spapercu");
+  Spapercu->setEnabled(false);
+  grid->addWidget(Spapercu, 7, 0, 1, 2);
+  grid->setRowStretch(8, 1);
+  BuildPrintGroup(grid);
+  auto* left = new QWidget;
+  left->setLayout(grid);
+  left->setFixedWidth(360);
+  auto* layout = new QHBoxLayout(TabParapage);
+  layout->addWidget(left);
+  layout->addWidget(docPrintPreview, 1);
+}
+
+void TForm1::BuildParametersTab() {
+  Tabparametres = Named<QWidget>("Tabparametres");
+  Groupunite = Named<QGroupBox>("Groupunite");
+  raunitmm = Named<QRadioButton>("raunitmm", QStringLiteral("mm"));
+  raunitinch = Named<QRadioButton>("raunitinch", QStringLiteral("inch"));
+  raunitmm->setChecked(true);
+  auto* units = new QVBoxLayout(Groupunite);
+  units->addWidget(raunitmm);
+  units->addWidget(raunitinch);
+  auto* layout = new QVBoxLayout(Tabparametres);
+  layout->addWidget(Groupunite);
+  layout->addStretch();
+  Groupunite->setMaximumWidth(300);
+
+  tabutilitaires = new TCalculatorsTab;
+  PageControl1 = Named<QTabWidget>("PageControl1");
+  for (QWidget* tab : {Tabparaetiquette, TabParapage, static_cast<QWidget*>(tabutilitaires), Tabparametres})
+    PageControl1->addTab(tab, QString());
+
+  auto* background = Named<widgets::TDegradeClass>("degrade");
+  background->SetStartColor(BackgroundTop);
+  background->SetEndColor(BackgroundBottom);
+  auto* topRow = new QHBoxLayout;
+  BuildTopRow(background, topRow);
+  auto* layoutAll = new QVBoxLayout(background);
+  layoutAll->addLayout(topRow);
+  layoutAll->addWidget(PageControl1, 1);
+  setCentralWidget(background);
+  statusBar()->setObjectName("StatusBar1");
+}
+
+void TForm1::BuildPopupMenu() {
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName("PopupMenu1");
+  mmettreanvantplan = PopupMenu1->addAction(ToolIcon(TToolIcon::BringForward), QString());
+  mmettreenarriereplan = PopupMenu1->addAction(ToolIcon(TToolIcon::SendBackward), QString());
+  mb1 = PopupMenu1->addSeparator();
+  mzoomplus = PopupMenu1->addAction(ToolIcon(TToolIcon::ZoomIn), QString());
+  mzoommoins = PopupMenu1->addAction(ToolIcon(TToolIcon::ZoomOut), QString());
+  mzoompleinepage = PopupMenu1->addAction(ToolIcon(TToolIcon::ZoomPage), QString());
+  Fdocument->setContextMenuPolicy(Qt::CustomContextMenu);
+}
+
+}  // namespace app

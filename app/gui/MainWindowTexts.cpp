@@ -1,0 +1,119 @@
+// ApplyUITexts: every caption, hint and list text of the main window from
+// the text service, once, at first activation.
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include "app/UiTexts.h"
+#include "app/gui/CalculatorsTab.h"
+#include "app/gui/MainWindow.h"
+#include "widgets/UniEdit.h"
+
+namespace app {
+
+namespace {
+
+QString Text(int number) {
+  const std::string text = pgloretlibmessage(number);
+  return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
+}
+
+template <class W>
+void SetCaptions(int number, std::initializer_list<W*> controls) {
+  for (W* control : controls) control->setText(Text(number));
+}
+
+void SetTitles(int number, std::initializer_list<QGroupBox*> groups) {
+  for (QGroupBox* group : groups) group->setTitle(Text(number));
+}
+
+void SetHint(int number, QWidget* control) { control->setToolTip(Text(number)); }
+
+// A tool button's hint and its menu item's caption share a text.
+void SetHintAndMenu(int number, QWidget* button, QAction* item) {
+  SetHint(number, button);
+  item->setText(Text(number));
+}
+
+}  // namespace
+
+void TForm1::ApplyUITexts() {
+  SetHint(1, spcharge);
+  SetHint(2, spsauve);
+  SetCaptions<QToolButton>(4, {sbinfos});
+  SetCaptions<QToolButton>(6, {spaide});
+  SetHint(32, Squitter);
+  SetHint(190, spbuttonnouveau);
+  ApplyTabTexts();
+  ApplyLabelTabTexts();
+  ApplyPageTabTexts();
+  tabutilitaires->ApplyUITexts();
+}
+
+void TForm1::ApplyTabTexts() {
+  PageControl1->setTabText(PageControl1->indexOf(Tabparaetiquette), Text(8));
+  PageControl1->setTabText(PageControl1->indexOf(TabParapage), Text(11));
+  PageControl1->setTabText(PageControl1->indexOf(Tabparametres), Text(10));
+  PageControl1->setTabText(PageControl1->indexOf(tabutilitaires), Text(186));
+  SetTitles(179, {Groupunite});
+}
+
+void TForm1::ApplyLabelTabTexts() {
+  TPropertyPanel& p = *panelcarshape;
+  SetCaptions<QLabel>(12, {Lablargeur, p.labxx});
+  SetCaptions<QLabel>(13, {labhauteur, p.labyy});
+  SetCaptions<QLabel>(22, {p.labepaisseurligne});
+  SetCaptions<QLabel>(23, {p.labcouleurtextecodebarre, p.labcouleurligne});
+  SetCaptions<QLabel>(24, {p.labtypecodebarre});
+  SetCaptions<QLabel>(25, {p.labcouleurcodebarre});
+  SetCaptions<QLabel>(26, {p.labvaleurcodebarre});
+  SetTitles(27, {p.grouptextecodebarre});
+  SetCaptions<QCheckBox>(28, {p.chcb1affichertexte});
+  SetCaptions<QLabel>(29, {p.labpositiontextecodebarre});
+  SetCaptions<QLabel>(30, {p.labpolicetextecodebarre});
+  SetCaptions<QLabel>(31, {p.labtailletextecodebarre});
+  SetCaptions<QLabel>(33, {p.labepaisseurcadre});
+  SetCaptions<QLabel>(34, {p.labcouleurcadre});
+  SetCaptions<QCheckBox>(35, {p.Chremplircadre});
+  SetCaptions<QLabel>(36, {p.labcouleurfondcadre});
+  SetCaptions<QLabel>(128, {p.labangle});
+  SetCaptions<QLabel>(UiTextOpacity, {p.labtransparence, p.labfondtransparence});
+  SetHintAndMenu(39, sparriereplan, mmettreenarriereplan);
+  SetHintAndMenu(40, sppremierplan, mmettreanvantplan);
+  SetHintAndMenu(41, spzoomplus, mzoomplus);
+  SetHintAndMenu(44, spzoommoins, mzoommoins);
+  SetHintAndMenu(45, spzoompage, mzoompleinepage);
+  SetHint(46, spTexte);
+  SetHint(47, SpLigne);
+  SetHint(48, SpCadre);
+  SetHint(49, SpImage);
+  SetHint(50, spcodebarre);
+  SetTitles(127, {gformatdocument});
+}
+
+void TForm1::ApplyPageTabTexts() {
+  SetCaptions<QLabel>(14, {lablargeurpage});
+  SetCaptions<QLabel>(15, {labhauteurpage});
+  SetCaptions<QLabel>(16, {labmargegauche});
+  SetCaptions<QLabel>(17, {labmargehaute});
+  SetCaptions<QLabel>(18, {labespacevertical});
+  SetCaptions<QLabel>(19, {labespacehorizontal});
+  SetCaptions<QLabel>(20, {labnbetiquetteaimprimer});
+  SetCaptions<QLabel>(21, {labnuetiquettedeppermierepage});
+  SetCaptions<QPushButton>(51, {SpImprime});
+  SetTitles(52, {Gimprimante});
+  SetCaptions<QPushButton>(53, {Spapercu});
+  SetCaptions<QCheckBox>(191, {chforcetaille});
+  SetCaptions<QCheckBox>(192, {chorientation});
+  pagecontrolimpression->setTabText(0, Text(193));
+  pagecontrolimpression->setTabText(1, Text(194));
+  SetCaptions<QLabel>(195, {labnbpageaimprimer});
+}
+
+}  // namespace app

@@ -1,0 +1,142 @@
+#pragma once
+// panelcarshape: the property panel of the label tab. It shows the focused
+// shape of the label document (ShapeToPanel) and writes every edit back into
+// it, one group of fields at a time (PanelToShape). Two flags stop the two
+// directions from feeding each other: while the panel is being filled its
+// change handlers write nothing, and while a group is being written the
+// shape's change events do not refill the panel.
+//
+// Pages exist for the shape classes the label commands create: barcode,
+// line and frame.
+
+#include <functional>
+#include <string>
+
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QSlider;
+class QStackedWidget;
+class TdocDocument;
+class TdocShape;
+
+namespace widgets {
+class TColorPickerButton;
+class TUniEdit;
+}  // namespace widgets
+
+namespace app {
+
+// Flags the main window resets on every activation.
+struct TPanelFlags {
+  bool PanelSync = true;     // panel and shape may be synchronised
+  bool PanelWriting = false;  // PanelToShape is running
+};
+
+enum TPanelGroup { pgGeometry = 0, pgText = 1, pgLine = 2, pgBarcode = 3, pgFrame = 4, pgCurvedText = 5, pgMemo = 6 };
+
+class TPropertyPanel : public QWidget {
+public:
+  TPropertyPanel(TdocDocument& document, TPanelFlags& flags, QWidget* parent = nullptr);
+
+  // Millimetres per panel length unit: 25.4 in inch mode, else 1.
+  std::function<double()> LengthFactor = [] { return 1.0; };
+  // Something about a barcode value the user should know (empty: all well).
+  std::function<void(const std::string& message)> OnNotice;
+
+  // Both show what goes wrong in a message box, never raise.
+  void PanelToShape(int group);
+  void ShapeToPanel();
+  // The focus shape of the label document while it is also selected.
+  TdocShape* FocusedShape() const;
+  // The barcode type list back to its first item, without writing it.
+  void ResetBarcodeTypeList();
+
+  // ---- controls, named as the texts and tests address them
+  QLabel* labx;
+  QLabel* laby;
+  QLabel* labxx;
+  QLabel* labyy;
+  QLineEdit* eshapex;
+  QLineEdit* eshapey;
+  QLineEdit* eshapexx;
+  QLineEdit* eshapeyy;
+  QLabel* labangle;
+  QComboBox* eshapeorientation;
+  QLabel* labtransparence;
+  QSlider* trbAlpha;
+  QLabel* labvaleurtransparence;
+  QStackedWidget* pagecontrolcarshape;
+
+  QWidget* tabcb;
+  QLabel* labtypecodebarre;
+  QComboBox* combcb1type;
+  QLabel* labvaleurcodebarre;
+  widgets::TUniEdit* edtcbvaleur;
+  QLabel* labcouleurcodebarre;
+  widgets::TColorPickerButton* colorbarrecodebarre;
+  QGroupBox* grouptextecodebarre;
+  QCheckBox* chcb1affichertexte;
+  QLabel* labpositiontextecodebarre;
+  QComboBox* combcb1texteposition;
+  QLabel* labpolicetextecodebarre;
+  QComboBox* edtextepolicecodebarre;
+  QLabel* labcouleurtextecodebarre;
+  widgets::TColorPickerButton* colortextecodebarre;
+  QLabel* labtailletextecodebarre;
+  QComboBox* edtextetaillepolicecodebarre;
+
+  QWidget* tabdtligne;
+  QLabel* labepaisseurligne;
+  QLineEdit* edtepaisseurligne;
+  QLabel* labcouleurligne;
+  widgets::TColorPickerButton* colorligne1;
+
+  QWidget* tabcadre;
+  QLabel* labepaisseurcadre;
+  QLineEdit* edtepaisseurlignecadre;
+  QLabel* labcouleurcadre;
+  widgets::TColorPickerButton* colorlignecadre;
+  QCheckBox* Chremplircadre;
+  QLabel* labcouleurfondcadre;
+  widgets::TColorPickerButton* clcouleurremplissagecadre;
+  QLabel* labfondtransparence;
+  QSlider* trbcadrefondtransparence;
+  QLabel* labcadrefondtransparence;
+
+private:
+  void BuildCommon();
+  // An empty page of the kind pages.
+  QWidget* NewPage(const char* name);
+  void BuildBarcodePage();
+  void BuildLinePage();
+  void BuildFramePage();
+  void ConnectHandlers();
+  void ConnectBarcodeHandlers();
+  void ConnectFrameAndLineHandlers();
+
+  void WriteGroup(int group);
+  void ShowFocusedShape();
+  void WriteGeometry(TdocShape& shape);
+  void WriteBarcode(TdocShape& shape);
+  void WriteLine(TdocShape& shape);
+  void WriteFrame(TdocShape& shape);
+  void ShowGeometry(TdocShape& shape);
+  void ShowBarcode(TdocShape& shape);
+  void ShowLine(TdocShape& shape);
+  void ShowFrame(TdocShape& shape);
+
+  // The EAN rule: EAN-8 and EAN-13 show their digits bottom left.
+  void ApplyEanRule();
+  void ShowBarcodeTextControls(bool visible);
+  void Notify(const std::string& message);
+
+  TdocDocument& Document;
+  TPanelFlags& Flags;
+};
+
+}  // namespace app

@@ -1,0 +1,28 @@
+// The label designer: the engine's registries and its resource thread, then
+// the main window until it closes.
+
+#include <QApplication>
+
+#include "app/gui/MainWindow.h"
+#include "app/shapes/ShapesStartUp.h"
+#include "document/ResourceStartUp.h"
+
+namespace {
+
+// The resource thread is joined however the program leaves main.
+struct TResourceLifetime {
+  TResourceLifetime() { document::StartUpResources(); }
+  ~TResourceLifetime() { document::ShutDownResources(); }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  app::StartUpShapes();
+  const TResourceLifetime resources;
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Mirqoven"));
+  app::TForm1 form;
+  form.show();
+  return QApplication::exec();
+}

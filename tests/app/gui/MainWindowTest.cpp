@@ -1,0 +1,252 @@
+// The main window on the offscreen platform: first start, the parameter file
+// written on close, languages and the language file's character set, the
+// label commands, the units, and grabs of a designed label.
+
+#include <filesystem>
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+
+#include "app/gui/AboutBox.h"
+#include "app/gui/CalculatorsTab.h"
+#include "app/gui/PropertyPanel.h"
+#include "app/shapes/BarcodeShape.h"
+#include "document/FrameShapes.h"
+#include "document/HandlePainter.h"
+#include "document/LineShape.h"
+#include "document/Page.h"
+#include "document/control/Document.h"
+#include "platform/qt/Printer.h"
+#include "tests/app/gui/MainWindowTestSupport.h"
+
+namespace guitest {
+namespace {
+
+using apptest::ReadBytes;
+using apptest::WriteBytes;
+
+QString TabText(const app::TForm1& form, QWidget* tab) { return form.PageControl1->tabText(form.PageControl1->indexOf(tab)); }
+
+// Every caption a user reads on the window's visible and hidden controls.
+std::vector<std::string> EmptyCaptions(QWidget& root) {
+  std::vector<std::string> empty;
+  for (QLabel* label : root.findChildren<QLabel*>())
+    if (label->text().isEmpty() && !label->objectName().isEmpty()) empty.push_back(label->objectName().toStdString());
+  for (QAbstractButton* button : root.findChildren<QAbstractButton*>())
+    if (!qobject_cast<QTabBar*>(button->parent()) && button->text().isEmpty() && button->toolTip().isEmpty() && !button->objectName().isEmpty())
+      empty.push_back(button->objectName().toStdString());
+  for (QGroupBox* group : root.findChildren<QGroupBox*>())
+    if (group->title().isEmpty()) empty.push_back(group->objectName().toStdString());
+  for (QTabWidget* tabs : root.findChildren<QTabWidget*>())
+    for (int i = 0; i < tabs->count(); ++i)
+      if (tabs->tabText(i).isEmpty()) empty.push_back(tabs->objectName().toStdString() + " tab");
+  return empty;
+}
+
+TEST_F(MainWindowTest, FirstStartShowsTheFrenchTextsAndNoPrinter) {
+  app::TForm1& form = Show();
+  EXPECT_FALSE(form.GetFirstActivation());
+  EXPECT_EQ(TabText(form, form.Tabparaetiquette), QString::fromUtf8("Définition Etiquettes"));
+  EXPECT_EQ(TabText(form, form.TabParapage), "Definition Page et Impression");
+  EXPECT_EQ(TabText(form, form.Tabparametres), "Parametres");
+  EXPECT_EQ(TabText(form, form.tabutilitaires), QString::fromUtf8("Générateur Clés"));
+  EXPECT_EQ(form.spcharge->toolTip(), "Charger une sauvegarde");
+  EXPECT_EQ(form.labnuetiquettedeppermierepage->text(), QString::fromUtf8("Imprimer sur la 1ere page à partir de l'etiquette "));
+  EXPECT_EQ(form.panelcarshape->combcb1texteposition->itemText(3), "Bas Gauche");
+  EXPECT_GT(form.CombImprimante->count(), 0);
+  EXPECT_EQ(form.CombImprimante->currentIndex(), -1);
+  EXPECT_EQ(EmptyCaptions(form), std::vector<std::string>{});
+}
+
+TEST_F(MainWindowTest, ClosingWritesTheParameterRecord) {
+  app::TForm1& form = Show();
+  ASSERT_TRUE(form.close());
+  const TParsedRecord record = ParseParameterRecord(ReadBytes(ParameterFile()));
+  EXPECT_TRUE(record.SignatureOk);
+  EXPECT_EQ(record.LanguageIndex, 1);
+  EXPECT_EQ(record.PrinterName, "");
+  EXPECT_TRUE(record.UnusedBytesZero);
+}
+
+TEST_F(MainWindowTest, TheSavedPrinterIsSelectedAndWrittenBack) {
+  WriteBytes(ParameterFile(), ParameterRecord(1, TPrinter::PdfPrinterName));
+  app::TForm1& form = Show();
+  EXPECT_EQ(form.CombImprimante->currentText(), TPrinter::PdfPrinterName);
+  ASSERT_TRUE(form.close());
+  EXPECT_EQ(ParseParameterRecord(ReadBytes(ParameterFile())).PrinterName, TPrinter::PdfPrinterName);
+}
+
+TEST_F(MainWindowTest, APrinterNoLongerInstalledLeavesTheListWithoutSelection) {
+  WriteBytes(ParameterFile(), ParameterRecord(1, "gone-printer"));
+  EXPECT_EQ(Show().CombImprimante->currentIndex(), -1);
+}
+
+TEST_F(MainWindowTest, EnglishShowsEnglishCaptions) {
+  WriteBytes(ParameterFile(), ParameterRecord(2, ""));
+  app::TForm1& form = Show();
+  EXPECT_EQ(TabText(form, form.Tabparaetiquette), "Label Definition");
+  EXPECT_EQ(form.spcharge->toolTip(), "Load");
+  EXPECT_EQ(form.Lablargeur->text(), "Width");
+  EXPECT_EQ(EmptyCaptions(form), std::vector<std::string>{});
+  ASSERT_TRUE(form.close());
+  EXPECT_EQ(ParseParameterRecord(ReadBytes(ParameterFile())).LanguageIndex, 2);
+}
+
+TEST_F(MainWindowTest, ACyrillicLanguageFileShowsItsTextsAndFont) {
+  // "Ширина" (width) and "Высота" (height) in Windows-1251, byte by byte.
+  const std::string width = "\xD8\xE8\xF0\xE8\xED\xE0";
+  const std::string height = "\xC2\xFB\xF1\xEE\xF2\xE0";
+  std::string file = "Langue;Russian\n\nPolice;Liberation Serif\nCharset;204\n";
+  for (int i = 4; i <= 10; ++i) file += "x;\n";
+  for (int i = 1; i <= 11; ++i) file += std::to_string(i) + ";\n";
+  file += "12;" + width + "\n13;" + height + "\n";
+  WriteBytes(LanguageFile(), file);
+  app::TForm1& form = Show();
+  EXPECT_EQ(form.Lablargeur->text(), QString::fromUtf8("Ширина"));
+  EXPECT_EQ(form.labhauteur->text(), QString::fromUtf8("Высота"));
+  EXPECT_EQ(TabText(form, form.Tabparaetiquette), "8");
+  EXPECT_EQ(form.Lablargeur->font().family(), "Liberation Serif");
+  EXPECT_EQ(form.raunitmm->font().family(), "Liberation Serif");
+  EXPECT_NE(form.elargeur->font().family(), "Liberation Serif");
+  EXPECT_EQ(form.fapropos->OKButton->font().family(), "Liberation Serif");
+}
+
+TEST_F(MainWindowTest, AFailedParameterWriteIsToldAndTheWindowClosesAnyway) {
+  app::TForm1& form = Show();
+  std::filesystem::remove_all(Folder.Path() / "config");
+  WriteBytes(Folder.File("config"), "a file where the folder should be");
+  QString text;
+  AnswerNextMessageBox(QMessageBox::Ok, &text);
+  EXPECT_TRUE(form.close());
+  EXPECT_TRUE(text.contains(QString::fromUtf8("Les paramètres n'ont pas pu être enregistrés"))) << text.toStdString();
+}
+
+TEST_F(MainWindowTest, QuittingAChangedLabelAsksFirst) {
+  app::TForm1& form = Show();
+  form.Fdocument->Core().AddShape(app::TForm1::NewShape(app::TForm1::ikFrame));
+  ASSERT_TRUE(form.Fdocument->Core().GetModified());
+  AnswerNextMessageBox(QMessageBox::No);
+  EXPECT_FALSE(form.close());
+  EXPECT_FALSE(std::filesystem::exists(ParameterFile()));
+  AnswerNextMessageBox(QMessageBox::Yes);
+  EXPECT_TRUE(form.close());
+}
+
+TEST_F(MainWindowTest, NewAsksAndNoKeepsTheLabel) {
+  app::TForm1& form = Show();
+  TdocDocumentCore& core = form.Fdocument->Core();
+  core.AddShape(app::TForm1::NewShape(app::TForm1::ikFrame));
+  QString text;
+  AnswerNextMessageBox(QMessageBox::No, &text);
+  QTest::mouseClick(form.spbuttonnouveau, Qt::LeftButton);
+  EXPECT_EQ(text, "Creer nouveau document ?");
+  EXPECT_EQ(core.ShapeCount(), 1);
+  AnswerNextMessageBox(QMessageBox::Yes);
+  QTest::mouseClick(form.spbuttonnouveau, Qt::LeftButton);
+  EXPECT_EQ(core.ShapeCount(), 0);
+  EXPECT_FALSE(core.GetModified());
+  EXPECT_FLOAT_EQ(core.GetCurrentPage()->GetPageWidth(), 210.0f);
+}
+
+TEST_F(MainWindowTest, InsertCommandsHandOverShapesWithTheirDefaults) {
+  app::TForm1& form = Show();
+  TdocDocumentCore& core = form.Fdocument->Core();
+  QTest::mouseClick(form.spcodebarre, Qt::LeftButton);
+  auto* barcode = dynamic_cast<TdocBarCodeShape*>(core.GetInsertShape());
+  ASSERT_NE(barcode, nullptr);
+  EXPECT_TRUE(core.GetInsertByDrag());
+  EXPECT_EQ(barcode->GetBarcode()->GetTyp(), bcCode39);
+  EXPECT_EQ(barcode->GetBarcode()->GetText(), "1234567890");
+  EXPECT_EQ(barcode->GetBarcode()->GetShowTextPosition(), stpBottomLeft);
+
+  QTest::mouseClick(form.SpCadre, Qt::LeftButton);
+  auto* frame = dynamic_cast<TdocRectangleShape*>(core.GetInsertShape());
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(frame->GetFillAlpha(), 255);
+  EXPECT_FALSE(frame->GetUseFill());
+  EXPECT_TRUE(frame->GetUseOutline());
+  EXPECT_EQ(frame->GetFillColor(), 0xFF0000);
+  EXPECT_EQ(frame->GetOutlineColor(), 0);
+  EXPECT_FLOAT_EQ(frame->GetOutlineWidth(), 0.5f);
+
+  QTest::mouseClick(form.SpLigne, Qt::LeftButton);
+  EXPECT_NE(dynamic_cast<TdocLineShape*>(core.GetInsertShape()), nullptr);
+}
+
+TEST_F(MainWindowTest, InchesAndBackKeepTwoDecimals) {
+  app::TForm1& form = Show();
+  form.raunitinch->click();
+  EXPECT_EQ(form.elargeur->text(), "8.27");
+  EXPECT_EQ(form.ehauteur->text(), "11.69");
+  EXPECT_EQ(form.edOuterMarginX->text(), "0.00");
+  EXPECT_EQ(form.Fdocument->Core().GetRulerUnits(), ruInch);
+  EXPECT_EQ(form.docImprime->Core().GetRulerUnits(), ruInch);
+  form.raunitinch->click();
+  EXPECT_EQ(form.elargeur->text(), "8.27");
+  form.raunitmm->click();
+  EXPECT_EQ(form.elargeur->text(), "210.06");
+  EXPECT_FLOAT_EQ(form.Fdocument->Core().GetCurrentPage()->GetPageWidth(), 210.06f);
+}
+
+TEST_F(MainWindowTest, LeavingTheLabelSizeRewritesItAndSizesThePage) {
+  app::TForm1& form = Show();
+  form.elargeur->setFocus();
+  form.elargeur->selectAll();
+  QTest::keyClicks(form.elargeur, "63,5");
+  QTest::keyClick(form.elargeur, Qt::Key_Return);
+  EXPECT_EQ(form.elargeur->text(), "63.50");
+  EXPECT_FLOAT_EQ(form.Fdocument->Core().GetCurrentPage()->GetPageWidth(), 63.5f);
+  // Sizes no sheet has are brought back to the nearest one that exists.
+  form.elargeur->setText("1e308");
+  form.ehauteur->setText("abc");
+  form.ApplyLabelSizeToPage();
+  EXPECT_EQ(form.elargeur->text(), "3276.00");
+  EXPECT_EQ(form.ehauteur->text(), "1.00");
+  EXPECT_FLOAT_EQ(form.Fdocument->Core().GetCurrentPage()->GetPageHeight(), 1.0f);
+}
+
+TEST_F(MainWindowTest, ZoomCommandsChangeTheScale) {
+  app::TForm1& form = Show();
+  TdocDocumentCore& core = form.Fdocument->Core();
+  const float before = core.GetScreenScale();
+  QTest::mouseClick(form.spzoomplus, Qt::LeftButton);
+  EXPECT_NEAR(core.GetScreenScale(), before * 1.1f, 1e-4);
+  QTest::mouseClick(form.spzoommoins, Qt::LeftButton);
+  EXPECT_NEAR(core.GetScreenScale(), before, 1e-4);
+}
+
+TEST_F(MainWindowTest, ZOrderCommandsMoveTheSelection) {
+  app::TForm1& form = Show();
+  TdocDocumentCore& core = form.Fdocument->Core();
+  core.AddShape(app::TForm1::NewShape(app::TForm1::ikFrame));
+  core.AddShape(app::TForm1::NewShape(app::TForm1::ikLine));
+  TdocShape* line = core.GetShapes(1);
+  Focus(form, line);
+  QTest::mouseClick(form.sparriereplan, Qt::LeftButton);
+  EXPECT_EQ(core.GetShapes(0), line);
+  QTest::mouseClick(form.sppremierplan, Qt::LeftButton);
+  EXPECT_EQ(core.GetShapes(1), line);
+}
+
+TEST_F(MainWindowTest, AboutBoxShowsTheVersionAndSixLines) {
+  app::TForm1& form = Show();
+  form.fapropos->FillMemo();
+  EXPECT_EQ(form.fapropos->lversion->text(), "1.32");
+  const QStringList lines = form.fapropos->Memo1->toPlainText().split('\n');
+  ASSERT_EQ(lines.size(), 6);
+  EXPECT_EQ(lines[0], QString::fromUtf8("Mirqoven, création d'étiquettes"));
+}
+
+}  // namespace
+}  // namespace guitest

@@ -1,0 +1,79 @@
+#include "tests/app/gui/MainWindowTestSupport.h"
+
+#include <filesystem>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QTimer>
+
+#include "app/UiTexts.h"
+#include "app/shapes/ShapesStartUp.h"
+#include "document/ResourceStartUp.h"
+#include "document/Shape.h"
+#include "document/control/Document.h"
+
+namespace guitest {
+
+MainWindowTest::MainWindowTest() {
+  app::StartUpShapes();
+  document::StartUpResources();
+  qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(Folder.File("config")));
+  qputenv("XDG_DATA_HOME", QByteArray::fromStdString(Folder.File("data")));
+  std::filesystem::create_directories(Folder.Path() / "config" / "mirqoven");
+  std::filesystem::create_directories(Folder.Path() / "data" / "mirqoven");
+}
+
+MainWindowTest::~MainWindowTest() {
+  Form.reset();
+  UiTextService().SetLanguageFile(nullptr);
+  UiTextService().SetLanguageIndex(LanguageFrench);
+  document::ShutDownResources();
+}
+
+app::TForm1& MainWindowTest::Show() {
+  Form = std::make_unique<app::TForm1>();
+  Form->show();
+  QApplication::processEvents();
+  return *Form;
+}
+
+std::string MainWindowTest::ParameterFile() const { return Folder.File("config/mirqoven/MIRQOVEN.PAR"); }
+std::string MainWindowTest::LanguageFile() const { return Folder.File("data/mirqoven/mirqoven.lg"); }
+
+void AnswerNextMessageBox(QMessageBox::StandardButton button, QString* text) {
+  QTimer::singleShot(0, [button, text] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr) << "no message box shown";
+    if (text) *text = box->text();
+    box->button(button)->click();
+  });
+}
+
+void Focus(app::TForm1& form, TdocShape* shape) {
+  shape->SetSelected(true);
+  form.Fdocument->Core().SetFocusShape(shape);
+  form.panelcarshape->ShapeToPanel();
+}
+
+TParsedRecord ParseParameterRecord(const std::string& bytes) {
+  TParsedRecord parsed;
+  if (bytes.size() != 120) return parsed;
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned>(static_cast<unsigned char>(bytes[i])); };
+  parsed.SignatureOk = byte(0) == 3 && bytes.substr(1, 3) == "MQV";
+  parsed.LanguageIndex = static_cast<int>(byte(4) | byte(5) << 8 | byte(6) << 16 | byte(7) << 24);
+  const std::size_t length = byte(8);
+  parsed.PrinterName = bytes.substr(9, std::min<std::size_t>(length, 100));
+  parsed.UnusedBytesZero = bytes.find_first_not_of('\0', 109) == std::string::npos;
+  return parsed;
+}
+
+std::string ParameterRecord(int languageIndex, const std::string& printerName) {
+  std::string bytes(120, '\0');
+  bytes.replace(0, 4, "\3MQV");
+  bytes[4] = static_cast<char>(languageIndex);
+  bytes[8] = static_cast<char>(printerName.size());
+  bytes.replace(9, printerName.size(), printerName);
+  return bytes;
+}
+
+}  // namespace guitest

@@ -1,0 +1,189 @@
+// The property panel of the real main window: fields written into the
+// focused shape and shown from it, the EAN rule and the barcode value rule,
+// inch mode, and an activation that must not change the focused barcode.
+// Ends with grabs of a designed label in both languages.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTest>
+
+#include "app/shapes/BarcodeShape.h"
+#include "document/FrameShapes.h"
+#include "document/HandlePainter.h"
+#include "document/LineShape.h"
+#include "document/control/Document.h"
+#include "tests/app/gui/MainWindowTestSupport.h"
+#include "widgets/UniEdit.h"
+
+namespace guitest {
+namespace {
+
+struct PropertyPanelTest : MainWindowTest {
+  TdocShape* Add(app::TForm1::TInsertKind kind, float left, float top, float width, float height) {
+    if (!Form) Show();
+    TdocDocumentCore& core = Form->Fdocument->Core();
+    const int index = core.AddShape(app::TForm1::NewShape(kind));
+    TdocShape* shape = core.GetShapes(index);
+    shape->SetDocLeft(left);
+    shape->SetDocTop(top);
+    shape->SetDocWidth(width);
+    shape->SetDocHeight(height);
+    Focus(*Form, shape);
+    return shape;
+  }
+  TVmBarcode& AddBarcode() {
+    return *static_cast<TdocBarCodeShape*>(Add(app::TForm1::ikBarcode, 10, 10, 80, 30))->GetBarcode();
+  }
+  app::TPropertyPanel& Panel() { return *Form->panelcarshape; }
+
+  // Types into an edit and leaves it with Return.
+  static void Type(QLineEdit* edit, const char* text) {
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+    QTest::keyClick(edit, Qt::Key_Return);
+  }
+  void TypeValue(const char* text) {
+    Panel().edtcbvaleur->selectAll();
+    QTest::keyClicks(Panel().edtcbvaleur, text);
+  }
+};
+
+TEST_F(PropertyPanelTest, APositionThatIsNoNumberReadsAsZero) {
+  TdocShape* frame = Add(app::TForm1::ikFrame, 30, 40, 50, 20);
+  EXPECT_EQ(Panel().eshapex->text(), "30.00");
+  Type(Panel().eshapex, "abc");
+  EXPECT_EQ(Panel().eshapex->text(), "0.00");
+  EXPECT_FLOAT_EQ(frame->GetDocLeft(), 0.0f);
+  EXPECT_FLOAT_EQ(frame->GetDocTop(), 40.0f);
+}
+
+TEST_F(PropertyPanelTest, ALengthNoLabelCanTakeLeavesTheShapeAsItWas) {
+  TdocShape* frame = Add(app::TForm1::ikFrame, 30, 40, 50, 20);
+  Type(Panel().eshapexx, "1e308");
+  EXPECT_FLOAT_EQ(frame->GetDocWidth(), 50.0f);
+  EXPECT_EQ(Panel().eshapexx->text(), "50.00");
+  Type(Panel().eshapeyy, "-5");
+  EXPECT_FLOAT_EQ(frame->GetDocHeight(), 20.0f);
+}
+
+TEST_F(PropertyPanelTest, InchModeShowsAndWritesInches) {
+  TdocShape* frame = Add(app::TForm1::ikFrame, 0, 0, 25.4f, 20);
+  Form->raunitinch->click();
+  EXPECT_EQ(Panel().eshapexx->text(), "1.00");
+  Type(Panel().eshapexx, "2");
+  EXPECT_NEAR(frame->GetDocWidth(), 50.8f, 1e-4);
+}
+
+TEST_F(PropertyPanelTest, EachKindShowsItsPage) {
+  Add(app::TForm1::ikFrame, 0, 0, 20, 20);
+  EXPECT_EQ(Panel().pagecontrolcarshape->currentWidget(), Panel().tabcadre);
+  EXPECT_EQ(Panel().edtepaisseurlignecadre->text(), "0.5");
+  Add(app::TForm1::ikLine, 0, 0, 20, 20);
+  EXPECT_EQ(Panel().pagecontrolcarshape->currentWidget(), Panel().tabdtligne);
+  const TVmBarcode& barcode = AddBarcode();
+  EXPECT_EQ(Panel().pagecontrolcarshape->currentWidget(), Panel().tabcb);
+  EXPECT_EQ(Panel().combcb1type->currentText(), "Code39");
+  EXPECT_EQ(Panel().combcb1texteposition->currentIndex(), 3);
+  EXPECT_EQ(Panel().edtextepolicecodebarre->currentText().toStdString(), barcode.GetShowTextFont().GetName());
+  EXPECT_TRUE(Panel().isVisibleTo(Form.get()));
+  Form->Fdocument->Core().ClearSelection();
+  Panel().ShapeToPanel();
+  EXPECT_FALSE(Panel().isVisibleTo(Form.get()));
+}
+
+TEST_F(PropertyPanelTest, FrameFieldsReachTheShape) {
+  auto* frame = static_cast<TdocRectangleShape*>(Add(app::TForm1::ikFrame, 0, 0, 20, 20));
+  Panel().Chremplircadre->click();
+  EXPECT_TRUE(frame->GetUseFill());
+  Panel().edtepaisseurlignecadre->setText("1.25");
+  EXPECT_FLOAT_EQ(frame->GetOutlineWidth(), 1.25f);
+  Panel().trbcadrefondtransparence->setValue(100);
+  EXPECT_EQ(frame->GetFillAlpha(), 100);
+  EXPECT_EQ(Panel().labcadrefondtransparence->text(), "100");
+}
+
+TEST_F(PropertyPanelTest, ChoosingEan13ShowsTheDigitsBottomLeft) {
+  TVmBarcode& barcode = AddBarcode();
+  Panel().chcb1affichertexte->click();
+  Panel().combcb1texteposition->setCurrentIndex(0);
+  ASSERT_EQ(barcode.GetShowText(), bcoNone);
+  Panel().combcb1type->setCurrentIndex(bcCodeEAN13);
+  EXPECT_EQ(barcode.GetTyp(), bcCodeEAN13);
+  EXPECT_TRUE(Panel().chcb1affichertexte->isChecked());
+  EXPECT_EQ(barcode.GetShowText(), bcoCode);
+  EXPECT_EQ(barcode.GetShowTextPosition(), stpBottomLeft);
+}
+
+TEST_F(PropertyPanelTest, BarcodeValuesFollowTheirSymbology) {
+  TVmBarcode& barcode = AddBarcode();
+  Panel().combcb1type->setCurrentIndex(bcCodeEAN13);
+  TypeValue("12A4");
+  EXPECT_EQ(barcode.GetText(), "0");
+  EXPECT_FALSE(Form->statusBar()->currentMessage().isEmpty());
+  TypeValue("400638133393");
+  EXPECT_EQ(barcode.GetText(), "4006381333931");
+  TypeValue("4006381333932");
+  EXPECT_TRUE(Form->statusBar()->currentMessage().contains("4006381333931"));
+  Panel().combcb1type->setCurrentIndex(bcCode93);
+  TypeValue("TEST93");
+  EXPECT_EQ(barcode.GetText(), "TEST93");
+}
+
+TEST_F(PropertyPanelTest, AnotherActivationKeepsTheFocusedBarcodesType) {
+  TVmBarcode& barcode = AddBarcode();
+  Panel().combcb1type->setCurrentIndex(bcCodeEAN13);
+  Form->FormActivate();
+  TypeValue("400638133393");
+  EXPECT_EQ(barcode.GetTyp(), bcCodeEAN13);
+  EXPECT_EQ(Panel().combcb1type->currentIndex(), bcCodeEAN13);
+}
+
+TEST_F(PropertyPanelTest, WithoutAFocusedShapeEditsChangeNothing) {
+  TdocShape* frame = Add(app::TForm1::ikFrame, 5, 5, 20, 20);
+  frame->SetSelected(false);
+  Type(Panel().eshapex, "50");
+  EXPECT_FLOAT_EQ(frame->GetDocLeft(), 5.0f);
+}
+
+// The designed label grabbed in French and English for a person to look at;
+// the test checks that the label area holds the drawn shapes.
+void GrabDesignedLabel(PropertyPanelTest& test, int languageIndex, const char* fileName) {
+  apptest::WriteBytes(test.Folder.File("config/mirqoven/MIRQOVEN.PAR"), ParameterRecord(languageIndex, ""));
+  TdocShape* frame = test.Add(app::TForm1::ikFrame, 10, 10, 190, 120);
+  static_cast<TdocRectangleShape*>(frame)->SetOutlineWidth(1.0f);
+  TVmBarcode& barcode = test.AddBarcode();
+  test.Panel().combcb1type->setCurrentIndex(bcCodeEAN13);
+  test.TypeValue("400638133393");
+  test.Form->elargeur->setText("210");
+  test.Form->ehauteur->setText("140");
+  test.Form->ApplyLabelSizeToPage();
+  EXPECT_EQ(barcode.GetText(), "4006381333931");
+  QApplication::processEvents();
+  const QImage image = test.Form->grab().toImage();
+  ASSERT_TRUE(image.save(fileName));
+  const QImage label = test.Form->Fdocument->viewport()->grab().toImage();
+  int dark = 0;
+  for (int y = 0; y < label.height(); ++y)
+    for (int x = 0; x < label.width(); ++x) dark += qGray(label.pixel(x, y)) < 64;
+  EXPECT_GT(dark, 500);
+}
+
+TEST_F(PropertyPanelTest, GrabOfADesignedLabelInFrench) {
+  GrabDesignedLabel(*this, 1, "main-window-fr.png");
+  // The other tabs, for the same look.
+  Form->PageControl1->setCurrentIndex(1);
+  EXPECT_TRUE(Form->grab().save("main-window-fr-page.png"));
+  Form->PageControl1->setCurrentIndex(2);
+  EXPECT_TRUE(Form->grab().save("main-window-fr-calculators.png"));
+}
+TEST_F(PropertyPanelTest, GrabOfADesignedLabelInEnglish) { GrabDesignedLabel(*this, 2, "main-window-en.png"); }
+
+}  // namespace
+}  // namespace guitest

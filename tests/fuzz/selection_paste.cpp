@@ -1,0 +1,87 @@
+// Pasting arbitrary text into a document that holds shapes: byte 0 picks
+// whether the rest is the pasted text itself (bit 0 clear) or the byte form
+// of one shape wrapped in a well-formed selection (bit 0 set; bits 1-3 pick
+// the class it names), so both the selection reader and the shape readers
+// are reached. A paste may raise; it must then leave the document exactly as
+// it was, resources included. A paste that succeeds is undone, which must
+// give back the pages as they were. Nothing may crash or hang.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <string_view>
+
+#include "app/shapes/BarcodeShape.h"
+#include "app/shapes/ShapesStartUp.h"
+#include "document/DocumentCore.h"
+#include "document/FrameShapes.h"
+#include "document/LineShape.h"
+#include "document/Page.h"
+#include "document/ShadowEffect.h"
+#include "tests/document/DocumentXmlText.h"
+#include "xml/Base64.h"
+
+namespace {
+
+constexpr std::array<const char*, 8> ClassNames{"TdocRectangleShape", "TdocLineShape", "TdocBarCodeShape",
+                                                "TdocGroupShape",     "TdocEllipseShape", "TdocShape",
+                                                "TdocPage",           "TNoSuchShape"};
+
+void AddShapes(TdocDocumentCore& doc) {
+  auto rectangle = std::make_unique<TdocRectangleShape>();
+  rectangle->SetDocFrame(10, 10, 30, 20, 15);
+  rectangle->AddEffect(std::make_unique<TdocShadowEffect>());
+  doc.AddShape(std::move(rectangle));
+  auto line = std::make_unique<TdocLineShape>();
+  line->SetDocFrame(5, 50, 40, 10, 0);
+  doc.AddShape(std::move(line));
+  auto barcode = std::make_unique<TdocBarCodeShape>();
+  barcode->CreateNewBarcode();
+  barcode->SetDocFrame(60, 20, 50, 25, 0);
+  doc.AddShape(std::move(barcode));
+  doc.GetShapes(0)->SetSelected(true);
+  TMemoryStream data;
+  data.WriteBuffer("PIXELS", 6);
+  doc.GetStorage()->WriteStream("TMP0000001.png", data);
+  doc.GetStorage()->WriteStream("Index.xml", data);
+}
+
+std::string SelectionText(std::uint8_t selector, std::string_view rest) {
+  if ((selector & 1) == 0) return std::string(rest);
+  return "<?xml version=\"1.0\"?><Selection><shape>" + xml::EncodeBase64(rest.data(), rest.size()) + "<ClassName>" +
+         ClassNames[selector >> 1 & 7] + "</ClassName></shape></Selection>";
+}
+
+std::string PagesXml(TdocDocumentCore& doc) {
+  std::string text = doctest::DocumentXmlText(doc);
+  return text.substr(0, text.find("\n\n"));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  app::StartUpShapes();
+  if (size < 1) return 0;
+  TdocDocumentCore doc;
+  AddShapes(doc);
+  doc.ClearUndo();
+  const std::string text = SelectionText(data[0], {reinterpret_cast<const char*>(data + 1), size - 1});
+  const std::string before = doctest::DocumentXmlText(doc);
+  const std::string pagesBefore = PagesXml(doc);
+  int pasted = 0;
+  try {
+    auto step = UndoStep(&doc);
+    pasted = doc.PasteSelectionFromXml(text);
+  } catch (const std::exception&) {
+    if (doctest::DocumentXmlText(doc) != before) std::terminate();  // a failed paste changed the document
+    return 0;
+  }
+  if (pasted == 0 && doctest::DocumentXmlText(doc) != before) std::terminate();
+  if (pasted > 0) {
+    doc.Undo();
+    if (PagesXml(doc) != pagesBefore) std::terminate();  // undo did not take the paste back
+  }
+  return 0;
+}
