@@ -19,6 +19,7 @@
 #include "platform/rtl/Cursors.h"
 #include "platform/rtl/Types.h"
 
+class TdocFontManager;
 class TdocHandlePainter;
 class TdocShape;
 class TXmlNode;
@@ -36,6 +37,8 @@ public:
   virtual void SetModified(bool value) = 0;
   // The container of named streams that holds the resources; nil for none.
   virtual TsdStorage* GetStorage() = 0;
+  // The fonts outlined texts share; nil when the document keeps none.
+  virtual TdocFontManager* GetShapeFonts() { return nullptr; }
 
   // ---- undo recording
   virtual void BeginUndo() = 0;

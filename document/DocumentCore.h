@@ -424,6 +424,7 @@ public:
   TsdStorage* GetStorage() override { return Archive.get(); }
   TsdStorage* GetResourceArchive() const override { return Archive.get(); }
   TdocFontManager& GetFontManager() { return *FontManager; }
+  TdocFontManager* GetShapeFonts() override { return FontManager.get(); }
   void InvalidateShape(TdocShape* shape) override;
   void CloseShapeEdit(bool accept) override;
   std::unique_ptr<TdocHandlePainter> CreateHandlePainter(TdocShape& shape) override;

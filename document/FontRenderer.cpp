@@ -6,10 +6,13 @@
 #include <cstdlib>
 #include <limits>
 
+#include "document/FixedValues.h"
 #include "document/FontManager.h"
 #include "document/GlyphPolygon.h"
 
 namespace {
+
+using document::SaturatedFixed;
 
 constexpr double kFixedOne = 65536.0;
 constexpr double kEmUnits = 1000.0;
@@ -22,13 +25,6 @@ constexpr double kUnderlineTop = -105;
 constexpr double kUnderlineBottom = -30;
 constexpr double kStrikeOutTop = 200;
 constexpr double kStrikeOutBottom = 255;
-
-TFixed SaturatedFixed(double value) {
-  if (std::isnan(value)) return 0;
-  constexpr double kLow = std::numeric_limits<TFixed>::min();
-  constexpr double kHigh = std::numeric_limits<TFixed>::max();
-  return static_cast<TFixed>(std::nearbyint(std::clamp(value, kLow, kHigh)));
-}
 
 // Maps 16.16 font units to 16.16 pixels: p x k + origin.
 struct TGlyphMapping {

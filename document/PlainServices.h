@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "document/DocServices.h"
+#include "document/FontManager.h"
 #include "xml/storage/Storage.h"
 
 class TdocPlainServices : public TdocServices {
@@ -21,6 +22,7 @@ public:
   bool IsLoading() const override { return Loading; }
   void SetModified(bool value) override { Modified = value; }
   TsdStorage* GetStorage() override { return Storage.get(); }
+  TdocFontManager* GetShapeFonts() override { return &Fonts; }
 
   void BeginUndo() override { ++UndoDepth; }
   void EndUndo() override;
@@ -87,5 +89,7 @@ private:
   int UndoDepth = 0;
   int UndoLock = 0;
   bool RecordingRedo = false;
+  // The fonts the outlined texts of this document share.
+  TdocFontManager Fonts;
   std::unique_ptr<TsdStorage> Storage;
 };

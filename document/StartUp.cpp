@@ -11,11 +11,13 @@
 #include "document/GradientEffects.h"
 #include "document/LineShape.h"
 #include "document/Page.h"
+#include "document/PolygonText.h"
 #include "document/ResourceRegistry.h"
 #include "document/ShadowEffect.h"
 #include "document/SnapBitmap.h"
 #include "document/TextShape.h"
 #include "document/TextureEffect.h"
+#include "document/TransformText.h"
 #include "imaging/startup/SubsystemStartUp.h"
 
 namespace document {
@@ -38,6 +40,10 @@ void StartUp() {
     RegisterShapeClass(TdocBitmapShape::StaticClass());
     RegisterShapeClass(TdocSnapBitmap::StaticClass());
     RegisterShapeClass(TdocFreehandShape::StaticClass());
+    RegisterShapeClass(TdocPolygonText::StaticClass());
+    RegisterShapeClass(TdocPolygonMemo::StaticClass());
+    RegisterShapeClass(TdocCurvedText::StaticClass());
+    RegisterShapeClass(TdocWavyText::StaticClass());
     RegisterEffectClass(TdocEffect::StaticClass(), 0);
     RegisterResourceClasses();
     RegisterColorEffects();

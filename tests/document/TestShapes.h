@@ -18,6 +18,19 @@
 
 namespace doctest {
 
+// The shape's XML under the root "shape" as text, and back.
+inline std::string SaveShapeXml(const TdocShape& shape) {
+  TXmlDocument xml("shape");
+  shape.SaveToXml(*xml.GetRoot());
+  return xml.WriteToString();
+}
+
+inline void LoadShapeXml(TdocShape& shape, const std::string& text) {
+  TXmlDocument xml;
+  xml.ReadFromString(text);
+  shape.LoadFromXml(xml.GetRoot());
+}
+
 // Fills its frame in one colour: the pixels whose centres the device
 // transform puts inside the frame.
 class TFillShape : public TdocShape {
@@ -96,19 +109,6 @@ struct TPageFixture {
   TdocPlainServices Document;
   TdocShape Page;
 };
-
-// The shape's XML as text, under the root "shape".
-inline std::string SaveShapeXml(const TdocShape& shape) {
-  TXmlDocument xml("shape");
-  shape.SaveToXml(*xml.GetRoot());
-  return xml.WriteToString();
-}
-
-inline void LoadShapeXml(TdocShape& shape, const std::string& text) {
-  TXmlDocument xml;
-  xml.ReadFromString(text);
-  shape.LoadFromXml(xml.GetRoot());
-}
 
 // A new shape of the class the text names, loaded from it.
 inline std::unique_ptr<TdocShape> ShapeFromXml(const std::string& text) {
