@@ -39,7 +39,6 @@ constexpr std::array<const char*, BarcodeTypeCount> BarcodeTypeNames = {
 };
 
 constexpr std::array<const char*, 9> Orientations = {"0", "45", "90", "135", "180", "-45", "-90", "-135", "-180"};
-constexpr std::array<int, 6> TextPositionTexts = {134, 135, 136, 137, 138, 139};
 constexpr std::array<const char*, 12> TextSizes = {"6", "8", "9", "10", "11", "12", "14", "16", "20", "24", "36", "48"};
 
 template <class T>
