@@ -53,6 +53,13 @@ TScan ScanSurface(TPaintSurface& paint, int magnify) {
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x)  // the green channel
       grey.push_back(static_cast<unsigned char>(paint.Memory.Surface().Pixel(x / magnify, y / magnify) >> 8));
+  const std::vector<TScan> scans = ScanGrey(grey, width, height);
+  return scans.size() == 1 ? scans[0] : TScan{};
+}
+
+}  // namespace
+
+std::vector<TScan> ScanGrey(const std::vector<unsigned char>& grey, int width, int height) {
   zbar::zbar_image_scanner_t* scanner = zbar::zbar_image_scanner_create();
   zbar::zbar_image_scanner_set_config(scanner, zbar::ZBAR_NONE, zbar::ZBAR_CFG_ENABLE, 1);
   zbar::zbar_image_scanner_set_config(scanner, zbar::ZBAR_NONE, zbar::ZBAR_CFG_MIN_LEN, 0);
@@ -67,10 +74,8 @@ TScan ScanSurface(TPaintSurface& paint, int magnify) {
                      std::string(zbar::zbar_symbol_get_data(symbol), zbar::zbar_symbol_get_data_length(symbol))});
   zbar::zbar_image_destroy(image);
   zbar::zbar_image_scanner_destroy(scanner);
-  return scans.size() == 1 ? scans[0] : TScan{};
+  return scans;
 }
-
-}  // namespace
 
 std::string ElementWidths(std::string_view modules) {
   std::string widths;

@@ -42,6 +42,8 @@ using TScan = std::pair<std::string, std::string>;  // symbology and data
 // zbar's reading of the barcode painted alone on white inside a quiet zone
 // (Left and Top are moved there; Height 0 becomes 24): the one symbol read.
 TScan ScanPainted(TVmBarcode& barcode);
+// Every symbol zbar finds in a width x height picture of grey bytes.
+std::vector<TScan> ScanGrey(const std::vector<unsigned char>& grey, int width, int height);
 
 std::unique_ptr<TVmBarcode> MakeBarcode(TBarcodeType typ, const std::string& text, bool checksum = false);
 

@@ -1,10 +1,9 @@
 #include "ShapeTestSupport.h"
 
-#include <zbar.h>
-
 #include <algorithm>
 
 #include "app/shapes/ShapesStartUp.h"
+#include "tests/barcode/BarcodeTestSupport.h"
 
 namespace shapetest {
 
@@ -56,21 +55,7 @@ std::vector<TScan> ScanAll(const TBitmap32& bitmap, int top, int bottom) {
   std::vector<unsigned char> grey(std::size_t(width) * std::size_t(std::max(height, 0)));
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) grey[std::size_t(y) * width + x] = IsDark(bitmap.GetPixel(x, top + y)) ? 0 : 255;
-  zbar::zbar_image_scanner_t* scanner = zbar::zbar_image_scanner_create();
-  zbar::zbar_image_scanner_set_config(scanner, zbar::ZBAR_NONE, zbar::ZBAR_CFG_ENABLE, 1);
-  zbar::zbar_image_scanner_set_config(scanner, zbar::ZBAR_NONE, zbar::ZBAR_CFG_MIN_LEN, 0);
-  zbar::zbar_image_t* image = zbar::zbar_image_create();
-  zbar::zbar_image_set_format(image, zbar_fourcc('Y', '8', '0', '0'));
-  zbar::zbar_image_set_size(image, static_cast<unsigned>(width), static_cast<unsigned>(height));
-  zbar::zbar_image_set_data(image, grey.data(), grey.size(), nullptr);
-  zbar::zbar_scan_image(scanner, image);
-  std::vector<TScan> scans;
-  for (auto* symbol = zbar::zbar_image_first_symbol(image); symbol; symbol = zbar::zbar_symbol_next(symbol))
-    scans.push_back({zbar::zbar_get_symbol_name(zbar::zbar_symbol_get_type(symbol)),
-                     std::string(zbar::zbar_symbol_get_data(symbol), zbar::zbar_symbol_get_data_length(symbol))});
-  zbar::zbar_image_destroy(image);
-  zbar::zbar_image_scanner_destroy(scanner);
-  return scans;
+  return bctest::ScanGrey(grey, width, std::max(height, 0));
 }
 
 }  // namespace shapetest
