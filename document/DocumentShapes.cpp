@@ -69,12 +69,14 @@ int TdocDocumentCore::RemoveShape(TdocShape* shape) {
 
 void TdocDocumentCore::SendSelectionBackward() {
   CheckNotBusy();
+  auto step = UndoStep(this);
   for (int i = 1; i < ShapeCount(); ++i)
     if (!GetShapes(i - 1)->GetSelected() && GetShapes(i)->GetSelected()) ExchangeShapes(i - 1, i);
 }
 
 void TdocDocumentCore::BringSelectionForward() {
   CheckNotBusy();
+  auto step = UndoStep(this);
   for (int i = ShapeCount() - 2; i >= 0; --i)
     if (!GetShapes(i + 1)->GetSelected() && GetShapes(i)->GetSelected()) ExchangeShapes(i, i + 1);
 }
