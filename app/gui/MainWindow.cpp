@@ -51,7 +51,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), Language(std::make_unique
   BuildPageTab();
   BuildParametersTab();
   BuildPopupMenu();
+  BuildTextMenu();
   ConnectLabelCommands();
+  ConnectTextAndPictureInserts();
   ConnectDocumentEvents();
   ConnectSizeEdits();
   fapropos = new TAboutBox(this);
@@ -125,6 +127,7 @@ void TForm1::FillLists() {
   QComboBox* fonts = panelcarshape->edtextepolicecodebarre;
   fonts->clear();
   fonts->addItems(QFontDatabase::families());
+  panelcarshape->TextPages->FillFontLists(QFontDatabase::families());
   QComboBox* positions = panelcarshape->combcb1texteposition;
   positions->clear();
   for (int number = 134; number <= 139; ++number) positions->addItem(Utf8(pgloretlibmessage(number)));

@@ -1,6 +1,6 @@
 // Random use of the main window: clicks, keys and typing on its controls
-// (all but quitting and the help viewer),
-// tab changes, shapes added and focused, message boxes answered at random.
+// (all but quitting and the help viewer), tab changes, shapes of every kind
+// added and focused, message boxes answered and menus closed at random.
 // Nothing may crash or trip a sanitizer; at the end the window still closes
 // and writes its parameter file. LABEL_MONKEY_EVENTS sets the number of
 // actions (CI's fuzz stage runs it long).
@@ -40,6 +40,7 @@ public:
     // Every dialog the monkey opens is answered a moment later.
     DialogCloser.setInterval(5);
     QObject::connect(&DialogCloser, &QTimer::timeout, [this] {
+      if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
       if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
         if (box->icon() == QMessageBox::Critical) Errors.push_back(box->text().toStdString());
         const QList<QAbstractButton*> buttons = box->buttons();
@@ -106,7 +107,9 @@ private:
   void AddShape() {
     TdocDocumentCore& core = Form.Fdocument->Core();
     if (core.ShapeCount() >= 12) return;
-    const int index = core.AddShape(app::TForm1::NewShape(static_cast<app::TForm1::TInsertKind>(Pick(3))));
+    const int kind = Pick(6);
+    const int index = core.AddShape(kind < 3 ? app::TForm1::NewShape(static_cast<app::TForm1::TInsertKind>(kind))
+                                             : app::TForm1::NewTextShape(static_cast<app::TForm1::TTextKind>(kind - 3)));
     if (index < 0) return;
     TdocShape* shape = core.GetShapes(index);
     const auto left = static_cast<float>(Pick(150));
