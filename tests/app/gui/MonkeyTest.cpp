@@ -2,10 +2,12 @@
 // (all but quitting and the help viewer), tab changes, shapes of every kind
 // added and focused, message boxes answered and menus closed at random.
 // Nothing may crash or trip a sanitizer; at the end the window still closes
-// and writes its parameter file. LABEL_MONKEY_EVENTS sets the number of
-// actions (CI's fuzz stage runs it long).
+// and writes its parameter file. CI's fuzz stage runs it for a minute
+// under the sanitizers (scripts/run-main-window-monkey.sh).
 
+#include <chrono>
 #include <filesystem>
+#include <limits>
 #include <random>
 
 #include <QAbstractButton>
@@ -28,11 +30,28 @@
 namespace guitest {
 namespace {
 
-int EventCount() {
-  bool ok = false;
-  const int count = qEnvironmentVariableIntValue("LABEL_MONKEY_EVENTS", &ok);
-  return ok && count > 0 ? count : 1500;
-}
+// How long the monkey plays: LABEL_MONKEY_EVENTS actions (1500 without
+// it), or for LABEL_MONKEY_SECONDS when that is set, within the events
+// when both are. The seed is fixed, so a failure repeats in a run at least
+// as long.
+struct TBudget {
+  int Events = 1500;
+  std::chrono::steady_clock::time_point End = std::chrono::steady_clock::time_point::max();
+
+  static TBudget FromEnvironment() {
+    TBudget budget;
+    bool ok = false;
+    const int seconds = qEnvironmentVariableIntValue("LABEL_MONKEY_SECONDS", &ok);
+    if (ok && seconds > 0) {
+      budget.Events = std::numeric_limits<int>::max();
+      budget.End = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    }
+    const int events = qEnvironmentVariableIntValue("LABEL_MONKEY_EVENTS", &ok);
+    if (ok && events > 0) budget.Events = events;
+    return budget;
+  }
+  bool Allows(int done) const { return done < Events && std::chrono::steady_clock::now() < End; }
+};
 
 class TMonkey {
 public:
@@ -132,7 +151,8 @@ TEST_F(MainWindowTest, RandomUseNeverBreaksTheWindow) {
   app::TForm1& form = Show();
   {
     TMonkey monkey(form, 20261206);
-    for (int i = 0, count = EventCount(); i < count; ++i) monkey.Act();
+    const TBudget budget = TBudget::FromEnvironment();
+    for (int done = 0; budget.Allows(done); ++done) monkey.Act();
     for (const std::string& error : monkey.Errors) ADD_FAILURE() << "error box: " << error;
   }
   ASSERT_TRUE(form.isVisible());
