@@ -255,6 +255,8 @@ void TPropertyPanel::WriteGroup(int group) {
     TdocDocumentCore& C;
     ~EndUndo() { C.EndUndo(); }
   } endUndo{core};
+  auto* barcode = ExactClass<TdocBarCodeShape>(*shape);
+  const std::string barcodeBefore = barcode ? barcode->GetBarcodeState() : std::string();
   switch (group) {
     case pgGeometry: WriteGeometry(*shape); break;
     case pgLine: WriteLine(*shape); break;
@@ -262,6 +264,7 @@ void TPropertyPanel::WriteGroup(int group) {
     case pgFrame: WriteFrame(*shape); break;
     default: TextPages->WriteShape(group, *shape, LengthFactor()); break;
   }
+  if (barcode) barcode->RecordBarcodeChange(barcodeBefore);
   shape->Refresh();
   shape->RefreshAll();
 }
