@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QStandardPaths>
 #include <QToolButton>
 
 #include "app/LabelExport.h"
@@ -32,7 +33,8 @@ public:
 // The file the image goes to; empty when the user cancels. Only formats
 // the raster registry can write are offered.
 std::string AskImageFileName(QWidget* parent) {
-  QFileDialog dialog(parent, QStringLiteral("Save page as raster image"), QString(),
+  QFileDialog dialog(parent, QStringLiteral("Save page as raster image"),
+                     QStandardPaths::writableLocation(QStandardPaths::PicturesLocation),
                      QStringLiteral("JPG image (*.jpg);;BMP image (*.bmp)"));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setDefaultSuffix(QStringLiteral("jpg"));
