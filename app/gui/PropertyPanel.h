@@ -18,20 +18,8 @@
 
 #include "app/gui/TextPanelPages.h"
 
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
 class QSlider;
-class QStackedWidget;
 class TdocDocument;
-class TdocShape;
-
-namespace widgets {
-class TColorPickerButton;
-class TUniEdit;
-}  // namespace widgets
 
 namespace app {
 

@@ -65,6 +65,14 @@ QWidget* NewPage(QStackedWidget& pages, const char* name) {
   return page;
 }
 
+// The page's own fields above its font group.
+void FillPage(QWidget* page, QLayout* fields, QWidget* font) {
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addLayout(fields);
+  layout->addWidget(font);
+}
+
 // The shape's font into the controls.
 void ShowFont(const TTextFontControls& font, const TdocTextBaseShape& shape, double factor) {
   SelectFont(font.Font, ToQString(shape.GetFontName()));
@@ -145,10 +153,7 @@ void TTextPanelPages::BuildTextPage() {
   TextFont = BuildFont(tabdttext, {"Gpolicetexte", "labpolicetexte", "edtextepolice", "labcouleurtexte", "colortexte",
                                    "labtaillepolicetexte", "edtextetaillepolice", "chgrastexte", "chitaliquetexte",
                                    "chsoulignetexte"});
-  auto* layout = new QVBoxLayout(tabdttext);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addLayout(form);
-  layout->addWidget(TextFont.Group);
+  FillPage(tabdttext, form, TextFont.Group);
 }
 
 void TTextPanelPages::BuildCurvedPage() {
@@ -162,10 +167,7 @@ void TTextPanelPages::BuildCurvedPage() {
                                           "labcouleurtextecourbe", "colortextecourbe", "labtaillepolicetextecourbe",
                                           "edtaillepolicetextecourbe", "chgrastextecourbe", "chitaliquetextecourbe",
                                           "chsoulignetextecourbe"});
-  auto* layout = new QVBoxLayout(Tabtextecourbe);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addLayout(form);
-  layout->addWidget(CurvedFont.Group);
+  FillPage(Tabtextecourbe, form, CurvedFont.Group);
 }
 
 void TTextPanelPages::BuildMemoPage() {
@@ -176,11 +178,10 @@ void TTextPanelPages::BuildMemoPage() {
   MemoFont = BuildFont(tabdtmemo, {"gpolicememo", "labpolicememo", "edpolicememo", "labcouleurmemo", "colormemo",
                                    "labtaillepolicememo", "edtaillepolicememo", "chgrasmemo", "chitaliquememo",
                                    "chsoulignememo"});
-  auto* layout = new QVBoxLayout(tabdtmemo);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(labvaleurmemo);
-  layout->addWidget(ememo);
-  layout->addWidget(MemoFont.Group);
+  auto* fields = new QVBoxLayout;
+  fields->addWidget(labvaleurmemo);
+  fields->addWidget(ememo);
+  FillPage(tabdtmemo, fields, MemoFont.Group);
 }
 
 void TTextPanelPages::ConnectFont(const TTextFontControls& font, int group) {
