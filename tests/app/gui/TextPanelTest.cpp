@@ -4,6 +4,7 @@
 // document exactly, and the picture button places a picture file chosen in
 // its dialog.
 
+#include <filesystem>
 #include <functional>
 
 #include <QApplication>
@@ -252,6 +253,20 @@ TEST_F(TextPanelTest, ThePictureButtonPlacesTheChosenPictureByDrag) {
   EXPECT_EQ(ShownPage(), nullptr);
   EXPECT_TRUE(form.panelcarshape->isVisible());
   EXPECT_EQ(form.panelcarshape->eshapexx->text(), "50.80");
+
+  // The picture goes with the label: a saved label opens with it, the
+  // file it came from no longer needed.
+  core.SaveToFile(Folder.File("label.stor"));
+  std::filesystem::remove(file);
+  TdocDocumentCore reopened;
+  reopened.LoadFromFile(Folder.File("label.stor"));
+  auto* loaded = dynamic_cast<TdocBitmapShape*>(reopened.GetShapes(0));
+  ASSERT_NE(loaded, nullptr);
+  TdocResourceAccess access(loaded->GetImage());
+  const auto bitmap = loaded->GetImage().GetSharedBitmap();
+  ASSERT_NE(bitmap, nullptr);
+  EXPECT_EQ(bitmap->GetWidth(), 300);
+  EXPECT_EQ(bitmap->GetPixel(10, 10), 0xFF008000u);
 }
 
 TEST_F(TextPanelTest, AFileThatIsNoPictureIsToldAndInsertsNothing) {
