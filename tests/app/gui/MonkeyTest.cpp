@@ -6,6 +6,7 @@
 // under the sanitizers (scripts/run-main-window-monkey.sh).
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <limits>
 #include <random>
@@ -152,7 +153,10 @@ TEST_F(MainWindowTest, RandomUseNeverBreaksTheWindow) {
   {
     TMonkey monkey(form, 20261206);
     const TBudget budget = TBudget::FromEnvironment();
-    for (int done = 0; budget.Allows(done); ++done) monkey.Act();
+    int done = 0;
+    for (; budget.Allows(done); ++done) monkey.Act();
+    RecordProperty("actions", done);
+    std::printf("monkey: %d actions\n", done);
     for (const std::string& error : monkey.Errors) ADD_FAILURE() << "error box: " << error;
   }
   ASSERT_TRUE(form.isVisible());
