@@ -26,6 +26,7 @@ namespace app {
 
 class TAboutBox;
 class TCalculatorsTab;
+class TSheetTab;
 
 class TForm1 : public QMainWindow {
 public:
@@ -56,6 +57,11 @@ public:
   enum TUnitMode { umInches = 1, umMillimetres = 2 };
   void ChangeUnits(TUnitMode mode);
   double LengthFactor() const;
+
+  // ---- sheets: templates, preview and printing (SheetTab.cpp)
+  TSheetTab& GetSheets() { return *Sheets; }
+  // The printer service, created at the first activation or use.
+  TPrinter& GetPrinterService();
 
   // ---- the documents
   TdocDocument* Fdocument;
@@ -173,6 +179,7 @@ private:
 
   std::unique_ptr<Tgerelanguage> Language;
   std::unique_ptr<TPrinter> Printer;
+  std::unique_ptr<TSheetTab> Sheets;
   TParameterRecord Parameters;
   TPanelFlags Flags;
   bool FirstActivation = true;
