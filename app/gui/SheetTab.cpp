@@ -44,6 +44,18 @@ std::optional<std::string> AskPdfFileNameByDialog(QWidget* parent) {
   return file.toStdString();
 }
 
+// A sheet set-up that gives no grid is the user's entry to correct, not a
+// failure of the program.
+template <class F>
+void RefusingBadSheets(F action) {
+  try {
+    action();
+  } catch (const ESheetLayout& refusal) {
+    QMessageBox::warning(nullptr, Utf8(pgloretlibmessage(UiTextNotPossible)),
+                         Utf8(pgloretlibmessage(UiTextInvalidEntry)) + "\n" + QString::fromUtf8(refusal.what()));
+  }
+}
+
 // Set for the length of a print run: the print button is off and a second
 // click cannot start another run.
 class TPrintingBracket {
@@ -79,8 +91,10 @@ void TSheetTab::Connect() {
   QWidget* parent = &Form;
   QObject::connect(Form.Comblistetailleetiquette, &QComboBox::activated, parent,
                    GuardedSlot(parent, [this] { pgloappliquemodele(); }));
-  QObject::connect(Form.Spapercu, &QPushButton::clicked, parent, GuardedSlot(parent, [this] { Preview(); }));
-  QObject::connect(Form.SpImprime, &QPushButton::clicked, parent, GuardedSlot(parent, [this] { Print(); }));
+  QObject::connect(Form.Spapercu, &QPushButton::clicked, parent,
+                   GuardedSlot(parent, [this] { RefusingBadSheets([this] { Preview(); }); }));
+  QObject::connect(Form.SpImprime, &QPushButton::clicked, parent,
+                   GuardedSlot(parent, [this] { RefusingBadSheets([this] { Print(); }); }));
   for (QLineEdit* edit : {Form.ednbpageaimprimer, Form.ednbetiquetteaimprimer, Form.ednuetiquettedepart})
     QObject::connect(edit, &QLineEdit::editingFinished, parent, [edit] { pglonormaliseentier(edit); });
   for (QLineEdit* edit : {Form.elargeur, Form.ehauteur, Form.edPageWidth, Form.edPageHeight, Form.edOuterMarginX,

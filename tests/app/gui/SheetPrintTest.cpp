@@ -318,6 +318,15 @@ TEST_F(SheetPrintTest, NothingIsPrintedForNoLabelOrABadStart) {
   EXPECT_TRUE(message.contains(QString::fromStdString(pgloretlibmessage(84)))) << message.toStdString();
 }
 
+TEST_F(SheetPrintTest, ASheetWithoutAGridIsRefused) {
+  ShowUpright();
+  Form->edBetweenMarginX->setText("-3");
+  QString message;
+  guitest::AnswerNextMessageBox(QMessageBox::Ok, &message);
+  QTest::mouseClick(Form->Spapercu, Qt::LeftButton);
+  EXPECT_TRUE(message.contains("spacing")) << message.toStdString();
+}
+
 TEST_F(SheetPrintTest, APrintFailureIsShown) {
   ShowUpright();
   ChooseTemplate(1);
