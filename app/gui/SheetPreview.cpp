@@ -26,6 +26,10 @@ void BuildPreviewSheet(TdocDocument& preview, const TdocPage& label, const TShee
   if (!sheet) return;
   sheet->SetPageWidth(setup.SheetWidth);
   sheet->SetPageHeight(setup.SheetHeight);
+  sheet->SetMarginLeft(setup.MarginX);
+  sheet->SetMarginRight(setup.MarginX);
+  sheet->SetMarginTop(setup.MarginY);
+  sheet->SetMarginBottom(setup.MarginY);
   preview.ZoomPageWidth();
   auto update = core.UpdateBracket();
   for (int index = 0; index < grid.GetCount(); ++index) {

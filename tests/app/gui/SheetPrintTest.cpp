@@ -206,6 +206,8 @@ TEST_F(SheetPrintTest, EveryTemplateInBothOrientationsFillsThePreviewCells) {
       ASSERT_NE(form.docPrintPreview->Core().GetCurrentPage(), nullptr);
       const TdocPage& sheet = *form.docPrintPreview->Core().GetCurrentPage();
       EXPECT_EQ(sheet.GetPageWidth(), model.SheetWidth);
+      EXPECT_EQ(sheet.GetMarginRight(), model.MarginLeft);
+      EXPECT_EQ(sheet.GetMarginBottom(), model.MarginTop);
       ASSERT_EQ(sheet.GetShapeCount(), static_cast<int>(cells.size()));
       EXPECT_EQ(form.ednbetiquetteaimprimer->text().toInt(), static_cast<int>(cells.size()));
       for (std::size_t i = 0; i < cells.size(); ++i) {
