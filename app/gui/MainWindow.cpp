@@ -57,6 +57,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), Language(std::make_unique
   ConnectSizeEdits();
   Sheets = std::make_unique<TSheetTab>(*this);
   fapropos = new TAboutBox(this);
+  ConnectFileCommands();
+  ConnectExportCommands();
   resize(1000, 700);
 }
 
