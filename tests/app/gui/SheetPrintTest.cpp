@@ -343,6 +343,11 @@ TEST_F(SheetPrintTest, NothingIsPrintedForNoLabelOrABadStart) {
   PrintLabels(TPrinter::PdfPrinterName, 1, 13);
   EXPECT_FALSE(std::filesystem::exists(Output()));
   EXPECT_TRUE(message.contains(QString::fromStdString(pgloretlibmessage(84)))) << message.toStdString();
+
+  // Counts left with something else than an integer read 0.
+  Form->ednuetiquettedepart->setText("7x");
+  emit Form->ednuetiquettedepart->editingFinished();
+  EXPECT_EQ(Form->ednuetiquettedepart->text(), "0");
 }
 
 TEST_F(SheetPrintTest, ASheetWithoutAGridIsRefused) {
