@@ -49,28 +49,6 @@ TEST(SheetTemplatesTest, LabelsPerSheetOfEveryTemplate) {
   }
 }
 
-TEST(SheetLayoutTest, CellsOfTemplateOneUprightAndTurned) {
-  const Tmodeleplanche model = pglomodelesplanche()[0];
-  const TSheetGrid upright(SetupOf(model, false));
-  ASSERT_EQ(upright.GetColumns(), 3);
-  ASSERT_EQ(upright.GetRows(), 4);
-  const TSheetCell last = upright.Cell(11);  // row 3, column 2
-  EXPECT_FLOAT_EQ(last.Left, 7.0f + 2 * 63.5f);
-  EXPECT_FLOAT_EQ(last.Top, 4.5f + 3 * 72.0f);
-  EXPECT_EQ(last.Angle, 0.0f);
-  EXPECT_FLOAT_EQ(last.Area.Bottom, 292.5f);
-
-  // Turned labels stand on the bottom margin and the rows climb.
-  const TSheetGrid turned(SetupOf(model, true));
-  ASSERT_EQ(turned.GetColumns(), 2);
-  const TSheetCell first = turned.Cell(0);
-  EXPECT_FLOAT_EQ(first.Top, 297.0f - 4.5f);
-  EXPECT_EQ(first.Angle, 90.0f);
-  EXPECT_FLOAT_EQ(first.Area.Top, 297.0f - 4.5f - 63.5f);
-  EXPECT_FLOAT_EQ(first.Area.Right, 7.0f + 72.0f);
-  EXPECT_FLOAT_EQ(turned.Cell(2).Top, 297.0f - 4.5f - 63.5f);
-}
-
 TEST(SheetLayoutTest, OddSheetsGiveOneCellOrAClearError) {
   TSheetSetup big;
   big.LabelWidth = 300;
