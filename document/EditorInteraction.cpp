@@ -145,15 +145,8 @@ void TdocEditor::LeftButtonDown(const TdocMouseInput& input) {
   DragOffset = {0, 0};
   const TFloatPoint unsnapped = DocPoint(input);
   DragStart = SnapToGridPoint(unsnapped, SnapFlag(input.Alt));
-  TdocShape* shape = nullptr;
-  const std::uint8_t kind = FindShapeAt(ClientPoint(input), shape);
-  DocCore.SetHit(kind, shape);
-  if (DocCore.GetEditState() == esInPlaceEdit) {
-    if (TdocShape* edited = DocCore.GetEditShape()) {
-      edited->EditMouseDown(true, ShiftOf(input), input.X, input.Y);
-      if (shape == edited) return;
-    }
-  }
+  // A shape waiting for its frame keeps the bottom-right handle as its hit,
+  // so the frame's corner snaps like a handle's.
   if (DocCore.GetEditState() == esInsertPending) {
     if (DocCore.GetInsertByDrag()) {
       DocCore.SetEditState(esInsertDragging);
@@ -162,6 +155,17 @@ void TdocEditor::LeftButtonDown(const TdocMouseInput& input) {
       EndShapeInsert(true);
     }
     return;
+  }
+  TdocShape* shape = nullptr;
+  const std::uint8_t kind = FindShapeAt(ClientPoint(input), shape);
+  DocCore.SetHit(kind, shape);
+  if (DocCore.GetEditState() == esInPlaceEdit) {
+    if (TdocShape* edited = DocCore.GetEditShape()) {
+      edited->EditMouseDown(true, ShiftOf(input), input.X, input.Y);
+      // The press belongs to the edit unless it ended the edit (a click
+      // beside a text); then it selects as any other press.
+      if (shape == edited || DocCore.GetEditShape() == edited) return;
+    }
   }
   if (DocCore.GetMode() != vmEdit) return;
   if (input.Ctrl && DocCore.Options.MultiSelectMethod == msmCtrl) {
