@@ -468,6 +468,10 @@ void TdocEditor::ToggleShapeSelection(TdocShape* shape) {
 
 // ---- insertion
 
+void TdocEditor::InsertShapeByClick(std::unique_ptr<TdocShape> shape) { StartShapeInsert(std::move(shape), false); }
+
+void TdocEditor::InsertShapeByDrag(std::unique_ptr<TdocShape> shape) { StartShapeInsert(std::move(shape), true); }
+
 void TdocEditor::StartShapeInsert(std::unique_ptr<TdocShape> shape, bool byDrag) {
   DocCore.CheckNotBusy();
   if (DocCore.GetEditShape()) DocCore.CloseShapeEdit(true);

@@ -87,8 +87,8 @@ public:
   void TimerFired(TdocEditorTimer timer);
 
   // ---- insertion
-  void InsertShapeByClick(std::unique_ptr<TdocShape> shape) { StartShapeInsert(std::move(shape), false); }
-  void InsertShapeByDrag(std::unique_ptr<TdocShape> shape) { StartShapeInsert(std::move(shape), true); }
+  void InsertShapeByClick(std::unique_ptr<TdocShape> shape);
+  void InsertShapeByDrag(std::unique_ptr<TdocShape> shape);
   // Raises "Threading error (working already)" while the document is busy.
   void StartShapeInsert(std::unique_ptr<TdocShape> shape, bool byDrag);
   void EndShapeInsert(bool commit);
