@@ -41,3 +41,8 @@ scripts/run-benchmarks.sh build/release smoke
 CC=clang CXX=clang++ cmake -G Ninja -S . -B build/fuzz "${checked[@]}" -DLABEL_FUZZ=ON >/dev/null
 cmake --build build/fuzz -j "$jobs"
 scripts/run-fuzzers.sh build/fuzz 10
+
+# Random mouse and key input on the editor control, for a fixed time under
+# the sanitizers.
+LABEL_MONKEY_EVENTS=100000000 LABEL_MONKEY_SECONDS=60 \
+  build/sanitize/tests/document/control/document_control_tests --gtest_filter='EditorMonkeyTest.*'

@@ -70,7 +70,7 @@ std::unique_ptr<TdocShape> TForm1::NewShape(TInsertKind kind) {
   return nullptr;
 }
 
-void TForm1::InsertShape(TInsertKind kind) { Fdocument->Core().SetInsertShape(NewShape(kind), true); }
+void TForm1::InsertShape(TInsertKind kind) { Fdocument->Editor().InsertShapeByDrag(NewShape(kind)); }
 
 void TForm1::ZoomIn() { Fdocument->ZoomIn(); }
 void TForm1::ZoomOut() { Fdocument->ZoomOut(); }
