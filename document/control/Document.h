@@ -147,6 +147,8 @@ private:
   template <class Handler>
   void Guarded(const char* what, Handler handler);
   void EditorMouseMove(QMouseEvent* event);
+  // A button going down or up, to the editor.
+  void ButtonEvent(QMouseEvent* event, bool down);
   void ConnectEditorTimers();
 
   // Declared before the core, which keeps a pointer to it.

@@ -60,26 +60,20 @@ void TdocDocument::ConnectEditorTimers() {
 
 // ---- input
 
-void TdocDocument::mousePressEvent(QMouseEvent* event) {
-  const TdocMouseInput input = DecodeMouse(*event);
-  DocumentCore->SetMouseButtonHeld(input.Left);
-  Guarded("mouse", [&] {
-    if (event->button() == Qt::LeftButton)
-      DocumentEditor->LeftButtonDown(input);
-    else if (event->button() == Qt::RightButton || event->button() == Qt::MiddleButton)
-      DocumentEditor->OtherButtonDown(ButtonOf(event->button()), input);
-  });
-  event->accept();
-}
+void TdocDocument::mousePressEvent(QMouseEvent* event) { ButtonEvent(event, true); }
 
-void TdocDocument::mouseReleaseEvent(QMouseEvent* event) {
+void TdocDocument::mouseReleaseEvent(QMouseEvent* event) { ButtonEvent(event, false); }
+
+void TdocDocument::ButtonEvent(QMouseEvent* event, bool down) {
   const TdocMouseInput input = DecodeMouse(*event);
   DocumentCore->SetMouseButtonHeld(input.Left);
+  const Qt::MouseButton button = event->button();
   Guarded("mouse", [&] {
-    if (event->button() == Qt::LeftButton)
-      DocumentEditor->LeftButtonUp(input);
-    else if (event->button() == Qt::RightButton || event->button() == Qt::MiddleButton)
-      DocumentEditor->OtherButtonUp(ButtonOf(event->button()), input);
+    TdocEditor& editor = *DocumentEditor;
+    if (button == Qt::LeftButton)
+      down ? editor.LeftButtonDown(input) : editor.LeftButtonUp(input);
+    else if (button == Qt::RightButton || button == Qt::MiddleButton)
+      down ? editor.OtherButtonDown(ButtonOf(button), input) : editor.OtherButtonUp(ButtonOf(button), input);
   });
   event->accept();
 }

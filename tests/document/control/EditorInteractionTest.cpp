@@ -26,11 +26,7 @@ constexpr float Scale = 4.0f;
 struct EditorInteractionTest : ::testing::Test {
   EditorInteractionTest() {
     document::StartUp();
-    Control.resize(500, 400);
-    Control.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&Control));
-    Control.SetScale(Scale);
-    Doc().UpdateScrollArea();
+    doctest::ShowAtScale(Control, 500, 400, Scale);
     Shape = AddRectangle(20, 30, 40, 20);
   }
   TdocDocumentCore& Doc() { return Control.Core(); }

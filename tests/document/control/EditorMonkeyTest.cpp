@@ -207,11 +207,7 @@ private:
 struct EditorMonkeyTest : ::testing::Test {
   EditorMonkeyTest() {
     document::StartUp();
-    Control.resize(420, 320);
-    Control.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&Control));
-    Control.SetScale(3.0f);
-    Core().UpdateScrollArea();
+    doctest::ShowAtScale(Control, 420, 320, 3.0f);
     AddEveryKind();
     Core().ClearUndo();
   }

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTest>
@@ -30,6 +32,15 @@ public:
   TPoint Mouse{0, 0};
   std::vector<TPoint> Scrolls;
 };
+
+// Shown at a fixed scale (pixels per mm), scrolled to the top-left corner.
+inline void ShowAtScale(TdocDocument& control, int width, int height, float scale) {
+  control.resize(width, height);
+  control.show();
+  EXPECT_TRUE(QTest::qWaitForWindowExposed(&control));
+  control.SetScale(scale);
+  control.Core().UpdateScrollArea();
+}
 
 // Client pixel of a page point (mm) of the control's current page.
 inline QPoint PagePixel(TdocDocumentCore& core, float x, float y) {
