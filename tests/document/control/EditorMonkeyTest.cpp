@@ -169,6 +169,9 @@ private:
     QString text;
     std::string xml;
     Core().CopySelectionToXml(xml);
+    // Into a text being edited a short piece: a text thousands of
+    // characters long only slows every later event down.
+    if (Core().GetEditState() == esInPlaceEdit) xml.resize(std::min<std::size_t>(xml.size(), 80));
     switch (Pick(3)) {
       case 0: text = QString::fromStdString(xml); break;
       case 1: text = QString::fromStdString(xml.substr(0, static_cast<std::size_t>(Pick(static_cast<int>(xml.size()) + 1)))); break;
