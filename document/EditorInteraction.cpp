@@ -570,6 +570,11 @@ bool TdocEditor::KeyPress(char16_t& key) {
   }
 }
 
+void TdocEditor::ClipboardMenuClick(char16_t command) {
+  if (DocCore.GetEditState() != esInPlaceEdit) return;
+  if (TdocShape* edited = DocCore.GetEditShape()) edited->EditKeyPress(command);
+}
+
 bool TdocEditor::KeyUp(TKey& key, TShiftState shift) {
   if (!DocCore.Options.AllowKeyInput || DocCore.GetEditState() != esInPlaceEdit) return false;
   TdocShape* edited = DocCore.GetEditShape();

@@ -85,6 +85,9 @@ public:
   bool KeyPress(char16_t& key);
   bool KeyUp(TKey& key, TShiftState shift);
   void TimerFired(TdocEditorTimer timer);
+  // An item of the clipboard menu (CharCut, CharCopy or CharPaste): the
+  // shape edited in place gets it as a key press; nothing outside an edit.
+  void ClipboardMenuClick(char16_t command);
 
   // ---- insertion
   void InsertShapeByClick(std::unique_ptr<TdocShape> shape);

@@ -179,7 +179,7 @@ void TForm1::ConnectLabelCommands() {
   on(spaide, [] { OpenHelp(); });
   connect(Fdocument, &QWidget::customContextMenuRequested, this, GuardedSlot(this, [this] {
             UpdatePopupMenu();
-            PopupMenu1->exec(QCursor::pos());
+            Fdocument->ShapePopupMenu(PopupMenu1)->exec(QCursor::pos());
           }));
   connect(raunitinch, &QRadioButton::clicked, this, GuardedSlot(this, [this] {
             if (UnitSwitch) ChangeUnits(umInches);

@@ -22,6 +22,7 @@ class TPrinter;
 #include "document/control/SystemClipboard.h"
 
 class QLabel;
+class QMenu;
 
 class TdocDocument : public QAbstractScrollArea, public TdocDocumentView, public TdocEditorHost {
 public:
@@ -60,6 +61,9 @@ public:
   void StopTimer(TdocEditorTimer timer) override;
   // The hint window while one shows, else nil.
   const QLabel* GetHintWindow() const { return HintWindow.get(); }
+  // The menu a right click opens: "Cut", "Copy" and "Paste" for the shape
+  // edited in place, else the control's own menu (own, which may be nil).
+  QMenu* ShapePopupMenu(QMenu* own);
 
   // The canvas in pixels the current page takes at the screen scale, its
   // border included; (0, 0) without a page.
@@ -158,6 +162,7 @@ private:
   QTimer HintTimer;
   QTimer HotzoneTimer;
   std::unique_ptr<QLabel> HintWindow;
+  QMenu* ClipboardMenu = nullptr;  // a child of the control, made on first use
   QTimer Timer;
   QSize VirtualSize;
   int ScrollX = 0;

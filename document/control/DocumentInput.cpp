@@ -8,6 +8,7 @@
 #include <QDrag>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 
@@ -187,3 +188,20 @@ void TdocDocument::StartTimer(TdocEditorTimer timer, int milliseconds) {
 }
 
 void TdocDocument::StopTimer(TdocEditorTimer timer) { (timer == etHint ? HintTimer : HotzoneTimer).stop(); }
+
+QMenu* TdocDocument::ShapePopupMenu(QMenu* own) {
+  if (DocumentCore->GetEditState() != esInPlaceEdit || !DocumentCore->GetEditShape()) return own;
+  if (!ClipboardMenu) {
+    ClipboardMenu = new QMenu(this);
+    const auto add = [this](const char* caption, const QKeySequence& keys, char16_t command) {
+      QAction* action = ClipboardMenu->addAction(QString::fromLatin1(caption));
+      action->setShortcut(keys);
+      connect(action, &QAction::triggered, this,
+              [this, command] { Guarded("menu", [this, command] { DocumentEditor->ClipboardMenuClick(command); }); });
+    };
+    add("Cut", QKeySequence(Qt::CTRL | Qt::Key_X), CharCut);
+    add("Copy", QKeySequence(Qt::CTRL | Qt::Key_C), CharCopy);
+    add("Paste", QKeySequence(Qt::CTRL | Qt::Key_V), CharPaste);
+  }
+  return ClipboardMenu;
+}

@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
 
 #include "EditorTestSupport.h"
 #include "document/FrameShapes.h"
@@ -256,6 +259,26 @@ TEST_F(EditorInteractionTest, DoubleClickEditsATextInPlaceAndKeysGoToIt) {
   EXPECT_EQ(Doc().GetEditState(), esIdle);
   EXPECT_EQ(shape->GetText(), u"AB");
   EXPECT_EQ(Doc().GetUpdateCount(), 0);
+}
+
+TEST_F(EditorInteractionTest, TheClipboardMenuServesTheTextEditedInPlace) {
+  QMenu own;
+  EXPECT_EQ(Control.ShapePopupMenu(&own), &own);
+  auto text = std::make_unique<TdocTextShape>();
+  text->SetText(u"old");
+  TdocTextShape* shape = text.get();
+  Doc().AddShape(std::move(text));
+  Doc().StartShapeEdit(shape);  // the whole text selected
+  QMenu* menu = Control.ShapePopupMenu(&own);
+  ASSERT_NE(menu, &own);
+  ASSERT_EQ(menu->actions().size(), 3);
+  EXPECT_EQ(menu->actions()[0]->text(), "Cut");
+  menu->actions()[0]->trigger();
+  EXPECT_EQ(shape->GetText(), u"");
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "old");
+  menu->actions()[2]->trigger();
+  menu->actions()[2]->trigger();
+  EXPECT_EQ(shape->GetText(), u"oldold");
 }
 
 TEST_F(EditorInteractionTest, KeysDeleteAndTheClipboardCharacters) {
