@@ -532,11 +532,12 @@ bool TdocEditor::KeyDown(TKey& key, TShiftState shift) {
       SetEditState(esIdle);
       if (DocCore.GetInsertShape()) EndShapeInsert(false);
       break;
-    case VK_DELETE: {
-      auto step = UndoStep(&DocCore);
-      DocCore.DeleteSelectedShapes();
+    case VK_DELETE:
+      if (Editable()) {
+        auto step = UndoStep(&DocCore);
+        DocCore.DeleteSelectedShapes();
+      }
       break;
-    }
     case VK_F1 + 1:
       if (TdocShape* first = DocCore.GetSelected(0)) DocCore.StartShapeEdit(first);
       break;
@@ -556,15 +557,13 @@ bool TdocEditor::KeyPress(char16_t& key) {
       return true;
     }
   }
-  // A document that is only shown copies but is never changed by a key.
-  const bool editable = DocCore.GetMode() == vmEdit && !DocCore.GetReadOnly();
   switch (key) {
     case CharCopy: DocCore.CopySelection(); return true;
     case CharPaste:
-      if (editable) DocCore.Paste();
+      if (Editable()) DocCore.Paste();
       return true;
     case CharCut:
-      if (editable) DocCore.CutSelection();
+      if (Editable()) DocCore.CutSelection();
       return true;
     default: return false;
   }

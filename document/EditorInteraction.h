@@ -135,6 +135,8 @@ public:
 
 private:
   TFloatPoint DocPoint(const TdocMouseInput& input) const;
+  // A document that is only shown is copied from but never changed by a key.
+  bool Editable() const { return DocCore.GetMode() == vmEdit && !DocCore.GetReadOnly(); }
   bool SnapFlag(bool alt) const { return DocCore.Options.SnapToGrid != alt; }
   void ShowCursor(TCursor cursor) { DocCore.ShowCursor(cursor); }
   TCursor HandleCursor(std::uint8_t kind, const TdocShape* shape) const;
