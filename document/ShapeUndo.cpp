@@ -214,18 +214,27 @@ void TdocShape::RestoreRemovedChild(const TdocCommand& command) {
   const std::string text = ReadLengthString(stream);
   std::string bytes(xml::Base64DecodedSize(text), '\0');
   xml::DecodeBase64(text, bytes.data(), bytes.size());
+  const std::vector<std::int32_t> insideIds = ReadInsideIds(stream);
+  const int at = std::clamp(index, 0, GetShapeCount());
+  // The child comes back as it was: what it does while it is read and joins
+  // the tree (sizing itself to its text, say) is no change to record, and
+  // would be recorded under the passing id it had before its own came back.
   // Read in full before it joins the tree, so a broken record leaves no
   // half-loaded child behind.
-  std::unique_ptr<TdocShape> child = GetShapeClass(command.Value).Create();
-  child->SetDocument(Document);
-  ShapesFromString(*child, bytes);
-  const std::vector<std::int32_t> insideIds = ReadInsideIds(stream);
-  TdocShape& restored = *child;
-  InsertShape(index, std::move(child));
-  restored.SetShapeId(id);
-  const std::vector<TdocShape*> inside = Descendants(restored);
-  if (inside.size() == insideIds.size())
-    for (std::size_t i = 0; i < inside.size(); ++i) inside[i]->SetShapeId(insideIds[i]);
+  RecordUndo(ckChildInserted, "", std::to_string(at));
+  {
+    RecordingPause pause;
+    std::unique_ptr<TdocShape> child = GetShapeClass(command.Value).Create();
+    child->SetDocument(Document);
+    ShapesFromString(*child, bytes);
+    child->SetShapeId(id);
+    const std::vector<TdocShape*> inside = Descendants(*child);
+    if (inside.size() == insideIds.size())
+      for (std::size_t i = 0; i < inside.size(); ++i) inside[i]->SetShapeId(insideIds[i]);
+    InsertChildAt(at, std::move(child));
+  }
+  Invalidate();
+  Changed();
 }
 
 void TdocShape::SetPropertyByName(const std::string& name, const std::string& value) {

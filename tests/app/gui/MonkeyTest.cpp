@@ -3,7 +3,7 @@
 // added and focused, message boxes answered and menus closed at random.
 // Nothing may crash or trip a sanitizer; at the end the window still closes
 // and writes its parameter file. CI's fuzz stage runs it for a minute
-// under the sanitizers (scripts/run-main-window-monkey.sh).
+// under the sanitizers (scripts/run-monkeys.sh).
 
 #include <chrono>
 #include <cstdio>
