@@ -7,6 +7,7 @@
 
 #include "imaging/blend/Blend.h"
 #include "imaging/bitmap/CustomBitmap32.h"
+#include "imaging/core/LowLevel.h"
 #include "imaging/polygon/Transformation.h"
 
 namespace imaging {
@@ -27,11 +28,13 @@ struct TGridPoint {
 
 // One edge between its first row and its last row, with the exact crossing
 // x = x_top + floor((2 (row - y_top) dx + dy) / (2 dy)) kept as a whole part
-// and a remainder in 2 dy-ths while it steps down the rows.
+// and a remainder in 2 dy-ths while it steps down the rows. Grid values come
+// from 16.16 points shifted right by 8 bits at least, so every field fits 32
+// bits; the edge stays small because the active list moves edges around.
 struct TEdge {
-  std::int64_t FirstRow, EndRow;  // [FirstRow, EndRow)
-  std::int64_t X, Remainder;
-  std::int64_t StepX, StepRemainder, Denominator;
+  std::int32_t FirstRow, EndRow;  // [FirstRow, EndRow)
+  std::int32_t X, Remainder;
+  std::int32_t StepX, StepRemainder, Denominator;
   std::int32_t Winding;  // +1 running upward (y decreasing), -1 downward
 
   void Step() {
@@ -58,21 +61,21 @@ TEdge MakeEdge(TGridPoint from, TGridPoint to, std::int64_t firstVisibleRow) {
   const TGridPoint top = upward ? to : from;
   const TGridPoint bottom = upward ? from : to;
   const std::int64_t dx = bottom.X - top.X, dy = bottom.Y - top.Y;
-  TEdge edge{};
-  edge.FirstRow = std::max(top.Y, firstVisibleRow);
-  edge.EndRow = bottom.Y;
-  edge.Denominator = 2 * dy;
+  const std::int64_t firstRow = std::max(top.Y, firstVisibleRow), denominator = 2 * dy;
   // Divisions are dear beside the rest of a small fill: an edge starting on
   // a visible row begins half a row in (floor(dy / 2 dy) = 0), and one
   // steeper than a column a row steps by 0 or -1.
-  const std::int64_t numerator = 2 * (edge.FirstRow - top.Y) * dx + dy;
-  const std::int64_t whole = edge.FirstRow == top.Y ? 0 : FloorDiv(numerator, edge.Denominator);
-  edge.X = top.X + whole;
-  edge.Remainder = numerator - whole * edge.Denominator;
-  edge.StepX = (dx < 0 ? -dx : dx) < dy ? (dx < 0 ? -1 : 0) : FloorDiv(2 * dx, edge.Denominator);
-  edge.StepRemainder = 2 * dx - edge.StepX * edge.Denominator;
-  edge.Winding = upward ? 1 : -1;
-  return edge;
+  const std::int64_t numerator = 2 * (firstRow - top.Y) * dx + dy;
+  const std::int64_t whole = firstRow == top.Y ? 0 : FloorDiv(numerator, denominator);
+  const std::int64_t stepX = (dx < 0 ? -dx : dx) < dy ? (dx < 0 ? -1 : 0) : FloorDiv(2 * dx, denominator);
+  return TEdge{static_cast<std::int32_t>(firstRow),
+               static_cast<std::int32_t>(bottom.Y),
+               static_cast<std::int32_t>(top.X + whole),
+               static_cast<std::int32_t>(numerator - whole * denominator),
+               static_cast<std::int32_t>(stepX),
+               static_cast<std::int32_t>(2 * dx - stepX * denominator),
+               static_cast<std::int32_t>(denominator),
+               upward ? 1 : -1};
 }
 
 // The grid of one fill: how points are scaled and the clip rectangle in it.
@@ -119,8 +122,9 @@ TScratch& Scratch() {
 }
 
 // The edges of every contour of three points or more that cross a visible
-// row, ordered by their first visible row (latest first, so the next one to
-// start sits at the back).
+// row, ordered by their first visible row and, within a row, by their
+// crossing there: the walker then merges each row's new edges into the
+// active ones in one pass.
 void CollectEdges(const TArrayOfArrayOfFixedPoint& contours, const TGrid& grid,
                   const TTransformation* transformation, TScratch& scratch) {
   scratch.Pending.clear();
@@ -136,8 +140,9 @@ void CollectEdges(const TArrayOfArrayOfFixedPoint& contours, const TGrid& grid,
       scratch.Pending.push_back(MakeEdge(from, to, grid.Top));
     }
   }
-  std::sort(scratch.Pending.begin(), scratch.Pending.end(),
-            [](const TEdge& a, const TEdge& b) { return a.FirstRow > b.FirstRow; });
+  std::sort(scratch.Pending.begin(), scratch.Pending.end(), [](const TEdge& a, const TEdge& b) {
+    return a.FirstRow != b.FirstRow ? a.FirstRow < b.FirstRow : a.X < b.X;
+  });
 }
 
 // Walks the visible rows from top to bottom, keeping the edges that cross the
@@ -146,19 +151,15 @@ class TEdgeWalker {
 public:
   explicit TEdgeWalker(TScratch& scratch) : Pending(scratch.Pending), Active(scratch.Active) { Active.clear(); }
 
-  std::int64_t FirstRow() const { return Pending.empty() ? 0 : Pending.back().FirstRow; }
+  std::int64_t FirstRow() const { return Pending.empty() ? 0 : Pending.front().FirstRow; }
   std::int64_t EndRow() const {
     std::int64_t end = std::numeric_limits<std::int64_t>::min();
-    for (const TEdge& e : Pending) end = std::max(end, e.EndRow);
+    for (const TEdge& e : Pending) end = std::max<std::int64_t>(end, e.EndRow);
     return end;
   }
 
   // The crossings of row, which must follow the previous call's row.
   const std::vector<TEdge>& Enter(std::int64_t row) {
-    while (!Pending.empty() && Pending.back().FirstRow == row) {
-      Active.push_back(Pending.back());
-      Pending.pop_back();
-    }
     // Crossings keep their order from row to row unless edges cross: the
     // insertion sort is nearly free.
     for (std::size_t i = 1; i < Active.size(); ++i) {
@@ -168,6 +169,9 @@ public:
       for (; j > 0 && Active[j - 1].X > moving.X; --j) Active[j] = Active[j - 1];
       Active[j] = moving;
     }
+    std::size_t end = Next;
+    while (end < Pending.size() && Pending[end].FirstRow == row) ++end;
+    if (end != Next) MergeNew(end);
     return Active;
   }
 
@@ -189,7 +193,7 @@ public:
   // cross in between, and rounding never swaps crossings of edges that do
   // not cross.
   bool Steady(std::int64_t from, std::int64_t to) const {
-    if (!Pending.empty() && Pending.back().FirstRow < to) return false;
+    if (Next < Pending.size() && Pending[Next].FirstRow < to) return false;
     const std::int64_t last = to - 1 - from;
     for (std::size_t i = 0; i < Active.size(); ++i) {
       if (Active[i].EndRow < to) return false;
@@ -211,8 +215,21 @@ public:
   }
 
 private:
+  // Merges the pending edges Next .. end - 1, sorted by their crossing, into
+  // the sorted active ones, from the back so that each edge moves once.
+  void MergeNew(std::size_t end) {
+    std::size_t old = Active.size(), fresh = end;
+    Active.resize(old + (end - Next));
+    for (std::size_t to = Active.size(); fresh > Next;) {
+      if (old > 0 && Active[old - 1].X > Pending[fresh - 1].X) Active[--to] = Active[--old];
+      else Active[--to] = Pending[--fresh];
+    }
+    Next = end;
+  }
+
   std::vector<TEdge>& Pending;
   std::vector<TEdge>& Active;
+  std::size_t Next = 0;  // the first pending edge not yet active
 };
 
 // The part of each sorted crossing in its row: +1 where a span starts, -1
@@ -275,7 +292,8 @@ class TCoverageRow {
 public:
   TCoverageRow(TCustomBitmap32& bitmap, int shift, TColor32 color, TScratch& scratch)
       : Bitmap(bitmap), Shift(shift), Mask((1 << shift) - 1), Samples(1 << shift), Rgb(color & 0x00FFFFFF),
-        Master(color >> 24), Blend(BlendLineExOf(bitmap.GetCombineMode())), Base(bitmap.GetClipRect().Left),
+        Master(color >> 24), Blend(BlendLineExOf(bitmap.GetCombineMode())),
+        Solid(bitmap.GetCombineMode() == cmMerge && Master == 255), Base(bitmap.GetClipRect().Left),
         Cells(scratch.Cells), Touched(scratch.Touched), Line(scratch.Line), Full(scratch.Full) {
     const auto width = static_cast<std::size_t>(bitmap.GetClipRect().Width()) + 2;
     Cells.assign(width, 0);
@@ -298,8 +316,8 @@ public:
   // Adds the crossings of one edge on the next rows sub-rows, each as the
   // start (role +1) or the end (-1) of a span, and steps the edge past them.
   void AddEdge(TEdge& edge, std::int32_t role, std::int64_t rows, const TGrid& grid) {
-    const std::int64_t lowest = std::min(edge.X, edge.LowestXAfter(rows - 1));
-    const std::int64_t highest = std::max(edge.X, edge.LowestXAfter(rows - 1) + rows - 1);
+    const std::int64_t lowest = std::min<std::int64_t>(edge.X, edge.LowestXAfter(rows - 1));
+    const std::int64_t highest = std::max<std::int64_t>(edge.X, edge.LowestXAfter(rows - 1) + rows - 1);
     if (lowest >= grid.Left && highest <= grid.Right)
       SweepEdge(edge, role, rows, [](std::int64_t x) { return x; });
     else
@@ -365,11 +383,13 @@ private:
       EndStretch(from);
       return;
     }
-    // Long runs inside the polygon are blended straight from a row of the
-    // colour at full coverage.
-    if (coverage == Samples * Samples && to - from >= kLongRun) {
+    if (coverage == Samples * Samples && (Solid || to - from >= kLongRun)) {
       EndStretch(from);
-      Blend(Full.data(), Pixels + from, static_cast<int>(to - from), Master);
+      // Runs inside the polygon are filled with the colour when that is what
+      // blending it gives; long ones are otherwise blended straight from a row
+      // of the colour at full coverage.
+      if (Solid) FillLongword(Pixels + from, to - from, Rgb | 0xFF000000u);
+      else Blend(Full.data(), Pixels + from, static_cast<int>(to - from), Master);
       return;
     }
     if (StretchStart < 0) StretchStart = from;
@@ -388,6 +408,9 @@ private:
   const std::int32_t Mask, Samples;
   const TColor32 Rgb, Master;
   const TBlendLineEx Blend;
+  // Merging an opaque colour replaces the pixel whatever it held; blending
+  // always leaves a trace of the background.
+  const bool Solid;
   const std::int64_t Base;
   std::vector<std::int32_t>& Cells;
   std::vector<std::uint64_t>& Touched;  // one bit per cell that holds a difference
