@@ -109,6 +109,8 @@ struct TGrid {
 struct TScratch {
   std::vector<TGridPoint> Points;
   std::vector<TEdge> Pending;
+  std::vector<TEdge> Sorted;
+  std::vector<std::uint32_t> RowStarts;
   std::vector<TEdge> Active;
   std::vector<std::int32_t> Cells;
   std::vector<std::uint64_t> Touched;
@@ -119,6 +121,37 @@ struct TScratch {
 TScratch& Scratch() {
   thread_local TScratch scratch;
   return scratch;
+}
+
+// Orders the pending edges by their first row and, within a row, by their
+// crossing there. A fill has many edges (a line of text: thousands) over few
+// rows, so they are counted into rows rather than compared, unless the rows
+// far outnumber them.
+void SortByStart(TScratch& scratch) {
+  std::vector<TEdge>& edges = scratch.Pending;
+  const auto byStart = [](const TEdge& a, const TEdge& b) {
+    return a.FirstRow != b.FirstRow ? a.FirstRow < b.FirstRow : a.X < b.X;
+  };
+  const auto [lowest, highest] = std::minmax_element(
+      edges.begin(), edges.end(), [](const TEdge& a, const TEdge& b) { return a.FirstRow < b.FirstRow; });
+  if (lowest == edges.end()) return;
+  const std::int32_t firstRow = lowest->FirstRow;
+  const auto rows = static_cast<std::size_t>(highest->FirstRow - firstRow) + 1;
+  if (rows > 4 * edges.size() + 256) {
+    std::sort(edges.begin(), edges.end(), byStart);
+    return;
+  }
+  std::vector<std::uint32_t>& starts = scratch.RowStarts;
+  starts.assign(rows + 1, 0);
+  for (const TEdge& e : edges) ++starts[static_cast<std::size_t>(e.FirstRow - firstRow) + 1];
+  for (std::size_t row = 1; row <= rows; ++row) starts[row] += starts[row - 1];
+  std::vector<TEdge>& sorted = scratch.Sorted;
+  sorted.resize(edges.size());
+  for (const TEdge& e : edges) sorted[starts[static_cast<std::size_t>(e.FirstRow - firstRow)]++] = e;
+  // starts[row] now ends the row's edges.
+  for (std::size_t row = 0, begin = 0; row < rows; begin = starts[row++])
+    std::sort(sorted.begin() + static_cast<std::ptrdiff_t>(begin), sorted.begin() + starts[row], byStart);
+  edges.swap(sorted);
 }
 
 // The edges of every contour of three points or more that cross a visible
@@ -140,9 +173,7 @@ void CollectEdges(const TArrayOfArrayOfFixedPoint& contours, const TGrid& grid,
       scratch.Pending.push_back(MakeEdge(from, to, grid.Top));
     }
   }
-  std::sort(scratch.Pending.begin(), scratch.Pending.end(), [](const TEdge& a, const TEdge& b) {
-    return a.FirstRow != b.FirstRow ? a.FirstRow < b.FirstRow : a.X < b.X;
-  });
+  SortByStart(scratch);
 }
 
 // Walks the visible rows from top to bottom, keeping the edges that cross the
@@ -177,12 +208,14 @@ public:
 
   // Steps every edge to the next row and drops those that end there.
   void Leave(std::int64_t row) {
+    // Stepped in a copy and stored whole: stepping in place and then moving
+    // the edge reads it back right after a narrower write.
     std::size_t kept = 0;
     for (std::size_t i = 0; i < Active.size(); ++i) {
-      if (Active[i].EndRow <= row + 1) continue;
-      Active[i].Step();
-      if (kept != i) Active[kept] = Active[i];
-      ++kept;
+      TEdge edge = Active[i];
+      if (edge.EndRow <= row + 1) continue;
+      edge.Step();
+      Active[kept++] = edge;
     }
     Active.resize(kept);
   }
