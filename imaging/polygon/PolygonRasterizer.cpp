@@ -26,6 +26,15 @@ struct TGridPoint {
   std::int64_t X, Y;
 };
 
+// Moves a crossing one row down; its remainder carries at most once a row.
+template <class Int>
+void StepCrossing(Int& x, Int& remainder, Int stepX, Int stepRemainder, Int denominator) {
+  remainder += stepRemainder;
+  const bool carry = remainder >= denominator;
+  x += stepX + carry;
+  remainder -= carry ? denominator : 0;
+}
+
 // One edge between its first row and its last row, with the exact crossing
 // x = x_top + floor((2 (row - y_top) dx + dy) / (2 dy)) kept as a whole part
 // and a remainder in 2 dy-ths while it steps down the rows. Grid values come
@@ -37,12 +46,7 @@ struct TEdge {
   std::int32_t StepX, StepRemainder, Denominator;
   std::int32_t Winding;  // +1 running upward (y decreasing), -1 downward
 
-  void Step() {
-    Remainder += StepRemainder;
-    const bool carry = Remainder >= Denominator;
-    X += StepX + carry;
-    Remainder -= carry ? Denominator : 0;
-  }
+  void Step() { StepCrossing(X, Remainder, StepX, StepRemainder, Denominator); }
 
   // The crossing a number of rows further down lies within that number of
   // columns right of LowestXAfter: the remainder carries at most once a row.
@@ -200,9 +204,7 @@ public:
       for (; j > 0 && Active[j - 1].X > moving.X; --j) Active[j] = Active[j - 1];
       Active[j] = moving;
     }
-    std::size_t end = Next;
-    while (end < Pending.size() && Pending[end].FirstRow == row) ++end;
-    if (end != Next) MergeNew(end);
+    if (Next < Pending.size() && Pending[Next].FirstRow == row) MergeNew(row);
     return Active;
   }
 
@@ -210,12 +212,13 @@ public:
   void Leave(std::int64_t row) {
     // Stepped in a copy and stored whole: stepping in place and then moving
     // the edge reads it back right after a narrower write.
+    // Moved before it is stepped: reading an edge back whole right after a
+    // narrower write to it stalls.
     std::size_t kept = 0;
     for (std::size_t i = 0; i < Active.size(); ++i) {
-      TEdge edge = Active[i];
-      if (edge.EndRow <= row + 1) continue;
-      edge.Step();
-      Active[kept++] = edge;
+      if (Active[i].EndRow <= row + 1) continue;
+      if (kept != i) Active[kept] = Active[i];
+      Active[kept++].Step();
     }
     Active.resize(kept);
   }
@@ -248,9 +251,11 @@ public:
   }
 
 private:
-  // Merges the pending edges Next .. end - 1, sorted by their crossing, into
-  // the sorted active ones, from the back so that each edge moves once.
-  void MergeNew(std::size_t end) {
+  // Merges the pending edges that start at row, sorted by their crossing,
+  // into the sorted active ones, from the back so that each edge moves once.
+  void MergeNew(std::int64_t row) {
+    std::size_t end = Next;
+    while (end < Pending.size() && Pending[end].FirstRow == row) ++end;
     std::size_t old = Active.size(), fresh = end;
     Active.resize(old + (end - Next));
     for (std::size_t to = Active.size(); fresh > Next;) {
@@ -376,15 +381,18 @@ public:
   }
 
 private:
-  // Steps a copy of the edge, which stays in registers: the cells and their
-  // bits written in between could otherwise alias the edge's fields.
+  // Steps a copy of the edge's crossing, which stays in registers (the cells
+  // and their bits written in between could otherwise alias the edge's
+  // fields), in 64 bits, which spares a widening every row.
   template <class Clamp>
   void SweepEdge(TEdge& edge, std::int32_t role, std::int64_t rows, Clamp clamp) {
-    TEdge walking = edge;
+    std::int64_t crossing = edge.X, remainder = edge.Remainder;
+    const std::int64_t stepX = edge.StepX, stepRemainder = edge.StepRemainder, denominator = edge.Denominator;
     std::int64_t pixel = std::numeric_limits<std::int64_t>::min();
     std::int32_t here = 0, next = 0;
-    for (std::int64_t k = 0; k < rows; ++k, walking.Step()) {
-      const std::int64_t x = clamp(walking.X);
+    for (std::int64_t k = 0; k < rows; ++k) {
+      const std::int64_t x = clamp(crossing);
+      StepCrossing(crossing, remainder, stepX, stepRemainder, denominator);
       const std::int64_t p = (x >> Shift) - Base;
       const auto f = static_cast<std::int32_t>(x & Mask);
       if (p != pixel) {
@@ -396,7 +404,8 @@ private:
       next += f;
     }
     AddPair(pixel, role * here, role * next);
-    edge = walking;
+    edge.X = static_cast<std::int32_t>(crossing);
+    edge.Remainder = static_cast<std::int32_t>(remainder);
   }
 
   void AddPair(std::int64_t i, std::int32_t here, std::int32_t next) {
