@@ -116,6 +116,7 @@ struct TScratch {
   std::vector<TEdge> Sorted;
   std::vector<std::uint32_t> RowStarts;
   std::vector<TEdge> Active;
+  std::vector<TEdge> Spare;
   std::vector<std::int32_t> Cells;
   std::vector<std::uint64_t> Touched;
   std::vector<TColor32> Line;
@@ -184,7 +185,9 @@ void CollectEdges(const TArrayOfArrayOfFixedPoint& contours, const TGrid& grid,
 // current row sorted by their crossing.
 class TEdgeWalker {
 public:
-  explicit TEdgeWalker(TScratch& scratch) : Pending(scratch.Pending), Active(scratch.Active) { Active.clear(); }
+  explicit TEdgeWalker(TScratch& scratch) : Pending(scratch.Pending), Active(scratch.Active), Spare(scratch.Spare) {
+    Active.clear();
+  }
 
   std::int64_t FirstRow() const { return Pending.empty() ? 0 : Pending.front().FirstRow; }
   std::int64_t EndRow() const {
@@ -195,32 +198,17 @@ public:
 
   // The crossings of row, which must follow the previous call's row.
   const std::vector<TEdge>& Enter(std::int64_t row) {
-    // Crossings keep their order from row to row unless edges cross: the
-    // insertion sort is nearly free.
-    for (std::size_t i = 1; i < Active.size(); ++i) {
-      if (Active[i - 1].X <= Active[i].X) continue;
-      const TEdge moving = Active[i];
-      std::size_t j = i;
-      for (; j > 0 && Active[j - 1].X > moving.X; --j) Active[j] = Active[j - 1];
-      Active[j] = moving;
-    }
-    if (Next < Pending.size() && Pending[Next].FirstRow == row) MergeNew(row);
+    Sort();
+    if (Next < Pending.size() && Pending[Next].FirstRow == row) MergeNew(StartingAt(row));
     return Active;
   }
 
-  // Steps every edge to the next row and drops those that end there.
+  // Steps every edge to the next row, drops those that end there and takes
+  // in those that start there.
   void Leave(std::int64_t row) {
-    // Stepped in a copy and stored whole: stepping in place and then moving
-    // the edge reads it back right after a narrower write.
-    // Moved before it is stepped: reading an edge back whole right after a
-    // narrower write to it stalls.
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < Active.size(); ++i) {
-      if (Active[i].EndRow <= row + 1) continue;
-      if (kept != i) Active[kept] = Active[i];
-      Active[kept++].Step();
-    }
-    Active.resize(kept);
+    const std::size_t end = StartingAt(row + 1);
+    if (end == Next) StepInPlace(row);
+    else StepAndMerge(row, end);
   }
 
   // After Enter(from): whether rows from .. to - 1 keep the same edges in
@@ -251,11 +239,57 @@ public:
   }
 
 private:
-  // Merges the pending edges that start at row, sorted by their crossing,
-  // into the sorted active ones, from the back so that each edge moves once.
-  void MergeNew(std::int64_t row) {
+  // The end of the pending edges that start at row.
+  std::size_t StartingAt(std::int64_t row) const {
     std::size_t end = Next;
     while (end < Pending.size() && Pending[end].FirstRow == row) ++end;
+    return end;
+  }
+
+  // Crossings keep their order from row to row unless edges cross: the
+  // insertion sort is nearly free.
+  void Sort() {
+    for (std::size_t i = 1; i < Active.size(); ++i) {
+      if (Active[i - 1].X <= Active[i].X) continue;
+      const TEdge moving = Active[i];
+      std::size_t j = i;
+      for (; j > 0 && Active[j - 1].X > moving.X; --j) Active[j] = Active[j - 1];
+      Active[j] = moving;
+    }
+  }
+
+  // Leave for a row where no edge starts. An edge is moved before it is
+  // stepped: reading it back whole right after a narrower write stalls.
+  void StepInPlace(std::int64_t row) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < Active.size(); ++i) {
+      if (Active[i].EndRow <= row + 1) continue;
+      if (kept != i) Active[kept] = Active[i];
+      Active[kept++].Step();
+    }
+    Active.resize(kept);
+  }
+
+  // Leave for a row where the pending edges up to end start: the stepped
+  // edges and those, by their crossings, in one pass into the spare list.
+  // Edges that crossed on the way are left for Sort.
+  void StepAndMerge(std::int64_t row, std::size_t end) {
+    Spare.resize(Active.size() + (end - Next));
+    std::size_t count = 0;
+    for (TEdge edge : Active) {
+      if (edge.EndRow <= row + 1) continue;
+      edge.Step();
+      for (; Next < end && Pending[Next].X < edge.X; ++Next) Spare[count++] = Pending[Next];
+      Spare[count++] = edge;
+    }
+    for (; Next < end; ++Next) Spare[count++] = Pending[Next];
+    Spare.resize(count);
+    Active.swap(Spare);
+  }
+
+  // Merges the pending edges up to end, sorted by their crossing, into the
+  // sorted active ones, from the back so that each edge moves once.
+  void MergeNew(std::size_t end) {
     std::size_t old = Active.size(), fresh = end;
     Active.resize(old + (end - Next));
     for (std::size_t to = Active.size(); fresh > Next;) {
@@ -267,7 +301,8 @@ private:
 
   std::vector<TEdge>& Pending;
   std::vector<TEdge>& Active;
-  std::size_t Next = 0;  // the first pending edge not yet active
+  std::vector<TEdge>& Spare;  // where Leave builds the next row's list
+  std::size_t Next = 0;       // the first pending edge not yet active
 };
 
 // The part of each sorted crossing in its row: +1 where a span starts, -1
