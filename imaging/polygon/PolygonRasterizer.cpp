@@ -134,16 +134,15 @@ TScratch& Scratch() {
 // far outnumber them.
 void SortByStart(TScratch& scratch) {
   std::vector<TEdge>& edges = scratch.Pending;
-  const auto byStart = [](const TEdge& a, const TEdge& b) {
-    return a.FirstRow != b.FirstRow ? a.FirstRow < b.FirstRow : a.X < b.X;
-  };
   const auto [lowest, highest] = std::minmax_element(
       edges.begin(), edges.end(), [](const TEdge& a, const TEdge& b) { return a.FirstRow < b.FirstRow; });
   if (lowest == edges.end()) return;
   const std::int32_t firstRow = lowest->FirstRow;
   const auto rows = static_cast<std::size_t>(highest->FirstRow - firstRow) + 1;
   if (rows > 4 * edges.size() + 256) {
-    std::sort(edges.begin(), edges.end(), byStart);
+    std::sort(edges.begin(), edges.end(), [](const TEdge& a, const TEdge& b) {
+      return a.FirstRow != b.FirstRow ? a.FirstRow < b.FirstRow : a.X < b.X;
+    });
     return;
   }
   std::vector<std::uint32_t>& starts = scratch.RowStarts;
@@ -155,7 +154,8 @@ void SortByStart(TScratch& scratch) {
   for (const TEdge& e : edges) sorted[starts[static_cast<std::size_t>(e.FirstRow - firstRow)]++] = e;
   // starts[row] now ends the row's edges.
   for (std::size_t row = 0, begin = 0; row < rows; begin = starts[row++])
-    std::sort(sorted.begin() + static_cast<std::ptrdiff_t>(begin), sorted.begin() + starts[row], byStart);
+    std::sort(sorted.begin() + static_cast<std::ptrdiff_t>(begin), sorted.begin() + starts[row],
+              [](const TEdge& a, const TEdge& b) { return a.X < b.X; });
   edges.swap(sorted);
 }
 
