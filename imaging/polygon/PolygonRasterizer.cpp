@@ -129,9 +129,9 @@ TScratch& Scratch() {
 }
 
 // Orders the pending edges by their first row and, within a row, by their
-// crossing there. A fill has many edges (a line of text: thousands) over few
-// rows, so they are counted into rows rather than compared, unless the rows
-// far outnumber them.
+// crossing there. A line of text has many edges (thousands) over few rows:
+// they are counted into rows rather than compared. A shape of few edges is
+// compared, as its rows would outnumber its edges.
 void SortByStart(TScratch& scratch) {
   std::vector<TEdge>& edges = scratch.Pending;
   const auto [lowest, highest] = std::minmax_element(
@@ -139,7 +139,7 @@ void SortByStart(TScratch& scratch) {
   if (lowest == edges.end()) return;
   const std::int32_t firstRow = lowest->FirstRow;
   const auto rows = static_cast<std::size_t>(highest->FirstRow - firstRow) + 1;
-  if (rows > 4 * edges.size() + 256) {
+  if (rows > edges.size()) {
     std::sort(edges.begin(), edges.end(), [](const TEdge& a, const TEdge& b) {
       return a.FirstRow != b.FirstRow ? a.FirstRow < b.FirstRow : a.X < b.X;
     });
@@ -154,8 +154,9 @@ void SortByStart(TScratch& scratch) {
   for (const TEdge& e : edges) sorted[starts[static_cast<std::size_t>(e.FirstRow - firstRow)]++] = e;
   // starts[row] now ends the row's edges.
   for (std::size_t row = 0, begin = 0; row < rows; begin = starts[row++])
-    std::sort(sorted.begin() + static_cast<std::ptrdiff_t>(begin), sorted.begin() + starts[row],
-              [](const TEdge& a, const TEdge& b) { return a.X < b.X; });
+    if (starts[row] > begin + 1)
+      std::sort(sorted.begin() + static_cast<std::ptrdiff_t>(begin), sorted.begin() + starts[row],
+                [](const TEdge& a, const TEdge& b) { return a.X < b.X; });
   edges.swap(sorted);
 }
 
