@@ -1,6 +1,6 @@
 #pragma once
 // The hue/saturation/lightness adjustment on eight pixels at a time with
-// AVX2. Every lane runs the same single-precision steps, in the same order,
+// AVX2 and FMA. Every lane runs the same single-precision steps, in the same order,
 // as the one-pixel conversion (Color32ToHSL, the shift, HSLToColor32), so the
 // bits equal the one-pixel results; only the branches became selects.
 
@@ -16,5 +16,5 @@ struct THslShift {
 };
 
 // Adjusts the pixels with alpha among the first count - count % 8 pixels and
-// returns how many it went through. Callable only on a processor with AVX2.
+// returns how many it went through. Callable only on a processor with AVX2 and FMA.
 std::size_t AdjustHslAvx2(TColor32* bits, std::size_t count, const THslShift& shift);

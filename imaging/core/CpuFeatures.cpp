@@ -23,6 +23,7 @@ TCPUFeatures Detect() {
   TCPUFeatures features = FeaturesFromIdentification(family, standardEdx, extendedLeaves, extendedEdx);
   __builtin_cpu_init();
   if (features != 0 && __builtin_cpu_supports("avx2")) features |= cfAVX2;
+  if (features != 0 && __builtin_cpu_supports("fma")) features |= cfFMA;
   return features;
 #else
   return 0;

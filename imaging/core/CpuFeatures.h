@@ -17,6 +17,8 @@ enum TCPUFeature : TCPUFeatures {
   // Not one of the classic six: 256-bit integer vectors with the operating
   // system saving their registers. Our widest variants need it.
   cfAVX2 = 64,
+  // Fused multiply-add on the same vectors: exact remainders in one step.
+  cfFMA = 128,
 };
 
 namespace imaging {
