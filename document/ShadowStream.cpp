@@ -33,9 +33,9 @@ __attribute__((target_clones("avx2", "default"))) void PutShadowUnder(TColor32* 
   constexpr std::size_t kBlock = 64;
   for (std::size_t from = 0; from < count; from += kBlock) {
     const std::size_t to = std::min(count, from + kBlock);
-    bool partly = false;
-    for (std::size_t k = from; k < to; ++k) partly |= (out[k] >> 24) - 1 < 254;
-    if (partly) {
+    std::uint32_t partly = 0;  // a word, so that the test runs on lanes too
+    for (std::size_t k = from; k < to; ++k) partly |= std::uint32_t((out[k] >> 24) - 1 < 254);
+    if (partly != 0) {
       for (std::size_t k = from; k < to; ++k) {
         const std::uint32_t alpha = out[k] >> 24;
         const TColor32 under = imaging::IntensityColor(map[k], rgb);
@@ -90,17 +90,17 @@ struct TLaneSweep {
   __m256i First, Count;
   __m256i Sums[4];
 
+  // All ones in the lanes whose place p is one of the pixels.
+  AVX2_FN __m256i Inside(std::size_t p) const {
+    const __m256i place = _mm256_add_epi32(First, _mm256_set1_epi32(static_cast<int>(p)));
+    return _mm256_andnot_si256(_mm256_cmpgt_epi32(_mm256_setzero_si256(), place), _mm256_cmpgt_epi32(Count, place));
+  }
   AVX2_FN __m256i Input(std::size_t s, std::size_t i) const {
     return s == 0 ? imaging::Load(In[i]) : imaging::Load(Rings[(s - 1) * (RingMask + 1) + (i & RingMask)]);
   }
   AVX2_FN void Emit(std::size_t s, std::size_t p) {
     __m256i value = imaging::DivideLanes(Sums[s], Divide.Multiplier, Divide.Shift);
-    if constexpr (Masked) {
-      const __m256i place = _mm256_add_epi32(First, _mm256_set1_epi32(static_cast<int>(p)));
-      const __m256i inside = _mm256_andnot_si256(_mm256_cmpgt_epi32(_mm256_setzero_si256(), place),
-                                                 _mm256_cmpgt_epi32(Count, place));
-      value = _mm256_and_si256(value, inside);
-    }
+    if constexpr (Masked) value = _mm256_and_si256(value, Inside(p));
     imaging::Store(s < 3 ? Rings[s * (RingMask + 1) + (p & RingMask)] : Out[p], value);
   }
   // A step near the ends of the runs, where stages may have nothing to do.
@@ -114,12 +114,26 @@ struct TLaneSweep {
       if (j >= Chain.Leads[s]) Emit(s, j - Chain.Leads[s]);
     }
   }
-  AVX2_FN void SteadyStep(std::size_t t) {
-    for (std::size_t s = 0; s < 4; ++s) {
-      const std::size_t j = t - Chain.Delay[s];
-      Sums[s] = _mm256_add_epi32(Sums[s], _mm256_sub_epi32(Input(s, j), Input(s, j - Chain.Window)));
-      Emit(s, j - Chain.Leads[s]);
+  // Every stage inside its run: no tests. The schedule, the sums and the
+  // rings are held in locals, which vector stores cannot be taken to change.
+  AVX2_FN void SteadySteps(std::size_t from, std::size_t to) {
+    const std::size_t w = Chain.Window, mask = RingMask;
+    const std::array<std::size_t, 4> delay = Chain.Delay, leads = Chain.Leads;
+    const TLanes* ins[4] = {In, Rings, Rings + (mask + 1), Rings + 2 * (mask + 1)};
+    TLanes* outs[4] = {Rings, Rings + (mask + 1), Rings + 2 * (mask + 1), Out};
+    __m256i sums[4] = {Sums[0], Sums[1], Sums[2], Sums[3]};
+    const TLaneDivider divide = Divide;
+    for (std::size_t t = from; t < to; ++t) {
+      for (std::size_t s = 0; s < 4; ++s) {
+        const std::size_t j = t - delay[s], p = j - leads[s];
+        const std::size_t in = s == 0 ? j : j & mask, old = s == 0 ? j - w : (j - w) & mask;
+        sums[s] = _mm256_add_epi32(sums[s], _mm256_sub_epi32(imaging::Load(ins[s][in]), imaging::Load(ins[s][old])));
+        __m256i value = imaging::DivideLanes(sums[s], divide.Multiplier, divide.Shift);
+        if constexpr (Masked) value = _mm256_and_si256(value, Inside(p));
+        imaging::Store(outs[s][s < 3 ? p & mask : p], value);
+      }
     }
+    for (std::size_t s = 0; s < 4; ++s) Sums[s] = sums[s];
   }
   AVX2_FN void Run() {
     for (__m256i& sum : Sums) sum = _mm256_setzero_si256();
@@ -127,7 +141,7 @@ struct TLaneSweep {
     const std::size_t steadyFrom = std::min(Chain.Delay[3] + Chain.Window, Length);
     const std::size_t steadyTo = std::max(steadyFrom, Length);
     for (std::size_t t = 0; t < steadyFrom; ++t) EdgeStep(t);
-    for (std::size_t t = steadyFrom; t < steadyTo; ++t) SteadyStep(t);
+    SteadySteps(steadyFrom, steadyTo);
     for (std::size_t t = steadyTo; t < end; ++t) EdgeStep(t);
   }
 };
