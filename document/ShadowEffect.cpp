@@ -44,7 +44,7 @@ void TdocShadowEffect::Apply(TBitmap32& bitmap, const TdocRenderOptions& options
   const std::array<TColor32, 256> intensity = imaging::AlphaIntensities(MaskFactor(Intensity));
   const TColor32 rgb = imaging::ColorToColor32(Color) & 0x00FFFFFFu;
   const float radius = static_cast<float>(Blur * resolution);
-  const TShadowSweep sweep{shift, intensity, imaging::BlurWindow(radius), rgb};
+  const TShadowSweep sweep{shift, MaskFactor(Intensity), imaging::BlurWindow(radius), rgb};
   if (DrawShadowSweep(bitmap.GetBits(), std::size_t(bitmap.GetWidth()), std::size_t(bitmap.GetHeight()), sweep, Buffers)) {
     bitmap.Changed();
     return;

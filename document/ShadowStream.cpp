@@ -146,9 +146,19 @@ struct TLaneSweep {
   }
 };
 
+// The intensities of eight alphas (the low eight bytes): round(alpha x
+// scale) with scale = 256 x factor, one rounding of the exact product as in
+// AlphaIntensities, to the nearest and halves to even.
+AVX2_FN __m256i Intensities(__m128i alphas, __m256d scale) {
+  const __m128i low = _mm256_cvtpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(_mm_cvtepu8_epi32(alphas)), scale));
+  const __m128i high =
+      _mm256_cvtpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(_mm_cvtepu8_epi32(_mm_srli_si128(alphas, 4))), scale));
+  return _mm256_set_m128i(high, low);
+}
+
 // Eight bytes of each of eight rows (row l at rows + l x stride) as eight
-// values of eight lanes, looked up in intensity.
-AVX2_FN void LoadAlphaBlock(const std::uint8_t* rows, std::size_t stride, const TColor32* intensity, TLanes* to) {
+// values of eight lanes, turned into intensities.
+AVX2_FN void LoadAlphaBlock(const std::uint8_t* rows, std::size_t stride, __m256d scale, TLanes* to) {
   __m128i r[kBlurLanes];
   for (std::size_t l = 0; l < kBlurLanes; ++l) r[l] = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(rows + l * stride));
   const __m128i a0 = _mm_unpacklo_epi8(r[0], r[1]), a1 = _mm_unpacklo_epi8(r[2], r[3]);
@@ -158,10 +168,9 @@ AVX2_FN void LoadAlphaBlock(const std::uint8_t* rows, std::size_t stride, const 
   // Each holds two places, eight lanes each.
   const __m128i pairs[4] = {_mm_unpacklo_epi32(b0, b2), _mm_unpackhi_epi32(b0, b2), _mm_unpacklo_epi32(b1, b3),
                             _mm_unpackhi_epi32(b1, b3)};
-  const auto* table = reinterpret_cast<const int*>(intensity);
   for (std::size_t i = 0; i < 4; ++i) {
-    imaging::Store(to[2 * i], _mm256_i32gather_epi32(table, _mm256_cvtepu8_epi32(pairs[i]), 4));
-    imaging::Store(to[2 * i + 1], _mm256_i32gather_epi32(table, _mm256_cvtepu8_epi32(_mm_unpackhi_epi64(pairs[i], pairs[i])), 4));
+    imaging::Store(to[2 * i], Intensities(pairs[i], scale));
+    imaging::Store(to[2 * i + 1], Intensities(_mm_unpackhi_epi64(pairs[i], pairs[i]), scale));
   }
 }
 
@@ -170,7 +179,8 @@ AVX2_FN void LoadAlphaBlock(const std::uint8_t* rows, std::size_t stride, const 
 // zeros around; rows past the last one are computed on zeros.
 struct TRowBlur {
   const std::uint8_t* Alpha;
-  const TColor32* Intensity;
+  const TColor32* Intensity;  // of each alpha
+  double Scale;               // 256 x the intensity factor
   std::size_t Width, Count;
   const TChain& Chain;
   TLaneDivider Divide;
@@ -181,7 +191,8 @@ struct TRowBlur {
     TLanes* in = Buffers.Inputs.data();
     const std::uint8_t* first = Alpha + y0 * Width;
     std::size_t j = 0;
-    for (; j + kBlurLanes <= length; j += kBlurLanes) LoadAlphaBlock(first + j, Width, Intensity, in + j);
+    const __m256d scale = _mm256_set1_pd(Scale);
+    for (; j + kBlurLanes <= length; j += kBlurLanes) LoadAlphaBlock(first + j, Width, scale, in + j);
     for (; j < length; ++j)
       for (std::size_t l = 0; l < kBlurLanes; ++l) in[j].Values[l] = Intensity[first[l * Width + j]];
 
@@ -295,7 +306,8 @@ __attribute__((target("avx2"))) void Sweep(TColor32* bits, std::size_t width, st
   const imaging::TWindowDivider divider(static_cast<std::int64_t>(w));
   const TLaneDivider lanes{_mm256_set1_epi64x(static_cast<long long>(divider.GetMultiplier())),
                            _mm_cvtsi32_si128(divider.GetShift())};
-  const TRowBlur rows{b.Alpha.data(), sweep.Intensity.data(), width, count, rowChain, lanes, b};
+  const std::array<TColor32, 256> intensity = imaging::AlphaIntensities(sweep.Factor);
+  const TRowBlur rows{b.Alpha.data(), intensity.data(), 256.0 * double(sweep.Factor), width, count, rowChain, lanes, b};
   // Row y of the row averages into to(y), rows past the last into the spare.
   const auto blurRows = [&](std::size_t y0, const auto& to) {
     TColor32* targets[kBlurLanes];
@@ -351,7 +363,8 @@ bool DrawShadowSweep(TColor32* bits, std::size_t width, std::size_t height, cons
   if (columnChain.Before > height || columnChain.After > height) return false;
   const std::size_t alphaSize = (height + 2 * kBlurLanes) * width + before + after + kBlurLanes;
   if (alphaSize >= (std::size_t{1} << 31)) return false;
-  const TColor32 largest = *std::max_element(sweep.Intensity.begin(), sweep.Intensity.end());
+  if (!(sweep.Factor >= 0 && sweep.Factor <= 256)) return false;
+  const TColor32 largest = imaging::AlphaIntensities(sweep.Factor)[255];
   if (largest >= (std::uint64_t{1} << 31) / w) return false;
 
   if (!buffers) buffers.reset(new TShadowBuffers);

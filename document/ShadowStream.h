@@ -25,7 +25,7 @@ using TShadowBuffersPtr = std::unique_ptr<TShadowBuffers, TShadowBuffersDeleter>
 
 struct TShadowSweep {
   std::int64_t Shift = 0;               // flat offset of the shadow, |Shift| <= pixel count
-  std::array<TColor32, 256> Intensity;  // intensity of each alpha
+  float Factor = 0;                     // of the intensities, 0..256 (AlphaIntensities)
   std::size_t Window = 0;               // of the box averages, at least 3
   TColor32 Rgb = 0;                     // the tint, alpha 0
 };

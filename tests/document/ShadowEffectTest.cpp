@@ -85,7 +85,7 @@ TEST(ShadowEffectTest, ShadowMatchesItsDescriptionPixelForPixel) {
   document::StartUp();
   // Sizes where the blur's reach is about a column's length (18 pixels
   // reach 34 rows), narrower than eight pixels, or not a multiple of eight;
-  // offsets beyond the bitmap; an intensity whose sums need the plain passes.
+  // offsets beyond the bitmap; an intensity far above 1.
   const struct {
     float dx, dy, intensity, blur;
     double r;
