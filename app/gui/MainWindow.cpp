@@ -55,6 +55,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), Language(std::make_unique
   ConnectDocumentEvents();
   ConnectSizeEdits();
   fapropos = new TAboutBox(this);
+  ConnectFileCommands();
+  ConnectExportCommands();
   resize(1000, 700);
 }
 

@@ -77,10 +77,10 @@ void TForm1::BuildTopRow(QWidget* parent, QHBoxLayout* row) {
   sbinfos = TextButton("sbinfos", style->standardIcon(QStyle::SP_MessageBoxInformation));
   spaide = TextButton("spaide", style->standardIcon(QStyle::SP_DialogHelpButton));
   Squitter = ToolButton("Squitter", style->standardIcon(QStyle::SP_DialogCloseButton));
-  // Opening and saving label documents arrive with the document files.
-  spcharge->setEnabled(false);
-  spsauve->setEnabled(false);
-  for (QToolButton* button : {spbuttonnouveau, spcharge, spsauve, sbinfos, spaide}) row->addWidget(button);
+  spexportclipboard = TextButton("spexportclipboard", style->standardIcon(QStyle::SP_DesktopIcon));
+  spexportclipboard->setText(QStringLiteral("ClipBoard"));
+  for (QToolButton* button : {spbuttonnouveau, spcharge, spsauve, spexportclipboard, sbinfos, spaide})
+    row->addWidget(button);
   row->addStretch();
   row->addWidget(Squitter);
 }
