@@ -1,8 +1,11 @@
 #pragma once
 // The hue/saturation/lightness adjustment on eight pixels at a time with
-// AVX2 and FMA. Every lane runs the same single-precision steps, in the same order,
-// as the one-pixel conversion (Color32ToHSL, the shift, HSLToColor32), so the
-// bits equal the one-pixel results; only the branches became selects.
+// AVX2 and FMA. The lanes give the bits of the one-pixel conversion
+// (Color32ToHSL, the shift, HSLToColor32): its branches became selects, its
+// divisions by 255 and 6 a product with one exact correction, its tests of
+// 6h and 3h comparisons of h with the thresholds those products cross, and
+// the grey case the general one (equal for no saturation); each such step
+// was checked over every colour or every float it can meet.
 
 #include <cstddef>
 

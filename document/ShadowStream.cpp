@@ -287,6 +287,14 @@ void FillShiftedAlpha(const TColor32* bits, std::size_t count, std::int64_t shif
   std::fill(alpha.begin() + static_cast<std::ptrdiff_t>(before + to), alpha.end(), 0);
 }
 
+// Sized to size; a buffer more than twice as large as needed (a large
+// shape drawn before) gives the rest back.
+template <class T>
+void Fit(std::vector<T>& buffer, std::size_t size) {
+  buffer.resize(size);
+  if (buffer.capacity() > 2 * size) buffer.shrink_to_fit();
+}
+
 // A row moved by one column, the end left behind 0: above the first row and
 // below the last, the joined columns continue in the neighbouring column.
 void CopyShiftedRow(const TColor32* from, TColor32* to, std::size_t width, bool toTheRight) {
@@ -373,17 +381,19 @@ bool DrawShadowSweep(TColor32* bits, std::size_t width, std::size_t height, cons
   while (ringSize < w + 1) ringSize *= 2;
   const std::size_t rowLength = before + width + after;
   const std::array<std::size_t, 4> ringRows{w + kBlurLanes, w + 1, w + 1, w + 1};
-  b.Alpha.resize(alphaSize);
-  b.Inputs.resize(rowLength);
-  b.Outputs.resize(rowLength);
-  b.LaneRings.resize(3 * ringSize);
-  b.Rings.resize((ringRows[0] + 3 * ringRows[1]) * width);
-  b.Sums.assign(4 * width, 0);
-  b.Tail.resize(columnChain.Before * width);
-  b.Head.resize(columnChain.After * width);
-  b.Final.resize(width);
-  b.Zero.assign(width, 0);
-  b.Spare.resize(width);
+  Fit(b.Alpha, alphaSize);
+  Fit(b.Inputs, rowLength);
+  Fit(b.Outputs, rowLength);
+  Fit(b.LaneRings, 3 * ringSize);
+  Fit(b.Rings, (ringRows[0] + 3 * ringRows[1]) * width);
+  Fit(b.Sums, 4 * width);
+  std::fill(b.Sums.begin(), b.Sums.end(), 0);
+  Fit(b.Tail, columnChain.Before * width);
+  Fit(b.Head, columnChain.After * width);
+  Fit(b.Final, width);
+  Fit(b.Zero, width);
+  std::fill(b.Zero.begin(), b.Zero.end(), 0);
+  Fit(b.Spare, width);
   FillShiftedAlpha(bits, count, sweep.Shift, before, b.Alpha);
   Sweep(bits, width, height, sweep, b, rowChain, columnChain, ringRows);
   return true;
