@@ -27,6 +27,7 @@ namespace app {
 
 class TAboutBox;
 class TCalculatorsTab;
+class TSheetTab;
 class TExportImageDialog;
 
 class TForm1 : public QMainWindow {
@@ -58,6 +59,11 @@ public:
   enum TUnitMode { umInches = 1, umMillimetres = 2 };
   void ChangeUnits(TUnitMode mode);
   double LengthFactor() const;
+
+  // ---- sheets: templates, preview and printing (SheetTab.cpp)
+  TSheetTab& GetSheets() { return *Sheets; }
+  // The printer service, created at the first activation or use.
+  TPrinter& GetPrinterService();
 
   // ---- label document files (LabelFileCommands.cpp)
   void OpenLabelDocument();
@@ -195,6 +201,7 @@ private:
 
   std::unique_ptr<Tgerelanguage> Language;
   std::unique_ptr<TPrinter> Printer;
+  std::unique_ptr<TSheetTab> Sheets;
   TParameterRecord Parameters;
   TPanelFlags Flags;
   bool FirstActivation = true;

@@ -161,8 +161,6 @@ void TForm1::BuildPrintGroup(QGridLayout* grid) {
   pagecontrolimpression->addTab(tabimppage, QString());
   pagecontrolimpression->addTab(tabimpetiquette, QString());
   SpImprime = Named<QPushButton>("SpImprime");
-  // Printing sheets of labels arrives with the sheet composition.
-  SpImprime->setEnabled(false);
   auto* print = new QVBoxLayout(Gimprimante);
   print->addWidget(CombImprimante);
   print->addWidget(chforcetaille);
@@ -190,7 +188,6 @@ void TForm1::BuildPageTab() {
   chorientation->setChecked(true);
   grid->addWidget(chorientation, 6, 0, 1, 2);
   Spapercu = Named<QPushButton>("Spapercu");
-  Spapercu->setEnabled(false);
   grid->addWidget(Spapercu, 7, 0, 1, 2);
   grid->setRowStretch(8, 1);
   BuildPrintGroup(grid);
