@@ -7,7 +7,7 @@
 
 #include "document/ColorTablesAvx2.h"
 #include "document/EffectParams.h"
-#include "document/HslAdjustAvx2.h"
+#include "document/HslAdjustLanes.h"
 #include "imaging/core/CpuFeatures.h"
 #include "imaging/docgraphics/DocGraphics.h"
 #include "xml/XmlNode.h"
@@ -131,7 +131,8 @@ void TdocHSLAdjustEffect::Apply(TBitmap32& bitmap, const TdocRenderOptions& /*op
     const THslShift shift{Hue, std::isfinite(Hue), finite(Saturation), finite(Lightness)};
     TColor32* bits = bitmap.GetBits();
     const std::size_t count = std::size_t(bitmap.GetWidth()) * std::size_t(bitmap.GetHeight());
-    for (std::size_t i = AdjustHslAvx2(bits, count, shift); i < count; ++i)
+    const bool wide = imaging::HasCPUFeature(cfAVX512);
+    for (std::size_t i = wide ? AdjustHslAvx512(bits, count, shift) : AdjustHslAvx2(bits, count, shift); i < count; ++i)
       if (HasAlpha(bits[i])) TdocHSLAdjustEffect::ProcessPixel(bits[i]);
     bitmap.Changed();
     return;

@@ -19,6 +19,9 @@ enum TCPUFeature : TCPUFeatures {
   cfAVX2 = 64,
   // Fused multiply-add on the same vectors: exact remainders in one step.
   cfFMA = 128,
+  // 512-bit vectors (foundation, bytes and words) with the operating system
+  // saving their registers.
+  cfAVX512 = 256,
 };
 
 namespace imaging {
