@@ -3,6 +3,7 @@
 #include <exception>
 
 #include <QEvent>
+#include <QLabel>
 #include <QPainter>
 #include <QPaintEvent>
 #include <QtGlobal>
@@ -16,7 +17,9 @@
 #include "platform/qt/Printer.h"
 
 TdocDocument::TdocDocument(QWidget* parent)
-    : QAbstractScrollArea(parent), DocumentCore(std::make_unique<TdocDocumentCore>()) {
+    : QAbstractScrollArea(parent),
+      DocumentCore(std::make_unique<TdocDocumentCore>()),
+      DocumentEditor(std::make_unique<TdocEditor>(*DocumentCore, *this)) {
   DocumentCore->SetView(this);
   DocumentCore->SetTextClipboard(&Clipboard);
   setFocusPolicy(Qt::StrongFocus);
@@ -35,11 +38,14 @@ TdocDocument::TdocDocument(QWidget* parent)
     }
   });
   Timer.start();
+  ConnectEditorTimers();
   UpdateScrollArea();
 }
 
 TdocDocument::~TdocDocument() {
   Timer.stop();
+  HintTimer.stop();
+  HotzoneTimer.stop();
   DocumentCore->SetView(nullptr);
 }
 

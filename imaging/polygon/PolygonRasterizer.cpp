@@ -7,6 +7,7 @@
 
 #include "imaging/blend/Blend.h"
 #include "imaging/bitmap/CustomBitmap32.h"
+#include "imaging/core/LowLevel.h"
 #include "imaging/polygon/Transformation.h"
 
 namespace imaging {
@@ -25,21 +26,27 @@ struct TGridPoint {
   std::int64_t X, Y;
 };
 
+// Moves a crossing one row down; its remainder carries at most once a row.
+template <class Int>
+void StepCrossing(Int& x, Int& remainder, Int stepX, Int stepRemainder, Int denominator) {
+  remainder += stepRemainder;
+  const bool carry = remainder >= denominator;
+  x += stepX + carry;
+  remainder -= carry ? denominator : 0;
+}
+
 // One edge between its first row and its last row, with the exact crossing
 // x = x_top + floor((2 (row - y_top) dx + dy) / (2 dy)) kept as a whole part
-// and a remainder in 2 dy-ths while it steps down the rows.
+// and a remainder in 2 dy-ths while it steps down the rows. Grid values come
+// from 16.16 points shifted right by 8 bits at least, so every field fits 32
+// bits; the edge stays small because the active list moves edges around.
 struct TEdge {
-  std::int64_t FirstRow, EndRow;  // [FirstRow, EndRow)
-  std::int64_t X, Remainder;
-  std::int64_t StepX, StepRemainder, Denominator;
+  std::int32_t FirstRow, EndRow;  // [FirstRow, EndRow)
+  std::int32_t X, Remainder;
+  std::int32_t StepX, StepRemainder, Denominator;
   std::int32_t Winding;  // +1 running upward (y decreasing), -1 downward
 
-  void Step() {
-    Remainder += StepRemainder;
-    const bool carry = Remainder >= Denominator;
-    X += StepX + carry;
-    Remainder -= carry ? Denominator : 0;
-  }
+  void Step() { StepCrossing(X, Remainder, StepX, StepRemainder, Denominator); }
 
   // The crossing a number of rows further down lies within that number of
   // columns right of LowestXAfter: the remainder carries at most once a row.
@@ -58,21 +65,21 @@ TEdge MakeEdge(TGridPoint from, TGridPoint to, std::int64_t firstVisibleRow) {
   const TGridPoint top = upward ? to : from;
   const TGridPoint bottom = upward ? from : to;
   const std::int64_t dx = bottom.X - top.X, dy = bottom.Y - top.Y;
-  TEdge edge{};
-  edge.FirstRow = std::max(top.Y, firstVisibleRow);
-  edge.EndRow = bottom.Y;
-  edge.Denominator = 2 * dy;
+  const std::int64_t firstRow = std::max(top.Y, firstVisibleRow), denominator = 2 * dy;
   // Divisions are dear beside the rest of a small fill: an edge starting on
   // a visible row begins half a row in (floor(dy / 2 dy) = 0), and one
   // steeper than a column a row steps by 0 or -1.
-  const std::int64_t numerator = 2 * (edge.FirstRow - top.Y) * dx + dy;
-  const std::int64_t whole = edge.FirstRow == top.Y ? 0 : FloorDiv(numerator, edge.Denominator);
-  edge.X = top.X + whole;
-  edge.Remainder = numerator - whole * edge.Denominator;
-  edge.StepX = (dx < 0 ? -dx : dx) < dy ? (dx < 0 ? -1 : 0) : FloorDiv(2 * dx, edge.Denominator);
-  edge.StepRemainder = 2 * dx - edge.StepX * edge.Denominator;
-  edge.Winding = upward ? 1 : -1;
-  return edge;
+  const std::int64_t numerator = 2 * (firstRow - top.Y) * dx + dy;
+  const std::int64_t whole = firstRow == top.Y ? 0 : FloorDiv(numerator, denominator);
+  const std::int64_t stepX = (dx < 0 ? -dx : dx) < dy ? (dx < 0 ? -1 : 0) : FloorDiv(2 * dx, denominator);
+  return TEdge{static_cast<std::int32_t>(firstRow),
+               static_cast<std::int32_t>(bottom.Y),
+               static_cast<std::int32_t>(top.X + whole),
+               static_cast<std::int32_t>(numerator - whole * denominator),
+               static_cast<std::int32_t>(stepX),
+               static_cast<std::int32_t>(2 * dx - stepX * denominator),
+               static_cast<std::int32_t>(denominator),
+               upward ? 1 : -1};
 }
 
 // The grid of one fill: how points are scaled and the clip rectangle in it.
@@ -106,7 +113,10 @@ struct TGrid {
 struct TScratch {
   std::vector<TGridPoint> Points;
   std::vector<TEdge> Pending;
+  std::vector<TEdge> Sorted;
+  std::vector<std::uint32_t> RowStarts;
   std::vector<TEdge> Active;
+  std::vector<TEdge> Spare;
   std::vector<std::int32_t> Cells;
   std::vector<std::uint64_t> Touched;
   std::vector<TColor32> Line;
@@ -118,9 +128,42 @@ TScratch& Scratch() {
   return scratch;
 }
 
+// Orders the pending edges by their first row and, within a row, by their
+// crossing there. A line of text has many edges (thousands) over few rows:
+// they are counted into rows rather than compared. A shape of few edges is
+// compared, as its rows would outnumber its edges.
+void SortByStart(TScratch& scratch) {
+  std::vector<TEdge>& edges = scratch.Pending;
+  const auto [lowest, highest] = std::minmax_element(
+      edges.begin(), edges.end(), [](const TEdge& a, const TEdge& b) { return a.FirstRow < b.FirstRow; });
+  if (lowest == edges.end()) return;
+  const std::int32_t firstRow = lowest->FirstRow;
+  const auto rows = static_cast<std::size_t>(highest->FirstRow - firstRow) + 1;
+  if (rows > edges.size()) {
+    std::sort(edges.begin(), edges.end(), [](const TEdge& a, const TEdge& b) {
+      return a.FirstRow != b.FirstRow ? a.FirstRow < b.FirstRow : a.X < b.X;
+    });
+    return;
+  }
+  std::vector<std::uint32_t>& starts = scratch.RowStarts;
+  starts.assign(rows + 1, 0);
+  for (const TEdge& e : edges) ++starts[static_cast<std::size_t>(e.FirstRow - firstRow) + 1];
+  for (std::size_t row = 1; row <= rows; ++row) starts[row] += starts[row - 1];
+  std::vector<TEdge>& sorted = scratch.Sorted;
+  sorted.resize(edges.size());
+  for (const TEdge& e : edges) sorted[starts[static_cast<std::size_t>(e.FirstRow - firstRow)]++] = e;
+  // starts[row] now ends the row's edges.
+  for (std::size_t row = 0, begin = 0; row < rows; begin = starts[row++])
+    if (starts[row] > begin + 1)
+      std::sort(sorted.begin() + static_cast<std::ptrdiff_t>(begin), sorted.begin() + starts[row],
+                [](const TEdge& a, const TEdge& b) { return a.X < b.X; });
+  edges.swap(sorted);
+}
+
 // The edges of every contour of three points or more that cross a visible
-// row, ordered by their first visible row (latest first, so the next one to
-// start sits at the back).
+// row, ordered by their first visible row and, within a row, by their
+// crossing there: the walker then merges each row's new edges into the
+// active ones in one pass.
 void CollectEdges(const TArrayOfArrayOfFixedPoint& contours, const TGrid& grid,
                   const TTransformation* transformation, TScratch& scratch) {
   scratch.Pending.clear();
@@ -136,51 +179,37 @@ void CollectEdges(const TArrayOfArrayOfFixedPoint& contours, const TGrid& grid,
       scratch.Pending.push_back(MakeEdge(from, to, grid.Top));
     }
   }
-  std::sort(scratch.Pending.begin(), scratch.Pending.end(),
-            [](const TEdge& a, const TEdge& b) { return a.FirstRow > b.FirstRow; });
+  SortByStart(scratch);
 }
 
 // Walks the visible rows from top to bottom, keeping the edges that cross the
 // current row sorted by their crossing.
 class TEdgeWalker {
 public:
-  explicit TEdgeWalker(TScratch& scratch) : Pending(scratch.Pending), Active(scratch.Active) { Active.clear(); }
+  explicit TEdgeWalker(TScratch& scratch) : Pending(scratch.Pending), Active(scratch.Active), Spare(scratch.Spare) {
+    Active.clear();
+  }
 
-  std::int64_t FirstRow() const { return Pending.empty() ? 0 : Pending.back().FirstRow; }
+  std::int64_t FirstRow() const { return Pending.empty() ? 0 : Pending.front().FirstRow; }
   std::int64_t EndRow() const {
     std::int64_t end = std::numeric_limits<std::int64_t>::min();
-    for (const TEdge& e : Pending) end = std::max(end, e.EndRow);
+    for (const TEdge& e : Pending) end = std::max<std::int64_t>(end, e.EndRow);
     return end;
   }
 
   // The crossings of row, which must follow the previous call's row.
   const std::vector<TEdge>& Enter(std::int64_t row) {
-    while (!Pending.empty() && Pending.back().FirstRow == row) {
-      Active.push_back(Pending.back());
-      Pending.pop_back();
-    }
-    // Crossings keep their order from row to row unless edges cross: the
-    // insertion sort is nearly free.
-    for (std::size_t i = 1; i < Active.size(); ++i) {
-      if (Active[i - 1].X <= Active[i].X) continue;
-      const TEdge moving = Active[i];
-      std::size_t j = i;
-      for (; j > 0 && Active[j - 1].X > moving.X; --j) Active[j] = Active[j - 1];
-      Active[j] = moving;
-    }
+    Sort();
+    if (Next < Pending.size() && Pending[Next].FirstRow == row) MergeNew(StartingAt(row));
     return Active;
   }
 
-  // Steps every edge to the next row and drops those that end there.
+  // Steps every edge to the next row, drops those that end there and takes
+  // in those that start there.
   void Leave(std::int64_t row) {
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < Active.size(); ++i) {
-      if (Active[i].EndRow <= row + 1) continue;
-      Active[i].Step();
-      if (kept != i) Active[kept] = Active[i];
-      ++kept;
-    }
-    Active.resize(kept);
+    const std::size_t end = StartingAt(row + 1);
+    if (end == Next) StepInPlace(row);
+    else StepAndMerge(row, end);
   }
 
   // After Enter(from): whether rows from .. to - 1 keep the same edges in
@@ -189,7 +218,7 @@ public:
   // cross in between, and rounding never swaps crossings of edges that do
   // not cross.
   bool Steady(std::int64_t from, std::int64_t to) const {
-    if (!Pending.empty() && Pending.back().FirstRow < to) return false;
+    if (Next < Pending.size() && Pending[Next].FirstRow < to) return false;
     const std::int64_t last = to - 1 - from;
     for (std::size_t i = 0; i < Active.size(); ++i) {
       if (Active[i].EndRow < to) return false;
@@ -211,8 +240,70 @@ public:
   }
 
 private:
+  // The end of the pending edges that start at row.
+  std::size_t StartingAt(std::int64_t row) const {
+    std::size_t end = Next;
+    while (end < Pending.size() && Pending[end].FirstRow == row) ++end;
+    return end;
+  }
+
+  // Crossings keep their order from row to row unless edges cross: the
+  // insertion sort is nearly free.
+  void Sort() {
+    for (std::size_t i = 1; i < Active.size(); ++i) {
+      if (Active[i - 1].X <= Active[i].X) continue;
+      const TEdge moving = Active[i];
+      std::size_t j = i;
+      for (; j > 0 && Active[j - 1].X > moving.X; --j) Active[j] = Active[j - 1];
+      Active[j] = moving;
+    }
+  }
+
+  // Leave for a row where no edge starts. An edge is moved before it is
+  // stepped: reading it back whole right after a narrower write stalls.
+  void StepInPlace(std::int64_t row) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < Active.size(); ++i) {
+      if (Active[i].EndRow <= row + 1) continue;
+      if (kept != i) Active[kept] = Active[i];
+      Active[kept++].Step();
+    }
+    Active.resize(kept);
+  }
+
+  // Leave for a row where the pending edges up to end start: the stepped
+  // edges and those, by their crossings, in one pass into the spare list.
+  // Edges that crossed on the way are left for Sort.
+  void StepAndMerge(std::int64_t row, std::size_t end) {
+    Spare.resize(Active.size() + (end - Next));
+    std::size_t count = 0;
+    for (TEdge edge : Active) {
+      if (edge.EndRow <= row + 1) continue;
+      edge.Step();
+      for (; Next < end && Pending[Next].X < edge.X; ++Next) Spare[count++] = Pending[Next];
+      Spare[count++] = edge;
+    }
+    for (; Next < end; ++Next) Spare[count++] = Pending[Next];
+    Spare.resize(count);
+    Active.swap(Spare);
+  }
+
+  // Merges the pending edges up to end, sorted by their crossing, into the
+  // sorted active ones, from the back so that each edge moves once.
+  void MergeNew(std::size_t end) {
+    std::size_t old = Active.size(), fresh = end;
+    Active.resize(old + (end - Next));
+    for (std::size_t to = Active.size(); fresh > Next;) {
+      if (old > 0 && Active[old - 1].X > Pending[fresh - 1].X) Active[--to] = Active[--old];
+      else Active[--to] = Pending[--fresh];
+    }
+    Next = end;
+  }
+
   std::vector<TEdge>& Pending;
   std::vector<TEdge>& Active;
+  std::vector<TEdge>& Spare;  // where Leave builds the next row's list
+  std::size_t Next = 0;       // the first pending edge not yet active
 };
 
 // The part of each sorted crossing in its row: +1 where a span starts, -1
@@ -275,7 +366,8 @@ class TCoverageRow {
 public:
   TCoverageRow(TCustomBitmap32& bitmap, int shift, TColor32 color, TScratch& scratch)
       : Bitmap(bitmap), Shift(shift), Mask((1 << shift) - 1), Samples(1 << shift), Rgb(color & 0x00FFFFFF),
-        Master(color >> 24), Blend(BlendLineExOf(bitmap.GetCombineMode())), Base(bitmap.GetClipRect().Left),
+        Master(color >> 24), Blend(BlendLineExOf(bitmap.GetCombineMode())),
+        Solid(bitmap.GetCombineMode() == cmMerge && Master == 255), Base(bitmap.GetClipRect().Left),
         Cells(scratch.Cells), Touched(scratch.Touched), Line(scratch.Line), Full(scratch.Full) {
     const auto width = static_cast<std::size_t>(bitmap.GetClipRect().Width()) + 2;
     Cells.assign(width, 0);
@@ -298,8 +390,8 @@ public:
   // Adds the crossings of one edge on the next rows sub-rows, each as the
   // start (role +1) or the end (-1) of a span, and steps the edge past them.
   void AddEdge(TEdge& edge, std::int32_t role, std::int64_t rows, const TGrid& grid) {
-    const std::int64_t lowest = std::min(edge.X, edge.LowestXAfter(rows - 1));
-    const std::int64_t highest = std::max(edge.X, edge.LowestXAfter(rows - 1) + rows - 1);
+    const std::int64_t lowest = std::min<std::int64_t>(edge.X, edge.LowestXAfter(rows - 1));
+    const std::int64_t highest = std::max<std::int64_t>(edge.X, edge.LowestXAfter(rows - 1) + rows - 1);
     if (lowest >= grid.Left && highest <= grid.Right)
       SweepEdge(edge, role, rows, [](std::int64_t x) { return x; });
     else
@@ -325,15 +417,18 @@ public:
   }
 
 private:
-  // Steps a copy of the edge, which stays in registers: the cells and their
-  // bits written in between could otherwise alias the edge's fields.
+  // Steps a copy of the edge's crossing, which stays in registers (the cells
+  // and their bits written in between could otherwise alias the edge's
+  // fields), in 64 bits, which spares a widening every row.
   template <class Clamp>
   void SweepEdge(TEdge& edge, std::int32_t role, std::int64_t rows, Clamp clamp) {
-    TEdge walking = edge;
+    std::int64_t crossing = edge.X, remainder = edge.Remainder;
+    const std::int64_t stepX = edge.StepX, stepRemainder = edge.StepRemainder, denominator = edge.Denominator;
     std::int64_t pixel = std::numeric_limits<std::int64_t>::min();
     std::int32_t here = 0, next = 0;
-    for (std::int64_t k = 0; k < rows; ++k, walking.Step()) {
-      const std::int64_t x = clamp(walking.X);
+    for (std::int64_t k = 0; k < rows; ++k) {
+      const std::int64_t x = clamp(crossing);
+      StepCrossing(crossing, remainder, stepX, stepRemainder, denominator);
       const std::int64_t p = (x >> Shift) - Base;
       const auto f = static_cast<std::int32_t>(x & Mask);
       if (p != pixel) {
@@ -345,7 +440,8 @@ private:
       next += f;
     }
     AddPair(pixel, role * here, role * next);
-    edge = walking;
+    edge.X = static_cast<std::int32_t>(crossing);
+    edge.Remainder = static_cast<std::int32_t>(remainder);
   }
 
   void AddPair(std::int64_t i, std::int32_t here, std::int32_t next) {
@@ -365,11 +461,13 @@ private:
       EndStretch(from);
       return;
     }
-    // Long runs inside the polygon are blended straight from a row of the
-    // colour at full coverage.
-    if (coverage == Samples * Samples && to - from >= kLongRun) {
+    if (coverage == Samples * Samples && (Solid || to - from >= kLongRun)) {
       EndStretch(from);
-      Blend(Full.data(), Pixels + from, static_cast<int>(to - from), Master);
+      // Runs inside the polygon are filled with the colour when that is what
+      // blending it gives; long ones are otherwise blended straight from a row
+      // of the colour at full coverage.
+      if (Solid) FillLongword(Pixels + from, to - from, Rgb | 0xFF000000u);
+      else Blend(Full.data(), Pixels + from, static_cast<int>(to - from), Master);
       return;
     }
     if (StretchStart < 0) StretchStart = from;
@@ -388,6 +486,9 @@ private:
   const std::int32_t Mask, Samples;
   const TColor32 Rgb, Master;
   const TBlendLineEx Blend;
+  // Merging an opaque colour replaces the pixel whatever it held; blending
+  // always leaves a trace of the background.
+  const bool Solid;
   const std::int64_t Base;
   std::vector<std::int32_t>& Cells;
   std::vector<std::uint64_t>& Touched;  // one bit per cell that holds a difference

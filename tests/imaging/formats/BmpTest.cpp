@@ -7,7 +7,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
+
+#include <unistd.h>
 
 #include "tests/imaging/ImagingTestSupport.h"
 #include "imaging/formats/BmpDecoder.h"
@@ -35,7 +38,10 @@ void Load(TCustomBitmap32& b, const TBytes& bytes) {
   b.LoadFromStream(s);
 }
 
-void PutU32(TBytes& b, std::size_t at, std::uint32_t v) { rtl::ToLittleEndian(v, &b[at]); }
+void PutU32(TBytes& b, std::size_t at, std::uint32_t v) {
+  if (at + 4 > b.size()) throw std::out_of_range("PutU32 past the end");
+  rtl::ToLittleEndian(v, &b[at]);
+}
 
 TEST(Bmp, EmptyBitmapsAreJustTheHeaderAndOversizedOnesAreRefused) {
   TCustomBitmap32 empty, c;
@@ -58,7 +64,9 @@ TEST(Bmp, AnIndependentReaderSeesOurPixels) {
   if (std::system("python3 -c pass") != 0) GTEST_SKIP() << "python3 is not available";
   TCustomBitmap32 a;
   imagingtest::FillRandom(a, 5, 4, 2);
-  const std::string base = (std::filesystem::temp_directory_path() / "imaging_test_bmp").string();
+  // The process id keeps two runs of this test at once (two build trees) apart.
+  const std::string base =
+      (std::filesystem::temp_directory_path() / ("imaging_test_bmp_" + std::to_string(::getpid()))).string();
   std::ofstream(base + ".py") << "import struct,sys\n"
                                  "d=open(sys.argv[1],'rb').read()\n"
                                  "assert d[:2]==b'BM' and struct.unpack_from('<I',d,2)[0]==len(d)\n"
