@@ -5,8 +5,9 @@
 #include <numeric>
 #include <vector>
 
+#include "document/ColorTablesAvx2.h"
 #include "document/EffectParams.h"
-#include "document/HslAdjustAvx2.h"
+#include "document/HslAdjustLanes.h"
 #include "imaging/core/CpuFeatures.h"
 #include "imaging/docgraphics/DocGraphics.h"
 #include "xml/XmlNode.h"
@@ -59,10 +60,19 @@ TdocColorLUTEffect::TdocColorLUTEffect()
     : RedTable(IdentityTable()), GreenTable(IdentityTable()), BlueTable(IdentityTable()) {}
 
 void TdocColorLUTEffect::Apply(TBitmap32& bitmap, const TdocRenderOptions& /*options*/) {
-  ForEachPixelWithAlpha(bitmap, [this](TColor32& pixel) {
+  const auto lookUp = [this](TColor32& pixel) {
     pixel = (pixel & 0xFF000000u) | TColor32{RedTable[pixel >> 16 & 0xFF]} << 16 |
             TColor32{GreenTable[pixel >> 8 & 0xFF]} << 8 | BlueTable[pixel & 0xFF];
-  });
+  };
+  if (bitmap.IsEmpty() || !imaging::HasCPUFeature(cfAVX2)) {
+    ForEachPixelWithAlpha(bitmap, lookUp);
+    return;
+  }
+  TColor32* bits = bitmap.GetBits();
+  const std::size_t count = std::size_t(bitmap.GetWidth()) * std::size_t(bitmap.GetHeight());
+  for (std::size_t i = MapColorTablesAvx2(bits, count, RedTable, GreenTable, BlueTable); i < count; ++i)
+    if (HasAlpha(bits[i])) lookUp(bits[i]);
+  bitmap.Changed();
 }
 
 const TdocEffectClass& TdocBrightContrEffect::StaticClass() {
@@ -116,12 +126,13 @@ void TdocHSLAdjustEffect::ProcessPixel(TColor32& pixel) const {
 
 void TdocHSLAdjustEffect::Apply(TBitmap32& bitmap, const TdocRenderOptions& /*options*/) {
   if (bitmap.IsEmpty()) return;
-  if (imaging::HasCPUFeature(cfAVX2)) {
+  if (imaging::HasCPUFeature(cfAVX2) && imaging::HasCPUFeature(cfFMA)) {
     const auto finite = [](float v) { return std::isnan(v) ? 0.0f : v; };
     const THslShift shift{Hue, std::isfinite(Hue), finite(Saturation), finite(Lightness)};
     TColor32* bits = bitmap.GetBits();
     const std::size_t count = std::size_t(bitmap.GetWidth()) * std::size_t(bitmap.GetHeight());
-    for (std::size_t i = AdjustHslAvx2(bits, count, shift); i < count; ++i)
+    const bool wide = imaging::HasCPUFeature(cfAVX512);
+    for (std::size_t i = wide ? AdjustHslAvx512(bits, count, shift) : AdjustHslAvx2(bits, count, shift); i < count; ++i)
       if (HasAlpha(bits[i])) TdocHSLAdjustEffect::ProcessPixel(bits[i]);
     bitmap.Changed();
     return;

@@ -4,8 +4,10 @@
 #include <cmath>
 
 #include "document/EffectParams.h"
+#include "document/ShadowStream.h"
 #include "document/ShapeValues.h"
 #include "imaging/docgraphics/BitmapHelpers.h"
+#include "imaging/docgraphics/BoxBlurRuns.h"
 #include "imaging/docgraphics/DocGraphics.h"
 #include "platform/rtl/Numbers.h"
 #include "xml/XmlNode.h"
@@ -22,29 +24,6 @@ float MaskFactor(float intensity) { return intensity > 0 ? std::min(intensity, 2
 // A margin of a stored number that is not finite counts as 0, so the
 // shape's cache keeps a size it can have.
 double Finite(float value) { return std::isfinite(value) ? value : 0.0; }
-
-// The shadow tinted and put under the shape, as merging the shape over it
-// would: the shape's opaque pixels stay, its clear ones take the shadow, its
-// partly clear ones are merged over it. Blocks without partly clear pixels
-// (nearly all) run on vector lanes.
-__attribute__((target_clones("avx2", "default"))) void PutShadowUnder(TColor32* out, const TColor32* map,
-                                                                      std::size_t count, TColor32 rgb) {
-  constexpr std::size_t kBlock = 64;
-  for (std::size_t from = 0; from < count; from += kBlock) {
-    const std::size_t to = std::min(count, from + kBlock);
-    bool partly = false;
-    for (std::size_t k = from; k < to; ++k) partly |= (out[k] >> 24) - 1 < 254;
-    if (partly) {
-      for (std::size_t k = from; k < to; ++k) {
-        const std::uint32_t alpha = out[k] >> 24;
-        const TColor32 under = imaging::IntensityColor(map[k], rgb);
-        out[k] = alpha == 255 ? out[k] : alpha == 0 ? under : imaging::MergeColorWithAlpha(out[k], under, 255);
-      }
-      continue;
-    }
-    for (std::size_t k = from; k < to; ++k) out[k] = out[k] >> 24 == 0 ? imaging::IntensityColor(map[k], rgb) : out[k];
-  }
-}
 
 }  // namespace
 
@@ -63,6 +42,13 @@ void TdocShadowEffect::Apply(TBitmap32& bitmap, const TdocRenderOptions& options
   const std::int64_t offset = std::int64_t{RoundPixels(DeltaY * resolution)} * bitmap.GetWidth() + RoundPixels(DeltaX * resolution);
   const std::int64_t shift = (offset < 0 ? -offset : offset) > std::int64_t(count) ? 0 : offset;
   const std::array<TColor32, 256> intensity = imaging::AlphaIntensities(MaskFactor(Intensity));
+  const TColor32 rgb = imaging::ColorToColor32(Color) & 0x00FFFFFFu;
+  const float radius = static_cast<float>(Blur * resolution);
+  const TShadowSweep sweep{shift, MaskFactor(Intensity), imaging::BlurWindow(radius), rgb};
+  if (DrawShadowSweep(bitmap.GetBits(), std::size_t(bitmap.GetWidth()), std::size_t(bitmap.GetHeight()), sweep, Buffers)) {
+    bitmap.Changed();
+    return;
+  }
   TBitmap32 shadow;
   shadow.SetSize(bitmap.GetWidth(), bitmap.GetHeight());
   const TColor32* bits = bitmap.GetBits();
@@ -72,8 +58,8 @@ void TdocShadowEffect::Apply(TBitmap32& bitmap, const TdocRenderOptions& options
   std::fill(map, map + from, 0);
   for (std::size_t k = from; k < to; ++k) map[k] = intensity[bits[k - shift] >> 24];
   std::fill(map + to, map + count, 0);
-  imaging::BlurIntensityMap(shadow, static_cast<float>(Blur * resolution));
-  PutShadowUnder(bitmap.GetBits(), map, count, imaging::ColorToColor32(Color) & 0x00FFFFFFu);
+  imaging::BlurIntensityMap(shadow, radius);
+  PutShadowUnder(bitmap.GetBits(), map, count, rgb);
   bitmap.Changed();
 }
 

@@ -6,6 +6,7 @@
 // shape's render margins so that it is not cut off at the frame.
 
 #include "document/Effect.h"
+#include "document/ShadowStream.h"
 #include "platform/gdi/Color.h"
 
 class TdocShadowEffect final : public TdocEffect {
@@ -40,4 +41,6 @@ private:
   float Intensity = 0.7f;
   float Blur = 1.5f;
   TColor Color = clBlack;
+  // Kept from one drawing to the next.
+  TShadowBuffersPtr Buffers;
 };

@@ -197,9 +197,21 @@ void TdocTextShape::MeasureCaretPositions(const TdocTextSpan& span, double scale
 // ---- drawing
 
 void TdocTextShape::PaintToBitmap(TBitmap32& bitmap, const TdocRenderOptions& options) {
-  bitmap.Clear(0);
   const double scale = options.BitmapResolution > 0 ? options.BitmapResolution : options.Resolution;
-  if (!(scale > 0) || !std::isfinite(scale) || bitmap.IsEmpty()) return;
+  if (!(scale > 0) || !std::isfinite(scale) || bitmap.IsEmpty()) {
+    bitmap.Clear(0);
+    return;
+  }
+  // Rows are cleared just before the first line that reaches them is drawn,
+  // while the drawing still finds them in the cache; the rest at the end.
+  const std::size_t width = std::size_t(bitmap.GetWidth());
+  int clearedRows = 0;
+  const auto clearRowsTo = [&](int bottom) {
+    bottom = std::min(bottom, bitmap.GetHeight());
+    if (bottom <= clearedRows) return;
+    std::fill(bitmap.ScanLine(clearedRows), bitmap.ScanLine(bottom), TColor32{0});
+    clearedRows = bottom;
+  };
   TCanvas& canvas = bitmap.GetCanvas();
   canvas.GetFont().SetColor(clWhite);
   SelectFont(canvas, EmPixels(GetFontHeight(), scale));
@@ -216,13 +228,15 @@ void TdocTextShape::PaintToBitmap(TBitmap32& bitmap, const TdocRenderOptions& op
                            rtl::Round(std::clamp<double>(topLeft.Y, -1e9, 1e9)),
                            rtl::Round(std::clamp<double>(bottomRight.X, -1e9, 1e9)),
                            rtl::Round(std::clamp<double>(bottomRight.Y, -1e9, 1e9)));
+    clearRowsTo(std::max(box.Top, box.Bottom));
     canvas.DrawText(SpanText(span), box, DT_NOPREFIX);
   }
+  clearRowsTo(bitmap.GetHeight());
   // The white text's blue channel is its coverage: it becomes the alpha of
   // the text colour.
   const std::uint32_t rgb = imaging::Color32(ColorToRGB(GetFontColor())) & 0x00FFFFFFu;
   TColor32* bits = bitmap.GetBits();
-  const std::size_t count = std::size_t(bitmap.GetWidth()) * std::size_t(bitmap.GetHeight());
+  const std::size_t count = width * std::size_t(bitmap.GetHeight());
   for (std::size_t i = 0; i < count; ++i) bits[i] = (bits[i] << 24) | rgb;
 }
 

@@ -23,6 +23,8 @@ TCPUFeatures Detect() {
   TCPUFeatures features = FeaturesFromIdentification(family, standardEdx, extendedLeaves, extendedEdx);
   __builtin_cpu_init();
   if (features != 0 && __builtin_cpu_supports("avx2")) features |= cfAVX2;
+  if (features != 0 && __builtin_cpu_supports("fma")) features |= cfFMA;
+  if (features != 0 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw")) features |= cfAVX512;
   return features;
 #else
   return 0;

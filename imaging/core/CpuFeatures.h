@@ -17,6 +17,11 @@ enum TCPUFeature : TCPUFeatures {
   // Not one of the classic six: 256-bit integer vectors with the operating
   // system saving their registers. Our widest variants need it.
   cfAVX2 = 64,
+  // Fused multiply-add on the same vectors: exact remainders in one step.
+  cfFMA = 128,
+  // 512-bit vectors (foundation, bytes and words) with the operating system
+  // saving their registers.
+  cfAVX512 = 256,
 };
 
 namespace imaging {

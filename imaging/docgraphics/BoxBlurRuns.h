@@ -35,6 +35,14 @@ private:
   std::uint64_t Multiplier = 0;
 };
 
+// The window of the intensity blur for a radius in pixels: round(radius),
+// 3 for 2, 0 (no blur) for a radius below 1.5 or one that is not a number.
+std::size_t BlurWindow(float radius);
+// The leads of the blur's four averages along the rows, first to last; the
+// columns take the two kinds the other way round.
+std::array<std::size_t, 4> BlurRowLeads(std::size_t window);
+std::array<std::size_t, 4> BlurColumnLeads(std::size_t window);
+
 // The moving average of BoxBlurPass on raw runs; src and dst must differ.
 void BoxBlurRun(const TColor32* src, TColor32* dst, std::size_t count, std::size_t lead, std::size_t window);
 

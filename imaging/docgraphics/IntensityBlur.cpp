@@ -148,21 +148,34 @@ void BoxBlurPass(const TCustomBitmap32& src, TCustomBitmap32& dst, std::int32_t 
   dst.Changed();
 }
 
-void BlurIntensityMap(TCustomBitmap32& bitmap, float radius) {
-  if (!(radius >= 1.5f)) return;
-  std::int32_t window = rtl::Round(std::min(static_cast<double>(radius), 1e9));
-  if (window < 2) return;
-  if (window == 2) window = 3;
-  const std::size_t count = PixelCount(bitmap);
-  if (!ValidPass(count, window / 2, window)) return;
-  const auto w = static_cast<std::size_t>(window);
+std::size_t BlurWindow(float radius) {
+  if (!(radius >= 1.5f)) return 0;
+  const std::int32_t window = rtl::Round(std::min(static_cast<double>(radius), 1e9));
+  if (window < 2) return 0;
+  return window == 2 ? 3 : static_cast<std::size_t>(window);
+}
+
+// Two rounds of (lead a, lead b) along the joined rows, then, transposed,
+// two rounds of (lead b, lead a) along the joined columns.
+std::array<std::size_t, 4> BlurRowLeads(std::size_t w) {
   const std::size_t leadA = w / 2;
   const std::size_t leadB = w % 2 == 0 ? std::max<std::size_t>(1, (w + 1) / 2 - 1) : (w + 1) / 2;
+  return {leadA, leadB, leadA, leadB};
+}
+
+std::array<std::size_t, 4> BlurColumnLeads(std::size_t w) {
+  const std::array<std::size_t, 4> rows = BlurRowLeads(w);
+  return {rows[1], rows[0], rows[1], rows[0]};
+}
+
+void BlurIntensityMap(TCustomBitmap32& bitmap, float radius) {
+  const std::size_t w = BlurWindow(radius);
+  const std::size_t count = PixelCount(bitmap);
+  if (w == 0 || !ValidPass(count, std::int64_t(w / 2), std::int64_t(w))) return;
   TColor32* bits = bitmap.GetBits();
-  // Two rounds of (lead a, lead b) along the joined rows, then, transposed,
-  // two rounds of (lead b, lead a) along the joined columns; eight lines at
-  // a time where the processor and the values allow, the same results.
-  const std::array<std::size_t, 4> rows{leadA, leadB, leadA, leadB}, columns{leadB, leadA, leadB, leadA};
+  // Eight lines at a time where the processor and the values allow, the
+  // same results.
+  const std::array<std::size_t, 4> rows = BlurRowLeads(w), columns = BlurColumnLeads(w);
   const auto chain = [&](const std::array<std::size_t, 4>& leads, TColor32* run) {
     if (TBoxChain::CanRunInPlace(leads, w)) {
       TBoxChain(leads, w).Run(run, run, count);

@@ -174,7 +174,10 @@ void BlendGlyph(const TBlendTarget& target, const std::vector<TCoverageRun>& run
     const int first = std::max(run.X + dx, target.Clip.Left);
     const int last = std::min(run.X + dx + run.Length, target.Clip.Right);
     std::uint32_t* line = target.Surface->ScanLine(row);
-    for (int x = first; x < last; ++x) line[x] = Blend(target.Pixel, line[x], run.Coverage);
+    // Text mostly lands on a cleared ground: there a run's pixels are all
+    // the same blend, worked out once.
+    const std::uint32_t onClear = Blend(target.Pixel, 0, run.Coverage);
+    for (int x = first; x < last; ++x) line[x] = line[x] == 0 ? onClear : Blend(target.Pixel, line[x], run.Coverage);
   }
 }
 

@@ -7,9 +7,14 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "EffectTestSupport.h"
 #include "document/ColorEffects.h"
+#include "document/HslAdjustLanes.h"
+#include "imaging/core/CpuFeatures.h"
 
 namespace {
 
@@ -150,36 +155,46 @@ TEST(ColorEffectTest, HslWorkedValues) {
 
 TEST(ColorEffectTest, HslWholeBitmapsEqualThePixelByPixelConversion) {
   // Every 31st colour of the cube, with every alpha class, once through the
-  // bitmap (vector lanes where the processor has them) and once pixel by
-  // pixel: the bits must agree.
+  // effect and once through each width of lanes this processor has, and
+  // pixel by pixel: the bits must agree.
   document::StartUp();
   const struct {
     float hue, saturation, lightness;
   } cases[] = {{0.3f, -0.2f, 0.1f}, {-2.71f, 0.6f, -0.35f}, {1e30f, NAN, INFINITY}, {NAN, -INFINITY, 0.5f}, {0, 0, 0}};
-  const int count = (1 << 24) / 31 + 3;  // not a multiple of 8: the tail runs too
-  TBitmap32 bitmap;
-  bitmap.SetSize(count, 1);
+  const int count = (1 << 24) / 31 + 3;  // not a multiple of 8 or 16: the tail runs too
+  TBitmap32 original;
+  original.SetSize(count, 1);
+  for (int i = 0; i < count; ++i) {
+    const TColor32 alpha = i % 5 == 0 ? 0 : i % 5 == 1 ? 0x80000000u : 0xFF000000u;
+    original.GetBits()[i] = alpha | (TColor32(i) * 31u & 0x00FFFFFFu);
+  }
+  using TLanes = std::size_t (*)(TColor32*, std::size_t, const THslShift&);
+  std::vector<std::pair<std::string, TLanes>> widths;
+  if (imaging::HasCPUFeature(cfAVX2) && imaging::HasCPUFeature(cfFMA)) widths.emplace_back("8 lanes", &AdjustHslAvx2);
+  if (imaging::HasCPUFeature(cfAVX512) && imaging::HasCPUFeature(cfFMA)) widths.emplace_back("16 lanes", &AdjustHslAvx512);
   for (const auto& c : cases) {
-    for (int i = 0; i < count; ++i) {
-      const TColor32 alpha = i % 5 == 0 ? 0 : i % 5 == 1 ? 0x80000000u : 0xFF000000u;
-      bitmap.GetBits()[i] = alpha | (TColor32(i) * 31u & 0x00FFFFFFu);
-    }
     TdocHSLAdjustEffect effect;
     effect.Hue = c.hue;
     effect.Saturation = c.saturation;
     effect.Lightness = c.lightness;
-    TBitmap32 original;
-    original.Assign(&bitmap);
-    effect.Apply(bitmap, {});
-    int wrong = 0;
-    for (int i = 0; i < count; ++i) {
-      TColor32 want = original.GetBits()[i];
-      if (want >> 24 != 0) effect.ProcessPixel(want);
-      if (bitmap.GetBits()[i] != want && ++wrong <= 3)
-        ADD_FAILURE() << "H " << c.hue << std::hex << " in " << original.GetBits()[i] << " got " << bitmap.GetBits()[i]
-                      << " want " << want;
+    const auto finite = [](float v) { return std::isnan(v) ? 0.0f : v; };
+    const THslShift shift{c.hue, std::isfinite(c.hue), finite(c.saturation), finite(c.lightness)};
+    for (std::size_t way = 0; way <= widths.size(); ++way) {
+      TBitmap32 bitmap;
+      bitmap.Assign(&original);
+      const std::string label = way == 0 ? "effect" : widths[way - 1].first;
+      const std::size_t done = way == 0 ? (effect.Apply(bitmap, {}), std::size_t(count))
+                                        : widths[way - 1].second(bitmap.GetBits(), std::size_t(count), shift);
+      int wrong = 0;
+      for (std::size_t i = 0; i < done; ++i) {
+        TColor32 want = original.GetBits()[i];
+        if (want >> 24 != 0) effect.ProcessPixel(want);
+        if (bitmap.GetBits()[i] != want && ++wrong <= 3)
+          ADD_FAILURE() << label << " H " << c.hue << std::hex << " in " << original.GetBits()[i] << " got "
+                        << bitmap.GetBits()[i] << " want " << want;
+      }
+      EXPECT_EQ(wrong, 0) << label;
     }
-    EXPECT_EQ(wrong, 0);
   }
 }
 

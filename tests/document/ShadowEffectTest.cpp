@@ -83,14 +83,20 @@ std::vector<std::int64_t> ExpectedIntensities(const TBitmap32& shape, float dx, 
 
 TEST(ShadowEffectTest, ShadowMatchesItsDescriptionPixelForPixel) {
   document::StartUp();
+  // Sizes where the blur's reach is about a column's length (18 pixels
+  // reach 34 rows), narrower than eight pixels, or not a multiple of eight;
+  // offsets beyond the bitmap; an intensity far above 1.
   const struct {
     float dx, dy, intensity, blur;
     double r;
-  } cases[] = {{2, 1, 0.7f, 1.5f, 5},      {2, 1, 0.7f, 1.5f, 11.811}, {-1.3f, 0.4f, 1, 0.5f, 5},
-               {0, 0, 2.5f, 0.3f, 10},     {0.5f, -0.7f, 0.4f, 0.2f, 5}, {1, 1, 1, 0.1f, 5}};
+    int width, height;
+  } cases[] = {{2, 1, 0.7f, 1.5f, 5, 83, 57},       {2, 1, 0.7f, 1.5f, 11.811, 83, 57}, {-1.3f, 0.4f, 1, 0.5f, 5, 83, 57},
+               {0, 0, 2.5f, 0.3f, 10, 83, 57},      {0.5f, -0.7f, 0.4f, 0.2f, 5, 83, 57}, {1, 1, 1, 0.1f, 5, 83, 57},
+               {-2, -3, 0.7f, 1.5f, 11.811, 61, 34}, {3, -1, 0.9f, 1.5f, 11.811, 5, 90},  {1, 2, 0.7f, 1.5f, 11.811, 64, 33},
+               {30, 0, 1, 0.8f, 10, 40, 41},         {0, -9, 1, 0.8f, 10, 40, 41},       {1, 1, 200, 1.5f, 11.811, 70, 50}};
   for (const auto& c : cases) {
     TBitmap32 bitmap;
-    FillBlobs(bitmap, 83, 57, 3);
+    FillBlobs(bitmap, c.width, c.height, 3);
     TBitmap32 shape;
     shape.Assign(&bitmap);
     TdocShadowEffect effect;
@@ -117,7 +123,7 @@ TEST(ShadowEffectTest, ShadowMatchesItsDescriptionPixelForPixel) {
       if (got != want && ++wrong <= 3)
         ADD_FAILURE() << "case dx " << c.dx << " r " << c.r << " pixel " << k << std::hex << " got " << got << " want " << want;
     }
-    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(wrong, 0) << c.width << " x " << c.height;
     EXPECT_GT(shadowed, 20) << "the shadow shows beside the shapes";
   }
 }

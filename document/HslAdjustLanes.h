@@ -1,8 +1,7 @@
 #pragma once
 // The hue/saturation/lightness adjustment on eight pixels at a time with
-// AVX2. Every lane runs the same single-precision steps, in the same order,
-// as the one-pixel conversion (Color32ToHSL, the shift, HSLToColor32), so the
-// bits equal the one-pixel results; only the branches became selects.
+// AVX2 and FMA, or on sixteen with AVX-512; the same bits as pixel by pixel
+// (HslLanes.h says how).
 
 #include <cstddef>
 
@@ -15,6 +14,8 @@ struct THslShift {
   float Lightness = 0;
 };
 
-// Adjusts the pixels with alpha among the first count - count % 8 pixels and
-// returns how many it went through. Callable only on a processor with AVX2.
+// Each adjusts the pixels with alpha among the first count - count % lanes
+// pixels (8 or 16) and returns how many it went through. Callable only on a
+// processor with AVX2 and FMA, or with AVX-512 (foundation and bytes/words).
 std::size_t AdjustHslAvx2(TColor32* bits, std::size_t count, const THslShift& shift);
+std::size_t AdjustHslAvx512(TColor32* bits, std::size_t count, const THslShift& shift);
