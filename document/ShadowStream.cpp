@@ -28,8 +28,11 @@ void TShadowBuffersDeleter::operator()(TShadowBuffers* buffers) const { delete b
 // The shape's opaque pixels stay, its clear ones take the shadow, its partly
 // clear ones are merged over it. Blocks without partly clear pixels (nearly
 // all) run on vector lanes.
-__attribute__((target_clones("avx2", "default"))) void PutShadowUnder(TColor32* out, const TColor32* map,
-                                                                      std::size_t count, TColor32 rgb) {
+// Its clones stay inside this file: clang resolves a cloned function only for
+// callers in the file that defines it.
+namespace {
+__attribute__((target_clones("avx2", "default"))) void PutShadowUnderLanes(TColor32* out, const TColor32* map,
+                                                                           std::size_t count, TColor32 rgb) {
   constexpr std::size_t kBlock = 64;
   for (std::size_t from = 0; from < count; from += kBlock) {
     const std::size_t to = std::min(count, from + kBlock);
@@ -45,6 +48,11 @@ __attribute__((target_clones("avx2", "default"))) void PutShadowUnder(TColor32* 
     }
     for (std::size_t k = from; k < to; ++k) out[k] = out[k] >> 24 == 0 ? imaging::IntensityColor(map[k], rgb) : out[k];
   }
+}
+}  // namespace
+
+void PutShadowUnder(TColor32* out, const TColor32* map, std::size_t count, TColor32 rgb) {
+  PutShadowUnderLanes(out, map, count, rgb);
 }
 
 namespace {
