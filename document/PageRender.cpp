@@ -159,9 +159,10 @@ void TdocPage::RenderTiles(TCanvas& canvas, const TRect& rect, const TPageOutput
   const double mmPerPixelX = double{width} / output.Width, mmPerPixelY = double{height} / output.Height;
   const TColor32 pageColor = imaging::ColorToColor32(GetPageColor()) | 0xFF000000u;
   const int count = host->GetProgressCount(), total = host->GetProgressTotal();
+  // One bitmap for every tile: the tiles of a page are mostly of one size.
+  TBitmap32 tile;
   for (const TdocPageTile& piece : document::SplitPageTiles(output.Width, output.Height, MaxTilePixels)) {
     const TRect& a = piece.Area;
-    TBitmap32 tile;
     tile.SetSize(static_cast<std::int32_t>(a.Width()), static_cast<std::int32_t>(a.Height()));
     tile.Clear(0);
     const TFloatRect area{static_cast<float>(a.Left * mmPerPixelX), static_cast<float>(a.Top * mmPerPixelY),
