@@ -275,7 +275,8 @@ class TCoverageRow {
 public:
   TCoverageRow(TCustomBitmap32& bitmap, int shift, TColor32 color, TScratch& scratch)
       : Bitmap(bitmap), Shift(shift), Mask((1 << shift) - 1), Samples(1 << shift), Rgb(color & 0x00FFFFFF),
-        Master(color >> 24), Blend(BlendLineExOf(bitmap.GetCombineMode())), Base(bitmap.GetClipRect().Left),
+        Master(color >> 24), Blend(BlendLineExOf(bitmap.GetCombineMode())),
+        StoresFull(Master == 255 && bitmap.GetCombineMode() == cmMerge), Base(bitmap.GetClipRect().Left),
         Cells(scratch.Cells), Touched(scratch.Touched), Line(scratch.Line), Full(scratch.Full) {
     const auto width = static_cast<std::size_t>(bitmap.GetClipRect().Width()) + 2;
     Cells.assign(width, 0);
@@ -369,7 +370,10 @@ private:
     // colour at full coverage.
     if (coverage == Samples * Samples && to - from >= kLongRun) {
       EndStretch(from);
-      Blend(Full.data(), Pixels + from, static_cast<int>(to - from), Master);
+      if (StoresFull)
+        std::fill(Pixels + from, Pixels + to, Full.front());
+      else
+        Blend(Full.data(), Pixels + from, static_cast<int>(to - from), Master);
       return;
     }
     if (StretchStart < 0) StretchStart = from;
@@ -388,6 +392,8 @@ private:
   const std::int32_t Mask, Samples;
   const TColor32 Rgb, Master;
   const TBlendLineEx Blend;
+  // Merging an opaque colour at full coverage stores it as it is.
+  const bool StoresFull;
   const std::int64_t Base;
   std::vector<std::int32_t>& Cells;
   std::vector<std::uint64_t>& Touched;  // one bit per cell that holds a difference
