@@ -1,6 +1,7 @@
 #include "platform/gdi/Raster.h"
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 namespace gdi {
@@ -55,17 +56,11 @@ void StampPixel(const TPixelSurface& surface, std::int64_t x, std::int64_t y, in
   }
 }
 
-// Four corners joined by level and upright edges.
-bool IsUprightRectangle(std::span<const TPoint> points) {
-  if (points.size() != 4) return false;
-  for (std::size_t i = 0; i < 4; ++i) {
-    const TPoint& a = points[i];
-    const TPoint& b = points[(i + 1) % 4];
-    const TPoint& c = points[(i + 2) % 4];
-    // Each corner starts a level edge and ends an upright one, or the other way round.
-    if (!((a.Y == b.Y && b.X == c.X) || (a.X == b.X && b.Y == c.Y))) return false;
-  }
-  return true;
+// The least and greatest x and y of an upright rectangle's corners.
+TRect CornerSpan(std::span<const TPoint> points) {
+  const auto [left, right] = std::minmax({points[0].X, points[1].X, points[2].X});
+  const auto [top, bottom] = std::minmax({points[0].Y, points[1].Y, points[2].Y});
+  return {left, top, right, bottom};
 }
 
 // What the pen stamps along a level or upright line from from to to (the
@@ -120,13 +115,31 @@ void FillRect(const TPixelSurface& surface, const TRect& rect, std::uint32_t pix
   for (int y = top; y < bottom; ++y) FillSpan(surface, y, rect.Left, rect.Right, pixel);
 }
 
+bool IsUprightRectangle(std::span<const TPoint> points) {
+  if (points.size() != 4) return false;
+  for (std::size_t i = 0; i < 4; ++i) {
+    const TPoint& a = points[i];
+    const TPoint& b = points[(i + 1) % 4];
+    const TPoint& c = points[(i + 2) % 4];
+    // Each corner ends a level edge and starts an upright one, or the other way round.
+    if (!((a.Y == b.Y && b.X == c.X) || (a.X == b.X && b.Y == c.Y))) return false;
+  }
+  return true;
+}
+
+void FillOutlinedRectangle(const TPixelSurface& surface, std::span<const TPoint> points, std::uint32_t pixel) {
+  const TRect span = CornerSpan(points);
+  // The outline adds the far column and row to what the fill covers; beyond
+  // the largest coordinate lies no surface anyway.
+  const auto beyond = [](std::int32_t v) { return v < std::numeric_limits<std::int32_t>::max() ? v + 1 : v; };
+  FillRect(surface, {span.Left, span.Top, beyond(span.Right), beyond(span.Bottom)}, pixel);
+}
+
 void FillPolygon(const TPixelSurface& surface, std::span<const TPoint> points, std::uint32_t pixel) {
   if (surface.IsEmpty() || points.size() < 3) return;
   if (IsUprightRectangle(points)) {
     // The scan lines below would fill exactly this; barcode bars are such.
-    const auto [left, right] = std::minmax({points[0].X, points[1].X, points[2].X});
-    const auto [top, bottom] = std::minmax({points[0].Y, points[1].Y, points[2].Y});
-    FillRect(surface, {left, top, right, bottom}, pixel);
+    FillRect(surface, CornerSpan(points), pixel);
     return;
   }
   const auto [low, high] = std::minmax_element(points.begin(), points.end(),
