@@ -114,6 +114,8 @@ constexpr auto BuiltInRows = std::to_array<TUiTextRow>({
      "The changes to the label will be lost. Continue?"},
     {202, "L'étiquette a été modifiée. Voulez-vous enregistrer les modifications ?",
      "The label has been changed. Do you want to save the changes?"},
+    {203, "Ce fichier n'a pas pu être ouvert comme étiquette ; l'étiquette en cours est inchangée.",
+     "This file could not be opened as a label; the current label is unchanged."},
     {204, "Multiligne", "Multiline"},
 });
 

@@ -57,6 +57,10 @@ void TdocFreehandShape::EditKeyDown(TKey& key, TShiftState /*shift*/) {
   }
 }
 
+void TdocFreehandShape::PaintHandles(TCanvas& canvas) const {
+  if (!IsBeingEdited()) TdocPolygonShape::PaintHandles(canvas);
+}
+
 TFloatPoint TdocFreehandShape::MapPoint(int x, int y) const {
   return ScreenToShape({static_cast<float>(x), static_cast<float>(y)});
 }

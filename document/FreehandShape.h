@@ -32,6 +32,8 @@ public:
   void EditMouseDown(bool left, TShiftState shift, int x, int y) override;
   void EditMouseMove(TShiftState shift, int x, int y) override;
   void EditMouseUp(bool left, TShiftState shift, int x, int y) override;
+  // None while strokes are drawn: grips would sit in the way of the pen.
+  void PaintHandles(TCanvas& canvas) const override;
   // "AutoRestart" reads as False when missing.
   void LoadFromXml(TXmlNode* node) override;
   void SaveToXml(TXmlNode& node) const override;

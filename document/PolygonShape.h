@@ -109,6 +109,8 @@ protected:
   double DeviceScale() const;
   // Rebuilds the device polygons at the next drawing and refreshes.
   void ShapeChanged();
+  // The document's in-place edit is on this shape.
+  bool IsBeingEdited() const;
 
 private:
   // The width and its render margins, without undo or notification.
@@ -116,7 +118,6 @@ private:
   void DrawStipple(TBitmap32& bitmap) const;
   void LoadPoints(const TXmlNode& node);
   void SavePoints(TXmlNode& node) const;
-  bool IsBeingEdited() const;
 
   std::unique_ptr<TPolygon32> FillPolygon;
   std::unique_ptr<TPolygon32> OutlinePolygon;

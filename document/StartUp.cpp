@@ -12,6 +12,7 @@
 #include "document/LineShape.h"
 #include "document/Page.h"
 #include "document/PolygonText.h"
+#include "document/ProjectiveText.h"
 #include "document/ResourceRegistry.h"
 #include "document/ShadowEffect.h"
 #include "document/SnapBitmap.h"
@@ -44,6 +45,7 @@ void StartUp() {
     RegisterShapeClass(TdocPolygonMemo::StaticClass());
     RegisterShapeClass(TdocCurvedText::StaticClass());
     RegisterShapeClass(TdocWavyText::StaticClass());
+    RegisterShapeClass(TdocProjectiveText::StaticClass());
     RegisterEffectClass(TdocEffect::StaticClass(), 0);
     RegisterResourceClasses();
     RegisterColorEffects();

@@ -151,6 +151,15 @@ protected:
   // The caret positions measured by MeasureCaretPositions.
   std::vector<TFloatPoint>& CaretPositions() { return CaretX; }
   std::u16string_view SpanText(const TdocTextSpan& span) const;
+  // True while the frame is being fitted: size changes then come from the
+  // fitting, not from the user.
+  bool IsFitting() const { return Fitting; }
+  // Marks a fitting until the guard goes; nested brackets keep the mark.
+  auto FittingBracket() {
+    const bool was = Fitting;
+    Fitting = true;
+    return TdocBracketGuard([this, was] { Fitting = was; });
+  }
 
   bool MultiLine = false;
   bool WordWrap = false;

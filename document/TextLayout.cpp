@@ -135,8 +135,7 @@ void TdocTextBaseShape::GetTextExtent(double& width, double& height) const {
 void TdocTextBaseShape::FitToText() {
   WrapLines();
   if (AutoSize) {
-    Fitting = true;
-    auto fitted = TdocBracketGuard([this] { Fitting = false; });
+    auto fitted = FittingBracket();
     auto update = UpdateBracket();
     double width = 0;
     double height = 0;

@@ -26,15 +26,6 @@ constexpr double MaxPiecesPerEm = 50;
 
 TFixed FixedProduct(TFixed a, TFixed b) { return SaturatedFixed(double(std::int64_t{a} * b) / FixedUnit); }
 
-// Replaces every point of the polygon by map(point in millimetres).
-template <class Map>
-void MapPoints(TPolygon32& polygon, Map map) {
-  TArrayOfArrayOfFixedPoint contours = polygon.GetPoints();
-  for (TArrayOfFixedPoint& contour : contours)
-    for (TFixedPoint& p : contour) p = map(p.X / FixedUnit, p.Y / FixedUnit);
-  polygon.SetPoints(std::move(contours));
-}
-
 TFixedPoint FixedPoint(double x, double y) { return {ToFixed(x), ToFixed(y)}; }
 
 }  // namespace
@@ -202,13 +193,13 @@ void TdocCurvedText::BendPoints(TFixed w, TFixed h) {
   if (!(radius > 0) || !std::isfinite(radius)) return;
   if (CurveAngle > 0) {
     Outline->Offset(-(w / 2), -h);
-    MapPoints(*Outline, [radius](double x, double y) {
+    MapOutline([radius](double x, double y) {
       const double r = radius - y;
       return FixedPoint(r * std::sin(x / radius), -r * std::cos(x / radius));
     });
   } else {
     Outline->Offset(-(w / 2), 0);
-    MapPoints(*Outline, [radius](double x, double y) {
+    MapOutline([radius](double x, double y) {
       const double r = radius + y;
       return FixedPoint(r * std::sin(x / radius), r * std::cos(x / radius));
     });
@@ -289,7 +280,7 @@ TdocWavyText::TdocWavyText() {
 void TdocWavyText::Warp(TFixed /*w*/, TFixed /*h*/) {
   const bool alongX = WaveX.IsActive(), alongY = WaveY.IsActive();
   if (!alongX && !alongY) return;
-  MapPoints(*Outline, [&](double x, double y) {
+  MapOutline([&](double x, double y) {
     return FixedPoint(alongY ? x - WaveY.Displacement(y) : x, alongX ? y - WaveX.Displacement(x) : y);
   });
 }

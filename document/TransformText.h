@@ -6,7 +6,9 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 
+#include "document/FixedValues.h"
 #include "document/FontRenderer.h"
 #include "document/PolygonText.h"
 
@@ -55,6 +57,15 @@ protected:
   TdocTransFormText() = default;
 
   void ConfigureRenderer(TdocFontRenderer& renderer) const override;
+  // Replaces every point of Outline by map(x, y), x and y in millimetres,
+  // the result a 16.16 point.
+  template <class Map>
+  void MapOutline(Map map) {
+    TArrayOfArrayOfFixedPoint contours = Outline->GetPoints();
+    for (TArrayOfFixedPoint& contour : contours)
+      for (TFixedPoint& p : contour) p = map(p.X / document::FixedUnit, p.Y / document::FixedUnit);
+    Outline->SetPoints(std::move(contours));
+  }
   // Bends Outline; w and h are the unbent line's width and height in 16.16
   // millimetres.
   virtual void Warp(TFixed /*w*/, TFixed /*h*/) {}

@@ -92,9 +92,13 @@ void TForm1::NewDocument() {
   core.SetDefaultMarginBottom(0);
   ApplyLabelSizeToPage();
   core.SetModified(false);
+  ClearPreviewPage();
+  panelcarshape->ShapeToPanel();
+}
+
+void TForm1::ClearPreviewPage() {
   TdocDocumentCore& preview = docPrintPreview->Core();
   while (preview.ShapeCount() > 0) preview.DeleteShape(preview.ShapeCount() - 1);
-  panelcarshape->ShapeToPanel();
 }
 
 double TForm1::LengthFactor() const { return raunitinch->isChecked() ? MillimetresPerInch : 1.0; }

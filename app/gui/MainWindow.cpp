@@ -18,6 +18,7 @@
 #include "app/gui/AboutBox.h"
 #include "app/gui/Guarded.h"
 #include "app/gui/LanguageFont.h"
+#include "app/gui/SheetTab.h"
 #include "document/HandlePainter.h"
 #include "document/control/Document.h"
 #include "platform/qt/Printer.h"
@@ -54,7 +55,10 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), Language(std::make_unique
   ConnectLabelCommands();
   ConnectDocumentEvents();
   ConnectSizeEdits();
+  Sheets = std::make_unique<TSheetTab>(*this);
   fapropos = new TAboutBox(this);
+  ConnectFileCommands();
+  ConnectExportCommands();
   resize(1000, 700);
 }
 
@@ -105,6 +109,7 @@ void TForm1::RunFirstActivation() {
   FirstActivation = false;
   FillLists();
   CombImprimante->setCurrentIndex(FindPrinterIndex(Printer->GetPrinters(), Parameters.PrinterName));
+  Sheets->pglomodelesplanche();
 }
 
 void TForm1::ReadParameterFile() {
@@ -114,8 +119,13 @@ void TForm1::ReadParameterFile() {
   if (content.State == TParameterFileState::Unreadable) Notice(content.Error);
 }
 
-void TForm1::FillPrinterList() {
+TPrinter& TForm1::GetPrinterService() {
   if (!Printer) Printer = std::make_unique<TPrinter>();
+  return *Printer;
+}
+
+void TForm1::FillPrinterList() {
+  GetPrinterService();
   CombImprimante->clear();
   for (const std::string& name : Printer->GetPrinters()) CombImprimante->addItem(Utf8(name));
   CombImprimante->setCurrentIndex(-1);

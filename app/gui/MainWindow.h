@@ -11,6 +11,7 @@
 
 #include <QMainWindow>
 
+#include "app/LabelFile.h"
 #include "app/ParameterFile.h"
 #include "app/gui/PropertyPanel.h"
 
@@ -26,6 +27,8 @@ namespace app {
 
 class TAboutBox;
 class TCalculatorsTab;
+class TSheetTab;
+class TExportImageDialog;
 
 class TForm1 : public QMainWindow {
 public:
@@ -57,6 +60,25 @@ public:
   void ChangeUnits(TUnitMode mode);
   double LengthFactor() const;
 
+  // ---- sheets: templates, preview and printing (SheetTab.cpp)
+  TSheetTab& GetSheets() { return *Sheets; }
+  // The printer service, created at the first activation or use.
+  TPrinter& GetPrinterService();
+
+  // ---- label document files (LabelFileCommands.cpp)
+  void OpenLabelDocument();
+  void SaveLabelDocument();
+  // Replaces the label by the file's; raises with the reason and leaves the
+  // label, the sheet edits and the file untouched when it cannot.
+  void OpenLabelFile(const std::string& fileName);
+  // Raises with the reason; a file that cannot be written keeps its old content.
+  void SaveLabelFile(const std::string& fileName);
+  TSheetSetupRecord SheetSetupFromControls() const;
+  void ReadDocumentMembers(const TSheetSetupRecord& record);
+  // ---- image export (LabelExportCommands.cpp): mode 1 to a file, any
+  // other to the clipboard, at scale pixels per millimetre.
+  void ExportLabelImage(int mode, int scale);
+
   // ---- the documents
   TdocDocument* Fdocument;
   TdocDocument* docPrintPreview;
@@ -69,6 +91,7 @@ public:
   QToolButton* spaide;
   QToolButton* Squitter;
   QToolButton* spbuttonnouveau;
+  QToolButton* spexportclipboard;
 
   QTabWidget* PageControl1;
   QWidget* Tabparaetiquette;
@@ -137,6 +160,7 @@ public:
   QRadioButton* raunitinch;
 
   TAboutBox* fapropos;
+  TExportImageDialog* fexportimage;
 
 protected:
   void changeEvent(QEvent* event) override;
@@ -157,6 +181,10 @@ private:
   void ConnectDocumentEvents();
   void ConnectSizeEdits();
   void UpdatePopupMenu();
+  void ClearPreviewPage();
+  // LabelFileCommands.cpp, LabelExportCommands.cpp
+  void ConnectFileCommands();
+  void ConnectExportCommands();
   // MainWindowTexts.cpp
   void ApplyUITexts();
   void ApplyTabTexts();
@@ -173,6 +201,7 @@ private:
 
   std::unique_ptr<Tgerelanguage> Language;
   std::unique_ptr<TPrinter> Printer;
+  std::unique_ptr<TSheetTab> Sheets;
   TParameterRecord Parameters;
   TPanelFlags Flags;
   bool FirstActivation = true;

@@ -77,10 +77,10 @@ void TForm1::BuildTopRow(QWidget* parent, QHBoxLayout* row) {
   sbinfos = TextButton("sbinfos", style->standardIcon(QStyle::SP_MessageBoxInformation));
   spaide = TextButton("spaide", style->standardIcon(QStyle::SP_DialogHelpButton));
   Squitter = ToolButton("Squitter", style->standardIcon(QStyle::SP_DialogCloseButton));
-  // Opening and saving label documents arrive with the document files.
-  spcharge->setEnabled(false);
-  spsauve->setEnabled(false);
-  for (QToolButton* button : {spbuttonnouveau, spcharge, spsauve, sbinfos, spaide}) row->addWidget(button);
+  spexportclipboard = TextButton("spexportclipboard", style->standardIcon(QStyle::SP_DesktopIcon));
+  spexportclipboard->setText(QStringLiteral("ClipBoard"));
+  for (QToolButton* button : {spbuttonnouveau, spcharge, spsauve, spexportclipboard, sbinfos, spaide})
+    row->addWidget(button);
   row->addStretch();
   row->addWidget(Squitter);
 }
@@ -161,8 +161,6 @@ void TForm1::BuildPrintGroup(QGridLayout* grid) {
   pagecontrolimpression->addTab(tabimppage, QString());
   pagecontrolimpression->addTab(tabimpetiquette, QString());
   SpImprime = Named<QPushButton>("SpImprime");
-  // Printing sheets of labels arrives with the sheet composition.
-  SpImprime->setEnabled(false);
   auto* print = new QVBoxLayout(Gimprimante);
   print->addWidget(CombImprimante);
   print->addWidget(chforcetaille);
@@ -190,7 +188,6 @@ void TForm1::BuildPageTab() {
   chorientation->setChecked(true);
   grid->addWidget(chorientation, 6, 0, 1, 2);
   Spapercu = Named<QPushButton>("Spapercu");
-  Spapercu->setEnabled(false);
   grid->addWidget(Spapercu, 7, 0, 1, 2);
   grid->setRowStretch(8, 1);
   BuildPrintGroup(grid);

@@ -1,41 +1,13 @@
 // Printing the document's pages through the printer service: one job, one
 // sheet per page, each page fitted to the whole sheet.
 
-#include <cmath>
 #include <vector>
 
 #include "document/Page.h"
+#include "document/PagePlacement.h"
 #include "document/control/Document.h"
 #include "platform/gdi/Canvas.h"
 #include "platform/qt/Printer.h"
-#include "platform/rtl/Numbers.h"
-
-namespace {
-
-// Where a page lands on the sheet: turned by a quarter when that gives it
-// the larger scale, scaled to fit and centred in the paper rectangle.
-struct TPagePlacement {
-  bool Turned = false;
-  TRect Area;
-};
-
-TPagePlacement PlacePage(float width, float height, const TRect& paper) {
-  const double pw = paper.Width(), ph = paper.Height();
-  const double upright = std::min(pw / width, ph / height);
-  const double turned = std::min(ph / width, pw / height);
-  TPagePlacement placement;
-  placement.Turned = upright < turned;
-  const double scale = std::max(upright, turned);
-  if (!(scale > 0) || !std::isfinite(scale)) return placement;
-  const std::int32_t w = rtl::Round(scale * (placement.Turned ? height : width));
-  const std::int32_t h = rtl::Round(scale * (placement.Turned ? width : height));
-  const std::int32_t left = paper.Left + static_cast<std::int32_t>((paper.Width() - w) / 2);
-  const std::int32_t top = paper.Top + static_cast<std::int32_t>((paper.Height() - h) / 2);
-  placement.Area = {left, top, left + w, top + h};
-  return placement;
-}
-
-}  // namespace
 
 TPrinter& TdocDocument::GetPrinter() {
   if (SharedPrinter) return *SharedPrinter;
@@ -75,12 +47,8 @@ void TdocDocument::Print(std::span<const int> pageIndexes) {
 }
 
 void TdocDocument::PrintPage(TPrinter& printer, TdocPage& page) {
-  // The whole sheet, its origin moved to the printable area's.
-  const TRect paper{-printer.GetPhysicalOffsetX(), -printer.GetPhysicalOffsetY(),
-                    printer.GetPhysicalWidth() - printer.GetPhysicalOffsetX(),
-                    printer.GetPhysicalHeight() - printer.GetPhysicalOffsetY()};
   page.EnsureLoaded();
-  const TPagePlacement placement = PlacePage(page.GetPageWidth(), page.GetPageHeight(), paper);
+  const TPagePlacement placement = PlacePage(page.GetPageWidth(), page.GetPageHeight(), printer.GetPaperRect());
   if (placement.Area.IsEmpty()) return;
   // Only the page's own pixels are rendered and sent.
   TBitmap32 sheet;

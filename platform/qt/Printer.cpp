@@ -105,6 +105,11 @@ int TPrinter::GetPhysicalOffsetX() const { return Rounded(-PaperRect(*Device).le
 int TPrinter::GetPhysicalOffsetY() const { return Rounded(-PaperRect(*Device).top()); }
 int TPrinter::GetResolution() const { return Device->resolution(); }
 
+TRect TPrinter::GetPaperRect() const {
+  return {-GetPhysicalOffsetX(), -GetPhysicalOffsetY(), GetPhysicalWidth() - GetPhysicalOffsetX(),
+          GetPhysicalHeight() - GetPhysicalOffsetY()};
+}
+
 void TPrinter::RequirePrinting() const {
   if (!GetPrinting()) throw EPrinter("Printer is not currently printing");
 }
@@ -178,9 +183,16 @@ void TPrinter::SubmitToQueue() {
     throw EPrinter(rtl::Format("The print queue \"%s\" refused the job", GetPrinterName()));
 }
 
-void TPrinter::DrawImage(const TPixelSurface& image, const TRect& dest) {
+void TPrinter::DrawImage(const TPixelSurface& image, const TRect& dest) { DrawImage(image, std::span(&dest, 1)); }
+
+void TPrinter::DrawImage(const TPixelSurface& image, std::span<const TRect> dests) {
   RequirePrinting();
-  if (image.IsEmpty() || dest.IsEmpty()) return;
-  const QRect target(dest.Left, dest.Top, static_cast<int>(dest.Width()), static_cast<int>(dest.Height()));
-  Painter->drawImage(target, WrapOpaque(image));
+  if (image.IsEmpty()) return;
+  // One QImage for every copy: the PDF writer embeds an image once per key.
+  const QImage pixels = WrapOpaque(image);
+  for (const TRect& dest : dests) {
+    if (dest.IsEmpty()) continue;
+    Painter->drawImage(QRect(dest.Left, dest.Top, static_cast<int>(dest.Width()), static_cast<int>(dest.Height())),
+                       pixels);
+  }
 }

@@ -9,6 +9,7 @@
 // queue only when it ends, so an aborted job prints nothing.
 
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,9 @@ public:
   int GetPhysicalOffsetY() const;
   // Dots per inch, the same across and down.
   int GetResolution() const;
+  // The whole sheet in device pixels, its origin moved to the printable
+  // area's.
+  TRect GetPaperRect() const;
 
   // The job's title, shown by the print queue.
   std::string Title;
@@ -93,6 +97,8 @@ public:
   // Copies the image's pixels (alpha bytes ignored) onto the page, stretched
   // smoothly into Dest (device pixels).
   void DrawImage(const TPixelSurface& image, const TRect& dest);
+  // The same image into each of dests: a PDF job holds its pixels once.
+  void DrawImage(const TPixelSurface& image, std::span<const TRect> dests);
 
 private:
   void ConfigureDevice();

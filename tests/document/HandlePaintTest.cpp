@@ -9,6 +9,7 @@
 
 #include "document/DocumentCore.h"
 #include "document/FrameShapes.h"
+#include "document/FreehandShape.h"
 #include "document/StartUp.h"
 #include "document/W2K3HandlePainter.h"
 #include "imaging/bitmap/Bitmap32.h"
@@ -175,6 +176,30 @@ TEST_F(HandlePaintTest, TheInsertFrameKeepsTheShapesAspect) {
   EXPECT_EQ(frame.Bottom, 100);
   Doc.PaintFeedback(Bitmap.GetCanvas());
   EXPECT_FALSE(IsGrey(40, 130) && IsGrey(40, 131));  // the left edge, dotted
+}
+
+TEST_F(HandlePaintTest, FreehandShowsNoGripsWhileItsStrokesAreDrawn) {
+  Doc.Options.HandlePainter = hpStippleHandle;
+  Shape->SetSelected(false);
+  auto owned = std::make_unique<TdocFreehandShape>();
+  owned->SetDocFrame(20, 10, 0, 0, 0);
+  TdocFreehandShape* freehand = owned.get();
+  Doc.AddShape(std::move(owned));
+  Doc.StartShapeEdit(freehand);
+  // A stroke from 25, 15 to 35, 20 mm: the frame covers pixels 100 .. 140
+  // across and 60 .. 80 down.
+  freehand->EditMouseDown(true, 0, 100, 60);
+  freehand->EditMouseMove(0, 140, 80);
+  freehand->EditMouseUp(true, 0, 140, 80);
+  for (bool selected : {false, true}) {
+    freehand->SetSelected(selected);
+    PaintHandles();
+    for (int y = 0; y < Bitmap.GetHeight(); ++y)
+      for (int x = 0; x < Bitmap.GetWidth(); ++x) ASSERT_TRUE(IsGrey(x, y)) << selected << ": " << x << ", " << y;
+  }
+  Doc.CloseShapeEdit(true);
+  PaintHandles();
+  for (const auto& [x, y] : {std::pair{100, 60}, {100, 80}, {140, 80}, {140, 60}}) ExpectSquareGrip(x, y, White);
 }
 
 TEST(HandlePainterTest, PaintingWithoutAShapeIsRefused) {

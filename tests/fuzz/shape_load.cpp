@@ -22,6 +22,7 @@
 #include "document/EffectShape.h"
 #include "document/Page.h"
 #include "document/PlainDocument.h"
+#include "document/ProjectiveText.h"
 #include "document/ShapeByteForm.h"
 #include "platform/gdi/Surface.h"
 #include "platform/rtl/Stream.h"
@@ -67,6 +68,16 @@ void EditAndUndoEffects(TdocShape& page, TdocPlainServices& document, std::uint8
   }
 }
 
+// A projective text fits its frame to the corners it read, then is resized
+// and given half its font height: what a corner drag and the panel do.
+void RefitProjectiveText(TdocShape& shape) {
+  auto* text = dynamic_cast<TdocProjectiveText*>(&shape);
+  if (!text) return;
+  for (int i = 0; i < TdocProjectiveText::CornerCount; ++i) text->SetCorner(i, text->GetCorners()[std::size_t(i)]);
+  text->SetDocBounds(text->GetDocLeft(), text->GetDocTop(), 2 * text->GetDocWidth(), text->GetDocHeight());
+  text->SetFontHeight(text->GetFontHeight() / 2);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -92,6 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       std::unique_ptr<TdocShape> shape = ShapeForXml(xml, input);
       page.AddShape(std::move(shape));
       page.GetShapes(0)->LoadFromXml(xml.GetRoot());
+      RefitProjectiveText(*page.GetShapes(0));
     }
     if (data[0] & 0x10) EditAndUndoEffects(page, document, size > 1 ? data[1] : 0);
   } catch (const std::exception&) {

@@ -1,10 +1,17 @@
 #include "PdfProbe.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <pwd.h>
 #include <sstream>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -53,10 +60,18 @@ TGrayPage RenderPdfPage(const std::string& path, int page, int dpi) {
   return result;
 }
 
-TInkBox InkBox(const TGrayPage& page, int dpi) {
+TInkBox InkBox(const TGrayPage& page, int dpi) { return InkBoxIn(page, dpi, {0, 0, 1.0e9, 1.0e9, true}); }
+
+TInkBox InkBoxIn(const TGrayPage& page, int dpi, const TInkBox& area) {
+  const double pixelsPerMm = dpi / 25.4;
+  const auto pixel = [pixelsPerMm](double mm, int limit) {
+    return static_cast<int>(std::clamp(std::lround(mm * pixelsPerMm), 0L, static_cast<long>(limit)));
+  };
+  const int x0 = pixel(area.Left, page.Width), x1 = pixel(area.Right, page.Width);
+  const int y0 = pixel(area.Top, page.Height), y1 = pixel(area.Bottom, page.Height);
   int left = page.Width, top = page.Height, right = -1, bottom = -1;
-  for (int y = 0; y < page.Height; ++y)
-    for (int x = 0; x < page.Width; ++x)
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x)
       if (page.At(x, y) < 128) {
         left = std::min(left, x);
         right = std::max(right, x + 1);
@@ -66,4 +81,25 @@ TInkBox InkBox(const TGrayPage& page, int dpi) {
   if (right < 0) return {};
   const double mmPerPixel = 25.4 / dpi;
   return {left * mmPerPixel, top * mmPerPixel, right * mmPerPixel, bottom * mmPerPixel, true};
+}
+
+std::filesystem::path QueueOutputDir() {
+  if (const char* dir = std::getenv("LABEL_PRINT_OUTPUT_DIR"); dir != nullptr && *dir != '\0') return dir;
+  const passwd* user = getpwuid(getuid());
+  return std::filesystem::path(user != nullptr ? user->pw_dir : "/root") / "PDF";
+}
+
+std::string AwaitQueueOutput(const std::string& title, std::vector<TPdfPageSize>& pages) {
+  constexpr auto arrivalTimeout = std::chrono::seconds(30);
+  const auto deadline = std::chrono::steady_clock::now() + arrivalTimeout;
+  while (std::chrono::steady_clock::now() < deadline) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(QueueOutputDir(), error)) {
+      if (entry.path().filename().string().find(title) == std::string::npos) continue;
+      pages = PdfPageSizes(entry.path().string());
+      if (!pages.empty()) return entry.path().string();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  }
+  return {};
 }

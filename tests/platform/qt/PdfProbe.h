@@ -3,6 +3,7 @@
 // share nothing with the toolkit that wrote them.
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -32,5 +33,14 @@ struct TInkBox {
 
 // The bounding box of the pixels darker than mid-grey, in millimetres.
 TInkBox InkBox(const TGrayPage& page, int dpi);
+// The same within area (millimetres; Found is ignored).
+TInkBox InkBoxIn(const TGrayPage& page, int dpi, const TInkBox& area);
+
+// Where the CUPS PDF queue writes: LABEL_PRINT_OUTPUT_DIR, by default ~/PDF
+// of the printing user.
+std::filesystem::path QueueOutputDir();
+// The queue names its files after the job title; the file is complete once
+// poppler can read its pages. Empty when none arrives within 30 s.
+std::string AwaitQueueOutput(const std::string& title, std::vector<TPdfPageSize>& pages);
 
 constexpr double PointsPerMm = 72.0 / 25.4;

@@ -4,16 +4,13 @@
 // the queue (scripts/start-print-queue.sh) and sets the variable, so there a
 // missing queue or a job that never arrives fails the test. Run by hand
 // without the variable, the test is skipped. The queue's PDF files land in
-// LABEL_PRINT_OUTPUT_DIR, by default ~/PDF of the printing user.
+// QueueOutputDir().
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <pwd.h>
-#include <thread>
 #include <unistd.h>
 
 #include "PdfProbe.h"
@@ -23,30 +20,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr auto ArrivalTimeout = std::chrono::seconds(30);
-
-fs::path QueueOutputDir() {
-  if (const char* dir = std::getenv("LABEL_PRINT_OUTPUT_DIR"); dir != nullptr && *dir != '\0') return dir;
-  const passwd* user = getpwuid(getuid());
-  return fs::path(user != nullptr ? user->pw_dir : "/root") / "PDF";
-}
-
-// The queue names its files after the job title; the file is complete once
-// poppler can read its pages.
-std::string AwaitQueueOutput(const std::string& title, std::vector<TPdfPageSize>& pages) {
-  const auto deadline = std::chrono::steady_clock::now() + ArrivalTimeout;
-  while (std::chrono::steady_clock::now() < deadline) {
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(QueueOutputDir(), error)) {
-      if (entry.path().filename().string().find(title) == std::string::npos) continue;
-      pages = PdfPageSizes(entry.path().string());
-      if (!pages.empty()) return entry.path().string();
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  }
-  return {};
-}
 
 class PrintQueueTest : public ::testing::Test {
 protected:

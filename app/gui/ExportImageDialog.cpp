@@ -1,0 +1,53 @@
+#include "app/gui/ExportImageDialog.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+
+#include "app/LabelExport.h"
+#include "app/gui/Guarded.h"
+
+namespace app {
+
+namespace {
+
+QPushButton* Button(QWidget* parent, const char* name, const QString& caption) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(name);
+  return button;
+}
+
+}  // namespace
+
+TExportImageDialog::TExportImageDialog(QWidget* parent) : QDialog(parent) {
+  setObjectName("fexportimage");
+  setWindowTitle(QStringLiteral("Mirqoven"));
+  comblisteniveauresolution = new QComboBox(this);
+  comblisteniveauresolution->setObjectName("comblisteniveauresolution");
+  for (int scale = MinExportScale; scale <= MaxExportScale; ++scale)
+    comblisteniveauresolution->addItem(QString::number(scale));
+  bclipboard = Button(this, "bclipboard", QStringLiteral("ClipBoard"));
+  bExporter = Button(this, "bExporter", QStringLiteral("Exporter"));
+  sretour = Button(this, "sretour", QStringLiteral("OK"));
+  const auto run = [this](int mode) {
+    return GuardedSlot(this, [this, mode] {
+      if (OnExport) OnExport(mode, Resolution());
+    });
+  };
+  connect(bclipboard, &QPushButton::clicked, this, run(2));
+  connect(bExporter, &QPushButton::clicked, this, run(1));
+  connect(sretour, &QPushButton::clicked, this, &QDialog::accept);
+  auto* layout = new QHBoxLayout(this);
+  for (QWidget* control : {static_cast<QWidget*>(comblisteniveauresolution), static_cast<QWidget*>(bclipboard),
+                           static_cast<QWidget*>(bExporter), static_cast<QWidget*>(sretour)})
+    layout->addWidget(control);
+}
+
+int TExportImageDialog::Resolution() const { return comblisteniveauresolution->currentText().toInt(); }
+
+void TExportImageDialog::showEvent(QShowEvent* event) {
+  comblisteniveauresolution->setCurrentIndex(DefaultExportScale - MinExportScale);
+  QDialog::showEvent(event);
+}
+
+}  // namespace app

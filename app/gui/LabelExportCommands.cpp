@@ -1,0 +1,71 @@
+// The label as an image: to the clipboard from the export dialog, or to a
+// raster file in a format the raster registry writes.
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QStandardPaths>
+#include <QToolButton>
+
+#include "app/LabelExport.h"
+#include "app/gui/ExportImageDialog.h"
+#include "app/gui/Guarded.h"
+#include "app/gui/MainWindow.h"
+#include "document/HandlePainter.h"
+#include "document/Page.h"
+#include "document/control/Document.h"
+#include "platform/qt/Clipboard.h"
+
+namespace app {
+
+namespace {
+
+constexpr int ExportToFile = 1;
+
+// The wait cursor for the length of a scope.
+class TWaitCursor {
+public:
+  TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+  TWaitCursor(const TWaitCursor&) = delete;
+  TWaitCursor& operator=(const TWaitCursor&) = delete;
+};
+
+// The file the image goes to; empty when the user cancels. Only formats
+// the raster registry can write are offered.
+std::string AskImageFileName(QWidget* parent) {
+  QFileDialog dialog(parent, QStringLiteral("Save page as raster image"),
+                     QStandardPaths::writableLocation(QStandardPaths::PicturesLocation),
+                     QStringLiteral("JPG image (*.jpg);;BMP image (*.bmp)"));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(QStringLiteral("jpg"));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().constFirst().toStdString();
+}
+
+}  // namespace
+
+void TForm1::ConnectExportCommands() {
+  fexportimage = new TExportImageDialog(this);
+  fexportimage->OnExport = [this](int mode, int scale) { ExportLabelImage(mode, scale); };
+  connect(spexportclipboard, &QToolButton::clicked, this, GuardedSlot(this, [this] { fexportimage->exec(); }));
+}
+
+void TForm1::ExportLabelImage(int mode, int scale) {
+  TdocPage* label = Fdocument->Core().GetCurrentPage();
+  if (!label) return;
+  // A resolution or size that cannot be exported is refused before asking for a file.
+  LabelImageSize(label->GetPageWidth(), label->GetPageHeight(), scale);
+  std::string fileName;
+  if (mode == ExportToFile) {
+    fileName = AskImageFileName(this);
+    if (fileName.empty()) return;
+  }
+  const TWaitCursor wait;
+  const auto image = RenderLabelImage(docImprime->Core(), *label, scale);
+  if (mode == ExportToFile)
+    SaveLabelImage(*image, fileName);
+  else
+    SetClipboardImage(image->GetHandle());
+}
+
+}  // namespace app

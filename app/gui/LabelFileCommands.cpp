@@ -1,0 +1,160 @@
+// Opening and saving label documents: the file's two members are the label
+// document and the sheet setup shown in the page tab.
+
+#include <algorithm>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QStandardPaths>
+#include <QToolButton>
+
+#include "app/NumberText.h"
+#include "app/UiTexts.h"
+#include "app/gui/Guarded.h"
+#include "app/gui/MainWindow.h"
+#include "document/HandlePainter.h"
+#include "document/Page.h"
+#include "document/control/Document.h"
+#include "platform/rtl/Stream.h"
+
+namespace app {
+
+namespace {
+
+// Rows of the text table for the save dialog and the refused open.
+constexpr int UiTextSaveLabelAs = 42;
+constexpr int UiTextReplaceFile = 43;
+constexpr int UiTextLabelNotOpened = 203;
+
+QString Utf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
+
+QString LabelFileFilter() { return QStringLiteral("Mirqoven (*.mqv)"); }
+
+QString DocumentsFolder() { return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation); }
+
+float EditLength(const QLineEdit* edit) {
+  const double value = ParseNumber(edit->text().toStdString()).value_or(0.0);
+  return static_cast<float>(std::clamp(value, 0.0, static_cast<double>(MaxSheetLength)));
+}
+
+void ShowLength(QLineEdit* edit, float value) { edit->setText(Utf8(FormatTwoDecimals(value))); }
+
+}  // namespace
+
+void TForm1::ConnectFileCommands() {
+  connect(spcharge, &QToolButton::clicked, this, GuardedSlot(this, [this] { OpenLabelDocument(); }));
+  connect(spsauve, &QToolButton::clicked, this, GuardedSlot(this, [this] { SaveLabelDocument(); }));
+}
+
+void TForm1::OpenLabelDocument() {
+  const QString fileName =
+      QFileDialog::getOpenFileName(this, Utf8(pgloretlibmessage(1)), DocumentsFolder(), LabelFileFilter());
+  if (fileName.isEmpty() || !ConfirmDiscardChanges()) return;
+  try {
+    OpenLabelFile(fileName.toStdString());
+  } catch (const std::exception& error) {
+    QMessageBox::critical(this, windowTitle(),
+                          Utf8(pgloretlibmessage(UiTextLabelNotOpened)) + "\n" + QString::fromUtf8(error.what()));
+  }
+}
+
+void TForm1::OpenLabelFile(const std::string& fileName) {
+  // Everything of the file is read and checked before the label changes;
+  // the document load itself replaces the label only when it succeeds.
+  const TLabelFileContent content = ReadLabelFile(fileName);
+  TMemoryStream document;
+  document.WriteBuffer(content.Document.data(), static_cast<std::int64_t>(content.Document.size()));
+  document.SetPosition(0);
+  TdocDocumentCore& core = Fdocument->Core();
+  core.LoadFromStream(document);
+  core.SetDefaultMarginLeft(0);
+  core.SetDefaultMarginTop(0);
+  core.SetDefaultMarginRight(0);
+  core.SetDefaultMarginBottom(0);
+  ClearPreviewPage();
+  ReadDocumentMembers(content.SheetSetup);
+  if (core.GetPageCount() == 0) {
+    core.SetCurrentPageIndex(core.AddPage(nullptr));
+    ApplyLabelSizeToPage();
+  }
+  core.SetModified(false);
+  ZoomToPage();
+  panelcarshape->ShapeToPanel();
+}
+
+void TForm1::ReadDocumentMembers(const TSheetSetupRecord& record) {
+  // The stored unit is taken as it is: the lengths are already in it.
+  UnitSwitch = false;
+  if (record.Unit <= TSheetSetupRecord::UnitInches) {
+    const bool inches = record.Unit == TSheetSetupRecord::UnitInches;
+    (inches ? raunitinch : raunitmm)->setChecked(true);
+    for (TdocDocument* document : {Fdocument, docPrintPreview, docImprime})
+      document->Core().SetRulerUnits(inches ? ruInch : ruMilli);
+  }
+  UnitSwitch = true;
+  // The template is shown as chosen, not applied again.
+  if (record.TemplateIndex >= 0 && record.TemplateIndex < Comblistetailleetiquette->count()) {
+    const QSignalBlocker quiet(Comblistetailleetiquette);
+    Comblistetailleetiquette->setCurrentIndex(record.TemplateIndex);
+  }
+  ShowLength(edPageWidth, record.SheetWidth);
+  ShowLength(edPageHeight, record.SheetHeight);
+  ShowLength(elargeur, record.LabelWidth);
+  ShowLength(ehauteur, record.LabelHeight);
+  ShowLength(edOuterMarginX, record.OuterMarginX);
+  ShowLength(edOuterMarginY, record.OuterMarginY);
+  ShowLength(edBetweenMarginX, record.BetweenMarginX);
+  ShowLength(edBetweenMarginY, record.BetweenMarginY);
+  chorientation->setChecked(record.Orientation == 1);
+}
+
+TSheetSetupRecord TForm1::SheetSetupFromControls() const {
+  TSheetSetupRecord record;
+  record.TemplateIndex = std::max(Comblistetailleetiquette->currentIndex(), 0);
+  record.SheetWidth = EditLength(edPageWidth);
+  record.SheetHeight = EditLength(edPageHeight);
+  record.LabelWidth = EditLength(elargeur);
+  record.LabelHeight = EditLength(ehauteur);
+  record.OuterMarginX = EditLength(edOuterMarginX);
+  record.OuterMarginY = EditLength(edOuterMarginY);
+  record.BetweenMarginX = EditLength(edBetweenMarginX);
+  record.BetweenMarginY = EditLength(edBetweenMarginY);
+  record.Unit = raunitinch->isChecked() ? TSheetSetupRecord::UnitInches : TSheetSetupRecord::UnitMillimetres;
+  record.Orientation = chorientation->isChecked() ? 1 : 0;
+  return record;
+}
+
+void TForm1::SaveLabelDocument() {
+  QFileDialog dialog(this, Utf8(pgloretlibmessage(UiTextSaveLabelAs)), DocumentsFolder(), LabelFileFilter());
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(Utf8(std::string(LabelFileExtension)));
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  const QString fileName = dialog.selectedFiles().constFirst();
+  if (QFileInfo::exists(fileName) &&
+      QMessageBox::question(this, Utf8(pgloretlibmessage(126)), Utf8(pgloretlibmessage(UiTextReplaceFile)),
+                            QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+    return;
+  SaveLabelFile(fileName.toStdString());
+}
+
+void TForm1::SaveLabelFile(const std::string& fileName) {
+  TdocDocumentCore& core = Fdocument->Core();
+  const bool modified = core.GetModified();
+  try {
+    TMemoryStream document;
+    core.SaveToStream(document);
+    WriteLabelFile(fileName, document.Bytes(), SheetSetupFromControls());
+  } catch (...) {
+    // The label is not saved anywhere until the file is.
+    core.SetModified(modified);
+    throw;
+  }
+}
+
+}  // namespace app

@@ -1,0 +1,269 @@
+// The label document file read by an independent parser, hand-built files
+// opened, hostile files refused without writing anywhere but the private
+// unpack folder, and saves that fail at any byte leaving the old file whole.
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <csignal>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <filesystem>
+#include <random>
+
+#include "app/LabelArchive.h"
+#include "app/LabelFile.h"
+#include "tests/app/AppTestSupport.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+using app::TSheetSetupRecord;
+
+// An archive written by hand, field by field, as the published layout says.
+struct TArchiveBuilder {
+  Bytes Data;
+  TArchiveBuilder& Int(std::int32_t value) {
+    for (int i = 0; i < 4; ++i) Data.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> (8 * i)));
+    return *this;
+  }
+  TArchiveBuilder& Raw(const Bytes& bytes) {
+    Data.insert(Data.end(), bytes.begin(), bytes.end());
+    return *this;
+  }
+  TArchiveBuilder& Text(const std::string& text) { return Raw(Bytes(text.begin(), text.end())); }
+  TArchiveBuilder& Header() { return Int(4).Text("test").Int(0).Int(0); }
+  TArchiveBuilder& Entry(const std::string& name) { return Int(static_cast<std::int32_t>(name.size())).Text(name).Int(0).Text(std::string("EC2\0", 4)); }
+  TArchiveBuilder& Stored(const Bytes& bytes) { return Int(-static_cast<std::int32_t>(bytes.size())).Raw(bytes); }
+  TArchiveBuilder& Packed(const Bytes& bytes) {
+    Bytes packed(::compressBound(bytes.size()));
+    uLongf size = packed.size();
+    ::compress(packed.data(), &size, bytes.data(), bytes.size());
+    packed.resize(size);
+    return Int(static_cast<std::int32_t>(size)).Raw(packed);
+  }
+  // An entry of one stored chunk.
+  TArchiveBuilder& Member(const std::string& name, const Bytes& bytes) { return Entry(name).Stored(bytes).Int(0); }
+};
+
+TSheetSetupRecord FirstAveryRecord() {
+  TSheetSetupRecord record;
+  record.TemplateIndex = 1;
+  record.LabelWidth = 63.5f;
+  record.LabelHeight = 72.0f;
+  record.OuterMarginX = 7.0f;
+  record.OuterMarginY = 4.5f;
+  record.Orientation = 1;
+  return record;
+}
+
+Bytes RecordBytes(const TSheetSetupRecord& record) {
+  const auto bytes = app::EncodeSheetSetupRecord(record);
+  return {bytes.begin(), bytes.end()};
+}
+
+bool SameRecord(const TSheetSetupRecord& a, const TSheetSetupRecord& b) { return RecordBytes(a) == RecordBytes(b); }
+
+// A document that is half easy to compress and half random.
+Bytes SampleDocument(std::size_t size) {
+  Bytes bytes(size);
+  std::mt19937 random(7);
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = i < size / 2 ? static_cast<std::uint8_t>(i / 64) : random() & 0xFF;
+  return bytes;
+}
+
+class LabelFileTest : public ::testing::Test {
+protected:
+  LabelFileTest() {
+    fs::create_directory(UnpackRoot());
+    const char* old = std::getenv("TMPDIR");
+    OldTmp = old ? old : "";
+    ::setenv("TMPDIR", UnpackRoot().c_str(), 1);
+  }
+  ~LabelFileTest() override {
+    if (OldTmp.empty())
+      ::unsetenv("TMPDIR");
+    else
+      ::setenv("TMPDIR", OldTmp.c_str(), 1);
+  }
+  std::string UnpackRoot() const { return Folder.File("tmp"); }
+  bool UnpackRootEmpty() const { return fs::is_empty(UnpackRoot()); }
+
+  apptest::TTempFolder Folder;
+  std::string OldTmp;
+};
+
+TEST(SheetSetupRecordTest, LayoutAndRefusals) {
+  const Bytes bytes = RecordBytes(FirstAveryRecord());
+  ASSERT_EQ(bytes.size(), 100u);
+  // 63.5 is 0x427E0000 and 7.0 0x40E00000 as singles; 210 is 0x43520000.
+  EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 8), (Bytes{1, 0, 0, 0, 0, 0, 0x52, 0x43}));
+  EXPECT_EQ(Bytes(bytes.begin() + 12, bytes.begin() + 16), (Bytes{0, 0, 0x7E, 0x42}));
+  EXPECT_EQ(Bytes(bytes.begin() + 20, bytes.begin() + 24), (Bytes{0, 0, 0xE0, 0x40}));
+  EXPECT_EQ(Bytes(bytes.begin() + 36, bytes.begin() + 44), (Bytes{1, 0, 0, 0, 1, 0, 0, 0}));
+  EXPECT_EQ(Bytes(bytes.begin() + 44, bytes.end()), Bytes(56, 0));
+  EXPECT_TRUE(SameRecord(app::DecodeSheetSetupRecord(bytes), FirstAveryRecord()));
+
+  const auto withFloat = [&bytes](std::size_t offset, float value) {
+    Bytes changed = bytes;
+    std::memcpy(changed.data() + offset, &value, 4);
+    return changed;
+  };
+  for (const Bytes& damaged : {withFloat(4, NAN), withFloat(8, -1.0f), withFloat(32, INFINITY), withFloat(12, 1e9f),
+                               Bytes(bytes.begin(), bytes.end() - 1), Bytes(101, 0)})
+    EXPECT_THROW(app::DecodeSheetSetupRecord(damaged), app::EArchiveError);
+}
+
+TEST_F(LabelFileTest, AnIndependentParserReadsOurFile) {
+  const Bytes document = SampleDocument(50000);
+  const std::string file = Folder.File("label.mqv");
+  app::WriteLabelFile(file, document, FirstAveryRecord());
+  const fs::path out = Folder.Path() / "parsed";
+  fs::create_directory(out);
+  const std::string command = "python3 '" LABEL_TEST_DATA_DIR "/read_label_archive.py' '" + file + "' '" +
+                              out.string() + "'";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string listing;
+  for (int c; (c = std::fgetc(pipe)) != EOF;) listing += static_cast<char>(c);
+  ASSERT_EQ(::pclose(pipe), 0) << listing;
+  // Four pieces of at most 16384 bytes; the random half does not shrink and is stored.
+  EXPECT_NE(listing.find("sv1.tp"), std::string::npos) << listing;
+  EXPECT_NE(listing.find(" 4 2\n"), std::string::npos) << listing;
+  const std::string parsedDocument = apptest::ReadBytes((out / "sv1.tp").string());
+  EXPECT_EQ(Bytes(parsedDocument.begin(), parsedDocument.end()), document);
+  const std::string parsedRecord = apptest::ReadBytes((out / "sv2.tp").string());
+  EXPECT_EQ(Bytes(parsedRecord.begin(), parsedRecord.end()), RecordBytes(FirstAveryRecord()));
+
+  const app::TLabelFileContent content = app::ReadLabelFile(file);
+  EXPECT_EQ(content.Document, document);
+  EXPECT_TRUE(SameRecord(content.SheetSetup, FirstAveryRecord()));
+  EXPECT_TRUE(UnpackRootEmpty());
+}
+
+TEST_F(LabelFileTest, HandBuiltFileWithStoredChunksAndAFileListOpens) {
+  const Bytes document = SampleDocument(20000);
+  TArchiveBuilder archive;
+  archive.Header().Member("FILE:LIST", {'s', 'v', '1', '.', 't', 'p'});
+  archive.Entry("C:\\labels\\SV1.TP")
+      .Stored(Bytes(document.begin(), document.begin() + 16384))
+      .Stored(Bytes(document.begin() + 16384, document.end()))
+      .Int(0);
+  archive.Entry("sv2.tp").Packed(RecordBytes(FirstAveryRecord())).Int(0).Int(0);
+  const app::TLabelFileContent content = app::ReadLabelArchive(archive.Data);
+  EXPECT_EQ(content.Document, document);
+  EXPECT_TRUE(SameRecord(content.SheetSetup, FirstAveryRecord()));
+  EXPECT_TRUE(UnpackRootEmpty());
+}
+
+TEST_F(LabelFileTest, HostileFilesAreRefusedWithTheirReason) {
+  const Bytes record = RecordBytes(FirstAveryRecord());
+  const auto withDocument = [&record](const std::function<void(TArchiveBuilder&)>& document) {
+    TArchiveBuilder archive;
+    archive.Header();
+    document(archive);
+    return archive.Member("sv2.tp", record).Int(0).Data;
+  };
+  const std::string escaped = (Folder.Path() / "escaped.tp").string();
+  const struct {
+    const char* Case;
+    Bytes Archive;
+    const char* Reason;
+  } cases[] = {
+      {"title longer than the file", TArchiveBuilder().Int(0x7FFFFFFF).Data, "ends too early"},
+      {"negative title length", TArchiveBuilder().Int(-4).Data, "bad title length"},
+      {"negative name length", TArchiveBuilder().Header().Int(-1).Data, "bad name length"},
+      {"name longer than the file", TArchiveBuilder().Header().Int(500).Text("sv1").Data, "ends too early"},
+      {"chunk longer than a chunk", withDocument([](auto& a) { a.Entry("sv1.tp").Int(16385).Raw(Bytes(16385)).Int(0); }),
+       "chunk is too long"},
+      {"most negative chunk length", withDocument([](auto& a) { a.Entry("sv1.tp").Int(INT32_MIN); }), "chunk is too long"},
+      {"chunk longer than the file", withDocument([](auto& a) { a.Entry("sv1.tp").Int(-9000).Raw(Bytes(10)); }),
+       "ends too early"},
+      {"inflate bomb in one chunk", withDocument([](auto& a) { a.Entry("sv1.tp").Packed(Bytes(1 << 20)).Int(0); }),
+       "Compression error"},
+      {"not zlib", withDocument([](auto& a) { a.Entry("sv1.tp").Int(5).Text("hello").Int(0); }), "Compression error"},
+      {"wrong tag", TArchiveBuilder().Header().Int(6).Text("sv1.tp").Int(0).Text(std::string("EC3\0", 4)).Data,
+       "Invalid archive type"},
+      {"volume switch", TArchiveBuilder().Header().Int(12).Text("NEXT:DISK001").Data, "several disks"},
+      {"parent folder name", withDocument([](auto& a) { a.Member("../escaped.tp", Bytes(10, 1)); }), "no member \"sv1.tp\""},
+      {"absolute name", withDocument([&](auto& a) { a.Member(escaped, Bytes(10, 1)); }), "no member \"sv1.tp\""},
+      {"no sheet setup", TArchiveBuilder().Header().Member("sv1.tp", Bytes(10, 1)).Int(0).Data, "no member \"sv2.tp\""},
+  };
+  for (const auto& c : cases) {
+    std::string message = "<no exception>";
+    try {
+      app::ReadLabelArchive(c.Archive);
+    } catch (const Exception& error) {
+      message = error.what();
+    }
+    EXPECT_NE(message.find(c.Reason), std::string::npos) << c.Case << ": " << message;
+    EXPECT_TRUE(UnpackRootEmpty()) << c.Case;
+  }
+  EXPECT_FALSE(fs::exists(escaped));
+  EXPECT_EQ(std::distance(fs::directory_iterator(Folder.Path()), fs::directory_iterator()), 1);
+}
+
+TEST(LabelArchiveTest, ManySmallBombsStopAtTheRestoreBound) {
+  TArchiveBuilder archive;
+  archive.Header().Entry("sv1.tp");
+  for (int i = 0; i < 10; ++i) archive.Packed(Bytes(app::ArchiveChunkSize));
+  archive.Int(0).Int(0);
+  TMemoryStream input, output;
+  input.WriteBuffer(archive.Data.data(), static_cast<std::int64_t>(archive.Data.size()));
+  input.SetPosition(0);
+  app::TBackupFile backup;
+  backup.MaxRestoredSize = 5 * app::ArchiveChunkSize;
+  EXPECT_THROW(backup.Restore(input, [&output](const std::string&) { return &output; }), app::EArchiveError);
+  EXPECT_LE(output.GetSize(), backup.MaxRestoredSize);
+}
+
+TEST_F(LabelFileTest, EveryTruncationIsRefused) {
+  const Bytes archive = app::BuildLabelArchive(SampleDocument(3000), FirstAveryRecord());
+  ASSERT_NO_THROW(app::ReadLabelArchive(archive));
+  for (std::size_t size = 0; size < archive.size(); ++size)
+    EXPECT_THROW(app::ReadLabelArchive({archive.data(), size}), Exception) << size;
+  EXPECT_TRUE(UnpackRootEmpty());
+}
+
+// Saves in a child whose file size limit is hit after `limit` bytes.
+bool SaveFailsWithLimit(const std::string& file, const Bytes& document, rlim_t limit) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit bound{limit, limit};
+    ::setrlimit(RLIMIT_FSIZE, &bound);
+    try {
+      app::WriteLabelFile(file, document, TSheetSetupRecord());
+    } catch (const std::exception&) {
+      ::_exit(0);
+    }
+    ::_exit(1);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST_F(LabelFileTest, AFailedSaveLeavesTheOldFileWhole) {
+  const std::string file = Folder.File("label.mqv");
+  app::WriteLabelFile(file, SampleDocument(1000), FirstAveryRecord());
+  const std::string old = apptest::ReadBytes(file);
+  const Bytes bigger = SampleDocument(60000);
+  const rlim_t full = app::BuildLabelArchive(bigger, TSheetSetupRecord()).size();
+  for (rlim_t limit : {rlim_t{0}, rlim_t{1}, rlim_t{100}, rlim_t{16384}, full / 2, full - 1}) {
+    EXPECT_TRUE(SaveFailsWithLimit(file, bigger, limit)) << limit;
+    EXPECT_EQ(apptest::ReadBytes(file), old) << limit;
+    EXPECT_EQ(std::distance(fs::directory_iterator(Folder.Path()), fs::directory_iterator()), 2) << limit;
+  }
+  EXPECT_FALSE(SaveFailsWithLimit(file, bigger, full));
+  EXPECT_EQ(app::ReadLabelFile(file).Document, bigger);
+}
+
+}  // namespace

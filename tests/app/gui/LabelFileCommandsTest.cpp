@@ -1,0 +1,140 @@
+// Label documents through the real main window: save, New and open give the
+// same label and sheet edits back; hostile files leave everything as it was;
+// the export dialog reaches the clipboard at the chosen resolution.
+
+#include <filesystem>
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+
+#include "app/LabelFile.h"
+#include "app/gui/ExportImageDialog.h"
+#include "app/shapes/BarcodeShape.h"
+#include "document/HandlePainter.h"
+#include "document/Page.h"
+#include "document/control/Document.h"
+#include "tests/app/gui/MainWindowTestSupport.h"
+#include "tests/barcode/BarcodeTestSupport.h"
+#include "xml/XmlDocument.h"
+
+namespace guitest {
+namespace {
+
+std::string PageXml(app::TForm1& form) {
+  TXmlDocument xml("Page");
+  form.Fdocument->Core().GetCurrentPage()->SaveToXml(*xml.GetRoot());
+  return xml.WriteToString();
+}
+
+std::vector<QString> SheetControls(app::TForm1& form) {
+  std::vector<QString> texts;
+  for (QLineEdit* edit : {form.elargeur, form.ehauteur, form.edPageWidth, form.edPageHeight, form.edOuterMarginX,
+                          form.edOuterMarginY, form.edBetweenMarginX, form.edBetweenMarginY})
+    texts.push_back(edit->text());
+  texts.push_back(form.chorientation->isChecked() ? "ticked" : "unticked");
+  texts.push_back(form.raunitinch->isChecked() ? "inches" : "millimetres");
+  return texts;
+}
+
+// The first AVERY label with an EAN-13 barcode across it.
+void DesignLabel(app::TForm1& form) {
+  form.elargeur->setText("63.50");
+  form.ehauteur->setText("72.00");
+  form.edOuterMarginX->setText("7.00");
+  form.edOuterMarginY->setText("4.50");
+  form.chorientation->setChecked(true);
+  form.ApplyLabelSizeToPage();
+  auto barcode = app::TForm1::NewShape(app::TForm1::ikBarcode);
+  auto& shape = static_cast<TdocBarCodeShape&>(*barcode);
+  shape.GetBarcode()->SetTyp(bcCodeEAN13);
+  shape.GetBarcode()->SetText("400638133393");
+  shape.SetDocFrame(3, 20, 57, 30, 0);
+  form.Fdocument->Core().AddShape(std::move(barcode));
+}
+
+TEST_F(MainWindowTest, SaveNewAndOpenGiveTheSameLabelAndSheet) {
+  app::TForm1& form = Show();
+  DesignLabel(form);
+  form.ChangeUnits(app::TForm1::umInches);
+  form.raunitinch->setChecked(true);
+  const std::string xml = PageXml(form);
+  const auto sheet = SheetControls(form);
+  const std::string file = Folder.File("label.mqv");
+  form.SaveLabelFile(file);
+  EXPECT_FALSE(form.Fdocument->Core().GetModified());
+
+  form.raunitmm->setChecked(true);
+  form.ChangeUnits(app::TForm1::umMillimetres);
+  form.chorientation->setChecked(false);
+  form.NewDocument();
+  ASSERT_NE(PageXml(form), xml);
+  form.OpenLabelFile(file);
+  EXPECT_EQ(PageXml(form), xml);
+  EXPECT_EQ(SheetControls(form), sheet);
+  EXPECT_EQ(form.Fdocument->Core().GetRulerUnits(), ruInch);
+  EXPECT_FALSE(form.Fdocument->Core().GetModified());
+}
+
+TEST_F(MainWindowTest, AFileThatCannotBeOpenedLeavesTheLabelAsItWas) {
+  app::TForm1& form = Show();
+  DesignLabel(form);
+  const std::string good = Folder.File("good.mqv");
+  form.SaveLabelFile(good);
+  const std::string valid = apptest::ReadBytes(good);
+  form.elargeur->setText("50.00");
+  form.ApplyLabelSizeToPage();
+  const std::string xml = PageXml(form);
+  const auto sheet = SheetControls(form);
+
+  // A good label with a sheet width no edit can hold, and a sheet setup with no label.
+  app::TSheetSetupRecord damagedRecord;
+  damagedRecord.SheetWidth = -3;
+  const auto damaged = app::BuildLabelArchive(app::ReadLabelFile(good).Document, damagedRecord);
+  const auto notADocument = app::BuildLabelArchive(std::vector<std::uint8_t>(3000, 0x5A), app::TSheetSetupRecord());
+  const struct {
+    const char* Case;
+    std::string Bytes;
+  } cases[] = {
+      {"truncated", valid.substr(0, valid.size() - 3)},
+      {"volume switch", std::string("\4\0\0\0mqv!\0\0\0\0\0\0\0\0\x0c\0\0\0NEXT:DISK001", 32)},
+      {"damaged sheet setup", std::string(damaged.begin(), damaged.end())},
+      {"no label document inside", std::string(notADocument.begin(), notADocument.end())},
+      {"empty", ""},
+  };
+  for (const auto& c : cases) {
+    apptest::WriteBytes(Folder.File("bad.mqv"), c.Bytes);
+    EXPECT_THROW(form.OpenLabelFile(Folder.File("bad.mqv")), std::exception) << c.Case;
+    EXPECT_EQ(PageXml(form), xml) << c.Case;
+    EXPECT_EQ(SheetControls(form), sheet) << c.Case;
+  }
+  EXPECT_THROW(form.OpenLabelFile(Folder.File("missing.mqv")), std::exception);
+  EXPECT_THROW(form.OpenLabelFile(Folder.Path().string()), std::exception);
+  EXPECT_EQ(PageXml(form), xml);
+}
+
+QSize ClipboardImageSize() { return QGuiApplication::clipboard()->image().size(); }
+
+TEST_F(MainWindowTest, ExportDialogPutsTheLabelOnTheClipboard) {
+  app::TForm1& form = Show();
+  DesignLabel(form);
+  EXPECT_TRUE(form.spexportclipboard->isVisibleTo(&form));
+  form.fexportimage->show();
+  EXPECT_EQ(form.fexportimage->comblisteniveauresolution->currentText(), "5");
+  form.fexportimage->bclipboard->click();
+  EXPECT_EQ(ClipboardImageSize(), QSize(318, 360));
+  form.fexportimage->comblisteniveauresolution->setCurrentText("1");
+  form.fexportimage->bclipboard->click();
+  EXPECT_EQ(ClipboardImageSize(), QSize(64, 72));
+  form.fexportimage->close();
+  EXPECT_EQ(bctest::MessageOf([&] { form.ExportLabelImage(2, 21); }),
+            "The resolution must be 1 to 20 pixels per millimetre");
+}
+
+}  // namespace
+}  // namespace guitest
