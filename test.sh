@@ -41,3 +41,4 @@ scripts/run-benchmarks.sh build/release smoke
 CC=clang CXX=clang++ cmake -G Ninja -S . -B build/fuzz "${checked[@]}" -DLABEL_FUZZ=ON >/dev/null
 cmake --build build/fuzz -j "$jobs"
 scripts/run-fuzzers.sh build/fuzz 10
+scripts/run-monkeys.sh build/sanitize 60

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 
+#include "app/gui/FirstPaintProbe.h"
 #include "app/gui/MainWindow.h"
 #include "app/shapes/ShapesStartUp.h"
 #include "document/ResourceStartUp.h"
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Mirqoven"));
   app::TForm1 form;
+  if (app::HasFirstPaintProbeOption(argc, argv)) app::InstallFirstPaintProbe(form);
   form.show();
   return QApplication::exec();
 }

@@ -217,6 +217,20 @@ public:
   // hit forgotten.
   void CancelEditing();
   TdocPage* GetLastCopyPage() const { return LastCopyPage; }
+
+  // ---- services of in-place editing and the editor (DocumentEditing.cpp)
+  // The shape is deleted once the event that asked for it is over: the view
+  // calls RunAutoDeletes later; without a view the ids wait for that call.
+  void PostAutoDelete(std::int32_t shapeId) override;
+  // Deletes the shapes still found by the ids posted (when AutoDeleteShape
+  // is on), each as one undo step.
+  void RunAutoDeletes();
+  bool HasPostedAutoDeletes() const { return !PostedAutoDeletes.empty(); }
+  bool IsMouseButtonHeld() const override { return MouseButtonHeld; }
+  void SetMouseButtonHeld(bool value) { MouseButtonHeld = value; }
+  void SetEditCursor(TCursor cursor) override { ShowCursor(cursor); }
+  // The caret blinks on the timer tick.
+  void SetCaretTimer(TdocShape& shape, int intervalMs) override;
   void SetLastCopyPage(TdocPage* page) { LastCopyPage = page; }
 
   // ---- update and modification
@@ -495,6 +509,7 @@ private:
   void SetAllPagesModified();
   void UpdatePages();
   void BuildHitProbes();
+  void TickCaret();
   // Drops every reference the editor keeps to the shape.
   void ForgetShape(TdocShape* shape);
   // Hooks the page to the view as the shown one, or unhooks the shown one.
@@ -568,6 +583,11 @@ private:
   bool InTimerTick = false;
   std::set<const TdocPage*> PagesToUpdate;
   TdocDragFeedback Feedback;
+  std::vector<std::int32_t> PostedAutoDeletes;
+  bool MouseButtonHeld = false;
+  std::int32_t CaretShapeId = 0;
+  int CaretInterval = 0;
+  std::uint32_t CaretTickCount = 0;
 
   TdocPageSettings PageDefaults;
   float DefaultPageWidth = 210.0f;

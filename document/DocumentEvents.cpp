@@ -206,6 +206,7 @@ void TdocDocumentCore::TimerTick() {
   InTimerTick = true;
   auto done = TdocBracketGuard([this] { InTimerTick = false; });
   UpdatePages();
+  TickCaret();
   if (OnAnimate) OnAnimate(this);
   // An animation may change the page list; the count is read anew each step.
   for (int i = 0; i < ShapeCount(); ++i) GetShapes(i)->Animate();

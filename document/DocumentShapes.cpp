@@ -69,12 +69,14 @@ int TdocDocumentCore::RemoveShape(TdocShape* shape) {
 
 void TdocDocumentCore::SendSelectionBackward() {
   CheckNotBusy();
+  auto step = UndoStep(this);
   for (int i = 1; i < ShapeCount(); ++i)
     if (!GetShapes(i - 1)->GetSelected() && GetShapes(i)->GetSelected()) ExchangeShapes(i - 1, i);
 }
 
 void TdocDocumentCore::BringSelectionForward() {
   CheckNotBusy();
+  auto step = UndoStep(this);
   for (int i = ShapeCount() - 2; i >= 0; --i)
     if (!GetShapes(i + 1)->GetSelected() && GetShapes(i)->GetSelected()) ExchangeShapes(i, i + 1);
 }
@@ -170,6 +172,7 @@ void TdocDocumentCore::CancelShapeInsert() {
 
 void TdocDocumentCore::CancelEditing() {
   CloseShapeEdit(false);
+  EraseFeedback();
   CancelShapeInsert();
   EditState = esIdle;
   SetHit(0, nullptr);
@@ -181,11 +184,14 @@ void TdocDocumentCore::ForgetShape(TdocShape* shape) {
   if (IsWithin(HitShape, shape)) SetHit(0, nullptr);
   if (IsWithin(HintShape, shape)) HintShape = nullptr;
   if (IsWithin(EditShape, shape)) {
-    // The shape is going: the edit ends without calling into it again.
+    // The shape is going: its edit ends, not accepted and unrecorded, so
+    // that the brackets it opened close and nothing refers to it any more.
     TdocShape* edited = EditShape;
     EditShape = nullptr;
     if (EditState == esInPlaceEdit) EditState = esIdle;
     if (OnShapeEditClosed) OnShapeEditClosed(this, edited);
+    auto suspended = UndoSuspension(this);
+    edited->EndEdit(false);
   }
   if (shape == LastCopyPage) LastCopyPage = nullptr;
   if (shape == ShownPage) ShownPage = nullptr;

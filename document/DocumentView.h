@@ -16,6 +16,9 @@ public:
   // Rulers follow the units, origin and scale.
   virtual void UpdateRulers() = 0;
   virtual void ShowScreenCursor(TCursor cursor) = 0;
+  // Shapes asked to be deleted: call the core's RunAutoDeletes once the
+  // event being handled is over.
+  virtual void PostAutoDeletes() {}
 
 protected:
   TdocDocumentView() = default;

@@ -71,12 +71,14 @@ void LayOutAxis(const TAxisRule& rule, float oldExtent, float newExtent, float& 
 
 void TdocShape::SetGrouped(bool value) {
   if (value == Grouped) return;
+  RecordUndoBoolean(ckPropertyValue, "Grouped", Grouped);
   Grouped = value;
   Refresh();
 }
 
 void TdocShape::SetAnchors(TdocAnchors value) {
   if (value == Anchors) return;
+  RecordUndoInteger(ckPropertyValue, "Anchors", Anchors);
   Anchors = value;
   Changed();
 }

@@ -113,6 +113,7 @@ void TdocLineShape::FitFrameToPoints(const std::vector<TFloatPoint>& pagePoints)
 void TdocLineShape::SetLineWidth(float value) {
   value = document::SaneLength(value);
   if (value == LineWidth) return;
+  RecordUndoFloat(ckPropertyValue, "LineWidth", LineWidth);
   LineWidth = value;
   ContourChanged();
 }
@@ -205,6 +206,7 @@ void TdocLineShape::RecordEnds(const std::vector<TFloatPoint>& next) {
 }
 
 void TdocLineShape::SetPropertyByName(const std::string& name, const std::string& value) {
+  if (document::SameText(name, "LineWidth")) return SetLineWidth(document::UndoTextToFloat(value));
   if (!document::SameText(name, "Ends")) return TdocPolygonShape::SetPropertyByName(name, value);
   std::vector<std::string> parts;
   for (std::size_t at = 0; at <= value.size();) {

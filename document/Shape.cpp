@@ -5,7 +5,9 @@
 #include <numbers>
 
 #include "document/ShapeByteForm.h"
+#include "document/ShapeValues.h"
 #include "platform/rtl/Exception.h"
+#include "platform/rtl/Strings.h"
 #include "xml/storage/Storage.h"
 
 std::array<TFloatPoint, 4> RectCorners(const TFloatRect& r) {
@@ -342,6 +344,7 @@ void TdocShape::AdjustExtents(float& left, float& top, float& right, float& bott
 
 void TdocShape::SetName(const std::u16string& value) {
   if (value == Name) return;
+  RecordUndo(ckPropertyValue, "Name", rtl::Utf16ToUtf8(Name));
   Name = value;
   Changed();
 }
@@ -461,6 +464,7 @@ void TdocShape::DetachChild(TdocShape& child) {
 
 void TdocShape::ExchangeShapes(int i, int j) {
   if (!GetShapes(i) || !GetShapes(j) || i == j) return;
+  RecordUndo(ckPropertyValue, document::ShapeOrderProperty, document::ShapeOrderText(*this));
   std::swap(Shapes[static_cast<std::size_t>(i)], Shapes[static_cast<std::size_t>(j)]);
   Shapes[static_cast<std::size_t>(i)]->Invalidate();
   Shapes[static_cast<std::size_t>(j)]->Invalidate();

@@ -1,5 +1,6 @@
 // Undo recording and replay of TdocShape.
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string_view>
@@ -35,6 +36,13 @@ float UndoTextToFloat(const std::string& text) {
   return static_cast<float>(value);
 }
 
+std::string ShapeOrderText(const TdocShape& parent) {
+  std::string text;
+  for (int i = 0; i < parent.GetShapeCount(); ++i)
+    text.append(i > 0 ? " " : "").append(rtl::IntToStr(parent.GetShapes(i)->GetShapeId()));
+  return text;
+}
+
 bool SameText(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
@@ -67,6 +75,30 @@ std::vector<TdocShape*> Descendants(const TdocShape& root) {
     shapes.insert(shapes.end(), below.begin(), below.end());
   }
   return shapes;
+}
+
+// Puts the children back into the order a record names by their ids; a
+// record that does not name every child once is refused before anything
+// moves.
+void RestoreShapeOrder(TdocShape& parent, const std::string& value) {
+  std::vector<std::int32_t> ids;
+  for (std::size_t at = 0; at < value.size();) {
+    const std::size_t space = std::min(value.find(' ', at), value.size());
+    ids.push_back(rtl::StrToInt(value.substr(at, space - at)));
+    at = space + 1;
+  }
+  std::vector<std::int32_t> present;
+  for (int i = 0; i < parent.GetShapeCount(); ++i) present.push_back(parent.GetShapes(i)->GetShapeId());
+  if (!std::is_permutation(ids.begin(), ids.end(), present.begin(), present.end()))
+    throw EConvertError(rtl::Format("'%s' is not a valid shape order", value));
+  parent.RecordUndo(ckPropertyValue, document::ShapeOrderProperty, document::ShapeOrderText(parent));
+  const TdocShape::RecordingPause pause;
+  for (int i = 0; i < static_cast<int>(ids.size()); ++i)
+    for (int j = i; j < parent.GetShapeCount(); ++j)
+      if (parent.GetShapes(j)->GetShapeId() == ids[static_cast<std::size_t>(i)]) {
+        parent.ExchangeShapes(i, j);
+        break;
+      }
 }
 
 }  // namespace
@@ -158,6 +190,7 @@ bool TdocShape::ApplyOwnCommand(const TdocCommand& command) {
 }
 
 void TdocShape::SetRecordedProperty(const TdocCommand& command) {
+  if (SameText(command.PropName, "Grouped")) return SetPropertyByName(command.PropName, command.Value);
   // The children of a group recorded their own frames when it was resized:
   // those records put them back, so the group's old size must not lay them
   // out a second time.
@@ -181,18 +214,27 @@ void TdocShape::RestoreRemovedChild(const TdocCommand& command) {
   const std::string text = ReadLengthString(stream);
   std::string bytes(xml::Base64DecodedSize(text), '\0');
   xml::DecodeBase64(text, bytes.data(), bytes.size());
+  const std::vector<std::int32_t> insideIds = ReadInsideIds(stream);
+  const int at = std::clamp(index, 0, GetShapeCount());
+  // The child comes back as it was: what it does while it is read and joins
+  // the tree (sizing itself to its text, say) is no change to record, and
+  // would be recorded under the passing id it had before its own came back.
   // Read in full before it joins the tree, so a broken record leaves no
   // half-loaded child behind.
-  std::unique_ptr<TdocShape> child = GetShapeClass(command.Value).Create();
-  child->SetDocument(Document);
-  ShapesFromString(*child, bytes);
-  const std::vector<std::int32_t> insideIds = ReadInsideIds(stream);
-  TdocShape& restored = *child;
-  InsertShape(index, std::move(child));
-  restored.SetShapeId(id);
-  const std::vector<TdocShape*> inside = Descendants(restored);
-  if (inside.size() == insideIds.size())
-    for (std::size_t i = 0; i < inside.size(); ++i) inside[i]->SetShapeId(insideIds[i]);
+  RecordUndo(ckChildInserted, "", std::to_string(at));
+  {
+    RecordingPause pause;
+    std::unique_ptr<TdocShape> child = GetShapeClass(command.Value).Create();
+    child->SetDocument(Document);
+    ShapesFromString(*child, bytes);
+    child->SetShapeId(id);
+    const std::vector<TdocShape*> inside = Descendants(*child);
+    if (inside.size() == insideIds.size())
+      for (std::size_t i = 0; i < inside.size(); ++i) inside[i]->SetShapeId(insideIds[i]);
+    InsertChildAt(at, std::move(child));
+  }
+  Invalidate();
+  Changed();
 }
 
 void TdocShape::SetPropertyByName(const std::string& name, const std::string& value) {
@@ -208,4 +250,12 @@ void TdocShape::SetPropertyByName(const std::string& name, const std::string& va
     SetDocAngle(UndoTextToFloat(value));
   else if (SameText(name, "MasterAlpha"))
     SetMasterAlpha(rtl::StrToInt(value));
+  else if (SameText(name, "Name"))
+    SetName(rtl::Utf8ToUtf16(value));
+  else if (SameText(name, "Grouped"))
+    SetGrouped(TextToBool(value));
+  else if (SameText(name, "Anchors"))
+    SetAnchors(static_cast<TdocAnchors>(rtl::StrToInt(value)));
+  else if (SameText(name, document::ShapeOrderProperty))
+    RestoreShapeOrder(*this, value);
 }

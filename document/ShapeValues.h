@@ -7,6 +7,7 @@
 #include <string_view>
 
 class TXmlNode;
+class TdocShape;
 
 namespace document {
 
@@ -20,6 +21,11 @@ std::string FloatToUndoText(double value);
 // Raises EConvertError for text that is not a finite float.
 float UndoTextToFloat(const std::string& text);
 bool SameText(std::string_view a, std::string_view b);
+
+// The undo record of a change of stacking order among a shape's children:
+// its value is the ids of the children, bottom first, before the change.
+inline constexpr const char* ShapeOrderProperty = "ShapeOrder";
+std::string ShapeOrderText(const TdocShape& parent);
 
 // A float child held to -MaxLength..MaxLength; 0 when missing or not finite.
 float ReadCoordinate(const TXmlNode& node, const char* name);

@@ -154,7 +154,13 @@ void TdocTextBaseShape::UpdatePlaceHolder() {
 // ---- undo replay
 
 void TdocTextBaseShape::SetPropertyByName(const std::string& name, const std::string& value) {
-  TdocEffectShape::SetPropertyByName(name, value);
+  {
+    // A recorded frame goes back as it was recorded: it is not the user
+    // resizing an auto-sized text, which would scale its font.
+    Fitting = true;
+    auto fitted = TdocBracketGuard([this] { Fitting = false; });
+    TdocEffectShape::SetPropertyByName(name, value);
+  }
   if (SameText(name, "AutoSize"))
     SetAutoSize(TextToBool(value));
   else if (SameText(name, "Text"))

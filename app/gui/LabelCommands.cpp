@@ -70,7 +70,7 @@ std::unique_ptr<TdocShape> TForm1::NewShape(TInsertKind kind) {
   return nullptr;
 }
 
-void TForm1::InsertShape(TInsertKind kind) { Fdocument->Core().SetInsertShape(NewShape(kind), true); }
+void TForm1::InsertShape(TInsertKind kind) { Fdocument->Editor().InsertShapeByDrag(NewShape(kind)); }
 
 void TForm1::ZoomIn() { Fdocument->ZoomIn(); }
 void TForm1::ZoomOut() { Fdocument->ZoomOut(); }
@@ -183,7 +183,7 @@ void TForm1::ConnectLabelCommands() {
   on(spaide, [] { OpenHelp(); });
   connect(Fdocument, &QWidget::customContextMenuRequested, this, GuardedSlot(this, [this] {
             UpdatePopupMenu();
-            PopupMenu1->exec(QCursor::pos());
+            Fdocument->ShapePopupMenu(PopupMenu1)->exec(QCursor::pos());
           }));
   connect(raunitinch, &QRadioButton::clicked, this, GuardedSlot(this, [this] {
             if (UnitSwitch) ChangeUnits(umInches);

@@ -52,7 +52,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), Language(std::make_unique
   BuildPageTab();
   BuildParametersTab();
   BuildPopupMenu();
+  BuildTextMenu();
   ConnectLabelCommands();
+  ConnectTextAndPictureInserts();
   ConnectDocumentEvents();
   ConnectSizeEdits();
   Sheets = std::make_unique<TSheetTab>(*this);
@@ -135,6 +137,7 @@ void TForm1::FillLists() {
   QComboBox* fonts = panelcarshape->edtextepolicecodebarre;
   fonts->clear();
   fonts->addItems(QFontDatabase::families());
+  panelcarshape->TextPages->FillFontLists(QFontDatabase::families());
   QComboBox* positions = panelcarshape->combcb1texteposition;
   positions->clear();
   for (int number = 134; number <= 139; ++number) positions->addItem(Utf8(pgloretlibmessage(number)));

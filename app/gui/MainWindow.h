@@ -50,6 +50,17 @@ public:
   // Hands a new shape to the label document for placing (line, frame and
   // barcode by drag).
   void InsertShape(TInsertKind kind);
+  // ---- text kinds and pictures (TextAndPictureInserts.cpp)
+  enum TTextKind { tkText, tkCurvedText, tkMemo };
+  // The text the menu item would place, with its defaults.
+  static std::unique_ptr<TdocShape> NewTextShape(TTextKind kind);
+  // Hands a new text to the label document, placed by the next click.
+  void InsertText(TTextKind kind);
+  // A picture file chosen in a dialog becomes a picture shape placed by
+  // drag; Cancel inserts nothing.
+  void InsertPicture();
+  // The picture shape of a file; raises when the file is not a picture.
+  static std::unique_ptr<TdocShape> NewPictureShape(const std::string& fileName);
   void ZoomIn();
   void ZoomOut();
   void ZoomToPage();
@@ -124,6 +135,10 @@ public:
   QAction* mzoomplus;
   QAction* mzoommoins;
   QAction* mzoompleinepage;
+  QMenu* popupmenutypetexte;
+  QAction* mmenutextenormal;
+  QAction* mmenutextecourbe;
+  QAction* mmenuMultiligne1;
 
   // ---- page and printing tab
   QLabel* lablargeurpage;
@@ -185,6 +200,10 @@ private:
   // LabelFileCommands.cpp, LabelExportCommands.cpp
   void ConnectFileCommands();
   void ConnectExportCommands();
+  // TextAndPictureInserts.cpp
+  void BuildTextMenu();
+  void ConnectTextAndPictureInserts();
+  void ApplyTextInsertTexts();
   // MainWindowTexts.cpp
   void ApplyUITexts();
   void ApplyTabTexts();

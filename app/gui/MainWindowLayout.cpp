@@ -96,9 +96,6 @@ void TForm1::BuildLabelToolBar(QVBoxLayout* layout) {
   spzoompage = ToolButton("spzoompage", ToolIcon(TToolIcon::ZoomPage));
   sparriereplan = ToolButton("sparriereplan", ToolIcon(TToolIcon::SendBackward));
   sppremierplan = ToolButton("sppremierplan", ToolIcon(TToolIcon::BringForward));
-  // Text and picture shapes join the label with their own shape classes.
-  spTexte->setEnabled(false);
-  SpImage->setEnabled(false);
   auto* row = new QHBoxLayout;
   for (QToolButton* button : {spTexte, SpLigne, SpCadre, SpImage, spcodebarre}) row->addWidget(button);
   row->addSpacing(12);

@@ -95,6 +95,7 @@ void TForm1::ApplyLabelTabTexts() {
   SetHint(49, SpImage);
   SetHint(50, spcodebarre);
   SetTitles(127, {gformatdocument});
+  ApplyTextInsertTexts();
 }
 
 void TForm1::ApplyPageTabTexts() {

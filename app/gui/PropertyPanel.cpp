@@ -17,7 +17,9 @@
 #include "app/NumberText.h"
 #include "app/UiTexts.h"
 #include "app/gui/Guarded.h"
+#include "app/gui/PanelControls.h"
 #include "app/shapes/BarcodeShape.h"
+#include "document/BitmapShape.h"
 #include "document/FrameShapes.h"
 #include "document/LineShape.h"
 #include "document/HandlePainter.h"
@@ -41,50 +43,7 @@ constexpr std::array<const char*, BarcodeTypeCount> BarcodeTypeNames = {
 constexpr std::array<const char*, 9> Orientations = {"0", "45", "90", "135", "180", "-45", "-90", "-135", "-180"};
 constexpr std::array<const char*, 12> TextSizes = {"6", "8", "9", "10", "11", "12", "14", "16", "20", "24", "36", "48"};
 
-template <class T>
-T* ExactClass(TdocShape& shape) {
-  return &shape.GetClass() == &T::StaticClass() ? static_cast<T*>(&shape) : nullptr;
-}
-
-std::string TextOf(const QLineEdit* edit) { return edit->text().toStdString(); }
-std::string TextOf(const QComboBox* list) { return list->currentText().toStdString(); }
-
-QSlider* AlphaSlider(QWidget* parent) {
-  auto* slider = new QSlider(Qt::Horizontal, parent);
-  slider->setRange(0, 255);
-  return slider;
-}
-
-// Lengths on a label stay within the largest sheet there is.
-constexpr double MaxLength = 3276.0;  // mm
-constexpr int MaxTextSize = 1000;      // points
-
-// A length in millimetres through the factor; the property is kept when the
-// text is not a number or the length lies outside min .. MaxLength.
-template <class Setter>
-void SetLength(const std::string& text, double factor, double min, Setter set) {
-  const auto value = ParseNumber(text);
-  if (!value) return;
-  const double mm = *value * factor;
-  if (mm >= min && mm <= MaxLength) set(static_cast<float>(mm));
-}
-
-// A font the list does not name (not installed here) joins the list rather
-// than being replaced by the first font at the next edit.
-// A captioned control on its own row of a form.
-template <class W>
-W* AddRow(QFormLayout* form, QWidget* page, QLabel*& label, const char* name) {
-  label = new QLabel(page);
-  auto* control = new W(page);
-  control->setObjectName(name);
-  form->addRow(label, control);
-  return control;
-}
-
-void SelectFont(QComboBox* list, const QString& name) {
-  if (list->findText(name) < 0) list->addItem(name);
-  list->setCurrentIndex(list->findText(name));
-}
+constexpr int MaxTextSize = 1000;  // points
 
 }  // namespace
 
@@ -95,6 +54,7 @@ TPropertyPanel::TPropertyPanel(TdocDocument& document, TPanelFlags& flags, QWidg
   BuildBarcodePage();
   BuildLinePage();
   BuildFramePage();
+  TextPages = std::make_unique<TTextPanelPages>(*pagecontrolcarshape, [this](int group) { PanelToShape(group); });
   ConnectHandlers();
   ConnectBarcodeHandlers();
   ConnectFrameAndLineHandlers();
@@ -295,23 +255,26 @@ void TPropertyPanel::WriteGroup(int group) {
     TdocDocumentCore& C;
     ~EndUndo() { C.EndUndo(); }
   } endUndo{core};
+  auto* barcode = ExactClass<TdocBarCodeShape>(*shape);
+  const std::string barcodeBefore = barcode ? barcode->GetBarcodeState() : std::string();
   switch (group) {
     case pgGeometry: WriteGeometry(*shape); break;
     case pgLine: WriteLine(*shape); break;
     case pgBarcode: WriteBarcode(*shape); break;
     case pgFrame: WriteFrame(*shape); break;
-    default: break;
+    default: TextPages->WriteShape(group, *shape, LengthFactor()); break;
   }
+  if (barcode) barcode->RecordBarcodeChange(barcodeBefore);
   shape->Refresh();
   shape->RefreshAll();
 }
 
 void TPropertyPanel::WriteGeometry(TdocShape& shape) {
   const double factor = LengthFactor();
-  SetLength(TextOf(eshapex), factor, -MaxLength, [&](float v) { shape.SetDocLeft(v); });
-  SetLength(TextOf(eshapey), factor, -MaxLength, [&](float v) { shape.SetDocTop(v); });
-  SetLength(TextOf(eshapexx), factor, 0.0, [&](float v) { shape.SetDocWidth(v); });
-  SetLength(TextOf(eshapeyy), factor, 0.0, [&](float v) { shape.SetDocHeight(v); });
+  SetShownLength(TextOf(eshapex), shape.GetDocLeft(), factor, -MaxPanelLength, [&](float v) { shape.SetDocLeft(v); });
+  SetShownLength(TextOf(eshapey), shape.GetDocTop(), factor, -MaxPanelLength, [&](float v) { shape.SetDocTop(v); });
+  SetShownLength(TextOf(eshapexx), shape.GetDocWidth(), factor, 0.0, [&](float v) { shape.SetDocWidth(v); });
+  SetShownLength(TextOf(eshapeyy), shape.GetDocHeight(), factor, 0.0, [&](float v) { shape.SetDocHeight(v); });
   shape.SetMasterAlpha(trbAlpha->value());
   if (const auto angle = ParseNumber(TextOf(eshapeorientation))) {
     shape.SetDocAngle(static_cast<float>(*angle));
@@ -382,6 +345,8 @@ void TPropertyPanel::ShowFocusedShape() {
     ShowBarcode(*shape);
     ShowLine(*shape);
     ShowFrame(*shape);
+    TextPages->ShowShape(*shape, LengthFactor());
+    if (ExactClass<TdocBitmapShape>(*shape)) pagecontrolcarshape->hide();
   }
   setVisible(shape != nullptr);
 }

@@ -6,28 +6,20 @@
 // change handlers write nothing, and while a group is being written the
 // shape's change events do not refill the panel.
 //
-// Pages exist for the shape classes the label commands create: barcode,
-// line and frame.
+// Pages exist for the shape classes the label commands create: the three
+// kinds of text (TextPanelPages.h), barcode, line and frame; a picture
+// shows no page.
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include <QWidget>
 
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QSlider;
-class QStackedWidget;
-class TdocDocument;
-class TdocShape;
+#include "app/gui/TextPanelPages.h"
 
-namespace widgets {
-class TColorPickerButton;
-class TUniEdit;
-}  // namespace widgets
+class QSlider;
+class TdocDocument;
 
 namespace app {
 
@@ -107,6 +99,9 @@ public:
   QLabel* labfondtransparence;
   QSlider* trbcadrefondtransparence;
   QLabel* labcadrefondtransparence;
+
+  // tabdttext, Tabtextecourbe, tabdtmemo
+  std::unique_ptr<TTextPanelPages> TextPages;
 
 private:
   void BuildCommon();

@@ -44,6 +44,15 @@ public:
   // digit, ...); empty when it drew one. The frame then shows the message.
   const std::string& GetPaintError() const { return PaintError; }
 
+  // The component has no undo records of its own: an edit of it is
+  // recorded as its settings before, in the text of their XML.
+  static constexpr const char* BarcodeStateProperty = "Barcode";
+  // Empty without a component.
+  std::string GetBarcodeState() const;
+  // Records oldState for undo when the settings differ from it now.
+  void RecordBarcodeChange(const std::string& oldState);
+  void SetPropertyByName(const std::string& name, const std::string& value) override;
+
   bool NeedsRenderCache() const override { return true; }
   bool HasCanvasPaint() const override { return true; }
   void PaintToCanvas(TCanvas& canvas, const TdocRenderOptions& options) override;

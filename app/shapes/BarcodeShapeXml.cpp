@@ -7,6 +7,8 @@
 #include "app/shapes/BarcodeShape.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Strings.h"
+#include "document/ShapeValues.h"
+#include "xml/XmlDocument.h"
 #include "xml/XmlNode.h"
 
 namespace {
@@ -64,6 +66,30 @@ void TdocBarCodeShape::SaveBarcode(TXmlNode& node) const {
 void TdocBarCodeShape::LoadFromXml(TXmlNode* node) {
   TdocEffectShape::LoadFromXml(node);
   LoadBarcode(*node);
+  CachedRendering = false;
+  const double angle = node->ReadChildFloat("DAngle", 0);
+  if (std::isfinite(angle) && std::fabs(angle) <= FLT_MAX) SetDocAngle(static_cast<float>(angle));
+}
+
+std::string TdocBarCodeShape::GetBarcodeState() const {
+  if (!Barcode) return {};
+  TXmlDocument state(BarcodeStateProperty);
+  SaveBarcode(*state.GetRoot());
+  return state.WriteToString();
+}
+
+void TdocBarCodeShape::RecordBarcodeChange(const std::string& oldState) {
+  if (oldState != GetBarcodeState()) RecordUndo(ckPropertyValue, BarcodeStateProperty, oldState);
+}
+
+void TdocBarCodeShape::SetPropertyByName(const std::string& name, const std::string& value) {
+  if (!document::SameText(name, BarcodeStateProperty)) return TdocEffectShape::SetPropertyByName(name, value);
+  TXmlDocument state;
+  state.ReadFromString(value);
+  RecordUndo(ckPropertyValue, BarcodeStateProperty, GetBarcodeState());
+  LoadBarcode(*state.GetRoot());
+  Refresh();
+  Changed();
 }
 
 void TdocBarCodeShape::LoadBarcode(const TXmlNode& node) {
@@ -85,8 +111,6 @@ void TdocBarCodeShape::LoadBarcode(const TXmlNode& node) {
     barcode->SetWidth(node.ReadChildInteger("width", 0));
   } catch (const Exception&) {
   }
-  const double angle = node.ReadChildFloat("DAngle", 0);
-  if (std::isfinite(angle) && std::fabs(angle) <= FLT_MAX) SetDocAngle(static_cast<float>(angle));
   barcode->Color = node.ReadChildColor("Couleur", 0);
   barcode->ColorBar = node.ReadChildColor("Couleurbarre", 0);
   barcode->SetShowText(node.ReadChildBool("TopafficheText", false) ? bcoCode : bcoNone);
@@ -95,5 +119,4 @@ void TdocBarCodeShape::LoadBarcode(const TXmlNode& node) {
   node.ReadChildFont("Fonte", font);
   barcode->SetShowTextFont(font);
   Barcode = std::move(barcode);
-  CachedRendering = false;
 }

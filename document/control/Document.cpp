@@ -4,6 +4,7 @@
 #include <exception>
 
 #include <QEvent>
+#include <QLabel>
 #include <QPainter>
 #include <QPaintEvent>
 #include <QtGlobal>
@@ -17,7 +18,9 @@
 #include "platform/qt/Printer.h"
 
 TdocDocument::TdocDocument(QWidget* parent)
-    : QAbstractScrollArea(parent), DocumentCore(std::make_unique<TdocDocumentCore>()) {
+    : QAbstractScrollArea(parent),
+      DocumentCore(std::make_unique<TdocDocumentCore>()),
+      DocumentEditor(std::make_unique<TdocEditor>(*DocumentCore, *this)) {
   DocumentCore->SetView(this);
   DocumentCore->SetTextClipboard(&Clipboard);
   setFocusPolicy(Qt::StrongFocus);
@@ -36,11 +39,14 @@ TdocDocument::TdocDocument(QWidget* parent)
     }
   });
   Timer.start();
+  ConnectEditorTimers();
   UpdateScrollArea();
 }
 
 TdocDocument::~TdocDocument() {
   Timer.stop();
+  HintTimer.stop();
+  HotzoneTimer.stop();
   DocumentCore->SetView(nullptr);
 }
 

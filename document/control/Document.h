@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "document/DocumentCore.h"
+#include "document/EditorInteraction.h"
 #include "document/control/Ruler.h"
 #include "document/control/ViewBuffer.h"
 #include "imaging/bitmap/Bitmap32.h"
@@ -20,7 +21,10 @@
 class TPrinter;
 #include "document/control/SystemClipboard.h"
 
-class TdocDocument : public QAbstractScrollArea, public TdocDocumentView {
+class QLabel;
+class QMenu;
+
+class TdocDocument : public QAbstractScrollArea, public TdocDocumentView, public TdocEditorHost {
 public:
   // The timer's period in milliseconds.
   static constexpr int TimerInterval = 50;
@@ -30,6 +34,8 @@ public:
 
   TdocDocumentCore& Core() { return *DocumentCore; }
   const TdocDocumentCore& Core() const { return *DocumentCore; }
+  // The mouse and keyboard editing of the document (DocumentInput.cpp).
+  TdocEditor& Editor() { return *DocumentEditor; }
 
   // ---- the view the core asks for
   void Repaint() override;
@@ -37,6 +43,27 @@ public:
   void ZoomPageWidth() override;
   void UpdateRulers() override;
   void ShowScreenCursor(TCursor cursor) override;
+  void PostAutoDeletes() override;
+
+  // ---- what the editor asks of the window (DocumentInput.cpp)
+  std::uint32_t TickCount() const override;
+  TPoint MousePosition() const override;
+  bool InsideParent(const TPoint& clientPoint) const override;
+  int ClientWidth() const override;
+  int ClientHeight() const override;
+  void ScrollView(int dx, int dy) override;
+  void TakeFocus() override;
+  // A QDrag of the selection as its XML text.
+  void StartDragAndDrop() override;
+  void ShowHintWindow(const TPoint& clientPoint, const std::string& text) override;
+  void HideHintWindow() override;
+  void StartTimer(TdocEditorTimer timer, int milliseconds) override;
+  void StopTimer(TdocEditorTimer timer) override;
+  // The hint window while one shows, else nil.
+  const QLabel* GetHintWindow() const { return HintWindow.get(); }
+  // The menu a right click opens: "Cut", "Copy" and "Paste" for the shape
+  // edited in place, else the control's own menu (own, which may be nil).
+  QMenu* ShapePopupMenu(QMenu* own);
 
   // The canvas in pixels the current page takes at the screen scale, its
   // border included; (0, 0) without a page.
@@ -97,6 +124,13 @@ protected:
   void scrollContentsBy(int dx, int dy) override;
   void wheelEvent(QWheelEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  // Tab stays in the control, as the editor wants it.
+  bool focusNextPrevChild(bool next) override;
 
   // Renders the document rectangle under clip (client pixels) into target,
   // which covers the client area.
@@ -113,10 +147,22 @@ private:
   void LayOutBars();
   // Scrolls to the offsets, clamped.
   void ScrollTo(int x, int y);
+  // Runs an input handler; a failure is reported, never thrown into Qt.
+  template <class Handler>
+  void Guarded(const char* what, Handler handler);
+  void EditorMouseMove(QMouseEvent* event);
+  // A button going down or up, to the editor.
+  void ButtonEvent(QMouseEvent* event, bool down);
+  void ConnectEditorTimers();
 
   // Declared before the core, which keeps a pointer to it.
   TdocSystemClipboard Clipboard;
   std::unique_ptr<TdocDocumentCore> DocumentCore;
+  std::unique_ptr<TdocEditor> DocumentEditor;
+  QTimer HintTimer;
+  QTimer HotzoneTimer;
+  std::unique_ptr<QLabel> HintWindow;
+  QMenu* ClipboardMenu = nullptr;  // a child of the control, made on first use
   QTimer Timer;
   QSize VirtualSize;
   int ScrollX = 0;

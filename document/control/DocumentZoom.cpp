@@ -305,5 +305,6 @@ void TdocDocument::mouseMoveEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
   if (RulerTop) RulerTop->SetHairLinePos(at.x());
   if (RulerLeft) RulerLeft->SetHairLinePos(at.y());
+  EditorMouseMove(event);
   QAbstractScrollArea::mouseMoveEvent(event);
 }

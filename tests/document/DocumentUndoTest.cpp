@@ -11,6 +11,7 @@
 #include "document/EffectShape.h"
 #include "document/Page.h"
 #include "document/ShadowEffect.h"
+#include "document/TransformText.h"
 #include "platform/rtl/Exception.h"
 
 namespace {
@@ -147,3 +148,21 @@ TEST_F(DocumentUndoTest, NothingToUndoOrRedoIsNoStep) {
 }
 
 }  // namespace
+
+// A text that sizes itself while it is read back must not record that as a
+// step of its own: redo deletes it again, and undo brings it back once more.
+TEST(DocumentUndoRestoreTest, RedoDeletesARestoredCurvedTextAgain) {
+  TdocDocumentCore doc;
+  auto text = std::make_unique<TdocCurvedText>();
+  text->SetDocBounds(10, 10, 40, 20);
+  text->SetText(u"Curved");
+  const std::int32_t id = doc.GetShapes(doc.AddShape(std::move(text)))->GetShapeId();
+  doc.DeleteShape(0);
+  for (int round = 0; round < 2; ++round) {
+    doc.Undo();
+    ASSERT_EQ(doc.ShapeCount(), 1);
+    EXPECT_EQ(doc.GetShapes(0)->GetShapeId(), id);
+    doc.Redo();
+    EXPECT_EQ(doc.ShapeCount(), 0);
+  }
+}

@@ -1,6 +1,7 @@
 // Undo and redo against the document's own XML: random sequences of the
 // edits a user makes (move, resize, rotate, add, delete, group, effects,
-// colours, paste) on pages of rectangles, lines, barcodes and groups; undoing
+// colours, paste, stacking order, grouping flags, names, line widths,
+// barcode settings) on pages of rectangles, lines, barcodes and groups; undoing
 // every step gives back each earlier document exactly, and redoing them all
 // gives back the edited one. Seeds are fixed, so a failure repeats.
 
@@ -40,7 +41,7 @@ public:
   // none when it changed nothing.
   void Edit() {
     auto step = UndoStep(&Doc);
-    const int kind = Pick(10);
+    const int kind = Pick(15);
     Log.append(Names[kind]).append(" ");
     switch (kind) {
       case 0: if (TdocShape* s = AnyShape()) s->SetDocPos(s->GetDocLeft() + Offset(), s->GetDocTop() + Offset()); break;
@@ -52,7 +53,12 @@ public:
       case 6: EditEffects(); break;
       case 7: if (TdocShape* s = AnyShape()) s->SetMasterAlpha(Pick(256)); break;
       case 8: if (auto* p = dynamic_cast<TdocPolygonShape*>(AnyShape())) p->SetFillColor(Pick(0x1000000)); break;
-      default: CopyAndPaste();
+      case 9: CopyAndPaste(); break;
+      case 10: Reorder(); break;
+      case 11: if (TdocShape* s = AnyShape()) { s->SetGrouped(!s->GetGrouped()); s->SetAnchors(Pick(0x200)); } break;
+      case 12: if (TdocShape* s = AnyShape()) s->SetName(Pick(2) ? u"Étiquette " + std::u16string(1, u'A' + Pick(3)) : u""); break;
+      case 13: if (auto* l = dynamic_cast<TdocLineShape*>(AnyShape())) l->SetLineWidth(static_cast<float>(Pick(40)) * 0.05f); break;
+      default: EditBarcode();
     }
   }
 
@@ -61,8 +67,8 @@ public:
   std::string Log;
 
 private:
-  static constexpr const char* Names[] = {"move",  "size",  "turn",   "add",    "delete",
-                                          "group", "effect", "alpha", "colour", "paste"};
+  static constexpr const char* Names[] = {"move",  "size",  "turn",  "add",      "delete",   "group", "effect",
+                                          "alpha", "colour", "paste", "reorder", "grouping", "name",  "width", "barcode"};
 
   int Pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(Random); }
   float Offset() { return static_cast<float>(Pick(41) - 20) * 0.37f + 0.1f; }
@@ -127,6 +133,29 @@ private:
       case 1: shadow->SetIntensity(static_cast<float>(Pick(100)) / 100.0f); shadow->SetDeltaX(Offset()); break;
       default: shape->DeleteEffect(0);
     }
+  }
+
+  // The component edited as the property panel edits it, then recorded.
+  void EditBarcode() {
+    auto* shape = dynamic_cast<TdocBarCodeShape*>(AnyShape());
+    if (!shape) return;
+    const std::string before = shape->GetBarcodeState();
+    TVmBarcode& barcode = *shape->GetBarcode();
+    barcode.SetText(std::to_string(100000 + Pick(900000)));
+    if (Pick(2) == 0) barcode.SetTyp(Pick(2) == 0 ? bcCode128B : bcCode39);
+    barcode.SetShowText(Pick(2) == 0 ? bcoCode : bcoNone);
+    shape->FDocangleinitial = static_cast<float>(Pick(4) * 45);
+    shape->RecordBarcodeChange(before);
+  }
+
+  // Some shapes of the page selected, then sent one step back or forward.
+  void Reorder() {
+    Doc.ClearSelection();
+    for (int i = 0; i < Doc.ShapeCount(); ++i) Doc.GetShapes(i)->SetSelected(Pick(3) == 0);
+    if (Pick(2) == 0)
+      Doc.SendSelectionBackward();
+    else
+      Doc.BringSelectionForward();
   }
 
   void CopyAndPaste() {

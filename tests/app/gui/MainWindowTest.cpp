@@ -29,6 +29,7 @@
 #include "document/control/Document.h"
 #include "platform/qt/Printer.h"
 #include "tests/app/gui/MainWindowTestSupport.h"
+#include "tests/document/control/EditorTestSupport.h"
 
 namespace guitest {
 namespace {
@@ -182,6 +183,13 @@ TEST_F(MainWindowTest, InsertCommandsHandOverShapesWithTheirDefaults) {
 
   QTest::mouseClick(form.SpLigne, Qt::LeftButton);
   EXPECT_NE(dynamic_cast<TdocLineShape*>(core.GetInsertShape()), nullptr);
+
+  // Dragging on the label puts the line there and focuses it.
+  const int count = core.ShapeCount();
+  doctest::DragMouse(*form.Fdocument, QPoint(20, 20), QPoint(60, 40));
+  ASSERT_EQ(core.ShapeCount(), count + 1);
+  EXPECT_NE(dynamic_cast<TdocLineShape*>(core.GetFocusShape()), nullptr);
+  EXPECT_EQ(core.GetEditState(), esIdle);
 }
 
 TEST_F(MainWindowTest, InchesAndBackKeepTwoDecimals) {

@@ -1,11 +1,14 @@
 // Random use of the main window: clicks, keys and typing on its controls
-// (all but quitting and the help viewer),
-// tab changes, shapes added and focused, message boxes answered at random.
+// (all but quitting and the help viewer), tab changes, shapes of every kind
+// added and focused, message boxes answered and menus closed at random.
 // Nothing may crash or trip a sanitizer; at the end the window still closes
-// and writes its parameter file. LABEL_MONKEY_EVENTS sets the number of
-// actions (CI's fuzz stage runs it long).
+// and writes its parameter file. CI's fuzz stage runs it for a minute
+// under the sanitizers (scripts/run-monkeys.sh).
 
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <random>
 
 #include <QAbstractButton>
@@ -28,11 +31,28 @@
 namespace guitest {
 namespace {
 
-int EventCount() {
-  bool ok = false;
-  const int count = qEnvironmentVariableIntValue("LABEL_MONKEY_EVENTS", &ok);
-  return ok && count > 0 ? count : 1500;
-}
+// How long the monkey plays: LABEL_MONKEY_EVENTS actions (1500 without
+// it), or for LABEL_MONKEY_SECONDS when that is set, within the events
+// when both are. The seed is fixed, so a failure repeats in a run at least
+// as long.
+struct TBudget {
+  int Events = 1500;
+  std::chrono::steady_clock::time_point End = std::chrono::steady_clock::time_point::max();
+
+  static TBudget FromEnvironment() {
+    TBudget budget;
+    bool ok = false;
+    const int seconds = qEnvironmentVariableIntValue("LABEL_MONKEY_SECONDS", &ok);
+    if (ok && seconds > 0) {
+      budget.Events = std::numeric_limits<int>::max();
+      budget.End = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    }
+    const int events = qEnvironmentVariableIntValue("LABEL_MONKEY_EVENTS", &ok);
+    if (ok && events > 0) budget.Events = events;
+    return budget;
+  }
+  bool Allows(int done) const { return done < Events && std::chrono::steady_clock::now() < End; }
+};
 
 class TMonkey {
 public:
@@ -40,6 +60,7 @@ public:
     // Every dialog the monkey opens is answered a moment later.
     DialogCloser.setInterval(5);
     QObject::connect(&DialogCloser, &QTimer::timeout, [this] {
+      if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
       if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
         if (box->icon() == QMessageBox::Critical) Errors.push_back(box->text().toStdString());
         const QList<QAbstractButton*> buttons = box->buttons();
@@ -106,7 +127,9 @@ private:
   void AddShape() {
     TdocDocumentCore& core = Form.Fdocument->Core();
     if (core.ShapeCount() >= 12) return;
-    const int index = core.AddShape(app::TForm1::NewShape(static_cast<app::TForm1::TInsertKind>(Pick(3))));
+    const int kind = Pick(6);
+    const int index = core.AddShape(kind < 3 ? app::TForm1::NewShape(static_cast<app::TForm1::TInsertKind>(kind))
+                                             : app::TForm1::NewTextShape(static_cast<app::TForm1::TTextKind>(kind - 3)));
     if (index < 0) return;
     TdocShape* shape = core.GetShapes(index);
     const auto left = static_cast<float>(Pick(150));
@@ -129,7 +152,11 @@ TEST_F(MainWindowTest, RandomUseNeverBreaksTheWindow) {
   app::TForm1& form = Show();
   {
     TMonkey monkey(form, 20261206);
-    for (int i = 0, count = EventCount(); i < count; ++i) monkey.Act();
+    const TBudget budget = TBudget::FromEnvironment();
+    int done = 0;
+    for (; budget.Allows(done); ++done) monkey.Act();
+    RecordProperty("actions", done);
+    std::printf("monkey: %d actions\n", done);
     for (const std::string& error : monkey.Errors) ADD_FAILURE() << "error box: " << error;
   }
   ASSERT_TRUE(form.isVisible());

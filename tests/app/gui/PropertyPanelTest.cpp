@@ -1,7 +1,10 @@
 // The property panel of the real main window: fields written into the
 // focused shape and shown from it, the EAN rule and the barcode value rule,
-// inch mode, and an activation that must not change the focused barcode.
+// inch mode, an activation that must not change the focused barcode, and
+// one undo step per edit.
 // Ends with grabs of a designed label in both languages.
+
+#include <functional>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -19,6 +22,8 @@
 #include "document/LineShape.h"
 #include "document/control/Document.h"
 #include "tests/app/gui/MainWindowTestSupport.h"
+#include "tests/document/DocumentXmlText.h"
+#include "widgets/ColorPickerButton.h"
 #include "widgets/UniEdit.h"
 
 namespace guitest {
@@ -107,6 +112,48 @@ TEST_F(PropertyPanelTest, FrameFieldsReachTheShape) {
   Panel().trbcadrefondtransparence->setValue(100);
   EXPECT_EQ(frame->GetFillAlpha(), 100);
   EXPECT_EQ(Panel().labcadrefondtransparence->text(), "100");
+}
+
+// Every kind page's edits are single undo steps: one undo gives back the
+// document exactly.
+TEST_F(PropertyPanelTest, OneUndoTakesBackEachEditOfTheFrameLineAndBarcodePages) {
+  using app::TForm1;
+  const struct {
+    const char* Name;
+    TForm1::TInsertKind Kind;
+    std::function<void(app::TPropertyPanel&)> Edit;
+  } edits[] = {
+      {"position", TForm1::ikBarcode, [](auto& p) { Type(p.eshapex, "12.5"); }},
+      {"orientation", TForm1::ikBarcode,
+       [](auto& p) {
+         p.eshapeorientation->setEditText("90");
+         QTest::keyClick(p.eshapeorientation->lineEdit(), Qt::Key_Return);
+       }},
+      {"barcode type", TForm1::ikBarcode, [](auto& p) { p.combcb1type->setCurrentIndex(bcCodeEAN13); }},
+      {"barcode value", TForm1::ikBarcode, [](auto& p) { p.edtcbvaleur->SetText(u"98765"); }},
+      {"barcode text", TForm1::ikBarcode, [](auto& p) { p.chcb1affichertexte->click(); }},
+      {"barcode colour", TForm1::ikBarcode, [](auto& p) { p.colorbarrecodebarre->SetSelectionColor(0xFF); }},
+      {"line width", TForm1::ikLine,
+       [](auto& p) {
+         p.edtepaisseurligne->setFocus();
+         p.edtepaisseurligne->setText("2");
+       }},
+      {"line colour", TForm1::ikLine, [](auto& p) { p.colorligne1->SetSelectionColor(0xFF00); }},
+      {"frame width", TForm1::ikFrame, [](auto& p) { p.edtepaisseurlignecadre->setText("1.5"); }},
+      {"frame fill", TForm1::ikFrame, [](auto& p) { p.Chremplircadre->click(); }},
+      {"frame alpha", TForm1::ikFrame, [](auto& p) { p.trbcadrefondtransparence->setValue(90); }},
+  };
+  for (const auto& edit : edits) {
+    SCOPED_TRACE(edit.Name);
+    Add(edit.Kind, 10, 10, 60, 30);
+    TdocDocumentCore& core = Form->Fdocument->Core();
+    core.ClearUndo();
+    const std::string before = doctest::DocumentXmlText(core);
+    edit.Edit(Panel());
+    EXPECT_NE(doctest::DocumentXmlText(core), before);
+    core.Undo();
+    EXPECT_EQ(doctest::DocumentXmlText(core), before);
+  }
 }
 
 TEST_F(PropertyPanelTest, ChoosingEan13ShowsTheDigitsBottomLeft) {

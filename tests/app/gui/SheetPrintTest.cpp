@@ -186,7 +186,6 @@ protected:
     TVmBarcode& symbol = *static_cast<TdocBarCodeShape&>(*barcode).GetBarcode();
     symbol.SetTyp(bcCodeEAN13);
     symbol.SetText(Ean);
-    symbol.SetShowText(bcoNone);
     barcode->SetDocFrame(6, 8, width - 12, 30, 0);
     core.AddShape(std::move(barcode));
     auto text = std::make_unique<TdocTextShape>();

@@ -1,0 +1,27 @@
+#include "app/gui/PanelControls.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSlider>
+
+namespace app {
+
+std::string TextOf(const QLineEdit* edit) { return edit->text().toStdString(); }
+std::string TextOf(const QComboBox* list) { return list->currentText().toStdString(); }
+
+QString ToQString(const std::string& utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+QSlider* AlphaSlider(QWidget* parent) {
+  auto* slider = new QSlider(Qt::Horizontal, parent);
+  slider->setRange(0, 255);
+  return slider;
+}
+
+void SelectFont(QComboBox* list, const QString& name) {
+  if (list->findText(name) < 0) list->addItem(name);
+  list->setCurrentIndex(list->findText(name));
+}
+
+}  // namespace app
