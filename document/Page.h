@@ -125,6 +125,10 @@ public:
   // resolution shapes render their caches at; 0 takes the scale of rect.
   // Nothing without a document that offers TdocPageHost.
   virtual void RenderPage(TCanvas& canvas, const TRect& rect, bool mirror, bool bottomUp, int rotation, float dpm);
+  // RenderPage into the whole of a bitmap, unmirrored. Unturned, the page is
+  // drawn straight into it instead of through tiles, each shape once, its
+  // cache freed as soon as it is drawn.
+  void RenderPageToBitmap(TBitmap32& bitmap, int rotation, float dpm);
   // RenderPage at 150 dots per inch.
   virtual void RenderPageDefault(TCanvas& canvas, const TRect& rect, bool mirror, bool bottomUp, int rotation);
   // Thumbnails and export: the page rendered at the document's render
@@ -167,7 +171,11 @@ private:
   void CallPaintEvent(TBitmap32& bitmap, bool foreground);
   TdocRenderOptions PrintOptions(float resolution, float bitmapResolution) const;
   struct TPageOutput;
+  using TPageDraw = std::function<void(const TPageOutput& output, const TdocRenderOptions& options)>;
+  // What RenderPage does around drawing the page laid out in rect.
+  void RenderPageWith(const TRect& rect, bool mirror, bool bottomUp, int rotation, float dpm, const TPageDraw& draw);
   void RenderTiles(TCanvas& canvas, const TRect& rect, const TPageOutput& output, const TdocRenderOptions& options);
+  void RenderUnturned(TBitmap32& bitmap, const TPageOutput& output, TdocRenderOptions options);
 
   TResourcePtr<TdocBitmapResource> Background;
   TdocPageSettings Own;

@@ -130,6 +130,23 @@ void TdocPage::RenderPageDefault(TCanvas& canvas, const TRect& rect, bool mirror
 }
 
 void TdocPage::RenderPage(TCanvas& canvas, const TRect& rect, bool mirror, bool bottomUp, int rotation, float dpm) {
+  RenderPageWith(rect, mirror, bottomUp, rotation, dpm, [&](const TPageOutput& output, const TdocRenderOptions& options) {
+    RenderTiles(canvas, rect, output, options);
+  });
+}
+
+void TdocPage::RenderPageToBitmap(TBitmap32& bitmap, int rotation, float dpm) {
+  const TRect rect = bitmap.BoundsRect();
+  RenderPageWith(rect, false, false, rotation, dpm, [&](const TPageOutput& output, const TdocRenderOptions& options) {
+    if (output.Rotation == 0)
+      RenderUnturned(bitmap, output, options);
+    else
+      RenderTiles(bitmap.GetCanvas(), rect, output, options);
+  });
+}
+
+void TdocPage::RenderPageWith(const TRect& rect, bool mirror, bool bottomUp, int rotation, float dpm,
+                              const TPageDraw& draw) {
   EnsureLoaded();
   TdocPageHost* host = GetHost();
   if (!host) return;
@@ -144,8 +161,7 @@ void TdocPage::RenderPage(TCanvas& canvas, const TRect& rect, bool mirror, bool 
   const TRect page{0, 0, ScreenRound(scale * GetDocWidth()), ScreenRound(scale * GetDocHeight())};
   if (page.IsEmpty()) return;
   const float resolution = dpm == 0 ? static_cast<float>(scale) : dpm;
-  const TPageOutput output{page.Right, page.Bottom, rotation, mirror, bottomUp};
-  RenderTiles(canvas, rect, output, PrintOptions(resolution, static_cast<float>(scale)));
+  draw({page.Right, page.Bottom, rotation, mirror, bottomUp}, PrintOptions(resolution, static_cast<float>(scale)));
   if (host->GetPerformance() != dpSpeedOverMemory) ClearRenderCacheAll();
 }
 
@@ -159,9 +175,10 @@ void TdocPage::RenderTiles(TCanvas& canvas, const TRect& rect, const TPageOutput
   const double mmPerPixelX = double{width} / output.Width, mmPerPixelY = double{height} / output.Height;
   const TColor32 pageColor = imaging::ColorToColor32(GetPageColor()) | 0xFF000000u;
   const int count = host->GetProgressCount(), total = host->GetProgressTotal();
+  // One bitmap for every tile: the tiles of a page are mostly of one size.
+  TBitmap32 tile;
   for (const TdocPageTile& piece : document::SplitPageTiles(output.Width, output.Height, MaxTilePixels)) {
     const TRect& a = piece.Area;
-    TBitmap32 tile;
     tile.SetSize(static_cast<std::int32_t>(a.Width()), static_cast<std::int32_t>(a.Height()));
     tile.Clear(0);
     const TFloatRect area{static_cast<float>(a.Left * mmPerPixelX), static_cast<float>(a.Top * mmPerPixelY),
@@ -173,6 +190,23 @@ void TdocPage::RenderTiles(TCanvas& canvas, const TRect& rect, const TPageOutput
     }
     if (total > 0) host->DoProgress(ptPrint, count, total, static_cast<float>((count - 1 + piece.ProgressEnd) / total));
   }
+}
+
+void TdocPage::RenderUnturned(TBitmap32& bitmap, const TPageOutput& output, TdocRenderOptions options) {
+  // The page centred as the tiles would place it; the bitmap's pixel grid
+  // continues the page's around it.
+  const std::int32_t left = (bitmap.GetWidth() - output.Width) / 2;
+  const std::int32_t top = (bitmap.GetHeight() - output.Height) / 2;
+  const double mmPerPixelX = double{GetDocWidth()} / output.Width, mmPerPixelY = double{GetDocHeight()} / output.Height;
+  options.FreeCache = true;
+  RenderShape(bitmap,
+              {static_cast<float>(-left * mmPerPixelX), static_cast<float>(-top * mmPerPixelY),
+               static_cast<float>((bitmap.GetWidth() - left) * mmPerPixelX),
+               static_cast<float>((bitmap.GetHeight() - top) * mmPerPixelY)},
+              true, options);
+  TdocPageHost* host = GetHost();
+  const int count = host->GetProgressCount(), total = host->GetProgressTotal();
+  if (total > 0) host->DoProgress(ptPrint, count, total, static_cast<float>(count) / total);
 }
 
 TRect TdocPage::PaintPageToCanvas(TCanvas& canvas, const TRect& rect, float maxDpm, bool fit) {

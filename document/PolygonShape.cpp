@@ -284,6 +284,11 @@ double TdocPolygonShape::DeviceScale() const {
 }
 
 void TdocPolygonShape::SetDeviceTransform(const TdocTransform& matrix) {
+  const TdocTransform& current = GetDeviceTransform();
+  // A repaint of the same view keeps the device polygons already built.
+  if (matrix.a == current.a && matrix.b == current.b && matrix.c == current.c && matrix.d == current.d &&
+      matrix.e == current.e && matrix.f == current.f)
+    return;
   TdocEffectShape::SetDeviceTransform(matrix);
   Rebuild = true;
 }

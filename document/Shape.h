@@ -456,7 +456,10 @@ private:
   void LayoutChild(TdocShape& child, float width, float height);
   void DrawDirect(TBitmap32& bitmap, const TFloatRect& rect, const TdocRenderOptions& options);
   void RenderCached(TBitmap32& bitmap, const TFloatRect& rect, bool direct, const TdocRenderOptions& options);
-  void RenderCache(float resolution, const TdocRenderOptions& options);
+  // localToBitmap places the shape on the bitmap the cache is made for.
+  void RenderCache(float resolution, const TdocRenderOptions& options, const TdocTransform& localToBitmap);
+  // Cache pixels to bitmap pixels, for the placement localToBitmap.
+  TdocTransform CacheToBitmap(const TdocTransform& localToBitmap) const;
   // The cache drawn through a turning or scaling map (the map sampler).
   void DrawResampled(TBitmap32& bitmap, TdocTransform& toBitmap);
   // The frame widened by the extents, in local coordinates.
@@ -468,6 +471,10 @@ private:
   std::unique_ptr<TBitmap32> Cache;
   float CacheResolution = 0;  // the resolution asked for; 0 = invalid
   float CacheScale = 0;       // pixels per mm of the cache (below the asked one for huge shapes)
+  // Where local (0, 0) lies inside its cache pixel (0 <= x, y < 1): a cache
+  // made for a level placement at a fractional pixel position shares the
+  // grid of the bitmap it is drawn on, so drawing it copies rows.
+  TFloatPoint CachePhase{};
   // The cache as last sampled onto a bitmap; goes with the cache.
   TdocSampledImage Sampled;
   std::array<float, 4> Extents{};

@@ -44,8 +44,61 @@ void MapRectToPixels(TdocTransform& transform, const TFloatRect& rect, std::int3
   transform.Scale(width / (double{rect.Right} - rect.Left), height / (double{rect.Bottom} - rect.Top));
 }
 
-bool IsIntegerTranslation(const TdocTransform& t) {
-  return t.a == 1 && t.b == 0 && t.c == 0 && t.d == 1 && t.e == std::floor(t.e) && t.f == std::floor(t.f);
+// A cache freed right after it was drawn leaves its bitmap here for the next
+// shape of the render: a sheet of like labels then draws every label in one
+// block of memory instead of mapping fresh pages for each. Only a small
+// bitmap is kept, so that a print leaves little memory behind.
+constexpr std::size_t MaxSparePixels = 1 << 20;
+thread_local std::unique_ptr<TBitmap32> SpareCache;
+
+void KeepSpare(std::unique_ptr<TBitmap32> cache) {
+  if (cache && std::size_t(cache->GetWidth()) * std::size_t(cache->GetHeight()) <= MaxSparePixels)
+    SpareCache = std::move(cache);
+}
+
+// A turn or scale that moves no pixel of a cache by more than this from
+// where a plain move puts it cannot be seen: the cache is blended as moved.
+// (Sheets turn their barcodes by a thousandth of a degree; at 600 dots per
+// inch that shifts the far corner of a label by a fiftieth of a pixel.)
+constexpr double MaxUnseenShift = 1.0 / 32;
+// Positions this close to a whole pixel lie on it, as far as the map
+// sampler's 1/256-pixel sample positions can tell.
+constexpr double PixelTolerance = 1.0 / 256;
+
+// Whether t maps a width x height bitmap as a plain move would, give or
+// take MaxUnseenShift.
+bool IsUnseenTurn(const TdocTransform& t, double width, double height) {
+  return std::fabs(t.a - 1) * width + std::fabs(t.c) * height <= MaxUnseenShift &&
+         std::fabs(t.b) * width + std::fabs(t.d - 1) * height <= MaxUnseenShift;
+}
+
+double Fraction(double value) { return value - std::floor(value); }
+
+bool IsNearWhole(double value) {
+  const double fraction = Fraction(value);
+  return fraction <= PixelTolerance || fraction >= 1 - PixelTolerance;
+}
+
+// Where a fractional pixel position lies inside its pixel; 0 near a whole one.
+float PhaseOf(double position) { return IsNearWhole(position) ? 0.0f : static_cast<float>(Fraction(position)); }
+
+// A cache finer than the bitmap it is drawn on costs time and loses its
+// detail to the averaging anyway; one at the bitmap's own resolution shares
+// its pixel grid.
+float CacheResolutionFor(const TdocRenderOptions& options) {
+  const float bitmap = options.BitmapResolution;
+  return bitmap > 0 && std::isfinite(bitmap) && bitmap < options.Resolution ? bitmap : options.Resolution;
+}
+
+// The shape's local coordinates to the pixels of a bitmap covering rect.
+TdocTransform LocalToBitmap(const TdocShape& shape, const TFloatRect& rect, bool direct, const TBitmap32& bitmap) {
+  TdocTransform transform;
+  if (!direct) {
+    transform.Rotate(-shape.GetDocAngle(), 0, 0);
+    transform.Translate(shape.GetDocLeft(), shape.GetDocTop());
+  }
+  MapRectToPixels(transform, rect, bitmap.GetWidth(), bitmap.GetHeight());
+  return transform;
 }
 
 }  // namespace
@@ -93,30 +146,38 @@ void TdocShape::DrawDirect(TBitmap32& bitmap, const TFloatRect& rect, const Tdoc
 }
 
 void TdocShape::RenderCached(TBitmap32& bitmap, const TFloatRect& rect, bool direct, const TdocRenderOptions& options) {
-  const float resolution = options.Resolution;
+  const float resolution = CacheResolutionFor(options);
   if (!(resolution > 0) || !std::isfinite(resolution) || bitmap.IsEmpty() || !HasArea(rect)) return;
+  const TdocTransform localToBitmap = LocalToBitmap(*this, rect, direct, bitmap);
   const bool valid = Cache && CacheResolution > 0;
   if (!valid || resolution > CacheResolution || (resolution < CacheResolution && options.ExactResolution))
-    RenderCache(resolution, options);
+    RenderCache(resolution, options, localToBitmap);
   if (!Cache->IsEmpty()) {
     Cache->SetMasterAlpha(static_cast<std::uint32_t>(MasterAlpha));
-    TdocTransform toBitmap;
-    toBitmap.Translate(-std::ceil(Extents[0] * CacheScale), -std::ceil(Extents[1] * CacheScale));
-    toBitmap.Scale(1.0 / CacheScale, 1.0 / CacheScale);
-    if (!direct) {
-      toBitmap.Rotate(-DocAngle, 0, 0);
-      toBitmap.Translate(DocLeft, DocTop);
-    }
-    MapRectToPixels(toBitmap, rect, bitmap.GetWidth(), bitmap.GetHeight());
-    if (IsIntegerTranslation(toBitmap)) {
+    TdocTransform toBitmap = CacheToBitmap(localToBitmap);
+    if (IsUnseenTurn(toBitmap, Cache->GetWidth(), Cache->GetHeight()) && IsNearWhole(toBitmap.e) &&
+        IsNearWhole(toBitmap.f)) {
       // A whole-pixel move needs no resampling: the cache is blended as it is.
-      const auto x = static_cast<std::int32_t>(toBitmap.e), y = static_cast<std::int32_t>(toBitmap.f);
+      const std::int32_t x = ScreenRound(toBitmap.e), y = ScreenRound(toBitmap.f);
       Cache->DrawTo(bitmap, {x, y, x + Cache->GetWidth(), y + Cache->GetHeight()});
     } else {
       DrawResampled(bitmap, toBitmap);
     }
   }
-  if (options.FreeCache) ClearRenderCache();
+  if (options.FreeCache) {
+    KeepSpare(std::move(Cache));
+    ClearRenderCache();
+  }
+}
+
+TdocTransform TdocShape::CacheToBitmap(const TdocTransform& localToBitmap) const {
+  TdocTransform cacheToLocal;
+  cacheToLocal.Translate(-(std::ceil(Extents[0] * CacheScale) + CachePhase.X),
+                         -(std::ceil(Extents[1] * CacheScale) + CachePhase.Y));
+  cacheToLocal.Scale(1.0 / CacheScale, 1.0 / CacheScale);
+  TdocTransform result;
+  result.AffineMultiply(localToBitmap, cacheToLocal);
+  return result;
 }
 
 void TdocShape::DrawResampled(TBitmap32& bitmap, TdocTransform& toBitmap) {
@@ -138,7 +199,7 @@ void TdocShape::DrawResampled(TBitmap32& bitmap, TdocTransform& toBitmap) {
   if (Sampled.PixelCount() > 2 * cachePixels + MinSampledPixels) Sampled.Clear();
 }
 
-void TdocShape::RenderCache(float resolution, const TdocRenderOptions& options) {
+void TdocShape::RenderCache(float resolution, const TdocRenderOptions& options, const TdocTransform& localToBitmap) {
   double scale = resolution;
   auto pixels = [this](double s, std::size_t before, std::size_t after, float length) {
     return std::ceil(Extents[before] * s) + std::ceil((length + Extents[after]) * s);
@@ -154,12 +215,21 @@ void TdocShape::RenderCache(float resolution, const TdocRenderOptions& options) 
   CacheResolution = 0;
   Sampled.Clear();
   CacheScale = static_cast<float>(scale);
-  if (!Cache) Cache = std::make_unique<TBitmap32>();
+  if (!Cache) Cache = options.FreeCache && SpareCache ? std::move(SpareCache) : std::make_unique<TBitmap32>();
   const std::int32_t left = CeilPixels(Extents[0] * CacheScale);
   const std::int32_t top = CeilPixels(Extents[1] * CacheScale);
   const std::int32_t right = CeilPixels((DocWidth + Extents[2]) * CacheScale);
   const std::int32_t bottom = CeilPixels((DocHeight + Extents[3]) * CacheScale);
-  Cache->SetSize(left + right, top + bottom);
+  // Made for a level placement, the cache takes the bitmap's pixel grid: one
+  // pixel more where the shape starts inside a pixel. A mirror or flip turns
+  // the cache about its middle and keeps the grid it had.
+  CachePhase = {};
+  const TdocTransform toBitmap = CacheToBitmap(localToBitmap);
+  if (IsUnseenTurn(toBitmap, left + right + 1, top + bottom + 1))
+    CachePhase = {Mirrored ? 0.0f : PhaseOf(toBitmap.e), Flipped ? 0.0f : PhaseOf(toBitmap.f)};
+  const std::int32_t width = left + right + (CachePhase.X > 0 ? 1 : 0);
+  const std::int32_t height = top + bottom + (CachePhase.Y > 0 ? 1 : 0);
+  Cache->SetSize(width, height);
   Cache->Clear(options.Color);
   Cache->OuterColor = options.Color;
   Cache->SetDrawMode(dmBlend);
@@ -168,8 +238,9 @@ void TdocShape::RenderCache(float resolution, const TdocRenderOptions& options) 
   cacheOptions.Resolution = CacheScale;
   cacheOptions.BitmapResolution = CacheScale;
   // The local area rounded out to whole cache pixels, so that local (0, 0)
-  // falls exactly on the corner of pixel (left, top).
-  const TFloatRect area{-left / CacheScale, -top / CacheScale, right / CacheScale, bottom / CacheScale};
+  // falls exactly on the corner of pixel (left, top), moved by the phase.
+  const TFloatRect area{(-left - CachePhase.X) / CacheScale, (-top - CachePhase.Y) / CacheScale,
+                        (width - left - CachePhase.X) / CacheScale, (height - top - CachePhase.Y) / CacheScale};
   DrawDirect(*Cache, area, cacheOptions);
   ProcessRenderedBitmap(*Cache, cacheOptions);
   if (options.Device == dtScreen) PaintOverlay(*Cache, Cache->BoundsRect());
@@ -196,6 +267,7 @@ void TdocShape::ClearRenderCache() {
   Cache.reset();
   Sampled.Clear();
   CacheResolution = 0;
+  CachePhase = {};
 }
 
 void TdocShape::ClearRenderCacheAll() {
@@ -265,8 +337,8 @@ bool TdocShape::PointInShape(const TPoint& screenPoint) const {
 TPoint TdocShape::CachePixelAt(const TPoint& screenPoint) const {
   if (!(CacheResolution > 0)) return {-1, -1};
   const TFloatPoint local = ScreenToShape({float(screenPoint.X), float(screenPoint.Y)});
-  return {ScreenRound(std::ceil(Extents[0] * CacheScale) + double{local.X} * CacheScale),
-          ScreenRound(std::ceil(Extents[1] * CacheScale) + double{local.Y} * CacheScale)};
+  return {ScreenRound(std::ceil(Extents[0] * CacheScale) + CachePhase.X + double{local.X} * CacheScale),
+          ScreenRound(std::ceil(Extents[1] * CacheScale) + CachePhase.Y + double{local.Y} * CacheScale)};
 }
 
 bool TdocShape::PointOnOpaquePixel(const TPoint& screenPoint) const {

@@ -1,5 +1,6 @@
 #include "document/control/Document.h"
 
+#include <algorithm>
 #include <exception>
 
 #include <QEvent>
@@ -102,16 +103,24 @@ void TdocDocument::PaintDocument(TBitmap32& target, const QRect& clip) {
   const TdocDocumentCore& core = *DocumentCore;
   TdocRenderOptions options;
   options.Device = dtScreen;
-  options.Resolution = core.GetRenderAtScreenRes() ? core.GetScreenScale() : core.GetRenderResolution();
+  // Zoomed in past the render resolution, shapes are cached at the view's
+  // own: magnifying a coarser cache costs a resampling of every pixel at
+  // each repaint and blurs what it shows.
   options.BitmapResolution = core.GetScreenScale();
+  options.Resolution = std::max(core.GetRenderAtScreenRes() ? core.GetScreenScale() : core.GetRenderResolution(),
+                                options.BitmapResolution);
   options.StretchFilter = core.GetQuality();
   options.Color = imaging::SetColorAlpha(imaging::ColorToColor32(page->GetPageColor()), 0);
 
-  TBitmap32 bitmap;
-  bitmap.SetSize(clip.width(), clip.height());
+  // The whole view is rendered in place; a part of it beside and copied in.
+  const bool whole = area == target.BoundsRect();
+  TBitmap32 part;
+  TBitmap32& bitmap = whole ? target : part;
+  if (!whole) part.SetSize(clip.width(), clip.height());
   bitmap.Clear(background);
   const TFloatPoint topLeft = core.ClientToDoc({static_cast<float>(area.Left), static_cast<float>(area.Top)});
   const TFloatPoint bottomRight = core.ClientToDoc({static_cast<float>(area.Right), static_cast<float>(area.Bottom)});
   page->RenderShape(bitmap, {topLeft.X, topLeft.Y, bottomRight.X, bottomRight.Y}, false, options);
-  gdi::StretchCopy(target.GetHandle(), area, bitmap.GetHandle(), bitmap.BoundsRect(), TStretchMode::Nearest);
+  if (!whole)
+    gdi::StretchCopy(target.GetHandle(), area, part.GetHandle(), part.BoundsRect(), TStretchMode::Nearest);
 }

@@ -54,7 +54,6 @@ void TdocDocument::PrintPage(TPrinter& printer, TdocPage& page) {
   TBitmap32 sheet;
   sheet.SetSize(static_cast<std::int32_t>(placement.Area.Width()), static_cast<std::int32_t>(placement.Area.Height()));
   sheet.Clear(0xFFFFFFFFu);
-  page.RenderPage(sheet.GetCanvas(), sheet.BoundsRect(), false, false, placement.Turned ? 1 : 0,
-                  DocumentCore->GetPrinterDpm());
+  page.RenderPageToBitmap(sheet, placement.Turned ? 1 : 0, DocumentCore->GetPrinterDpm());
   printer.DrawImage(sheet.GetHandle(), placement.Area);
 }

@@ -1,6 +1,6 @@
 #include "imaging/bitmap/GdiBackend.h"
 
-#include <new>
+#include <cstdlib>
 
 #include "imaging/bitmap/CustomBitmap32.h"
 #include "platform/rtl/Exception.h"
@@ -16,20 +16,20 @@ void TGDIBackend::InitializeSurface(std::int32_t width, std::int32_t height, boo
   Info.Width = width;
   Info.Height = -height;
   Info.SizeImage = static_cast<std::uint32_t>(std::uint64_t{static_cast<std::uint32_t>(width)} * height * 4);
-  try {
-    Pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0u);
-  } catch (const std::bad_alloc&) {
+  Pixels.reset(static_cast<std::uint32_t*>(
+      std::calloc(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), sizeof(std::uint32_t))));
+  if (!Pixels) {
     FinalizeSurface();
     throw EOutOfMemory("Can't allocate the DIB handle");
   }
-  Bits = Pixels.data();
+  Bits = Pixels.get();
   const TPixelSurface surface{Bits, width, height};
   DeviceContext.SetSurface(surface);
   if (Canvas) Canvas->SetSurface(surface);
 }
 
 void TGDIBackend::FinalizeSurface() {
-  Pixels = {};
+  Pixels.reset();
   Bits = nullptr;
   Info = TBitmapInfoHeader{};
   DeviceContext.SetSurface(TPixelSurface{});

@@ -4,6 +4,7 @@
 // measurement and output straight into the pixels, an optional canvas for
 // free drawing, and copying to and from other device contexts.
 
+#include <cstdlib>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -79,8 +80,14 @@ private:
   void TextoutClipped(std::int32_t x, std::int32_t y, const TRect* clip, Text text);
   void FontChanged();
 
+  struct TFreePixels {
+    void operator()(std::uint32_t* pixels) const { std::free(pixels); }
+  };
+
   TBitmapInfoHeader Info;
-  std::vector<std::uint32_t> Pixels;
+  // From calloc: a large section comes as fresh zero pages, touched first
+  // by whoever fills it, not once more by a clearing pass of its own.
+  std::unique_ptr<std::uint32_t, TFreePixels> Pixels;
   TCanvas DeviceContext;
   TFont Font;
   std::unique_ptr<TCanvas> Canvas;

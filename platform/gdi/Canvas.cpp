@@ -104,8 +104,16 @@ void TCanvas::DrawOutline(std::span<const TPoint> points) {
 void TCanvas::Polygon(std::span<const TPoint> points) {
   const TPixelSurface& surface = DrawingSurface();
   if (points.size() < 2) return;
-  if (HasBrush()) gdi::FillPolygon(surface, points, gdi::PixelOf(Brush.GetColor()));
-  if (HasPen()) DrawOutline(points);
+  const gdi::TLineStyle style = LineStyle();
+  const bool outlinesItsFill = HasBrush() && HasPen() && Pen.GetWidth() <= 1 && !style.Dotted && !style.Xor &&
+                               gdi::PixelOf(Pen.GetColor()) == gdi::PixelOf(Brush.GetColor());
+  if (outlinesItsFill && gdi::IsUprightRectangle(points)) {
+    // A barcode's bars and spaces: one block instead of a fill and four lines.
+    gdi::FillOutlinedRectangle(surface, points, gdi::PixelOf(Brush.GetColor()));
+  } else {
+    if (HasBrush()) gdi::FillPolygon(surface, points, gdi::PixelOf(Brush.GetColor()));
+    if (HasPen()) DrawOutline(points);
+  }
   Changed();
 }
 

@@ -1,6 +1,7 @@
 #include "platform/gdi/Raster.h"
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 namespace gdi {
@@ -55,6 +56,29 @@ void StampPixel(const TPixelSurface& surface, std::int64_t x, std::int64_t y, in
   }
 }
 
+// The least and greatest x and y of an upright rectangle's corners.
+TRect CornerSpan(std::span<const TPoint> points) {
+  const auto [left, right] = std::minmax({points[0].X, points[1].X, points[2].X});
+  const auto [top, bottom] = std::minmax({points[0].Y, points[1].Y, points[2].Y});
+  return {left, top, right, bottom};
+}
+
+// What the pen stamps along a level or upright line from from to to (the
+// last point left out), width pixels square at each point.
+void FillStampedRect(const TPixelSurface& surface, const TPoint& from, const TPoint& to, int width,
+                     std::uint32_t pixel) {
+  const std::int64_t before = (width - 1) / 2;
+  const std::int64_t stepX = to.X > from.X ? 1 : (to.X < from.X ? -1 : 0);
+  const std::int64_t stepY = to.Y > from.Y ? 1 : (to.Y < from.Y ? -1 : 0);
+  const std::int64_t lastX = std::int64_t{to.X} - stepX, lastY = std::int64_t{to.Y} - stepY;
+  const std::int64_t left = std::min<std::int64_t>(from.X, lastX) - before;
+  const std::int64_t right = std::max<std::int64_t>(from.X, lastX) - before + width;
+  const std::int64_t top = std::max<std::int64_t>(std::min<std::int64_t>(from.Y, lastY) - before, 0);
+  const std::int64_t bottom =
+      std::min<std::int64_t>(std::max<std::int64_t>(from.Y, lastY) - before + width, surface.Height);
+  for (std::int64_t y = top; y < bottom; ++y) FillSpan(surface, y, left, right, pixel);
+}
+
 // Whether the centre of pixel (x, y) lies inside the ellipse inscribed in rect.
 bool InEllipse(const TRect& rect, std::int64_t x, std::int64_t y) {
   const double rx = (static_cast<double>(rect.Right) - rect.Left) / 2;
@@ -91,8 +115,33 @@ void FillRect(const TPixelSurface& surface, const TRect& rect, std::uint32_t pix
   for (int y = top; y < bottom; ++y) FillSpan(surface, y, rect.Left, rect.Right, pixel);
 }
 
+bool IsUprightRectangle(std::span<const TPoint> points) {
+  if (points.size() != 4) return false;
+  for (std::size_t i = 0; i < 4; ++i) {
+    const TPoint& a = points[i];
+    const TPoint& b = points[(i + 1) % 4];
+    const TPoint& c = points[(i + 2) % 4];
+    // Each corner ends a level edge and starts an upright one, or the other way round.
+    if (!((a.Y == b.Y && b.X == c.X) || (a.X == b.X && b.Y == c.Y))) return false;
+  }
+  return true;
+}
+
+void FillOutlinedRectangle(const TPixelSurface& surface, std::span<const TPoint> points, std::uint32_t pixel) {
+  const TRect span = CornerSpan(points);
+  // The outline adds the far column and row to what the fill covers; beyond
+  // the largest coordinate lies no surface anyway.
+  const auto beyond = [](std::int32_t v) { return v < std::numeric_limits<std::int32_t>::max() ? v + 1 : v; };
+  FillRect(surface, {span.Left, span.Top, beyond(span.Right), beyond(span.Bottom)}, pixel);
+}
+
 void FillPolygon(const TPixelSurface& surface, std::span<const TPoint> points, std::uint32_t pixel) {
   if (surface.IsEmpty() || points.size() < 3) return;
+  if (IsUprightRectangle(points)) {
+    // The scan lines below would fill exactly this; barcode bars are such.
+    FillRect(surface, CornerSpan(points), pixel);
+    return;
+  }
   const auto [low, high] = std::minmax_element(points.begin(), points.end(),
                                                [](const TPoint& a, const TPoint& b) { return a.Y < b.Y; });
   const std::int64_t top = std::max<std::int64_t>(low->Y, 0);
@@ -117,6 +166,11 @@ void DrawLine(const TPixelSurface& surface, TPoint from, TPoint to, int width, s
   width = std::max(width, 1);
   const std::int64_t dx = std::int64_t{to.X} - from.X;
   const std::int64_t dy = std::int64_t{to.Y} - from.Y;
+  if ((dx == 0) != (dy == 0) && !style.Dotted && !style.Xor) {
+    // Level or upright and solid: the stamps below join into one rectangle.
+    FillStampedRect(surface, from, to, width, pixel);
+    return;
+  }
   const bool xMajor = (dx < 0 ? -dx : dx) >= (dy < 0 ? -dy : dy);
   const std::int64_t major = xMajor ? dx : dy;
   const std::int64_t minor = xMajor ? dy : dx;

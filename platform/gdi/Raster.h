@@ -20,6 +20,13 @@ TColor ColorOfPixel(std::uint32_t pixel);
 // Fills the pixels of rect that lie on the surface.
 void FillRect(const TPixelSurface& surface, const TRect& rect, std::uint32_t pixel);
 
+// Whether the four points are the corners of a rectangle with level and
+// upright edges, in either order around it.
+bool IsUprightRectangle(std::span<const TPoint> points);
+// Such a rectangle filled and outlined by a one-pixel pen of the same pixel:
+// every pixel from its least to its greatest corner coordinates.
+void FillOutlinedRectangle(const TPixelSurface& surface, std::span<const TPoint> points, std::uint32_t pixel);
+
 // Alternate (even-odd) fill with top-left sampling: pixel (x, y) is filled
 // when the point (x, y) lies inside the polygon, where a point on a left or
 // top edge counts as inside and one on a right or bottom edge as outside.

@@ -77,6 +77,21 @@ std::uint32_t Average(const TPixelSurface& source, const std::vector<TContributi
   return result;
 }
 
+// Rectangles of one size: each destination pixel reads the source pixel at
+// the same offset, as the nearest mapping would pick.
+void CopySameSize(const TPixelSurface& dest, const TRect& destRect, const TPixelSurface& source,
+                  const TRect& sourceRect, const TAxisRange& columns, const TAxisRange& rows) {
+  const std::int64_t dx = std::int64_t{sourceRect.Left} - destRect.Left;
+  const std::int64_t dy = std::int64_t{sourceRect.Top} - destRect.Top;
+  const std::int64_t first = std::max(columns.First, -dx), last = std::min(columns.Last, source.Width - dx);
+  if (first >= last) return;
+  const std::int64_t bottom = std::min(rows.Last, source.Height - dy);
+  for (std::int64_t y = std::max(rows.First, -dy); y < bottom; ++y) {
+    const std::uint32_t* from = source.ScanLine(static_cast<int>(y + dy)) + (first + dx);
+    std::copy(from, from + (last - first), dest.ScanLine(static_cast<int>(y)) + first);
+  }
+}
+
 }  // namespace
 
 void StretchCopy(const TPixelSurface& dest, const TRect& destRect, const TPixelSurface& source,
@@ -85,11 +100,6 @@ void StretchCopy(const TPixelSurface& dest, const TRect& destRect, const TPixelS
   const TAxisRange columns = VisibleRange(destRect.Left, destRect.Width(), dest.Width);
   const TAxisRange rows = VisibleRange(destRect.Top, destRect.Height(), dest.Height);
   if (columns.First >= columns.Last || rows.First >= rows.Last) return;
-  const auto axis = mode == TStretchMode::Nearest ? NearestAxis : AreaAxis;
-  const TAxisMap columnMap =
-      axis(columns, destRect.Left, destRect.Width(), sourceRect.Left, sourceRect.Width(), source.Width);
-  const TAxisMap rowMap = axis(rows, destRect.Top, destRect.Height(), sourceRect.Top, sourceRect.Height(), source.Height);
-
   // A copy within one surface reads from a snapshot, so overlapping
   // rectangles see the pixels as they were before the copy.
   std::vector<std::uint32_t> snapshot;
@@ -98,6 +108,14 @@ void StretchCopy(const TPixelSurface& dest, const TRect& destRect, const TPixelS
     snapshot.assign(source.Bits, source.Bits + std::size_t(source.Width) * source.Height);
     from.Bits = snapshot.data();
   }
+  if (destRect.Width() == sourceRect.Width() && destRect.Height() == sourceRect.Height()) {
+    CopySameSize(dest, destRect, from, sourceRect, columns, rows);
+    return;
+  }
+  const auto axis = mode == TStretchMode::Nearest ? NearestAxis : AreaAxis;
+  const TAxisMap columnMap =
+      axis(columns, destRect.Left, destRect.Width(), sourceRect.Left, sourceRect.Width(), source.Width);
+  const TAxisMap rowMap = axis(rows, destRect.Top, destRect.Height(), sourceRect.Top, sourceRect.Height(), source.Height);
   for (std::size_t y = 0; y < rowMap.size(); ++y) {
     if (rowMap[y].empty()) continue;
     std::uint32_t* line = dest.ScanLine(static_cast<int>(rows.First + std::int64_t(y)));

@@ -226,6 +226,14 @@ TEST_F(PageTest, TiledPrintingEqualsOnePieceRenderingAtEveryTurn) {
     EXPECT_EQ(mismatches, 0) << "rotation " << turn.rotation << " mirror " << turn.mirror << " upside down "
                              << turn.upsideDown;
   }
+  // Straight into a bitmap of the sheet, without tiles: the same pixels.
+  TBitmap32 sheet;
+  sheet.SetSize(pw, ph);
+  Page.RenderPageToBitmap(sheet, 0, 16);
+  int mismatches = 0;
+  for (int y = 0; y < ph; ++y)
+    for (int x = 0; x < pw; ++x) mismatches += sheet.GetPixel(x, y) != reference.GetPixel(x, y);
+  EXPECT_EQ(mismatches, 0);
 }
 
 // ---- thumbnails, read back by a reader of 24-bit BMP files written here

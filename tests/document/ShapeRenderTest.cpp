@@ -117,6 +117,51 @@ TEST_F(ShapeRenderTest, AWholePixelMoveThroughTheCacheCopiesPixelsExactly) {
     for (int x = 0; x < PageWidthPx; ++x) ASSERT_EQ(cached.GetPixel(x, y), direct.GetPixel(x, y)) << x << "," << y;
 }
 
+TEST_F(ShapeRenderTest, ALevelCacheAtAFractionalPositionGivesThePixelsOfDirectDrawing) {
+  // The cache takes the page's pixel grid whatever fraction of a pixel the
+  // shape starts at; a turn that moves no pixel by 1/32 counts as level, a
+  // visible one is resampled.
+  const float res = 4;
+  const struct {
+    float left, top, angle;
+    bool same;
+  } cases[] = {{3.3f, 7.1f, 0, true}, {3.95f, 7.5f, 0, true}, {3.3f, 7.1f, 0.001f, true}, {3.3f, 7.1f, 0.5f, false}};
+  for (const auto& c : cases) {
+    auto* shape = static_cast<TNoiseShape*>(Page.GetShapes(Page.AddShape(std::make_unique<TNoiseShape>())));
+    shape->SetDocFrame(c.left, c.top, 20, 12.75f, 0);
+    TBitmap32 direct, cached;
+    for (TBitmap32* bitmap : {&direct, &cached}) {
+      bitmap->SetSize(PageWidthPx, PageHeightPx);
+      bitmap->Clear(clTransparent32);
+    }
+    RenderPage(direct, res);
+    shape->SetDocAngle(c.angle);
+    shape->SetForceRenderCache(true);
+    RenderPage(cached, res);
+    ASSERT_NE(shape->GetCacheBitmap(), nullptr);
+    int differing = 0;
+    for (int y = 0; y < PageHeightPx; ++y)
+      for (int x = 0; x < PageWidthPx; ++x) differing += cached.GetPixel(x, y) != direct.GetPixel(x, y);
+    EXPECT_EQ(differing == 0, c.same) << c.left << " " << c.angle << ": " << differing;
+    Page.DeleteShape(0);
+  }
+}
+
+TEST_F(ShapeRenderTest, ACacheIsNoFinerThanTheBitmapItIsDrawnOn) {
+  auto* shape = static_cast<TNoiseShape*>(Page.GetShapes(Page.AddShape(std::make_unique<TNoiseShape>())));
+  shape->SetDocFrame(5, 5, 10, 10, 30);
+  for (const auto& [asked, bitmapRes, cacheRes] : {std::tuple{8.0f, 4.0f, 4.0f}, {4.0f, 8.0f, 4.0f}, {8.0f, 0.0f, 8.0f}}) {
+    shape->ClearRenderCache();
+    TBitmap32 bitmap;
+    bitmap.SetSize(PageWidthPx, PageHeightPx);
+    TdocRenderOptions options;
+    options.Resolution = asked;
+    options.BitmapResolution = bitmapRes;
+    Page.RenderShape(bitmap, {0, 0, 40, 30}, true, options);
+    EXPECT_EQ(shape->GetCacheResolution(), cacheRes) << asked << " " << bitmapRes;
+  }
+}
+
 TEST_F(ShapeRenderTest, TheCacheIsMadeOnlyWhenNeededAndReusedAtOrBelowItsResolution) {
   auto* shape = static_cast<TNoiseShape*>(Page.GetShapes(Page.AddShape(std::make_unique<TNoiseShape>())));
   shape->SetDocFrame(5, 5, 10, 10, 0);
@@ -198,8 +243,9 @@ TEST_F(ShapeRenderTest, HitTestsAgreeWithPlainGeometryOnRandomPoints) {
   std::mt19937 random(7);
   std::uniform_real_distribution<float> angle(0, 360);
   for (int round = 0; round < 6; ++round) {
-    const float a = round == 0 ? 0.0f : angle(random);
-    TdocShape& shape = *Page.GetShapes(Page.AddShape(MakeFill(12, 9, 14, 7, a)));
+    const float a = round <= 1 ? 0.0f : angle(random);
+    TdocShape& shape = *Page.GetShapes(Page.AddShape(MakeFill(12.1f, 9.15f, 14, 7, a)));
+    shape.SetForceRenderCache(round == 1);  // level, cached a fraction of a pixel off the grid
     if (round % 2 == 1) {
       // Half the rounds decide on the cache's pixels.
       TBitmap32 bitmap;
@@ -211,7 +257,7 @@ TEST_F(ShapeRenderTest, HitTestsAgreeWithPlainGeometryOnRandomPoints) {
     for (int i = 0; i < 3000; ++i) {
       const TPoint p{column(random), row(random)};
       // The pixel centre in page millimetres.
-      const double d = SignedDistance((p.X + 0.5) / 4 - 2, (p.Y + 0.5) / 4 - 1, 12, 9, 14, 7, a, 1) * 4;
+      const double d = SignedDistance((p.X + 0.5) / 4 - 2, (p.Y + 0.5) / 4 - 1, 12.1f, 9.15f, 14, 7, a, 1) * 4;
       if (std::fabs(d) < 1.5) continue;
       TdocShape* hit = nullptr;
       const bool expected = d < 0;

@@ -120,6 +120,8 @@ TEST(CanvasShapes, PenAndBrushLeaveTheHandComputedPixels) {
       {"FillRect without brush", WithoutBrush([](TCanvas& c) { c.FillRect(Rect(4, 4, 6, 6)); }), {}, {}},
       {"horizontal line", Line(Point(1, 2), Point(6, 2)), Block(1, 2, 5, 2), {}},
       {"vertical line", Line(Point(6, 2), Point(6, 8)), Block(6, 2, 6, 7), {}},
+      {"horizontal line backwards", Line(Point(6, 2), Point(1, 2)), Block(2, 2, 6, 2), {}},
+      {"upward pen of width 2", Line(Point(6, 9), Point(6, 3), 2), Block(6, 4, 7, 10), {}},
       {"y = 2x / 5", Line(Point(0, 0), Point(5, 2)), {{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 2}}, {}},
       {"y = 2x / 5 backwards", Line(Point(5, 2), Point(0, 0)), {{5, 2}, {4, 2}, {3, 1}, {2, 1}, {1, 0}}, {}},
       {"diagonal", Line(Point(0, 0), Point(4, 4)), {{0, 0}, {1, 1}, {2, 2}, {3, 3}}, {}},
