@@ -1,12 +1,20 @@
 #pragma once
 // Helpers shared by the raster library tests: the per-channel combine formula
 // written out independently, random pictures, pixel lists, fixed points,
-// streams over bytes.
+// streams over bytes, scratch files.
+
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <random>
+#include <string>
 #include <vector>
+
+#include "platform/rtl/Exception.h"
 
 #include "imaging/bitmap/CustomBitmap32.h"
 #include "imaging/core/FixedPoint.h"
@@ -49,6 +57,45 @@ inline void Fill(TMemoryStream& stream, const std::vector<std::uint8_t>& bytes) 
 
 inline TFixedPoint Fx(double x, double y) {
   return TFixedPoint{static_cast<TFixed>(std::lround(x * 65536)), static_cast<TFixed>(std::lround(y * 65536))};
+}
+
+using TBytes = std::vector<std::uint8_t>;
+
+inline TBytes ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return TBytes(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void WriteBytes(const std::string& path, const TBytes& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// A fresh folder under the temporary folder, removed with everything in it.
+class ScratchFolder {
+public:
+  explicit ScratchFolder(const std::string& name)
+      : Path(std::filesystem::temp_directory_path() / (name + "_" + std::to_string(::getpid()))) {
+    std::filesystem::remove_all(Path);
+    std::filesystem::create_directories(Path);
+  }
+  ~ScratchFolder() { std::filesystem::remove_all(Path); }
+  std::string File(const std::string& name) const { return (Path / name).string(); }
+  std::ptrdiff_t Count() const { return std::distance(std::filesystem::recursive_directory_iterator(Path), {}); }
+
+private:
+  std::filesystem::path Path;
+};
+
+// The message of the E the action raised, or "no error".
+template <class E = Exception>
+std::string ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const E& e) {
+    return e.what();
+  }
+  return "no error";
 }
 
 }  // namespace imagingtest

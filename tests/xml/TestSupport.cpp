@@ -14,6 +14,8 @@
 #include <sstream>
 
 #include "platform/rtl/Format.h"
+#include "xml/XmlDocument.h"
+#include "xml/XmlNode.h"
 #include "xml/storage/FastMemStream.h"
 #include "xml/storage/Storage.h"
 
@@ -43,6 +45,18 @@ std::string Text(const TMemoryStream& stream) { return std::string(stream.Bytes(
 BytesStream::BytesStream(const std::string& bytes) {
   WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
   SetPosition(0);
+}
+
+std::string Saved(const TXmlDocument& doc) {
+  TMemoryStream stream;
+  doc.SaveToStream(stream);
+  return Text(stream);
+}
+
+std::string Loaded(TXmlDocument& doc, const std::string& bytes) {
+  BytesStream stream(bytes);
+  doc.LoadFromStream(stream);
+  return doc.GetRoot()->GetValue();
 }
 
 std::string RunCommand(const std::string& command, const std::string& input, int* status) {

@@ -13,6 +13,7 @@
 
 #include "platform/rtl/Stream.h"
 
+class TXmlDocument;
 class TXmlNode;
 class TsdStorage;
 
@@ -29,6 +30,10 @@ std::string Text(const TMemoryStream& stream);
 struct BytesStream : TMemoryStream {
   explicit BytesStream(const std::string& bytes);
 };
+
+// The document saved to bytes; bytes loaded into the document, giving the root's value.
+std::string Saved(const TXmlDocument& doc);
+std::string Loaded(TXmlDocument& doc, const std::string& bytes);
 
 // Runs a shell command with input on its standard input; returns its output
 // and, when asked, its exit status.

@@ -14,18 +14,6 @@ namespace {
 
 const std::string kSample = ReadFile(LABEL_TEST_DATA_DIR "/sample.xml");
 
-std::string Saved(const TXmlDocument& doc) {
-  TMemoryStream stream;
-  doc.SaveToStream(stream);
-  return Text(stream);
-}
-
-std::string Loaded(TXmlDocument& doc, const std::string& bytes) {
-  BytesStream stream(bytes);
-  doc.LoadFromStream(stream);
-  return doc.GetRoot()->GetValue();
-}
-
 const std::string kText = "Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80";  // é, euro sign, an emoji
 
 std::string ParseError(const std::string& text, bool strict = false) {

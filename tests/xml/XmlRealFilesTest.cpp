@@ -16,17 +16,6 @@ using namespace xmltest;
 
 namespace {
 
-std::string Saved(const TXmlDocument& doc) {
-  TMemoryStream stream;
-  doc.SaveToStream(stream);
-  return Text(stream);
-}
-
-void Load(TXmlDocument& doc, const std::string& bytes) {
-  BytesStream stream(bytes);
-  doc.LoadFromStream(stream);
-}
-
 // The UTF-8 text in another character set, by the iconv command.
 std::string Iconv(const std::string& from, const std::string& to, const std::string& text) {
   int status = -1;
@@ -74,7 +63,7 @@ TEST(XmlRealFiles, DeclaredCharacterSetsReadAsLibxml2ReadsThem) {
     const std::string bytes = Iconv("UTF-8", c.Charset, LabelText(c.Charset, c.Words));
     ASSERT_NE(bytes, LabelText(c.Charset, c.Words)) << "the file must not be plain UTF-8";
     TXmlDocument doc;
-    Load(doc, bytes);
+    Loaded(doc, bytes);
     EXPECT_EQ(Canonical(*doc.GetRoot()), CanonicalByLibxml2(bytes));
     EXPECT_EQ(doc.GetRoot()->ReadChildString("Text"), std::string(c.Words) + " & 12");
     EXPECT_EQ(doc.GetRoot()->ReadAttrString("Name"), c.Words);
@@ -89,17 +78,17 @@ TEST(XmlRealFiles, DeclaredCharacterSetsReadAsLibxml2ReadsThem) {
 TEST(XmlRealFiles, UnknownOrMislabelledCharacterSets) {
   TXmlDocument doc;
   for (const char* unknown : {"x-no-such-set", "UTF-8//TRANSLIT", ""})
-    EXPECT_EQ(MessageOf([&] { Load(doc, LabelText(unknown, "a")); }),
+    EXPECT_EQ(MessageOf([&] { Loaded(doc, LabelText(unknown, "a")); }),
               unknown[0] ? std::string("Unknown character set \"") + unknown + "\"" : "no error");
   // A file labelled UTF-16 whose bytes are UTF-8: the label cannot be right.
-  Load(doc, LabelText("UTF-16", "Caf\xC3\xA9"));
+  Loaded(doc, LabelText("UTF-16", "Caf\xC3\xA9"));
   EXPECT_EQ(doc.GetRoot()->ReadChildString("Text"), "Caf\xC3\xA9 & 12");
   EXPECT_EQ(doc.ExternalEncoding, xeUtf8);
   // A byte the set does not define reads as U+FFFD, the rest as written.
-  Load(doc, "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><r>a\xFF" "b</r>");
+  Loaded(doc, "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><r>a\xFF" "b</r>");
   EXPECT_EQ(doc.GetRoot()->GetValue(), "a\xEF\xBF\xBD" "b");
   // Saving what the set cannot hold is refused, never lost.
-  Load(doc, LabelText("KOI8-R", "a"));
+  Loaded(doc, LabelText("KOI8-R", "a"));
   doc.GetRoot()->WriteChildString("Text", "\xE6\x97\xA5");
   EXPECT_EQ(MessageOf([&] { Saved(doc); }), "Character not representable in KOI8-R: \"\xE6\x97\xA5\"");
   // Documents of the program stay UTF-8.
@@ -111,7 +100,7 @@ TEST(XmlRealFiles, UnknownOrMislabelledCharacterSets) {
 TEST(XmlRealFiles, CDataIsTheTextAsWritten) {
   const std::string bytes = "<r><![CDATA[x &amp; y <b>&#65;</b>\r\nz]]><a>&amp;</a></r>";
   TXmlDocument doc;
-  Load(doc, bytes);
+  Loaded(doc, bytes);
   const TXmlNode* cdata = doc.GetRoot()->GetChild(0);
   ASSERT_EQ(cdata->GetKind(), nkCData);
   EXPECT_EQ(cdata->GetValue(), "x &amp; y <b>&#65;</b>\nz");
@@ -157,7 +146,7 @@ TEST(XmlRealFiles, MemoTextsWithLineBreaksAndTabsRoundTrip) {
 TEST(XmlRealFiles, LineBreaksWrittenAsTheyAreReadAsEveryReaderReadsThem) {
   const std::string bytes = "<r a=\"1\r\n2\t3\n4\r5\" b=\"&#13;&#10;&#9;\">\r\n  <t>one\r\ntwo\rthree\nfour</t>\r\n</r>";
   TXmlDocument doc;
-  Load(doc, bytes);
+  Loaded(doc, bytes);
   EXPECT_EQ(doc.GetRoot()->ReadAttrString("a"), "1 2 3 4 5");
   EXPECT_EQ(doc.GetRoot()->ReadAttrString("b"), "\r\n\t");
   EXPECT_EQ(doc.GetRoot()->ReadChildString("t"), "one\ntwo\nthree\nfour");

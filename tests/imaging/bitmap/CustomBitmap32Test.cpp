@@ -64,12 +64,7 @@ TEST(CustomBitmap32, UpdateBracketsSilenceNotification) {
   TCustomBitmap32 b;
   Solid(b, 20, 20, 0);
   TEvents events(b);
-  try {
-    b.EndUpdate();
-    ADD_FAILURE() << "accepted";
-  } catch (const EInvalidOperation& e) {
-    EXPECT_STREQ(e.what(), "Unpaired TThreadPersistent.EndUpdate");
-  }
+  EXPECT_EQ(imagingtest::ErrorOf<EInvalidOperation>([&] { b.EndUpdate(); }), "Unpaired TThreadPersistent.EndUpdate");
   b.BeginUpdate();
   b.FillRect(1, 1, 3, 3, 0xFF00FF00);
   b.EndUpdate();  // closing the bracket does not notify

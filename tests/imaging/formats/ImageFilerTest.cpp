@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include "tests/imaging/formats/HckFileBuilder.h"
 #include "tests/imaging/ImagingTestSupport.h"
@@ -21,30 +20,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct TempDir {
-  const fs::path Path = fs::temp_directory_path() / ("imagefiler_" + std::to_string(::getpid()));
-  TempDir() { fs::create_directories(Path); }
-  ~TempDir() { fs::remove_all(Path); }
-  std::string File(const std::string& name) const { return (Path / name).string(); }
-};
-
-void WriteFile(const std::string& name, const Bytes& bytes) {
-  std::ofstream(name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
 Bytes Encoded(const TCustomBitmap32& picture, bool hck) {
   TMemoryStream s;
   hck ? THckImage().SaveToStream(s, picture) : picture.SaveToStream(s);
   return s.Bytes();
-}
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Exception& e) {
-    return e.what();
-  }
-  return "no error";
 }
 
 void LoadFile(const std::string& name, TCustomBitmap32& b) {
@@ -66,7 +45,7 @@ public:
 
 TEST(ImageFiler, SavedBmpIsReadByImageMagick) {
   if (std::system("/usr/bin/convert -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "ImageMagick is not available";
-  TempDir dir;
+  ScratchFolder dir("imagefiler");
   TCustomBitmap32 picture;
   picture.SetSize(6, 4);
   for (int y = 0; y < 4; ++y)
@@ -75,8 +54,7 @@ TEST(ImageFiler, SavedBmpIsReadByImageMagick) {
   filer.SetFileName(dir.File("out.Bmp"));
   filer.SaveBitmap(picture);
   ASSERT_EQ(std::system(("/usr/bin/convert " + dir.File("out.Bmp") + " -depth 8 rgb:" + dir.File("out.rgb")).c_str()), 0);
-  std::ifstream in(dir.File("out.rgb"), std::ios::binary);
-  const Bytes rgb(std::istreambuf_iterator<char>(in), {});
+  const Bytes rgb = ReadBytes(dir.File("out.rgb"));
   ASSERT_EQ(rgb.size(), 6u * 4 * 3);
   for (std::size_t i = 0; i < 24; ++i)
     EXPECT_EQ(0xFF000000u | rgb[3 * i] << 16 | rgb[3 * i + 1] << 8 | rgb[3 * i + 2], picture.GetBits()[i]) << i;
@@ -115,19 +93,19 @@ TEST(ImageFiler, StreamsAreReadAndWrittenFromTheirPosition) {
 }
 
 TEST(ImageFiler, NamesWithoutAKnownFormatAreExaminedByContentAndOthersRefused) {
-  TempDir dir;
+  ScratchFolder dir("imagefiler");
   TCustomBitmap32 picture;
   FillRandom(picture, 5, 2, 9);
-  WriteFile(dir.File("hckpicture"), Encoded(picture, true));
-  WriteFile(dir.File("really_bmp.hck"), Encoded(picture, false));
+  WriteBytes(dir.File("hckpicture"), Encoded(picture, true));
+  WriteBytes(dir.File("really_bmp.hck"), Encoded(picture, false));
   TCustomBitmap32 b;
   for (const char* name : {"hckpicture", "really_bmp.hck"}) {
     LoadFile(dir.File(name), b);
     EXPECT_EQ(Pixels(b), Pixels(picture)) << name;
   }
   // Data too short for a signature falls to BMP, whose reader refuses it.
-  WriteFile(dir.File("short.hck"), Bytes{'H', 'C'});
-  WriteFile(dir.File("cut.hck"), Bytes{'H', 'C', 'K', 0, 1});
+  WriteBytes(dir.File("short.hck"), Bytes{'H', 'C'});
+  WriteBytes(dir.File("cut.hck"), Bytes{'H', 'C', 'K', 0, 1});
   EXPECT_THROW(LoadFile(dir.File("short.hck"), b), EInvalidGraphic);
   EXPECT_EQ(ErrorOf([&] { LoadFile(dir.File("cut.hck"), b); }), "Image file is corrupted");
   EXPECT_THROW(LoadFile(dir.File("absent.bmp"), b), EFOpenError);
@@ -156,11 +134,10 @@ TEST(ImageFiler, NamesWithoutAKnownFormatAreExaminedByContentAndOthersRefused) {
 }
 
 TEST(ImageFiler, AFailingEncoderLeavesTheExistingFileAsItWas) {
-  TempDir dir;
+  ScratchFolder dir("imagefiler");
   const std::string name = dir.File("keep.bmp");
-  WriteFile(name, Bytes{1, 2, 3, 4, 5});
+  WriteBytes(name, Bytes{1, 2, 3, 4, 5});
   EXPECT_THROW(TFailingBmp().SaveToFile(name, TCustomBitmap32()), ERasterError);
-  std::ifstream in(name, std::ios::binary);
-  EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), {}), (Bytes{1, 2, 3, 4, 5}));
+  EXPECT_EQ(ReadBytes(name), (Bytes{1, 2, 3, 4, 5}));
 }
 

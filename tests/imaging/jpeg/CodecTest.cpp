@@ -240,13 +240,8 @@ TEST(Codec, ReducedLoadCannotBeSaved) {
   codec.LoadScale = jsDiv2;
   codec.LoadFromStream(in);
   EXPECT_EQ(codec.GetWidth(), 20);
-  std::string error;
-  try {
-    codec.SaveToStream(out);
-  } catch (const EInvalidGraphic& e) {
-    error = e.what();
-  }
-  EXPECT_EQ(error, "Operation can only be performed with LoadScale = lsFull");
+  EXPECT_EQ(imagingtest::ErrorOf<EInvalidGraphic>([&] { codec.SaveToStream(out); }),
+            "Operation can only be performed with LoadScale = lsFull");
 }
 
 TEST(Codec, ColourHintsThatDoNotFitTheComponentCountAreIgnored) {

@@ -6,37 +6,21 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <functional>
 
 #include "imaging/bitmap/Bitmap32.h"
 #include "imaging/formats/ImageFiler.h"
 #include "imaging/jpeg/JpegRasterFormat.h"
 #include "imaging/startup/SubsystemStartUp.h"
+#include "tests/imaging/ImagingTestSupport.h"
 #include "tests/imaging/jpeg/OwnCodec.h"
 
 using namespace jpegtest;
+using namespace imagingtest;
 namespace fs = std::filesystem;
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-// A fresh folder, removed with everything in it.
-class Folder {
-public:
-  explicit Folder(const std::string& name)
-      : Path(fs::temp_directory_path() / (name + "_" + std::to_string(::getpid()))) {
-    fs::remove_all(Path);
-    fs::create_directories(Path);
-  }
-  ~Folder() { fs::remove_all(Path); }
-  std::string File(const std::string& name) const { return (Path / name).string(); }
-  std::ptrdiff_t Count() const { return std::distance(fs::recursive_directory_iterator(Path), {}); }
-
-private:
-  fs::path Path;
-};
+using Bytes = TBytes;
 
 // Points TMPDIR at a folder for its lifetime.
 class TemporaryFolderSetting {
@@ -50,26 +34,6 @@ public:
 private:
   std::string Previous;
 };
-
-void WriteFile(const std::string& name, const Bytes& bytes) {
-  std::ofstream(name, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-Bytes ReadFile(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-template <class E = Exception>
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const E& e) {
-    return e.what();
-  }
-  return "no error";
-}
 
 // The tables of ITU-T T.81 Annex K (K.1 luminance, K.2 chrominance), natural order.
 const int kLuminance[64] = {16, 11, 10, 16, 24,  40,  51,  61,  12, 12, 14, 19, 26,  58,  60,  55,
@@ -105,7 +69,7 @@ Bytes HeightAfterTheScan(Bytes file) {
 }
 
 TEST_F(JpegRaster, FilesLoadByExtensionAndByContentAsTheReferenceDecodesThem) {
-  Folder folder("jpegraster_load");
+  ScratchFolder folder("jpegraster_load");
   const Bytes dnl = ReferenceEncode(MakePhoto(40, 37, 3, 12), EncodeSettings{});
   const struct {
     const char* Name;
@@ -123,7 +87,7 @@ TEST_F(JpegRaster, FilesLoadByExtensionAndByContentAsTheReferenceDecodesThem) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
-    WriteFile(folder.File(c.Name), c.File);
+    WriteBytes(folder.File(c.Name), c.File);
     TdocImageFiler filer;
     filer.SetFileName(folder.File(c.Name));
     TBitmap32 bitmap;
@@ -166,7 +130,7 @@ TEST_F(JpegRaster, StreamsLoadOnlyTheFirstPageFromTheirPositionAndWhole) {
 }
 
 TEST_F(JpegRaster, SavedFilesAreBaselineAtQuality90ThatTheReferenceReadsWithoutWarnings) {
-  Folder folder("jpegraster_save");
+  ScratchFolder folder("jpegraster_save");
   const Image photo = MakePhoto(77, 45, 3, 9);
   TBitmap32 bitmap;
   ToBitmap32(bitmap, photo);
@@ -175,7 +139,7 @@ TEST_F(JpegRaster, SavedFilesAreBaselineAtQuality90ThatTheReferenceReadsWithoutW
   TdocImageFiler filer;
   filer.SetFileName(folder.File("label.JPG"));
   filer.SaveBitmap(bitmap);
-  const Bytes file = ReadFile(folder.File("label.JPG"));
+  const Bytes file = ReadBytes(folder.File("label.JPG"));
   EXPECT_EQ(filer.GetLastSize(), static_cast<std::int64_t>(file.size()));
   const DecodeResult decoded = ReferenceDecode(file);
   EXPECT_EQ(decoded.Warnings, 0);
@@ -207,7 +171,7 @@ TEST_F(JpegRaster, SavedFilesAreBaselineAtQuality90ThatTheReferenceReadsWithoutW
 }
 
 TEST_F(JpegRaster, NamesOutsideTheListAreNotJpegNames) {
-  Folder folder("jpegraster_names");
+  ScratchFolder folder("jpegraster_names");
   TBitmap32 bitmap;
   ToBitmap32(bitmap, MakePhoto(8, 8, 3, 1));
   for (const char* name : {"out.peg", "out.p", "out.jpg;"}) {
@@ -220,8 +184,8 @@ TEST_F(JpegRaster, NamesOutsideTheListAreNotJpegNames) {
 }
 
 TEST_F(JpegRaster, BrokenFilesRaiseLeavingTheBitmapAsItWasAndNoFileBehind) {
-  Folder folder("jpegraster_broken");
-  Folder temporary("jpegraster_tmpdir");
+  ScratchFolder folder("jpegraster_broken");
+  ScratchFolder temporary("jpegraster_tmpdir");
   const TemporaryFolderSetting tmpdir(temporary.File(""));
 
   const Bytes good = ReferenceEncode(MakePhoto(48, 40, 3, 11), EncodeSettings{});
@@ -249,7 +213,7 @@ TEST_F(JpegRaster, BrokenFilesRaiseLeavingTheBitmapAsItWasAndNoFileBehind) {
   for (std::size_t i = 0; i < broken.size(); ++i) {
     SCOPED_TRACE(i);
     const std::string name = folder.File("broken" + std::to_string(i) + ".jpg");
-    WriteFile(name, broken[i]);
+    WriteBytes(name, broken[i]);
     TdocImageFiler filer;
     filer.SetFileName(name);
     TBitmap32 bitmap;
@@ -263,7 +227,7 @@ TEST_F(JpegRaster, BrokenFilesRaiseLeavingTheBitmapAsItWasAndNoFileBehind) {
     ASSERT_EQ(bitmap.GetWidth(), 3);
     ASSERT_EQ(bitmap.GetHeight(), 2);
     EXPECT_EQ(std::vector<TColor32>(bitmap.GetBits(), bitmap.GetBits() + 6), before);
-    EXPECT_EQ(ReadFile(name), broken[i]);
+    EXPECT_EQ(ReadBytes(name), broken[i]);
   }
   EXPECT_EQ(folder.Count(), static_cast<std::ptrdiff_t>(broken.size()));
   EXPECT_TRUE(temporary.Count() == 0);
@@ -273,7 +237,7 @@ TEST_F(JpegRaster, BrokenFilesRaiseLeavingTheBitmapAsItWasAndNoFileBehind) {
 // class registered for the file's extension.
 TEST(JpegPicture, BitmapLoadFromFileReadsJpegThroughThePictureRegistry) {
   imaging::StartUpSubsystem();
-  Folder folder("jpeg_picture");
+  ScratchFolder folder("jpeg_picture");
   const Image photo = MakePhoto(48, 32, 3, 11);
   const Bytes jpeg = ReferenceEncode(photo, EncodeSettings{});
   // Every extension the raster registry gives JPEG, in any case, and ".jpe".
@@ -286,7 +250,7 @@ TEST(JpegPicture, BitmapLoadFromFileReadsJpegThroughThePictureRegistry) {
   ASSERT_EQ(extensions.size(), 6u);
   TBitmap32 bitmap;
   for (const std::string& extension : extensions) {
-    WriteFile(folder.File("photo" + extension), jpeg);
+    WriteBytes(folder.File("photo" + extension), jpeg);
     bitmap.SetSize(0, 0);
     bitmap.LoadFromFile(folder.File("photo" + extension));
     ASSERT_EQ(bitmap.GetWidth(), 48) << extension;
@@ -294,7 +258,7 @@ TEST(JpegPicture, BitmapLoadFromFileReadsJpegThroughThePictureRegistry) {
     EXPECT_LE(MaxDifference(FromBitmap32(bitmap), ReferenceDecode(jpeg).Picture), 2);
   }
 
-  WriteFile(folder.File("photo.xyz"), jpeg);
+  WriteBytes(folder.File("photo.xyz"), jpeg);
   EXPECT_EQ(ErrorOf<EInvalidGraphic>([&] { bitmap.LoadFromFile(folder.File("photo.xyz")); }),
             "Unknown picture file extension \"xyz\"");
   EXPECT_EQ(bitmap.GetWidth(), 48);

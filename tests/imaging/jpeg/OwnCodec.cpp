@@ -8,12 +8,6 @@
 
 namespace jpegtest {
 
-void Fill(TMemoryStream& stream, const std::vector<std::uint8_t>& bytes) {
-  stream.Clear();
-  stream.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
-  stream.SetPosition(0);
-}
-
 Image OwnDecode(const std::vector<std::uint8_t>& file, TsdJpegScale scale, TsdJpegColorSpace bitmapCS,
                 TsdJpegDCTCodingMethod method) {
   TsdJpegFormat codec;

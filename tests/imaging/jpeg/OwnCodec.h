@@ -8,11 +8,12 @@
 #include "imaging/bitmap/Bitmap32.h"
 #include "imaging/jpeg/JpegFormat.h"
 #include "platform/rtl/Exception.h"
+#include "tests/imaging/ImagingTestSupport.h"
 #include "tests/imaging/jpeg/ReferenceCodec.h"
 
 namespace jpegtest {
 
-void Fill(TMemoryStream& stream, const std::vector<std::uint8_t>& bytes);
+using imagingtest::Fill;
 
 // Decodes with the given scale and bitmap colour space; 3- and 4-byte
 // bitmaps come back as RGB, 1-byte ones as grey.
