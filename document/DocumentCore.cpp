@@ -274,7 +274,16 @@ std::unique_ptr<TdocHandlePainter> TdocDocumentCore::CreateHandlePainter(TdocSha
 
 void TdocDocumentCore::InvalidateShape(TdocShape* shape) {
   if (!View || !shape || !GetCurrentPage() || Loading) return;
-  View->Repaint();
+  const TdocShape* root = shape;
+  while (root->GetParent()) root = root->GetParent();
+  // The page itself (its size, colour, background) changes the whole view.
+  if (root == shape || root != GetCurrentPage()) {
+    View->Repaint();
+    return;
+  }
+  // A pixel more on each side for the antialiased edge.
+  const TRect rect = shape->GetUpdateRect();
+  View->InvalidateRect({rect.Left - 1, rect.Top - 1, rect.Right + 1, rect.Bottom + 1});
 }
 
 void TdocDocumentCore::UpdateScrollArea() {

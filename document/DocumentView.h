@@ -5,10 +5,14 @@
 // its model only, which is how tools and tests use it.
 
 #include "platform/rtl/Cursors.h"
+#include "platform/rtl/Types.h"
 
 class TdocDocumentView {
 public:
   virtual void Repaint() = 0;
+  // Only the client rectangle changed (a shape's old or new place): the
+  // rest of the view stays as painted. A view that keeps nothing repaints.
+  virtual void InvalidateRect(const TRect& /*clientRect*/) { Repaint(); }
   // The scrolled area follows the current page's size at the screen scale.
   virtual void UpdateScrollArea() = 0;
   // The screen scale fits the current page's width into the window.

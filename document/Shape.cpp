@@ -408,8 +408,10 @@ int TdocShape::InsertShape(int index, std::unique_ptr<TdocShape> child) {
   if (!child) return -1;
   index = std::clamp(index, 0, GetShapeCount());
   RecordUndo(ckChildInserted, "", std::to_string(index));
+  TdocShape& inserted = *child;
   InsertChildAt(index, std::move(child));
-  Invalidate();
+  // The child's place is what changes on the screen.
+  inserted.Invalidate();
   Changed();
   return index;
 }
@@ -425,7 +427,7 @@ void TdocShape::DeleteShape(int index) {
   TdocShape* child = GetShapes(index);
   if (!child) return;
   RecordUndoShape(ckChildRemoved, *child);
-  Invalidate();
+  child->Invalidate();
   DeleteTempStreams(*child);
   DetachChild(*child);
   if (Document) {
@@ -448,7 +450,7 @@ std::unique_ptr<TdocShape> TdocShape::ExtractShape(TdocShape* child) {
   if (index < 0) return nullptr;
   // The child lives on: its temporary resource streams stay in the container.
   RecordUndoShape(ckChildRemoved, *child);
-  Invalidate();
+  child->Invalidate();
   DetachChild(*child);
   child->SetDocument(nullptr);
   std::unique_ptr<TdocShape> extracted = std::move(Shapes[static_cast<std::size_t>(index)]);

@@ -55,6 +55,12 @@ void TdocDocument::Repaint() {
   viewport()->update();
 }
 
+void TdocDocument::InvalidateRect(const TRect& clientRect) {
+  const QRect rect = QRect(QPoint(clientRect.Left, clientRect.Top), QPoint(clientRect.Right - 1, clientRect.Bottom - 1));
+  PageBuffer.Invalidate(rect);
+  viewport()->update(rect);
+}
+
 void TdocDocument::ShowScreenCursor(TCursor cursor) { viewport()->setCursor(CursorFromId(cursor)); }
 
 bool TdocDocument::event(QEvent* event) {

@@ -39,6 +39,7 @@ public:
 
   // ---- the view the core asks for
   void Repaint() override;
+  void InvalidateRect(const TRect& clientRect) override;
   void UpdateScrollArea() override;
   void ZoomPageWidth() override;
   void UpdateRulers() override;

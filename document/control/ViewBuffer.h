@@ -1,9 +1,10 @@
 #pragma once
 // The page as rendered under the window, kept between paints: a paint that
 // finds the view unchanged copies it instead of rendering the page again
-// (the caret, handles, feedback and exposes then cost a copy). Any change
-// of the document drops it; a change of scroll position, scale or window
-// size is noticed at the next paint.
+// (the caret, handles, feedback and exposes then cost a copy). A change of
+// the document drops it, a change of one shape only the shape's old and new
+// places; a change of scroll position, scale or window size is noticed at
+// the next paint.
 
 #include <functional>
 
@@ -27,6 +28,8 @@ public:
 
   // The document changed: everything is rendered again.
   void Invalidate() { Valid = QRegion(); }
+  // Only rect (client pixels) changed: the rest is kept.
+  void Invalidate(const QRect& rect) { Valid -= rect; }
   // Copies clip of the page into target, rendering the parts not kept yet.
   void Paint(TBitmap32& target, const QRect& clip, const TKey& key, const TRender& render);
 
