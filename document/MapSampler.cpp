@@ -10,6 +10,7 @@
 
 #include "document/SampleSource.h"
 #include "imaging/blend/Blend.h"
+#include "imaging/core/RectHelpers.h"
 #include "platform/rtl/Exception.h"
 
 namespace {
@@ -247,9 +248,10 @@ void TdocMapSampler::Render(const TFloatRect& sourceRect) {
   const auto last = [](float v, std::int32_t size) {
     return static_cast<std::int32_t>(std::clamp(std::ceil(static_cast<double>(v)), -1.0, double(size - 1)));
   };
-  const TRect area{first(minX, target->GetWidth()), first(minY, target->GetHeight()), last(maxX, target->GetWidth()) + 1,
-                   last(maxY, target->GetHeight()) + 1};
-  if (area.Left >= area.Right || area.Top >= area.Bottom) return;
+  const TRect reach{first(minX, target->GetWidth()), first(minY, target->GetHeight()), last(maxX, target->GetWidth()) + 1,
+                    last(maxY, target->GetHeight()) + 1};
+  TRect area;
+  if (!imaging::IntersectRect(area, reach, target->GetClipRect())) return;
   // A flattening transform has no inverse: it covers no area.
   const TFloatPoint centre = GetInverseTransform()->TransformPoint(
       imaging::MakeFloatPoint(0.5f * static_cast<float>(area.Left + area.Right),

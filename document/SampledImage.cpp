@@ -61,11 +61,15 @@ void TdocSampledImage::DrawTo(TBitmap32& target, TCombineMode mode, std::uint32_
   if (target.GetWidth() != TargetWidth || target.GetHeight() != TargetHeight) return;
   const auto blend = imaging::BlendLineOf(mode);
   const auto blendEx = imaging::BlendLineExOf(mode);
+  const TRect& clip = target.GetClipRect();
   for (const TRow& row : Rows) {
-    const TColor32* pixels = Pixels.data() + row.Offset;
-    TColor32* line = target.PixelPtr(row.Left, row.Y);
-    if (masterAlpha == 255) blend(pixels, line, row.Right - row.Left);
-    else blendEx(pixels, line, row.Right - row.Left, masterAlpha);
+    if (row.Y < clip.Top || row.Y >= clip.Bottom) continue;
+    const std::int32_t left = std::max(row.Left, clip.Left), right = std::min(row.Right, clip.Right);
+    if (left >= right) continue;
+    const TColor32* pixels = Pixels.data() + row.Offset + (left - row.Left);
+    TColor32* line = target.PixelPtr(left, row.Y);
+    if (masterAlpha == 255) blend(pixels, line, right - left);
+    else blendEx(pixels, line, right - left, masterAlpha);
   }
   imaging::EMMS();
 }

@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <span>
+#include <vector>
 
 #include "document/MapSampler.h"
 #include "document/ScreenPolygon.h"
@@ -30,6 +31,52 @@ bool Overlap(const TFloatRect& a, const TFloatRect& b) {
 }
 
 bool HasArea(const TFloatRect& r) { return r.Right > r.Left && r.Bottom > r.Top; }
+
+// Whether box, in the coordinates of rect, which covers the whole bitmap,
+// reaches the bitmap's clip rectangle (with a pixel or two for antialiased
+// edges): a paint of part of the view passes the shapes elsewhere by.
+bool ReachesClip(const TFloatRect& box, const TFloatRect& rect, const TBitmap32& bitmap) {
+  if (!bitmap.GetClipping()) return true;
+  const double scaleX = bitmap.GetWidth() / (double{rect.Right} - rect.Left);
+  const double scaleY = bitmap.GetHeight() / (double{rect.Bottom} - rect.Top);
+  const double x1 = (box.Left - rect.Left) * scaleX, x2 = (box.Right - rect.Left) * scaleX;
+  const double y1 = (box.Top - rect.Top) * scaleY, y2 = (box.Bottom - rect.Top) * scaleY;
+  if (!std::isfinite(x1 + x2 + y1 + y2)) return true;
+  const TRect& clip = bitmap.GetClipRect();
+  return std::min(x1, x2) - 2 < clip.Right && std::max(x1, x2) + 2 > clip.Left && std::min(y1, y2) - 2 < clip.Bottom &&
+         std::max(y1, y2) + 2 > clip.Top;
+}
+
+// Canvas drawing knows no clip rectangle: what it draws outside the
+// bitmap's clip is put back as it was.
+class TOutsideClipKeeper {
+public:
+  explicit TOutsideClipKeeper(TBitmap32& bitmap) : Bitmap(bitmap) {
+    if (bitmap.GetClipping())
+      Saved.assign(bitmap.GetBits(), bitmap.GetBits() + std::size_t(bitmap.GetWidth()) * std::size_t(bitmap.GetHeight()));
+  }
+  ~TOutsideClipKeeper() {
+    if (Saved.empty()) return;
+    const TRect& clip = Bitmap.GetClipRect();
+    const std::size_t width = std::size_t(Bitmap.GetWidth());
+    for (std::int32_t y = 0; y < Bitmap.GetHeight(); ++y) {
+      const TColor32* from = Saved.data() + std::size_t(y) * width;
+      TColor32* to = Bitmap.GetBits() + std::size_t(y) * width;
+      if (y < clip.Top || y >= clip.Bottom) {
+        std::copy(from, from + width, to);
+        continue;
+      }
+      std::copy(from, from + clip.Left, to);
+      std::copy(from + clip.Right, from + width, to + clip.Right);
+    }
+  }
+  TOutsideClipKeeper(const TOutsideClipKeeper&) = delete;
+  TOutsideClipKeeper& operator=(const TOutsideClipKeeper&) = delete;
+
+private:
+  TBitmap32& Bitmap;
+  std::vector<TColor32> Saved;
+};
 
 // Windows drawing writes alpha 0; inverting around it turns that into opaque.
 void InvertAlpha(TBitmap32& bitmap) {
@@ -105,7 +152,8 @@ TdocTransform LocalToBitmap(const TdocShape& shape, const TFloatRect& rect, bool
 
 void TdocShape::RenderShape(TBitmap32& bitmap, const TFloatRect& rect, bool direct, const TdocRenderOptions& options) {
   if (!Visible) return;
-  if (!Overlap(direct ? LocalArea() : GetBox(true), rect)) return;
+  const TFloatRect box = direct ? LocalArea() : GetBox(true);
+  if (!Overlap(box, rect) || !ReachesClip(box, rect, bitmap)) return;
   if (NeedsRenderCache()) {
     RenderCached(bitmap, rect, direct, options);
     return;
@@ -136,6 +184,7 @@ void TdocShape::DrawDirect(TBitmap32& bitmap, const TFloatRect& rect, const Tdoc
   SetDeviceTransform(device);
   PaintToBitmap(bitmap, options);
   if (HasCanvasPaint()) {
+    const TOutsideClipKeeper keeper(bitmap);
     InvertAlpha(bitmap);
     auto restore = TdocBracketGuard([&bitmap] { InvertAlpha(bitmap); });
     PaintToCanvas(bitmap.GetCanvas(), options);

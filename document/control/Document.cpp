@@ -12,7 +12,6 @@
 #include "document/Page.h"
 #include "imaging/bitmap/Bitmap32.h"
 #include "imaging/docgraphics/DocGraphics.h"
-#include "platform/gdi/StretchCopy.h"
 #include "platform/qt/CursorTable.h"
 #include "platform/qt/Image.h"
 #include "platform/qt/Printer.h"
@@ -118,15 +117,15 @@ void TdocDocument::PaintDocument(TBitmap32& target, const QRect& clip) {
   options.StretchFilter = core.GetQuality();
   options.Color = imaging::SetColorAlpha(imaging::ColorToColor32(page->GetPageColor()), 0);
 
-  // The whole view is rendered in place; a part of it beside and copied in.
-  const bool whole = area == target.BoundsRect();
-  TBitmap32 part;
-  TBitmap32& bitmap = whole ? target : part;
-  if (!whole) part.SetSize(clip.width(), clip.height());
-  bitmap.Clear(background);
-  const TFloatPoint topLeft = core.ClientToDoc({static_cast<float>(area.Left), static_cast<float>(area.Top)});
-  const TFloatPoint bottomRight = core.ClientToDoc({static_cast<float>(area.Right), static_cast<float>(area.Bottom)});
-  page->RenderShape(bitmap, {topLeft.X, topLeft.Y, bottomRight.X, bottomRight.Y}, false, options);
-  if (!whole)
-    gdi::StretchCopy(target.GetHandle(), area, part.GetHandle(), part.BoundsRect(), TStretchMode::Nearest);
+  // The page is always mapped onto the whole view and only the clip is
+  // drawn: a part rendered again matches, pixel for pixel, the same part of
+  // the whole view rendered at once.
+  const TRect savedClip = target.GetClipRect();
+  target.SetClipRect(area);
+  auto restore = TdocBracketGuard([&target, savedClip] { target.SetClipRect(savedClip); });
+  target.Clear(background);
+  const TFloatPoint topLeft = core.ClientToDoc({0.0f, 0.0f});
+  const TFloatPoint bottomRight =
+      core.ClientToDoc({static_cast<float>(target.GetWidth()), static_cast<float>(target.GetHeight())});
+  page->RenderShape(target, {topLeft.X, topLeft.Y, bottomRight.X, bottomRight.Y}, false, options);
 }

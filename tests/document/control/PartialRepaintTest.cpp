@@ -1,0 +1,113 @@
+// A changed shape repaints only its old and new places in the kept view:
+// after random single-shape edits at several zooms, the window must show
+// exactly what a whole repaint of the same document shows.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <string>
+
+#include <QApplication>
+#include <QImage>
+#include <QTest>
+
+#include "document/FrameShapes.h"
+#include "document/Page.h"
+#include "document/StartUp.h"
+#include "document/control/Document.h"
+
+namespace {
+
+enum TEdit { edMove, edResize, edRotate, edColor, edDelete, edAdd, edCount };
+
+constexpr const char* kEditNames[] = {"move", "resize", "rotate", "colour", "delete", "add"};
+
+struct PartialRepaintTest : ::testing::TestWithParam<float> {
+  PartialRepaintTest() {
+    document::StartUp();
+    Control.resize(420, 320);
+    TdocDocumentCore& core = Control.Core();
+    core.SetPageWidth(100);
+    core.SetPageHeight(60);
+    for (int i = 0; i < 12; ++i) core.AddShape(MakeShape());
+  }
+
+  std::unique_ptr<TdocShape> MakeShape() {
+    std::unique_ptr<TdocPolygonShape> shape;
+    if (Random() % 2 == 0)
+      shape = std::make_unique<TdocEllipseShape>();
+    else
+      shape = std::make_unique<TdocRoundRectShape>();
+    shape->SetDocFrame(Uniform(0, 80), Uniform(0, 45), Uniform(3, 20), Uniform(3, 20),
+                       Random() % 3 == 0 ? Uniform(0, 360) : 0.0f);
+    shape->SetFillColor(Color());
+    shape->SetOutlineColor(Color());
+    shape->SetOutlineWidth(Uniform(0, 1.5f));
+    return shape;
+  }
+
+  void Edit(TEdit edit) {
+    TdocDocumentCore& core = Control.Core();
+    const int index = static_cast<int>(Random() % static_cast<unsigned>(core.ShapeCount()));
+    auto& shape = dynamic_cast<TdocPolygonShape&>(*core.GetShapes(index));
+    switch (edit) {
+      case edMove: shape.SetDocPos(shape.GetDocLeft() + Uniform(-3, 3), shape.GetDocTop() + Uniform(-3, 3)); return;
+      case edResize:
+        shape.SetDocBounds(shape.GetDocLeft(), shape.GetDocTop(), shape.GetDocWidth() * Uniform(0.5f, 1.5f),
+                           shape.GetDocHeight() * Uniform(0.5f, 1.5f));
+        return;
+      case edRotate: shape.SetDocAngle(Uniform(0, 360)); return;
+      case edColor: shape.SetFillColor(Color()); return;
+      case edDelete: core.DeleteShape(index); return;
+      case edAdd: core.AddShape(MakeShape()); return;
+      case edCount: return;
+    }
+  }
+
+  // What the window shows once the pending paints ran.
+  QImage Shown() {
+    QApplication::processEvents();
+    return Control.viewport()->grab().toImage();
+  }
+
+  float Uniform(float low, float high) { return std::uniform_real_distribution<float>(low, high)(Random); }
+  TColor Color() { return static_cast<TColor>(Random() & 0xFFFFFFu); }
+
+  TdocDocument Control;
+  std::mt19937 Random{11};
+};
+
+// Where two pictures of the same size differ: the bounding box and the pixel count.
+std::string Differences(const QImage& a, const QImage& b) {
+  QRect box;
+  int count = 0;
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x)
+      if (a.pixel(x, y) != b.pixel(x, y)) {
+        box |= QRect(x, y, 1, 1);
+        ++count;
+      }
+  return std::to_string(count) + " pixels in (" + std::to_string(box.left()) + ", " + std::to_string(box.top()) +
+         ") - (" + std::to_string(box.right()) + ", " + std::to_string(box.bottom()) + ")";
+}
+
+TEST_P(PartialRepaintTest, ShowsWhatAWholeRepaintShows) {
+  Control.SetZoomPercent(GetParam());
+  Control.ScrollBy(Control.GetVirtualSize().width() / 4, Control.GetVirtualSize().height() / 4);
+  Control.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&Control));
+  Shown();
+  for (int step = 0; step < 36; ++step) {
+    const auto edit = static_cast<TEdit>(step % edCount);
+    Edit(edit);
+    const QImage partial = Shown();
+    Control.Repaint();
+    const QImage whole = Shown();
+    ASSERT_TRUE(partial == whole) << "step " << step << ", " << kEditNames[edit] << ": " << Differences(partial, whole);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Zooms, PartialRepaintTest, ::testing::Values(100.0f, 250.0f, 400.0f));
+
+}  // namespace
