@@ -251,7 +251,8 @@ void TdocMapSampler::Render(const TFloatRect& sourceRect) {
   const TRect reach{first(minX, target->GetWidth()), first(minY, target->GetHeight()), last(maxX, target->GetWidth()) + 1,
                     last(maxY, target->GetHeight()) + 1};
   TRect area;
-  if (!imaging::IntersectRect(area, reach, target->GetClipRect())) return;
+  imaging::IntersectRect(area, reach, target->GetClipRect());
+  if (area.Left >= area.Right || area.Top >= area.Bottom) return;
   // A flattening transform has no inverse: it covers no area.
   const TFloatPoint centre = GetInverseTransform()->TransformPoint(
       imaging::MakeFloatPoint(0.5f * static_cast<float>(area.Left + area.Right),

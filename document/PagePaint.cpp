@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "document/OutsideClipKeeper.h"
 #include "document/Page.h"
 #include "document/ScreenPolygon.h"
 #include "imaging/docgraphics/BitmapHelpers.h"
@@ -62,8 +63,9 @@ void TdocPage::PaintToBitmap(TBitmap32& bitmap, const TdocRenderOptions& options
   const bool screen = options.Device == dtScreen;
 
   if (screen && method == hmPattern) {
-    for (std::int32_t y = std::max(pageRect.Top, 0); y < std::min(pageRect.Bottom, bitmap.GetHeight()); ++y)
-      for (std::int32_t x = std::max(pageRect.Left, 0); x < std::min(pageRect.Right, bitmap.GetWidth()); ++x) {
+    const TRect& clip = bitmap.GetClipRect();
+    for (std::int32_t y = std::max(pageRect.Top, clip.Top); y < std::min(pageRect.Bottom, clip.Bottom); ++y)
+      for (std::int32_t x = std::max(pageRect.Left, clip.Left); x < std::min(pageRect.Right, clip.Right); ++x) {
         const bool odd = (((x - pageRect.Left) / PatternSquare) + ((y - pageRect.Top) / PatternSquare)) % 2 != 0;
         bitmap.SetPixel(x, y, odd ? PatternGrey32 : White32);
       }
@@ -88,6 +90,7 @@ void TdocPage::CallPaintEvent(TBitmap32& bitmap, bool foreground) {
   TdocPageHost* host = GetHost();
   if (!host || !(foreground ? host->HasPaintForeground() : host->HasPaintBackground())) return;
   const TRect pageRect{GetPixelLeft(), GetPixelTop(), GetPixelRight(), GetPixelBottom()};
+  const TdocOutsideClipKeeper keeper(bitmap);
   // The canvas writes alpha 0; inverting around it leaves its pixels opaque.
   imaging::InvertAlpha(bitmap);
   auto restore = TdocBracketGuard([&bitmap] { imaging::InvertAlpha(bitmap); });

@@ -6,9 +6,9 @@
 #include <array>
 #include <cmath>
 #include <span>
-#include <vector>
 
 #include "document/MapSampler.h"
+#include "document/OutsideClipKeeper.h"
 #include "document/ScreenPolygon.h"
 #include "document/Shape.h"
 
@@ -46,37 +46,6 @@ bool ReachesClip(const TFloatRect& box, const TFloatRect& rect, const TBitmap32&
   return std::min(x1, x2) - 2 < clip.Right && std::max(x1, x2) + 2 > clip.Left && std::min(y1, y2) - 2 < clip.Bottom &&
          std::max(y1, y2) + 2 > clip.Top;
 }
-
-// Canvas drawing knows no clip rectangle: what it draws outside the
-// bitmap's clip is put back as it was.
-class TOutsideClipKeeper {
-public:
-  explicit TOutsideClipKeeper(TBitmap32& bitmap) : Bitmap(bitmap) {
-    if (bitmap.GetClipping())
-      Saved.assign(bitmap.GetBits(), bitmap.GetBits() + std::size_t(bitmap.GetWidth()) * std::size_t(bitmap.GetHeight()));
-  }
-  ~TOutsideClipKeeper() {
-    if (Saved.empty()) return;
-    const TRect& clip = Bitmap.GetClipRect();
-    const std::size_t width = std::size_t(Bitmap.GetWidth());
-    for (std::int32_t y = 0; y < Bitmap.GetHeight(); ++y) {
-      const TColor32* from = Saved.data() + std::size_t(y) * width;
-      TColor32* to = Bitmap.GetBits() + std::size_t(y) * width;
-      if (y < clip.Top || y >= clip.Bottom) {
-        std::copy(from, from + width, to);
-        continue;
-      }
-      std::copy(from, from + clip.Left, to);
-      std::copy(from + clip.Right, from + width, to + clip.Right);
-    }
-  }
-  TOutsideClipKeeper(const TOutsideClipKeeper&) = delete;
-  TOutsideClipKeeper& operator=(const TOutsideClipKeeper&) = delete;
-
-private:
-  TBitmap32& Bitmap;
-  std::vector<TColor32> Saved;
-};
 
 // Windows drawing writes alpha 0; inverting around it turns that into opaque.
 void InvertAlpha(TBitmap32& bitmap) {
@@ -184,7 +153,7 @@ void TdocShape::DrawDirect(TBitmap32& bitmap, const TFloatRect& rect, const Tdoc
   SetDeviceTransform(device);
   PaintToBitmap(bitmap, options);
   if (HasCanvasPaint()) {
-    const TOutsideClipKeeper keeper(bitmap);
+    const TdocOutsideClipKeeper keeper(bitmap);
     InvertAlpha(bitmap);
     auto restore = TdocBracketGuard([&bitmap] { InvertAlpha(bitmap); });
     PaintToCanvas(bitmap.GetCanvas(), options);
