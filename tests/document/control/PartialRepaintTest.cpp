@@ -1,6 +1,7 @@
 // A changed shape repaints only its old and new places in the kept view:
 // after random single-shape edits at several zooms, the window must show
-// exactly what a whole repaint of the same document shows.
+// exactly what a whole repaint of the same document shows, canvas drawing
+// of the paint events included.
 
 #include <gtest/gtest.h>
 
@@ -31,6 +32,11 @@ struct PartialRepaintTest : ::testing::TestWithParam<float> {
     core.SetPageWidth(100);
     core.SetPageHeight(60);
     for (int i = 0; i < 12; ++i) core.AddShape(MakeShape());
+    // Canvas drawing under the shapes, across the whole page: it knows no clip.
+    core.OnPaintBackground = [](TPersistent*, TCanvas& canvas, const TRect& page) {
+      canvas.GetBrush().SetColor(0xC0E0F0);
+      canvas.Ellipse(page);
+    };
   }
 
   std::unique_ptr<TdocShape> MakeShape() {
