@@ -229,7 +229,7 @@ TEST_F(PageTest, TiledPrintingEqualsOnePieceRenderingAtEveryTurn) {
   // Straight into a bitmap of the sheet, without tiles: the same pixels.
   TBitmap32 sheet;
   sheet.SetSize(pw, ph);
-  Page.RenderPageToBitmap(sheet, 0, 16);
+  Page.RenderPageToBitmap(sheet, 0, 16, 0);
   int mismatches = 0;
   for (int y = 0; y < ph; ++y)
     for (int x = 0; x < pw; ++x) mismatches += sheet.GetPixel(x, y) != reference.GetPixel(x, y);
