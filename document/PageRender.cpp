@@ -172,6 +172,21 @@ void TdocPage::RenderPageToBitmap(TBitmap32& bitmap, int rotation, float dpm, TC
   if (!drawn) bitmap.Clear(background);
 }
 
+void TdocPage::RenderPageAtResolution(TBitmap32& bitmap, float dpm, TColor32 background) {
+  EnsureLoaded();
+  TdocPageHost* host = GetHost();
+  const bool valid = host && dpm > 0 && std::isfinite(dpm);
+  const TRect page = valid ? TRect{0, 0, ScreenRound(dpm * GetDocWidth()), ScreenRound(dpm * GetDocHeight())} : TRect{};
+  FillAround(bitmap, page, background);
+  if (page.IsEmpty() || bitmap.IsEmpty()) return;
+  TdocPrintingBracket printing(host);
+  if (GetDocAngle() != 0) SetDocAngle(0);
+  TdocRenderOptions options = PrintOptions(dpm, dpm);
+  options.FreeCache = true;
+  RenderShape(bitmap, {0, 0, bitmap.GetWidth() / dpm, bitmap.GetHeight() / dpm}, true, options);
+  if (host->GetPerformance() != dpSpeedOverMemory) ClearRenderCacheAll();
+}
+
 void TdocPage::RenderPageWith(const TRect& rect, bool mirror, bool bottomUp, int rotation, float dpm,
                               const TPageDraw& draw) {
   EnsureLoaded();
