@@ -177,14 +177,16 @@ void TdocPage::RenderPageAtResolution(TBitmap32& bitmap, float dpm, TColor32 bac
   TdocPageHost* host = GetHost();
   const bool valid = host && dpm > 0 && std::isfinite(dpm);
   const TRect page = valid ? TRect{0, 0, ScreenRound(dpm * GetDocWidth()), ScreenRound(dpm * GetDocHeight())} : TRect{};
+  if (!page.IsEmpty() && !bitmap.IsEmpty()) {
+    TdocPrintingBracket printing(host);
+    if (GetDocAngle() != 0) SetDocAngle(0);
+    TdocRenderOptions options = PrintOptions(dpm, dpm);
+    options.FreeCache = true;
+    RenderShape(bitmap, {0, 0, bitmap.GetWidth() / dpm, bitmap.GetHeight() / dpm}, true, options);
+    if (host->GetPerformance() != dpSpeedOverMemory) ClearRenderCacheAll();
+  }
+  // Afterwards: shapes reaching past the page's edge draw there too.
   FillAround(bitmap, page, background);
-  if (page.IsEmpty() || bitmap.IsEmpty()) return;
-  TdocPrintingBracket printing(host);
-  if (GetDocAngle() != 0) SetDocAngle(0);
-  TdocRenderOptions options = PrintOptions(dpm, dpm);
-  options.FreeCache = true;
-  RenderShape(bitmap, {0, 0, bitmap.GetWidth() / dpm, bitmap.GetHeight() / dpm}, true, options);
-  if (host->GetPerformance() != dpSpeedOverMemory) ClearRenderCacheAll();
 }
 
 void TdocPage::RenderPageWith(const TRect& rect, bool mirror, bool bottomUp, int rotation, float dpm,
