@@ -125,10 +125,17 @@ public:
   // resolution shapes render their caches at; 0 takes the scale of rect.
   // Nothing without a document that offers TdocPageHost.
   virtual void RenderPage(TCanvas& canvas, const TRect& rect, bool mirror, bool bottomUp, int rotation, float dpm);
-  // RenderPage into the whole of a bitmap, unmirrored. Unturned, the page is
-  // drawn straight into it instead of through tiles, each shape once, its
+  // RenderPage into the whole of a bitmap, unmirrored; what the page leaves
+  // uncovered is set to background, so the bitmap's earlier pixels do not
+  // matter (a printer reuses one bitmap for every sheet). Unturned, the page
+  // is drawn straight into it instead of through tiles, each shape once, its
   // cache freed as soon as it is drawn.
-  void RenderPageToBitmap(TBitmap32& bitmap, int rotation, float dpm);
+  void RenderPageToBitmap(TBitmap32& bitmap, int rotation, float dpm, TColor32 background);
+  // The page unturned into a bitmap from its top-left corner at dpm pixels
+  // per millimetre across and down, not stretched to the bitmap's whole
+  // pixels: the shapes' caches then share the bitmap's pixel grid and are
+  // never resampled. What the page leaves uncovered is set to background.
+  void RenderPageAtResolution(TBitmap32& bitmap, float dpm, TColor32 background);
   // RenderPage at 150 dots per inch.
   virtual void RenderPageDefault(TCanvas& canvas, const TRect& rect, bool mirror, bool bottomUp, int rotation);
   // Thumbnails and export: the page rendered at the document's render

@@ -23,6 +23,25 @@ constexpr double MaxPaintPixels = 1 << 24;
 // Thumbnail sides beyond this come only from broken settings.
 constexpr int MaxThumbnailSide = 4096;
 
+// A width x height rectangle centred in the bitmap as the tiles would place
+// it.
+TRect CentredRect(const TBitmap32& bitmap, std::int32_t width, std::int32_t height) {
+  const std::int32_t left = (bitmap.GetWidth() - width) / 2;
+  const std::int32_t top = (bitmap.GetHeight() - height) / 2;
+  return {left, top, left + width, top + height};
+}
+
+// Sets the bitmap's pixels outside inner to color.
+void FillAround(TBitmap32& bitmap, const TRect& inner, TColor32 color) {
+  const std::int32_t width = bitmap.GetWidth(), height = bitmap.GetHeight();
+  const std::int32_t top = std::clamp(inner.Top, 0, height), bottom = std::clamp(inner.Bottom, top, height);
+  const std::int32_t left = std::clamp(inner.Left, 0, width), right = std::clamp(inner.Right, left, width);
+  bitmap.FillRect(0, 0, width, top, color);
+  bitmap.FillRect(0, bottom, width, height, color);
+  bitmap.FillRect(0, top, left, bottom, color);
+  bitmap.FillRect(right, top, width, bottom, color);
+}
+
 }  // namespace
 
 // How the page's pixel grid (Width x Height) lands on the canvas: turned by
@@ -135,14 +154,39 @@ void TdocPage::RenderPage(TCanvas& canvas, const TRect& rect, bool mirror, bool 
   });
 }
 
-void TdocPage::RenderPageToBitmap(TBitmap32& bitmap, int rotation, float dpm) {
+void TdocPage::RenderPageToBitmap(TBitmap32& bitmap, int rotation, float dpm, TColor32 background) {
   const TRect rect = bitmap.BoundsRect();
+  bool drawn = false;
   RenderPageWith(rect, false, false, rotation, dpm, [&](const TPageOutput& output, const TdocRenderOptions& options) {
-    if (output.Rotation == 0)
+    drawn = true;
+    if (output.Rotation == 0) {
+      // The page paints every pixel of its own rectangle (its colour first).
+      FillAround(bitmap, CentredRect(bitmap, output.Width, output.Height), background);
       RenderUnturned(bitmap, output, options);
-    else
+    } else {
+      // Tiles of the plain page colour may be left out.
+      bitmap.Clear(background);
       RenderTiles(bitmap.GetCanvas(), rect, output, options);
+    }
   });
+  if (!drawn) bitmap.Clear(background);
+}
+
+void TdocPage::RenderPageAtResolution(TBitmap32& bitmap, float dpm, TColor32 background) {
+  EnsureLoaded();
+  TdocPageHost* host = GetHost();
+  const bool valid = host && dpm > 0 && std::isfinite(dpm);
+  const TRect page = valid ? TRect{0, 0, ScreenRound(dpm * GetDocWidth()), ScreenRound(dpm * GetDocHeight())} : TRect{};
+  if (!page.IsEmpty() && !bitmap.IsEmpty()) {
+    TdocPrintingBracket printing(host);
+    if (GetDocAngle() != 0) SetDocAngle(0);
+    TdocRenderOptions options = PrintOptions(dpm, dpm);
+    options.FreeCache = true;
+    RenderShape(bitmap, {0, 0, bitmap.GetWidth() / dpm, bitmap.GetHeight() / dpm}, true, options);
+    if (host->GetPerformance() != dpSpeedOverMemory) ClearRenderCacheAll();
+  }
+  // Afterwards: shapes reaching past the page's edge draw there too.
+  FillAround(bitmap, page, background);
 }
 
 void TdocPage::RenderPageWith(const TRect& rect, bool mirror, bool bottomUp, int rotation, float dpm,
@@ -193,10 +237,9 @@ void TdocPage::RenderTiles(TCanvas& canvas, const TRect& rect, const TPageOutput
 }
 
 void TdocPage::RenderUnturned(TBitmap32& bitmap, const TPageOutput& output, TdocRenderOptions options) {
-  // The page centred as the tiles would place it; the bitmap's pixel grid
-  // continues the page's around it.
-  const std::int32_t left = (bitmap.GetWidth() - output.Width) / 2;
-  const std::int32_t top = (bitmap.GetHeight() - output.Height) / 2;
+  // The bitmap's pixel grid continues the page's around it.
+  const TRect page = CentredRect(bitmap, output.Width, output.Height);
+  const std::int32_t left = page.Left, top = page.Top;
   const double mmPerPixelX = double{GetDocWidth()} / output.Width, mmPerPixelY = double{GetDocHeight()} / output.Height;
   options.FreeCache = true;
   RenderShape(bitmap,

@@ -33,8 +33,12 @@ void RenderCellPicture(TdocPage& label, const TSheetGrid& grid, const TSheetSetu
   picture.DeviceWidth = rtl::Round(width * placement.Scale);
   picture.DeviceHeight = rtl::Round(height * placement.Scale);
   picture.Bitmap.SetSize(rtl::Round(width * dpm), rtl::Round(height * dpm));
-  picture.Bitmap.Clear(White);
   const int quarterTurns = (setup.Turned ? 1 : 0) + (placement.Turned ? 1 : 0);
+  if (quarterTurns == 0) {
+    label.RenderPageAtResolution(picture.Bitmap, dpm, White);
+    return;
+  }
+  picture.Bitmap.Clear(White);
   label.RenderPage(picture.Bitmap.GetCanvas(), picture.Bitmap.BoundsRect(), false, false, quarterTurns, dpm);
 }
 

@@ -94,7 +94,7 @@ void PrintBarcodePage(benchmark::State& state) {
   bench::TPairTimer timer(state);
   for (auto _ : state) timer.Iteration([&] { page.Print(); }, [&] { page.WriteReference(); });
   timer.Report("A4 page of 65 barcodes to PDF at 300 dpi, goal <= 1.5",
-               {"TdocDocument::PrintRange: the page rendered in tiles and sent through TPrinter (QPrinter PDF)", Floor()});
+               {"TdocDocument::PrintRange: the page rendered into one kept sheet bitmap and sent through TPrinter (QPrinter PDF)", Floor()});
 }
 
 // Where our time goes: the page rendered alone, as printing renders it.

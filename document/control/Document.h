@@ -139,6 +139,8 @@ protected:
 
 private:
   void PrintPage(TPrinter& printer, TdocPage& page);
+  // Frees the print sheet unless it is small enough to keep for the next job.
+  void ReleasePrintSheet();
   void ScrollPositionChanged();
   // Clamps the offsets to the canvas and sets the bars from them.
   void UpdateScrollBars();
@@ -183,4 +185,8 @@ private:
   TBitmap32 BackBuffer;
   std::unique_ptr<TPrinter> OwnPrinter;
   TPrinter* SharedPrinter = nullptr;
+  // The sheet bitmap of the last print job, kept for the next one up to the
+  // pixels of an A4 sheet at 400 dots per inch (64 MiB).
+  static constexpr std::size_t MaxKeptPrintSheetPixels = std::size_t{1} << 24;
+  TBitmap32 PrintSheet;
 };

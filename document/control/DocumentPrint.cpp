@@ -36,6 +36,7 @@ void TdocDocument::Print(std::span<const int> pageIndexes) {
   TPrinter& printer = GetPrinter();
   const int count = static_cast<int>(pages.size());
   core.DoProgress(ptPrint, 0, count, 0.0f);
+  auto released = TdocBracketGuard([this] { ReleasePrintSheet(); });
   TPrintJob job(printer);
   for (int k = 0; k < count; ++k) {
     if (k > 0) printer.NewPage();
@@ -50,10 +51,17 @@ void TdocDocument::PrintPage(TPrinter& printer, TdocPage& page) {
   page.EnsureLoaded();
   const TPagePlacement placement = PlacePage(page.GetPageWidth(), page.GetPageHeight(), printer.GetPaperRect());
   if (placement.Area.IsEmpty()) return;
-  // Only the page's own pixels are rendered and sent.
-  TBitmap32 sheet;
-  sheet.SetSize(static_cast<std::int32_t>(placement.Area.Width()), static_cast<std::int32_t>(placement.Area.Height()));
-  sheet.Clear(0xFFFFFFFFu);
-  page.RenderPageToBitmap(sheet, placement.Turned ? 1 : 0, DocumentCore->GetPrinterDpm());
-  printer.DrawImage(sheet.GetHandle(), placement.Area);
+  // Only the page's own pixels are rendered and sent, through one bitmap
+  // kept from sheet to sheet: a fresh one costs the system a fault on every
+  // memory page it touches first.
+  PrintSheet.SetSize(static_cast<std::int32_t>(placement.Area.Width()),
+                     static_cast<std::int32_t>(placement.Area.Height()));
+  PrintSheet.SetClipRect(PrintSheet.BoundsRect());
+  page.RenderPageToBitmap(PrintSheet, placement.Turned ? 1 : 0, DocumentCore->GetPrinterDpm(), 0xFFFFFFFFu);
+  printer.DrawImage(PrintSheet.GetHandle(), placement.Area);
+}
+
+void TdocDocument::ReleasePrintSheet() {
+  const std::size_t pixels = std::size_t(PrintSheet.GetWidth()) * std::size_t(PrintSheet.GetHeight());
+  if (pixels > MaxKeptPrintSheetPixels) PrintSheet.SetSize(0, 0);
 }

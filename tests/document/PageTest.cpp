@@ -226,14 +226,25 @@ TEST_F(PageTest, TiledPrintingEqualsOnePieceRenderingAtEveryTurn) {
     EXPECT_EQ(mismatches, 0) << "rotation " << turn.rotation << " mirror " << turn.mirror << " upside down "
                              << turn.upsideDown;
   }
-  // Straight into a bitmap of the sheet, without tiles: the same pixels.
-  TBitmap32 sheet;
-  sheet.SetSize(pw, ph);
-  Page.RenderPageToBitmap(sheet, 0, 16);
-  int mismatches = 0;
-  for (int y = 0; y < ph; ++y)
-    for (int x = 0; x < pw; ++x) mismatches += sheet.GetPixel(x, y) != reference.GetPixel(x, y);
-  EXPECT_EQ(mismatches, 0);
+  // Straight into a bitmap of the sheet, without tiles, and at the page's
+  // own resolution into a larger one: the same pixels whatever the bitmaps
+  // held before, the background around them.
+  constexpr TColor32 Stale = 0x12345678u, Background = 0xFFFFFFFFu;
+  for (const bool atResolution : {false, true}) {
+    const int sw = atResolution ? pw + 5 : pw, sh = atResolution ? ph + 3 : ph;
+    TBitmap32 sheet;
+    sheet.SetSize(sw, sh);
+    sheet.Clear(Stale);
+    if (atResolution)
+      Page.RenderPageAtResolution(sheet, 16, Background);
+    else
+      Page.RenderPageToBitmap(sheet, 0, 16, Background);
+    int mismatches = 0;
+    for (int y = 0; y < sh; ++y)
+      for (int x = 0; x < sw; ++x)
+        mismatches += sheet.GetPixel(x, y) != (x < pw && y < ph ? reference.GetPixel(x, y) : Background);
+    EXPECT_EQ(mismatches, 0) << "at resolution " << atResolution;
+  }
 }
 
 // ---- thumbnails, read back by a reader of 24-bit BMP files written here

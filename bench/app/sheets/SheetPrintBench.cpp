@@ -92,9 +92,7 @@ struct TSheetPrint {
     LabelImage = WrapOpaque(Picture.GetHandle()).copy();
   }
   void RenderLabel() {
-    Picture.Clear(0xFFFFFFFFu);
-    Label.Core().GetCurrentPage()->RenderPage(Picture.GetCanvas(), Picture.BoundsRect(), false, false, 0,
-                                              PrintDocument.Core().GetPrinterDpm());
+    Label.Core().GetCurrentPage()->RenderPageAtResolution(Picture, PrintDocument.Core().GetPrinterDpm(), 0xFFFFFFFFu);
   }
   ~TSheetPrint() { QDir(Folder).removeRecursively(); }
 
@@ -168,7 +166,7 @@ void RenderLabel(benchmark::State& state) {
   TSheetPrint& print = SheetPrint();
   bench::TPairTimer timer(state);
   for (auto _ : state) timer.Iteration([&] { print.RenderLabel(); }, [&] { print.WriteFloor(1); });
-  timer.Report("the label rendered only, no PDF (breakdown)", {"TdocPage::RenderPage at 300 dpi", Floor()});
+  timer.Report("the label rendered only, no PDF (breakdown)", {"TdocPage::RenderPageAtResolution at 300 dpi", Floor()});
 }
 
 // A job of 20 sheets holds its memory flat: what it needs beyond one sheet.

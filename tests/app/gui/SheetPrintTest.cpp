@@ -8,6 +8,9 @@
 #include <zbar.h>
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -23,6 +26,7 @@
 #include "MainWindowTestSupport.h"
 #include "app/SheetTemplates.h"
 #include "app/UiTexts.h"
+#include "app/gui/ExportImageDialog.h"
 #include "app/gui/SheetTab.h"
 #include "app/shapes/BarcodeShape.h"
 #include "document/FrameShapes.h"
@@ -269,6 +273,19 @@ TEST_F(SheetPrintTest, FiveLabelsFromTheTenthOnTwoA4Pages) {
   }
   ExpectPrintedPage(Output(), 1, AveryCells(), {9, 10, 11});
   ExpectPrintedPage(Output(), 2, AveryCells(), {0, 1});
+
+  // Exporting right after printing gives the label at 5 pixels per mm.
+  Form->fexportimage->show();
+  Form->fexportimage->bclipboard->click();
+  Form->fexportimage->close();
+  const QImage exported = QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_Grayscale8);
+  ASSERT_EQ(exported.size(), QSize(318, 360));
+  TGrayPage grey{exported.width(), exported.height(), {}};
+  for (int y = 0; y < grey.Height; ++y)
+    grey.Pixels.insert(grey.Pixels.end(), exported.constScanLine(y), exported.constScanLine(y) + grey.Width);
+  const std::vector<TScanned> scans = ScanArea(grey, {0, 0, 1e6f, 1e6f, 0, 0, 0});
+  ASSERT_EQ(scans.size(), 1u);
+  EXPECT_EQ(scans[0].Data, Ean);
 }
 
 TEST_F(SheetPrintTest, TurnedLabelsFillAWholeSheetFromTheBottom) {
