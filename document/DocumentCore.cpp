@@ -294,6 +294,10 @@ void TdocDocumentCore::Repaint() {
   if (View) View->Repaint();
 }
 
+void TdocDocumentCore::RepaintOverlay() {
+  if (View) View->RepaintOverlay();
+}
+
 void TdocDocumentCore::DoPaintBackground(TCanvas& canvas, const TRect& pageRect) {
   if (OnPaintBackground) OnPaintBackground(this, canvas, pageRect);
 }

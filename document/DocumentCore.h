@@ -445,6 +445,8 @@ public:
   float GetStepAngle() const override { return Options.StepAngle; }
   void UpdateScrollArea() override;
   void Repaint() override;
+  // Only what is drawn over the page changed: the gesture feedback.
+  void RepaintOverlay();
   bool GetShowMargins() const override { return Options.ShowMargins; }
   bool HasPaintBackground() const override { return static_cast<bool>(OnPaintBackground); }
   void DoPaintBackground(TCanvas& canvas, const TRect& pageRect) override;

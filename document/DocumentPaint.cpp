@@ -22,12 +22,12 @@ void TdocDocumentCore::PaintSelectionHandles(TCanvas& canvas) const {
 
 void TdocDocumentCore::DrawRubberBand(const TFloatPoint& start, const TFloatPoint& offset) {
   Feedback = {fkRubberBand, start, offset};
-  Repaint();
+  RepaintOverlay();
 }
 
 void TdocDocumentCore::DrawInsertFrame(const TFloatPoint& start, const TFloatPoint& offset) {
   Feedback = {fkInsertFrame, start, offset};
-  Repaint();
+  RepaintOverlay();
 }
 
 void TdocDocumentCore::DrawDragFeedback(const TFloatPoint& offset, bool snap) {
@@ -38,13 +38,13 @@ void TdocDocumentCore::DrawDragFeedback(const TFloatPoint& offset, bool snap) {
     TdocTransform matrix;
     shape->ComputeEditFrame(offset, snap, HitKind, matrix);
   }
-  Repaint();
+  RepaintOverlay();
 }
 
 void TdocDocumentCore::EraseFeedback() {
   if (Feedback.Kind == fkNone) return;
   Feedback = {};
-  Repaint();
+  RepaintOverlay();
 }
 
 TRect TdocDocumentCore::InsertFrameRect() const {

@@ -13,6 +13,9 @@ public:
   // Only the client rectangle changed (a shape's old or new place): the
   // rest of the view stays as painted. A view that keeps nothing repaints.
   virtual void InvalidateRect(const TRect& /*clientRect*/) { Repaint(); }
+  // Only what is drawn over the page changed (the feedback of a mouse
+  // gesture): the page as rendered stays.
+  virtual void RepaintOverlay() { Repaint(); }
   // The scrolled area follows the current page's size at the screen scale.
   virtual void UpdateScrollArea() = 0;
   // The screen scale fits the current page's width into the window.

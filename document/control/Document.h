@@ -40,6 +40,7 @@ public:
   // ---- the view the core asks for
   void Repaint() override;
   void InvalidateRect(const TRect& clientRect) override;
+  void RepaintOverlay() override { viewport()->update(); }
   void UpdateScrollArea() override;
   void ZoomPageWidth() override;
   void UpdateRulers() override;
