@@ -168,12 +168,14 @@ const std::vector<TCoverageRun>& GlyphRuns(const TRealizedFont& font, unsigned g
 }
 
 void BlendGlyph(const TBlendTarget& target, const std::vector<TCoverageRun>& runs, int dx, int dy) {
+  // A glyph placed far off the surface must not overflow its pixel offsets.
   for (const TCoverageRun& run : runs) {
-    const int row = run.Row + dy;
+    const std::int64_t row = std::int64_t{run.Row} + dy;
     if (row < target.Clip.Top || row >= target.Clip.Bottom) continue;
-    const int first = std::max(run.X + dx, target.Clip.Left);
-    const int last = std::min(run.X + dx + run.Length, target.Clip.Right);
-    std::uint32_t* line = target.Surface->ScanLine(row);
+    const std::int64_t start = std::int64_t{run.X} + dx;
+    const int first = static_cast<int>(std::max<std::int64_t>(start, target.Clip.Left));
+    const int last = static_cast<int>(std::min<std::int64_t>(start + run.Length, target.Clip.Right));
+    std::uint32_t* line = target.Surface->ScanLine(static_cast<int>(row));
     // Text mostly lands on a cleared ground: there a run's pixels are all
     // the same blend, worked out once.
     const std::uint32_t onClear = Blend(target.Pixel, 0, run.Coverage);
