@@ -11,6 +11,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <tuple>
 #include <filesystem>
@@ -60,9 +61,10 @@ std::string IndexXml(const std::string& children) { return "<Document>" + childr
 class DocumentArchiveTest : public testing::Test {
 protected:
   void SetUp() override {
-    Folder = testing::TempDir() + "archive-" + testing::UnitTest::GetInstance()->current_test_info()->name();
-    std::filesystem::remove_all(Folder);
-    std::filesystem::create_directories(Folder);
+    // A folder of its own, so that two build trees can run the test at once.
+    std::string pattern = testing::TempDir() + "archive-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    Folder = pattern;
   }
   void TearDown() override { std::filesystem::remove_all(Folder); }
 
