@@ -35,6 +35,9 @@ class TdocPage : public TdocShape, public TdocResourceHost {
 public:
   // Larger tiles are halved before they are rendered.
   static constexpr std::int64_t MaxTilePixels = 1920000;
+  // Rows of a bitmap the width of a printed sheet that stay in the processor's
+  // cache together.
+  static constexpr std::int32_t BandRows = 64;
   // 150 dots per inch.
   static constexpr float DefaultDpm = 5.905512f;
 
@@ -183,6 +186,8 @@ private:
   void RenderPageWith(const TRect& rect, bool mirror, bool bottomUp, int rotation, float dpm, const TPageDraw& draw);
   void RenderTiles(TCanvas& canvas, const TRect& rect, const TPageOutput& output, const TdocRenderOptions& options);
   void RenderUnturned(TBitmap32& bitmap, const TPageOutput& output, TdocRenderOptions options);
+  // Draws the page over bitmap (covering area) one band of rows at a time.
+  void RenderInBands(TBitmap32& bitmap, const TFloatRect& area, TdocRenderOptions options);
 
   TResourcePtr<TdocBitmapResource> Background;
   TdocPageSettings Own;

@@ -42,6 +42,18 @@ void FillAround(TBitmap32& bitmap, const TRect& inner, TColor32 color) {
   bitmap.FillRect(right, top, width, bottom, color);
 }
 
+// Canvas drawing straight onto the page's bitmap passes over the whole bitmap
+// each time (its alpha turned, the outside of the clip kept), so a page with
+// such a shape is better drawn in one piece.
+bool DrawsOnCanvasUncached(const TdocShape& shape) {
+  for (int i = 0; i < shape.GetShapeCount(); ++i) {
+    const TdocShape& child = *shape.GetShapes(i);
+    if (!child.GetVisible() || child.NeedsRenderCache()) continue;
+    if (child.HasCanvasPaint() || DrawsOnCanvasUncached(child)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 // How the page's pixel grid (Width x Height) lands on the canvas: turned by
@@ -241,15 +253,38 @@ void TdocPage::RenderUnturned(TBitmap32& bitmap, const TPageOutput& output, Tdoc
   const TRect page = CentredRect(bitmap, output.Width, output.Height);
   const std::int32_t left = page.Left, top = page.Top;
   const double mmPerPixelX = double{GetDocWidth()} / output.Width, mmPerPixelY = double{GetDocHeight()} / output.Height;
-  options.FreeCache = true;
-  RenderShape(bitmap,
-              {static_cast<float>(-left * mmPerPixelX), static_cast<float>(-top * mmPerPixelY),
-               static_cast<float>((bitmap.GetWidth() - left) * mmPerPixelX),
-               static_cast<float>((bitmap.GetHeight() - top) * mmPerPixelY)},
-              true, options);
+  const TFloatRect area{static_cast<float>(-left * mmPerPixelX), static_cast<float>(-top * mmPerPixelY),
+                        static_cast<float>((bitmap.GetWidth() - left) * mmPerPixelX),
+                        static_cast<float>((bitmap.GetHeight() - top) * mmPerPixelY)};
+  if (DrawsOnCanvasUncached(*this)) {
+    options.FreeCache = true;
+    RenderShape(bitmap, area, true, options);
+  } else {
+    RenderInBands(bitmap, area, options);
+  }
   TdocPageHost* host = GetHost();
   const int count = host->GetProgressCount(), total = host->GetProgressTotal();
   if (total > 0) host->DoProgress(ptPrint, count, total, static_cast<float>(count) / total);
+}
+
+void TdocPage::RenderInBands(TBitmap32& bitmap, const TFloatRect& area, TdocRenderOptions options) {
+  // Each band is filled and painted over while it sits in the processor's
+  // cache; a shape's cache, made in the first band the shape reaches, serves
+  // the following ones and goes once the bands have passed the shape.
+  options.FreeCache = false;
+  const TRect whole = bitmap.GetClipRect();
+  const double pixelsPerMm = bitmap.GetHeight() / (double{area.Bottom} - area.Top);
+  for (std::int32_t top = whole.Top; top < whole.Bottom; top += BandRows) {
+    const std::int32_t bottom = std::min(top + BandRows, whole.Bottom);
+    bitmap.SetClipRect({whole.Left, top, whole.Right, bottom});
+    RenderShape(bitmap, area, true, options);
+    for (int i = 0; i < GetShapeCount(); ++i) {
+      TdocShape* child = GetShapes(i);
+      // The margin the clip test gives a shape's box.
+      if ((child->GetBox(true).Bottom - area.Top) * pixelsPerMm + 2 <= bottom) child->ClearRenderCacheAll();
+    }
+  }
+  bitmap.SetClipRect(whole);
 }
 
 TRect TdocPage::PaintPageToCanvas(TCanvas& canvas, const TRect& rect, float maxDpm, bool fit) {

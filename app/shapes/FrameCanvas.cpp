@@ -14,9 +14,11 @@ TFrameCanvas::TFrameCanvas(const TPixelSurface& target, const TRect& frame) : Ta
     Drawing.SetSurface(TPixelSurface{target.ScanLine(Clip.Top), target.Width, rows});
     return;
   }
-  Copy = std::make_unique<TMemorySurface>(Clip.Right - Clip.Left, rows);
+  const int columns = Clip.Right - Clip.Left;
+  Copy = std::make_unique_for_overwrite<std::uint32_t[]>(std::size_t(columns) * std::size_t(rows));
+  CopySurface = TPixelSurface{Copy.get(), columns, rows};
   CopyRows(true);
-  Drawing.SetSurface(Copy->Surface());
+  Drawing.SetSurface(CopySurface);
 }
 
 TFrameCanvas::~TFrameCanvas() {
@@ -29,7 +31,7 @@ TRect TFrameCanvas::ToCanvas(const TRect& rect) const {
 }
 
 void TFrameCanvas::CopyRows(bool intoCopy) {
-  const TPixelSurface copy = Copy->Surface();
+  const TPixelSurface& copy = CopySurface;
   const std::size_t bytes = std::size_t(copy.Width) * sizeof(std::uint32_t);
   for (int y = 0; y < copy.Height; ++y) {
     std::uint32_t* outside = Target.ScanLine(Clip.Top + y) + Clip.Left;

@@ -31,6 +31,8 @@ private:
 
   TPixelSurface Target;
   TRect Clip;
-  std::unique_ptr<TMemorySurface> Copy;
+  // Every pixel of the copy is copied in before drawing: it needs no zeroing.
+  std::unique_ptr<std::uint32_t[]> Copy;
+  TPixelSurface CopySurface;
   TCanvas Drawing;
 };

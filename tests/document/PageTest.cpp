@@ -192,6 +192,12 @@ TEST_F(PageTest, TiledPrintingEqualsOnePieceRenderingAtEveryTurn) {
   turned->SetDocFrame(60, 70, 90, 50, 250);
   Page.AddShape(std::move(turned));
   Page.AddShape(MakeFill(-10, 140, 40, 30, 12));
+  // Level but cached, across many bands of the sheet.
+  auto cached = std::make_unique<TNoiseShape>();
+  cached->SetDocFrame(10, 60, 50, 70, 0);
+  cached->SetForceRenderCache(true);
+  const TNoiseShape& cachedShape = *cached;
+  Page.AddShape(std::move(cached));
   const int pw = 3200, ph = 2400;
 
   TBitmap32 reference;
@@ -235,10 +241,13 @@ TEST_F(PageTest, TiledPrintingEqualsOnePieceRenderingAtEveryTurn) {
     TBitmap32 sheet;
     sheet.SetSize(sw, sh);
     sheet.Clear(Stale);
-    if (atResolution)
+    const int paints = cachedShape.Paints;
+    if (atResolution) {
       Page.RenderPageAtResolution(sheet, 16, Background);
-    else
+    } else {
       Page.RenderPageToBitmap(sheet, 0, 16, Background);
+      EXPECT_EQ(cachedShape.Paints, paints + 1) << "one cache serves every band of the sheet";
+    }
     int mismatches = 0;
     for (int y = 0; y < sh; ++y)
       for (int x = 0; x < sw; ++x)
