@@ -167,7 +167,7 @@ const std::vector<TCoverageRun>& GlyphRuns(const TRealizedFont& font, unsigned g
   return runs;
 }
 
-void BlendGlyph(const TBlendTarget& target, const std::vector<TCoverageRun>& runs, int dx, int dy) {
+void BlendGlyph(const TBlendTarget& target, const std::vector<TCoverageRun>& runs, std::int64_t dx, std::int64_t dy) {
   // A glyph placed far off the surface must not overflow its pixel offsets.
   for (const TCoverageRun& run : runs) {
     const std::int64_t row = std::int64_t{run.Row} + dy;
@@ -214,7 +214,7 @@ void RenderTextLine(const TPixelSurface& surface, const TRect& clip, const TReal
   for (char32_t c : text) {
     const unsigned glyph = font.GlyphIndex(c);
     if (font.Escapement == 0)
-      BlendGlyph(target, GlyphRuns(font, glyph), origin.X + static_cast<int>(penU), origin.Y);
+      BlendGlyph(target, GlyphRuns(font, glyph), std::int64_t{origin.X} + static_cast<std::int64_t>(penU), origin.Y);
     else
       RenderGlyph(renderer, font, frame, glyph, penU);
     penU += font.Advance(glyph);
