@@ -173,13 +173,15 @@ void BlendGlyph(const TBlendTarget& target, const std::vector<TCoverageRun>& run
     const std::int64_t row = std::int64_t{run.Row} + dy;
     if (row < target.Clip.Top || row >= target.Clip.Bottom) continue;
     const std::int64_t start = std::int64_t{run.X} + dx;
-    const int first = static_cast<int>(std::max<std::int64_t>(start, target.Clip.Left));
-    const int last = static_cast<int>(std::min<std::int64_t>(start + run.Length, target.Clip.Right));
+    const std::int64_t first = std::max<std::int64_t>(start, target.Clip.Left);
+    const std::int64_t last = std::min<std::int64_t>(start + run.Length, target.Clip.Right);
+    if (first >= last) continue;
     std::uint32_t* line = target.Surface->ScanLine(static_cast<int>(row));
     // Text mostly lands on a cleared ground: there a run's pixels are all
     // the same blend, worked out once.
     const std::uint32_t onClear = Blend(target.Pixel, 0, run.Coverage);
-    for (int x = first; x < last; ++x) line[x] = line[x] == 0 ? onClear : Blend(target.Pixel, line[x], run.Coverage);
+    for (auto x = static_cast<int>(first); x < static_cast<int>(last); ++x)
+      line[x] = line[x] == 0 ? onClear : Blend(target.Pixel, line[x], run.Coverage);
   }
 }
 
