@@ -1,13 +1,9 @@
 #pragma once
 // A canvas that draws only inside one rectangle of a pixel surface. The
-// device canvas has no clipping of its own: drawing through this one keeps
-// whatever is painted inside the rectangle. When the rectangle spans whole
-// rows, the canvas works on those rows in place; otherwise it works on a
-// copy of the rectangle that goes back into the surface when it is done.
+// device canvas has no clipping of its own; this one draws on a view of the
+// rectangle's pixels, so nothing around them can change.
 //
 // Points of the surface are Offset() away from the same points on Canvas().
-
-#include <memory>
 
 #include "platform/gdi/Canvas.h"
 #include "platform/gdi/Surface.h"
@@ -15,7 +11,6 @@
 class TFrameCanvas {
 public:
   TFrameCanvas(const TPixelSurface& target, const TRect& frame);
-  ~TFrameCanvas();
   TFrameCanvas(const TFrameCanvas&) = delete;
   TFrameCanvas& operator=(const TFrameCanvas&) = delete;
 
@@ -27,12 +22,6 @@ public:
   TRect ToCanvas(const TRect& rect) const;
 
 private:
-  void CopyRows(bool intoCopy);
-
-  TPixelSurface Target;
   TRect Clip;
-  // Every pixel of the copy is copied in before drawing: it needs no zeroing.
-  std::unique_ptr<std::uint32_t[]> Copy;
-  TPixelSurface CopySurface;
   TCanvas Drawing;
 };

@@ -110,9 +110,13 @@ TColor ColorOfPixel(std::uint32_t pixel) {
 
 void FillRect(const TPixelSurface& surface, const TRect& rect, std::uint32_t pixel) {
   if (surface.IsEmpty()) return;
-  const int top = std::max(rect.Top, 0);
-  const int bottom = std::min(rect.Bottom, surface.Height);
-  for (int y = top; y < bottom; ++y) FillSpan(surface, y, rect.Left, rect.Right, pixel);
+  const int top = std::max(rect.Top, 0), bottom = std::min(rect.Bottom, surface.Height);
+  const int left = std::max(rect.Left, 0), right = std::min(rect.Right, surface.Width);
+  if (top >= bottom || left >= right) return;
+  // Clipped once: a barcode bar is a few pixels wide and hundreds of rows high.
+  const auto count = static_cast<std::size_t>(right - left);
+  std::uint32_t* row = surface.ScanLine(top) + left;
+  for (int y = top; y < bottom; ++y, row += surface.RowPitch()) std::fill_n(row, count, pixel);
 }
 
 bool IsUprightRectangle(std::span<const TPoint> points) {

@@ -105,7 +105,7 @@ void StretchCopy(const TPixelSurface& dest, const TRect& destRect, const TPixelS
   std::vector<std::uint32_t> snapshot;
   TPixelSurface from = source;
   if (source.Bits == dest.Bits) {
-    snapshot.assign(source.Bits, source.Bits + std::size_t(source.Width) * source.Height);
+    snapshot.assign(source.Bits, source.ScanLine(source.Height - 1) + source.Width);
     from.Bits = snapshot.data();
   }
   if (destRect.Width() == sourceRect.Width() && destRect.Height() == sourceRect.Height()) {

@@ -1,5 +1,7 @@
 #include "platform/gdi/Surface.h"
 
+#include <algorithm>
+
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Format.h"
 
@@ -20,3 +22,11 @@ std::size_t CheckedPixelCount(int width, int height) {
 
 TMemorySurface::TMemorySurface(int width, int height)
     : Width(width), Height(height), Pixels(CheckedPixelCount(width, height), 0u) {}
+
+TPixelSurface TPixelSurface::View(const TRect& rect) const {
+  const TRect bounds = Bounds();
+  const int left = std::max(rect.Left, bounds.Left), top = std::max(rect.Top, bounds.Top);
+  const int right = std::min(rect.Right, bounds.Right), bottom = std::min(rect.Bottom, bounds.Bottom);
+  if (right <= left || bottom <= top) return {};
+  return TPixelSurface{ScanLine(top) + left, right - left, bottom - top, RowPitch()};
+}

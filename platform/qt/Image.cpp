@@ -6,7 +6,7 @@ namespace {
 
 QImage Wrap(const TPixelSurface& surface, QImage::Format format) {
   if (surface.IsEmpty()) return {};
-  const qsizetype bytesPerLine = static_cast<qsizetype>(surface.Width) * 4;
+  const qsizetype bytesPerLine = static_cast<qsizetype>(surface.RowPitch()) * 4;
   return QImage(reinterpret_cast<uchar*>(surface.Bits), surface.Width, surface.Height, bytesPerLine, format);
 }
 
