@@ -180,12 +180,13 @@ private:
   void PaintPageFrame(TBitmap32& bitmap, const TRect& pageRect, std::int32_t shadow) const;
   void CallPaintEvent(TBitmap32& bitmap, bool foreground);
   TdocRenderOptions PrintOptions(float resolution, float bitmapResolution) const;
+  TColor32 OpaquePageColor() const;
   struct TPageOutput;
   using TPageDraw = std::function<void(const TPageOutput& output, const TdocRenderOptions& options)>;
   // What RenderPage does around drawing the page laid out in rect.
   void RenderPageWith(const TRect& rect, bool mirror, bool bottomUp, int rotation, float dpm, const TPageDraw& draw);
   void RenderTiles(TCanvas& canvas, const TRect& rect, const TPageOutput& output, const TdocRenderOptions& options);
-  void RenderUnturned(TBitmap32& bitmap, const TPageOutput& output, TdocRenderOptions options);
+  void RenderUnturned(TBitmap32& bitmap, const TPageOutput& output, const TdocRenderOptions& options);
   // Draws the page over bitmap (covering area) one band of rows at a time.
   void RenderInBands(TBitmap32& bitmap, const TFloatRect& area, TdocRenderOptions options);
 

@@ -42,16 +42,12 @@ void FillAround(TBitmap32& bitmap, const TRect& inner, TColor32 color) {
   bitmap.FillRect(right, top, width, bottom, color);
 }
 
-// Canvas drawing straight onto the page's bitmap passes over the whole bitmap
-// each time (its alpha turned, the outside of the clip kept), so a page with
-// such a shape is better drawn in one piece.
-bool DrawsOnCanvasUncached(const TdocShape& shape) {
-  for (int i = 0; i < shape.GetShapeCount(); ++i) {
-    const TdocShape& child = *shape.GetShapes(i);
-    if (!child.GetVisible() || child.NeedsRenderCache()) continue;
-    if (child.HasCanvasPaint() || DrawsOnCanvasUncached(child)) return true;
-  }
-  return false;
+// At one scale for both axes the page may end inside its last row or column
+// of pixels, where its own painting then leaves a pixel alone: they take the
+// page's colour first.
+void FillLastRowAndColumn(TBitmap32& bitmap, const TRect& page, TColor32 color) {
+  bitmap.FillRectClipped(page.Left, page.Bottom - 1, page.Right, page.Bottom, color);
+  bitmap.FillRectClipped(page.Right - 1, page.Top, page.Right, page.Bottom, color);
 }
 
 }  // namespace
@@ -62,6 +58,9 @@ bool DrawsOnCanvasUncached(const TdocShape& shape) {
 struct TdocPage::TPageOutput {
   std::int32_t Width;
   std::int32_t Height;
+  // One scale for both axes, whatever the rounding of Width and Height:
+  // a level shape's cache then lands on whole pixels, never resampled.
+  double PixelsPerMm;
   int Rotation;
   bool Mirror;
   bool UpsideDown;
@@ -143,6 +142,8 @@ void SendBitmapToCanvas(TCanvas& canvas, const TRect& dest, const TBitmap32& bit
 
 }  // namespace document
 
+TColor32 TdocPage::OpaquePageColor() const { return imaging::ColorToColor32(GetPageColor()) | 0xFF000000u; }
+
 TdocRenderOptions TdocPage::PrintOptions(float resolution, float bitmapResolution) const {
   TdocRenderOptions options;
   options.Device = dtPrinter;
@@ -173,7 +174,9 @@ void TdocPage::RenderPageToBitmap(TBitmap32& bitmap, int rotation, float dpm, TC
     drawn = true;
     if (output.Rotation == 0) {
       // The page paints every pixel of its own rectangle (its colour first).
-      FillAround(bitmap, CentredRect(bitmap, output.Width, output.Height), background);
+      const TRect page = CentredRect(bitmap, output.Width, output.Height);
+      FillAround(bitmap, page, background);
+      FillLastRowAndColumn(bitmap, page, OpaquePageColor());
       RenderUnturned(bitmap, output, options);
     } else {
       // Tiles of the plain page colour may be left out.
@@ -217,28 +220,29 @@ void TdocPage::RenderPageWith(const TRect& rect, bool mirror, bool bottomUp, int
   const TRect page{0, 0, ScreenRound(scale * GetDocWidth()), ScreenRound(scale * GetDocHeight())};
   if (page.IsEmpty()) return;
   const float resolution = dpm == 0 ? static_cast<float>(scale) : dpm;
-  draw({page.Right, page.Bottom, rotation, mirror, bottomUp}, PrintOptions(resolution, static_cast<float>(scale)));
+  draw({page.Right, page.Bottom, scale, rotation, mirror, bottomUp}, PrintOptions(resolution, static_cast<float>(scale)));
   if (host->GetPerformance() != dpSpeedOverMemory) ClearRenderCacheAll();
 }
 
 void TdocPage::RenderTiles(TCanvas& canvas, const TRect& rect, const TPageOutput& output,
                            const TdocRenderOptions& options) {
   TdocPageHost* host = GetHost();
-  const float width = GetDocWidth(), height = GetDocHeight();
   // The turned page, centred in rect.
   const std::int32_t left = rect.Left + static_cast<std::int32_t>((rect.Width() - output.OutWidth()) / 2);
   const std::int32_t top = rect.Top + static_cast<std::int32_t>((rect.Height() - output.OutHeight()) / 2);
-  const double mmPerPixelX = double{width} / output.Width, mmPerPixelY = double{height} / output.Height;
-  const TColor32 pageColor = imaging::ColorToColor32(GetPageColor()) | 0xFF000000u;
+  const double mmPerPixel = 1 / output.PixelsPerMm;
+  const TColor32 pageColor = OpaquePageColor();
   const int count = host->GetProgressCount(), total = host->GetProgressTotal();
   // One bitmap for every tile: the tiles of a page are mostly of one size.
   TBitmap32 tile;
   for (const TdocPageTile& piece : document::SplitPageTiles(output.Width, output.Height, MaxTilePixels)) {
     const TRect& a = piece.Area;
     tile.SetSize(static_cast<std::int32_t>(a.Width()), static_cast<std::int32_t>(a.Height()));
-    tile.Clear(0);
-    const TFloatRect area{static_cast<float>(a.Left * mmPerPixelX), static_cast<float>(a.Top * mmPerPixelY),
-                          static_cast<float>(a.Right * mmPerPixelX), static_cast<float>(a.Bottom * mmPerPixelY)};
+    // The page's colour beneath it, for a last row or column the page ends
+    // inside.
+    tile.Clear(pageColor);
+    const TFloatRect area{static_cast<float>(a.Left * mmPerPixel), static_cast<float>(a.Top * mmPerPixel),
+                          static_cast<float>(a.Right * mmPerPixel), static_cast<float>(a.Bottom * mmPerPixel)};
     RenderShape(tile, area, true, options);
     if (!(host->GetOptimizedPrinting() && imaging::IsBitmapSingleColor(&tile, pageColor))) {
       output.Apply(tile);
@@ -248,20 +252,15 @@ void TdocPage::RenderTiles(TCanvas& canvas, const TRect& rect, const TPageOutput
   }
 }
 
-void TdocPage::RenderUnturned(TBitmap32& bitmap, const TPageOutput& output, TdocRenderOptions options) {
+void TdocPage::RenderUnturned(TBitmap32& bitmap, const TPageOutput& output, const TdocRenderOptions& options) {
   // The bitmap's pixel grid continues the page's around it.
   const TRect page = CentredRect(bitmap, output.Width, output.Height);
   const std::int32_t left = page.Left, top = page.Top;
-  const double mmPerPixelX = double{GetDocWidth()} / output.Width, mmPerPixelY = double{GetDocHeight()} / output.Height;
-  const TFloatRect area{static_cast<float>(-left * mmPerPixelX), static_cast<float>(-top * mmPerPixelY),
-                        static_cast<float>((bitmap.GetWidth() - left) * mmPerPixelX),
-                        static_cast<float>((bitmap.GetHeight() - top) * mmPerPixelY)};
-  if (DrawsOnCanvasUncached(*this)) {
-    options.FreeCache = true;
-    RenderShape(bitmap, area, true, options);
-  } else {
-    RenderInBands(bitmap, area, options);
-  }
+  const double mmPerPixel = 1 / output.PixelsPerMm;
+  const TFloatRect area{static_cast<float>(-left * mmPerPixel), static_cast<float>(-top * mmPerPixel),
+                        static_cast<float>((bitmap.GetWidth() - left) * mmPerPixel),
+                        static_cast<float>((bitmap.GetHeight() - top) * mmPerPixel)};
+  RenderInBands(bitmap, area, options);
   TdocPageHost* host = GetHost();
   const int count = host->GetProgressCount(), total = host->GetProgressTotal();
   if (total > 0) host->DoProgress(ptPrint, count, total, static_cast<float>(count) / total);

@@ -455,6 +455,9 @@ private:
   void LayoutChildren(float width, float height);
   void LayoutChild(TdocShape& child, float width, float height);
   void DrawDirect(TBitmap32& bitmap, const TFloatRect& rect, const TdocRenderOptions& options);
+  // PaintToCanvas on the part of bitmap the shape covers, device mapping the
+  // shape's local coordinates to bitmap's pixels.
+  void PaintOnCanvas(TBitmap32& bitmap, const TdocTransform& device, const TdocRenderOptions& options);
   void RenderCached(TBitmap32& bitmap, const TFloatRect& rect, bool direct, const TdocRenderOptions& options);
   // localToBitmap places the shape on the bitmap the cache is made for.
   void RenderCache(float resolution, const TdocRenderOptions& options, const TdocTransform& localToBitmap);

@@ -5,10 +5,11 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 #include <span>
+#include <vector>
 
 #include "document/MapSampler.h"
-#include "document/OutsideClipKeeper.h"
 #include "document/ScreenPolygon.h"
 #include "document/Shape.h"
 
@@ -48,10 +49,29 @@ bool ReachesClip(const TFloatRect& box, const TFloatRect& rect, const TBitmap32&
 }
 
 // Windows drawing writes alpha 0; inverting around it turns that into opaque.
-void InvertAlpha(TBitmap32& bitmap) {
-  const std::size_t count = std::size_t(bitmap.GetWidth()) * std::size_t(bitmap.GetHeight());
-  TColor32* bits = bitmap.GetBits();
-  for (std::size_t i = 0; i < count; ++i) bits[i] ^= 0xFF000000u;
+void InvertAlpha(const TPixelSurface& surface) {
+  for (int y = 0; y < surface.Height; ++y) {
+    std::uint32_t* row = surface.ScanLine(y);
+    for (int x = 0; x < surface.Width; ++x) row[x] ^= 0xFF000000u;
+  }
+}
+
+// The pixels a shape's canvas painting may change: its area (the frame
+// widened by the extents) through the device transform, rounded outwards,
+// within the bitmap's clip. The renderer skips a shape whose area misses the
+// clip, so painting beyond the area could never show reliably anyway.
+TRect CanvasPaintArea(const TFloatRect& area, const TdocTransform& device, const TBitmap32& bitmap) {
+  const double x1 = device.TransformX(area.Left), x2 = device.TransformX(area.Right);
+  const double y1 = device.TransformY(area.Top), y2 = device.TransformY(area.Bottom);
+  const TRect limit = bitmap.GetClipping() ? bitmap.GetClipRect() : bitmap.BoundsRect();
+  if (!std::isfinite(x1 + x2 + y1 + y2)) return limit;
+  const auto clamp = [](double value, std::int32_t low, std::int32_t high) {
+    return static_cast<std::int32_t>(std::clamp(value, static_cast<double>(low), static_cast<double>(high)));
+  };
+  return {clamp(std::floor(std::min(x1, x2)), limit.Left, limit.Right),
+          clamp(std::floor(std::min(y1, y2)), limit.Top, limit.Bottom),
+          clamp(std::ceil(std::max(x1, x2)), limit.Left, limit.Right),
+          clamp(std::ceil(std::max(y1, y2)), limit.Top, limit.Bottom)};
 }
 
 // Maps rect onto the whole pixel grid of a bitmap of the given size.
@@ -60,32 +80,91 @@ void MapRectToPixels(TdocTransform& transform, const TFloatRect& rect, std::int3
   transform.Scale(width / (double{rect.Right} - rect.Left), height / (double{rect.Bottom} - rect.Top));
 }
 
-// A cache freed right after it was drawn leaves its bitmap here for the next
-// shape of the render: a sheet of like labels then draws every label in one
-// block of memory instead of mapping fresh pages for each. Only a small
-// bitmap is kept, so that a print leaves little memory behind.
-constexpr std::size_t MaxSparePixels = 1 << 20;
-thread_local std::unique_ptr<TBitmap32> SpareCache;
+// Freed caches lend their bitmaps to the shapes cached next: a sheet of like
+// labels then draws each row of labels in the memory of the row before
+// instead of mapping fresh pages for each. Only a few small bitmaps are
+// kept, so that a print leaves little memory behind.
+class TSpareCaches {
+public:
+  void Keep(std::unique_ptr<TBitmap32> cache) {
+    if (!cache || PixelsOf(*cache) > MaxPixels) return;
+    if (Bitmaps.size() == MaxCount) Bitmaps.erase(Bitmaps.begin());
+    Bitmaps.push_back(std::move(cache));
+  }
 
-void KeepSpare(std::unique_ptr<TBitmap32> cache) {
-  if (cache && std::size_t(cache->GetWidth()) * std::size_t(cache->GetHeight()) <= MaxSparePixels)
-    SpareCache = std::move(cache);
-}
+  // One of exactly that size when there is one (it need not be allocated
+  // again), else the newest, else a new bitmap.
+  std::unique_ptr<TBitmap32> Take(std::int32_t width, std::int32_t height) {
+    if (Bitmaps.empty()) return std::make_unique<TBitmap32>();
+    auto found = std::find_if(Bitmaps.begin(), Bitmaps.end(), [&](const auto& bitmap) {
+      return bitmap->GetWidth() == width && bitmap->GetHeight() == height;
+    });
+    if (found == Bitmaps.end()) found = std::prev(Bitmaps.end());
+    std::unique_ptr<TBitmap32> bitmap = std::move(*found);
+    Bitmaps.erase(found);
+    return bitmap;
+  }
+
+private:
+  static constexpr std::size_t MaxPixels = 1 << 20;
+  static constexpr std::size_t MaxCount = 4;
+  static std::size_t PixelsOf(const TBitmap32& bitmap) {
+    return std::size_t(bitmap.GetWidth()) * std::size_t(bitmap.GetHeight());
+  }
+  std::vector<std::unique_ptr<TBitmap32>> Bitmaps;
+};
+
+thread_local TSpareCaches SpareCaches;
 
 // A turn or scale that moves no pixel of a cache by more than this from
-// where a plain move puts it cannot be seen: the cache is blended as moved.
-// (Sheets turn their barcodes by a thousandth of a degree; at 600 dots per
-// inch that shifts the far corner of a label by a fiftieth of a pixel.)
+// where a quarter turn (or none) puts it cannot be seen: the cache is drawn
+// as turned by that quarter. (Sheets turn their barcodes by a thousandth of
+// a degree; at 600 dots per inch that shifts the far corner of a label by a
+// fiftieth of a pixel.)
 constexpr double MaxUnseenShift = 1.0 / 32;
 // Positions this close to a whole pixel lie on it, as far as the map
 // sampler's 1/256-pixel sample positions can tell.
 constexpr double PixelTolerance = 1.0 / 256;
 
-// Whether t maps a width x height bitmap as a plain move would, give or
-// take MaxUnseenShift.
-bool IsUnseenTurn(const TdocTransform& t, double width, double height) {
-  return std::fabs(t.a - 1) * width + std::fabs(t.c) * height <= MaxUnseenShift &&
-         std::fabs(t.b) * width + std::fabs(t.d - 1) * height <= MaxUnseenShift;
+// The quarter turn, mirrored or not, that t maps a width x height bitmap by,
+// give or take MaxUnseenShift: t with its linear part made exact. None when
+// t turns by anything else.
+std::optional<TdocTransform> QuarterTurnOf(const TdocTransform& t, double width, double height) {
+  TdocTransform exact(std::round(t.a), std::round(t.b), std::round(t.c), std::round(t.d), t.e, t.f);
+  const bool permutes = (std::fabs(exact.a) == 1 && exact.b == 0 && exact.c == 0 && std::fabs(exact.d) == 1) ||
+                        (exact.a == 0 && std::fabs(exact.b) == 1 && std::fabs(exact.c) == 1 && exact.d == 0);
+  if (!permutes || std::fabs(t.a - exact.a) * width + std::fabs(t.c - exact.c) * height > MaxUnseenShift ||
+      std::fabs(t.b - exact.b) * width + std::fabs(t.d - exact.d) * height > MaxUnseenShift)
+    return std::nullopt;
+  return exact;
+}
+
+// The cache as the exact quarter turn t, with whole-pixel e and f, lays it
+// on a bitmap: the turned pixels, blended as the cache would be, and the
+// pixel their top-left one lands on.
+std::unique_ptr<TBitmap32> TurnByQuarter(const TBitmap32& cache, const TdocTransform& t, TPoint& topLeft) {
+  const std::int32_t width = cache.GetWidth(), height = cache.GetHeight();
+  // The pixel the centre of cache pixel (x, y) falls in.
+  const auto land = [&t](std::int32_t x, std::int32_t y) {
+    return TPoint{static_cast<std::int32_t>(std::floor(t.a * (x + 0.5) + t.c * (y + 0.5) + t.e)),
+                  static_cast<std::int32_t>(std::floor(t.b * (x + 0.5) + t.d * (y + 0.5) + t.f))};
+  };
+  const TPoint first = land(0, 0), last = land(width - 1, height - 1);
+  topLeft = {std::min(first.X, last.X), std::min(first.Y, last.Y)};
+  auto turned = std::make_unique<TBitmap32>();
+  const bool swapsAxes = t.a == 0;
+  turned->SetSize(swapsAxes ? height : width, swapsAxes ? width : height);
+  for (std::int32_t y = 0; y < height; ++y) {
+    const TColor32* row = cache.ScanLine(y);
+    for (std::int32_t x = 0; x < width; ++x) {
+      const TPoint p = land(x, y);
+      turned->ScanLine(p.Y - topLeft.Y)[p.X - topLeft.X] = row[x];
+    }
+  }
+  turned->SetDrawMode(cache.GetDrawMode());
+  turned->SetCombineMode(cache.GetCombineMode());
+  turned->SetMasterAlpha(cache.GetMasterAlpha());
+  return turned;
 }
 
 double Fraction(double value) { return value - std::floor(value); }
@@ -152,15 +231,28 @@ void TdocShape::DrawDirect(TBitmap32& bitmap, const TFloatRect& rect, const Tdoc
   MapRectToPixels(device, rect, bitmap.GetWidth(), bitmap.GetHeight());
   SetDeviceTransform(device);
   PaintToBitmap(bitmap, options);
-  if (HasCanvasPaint()) {
-    const TdocOutsideClipKeeper keeper(bitmap);
-    InvertAlpha(bitmap);
-    auto restore = TdocBracketGuard([&bitmap] { InvertAlpha(bitmap); });
-    PaintToCanvas(bitmap.GetCanvas(), options);
-  }
+  if (HasCanvasPaint()) PaintOnCanvas(bitmap, device, options);
   for (const auto& child : Shapes)
     if (child->Visible) child->RenderShape(bitmap, rect, false, options);
   PaintOverChildren(bitmap, options);
+}
+
+void TdocShape::PaintOnCanvas(TBitmap32& bitmap, const TdocTransform& device, const TdocRenderOptions& options) {
+  // The canvas draws on a view of just the pixels the shape may change: they
+  // alone have their alpha turned, and nothing outside the clip can change.
+  const TRect area = CanvasPaintArea(LocalArea(), device, bitmap);
+  const TPixelSurface view = bitmap.GetHandle().View(area);
+  if (view.IsEmpty()) return;
+  InvertAlpha(view);
+  TdocTransform onView = device;
+  onView.Translate(-area.Left, -area.Top);
+  SetDeviceTransform(onView);
+  auto restore = TdocBracketGuard([&] {
+    InvertAlpha(view);
+    SetDeviceTransform(device);
+  });
+  TCanvas canvas(view);
+  PaintToCanvas(canvas, options);
 }
 
 void TdocShape::RenderCached(TBitmap32& bitmap, const TFloatRect& rect, bool direct, const TdocRenderOptions& options) {
@@ -173,19 +265,25 @@ void TdocShape::RenderCached(TBitmap32& bitmap, const TFloatRect& rect, bool dir
   if (!Cache->IsEmpty()) {
     Cache->SetMasterAlpha(static_cast<std::uint32_t>(MasterAlpha));
     TdocTransform toBitmap = CacheToBitmap(localToBitmap);
-    if (IsUnseenTurn(toBitmap, Cache->GetWidth(), Cache->GetHeight()) && IsNearWhole(toBitmap.e) &&
-        IsNearWhole(toBitmap.f)) {
-      // A whole-pixel move needs no resampling: the cache is blended as it is.
-      const std::int32_t x = ScreenRound(toBitmap.e), y = ScreenRound(toBitmap.f);
-      Cache->DrawTo(bitmap, {x, y, x + Cache->GetWidth(), y + Cache->GetHeight()});
+    std::optional<TdocTransform> quarter = QuarterTurnOf(toBitmap, Cache->GetWidth(), Cache->GetHeight());
+    if (quarter && IsNearWhole(toBitmap.e) && IsNearWhole(toBitmap.f)) {
+      // The cache's pixels land on whole pixels: nothing is blurred.
+      quarter->e = std::round(toBitmap.e);
+      quarter->f = std::round(toBitmap.f);
+      if (quarter->a == 1 && quarter->d == 1) {
+        // A move needs no sampling: the cache is blended as it is.
+        const std::int32_t x = ScreenRound(quarter->e), y = ScreenRound(quarter->f);
+        Cache->DrawTo(bitmap, {x, y, x + Cache->GetWidth(), y + Cache->GetHeight()});
+      } else {
+        TPoint at;
+        const auto turned = TurnByQuarter(*Cache, *quarter, at);
+        turned->DrawTo(bitmap, {at.X, at.Y, at.X + turned->GetWidth(), at.Y + turned->GetHeight()});
+      }
     } else {
       DrawResampled(bitmap, toBitmap);
     }
   }
-  if (options.FreeCache) {
-    KeepSpare(std::move(Cache));
-    ClearRenderCache();
-  }
+  if (options.FreeCache) ClearRenderCache();
 }
 
 TdocTransform TdocShape::CacheToBitmap(const TdocTransform& localToBitmap) const {
@@ -233,20 +331,24 @@ void TdocShape::RenderCache(float resolution, const TdocRenderOptions& options, 
   CacheResolution = 0;
   Sampled.Clear();
   CacheScale = static_cast<float>(scale);
-  if (!Cache) Cache = options.FreeCache && SpareCache ? std::move(SpareCache) : std::make_unique<TBitmap32>();
   const std::int32_t left = CeilPixels(Extents[0] * CacheScale);
   const std::int32_t top = CeilPixels(Extents[1] * CacheScale);
   const std::int32_t right = CeilPixels((DocWidth + Extents[2]) * CacheScale);
   const std::int32_t bottom = CeilPixels((DocHeight + Extents[3]) * CacheScale);
-  // Made for a level placement, the cache takes the bitmap's pixel grid: one
-  // pixel more where the shape starts inside a pixel. A mirror or flip turns
-  // the cache about its middle and keeps the grid it had.
+  // Made for a placement turned by quarters, the cache takes the bitmap's
+  // pixel grid: one pixel more along an axis where the shape starts inside a
+  // pixel. A mirror or flip turns the cache about its middle and keeps the
+  // grid it had.
   CachePhase = {};
-  const TdocTransform toBitmap = CacheToBitmap(localToBitmap);
-  if (IsUnseenTurn(toBitmap, left + right + 1, top + bottom + 1))
-    CachePhase = {Mirrored ? 0.0f : PhaseOf(toBitmap.e), Flipped ? 0.0f : PhaseOf(toBitmap.f)};
+  if (const auto quarter = QuarterTurnOf(CacheToBitmap(localToBitmap), left + right + 1, top + bottom + 1)) {
+    // The cache's axes run along the bitmap's; the phase moves its grid onto
+    // the bitmap's one.
+    const TdocTransform& t = *quarter;
+    CachePhase = {Mirrored ? 0.0f : PhaseOf(t.a * t.e + t.b * t.f), Flipped ? 0.0f : PhaseOf(t.c * t.e + t.d * t.f)};
+  }
   const std::int32_t width = left + right + (CachePhase.X > 0 ? 1 : 0);
   const std::int32_t height = top + bottom + (CachePhase.Y > 0 ? 1 : 0);
+  if (!Cache) Cache = SpareCaches.Take(width, height);
   Cache->SetSize(width, height);
   Cache->Clear(options.Color);
   Cache->OuterColor = options.Color;
@@ -282,7 +384,7 @@ void TdocShape::FillMask(TBitmap32& bitmap, TColor32 color) const {
 }
 
 void TdocShape::ClearRenderCache() {
-  Cache.reset();
+  SpareCaches.Keep(std::move(Cache));
   Sampled.Clear();
   CacheResolution = 0;
   CachePhase = {};

@@ -40,9 +40,9 @@ void TdocTransform::TransformPoints(std::span<TFloatPoint> points) const {
   for (TFloatPoint& p : points) p = TransformPoint(p);
 }
 
-float TdocTransform::TransformX(float x) const { return static_cast<float>(a * x + e); }
+double TdocTransform::TransformX(double x) const { return a * x + e; }
 
-float TdocTransform::TransformY(float y) const { return static_cast<float>(d * y + f); }
+double TdocTransform::TransformY(double y) const { return d * y + f; }
 
 void TdocTransform::Translate(double dx, double dy) { AffineMultiply(TdocTransform(1, 0, 0, 1, dx, dy), *this); }
 

@@ -47,8 +47,8 @@ public:
   // Replaces each point by its image.
   void TransformPoints(std::span<TFloatPoint> points) const;
   // x of the image of (x, 0), y of the image of (0, y).
-  float TransformX(float x) const;
-  float TransformY(float y) const;
+  double TransformX(double x) const;
+  double TransformY(double y) const;
 
   // Each appends a step applied after the existing mapping.
   void Translate(double dx, double dy);

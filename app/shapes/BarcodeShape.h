@@ -53,7 +53,6 @@ public:
   void RecordBarcodeChange(const std::string& oldState);
   void SetPropertyByName(const std::string& name, const std::string& value) override;
 
-  bool NeedsRenderCache() const override { return true; }
   bool HasCanvasPaint() const override { return true; }
   void PaintToCanvas(TCanvas& canvas, const TdocRenderOptions& options) override;
   void LoadFromXml(TXmlNode* node) override;

@@ -72,6 +72,13 @@ __attribute__((target("avx2"))) void MergeLineEx(const TColor32* src, TColor32* 
     const __m256i f = Load(src + i), b = Load(dst + i);
     const __m256i fa = ScaleAlpha(_mm256_srli_epi32(f, 24), master), ba = _mm256_srli_epi32(b, 24);
     const __m256i fClear = _mm256_cmpeq_epi32(fa, zero), fOpaque = _mm256_cmpeq_epi32(fa, opaque);
+    // Runs of clear or of opaque pixels (a cache's background, a barcode's
+    // bars) leave the background as it is or cover it.
+    if (_mm256_movemask_epi8(fClear) == -1) continue;
+    if (_mm256_movemask_epi8(fOpaque) == -1) {
+      Store(dst + i, f);
+      continue;
+    }
     const __m256i bClear = _mm256_cmpeq_epi32(ba, zero), bOpaque = _mm256_cmpeq_epi32(ba, opaque);
     const __m256i simple = _mm256_or_si256(_mm256_or_si256(fClear, fOpaque), _mm256_or_si256(bClear, bOpaque));
     if (_mm256_movemask_epi8(simple) != -1) {

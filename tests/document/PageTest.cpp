@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -253,6 +254,36 @@ TEST_F(PageTest, TiledPrintingEqualsOnePieceRenderingAtEveryTurn) {
       for (int x = 0; x < sw; ++x)
         mismatches += sheet.GetPixel(x, y) != (x < pw && y < ph ? reference.GetPixel(x, y) : Background);
     EXPECT_EQ(mismatches, 0) << "at resolution " << atResolution;
+  }
+}
+
+TEST_F(PageTest, APrintedPageKeepsOneScaleSoLevelCachesAreNotResampled) {
+  // 100 x 70 mm fitted to 425 x 300 pixels: 4.25 pixels per mm, the page
+  // 425 x 297.5 pixels. Stretching its height to whole pixels would blur
+  // every cache of the page; at one scale each of the noise's 85 x 51
+  // pixels lands once, as it is.
+  Page.SetPageWidth(100);
+  Page.SetPageHeight(70);
+  auto noise = std::make_unique<TNoiseShape>();
+  noise->SetDocFrame(10.3f, 20.7f, 20, 12, 0);
+  noise->SetForceRenderCache(true);
+  Page.AddShape(std::move(noise));
+  std::map<TColor32, int> expected;
+  for (std::uint32_t y = 0; y < 51; ++y)
+    for (std::uint32_t x = 0; x < 85; ++x) ++expected[0xFF000000u | ((x * 2654435761u) ^ (y * 40503u))];
+  expected.erase(0xFFFFFFFFu);
+  // Upright, and turned a quarter onto a sheet the other way round: the
+  // turned page is drawn in tiles. No pixel of the sheet is left unpainted.
+  for (const int rotation : {0, 1}) {
+    const int width = rotation == 0 ? 425 : 300, height = rotation == 0 ? 300 : 425;
+    TBitmap32 sheet;
+    sheet.SetSize(width, height);
+    Page.RenderPageToBitmap(sheet, rotation, 0, 0xFFFFFFFFu);
+    std::map<TColor32, int> landed;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x)
+        if (sheet.GetPixel(x, y) != 0xFFFFFFFFu) ++landed[sheet.GetPixel(x, y)];
+    EXPECT_EQ(landed, expected) << "rotation " << rotation;
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <numbers>
 #include <random>
 
@@ -147,6 +148,47 @@ TEST_F(ShapeRenderTest, ALevelCacheAtAFractionalPositionGivesThePixelsOfDirectDr
   }
 }
 
+TEST_F(ShapeRenderTest, AQuarterTurnedCacheLandsOnWholePixelsUnblurred) {
+  // The noise's 80 x 51 pixels each have their own colour: turned by a
+  // quarter, each must land on the page once, unblended, whatever fraction
+  // of a pixel the shape's centre lies at. Any other turn blends them.
+  const float res = 4;
+  std::map<TColor32, int> expected;
+  for (std::uint32_t y = 0; y < 51; ++y)
+    for (std::uint32_t x = 0; x < 80; ++x) ++expected[0xFF000000u | ((x * 2654435761u) ^ (y * 40503u))];
+  const struct {
+    float angle, centreX, centreY;
+    bool exact;
+  } cases[] = {{90, 20.13f, 14.91f, true},      {180, 19.9f, 15.37f, true}, {270, 20.05f, 15.2f, true},
+               {90.001f, 20.3f, 14.6f, true},   {-90, 20.2f, 15.01f, true}, {30, 20.13f, 14.91f, false},
+               {0.001f, 20.13f, 14.91f, true}};
+  for (const auto& c : cases) {
+    auto* shape = static_cast<TNoiseShape*>(Page.GetShapes(Page.AddShape(std::make_unique<TNoiseShape>())));
+    shape->SetDocFrame(0, 0, 20, 12.75f, c.angle);
+    shape->CenterAt(c.centreX, c.centreY);
+    TBitmap32 bitmap;
+    bitmap.SetSize(PageWidthPx, PageHeightPx);
+    bitmap.Clear(clTransparent32);
+    RenderPage(bitmap, res);
+    std::map<TColor32, int> landed;
+    for (int y = 0; y < PageHeightPx; ++y)
+      for (int x = 0; x < PageWidthPx; ++x)
+        if (bitmap.GetPixel(x, y) != clTransparent32) ++landed[bitmap.GetPixel(x, y)];
+    EXPECT_EQ(landed == expected, c.exact) << c.angle << " at " << c.centreX << ", " << c.centreY;
+    // Turned the right way: the first and last noise pixels land where the
+    // centres of the frame's first and last pixels go.
+    const auto landsAt = [&](float x, float y) {
+      const TFloatPoint p = shape->LocalToParent({(x + 0.5f) / res, (y + 0.5f) / res});
+      return bitmap.GetPixel(static_cast<int>(std::floor(p.X * res)), static_cast<int>(std::floor(p.Y * res)));
+    };
+    if (c.exact) {
+      EXPECT_EQ(landsAt(0, 0), 0xFF000000u) << c.angle;
+      EXPECT_EQ(landsAt(79, 50), 0xFF000000u | ((79u * 2654435761u) ^ (50u * 40503u))) << c.angle;
+    }
+    Page.DeleteShape(0);
+  }
+}
+
 TEST_F(ShapeRenderTest, ACacheIsNoFinerThanTheBitmapItIsDrawnOn) {
   auto* shape = static_cast<TNoiseShape*>(Page.GetShapes(Page.AddShape(std::make_unique<TNoiseShape>())));
   shape->SetDocFrame(5, 5, 10, 10, 30);
@@ -216,6 +258,32 @@ TEST_F(ShapeRenderTest, CanvasDrawingComesOutOpaque) {
   RenderPage(bitmap, 4);
   EXPECT_EQ(bitmap.GetPixel(6, 6), 0xFFFF0000u);
   EXPECT_EQ(bitmap.GetPixel(20, 20), 0x80FFFFFFu);
+}
+
+TEST_F(ShapeRenderTest, CanvasPaintingReachesOnlyTheShapesPixelsWithinTheClip) {
+  // A painter that fills every pixel its canvas offers.
+  struct TGreedyShape : TdocShape {
+    bool HasCanvasPaint() const override { return true; }
+    void PaintToCanvas(TCanvas& canvas, const TdocRenderOptions&) override {
+      canvas.GetBrush().SetColor(0x0000FF);  // red
+      canvas.FillRect(canvas.GetSurface().Bounds());
+    }
+  };
+  auto shape = std::make_unique<TGreedyShape>();
+  shape->SetDocFrame(1.3f, 2.6f, 3, 2, 0);
+  Page.AddShape(std::move(shape));
+  // At 4 pixels per mm the frame spans x 5.2 .. 17.2 and y 10.4 .. 18.4:
+  // pixels 5 .. 17 and 10 .. 18, cut to the clip's rows 12 .. 15.
+  TBitmap32 bitmap;
+  bitmap.SetSize(PageWidthPx, PageHeightPx);
+  bitmap.Clear(clWhite32);
+  bitmap.SetClipRect({0, 12, PageWidthPx, 16});
+  RenderPage(bitmap, 4);
+  for (int y = 0; y < PageHeightPx; ++y)
+    for (int x = 0; x < PageWidthPx; ++x) {
+      const bool red = x >= 5 && x <= 17 && y >= 12 && y <= 15;
+      ASSERT_EQ(bitmap.GetPixel(x, y), red ? 0xFFFF0000u : clWhite32) << x << ", " << y;
+    }
 }
 
 TEST_F(ShapeRenderTest, MirrorAndFlipReverseTheCache) {

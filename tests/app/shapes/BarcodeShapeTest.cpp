@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "ShapeTestSupport.h"
 #include "document/ClassRegistry.h"
@@ -15,6 +16,7 @@
 namespace {
 
 using shapetest::IsDark;
+using shapetest::ScanAll;
 using shapetest::TTestPage;
 
 // An effect that only widens the shape's render margins, as a shadow does:
@@ -95,6 +97,33 @@ TEST(BarcodeShape, PaintingKeepsTheAngleAndRendersThroughTheCache) {
   EXPECT_EQ(level.GetDocAngle(), 0.001f);
   EXPECT_EQ(turned.GetDocAngle(), 30.0f);
   EXPECT_EQ(other.GetDocAngle(), 0.0f);
+}
+
+TEST(BarcodeShape, DirectCachedAndBandedDrawingGiveTheSamePixels) {
+  // Labels starting inside pixels, drawn through the cache (as inserted),
+  // straight onto the page (as loaded from a file), nudged as on a sheet,
+  // each in one piece and in bands of rows that cut through bars and text.
+  TTestPage page(100, 60);
+  std::vector<TdocBarCodeShape*> shapes{&page.AddBarcode(bcCode39, "4711", 10.37f, 5.61f, 38, 21.19f),
+                                        &page.AddBarcode(bcCodeEAN13, "400638133393", 52.1f, 30.3f, 38, 21.19f),
+                                        &page.AddBarcode(bcCode128B, "Label", 3.3f, 33.77f, 40, 20)};
+  constexpr float Resolution = 11.811024f;  // 300 dots per inch
+  const auto reference = page.Render(Resolution);
+  ASSERT_EQ(ScanAll(*reference).size(), 3u);
+  const auto expectSame = [&](const TBitmap32& bitmap, const char* what) {
+    int differing = 0;
+    for (int y = 0; y < bitmap.GetHeight(); ++y)
+      for (int x = 0; x < bitmap.GetWidth(); ++x) differing += bitmap.GetPixel(x, y) != reference->GetPixel(x, y);
+    EXPECT_EQ(differing, 0) << what;
+  };
+  expectSame(*page.Render(Resolution, 13), "cached, in bands");
+  for (TdocBarCodeShape* shape : shapes) shape->SetCachedRendering(false);
+  expectSame(*page.Render(Resolution), "direct");
+  for (TdocBarCodeShape* shape : shapes) EXPECT_EQ(shape->GetCacheBitmap(), nullptr);
+  expectSame(*page.Render(Resolution, 7), "direct, in bands");
+  NudgeBarcodeAngles(page.Page());
+  expectSame(*page.Render(Resolution, 64), "nudged, in bands");
+  for (TdocBarCodeShape* shape : shapes) EXPECT_NE(shape->GetCacheBitmap(), nullptr);
 }
 
 TEST(BarcodeShape, TheFrameWidthGivesTheLeftEdgeAndTheLargestModuleThatFits) {

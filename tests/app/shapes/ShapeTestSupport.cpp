@@ -30,16 +30,25 @@ TdocBarCodeShape& TTestPage::AddBarcode(TBarcodeType typ, const std::string& tex
   return added;
 }
 
-std::unique_ptr<TBitmap32> TTestPage::Render(float resolution) {
+std::unique_ptr<TBitmap32> TTestPage::Render(float resolution, int bandRows) {
   const float width = PageShape.GetDocWidth(), height = PageShape.GetDocHeight();
   auto bitmap = std::make_unique<TBitmap32>();
   bitmap->SetSize(static_cast<int>(width * resolution + 0.5f), static_cast<int>(height * resolution + 0.5f));
   bitmap->Clear(clWhite32);
   TdocRenderOptions options;
   options.Device = dtPrinter;
+  options.Color = clWhite32 & 0x00FFFFFFu;  // the page's colour, clear, as printing sets it
   options.Resolution = resolution;
   options.BitmapResolution = resolution;
-  PageShape.RenderShape(*bitmap, {0, 0, width, height}, true, options);
+  // One scale on both axes, as the page renderer keeps it.
+  const TFloatRect area{0, 0, bitmap->GetWidth() / resolution, bitmap->GetHeight() / resolution};
+  const TRect whole = bitmap->BoundsRect();
+  const int step = bandRows > 0 ? bandRows : whole.Bottom;
+  for (int top = 0; top < whole.Bottom; top += step) {
+    bitmap->SetClipRect({0, top, whole.Right, std::min(top + step, whole.Bottom)});
+    PageShape.RenderShape(*bitmap, area, true, options);
+  }
+  bitmap->SetClipRect(whole);
   return bitmap;
 }
 

@@ -23,8 +23,9 @@ public:
   // centre.
   TdocBarCodeShape& AddBarcode(TBarcodeType typ, const std::string& text, float left, float top, float width,
                                float height, float angle = 0);
-  // The page at resolution dots per millimetre on white.
-  std::unique_ptr<TBitmap32> Render(float resolution);
+  // The page at resolution dots per millimetre on white; with bandRows,
+  // drawn band by band of that many rows, as printing draws a page.
+  std::unique_ptr<TBitmap32> Render(float resolution, int bandRows = 0);
   TdocShape& Page() { return PageShape; }
 
 private:
