@@ -139,32 +139,38 @@ std::optional<TdocTransform> QuarterTurnOf(const TdocTransform& t, double width,
   return exact;
 }
 
-// The cache as the exact quarter turn t, with whole-pixel e and f, lays it
-// on a bitmap: the turned pixels, blended as the cache would be, and the
-// pixel their top-left one lands on.
-std::unique_ptr<TBitmap32> TurnByQuarter(const TBitmap32& cache, const TdocTransform& t, TPoint& topLeft) {
+// Draws the cache onto bitmap as the exact quarter turn t (with whole-pixel
+// e and f) lays it there, pixel for pixel: only the part within the clip is
+// turned, so a page drawn in bands turns each part once.
+void DrawQuarterTurned(const TBitmap32& cache, const TdocTransform& t, TBitmap32& bitmap) {
   const std::int32_t width = cache.GetWidth(), height = cache.GetHeight();
-  // The pixel the centre of cache pixel (x, y) falls in.
-  const auto land = [&t](std::int32_t x, std::int32_t y) {
-    return TPoint{static_cast<std::int32_t>(std::floor(t.a * (x + 0.5) + t.c * (y + 0.5) + t.e)),
-                  static_cast<std::int32_t>(std::floor(t.b * (x + 0.5) + t.d * (y + 0.5) + t.f))};
-  };
-  const TPoint first = land(0, 0), last = land(width - 1, height - 1);
-  topLeft = {std::min(first.X, last.X), std::min(first.Y, last.Y)};
-  auto turned = std::make_unique<TBitmap32>();
-  const bool swapsAxes = t.a == 0;
-  turned->SetSize(swapsAxes ? height : width, swapsAxes ? width : height);
-  for (std::int32_t y = 0; y < height; ++y) {
-    const TColor32* row = cache.ScanLine(y);
-    for (std::int32_t x = 0; x < width; ++x) {
-      const TPoint p = land(x, y);
-      turned->ScanLine(p.Y - topLeft.Y)[p.X - topLeft.X] = row[x];
-    }
+  // Where the corners of the cache land; the turn maps its rectangle onto
+  // the one they span.
+  const double x1 = t.e, x2 = t.a * width + t.c * height + t.e;
+  const double y1 = t.f, y2 = t.b * width + t.d * height + t.f;
+  const TRect turned{ScreenRound(std::min(x1, x2)), ScreenRound(std::min(y1, y2)), ScreenRound(std::max(x1, x2)),
+                     ScreenRound(std::max(y1, y2))};
+  TRect area;
+  if (!imaging::IntersectIntRect(area, turned, bitmap.GetClipRect())) return;
+  TBitmap32 part;
+  part.SetSize(area.Width(), area.Height());
+  // Along a row of the bitmap the cache pixel moves by one column or one row.
+  const std::ptrdiff_t step = static_cast<std::ptrdiff_t>(t.a) + static_cast<std::ptrdiff_t>(t.c) * width;
+  const TColor32* pixels = cache.GetBits();
+  for (std::int32_t y = area.Top; y < area.Bottom; ++y) {
+    // The cache pixel under the centre of the row's first pixel, through the
+    // inverse turn.
+    const double u = area.Left + 0.5 - t.e, v = y + 0.5 - t.f;
+    const auto cx = static_cast<std::ptrdiff_t>(std::floor(t.a * u + t.b * v));
+    const auto cy = static_cast<std::ptrdiff_t>(std::floor(t.c * u + t.d * v));
+    std::ptrdiff_t at = cy * width + cx;
+    TColor32* row = part.ScanLine(y - area.Top);
+    for (std::int32_t x = 0; x < area.Width(); ++x, at += step) row[x] = pixels[at];
   }
-  turned->SetDrawMode(cache.GetDrawMode());
-  turned->SetCombineMode(cache.GetCombineMode());
-  turned->SetMasterAlpha(cache.GetMasterAlpha());
-  return turned;
+  part.SetDrawMode(cache.GetDrawMode());
+  part.SetCombineMode(cache.GetCombineMode());
+  part.SetMasterAlpha(cache.GetMasterAlpha());
+  part.DrawTo(bitmap, area);
 }
 
 double Fraction(double value) { return value - std::floor(value); }
@@ -275,9 +281,7 @@ void TdocShape::RenderCached(TBitmap32& bitmap, const TFloatRect& rect, bool dir
         const std::int32_t x = ScreenRound(quarter->e), y = ScreenRound(quarter->f);
         Cache->DrawTo(bitmap, {x, y, x + Cache->GetWidth(), y + Cache->GetHeight()});
       } else {
-        TPoint at;
-        const auto turned = TurnByQuarter(*Cache, *quarter, at);
-        turned->DrawTo(bitmap, {at.X, at.Y, at.X + turned->GetWidth(), at.Y + turned->GetHeight()});
+        DrawQuarterTurned(*Cache, *quarter, bitmap);
       }
     } else {
       DrawResampled(bitmap, toBitmap);

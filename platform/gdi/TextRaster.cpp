@@ -4,6 +4,7 @@
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <numbers>
@@ -180,6 +181,12 @@ void BlendGlyph(const TBlendTarget& target, const std::vector<TCoverageRun>& run
     // Text mostly lands on a cleared ground: there a run's pixels are all
     // the same blend, worked out once.
     const std::uint32_t onClear = Blend(target.Pixel, 0, run.Coverage);
+    // A fully covered run (most of a large glyph) is the text colour whatever
+    // lies beneath.
+    if (run.Coverage == 255) {
+      std::fill(line + first, line + last, onClear);
+      continue;
+    }
     for (auto x = static_cast<int>(first); x < static_cast<int>(last); ++x)
       line[x] = line[x] == 0 ? onClear : Blend(target.Pixel, line[x], run.Coverage);
   }

@@ -107,9 +107,11 @@ TEST(BarcodeShape, DirectCachedAndBandedDrawingGiveTheSamePixels) {
   std::vector<TdocBarCodeShape*> shapes{&page.AddBarcode(bcCode39, "4711", 10.37f, 5.61f, 38, 21.19f),
                                         &page.AddBarcode(bcCodeEAN13, "400638133393", 52.1f, 30.3f, 38, 21.19f),
                                         &page.AddBarcode(bcCode128B, "Label", 3.3f, 33.77f, 40, 20)};
+  // Turned a quarter, always through the cache, and across many bands.
+  page.AddBarcode(bcCode93, "CODE93", 60.4f, 7.85f, 25, 12.3f, 90);
   constexpr float Resolution = 11.811024f;  // 300 dots per inch
   const auto reference = page.Render(Resolution);
-  ASSERT_EQ(ScanAll(*reference).size(), 3u);
+  ASSERT_EQ(ScanAll(*reference).size(), 4u);
   const auto expectSame = [&](const TBitmap32& bitmap, const char* what) {
     int differing = 0;
     for (int y = 0; y < bitmap.GetHeight(); ++y)
