@@ -12,8 +12,6 @@ namespace app {
 
 namespace {
 
-constexpr TColor32 White = 0xFFFFFFFFu;
-
 std::int32_t ImageSide(float millimetres, int scale) {
   try {
     return rtl::Round(static_cast<double>(millimetres) * scale);
@@ -52,7 +50,7 @@ std::unique_ptr<TBitmap32> RenderLabelImage(TdocDocumentCore& hidden, TdocPage& 
   }
   auto image = std::make_unique<TBitmap32>();
   image->SetSize(size.cx, size.cy);
-  image->Clear(White);
+  image->Clear(clWhite32);
   page.RenderPage(image->GetCanvas(), image->BoundsRect(), false, false, 0, 0);
   // What the canvas draws carries alpha 0; an exported picture is opaque.
   image->ResetAlpha();

@@ -147,7 +147,7 @@ TColor32 TdocPage::OpaquePageColor() const { return imaging::ColorToColor32(GetP
 TdocRenderOptions TdocPage::PrintOptions(float resolution, float bitmapResolution) const {
   TdocRenderOptions options;
   options.Device = dtPrinter;
-  options.Color = imaging::ColorToColor32(GetPageColor()) & 0x00FFFFFFu;
+  options.Color = OpaquePageColor() & 0x00FFFFFFu;
   // Shapes that size things in pixels take the resolution of the bitmap
   // actually drawn, so they keep their size at any resolution asked.
   options.BitmapResolution = bitmapResolution;

@@ -9,6 +9,7 @@
 #include "app/CheckDigits.h"
 #include "app/UiTexts.h"
 #include "app/gui/Guarded.h"
+#include "app/gui/QtText.h"
 
 namespace app {
 
@@ -36,11 +37,10 @@ constexpr std::array<TCalculatorRow, 6> CalculatorRows = {{
     {"ISBN", "gcalculISBN", "isbn", "evalisbnsanscle", "bcalculcleisbn", "evaleurisbn", 9, nullptr},
 }};
 
-QString Utf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
 std::string Latin(const QLineEdit* edit) { return edit->text().toStdString(); }
 
 QString DigitsCaption(int textNumber, const std::string& digits) {
-  return Utf8(pgloretlibmessage(textNumber) + " (" + digits + pgloretlibmessage(189) + ")");
+  return ToQString(pgloretlibmessage(textNumber) + " (" + digits + pgloretlibmessage(189) + ")");
 }
 
 }  // namespace
@@ -76,7 +76,7 @@ TCalculatorsTab::TCalculatorsTab(QWidget* parent) : QWidget(parent) {
     layout->addWidget(group.Group, static_cast<int>(i / 2), static_cast<int>(i % 2));
     if (row.Routine)
       connect(group.Button, &QPushButton::clicked, this, GuardedSlot(this, [routine = row.Routine, &group] {
-                group.Output->setText(Utf8(routine(Latin(group.Input))));
+                group.Output->setText(ToQString(routine(Latin(group.Input))));
               }));
   }
   layout->setRowStretch(3, 1);
@@ -95,8 +95,8 @@ void TCalculatorsTab::AddIsbnOutput() {
   grid->addWidget(evaleureanisbn, 3, 2);
   connect(isbn.Button, &QPushButton::clicked, this, GuardedSlot(this, [this] {
             const TIsbnNumbers numbers = IsbnNumbers(Latin(Isbn().Input));
-            Isbn().Output->setText(Utf8(numbers.Isbn10));
-            evaleureanisbn->setText(Utf8(numbers.Ean13));
+            Isbn().Output->setText(ToQString(numbers.Isbn10));
+            evaleureanisbn->setText(ToQString(numbers.Ean13));
           }));
 }
 

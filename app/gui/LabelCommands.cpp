@@ -20,6 +20,7 @@
 #include "app/gui/AboutBox.h"
 #include "app/gui/Guarded.h"
 #include "app/gui/MainWindow.h"
+#include "app/gui/QtText.h"
 #include "app/shapes/BarcodeShape.h"
 #include "document/FrameShapes.h"
 #include "document/LineShape.h"
@@ -36,9 +37,7 @@ constexpr float FrameOutlineWidth = 0.5f;  // mm
 constexpr TColor FrameFillColor = 0xFF0000;  // blue: red sits in the lowest byte
 constexpr double MinLabelSide = 1.0;           // mm
 
-QString Utf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
-
-void RewriteEdit(QLineEdit* edit) { edit->setText(Utf8(RewriteTwoDecimals(edit->text().toStdString()))); }
+void RewriteEdit(QLineEdit* edit) { edit->setText(ToQString(RewriteTwoDecimals(edit->text().toStdString()))); }
 
 // The help file with the desktop's viewer; a failure is not reported, the
 // program works without its help.
@@ -77,7 +76,7 @@ void TForm1::ZoomOut() { Fdocument->ZoomOut(); }
 void TForm1::ZoomToPage() { Fdocument->ZoomToPage(); }
 
 void TForm1::NewDocumentAsked() {
-  if (QMessageBox::question(this, Utf8(pgloretlibmessage(126)), Utf8(pgloretlibmessage(125)),
+  if (QMessageBox::question(this, ToQString(pgloretlibmessage(126)), ToQString(pgloretlibmessage(125)),
                             QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
     NewDocument();
 }
@@ -110,7 +109,7 @@ namespace {
 float LabelSide(QLineEdit* edit, double factor) {
   const double typed = ParseNumber(edit->text().toStdString()).value_or(0.0) * factor;
   const double side = std::clamp(typed, MinLabelSide, TPrinter::MaxPaperSideMm);
-  if (side != typed) edit->setText(Utf8(FormatTwoDecimals(side / factor)));
+  if (side != typed) edit->setText(ToQString(FormatTwoDecimals(side / factor)));
   return static_cast<float>(side);
 }
 
@@ -136,7 +135,7 @@ void TForm1::ChangeUnits(TUnitMode mode) {
       const auto conversion = mode == umInches ? TUnitConversion::ToInches : TUnitConversion::ToMillimetres;
       for (QLineEdit* edit :
            {elargeur, ehauteur, edPageWidth, edPageHeight, edOuterMarginX, edOuterMarginY, edBetweenMarginX, edBetweenMarginY})
-        edit->setText(Utf8(pgloconvertitunite(edit->text().toStdString(), conversion)));
+        edit->setText(ToQString(pgloconvertitunite(edit->text().toStdString(), conversion)));
       ApplyLabelSizeToPage();
     }
   } catch (const std::exception&) {

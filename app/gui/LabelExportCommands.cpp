@@ -1,7 +1,6 @@
 // The label as an image: to the clipboard from the export dialog, or to a
 // raster file in a format the raster registry writes.
 
-#include <QApplication>
 #include <QFileDialog>
 #include <QStandardPaths>
 #include <QToolButton>
@@ -10,6 +9,7 @@
 #include "app/gui/ExportImageDialog.h"
 #include "app/gui/Guarded.h"
 #include "app/gui/MainWindow.h"
+#include "app/gui/WaitCursor.h"
 #include "document/HandlePainter.h"
 #include "document/Page.h"
 #include "document/control/Document.h"
@@ -20,15 +20,6 @@ namespace app {
 namespace {
 
 constexpr int ExportToFile = 1;
-
-// The wait cursor for the length of a scope.
-class TWaitCursor {
-public:
-  TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-  TWaitCursor(const TWaitCursor&) = delete;
-  TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
 
 // The file the image goes to; empty when the user cancels. Only formats
 // the raster registry can write are offered.

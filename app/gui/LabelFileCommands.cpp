@@ -17,6 +17,7 @@
 #include "app/UiTexts.h"
 #include "app/gui/Guarded.h"
 #include "app/gui/MainWindow.h"
+#include "app/gui/QtText.h"
 #include "document/HandlePainter.h"
 #include "document/Page.h"
 #include "document/control/Document.h"
@@ -31,8 +32,6 @@ constexpr int UiTextSaveLabelAs = 42;
 constexpr int UiTextReplaceFile = 43;
 constexpr int UiTextLabelNotOpened = 203;
 
-QString Utf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
-
 QString LabelFileFilter() { return QStringLiteral("Mirqoven (*.mqv)"); }
 
 QString DocumentsFolder() { return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation); }
@@ -42,7 +41,7 @@ float EditLength(const QLineEdit* edit) {
   return static_cast<float>(std::clamp(value, 0.0, static_cast<double>(MaxSheetLength)));
 }
 
-void ShowLength(QLineEdit* edit, float value) { edit->setText(Utf8(FormatTwoDecimals(value))); }
+void ShowLength(QLineEdit* edit, float value) { edit->setText(ToQString(FormatTwoDecimals(value))); }
 
 }  // namespace
 
@@ -53,13 +52,13 @@ void TForm1::ConnectFileCommands() {
 
 void TForm1::OpenLabelDocument() {
   const QString fileName =
-      QFileDialog::getOpenFileName(this, Utf8(pgloretlibmessage(1)), DocumentsFolder(), LabelFileFilter());
+      QFileDialog::getOpenFileName(this, ToQString(pgloretlibmessage(1)), DocumentsFolder(), LabelFileFilter());
   if (fileName.isEmpty() || !ConfirmDiscardChanges()) return;
   try {
     OpenLabelFile(fileName.toStdString());
   } catch (const std::exception& error) {
     QMessageBox::critical(this, windowTitle(),
-                          Utf8(pgloretlibmessage(UiTextLabelNotOpened)) + "\n" + QString::fromUtf8(error.what()));
+                          ToQString(pgloretlibmessage(UiTextLabelNotOpened)) + "\n" + QString::fromUtf8(error.what()));
   }
 }
 
@@ -130,14 +129,14 @@ TSheetSetupRecord TForm1::SheetSetupFromControls() const {
 }
 
 void TForm1::SaveLabelDocument() {
-  QFileDialog dialog(this, Utf8(pgloretlibmessage(UiTextSaveLabelAs)), DocumentsFolder(), LabelFileFilter());
+  QFileDialog dialog(this, ToQString(pgloretlibmessage(UiTextSaveLabelAs)), DocumentsFolder(), LabelFileFilter());
   dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setDefaultSuffix(Utf8(std::string(LabelFileExtension)));
+  dialog.setDefaultSuffix(ToQString(std::string(LabelFileExtension)));
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
   const QString fileName = dialog.selectedFiles().constFirst();
   if (QFileInfo::exists(fileName) &&
-      QMessageBox::question(this, Utf8(pgloretlibmessage(126)), Utf8(pgloretlibmessage(UiTextReplaceFile)),
+      QMessageBox::question(this, ToQString(pgloretlibmessage(126)), ToQString(pgloretlibmessage(UiTextReplaceFile)),
                             QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
     return;
   SaveLabelFile(fileName.toStdString());

@@ -18,6 +18,7 @@
 #include "app/gui/AboutBox.h"
 #include "app/gui/Guarded.h"
 #include "app/gui/LanguageFont.h"
+#include "app/gui/QtText.h"
 #include "app/gui/SheetTab.h"
 #include "document/HandlePainter.h"
 #include "document/control/Document.h"
@@ -26,8 +27,6 @@
 namespace app {
 
 namespace {
-
-QString Utf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
 
 }  // namespace
 
@@ -129,7 +128,7 @@ TPrinter& TForm1::GetPrinterService() {
 void TForm1::FillPrinterList() {
   GetPrinterService();
   CombImprimante->clear();
-  for (const std::string& name : Printer->GetPrinters()) CombImprimante->addItem(Utf8(name));
+  for (const std::string& name : Printer->GetPrinters()) CombImprimante->addItem(ToQString(name));
   CombImprimante->setCurrentIndex(-1);
 }
 
@@ -140,7 +139,7 @@ void TForm1::FillLists() {
   panelcarshape->TextPages->FillFontLists(QFontDatabase::families());
   QComboBox* positions = panelcarshape->combcb1texteposition;
   positions->clear();
-  for (int number = 134; number <= 139; ++number) positions->addItem(Utf8(pgloretlibmessage(number)));
+  for (int number = 134; number <= 139; ++number) positions->addItem(ToQString(pgloretlibmessage(number)));
   const QString printer = CombImprimante->currentText();
   FillPrinterList();
   CombImprimante->setCurrentIndex(CombImprimante->findText(printer));
@@ -158,14 +157,14 @@ void TForm1::closeEvent(QCloseEvent* event) {
   } catch (const std::exception& error) {
     // The settings are lost, not the user's way out of the program.
     QMessageBox::warning(this, windowTitle(),
-                         Utf8(pgloretlibmessage(UiTextSettingsNotSaved)) + "\n" + QString::fromUtf8(error.what()));
+                         ToQString(pgloretlibmessage(UiTextSettingsNotSaved)) + "\n" + QString::fromUtf8(error.what()));
   }
   event->accept();
 }
 
 bool TForm1::ConfirmDiscardChanges() {
   if (!Fdocument->Core().GetModified()) return true;
-  return QMessageBox::question(this, Utf8(pgloretlibmessage(126)), Utf8(pgloretlibmessage(UiTextChangesWillBeLost)),
+  return QMessageBox::question(this, ToQString(pgloretlibmessage(126)), ToQString(pgloretlibmessage(UiTextChangesWillBeLost)),
                                QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
@@ -173,7 +172,7 @@ void TForm1::Notice(const std::string& message) {
   if (message.empty())
     statusBar()->clearMessage();
   else
-    statusBar()->showMessage(Utf8(message));
+    statusBar()->showMessage(ToQString(message));
 }
 
 }  // namespace app

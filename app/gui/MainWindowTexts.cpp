@@ -13,16 +13,14 @@
 #include "app/UiTexts.h"
 #include "app/gui/CalculatorsTab.h"
 #include "app/gui/MainWindow.h"
+#include "app/gui/QtText.h"
 #include "widgets/UniEdit.h"
 
 namespace app {
 
 namespace {
 
-QString Text(int number) {
-  const std::string text = pgloretlibmessage(number);
-  return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
-}
+QString Text(int number) { return ToQString(pgloretlibmessage(number)); }
 
 template <class W>
 void SetCaptions(int number, std::initializer_list<W*> controls) {

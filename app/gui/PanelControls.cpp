@@ -9,10 +9,6 @@ namespace app {
 std::string TextOf(const QLineEdit* edit) { return edit->text().toStdString(); }
 std::string TextOf(const QComboBox* list) { return list->currentText().toStdString(); }
 
-QString ToQString(const std::string& utf8) {
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
 QSlider* AlphaSlider(QWidget* parent) {
   auto* slider = new QSlider(Qt::Horizontal, parent);
   slider->setRange(0, 255);

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include "app/NumberText.h"
+#include "app/gui/QtText.h"
 #include "document/Shape.h"
 
 class QComboBox;
@@ -29,7 +30,6 @@ T* ExactClass(TdocShape& shape) {
 
 std::string TextOf(const QLineEdit* edit);
 std::string TextOf(const QComboBox* list);
-QString ToQString(const std::string& utf8);
 
 // A captioned control on its own row of a form.
 template <class W>

@@ -15,8 +15,6 @@ namespace app {
 
 namespace {
 
-constexpr TColor32 White = 0xFFFFFFFFu;
-
 // The label as it sits in a cell on the paper: turned with the sheet's
 // orientation and, when the sheet itself is turned onto the paper, once more.
 struct TCellPicture {
@@ -35,10 +33,10 @@ void RenderCellPicture(TdocPage& label, const TSheetGrid& grid, const TSheetSetu
   picture.Bitmap.SetSize(rtl::Round(width * dpm), rtl::Round(height * dpm));
   const int quarterTurns = (setup.Turned ? 1 : 0) + (placement.Turned ? 1 : 0);
   if (quarterTurns == 0) {
-    label.RenderPageAtResolution(picture.Bitmap, dpm, White);
+    label.RenderPageAtResolution(picture.Bitmap, dpm, clWhite32);
     return;
   }
-  picture.Bitmap.Clear(White);
+  picture.Bitmap.Clear(clWhite32);
   label.RenderPage(picture.Bitmap.GetCanvas(), picture.Bitmap.BoundsRect(), false, false, quarterTurns, dpm);
 }
 

@@ -15,8 +15,10 @@
 #include "app/UiTexts.h"
 #include "app/gui/Guarded.h"
 #include "app/gui/MainWindow.h"
+#include "app/gui/QtText.h"
 #include "app/gui/SheetPreview.h"
 #include "app/gui/SheetPrinting.h"
+#include "app/gui/WaitCursor.h"
 #include "document/Page.h"
 #include "document/control/Document.h"
 #include "platform/qt/Printer.h"
@@ -28,8 +30,6 @@ namespace {
 constexpr int UiTextInvalidEntry = 82;
 constexpr int UiTextNotPossible = 83;
 constexpr int UiTextWrongStartLabel = 84;
-
-QString Utf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
 
 int IntegerOf(const QLineEdit* edit) { return ParseInteger(edit->text().toStdString()).value_or(0); }
 
@@ -51,8 +51,8 @@ void RefusingBadSheets(F action) {
   try {
     action();
   } catch (const ESheetLayout& refusal) {
-    QMessageBox::warning(nullptr, Utf8(pgloretlibmessage(UiTextNotPossible)),
-                         Utf8(pgloretlibmessage(UiTextInvalidEntry)) + "\n" + QString::fromUtf8(refusal.what()));
+    QMessageBox::warning(nullptr, ToQString(pgloretlibmessage(UiTextNotPossible)),
+                         ToQString(pgloretlibmessage(UiTextInvalidEntry)) + "\n" + QString::fromUtf8(refusal.what()));
   }
 }
 
@@ -63,10 +63,8 @@ public:
   TPrintingBracket(bool& printing, QPushButton* button) : Printing(printing), Button(button) {
     Printing = true;
     Button->setEnabled(false);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
   }
   ~TPrintingBracket() {
-    QApplication::restoreOverrideCursor();
     Button->setEnabled(true);
     Printing = false;
   }
@@ -76,6 +74,7 @@ public:
 private:
   bool& Printing;
   QPushButton* Button;
+  const TWaitCursor Wait;
 };
 
 }  // namespace
@@ -113,9 +112,9 @@ void TSheetTab::pglomodelesplanche() {
   Templates = ::pglomodelesplanche();
   QComboBox* list = Form.Comblistetailleetiquette;
   list->clear();
-  list->addItem(Utf8(TemplateItemText("", 0)));
+  list->addItem(ToQString(TemplateItemText("", 0)));
   for (int number = 1; number <= static_cast<int>(Templates.size()); ++number)
-    list->addItem(Utf8(TemplateItemText(Templates[static_cast<std::size_t>(number - 1)].Name, number)));
+    list->addItem(ToQString(TemplateItemText(Templates[static_cast<std::size_t>(number - 1)].Name, number)));
   list->setCurrentIndex(0);
 }
 
@@ -136,7 +135,7 @@ void TSheetTab::pgloappliquemodele() {
 void TSheetTab::SetLength(QLineEdit* edit, double mm) {
   TExactLength& exact = Exact[edit];
   exact.Set(mm);
-  edit->setText(Utf8(exact.Text(Form.LengthFactor())));
+  edit->setText(ToQString(exact.Text(Form.LengthFactor())));
 }
 
 double TSheetTab::Millimetres(QLineEdit* edit) const {
@@ -158,7 +157,7 @@ void TSheetTab::ApplyExactLabelSize() {
 void TSheetTab::UnitsSwitched(double newFactor) {
   for (auto& [edit, exact] : Exact)
     if (const auto text = exact.AfterUnitSwitch(edit->text().toStdString(), ShownFactor, newFactor))
-      edit->setText(Utf8(*text));
+      edit->setText(ToQString(*text));
   ShownFactor = newFactor;
   ApplyExactLabelSize();
 }
@@ -200,8 +199,8 @@ void TSheetTab::Preview() {
 bool TSheetTab::ValidateStartLabel() {
   const int start = IntegerOf(Form.ednuetiquettedepart);
   if (start >= 1 && start <= LabelsPerSheet()) return true;
-  QMessageBox box(QMessageBox::Warning, Utf8(pgloretlibmessage(UiTextNotPossible)),
-                  Utf8(pgloretlibmessage(UiTextInvalidEntry)) + "\n" + Utf8(pgloretlibmessage(UiTextWrongStartLabel)),
+  QMessageBox box(QMessageBox::Warning, ToQString(pgloretlibmessage(UiTextNotPossible)),
+                  ToQString(pgloretlibmessage(UiTextInvalidEntry)) + "\n" + ToQString(pgloretlibmessage(UiTextWrongStartLabel)),
                   QMessageBox::Ok);
   box.exec();
   return false;

@@ -1,0 +1,14 @@
+#pragma once
+// Text of the program (UTF-8) as the Qt widgets take it.
+
+#include <string_view>
+
+#include <QString>
+
+namespace app {
+
+inline QString ToQString(std::string_view utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+}  // namespace app
