@@ -164,7 +164,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 bool TForm1::ConfirmDiscardChanges() {
   if (!Fdocument->Core().GetModified()) return true;
-  return QMessageBox::question(this, ToQString(pgloretlibmessage(126)), ToQString(pgloretlibmessage(UiTextChangesWillBeLost)),
+  return QMessageBox::question(this, ToQString(pgloretlibmessage(126)),
+                               ToQString(pgloretlibmessage(UiTextChangesWillBeLost)),
                                QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 

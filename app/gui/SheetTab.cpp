@@ -200,7 +200,8 @@ bool TSheetTab::ValidateStartLabel() {
   const int start = IntegerOf(Form.ednuetiquettedepart);
   if (start >= 1 && start <= LabelsPerSheet()) return true;
   QMessageBox box(QMessageBox::Warning, ToQString(pgloretlibmessage(UiTextNotPossible)),
-                  ToQString(pgloretlibmessage(UiTextInvalidEntry)) + "\n" + ToQString(pgloretlibmessage(UiTextWrongStartLabel)),
+                  ToQString(pgloretlibmessage(UiTextInvalidEntry)) + "\n" +
+                      ToQString(pgloretlibmessage(UiTextWrongStartLabel)),
                   QMessageBox::Ok);
   box.exec();
   return false;
