@@ -1,7 +1,7 @@
 #include "app/LabelExport.h"
 
-#include "document/DocumentCore.h"
-#include "document/Page.h"
+#include "document/core/DocumentCore.h"
+#include "document/page/Page.h"
 #include "imaging/formats/ImageFiler.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Format.h"

@@ -6,7 +6,7 @@
 #include "app/gui/FirstPaintProbe.h"
 #include "app/gui/MainWindow.h"
 #include "app/shapes/ShapesStartUp.h"
-#include "document/ResourceStartUp.h"
+#include "document/resources/ResourceStartUp.h"
 
 namespace {
 

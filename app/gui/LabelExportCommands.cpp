@@ -10,8 +10,8 @@
 #include "app/gui/Guarded.h"
 #include "app/gui/MainWindow.h"
 #include "app/gui/WaitCursor.h"
-#include "document/HandlePainter.h"
-#include "document/Page.h"
+#include "document/editor/HandlePainter.h"
+#include "document/page/Page.h"
 #include "document/control/Document.h"
 #include "platform/qt/Clipboard.h"
 

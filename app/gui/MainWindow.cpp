@@ -20,7 +20,7 @@
 #include "app/gui/LanguageFont.h"
 #include "app/gui/QtText.h"
 #include "app/gui/SheetTab.h"
-#include "document/HandlePainter.h"
+#include "document/editor/HandlePainter.h"
 #include "document/control/Document.h"
 #include "platform/qt/Printer.h"
 

@@ -21,7 +21,7 @@
 #include "app/gui/CalculatorsTab.h"
 #include "app/gui/MainWindow.h"
 #include "app/gui/ToolIcons.h"
-#include "document/HandlePainter.h"
+#include "document/editor/HandlePainter.h"
 #include "document/control/Document.h"
 #include "widgets/DegradeClass.h"
 

@@ -11,7 +11,7 @@
 
 #include "app/NumberText.h"
 #include "app/gui/QtText.h"
-#include "document/Shape.h"
+#include "document/shape/Shape.h"
 
 class QComboBox;
 class QLineEdit;

@@ -1,7 +1,7 @@
 #include "app/gui/SheetPreview.h"
 
 #include "app/shapes/BarcodeShape.h"
-#include "document/Page.h"
+#include "document/page/Page.h"
 #include "document/control/Document.h"
 #include "xml/XmlDocument.h"
 

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "app/gui/SheetPreview.h"
-#include "document/Page.h"
-#include "document/PagePlacement.h"
+#include "document/page/Page.h"
+#include "document/page/PagePlacement.h"
 #include "document/control/Document.h"
 #include "imaging/bitmap/Bitmap32.h"
 #include "platform/gdi/Canvas.h"

@@ -19,7 +19,7 @@
 #include "app/gui/SheetPreview.h"
 #include "app/gui/SheetPrinting.h"
 #include "app/gui/WaitCursor.h"
-#include "document/Page.h"
+#include "document/page/Page.h"
 #include "document/control/Document.h"
 #include "platform/qt/Printer.h"
 

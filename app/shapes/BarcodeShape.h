@@ -12,7 +12,7 @@
 #include <string>
 
 #include "barcode/Barcode.h"
-#include "document/EffectShape.h"
+#include "document/effects/EffectShape.h"
 
 class TdocBarCodeShape : public TdocEffectShape {
 public:

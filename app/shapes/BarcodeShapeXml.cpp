@@ -7,7 +7,7 @@
 #include "app/shapes/BarcodeShape.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Strings.h"
-#include "document/ShapeValues.h"
+#include "document/shape/ShapeValues.h"
 #include "xml/XmlDocument.h"
 #include "xml/XmlNode.h"
 

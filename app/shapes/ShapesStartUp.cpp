@@ -3,8 +3,8 @@
 #include <mutex>
 
 #include "app/shapes/BarcodeShape.h"
-#include "document/ClassRegistry.h"
-#include "document/StartUp.h"
+#include "document/shape/ClassRegistry.h"
+#include "document/core/StartUp.h"
 
 namespace app {
 

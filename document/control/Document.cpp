@@ -9,7 +9,7 @@
 #include <QPaintEvent>
 #include <QtGlobal>
 
-#include "document/Page.h"
+#include "document/page/Page.h"
 #include "imaging/bitmap/Bitmap32.h"
 #include "imaging/docgraphics/DocGraphics.h"
 #include "platform/qt/CursorTable.h"

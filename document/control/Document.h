@@ -1,7 +1,7 @@
 #pragma once
 // TdocDocument: the editor and viewer control of the document engine, a Qt
 // scroll area that shows the current page of its document core scaled into
-// the window. The core (document/DocumentCore.h) holds the model and the
+// the window. The core (document/core/DocumentCore.h) holds the model and the
 // control's settings and events; this widget owns it, paints it, scrolls it,
 // runs its 50 ms timer and shows its cursors.
 
@@ -12,8 +12,8 @@
 #include <QPointer>
 #include <QTimer>
 
-#include "document/DocumentCore.h"
-#include "document/EditorInteraction.h"
+#include "document/core/DocumentCore.h"
+#include "document/editor/EditorInteraction.h"
 #include "document/control/Ruler.h"
 #include "document/control/ViewBuffer.h"
 #include "imaging/bitmap/Bitmap32.h"

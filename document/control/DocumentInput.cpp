@@ -12,7 +12,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 
-#include "document/Shape.h"
+#include "document/shape/Shape.h"
 #include "document/control/Document.h"
 #include "imaging/core/PerfTimer.h"
 #include "platform/qt/KeyMap.h"

@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "document/Page.h"
-#include "document/PagePlacement.h"
+#include "document/page/Page.h"
+#include "document/page/PagePlacement.h"
 #include "document/control/Document.h"
 #include "platform/gdi/Canvas.h"
 #include "platform/qt/Printer.h"

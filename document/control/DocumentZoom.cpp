@@ -9,8 +9,8 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
-#include "document/Page.h"
-#include "document/ViewGeometry.h"
+#include "document/page/Page.h"
+#include "document/editor/ViewGeometry.h"
 #include "document/control/Document.h"
 #include "platform/rtl/Numbers.h"
 

@@ -6,7 +6,7 @@
 
 #include <QWidget>
 
-#include "document/RulerScale.h"
+#include "document/editor/RulerScale.h"
 #include "platform/gdi/Color.h"
 
 class QPainter;

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "document/TextClipboard.h"
+#include "document/core/TextClipboard.h"
 
 class TdocSystemClipboard : public TdocTextClipboard {
 public:

@@ -8,9 +8,9 @@
 #include "app/LabelExport.h"
 #include "app/shapes/BarcodeShape.h"
 #include "app/shapes/ShapesStartUp.h"
-#include "document/DocumentCore.h"
-#include "document/Page.h"
-#include "document/ResourceStartUp.h"
+#include "document/core/DocumentCore.h"
+#include "document/page/Page.h"
+#include "document/resources/ResourceStartUp.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/barcode/BarcodeTestSupport.h"
 

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "document/DocumentCore.h"
-#include "document/Page.h"
+#include "document/core/DocumentCore.h"
+#include "document/page/Page.h"
 #include "platform/rtl/Stream.h"
 #include "xml/XmlDocument.h"
 

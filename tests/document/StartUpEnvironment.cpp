@@ -3,7 +3,7 @@
 // classes registered.
 #include <gtest/gtest.h>
 
-#include "document/StartUp.h"
+#include "document/core/StartUp.h"
 
 namespace {
 

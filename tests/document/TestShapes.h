@@ -8,10 +8,10 @@
 #include <memory>
 #include <string>
 
-#include "document/ClassRegistry.h"
-#include "document/PlainServices.h"
-#include "document/Shape.h"
-#include "document/StartUp.h"
+#include "document/shape/ClassRegistry.h"
+#include "document/shape/PlainServices.h"
+#include "document/shape/Shape.h"
+#include "document/core/StartUp.h"
 #include "platform/rtl/StringList.h"
 #include "xml/XmlDocument.h"
 #include "xml/XmlNode.h"

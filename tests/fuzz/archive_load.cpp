@@ -12,10 +12,10 @@
 #include <exception>
 #include <string>
 
-#include "document/DocumentCore.h"
-#include "document/FrameShapes.h"
-#include "document/Page.h"
-#include "document/StartUp.h"
+#include "document/core/DocumentCore.h"
+#include "document/shapes/FrameShapes.h"
+#include "document/page/Page.h"
+#include "document/core/StartUp.h"
 #include "platform/rtl/Stream.h"
 #include "xml/storage/Storage.h"
 

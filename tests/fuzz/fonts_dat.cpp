@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "document/FontManager.h"
-#include "document/FontRenderer.h"
+#include "document/text/FontManager.h"
+#include "document/text/FontRenderer.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Stream.h"
 

@@ -11,8 +11,8 @@
 #include <exception>
 #include <string>
 
-#include "document/BitmapResource.h"
-#include "document/ResourceHost.h"
+#include "document/resources/BitmapResource.h"
+#include "document/resources/ResourceHost.h"
 #include "imaging/bitmap/Bitmap32.h"
 #include "imaging/startup/SubsystemStartUp.h"
 #include "xml/Base64.h"

@@ -15,11 +15,11 @@
 
 #include "app/shapes/BarcodeShape.h"
 #include "app/shapes/ShapesStartUp.h"
-#include "document/DocumentCore.h"
-#include "document/FrameShapes.h"
-#include "document/LineShape.h"
-#include "document/Page.h"
-#include "document/ShadowEffect.h"
+#include "document/core/DocumentCore.h"
+#include "document/shapes/FrameShapes.h"
+#include "document/shapes/LineShape.h"
+#include "document/page/Page.h"
+#include "document/effects/ShadowEffect.h"
 #include "tests/document/DocumentXmlText.h"
 #include "xml/Base64.h"
 

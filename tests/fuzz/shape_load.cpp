@@ -18,12 +18,12 @@
 #include <string_view>
 
 #include "app/shapes/ShapesStartUp.h"
-#include "document/ClassRegistry.h"
-#include "document/EffectShape.h"
-#include "document/Page.h"
-#include "document/PlainDocument.h"
-#include "document/ProjectiveText.h"
-#include "document/ShapeByteForm.h"
+#include "document/shape/ClassRegistry.h"
+#include "document/effects/EffectShape.h"
+#include "document/page/Page.h"
+#include "document/page/PlainDocument.h"
+#include "document/text/ProjectiveText.h"
+#include "document/shape/ShapeByteForm.h"
 #include "platform/gdi/Surface.h"
 #include "platform/rtl/Stream.h"
 #include "xml/XmlDocument.h"

@@ -21,7 +21,7 @@
 #include "app/shapes/ShapesStartUp.h"
 #include "bench/app/shapes/ZweckformSheet.h"
 #include "bench/common/Comparison.h"
-#include "document/PlainServices.h"
+#include "document/shape/PlainServices.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include "app/UiTexts.h"
 #include "app/shapes/ShapesStartUp.h"
-#include "document/ResourceStartUp.h"
-#include "document/Shape.h"
+#include "document/resources/ResourceStartUp.h"
+#include "document/shape/Shape.h"
 #include "document/control/Document.h"
 
 namespace guitest {

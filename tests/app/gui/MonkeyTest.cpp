@@ -23,8 +23,8 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "document/HandlePainter.h"
-#include "document/Shape.h"
+#include "document/editor/HandlePainter.h"
+#include "document/shape/Shape.h"
 #include "document/control/Document.h"
 #include "tests/app/gui/MainWindowTestSupport.h"
 

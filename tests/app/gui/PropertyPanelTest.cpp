@@ -17,9 +17,9 @@
 #include <QTest>
 
 #include "app/shapes/BarcodeShape.h"
-#include "document/FrameShapes.h"
-#include "document/HandlePainter.h"
-#include "document/LineShape.h"
+#include "document/shapes/FrameShapes.h"
+#include "document/editor/HandlePainter.h"
+#include "document/shapes/LineShape.h"
 #include "document/control/Document.h"
 #include "tests/app/gui/MainWindowTestSupport.h"
 #include "tests/document/DocumentXmlText.h"

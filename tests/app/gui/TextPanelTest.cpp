@@ -20,12 +20,12 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "document/BitmapShape.h"
-#include "document/HandlePainter.h"
-#include "document/Page.h"
-#include "document/PolygonText.h"
-#include "document/TextShape.h"
-#include "document/TransformText.h"
+#include "document/shapes/BitmapShape.h"
+#include "document/editor/HandlePainter.h"
+#include "document/page/Page.h"
+#include "document/text/PolygonText.h"
+#include "document/text/TextShape.h"
+#include "document/text/TransformText.h"
 #include "document/control/Document.h"
 #include "tests/app/gui/MainWindowTestSupport.h"
 #include "tests/document/DocumentXmlText.h"

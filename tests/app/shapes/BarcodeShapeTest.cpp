@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "ShapeTestSupport.h"
-#include "document/ClassRegistry.h"
-#include "document/Effect.h"
+#include "document/shape/ClassRegistry.h"
+#include "document/effects/Effect.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/shapes/BarcodeShape.h"
-#include "document/PlainServices.h"
+#include "document/shape/PlainServices.h"
 #include "imaging/bitmap/Bitmap32.h"
 
 namespace shapetest {

@@ -7,9 +7,9 @@
 #include <QApplication>
 #include <QClipboard>
 
-#include "TestShapes.h"
-#include "document/FrameShapes.h"
-#include "document/Page.h"
+#include "tests/document/TestShapes.h"
+#include "document/shapes/FrameShapes.h"
+#include "document/page/Page.h"
 #include "document/control/Document.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include "TestShapes.h"
-#include "document/Page.h"
+#include "tests/document/TestShapes.h"
+#include "document/page/Page.h"
 #include "document/control/Document.h"
 #include "imaging/docgraphics/DocGraphics.h"
 #include "platform/qt/CursorTable.h"

@@ -12,9 +12,9 @@
 #include <QImage>
 #include <QTest>
 
-#include "document/FrameShapes.h"
-#include "document/Page.h"
-#include "document/StartUp.h"
+#include "document/shapes/FrameShapes.h"
+#include "document/page/Page.h"
+#include "document/core/StartUp.h"
 #include "document/control/Document.h"
 
 namespace {

@@ -13,9 +13,9 @@
 
 #include "../../platform/qt/PdfProbe.h"
 #include "../../platform/qt/PrintTestSupport.h"
-#include "document/FrameShapes.h"
-#include "document/Page.h"
-#include "document/StartUp.h"
+#include "document/shapes/FrameShapes.h"
+#include "document/page/Page.h"
+#include "document/core/StartUp.h"
 #include "document/control/Document.h"
 #include "platform/qt/Printer.h"
 

@@ -12,10 +12,10 @@
 #include <QMenu>
 
 #include "EditorTestSupport.h"
-#include "document/FrameShapes.h"
-#include "document/FreehandShape.h"
-#include "document/StartUp.h"
-#include "document/TextShape.h"
+#include "document/shapes/FrameShapes.h"
+#include "document/shapes/FreehandShape.h"
+#include "document/core/StartUp.h"
+#include "document/text/TextShape.h"
 #include "platform/qt/CursorTable.h"
 #include "platform/rtl/Strings.h"
 

@@ -24,15 +24,15 @@
 #include <QWheelEvent>
 
 #include "EditorTestSupport.h"
-#include "document/BitmapShape.h"
-#include "document/BitmapResource.h"
-#include "document/FrameShapes.h"
-#include "document/FreehandShape.h"
-#include "document/LineShape.h"
-#include "document/PolygonText.h"
-#include "document/StartUp.h"
-#include "document/TextShape.h"
-#include "document/TransformText.h"
+#include "document/shapes/BitmapShape.h"
+#include "document/resources/BitmapResource.h"
+#include "document/shapes/FrameShapes.h"
+#include "document/shapes/FreehandShape.h"
+#include "document/shapes/LineShape.h"
+#include "document/text/PolygonText.h"
+#include "document/core/StartUp.h"
+#include "document/text/TextShape.h"
+#include "document/text/TransformText.h"
 #include "imaging/bitmap/Bitmap32.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <QMouseEvent>
 #include <QTest>
 
-#include "document/Page.h"
+#include "document/page/Page.h"
 #include "document/control/Document.h"
 
 namespace doctest {

@@ -13,8 +13,8 @@
 #include <QMouseEvent>
 #include <QTest>
 
-#include "TestShapes.h"
-#include "document/Page.h"
+#include "tests/document/TestShapes.h"
+#include "document/page/Page.h"
 #include "document/control/Document.h"
 #include "imaging/docgraphics/DocGraphics.h"
 

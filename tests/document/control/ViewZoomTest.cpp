@@ -11,8 +11,8 @@
 #include <QTest>
 #include <QWheelEvent>
 
-#include "document/Page.h"
-#include "document/StartUp.h"
+#include "document/page/Page.h"
+#include "document/core/StartUp.h"
 #include "document/control/Document.h"
 
 namespace {

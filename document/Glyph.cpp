@@ -1,6 +1,0 @@
-#include "document/Glyph.h"
-
-TdocGlyph* TdocGlyphList::FindCode(char16_t code, int& index) const {
-  const TdocGlyph probe(code);
-  return Find(probe, index) ? Items[index].get() : nullptr;
-}

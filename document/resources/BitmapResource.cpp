@@ -1,0 +1,119 @@
+#include "document/resources/BitmapResource.h"
+
+#include "document/resources/PicturePool.h"
+
+#include "imaging/bitmap/Bitmap32.h"
+#include "imaging/formats/ImageFiler.h"
+#include "imaging/formats/RasterFormat.h"
+
+namespace {
+
+constexpr const char* kPackedExtension = ".hck";
+
+TResourcePtr<TdocResource> CreateBitmapResource() { return MakeResource<TdocBitmapResource>(); }
+
+bool FormatCan(const std::string& fileName, TRasterFlags flag) {
+  const TRasterClass* rasterClass = imaging::FindRasterClassByExtension(fileName);
+  return rasterClass != nullptr && (imaging::GetRasterClassFlags(*rasterClass) & flag) != 0;
+}
+
+void SaveBitmapToStream(const TCustomBitmap32& bitmap, const std::string& extension, TStream& data) {
+  TdocImageFiler filer;
+  filer.SetExtension(extension);
+  filer.Stream = &data;
+  filer.SaveBitmap(bitmap);
+}
+
+}  // namespace
+
+const TResourceClass& TdocBitmapResource::Class() {
+  static const TResourceClass resourceClass{"TdocBitmapResource", &CreateBitmapResource};
+  return resourceClass;
+}
+
+TBitmap32* TdocBitmapResource::GetBitmap() { return dynamic_cast<TBitmap32*>(GetObject()); }
+
+void TdocBitmapResource::SetBitmap(const TCustomBitmap32* source) {
+  TdocResourceAccess access(*this);
+  if (CurrentObject() == nullptr) {
+    ReplaceObject(std::make_unique<TBitmap32>());
+    if (GetFileExtension().empty()) SetFileName(kPackedExtension);
+  }
+  if (source != nullptr) {
+    CurrentObject()->Assign(source);
+    MarkObjectChanged();
+  } else {
+    Clear();
+  }
+  Changed();
+}
+
+void TdocBitmapResource::ObjectChanged() {
+  TdocResourceAccess access(*this);
+  MarkObjectChanged();
+  Changed();
+}
+
+std::shared_ptr<const TBitmap32> TdocBitmapResource::GetSharedBitmap() {
+  TdocResourceAccess access(*this);
+  document::ResourceCacheTouch(this);
+  if (Shared != nullptr) return Shared;
+  EncodeObject();
+  EnsureData();
+  TMapStream& data = GetData();
+  if (data.GetSize() == 0) return nullptr;
+  Shared = document::SharedPicture(data, GetFileExtension(), [this, &data] {
+    return std::unique_ptr<TBitmap32>(static_cast<TBitmap32*>(LoadObjectFromStream(data).release()));
+  });
+  if (CurrentObject() != nullptr) ReleaseObject();
+  return Shared;
+}
+
+void TdocBitmapResource::Changed() {
+  Shared.reset();
+  TdocResource::Changed();
+}
+
+void TdocBitmapResource::Clear() {
+  Shared.reset();
+  TdocResource::Clear();
+}
+
+void TdocBitmapResource::Unload() {
+  TResourceCacheLock lock;
+  if (GetAccessCount() > 0) return;
+  Shared.reset();
+  TdocResource::Unload();
+}
+
+void TdocBitmapResource::SaveObjectToStream(TStream& data, const TPersistent& object) {
+  const auto* bitmap = dynamic_cast<const TCustomBitmap32*>(&object);
+  if (bitmap == nullptr) return;
+  if (!FormatCan(GetFileName(), rfSavesToStream)) SetFileName(kPackedExtension);
+  SaveBitmapToStream(*bitmap, GetFileExtension(), data);
+}
+
+std::unique_ptr<TPersistent> TdocBitmapResource::LoadObjectFromStream(TStream& data) {
+  auto bitmap = std::make_unique<TBitmap32>();
+  imaging::LoadRasterFromStream(data, GetFileExtension(), *bitmap, 0, TSize{0, 0});
+  return bitmap;
+}
+
+void TdocBitmapResource::LoadDataFromFile(const std::string& name) {
+  if (FormatCan(name, rfLoadsFromStream)) {
+    TdocResource::LoadDataFromFile(name);
+    return;
+  }
+  TBitmap32 bitmap;
+  bitmap.LoadFromFile(name);
+  TMapStream packed;
+  SaveBitmapToStream(bitmap, kPackedExtension, packed);
+  packed.SetPosition(0);
+  GetData().Swap(packed);
+  SetFileName(kPackedExtension);
+}
+
+std::int64_t TdocBitmapResource::GetObjectSize() {
+  const auto* bitmap = dynamic_cast<const TCustomBitmap32*>(CurrentObject());
+  return bitmap != nullptr ? std::int64_t{bitmap->GetWidth()} * bitmap->GetHeight() * 4 : 0;
+}

@@ -1,0 +1,115 @@
+#include "document/text/FontManager.h"
+
+#include <limits>
+#include <utility>
+
+#include "document/text/GlyphPolygon.h"
+#include "platform/gdi/GlyphOutline.h"
+#include "platform/rtl/BinaryIO.h"
+#include "platform/rtl/Exception.h"
+#include "platform/rtl/Format.h"
+
+namespace {
+
+// The em height glyph metrics and outlines are measured in.
+constexpr int kEmUnits = 1000;
+
+std::int32_t SaturatedIncrement(std::int32_t count) {
+  return count == std::numeric_limits<std::int32_t>::max() ? count : count + 1;
+}
+
+std::int32_t SaturatedDecrement(std::int32_t count) {
+  return count == std::numeric_limits<std::int32_t>::min() ? count : count - 1;
+}
+
+}  // namespace
+
+TdocFont::TdocFont(TdocFontManager* manager, std::string name, TFontStyles styleBits)
+    : manager(manager), Name(std::move(name)), StyleBits(styleBits) {}
+
+TdocFont::~TdocFont() = default;
+
+void TdocFont::CreateHandle() {
+  if (handle) return;
+  TFont font;
+  font.SetName(Name);
+  font.SetHeight(-kEmUnits);
+  font.SetWeight((StyleBits & FontStyleBit(fsBold)) != 0 ? 700 : 400);
+  font.SetStyle(StyleBits);
+  try {
+    handle = std::make_unique<gdi::TOutlineFont>(font);
+  } catch (const Exception&) {
+    throw Exception(rtl::Format("Unable to create font with name \"%s\"", Name));
+  }
+  if (StoredMetrics) return;
+  const gdi::TOutlineTextMetrics metrics = handle->GetOutlineTextMetrics();
+  Ascent = metrics.Ascent;
+  Descent = metrics.Descent;
+}
+
+TdocGlyph* TdocFont::GetGlyph(char16_t code) {
+  int index = 0;
+  if (TdocGlyph* glyph = glyphs.FindCode(code, index)) return glyph;
+  CreateHandle();
+  auto glyph = std::make_unique<TdocGlyph>(code, this);
+  LoadGlyph(*glyph);
+  TdocGlyph* result = glyph.get();
+  glyphs.Insert(index, std::move(glyph));
+  return result;
+}
+
+void TdocFont::LoadGlyph(TdocGlyph& glyph) {
+  const gdi::TGlyphOutline outline = handle->GetGlyphOutline(glyph.Code);
+  glyph.Advance = outline.Metrics.CellIncX;
+  glyph.Advance2 = outline.Metrics.CellIncX;
+  glyph.OriginX = outline.Metrics.GlyphOrigin.X;
+  glyph.OriginY = outline.Metrics.GlyphOrigin.Y;
+  glyph.BlackBoxX = static_cast<std::int32_t>(outline.Metrics.BlackBoxX);
+  glyph.BlackBoxY = static_cast<std::int32_t>(outline.Metrics.BlackBoxY);
+  if (outline.Records.size() < gdi::kPolygonHeaderSize) return;
+  if (rtl::FromLittleEndian<std::uint32_t>(outline.Records.data() + 4) != gdi::TT_POLYGON_TYPE) return;
+  glyph.Outline = std::make_unique<TPolygon32>();
+  OutlineToPolygon(outline.Records, *glyph.Outline);
+}
+
+double TdocFont::GetLineHeight(double fontHeight) const {
+  return (double(Ascent) + Descent) * fontHeight / kEmUnits;
+}
+
+TdocFont* TdocFontManager::AcquireFont(const std::string& name, TFontStyles styleBits, TdocFont* previous) {
+  if (previous != nullptr) {
+    if (previous->Name == name && previous->StyleBits == styleBits) return previous;
+    previous->RefCount = SaturatedDecrement(previous->RefCount);
+    PurgeFonts();
+  }
+  if (name.empty()) return nullptr;
+  if (TdocFont* font = FindFont(name, styleBits)) {
+    font->RefCount = SaturatedIncrement(font->RefCount);
+    return font;
+  }
+  TdocFont* font = AddFont(name, styleBits);
+  font->RefCount = 1;
+  return font;
+}
+
+void TdocFontManager::PurgeFonts() {
+  for (int i = Fonts.GetCount() - 1; i >= 0; --i) {
+    if (Fonts.GetItem(i)->RefCount < 1) Fonts.Delete(i);
+  }
+}
+
+TdocFont* TdocFontManager::FindFont(const std::string& name, TFontStyles styleBits) const {
+  for (int i = 0; i < Fonts.GetCount(); ++i) {
+    TdocFont* font = Fonts.GetItem(i);
+    if (font->Name == name && font->StyleBits == styleBits) return font;
+  }
+  return nullptr;
+}
+
+TdocFont* TdocFontManager::AddFont(const std::string& name, TFontStyles styleBits) {
+  auto font = std::make_unique<TdocFont>(this, name, styleBits);
+  font->CreateHandle();
+  TdocFont* result = font.get();
+  Fonts.Insert(Fonts.GetCount(), std::move(font));
+  return result;
+}

@@ -1,0 +1,100 @@
+#pragma once
+// The fonts a document draws outlined text with, shared by name and style
+// among its shapes and counted by use. Each font caches the glyphs it was
+// asked for, fetched from the font engine once at an em height of 1000
+// units; the cache can be written to and read from a "Fonts.dat" stream so
+// that the document keeps its glyphs on a machine without the font.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "document/text/Glyph.h"
+#include "imaging/util/SortedLists.h"
+#include "platform/gdi/Font.h"
+#include "platform/rtl/Persistent.h"
+
+class TStream;
+class TdocFontManager;
+
+namespace gdi {
+class TOutlineFont;
+}
+
+class TdocFont : public TPersistent {
+public:
+  // StyleBits: 1 bold, 2 italic, 4 underline, 8 strike-out.
+  TdocFont(TdocFontManager* manager, std::string name, TFontStyles styleBits);
+  ~TdocFont() override;
+
+  std::string ClassName() const override { return "TdocFont"; }
+
+  const std::string& GetName() const { return Name; }
+  TFontStyles GetStyleBits() const { return StyleBits; }
+  TdocFontManager* GetManager() const { return manager; }
+  TdocGlyphList& GetGlyphs() { return glyphs; }
+  const TdocGlyphList& GetGlyphs() const { return glyphs; }
+
+  // Realises the face at an em height of 1000 pixels when not done yet and
+  // takes Ascent and Descent from it, unless they came with a stored font.
+  // Raises "Unable to create font with name "%s"".
+  void CreateHandle();
+  bool HasHandle() const { return handle != nullptr; }
+  // The cached glyph, fetched from the engine on first use.
+  TdocGlyph* GetGlyph(char16_t code);
+  double GetLineHeight(double fontHeight) const;
+
+  std::int32_t Ascent = 0;
+  std::int32_t Descent = 0;
+  std::int32_t RefCount = 0;
+
+private:
+  friend class TdocFontManager;
+
+  void LoadGlyph(TdocGlyph& glyph);
+
+  TdocGlyphList glyphs;
+  TdocFontManager* manager;
+  std::string Name;
+  TFontStyles StyleBits;
+  std::unique_ptr<gdi::TOutlineFont> handle;
+  // Ascent and Descent were read from a stream: they belong to the stored
+  // glyphs and are kept when the engine's face is realised later.
+  bool StoredMetrics = false;
+};
+
+using TdocFontList = TCustomObjectList<TdocFont>;
+
+class TdocFontManager : public TComponent {
+public:
+  explicit TdocFontManager(TComponent* owner = nullptr) : TComponent(owner) {}
+
+  std::string ClassName() const override { return "TdocFontManager"; }
+
+  // The shared font for the name (exact, case-sensitive) and style, its use
+  // counted. Previous is the font the caller held: it is returned as it is
+  // when it matches, otherwise its use ends first. An empty name gives null
+  // (and still ends the use of Previous, which is how a shape lets go).
+  TdocFont* AcquireFont(const std::string& name, TFontStyles styleBits, TdocFont* previous);
+  // Deletes every font no longer in use (RefCount below 1).
+  void PurgeFonts();
+
+  int GetFontCount() const { return Fonts.GetCount(); }
+  TdocFont* GetFont(int index) const { return Fonts.GetItem(index); }
+
+  // "Fonts.dat": every font in list order, every glyph in code order.
+  void SaveToStream(TStream& stream) const;
+  // Reads a whole "Fonts.dat" before changing anything, then adds its fonts.
+  // A font whose name and style are already in the list is not added again:
+  // the present font keeps its glyphs and gains the stored ones it lacks.
+  // Raises EReadError "Font file is corrupt or incorrect", "Font file has
+  // unknown version" or the stream's read error; the list is unchanged then.
+  void LoadFromStream(TStream& stream);
+
+private:
+  TdocFont* FindFont(const std::string& name, TFontStyles styleBits) const;
+  TdocFont* AddFont(const std::string& name, TFontStyles styleBits);
+  void MergeFont(std::unique_ptr<TdocFont> loaded);
+
+  TdocFontList Fonts;
+};

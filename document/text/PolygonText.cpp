@@ -1,0 +1,178 @@
+// TdocPolygonText and TdocPolygonMemo: measuring with the shared font's
+// glyph metrics and drawing its outlines.
+
+#include "document/text/PolygonText.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "document/text/FixedValues.h"
+#include "document/text/FontManager.h"
+#include "document/text/FontRenderer.h"
+#include "imaging/bitmap/Bitmap32.h"
+#include "platform/gdi/Color.h"
+
+namespace {
+
+constexpr std::u16string_view ReferenceText = u"Www";
+// Mapped points stay inside this many pixels of the bitmap's origin, well
+// inside the 16.16 range.
+constexpr double PixelRange = 32000;
+
+TFixed ToDeviceFixed(double pixels) {
+  return document::ToFixed(std::isnan(pixels) ? 0.0 : std::clamp(pixels, -PixelRange, PixelRange));
+}
+
+}  // namespace
+
+const TdocShapeClass& TdocPolygonText::StaticClass() {
+  static const TdocShapeClass info{"TdocPolygonText", []() -> std::unique_ptr<TdocShape> {
+                                     return std::make_unique<TdocPolygonText>();
+                                   }};
+  return info;
+}
+
+TdocPolygonText::TdocPolygonText() : Outline(std::make_unique<TPolygon32>()) { Outline->Antialiased = true; }
+
+TdocPolygonText::~TdocPolygonText() { ReleaseFont(); }
+
+// ---- the shared font
+
+void TdocPolygonText::AcquireShapeFont() const {
+  TdocFontManager* fonts = GetDocument() ? GetDocument()->GetShapeFonts() : nullptr;
+  if (fonts != nullptr) Font = fonts->AcquireFont(GetFontName(), GetFontStyle(), Font);
+}
+
+void TdocPolygonText::ReleaseFont() {
+  if (Font == nullptr) return;
+  Font->GetManager()->AcquireFont("", Font->GetStyleBits(), Font);
+  Font = nullptr;
+}
+
+bool TdocPolygonText::HasFont() const {
+  if (Font == nullptr) AcquireShapeFont();
+  return Font != nullptr;
+}
+
+void TdocPolygonText::SetDocument(TdocServices* document) {
+  // A font of another document's manager must not be kept.
+  if (document != GetDocument()) ReleaseFont();
+  TdocTextBaseShape::SetDocument(document);
+  Relayout();
+}
+
+void TdocPolygonText::Relayout() {
+  AcquireShapeFont();
+  TdocTextBaseShape::Relayout();
+}
+
+void TdocPolygonText::Loaded() {
+  TdocTextBaseShape::Loaded();
+  AcquireShapeFont();
+}
+
+// ---- measuring
+
+void TdocPolygonText::ConfigureRenderer(TdocFontRenderer& renderer) const {
+  renderer.FontHeight = GetFontHeight();
+  renderer.InkBounds = true;
+  renderer.CharacterSpacing = GetCharacterSpacing();
+  renderer.WordSpacing = GetWordSpacing();
+  renderer.UseKerning = GetUseKerning();
+}
+
+double TdocPolygonText::GetLineDistance() const {
+  if (!HasFont()) return 0;
+  TdocFontRenderer renderer(Font);
+  ConfigureRenderer(renderer);
+  return renderer.GetLineHeight() * GetLineHeight();
+}
+
+void TdocPolygonText::MeasureText(std::int32_t charPos, std::int32_t charCount, double& height, double& width) {
+  height = 0;
+  width = 0;
+  if (!HasFont()) return;
+  TdocFontRenderer renderer(Font);
+  ConfigureRenderer(renderer);
+  TdocTextSpan span(this);
+  span.CharPos = charPos;
+  span.CharCount = charCount;
+  renderer.GetTextWidth(SpanText(span), width, height);
+  double referenceWidth = 0;
+  double referenceHeight = 0;
+  renderer.GetTextWidth(ReferenceText, referenceWidth, referenceHeight);
+  width = std::max(width, referenceWidth);
+}
+
+void TdocPolygonText::MeasureCaretPositions(const TdocTextSpan& span, double /*scale*/) {
+  if (!HasFont()) return;
+  TdocFontRenderer renderer(Font);
+  ConfigureRenderer(renderer);
+  std::vector<double> positions;
+  renderer.GetCharPositions(SpanText(span), positions);
+  std::vector<TFloatPoint>& carets = CaretPositions();
+  const std::size_t first = std::size_t(std::max(span.CharPos - 1, 0));
+  for (std::size_t i = 0; i < positions.size() && first + i < carets.size(); ++i)
+    carets[first + i].X = static_cast<float>(positions[i]);
+}
+
+// ---- drawing
+
+void TdocPolygonText::FillOutline(TBitmap32& bitmap, const TPolygon32& outline) const {
+  const TdocTransform& t = GetDeviceTransform();
+  TArrayOfArrayOfFixedPoint mapped;
+  mapped.reserve(outline.GetPoints().size());
+  for (const TArrayOfFixedPoint& contour : outline.GetPoints()) {
+    TArrayOfFixedPoint& to = mapped.emplace_back();
+    to.reserve(contour.size());
+    for (const TFixedPoint& p : contour) {
+      const double x = p.X / document::FixedUnit;
+      const double y = p.Y / document::FixedUnit;
+      to.push_back({ToDeviceFixed(t.a * x + t.c * y + t.e), ToDeviceFixed(t.b * x + t.d * y + t.f)});
+    }
+  }
+  TPolygon32 device;
+  outline.CopyPropertiesTo(device);
+  device.SetPoints(std::move(mapped));
+  device.Antialiased = true;
+  device.FillMode = pfNonZero;
+  device.DrawFill(bitmap, imaging::ColorToColor32(GetFontColor()));
+}
+
+// Each line is laid out in the frame's millimetres with its baseline at the
+// font's ascent below the line's top.
+void TdocPolygonText::PaintToBitmap(TBitmap32& bitmap, const TdocRenderOptions& /*options*/) {
+  if (!HasFont()) return;
+  TdocFontRenderer renderer(Font);
+  ConfigureRenderer(renderer);
+  Outline->Clear();
+  for (int i = 0; i < GetSpanCount(); ++i) {
+    const TdocTextSpan& span = GetSpans(i);
+    renderer.RenderText(SpanText(span), *Outline, span.LineLeft, span.LineTop + renderer.GetAscent(), 1.0);
+  }
+  FillOutline(bitmap, *Outline);
+}
+
+// ---- memo
+
+const TdocShapeClass& TdocPolygonMemo::StaticClass() {
+  static const TdocShapeClass info{"TdocPolygonMemo", []() -> std::unique_ptr<TdocShape> {
+                                     return std::make_unique<TdocPolygonMemo>();
+                                   }};
+  return info;
+}
+
+TdocPolygonMemo::TdocPolygonMemo() {
+  MultiLine = true;
+  WordWrap = false;
+  ScaleFontOnResize = false;
+  SetForceRenderCache(false);
+}
+
+void TdocPolygonMemo::EditKeyDown(TKey& key, TShiftState shift) {
+  if (key == VK_RETURN && GetEditor()) {
+    GetEditor()->KeyDown(key, shift);
+    return;
+  }
+  TdocPolygonText::EditKeyDown(key, shift);
+}

@@ -1,0 +1,69 @@
+#pragma once
+// TdocPolygonText: a text whose glyphs are filled outlines from the
+// document's shared fonts rather than text drawn by the canvas's font
+// engine, so that it scales, turns and prints exactly. TdocPolygonMemo is
+// its multi-line form.
+//
+// Outlines are built in the shape's own millimetres and mapped through the
+// device transform of the bitmap they are drawn into, so the text keeps its
+// size in millimetres at every resolution.
+
+#include <cstdint>
+#include <memory>
+
+#include "document/text/TextBaseShape.h"
+#include "imaging/polygon/Polygon32.h"
+
+class TdocFont;
+class TdocFontRenderer;
+
+class TdocPolygonText : public TdocTextBaseShape {
+public:
+  TdocPolygonText();
+  ~TdocPolygonText() override;
+
+  static const TdocShapeClass& StaticClass();
+  const TdocShapeClass& GetClass() const override { return StaticClass(); }
+
+  // The shared font, nil while the shape has no document with fonts.
+  TdocFont* GetFont() const { return Font; }
+  // The outline last built, in 16.16 millimetres of the shape's frame.
+  const TPolygon32& GetOutline() const { return *Outline; }
+
+  double GetLineDistance() const override;
+  void MeasureText(std::int32_t charPos, std::int32_t charCount, double& height, double& width) override;
+  void Relayout() override;
+  void PaintToBitmap(TBitmap32& bitmap, const TdocRenderOptions& options) override;
+  void SetDocument(TdocServices* document) override;
+  void Loaded() override;
+
+protected:
+  virtual void ConfigureRenderer(TdocFontRenderer& renderer) const;
+  void MeasureCaretPositions(const TdocTextSpan& span, double scale) override;
+  // Font := the document's shared font for the shape's name and style.
+  void AcquireShapeFont() const;
+  bool HasFont() const;
+  // Fills outline, mapped through the device transform, in the opaque font
+  // colour by the non-zero rule.
+  void FillOutline(TBitmap32& bitmap, const TPolygon32& outline) const;
+
+  std::unique_ptr<TPolygon32> Outline;
+
+private:
+  void ReleaseFont();
+
+  // Acquired on demand, also from const measuring calls; counted in use by
+  // the font manager.
+  mutable TdocFont* Font = nullptr;
+};
+
+class TdocPolygonMemo : public TdocPolygonText {
+public:
+  TdocPolygonMemo();
+
+  static const TdocShapeClass& StaticClass();
+  const TdocShapeClass& GetClass() const override { return StaticClass(); }
+
+  // Enter goes to the editor: it starts a new line.
+  void EditKeyDown(TKey& key, TShiftState shift) override;
+};
