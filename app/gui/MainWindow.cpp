@@ -71,6 +71,8 @@ TForm1::~TForm1() {
   core.OnSelectionChanged = nullptr;
   core.OnShapeChanged = nullptr;
   core.OnShapeInsertClosed = nullptr;
+  Fdocument->OnEndDrag = nullptr;
+  Fdocument->OnExit = nullptr;
   for (QObject* child : findChildren<QObject*>()) {
     child->disconnect(this);
     child->disconnect(panelcarshape);
