@@ -64,12 +64,19 @@ std::string FilePart(const std::string& name) {
   return slash == std::string::npos ? name : name.substr(slash + 1);
 }
 
+// The name without its drive ("C:"); a name without one keeps all its
+// characters.
+std::string WithoutDrive(const std::string& name) {
+  const bool drive = name.size() >= 2 && std::isalpha(static_cast<unsigned char>(name[0])) && name[1] == ':';
+  return drive ? name.substr(2) : name;
+}
+
 // Where under the target folder an entry goes: its file part, or with the
-// full path its folders after the drive ("C:\"). Nothing that climbs out
-// ("..") or names no file is restored.
+// full path its folders after the drive. Nothing that climbs out ("..") or
+// names no file is restored.
 std::optional<fs::path> MemberPath(const std::string& name, bool fullPath) {
   if (name.find('\0') != std::string::npos) return std::nullopt;
-  const std::string rest = fullPath ? (name.size() > 3 ? name.substr(3) : std::string()) : FilePart(name);
+  const std::string rest = fullPath ? WithoutDrive(name) : FilePart(name);
   fs::path path;
   std::size_t start = 0;
   while (start <= rest.size()) {

@@ -196,16 +196,20 @@ TEST_F(BackupFileTest, StoppingAndErrors) {
 TEST_F(BackupFileTest, FullPathsStayInsideTheTarget) {
   TArchiveBuilder archive;
   archive.Header().Member("C:\\labels\\sub\\a.tp", Pattern(4, 1)).Member("C:\\..\\..\\escaped.tp", Pattern(4, 2));
-  archive.Member("C:/x/../../escaped.tp", Pattern(4, 3)).Member("D:\\b.tp", Pattern(4, 4)).Int(0);
+  archive.Member("C:/x/../../escaped.tp", Pattern(4, 3)).Member("D:\\b.tp", Pattern(4, 4));
+  // No drive: the whole name, not the name less three characters.
+  archive.Member("plain\\c.tp", Pattern(4, 5)).Member("\\\\server\\d.tp", Pattern(4, 6)).Int(0);
   Backup.RestoreFullPath = true;
   EXPECT_TRUE(Restore(archive.Data));
   EXPECT_EQ(TargetFiles(), (std::map<std::string, std::string>{{"labels/sub/a.tp", Text(Pattern(4, 1))},
-                                                               {"b.tp", Text(Pattern(4, 4))}}));
+                                                               {"b.tp", Text(Pattern(4, 4))},
+                                                               {"plain/c.tp", Text(Pattern(4, 5))},
+                                                               {"server/d.tp", Text(Pattern(4, 6))}}));
   // Without full paths only the file parts count.
   fs::remove_all(Target());
   Backup.RestoreFullPath = false;
   EXPECT_TRUE(Restore(archive.Data));
-  EXPECT_EQ(TargetFiles().size(), 3u);
+  EXPECT_EQ(TargetFiles().size(), 5u);
   EXPECT_TRUE(TargetFiles().contains("escaped.tp"));
   EXPECT_FALSE(fs::exists(Folder.Path() / "escaped.tp"));
   EXPECT_FALSE(fs::exists(Folder.Path().parent_path() / "escaped.tp"));
