@@ -1,14 +1,16 @@
 #pragma once
 // Check digits of the numbering systems the utilities tab completes: EAN-13,
 // EAN-8, UPC-A, EAN-14, SSCC and ISBN-10 with its EAN-13 form. Each routine
-// takes 8-bit text and returns it followed by its check digit, or an empty
-// text when the length is not the system's. A character that is not a digit
-// counts as 0 and stays in the result as typed.
+// takes UTF-8 text and returns it followed by its check digit, or an empty
+// text when its length in characters is not the system's. A character that
+// is not a digit, an accented letter as well, counts as 0 and stays in the
+// result as typed.
 
 #include <string>
 #include <string_view>
 
-// Sums of the digits at even and at odd positions (from 1, left to right).
+// Sums of the digits at even and at odd character positions (from 1, left
+// to right).
 void pgloretsommechiffrepair(std::string_view text, int& evenSum, int& oddSum);
 // The smallest multiple of 10 not below n.
 int fglodizainesuperieure(int n);

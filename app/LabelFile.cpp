@@ -9,10 +9,9 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <map>
 #include <memory>
 
-#include "app/LabelArchive.h"
+#include "app/BackupFile.h"
 #include "platform/rtl/BinaryIO.h"
 #include "platform/rtl/Format.h"
 #include "xml/storage/StorageAtomicSave.h"
@@ -56,70 +55,65 @@ public:
   TPrivateFolder& operator=(const TPrivateFolder&) = delete;
 
   fs::path File(std::string_view name) const { return Path / name; }
+  const fs::path& Folder() const { return Path; }
 
 private:
   static constexpr std::string_view ProgramTag = "mirqoven";
   fs::path Path;
 };
 
-// The members unpacked into the private folder, each under its own fixed
-// name whatever the archive calls it; other entries are skipped.
-class TMemberFiles {
-public:
-  explicit TMemberFiles(const TPrivateFolder& folder) : Folder(folder) {}
-
-  TStream* Open(const std::string& name) {
-    for (std::string_view member : {DocumentMemberName, SheetSetupMemberName}) {
-      if (::strcasecmp(name.c_str(), std::string(member).c_str()) != 0) continue;
-      // A later entry of the same name replaces the earlier one.
-      auto& file = Files[member];
-      file = std::make_unique<TFileStream>(Folder.File(member).string(), fmCreate);
-      return file.get();
-    }
-    return nullptr;
-  }
-
-  std::vector<std::uint8_t> Read(std::string_view member) {
-    const auto found = Files.find(member);
-    if (found == Files.end()) throw EArchiveError(rtl::Format("The file has no member \"%s\"", member));
-    found->second.reset();
-    TMemoryStream bytes;
-    bytes.LoadFromFile(Folder.File(member).string());
-    return bytes.Bytes();
-  }
-
-private:
-  const TPrivateFolder& Folder;
-  std::map<std::string_view, std::unique_ptr<TFileStream>> Files;
-};
-
-TLabelFileContent RestoreMembers(TStream& archive) {
-  const TPrivateFolder folder;
-  TMemberFiles members(folder);
-  TBackupFile().Restore(archive, [&members](const std::string& name) { return members.Open(name); });
-  TLabelFileContent content;
-  content.SheetSetup = DecodeSheetSetupRecord(members.Read(SheetSetupMemberName));
-  content.Document = members.Read(DocumentMemberName);
-  return content;
+// The member's file in the folder; the archive may spell its name in
+// another case.
+fs::path FindMember(const TPrivateFolder& folder, std::string_view member) {
+  const fs::path exact = folder.File(member);
+  std::error_code error;
+  if (fs::is_regular_file(fs::symlink_status(exact, error))) return exact;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder.Folder(), error))
+    if (entry.is_regular_file(error) &&
+        ::strcasecmp(entry.path().filename().c_str(), std::string(member).c_str()) == 0)
+      return entry.path();
+  throw EArchiveError(rtl::Format("The file has no member \"%s\"", member));
 }
 
-// Now in the packed date-and-time form of the platform that made the format.
-std::int32_t PackedFileDate() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  ::localtime_r(&now, &local);
-  const auto year = static_cast<std::uint32_t>(std::max(local.tm_year - 80, 0));
-  const std::uint32_t packed = year << 25 | std::uint32_t(local.tm_mon + 1) << 21 | std::uint32_t(local.tm_mday) << 16 |
-                               std::uint32_t(local.tm_hour) << 11 | std::uint32_t(local.tm_min) << 5 |
-                               std::uint32_t(local.tm_sec / 2);
-  return static_cast<std::int32_t>(packed);
+std::vector<std::uint8_t> ReadMember(const TPrivateFolder& folder, std::string_view member) {
+  TMemoryStream bytes;
+  bytes.LoadFromFile(FindMember(folder, member).string());
+  return bytes.Bytes();
+}
+
+// The entry's name without the folders of the machine that wrote it.
+bool IsMember(const std::string& name) {
+  const std::size_t slash = name.find_last_of("\\/:");
+  const std::string file = slash == std::string::npos ? name : name.substr(slash + 1);
+  for (std::string_view member : {DocumentMemberName, SheetSetupMemberName})
+    if (::strcasecmp(file.c_str(), std::string(member).c_str()) == 0) return true;
+  return false;
+}
+
+// The component restores the archive into a private folder, only the two
+// members; its own events are as they were afterwards.
+TLabelFileContent RestoreMembers(TBackupFile& backup, const std::string& archiveName) {
+  const TPrivateFolder folder;
+  struct TOwnEvent {
+    TBackupFile& Backup;
+    TBackupFile::TRestoreFileEvent Saved;
+    ~TOwnEvent() { Backup.OnRestoreFile = std::move(Saved); }
+  } ownEvent{backup, std::move(backup.OnRestoreFile)};
+  backup.OnRestoreFile = [](TBackupFile&, const std::string& name, std::int32_t, bool& restore) {
+    restore = restore && IsMember(name);
+  };
+  backup.Restore(archiveName, folder.Folder().string());
+  TLabelFileContent content;
+  content.SheetSetup = DecodeSheetSetupRecord(ReadMember(folder, SheetSetupMemberName));
+  content.Document = ReadMember(folder, DocumentMemberName);
+  return content;
 }
 
 void BackupMembers(TStream& archive, std::span<const std::uint8_t> document, const TSheetSetupRecord& sheet) {
   const auto record = EncodeSheetSetupRecord(sheet);
   const TArchiveMember members[] = {{std::string(DocumentMemberName), document},
                                     {std::string(SheetSetupMemberName), record}};
-  TBackupFile::Backup(archive, std::string(ArchiveTitle), members, PackedFileDate());
+  TBackupFile::Backup(archive, std::string(ArchiveTitle), members, PackedFileDate(std::time(nullptr)));
 }
 
 }  // namespace
@@ -154,20 +148,18 @@ TSheetSetupRecord DecodeSheetSetupRecord(std::span<const std::uint8_t> bytes) {
   return record;
 }
 
-TLabelFileContent ReadLabelFile(const std::string& fileName) {
-  // A pipe or device in the file's place would block or never end.
-  std::error_code error;
-  if (!fs::is_regular_file(fileName, error))
-    throw EFOpenError(rtl::Format("Cannot open file \"%s\". %s", fileName, "Not a regular file"));
-  TFileStream archive(fileName, fmOpenRead);
-  return RestoreMembers(archive);
+TLabelFileContent ReadLabelFile(TBackupFile& backup, const std::string& fileName) {
+  return RestoreMembers(backup, fileName);
 }
 
 TLabelFileContent ReadLabelArchive(std::span<const std::uint8_t> archive) {
   TMemoryStream stream;
   stream.WriteBuffer(archive.data(), static_cast<std::int64_t>(archive.size()));
   stream.SetPosition(0);
-  return RestoreMembers(stream);
+  TBackupFile backup;
+  backup.Stream = &stream;
+  backup.OnError = [](TBackupFile&, int, const std::string& text) { throw EArchiveError(text); };
+  return RestoreMembers(backup, TBackupFile::StreamName);
 }
 
 void WriteLabelFile(const std::string& fileName, std::span<const std::uint8_t> document,

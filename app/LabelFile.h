@@ -1,5 +1,5 @@
 #pragma once
-// The label document file "*.mqv": an archive (LabelArchive.h) of two
+// The label document file "*.mqv": an archive (BackupFile.h) of two
 // members, "sv1.tp", the document engine's own file of the label, and
 // "sv2.tp", the 100-byte sheet-setup record. Opening unpacks the members
 // into a private temporary folder that is removed afterwards and checks
@@ -14,6 +14,8 @@
 #include <vector>
 
 namespace app {
+
+class TBackupFile;
 
 constexpr std::string_view LabelFileExtension = "mqv";
 constexpr std::string_view DocumentMemberName = "sv1.tp";
@@ -53,11 +55,13 @@ struct TLabelFileContent {
   TSheetSetupRecord SheetSetup;
 };
 
-// Reads a label document file. Raises EArchiveError or the platform's file
-// errors with the reason; nothing outside a private temporary folder is
-// written, and that folder is gone when this returns.
-TLabelFileContent ReadLabelFile(const std::string& fileName);
-// The same from the archive's bytes.
+// Reads a label document file with the archive component, which reports a
+// zlib failure its own way (OnError or its error box) and goes on. Raises
+// EArchiveError or the platform's file errors with the reason; nothing
+// outside a private temporary folder is written, only the two members are,
+// and that folder is gone when this returns.
+TLabelFileContent ReadLabelFile(TBackupFile& backup, const std::string& fileName);
+// The same from the archive's bytes; every failure raises.
 TLabelFileContent ReadLabelArchive(std::span<const std::uint8_t> archive);
 
 // Writes a label document file: the new file is complete on disk before it

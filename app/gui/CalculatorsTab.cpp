@@ -37,7 +37,7 @@ constexpr std::array<TCalculatorRow, 6> CalculatorRows = {{
     {"ISBN", "gcalculISBN", "isbn", "evalisbnsanscle", "bcalculcleisbn", "evaleurisbn", 9, nullptr},
 }};
 
-std::string Latin(const QLineEdit* edit) { return edit->text().toStdString(); }
+std::string Typed(const QLineEdit* edit) { return edit->text().toStdString(); }
 
 QString DigitsCaption(int textNumber, const std::string& digits) {
   return ToQString(pgloretlibmessage(textNumber) + " (" + digits + pgloretlibmessage(189) + ")");
@@ -76,7 +76,7 @@ TCalculatorsTab::TCalculatorsTab(QWidget* parent) : QWidget(parent) {
     layout->addWidget(group.Group, static_cast<int>(i / 2), static_cast<int>(i % 2));
     if (row.Routine)
       connect(group.Button, &QPushButton::clicked, this, GuardedSlot(this, [routine = row.Routine, &group] {
-                group.Output->setText(ToQString(routine(Latin(group.Input))));
+                group.Output->setText(ToQString(routine(Typed(group.Input))));
               }));
   }
   layout->setRowStretch(3, 1);
@@ -94,7 +94,7 @@ void TCalculatorsTab::AddIsbnOutput() {
   grid->addWidget(labreseanisbn, 2, 2);
   grid->addWidget(evaleureanisbn, 3, 2);
   connect(isbn.Button, &QPushButton::clicked, this, GuardedSlot(this, [this] {
-            const TIsbnNumbers numbers = IsbnNumbers(Latin(Isbn().Input));
+            const TIsbnNumbers numbers = IsbnNumbers(Typed(Isbn().Input));
             Isbn().Output->setText(ToQString(numbers.Isbn10));
             evaleureanisbn->setText(ToQString(numbers.Ean13));
           }));

@@ -210,6 +210,8 @@ void TForm1::ConnectDocumentEvents() {
   };
   core.OnSelectionChanged = [refresh](TPersistent*) { refresh(); };
   core.OnShapeChanged = [refresh](TPersistent*, TdocShape*) { refresh(); };
+  Fdocument->OnEndDrag = [refresh](TdocDocument&) { refresh(); };
+  Fdocument->OnExit = [refresh](TdocDocument&) { refresh(); };
   core.OnShapeInsertClosed = [this](TPersistent*, TdocShape* shape) {
     if (!shape) return;
     Guarded(this, [this, shape] {

@@ -65,7 +65,7 @@ void TForm1::OpenLabelDocument() {
 void TForm1::OpenLabelFile(const std::string& fileName) {
   // Everything of the file is read and checked before the label changes;
   // the document load itself replaces the label only when it succeeds.
-  const TLabelFileContent content = ReadLabelFile(fileName);
+  const TLabelFileContent content = ReadLabelFile(*BackupFile1, fileName);
   TMemoryStream document;
   document.WriteBuffer(content.Document.data(), static_cast<std::int64_t>(content.Document.size()));
   document.SetPosition(0);

@@ -58,6 +58,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), Language(std::make_unique
   ConnectSizeEdits();
   Sheets = std::make_unique<TSheetTab>(*this);
   fapropos = new TAboutBox(this);
+  BackupFileBoxes = std::make_unique<TBackupFileBoxes>(this);
+  BackupFile1 = std::make_unique<TBackupFile>(BackupFileBoxes.get());
   ConnectFileCommands();
   ConnectExportCommands();
   resize(1000, 700);
@@ -71,6 +73,8 @@ TForm1::~TForm1() {
   core.OnSelectionChanged = nullptr;
   core.OnShapeChanged = nullptr;
   core.OnShapeInsertClosed = nullptr;
+  Fdocument->OnEndDrag = nullptr;
+  Fdocument->OnExit = nullptr;
   for (QObject* child : findChildren<QObject*>()) {
     child->disconnect(this);
     child->disconnect(panelcarshape);

@@ -11,7 +11,9 @@
 
 #include <QMainWindow>
 
+#include "app/BackupFile.h"
 #include "app/LabelFile.h"
+#include "app/gui/BackupFilePrompts.h"
 #include "app/ParameterFile.h"
 #include "app/gui/PropertyPanel.h"
 
@@ -176,6 +178,11 @@ public:
 
   TAboutBox* fapropos;
   TExportImageDialog* fexportimage;
+
+  // The archive component that unpacks label document files; it asks
+  // through the window's message boxes.
+  std::unique_ptr<TBackupFileBoxes> BackupFileBoxes;
+  std::unique_ptr<TBackupFile> BackupFile1;
 
 protected:
   void changeEvent(QEvent* event) override;

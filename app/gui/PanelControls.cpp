@@ -4,6 +4,8 @@
 #include <QLineEdit>
 #include <QSlider>
 
+#include "widgets/ColorPickerButton.h"
+
 namespace app {
 
 std::string TextOf(const QLineEdit* edit) { return edit->text().toStdString(); }
@@ -13,6 +15,11 @@ QSlider* AlphaSlider(QWidget* parent) {
   auto* slider = new QSlider(Qt::Horizontal, parent);
   slider->setRange(0, 255);
   return slider;
+}
+
+void WriteOnChangeAndClick(widgets::TColorPickerButton* button, const std::function<void()>& write) {
+  button->OnChange = [write](widgets::TColorPickerButton&) { write(); };
+  button->OnClick = [write](widgets::TColorPickerButton&) { write(); };
 }
 
 void SelectFont(QComboBox* list, const QString& name) {

@@ -3,6 +3,7 @@
 // reading a control's text, picking a font in a list, matching a shape's
 // exact class and writing a length typed in the panel's unit.
 
+#include <functional>
 #include <string>
 
 #include <QFormLayout>
@@ -16,6 +17,9 @@
 class QComboBox;
 class QLineEdit;
 class QSlider;
+namespace widgets {
+class TColorPickerButton;
+}
 
 namespace app {
 
@@ -43,6 +47,10 @@ W* AddRow(QFormLayout* form, QWidget* page, QLabel*& label, const char* name) {
 
 // A track bar for an opacity, 0 to 255.
 QSlider* AlphaSlider(QWidget* parent);
+
+// A colour button writes its group both when its colour changes and when it
+// is clicked, so a click also sends the rest of the group's fields.
+void WriteOnChangeAndClick(widgets::TColorPickerButton* button, const std::function<void()>& write);
 
 // A font the list does not name (not installed here) joins the list rather
 // than being replaced by the first font at the next edit.

@@ -192,7 +192,7 @@ void TPropertyPanel::ConnectBarcodeHandlers() {
     connect(list, &QComboBox::currentTextChanged, this, writeBarcode);
   edtcbvaleur->OnChange = [writeBarcode](widgets::TUniEdit&) { writeBarcode(); };
   for (widgets::TColorPickerButton* button : {colorbarrecodebarre, colortextecodebarre})
-    button->OnChange = [writeBarcode](widgets::TColorPickerButton&) { writeBarcode(); };
+    WriteOnChangeAndClick(button, writeBarcode);
   connect(chcb1affichertexte, &QCheckBox::clicked, this, [this](bool checked) {
     ShowBarcodeTextControls(checked);
     PanelToShape(pgBarcode);
@@ -201,13 +201,13 @@ void TPropertyPanel::ConnectBarcodeHandlers() {
 
 void TPropertyPanel::ConnectFrameAndLineHandlers() {
   const auto writeLine = [this] { PanelToShape(pgLine); };
-  colorligne1->OnChange = [writeLine](widgets::TColorPickerButton&) { writeLine(); };
+  WriteOnChangeAndClick(colorligne1, writeLine);
   connect(edtepaisseurligne, &QLineEdit::textChanged, this, [this] {
     if (edtepaisseurligne->hasFocus()) PanelToShape(pgLine);
   });
   const auto writeFrame = [this] { PanelToShape(pgFrame); };
   for (widgets::TColorPickerButton* button : {colorlignecadre, clcouleurremplissagecadre})
-    button->OnChange = [writeFrame](widgets::TColorPickerButton&) { writeFrame(); };
+    WriteOnChangeAndClick(button, writeFrame);
   connect(edtepaisseurlignecadre, &QLineEdit::textChanged, this, writeFrame);
   connect(Chremplircadre, &QCheckBox::clicked, this, writeFrame);
   connect(trbcadrefondtransparence, &QSlider::valueChanged, this, [this](int value) {
@@ -288,7 +288,10 @@ void TPropertyPanel::WriteBarcode(TdocShape& shape) {
   if (const auto angle = ParseNumber(TextOf(eshapeorientation)))
     barcodeShape->FDocangleinitial = static_cast<float>(*angle);
   TVmBarcode& barcode = *barcodeShape->GetBarcode();
-  const auto typ = static_cast<TBarcodeType>(std::max(0, combcb1type->currentIndex()));
+  // A type the list does not know (read from a newer file) selects no item
+  // and stays what it is.
+  const int listed = combcb1type->currentIndex();
+  const TBarcodeType typ = listed < 0 ? barcode.GetTyp() : static_cast<TBarcodeType>(listed);
   bool lossy = false;
   const std::string typed = rtl::Utf16ToCp1252(edtcbvaleur->GetText(), &lossy);
   // A character the label's 8-bit text cannot hold would vanish from the bars.

@@ -188,7 +188,7 @@ void TTextPanelPages::ConnectFont(const TTextFontControls& font, int group) {
   const auto write = [this, group] { Write(group); };
   QObject::connect(font.Font, &QComboBox::currentTextChanged, Pages.parentWidget(), write);
   QObject::connect(font.Size, &QLineEdit::textChanged, Pages.parentWidget(), write);
-  font.Color->OnChange = [write](widgets::TColorPickerButton&) { write(); };
+  WriteOnChangeAndClick(font.Color, write);
   for (QCheckBox* box : {font.Bold, font.Italic, font.Underline})
     QObject::connect(box, &QCheckBox::clicked, Pages.parentWidget(), write);
 }

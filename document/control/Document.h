@@ -5,6 +5,7 @@
 // control's settings and events; this widget owns it, paints it, scrolls it,
 // runs its 50 ms timer and shows its cursors.
 
+#include <functional>
 #include <memory>
 #include <span>
 
@@ -80,6 +81,12 @@ public:
   void ScrollBy(int dx, int dy);
   void SetVirtualArea(int x, int y, int width, int height);
 
+  // ---- the control's own events for its host
+  // A drag-and-drop of the selection out of the control has ended.
+  std::function<void(TdocDocument& sender)> OnEndDrag;
+  // The keyboard focus went to another control of the window.
+  std::function<void(TdocDocument& sender)> OnExit;
+
   // ---- zoom. A zoom that would leave the usable scales or canvas sizes is
   // refused and changes nothing.
   void SetScale(float pixelsPerMm);
@@ -131,6 +138,7 @@ protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   // Tab stays in the control, as the editor wants it.
   bool focusNextPrevChild(bool next) override;
 

@@ -6,6 +6,7 @@
 
 #include <QCursor>
 #include <QDrag>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -165,9 +166,19 @@ void TdocDocument::StartDragAndDrop() {
         auto* data = new QMimeData;
         data->setText(text);
         drag->setMimeData(data);
+        const QPointer<TdocDocument> alive(this);
         drag->exec(Qt::CopyAction | Qt::MoveAction);
+        if (alive && OnEndDrag) OnEndDrag(*this);
       },
       Qt::QueuedConnection);
+}
+
+void TdocDocument::focusOutEvent(QFocusEvent* event) {
+  QAbstractScrollArea::focusOutEvent(event);
+  // A menu or another application taking the focus does not leave the control.
+  const bool toAnotherControl =
+      event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason;
+  if (toAnotherControl && OnExit) OnExit(*this);
 }
 
 void TdocDocument::ShowHintWindow(const TPoint& clientPoint, const std::string& text) {

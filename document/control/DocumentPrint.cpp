@@ -1,6 +1,7 @@
 // Printing the document's pages through the printer service: one job, one
 // sheet per page, each page fitted to the whole sheet.
 
+#include <algorithm>
 #include <vector>
 
 #include "document/page/Page.h"
@@ -26,12 +27,14 @@ void TdocDocument::PrintAll() { PrintRange(0, DocumentCore->GetPageCount()); }
 void TdocDocument::Print(std::span<const int> pageIndexes) {
   TdocDocumentCore& core = *DocumentCore;
   core.CheckNotBusy();
-  // Indexes without a page take no sheet, so a job never ends on a blank
-  // one and a list without pages starts no job at all.
+  // Progress counts every index given; indexes without a page take no
+  // sheet, so a job never ends on a blank one and a list without pages
+  // starts no job at all.
   std::vector<TdocPage*> pages;
-  for (int index : pageIndexes)
-    if (TdocPage* page = core.GetPages(index)) pages.push_back(page);
-  if (pages.empty()) return;
+  for (int index : pageIndexes) pages.push_back(core.GetPages(index));
+  const auto lastPage = std::find_if(pages.rbegin(), pages.rend(), [](TdocPage* page) { return page != nullptr; });
+  if (lastPage == pages.rend()) return;
+  const std::size_t lastPrinted = static_cast<std::size_t>(pages.rend() - lastPage) - 1;
   auto busy = core.BusyBracket(crHourGlass);
   TPrinter& printer = GetPrinter();
   const int count = static_cast<int>(pages.size());
@@ -39,9 +42,13 @@ void TdocDocument::Print(std::span<const int> pageIndexes) {
   auto released = TdocBracketGuard([this] { ReleasePrintSheet(); });
   TPrintJob job(printer);
   for (int k = 0; k < count; ++k) {
-    if (k > 0) printer.NewPage();
     core.DoProgress(ptPrint, k + 1, count, static_cast<float>(k) / count);
-    PrintPage(printer, *pages[static_cast<std::size_t>(k)]);
+    TdocPage* page = pages[static_cast<std::size_t>(k)];
+    if (!page) continue;
+    PrintPage(printer, *page);
+    if (static_cast<std::size_t>(k) == lastPrinted) continue;
+    printer.NewPage();
+    core.DoProgress(ptPrint, k + 1, count, static_cast<float>(k + 1) / count);
   }
   job.End();
   core.DoProgress(ptPrint, count, count, 1.0f);

@@ -57,6 +57,13 @@ TEST(BarcodeValueRule, ValidityPerSymbology) {
     EXPECT_EQ(fglotextecodebarrevalide(c.Typ, c.Text), c.Valid) << BCdata[c.Typ].Name << " \"" << c.Text << '"';
 }
 
+// Types past the last one come from newer files; they take any text.
+TEST(BarcodeValueRule, UnlistedTypesAcceptAnyText) {
+  for (const int typ : {BarcodeTypeCount, 30, 255})
+    for (const char* text : {"12345", "Any text 1"})
+      EXPECT_TRUE(fglotextecodebarrevalide(static_cast<TBarcodeType>(typ), text)) << typ << " \"" << text << '"';
+}
+
 TEST(BarcodeValueRule, EmptyTextIsValidForEveryType) {
   for (int typ = 0; typ < BarcodeTypeCount; ++typ)
     EXPECT_TRUE(fglotextecodebarrevalide(static_cast<TBarcodeType>(typ), "")) << BCdata[typ].Name;

@@ -31,6 +31,9 @@ const TWorkedValue WorkedValues[] = {
     // A character that is not a digit counts as 0 and stays as typed.
     {"EAN-13 with a letter", pglocleean13, "4006381333A3", "4006381333A30"},
     {"ISBN-10 with a letter", pglocleisbn10, "0306406A5", "0306406A55"},
+    // An accented letter is one character, not its two UTF-8 bytes.
+    {"EAN-13 with an accented letter", pglocleean13, "4006381333\u00e93", "4006381333\u00e930"},
+    {"UPC-A with an accented letter", pglocleupca, "\u00e03600029145", "\u00e036000291452"},
 };
 
 TEST(CheckDigits, WorkedValues) {

@@ -17,41 +17,17 @@
 #include <filesystem>
 #include <random>
 
-#include "app/LabelArchive.h"
+#include "app/BackupFile.h"
 #include "app/LabelFile.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/app/ArchiveBuilder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
+using apptest::Bytes;
+using apptest::TArchiveBuilder;
 using app::TSheetSetupRecord;
-
-// An archive written by hand, field by field, as the published layout says.
-struct TArchiveBuilder {
-  Bytes Data;
-  TArchiveBuilder& Int(std::int32_t value) {
-    for (int i = 0; i < 4; ++i) Data.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> (8 * i)));
-    return *this;
-  }
-  TArchiveBuilder& Raw(const Bytes& bytes) {
-    Data.insert(Data.end(), bytes.begin(), bytes.end());
-    return *this;
-  }
-  TArchiveBuilder& Text(const std::string& text) { return Raw(Bytes(text.begin(), text.end())); }
-  TArchiveBuilder& Header() { return Int(4).Text("test").Int(0).Int(0); }
-  TArchiveBuilder& Entry(const std::string& name) { return Int(static_cast<std::int32_t>(name.size())).Text(name).Int(0).Text(std::string("EC2\0", 4)); }
-  TArchiveBuilder& Stored(const Bytes& bytes) { return Int(-static_cast<std::int32_t>(bytes.size())).Raw(bytes); }
-  TArchiveBuilder& Packed(const Bytes& bytes) {
-    Bytes packed(::compressBound(bytes.size()));
-    uLongf size = packed.size();
-    ::compress(packed.data(), &size, bytes.data(), bytes.size());
-    packed.resize(size);
-    return Int(static_cast<std::int32_t>(size)).Raw(packed);
-  }
-  // An entry of one stored chunk.
-  TArchiveBuilder& Member(const std::string& name, const Bytes& bytes) { return Entry(name).Stored(bytes).Int(0); }
-};
 
 TSheetSetupRecord FirstAveryRecord() {
   TSheetSetupRecord record;
@@ -142,7 +118,8 @@ TEST_F(LabelFileTest, AnIndependentParserReadsOurFile) {
   const std::string parsedRecord = apptest::ReadBytes((out / "sv2.tp").string());
   EXPECT_EQ(Bytes(parsedRecord.begin(), parsedRecord.end()), RecordBytes(FirstAveryRecord()));
 
-  const app::TLabelFileContent content = app::ReadLabelFile(file);
+  app::TBackupFile backup;
+  const app::TLabelFileContent content = app::ReadLabelFile(backup, file);
   EXPECT_EQ(content.Document, document);
   EXPECT_TRUE(SameRecord(content.SheetSetup, FirstAveryRecord()));
   EXPECT_TRUE(UnpackRootEmpty());
@@ -191,7 +168,7 @@ TEST_F(LabelFileTest, HostileFilesAreRefusedWithTheirReason) {
       {"not zlib", withDocument([](auto& a) { a.Entry("sv1.tp").Int(5).Text("hello").Int(0); }), "Compression error"},
       {"wrong tag", TArchiveBuilder().Header().Int(6).Text("sv1.tp").Int(0).Text(std::string("EC3\0", 4)).Data,
        "Invalid archive type"},
-      {"volume switch", TArchiveBuilder().Header().Int(12).Text("NEXT:DISK001").Data, "several disks"},
+      {"volume switch in bytes", TArchiveBuilder().Header().Int(12).Text("NEXT:DISK001").Data, "no next volume"},
       {"parent folder name", withDocument([](auto& a) { a.Member("../escaped.tp", Bytes(10, 1)); }), "no member \"sv1.tp\""},
       {"absolute name", withDocument([&](auto& a) { a.Member(escaped, Bytes(10, 1)); }), "no member \"sv1.tp\""},
       {"no sheet setup", TArchiveBuilder().Header().Member("sv1.tp", Bytes(10, 1)).Int(0).Data, "no member \"sv2.tp\""},
@@ -210,18 +187,21 @@ TEST_F(LabelFileTest, HostileFilesAreRefusedWithTheirReason) {
   EXPECT_EQ(std::distance(fs::directory_iterator(Folder.Path()), fs::directory_iterator()), 1);
 }
 
-TEST(LabelArchiveTest, ManySmallBombsStopAtTheRestoreBound) {
+TEST_F(LabelFileTest, ManySmallBombsStopAtTheRestoreBound) {
   TArchiveBuilder archive;
   archive.Header().Entry("sv1.tp");
   for (int i = 0; i < 10; ++i) archive.Packed(Bytes(app::ArchiveChunkSize));
   archive.Int(0).Int(0);
-  TMemoryStream input, output;
+  TMemoryStream input;
   input.WriteBuffer(archive.Data.data(), static_cast<std::int64_t>(archive.Data.size()));
   input.SetPosition(0);
   app::TBackupFile backup;
+  backup.Stream = &input;
   backup.MaxRestoredSize = 5 * app::ArchiveChunkSize;
-  EXPECT_THROW(backup.Restore(input, [&output](const std::string&) { return &output; }), app::EArchiveError);
-  EXPECT_LE(output.GetSize(), backup.MaxRestoredSize);
+  const fs::path target = Folder.Path() / "bombed";
+  EXPECT_THROW(backup.Restore(app::TBackupFile::StreamName, target.string()), app::EArchiveError);
+  EXPECT_LE(static_cast<std::int64_t>(fs::file_size(target / "sv1.tp")), backup.MaxRestoredSize);
+  EXPECT_FALSE(backup.IsBusy());
 }
 
 TEST_F(LabelFileTest, EveryTruncationIsRefused) {
@@ -263,7 +243,8 @@ TEST_F(LabelFileTest, AFailedSaveLeavesTheOldFileWhole) {
     EXPECT_EQ(std::distance(fs::directory_iterator(Folder.Path()), fs::directory_iterator()), 2) << limit;
   }
   EXPECT_FALSE(SaveFailsWithLimit(file, bigger, full));
-  EXPECT_EQ(app::ReadLabelFile(file).Document, bigger);
+  app::TBackupFile backup;
+  EXPECT_EQ(app::ReadLabelFile(backup, file).Document, bigger);
 }
 
 }  // namespace

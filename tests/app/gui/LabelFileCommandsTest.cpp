@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -19,6 +20,7 @@
 #include "document/editor/HandlePainter.h"
 #include "document/page/Page.h"
 #include "document/control/Document.h"
+#include "tests/app/ArchiveBuilder.h"
 #include "tests/app/gui/MainWindowTestSupport.h"
 #include "tests/barcode/BarcodeTestSupport.h"
 #include "xml/XmlDocument.h"
@@ -89,26 +91,32 @@ TEST_F(MainWindowTest, AFileThatCannotBeOpenedLeavesTheLabelAsItWas) {
   const std::string valid = apptest::ReadBytes(good);
   form.elargeur->setText("50.00");
   form.ApplyLabelSizeToPage();
+  // Painting lays the barcode out for the screen; the archive component lets
+  // the window paint while it reads.
+  QCoreApplication::processEvents();
   const std::string xml = PageXml(form);
   const auto sheet = SheetControls(form);
 
   // A good label with a sheet width no edit can hold, and a sheet setup with no label.
   app::TSheetSetupRecord damagedRecord;
   damagedRecord.SheetWidth = -3;
-  const auto damaged = app::BuildLabelArchive(app::ReadLabelFile(good).Document, damagedRecord);
+  const auto damaged = app::BuildLabelArchive(app::ReadLabelFile(*form.BackupFile1, good).Document, damagedRecord);
   const auto notADocument = app::BuildLabelArchive(std::vector<std::uint8_t>(3000, 0x5A), app::TSheetSetupRecord());
   const struct {
     const char* Case;
     std::string Bytes;
+    bool AsksForDisk = false;
   } cases[] = {
       {"truncated", valid.substr(0, valid.size() - 3)},
-      {"volume switch", std::string("\4\0\0\0mqv!\0\0\0\0\0\0\0\0\x0c\0\0\0NEXT:DISK001", 32)},
+      // The person cancels the question for disk 1.
+      {"volume switch", std::string("\4\0\0\0mqv!\0\0\0\0\0\0\0\0\x0c\0\0\0NEXT:DISK001", 32), true},
       {"damaged sheet setup", std::string(damaged.begin(), damaged.end())},
       {"no label document inside", std::string(notADocument.begin(), notADocument.end())},
       {"empty", ""},
   };
   for (const auto& c : cases) {
     apptest::WriteBytes(Folder.File("bad.mqv"), c.Bytes);
+    if (c.AsksForDisk) AnswerNextMessageBox(QMessageBox::Cancel);
     EXPECT_THROW(form.OpenLabelFile(Folder.File("bad.mqv")), std::exception) << c.Case;
     EXPECT_EQ(PageXml(form), xml) << c.Case;
     EXPECT_EQ(SheetControls(form), sheet) << c.Case;
@@ -116,6 +124,52 @@ TEST_F(MainWindowTest, AFileThatCannotBeOpenedLeavesTheLabelAsItWas) {
   EXPECT_THROW(form.OpenLabelFile(Folder.File("missing.mqv")), std::exception);
   EXPECT_THROW(form.OpenLabelFile(Folder.Path().string()), std::exception);
   EXPECT_EQ(PageXml(form), xml);
+}
+
+std::string Text(const apptest::Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+// The window's archive component asks for the second volume in its box:
+// Cancel stops the walk with the first part of "a.tp"; OK once the volume
+// is there restores both files.
+TEST_F(MainWindowTest, TheArchiveAsksForTheNextDisk) {
+  app::TForm1& form = Show();
+  const apptest::TTwoVolumes volumes;
+  apptest::WriteBytes(Folder.File("disks.mqv"), Text(volumes.First));
+  const std::string target = Folder.File("restored");
+  QString question;
+  AnswerNextMessageBox(QMessageBox::Cancel, &question);
+  EXPECT_FALSE(form.BackupFile1->Restore(Folder.File("disks.mqv"), target));
+  EXPECT_EQ(question, "Please insert disk 2 and click OK to continue.");
+  EXPECT_EQ(apptest::ReadBytes(target + "/a.tp").size(), 16384u);
+  EXPECT_FALSE(std::filesystem::exists(target + "/b.tp"));
+
+  apptest::WriteBytes(Folder.File("disks.002"), Text(volumes.Second));
+  question.clear();
+  AnswerNextMessageBox(QMessageBox::Ok, &question);
+  EXPECT_TRUE(form.BackupFile1->Restore(Folder.File("disks.mqv"), target));
+  EXPECT_EQ(question, "Please insert disk 2 and click OK to continue.");
+  EXPECT_EQ(apptest::ReadBytes(target + "/a.tp"), Text(volumes.A));
+  EXPECT_EQ(apptest::ReadBytes(target + "/b.tp"), Text(volumes.B));
+}
+
+// A chunk that is no zlib stream: the error box, then the open command goes
+// on and fails on the member left incomplete.
+TEST_F(MainWindowTest, ACompressionErrorShowsTheErrorBox) {
+  app::TForm1& form = Show();
+  apptest::TArchiveBuilder archive;
+  archive.Header().Entry("sv1.tp").Stored(apptest::Pattern(100, 1)).Int(5).Text("hello").Int(0);
+  archive.Member("sv2.tp", apptest::Pattern(100, 2)).Int(0);
+  apptest::WriteBytes(Folder.File("bad.mqv"), Text(archive.Data));
+  QString error;
+  AnswerNextMessageBox(QMessageBox::Ok, &error);
+  EXPECT_FALSE(form.BackupFile1->Restore(Folder.File("bad.mqv"), Folder.File("restored")));
+  EXPECT_EQ(error, "Compression error");
+  EXPECT_EQ(form.BackupFile1->GetErrorCode(), 6);
+
+  error.clear();
+  AnswerNextMessageBox(QMessageBox::Ok, &error);
+  EXPECT_THROW(form.OpenLabelFile(Folder.File("bad.mqv")), std::exception);
+  EXPECT_EQ(error, "Compression error");
 }
 
 QSize ClipboardImageSize() { return QGuiApplication::clipboard()->image().size(); }

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QTimer>
 
 #include "app/UiTexts.h"
@@ -41,12 +42,28 @@ std::string MainWindowTest::ParameterFile() const { return Folder.File("config/m
 std::string MainWindowTest::LanguageFile() const { return Folder.File("data/mirqoven/mirqoven.lg"); }
 
 void AnswerNextMessageBox(QMessageBox::StandardButton button, QString* text) {
-  QTimer::singleShot(0, [button, text] {
+  // Polled: the box may come after other events have run, or never.
+  auto* poll = new QTimer(qApp);
+  const QDeadlineTimer deadline(MessageBoxDeadlineMs);
+  QObject::connect(poll, &QTimer::timeout, [poll, deadline, button, text] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    ASSERT_NE(box, nullptr) << "no message box shown";
+    if (!box && !deadline.hasExpired()) return;
+    poll->stop();
+    poll->deleteLater();
+    if (!box) {
+      ADD_FAILURE() << "no message box shown";
+      return;
+    }
     if (text) *text = box->text();
-    box->button(button)->click();
+    QAbstractButton* answer = box->button(button);
+    if (!answer) {
+      ADD_FAILURE() << "the message box has no such button";
+      box->reject();
+      return;
+    }
+    answer->click();
   });
+  poll->start(MessageBoxPollMs);
 }
 
 void Focus(app::TForm1& form, TdocShape* shape) {

@@ -31,7 +31,10 @@ public:
 };
 
 // Clicks the button of the next message box as soon as it is shown; the
-// box's text lands in *text when given.
+// box's text lands in *text when given. A box that does not show within
+// the deadline fails the test.
+constexpr int MessageBoxDeadlineMs = 10000;
+constexpr int MessageBoxPollMs = 10;
 void AnswerNextMessageBox(QMessageBox::StandardButton button, QString* text = nullptr);
 
 // Makes the shape the focused, selected shape of the label document.

@@ -22,6 +22,7 @@
 #include "document/shapes/LineShape.h"
 #include "document/control/Document.h"
 #include "tests/app/gui/MainWindowTestSupport.h"
+#include "tests/document/control/EditorTestSupport.h"
 #include "tests/document/DocumentXmlText.h"
 #include "widgets/ColorPickerButton.h"
 #include "widgets/UniEdit.h"
@@ -190,6 +191,61 @@ TEST_F(PropertyPanelTest, AnotherActivationKeepsTheFocusedBarcodesType) {
   TypeValue("400638133393");
   EXPECT_EQ(barcode.GetTyp(), bcCodeEAN13);
   EXPECT_EQ(Panel().combcb1type->currentIndex(), bcCodeEAN13);
+}
+
+// The panel shows what the person last typed but has not left yet; the
+// refresh from the shape replaces it.
+TEST_F(PropertyPanelTest, TheEndOfADragOutOfTheLabelShowsTheShapeAgain) {
+  TdocShape* frame = Add(app::TForm1::ikFrame, 30, 40, 50, 20);
+  Panel().eshapex->setText("99.00");
+  TdocDocument& label = *Form->Fdocument;
+  const QPoint body = doctest::PagePixel(label.Core(), 55, 50);
+  QTest::mousePress(label.viewport(), Qt::LeftButton, Qt::NoModifier, body);
+  doctest::MoveMouse(label, body + QPoint(12, 0), Qt::LeftButton);
+  // Out of the label: the move is dropped and a drag-and-drop of the shape starts.
+  doctest::MoveMouse(label, QPoint(-30, body.y()), Qt::LeftButton);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Panel().eshapex->text() == "30.00"; }, 5000)) << Panel().eshapex->text().toStdString();
+  doctest::ReleaseMouse(label, QPoint(-30, body.y()));
+  EXPECT_FLOAT_EQ(frame->GetDocLeft(), 30.0f);
+}
+
+TEST_F(PropertyPanelTest, LeavingTheLabelShowsTheShapeAgain) {
+  Add(app::TForm1::ikFrame, 30, 40, 50, 20);
+  TdocDocument& label = *Form->Fdocument;
+  const QPoint body = doctest::PagePixel(label.Core(), 55, 50);
+  QTest::mouseClick(label.viewport(), Qt::LeftButton, Qt::NoModifier, body);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return label.hasFocus(); }, 5000));
+  Panel().eshapexx->setText("7.00");
+  QTest::mouseClick(Panel().eshapey, Qt::LeftButton);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Panel().eshapexx->text() == "50.00"; }, 5000))
+      << Panel().eshapexx->text().toStdString();
+}
+
+// A click on a colour button sends its whole group, the width typed into
+// the line page while it had no focus included.
+TEST_F(PropertyPanelTest, AClickOnAColourButtonWritesItsGroup) {
+  auto* line = static_cast<TdocLineShape*>(Add(app::TForm1::ikLine, 0, 0, 20, 20));
+  const float before = line->GetLineWidth();
+  Panel().edtepaisseurligne->setText("2");
+  ASSERT_FLOAT_EQ(line->GetLineWidth(), before);
+  widgets::TColorPickerButton& colour = *Panel().colorligne1;
+  QTest::mouseClick(&colour, Qt::LeftButton, Qt::NoModifier, QPoint(4, colour.height() / 2));
+  EXPECT_FLOAT_EQ(line->GetLineWidth(), 2.0f);
+}
+
+// A file may name a symbology this list does not hold (ordinal 30 here, past
+// the 23 listed): the list selects nothing and the type stays 30.
+TEST_F(PropertyPanelTest, AnUnlistedBarcodeTypeSurvivesEditsOfOtherFields) {
+  TVmBarcode& barcode = AddBarcode();
+  barcode.SetTyp(static_cast<TBarcodeType>(30));
+  Panel().ShapeToPanel();
+  EXPECT_EQ(Panel().combcb1type->currentIndex(), -1);
+  TypeValue("12345");
+  EXPECT_EQ(barcode.GetText(), "12345");
+  Panel().chcb1affichertexte->click();
+  Type(Panel().eshapex, "12");
+  EXPECT_EQ(static_cast<int>(barcode.GetTyp()), 30);
+  EXPECT_NE(barcode.GetTyp(), bcCode_2_5_interleaved);
 }
 
 TEST_F(PropertyPanelTest, WithoutAFocusedShapeEditsChangeNothing) {

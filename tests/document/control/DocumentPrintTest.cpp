@@ -120,28 +120,41 @@ TEST_F(DocumentPrintTest, NothingToPrintStartsNoJob) {
   EXPECT_FALSE(Printer.GetPrinting());
 }
 
-TEST_F(DocumentPrintTest, ProgressRunsFromNothingToAllPages) {
-  struct TStep {
-    int Count, Total;
-    float Percent;
-  };
-  std::vector<TStep> steps;
+struct TProgressStep {
+  int Count, Total;
+  float Percent;
+  bool operator==(const TProgressStep&) const = default;
+};
+
+void PrintTo(const TProgressStep& step, std::ostream* out) {
+  *out << "(" << step.Count << ", " << step.Total << ", " << step.Percent << ")";
+}
+
+// Every index given counts: before each one, after each new sheet, and at
+// the end. Page 0 prints upright, and an upright page reports once more
+// itself when it is rendered: (its count, count / total).
+TEST_F(DocumentPrintTest, ProgressCountsEveryIndexAndEachNewSheet) {
+  std::vector<TProgressStep> steps;
   Doc().OnProgress = [&](TPersistent*, TdocProgressType type, int count, int total, float percent) {
     EXPECT_EQ(type, ptPrint);
     EXPECT_TRUE(Doc().IsBusy());
     steps.push_back({count, total, percent});
   };
-  Control.PrintAll();
-  ASSERT_GE(steps.size(), 4u);
-  EXPECT_EQ(steps.front().Count, 0);
-  EXPECT_FLOAT_EQ(steps.front().Percent, 0.0f);
-  EXPECT_EQ(steps.back().Count, 2);
-  EXPECT_FLOAT_EQ(steps.back().Percent, 1.0f);
-  for (std::size_t i = 1; i < steps.size(); ++i) {
-    EXPECT_EQ(steps[i].Total, 2);
-    EXPECT_GE(steps[i].Percent, steps[i - 1].Percent);
-    EXPECT_GE(steps[i].Count, steps[i - 1].Count);
-  }
+  Control.PrintRange(0, 1);
+  const std::vector<TProgressStep> onePage = {{0, 1, 0.0f}, {1, 1, 0.0f}, {1, 1, 1.0f}, {1, 1, 1.0f}};
+  EXPECT_EQ(steps, onePage);
+
+  // Index 7 has no page: its own report, but no sheet. Page 0 at the last
+  // index is the last one printed, so no sheet and no report follow it.
+  steps.clear();
+  const int indexes[] = {0, 7, 0};
+  Control.Print(indexes);
+  const float third = 1.0f / 3, twoThirds = 2.0f / 3;
+  const std::vector<TProgressStep> threeIndexes = {{0, 3, 0.0f},  {1, 3, 0.0f},      {1, 3, third},
+                                                   {1, 3, third}, {2, 3, third},     {3, 3, twoThirds},
+                                                   {3, 3, 1.0f},  {3, 3, 1.0f}};
+  EXPECT_EQ(steps, threeIndexes);
+  EXPECT_EQ(PdfPageSizes(Pdf()).size(), 2u);
   EXPECT_FALSE(Doc().IsBusy());
 }
 
