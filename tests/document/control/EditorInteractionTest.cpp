@@ -365,7 +365,7 @@ TEST_F(EditorInteractionTest, HintShowsAfterThePauseAndGoesOffTheShape) {
   Shape->Hint = "Frame";
   Doc().Options.HintPause = 10;
   MoveMouse(Control, At(30, 35), Qt::NoButton);
-  QTRY_VERIFY(Control.GetHintWindow() != nullptr);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Control.GetHintWindow() != nullptr; }));
   EXPECT_EQ(Control.GetHintWindow()->text(), QString("Frame"));
   MoveMouse(Control, At(5, 5), Qt::NoButton);
   EXPECT_EQ(Control.GetHintWindow(), nullptr);
