@@ -1,9 +1,14 @@
 #include "tests/app/gui/MainWindowTestSupport.h"
 
 #include <filesystem>
+#include <memory>
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QTimer>
 
 #include "app/UiTexts.h"
@@ -46,6 +51,42 @@ void AnswerNextMessageBox(QMessageBox::StandardButton button, QString* text) {
     ASSERT_NE(box, nullptr) << "no message box shown";
     if (text) *text = box->text();
     box->button(button)->click();
+  });
+}
+
+void WhenModalShown(std::function<bool(QWidget*)> answer, int deadlineMs) {
+  auto* poll = new QTimer(qApp);
+  auto clock = std::make_shared<QElapsedTimer>();
+  clock->start();
+  QObject::connect(poll, &QTimer::timeout, poll, [poll, clock, answer = std::move(answer), deadlineMs] {
+    QWidget* shown = QApplication::activeModalWidget();
+    const bool answered = shown && shown->isVisible() && answer(shown);
+    if (!answered && clock->elapsed() < deadlineMs) return;
+    if (!answered) ADD_FAILURE() << "no dialog answered within " << deadlineMs << " ms";
+    poll->stop();
+    poll->deleteLater();
+  });
+  poll->start(10);
+}
+
+void AnswerNextFileDialog(const std::string& file) {
+  const QString path = QString::fromStdString(file);
+  WhenModalShown([path](QWidget* shown) {
+    auto* dialog = qobject_cast<QFileDialog*>(shown);
+    if (!dialog) return false;
+    if (path.isEmpty()) {
+      dialog->reject();
+      return true;
+    }
+    // The file's full path typed in the name field, as a person may.
+    auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+    if (!name) return false;
+    name->setText(path);
+    const QStringList chosen = dialog->selectedFiles();
+    if (chosen.size() != 1 || QFileInfo(chosen.front()).absoluteFilePath() != QFileInfo(path).absoluteFilePath())
+      return false;
+    static_cast<QDialog*>(dialog)->accept();  // the file dialog's own accept
+    return true;
   });
 }
 
