@@ -7,6 +7,7 @@
 // opened again with the open button holds every shape where it was put.
 
 #include <filesystem>
+#include <functional>
 #include <typeinfo>
 #include <vector>
 
@@ -169,6 +170,18 @@ struct InsertByMouseTest : MainWindowTest, ::testing::WithParamInterface<int> {
     EXPECT_LT(shape->GetDocHeight(), 20.0f);
   }
 
+  // Each tool in turn: chosen and waiting, then placed by the gesture on a
+  // row of its own (top in mm) on a label holding count shapes.
+  void ForEachTool(const std::function<void(const TToolCase&, float top, int count)>& gesture) {
+    for (std::size_t i = 0; i < std::size(Tools); ++i) {
+      const TToolCase& tool = Tools[i];
+      SCOPED_TRACE(tool.Name);
+      const float top = 10.0f + 40.0f * static_cast<float>(i);
+      ChooseAndHover(tool, At(150, top));
+      gesture(tool, top, Core().ShapeCount());
+    }
+  }
+
   // Save button, new button, open button: the label back from its file.
   void SaveNewAndOpen() {
     const std::string file = Folder.File("designed.mqv");
@@ -186,17 +199,12 @@ struct InsertByMouseTest : MainWindowTest, ::testing::WithParamInterface<int> {
 TEST_P(InsertByMouseTest, EveryToolPlacesItsShapeByADragOnTheEmptyLabel) {
   Start();
   std::vector<TFrame> frames;
-  for (std::size_t i = 0; i < std::size(Tools); ++i) {
-    const TToolCase& tool = Tools[i];
-    SCOPED_TRACE(tool.Name);
-    const float top = 10.0f + 40.0f * static_cast<float>(i);
-    ChooseAndHover(tool, At(150, top));
-    const int count = Core().ShapeCount();
+  ForEachTool([&](const TToolCase& tool, float top, int count) {
     doctest::DragMouse(Label(), At(20, top), At(70, top + 25));
     const TdocShape* shape = Placed(tool, count);
     ExpectPlaced(tool, shape, {20, top, 50, 25});
     if (shape) frames.push_back(FrameOf(*shape));
-  }
+  });
   ASSERT_EQ(frames.size(), std::size(Tools));
 
   SaveNewAndOpen();
@@ -211,12 +219,7 @@ TEST_P(InsertByMouseTest, EveryToolPlacesItsShapeByADragOnTheEmptyLabel) {
 
 TEST_P(InsertByMouseTest, EveryToolPlacesItsShapeByAClick) {
   Start();
-  for (std::size_t i = 0; i < std::size(Tools); ++i) {
-    const TToolCase& tool = Tools[i];
-    SCOPED_TRACE(tool.Name);
-    const float top = 10.0f + 40.0f * static_cast<float>(i);
-    ChooseAndHover(tool, At(150, top));
-    const int count = Core().ShapeCount();
+  ForEachTool([&](const TToolCase& tool, float top, int count) {
     QTest::mouseClick(Label().viewport(), Qt::LeftButton, Qt::NoModifier, At(30, top));
     if (tool.SizedByDrag) {
       // The frame's corner follows the pointer to the second click.
@@ -226,7 +229,7 @@ TEST_P(InsertByMouseTest, EveryToolPlacesItsShapeByAClick) {
       QTest::mouseClick(Label().viewport(), Qt::LeftButton, Qt::NoModifier, At(60, top + 15));
     }
     ExpectPlaced(tool, Placed(tool, count), {30, top, 30, 15});
-  }
+  });
 }
 
 TEST_P(InsertByMouseTest, ADragOverAShapePlacesTheNewShapeAndLeavesTheOldOne) {
@@ -237,16 +240,11 @@ TEST_P(InsertByMouseTest, ADragOverAShapePlacesTheNewShapeAndLeavesTheOldOne) {
   const TdocShape* under = Placed(frameTool, 0);
   ASSERT_NE(under, nullptr);
   const TFrame before = FrameOf(*under);
-  for (std::size_t i = 0; i < std::size(Tools); ++i) {
-    const TToolCase& tool = Tools[i];
-    SCOPED_TRACE(tool.Name);
-    const float top = 10.0f + 40.0f * static_cast<float>(i);
-    ChooseAndHover(tool, At(150, top));
-    const int count = Core().ShapeCount();
+  ForEachTool([&](const TToolCase& tool, float top, int count) {
     doctest::DragMouse(Label(), At(40, top), At(100, top + 30));
     ExpectPlaced(tool, Placed(tool, count), {40, top, 60, 30});
     ExpectFrame(under, before, 1e-4f);
-  }
+  });
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, InsertByMouseTest, ::testing::Values(LanguageFrench, LanguageEnglish),
