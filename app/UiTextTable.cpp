@@ -92,6 +92,8 @@ constexpr auto BuiltInRows = std::to_array<TUiTextRow>({
     {137, "Bas Gauche", "Bottom Left"},
     {138, "Bas Droite", "Bottom Right"},
     {139, "Bas Centre", "Bottom Centre"},
+    {160, "Résolution (pixels par mm)", "Resolution (pixels per mm)"},
+    {161, "Enregistrer la page en image", "Save page as raster image"},
     {179, "Unité", "Unit"},
     {180, "Gauche", "Left"},
     {181, "Droit", "Right"},

@@ -2,14 +2,19 @@
 
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 
 #include "app/LabelExport.h"
+#include "app/UiTexts.h"
 #include "app/gui/Guarded.h"
+#include "app/gui/QtText.h"
 
 namespace app {
 
 namespace {
+
+constexpr int UiTextResolution = 160;
 
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption) {
   auto* button = new QPushButton(caption, parent);
@@ -22,10 +27,13 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption) {
 TExportImageDialog::TExportImageDialog(QWidget* parent) : QDialog(parent) {
   setObjectName("fexportimage");
   setWindowTitle(QStringLiteral("Mirqoven"));
+  labresolution = new QLabel(this);
+  labresolution->setObjectName("labresolution");
   comblisteniveauresolution = new QComboBox(this);
   comblisteniveauresolution->setObjectName("comblisteniveauresolution");
   for (int scale = MinExportScale; scale <= MaxExportScale; ++scale)
     comblisteniveauresolution->addItem(QString::number(scale));
+  labresolution->setBuddy(comblisteniveauresolution);
   bclipboard = Button(this, "bclipboard", QStringLiteral("ClipBoard"));
   bExporter = Button(this, "bExporter", QStringLiteral("Exporter"));
   sretour = Button(this, "sretour", QStringLiteral("OK"));
@@ -38,10 +46,12 @@ TExportImageDialog::TExportImageDialog(QWidget* parent) : QDialog(parent) {
   connect(bExporter, &QPushButton::clicked, this, run(1));
   connect(sretour, &QPushButton::clicked, this, &QDialog::accept);
   auto* layout = new QHBoxLayout(this);
-  for (QWidget* control : {static_cast<QWidget*>(comblisteniveauresolution), static_cast<QWidget*>(bclipboard),
+  for (QWidget* control : {static_cast<QWidget*>(labresolution), static_cast<QWidget*>(comblisteniveauresolution), static_cast<QWidget*>(bclipboard),
                            static_cast<QWidget*>(bExporter), static_cast<QWidget*>(sretour)})
     layout->addWidget(control);
 }
+
+void TExportImageDialog::ApplyUITexts() { labresolution->setText(ToQString(pgloretlibmessage(UiTextResolution))); }
 
 int TExportImageDialog::Resolution() const { return comblisteniveauresolution->currentText().toInt(); }
 

@@ -7,6 +7,7 @@
 #include <QDialog>
 
 class QComboBox;
+class QLabel;
 class QPushButton;
 
 namespace app {
@@ -15,12 +16,15 @@ class TExportImageDialog : public QDialog {
 public:
   explicit TExportImageDialog(QWidget* parent = nullptr);
 
+  // The captions in the interface's language.
+  void ApplyUITexts();
   // The chosen resolution in pixels per millimetre.
   int Resolution() const;
 
   // Called with mode 1 (file) or 2 (clipboard) and the resolution.
   std::function<void(int mode, int scale)> OnExport;
 
+  QLabel* labresolution;
   QComboBox* comblisteniveauresolution;
   QPushButton* bclipboard;
   QPushButton* bExporter;

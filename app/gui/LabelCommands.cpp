@@ -85,14 +85,19 @@ void TForm1::NewDocument() {
   TdocDocumentCore& core = Fdocument->Core();
   core.Clear();
   core.New();
-  core.SetDefaultMarginLeft(0);
-  core.SetDefaultMarginTop(0);
-  core.SetDefaultMarginRight(0);
-  core.SetDefaultMarginBottom(0);
+  ClearLabelMargins();
   ApplyLabelSizeToPage();
   core.SetModified(false);
   ClearPreviewPage();
   panelcarshape->ShapeToPanel();
+}
+
+void TForm1::ClearLabelMargins() {
+  TdocDocumentCore& core = Fdocument->Core();
+  core.SetDefaultMarginLeft(0);
+  core.SetDefaultMarginTop(0);
+  core.SetDefaultMarginRight(0);
+  core.SetDefaultMarginBottom(0);
 }
 
 void TForm1::ClearPreviewPage() {

@@ -6,9 +6,11 @@
 #include <QToolButton>
 
 #include "app/LabelExport.h"
+#include "app/UiTexts.h"
 #include "app/gui/ExportImageDialog.h"
 #include "app/gui/Guarded.h"
 #include "app/gui/MainWindow.h"
+#include "app/gui/QtText.h"
 #include "app/gui/WaitCursor.h"
 #include "document/editor/HandlePainter.h"
 #include "document/page/Page.h"
@@ -20,11 +22,12 @@ namespace app {
 namespace {
 
 constexpr int ExportToFile = 1;
+constexpr int UiTextSaveAsImage = 161;
 
 // The file the image goes to; empty when the user cancels. Only formats
 // the raster registry can write are offered.
 std::string AskImageFileName(QWidget* parent) {
-  QFileDialog dialog(parent, QStringLiteral("Save page as raster image"),
+  QFileDialog dialog(parent, ToQString(pgloretlibmessage(UiTextSaveAsImage)),
                      QStandardPaths::writableLocation(QStandardPaths::PicturesLocation),
                      QStringLiteral("JPG image (*.jpg);;BMP image (*.bmp)"));
   dialog.setAcceptMode(QFileDialog::AcceptSave);

@@ -71,10 +71,7 @@ void TForm1::OpenLabelFile(const std::string& fileName) {
   document.SetPosition(0);
   TdocDocumentCore& core = Fdocument->Core();
   core.LoadFromStream(document);
-  core.SetDefaultMarginLeft(0);
-  core.SetDefaultMarginTop(0);
-  core.SetDefaultMarginRight(0);
-  core.SetDefaultMarginBottom(0);
+  ClearLabelMargins();
   ClearPreviewPage();
   ReadDocumentMembers(content.SheetSetup);
   if (core.GetPageCount() == 0) {

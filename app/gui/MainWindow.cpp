@@ -44,6 +44,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), Language(std::make_unique
   docImprime->setObjectName("docImprime");
   docImprime->hide();
   for (TdocDocument* document : {Fdocument, docPrintPreview, docImprime}) document->Core().New();
+  ClearLabelMargins();
+  Fdocument->Core().SetModified(false);
   panelcarshape = new TPropertyPanel(*Fdocument, Flags);
   panelcarshape->LengthFactor = [this] { return LengthFactor(); };
   panelcarshape->OnNotice = [this](const std::string& message) { Notice(message); };

@@ -21,6 +21,8 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
+class TRsRuler;
+class TRsRulerCorner;
 class QToolButton;
 class Tgerelanguage;
 class TPrinter;
@@ -137,6 +139,11 @@ public:
   QAction* mzoomplus;
   QAction* mzoommoins;
   QAction* mzoompleinepage;
+  // The label document's frame: the top and left rulers and their corner,
+  // whose click does nothing.
+  TRsRuler* RsRuler1;
+  TRsRuler* rsrLeft;
+  TRsRulerCorner* rsrCorner;
   QMenu* popupmenutypetexte;
   QAction* mmenutextenormal;
   QAction* mmenutextecourbe;
@@ -194,6 +201,8 @@ private:
   void BuildTopRow(QWidget* parent, class QHBoxLayout* row);
   void BuildLabelTab();
   void BuildLabelToolBar(class QVBoxLayout* layout);
+  // The label document with the rulers above and to its left.
+  class QGridLayout* FramedByRulers();
   void BuildPageTab();
   void BuildPrintGroup(class QGridLayout* grid);
   void BuildParametersTab();
@@ -204,6 +213,8 @@ private:
   void ConnectSizeEdits();
   void UpdatePopupMenu();
   void ClearPreviewPage();
+  // The label is the whole page: its page has no margins.
+  void ClearLabelMargins();
   // LabelFileCommands.cpp, LabelExportCommands.cpp
   void ConnectFileCommands();
   void ConnectExportCommands();

@@ -20,6 +20,7 @@
 #include "app/gui/AboutBox.h"
 #include "app/gui/CalculatorsTab.h"
 #include "app/gui/MainWindow.h"
+#include "app/gui/TemplateList.h"
 #include "app/gui/ToolIcons.h"
 #include "document/editor/HandlePainter.h"
 #include "document/control/Document.h"
@@ -32,6 +33,8 @@ namespace {
 // A quiet blue fading to white behind the tabs.
 constexpr TColor BackgroundTop = 0xEBD7C8;
 constexpr TColor BackgroundBottom = 0xFCF8F5;
+// Pixels across the rulers and their corner.
+constexpr int RulerThickness = 28;
 
 template <class T, class... A>
 T* Named(const char* name, A&&... args) {
@@ -114,7 +117,7 @@ void TForm1::BuildLabelTab() {
   gformatdocument = Named<QGroupBox>("gformatdocument");
   elargeur = LengthEdit("elargeur", "210");
   ehauteur = LengthEdit("ehauteur", "297");
-  Comblistetailleetiquette = Named<QComboBox>("Comblistetailleetiquette");
+  Comblistetailleetiquette = Named<TTemplateList>("Comblistetailleetiquette");
   auto* format = new QGridLayout(gformatdocument);
   AddRow(format, 0, Lablargeur, "Lablargeur", elargeur);
   AddRow(format, 1, labhauteur, "labhauteur", ehauteur);
@@ -134,8 +137,30 @@ void TForm1::BuildLabelTab() {
 
   auto* body = new QHBoxLayout;
   body->addWidget(leftWidget);
-  body->addWidget(Fdocument, 1);
+  body->addLayout(FramedByRulers(), 1);
   layout->addLayout(body, 1);
+}
+
+QGridLayout* TForm1::FramedByRulers() {
+  rsrCorner = Named<TRsRulerCorner>("rsrCorner");
+  rsrCorner->setFixedSize(RulerThickness, RulerThickness);
+  RsRuler1 = Named<TRsRuler>("RsRuler1");
+  RsRuler1->setFixedHeight(RulerThickness);
+  rsrLeft = Named<TRsRuler>("rsrLeft");
+  rsrLeft->SetDirection(rdLeft);
+  rsrLeft->setFixedWidth(RulerThickness);
+  auto* grid = new QGridLayout;
+  grid->setSpacing(0);
+  grid->addWidget(rsrCorner, 0, 0);
+  grid->addWidget(RsRuler1, 0, 1);
+  grid->addWidget(rsrLeft, 1, 0);
+  grid->addWidget(Fdocument, 1, 1);
+  grid->setRowStretch(1, 1);
+  grid->setColumnStretch(1, 1);
+  Fdocument->SetRulerTop(RsRuler1);
+  Fdocument->SetRulerLeft(rsrLeft);
+  Fdocument->SetRulerCorner(rsrCorner);
+  return grid;
 }
 
 void TForm1::BuildPrintGroup(QGridLayout* grid) {
@@ -182,7 +207,6 @@ void TForm1::BuildPageTab() {
   AddRow(grid, 4, labespacevertical, "labespacevertical", edBetweenMarginY);
   AddRow(grid, 5, labespacehorizontal, "labespacehorizontal", edBetweenMarginX);
   chorientation = Named<QCheckBox>("chorientation");
-  chorientation->setChecked(true);
   grid->addWidget(chorientation, 6, 0, 1, 2);
   Spapercu = Named<QPushButton>("Spapercu");
   grid->addWidget(Spapercu, 7, 0, 1, 2);

@@ -12,6 +12,7 @@
 
 #include "app/UiTexts.h"
 #include "app/gui/CalculatorsTab.h"
+#include "app/gui/ExportImageDialog.h"
 #include "app/gui/MainWindow.h"
 #include "app/gui/QtText.h"
 #include "widgets/UniEdit.h"
@@ -52,6 +53,7 @@ void TForm1::ApplyUITexts() {
   ApplyLabelTabTexts();
   ApplyPageTabTexts();
   tabutilitaires->ApplyUITexts();
+  fexportimage->ApplyUITexts();
 }
 
 void TForm1::ApplyTabTexts() {

@@ -65,7 +65,7 @@ std::unique_ptr<TdocShape> TForm1::NewTextShape(TTextKind kind) {
   return nullptr;
 }
 
-void TForm1::InsertText(TTextKind kind) { Fdocument->Core().SetInsertShape(NewTextShape(kind), false); }
+void TForm1::InsertText(TTextKind kind) { Fdocument->Editor().InsertShapeByClick(NewTextShape(kind)); }
 
 std::unique_ptr<TdocShape> TForm1::NewPictureShape(const std::string& fileName) {
   auto picture = std::make_unique<TdocBitmapShape>();
@@ -85,7 +85,7 @@ void TForm1::InsertPicture() {
                                    QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
                                    QtFileFilter(imaging::GetRasterFilterString()));
   if (fileName.isEmpty()) return;
-  Fdocument->Core().SetInsertShape(NewPictureShape(fileName.toStdString()), true);
+  Fdocument->Editor().InsertShapeByDrag(NewPictureShape(fileName.toStdString()));
 }
 
 void TForm1::BuildTextMenu() {

@@ -63,16 +63,14 @@ void DesignLabel(app::TForm1& form) {
 TEST_F(MainWindowTest, SaveNewAndOpenGiveTheSameLabelAndSheet) {
   app::TForm1& form = Show();
   DesignLabel(form);
-  form.ChangeUnits(app::TForm1::umInches);
-  form.raunitinch->setChecked(true);
+  form.raunitinch->click();
   const std::string xml = PageXml(form);
   const auto sheet = SheetControls(form);
   const std::string file = Folder.File("label.mqv");
   form.SaveLabelFile(file);
   EXPECT_FALSE(form.Fdocument->Core().GetModified());
 
-  form.raunitmm->setChecked(true);
-  form.ChangeUnits(app::TForm1::umMillimetres);
+  form.raunitmm->click();
   form.chorientation->setChecked(false);
   form.NewDocument();
   ASSERT_NE(PageXml(form), xml);

@@ -28,6 +28,7 @@
 #include "document/text/TransformText.h"
 #include "document/control/Document.h"
 #include "tests/app/gui/MainWindowTestSupport.h"
+#include "tests/document/control/EditorTestSupport.h"
 #include "tests/document/DocumentXmlText.h"
 #include "widgets/ColorPickerButton.h"
 #include "widgets/UniEdit.h"
@@ -54,16 +55,6 @@ struct TextPanelTest : MainWindowTest {
   QWidget* ShownPage() {
     QStackedWidget* pages = Form->panelcarshape->pagecontrolcarshape;
     return pages->isVisible() ? pages->currentWidget() : nullptr;
-  }
-  // Accepts the next file dialog with the file, or cancels it for "".
-  static void AnswerFileDialog(const std::string& file) {
-    QTimer::singleShot(0, [file] {
-      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-      ASSERT_NE(dialog, nullptr) << "no file dialog shown";
-      if (file.empty()) return dialog->reject();
-      dialog->selectFile(QString::fromStdString(file));
-      static_cast<QDialog*>(dialog)->accept();  // the file dialog's own accept
-    });
   }
 };
 
@@ -231,28 +222,41 @@ TEST_F(TextPanelTest, SizesAndAnglesNoTextCanTakeLeaveTheShapeAsItWas) {
 TEST_F(TextPanelTest, ThePictureButtonPlacesTheChosenPictureByDrag) {
   TForm1& form = Show();
   TdocDocumentCore& core = form.Fdocument->Core();
-  AnswerFileDialog("");
+  AnswerNextFileDialog("");
   QTest::mouseClick(form.SpImage, Qt::LeftButton);
   EXPECT_EQ(core.GetInsertShape(), nullptr);
+  EXPECT_EQ(core.GetEditState(), esIdle);
 
-  // 300 x 150 pixels show at 150 dots per inch: 2 x 1 inches.
+  // 300 x 150 pixels show at 150 dots per inch: 2 x 1 inches until dragged.
   const std::string file = Folder.File("photo.bmp");
   QImage image(300, 150, QImage::Format_RGB32);
   image.fill(Qt::darkGreen);
   ASSERT_TRUE(image.save(QString::fromStdString(file), "BMP"));
-  AnswerFileDialog(file);
+  AnswerNextFileDialog(file);
   QTest::mouseClick(form.SpImage, Qt::LeftButton);
-  auto* picture = dynamic_cast<TdocBitmapShape*>(core.GetInsertShape());
+  auto* waiting = dynamic_cast<TdocBitmapShape*>(core.GetInsertShape());
+  ASSERT_NE(waiting, nullptr);
+  EXPECT_EQ(core.GetEditState(), esInsertPending);
+  EXPECT_NEAR(waiting->GetDocWidth(), 50.8f, 0.01f);
+  EXPECT_NEAR(waiting->GetDocHeight(), 25.4f, 0.01f);
+
+  // The drag on the label gives the picture its frame.
+  const int count = core.ShapeCount();
+  doctest::DragMouse(*form.Fdocument, doctest::PagePixel(core, 20, 30), doctest::PagePixel(core, 80, 60));
+  ASSERT_EQ(core.ShapeCount(), count + 1);
+  auto* picture = dynamic_cast<TdocBitmapShape*>(core.GetShapes(count));
   ASSERT_NE(picture, nullptr);
-  EXPECT_TRUE(core.GetInsertByDrag());
-  EXPECT_NEAR(picture->GetDocWidth(), 50.8f, 0.01f);
-  EXPECT_NEAR(picture->GetDocHeight(), 25.4f, 0.01f);
+  const float pixel = 1.0f / core.GetScreenScale();
+  EXPECT_NEAR(picture->GetDocLeft(), 20.0f, pixel);
+  EXPECT_NEAR(picture->GetDocTop(), 30.0f, pixel);
+  EXPECT_NEAR(picture->GetDocWidth(), 60.0f, 2 * pixel);
+  EXPECT_NEAR(picture->GetDocHeight(), 30.0f, 2 * pixel);
+  EXPECT_EQ(core.GetFocusShape(), picture);
 
   // A picture shows no kind page, but its frame.
-  Focus(form, core.GetShapes(core.AddShape(core.TakeInsertShape())));
   EXPECT_EQ(ShownPage(), nullptr);
   EXPECT_TRUE(form.panelcarshape->isVisible());
-  EXPECT_EQ(form.panelcarshape->eshapexx->text(), "50.80");
+  EXPECT_EQ(form.panelcarshape->eshapexx->text(), QString::number(picture->GetDocWidth(), 'f', 2));
 
   // The picture goes with the label: a saved label opens with it, the
   // file it came from no longer needed.
@@ -273,13 +277,14 @@ TEST_F(TextPanelTest, AFileThatIsNoPictureIsToldAndInsertsNothing) {
   TForm1& form = Show();
   const std::string file = Folder.File("empty.bmp");
   apptest::WriteBytes(file, "");
-  AnswerFileDialog(file);
+  AnswerNextFileDialog(file);
   QString message;
-  QTimer::singleShot(50, [&message] {
-    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-      message = box->text();
-      box->accept();
-    }
+  WhenModalShown([&message](QWidget* shown) {
+    auto* box = qobject_cast<QMessageBox*>(shown);
+    if (!box) return false;
+    message = box->text();
+    box->accept();
+    return true;
   });
   QTest::mouseClick(form.SpImage, Qt::LeftButton);
   EXPECT_FALSE(message.isEmpty());

@@ -106,6 +106,39 @@ TEST_F(RulerTest, TicksLineUpWithThePagesMillimetres) {
   EXPECT_NE(Rgb(image, edge + static_cast<int>(std::floor(10 * scale)) - 1, shapeRow), 0xC03020u);
 }
 
+TEST_F(RulerTest, ZoomingAndInchesKeepTheTicksOnThePage) {
+  const QRgb tick = ColorRgb(clWindowText);
+  const auto longTickAt = [&](const QImage& image, double x) {
+    const int column = static_cast<int>(std::floor(x));
+    for (int c = column - 1; c <= column + 1; ++c)
+      if (Rgb(image, c, Thickness - 8) == tick) return true;
+    return false;
+  };
+  for (int zooms = 0; zooms < 2; ++zooms) {
+    Control->ZoomIn();
+    Control->ScrollBy(-100000, -100000);
+  }
+  const float scale = Doc().GetScreenScale();
+  EXPECT_DOUBLE_EQ(Top->GetScreenDpm(), scale);
+  EXPECT_DOUBLE_EQ(Left->GetScreenDpm(), scale);
+  // The zoom scales the canvas's border with the page.
+  const double edge = Thickness + 1 + Doc().GetCurrentPage()->GetDocLeft() * scale - Control->GetScrollOffset().x();
+  QImage image = Window.grab().toImage();
+  // 4 to 6.6 pixels per millimetre: 40 pixels hold 6 to 10 mm, so labels
+  // every 10 mm, long ticks every 5.
+  ASSERT_GT(scale, 4.0f);
+  ASSERT_LT(scale, 6.6f);
+  for (int mm : {0, 5, 10, 25}) EXPECT_TRUE(longTickAt(image, edge + mm * scale)) << mm;
+  EXPECT_FALSE(longTickAt(image, edge + 2 * scale));
+
+  // In inches at the same zoom: labels every inch, long ticks every half.
+  Doc().SetRulerUnits(ruInch);
+  image = Window.grab().toImage();
+  for (double inches : {0.0, 0.5, 1.0}) EXPECT_TRUE(longTickAt(image, edge + inches * 25.4 * scale)) << inches;
+  EXPECT_FALSE(longTickAt(image, edge + 0.2 * 25.4 * scale));
+  EXPECT_EQ(Rgb(image, static_cast<int>(std::floor(edge + 0.1 * 25.4 * scale)), Thickness - 3), tick);
+}
+
 TEST_F(RulerTest, ScrollingMovesTheRulersOrigin) {
   Control->SetZoomPercent(300.0f);
   Control->ScrollBy(100, 40);
