@@ -201,6 +201,10 @@ public:
   // The persisted "Data": width, height, then the pixels top row first.
   void WriteData(TStream& stream) const;
   void ReadData(TStream& stream);
+  // Defines "Data", written only where it differs from the ancestor's: any
+  // pixels against an ancestor that is no bitmap, else unless both bitmaps
+  // are empty or of one class with the same size and pixels.
+  void DefineProperties(TFiler& filer) override;
 
 protected:
   // A platform bitmap receives a 32-bit copy of the pixels.
