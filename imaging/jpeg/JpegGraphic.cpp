@@ -72,7 +72,8 @@ void TsdJpegGraphic::Register() {
 
 void TsdJpegGraphic::LoadFromStream(TStream& stream) {
   Data.Clear();
-  Data.CopyFrom(stream, stream.Remaining());
+  // A count of 0 would copy the whole stream from its start.
+  if (stream.Remaining() > 0) Data.CopyFrom(stream, stream.Remaining());
   Data.SetPosition(0);
   Assigned.Clear();
   Codec.LoadOptions = 1 << loOnlyMetadata;

@@ -158,6 +158,11 @@ TEST_F(Graphic, DataIsAByteCountAndTheJpegFileAndReadsBack) {
   emptyAgain.ReadData(none);
   EXPECT_TRUE(emptyAgain.Empty());
 
+  // A stream already read to its end holds no picture: its earlier bytes are not read again.
+  TsdJpegGraphic atEnd;
+  data.SetPosition(data.GetSize());
+  EXPECT_THROW(atEnd.LoadFromStream(data), EInvalidGraphic);
+
   // A count beyond the stream is a read error, not a read past it.
   TMemoryStream cut;
   cut.WriteBuffer(bytes.data() + 2, 100);
