@@ -75,9 +75,13 @@ void TsdScanWalker::Run(BlockFn&& block, ResetFn&& reset) {
   const bool single = Info.ScanCount == 1;
   const int restartInterval = Info.RestartInterval;
   const std::int64_t total = std::int64_t{McusX} * McusY;
-  while (Mcu < Stop) {
+  // Kept in locals: the block decoder's stores could otherwise make the
+  // compiler read them again for every MCU.
+  const std::int64_t stop = Stop;
+  const bool recordTiles = TileEntries != nullptr;
+  while (Mcu < stop) {
     const int mcuX = Mcu % McusX, mcuY = Mcu / McusX;
-    if (TileEntries && mcuX % 8 == 0) RecordTileEntry();
+    if (recordTiles && mcuX % 8 == 0) RecordTileEntry();
     if (mcuY >= RowsReady) EnsureRows(mcuY);
     for (int s = 0; s < Info.ScanCount; ++s) {
       const TsdFrameComponent& component = Info.FrameComponents[static_cast<std::size_t>(Info.ScanComponents[static_cast<std::size_t>(s)].Component)];
