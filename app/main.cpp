@@ -7,6 +7,7 @@
 #include "app/gui/MainWindow.h"
 #include "app/shapes/ShapesStartUp.h"
 #include "document/resources/ResourceStartUp.h"
+#include "platform/qt/Clipboard.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
   const TResourceLifetime resources;
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Mirqoven"));
+  InstallClipboardPictures();
   app::TForm1 form;
   if (app::HasFirstPaintProbeOption(argc, argv)) app::InstallFirstPaintProbe(form);
   form.show();

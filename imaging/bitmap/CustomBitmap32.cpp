@@ -370,9 +370,7 @@ void TCustomBitmap32::Assign(const TPersistent* source) {
     } else if (const auto* bitmap = dynamic_cast<const TCustomBitmap32*>(source)) {
       bitmap->CopyMapTo(*this);
       bitmap->CopyPropertiesTo(*this);
-    } else if (const auto* graphic = dynamic_cast<const TGraphic*>(source)) {
-      AssignGraphic(*graphic);
-    } else {
+    } else if (!AssignSource(*source)) {
       TPersistent::Assign(source);
     }
   }

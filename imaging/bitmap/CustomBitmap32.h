@@ -184,8 +184,9 @@ public:
   bool GetMeasuringMode() const { return Measuring; }
 
   // --- Copying
-  // From another bitmap (pixels and properties), nil (empties it), or a
-  // platform graphic drawn into it (CustomBitmap32Graphic.cpp).
+  // From another bitmap (pixels and properties), nil (empties it), a
+  // platform graphic drawn into it, a picture's graphic or the clipboard's
+  // picture (CustomBitmap32Graphic.cpp).
   void Assign(const TPersistent* source) override;
   // dest gets this size and these pixels.
   void CopyMapTo(TCustomBitmap32& dest) const;
@@ -201,9 +202,14 @@ public:
   // The persisted "Data": width, height, then the pixels top row first.
   void WriteData(TStream& stream) const;
   void ReadData(TStream& stream);
+  // Defines "Data", written only where it differs from the ancestor's: any
+  // pixels against an ancestor that is no bitmap, else unless both bitmaps
+  // are empty or of one class with the same size and pixels.
+  void DefineProperties(TFiler& filer) override;
 
 protected:
-  // A platform bitmap receives a 32-bit copy of the pixels.
+  // A platform bitmap, a picture's bitmap or the clipboard receives a
+  // 32-bit copy of the pixels.
   void AssignTo(TPersistent* dest) const override;
 
   // Installs a new backend, handing the pixels over from the current one.
@@ -218,7 +224,11 @@ protected:
 private:
   // Makes resampler this bitmap's, without notifying.
   void AttachResampler(std::unique_ptr<TCustomResampler> resampler);
+  // Assignment from the platform's graphics, pictures and the clipboard;
+  // false for any other source.
+  bool AssignSource(const TPersistent& source);
   void AssignGraphic(const TGraphic& graphic);
+  void DrawMasked(const TGraphic& graphic);
   // Fills the rows of rect (inside the bitmap) unless measuring.
   void FillRows(const TRect& rect, TColor32 color);
   bool InClip(std::int32_t x, std::int32_t y) const {

@@ -1,8 +1,10 @@
 // BMP streaming and the persisted "Data" of TCustomBitmap32.
 
 #include <array>
+#include <cstring>
 #include <memory>
 #include <string_view>
+#include <typeinfo>
 #include <vector>
 
 #include "imaging/formats/BmpDecoder.h"
@@ -10,6 +12,7 @@
 #include "platform/gdi/Picture.h"
 #include "platform/rtl/BinaryIO.h"
 #include "platform/rtl/Exception.h"
+#include "platform/rtl/Filer.h"
 #include "platform/rtl/Format.h"
 
 namespace {
@@ -95,6 +98,30 @@ void TCustomBitmap32::WriteData(TStream& stream) const {
   rtl::WriteLE(stream, Width);
   rtl::WriteLE(stream, Height);
   for (std::int32_t y = 0; y < Height && !IsEmpty(); ++y) WritePixels(stream, ScanLine(y), Width);
+}
+
+namespace {
+
+bool SameData(const TCustomBitmap32& a, const TCustomBitmap32& b) {
+  if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight()) return false;
+  const auto bytes = static_cast<std::size_t>(std::int64_t{a.GetWidth()} * a.GetHeight()) * sizeof(TColor32);
+  return a.IsEmpty() || std::memcmp(a.GetBits(), b.GetBits(), bytes) == 0;
+}
+
+bool DiffersFromAncestor(const TCustomBitmap32& bitmap, const TPersistent* ancestor) {
+  const auto* other = dynamic_cast<const TCustomBitmap32*>(ancestor);
+  if (!other) return !bitmap.IsEmpty();
+  if (bitmap.IsEmpty() && other->IsEmpty()) return false;
+  return !(typeid(bitmap) == typeid(*other) && SameData(bitmap, *other));
+}
+
+}  // namespace
+
+void TCustomBitmap32::DefineProperties(TFiler& filer) {
+  TCustomMap::DefineProperties(filer);
+  filer.DefineBinaryProperty(
+      "Data", [this](TStream& stream) { ReadData(stream); }, [this](TStream& stream) { WriteData(stream); },
+      DiffersFromAncestor(*this, filer.GetAncestor()));
 }
 
 void TCustomBitmap32::ReadData(TStream& stream) {

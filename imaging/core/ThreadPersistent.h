@@ -6,14 +6,10 @@
 #include <cstdint>
 #include <mutex>
 
-#include "platform/rtl/Persistent.h"
+#include "imaging/core/PlainInterfacedPersistent.h"
 
-class TNotifiablePersistent : public TPersistent {
+class TNotifiablePersistent : public TPlainInterfacedPersistent {
 public:
-  TNotifiablePersistent() = default;
-  TNotifiablePersistent(const TNotifiablePersistent&) = delete;
-  TNotifiablePersistent& operator=(const TNotifiablePersistent&) = delete;
-
   std::string ClassName() const override { return "TNotifiablePersistent"; }
 
   // Fires OnChange unless an update bracket is open.

@@ -1,8 +1,8 @@
 #include "imaging/jpeg/JpegBaselineCoder.h"
 
+#include <algorithm>
 #include <cstring>
 
-#include "imaging/jpeg/JpegScanWalker.h"
 #include "imaging/jpeg/JpegVector.h"
 
 namespace jpeg {
@@ -79,33 +79,82 @@ void TsdJpegBaselineCoder::Initialize(TsdJpegScale scale) {
   SetupMaps(jpeg::CoefficientsPerBlock(scale));
 }
 
-void TsdJpegBaselineCoder::DecodeScan(const std::uint8_t* data, std::size_t size, std::size_t& position) {
-  jpeg::CheckScanTables(Info, true, true);
-  for (const TsdScanComponent& component : Info.ScanComponents) {
-    DCDecoders[static_cast<std::size_t>(component.DCTable)].Build(Info.DCHuffmanTables[static_cast<std::size_t>(component.DCTable)]);
-    ACDecoders[static_cast<std::size_t>(component.ACTable)].Build(Info.ACHuffmanTables[static_cast<std::size_t>(component.ACTable)]);
-  }
+template <class PlaceFn>
+void TsdJpegBaselineCoder::DecodeBlocks(TsdScanWalker& walker, PlaceFn&& place) {
   const std::array<std::uint8_t, 64> order = StorageOrder(Scale);
-  const int kept = jpeg::CoefficientsPerBlock(Scale);
-  TsdScanWalker walker(Info, *this, data, size, position, OnDebugOut);
+  const auto kept = static_cast<std::size_t>(jpeg::CoefficientsPerBlock(Scale));
   walker.Run(
       [&](int s, TsdJpegBlockMap& map, int x, int y) {
         TsdScanComponent& component = Info.ScanComponents[static_cast<std::size_t>(s)];
         const auto& dc = DCDecoders[static_cast<std::size_t>(component.DCTable)];
         const auto& ac = ACDecoders[static_cast<std::size_t>(component.ACTable)];
-        if (Scale == jsFull) {
-          DecodeBlock(walker.Reader, dc, ac, component.PrevDC, map.Coefficients(x, y), order.data());
+        std::int16_t* target = place(s, map, x, y);
+        if (Scale == jsFull && target) {
+          DecodeBlock(walker.Reader, dc, ac, component.PrevDC, target, order.data());
           return;
         }
-        std::int16_t reduced[17] = {};
-        DecodeBlock(walker.Reader, dc, ac, component.PrevDC, reduced, order.data());
-        std::memcpy(map.Coefficients(x, y), reduced, static_cast<std::size_t>(kept) * sizeof(std::int16_t));
+        // Room for a whole block (dropped at full scale) or the kept square
+        // and its spare slot (reduced scales).
+        std::int16_t scratch[64];
+        std::fill_n(scratch, kept, std::int16_t{0});
+        DecodeBlock(walker.Reader, dc, ac, component.PrevDC, scratch, order.data());
+        if (target) std::memcpy(target, scratch, kept * sizeof(std::int16_t));
       },
       [&] {
         for (TsdScanComponent& component : Info.ScanComponents) component.PrevDC = 0;
       });
+}
+
+void TsdJpegBaselineCoder::DecodeScan(const std::uint8_t* data, std::size_t size, std::size_t& position) {
+  jpeg::CheckScanTables(Info, true, true);
+  if (TileMode) StartTileScan(data, size);
+  for (const TsdScanComponent& component : Info.ScanComponents) {
+    DCDecoders[static_cast<std::size_t>(component.DCTable)].Build(Info.DCHuffmanTables[static_cast<std::size_t>(component.DCTable)]);
+    ACDecoders[static_cast<std::size_t>(component.ACTable)].Build(Info.ACHuffmanTables[static_cast<std::size_t>(component.ACTable)]);
+  }
+  TsdScanWalker walker(Info, *this, data, size, position, OnDebugOut);
+  if (TileMode) {
+    walker.RecordTileEntries(TileEntries);
+    DecodeBlocks(walker, [](int, TsdJpegBlockMap&, int, int) -> std::int16_t* { return nullptr; });
+    walker.RecordTileEntry();
+  } else {
+    DecodeBlocks(walker, [](int, TsdJpegBlockMap& map, int x, int y) { return map.Coefficients(x, y); });
+  }
   position = walker.EndPosition();
   HasCoefficients = true;
+}
+
+// Tiles are cut from the frame's MCU grid, which only a scan holding every
+// component follows; such a scan is then the only one.
+void TsdJpegBaselineCoder::StartTileScan(const std::uint8_t* data, std::size_t size) {
+  if (!TileEntries.empty() || Info.ScanCount != Info.FrameCount)
+    throw EInvalidGraphic("Tiled loading needs all components in one scan");
+  SetupMaps(jpeg::CoefficientsPerBlock(Scale), 0, 0);
+  TileData = data;
+  TileSize = size;
+}
+
+void TsdJpegBaselineCoder::DecodeTile(int left, int top, int right, int bottom) {
+  SetupMaps(jpeg::CoefficientsPerBlock(Scale), right - left, bottom - top);
+  for (int c = 0; c < MapCount(); ++c) Map(c).EnsureRows(Map(c).GetBlocksY());
+  TsdScanWalker walker(Info, *this, TileData, TileSize, 0, OnDebugOut);
+  const int columns = walker.McuColumns();
+  const auto place = [&](int s, TsdJpegBlockMap& map, int x, int y) -> std::int16_t* {
+    const TsdFrameComponent& component =
+        Info.FrameComponents[static_cast<std::size_t>(Info.ScanComponents[static_cast<std::size_t>(s)].Component)];
+    x -= left * component.Hor;
+    y -= top * component.Ver;
+    return x >= 0 && x < map.GetBlocksX() && y >= 0 && y < map.GetBlocksY() ? map.Coefficients(x, y) : nullptr;
+  };
+  for (int row = top; row < bottom; ++row) {
+    const int first = row * columns + left;
+    // The first entry is MCU 0, so one stands at or before any MCU.
+    const auto after = std::upper_bound(TileEntries.begin(), TileEntries.end(), first,
+                                        [](int mcu, const TsdJpegTileEntry& entry) { return mcu < entry.Mcu; });
+    walker.ResumeAt(*std::prev(after), row * columns + right);
+    DecodeBlocks(walker, place);
+  }
+  HasSamples = false;
 }
 
 void TsdJpegBaselineCoder::DecodeFinish() { jpeg::TrimToFrameHeight(Info, *this); }

@@ -62,6 +62,23 @@ public:
   // The next byte not yet in the window (the 0xFF of a marker once one is hit).
   std::size_t GetPosition() const { return Position; }
 
+  // Everything needed to go on reading later from this very bit.
+  struct TState {
+    std::size_t Position = 0;
+    std::uint64_t Window = 0;
+    int Count = 0;
+    bool MarkerHit = false;
+    std::uint8_t MarkerCode = 0;
+  };
+  TState Save() const { return {Position, Window, Count, MarkerHit, MarkerCode}; }
+  void Restore(const TState& state) {
+    Position = state.Position;
+    Window = state.Window;
+    Count = state.Count;
+    MarkerHit = state.MarkerHit;
+    MarkerCode = state.MarkerCode;
+  }
+
 private:
   // Takes as many whole bytes as fit from the next eight when none of them
   // is 0xFF (no stuffing, no marker): the common case, done in one step.

@@ -56,11 +56,15 @@ void TsdJpegCoder::Initialize(TsdJpegScale scale) {
 // ---- TsdJpegBlockCoder ----
 
 void TsdJpegBlockCoder::SetupMaps(int coefficientsPerBlock) {
+  SetupMaps(coefficientsPerBlock, Info.HorzMcuCount, Info.VertMcuCount);
+}
+
+void TsdJpegBlockCoder::SetupMaps(int coefficientsPerBlock, int mcusX, int mcusY) {
   Maps.clear();
   Maps.resize(Info.FrameComponents.size());
   for (std::size_t i = 0; i < Maps.size(); ++i) {
     const TsdFrameComponent& component = Info.FrameComponents[i];
-    Maps[i].Resize(Info.HorzMcuCount * component.Hor, Info.VertMcuCount * component.Ver, coefficientsPerBlock);
+    Maps[i].Resize(mcusX * component.Hor, mcusY * component.Ver, coefficientsPerBlock);
   }
 }
 
@@ -74,11 +78,13 @@ struct ComponentRows {
   int VerRatio = 1;  // pixels per sample down
 };
 
-std::vector<ComponentRows> MakeComponentRows(const TsdJpegCodingInfo& info, int side) {
+// The rows span the blocks of the maps: the frame, or a tile of it.
+std::vector<ComponentRows> MakeComponentRows(const TsdJpegCodingInfo& info, const std::vector<TsdJpegBlockMap>& maps,
+                                             int side) {
   std::vector<ComponentRows> rows(info.FrameComponents.size());
   for (std::size_t c = 0; c < rows.size(); ++c) {
     const TsdFrameComponent& component = info.FrameComponents[c];
-    rows[c].Stride = info.HorzMcuCount * component.Hor * side;
+    rows[c].Stride = maps[c].GetBlocksX() * side;
     rows[c].Samples.assign(static_cast<std::size_t>(rows[c].Stride) * static_cast<std::size_t>(component.Ver * side), 0);
     rows[c].HorRatio = info.MaxHor / component.Hor;
     rows[c].VerRatio = info.MaxVer / component.Ver;
@@ -101,7 +107,7 @@ void TsdJpegBlockCoder::SamplesToBitmap(TsdJpegPixelMap& bitmap, TsdColorTransfo
   const int components = static_cast<int>(Maps.size());
   const int mcuHeight = side * Info.MaxVer;
   const int width = bitmap.GetWidth();
-  std::vector<ComponentRows> rows = MakeComponentRows(Info, side);
+  std::vector<ComponentRows> rows = MakeComponentRows(Info, Maps, side);
   std::vector<TsdJpegIDCT> idct(Maps.size());
   for (std::size_t c = 0; c < Maps.size(); ++c) {
     const TsdFrameComponent& component = Info.FrameComponents[c];
@@ -170,7 +176,7 @@ void TsdJpegBlockCoder::BitmapToCoefficients(const TsdJpegPixelMap& bitmap, TsdC
   std::vector<std::uint8_t> planes(planeSize * static_cast<std::size_t>(components));
   std::vector<std::uint8_t> scratch(static_cast<std::size_t>(width) * static_cast<std::size_t>(components));
   std::vector<std::uint8_t*> rowStarts(static_cast<std::size_t>(components));
-  std::vector<ComponentRows> rows = MakeComponentRows(Info, 8);
+  std::vector<ComponentRows> rows = MakeComponentRows(Info, Maps, 8);
   std::vector<TsdJpegFDCT> fdct(Maps.size());
   for (std::size_t c = 0; c < Maps.size(); ++c) {
     fdct[c].Setup(Info.QuantizationTables[static_cast<std::size_t>(Info.FrameComponents[c].QTable)]);

@@ -65,6 +65,8 @@ public:
 
   bool HasCoefficients = false;
   bool HasSamples = false;
+  // Decoding keeps only where blocks begin; blocks are decoded on demand.
+  bool TileMode = false;
   TsdJpegScale Scale = jsFull;
   TsdJpegDCTCodingMethod Method = dmAccurate;
   TsdDebugEvent OnDebugOut;
@@ -82,6 +84,8 @@ public:
 
   // Sizes the maps for the frame with coefficientsPerBlock per block.
   void SetupMaps(int coefficientsPerBlock);
+  // Sizes the maps for mcusX x mcusY MCUs of the frame.
+  void SetupMaps(int coefficientsPerBlock, int mcusX, int mcusY);
   TsdJpegBlockMap& Map(int component) { return Maps[static_cast<std::size_t>(component)]; }
   int MapCount() const { return static_cast<int>(Maps.size()); }
 

@@ -185,21 +185,28 @@ void TsdJpegFormat::Clear() {
   Bitmap.Clear();
   ICCProfile.reset();
   Info = TsdJpegCodingInfo{};
+  TileSource.Clear();
   ScanDecoded = false;
 }
 
 int TsdJpegFormat::GetWidth() const {
   const int d = jpeg::ScaleDivisor(LoadScale);
-  return (Info.Width + d - 1) / d;
+  return ((InTileMode() ? Info.TileWidth : Info.Width) + d - 1) / d;
 }
 
 int TsdJpegFormat::GetHeight() const {
   const int d = jpeg::ScaleDivisor(LoadScale);
-  return (Info.Height + d - 1) / d;
+  return ((InTileMode() ? Info.TileHeight : Info.Height) + d - 1) / d;
 }
 
 void TsdJpegFormat::LoadFromStream(TStream& stream) {
   Clear();
+  if (HasOption(LoadOptions, loTileMode) && !HasOption(LoadOptions, loOnlyMetadata)) {
+    if (stream.Remaining() > 0) TileSource.CopyFrom(stream, stream.Remaining());
+    TileSource.SetPosition(0);
+    ReadSegments(TileSource);
+    return;
+  }
   if (auto* memory = dynamic_cast<TMemoryStream*>(&stream)) {
     ReadSegments(*memory);
     return;
@@ -220,6 +227,7 @@ void TsdJpegFormat::StartFrame(std::uint8_t code) {
   else Coder = std::make_unique<TsdJpegProgressiveCoder>(Info);
   Coder->OnDebugOut = DebugEvent();
   Coder->Method = DCTCodingMethod;
+  Coder->TileMode = HasOption(LoadOptions, loTileMode);
   Coder->Initialize(LoadScale);
 }
 
@@ -259,17 +267,42 @@ void TsdJpegFormat::ReadSegments(TMemoryStream& stream) {
   }
 }
 
+void TsdJpegFormat::RenderSamples(TsdJpegPixelMap& bitmap) {
+  std::unique_ptr<TsdColorTransform> transform = ChooseDecodeTransform();
+  if (!transform) throw EInvalidGraphic("No color transformation available for current settings");
+  bitmap.SetSize(GetWidth(), GetHeight(), transform->DestBytes());
+  Coder->Method = DCTCodingMethod;
+  Coder->SamplesToBitmap(bitmap, *transform);
+  if (OnExternalCMS) OnExternalCMS(*this, bitmap);
+}
+
 const TsdJpegPixelMap& TsdJpegFormat::GetBitmap() {
   if (Coder && Coder->HasCoefficients && !Coder->HasSamples) {
-    std::unique_ptr<TsdColorTransform> transform = ChooseDecodeTransform();
-    if (!transform) throw EInvalidGraphic("No color transformation available for current settings");
-    Bitmap.SetSize(GetWidth(), GetHeight(), transform->DestBytes());
-    Coder->Method = DCTCodingMethod;
-    Coder->SamplesToBitmap(Bitmap, *transform);
+    RenderSamples(Bitmap);
     Coder->HasSamples = true;
-    if (OnExternalCMS) OnExternalCMS(*this, Bitmap);
   }
   return Bitmap;
+}
+
+void TsdJpegFormat::LoadTileBlock(TsdJpegPixelMap& bitmap, int left, int top, int right, int bottom) {
+  DebugOut(Format("Load tile block %d,%d, %d,%d", left, top, right, bottom));
+  if (!Coder || !Coder->HasCoefficients) throw EInvalidGraphic("Call LoadTileBlock only after LoadFromStream");
+  auto* coder = dynamic_cast<TsdJpegBaselineCoder*>(Coder.get());
+  if (!coder) throw EInvalidGraphic("Tiled loading only possible with baseline jpeg");
+  if (!Coder->TileMode) throw EInvalidGraphic("Call LoadTileBlock only after LoadFromStream");
+  const int x0 = std::clamp(left, 0, Info.Width), x1 = std::clamp(right, 0, Info.Width);
+  const int y0 = std::clamp(top, 0, Info.Height), y1 = std::clamp(bottom, 0, Info.Height);
+  Info.TileWidth = Info.TileHeight = 0;
+  if (x1 > x0 && y1 > y0) {
+    const int mcuLeft = x0 / Info.McuWidth, mcuRight = (x1 + Info.McuWidth - 1) / Info.McuWidth;
+    const int mcuTop = y0 / Info.McuHeight, mcuBottom = (y1 + Info.McuHeight - 1) / Info.McuHeight;
+    coder->DecodeTile(mcuLeft, mcuTop, mcuRight, mcuBottom);
+    Info.TileWidth = std::min(mcuRight * Info.McuWidth, Info.Width) - mcuLeft * Info.McuWidth;
+    Info.TileHeight = std::min(mcuBottom * Info.McuHeight, Info.Height) - mcuTop * Info.McuHeight;
+  } else {
+    coder->DecodeTile(0, 0, 0, 0);
+  }
+  RenderSamples(bitmap);
 }
 
 void TsdJpegFormat::SetBitmap(const TsdJpegPixelMap& bitmap) {
@@ -477,6 +510,8 @@ void TsdJpegFormat::WriteScan(TStream& stream, int& index, bool tablesSinceScan)
 
 void TsdJpegFormat::SaveToStream(TStream& stream) {
   if (!Coder || !Coder->HasCoefficients) Encode();
+  // The coefficients are those of one tile at most: the frame cannot be coded.
+  if (Coder->TileMode) throw EInvalidGraphic("An image loaded in tile mode cannot be saved");
   if (Coder->Scale != jsFull) throw EInvalidGraphic("Operation can only be performed with LoadScale = lsFull");
   bool tablesSinceScan = false;
   for (int i = 0; i < Markers.Count(); ++i) {

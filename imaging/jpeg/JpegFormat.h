@@ -55,6 +55,11 @@ public:
   // Takes a copy of the bitmap; the next save encodes it.
   void SetBitmap(const TsdJpegPixelMap& bitmap);
 
+  // After a load with loTileMode: decodes the pixels left..right-1 by
+  // top..bottom-1, widened to whole MCUs and cut to the image, into bitmap
+  // at the load scale. Width and height then give the tile's size.
+  void LoadTileBlock(TsdJpegPixelMap& bitmap, int left, int top, int right, int bottom);
+
   // The image as 32-bit ARGB, and a 32-bit ARGB image to encode (its alpha
   // is not stored: it is encoded from 24-bit colour).
   void AssignToImage32(TsdJpegImage32& dest);
@@ -94,6 +99,9 @@ public:
 private:
   friend class TsdJpegSaveOptions;
   void Clear();
+  bool InTileMode() const { return Coder && Coder->TileMode; }
+  // The coefficients through the decoding transform into bitmap.
+  void RenderSamples(TsdJpegPixelMap& bitmap);
   void DebugOut(const std::string& text);
   TsdDebugEvent DebugEvent();
   void ReadSegments(TMemoryStream& stream);
@@ -109,5 +117,7 @@ private:
   TsdJpegPixelMap Bitmap;
   std::unique_ptr<TsdJpegICCProfile> ICCProfile;
   TsdJpegSaveOptions SaveOptions;
+  // The file's bytes, kept after a load in tile mode to decode tiles from.
+  TMemoryStream TileSource;
   bool ScanDecoded = false;
 };

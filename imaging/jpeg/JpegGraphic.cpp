@@ -4,6 +4,7 @@
 
 #include "imaging/resample/BoxDownsample.h"
 #include "platform/gdi/Bitmap.h"
+#include "platform/rtl/BinaryIO.h"
 #include "platform/rtl/Exception.h"
 
 namespace {
@@ -71,7 +72,8 @@ void TsdJpegGraphic::Register() {
 
 void TsdJpegGraphic::LoadFromStream(TStream& stream) {
   Data.Clear();
-  Data.CopyFrom(stream, stream.Remaining());
+  // A count of 0 would copy the whole stream from its start.
+  if (stream.Remaining() > 0) Data.CopyFrom(stream, stream.Remaining());
   Data.SetPosition(0);
   Assigned.Clear();
   Codec.LoadOptions = 1 << loOnlyMetadata;
@@ -85,6 +87,26 @@ void TsdJpegGraphic::SaveToStream(TStream& stream) {
   }
   Codec.SetBitmap(Assigned);
   Codec.SaveToStream(stream);
+}
+
+void TsdJpegGraphic::ReadData(TStream& stream) {
+  const auto count = rtl::ReadLE<std::uint32_t>(stream);
+  if (count > stream.Remaining()) throw EReadError("Stream read error");
+  if (count == 0) {
+    HoldBitmap(TsdJpegPixelMap{});
+    return;
+  }
+  TMemoryStream bytes;
+  bytes.CopyFrom(stream, count);
+  bytes.SetPosition(0);
+  LoadFromStream(bytes);
+}
+
+void TsdJpegGraphic::WriteData(TStream& stream) {
+  TMemoryStream bytes;
+  if (!Empty()) SaveToStream(bytes);
+  rtl::WriteLE(stream, static_cast<std::uint32_t>(bytes.GetSize()));
+  stream.WriteBuffer(bytes.Bytes().data(), bytes.GetSize());
 }
 
 void TsdJpegGraphic::Assign(const TPersistent* source) {

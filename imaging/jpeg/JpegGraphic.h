@@ -25,6 +25,11 @@ public:
   // assigned bitmap.
   void SaveToStream(TStream& stream);
 
+  // A 32-bit byte count, then that many bytes of a JPEG file (0 and none
+  // for an empty graphic).
+  void ReadData(TStream& stream) override;
+  void WriteData(TStream& stream) override;
+
   // From another TsdJpegGraphic: its bytes; from a TBitmap: its pixels,
   // encoded when saved.
   void Assign(const TPersistent* source) override;

@@ -21,6 +21,7 @@ TsdScanWalker::TsdScanWalker(TsdJpegCodingInfo& info, TsdJpegBlockCoder& coder, 
     McusX = info.HorzMcuCount;
     McusY = info.VertMcuCount;
   }
+  Stop = std::int64_t{McusX} * McusY;
   for (TsdScanComponent& component : info.ScanComponents) component.PrevDC = 0;
 }
 
@@ -53,9 +54,38 @@ static std::size_t NextMarker(const std::uint8_t* data, std::size_t size, std::s
 
 std::size_t TsdScanWalker::EndPosition() const { return NextMarker(Data, Size, Reader.GetPosition()); }
 
+void TsdScanWalker::RecordTileEntry() {
+  TsdJpegTileEntry entry;
+  entry.Mcu = Mcu;
+  entry.Restarts = Restarts;
+  entry.Reader = Reader.Save();
+  for (std::size_t s = 0; s < Info.ScanComponents.size(); ++s) entry.Predictions[s] = Info.ScanComponents[s].PrevDC;
+  TileEntries->push_back(entry);
+}
+
+void TsdScanWalker::ResumeAt(const TsdJpegTileEntry& entry, int stop) {
+  Mcu = entry.Mcu;
+  Restarts = entry.Restarts;
+  Reader.Restore(entry.Reader);
+  for (std::size_t s = 0; s < Info.ScanComponents.size(); ++s) Info.ScanComponents[s].PrevDC = entry.Predictions[s];
+  Stop = std::min<std::int64_t>(stop, std::int64_t{McusX} * McusY);
+  RowsReady = McusY;  // the caller has sized the maps for the blocks it keeps
+}
+
+// Whole bytes the window still holds past the padding of the last byte, and
+// data bytes before the marker, belong to no MCU: they are passed over.
+void TsdScanWalker::SkipToMarker(std::size_t marker) {
+  const std::size_t inWindow = static_cast<std::size_t>(std::max(Reader.Available(), 0) / 8);
+  const std::size_t skipped = inWindow + (marker - Reader.GetPosition());
+  if (skipped > 0)
+    DebugOut(Format("WARNING: %d superfluous bytes found at pos %d", static_cast<std::int64_t>(skipped),
+                    static_cast<std::int64_t>(Reader.GetPosition() - std::min(inWindow, Reader.GetPosition()))));
+}
+
 void TsdScanWalker::Restart() {
   const std::size_t p = NextMarker(Data, Size, Reader.GetPosition());
   if (p + 1 >= Size) Chopped();
+  SkipToMarker(p);
   const std::uint8_t code = Data[p + 1];
   std::size_t resume = p + 2;
   if (jpeg::IsRST(code)) {

@@ -3,14 +3,25 @@
 // (with repair of misnumbered or early restart markers), the end of data and
 // a height that a DNL segment delivers after the scan.
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "imaging/jpeg/JpegBitIO.h"
 #include "imaging/jpeg/JpegBlockCoder.h"
 #include "imaging/jpeg/JpegMarkers.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Format.h"
+
+// Where decoding stood before one MCU of a scan: enough to decode from that
+// MCU on without the MCUs before it.
+struct TsdJpegTileEntry {
+  int Mcu = 0;
+  int Restarts = 0;
+  TsdBitReader::TState Reader;
+  std::array<int, jpeg::kMaxComponents> Predictions{};  // DC predictions by scan component
+};
 
 class TsdScanWalker {
 public:
@@ -26,12 +37,21 @@ public:
   // Where the marker after the scan begins.
   std::size_t EndPosition() const;
 
+  // Records an entry before every 8th MCU of each row while running.
+  void RecordTileEntries(std::vector<TsdJpegTileEntry>& entries) { TileEntries = &entries; }
+  // Records where decoding stands now.
+  void RecordTileEntry();
+  // Goes on from an entry and stops before MCU stop.
+  void ResumeAt(const TsdJpegTileEntry& entry, int stop);
+  int McuColumns() const { return McusX; }
+
 private:
   void EnsureRows(int mcuY);
   void Restart();
   bool EarlyRestart();
   bool DNLReached() const;
   [[noreturn]] void Chopped() const;
+  void SkipToMarker(std::size_t marker);
   void DebugOut(const std::string& text) const {
     if (Debug) Debug(text);
   }
@@ -44,6 +64,8 @@ private:
   int McusX = 0;
   int McusY = 0;
   int Mcu = 0;
+  std::int64_t Stop = 0;  // the MCU before which Run ends
+  std::vector<TsdJpegTileEntry>* TileEntries = nullptr;
   int Restarts = 0;
   int RowsReady = 0;  // MCU rows whose blocks are allocated
 };
@@ -53,8 +75,13 @@ void TsdScanWalker::Run(BlockFn&& block, ResetFn&& reset) {
   const bool single = Info.ScanCount == 1;
   const int restartInterval = Info.RestartInterval;
   const std::int64_t total = std::int64_t{McusX} * McusY;
-  while (Mcu < total) {
+  // Kept in locals: the block decoder's stores could otherwise make the
+  // compiler read them again for every MCU.
+  const std::int64_t stop = Stop;
+  const bool recordTiles = TileEntries != nullptr;
+  while (Mcu < stop) {
     const int mcuX = Mcu % McusX, mcuY = Mcu / McusX;
+    if (recordTiles && mcuX % 8 == 0) RecordTileEntry();
     if (mcuY >= RowsReady) EnsureRows(mcuY);
     for (int s = 0; s < Info.ScanCount; ++s) {
       const TsdFrameComponent& component = Info.FrameComponents[static_cast<std::size_t>(Info.ScanComponents[static_cast<std::size_t>(s)].Component)];

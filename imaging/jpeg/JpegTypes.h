@@ -96,6 +96,9 @@ struct TsdJpegCodingInfo {
   int SS = 0, SE = 63, AH = 0, AL = 0;
   int HorzMcuCount = 0;
   int VertMcuCount = 0;
+  // Pixel size of the block last decoded in tile mode.
+  int TileWidth = 0;
+  int TileHeight = 0;
   bool WaitForDNL = false;
 
   // Derives the sampling maxima, MCU size and MCU counts from the frame.

@@ -5,6 +5,8 @@
 #include "imaging/blend/Blend.h"
 #include "imaging/bitmap/Color32.h"
 #include "imaging/core/LowLevel.h"
+#include "imaging/core/MaskFilters.h"
+#include "imaging/core/MicroTiles.h"
 #include "imaging/resample/Resamplers.h"
 
 namespace imaging {
@@ -15,6 +17,8 @@ void StartUp() {
     RegisterLowLevelBindings();
     RegisterBlendBindings();
     RegisterResamplers();
+    RegisterMicroTilesBindings();
+    RegisterFiltersBindings();
     SetGamma(0.7);
   });
 }

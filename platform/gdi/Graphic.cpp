@@ -6,3 +6,7 @@
 void TGraphic::LoadFromStream(TStream&) {
   throw EInvalidGraphic(rtl::Format("A %s cannot be read from a stream", ClassName()));
 }
+
+void TGraphic::WriteData(TStream&) {
+  throw EInvalidGraphic(rtl::Format("A %s cannot be written to a stream", ClassName()));
+}

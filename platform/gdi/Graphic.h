@@ -19,6 +19,11 @@ public:
   // Reads the picture from the stream's position. Graphics that have no
   // file form of their own refuse with EInvalidGraphic.
   virtual void LoadFromStream(TStream& stream);
+  // The graphic's binary "Data" as the framework streams a picture's graphic
+  // among other properties. The default reads the file form and cannot
+  // write; graphics that store themselves so override both.
+  virtual void ReadData(TStream& stream) { LoadFromStream(stream); }
+  virtual void WriteData(TStream& stream);
 
   // A transparent graphic leaves out its transparent colour when drawn by
   // those that honour it (a TBitmap32 assigned from it does).

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/gdi/Bitmap.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Format.h"
 
@@ -38,6 +39,14 @@ const TGraphicClass* TGraphicFormatList::Find(std::string_view extension) const 
   for (const TGraphicFileFormat& format : Entries)
     if (SameExtension(format.Extension, extension)) return format.GraphicClass;
   return nullptr;
+}
+
+TPicture::TPicture() = default;
+TPicture::~TPicture() = default;
+
+TBitmap& TPicture::GetBitmap() {
+  if (dynamic_cast<TBitmap*>(Graphic.get()) == nullptr) Graphic = std::make_unique<TBitmap>();
+  return static_cast<TBitmap&>(*Graphic);
 }
 
 void TPicture::RegisterFileFormat(std::string_view extension, std::string description,

@@ -1,8 +1,8 @@
 #pragma once
-// The framework picture's registry of graphic classes: which graphic class
-// reads pictures of a file extension, with a description for the picture
-// dialogs. Classes are registered from start-up functions, never from static
-// initialisers.
+// The framework's picture: a holder of one graphic of any class, and the
+// registry of graphic classes: which graphic class reads pictures of a file
+// extension, with a description for the picture dialogs. Classes are
+// registered from start-up functions, never from static initialisers.
 
 #include <memory>
 #include <string>
@@ -38,9 +38,24 @@ private:
   std::vector<TGraphicFileFormat> Entries;
 };
 
-// The program's one registry, as the framework's picture class keeps it.
-class TPicture {
+class TBitmap;
+
+// A picture holds a graphic (or nothing); the registry is the program's one,
+// kept by the class.
+class TPicture : public TPersistent {
 public:
+  TPicture();
+  ~TPicture() override;
+  std::string ClassName() const override { return "TPicture"; }
+
+  // The graphic held; null when the picture is empty.
+  TGraphic* GetGraphic() const { return Graphic.get(); }
+  void SetGraphic(std::unique_ptr<TGraphic> graphic) { Graphic = std::move(graphic); }
+  // The bitmap held. A picture that holds another graphic, or none, first
+  // gets a new empty bitmap in its place.
+  TBitmap& GetBitmap();
+
+
   static void RegisterFileFormat(std::string_view extension, std::string description,
                                  const TGraphicClass& graphicClass);
   // Raises EInvalidGraphic "Unknown picture file extension "%s"" when no
@@ -50,4 +65,6 @@ public:
 
 private:
   static TGraphicFormatList& Registry();
+
+  std::unique_ptr<TGraphic> Graphic;
 };

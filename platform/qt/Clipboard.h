@@ -18,3 +18,7 @@ std::u16string GetClipboardText();
 void SetClipboardImage(const TPixelSurface& image);
 // The clipboard's image as a 32-bit bitmap; nullptr when it holds none.
 std::unique_ptr<TBitmap> GetClipboardImage();
+
+// Connects the framework's clipboard (platform/gdi/Clipboard.h) to these
+// images, so that bitmaps are pasted from and copied to the system clipboard.
+void InstallClipboardPictures();

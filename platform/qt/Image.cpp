@@ -1,6 +1,9 @@
 #include "platform/qt/Image.h"
 
 #include <algorithm>
+#include <vector>
+
+#include <QPainter>
 
 namespace {
 
@@ -28,4 +31,30 @@ std::unique_ptr<TBitmap> BitmapFromImage(const QImage& image) {
     std::copy_n(row, argb.width(), target.ScanLine(y));
   }
   return bitmap;
+}
+
+std::unique_ptr<TIcon> IconFromQIcon(const QIcon& icon, int size) {
+  const QImage argb = icon.pixmap(QSize(size, size)).toImage().convertToFormat(QImage::Format_ARGB32);
+  std::vector<std::uint32_t> pixels;
+  pixels.reserve(static_cast<std::size_t>(argb.width()) * static_cast<std::size_t>(argb.height()));
+  for (int y = 0; y < argb.height(); ++y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(argb.constScanLine(y));
+    pixels.insert(pixels.end(), row, row + argb.width());
+  }
+  auto result = std::make_unique<TIcon>();
+  result->SetAlphaImage(argb.width(), argb.height(), std::move(pixels));
+  return result;
+}
+
+std::unique_ptr<TMetafile> MetafileFromPicture(const QPicture& picture) {
+  const QRect bounds = picture.boundingRect();
+  return std::make_unique<TMetafile>(bounds.width(), bounds.height(), [picture, bounds](TCanvas& canvas, const TRect& rect) {
+    QImage image = WrapArgb(canvas.GetSurface());
+    if (image.isNull() || bounds.isEmpty()) return;
+    QPainter painter(&image);
+    painter.translate(rect.Left, rect.Top);
+    painter.scale(static_cast<double>(rect.Width()) / bounds.width(), static_cast<double>(rect.Height()) / bounds.height());
+    painter.translate(-bounds.left(), -bounds.top());
+    painter.drawPicture(0, 0, picture);
+  });
 }

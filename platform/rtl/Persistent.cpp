@@ -8,6 +8,8 @@ void TPersistent::Assign(const TPersistent* source) {
   source->AssignTo(this);
 }
 
+void TPersistent::DefineProperties(TFiler&) {}
+
 void TPersistent::AssignTo(TPersistent* dest) const { dest->AssignError(this); }
 
 void TPersistent::AssignError(const TPersistent* source) const {

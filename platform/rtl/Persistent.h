@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+class TFiler;
+
 class TPersistent {
 public:
   virtual ~TPersistent() = default;
@@ -16,6 +18,10 @@ public:
 
   // The class name as the framework reports it in messages ("TVmBarcode").
   virtual std::string ClassName() const { return "TPersistent"; }
+
+  // Declares to the framework's writer and reader (Filer.h) the values the
+  // class streams itself, such as a bitmap's pixels; the default has none.
+  virtual void DefineProperties(TFiler& filer);
 
 protected:
   TPersistent() = default;

@@ -125,4 +125,49 @@ TEST_F(Graphic, TBitmapReceivesTheDecodedPictureAtTheGraphicsScale) {
   EXPECT_EQ(Pixels(bitmap).Pixels, OwnDecode(file, jsDiv2).Pixels);
 }
 
+// The framework streams a picture's graphic as a byte count and the file.
+TEST_F(Graphic, DataIsAByteCountAndTheJpegFileAndReadsBack) {
+  const std::vector<std::uint8_t> file = ReferenceEncode(MakePhoto(50, 30, 3, 5), EncodeSettings{});
+  TsdJpegGraphic graphic;
+  Load(graphic, file);
+  TMemoryStream data;
+  data.WriteBuffer("ab", 2);  // data stands among other properties
+  graphic.WriteData(data);
+  const std::vector<std::uint8_t>& bytes = data.Bytes();
+  ASSERT_EQ(bytes.size(), 2 + 4 + file.size());
+  const std::size_t count = bytes[2] | bytes[3] << 8 | bytes[4] << 16 | std::size_t{bytes[5]} << 24;
+  EXPECT_EQ(count, file.size());
+  EXPECT_TRUE(std::equal(file.begin(), file.end(), bytes.begin() + 6));
+
+  data.WriteBuffer("z", 1);
+  data.SetPosition(2);
+  TsdJpegGraphic reread;
+  reread.ReadData(data);
+  EXPECT_EQ(data.GetPosition(), static_cast<std::int64_t>(bytes.size()) - 1);  // stops at the next property
+  TBitmap32 first, second;
+  first.Assign(&graphic);
+  second.Assign(&reread);
+  EXPECT_EQ(FromBitmap32(first).Pixels, FromBitmap32(second).Pixels);
+
+  // An empty graphic writes a count of 0 and reads back empty.
+  TsdJpegGraphic empty, emptyAgain;
+  TMemoryStream none;
+  empty.WriteData(none);
+  EXPECT_EQ(none.Bytes(), std::vector<std::uint8_t>(4, 0));
+  none.SetPosition(0);
+  emptyAgain.ReadData(none);
+  EXPECT_TRUE(emptyAgain.Empty());
+
+  // A stream already read to its end holds no picture: its earlier bytes are not read again.
+  TsdJpegGraphic atEnd;
+  data.SetPosition(data.GetSize());
+  EXPECT_THROW(atEnd.LoadFromStream(data), EInvalidGraphic);
+
+  // A count beyond the stream is a read error, not a read past it.
+  TMemoryStream cut;
+  cut.WriteBuffer(bytes.data() + 2, 100);
+  cut.SetPosition(0);
+  EXPECT_THROW(reread.ReadData(cut), EReadError);
+}
+
 }  // namespace

@@ -17,7 +17,10 @@ Image OwnDecode(const std::vector<std::uint8_t>& file, TsdJpegScale scale, TsdJp
   TMemoryStream stream;
   Fill(stream, file);
   codec.LoadFromStream(stream);
-  const TsdJpegPixelMap& bitmap = codec.GetBitmap();
+  return FromPixelMap(codec.GetBitmap());
+}
+
+Image FromPixelMap(const TsdJpegPixelMap& bitmap) {
   Image image;
   image.Width = bitmap.GetWidth();
   image.Height = bitmap.GetHeight();

@@ -20,6 +20,9 @@ using imagingtest::Fill;
 Image OwnDecode(const std::vector<std::uint8_t>& file, TsdJpegScale scale = jsFull,
                 TsdJpegColorSpace bitmapCS = jcRGB, TsdJpegDCTCodingMethod method = dmAccurate);
 
+// A pixel map in the same layout.
+Image FromPixelMap(const TsdJpegPixelMap& bitmap);
+
 // Encodes a grey or RGB picture.
 std::vector<std::uint8_t> OwnEncode(const Image& image, int quality, bool optimize = true);
 

@@ -62,6 +62,16 @@ std::vector<std::uint8_t> ReferenceEncode(const Image& image, const EncodeSettin
   info.restart_interval = static_cast<unsigned>(settings.RestartInterval);
   info.optimize_coding = settings.Optimize ? TRUE : FALSE;
   if (settings.Progressive) jpeg_simple_progression(&info);
+  std::vector<jpeg_scan_info> scans(static_cast<std::size_t>(image.Components));
+  if (settings.SeparateScans) {
+    for (int c = 0; c < image.Components; ++c) {
+      scans[static_cast<std::size_t>(c)].comps_in_scan = 1;
+      scans[static_cast<std::size_t>(c)].component_index[0] = c;
+      scans[static_cast<std::size_t>(c)].Se = 63;
+    }
+    info.scan_info = scans.data();
+    info.num_scans = image.Components;
+  }
   jpeg_start_compress(&info, TRUE);
   const std::size_t stride = static_cast<std::size_t>(image.Width) * static_cast<std::size_t>(image.Components);
   while (info.next_scanline < info.image_height) {

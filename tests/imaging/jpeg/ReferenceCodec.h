@@ -29,6 +29,7 @@ struct EncodeSettings {
   int RestartInterval = 0;  // in MCUs
   bool Optimize = false;
   bool Ycck = false;  // four-component pictures stored as YCCK instead of CMYK
+  bool SeparateScans = false;  // sequential, one scan per component
 };
 
 std::vector<std::uint8_t> ReferenceEncode(const Image& image, const EncodeSettings& settings);

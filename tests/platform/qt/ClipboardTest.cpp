@@ -4,7 +4,9 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QPainter>
 
+#include "platform/gdi/Clipboard.h"
 #include "platform/qt/Clipboard.h"
 #include "platform/qt/Image.h"
 
@@ -63,6 +65,56 @@ TEST(ImageTest, ViewsShareThePixelsInTheirByteOrder) {
   EXPECT_EQ(WrapOpaque(pixels).pixelColor(1, 0), QColor(0x44, 0x55, 0x66, 0xFF));
   EXPECT_TRUE(WrapArgb(TPixelSurface{}).isNull());
   EXPECT_EQ(BitmapFromImage(QImage())->GetWidth(), 0);
+}
+
+TEST(ClipboardTest, TheFrameworkClipboardReachesTheSystemOne) {
+  InstallClipboardPictures();
+  TBitmap bitmap;
+  bitmap.SetPixelFormat(pf32bit);
+  bitmap.SetSize(2, 1);
+  bitmap.GetSurface().Pixel(0, 0) = 0x80102030;
+  bitmap.GetSurface().Pixel(1, 0) = 0xFF405060;
+  Clipboard().SetPicture(bitmap);
+  const std::unique_ptr<TBitmap> image = GetClipboardImage();
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(image->GetSurface().Pixel(0, 0), 0xFF102030u);  // opaque, as a device bitmap
+  SetClipboardText(u"no picture");
+  EXPECT_EQ(Clipboard().GetPicture(), nullptr);
+  SetClipboardImage(bitmap.GetSurface());
+  const std::unique_ptr<TBitmap> picture = Clipboard().GetPicture();
+  ASSERT_NE(picture, nullptr);
+  EXPECT_EQ(picture->GetSurface().Pixel(1, 0), 0xFF405060u);
+}
+
+TEST(ImageTest, QtIconsAndVectorPicturesBecomeIconsAndMetafiles) {
+  QImage image(2, 1, QImage::Format_ARGB32);
+  image.setPixel(0, 0, 0x00000000);
+  image.setPixel(1, 0, 0xFF3366CC);
+  const std::unique_ptr<TIcon> icon = IconFromQIcon(QIcon(QPixmap::fromImage(image)), 2);
+  ASSERT_EQ(icon->GetWidth(), 2);
+  ASSERT_EQ(icon->GetHeight(), 1);
+  EXPECT_TRUE(icon->HasAlpha());
+  TBitmap onto;
+  onto.SetSize(2, 1);
+  onto.GetSurface().Pixel(0, 0) = 0xFF0000FF;
+  icon->Draw(onto.GetCanvas(), Rect(0, 0, 2, 1));
+  EXPECT_EQ(onto.GetSurface().Pixel(0, 0), 0xFF0000FFu);  // the transparent pixel shows what was there
+  EXPECT_EQ(onto.GetSurface().Pixel(1, 0), 0xFF3366CCu);
+
+  QPicture recorded;
+  {
+    QPainter painter(&recorded);
+    painter.fillRect(QRect(0, 0, 2, 3), QColor(0, 255, 0));
+  }
+  recorded.setBoundingRect(QRect(0, 0, 4, 3));
+  const std::unique_ptr<TMetafile> metafile = MetafileFromPicture(recorded);
+  ASSERT_EQ(metafile->GetWidth(), 4);
+  ASSERT_EQ(metafile->GetHeight(), 3);
+  TBitmap page;
+  page.SetSize(8, 6);  // drawn at twice its size
+  metafile->Draw(page.GetCanvas(), Rect(0, 0, 8, 6));
+  for (int y = 0; y < 6; ++y)
+    for (int x = 0; x < 8; ++x) EXPECT_EQ(page.GetSurface().Pixel(x, y), x < 4 ? 0xFF00FF00u : 0u) << x << "," << y;
 }
 
 }  // namespace
