@@ -72,9 +72,10 @@ private:
   void ResetContainer();
   void ReleaseTree();
   std::string_view CopyToPool(std::string_view text);
-  void ParseText(std::string_view utf8);
+  std::string_view ReadToPool(TStream& stream, std::int64_t expected);
+  // Replaces the tree by the nodes of the UTF-8 text the stream holds.
+  void ParseStream(TStream& stream, std::int64_t expected);
   void CheckStructure() const;
-  std::string EncodedBytes() const;
 
   xml::detail::NodePool* Pool = nullptr;  // held while the document uses it
   std::unique_ptr<TXmlNode> Container;

@@ -29,6 +29,7 @@
 
 class TXmlDocument;
 class TXmlNode;
+class TsdSurplusReader;
 
 namespace xml::detail {
 class Parser;
@@ -201,8 +202,11 @@ public:
   // The node and its subtree as UTF-8 XML in the document's layout.
   std::string WriteToString() const;
   void WriteToStream(TStream& stream) const;
-  // Replaces this node by the first node of the text; blank when the text
-  // holds no markup.
+  // Replaces this node by the first node the reader gives, which uses it
+  // and the white space after it; blank when the text does not start with
+  // markup, the stray text before the next "<" used then.
+  void ParseFromStream(TsdSurplusReader& reader);
+  // The same with the text of a string.
   void ParseFromString(std::string_view text);
 
 private:
@@ -222,7 +226,6 @@ private:
   void FreeOwnTexts();
   void AdoptChild(TXmlNode* node, std::uint32_t index);
   void SetDocumentOfSubtree(TXmlDocument* document);
-  void TakeContentOf(TXmlNode& other);
   int FindAttribute(std::string_view name) const;
   void SetAttributeText(std::string_view name, std::string_view value);
   std::string_view AttributeText(int index) const;
