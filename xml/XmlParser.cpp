@@ -189,12 +189,17 @@ private:
     P = SkipSpace(P, End);
     if (P == End || (SingleNode && !Pending.empty())) return false;
     if (*P != '<') {
-      const char* lt = Find(P, End, '<');
-      P = lt ? lt : End;
+      SkipStrayText();
       return !SingleNode;
     }
     ParseMarkup();
     return true;
+  }
+
+  // Kept out of the parsing loop: it is rare.
+  [[gnu::noinline, gnu::cold]] void SkipStrayText() {
+    const char* lt = static_cast<const char*>(std::memchr(P, '<', static_cast<std::size_t>(End - P)));
+    P = lt ? lt : End;
   }
 
 

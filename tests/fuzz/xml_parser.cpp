@@ -58,10 +58,11 @@ struct TrickleStream : TMemoryStream {
   }
 };
 
-// The tree as text, or the error that stopped the load.
-std::string LoadedText(TXmlDocument& doc, TStream& stream) {
+// The tree the reading made as text, or the error that stopped it.
+template <class Reading>
+std::string Outcome(TXmlDocument& doc, Reading reading) {
   try {
-    doc.LoadFromStream(stream);
+    reading();
   } catch (const Exception& e) {
     return "error " + e.GetMessage();
   }
@@ -72,19 +73,13 @@ std::string LoadedText(TXmlDocument& doc, TStream& stream) {
   }
 }
 
-// The tree as text, or the error that stopped the reading.
+std::string LoadedText(TXmlDocument& doc, TStream& stream) {
+  return Outcome(doc, [&] { doc.LoadFromStream(stream); });
+}
+
 std::string ReadText(const std::string& text) {
   TXmlDocument doc;
-  try {
-    doc.ReadFromString(text);
-  } catch (const Exception& e) {
-    return "error " + e.GetMessage();
-  }
-  try {
-    return doc.WriteToString();
-  } catch (const Exception& e) {
-    return "unwritable " + e.GetMessage();
-  }
+  return Outcome(doc, [&] { doc.ReadFromString(text); });
 }
 
 // A document saved in UTF-16, whose mark outweighs what a declaration says,
