@@ -12,19 +12,6 @@ namespace {
 
 constexpr std::int64_t kBlock = 65536;
 
-// The length of the text without an unfinished UTF-8 sequence at its end.
-std::size_t WholeCharacters(std::string_view text) {
-  for (std::size_t back = 1; back <= 3 && back <= text.size(); ++back) {
-    const auto c = static_cast<unsigned char>(text[text.size() - back]);
-    if (c < 0x80) break;
-    if (c >= 0xC0) {
-      const std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
-      return length > back ? text.size() - back : text.size();
-    }
-  }
-  return text.size();
-}
-
 bool EndsInHighSurrogate(std::string_view bytes, bool bigEndian) {
   if (bytes.size() < 2) return false;
   const auto high = static_cast<unsigned char>(bytes[bytes.size() - (bigEndian ? 2 : 1)]);
@@ -187,13 +174,10 @@ void TsdUtf8Stream::DecodeUtf16Block() {
   Decoded = Utf16BytesToUtf8(bytes, Swap);
 }
 
+// A write is converted as a whole: the target then grows once, and a
+// character set that carries state from byte to byte sees all of it.
 void TsdUtf8Stream::Encode(std::string_view utf8) {
   if (Encoding == xeUtf8) return WriteRaw(utf8.data(), static_cast<std::int64_t>(utf8.size()));
-  while (!utf8.empty()) {
-    const std::size_t cut = utf8.size() <= kBlock ? utf8.size() : WholeCharacters(utf8.substr(0, kBlock));
-    const std::string_view slice = utf8.substr(0, cut);
-    const std::string bytes = IsUtf16(Encoding) ? Utf8ToUtf16Bytes(slice, Swap) : Utf8ToCharsetText(slice, Charset);
-    WriteRaw(bytes.data(), static_cast<std::int64_t>(bytes.size()));
-    utf8.remove_prefix(cut);
-  }
+  const std::string bytes = IsUtf16(Encoding) ? Utf8ToUtf16Bytes(utf8, Swap) : Utf8ToCharsetText(utf8, Charset);
+  WriteRaw(bytes.data(), static_cast<std::int64_t>(bytes.size()));
 }

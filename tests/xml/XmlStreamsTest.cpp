@@ -147,7 +147,7 @@ TEST(XmlCodecStream, Utf16ReadAndWrittenAcrossBlocksAsIconvDoes) {
 }
 
 TEST(XmlCodecStream, EightBitWrittenInTheNamedSetOrRefused) {
-  std::string text = "<r>";  // Greek letters across the codec's blocks
+  std::string text = "<r>";
   for (int i = 0; i < 50000; ++i) text += i % 2 ? "\xCE\xB1" : "\xCF\x89";
   text += "</r>";
   EXPECT_EQ(Encoded(text, xe8Bit, "ISO-8859-7"), Iconv("ISO-8859-7", text));
