@@ -115,6 +115,7 @@ std::string_view TXmlDocument::ReadToPool(TStream& stream, std::int64_t expected
   std::size_t used = 0;
   while (true) {
     if (used == capacity) {
+      if (capacity > std::numeric_limits<std::uint32_t>::max()) throw EXmlError("XML text too large");
       char* larger = Pool->AllocateArray<char>(capacity * 2);
       std::memcpy(larger, text, used);
       text = larger;
@@ -132,13 +133,9 @@ void TXmlDocument::LoadFromStream(TStream& stream) {
   if (static_cast<std::uint64_t>(size) > std::numeric_limits<std::uint32_t>::max()) throw EXmlError("XML text too large");
   TsdBufferedReadStream buffered(stream);
   TsdUtf8Stream codec(&buffered);
-  try {
-    ParseStream(codec, size);
-  } catch (const EXmlError&) {
-    ExternalEncoding = codec.GetEncoding();
-    throw;
-  }
+  const std::string_view text = ReadText(codec, size);
   ExternalEncoding = codec.GetEncoding();
+  ParseText(text);
 }
 
 void TXmlDocument::LoadFromFile(const std::string& fileName) {
@@ -149,14 +146,18 @@ void TXmlDocument::LoadFromFile(const std::string& fileName) {
 void TXmlDocument::ReadFromString(std::string_view text) {
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   TsdUTF8StringStream stream(text);
-  ParseStream(stream, static_cast<std::int64_t>(text.size()));
+  ParseText(ReadText(stream, static_cast<std::int64_t>(text.size())));
 }
 
-// Text that is not well-formed UTF-8 is read with U+FFFD for what is not.
-void TXmlDocument::ParseStream(TStream& stream, std::int64_t expected) {
+// Empties the tree and reads the stream's text into a fresh pool. Text that
+// is not well-formed UTF-8 is read with U+FFFD for what is not.
+std::string_view TXmlDocument::ReadText(TStream& stream, std::int64_t expected) {
   ResetContainer();
-  std::string_view text = ReadToPool(stream, expected);
-  if (!xml::detail::IsValidUtf8(text)) text = CopyToPool(rtl::Utf16ToUtf8(rtl::Utf8ToUtf16(text)));
+  const std::string_view text = ReadToPool(stream, expected);
+  return xml::detail::IsValidUtf8(text) ? text : CopyToPool(rtl::Utf16ToUtf8(rtl::Utf8ToUtf16(text)));
+}
+
+void TXmlDocument::ParseText(std::string_view text) {
   if (OnProgress) OnProgress(*this, 0);
   xml::detail::ParseNodes(*Container, text, this, DropComments, false);
   CheckStructure();

@@ -73,8 +73,9 @@ private:
   void ReleaseTree();
   std::string_view CopyToPool(std::string_view text);
   std::string_view ReadToPool(TStream& stream, std::int64_t expected);
-  // Replaces the tree by the nodes of the UTF-8 text the stream holds.
-  void ParseStream(TStream& stream, std::int64_t expected);
+  std::string_view ReadText(TStream& stream, std::int64_t expected);
+  // Replaces the tree's content by the nodes of the text read.
+  void ParseText(std::string_view text);
   void CheckStructure() const;
 
   xml::detail::NodePool* Pool = nullptr;  // held while the document uses it
