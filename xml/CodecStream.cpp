@@ -80,7 +80,8 @@ void TsdCodecStream::StartWriting() {
 
 std::int64_t TsdCodecStream::ReadRaw(void* buffer, std::int64_t count) {
   auto* out = static_cast<char*>(buffer);
-  const auto fromHead = static_cast<std::int64_t>(std::min<std::size_t>(Head.size() - HeadUsed, static_cast<std::size_t>(count)));
+  const auto fromHead =
+      static_cast<std::int64_t>(std::min<std::size_t>(Head.size() - HeadUsed, static_cast<std::size_t>(count)));
   std::memcpy(out, Head.data() + HeadUsed, static_cast<std::size_t>(fromHead));
   HeadUsed += static_cast<std::size_t>(fromHead);
   if (HeadUsed == Head.size()) {

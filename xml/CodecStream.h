@@ -91,10 +91,10 @@ private:
   void DecodeUtf16Block();
 
   std::string Charset;
-  bool Chosen = false;         // the 8-bit reading has been decided
-  bool PassThrough = false;    // UTF-8 read as it stands
-  std::string Decoded;         // UTF-8 made and not handed out yet
+  bool Chosen = false;       // the 8-bit reading has been decided
+  bool PassThrough = false;  // UTF-8 read as it stands
+  std::string Decoded;       // UTF-8 made and not handed out yet
   std::size_t DecodedUsed = 0;
   bool SourceDone = false;
-  std::string PendingUnit;     // UTF-16: an odd byte or a high surrogate kept for the next block
+  std::string PendingUnit;  // UTF-16: an odd byte or a high surrogate kept for the next block
 };

@@ -130,7 +130,8 @@ std::string_view TXmlDocument::ReadToPool(TStream& stream, std::int64_t expected
 
 void TXmlDocument::LoadFromStream(TStream& stream) {
   const std::int64_t size = stream.Remaining();
-  if (static_cast<std::uint64_t>(size) > std::numeric_limits<std::uint32_t>::max()) throw EXmlError("XML text too large");
+  if (static_cast<std::uint64_t>(size) > std::numeric_limits<std::uint32_t>::max())
+    throw EXmlError("XML text too large");
   TsdBufferedReadStream buffered(stream);
   TsdUtf8Stream codec(&buffered);
   const std::string_view text = ReadText(codec, size);

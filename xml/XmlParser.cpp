@@ -202,7 +202,6 @@ private:
     P = lt ? lt : End;
   }
 
-
   void ParseElementContent() {
     const std::size_t depth = Frames.size();
     while (true) {

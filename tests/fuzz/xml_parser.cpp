@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the XML loader, then walks, reads and writes what
 // it made. Every value must be well-formed UTF-8 and the written text must
 // load again. The same bytes handed out a few at a time must load the same
-// tree; the text saved in UTF-16 must read back as the text itself does; nodes parsed one after the other from the bytes must use them
-// up.
+// tree; the text saved in UTF-16 must read back as the text itself does;
+// nodes parsed one after the other from the bytes must use them up.
 
 #include <cstddef>
 #include <cstdint>

@@ -19,7 +19,8 @@ namespace {
 // "name=text" for each child of the element, in document order.
 std::vector<std::string> ChildTexts(const pugi::xml_node& element) {
   std::vector<std::string> texts;
-  for (const pugi::xml_node& child : element.children()) texts.push_back(std::string(child.name()) + "=" + child.text().get());
+  for (const pugi::xml_node& child : element.children())
+    texts.push_back(std::string(child.name()) + "=" + child.text().get());
   return texts;
 }
 
@@ -139,7 +140,8 @@ TEST(XmlPenBrush, EveryModeAndStyleRoundTripsThroughAFile) {
       TXmlNode* item = doc.GetRoot()->AddChild("Item");
       item->WriteChildPen("Pen", MakePen(0x010203 * (mode + 1), static_cast<TPenMode>(mode),
                                          static_cast<TPenStyle>(style), mode + style));
-      item->WriteChildBrush("Brush", MakeBrush(0x0F0E0D * (style + 1), static_cast<TBrushStyle>(style % (bsDiagCross + 1))));
+      item->WriteChildBrush("Brush",
+                            MakeBrush(0x0F0E0D * (style + 1), static_cast<TBrushStyle>(style % (bsDiagCross + 1))));
     }
   }
   TXmlDocument back;

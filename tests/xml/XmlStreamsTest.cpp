@@ -33,7 +33,8 @@ std::string Iconv(const std::string& to, const std::string& utf8) {
 std::string ReadAll(TStream& stream, std::int64_t piece) {
   std::string text;
   std::vector<char> buffer(static_cast<std::size_t>(piece));
-  for (std::int64_t n; (n = stream.Read(buffer.data(), piece)) > 0;) text.append(buffer.data(), static_cast<std::size_t>(n));
+  for (std::int64_t n; (n = stream.Read(buffer.data(), piece)) > 0;)
+    text.append(buffer.data(), static_cast<std::size_t>(n));
   return text;
 }
 
@@ -58,7 +59,9 @@ std::string Encoded(const std::string& utf8, TXmlEncoding encoding, const std::s
 // A stream that hands out at most a few bytes per read, as pipes and sockets do.
 struct TrickleStream : BytesStream {
   using BytesStream::BytesStream;
-  std::int64_t Read(void* buffer, std::int64_t count) override { return BytesStream::Read(buffer, std::min<std::int64_t>(count, 3)); }
+  std::int64_t Read(void* buffer, std::int64_t count) override {
+    return BytesStream::Read(buffer, std::min<std::int64_t>(count, 3));
+  }
 };
 
 // A stream that takes no bytes, as a full disk does.
@@ -119,11 +122,13 @@ TEST(XmlCodecStream, TheSignatureTableRowByRow) {
   // "<?xm" names 8-bit; the declaration then decides, and without one (or
   // without a match) the text is UTF-8.
   TXmlEncoding encoding = xe8Bit;
-  EXPECT_EQ(Decoded("<?xml version=\"1.0\" encoding=\"UTF-8\"?><r>\xC3\xA9</r>", 7, &encoding).substr(38), "<r>\xC3\xA9</r>");
+  EXPECT_EQ(Decoded("<?xml version=\"1.0\" encoding=\"UTF-8\"?><r>\xC3\xA9</r>", 7, &encoding).substr(38),
+            "<r>\xC3\xA9</r>");
   EXPECT_EQ(encoding, xeUtf8);
   EXPECT_EQ(Decoded("  <r>\xC3\xA9</r>", 2, &encoding), "  <r>\xC3\xA9</r>");
   EXPECT_EQ(encoding, xeUtf8);
-  const std::string longDeclaration = "<?xml version=\"1.0\"" + std::string(10000, ' ') + "encoding=\"ISO-8859-7\"?><r>\xE1</r>";
+  const std::string longDeclaration =
+      "<?xml version=\"1.0\"" + std::string(10000, ' ') + "encoding=\"ISO-8859-7\"?><r>\xE1</r>";
   EXPECT_TRUE(Decoded(longDeclaration, 1, &encoding).ends_with("?><r>\xCE\xB1</r>"))
       << "a declaration longer than the first read still names the set";
   EXPECT_EQ(encoding, xe8Bit);
@@ -179,7 +184,9 @@ TEST(XmlCodecStream, Messages) {
   writing.SetEncoding(xeUtf16LE);
   EXPECT_EQ(writing.Write("ab", 2), 2);
   EXPECT_EQ(writing.GetPosition(), 2);
-  EXPECT_EQ(Text(target), std::string("\xFF\xFE" "a\0b\0", 6));
+  EXPECT_EQ(Text(target), std::string("\xFF\xFE"
+                                      "a\0b\0",
+                                      6));
   EXPECT_EQ(MessageOf([&] { writing.Read(buffer, 1); }), "Cannot read from a conversion stream opened for writing");
 
   for (TXmlEncoding refused : {xeUcs4BE, xeUcs4LE, xeUcs4Order2143, xeUcs4Order3412, xeEbcdic}) {
@@ -215,7 +222,8 @@ TEST(XmlBufferedStreams, BytesArriveWholeAndInOrder) {
       TMemoryStream target;
       TsdBufferedWriteStream writer(target, bufferSize);
       for (std::size_t at = 0; at < bytes.size(); at += static_cast<std::size_t>(piece))
-        writer.WriteBuffer(bytes.data() + at, static_cast<std::int64_t>(std::min<std::size_t>(piece, bytes.size() - at)));
+        writer.WriteBuffer(bytes.data() + at,
+                           static_cast<std::int64_t>(std::min<std::size_t>(piece, bytes.size() - at)));
       EXPECT_EQ(writer.GetPosition(), static_cast<std::int64_t>(bytes.size()));
       writer.Flush();
       EXPECT_EQ(Text(target), bytes);
@@ -267,14 +275,15 @@ TEST(XmlSurplusReader, NodesParsedOneAfterTheOther) {
   EXPECT_EQ(root->ReadChildFloat("Left", 0), 1.5);
   EXPECT_EQ(root->GetDocument(), &doc);
   EXPECT_EQ(root->FindChild("Left")->GetDocument(), &doc);
-  EXPECT_EQ(doc.WriteToString(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Shape Index=\"3\"><Left>1.5</Left></Shape>\n");
+  EXPECT_EQ(doc.WriteToString(),
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Shape Index=\"3\"><Left>1.5</Left></Shape>\n");
 }
 
 // Stray text at the top level is skipped, in any encoding and however long.
 TEST(XmlDocument, StrayTopLevelTextIsSkipped) {
-  const std::vector<std::string> texts = {
-      "x<a>1</a>", "<a>1</a>x", std::string("<a>1</a>\0", 9), "<?xml version=\"1.0\"?>junk > ]]> <a>1</a> &amp; more",
-      std::string(200000, 'y') + "<a>1</a>" + std::string(200000, '\0')};
+  const std::vector<std::string> texts = {"x<a>1</a>", "<a>1</a>x", std::string("<a>1</a>\0", 9),
+                                          "<?xml version=\"1.0\"?>junk > ]]> <a>1</a> &amp; more",
+                                          std::string(200000, 'y') + "<a>1</a>" + std::string(200000, '\0')};
   for (const std::string& text : texts) {
     SCOPED_TRACE(text.substr(0, 30));
     for (const std::string& bytes : {text, "\xFF\xFE" + Iconv("UTF-16LE", text)}) {
@@ -293,7 +302,8 @@ TEST(XmlDocument, StrayTopLevelTextIsSkipped) {
 TEST(XmlDocument, LoadingInSmallPiecesReadsTheSameTree) {
   const std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Label><Text>" + Emoji(3000) +
                            "</Text><Memo>&lt;\xCE\xB1&gt;</Memo></Label>";
-  const std::string greek = "<?xml version=\"1.0\" encoding=\"ISO-8859-7\"?><Label><Text>\xCE\xB1\xCE\xB2</Text></Label>";
+  const std::string greek =
+      "<?xml version=\"1.0\" encoding=\"ISO-8859-7\"?><Label><Text>\xCE\xB1\xCE\xB2</Text></Label>";
   const std::string inputs[] = {text, "\xEF\xBB\xBF" + text, "\xFE\xFF" + Iconv("UTF-16BE", text),
                                 "\xFF\xFE" + Iconv("UTF-16LE", text), Iconv("ISO-8859-7", greek)};
   for (const std::string& bytes : inputs) {
