@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
-#include <optional>
 
 #include "platform/rtl/Strings.h"
+#include "xml/BufferedStreams.h"
+#include "xml/CodecStream.h"
 #include "xml/NodePool.h"
 #include "xml/XmlEncoding.h"
+#include "xml/Utf8StringStream.h"
 #include "xml/XmlParser.h"
 #include "xml/XmlWriter.h"
 
@@ -105,39 +107,35 @@ std::string_view TXmlDocument::CopyToPool(std::string_view text) {
   return {copy, text.size()};
 }
 
-void TXmlDocument::LoadFromStream(TStream& stream) {
-  using namespace xml::detail;
-  const std::int64_t size = stream.Remaining();
-  if (static_cast<std::uint64_t>(size) > std::numeric_limits<std::uint32_t>::max()) throw EXmlError("XML text too large");
-  ResetContainer();
-  char head[4] = {};
-  const auto headSize = static_cast<std::size_t>(std::min<std::int64_t>(size, 4));
-  stream.ReadBuffer(head, static_cast<std::int64_t>(headSize));
-  std::size_t bomLength = 0;
-  TXmlEncoding encoding = DetectEncoding({head, headSize}, bomLength);
-  CheckSupported(encoding);
-  ExternalEncoding = encoding;
+// The whole stream, read in blocks into the pool (the parsed tree keeps views
+// into it). Expected is the size it most likely has.
+std::string_view TXmlDocument::ReadToPool(TStream& stream, std::int64_t expected) {
+  std::size_t capacity = static_cast<std::size_t>(expected) + 1;
+  char* text = Pool->AllocateArray<char>(capacity);
+  std::size_t used = 0;
+  while (true) {
+    if (used == capacity) {
+      if (capacity > std::numeric_limits<std::uint32_t>::max()) throw EXmlError("XML text too large");
+      char* larger = Pool->AllocateArray<char>(capacity * 2);
+      std::memcpy(larger, text, used);
+      text = larger;
+      capacity *= 2;
+    }
+    const std::int64_t n = stream.Read(text + used, static_cast<std::int64_t>(capacity - used));
+    if (n <= 0) break;
+    used += static_cast<std::size_t>(n);
+  }
+  return {text, used};
+}
 
-  if (IsUtf16(encoding)) {
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    std::memcpy(bytes.data(), head, headSize);
-    stream.ReadBuffer(bytes.data() + headSize, size - static_cast<std::int64_t>(headSize));
-    return ParseText(CopyToPool(Utf16BytesToUtf8(std::string_view(bytes).substr(bomLength), IsBigEndian(encoding))));
-  }
-  char* raw = Pool->AllocateArray<char>(static_cast<std::size_t>(size));
-  std::memcpy(raw, head, headSize);
-  stream.ReadBuffer(raw + headSize, size - static_cast<std::int64_t>(headSize));
-  std::string_view text(raw + bomLength, static_cast<std::size_t>(size) - bomLength);
-  if (encoding == xe8Bit) {
-    // Without a byte-order mark the declaration names the character set;
-    // XML without one is UTF-8.
-    const std::string_view declared = DeclaredEncoding(text);
-    const std::optional<std::string> decoded =
-        declared.empty() || SameName(declared, "UTF-8") ? std::nullopt : DeclaredTextToUtf8(text, declared);
-    if (decoded) return ParseText(CopyToPool(*decoded));
-    ExternalEncoding = xeUtf8;
-  }
-  if (!IsValidUtf8(text)) text = CopyToPool(rtl::Utf16ToUtf8(rtl::Utf8ToUtf16(text)));
+void TXmlDocument::LoadFromStream(TStream& stream) {
+  const std::int64_t size = stream.Remaining();
+  if (static_cast<std::uint64_t>(size) > std::numeric_limits<std::uint32_t>::max())
+    throw EXmlError("XML text too large");
+  TsdBufferedReadStream buffered(stream);
+  TsdUtf8Stream codec(&buffered);
+  const std::string_view text = ReadText(codec, size);
+  ExternalEncoding = codec.GetEncoding();
   ParseText(text);
 }
 
@@ -147,16 +145,22 @@ void TXmlDocument::LoadFromFile(const std::string& fileName) {
 }
 
 void TXmlDocument::ReadFromString(std::string_view text) {
-  ResetContainer();
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-  std::string_view copy = CopyToPool(text);
-  if (!xml::detail::IsValidUtf8(copy)) copy = CopyToPool(rtl::Utf16ToUtf8(rtl::Utf8ToUtf16(copy)));
-  ParseText(copy);
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  TsdUTF8StringStream stream(text);
+  ParseText(ReadText(stream, static_cast<std::int64_t>(text.size())));
 }
 
-void TXmlDocument::ParseText(std::string_view utf8) {
+// Empties the tree and reads the stream's text into a fresh pool. Text that
+// is not well-formed UTF-8 is read with U+FFFD for what is not.
+std::string_view TXmlDocument::ReadText(TStream& stream, std::int64_t expected) {
+  ResetContainer();
+  const std::string_view text = ReadToPool(stream, expected);
+  return xml::detail::IsValidUtf8(text) ? text : CopyToPool(rtl::Utf16ToUtf8(rtl::Utf8ToUtf16(text)));
+}
+
+void TXmlDocument::ParseText(std::string_view text) {
   if (OnProgress) OnProgress(*this, 0);
-  xml::detail::ParseNodes(*Container, utf8, this, DropComments, false);
+  xml::detail::ParseNodes(*Container, text, this, DropComments, false);
   CheckStructure();
 }
 
@@ -202,24 +206,22 @@ std::string TXmlDocument::WriteToString() const {
 }
 
 // 8-bit files are written in the character set their declaration names.
-std::string TXmlDocument::EncodedBytes() const {
-  xml::detail::CheckSupported(ExternalEncoding);
-  const TXmlNode* declaration = Container->GetChildCount() > 0 ? Container->GetChild(0) : nullptr;
-  const std::string charset =
-      declaration && declaration->GetKind() == nkDeclaration ? declaration->ReadAttrString("encoding") : "";
-  return xml::detail::EncodeText(WriteToString(), ExternalEncoding, charset);
-}
-
 void TXmlDocument::SaveToStream(TStream& stream) const {
-  const std::string bytes = EncodedBytes();
-  if (stream.Write(bytes.data(), static_cast<std::int64_t>(bytes.size())) != static_cast<std::int64_t>(bytes.size()))
-    throw EXmlError("Cannot write to output stream");
+  const TXmlNode* declaration = Container->GetChildCount() > 0 ? Container->GetChild(0) : nullptr;
+  TsdBufferedWriteStream buffered(stream);
+  TsdUtf8Stream codec(&buffered);
+  codec.SetEncoding(ExternalEncoding);
+  if (declaration && declaration->GetKind() == nkDeclaration) codec.SetCharset(declaration->ReadAttrString("encoding"));
+  const std::string text = WriteToString();
+  codec.Write(text.data(), static_cast<std::int64_t>(text.size()));  // checks the encoding even for no text
+  buffered.Flush();
 }
 
 void TXmlDocument::SaveToFile(const std::string& fileName) const {
   // Encoded first, so a document that cannot be written leaves the file alone.
-  const std::string bytes = EncodedBytes();
+  TMemoryStream encoded;
+  SaveToStream(encoded);
   TFileStream stream(fileName, fmCreate);
-  if (stream.Write(bytes.data(), static_cast<std::int64_t>(bytes.size())) != static_cast<std::int64_t>(bytes.size()))
-    throw EXmlError("Cannot write to output stream");
+  const auto size = encoded.GetSize();
+  if (stream.Write(encoded.Memory(), size) != size) throw EXmlError("Cannot write to output stream");
 }

@@ -72,9 +72,11 @@ private:
   void ResetContainer();
   void ReleaseTree();
   std::string_view CopyToPool(std::string_view text);
-  void ParseText(std::string_view utf8);
+  std::string_view ReadToPool(TStream& stream, std::int64_t expected);
+  std::string_view ReadText(TStream& stream, std::int64_t expected);
+  // Replaces the tree's content by the nodes of the text read.
+  void ParseText(std::string_view text);
   void CheckStructure() const;
-  std::string EncodedBytes() const;
 
   xml::detail::NodePool* Pool = nullptr;  // held while the document uses it
   std::unique_ptr<TXmlNode> Container;

@@ -87,6 +87,14 @@ void CheckSupported(TXmlEncoding encoding) {
     throw EXmlError("Unsupported string encoding");
 }
 
+std::string_view ByteOrderMark(TXmlEncoding encoding) {
+  if (encoding == xeUtf8) return {};
+  for (const Signature& s : kSignatures) {
+    if (s.Encoding == encoding) return s.Bom ? s.Bytes : std::string_view();
+  }
+  return {};
+}
+
 bool IsUtf16(TXmlEncoding encoding) {
   return encoding == xeUtf16BENoBom || encoding == xeUtf16LENoBom || encoding == xeUtf16BE || encoding == xeUtf16LE;
 }
@@ -102,6 +110,15 @@ std::string Utf16BytesToUtf8(std::string_view bytes, bool bigEndian) {
   }
   if (bytes.size() % 2 != 0) units += u'\xFFFD';
   return rtl::Utf16ToUtf8(units);
+}
+
+bool DeclarationUnfinished(std::string_view text) {
+  constexpr std::string_view kOpen = "<?xml";
+  const std::size_t i = SkipSpace(text, 0);
+  const std::string_view start = text.substr(i, kOpen.size() + 1);
+  if (start.size() <= kOpen.size()) return kOpen.starts_with(start);
+  if (!start.starts_with(kOpen) || !IsSpaceChar(start.back())) return false;
+  return text.find("?>", i) == std::string_view::npos;
 }
 
 std::string_view DeclaredEncoding(std::string_view text) {
@@ -146,35 +163,30 @@ bool IsValidUtf8(std::string_view text) {
   return true;
 }
 
-std::optional<std::string> DeclaredTextToUtf8(std::string_view bytes, std::string_view charset) {
+bool ReadsDeclarationAsWritten(std::string_view charset) {
   constexpr std::string_view kAscii = "<?xml version encoding=\"'";
-  if (AsXmlError([&] { return rtl::CodePageToUtf8(kAscii, charset); }) != kAscii) return std::nullopt;
+  return AsXmlError([&] { return rtl::CodePageToUtf8(kAscii, charset); }) == kAscii;
+}
+
+std::string CharsetTextToUtf8(std::string_view bytes, std::string_view charset) {
   return AsXmlError([&] { return rtl::CodePageToUtf8(bytes, charset); });
 }
 
-std::string EncodeText(std::string_view utf8, TXmlEncoding encoding, std::string_view charset) {
-  CheckSupported(encoding);
-  if (encoding == xeUtf8) return std::string(utf8);
-  if (encoding == xe8Bit && !charset.empty()) return AsXmlError([&] { return rtl::Utf8ToCodePage(utf8, charset); });
-  if (encoding == xe8Bit) {
-    bool lossy = false;
-    std::string bytes = rtl::Utf8ToCp1252(utf8, &lossy);
-    if (lossy) throw EXmlError("Character not representable in the 8-bit encoding");
-    return bytes;
-  }
+std::string Utf8ToCharsetText(std::string_view utf8, std::string_view charset) {
+  if (!charset.empty()) return AsXmlError([&] { return rtl::Utf8ToCodePage(utf8, charset); });
+  bool lossy = false;
+  std::string bytes = rtl::Utf8ToCp1252(utf8, &lossy);
+  if (lossy) throw EXmlError("Character not representable in the 8-bit encoding");
+  return bytes;
+}
+
+std::string Utf8ToUtf16Bytes(std::string_view utf8, bool bigEndian) {
   const std::u16string units = rtl::Utf8ToUtf16(utf8);
-  const bool bigEndian = IsBigEndian(encoding);
-  const bool bom = encoding == xeUtf16BE || encoding == xeUtf16LE;
-  const std::size_t start = bom ? 2 : 0;
-  std::string bytes(start + units.size() * 2, '\0');
-  if (bom) {
-    bytes[0] = bigEndian ? '\xFE' : '\xFF';
-    bytes[1] = bigEndian ? '\xFF' : '\xFE';
-  }
+  std::string bytes(units.size() * 2, '\0');
   for (std::size_t i = 0; i < units.size(); ++i) {
     const auto high = static_cast<char>(units[i] >> 8), low = static_cast<char>(units[i] & 0xFF);
-    bytes[start + 2 * i] = bigEndian ? high : low;
-    bytes[start + 2 * i + 1] = bigEndian ? low : high;
+    bytes[2 * i] = bigEndian ? high : low;
+    bytes[2 * i + 1] = bigEndian ? low : high;
   }
   return bytes;
 }

@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,10 +21,19 @@ void CheckSupported(TXmlEncoding encoding);
 bool IsUtf16(TXmlEncoding encoding);
 bool IsBigEndian(TXmlEncoding encoding);
 
+// The byte-order mark a file in the encoding starts with: that of the
+// encoding's first signature, when it has one; UTF-8 files get none.
+std::string_view ByteOrderMark(TXmlEncoding encoding);
+
 // UTF-16 bytes to UTF-8; unpaired surrogates and an odd last byte become
 // U+FFFD.
 std::string Utf16BytesToUtf8(std::string_view bytes, bool bigEndian);
+// UTF-8 to UTF-16 bytes, without mark.
+std::string Utf8ToUtf16Bytes(std::string_view utf8, bool bigEndian);
 
+// Whether more text could still complete a declaration at the start of the
+// text, or show that there is none.
+bool DeclarationUnfinished(std::string_view text);
 // The encoding named by a declaration at the start of the text, or empty.
 std::string_view DeclaredEncoding(std::string_view text);
 
@@ -33,18 +41,17 @@ std::string_view DeclaredEncoding(std::string_view text);
 // code points past U+10FFFF).
 bool IsValidUtf8(std::string_view text);
 
-// The text of a file without byte-order mark whose declaration names the
-// character set, as UTF-8. Nothing for a set that does not read the
-// declaration's own ASCII as written: it cannot be the file's (files labelled
-// UTF-16 yet written in UTF-8 exist). Raises EXmlError "Unknown character set
-// "%s"" for a set no converter knows.
-std::optional<std::string> DeclaredTextToUtf8(std::string_view bytes, std::string_view charset);
-
-// The bytes of a file holding the UTF-8 text in the encoding, with the
-// byte-order mark UTF-16 files start with; 8-bit files are written in the
-// named character set (empty: Windows-1252). Raises EXmlError "Unsupported
-// string encoding", "Unknown character set "%s"", or "Character not
-// representable in ..." rather than losing a character.
-std::string EncodeText(std::string_view utf8, TXmlEncoding encoding, std::string_view charset = {});
+// Whether the character set reads the ASCII of a declaration as written: a
+// set that does not cannot be a file's whose declaration names it (files
+// labelled UTF-16 yet written in UTF-8 exist). Raises EXmlError "Unknown
+// character set "%s"" for a set no converter knows.
+bool ReadsDeclarationAsWritten(std::string_view charset);
+// Text in the character set as UTF-8 (bytes it does not define become
+// U+FFFD); raises EXmlError "Unknown character set "%s"".
+std::string CharsetTextToUtf8(std::string_view bytes, std::string_view charset);
+// UTF-8 in the character set (empty: Windows-1252). Raises EXmlError
+// "Unknown character set "%s"" or "Character not representable in ..."
+// rather than losing a character.
+std::string Utf8ToCharsetText(std::string_view utf8, std::string_view charset);
 
 }  // namespace xml::detail

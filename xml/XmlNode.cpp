@@ -5,6 +5,8 @@
 
 #include "platform/rtl/Format.h"
 #include "xml/NodePool.h"
+#include "xml/SurplusReader.h"
+#include "xml/Utf8StringStream.h"
 #include "xml/XmlDocument.h"
 #include "xml/XmlEscape.h"
 #include "xml/XmlParser.h"
@@ -400,33 +402,24 @@ void TXmlNode::WriteToStream(TStream& stream) const {
 }
 
 void TXmlNode::ParseFromString(std::string_view text) {
-  // The parsed nodes keep views into a pool of their own; this node takes
-  // copies of its own texts and the children (which hold that pool).
-  NodePool* pool = NodePool::Create();
-  std::unique_ptr<TXmlNode> container(NewNode(pool, Document, nkElement));
-  pool->Release();
-  char* source = pool->AllocateArray<char>(text.size());
-  std::copy(text.begin(), text.end(), source);
-  xml::detail::ParseNodes(*container, {source, text.size()}, nullptr, Document && Document->DropComments, true);
-  Clear();
-  if (TXmlNode* parsed = container->GetChild(0)) TakeContentOf(*parsed);
+  TsdUTF8StringStream stream(text);
+  TsdSurplusReader reader(stream);
+  ParseFromStream(reader);
 }
 
-void TXmlNode::TakeContentOf(TXmlNode& other) {
-  Pool->MarkModified();
-  Kind = other.Kind;
-  Name.Copy(other.Name.View());
-  Value.Copy(other.Value.View());
-  for (const NodeText& attribute : other.Attributes) {
-    NodeText copy;
-    copy.Copy(attribute.View());
-    Attributes.Append(copy);
+// The node is parsed where the reader's text lies and copied, so the tree
+// keeps nothing of the text after it.
+void TXmlNode::ParseFromStream(TsdSurplusReader& reader) {
+  const std::string_view text = reader.Peek();
+  NodePool* pool = NodePool::Create();
+  std::unique_ptr<TXmlNode> container(NewNode(pool, nullptr, nkElement));
+  pool->Release();
+  reader.Consume(xml::detail::ParseNodes(*container, text, nullptr, Document && Document->DropComments, true));
+  if (const TXmlNode* parsed = container->GetChild(0)) {
+    Assign(parsed);
+  } else {
+    Clear();
   }
-  for (TXmlNode* child : other.Children) {
-    AdoptChild(child, Children.Count);
-    child->SetDocumentOfSubtree(Document);
-  }
-  other.Children.Free();
 }
 
 // ---- layout of this node

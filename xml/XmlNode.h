@@ -16,8 +16,10 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/gdi/Brush.h"
 #include "platform/gdi/Color.h"
 #include "platform/gdi/Font.h"
+#include "platform/gdi/Pen.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Persistent.h"
 #include "platform/rtl/Stream.h"
@@ -27,6 +29,7 @@
 
 class TXmlDocument;
 class TXmlNode;
+class TsdSurplusReader;
 
 namespace xml::detail {
 class Parser;
@@ -144,6 +147,11 @@ public:
   TColor ReadChildColor(std::string_view name, TColor defaultValue) const;
   // Missing children keep the font's values; a missing "Name" gives "Arial".
   void ReadChildFont(std::string_view name, TFont& font) const;
+  // A missing element leaves the pen or brush alone; a missing or unreadable
+  // child inside it reads as the default: pen "Color" 0, "Mode" pmCopy,
+  // "Style" psSolid, "Width" 1; brush "Color" white, "Style" bsSolid.
+  void ReadChildPen(std::string_view name, TPen& pen) const;
+  void ReadChildBrush(std::string_view name, TBrush& brush) const;
   TDateTime ReadChildDateTime(std::string_view name, TDateTime defaultValue) const;
   double ReadChildFloat(std::string_view name, double defaultValue) const;
   std::int64_t ReadChildInt64(std::string_view name, std::int64_t defaultValue) const;
@@ -163,6 +171,10 @@ public:
   void WriteChildColor(std::string_view name, TColor value, TColor defaultValue = clBlack);
   // "Name", "Color", "Size", "Bold", "Italic", "Underline", "Strikeout".
   void WriteChildFont(std::string_view name, const TFont& font);
+  // "Color", "Mode", "Style", "Width" (ordinals), with the defaults above.
+  void WriteChildPen(std::string_view name, const TPen& pen);
+  // "Color", "Style".
+  void WriteChildBrush(std::string_view name, const TBrush& brush);
   void WriteChildDateTime(std::string_view name, TDateTime value, TDateTime defaultValue);
   void WriteChildFloat(std::string_view name, double value, double defaultValue);
   // "$" and at least digits upper-case hexadecimal digits of the 32-bit value.
@@ -190,8 +202,11 @@ public:
   // The node and its subtree as UTF-8 XML in the document's layout.
   std::string WriteToString() const;
   void WriteToStream(TStream& stream) const;
-  // Replaces this node by the first node of the text; blank when the text
-  // holds no markup.
+  // Replaces this node by the first node the reader gives, which uses it
+  // and the white space after it; blank when the text does not start with
+  // markup, the stray text before the next "<" used then.
+  void ParseFromStream(TsdSurplusReader& reader);
+  // The same with the text of a string.
   void ParseFromString(std::string_view text);
 
 private:
@@ -211,7 +226,6 @@ private:
   void FreeOwnTexts();
   void AdoptChild(TXmlNode* node, std::uint32_t index);
   void SetDocumentOfSubtree(TXmlDocument* document);
-  void TakeContentOf(TXmlNode& other);
   int FindAttribute(std::string_view name) const;
   void SetAttributeText(std::string_view name, std::string_view value);
   std::string_view AttributeText(int index) const;

@@ -207,6 +207,31 @@ void TXmlNode::ReadChildFont(std::string_view name, TFont& font) const {
   font.SetStyle(style);
 }
 
+namespace {
+// Stored ordinals outside the enumeration read as the default.
+template <class Enum>
+Enum ReadChildOrdinal(const TXmlNode& node, std::string_view name, Enum last, Enum defaultValue) {
+  const std::int32_t ordinal = node.ReadChildInteger(name, defaultValue);
+  return ordinal >= 0 && ordinal <= last ? static_cast<Enum>(ordinal) : defaultValue;
+}
+}  // namespace
+
+void TXmlNode::ReadChildPen(std::string_view name, TPen& pen) const {
+  const TXmlNode* node = FindChild(name);
+  if (!node) return;
+  pen.SetColor(node->ReadChildColor("Color", clBlack));
+  pen.SetMode(ReadChildOrdinal(*node, "Mode", pmNotXor, pmCopy));
+  pen.SetStyle(ReadChildOrdinal(*node, "Style", psAlternate, psSolid));
+  pen.SetWidth(node->ReadChildInteger("Width", 1));
+}
+
+void TXmlNode::ReadChildBrush(std::string_view name, TBrush& brush) const {
+  const TXmlNode* node = FindChild(name);
+  if (!node) return;
+  brush.SetColor(node->ReadChildColor("Color", clWhite));
+  brush.SetStyle(ReadChildOrdinal(*node, "Style", bsDiagCross, bsSolid));
+}
+
 // ---- attribute writers
 
 void TXmlNode::WriteAttrBool(std::string_view name, bool value, bool defaultValue) {
@@ -292,6 +317,20 @@ void TXmlNode::WriteChildFont(std::string_view name, const TFont& font) {
   node->WriteChildBool("Italic", (style & FontStyleBit(fsItalic)) != 0, false);
   node->WriteChildBool("Underline", (style & FontStyleBit(fsUnderline)) != 0, false);
   node->WriteChildBool("Strikeout", (style & FontStyleBit(fsStrikeOut)) != 0, false);
+}
+
+void TXmlNode::WriteChildPen(std::string_view name, const TPen& pen) {
+  TXmlNode* node = FindOrAddChild(name);
+  node->WriteChildColor("Color", pen.GetColor(), clBlack);
+  node->WriteChildInteger("Mode", pen.GetMode(), pmCopy);
+  node->WriteChildInteger("Style", pen.GetStyle(), psSolid);
+  node->WriteChildInteger("Width", pen.GetWidth(), 1);
+}
+
+void TXmlNode::WriteChildBrush(std::string_view name, const TBrush& brush) {
+  TXmlNode* node = FindOrAddChild(name);
+  node->WriteChildColor("Color", brush.GetColor(), clWhite);
+  node->WriteChildInteger("Style", brush.GetStyle(), bsSolid);
 }
 
 // ---- binary values

@@ -167,6 +167,8 @@ public:
     }
   }
 
+  std::size_t Consumed() const { return static_cast<std::size_t>(P - Begin); }
+
 private:
   enum class FrameKind : std::uint8_t { Container, Element, DocType };
   struct Frame {
@@ -180,16 +182,24 @@ private:
     std::string_view FirstText;
   };
 
-  // One top-level node; false when there is none left.
+  // One top-level node, or the stray text before the next "<" skipped; false
+  // when there is nothing left. A single node is blank when the text starts
+  // with stray text.
   bool ParseTopLevel() {
     P = SkipSpace(P, End);
     if (P == End || (SingleNode && !Pending.empty())) return false;
     if (*P != '<') {
-      if (SingleNode) return false;
-      throw EXmlError(rtl::Format("Unexpected text at the top level of the xml (position %d)", P - Begin));
+      SkipStrayText();
+      return !SingleNode;
     }
     ParseMarkup();
     return true;
+  }
+
+  // Kept out of the parsing loop: it is rare.
+  [[gnu::noinline, gnu::cold]] void SkipStrayText() {
+    const char* lt = static_cast<const char*>(std::memchr(P, '<', static_cast<std::size_t>(End - P)));
+    P = lt ? lt : End;
   }
 
   void ParseElementContent() {
@@ -562,9 +572,11 @@ private:
   std::vector<NodeText> Attributes;
 };
 
-void ParseNodes(TXmlNode& container, std::string_view text, TXmlDocument* document, bool dropComments,
-                bool singleNode) {
-  Parser(container, text, document, dropComments, singleNode).Run();
+std::size_t ParseNodes(TXmlNode& container, std::string_view text, TXmlDocument* document, bool dropComments,
+                       bool singleNode) {
+  Parser parser(container, text, document, dropComments, singleNode);
+  parser.Run();
+  return parser.Consumed();
 }
 
 }  // namespace xml::detail

@@ -2,7 +2,8 @@
 // encoding and how far "CompressedSize" is off the true length, bytes 1-4
 // give "SourceSize", the rest is the packed data. Loading must raise an
 // exception, load nothing, or load a bitmap; the unpacked stream must have
-// exactly the stated size.
+// exactly the stated size. The element goes through a file first, in an
+// encoding the input's length picks, and must come back as it was.
 
 #include <cstddef>
 #include <cstdint>
@@ -24,12 +25,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   element->WriteChildInt64("CompressedSize", static_cast<std::int64_t>(size - 5) + offBy, 0);
   element->WriteChildInt64("SourceSize", sourceSize, 0);
   element->AddChild("Buffer")->EncodeBinaryValue(data + 5, size - 5);
+  const TXmlEncoding encodings[] = {xeUtf8, xeUtf16LE, xeUtf16BE};
+  doc.ExternalEncoding = encodings[size % 3];
+  TMemoryStream file;
+  doc.SaveToStream(file);
+  file.SetPosition(0);
+  TXmlDocument read;
+  read.LoadFromStream(file);
+  if (read.WriteToString() != doc.WriteToString()) std::terminate();
   try {
     TMemoryStream stream;
-    if (xml::ReadCompressedXmlBuffer(*doc.GetRoot(), "Thumb", stream) && stream.GetSize() != sourceSize)
+    if (xml::ReadCompressedXmlBuffer(*read.GetRoot(), "Thumb", stream) && stream.GetSize() != sourceSize)
       std::terminate();
     std::unique_ptr<TBitmap32> bitmap;
-    xml::LoadBitmapFromXmlNode(doc.GetRoot(), "Thumb", bitmap);
+    xml::LoadBitmapFromXmlNode(read.GetRoot(), "Thumb", bitmap);
   } catch (const Exception&) {
   }
   return 0;
