@@ -223,7 +223,8 @@ public:
   // calls RunAutoDeletes later; without a view the ids wait for that call.
   void PostAutoDelete(std::int32_t shapeId) override;
   // Deletes the shapes still found by the ids posted (when AutoDeleteShape
-  // is on), each as one undo step.
+  // is on), each as one undo step. While the document is busy they are kept
+  // and posted again when it is idle.
   void RunAutoDeletes();
   bool HasPostedAutoDeletes() const { return !PostedAutoDeletes.empty(); }
   bool IsMouseButtonHeld() const override { return MouseButtonHeld; }

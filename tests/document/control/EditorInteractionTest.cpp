@@ -320,6 +320,26 @@ TEST_F(EditorInteractionTest, PostedAutoDeleteRemovesTheEmptyTextLater) {
   EXPECT_EQ(Doc().ShapeCount(), 1);
 }
 
+// A request that arrives while the document is busy (a load or a print)
+// waits and is carried out once the document is idle again.
+TEST_F(EditorInteractionTest, AutoDeletePostedWhileBusyRunsWhenIdle) {
+  auto text = std::make_unique<TdocTextShape>();
+  text->SetDocBounds(80, 80, 60, 15);
+  TdocShape* empty = text.get();
+  Doc().AddShape(std::move(text));
+  empty->SetSelected(true);
+  {
+    auto busy = Doc().BusyBracket(crHourGlass);
+    Click(At(5, 5));
+    QApplication::processEvents();
+    EXPECT_EQ(Doc().ShapeCount(), 2);
+  }
+  EXPECT_EQ(Doc().ShapeCount(), 2);  // posted again, not run inside EndBusy
+  QApplication::processEvents();
+  EXPECT_EQ(Doc().ShapeCount(), 1);
+  EXPECT_FALSE(Doc().HasPostedAutoDeletes());
+}
+
 TEST_F(EditorInteractionTest, AFreehandShapeIsDrawnRightAfterItsInsertion) {
   for (const bool draw : {true, false}) {
     const int count = Doc().ShapeCount();
