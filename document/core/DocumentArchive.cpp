@@ -197,9 +197,6 @@ TdocDocumentCore::TArchiveContent TdocDocumentCore::ReadArchiveContent(std::uniq
 
 void TdocDocumentCore::InstallArchiveContent(TArchiveContent& content) {
   Clear();
-  // Fonts of the document before are not this one's: "Fonts.dat" would
-  // otherwise gather the fonts of every document opened.
-  FontManager->PurgeFonts();
   Archive = std::move(content.Archive);
   TXmlNode& root = *content.Index->GetRoot();
   ReadSettingsFromXml(root);

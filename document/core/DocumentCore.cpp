@@ -79,6 +79,9 @@ void TdocDocumentCore::ClearContent() {
   ClearUndo();
   Archive->Clear();
   DefaultBackground->Clear();
+  // Fonts of the document before are not the next one's: "Fonts.dat" would
+  // otherwise gather the fonts of every document opened.
+  FontManager->ForgetStoredUses();
 }
 
 void TdocDocumentCore::Clear() {

@@ -519,6 +519,7 @@ private:
   void ShowPage(int index);
   void RenumberPageStreams(int index);
   void LoadPageContent(TdocPage& page, TXmlDocument* xml);
+  bool AllPagesLoaded() const;
   struct TArchiveContent;
   TArchiveContent ReadArchiveContent(std::unique_ptr<TsdStorage> archive) const;
   void InstallArchiveContent(TArchiveContent& content);
