@@ -104,6 +104,11 @@ void TdocShape::SetDocAngle(float value) {
   Changed();
 }
 
+void TdocShape::StorePosition(float left, float top) {
+  DocLeft = left;
+  DocTop = top;
+}
+
 void TdocShape::StoreAngle(float value) {
   DocAngle = value;
   const double radians = double{value} * std::numbers::pi / 180.0;

@@ -427,8 +427,10 @@ protected:
   // Hands a command to the undo list, or to the redo list while an undo
   // runs; only when IsRecordingUndo.
   void RecordCommand(std::unique_ptr<TdocCommand> command) const;
-  // Writes the frame fields without undo or notification (XML loading).
+  // Write the frame fields without undo or notification (XML loading, the
+  // page's origin).
   void StoreAngle(float value);
+  void StorePosition(float left, float top);
   // Deletes the child's temporary resource streams from the container.
   void DeleteTempStreams(const TdocShape& child) const;
   // Deletes those of the named streams that are temporary ones.
