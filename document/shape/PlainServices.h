@@ -41,6 +41,7 @@ public:
   void DoShapeLoadAdditionalInfo(TdocShape*, TXmlNode&) override {}
   void DoShapeSaveAdditionalInfo(TdocShape*, TXmlNode&) override {}
   void CloseShapeEdit(bool accept) override { CloseRequests.push_back(accept); }
+  const TdocShape* GetEditShape() const override { return EditShape; }
 
   // Client = (doc - Origin) x Scale.
   TFloatPoint DocToClient(const TFloatPoint& p) const override;
@@ -76,6 +77,7 @@ public:
   int DestroyedShapes = 0;
   // In-place editing: what shapes asked for, and what they are told.
   std::vector<bool> CloseRequests;
+  const TdocShape* EditShape = nullptr;
   std::vector<std::int32_t> AutoDeleteRequests;
   std::u16string ClipboardText;
   TCursor EditCursor = crDefault;

@@ -567,6 +567,8 @@ void TdocShape::DoLoadError(const std::string& text) {
   if (Document) Document->DoLoadError(this, text);
 }
 
+bool TdocShape::IsEditing() const { return Document && Document->GetEditShape() == this; }
+
 void TdocShape::StartEdit() {
   // A plain shape has no in-place editing: the edit ends at once, refused.
   DoEditEvent();

@@ -320,6 +320,8 @@ public:
   virtual void Loaded() {}
   virtual void Animate() {}
   virtual void StartEdit();
+  // The document's in-place edit is on this shape.
+  bool IsEditing() const;
   virtual void EndEdit(bool /*accept*/) {}
   // In-place editing input, which the document routes to the shape it
   // edits; points are client pixels.

@@ -58,7 +58,7 @@ void TdocFreehandShape::EditKeyDown(TKey& key, TShiftState /*shift*/) {
 }
 
 void TdocFreehandShape::PaintHandles(TCanvas& canvas) const {
-  if (!IsBeingEdited()) TdocPolygonShape::PaintHandles(canvas);
+  if (!IsEditing()) TdocPolygonShape::PaintHandles(canvas);
 }
 
 TFloatPoint TdocFreehandShape::MapPoint(int x, int y) const {

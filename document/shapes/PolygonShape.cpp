@@ -348,15 +348,13 @@ void TdocPolygonShape::DrawStipple(TBitmap32& bitmap) const {
 
 // ---- frame, margins, hit region
 
-bool TdocPolygonShape::IsBeingEdited() const { return GetDocument() && GetDocument()->GetEditShape() == this; }
-
 void TdocPolygonShape::SetDocSize(float width, float height) {
   const float oldWidth = GetDocWidth(), oldHeight = GetDocHeight();
   TdocEffectShape::SetDocSize(width, height);
   if (oldWidth > 0 && oldHeight > 0 && width > 0 && height > 0) {
     if (!StorePoints)
       BuildOutline();
-    else if (!IsBeingEdited())
+    else if (!IsEditing())
       ScalePoints(width / oldWidth, height / oldHeight);
   }
   Rebuild = true;

@@ -109,8 +109,6 @@ protected:
   double DeviceScale() const;
   // Rebuilds the device polygons at the next drawing and refreshes.
   void ShapeChanged();
-  // The document's in-place edit is on this shape.
-  bool IsBeingEdited() const;
 
 private:
   // The width and its render margins, without undo or notification.

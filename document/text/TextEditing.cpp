@@ -228,6 +228,10 @@ void TdocTextBaseShape::PaintCaret(TCanvas& canvas) const {
   canvas.SetPen(saved);
 }
 
+void TdocTextBaseShape::PaintHandles(TCanvas& canvas) const {
+  if (!IsEditing()) TdocEffectShape::PaintHandles(canvas);
+}
+
 void TdocTextBaseShape::PaintEditState(TCanvas& canvas) {
   if (!Editor || canvas.GetSurface().IsEmpty()) return;
   if (PaintEditBorder) {
