@@ -383,7 +383,8 @@ public:
   bool GetReadOnly() const { return ReadOnly; }
   void SetReadOnly(bool value);
   bool GetPaintEditBorder() const override { return PaintEditBorder; }
-  void SetPaintEditBorder(bool value) { PaintEditBorder = value; }
+  // Also passed on to the text shapes already on the current page.
+  void SetPaintEditBorder(bool value);
   bool GetUseClipboard() const { return UseClipboard; }
   void SetUseClipboard(bool value);
   // The document's own clipboard, used when the desktop's is not.
