@@ -414,10 +414,11 @@ public:
   virtual TRect GetScreenRect() const;
   // The screen rectangle united with the handle rectangles of a selectable shape.
   virtual TRect GetUpdateRect() const;
-  // Regions are polygons in screen pixels (non-zero winding, a pixel belongs
-  // to one when its centre does; ScreenPolygon.h): the outline is the four
-  // frame corners here, polygon shapes give their outline.
-  virtual std::vector<TPoint> CreateOutlineRegion() const;
+  // Regions are polygons in screen pixels (a pixel belongs to one when its
+  // centre does; ScreenPolygon.h). The outline's contours are taken by the
+  // alternate (even-odd) rule: the four frame corners here, polygon shapes
+  // give their outline.
+  virtual std::vector<std::vector<TPoint>> CreateOutlineRegion() const;
   // The four corners of the frame widened by the extents.
   std::vector<TPoint> CreateFrameRegion() const;
   bool IntersectsRect(const TRect& screenRect) const;

@@ -389,17 +389,15 @@ void TdocPolygonShape::AdjustExtents(float& left, float& top, float& right, floa
   TdocEffectShape::AdjustExtents(left, top, right, bottom);
 }
 
-std::vector<TPoint> TdocPolygonShape::CreateOutlineRegion() const {
-  // All contours in one ring: each closes on its first point, so the way
-  // from one contour to the next is walked there and back and cancels out.
-  std::vector<TPoint> region;
+std::vector<std::vector<TPoint>> TdocPolygonShape::CreateOutlineRegion() const {
+  std::vector<std::vector<TPoint>> region;
   for (const TdocContour& contour : Points) {
     if (contour.empty()) continue;
+    std::vector<TPoint>& screen = region.emplace_back();
     for (const TFloatPoint& p : contour) {
-      const TFloatPoint screen = ShapeToScreen(p);
-      region.push_back({document::ScreenRound(screen.X), document::ScreenRound(screen.Y)});
+      const TFloatPoint at = ShapeToScreen(p);
+      screen.push_back({document::ScreenRound(at.X), document::ScreenRound(at.Y)});
     }
-    region.push_back(region[region.size() - contour.size()]);
   }
   return region;
 }
