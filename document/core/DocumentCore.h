@@ -173,7 +173,7 @@ public:
   int AddShape(std::unique_ptr<TdocShape> shape);
   void DeleteShape(int index);
   void ExchangeShapes(int i, int j);
-  int RemoveShape(TdocShape* shape);
+  int RemoveShape(TdocShape* shape) override;
   // Every selected shape one step down (up) the z-order; a selected block
   // keeps its order. Both raise "Threading error (working already)" while busy.
   void SendSelectionBackward();

@@ -56,6 +56,8 @@ public:
   void SetEditCursor(TCursor cursor) override { EditCursor = cursor; }
   void SetCaretTimer(TdocShape&, int intervalMs) override { CaretInterval = intervalMs; }
   void PostAutoDelete(std::int32_t shapeId) override { AutoDeleteRequests.push_back(shapeId); }
+  // From the shape's parent, which stands for the page.
+  int RemoveShape(TdocShape* shape) override;
   std::u16string GetClipboardText() override { return ClipboardText; }
   void SetClipboardText(const std::u16string& text) override { ClipboardText = text; }
 

@@ -329,9 +329,9 @@ public:
   virtual void EditKeyPress(char16_t& /*key*/) {}
   virtual void EditKeyUp(TKey& /*key*/, TShiftState /*shift*/) {}
   virtual void EditDblClick() {}
-  virtual void EditMouseDown(bool /*left*/, TShiftState /*shift*/, int /*x*/, int /*y*/) {}
+  virtual void EditMouseDown(TMouseButton /*button*/, TShiftState /*shift*/, int /*x*/, int /*y*/) {}
   virtual void EditMouseMove(TShiftState /*shift*/, int /*x*/, int /*y*/) {}
-  virtual void EditMouseUp(bool /*left*/, TShiftState /*shift*/, int /*x*/, int /*y*/) {}
+  virtual void EditMouseUp(TMouseButton /*button*/, TShiftState /*shift*/, int /*x*/, int /*y*/) {}
   // What an in-place edit shows over the page (caret, selection, edit
   // frame), drawn in client pixels by the document's paint event.
   virtual void PaintEditState(TCanvas& /*canvas*/) {}

@@ -131,7 +131,7 @@ public:
   void EditKeyPress(char16_t& key) override;
   void EditKeyUp(TKey& key, TShiftState shift) override;
   void EditDblClick() override;
-  void EditMouseDown(bool left, TShiftState shift, int x, int y) override;
+  void EditMouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void EditMouseMove(TShiftState shift, int x, int y) override;
   void PaintEditState(TCanvas& canvas) override;
 

@@ -355,6 +355,45 @@ TEST_F(EditorInteractionTest, AFreehandShapeIsDrawnRightAfterItsInsertion) {
   }
 }
 
+// Inserting a freehand shape and drawing it is one undo step; a drawing given
+// up with Esc leaves nothing, not even an empty shape for Undo to bring back.
+TEST_F(EditorInteractionTest, OneUndoTakesAFreehandInsertBack) {
+  const auto insertAndDraw = [this](bool draw) {
+    Control.Editor().InsertShapeByDrag(std::make_unique<TdocFreehandShape>());
+    DragMouse(Control, At(80, 80), At(120, 120));
+    if (draw) {
+      DragMouse(Control, At(90, 90), At(110, 100));
+      // The middle button draws too; only the right one ends the edit.
+      QTest::mousePress(Control.viewport(), Qt::MiddleButton, Qt::NoModifier, At(90, 110));
+      MoveMouse(Control, At(100, 111), Qt::MiddleButton);
+      MoveMouse(Control, At(115, 112), Qt::MiddleButton);
+      QTest::mouseRelease(Control.viewport(), Qt::MiddleButton, Qt::NoModifier, At(115, 112));
+      ASSERT_EQ(Doc().GetEditState(), esInPlaceEdit);
+      QTest::mouseClick(Control.viewport(), Qt::RightButton, Qt::NoModifier, At(100, 100));
+    } else {
+      QTest::keyClick(&Control, Qt::Key_Escape);
+    }
+    QApplication::processEvents();
+    ASSERT_EQ(Doc().GetEditState(), esIdle);
+  };
+  Shape->SetDocLeft(25);  // the step before
+  insertAndDraw(true);
+  ASSERT_EQ(Doc().ShapeCount(), 2);
+  auto* drawn = static_cast<TdocFreehandShape*>(Doc().GetShapes(1));
+  EXPECT_EQ(drawn->GetPoints().size(), 2u);
+  Doc().Undo();
+  EXPECT_EQ(Doc().ShapeCount(), 1);
+  EXPECT_FLOAT_EQ(Shape->GetDocLeft(), 25);
+
+  insertAndDraw(false);
+  EXPECT_EQ(Doc().ShapeCount(), 1);
+  Doc().Undo();
+  EXPECT_EQ(Doc().ShapeCount(), 1);
+  EXPECT_FLOAT_EQ(Shape->GetDocLeft(), 25);
+  Doc().Undo();  // the step before the insert
+  EXPECT_FLOAT_EQ(Shape->GetDocLeft(), 20);
+}
+
 TEST_F(EditorInteractionTest, HoverCursorsFollowTheShapesAngle) {
   Click(At(30, 35));
   Shape->SetDocAngle(90);
