@@ -5,6 +5,8 @@
 // control's settings and events; this widget owns it, paints it, scrolls it,
 // runs its 50 ms timer and shows its cursors.
 
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <span>
 
@@ -46,6 +48,7 @@ public:
   void UpdateRulers() override;
   void ShowScreenCursor(TCursor cursor) override;
   void PostAutoDeletes() override;
+  void HotzoneScrollingChanged() override;
 
   // ---- what the editor asks of the window (DocumentInput.cpp)
   std::uint32_t TickCount() const override;
@@ -63,9 +66,13 @@ public:
   void StopTimer(TdocEditorTimer timer) override;
   // The hint window while one shows, else nil.
   const QLabel* GetHintWindow() const { return HintWindow.get(); }
-  // The menu a right click opens: "Cut", "Copy" and "Paste" for the shape
-  // edited in place, else the control's own menu (own, which may be nil).
+  // The menu a right click opens. While a shape is edited in place: its own
+  // menu, else "Cut", "Copy" and "Paste" for it; otherwise the focus shape's
+  // own menu, else the control's (own, which may be nil).
   QMenu* ShapePopupMenu(QMenu* own);
+  // A shape's own pop-up menu (nil: none), kept by shape id and not owned.
+  void SetShapePopupMenu(const TdocShape& shape, QMenu* menu);
+  QMenu* GetShapePopupMenu(const TdocShape* shape) const;
 
   // The canvas in pixels the current page takes at the screen scale, its
   // border included; (0, 0) without a page.
@@ -167,6 +174,7 @@ private:
   QTimer HotzoneTimer;
   std::unique_ptr<QLabel> HintWindow;
   QMenu* ClipboardMenu = nullptr;  // a child of the control, made on first use
+  std::map<std::int32_t, QPointer<QMenu>> ShapeMenus;
   QTimer Timer;
   QSize VirtualSize;
   int ScrollX = 0;

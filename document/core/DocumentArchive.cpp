@@ -244,7 +244,7 @@ void TdocDocumentCore::InstallArchiveContent(TArchiveContent& content) {
 void TdocDocumentCore::ReadSettingsFromXml(TXmlNode& node) {
   Options.HandleColor = node.ReadChildInteger("HandleColor", 0);
   Options.HandleEdgeColor = node.ReadChildInteger("HandleEdgeColor", 0);
-  Options.HotzoneScrolling = ReadOrdinal(node, "HotzoneScrolling", hzsWhenMouseDown);
+  SetHotzoneScrolling(ReadOrdinal(node, "HotzoneScrolling", hzsWhenMouseDown));
   Quality = ReadOrdinal(node, "StretchFilter", sfMitchell);
   ReadOnly = node.ReadChildBool("ReadOnly", false);
   RenderDpm = ReadResolution(node, "RenderDpm");

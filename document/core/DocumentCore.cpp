@@ -89,7 +89,7 @@ void TdocDocumentCore::Clear() {
   CurrentPageIndex = -1;
   Options.HandleColor = 0xFFFFFF;
   Options.HandleEdgeColor = 0x000000;
-  Options.HotzoneScrolling = hzsNoScroll;
+  SetHotzoneScrolling(hzsNoScroll);
   Quality = sfLinear;
   RenderDpm = DefaultDpm;
   ScreenScale = DefaultDpm;

@@ -385,6 +385,8 @@ public:
   bool GetPaintEditBorder() const override { return PaintEditBorder; }
   // Also passed on to the text shapes already on the current page.
   void SetPaintEditBorder(bool value);
+  // Stored in Options; the view creates or frees the hot zone's timer.
+  void SetHotzoneScrolling(TdocHZScrollingType value);
   bool GetUseClipboard() const { return UseClipboard; }
   void SetUseClipboard(bool value);
   // The document's own clipboard, used when the desktop's is not.

@@ -130,6 +130,11 @@ void TdocDocumentCore::SetFocusShape(TdocShape* shape) {
   DoFocusShape(shape);
 }
 
+void TdocDocumentCore::SetHotzoneScrolling(TdocHZScrollingType value) {
+  Options.HotzoneScrolling = value;
+  if (View) View->HotzoneScrollingChanged();
+}
+
 void TdocDocumentCore::SetPaintEditBorder(bool value) {
   PaintEditBorder = value;
   TdocPage* page = GetCurrentPage();

@@ -18,6 +18,8 @@
 #include "document/text/TextShape.h"
 #include "platform/qt/CursorTable.h"
 #include "platform/rtl/Strings.h"
+#include "xml/XmlDocument.h"
+#include "xml/XmlNode.h"
 
 namespace {
 
@@ -252,6 +254,49 @@ TEST_F(EditorInteractionTest, DoubleClickEditsATextInPlaceAndKeysGoToIt) {
   EXPECT_EQ(Doc().GetEditState(), esIdle);
   EXPECT_EQ(shape->GetText(), u"AB");
   EXPECT_EQ(Doc().GetUpdateCount(), 0);
+}
+
+// Each shape may bring a menu of its own: the focus shape's outside in-place
+// editing, the edited shape's while it is edited; the control's and the
+// clipboard menu stand in for shapes without one.
+TEST_F(EditorInteractionTest, TheRightClickMenuIsTheShapesOwn) {
+  QMenu own, rectangleMenu, textMenu;
+  Control.SetShapePopupMenu(*Shape, &rectangleMenu);
+  EXPECT_EQ(Control.ShapePopupMenu(&own), &own);  // nothing focused yet
+  Click(At(30, 35));
+  ASSERT_EQ(Doc().GetFocusShape(), Shape);
+  EXPECT_EQ(Control.ShapePopupMenu(&own), &rectangleMenu);
+  auto text = std::make_unique<TdocTextShape>();
+  text->SetDocBounds(80, 80, 60, 15);
+  text->SetText(u"abc");
+  TdocTextShape* edited = text.get();
+  Doc().AddShape(std::move(text));
+  Doc().StartShapeEdit(edited);
+  QMenu* clipboard = Control.ShapePopupMenu(&own);
+  EXPECT_NE(clipboard, &own);
+  EXPECT_NE(clipboard, &rectangleMenu);
+  Control.SetShapePopupMenu(*edited, &textMenu);
+  EXPECT_EQ(Control.ShapePopupMenu(&own), &textMenu);
+  Doc().CloseShapeEdit(true);
+  Control.SetShapePopupMenu(*Shape, nullptr);
+  Click(At(30, 35));
+  EXPECT_EQ(Control.ShapePopupMenu(&own), &own);
+}
+
+// The hot zone's timer exists exactly while HotzoneScrolling asks for it,
+// whether the setting is changed or read from a document.
+TEST_F(EditorInteractionTest, TheHotzoneTimerFollowsTheSetting) {
+  Doc().SetHotzoneScrolling(hzsNoScroll);
+  EXPECT_FALSE(Control.Editor().GetHotzoneTimerRunning());
+  Doc().SetHotzoneScrolling(hzsAlways);
+  EXPECT_TRUE(Control.Editor().GetHotzoneTimerRunning());
+  EXPECT_FALSE(Control.Editor().GetHotzoneActive());
+  Doc().SetHotzoneScrolling(hzsNoScroll);
+  EXPECT_FALSE(Control.Editor().GetHotzoneTimerRunning());
+  TXmlDocument settings("Document");
+  settings.GetRoot()->WriteChildInteger("HotzoneScrolling", hzsWhenMouseDown, 0);
+  Doc().ReadSettingsFromXml(*settings.GetRoot());
+  EXPECT_TRUE(Control.Editor().GetHotzoneTimerRunning());
 }
 
 TEST_F(EditorInteractionTest, TheClipboardMenuServesTheTextEditedInPlace) {
