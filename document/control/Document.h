@@ -6,6 +6,7 @@
 // runs its 50 ms timer and shows its cursors.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <span>
@@ -25,6 +26,8 @@ class TPrinter;
 
 class QLabel;
 class QMenu;
+
+enum TdocBorderStyle : std::uint8_t { bsNone, bsSingle };
 
 class TdocDocument : public QAbstractScrollArea, public TdocDocumentView, public TdocEditorHost {
 public:
@@ -86,6 +89,26 @@ public:
   float GetScrollFactor() const { return ScrollFactor; }
   void ScrollBy(int dx, int dy);
   void SetVirtualArea(int x, int y, int width, int height);
+
+  // ---- the scroll box's settings
+  // Show and use the scroll bars (the wheel scrolls either way).
+  bool GetAutoScroll() const { return AutoScroll; }
+  void SetAutoScroll(bool value);
+  // bsSingle: the plain one-pixel border the rulers beside the control
+  // count on; bsNone: none.
+  TdocBorderStyle GetBorderStyle() const { return BorderStyle; }
+  void SetBorderStyle(TdocBorderStyle value);
+  // Off: a canvas smaller than the window is centred in it; on: it keeps to
+  // the top-left corner.
+  bool GetNoCentring() const { return NoCentring; }
+  void SetNoCentring(bool value);
+  // The view follows a dragged scroll-bar thumb, not only its release.
+  bool GetTracking() const { return Tracking; }
+  void SetTracking(bool value);
+  // Fired when the scroll position changed, and at the start of each paint
+  // with the canvas painted on.
+  std::function<void(TdocDocument*)> OnScroll;
+  std::function<void(TdocDocument*, TCanvas&)> OnPaint;
 
   // ---- zoom. A zoom that would leave the usable scales or canvas sizes is
   // refused and changes nothing.
@@ -175,6 +198,10 @@ private:
   std::unique_ptr<QLabel> HintWindow;
   QMenu* ClipboardMenu = nullptr;  // a child of the control, made on first use
   std::map<std::int32_t, QPointer<QMenu>> ShapeMenus;
+  bool AutoScroll = true;
+  TdocBorderStyle BorderStyle = bsSingle;
+  bool NoCentring = false;
+  bool Tracking = true;
   QTimer Timer;
   QSize VirtualSize;
   int ScrollX = 0;
