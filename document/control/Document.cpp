@@ -23,9 +23,7 @@ TdocDocument::TdocDocument(QWidget* parent)
   DocumentCore->SetView(this);
   DocumentCore->SetTextClipboard(&Clipboard);
   setFocusPolicy(Qt::StrongFocus);
-  // A plain one-pixel border: the rulers beside the control count on it.
-  setFrameStyle(QFrame::Box | QFrame::Plain);
-  setLineWidth(1);
+  SetBorderStyle(bsSingle);
   viewport()->setMouseTracking(true);
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
   Timer.setInterval(TimerInterval);
@@ -86,6 +84,7 @@ void TdocDocument::paintEvent(QPaintEvent* event) {
     PageBuffer.Paint(BackBuffer, clip, key,
                      [this](TBitmap32& target, const QRect& rect) { PaintDocument(target, rect); });
     TCanvas& canvas = BackBuffer.GetCanvas();
+    if (OnPaint) OnPaint(this, canvas);
     DocumentCore->PaintSelectionHandles(canvas);
     if (TdocShape* edited = DocumentCore->GetEditShape()) edited->PaintEditState(canvas);
     DocumentCore->PaintFeedback(canvas);

@@ -5,7 +5,9 @@
 // control's settings and events; this widget owns it, paints it, scrolls it,
 // runs its 50 ms timer and shows its cursors.
 
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <span>
 
@@ -24,6 +26,8 @@ class TPrinter;
 
 class QLabel;
 class QMenu;
+
+enum TdocBorderStyle : std::uint8_t { bsNone, bsSingle };
 
 class TdocDocument : public QAbstractScrollArea, public TdocDocumentView, public TdocEditorHost {
 public:
@@ -47,6 +51,7 @@ public:
   void UpdateRulers() override;
   void ShowScreenCursor(TCursor cursor) override;
   void PostAutoDeletes() override;
+  void HotzoneScrollingChanged() override;
 
   // ---- what the editor asks of the window (DocumentInput.cpp)
   std::uint32_t TickCount() const override;
@@ -64,9 +69,13 @@ public:
   void StopTimer(TdocEditorTimer timer) override;
   // The hint window while one shows, else nil.
   const QLabel* GetHintWindow() const { return HintWindow.get(); }
-  // The menu a right click opens: "Cut", "Copy" and "Paste" for the shape
-  // edited in place, else the control's own menu (own, which may be nil).
+  // The menu a right click opens. While a shape is edited in place: its own
+  // menu, else "Cut", "Copy" and "Paste" for it; otherwise the focus shape's
+  // own menu, else the control's (own, which may be nil).
   QMenu* ShapePopupMenu(QMenu* own);
+  // A shape's own pop-up menu (nil: none), kept by shape id and not owned.
+  void SetShapePopupMenu(const TdocShape& shape, QMenu* menu);
+  QMenu* GetShapePopupMenu(const TdocShape* shape) const;
 
   // The canvas in pixels the current page takes at the screen scale, its
   // border included; (0, 0) without a page.
@@ -86,6 +95,26 @@ public:
   std::function<void(TdocDocument& sender)> OnEndDrag;
   // The keyboard focus went to another control of the window.
   std::function<void(TdocDocument& sender)> OnExit;
+
+  // ---- the scroll box's settings
+  // Show and use the scroll bars (the wheel scrolls either way).
+  bool GetAutoScroll() const { return AutoScroll; }
+  void SetAutoScroll(bool value);
+  // bsSingle: the plain one-pixel border the rulers beside the control
+  // count on; bsNone: none.
+  TdocBorderStyle GetBorderStyle() const { return BorderStyle; }
+  void SetBorderStyle(TdocBorderStyle value);
+  // Off: a canvas smaller than the window is centred in it; on: it keeps to
+  // the top-left corner.
+  bool GetNoCentring() const { return NoCentring; }
+  void SetNoCentring(bool value);
+  // The view follows a dragged scroll-bar thumb, not only its release.
+  bool GetTracking() const { return Tracking; }
+  void SetTracking(bool value);
+  // Fired when the scroll position changed, and at the start of each paint
+  // with the canvas painted on.
+  std::function<void(TdocDocument*)> OnScroll;
+  std::function<void(TdocDocument*, TCanvas&)> OnPaint;
 
   // ---- zoom. A zoom that would leave the usable scales or canvas sizes is
   // refused and changes nothing.
@@ -175,6 +204,11 @@ private:
   QTimer HotzoneTimer;
   std::unique_ptr<QLabel> HintWindow;
   QMenu* ClipboardMenu = nullptr;  // a child of the control, made on first use
+  std::map<std::int32_t, QPointer<QMenu>> ShapeMenus;
+  bool AutoScroll = true;
+  TdocBorderStyle BorderStyle = bsSingle;
+  bool NoCentring = false;
+  bool Tracking = true;
   QTimer Timer;
   QSize VirtualSize;
   int ScrollX = 0;

@@ -129,6 +129,11 @@ void TdocDocument::PostAutoDeletes() {
       this, [this] { Guarded("auto-delete", [this] { DocumentCore->RunAutoDeletes(); }); }, Qt::QueuedConnection);
 }
 
+void TdocDocument::HotzoneScrollingChanged() {
+  // Also called while the core is built, before the editor is.
+  if (DocumentEditor) DocumentEditor->SyncHotzoneTimer();
+}
+
 // ---- the editor's host
 
 std::uint32_t TdocDocument::TickCount() const { return imaging::GetTickCount(); }
@@ -200,8 +205,27 @@ void TdocDocument::StartTimer(TdocEditorTimer timer, int milliseconds) {
 
 void TdocDocument::StopTimer(TdocEditorTimer timer) { (timer == etHint ? HintTimer : HotzoneTimer).stop(); }
 
+void TdocDocument::SetShapePopupMenu(const TdocShape& shape, QMenu* menu) {
+  if (menu)
+    ShapeMenus[shape.GetShapeId()] = menu;
+  else
+    ShapeMenus.erase(shape.GetShapeId());
+}
+
+QMenu* TdocDocument::GetShapePopupMenu(const TdocShape* shape) const {
+  if (!shape) return nullptr;
+  const auto found = ShapeMenus.find(shape->GetShapeId());
+  return found == ShapeMenus.end() ? nullptr : found->second.data();
+}
+
 QMenu* TdocDocument::ShapePopupMenu(QMenu* own) {
-  if (DocumentCore->GetEditState() != esInPlaceEdit || !DocumentCore->GetEditShape()) return own;
+  if (DocumentCore->GetEditState() != esInPlaceEdit) {
+    QMenu* focused = GetShapePopupMenu(DocumentCore->GetFocusShape());
+    return focused ? focused : own;
+  }
+  const TdocShape* edited = DocumentCore->GetEditShape();
+  if (!edited) return own;
+  if (QMenu* menu = GetShapePopupMenu(edited)) return menu;
   if (!ClipboardMenu) {
     ClipboardMenu = new QMenu(this);
     const auto add = [this](const char* caption, const QKeySequence& keys, char16_t command) {

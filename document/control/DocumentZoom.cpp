@@ -46,6 +46,7 @@ void TdocDocument::SetBars() {
     bar->setRange(0, std::max(0, range - page));
     bar->setPageStep(std::max(1, page));
     bar->setSingleStep(std::max(1, ScaledRound(docview::LineStep, ScrollFactor)));
+    bar->setTracking(Tracking);
     bar->setValue(ScaledRound(std::max(0, offset), ScrollFactor));
   };
   setBar(horizontalScrollBar(), VirtualSize.width(), client.width(), ScrollX);
@@ -65,8 +66,8 @@ void TdocDocument::UpdateScrollBars() {
   // Bars that appear or vanish change the client size: clamp again then.
   for (int pass = 0; pass < 3; ++pass) {
     const QSize client = viewport()->size();
-    const int x = docview::ClampScrollOffset(ScrollX, VirtualSize.width(), client.width());
-    const int y = docview::ClampScrollOffset(ScrollY, VirtualSize.height(), client.height());
+    const int x = docview::ClampScrollOffset(ScrollX, VirtualSize.width(), client.width(), NoCentring);
+    const int y = docview::ClampScrollOffset(ScrollY, VirtualSize.height(), client.height(), NoCentring);
     if (x != ScrollX || y != ScrollY) {
       ScrollX = x;
       ScrollY = y;
@@ -98,8 +99,8 @@ void TdocDocument::SetVirtualArea(int x, int y, int width, int height) {
 
 void TdocDocument::ScrollTo(int x, int y) {
   const QSize client = viewport()->size();
-  x = docview::ClampScrollOffset(x, VirtualSize.width(), client.width());
-  y = docview::ClampScrollOffset(y, VirtualSize.height(), client.height());
+  x = docview::ClampScrollOffset(x, VirtualSize.width(), client.width(), NoCentring);
+  y = docview::ClampScrollOffset(y, VirtualSize.height(), client.height(), NoCentring);
   if (x == ScrollX && y == ScrollY) return;
   const int dx = x - ScrollX;
   const int dy = y - ScrollY;
@@ -113,7 +114,7 @@ void TdocDocument::ScrollTo(int x, int y) {
 void TdocDocument::ScrollBy(int dx, int dy) { ScrollTo(ScrollX + dx, ScrollY + dy); }
 
 void TdocDocument::scrollContentsBy(int, int) {
-  if (SettingBars) return;
+  if (SettingBars || !AutoScroll) return;
   // A bar moved by the user: its value is the offset in bar units.
   const auto offset = [this](const QScrollBar* bar) { return rtl::Round(bar->value() / ScrollFactor); };
   const bool horizontal = horizontalScrollBar()->maximum() > 0;
@@ -153,6 +154,41 @@ void TdocDocument::ScrollPositionChanged() {
   DocumentCore->SetWindowOrigin(ScrollX / scale, ScrollY / scale);
   UpdateRulers();
   if (DocumentCore->OnUpdateScrollPosition) DocumentCore->OnUpdateScrollPosition(DocumentCore.get());
+  if (OnScroll) OnScroll(this);
+}
+
+// ---- the scroll box's settings
+
+void TdocDocument::SetAutoScroll(bool value) {
+  if (value == AutoScroll) return;
+  AutoScroll = value;
+  const Qt::ScrollBarPolicy policy = value ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
+  setHorizontalScrollBarPolicy(policy);
+  setVerticalScrollBarPolicy(policy);
+  UpdateScrollBars();
+}
+
+void TdocDocument::SetBorderStyle(TdocBorderStyle value) {
+  BorderStyle = value;
+  if (value == bsSingle) {
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setLineWidth(1);
+  } else {
+    setFrameStyle(QFrame::NoFrame);
+  }
+}
+
+void TdocDocument::SetNoCentring(bool value) {
+  if (value == NoCentring) return;
+  NoCentring = value;
+  UpdateScrollBars();
+  Repaint();
+}
+
+void TdocDocument::SetTracking(bool value) {
+  Tracking = value;
+  horizontalScrollBar()->setTracking(value);
+  verticalScrollBar()->setTracking(value);
 }
 
 void TdocDocument::UpdateScrollArea() {

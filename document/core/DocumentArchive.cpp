@@ -197,9 +197,6 @@ TdocDocumentCore::TArchiveContent TdocDocumentCore::ReadArchiveContent(std::uniq
 
 void TdocDocumentCore::InstallArchiveContent(TArchiveContent& content) {
   Clear();
-  // Fonts of the document before are not this one's: "Fonts.dat" would
-  // otherwise gather the fonts of every document opened.
-  FontManager->PurgeFonts();
   Archive = std::move(content.Archive);
   TXmlNode& root = *content.Index->GetRoot();
   ReadSettingsFromXml(root);
@@ -247,7 +244,7 @@ void TdocDocumentCore::InstallArchiveContent(TArchiveContent& content) {
 void TdocDocumentCore::ReadSettingsFromXml(TXmlNode& node) {
   Options.HandleColor = node.ReadChildInteger("HandleColor", 0);
   Options.HandleEdgeColor = node.ReadChildInteger("HandleEdgeColor", 0);
-  Options.HotzoneScrolling = ReadOrdinal(node, "HotzoneScrolling", hzsWhenMouseDown);
+  SetHotzoneScrolling(ReadOrdinal(node, "HotzoneScrolling", hzsWhenMouseDown));
   Quality = ReadOrdinal(node, "StretchFilter", sfMitchell);
   ReadOnly = node.ReadChildBool("ReadOnly", false);
   RenderDpm = ReadResolution(node, "RenderDpm");

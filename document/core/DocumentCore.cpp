@@ -79,6 +79,9 @@ void TdocDocumentCore::ClearContent() {
   ClearUndo();
   Archive->Clear();
   DefaultBackground->Clear();
+  // Fonts of the document before are not the next one's: "Fonts.dat" would
+  // otherwise gather the fonts of every document opened.
+  FontManager->ForgetStoredUses();
 }
 
 void TdocDocumentCore::Clear() {
@@ -86,7 +89,7 @@ void TdocDocumentCore::Clear() {
   CurrentPageIndex = -1;
   Options.HandleColor = 0xFFFFFF;
   Options.HandleEdgeColor = 0x000000;
-  Options.HotzoneScrolling = hzsNoScroll;
+  SetHotzoneScrolling(hzsNoScroll);
   Quality = sfLinear;
   RenderDpm = DefaultDpm;
   ScreenScale = DefaultDpm;

@@ -173,7 +173,7 @@ public:
   int AddShape(std::unique_ptr<TdocShape> shape);
   void DeleteShape(int index);
   void ExchangeShapes(int i, int j);
-  int RemoveShape(TdocShape* shape);
+  int RemoveShape(TdocShape* shape) override;
   // Every selected shape one step down (up) the z-order; a selected block
   // keeps its order. Both raise "Threading error (working already)" while busy.
   void SendSelectionBackward();
@@ -223,7 +223,8 @@ public:
   // calls RunAutoDeletes later; without a view the ids wait for that call.
   void PostAutoDelete(std::int32_t shapeId) override;
   // Deletes the shapes still found by the ids posted (when AutoDeleteShape
-  // is on), each as one undo step.
+  // is on), each as one undo step. While the document is busy they are kept
+  // and posted again when it is idle.
   void RunAutoDeletes();
   bool HasPostedAutoDeletes() const { return !PostedAutoDeletes.empty(); }
   bool IsMouseButtonHeld() const override { return MouseButtonHeld; }
@@ -382,7 +383,10 @@ public:
   bool GetReadOnly() const { return ReadOnly; }
   void SetReadOnly(bool value);
   bool GetPaintEditBorder() const override { return PaintEditBorder; }
-  void SetPaintEditBorder(bool value) { PaintEditBorder = value; }
+  // Also passed on to the text shapes already on the current page.
+  void SetPaintEditBorder(bool value);
+  // Stored in Options; the view creates or frees the hot zone's timer.
+  void SetHotzoneScrolling(TdocHZScrollingType value);
   bool GetUseClipboard() const { return UseClipboard; }
   void SetUseClipboard(bool value);
   // The document's own clipboard, used when the desktop's is not.
@@ -518,6 +522,7 @@ private:
   void ShowPage(int index);
   void RenumberPageStreams(int index);
   void LoadPageContent(TdocPage& page, TXmlDocument* xml);
+  bool AllPagesLoaded() const;
   struct TArchiveContent;
   TArchiveContent ReadArchiveContent(std::unique_ptr<TsdStorage> archive) const;
   void InstallArchiveContent(TArchiveContent& content);

@@ -13,9 +13,11 @@ void TdocDocumentCore::PostAutoDelete(std::int32_t shapeId) {
 }
 
 void TdocDocumentCore::RunAutoDeletes() {
+  // While busy the requests wait: EndBusy posts them again.
+  if (IsBusy()) return;
   const std::vector<std::int32_t> ids = std::move(PostedAutoDeletes);
   PostedAutoDeletes.clear();
-  if (!Options.AutoDeleteShape || IsBusy()) return;
+  if (!Options.AutoDeleteShape) return;
   for (const std::int32_t id : ids) {
     // Looked up anew: the shape may have gone since the request was posted.
     TdocShape* shape = FindShape(id);

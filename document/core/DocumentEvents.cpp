@@ -80,7 +80,9 @@ void TdocDocumentCore::BeginBusy(TCursor cursor) {
 
 void TdocDocumentCore::EndBusy() {
   if (BusyCount == 0) return;
-  if (--BusyCount == 0) ShowCursor(Options.Cursor);
+  if (--BusyCount > 0) return;
+  ShowCursor(Options.Cursor);
+  if (HasPostedAutoDeletes() && View) View->PostAutoDeletes();
 }
 
 void TdocDocumentCore::CheckNotBusy() const {

@@ -116,9 +116,19 @@ void TdocDocumentCore::LoadPage(int index) {
 }
 
 void TdocDocumentCore::LoadPageContent(TdocPage& page, TXmlDocument* xml) {
+  // The page's shapes take over the font uses "Fonts.dat" counted for them;
+  // once every page is read, only shapes count.
+  auto fonts = TdocBracketGuard([this, before = FontManager->GetUseCounts()] {
+    FontManager->TakeOverStoredUses(before);
+    if (AllPagesLoaded()) FontManager->ForgetStoredUses();
+  });
   if (!xml) return;
   page.LoadFromXml(xml->GetRoot());
   page.RefreshAll();
+}
+
+bool TdocDocumentCore::AllPagesLoaded() const {
+  return std::all_of(Pages.begin(), Pages.end(), [](const auto& page) { return page->GetLoaded(); });
 }
 
 float TdocDocumentCore::GetPageWidth() const {

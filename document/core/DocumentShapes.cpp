@@ -1,8 +1,11 @@
 // The shapes of the current page as the document core sees them: the child
 // list, z-order, selection, focus and the editor's references to shapes.
 
+#include <vector>
+
 #include "document/core/DocumentCore.h"
 #include "document/page/Page.h"
+#include "document/text/TextBaseShape.h"
 
 namespace {
 
@@ -125,6 +128,24 @@ void TdocDocumentCore::SetFocusShape(TdocShape* shape) {
   if (shape == FocusShape) return;
   FocusShape = shape;
   DoFocusShape(shape);
+}
+
+void TdocDocumentCore::SetHotzoneScrolling(TdocHZScrollingType value) {
+  Options.HotzoneScrolling = value;
+  if (View) View->HotzoneScrollingChanged();
+}
+
+void TdocDocumentCore::SetPaintEditBorder(bool value) {
+  PaintEditBorder = value;
+  TdocPage* page = GetCurrentPage();
+  if (!page) return;
+  std::vector<TdocShape*> pending{page};
+  while (!pending.empty()) {
+    TdocShape* shape = pending.back();
+    pending.pop_back();
+    if (auto* text = dynamic_cast<TdocTextBaseShape*>(shape)) text->SetPaintEditBorder(value);
+    for (int i = 0; i < shape->GetShapeCount(); ++i) pending.push_back(shape->GetShapes(i));
+  }
 }
 
 // ---- editor references

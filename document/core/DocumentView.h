@@ -26,6 +26,8 @@ public:
   // Shapes asked to be deleted: call the core's RunAutoDeletes once the
   // event being handled is over.
   virtual void PostAutoDeletes() {}
+  // Options.HotzoneScrolling changed: the hot zone's timer follows it.
+  virtual void HotzoneScrollingChanged() {}
 
 protected:
   TdocDocumentView() = default;

@@ -161,7 +161,7 @@ void TdocEditor::LeftButtonDown(const TdocMouseInput& input) {
   DocCore.SetHit(kind, shape);
   if (DocCore.GetEditState() == esInPlaceEdit) {
     if (TdocShape* edited = DocCore.GetEditShape()) {
-      edited->EditMouseDown(true, ShiftOf(input), input.X, input.Y);
+      edited->EditMouseDown(mbLeft, ShiftOf(input), input.X, input.Y);
       // The press belongs to the edit unless it ended the edit (a click
       // beside a text); then it selects as any other press.
       if (shape == edited || DocCore.GetEditShape() == edited) return;
@@ -226,7 +226,7 @@ void TdocEditor::LeftButtonUp(const TdocMouseInput& input) {
     return;
   }
   if (DocCore.GetEditState() == esInPlaceEdit)
-    if (TdocShape* edited = DocCore.GetEditShape()) edited->EditMouseUp(true, ShiftOf(input), input.X, input.Y);
+    if (TdocShape* edited = DocCore.GetEditShape()) edited->EditMouseUp(mbLeft, ShiftOf(input), input.X, input.Y);
   switch (DocCore.GetEditState()) {
     case esInsertDragging:
       if (DragOffset.X != 0 || DragOffset.Y != 0) EndShapeInsert(true);
@@ -284,13 +284,13 @@ void TdocEditor::LeftDoubleClick(const TdocMouseInput& input) {
 void TdocEditor::OtherButtonDown(TMouseButton button, const TdocMouseInput& input) {
   // While a shape is edited in place every button is its input.
   if (DocCore.GetEditState() == esInPlaceEdit)
-    if (TdocShape* edited = DocCore.GetEditShape()) edited->EditMouseDown(false, ShiftOf(input), input.X, input.Y);
+    if (TdocShape* edited = DocCore.GetEditShape()) edited->EditMouseDown(button, ShiftOf(input), input.X, input.Y);
   DoMouseEvent(DocCore.OnMouseDown, button, input);
 }
 
 void TdocEditor::OtherButtonUp(TMouseButton button, const TdocMouseInput& input) {
   if (DocCore.GetEditState() == esInPlaceEdit)
-    if (TdocShape* edited = DocCore.GetEditShape()) edited->EditMouseUp(false, ShiftOf(input), input.X, input.Y);
+    if (TdocShape* edited = DocCore.GetEditShape()) edited->EditMouseUp(button, ShiftOf(input), input.X, input.Y);
   DoMouseEvent(DocCore.OnMouseUp, button, input);
 }
 
@@ -505,6 +505,13 @@ void TdocEditor::EndShapeInsert(bool commit) {
     DocCore.SetHit(hkNone, nullptr);
     return;
   }
+  // A freehand shape is drawn right away: its insertion opens the undo step
+  // its drawing continues, so that one Undo takes both back.
+  const bool draw = dynamic_cast<TdocFreehandShape*>(DocCore.GetInsertShape()) != nullptr;
+  if (draw) DocCore.BeginUndo();
+  auto insertStep = TdocBracketGuard([this, draw] {
+    if (draw) DocCore.EndUndo();
+  });
   ApplyInsertFrame();
   std::unique_ptr<TdocShape> owned = DocCore.TakeInsertShape();
   TdocShape* shape = owned.get();
@@ -513,8 +520,7 @@ void TdocEditor::EndShapeInsert(bool commit) {
   shape->RefreshAll();
   shape->SetSelected(true);
   DocCore.SetHit(hkNone, nullptr);
-  // A freehand shape is drawn right away.
-  if (dynamic_cast<TdocFreehandShape*>(shape)) DocCore.StartShapeEdit(shape);
+  if (draw) DocCore.StartShapeEdit(shape);
 }
 
 // ---- keys

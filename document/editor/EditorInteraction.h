@@ -126,6 +126,10 @@ public:
   // ---- the hot zone: one step of automatic scrolling near the border
   void HotzoneStep();
   bool GetHotzoneActive() const { return HotzoneActive; }
+  // Creates the hot zone's timer (inactive zone) when HotzoneScrolling asks
+  // for one, frees it when it is hzsNoScroll.
+  void SyncHotzoneTimer();
+  bool GetHotzoneTimerRunning() const { return HotzoneTimerRunning; }
 
   // The control's own show-hint flag, which shapes that follow their parent use.
   bool ShowHint = false;
@@ -148,7 +152,6 @@ private:
   void DragWithButton(const TdocMouseInput& input, bool changed);
   void DuplicateSelection();
   void DrawFeedback();
-  void SyncHotzoneTimer();
 
   TdocDocumentCore& DocCore;
   TdocEditorHost& Host;

@@ -169,6 +169,10 @@ void TdocEffectShape::AdjustExtents(float& left, float& top, float& right, float
 }
 
 void TdocEffectShape::ClearContent() {
+  // The effects go as a deleted effect goes: with their temporary streams.
+  TStringList names;
+  for (const auto& effect : Effects) effect->CollectArchiveNames(names);
+  DeleteTempStreams(names);
   Effects.clear();
   TdocShape::ClearContent();
 }

@@ -129,7 +129,7 @@ void TdocPage::BackgroundReloaded() {
 
 // ---- loading, names, snapping, document
 
-void TdocPage::SetOrigin(float left, float top) { TdocShape::SetDocPosition(left, top); }
+void TdocPage::SetOrigin(float left, float top) { StorePosition(left, top); }
 
 void TdocPage::SetDocFrame(float left, float top, float width, float height, float angle) {
   TdocShape::SetDocFrame(left, top, width, height, angle);

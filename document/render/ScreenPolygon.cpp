@@ -13,18 +13,45 @@ std::int32_t ScreenRound(double value) {
   return static_cast<std::int32_t>(std::nearbyint(std::clamp(value, -1.0e9, 1.0e9)));
 }
 
-bool PolygonContainsPixel(std::span<const TPoint> polygon, const TPoint& pixel) {
+namespace {
+
+// The closed polygon's edges that a ray from the pixel's centre to the right
+// crosses: upward ones count +1, downward ones -1.
+struct TCrossings {
+  int Winding = 0;
+  int Count = 0;
+};
+
+TCrossings CrossingsRightOf(std::span<const TPoint> polygon, const TPoint& pixel) {
   const double px = pixel.X + 0.5;
   const double py = pixel.Y + 0.5;
-  int winding = 0;
+  TCrossings crossings;
   for (std::size_t i = 0; i < polygon.size(); ++i) {
     const TPoint& a = polygon[i];
     const TPoint& b = polygon[(i + 1) % polygon.size()];
     const double side = (static_cast<double>(b.X) - a.X) * (py - a.Y) - (px - a.X) * (static_cast<double>(b.Y) - a.Y);
-    if (a.Y <= py && b.Y > py && side > 0) ++winding;
-    if (a.Y > py && b.Y <= py && side < 0) --winding;
+    if (a.Y <= py && b.Y > py && side > 0) {
+      ++crossings.Winding;
+      ++crossings.Count;
+    }
+    if (a.Y > py && b.Y <= py && side < 0) {
+      --crossings.Winding;
+      ++crossings.Count;
+    }
   }
-  return winding != 0;
+  return crossings;
+}
+
+}  // namespace
+
+bool PolygonContainsPixel(std::span<const TPoint> polygon, const TPoint& pixel) {
+  return CrossingsRightOf(polygon, pixel).Winding != 0;
+}
+
+bool ContoursContainPixel(std::span<const std::vector<TPoint>> contours, const TPoint& pixel) {
+  int count = 0;
+  for (const std::vector<TPoint>& contour : contours) count += CrossingsRightOf(contour, pixel).Count;
+  return count % 2 == 1;
 }
 
 namespace {

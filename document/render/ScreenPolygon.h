@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "platform/rtl/Types.h"
 
@@ -16,6 +17,10 @@ namespace document {
 std::int32_t ScreenRound(double value);
 
 bool PolygonContainsPixel(std::span<const TPoint> polygon, const TPoint& pixel);
+// The alternate (even-odd) rule over all contours together: a pixel is inside
+// when a ray from its centre crosses their edges an odd number of times, so
+// holes and overlaps of contours are outside.
+bool ContoursContainPixel(std::span<const std::vector<TPoint>> contours, const TPoint& pixel);
 // Whether a convex polygon and the rectangle's pixels share any area.
 bool ConvexPolygonMeetsRect(std::span<const TPoint> polygon, const TRect& rect);
 

@@ -101,6 +101,9 @@ public:
   // An empty text shape was deselected: the document deletes the shape with
   // this id later (when its AutoDeleteShape is on), looking it up first.
   virtual void PostAutoDelete(std::int32_t /*shapeId*/) {}
+  // Removes the shape from the current page (freeing it) and reports the
+  // changed list; -1 when it is not there.
+  virtual int RemoveShape(TdocShape* /*shape*/) { return -1; }
   virtual std::u16string GetClipboardText() { return {}; }
   virtual void SetClipboardText(const std::u16string& /*text*/) {}
 };

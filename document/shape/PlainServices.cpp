@@ -31,3 +31,8 @@ bool TdocPlainServices::Undo(TdocShape& root) {
   auto done = TdocBracketGuard([this] { RecordingRedo = false; });
   return root.ApplyCommand(*command);
 }
+
+int TdocPlainServices::RemoveShape(TdocShape* shape) {
+  TdocShape* parent = shape ? shape->GetParent() : nullptr;
+  return parent ? parent->RemoveShape(shape) : -1;
+}

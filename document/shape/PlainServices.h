@@ -41,6 +41,7 @@ public:
   void DoShapeLoadAdditionalInfo(TdocShape*, TXmlNode&) override {}
   void DoShapeSaveAdditionalInfo(TdocShape*, TXmlNode&) override {}
   void CloseShapeEdit(bool accept) override { CloseRequests.push_back(accept); }
+  const TdocShape* GetEditShape() const override { return EditShape; }
 
   // Client = (doc - Origin) x Scale.
   TFloatPoint DocToClient(const TFloatPoint& p) const override;
@@ -55,6 +56,8 @@ public:
   void SetEditCursor(TCursor cursor) override { EditCursor = cursor; }
   void SetCaretTimer(TdocShape&, int intervalMs) override { CaretInterval = intervalMs; }
   void PostAutoDelete(std::int32_t shapeId) override { AutoDeleteRequests.push_back(shapeId); }
+  // From the shape's parent, which stands for the page.
+  int RemoveShape(TdocShape* shape) override;
   std::u16string GetClipboardText() override { return ClipboardText; }
   void SetClipboardText(const std::u16string& text) override { ClipboardText = text; }
 
@@ -76,6 +79,7 @@ public:
   int DestroyedShapes = 0;
   // In-place editing: what shapes asked for, and what they are told.
   std::vector<bool> CloseRequests;
+  const TdocShape* EditShape = nullptr;
   std::vector<std::int32_t> AutoDeleteRequests;
   std::u16string ClipboardText;
   TCursor EditCursor = crDefault;

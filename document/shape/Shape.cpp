@@ -104,6 +104,11 @@ void TdocShape::SetDocAngle(float value) {
   Changed();
 }
 
+void TdocShape::StorePosition(float left, float top) {
+  DocLeft = left;
+  DocTop = top;
+}
+
 void TdocShape::StoreAngle(float value) {
   DocAngle = value;
   const double radians = double{value} * std::numbers::pi / 180.0;
@@ -561,6 +566,8 @@ void TdocShape::DoEditEvent() {
 void TdocShape::DoLoadError(const std::string& text) {
   if (Document) Document->DoLoadError(this, text);
 }
+
+bool TdocShape::IsEditing() const { return Document && Document->GetEditShape() == this; }
 
 void TdocShape::StartEdit() {
   // A plain shape has no in-place editing: the edit ends at once, refused.

@@ -320,6 +320,8 @@ public:
   virtual void Loaded() {}
   virtual void Animate() {}
   virtual void StartEdit();
+  // The document's in-place edit is on this shape.
+  bool IsEditing() const;
   virtual void EndEdit(bool /*accept*/) {}
   // In-place editing input, which the document routes to the shape it
   // edits; points are client pixels.
@@ -327,9 +329,9 @@ public:
   virtual void EditKeyPress(char16_t& /*key*/) {}
   virtual void EditKeyUp(TKey& /*key*/, TShiftState /*shift*/) {}
   virtual void EditDblClick() {}
-  virtual void EditMouseDown(bool /*left*/, TShiftState /*shift*/, int /*x*/, int /*y*/) {}
+  virtual void EditMouseDown(TMouseButton /*button*/, TShiftState /*shift*/, int /*x*/, int /*y*/) {}
   virtual void EditMouseMove(TShiftState /*shift*/, int /*x*/, int /*y*/) {}
-  virtual void EditMouseUp(bool /*left*/, TShiftState /*shift*/, int /*x*/, int /*y*/) {}
+  virtual void EditMouseUp(TMouseButton /*button*/, TShiftState /*shift*/, int /*x*/, int /*y*/) {}
   // What an in-place edit shows over the page (caret, selection, edit
   // frame), drawn in client pixels by the document's paint event.
   virtual void PaintEditState(TCanvas& /*canvas*/) {}
@@ -412,10 +414,11 @@ public:
   virtual TRect GetScreenRect() const;
   // The screen rectangle united with the handle rectangles of a selectable shape.
   virtual TRect GetUpdateRect() const;
-  // Regions are polygons in screen pixels (non-zero winding, a pixel belongs
-  // to one when its centre does; ScreenPolygon.h): the outline is the four
-  // frame corners here, polygon shapes give their outline.
-  virtual std::vector<TPoint> CreateOutlineRegion() const;
+  // Regions are polygons in screen pixels (a pixel belongs to one when its
+  // centre does; ScreenPolygon.h). The outline's contours are taken by the
+  // alternate (even-odd) rule: the four frame corners here, polygon shapes
+  // give their outline.
+  virtual std::vector<std::vector<TPoint>> CreateOutlineRegion() const;
   // The four corners of the frame widened by the extents.
   std::vector<TPoint> CreateFrameRegion() const;
   bool IntersectsRect(const TRect& screenRect) const;
@@ -427,8 +430,10 @@ protected:
   // Hands a command to the undo list, or to the redo list while an undo
   // runs; only when IsRecordingUndo.
   void RecordCommand(std::unique_ptr<TdocCommand> command) const;
-  // Writes the frame fields without undo or notification (XML loading).
+  // Write the frame fields without undo or notification (XML loading, the
+  // page's origin).
   void StoreAngle(float value);
+  void StorePosition(float left, float top);
   // Deletes the child's temporary resource streams from the container.
   void DeleteTempStreams(const TdocShape& child) const;
   // Deletes those of the named streams that are temporary ones.

@@ -415,7 +415,9 @@ std::vector<TPoint> TdocShape::ScreenPolygon(const TFloatRect& local) const {
   return polygon;
 }
 
-std::vector<TPoint> TdocShape::CreateOutlineRegion() const { return ScreenPolygon({0, 0, DocWidth, DocHeight}); }
+std::vector<std::vector<TPoint>> TdocShape::CreateOutlineRegion() const {
+  return {ScreenPolygon({0, 0, DocWidth, DocHeight})};
+}
 
 std::vector<TPoint> TdocShape::CreateFrameRegion() const { return ScreenPolygon(LocalArea()); }
 
@@ -451,10 +453,10 @@ TPoint Moved(const TPoint& p, const TPoint& offset) { return {p.X + offset.X, p.
 bool TdocShape::PointInShape(const TPoint& screenPoint) const {
   if (!document::PolygonContainsPixel(CreateFrameRegion(), screenPoint)) return false;
   if (Cache) return PointOnOpaquePixel(screenPoint);
-  const std::vector<TPoint> outline = CreateOutlineRegion();
+  const std::vector<std::vector<TPoint>> outline = CreateOutlineRegion();
   const auto probes = HitProbes(Document);
   return std::any_of(probes.begin(), probes.end(), [&](const TPoint& offset) {
-    return document::PolygonContainsPixel(outline, Moved(screenPoint, offset));
+    return document::ContoursContainPixel(outline, Moved(screenPoint, offset));
   });
 }
 

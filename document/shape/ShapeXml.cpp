@@ -90,6 +90,8 @@ void TdocShape::LoadFromXml(TXmlNode* node) {
   ClearContent();
   LoadBaseProperties(*node);
   LoadChildren(*node);
+  // A grouped shape's extents follow its children's, known only now.
+  if (Grouped) UpdateExtents();
   if (Document) Document->DoShapeLoadAdditionalInfo(this, *node);
 }
 
@@ -133,7 +135,10 @@ void TdocShape::LoadChildren(TXmlNode& node) {
   TXmlNodeList elements;
   node.FindChildren("Shape", elements);
   // Children kept by ClearContent (the Fixed ones) are reused in order; a
-  // child that fails to load is reported and removed, the rest still load.
+  // child that fails to load is reported and skipped, the rest still load.
+  // Loading records no undo: a record could name a child that is skipped,
+  // and recording a half-loaded child can fail again.
+  const RecordingPause pause;
   int position = 0;
   for (int i = 0; i < elements.GetCount(); ++i) {
     TXmlNode* element = elements.GetItem(i);

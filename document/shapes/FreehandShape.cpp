@@ -33,12 +33,17 @@ void TdocFreehandShape::StartEdit() {
 void TdocFreehandShape::EndEdit(bool accept) {
   Drawing = false;
   TrimTrailingContours();
-  if (!accept || HasNoPoint()) {
-    if (GetDocument()) GetDocument()->PostAutoDelete(GetShapeId());
-  } else {
+  TdocServices* document = GetDocument();
+  if (!document) return;
+  if (accept && !HasNoPoint()) {
     Invalidate();
+  } else if (GetParent()) {
+    // Removed inside the undo step StartEdit opened, so that one Undo gives
+    // back what was there before. The shape is freed here: only locals are
+    // used from now on. (Without a parent the shape is being deleted already.)
+    document->RemoveShape(this);
   }
-  if (GetDocument()) GetDocument()->EndUndo();
+  document->EndUndo();
 }
 
 void TdocFreehandShape::CloseEdit(bool accept) {
@@ -58,15 +63,15 @@ void TdocFreehandShape::EditKeyDown(TKey& key, TShiftState /*shift*/) {
 }
 
 void TdocFreehandShape::PaintHandles(TCanvas& canvas) const {
-  if (!IsBeingEdited()) TdocPolygonShape::PaintHandles(canvas);
+  if (!IsEditing()) TdocPolygonShape::PaintHandles(canvas);
 }
 
 TFloatPoint TdocFreehandShape::MapPoint(int x, int y) const {
   return ScreenToShape({static_cast<float>(x), static_cast<float>(y)});
 }
 
-void TdocFreehandShape::EditMouseDown(bool left, TShiftState /*shift*/, int x, int y) {
-  if (!left) {
+void TdocFreehandShape::EditMouseDown(TMouseButton button, TShiftState /*shift*/, int x, int y) {
+  if (button == mbRight) {
     CloseEdit(true);
     return;
   }
@@ -83,7 +88,7 @@ void TdocFreehandShape::EditMouseMove(TShiftState /*shift*/, int x, int y) {
   AddStrokePoint(point);
 }
 
-void TdocFreehandShape::EditMouseUp(bool /*left*/, TShiftState /*shift*/, int x, int y) {
+void TdocFreehandShape::EditMouseUp(TMouseButton /*button*/, TShiftState /*shift*/, int x, int y) {
   if (!Drawing) return;
   const TFloatPoint point = MapPoint(x, y);
   if (point.X != LastPoint.X || point.Y != LastPoint.Y) AddStrokePoint(point);

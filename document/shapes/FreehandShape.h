@@ -29,9 +29,9 @@ public:
   void StartEdit() override;
   void EndEdit(bool accept) override;
   void EditKeyDown(TKey& key, TShiftState shift) override;
-  void EditMouseDown(bool left, TShiftState shift, int x, int y) override;
+  void EditMouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void EditMouseMove(TShiftState shift, int x, int y) override;
-  void EditMouseUp(bool left, TShiftState shift, int x, int y) override;
+  void EditMouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   // None while strokes are drawn: grips would sit in the way of the pen.
   void PaintHandles(TCanvas& canvas) const override;
   // "AutoRestart" reads as False when missing.

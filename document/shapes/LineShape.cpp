@@ -132,7 +132,7 @@ TdocContours TdocLineShape::GeneratedContours() const {
 // ---- turning, handles, dragging
 
 void TdocLineShape::SetDocAngle(float value) {
-  if (!std::isfinite(value) || value == 0) return;
+  if (!std::isfinite(value)) return;
   const double radians = double{value} * std::numbers::pi / 180.0;
   const double c = std::cos(radians), s = std::sin(radians);
   std::vector<TFloatPoint> points = PagePoints();

@@ -348,15 +348,13 @@ void TdocPolygonShape::DrawStipple(TBitmap32& bitmap) const {
 
 // ---- frame, margins, hit region
 
-bool TdocPolygonShape::IsBeingEdited() const { return GetDocument() && GetDocument()->GetEditShape() == this; }
-
 void TdocPolygonShape::SetDocSize(float width, float height) {
   const float oldWidth = GetDocWidth(), oldHeight = GetDocHeight();
   TdocEffectShape::SetDocSize(width, height);
   if (oldWidth > 0 && oldHeight > 0 && width > 0 && height > 0) {
     if (!StorePoints)
       BuildOutline();
-    else if (!IsBeingEdited())
+    else if (!IsEditing())
       ScalePoints(width / oldWidth, height / oldHeight);
   }
   Rebuild = true;
@@ -391,17 +389,15 @@ void TdocPolygonShape::AdjustExtents(float& left, float& top, float& right, floa
   TdocEffectShape::AdjustExtents(left, top, right, bottom);
 }
 
-std::vector<TPoint> TdocPolygonShape::CreateOutlineRegion() const {
-  // All contours in one ring: each closes on its first point, so the way
-  // from one contour to the next is walked there and back and cancels out.
-  std::vector<TPoint> region;
+std::vector<std::vector<TPoint>> TdocPolygonShape::CreateOutlineRegion() const {
+  std::vector<std::vector<TPoint>> region;
   for (const TdocContour& contour : Points) {
     if (contour.empty()) continue;
+    std::vector<TPoint>& screen = region.emplace_back();
     for (const TFloatPoint& p : contour) {
-      const TFloatPoint screen = ShapeToScreen(p);
-      region.push_back({document::ScreenRound(screen.X), document::ScreenRound(screen.Y)});
+      const TFloatPoint at = ShapeToScreen(p);
+      screen.push_back({document::ScreenRound(at.X), document::ScreenRound(at.Y)});
     }
-    region.push_back(region[region.size() - contour.size()]);
   }
   return region;
 }

@@ -94,7 +94,7 @@ public:
 
   void PaintToBitmap(TBitmap32& bitmap, const TdocRenderOptions& options) override;
   void SetDeviceTransform(const TdocTransform& matrix) override;
-  std::vector<TPoint> CreateOutlineRegion() const override;
+  std::vector<std::vector<TPoint>> CreateOutlineRegion() const override;
   void AdjustExtents(float& left, float& top, float& right, float& bottom) const override;
   void ClearContent() override;
   void SetPropertyByName(const std::string& name, const std::string& value) override;
@@ -109,8 +109,6 @@ protected:
   double DeviceScale() const;
   // Rebuilds the device polygons at the next drawing and refreshes.
   void ShapeChanged();
-  // The document's in-place edit is on this shape.
-  bool IsBeingEdited() const;
 
 private:
   // The width and its render margins, without undo or notification.

@@ -1,5 +1,6 @@
 #include "document/text/FontManager.h"
 
+#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -76,12 +77,27 @@ double TdocFont::GetLineHeight(double fontHeight) const {
   return (double(Ascent) + Descent) * fontHeight / kEmUnits;
 }
 
+std::int32_t TdocFont::GetUseCount() const {
+  return static_cast<std::int32_t>(
+      std::clamp<std::int64_t>(std::int64_t{RefCount} + std::max(StoredUses, 0), 0, std::numeric_limits<std::int32_t>::max()));
+}
+
 TdocFont* TdocFontManager::AcquireFont(const std::string& name, TFontStyles styleBits, TdocFont* previous) {
-  if (previous != nullptr) {
-    if (previous->Name == name && previous->StyleBits == styleBits) return previous;
-    previous->RefCount = SaturatedDecrement(previous->RefCount);
-    PurgeFonts();
+  if (previous != nullptr && previous->Name == name && previous->StyleBits == styleBits) return previous;
+  // Released after the new font is taken, so a font in use is never purged;
+  // released also when the new one cannot be created.
+  TdocFont* font = nullptr;
+  try {
+    font = TakeFont(name, styleBits);
+  } catch (...) {
+    ReleaseFont(previous);
+    throw;
   }
+  ReleaseFont(previous);
+  return font;
+}
+
+TdocFont* TdocFontManager::TakeFont(const std::string& name, TFontStyles styleBits) {
   if (name.empty()) return nullptr;
   if (TdocFont* font = FindFont(name, styleBits)) {
     font->RefCount = SaturatedIncrement(font->RefCount);
@@ -92,10 +108,42 @@ TdocFont* TdocFontManager::AcquireFont(const std::string& name, TFontStyles styl
   return font;
 }
 
+void TdocFontManager::ReleaseFont(TdocFont* font) {
+  if (font == nullptr) return;
+  font->RefCount = SaturatedDecrement(font->RefCount);
+  PurgeFonts();
+}
+
 void TdocFontManager::PurgeFonts() {
   for (int i = Fonts.GetCount() - 1; i >= 0; --i) {
-    if (Fonts.GetItem(i)->RefCount < 1) Fonts.Delete(i);
+    if (Fonts.GetItem(i)->GetUseCount() < 1) Fonts.Delete(i);
   }
+}
+
+TdocFontManager::TUseCounts TdocFontManager::GetUseCounts() const {
+  TUseCounts counts;
+  for (int i = 0; i < Fonts.GetCount(); ++i) counts.emplace_back(Fonts.GetItem(i), Fonts.GetItem(i)->RefCount);
+  return counts;
+}
+
+void TdocFontManager::TakeOverStoredUses(const TUseCounts& before) {
+  for (const auto& [font, count] : before) {
+    if (IndexOfFont(font) < 0) continue;
+    TdocFont& present = *const_cast<TdocFont*>(font);
+    const std::int64_t acquired = std::int64_t{present.RefCount} - count;
+    if (acquired > 0) present.StoredUses = static_cast<std::int32_t>(std::max<std::int64_t>(0, present.StoredUses - acquired));
+  }
+}
+
+void TdocFontManager::ForgetStoredUses() {
+  for (int i = 0; i < Fonts.GetCount(); ++i) Fonts.GetItem(i)->StoredUses = 0;
+  PurgeFonts();
+}
+
+int TdocFontManager::IndexOfFont(const TdocFont* font) const {
+  for (int i = 0; i < Fonts.GetCount(); ++i)
+    if (Fonts.GetItem(i) == font) return i;
+  return -1;
 }
 
 TdocFont* TdocFontManager::FindFont(const std::string& name, TFontStyles styleBits) const {

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "document/text/Glyph.h"
 #include "imaging/util/SortedLists.h"
@@ -46,7 +48,13 @@ public:
 
   std::int32_t Ascent = 0;
   std::int32_t Descent = 0;
+  // The shapes in memory that use the font.
   std::int32_t RefCount = 0;
+  // Uses counted by "Fonts.dat" for shapes of pages not read yet; a page
+  // read takes its shapes' uses over (TdocFontManager::TakeOverStoredUses).
+  std::int32_t StoredUses = 0;
+  // What "Fonts.dat" stores as the font's use count.
+  std::int32_t GetUseCount() const;
 
 private:
   friend class TdocFontManager;
@@ -73,26 +81,41 @@ public:
 
   // The shared font for the name (exact, case-sensitive) and style, its use
   // counted. Previous is the font the caller held: it is returned as it is
-  // when it matches, otherwise its use ends first. An empty name gives null
-  // (and still ends the use of Previous, which is how a shape lets go).
+  // when it matches; otherwise its use ends, also when the new font cannot
+  // be created (which raises), so the caller must not keep it. An empty name
+  // gives null (and still ends the use of Previous: how a shape lets go).
   TdocFont* AcquireFont(const std::string& name, TFontStyles styleBits, TdocFont* previous);
-  // Deletes every font no longer in use (RefCount below 1).
+  // Deletes every font no longer in use (no shape and no stored use).
   void PurgeFonts();
+
+  // The uses each font has now; after a page is read, TakeOverStoredUses
+  // with them moves the uses its shapes acquired out of StoredUses.
+  using TUseCounts = std::vector<std::pair<const TdocFont*, std::int32_t>>;
+  TUseCounts GetUseCounts() const;
+  void TakeOverStoredUses(const TUseCounts& before);
+  // No page is left unread (or the document goes): only shapes count.
+  void ForgetStoredUses();
 
   int GetFontCount() const { return Fonts.GetCount(); }
   TdocFont* GetFont(int index) const { return Fonts.GetItem(index); }
 
-  // "Fonts.dat": every font in list order, every glyph in code order.
+  // "Fonts.dat": every font in list order with its use count, every glyph in
+  // code order.
   void SaveToStream(TStream& stream) const;
   // Reads a whole "Fonts.dat" before changing anything, then adds its fonts.
   // A font whose name and style are already in the list is not added again:
-  // the present font keeps its glyphs and gains the stored ones it lacks.
+  // the present font keeps its glyphs and counts and gains the stored glyphs
+  // it lacks. A new font's stored count becomes its StoredUses.
   // Raises EReadError "Font file is corrupt or incorrect", "Font file has
   // unknown version" or the stream's read error; the list is unchanged then.
   void LoadFromStream(TStream& stream);
 
 private:
   TdocFont* FindFont(const std::string& name, TFontStyles styleBits) const;
+  // A use of the font for the name and style, which is made when missing.
+  TdocFont* TakeFont(const std::string& name, TFontStyles styleBits);
+  void ReleaseFont(TdocFont* font);
+  int IndexOfFont(const TdocFont* font) const;
   TdocFont* AddFont(const std::string& name, TFontStyles styleBits);
   void MergeFont(std::unique_ptr<TdocFont> loaded);
 

@@ -1,6 +1,6 @@
 // The "Fonts.dat" stream of the font manager: little-endian fields back to
 // back. "FNT", version 256, the font count, then per font its name, style,
-// metrics, use count and glyphs, per glyph its metrics and, when present,
+// metrics, use count (the shapes using it) and glyphs, per glyph its metrics and, when present,
 // its contours of 16.16 points in font units (y down).
 
 #include <algorithm>
@@ -97,7 +97,7 @@ void TdocFontManager::SaveToStream(TStream& stream) const {
     rtl::WriteLE(stream, static_cast<std::uint8_t>(font.StyleBits));
     rtl::WriteLE(stream, font.Ascent);
     rtl::WriteLE(stream, font.Descent);
-    rtl::WriteLE(stream, font.RefCount);
+    rtl::WriteLE(stream, font.GetUseCount());
     rtl::WriteLE(stream, static_cast<std::int32_t>(font.glyphs.GetCount()));
     for (int g = 0; g < font.glyphs.GetCount(); ++g) WriteGlyph(stream, *font.glyphs.GetItem(g));
   }
@@ -117,7 +117,7 @@ void TdocFontManager::LoadFromStream(TStream& stream) {
     auto& font = loaded.emplace_back(std::make_unique<TdocFont>(this, std::move(name), rtl::ReadLE<std::uint8_t>(stream)));
     font->Ascent = rtl::ReadLE<std::int32_t>(stream);
     font->Descent = rtl::ReadLE<std::int32_t>(stream);
-    font->RefCount = rtl::ReadLE<std::int32_t>(stream);
+    font->StoredUses = rtl::ReadLE<std::int32_t>(stream);
     font->StoredMetrics = true;
     const std::int32_t glyphCount = ReadCount(stream, kMinGlyphBytes);
     for (std::int32_t g = 0; g < glyphCount; ++g) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "document/text/FixedValues.h"
 #include "document/text/FontManager.h"
@@ -40,7 +41,11 @@ TdocPolygonText::~TdocPolygonText() { ReleaseFont(); }
 
 void TdocPolygonText::AcquireShapeFont() const {
   TdocFontManager* fonts = GetDocument() ? GetDocument()->GetShapeFonts() : nullptr;
-  if (fonts != nullptr) Font = fonts->AcquireFont(GetFontName(), GetFontStyle(), Font);
+  if (fonts == nullptr) return;
+  // Let go before the call: the held font's use ends there even when the
+  // new font cannot be created, and it may be freed.
+  TdocFont* previous = std::exchange(Font, nullptr);
+  Font = fonts->AcquireFont(GetFontName(), GetFontStyle(), previous);
 }
 
 void TdocPolygonText::ReleaseFont() {

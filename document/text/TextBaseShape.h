@@ -105,10 +105,15 @@ public:
   void AlignLines();
 
   // ---- in-place editing
-  bool IsEditing() const { return Editor != nullptr; }
   TdocLineEdit* GetEditor() const { return Editor.get(); }
-  // Caret index under a client pixel: the nearest position on the line
-  // under it (the last line below all lines); -1 when not editing.
+  // While the document edits the shape its edit border and selection stand
+  // in for the resize handles (PaintEditState).
+  void PaintHandles(TCanvas& canvas) const override;
+  // Caret index under a client pixel on the line under it: the caret left of
+  // the click (round(x) against floor(caret x)), except in the last
+  // character, whose click gives the caret after it; the line's first caret
+  // left of the line, its last right of it; -1 below all lines and when not
+  // editing.
   std::int32_t CaretFromPoint(int x, int y) const;
   std::int32_t GetCaretIndex() const { return CaretIndex; }
   bool GetCaretBlink() const { return CaretBlink; }
@@ -126,7 +131,7 @@ public:
   void EditKeyPress(char16_t& key) override;
   void EditKeyUp(TKey& key, TShiftState shift) override;
   void EditDblClick() override;
-  void EditMouseDown(bool left, TShiftState shift, int x, int y) override;
+  void EditMouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void EditMouseMove(TShiftState shift, int x, int y) override;
   void PaintEditState(TCanvas& canvas) override;
 

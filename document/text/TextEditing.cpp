@@ -149,13 +149,13 @@ void TdocTextBaseShape::EditDblClick() {
   if (Editor) Editor->SelectAll();
 }
 
-void TdocTextBaseShape::EditMouseDown(bool left, TShiftState /*shift*/, int x, int y) {
+void TdocTextBaseShape::EditMouseDown(TMouseButton button, TShiftState /*shift*/, int x, int y) {
   if (!Editor) return;
   if (!PointInShape(Point(x, y))) {
     CloseEdit(true);
     return;
   }
-  if (!left) return;
+  if (button != mbLeft) return;
   {
     auto onChange = std::move(Editor->OnChange);
     Editor->OnChange = nullptr;
@@ -226,6 +226,10 @@ void TdocTextBaseShape::PaintCaret(TCanvas& canvas) const {
   canvas.MoveTo(top.X, top.Y);
   canvas.LineTo(bottom.X, bottom.Y);
   canvas.SetPen(saved);
+}
+
+void TdocTextBaseShape::PaintHandles(TCanvas& canvas) const {
+  if (!IsEditing()) TdocEffectShape::PaintHandles(canvas);
 }
 
 void TdocTextBaseShape::PaintEditState(TCanvas& canvas) {

@@ -229,11 +229,21 @@ std::int32_t TdocTextBaseShape::CaretFromPoint(int x, int y) const {
   if (Spans.empty() || CaretX.size() != Text.size() + 1) return 0;
   TFloatPoint p = ScreenToShape({float(x), float(y)});
   if (GetMirrored()) p.X = GetDocWidth() - p.X;
-  std::size_t line = 0;
-  while (line + 1 < Spans.size() && !(p.Y < Spans[line]->LineTop + GetLineDistance())) ++line;
-  const TdocTextSpan& span = *Spans[line];
-  if (p.X >= span.LineLeft + span.Width) return span.CharPos - 1 + span.CharCount;
-  return NearestCaretOnLine(static_cast<int>(line), p.X);
+  const double distance = GetLineDistance();
+  const auto hit = std::find_if(Spans.begin(), Spans.end(), [&](const auto& span) { return p.Y < span->LineTop + distance; });
+  if (hit == Spans.end()) return -1;
+  const TdocTextSpan& span = **hit;
+  const std::int32_t first = span.CharPos - 1, last = first + span.CharCount;
+  if (p.X >= span.LineLeft + span.Width) return last;
+  const long click = std::lround(p.X);
+  const auto caretFloor = [this](std::int32_t k) { return std::floor(CaretX[std::size_t(k)].X); };
+  // Left of the line the caret stays at its start.
+  if (click < caretFloor(first)) return first;
+  std::int32_t k = first;
+  while (k < last - 1 && click >= caretFloor(k + 1)) ++k;
+  if (k < last - 1) return k;
+  // In the last character: after it, unless the click is on its own caret.
+  return std::lround(CaretX[std::size_t(k)].X) >= click ? k : last;
 }
 
 std::int32_t TdocTextBaseShape::NavigateLines(std::int32_t charPos, TKey key) const {

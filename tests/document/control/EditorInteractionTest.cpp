@@ -18,6 +18,8 @@
 #include "document/text/TextShape.h"
 #include "platform/qt/CursorTable.h"
 #include "platform/rtl/Strings.h"
+#include "xml/XmlDocument.h"
+#include "xml/XmlNode.h"
 
 namespace {
 
@@ -254,6 +256,49 @@ TEST_F(EditorInteractionTest, DoubleClickEditsATextInPlaceAndKeysGoToIt) {
   EXPECT_EQ(Doc().GetUpdateCount(), 0);
 }
 
+// Each shape may bring a menu of its own: the focus shape's outside in-place
+// editing, the edited shape's while it is edited; the control's and the
+// clipboard menu stand in for shapes without one.
+TEST_F(EditorInteractionTest, TheRightClickMenuIsTheShapesOwn) {
+  QMenu own, rectangleMenu, textMenu;
+  Control.SetShapePopupMenu(*Shape, &rectangleMenu);
+  EXPECT_EQ(Control.ShapePopupMenu(&own), &own);  // nothing focused yet
+  Click(At(30, 35));
+  ASSERT_EQ(Doc().GetFocusShape(), Shape);
+  EXPECT_EQ(Control.ShapePopupMenu(&own), &rectangleMenu);
+  auto text = std::make_unique<TdocTextShape>();
+  text->SetDocBounds(80, 80, 60, 15);
+  text->SetText(u"abc");
+  TdocTextShape* edited = text.get();
+  Doc().AddShape(std::move(text));
+  Doc().StartShapeEdit(edited);
+  QMenu* clipboard = Control.ShapePopupMenu(&own);
+  EXPECT_NE(clipboard, &own);
+  EXPECT_NE(clipboard, &rectangleMenu);
+  Control.SetShapePopupMenu(*edited, &textMenu);
+  EXPECT_EQ(Control.ShapePopupMenu(&own), &textMenu);
+  Doc().CloseShapeEdit(true);
+  Control.SetShapePopupMenu(*Shape, nullptr);
+  Click(At(30, 35));
+  EXPECT_EQ(Control.ShapePopupMenu(&own), &own);
+}
+
+// The hot zone's timer exists exactly while HotzoneScrolling asks for it,
+// whether the setting is changed or read from a document.
+TEST_F(EditorInteractionTest, TheHotzoneTimerFollowsTheSetting) {
+  Doc().SetHotzoneScrolling(hzsNoScroll);
+  EXPECT_FALSE(Control.Editor().GetHotzoneTimerRunning());
+  Doc().SetHotzoneScrolling(hzsAlways);
+  EXPECT_TRUE(Control.Editor().GetHotzoneTimerRunning());
+  EXPECT_FALSE(Control.Editor().GetHotzoneActive());
+  Doc().SetHotzoneScrolling(hzsNoScroll);
+  EXPECT_FALSE(Control.Editor().GetHotzoneTimerRunning());
+  TXmlDocument settings("Document");
+  settings.GetRoot()->WriteChildInteger("HotzoneScrolling", hzsWhenMouseDown, 0);
+  Doc().ReadSettingsFromXml(*settings.GetRoot());
+  EXPECT_TRUE(Control.Editor().GetHotzoneTimerRunning());
+}
+
 TEST_F(EditorInteractionTest, TheClipboardMenuServesTheTextEditedInPlace) {
   QMenu own;
   EXPECT_EQ(Control.ShapePopupMenu(&own), &own);
@@ -320,6 +365,26 @@ TEST_F(EditorInteractionTest, PostedAutoDeleteRemovesTheEmptyTextLater) {
   EXPECT_EQ(Doc().ShapeCount(), 1);
 }
 
+// A request that arrives while the document is busy (a load or a print)
+// waits and is carried out once the document is idle again.
+TEST_F(EditorInteractionTest, AutoDeletePostedWhileBusyRunsWhenIdle) {
+  auto text = std::make_unique<TdocTextShape>();
+  text->SetDocBounds(80, 80, 60, 15);
+  TdocShape* empty = text.get();
+  Doc().AddShape(std::move(text));
+  empty->SetSelected(true);
+  {
+    auto busy = Doc().BusyBracket(crHourGlass);
+    Click(At(5, 5));
+    QApplication::processEvents();
+    EXPECT_EQ(Doc().ShapeCount(), 2);
+  }
+  EXPECT_EQ(Doc().ShapeCount(), 2);  // posted again, not run inside EndBusy
+  QApplication::processEvents();
+  EXPECT_EQ(Doc().ShapeCount(), 1);
+  EXPECT_FALSE(Doc().HasPostedAutoDeletes());
+}
+
 TEST_F(EditorInteractionTest, AFreehandShapeIsDrawnRightAfterItsInsertion) {
   for (const bool draw : {true, false}) {
     const int count = Doc().ShapeCount();
@@ -333,6 +398,45 @@ TEST_F(EditorInteractionTest, AFreehandShapeIsDrawnRightAfterItsInsertion) {
     EXPECT_EQ(Doc().ShapeCount(), draw ? count + 1 : count);
     EXPECT_EQ(Doc().GetUpdateCount(), 0);
   }
+}
+
+// Inserting a freehand shape and drawing it is one undo step; a drawing given
+// up with Esc leaves nothing, not even an empty shape for Undo to bring back.
+TEST_F(EditorInteractionTest, OneUndoTakesAFreehandInsertBack) {
+  const auto insertAndDraw = [this](bool draw) {
+    Control.Editor().InsertShapeByDrag(std::make_unique<TdocFreehandShape>());
+    DragMouse(Control, At(80, 80), At(120, 120));
+    if (draw) {
+      DragMouse(Control, At(90, 90), At(110, 100));
+      // The middle button draws too; only the right one ends the edit.
+      QTest::mousePress(Control.viewport(), Qt::MiddleButton, Qt::NoModifier, At(90, 110));
+      MoveMouse(Control, At(100, 111), Qt::MiddleButton);
+      MoveMouse(Control, At(115, 112), Qt::MiddleButton);
+      QTest::mouseRelease(Control.viewport(), Qt::MiddleButton, Qt::NoModifier, At(115, 112));
+      ASSERT_EQ(Doc().GetEditState(), esInPlaceEdit);
+      QTest::mouseClick(Control.viewport(), Qt::RightButton, Qt::NoModifier, At(100, 100));
+    } else {
+      QTest::keyClick(&Control, Qt::Key_Escape);
+    }
+    QApplication::processEvents();
+    ASSERT_EQ(Doc().GetEditState(), esIdle);
+  };
+  Shape->SetDocLeft(25);  // the step before
+  insertAndDraw(true);
+  ASSERT_EQ(Doc().ShapeCount(), 2);
+  auto* drawn = static_cast<TdocFreehandShape*>(Doc().GetShapes(1));
+  EXPECT_EQ(drawn->GetPoints().size(), 2u);
+  Doc().Undo();
+  EXPECT_EQ(Doc().ShapeCount(), 1);
+  EXPECT_FLOAT_EQ(Shape->GetDocLeft(), 25);
+
+  insertAndDraw(false);
+  EXPECT_EQ(Doc().ShapeCount(), 1);
+  Doc().Undo();
+  EXPECT_EQ(Doc().ShapeCount(), 1);
+  EXPECT_FLOAT_EQ(Shape->GetDocLeft(), 25);
+  Doc().Undo();  // the step before the insert
+  EXPECT_FLOAT_EQ(Shape->GetDocLeft(), 20);
 }
 
 TEST_F(EditorInteractionTest, HoverCursorsFollowTheShapesAngle) {

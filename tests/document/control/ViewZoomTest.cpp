@@ -179,4 +179,59 @@ TEST_F(ViewZoomTest, FitsIntoAWindowNarrowerThanItsBorderChangeNothing) {
   EXPECT_GT(Doc().GetScreenScale(), 0.0f);
 }
 
+// The scroll box's settings, each with what a person sees: the canvas left
+// at the corner, bars gone and the arrows of a bar stepping 9 pixels, a bar
+// dragged without tracking, the border, and the notifications.
+TEST_F(ViewZoomTest, ScrollBoxSettingsAct) {
+  Control.SetVirtualArea(0, 0, 100, 50);
+  Control.SetNoCentring(true);
+  EXPECT_EQ(Control.GetScrollOffset(), QPoint(0, 0));
+  Control.SetNoCentring(false);
+  EXPECT_EQ(Control.GetScrollOffset(), QPoint(-150, -125));
+
+  int scrolls = 0, paints = 0;
+  Control.OnScroll = [&scrolls](TdocDocument*) { ++scrolls; };
+  Control.OnPaint = [&paints](TdocDocument*, TCanvas&) { ++paints; };
+  Control.SetVirtualArea(0, 0, 2000, 1500);
+  QApplication::processEvents();
+  QScrollBar* bar = Control.horizontalScrollBar();
+  ASSERT_TRUE(bar->isVisible());
+  const int before = scrolls;
+  bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_EQ(Control.GetScrollOffset().x(), 9);
+  EXPECT_GT(scrolls, before);
+  Control.viewport()->repaint();
+  EXPECT_GT(paints, 0);
+
+  Control.SetTracking(false);
+  bar->setSliderDown(true);
+  bar->setSliderPosition(300);
+  EXPECT_EQ(Control.GetScrollOffset().x(), 9);  // not while the thumb is held
+  bar->setSliderDown(false);
+  EXPECT_EQ(Control.GetScrollOffset().x(), 300);
+  Control.SetTracking(true);
+  bar->setSliderDown(true);
+  bar->setSliderPosition(400);
+  EXPECT_EQ(Control.GetScrollOffset().x(), 400);
+  bar->setSliderDown(false);
+
+  Control.SetAutoScroll(false);
+  QApplication::processEvents();
+  EXPECT_FALSE(Control.horizontalScrollBar()->isVisible());
+  EXPECT_FALSE(Control.verticalScrollBar()->isVisible());
+  EXPECT_EQ(Control.viewport()->size(), QSize(400, 300));
+  Control.ScrollBy(10, 0);  // the program and the wheel still scroll
+  EXPECT_EQ(Control.GetScrollOffset().x(), 410);
+  Control.SetAutoScroll(true);
+  QApplication::processEvents();
+  EXPECT_TRUE(Control.horizontalScrollBar()->isVisible());
+
+  EXPECT_EQ(Control.GetBorderStyle(), bsSingle);
+  EXPECT_EQ(Control.frameWidth(), 1);
+  Control.SetBorderStyle(bsNone);
+  EXPECT_EQ(Control.frameWidth(), 0);
+  Control.SetBorderStyle(bsSingle);
+  EXPECT_EQ(Control.frameWidth(), 1);
+}
+
 }  // namespace

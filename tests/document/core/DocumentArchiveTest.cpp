@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <tuple>
 #include <filesystem>
 #include <string>
@@ -22,6 +23,7 @@
 #include "document/core/DocumentCore.h"
 #include "document/shapes/FrameShapes.h"
 #include "document/page/Page.h"
+#include "document/text/PolygonText.h"
 #include "imaging/bitmap/Bitmap32.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Stream.h"
@@ -501,21 +503,83 @@ TEST_F(DocumentArchiveTest, ASaveCutShortByTheFileSizeLimitLeavesTheOldFileWhole
   }
 }
 
-TEST_F(DocumentArchiveTest, EmbeddedFontsDoNotGrowFromSaveToSave) {
-  Doc.Options.FontEmbedding = true;
-  TdocFont* font = Doc.GetFontManager().AcquireFont("DejaVu Sans", 0, nullptr);
-  for (char16_t c : std::u16string(u"Label")) font->GetGlyph(c);
-  Doc.SaveToFile(Path("a.stor"));
-  const std::string fonts = *FindStream(ReadStor(FileBytes(Path("a.stor"))), "Fonts.dat");
-  EXPECT_GT(fonts.size(), 100u);
-  TdocDocumentCore second;
-  for (int cycle = 0; cycle < 3; ++cycle) {
-    second.LoadFromFile(Path(cycle == 0 ? "a.stor" : "b.stor"));
-    EXPECT_EQ(second.GetFontManager().GetFontCount(), 1);
-    second.GetPages(0)->SetModified(true);
-    second.SaveToFile(Path("b.stor"));
-    EXPECT_EQ(*FindStream(ReadStor(FileBytes(Path("b.stor"))), "Fonts.dat"), fonts);
+// The use count of each font in a "Fonts.dat", read by the stream's layout:
+// per font its name, style, metrics, count and glyphs.
+std::map<std::string, std::int32_t> StoredFontUses(const std::string& bytes) {
+  std::size_t at = 5;
+  const auto i32 = [&] {
+    std::uint32_t v = 0;
+    for (int i = 0; i < 4; ++i) v |= std::uint32_t(std::uint8_t(bytes.at(at + i))) << (8 * i);
+    at += 4;
+    return static_cast<std::int32_t>(v);
+  };
+  std::map<std::string, std::int32_t> uses;
+  for (std::int32_t fonts = i32(); fonts > 0; --fonts) {
+    const std::int32_t length = i32();
+    const std::string name = bytes.substr(at, std::size_t(length));
+    at += std::size_t(length) + 1 + 8;
+    uses[name] = i32();
+    for (std::int32_t glyphs = i32(); glyphs > 0; --glyphs) {
+      at += 2 + 24;
+      if (bytes.at(at++) == 0) continue;
+      for (std::int32_t contours = i32(); contours > 0; --contours) at += 8 * std::size_t(i32());
+    }
   }
+  EXPECT_EQ(at, bytes.size());
+  return uses;
+}
+
+void AddText(TdocDocumentCore& doc, const std::string& font) {
+  auto text = std::make_unique<TdocPolygonText>();
+  text->SetDocBounds(10, 10, 60, 12);
+  text->SetFontName(font);
+  text->SetText(u"Label");
+  doc.AddShape(std::move(text));
+}
+
+// Each count is the number of shapes using the font, whatever the number of
+// open and save cycles, and a document opened after another carries none of
+// the other's fonts; a page not read yet keeps its fonts and their counts.
+TEST_F(DocumentArchiveTest, EmbeddedFontCountsAreTheShapesUsingThem) {
+  using TUses = std::map<std::string, std::int32_t>;
+  const auto savedUses = [this](TdocDocumentCore& doc, const std::string& name) {
+    doc.SaveToFile(Path(name));
+    return StoredFontUses(*FindStream(ReadStor(FileBytes(Path(name))), "Fonts.dat"));
+  };
+  Doc.Options.FontEmbedding = true;
+  Doc.SetPageCount(2);
+  AddText(Doc, "DejaVu Sans");
+  AddText(Doc, "DejaVu Sans");
+  AddText(Doc, "DejaVu Serif");
+  Doc.SetCurrentPageIndex(1);
+  AddText(Doc, "DejaVu Sans Mono");
+  Doc.SetCurrentPageIndex(0);
+  const TUses all{{"DejaVu Sans", 2}, {"DejaVu Serif", 1}, {"DejaVu Sans Mono", 1}};
+  EXPECT_EQ(savedUses(Doc, "a.stor"), all);
+
+  TdocDocumentCore second;
+  second.LoadFromFile(Path("a.stor"));
+  for (int cycle = 0; cycle < 3; ++cycle) {
+    SCOPED_TRACE(cycle);
+    second.GetPages(0)->SetModified(true);
+    EXPECT_EQ(savedUses(second, "b.stor"), all);  // page 2 not read yet
+    second.LoadFromFile(Path("b.stor"));
+  }
+  second.SetCurrentPageIndex(1);  // reads page 2
+  EXPECT_EQ(savedUses(second, "b.stor"), all);
+  AddText(second, "DejaVu Sans");
+  second.SetCurrentPageIndex(0);
+  second.DeleteShape(2);
+  EXPECT_EQ(savedUses(second, "b.stor"), (TUses{{"DejaVu Sans", 3}, {"DejaVu Sans Mono", 1}}));
+
+  // Another document, with one font of its own.
+  TdocDocumentCore other;
+  other.Options.FontEmbedding = true;
+  AddText(other, "DejaVu Serif");
+  other.SaveToFile(Path("c.stor"));
+  second.LoadFromFile(Path("c.stor"));
+  EXPECT_EQ(savedUses(second, "d.stor"), (TUses{{"DejaVu Serif", 1}}));
+  EXPECT_EQ(second.GetFontManager().GetFontCount(), 1);
 }
 
 TEST_F(DocumentArchiveTest, PicturesKeptInTheArchiveTravelWithTheDocument) {

@@ -12,6 +12,7 @@
 
 #include "tests/document/TestShapes.h"
 #include "document/core/DocumentCore.h"
+#include "document/text/TextShape.h"
 #include "document/page/Page.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Stream.h"
@@ -638,6 +639,23 @@ TEST_F(DocumentCoreTest, ClearingModifiedClearsEveryPage) {
   Doc.SetModified(false);
   EXPECT_FALSE(Doc.GetPages(0)->GetModified());
   EXPECT_FALSE(Doc.GetPages(1)->GetModified());
+}
+
+// Switching the edit border reaches the texts already on the current page,
+// those inside a group too, and the texts added later.
+TEST_F(DocumentCoreTest, PaintEditBorderReachesTheTextsOfTheCurrentPage) {
+  auto* text = static_cast<TdocTextShape*>(Doc.GetShapes(Doc.AddShape(std::make_unique<TdocTextShape>())));
+  auto group = std::make_unique<TdocShape>();
+  auto* grouped = static_cast<TdocTextShape*>(group->GetShapes(group->AddShape(std::make_unique<TdocTextShape>())));
+  Doc.AddShape(std::move(group));
+  ASSERT_TRUE(text->GetPaintEditBorder() && grouped->GetPaintEditBorder());
+  Doc.SetPaintEditBorder(false);
+  EXPECT_FALSE(text->GetPaintEditBorder());
+  EXPECT_FALSE(grouped->GetPaintEditBorder());
+  auto* later = static_cast<TdocTextShape*>(Doc.GetShapes(Doc.AddShape(std::make_unique<TdocTextShape>())));
+  EXPECT_FALSE(later->GetPaintEditBorder());
+  Doc.SetPaintEditBorder(true);
+  EXPECT_TRUE(text->GetPaintEditBorder() && grouped->GetPaintEditBorder() && later->GetPaintEditBorder());
 }
 
 }  // namespace

@@ -188,9 +188,9 @@ TEST_F(HandlePaintTest, FreehandShowsNoGripsWhileItsStrokesAreDrawn) {
   Doc.StartShapeEdit(freehand);
   // A stroke from 25, 15 to 35, 20 mm: the frame covers pixels 100 .. 140
   // across and 60 .. 80 down.
-  freehand->EditMouseDown(true, 0, 100, 60);
+  freehand->EditMouseDown(mbLeft, 0, 100, 60);
   freehand->EditMouseMove(0, 140, 80);
-  freehand->EditMouseUp(true, 0, 140, 80);
+  freehand->EditMouseUp(mbLeft, 0, 140, 80);
   for (bool selected : {false, true}) {
     freehand->SetSelected(selected);
     PaintHandles();

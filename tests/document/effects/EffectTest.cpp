@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -330,6 +331,64 @@ TEST_F(EffectTest, GroupShapeIsRegisteredAndCarriesEffects) {
   ASSERT_EQ(copy.GetEffectCount(), 1);
   EXPECT_EQ(static_cast<TdocProbeEffect*>(copy.GetEffects(0))->Color, 0x55u);
   EXPECT_EQ(copy.ClassName(), "TdocGroupShape");
+}
+
+// An effect whose picture is a stream of the document's container.
+class TdocStreamEffect : public TdocEffect {
+public:
+  static const TdocEffectClass& StaticClass() {
+    static const TdocEffectClass info{"TdocStreamEffect", [] { return std::unique_ptr<TdocEffect>(new TdocStreamEffect); }};
+    return info;
+  }
+  const TdocEffectClass& GetClass() const override { return StaticClass(); }
+  void CollectArchiveNames(TStringList& list) const override { list.Add(Stream); }
+  void RenameArchiveNames(const std::map<std::string, std::string>& renames) override {
+    if (auto found = renames.find(Stream); found != renames.end()) Stream = found->second;
+  }
+  void LoadFromXml(const TXmlNode& node) override {
+    TdocEffect::LoadFromXml(node);
+    Stream = node.ReadChildString("Stream");
+  }
+  void SaveToXml(TXmlNode& node) const override {
+    TdocEffect::SaveToXml(node);
+    node.WriteChildString("Stream", Stream);
+  }
+  std::string Stream;
+};
+
+// Content replaced by Assign or by a load takes the temporary streams of the
+// effects it held with it, as deleting an effect does; other streams stay.
+TEST_F(EffectTest, ClearedEffectsTakeTheirTemporaryStreamsWithThem) {
+  RegisterEffectClass(TdocStreamEffect::StaticClass(), 1);
+  TsdStorage& storage = *Document.GetStorage();
+  const auto streamEffect = [&storage](const std::string& name) {
+    TMemoryStream data;
+    data.WriteBuffer(name.data(), static_cast<std::int64_t>(name.size()));
+    storage.WriteStream(name, data);
+    auto effect = std::make_unique<TdocStreamEffect>();
+    effect->Stream = name;
+    return effect;
+  };
+  TdocEffectShape& shape = AddEffectShape();
+  TdocEffectShape& plain = AddEffectShape();
+  for (const bool byAssign : {true, false}) {
+    SCOPED_TRACE(byAssign);
+    shape.AddEffect(streamEffect("TMP0000007.png"));
+    shape.AddEffect(streamEffect("Kept.png"));
+    if (byAssign)
+      shape.Assign(&plain);
+    else {
+      TXmlDocument xml;
+      xml.ReadFromString(Xml(plain));
+      shape.LoadFromXml(xml.GetRoot());
+    }
+    EXPECT_EQ(shape.GetEffectCount(), 0);
+    EXPECT_FALSE(storage.StreamExists("TMP0000007.png"));
+    EXPECT_TRUE(storage.StreamExists("Kept.png"));
+  }
+  shape.AddEffect(streamEffect("TMP0000008.png"));
+  shape.DeleteEffect(0);
+  EXPECT_FALSE(storage.StreamExists("TMP0000008.png"));
 }
 
 }  // namespace

@@ -708,4 +708,15 @@ TEST_F(PageTest, AHugeGridOnAHugePageStaysQuick) {
   EXPECT_EQ(bitmap.GetPixel(3, 2), 0xFFFFFFFFu);
 }
 
+// Where the page sits in the view is no edit: nothing to undo, no change.
+TEST_F(PageTest, SettingTheOriginRecordsNoUndo) {
+  Document.UndoList.clear();
+  const int changes = Document.ShapeChanges;
+  Page.SetOrigin(12.5f, 7);
+  EXPECT_FLOAT_EQ(Page.GetDocLeft(), 12.5f);
+  EXPECT_FLOAT_EQ(Page.GetDocTop(), 7);
+  EXPECT_TRUE(Document.UndoList.empty());
+  EXPECT_EQ(Document.ShapeChanges, changes);
+}
+
 }  // namespace

@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
+#include <array>
 #include <string>
 #include <vector>
 
 #include "tests/document/TestShapes.h"
 #include "document/effects/Effect.h"
+#include "document/effects/EffectShape.h"
+#include "document/effects/ShadowEffect.h"
 #include "platform/rtl/Exception.h"
 #include "xml/XmlDocument.h"
 
@@ -216,6 +219,66 @@ TEST_F(ShapeXmlTest, AFailingKeptChildIsTheOneRemoved) {
   ASSERT_EQ(Page.GetShapeCount(), 1);
   EXPECT_EQ(Page.GetShapes(0)->GetNameText(), u"second");
   EXPECT_EQ(Document.LoadErrors, std::vector<std::string>{"boom"});
+}
+
+// A shape whose load stops half way and which cannot be written then: what
+// recording it for undo would try.
+struct THalfLoadedShape : TdocShape {
+  static const TdocShapeClass& StaticClass() {
+    static const TdocShapeClass info{"THalfLoadedShape", [] { return std::unique_ptr<TdocShape>(new THalfLoadedShape); }};
+    return info;
+  }
+  const TdocShapeClass& GetClass() const override { return StaticClass(); }
+  void LoadFromXml(TXmlNode* node) override {
+    Complete = false;
+    TdocShape::LoadFromXml(node);
+    if (node->FindChild("Cut")) throw Exception("cut short");
+    Complete = true;
+  }
+  void SaveToXml(TXmlNode& node) const override {
+    if (!Complete) throw Exception("half loaded");
+    TdocShape::SaveToXml(node);
+  }
+  bool Complete = true;
+};
+
+// With undo on, a child that fails is skipped: the load goes on, nothing is
+// recorded, and no record names the child that went.
+TEST_F(ShapeXmlTest, AChildThatFailsIsSkippedWithoutUndoRecords) {
+  RegisterShapeClass(THalfLoadedShape::StaticClass());
+  const auto element = [](const std::string& name, bool cut) {
+    return "<Shape><ClassName>THalfLoadedShape</ClassName><Name>" + name + "</Name>" + (cut ? "<Cut/>" : "") +
+           "</Shape>";
+  };
+  ASSERT_TRUE(Document.GetUndoEnabled());
+  EXPECT_NO_THROW(Load(Page, "<shape>" + element("first", false) + element("broken", true) +
+                                 element("third", false) + "</shape>"));
+  ASSERT_EQ(Page.GetShapeCount(), 2);
+  EXPECT_EQ(Page.GetShapes(0)->GetNameText(), u"first");
+  EXPECT_EQ(Page.GetShapes(1)->GetNameText(), u"third");
+  EXPECT_EQ(Document.LoadErrors, std::vector<std::string>{"cut short"});
+  EXPECT_TRUE(Document.UndoList.empty());
+}
+
+// A grouped shape's extents take in its children's, which load after its
+// own values: a child with a shadow of blur 2 moved by (1, 1) widens every
+// side of the group by 1.5 * 2 + 1 = 4 mm.
+TEST_F(ShapeXmlTest, AGroupTakesItsChildrensExtentsWhenLoaded) {
+  TdocShape group;
+  group.SetDocFrame(0, 0, 50, 30, 0);
+  auto child = std::make_unique<TdocEffectShape>();
+  child->SetDocFrame(5, 5, 20, 10, 0);
+  auto shadow = std::make_unique<TdocShadowEffect>();
+  shadow->SetBlur(2);
+  shadow->SetDeltaX(1);
+  shadow->SetDeltaY(1);
+  child->AddEffect(std::move(shadow));
+  group.AddShape(std::move(child));
+  group.SetGrouped(true);
+  TdocShape loaded;
+  Load(loaded, Save(group));
+  ASSERT_EQ(loaded.GetShapeCount(), 1);
+  EXPECT_EQ(loaded.GetExtents(), (std::array<float, 4>{4, 4, 4, 4}));
 }
 
 }  // namespace

@@ -27,9 +27,9 @@ protected:
   }
   // A press at the first point, moves through the others, a release at the last.
   void Stroke(const std::vector<TPoint>& pixels) {
-    Shape->EditMouseDown(true, 0, pixels.front().X, pixels.front().Y);
+    Shape->EditMouseDown(mbLeft, 0, pixels.front().X, pixels.front().Y);
     for (std::size_t i = 1; i < pixels.size(); ++i) Shape->EditMouseMove(0, pixels[i].X, pixels[i].Y);
-    Shape->EditMouseUp(true, 0, pixels.back().X, pixels.back().Y);
+    Shape->EditMouseUp(mbLeft, 0, pixels.back().X, pixels.back().Y);
   }
   // The undo step the edit opened was closed: no bracket is left open.
   void ExpectUndoBalanced() { EXPECT_THROW(Document.EndUndo(), EInvalidOperation); }
@@ -64,21 +64,21 @@ TEST_F(FreehandShapeTest, StepsOfThreeTenthsAddEverySecondPointWhereThePointerWa
 TEST_F(FreehandShapeTest, ClickWithoutMovementLeavesNothingAndTheShapeGoes) {
   Stroke({{50, 50}});
   Shape->EndEdit(true);
-  EXPECT_TRUE(Shape->HasNoPoint());
-  ASSERT_EQ(Document.AutoDeleteRequests.size(), 1u);
-  EXPECT_EQ(Document.AutoDeleteRequests[0], Shape->GetShapeId());
+  // Removed before the edit's undo step closed: the removal is part of it.
+  EXPECT_EQ(Page.GetShapeCount(), 0);
+  ASSERT_FALSE(Document.UndoList.empty());
+  EXPECT_EQ(Document.UndoList.back()->Kind, ckChildRemoved);
   ExpectUndoBalanced();
 }
 
 TEST_F(FreehandShapeTest, EscapeWhileDrawingRemovesTheShape) {
-  Shape->EditMouseDown(true, 0, 10, 10);
+  Shape->EditMouseDown(mbLeft, 0, 10, 10);
   Shape->EditMouseMove(0, 40, 40);
   TKey key = VK_ESCAPE;
   Shape->EditKeyDown(key, 0);
   ASSERT_EQ(Document.CloseRequests, std::vector<bool>{false});
   Shape->EndEdit(false);  // what the document does on that request
-  EXPECT_EQ(Document.AutoDeleteRequests.size(), 1u);
-  EXPECT_FALSE(Shape->IsDrawing());
+  EXPECT_EQ(Page.GetShapeCount(), 0);
   ExpectUndoBalanced();
 }
 
@@ -91,7 +91,7 @@ TEST_F(FreehandShapeTest, AcceptedStrokesStayAndTrailingShortContoursGo) {
   ASSERT_EQ(Shape->GetPoints().size(), 3u);
   Shape->EndEdit(true);
   EXPECT_EQ(Shape->GetPoints().size(), 2u);
-  EXPECT_TRUE(Document.AutoDeleteRequests.empty());
+  EXPECT_EQ(Page.GetShapeCount(), 1);
   ExpectUndoBalanced();
 }
 
@@ -115,7 +115,12 @@ TEST_F(FreehandShapeTest, KeysEndTheEdit) {
 }
 
 TEST_F(FreehandShapeTest, RightButtonOrNoRestartEndsAccepted) {
-  Shape->EditMouseDown(false, 0, 5, 5);
+  // The middle button draws like the left one.
+  Shape->EditMouseDown(mbMiddle, 0, 5, 5);
+  EXPECT_TRUE(Shape->IsDrawing());
+  Shape->EditMouseUp(mbMiddle, 0, 25, 5);
+  EXPECT_TRUE(Document.CloseRequests.empty());
+  Shape->EditMouseDown(mbRight, 0, 5, 5);
   EXPECT_EQ(Document.CloseRequests, std::vector<bool>{true});
   Document.CloseRequests.clear();
   Shape->AutoRestart = false;

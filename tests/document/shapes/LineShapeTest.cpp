@@ -131,6 +131,21 @@ TEST_F(LineShapeTest, TurningMovesThePointsAndKeepsTheAngle) {
   EXPECT_NEAR(line.GetDocHeight(), 10, 1e-4);
 }
 
+// Turning by 0 still fits the frame to the points: ends at a quarter and
+// three quarters of a 40 x 20 frame give a 20 x 10 frame from (10, 10).
+TEST_F(LineShapeTest, TurningByNothingFitsTheFrameToThePoints) {
+  TdocLineShape& line = AddLine({0, 0}, {40, 20});
+  line.SetPropertyByName("Ends", "0.25 0.5 0.75 1");
+  ASSERT_FLOAT_EQ(line.GetDocWidth(), 40);
+  line.SetDocAngle(0);
+  EXPECT_FLOAT_EQ(line.GetDocLeft(), 10);
+  EXPECT_FLOAT_EQ(line.GetDocTop(), 10);
+  EXPECT_FLOAT_EQ(line.GetDocWidth(), 20);
+  EXPECT_FLOAT_EQ(line.GetDocHeight(), 10);
+  EXPECT_EQ(line.GetPoint(0), (TFloatPoint{10, 10}));
+  EXPECT_EQ(line.GetPoint(1), (TFloatPoint{30, 20}));
+}
+
 TEST_F(LineShapeTest, ALineNeverGrowsBeyondTwoPoints) {
   TdocLineShape& line = AddLine({0, 0}, {10, 10});
   for (int i = 0; i < 5; ++i) line.AppendPoint({float(i), 3});

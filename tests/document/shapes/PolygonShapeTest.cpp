@@ -252,4 +252,32 @@ TEST_F(PolygonShapeTest, OutlineWidensTheRenderMargins) {
   EXPECT_FLOAT_EQ(shape.GetExtents()[0], 1.5f);  // the curb, half the width
 }
 
+// A hit inside the outline counts each contour by the alternate rule: three
+// squares side by side are hit inside each and missed between them, and a
+// square inside another is a hole.
+TEST_F(PolygonShapeTest, HitsCountEveryContourByTheAlternateRule) {
+  Document.Scale = 4;
+  TdocPolygonShape& polygon = Add<TdocPolygonShape>(0, 0, 100, 30);
+  polygon.SetStorePoints(true);
+  polygon.ClearPoints();
+  const auto square = [&polygon](float left, float top, float size) {
+    polygon.NewContour();
+    for (const TFloatPoint p : {TFloatPoint{left, top}, TFloatPoint{left + size, top},
+                                TFloatPoint{left + size, top + size}, TFloatPoint{left, top + size}})
+      polygon.AddPoint(p);
+  };
+  for (const float left : {0.0f, 40.0f, 80.0f}) square(left, 0, 20);
+  const auto hit = [&polygon](float x, float y) {
+    const TFloatPoint at = polygon.ShapeToScreen({x, y});
+    return polygon.PointInShape({static_cast<int>(std::floor(at.X)), static_cast<int>(std::floor(at.Y))});
+  };
+  for (const float x : {10.0f, 50.0f, 90.0f}) EXPECT_TRUE(hit(x, 10)) << x;
+  for (const float x : {30.0f, 70.0f}) EXPECT_FALSE(hit(x, 10)) << x;
+  EXPECT_FALSE(hit(50, 25));
+  square(5, 5, 10);
+  EXPECT_FALSE(hit(10, 10));
+  EXPECT_TRUE(hit(2, 10));
+  EXPECT_TRUE(hit(50, 10));
+}
+
 }  // namespace

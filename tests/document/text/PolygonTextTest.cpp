@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -261,6 +262,55 @@ TEST_F(PolygonTextTest, XmlRoundTrip) {
     copy.Loaded();
     EXPECT_EQ(SaveShapeXml(copy), saved);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Runs in a process of its own (a death test re-executed): the font
+// configuration is read once per process, and this one names a face whose
+// file cannot be opened.
+void SwitchToAFaceThatCannotBeOpened() {
+  const std::string config = testing::TempDir() + "unopenable-fonts.conf";
+  std::FILE* file = std::fopen(config.c_str(), "w");
+  if (!file) std::exit(2);
+  std::fputs(
+      "<?xml version=\"1.0\"?><fontconfig><include ignore_missing=\"yes\">/etc/fonts/fonts.conf</include>"
+      "<match target=\"font\"><test target=\"pattern\" name=\"family\"><string>Unopenable Face</string></test>"
+      "<edit name=\"file\" mode=\"assign\"><string>/nonexistent/unopenable.ttf</string></edit></match>"
+      "</fontconfig>",
+      file);
+  std::fclose(file);
+  ::setenv("FONTCONFIG_FILE", config.c_str(), 1);
+  int failures = 0;
+  {
+    TPageFixture fixture;
+    auto owned = std::make_unique<TdocPolygonText>();
+    TdocPolygonText& text = *owned;
+    text.SetFontName(FontName);
+    fixture.Page.AddShape(std::move(owned));
+    text.SetText(u"Label");
+    // The only user of its font: switching away releases and purges it.
+    if (text.GetFont() == nullptr) std::exit(3);
+    try {
+      text.SetFontName("Unopenable Face");
+      ++failures;  // the face must not be created
+    } catch (const std::exception&) {
+    }
+    TdocFontManager& fonts = *fixture.Document.GetShapeFonts();
+    if (text.GetFont() != nullptr) ++failures;
+    if (fonts.GetFontCount() != 0) ++failures;
+    // Taking a font again, then the shape's end, touch no freed font.
+    text.SetFontName(FontName);
+    if (text.GetFont() != fonts.GetFont(0) || fonts.GetFont(0)->RefCount != 1) ++failures;
+  }
+  std::exit(failures);
+}
+
+TEST(PolygonTextFonts, AFaceThatCannotBeOpenedLeavesNoFreedFontBehind) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(SwitchToAFaceThatCannotBeOpened(), testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

@@ -337,7 +337,7 @@ TEST_F(TextShapeTest, EditingTypesClicksAndCancels) {
   Document.Scale = 10;
   auto& text = Add<TdocTextShape>(u"abc");
   text.StartEdit();
-  ASSERT_TRUE(text.IsEditing());
+  ASSERT_NE(text.GetEditor(), nullptr);
   EXPECT_EQ(Document.CaretInterval, 400);
   EXPECT_EQ(text.GetEditor()->GetSelLength(), 3);  // all selected
   for (char16_t c : std::u16string(u"Жx")) text.EditKeyPress(c);
@@ -348,14 +348,17 @@ TEST_F(TextShapeTest, EditingTypesClicksAndCancels) {
     const float x = text.ShapeToScreen({localX, 0}).X;
     return text.CaretFromPoint(static_cast<int>(x), static_cast<int>(y));
   };
+  // The caret left of the click, but after the last character for a click
+  // inside it (1.2 and 1.8 characters).
   EXPECT_EQ(clickAt(-0.5f), 0);
-  EXPECT_EQ(clickAt(static_cast<float>(1.2 * CharMm())), 1);
+  EXPECT_EQ(clickAt(static_cast<float>(0.6 * CharMm())), 0);
+  EXPECT_EQ(clickAt(static_cast<float>(1.2 * CharMm())), 2);
   EXPECT_EQ(clickAt(static_cast<float>(1.8 * CharMm())), 2);
   TKey escape = VK_ESCAPE;
   text.EditKeyDown(escape, 0);
   EXPECT_EQ(Document.CloseRequests, std::vector<bool>{false});
   text.EndEdit(false);
-  EXPECT_FALSE(text.IsEditing());
+  EXPECT_EQ(text.GetEditor(), nullptr);
   EXPECT_EQ(text.GetText(), u"abc");
   EXPECT_EQ(Document.CaretInterval, 0);
 }
@@ -367,7 +370,9 @@ TEST_F(TextShapeTest, ClicksOnRightAlignedLinesCountFromTheLinesLeft) {
   memo.StartEdit();
   // The second line is as wide as "Www" (three cells) and ends at the
   // frame's right edge, six cells from its left; "ab" is drawn at the right
-  // of that box, so its carets lie at cells 4, 5 and 6.
+  // of that box, so its carets lie at cells 4, 5 and 6 (25.4, 31.75 and
+  // 38.1 mm). A click takes the caret left of it, counted in whole mm
+  // (round(x) against floor(caret)); in the last character the one after it.
   const TdocTextSpan& line = memo.GetSpans(1);
   ASSERT_NEAR(line.LineLeft, 3 * CharMm(), 1e-4);
   const float y = memo.ShapeToScreen({0, line.LineTop + FontHeight / 2}).Y;
@@ -377,13 +382,14 @@ TEST_F(TextShapeTest, ClicksOnRightAlignedLinesCountFromTheLinesLeft) {
   };
   const std::int32_t lineStart = line.CharPos - 1;
   EXPECT_EQ(clickAt(0.5), lineStart);  // left of the line: its start, never -1
-  EXPECT_EQ(clickAt(4.4), lineStart);
-  EXPECT_EQ(clickAt(4.6), lineStart + 1);
-  EXPECT_EQ(clickAt(5.4), lineStart + 1);
+  EXPECT_EQ(clickAt(4.4), lineStart);       // 27.9 mm: 28 < 31
+  EXPECT_EQ(clickAt(4.85), lineStart + 1);  // 30.8 mm: 31 >= 31, on the caret of "b"
+  EXPECT_EQ(clickAt(4.8), lineStart);       // 30.5 mm: 30 < 31
+  EXPECT_EQ(clickAt(5.4), lineStart + 2);   // inside "b", the last character
   EXPECT_EQ(clickAt(6.5), lineStart + 2);
-  // Below all lines: the last line.
-  const float below = memo.ShapeToScreen({0, memo.GetDocHeight() + 50}).Y;
-  EXPECT_GE(memo.CaretFromPoint(0, static_cast<int>(below)), lineStart);
+  // Below all lines: no caret.
+  const float below = memo.ShapeToScreen({0, line.LineTop + 2 * FontHeight}).Y;
+  EXPECT_EQ(memo.CaretFromPoint(0, static_cast<int>(below)), -1);
 }
 
 TEST_F(TextShapeTest, MemoEnterBreaksTheLineAndArrowsFollowLines) {
@@ -441,6 +447,33 @@ TEST_F(TextShapeTest, EditStateIsDrawnAsPixelsNotXor) {
   text.CaretTick();
   text.PaintEditState(canvas);
   EXPECT_GT(navy(), 10);
+}
+
+// While the document edits a text in place, the edit border stands where the
+// resize handles were: they are not drawn under it.
+TEST_F(TextShapeTest, NoResizeHandlesUnderTheEditBorder) {
+  Document.Scale = 10;
+  auto& text = Add<TdocTextShape>(u"abc");
+  text.SetSelected(true);
+  const auto handlePixels = [&] {
+    TBitmap32 screen;
+    screen.SetSize(600, 400);
+    screen.Clear(0xFFFFFFFFu);
+    text.PaintHandles(screen.GetCanvas());
+    int drawn = 0;
+    for (int y = 0; y < 400; ++y)
+      for (int x = 0; x < 600; ++x) drawn += screen.GetPixel(x, y) != 0xFFFFFFFFu;
+    return drawn;
+  };
+  EXPECT_GT(handlePixels(), 20);
+  Document.EditShape = &text;
+  text.StartEdit();
+  EXPECT_TRUE(text.IsEditing());
+  EXPECT_EQ(handlePixels(), 0);
+  Document.EditShape = nullptr;
+  text.EndEdit(true);
+  EXPECT_FALSE(text.IsEditing());
+  EXPECT_GT(handlePixels(), 20);
 }
 
 }  // namespace
