@@ -4,13 +4,13 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QTimer>
 
 #include "app/UiTexts.h"
 #include "app/shapes/ShapesStartUp.h"
 #include "document/resources/ResourceStartUp.h"
 #include "document/shape/Shape.h"
 #include "document/control/Document.h"
+#include "tests/platform/qt/ModalAnswer.h"
 
 namespace guitest {
 
@@ -41,11 +41,11 @@ std::string MainWindowTest::ParameterFile() const { return Folder.File("config/m
 std::string MainWindowTest::LanguageFile() const { return Folder.File("data/mirqoven/mirqoven.lg"); }
 
 void AnswerNextMessageBox(QMessageBox::StandardButton button, QString* text) {
-  QTimer::singleShot(0, [button, text] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    ASSERT_NE(box, nullptr) << "no message box shown";
-    if (text) *text = box->text();
-    box->button(button)->click();
+  qttest::AnswerNext<QMessageBox>("a message box", [button, text](QMessageBox& box) {
+    if (text) *text = box.text();
+    if (QAbstractButton* answer = box.button(button)) return answer->click();
+    ADD_FAILURE() << "the message box has not the button asked for: " << box.text().toStdString();
+    box.reject();
   });
 }
 

@@ -31,7 +31,8 @@ public:
 };
 
 // Clicks the button of the next message box as soon as it is shown; the
-// box's text lands in *text when given.
+// box's text lands in *text when given. The box is waited for as every modal
+// widget in the tests is (tests/platform/qt/ModalAnswer.h).
 void AnswerNextMessageBox(QMessageBox::StandardButton button, QString* text = nullptr);
 
 // Makes the shape the focused, selected shape of the label document.

@@ -7,17 +7,14 @@
 #include <filesystem>
 #include <functional>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 
 #include "document/shapes/BitmapShape.h"
@@ -28,6 +25,7 @@
 #include "document/text/TransformText.h"
 #include "document/control/Document.h"
 #include "tests/app/gui/MainWindowTestSupport.h"
+#include "tests/platform/qt/ModalAnswer.h"
 #include "tests/document/DocumentXmlText.h"
 #include "widgets/ColorPickerButton.h"
 #include "widgets/UniEdit.h"
@@ -54,16 +52,6 @@ struct TextPanelTest : MainWindowTest {
   QWidget* ShownPage() {
     QStackedWidget* pages = Form->panelcarshape->pagecontrolcarshape;
     return pages->isVisible() ? pages->currentWidget() : nullptr;
-  }
-  // Accepts the next file dialog with the file, or cancels it for "".
-  static void AnswerFileDialog(const std::string& file) {
-    QTimer::singleShot(0, [file] {
-      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-      ASSERT_NE(dialog, nullptr) << "no file dialog shown";
-      if (file.empty()) return dialog->reject();
-      dialog->selectFile(QString::fromStdString(file));
-      static_cast<QDialog*>(dialog)->accept();  // the file dialog's own accept
-    });
   }
 };
 
@@ -231,7 +219,7 @@ TEST_F(TextPanelTest, SizesAndAnglesNoTextCanTakeLeaveTheShapeAsItWas) {
 TEST_F(TextPanelTest, ThePictureButtonPlacesTheChosenPictureByDrag) {
   TForm1& form = Show();
   TdocDocumentCore& core = form.Fdocument->Core();
-  AnswerFileDialog("");
+  qttest::AnswerNextFileDialog("");
   QTest::mouseClick(form.SpImage, Qt::LeftButton);
   EXPECT_EQ(core.GetInsertShape(), nullptr);
 
@@ -240,7 +228,7 @@ TEST_F(TextPanelTest, ThePictureButtonPlacesTheChosenPictureByDrag) {
   QImage image(300, 150, QImage::Format_RGB32);
   image.fill(Qt::darkGreen);
   ASSERT_TRUE(image.save(QString::fromStdString(file), "BMP"));
-  AnswerFileDialog(file);
+  qttest::AnswerNextFileDialog(file);
   QTest::mouseClick(form.SpImage, Qt::LeftButton);
   auto* picture = dynamic_cast<TdocBitmapShape*>(core.GetInsertShape());
   ASSERT_NE(picture, nullptr);
@@ -273,14 +261,9 @@ TEST_F(TextPanelTest, AFileThatIsNoPictureIsToldAndInsertsNothing) {
   TForm1& form = Show();
   const std::string file = Folder.File("empty.bmp");
   apptest::WriteBytes(file, "");
-  AnswerFileDialog(file);
+  qttest::AnswerNextFileDialog(file);
   QString message;
-  QTimer::singleShot(50, [&message] {
-    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-      message = box->text();
-      box->accept();
-    }
-  });
+  AnswerNextMessageBox(QMessageBox::Ok, &message);
   QTest::mouseClick(form.SpImage, Qt::LeftButton);
   EXPECT_FALSE(message.isEmpty());
   EXPECT_EQ(form.Fdocument->Core().GetInsertShape(), nullptr);
