@@ -23,7 +23,7 @@ build_and_test() {
   shift
   cmake -G Ninja -S . -B "$dir" "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
-  ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 900
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs"
 }
 
 # The instrumented builds keep line tables for the sanitizers' reports but

@@ -1,14 +1,24 @@
 #!/usr/bin/env bash
 # Runs every benchmark binary of a build tree. "smoke" makes each case run
-# briefly (a check that they work); "full" measures.
-set -euo pipefail
+# briefly (a check that they work); "full" measures. A binary that fails
+# does not stop the others: the failures are listed at the end, and the
+# script then exits with an error.
+set -uo pipefail
 dir=${1:?build directory}
 mode=${2:-full}
 args=()
 [ "$mode" = smoke ] && args+=(--benchmark_min_time=0.01)
+# The benchmarks that show windows draw off screen unless told otherwise.
+export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 
 [ -d "$dir/bench" ] || exit 0
+failed=()
 while IFS= read -r bench; do
   echo "== $bench"
-  "$bench" "${args[@]}"
+  "$bench" "${args[@]}" || failed+=("$bench (exit status $?)")
 done < <(find "$dir/bench" -type f -name "*_bench" -perm -u+x | sort)
+
+[ ${#failed[@]} -eq 0 ] && exit 0
+echo "== failed benchmarks:" >&2
+printf '  %s\n' "${failed[@]}" >&2
+exit 1

@@ -89,17 +89,19 @@ bool TdocMapSampler::PrepareRowSteps(std::int32_t x0, std::int32_t y, std::int32
   return true;
 }
 
-void TdocMapSampler::FillRowSteps(std::int32_t count) {
+void TdocMapSampler::FillRowSteps(std::int32_t count, TSpan span) {
   OffsetsX.resize(static_cast<std::size_t>(count));
   OffsetsY.resize(static_cast<std::size_t>(count));
-  // Whole steps with the remainder carried in an error accumulator.
-  const auto spread = [count](std::int64_t total, std::vector<std::int32_t>& offsets) {
+  // floor(total x i / steps): whole steps with the remainder carried in an
+  // error accumulator, from the span's first pixel on.
+  const auto spread = [count, span](std::int64_t total, std::vector<std::int32_t>& offsets) {
     const std::int64_t steps = count - 1;
     const std::int64_t step = FloorDivide(total, steps);
     const std::int64_t remainder = total - step * steps;
-    std::int64_t offset = 0, error = 0;
-    for (std::int32_t& entry : offsets) {
-      entry = static_cast<std::int32_t>(offset);
+    std::int64_t offset = FloorDivide(total * span.First, steps);
+    std::int64_t error = total * span.First - offset * steps;
+    for (std::int32_t i = span.First; i < span.End; ++i) {
+      offsets[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(offset);
       offset += step;
       error += remainder;
       if (error >= steps) error -= steps, ++offset;
@@ -110,73 +112,122 @@ void TdocMapSampler::FillRowSteps(std::int32_t count) {
 }
 
 void TdocMapSampler::SampleRow(std::int32_t x0, std::int32_t y, std::int32_t count) {
-  LineBuffer.resize(std::max<std::size_t>(LineBuffer.size(), static_cast<std::size_t>(count)));
-  if (Oversampling == 1) SampleRowSingle(x0, y, count);
-  else SampleRowSupersampled(x0, y, count);
+  SampleSpan(x0, y, count, {0, count});
 }
 
-void TdocMapSampler::SampleRowSingle(std::int32_t x0, std::int32_t y, std::int32_t count) {
+void TdocMapSampler::SampleSpan(std::int32_t x0, std::int32_t y, std::int32_t count, TSpan span) {
+  LineBuffer.resize(std::max<std::size_t>(LineBuffer.size(), static_cast<std::size_t>(count)));
+  if (Oversampling == 1) SampleRowSingle(x0, y, count, span);
+  else SampleRowSupersampled(x0, y, count, span);
+}
+
+void TdocMapSampler::SampleRowSingle(std::int32_t x0, std::int32_t y, std::int32_t count, TSpan span) {
   document::TSampleSource source(*GetSource());
   TColor32* line = LineBuffer.data();
   std::int32_t sx, sy;
   if (PrepareRowSteps(x0, y, count)) {
-    FillRowSteps(count);
+    FillRowSteps(count, span);
     MapToSource(x0 + 0.5, y + 0.5, sx, sy);
-    for (std::int32_t i = 0; i < count; ++i) line[i] = PackSample(source.Sample(sx + OffsetsX[i], sy + OffsetsY[i]));
+    for (std::int32_t i = span.First; i < span.End; ++i)
+      line[i] = PackSample(source.Sample(sx + OffsetsX[i], sy + OffsetsY[i]));
     return;
   }
-  for (std::int32_t i = 0; i < count; ++i) {
+  for (std::int32_t i = span.First; i < span.End; ++i) {
     MapToSource(x0 + i + 0.5, y + 0.5, sx, sy);
     line[i] = PackSample(source.Sample(sx, sy));
   }
 }
 
-void TdocMapSampler::SampleRowSupersampled(std::int32_t x0, std::int32_t y, std::int32_t count) {
+void TdocMapSampler::SampleRowSupersampled(std::int32_t x0, std::int32_t y, std::int32_t count, TSpan span) {
   document::TSampleSource source(*GetSource());
   SampleSums.assign(std::max<std::size_t>(SampleSums.size(), static_cast<std::size_t>(count)), 0);
   std::uint64_t* sums = SampleSums.data();
   std::int32_t sx, sy;
   const bool walk = PrepareRowSteps(x0, y, count);
+  if (walk && ShortRuns(count)) {
+    // Runs too short to share their fractions: each pixel sampled at its own
+    // offset (the positions the runs would give).
+    FillRowSteps(count, span);
+    const std::int32_t first = span.First, length = std::max(0, span.End - span.First);
+    for (const TFloatPoint& offset : SampleOffsets) {
+      MapToSource(x0 + 0.5 + offset.X, y + 0.5 + offset.Y, sx, sy);
+      source.AddSamples(sx, sy, OffsetsX.data() + first, OffsetsY.data() + first, length, sums + first);
+    }
+    AverageSamples(span);
+    return;
+  }
   if (walk) FindRuns(count);
   for (const TFloatPoint& offset : SampleOffsets) {
     if (walk) {
       MapToSource(x0 + 0.5 + offset.X, y + 0.5 + offset.Y, sx, sy);
       for (const TRun& run : Runs) {
-        const std::int32_t runX = sx + run.OffsetX, runY = sy + run.OffsetY;
-        if (run.Count >= MinRun) {
-          source.AddRun(runX, runY, run.Count, sums + run.First);
+        // The part of the run inside the span.
+        const std::int32_t first = std::max(run.First, span.First), end = std::min(run.First + run.Count, span.End);
+        if (first >= end) continue;
+        const std::int32_t runX = sx + run.OffsetX + 256 * (first - run.First), runY = sy + run.OffsetY;
+        if (end - first >= MinRun) {
+          source.AddRun(runX, runY, end - first, sums + first);
           continue;
         }
-        for (std::int32_t i = 0; i < run.Count; ++i)
-          AddSample(sums[run.First + i], source.Sample(runX + 256 * i, runY));
+        for (std::int32_t i = 0; i < end - first; ++i) AddSample(sums[first + i], source.Sample(runX + 256 * i, runY));
       }
       continue;
     }
-    for (std::int32_t i = 0; i < count; ++i) {
+    for (std::int32_t i = span.First; i < span.End; ++i) {
       MapToSource(x0 + i + 0.5 + offset.X, y + 0.5 + offset.Y, sx, sy);
       AddSample(sums[i], source.Sample(sx, sy));
     }
   }
-  AverageSamples(count);
+  AverageSamples(span);
+}
+
+TdocMapSampler::TSpan TdocMapSampler::ReachingSpan(std::int32_t x0, std::int32_t y, std::int32_t count) {
+  if (!PrepareRowSteps(x0, y, count)) return {0, count};
+  const TRect clip = GetSource()->GetClipRect();
+  const double steps = count - 1;
+  // A sample reads the clip rectangle's pixels when its column lies from
+  // one left of the rectangle to its last, and its row likewise.
+  const double left = 256.0 * (clip.Left - 1), right = 256.0 * clip.Right;
+  const double top = 256.0 * (clip.Top - 1), bottom = 256.0 * clip.Bottom;
+  double first = count, last = -1;
+  for (const TFloatPoint& offset : SampleOffsets) {
+    std::int32_t sx, sy;
+    MapToSource(x0 + 0.5 + offset.X, y + 0.5 + offset.Y, sx, sy);
+    // The pixels i where start + total x i / steps lies in [low, high).
+    double from = 0, to = steps;
+    const auto within = [&](double start, double total, double low, double high) {
+      if (total == 0) {
+        if (start < low || start >= high) from = 1, to = 0;
+        return;
+      }
+      const double a = (low - start) * steps / total, b = (high - start) * steps / total;
+      from = std::max(from, std::min(a, b));
+      to = std::min(to, std::max(a, b));
+    };
+    within(sx, static_cast<double>(TotalX), left, right);
+    within(sy, static_cast<double>(TotalY), top, bottom);
+    if (from > to) continue;
+    first = std::min(first, from);
+    last = std::max(last, to);
+  }
+  if (first > last) return {0, 0};
+  // Two pixels more on each side cover the steps' rounding.
+  return {static_cast<std::int32_t>(std::max(0.0, std::floor(first) - 2)),
+          static_cast<std::int32_t>(std::min(static_cast<double>(count), std::ceil(last) + 3))};
+}
+
+bool TdocMapSampler::ShortRuns(std::int32_t count) const {
+  // Beyond whole source pixels the offsets drift by these totals along the
+  // row; each unit of drift ends a run.
+  const std::int64_t steps = count - 1;
+  const std::int64_t driftX = TotalX - 256 * steps;
+  return (std::abs(driftX) + std::abs(TotalY)) * MinRun > steps;
 }
 
 void TdocMapSampler::FindRuns(std::int32_t count) {
   Runs.clear();
   const std::int64_t steps = count - 1;
-  // Beyond whole source pixels the offsets drift by these totals along the
-  // row; each unit of drift ends a run.
   const std::int64_t driftX = TotalX - 256 * steps;
-  if ((std::abs(driftX) + std::abs(TotalY)) * MinRun > steps) {
-    FillRowSteps(count);
-    for (std::int32_t first = 0; first < count;) {
-      std::int32_t end = first + 1;
-      while (end < count && OffsetsX[end] - OffsetsX[first] == 256 * (end - first) && OffsetsY[end] == OffsetsY[first])
-        ++end;
-      Runs.push_back({first, end - first, OffsetsX[first], OffsetsY[first]});
-      first = end;
-    }
-    return;
-  }
   // Few long runs: the drifts, floor(total x i / steps), only grow or only
   // shrink along the row, so each run ends where a search finds them change.
   const auto drift = [steps](std::int64_t total, std::int64_t i) { return FloorDivide(total * i, steps); };
@@ -198,20 +249,20 @@ void TdocMapSampler::FindRuns(std::int32_t count) {
   }
 }
 
-void TdocMapSampler::AverageSamples(std::int32_t count) {
+void TdocMapSampler::AverageSamples(TSpan span) {
   const auto samples = static_cast<std::uint32_t>(SampleOffsets.size());
-  std::int32_t i = 0;
+  std::int32_t i = span.First;
   if (std::has_single_bit(samples)) {
     // A power of two divides by a shift, two pixels at a time.
     const __m128i shift = _mm_cvtsi32_si128(std::countr_zero(samples));
-    for (; i + 2 <= count; i += 2) {
+    for (; i + 2 <= span.End; i += 2) {
       const __m128i sums = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&SampleSums[std::size_t(i)]));
       const __m128i quotients = _mm_srl_epi16(sums, shift);
       _mm_storel_epi64(reinterpret_cast<__m128i*>(&LineBuffer[std::size_t(i)]), _mm_packus_epi16(quotients, quotients));
     }
   }
   const TDivider divider(samples);
-  for (; i < count; ++i) {
+  for (; i < span.End; ++i) {
     const std::uint64_t sums = SampleSums[std::size_t(i)];
     TColor32 color = 0;
     for (int channel = 0; channel < 4; ++channel)
@@ -220,12 +271,15 @@ void TdocMapSampler::AverageSamples(std::int32_t count) {
   }
 }
 
-void TdocMapSampler::BlendRow(std::int32_t x0, std::int32_t y, std::int32_t count) {
+void TdocMapSampler::BlendRow(std::int32_t x0, std::int32_t y, TSpan span) {
+  if (span.First >= span.End) return;
   const TCustomBitmap32& source = *GetSource();
-  TColor32* row = GetTarget()->PixelPtr(x0, y);
+  TColor32* row = GetTarget()->PixelPtr(x0 + span.First, y);
+  const TColor32* line = LineBuffer.data() + span.First;
+  const int count = span.End - span.First;
   const std::uint32_t masterAlpha = source.GetMasterAlpha();
-  if (masterAlpha == 255) imaging::BlendLineOf(source.GetCombineMode())(LineBuffer.data(), row, count);
-  else imaging::BlendLineExOf(source.GetCombineMode())(LineBuffer.data(), row, count, masterAlpha);
+  if (masterAlpha == 255) imaging::BlendLineOf(source.GetCombineMode())(line, row, count);
+  else imaging::BlendLineExOf(source.GetCombineMode())(line, row, count, masterAlpha);
 }
 
 void TdocMapSampler::Render(const TFloatRect& sourceRect) {
@@ -260,9 +314,13 @@ void TdocMapSampler::Render(const TFloatRect& sourceRect) {
   if (!IsFinite(centre)) return;
   if (!target->GetMeasuringMode()) {
     const std::int32_t count = area.Right - area.Left;
+    // Pixels of only the outer colour change nothing when it is transparent
+    // (blending leaves the target for alpha 0): they are not sampled.
+    const bool clearOuter = GetSource()->OuterColor >> 24 == 0;
     for (std::int32_t y = area.Top; y < area.Bottom; ++y) {
-      SampleRow(area.Left, y, count);
-      BlendRow(area.Left, y, count);
+      const TSpan span = clearOuter ? ReachingSpan(area.Left, y, count) : TSpan{0, count};
+      SampleSpan(area.Left, y, count, span);
+      BlendRow(area.Left, y, span);
     }
     imaging::EMMS();
   }

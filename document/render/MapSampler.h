@@ -38,21 +38,39 @@ public:
   const std::vector<TColor32>& GetLineBuffer() const { return LineBuffer; }
 
 private:
-  void SampleRowSingle(std::int32_t x0, std::int32_t y, std::int32_t count);
-  void SampleRowSupersampled(std::int32_t x0, std::int32_t y, std::int32_t count);
+  // Pixels first .. end - 1 of a row, counted from its start.
+  struct TSpan {
+    std::int32_t First;
+    std::int32_t End;
+  };
+  // Samples the span of the row x0 .. x0 + count - 1 into the line buffer;
+  // the rest of the buffer is left as it was. The row's sample positions do
+  // not depend on the span.
+  void SampleSpan(std::int32_t x0, std::int32_t y, std::int32_t count, TSpan span);
+  void SampleRowSingle(std::int32_t x0, std::int32_t y, std::int32_t count, TSpan span);
+  void SampleRowSupersampled(std::int32_t x0, std::int32_t y, std::int32_t count, TSpan span);
+  // The part of the row whose samples can read a pixel of the source's clip
+  // rectangle, a little widened; every pixel outside it is the outer
+  // colour. The whole row when the row cannot walk with integer steps.
+  TSpan ReachingSpan(std::int32_t x0, std::int32_t y, std::int32_t count);
   // Source position of the target point (x, y) in 1/256 pixel.
   void MapToSource(double x, double y, std::int32_t& sx, std::int32_t& sy) const;
   // Whether the row can walk with integer steps; if so, holds the source
   // offsets from the row's first pixel to its last. Pixel i lies
   // floor(total x i / (count - 1)) from the first.
   bool PrepareRowSteps(std::int32_t x0, std::int32_t y, std::int32_t count);
-  // The offsets of every pixel of the row from its first.
-  void FillRowSteps(std::int32_t count);
+  // The offsets of the span's pixels from the row's first.
+  void FillRowSteps(std::int32_t count, TSpan span);
+  // Whether the runs below would be shorter than is worth sampling a run at
+  // a time, on average.
+  bool ShortRuns(std::int32_t count) const;
   // Splits the row's pixels into runs whose samples lie a whole source pixel
   // apart along the row and on one source row: their fractions are shared.
+  // Only for rows without ShortRuns.
   void FindRuns(std::int32_t count);
-  void AverageSamples(std::int32_t count);
-  void BlendRow(std::int32_t x0, std::int32_t y, std::int32_t count);
+  void AverageSamples(TSpan span);
+  // Blends the span of the line buffer onto the row x0 .. of the target.
+  void BlendRow(std::int32_t x0, std::int32_t y, TSpan span);
 
   std::vector<TColor32> LineBuffer;
   // Per pixel, the four channel sums of its samples in 16-bit lanes.

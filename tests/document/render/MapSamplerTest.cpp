@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "imaging/blend/Blend.h"
 #include "imaging/startup/CoreStartUp.h"
 #include "platform/rtl/Exception.h"
 
@@ -338,6 +339,49 @@ TEST_F(MapSamplerTest, RotationAgreesWithPixman) {
   }
   EXPECT_GT(opaque, sw * sh * 8 / 10);
   EXPECT_LT(covered, sw * sh * 12 / 10);
+}
+
+// Render leaves out the parts of a row that only the transparent outer
+// colour reaches; the picture it draws is still the one every whole row,
+// sampled and blended pixel by pixel, gives, at every sampling, in turns
+// that make long runs, short runs or none, and for a clipped source. The
+// turned picture reaches past the target's left and right sides, so that
+// Render's rows are the target's whole rows, and misses some of its corners.
+TEST_F(MapSamplerTest, RenderDrawsWhatWholeSampledRowsBlendTo) {
+  constexpr int size = 50;
+  TCustomBitmap32 source;
+  Noise(source, 80, 31, 8);
+  for (int y = 0; y < 31; ++y) source.SetPixel(3, y, source.GetPixel(3, y) & 0x40FFFFFFu);  // some translucency
+  for (const bool clipped : {false, true}) {
+    if (clipped) source.SetClipRect(TRect{4, 2, 70, 25});
+    for (const double angle : {0.0, 0.4, 3.0, 30.0, 200.0})
+      for (const int n : {1, 2, 3}) {
+        TdocTransform forward;
+        forward.Rotate(angle, 40, 15.5);
+        forward.Translate(size / 2.0 - 40, size / 2.0 - 15.5);
+        TCustomBitmap32 rendered, expected;
+        Filled(rendered, size, size, 0xFF204060u);
+        Filled(expected, size, size, 0xFF204060u);
+        Draw(source, rendered, forward, n);
+
+        TdocMapSampler sampler;
+        sampler.SetOversampling(n);
+        sampler.SetSource(&source);
+        sampler.SetTransform(&forward);
+        int untouched = 0;
+        for (int y = 0; y < size; ++y) {
+          sampler.SampleRow(0, y, size);
+          imaging::BlendLine(sampler.GetLineBuffer().data(), expected.PixelPtr(0, y), size);
+        }
+        for (int y = 0; y < size; ++y)
+          for (int x = 0; x < size; ++x) {
+            ASSERT_EQ(rendered.GetPixel(x, y), expected.GetPixel(x, y))
+                << "clipped " << clipped << ", " << angle << " degrees, " << n << " x " << n << ": " << x << "," << y;
+            untouched += rendered.GetPixel(x, y) == 0xFF204060u;
+          }
+        EXPECT_GT(untouched, 0) << angle;  // the outer colour's pixels were there
+      }
+  }
 }
 
 }  // namespace
