@@ -262,6 +262,37 @@ protected:
     QTest::mouseClick(Form->SpImprime, Qt::LeftButton);
   }
 
+  static constexpr const char* ZweckformValue = "SN-2026-0042";
+  static constexpr float ZweckformFrameWidth = 32;
+
+  // The label of the issue: a Code 128 "SN-2026-0042" in a 32 mm frame on
+  // the 38 x 21.19 mm Zweckform label.
+  void DesignZweckformLabel() {
+    ShowUpright();
+    ChooseTemplate(2);
+    auto shape = app::TForm1::NewShape(app::TForm1::ikBarcode);
+    TVmBarcode& symbol = *static_cast<TdocBarCodeShape&>(*shape).GetBarcode();
+    symbol.SetTyp(bcCode128B);
+    symbol.SetText(ZweckformValue);
+    shape->SetDocFrame(3, 1, ZweckformFrameWidth, 14, 0);
+    Form->Fdocument->Core().AddShape(std::move(shape));
+  }
+
+  void PrintTwoZweckformSheets(const std::string& printer) {
+    Form->CombImprimante->setCurrentText(QString::fromStdString(printer));
+    Form->pagecontrolimpression->setCurrentWidget(Form->tabimppage);
+    Form->ednbpageaimprimer->setText("2");
+    Form->GetSheets().AskPdfFileName = [this] { return Output(); };
+    QTest::mouseClick(Form->SpImprime, Qt::LeftButton);
+  }
+
+  // Each label pixel is one dot: at 300 dpi every bar and space along a
+  // scan line is a whole number of modules with no grey pixel, at 600 dpi
+  // twice as wide; the module is the frame's 80 % over the module count,
+  // rounded to whole dots; zbar reads every label; every cell of both
+  // sheets is the same, pixel for pixel.
+  void ExpectWholeDotBars(const std::string& pdf);
+
   std::string Output() const { return Folder.File("sheets.pdf"); }
   std::vector<TCellBox> AveryCells() const { return ExpectedCells(pglomodelesplanche()[0], false); }
 };
@@ -455,30 +486,7 @@ TEST_F(SheetPrintTest, APrintFailureIsShown) {
   EXPECT_TRUE(Form->SpImprime->isEnabled());
 }
 
-// The label of the issue: a Code 128 "SN-2026-0042" in a 32 mm frame on the
-// 38 x 21.19 mm Zweckform label, two sheets of 65 printed to PDF. Each
-// label pixel is one dot: at 300 dpi every bar and space along a scan line
-// is a whole number of modules with no grey pixel, at 600 dpi exactly twice
-// as wide; the module is the frame's 80 % over the module count, rounded to
-// whole dots; zbar reads every label; every cell is the same, pixel for pixel.
-TEST_F(SheetPrintTest, EveryPrintedBarIsWholeDotsOfTheModuleInEveryCell) {
-  ShowUpright();
-  ChooseTemplate(2);
-  constexpr const char* Value = "SN-2026-0042";
-  constexpr float FrameWidth = 32;
-  auto shape = app::TForm1::NewShape(app::TForm1::ikBarcode);
-  TVmBarcode& symbol = *static_cast<TdocBarCodeShape&>(*shape).GetBarcode();
-  symbol.SetTyp(bcCode128B);
-  symbol.SetText(Value);
-  shape->SetDocFrame(3, 1, FrameWidth, 14, 0);
-  Form->Fdocument->Core().AddShape(std::move(shape));
-  Form->CombImprimante->setCurrentText(TPrinter::PdfPrinterName);
-  Form->pagecontrolimpression->setCurrentWidget(Form->tabimppage);
-  Form->ednbpageaimprimer->setText("2");
-  Form->GetSheets().AskPdfFileName = [this] { return Output(); };
-  QTest::mouseClick(Form->SpImprime, Qt::LeftButton);
-  ASSERT_EQ(PdfPageSizes(Output()).size(), 2u);
-
+void SheetPrintTest::ExpectWholeDotBars(const std::string& pdf) {
   const std::vector<TCellBox> cells = ExpectedCells(pglomodelesplanche()[1], false);
   ASSERT_EQ(cells.size(), 65u);
   int module300 = 0;
@@ -487,7 +495,7 @@ TEST_F(SheetPrintTest, EveryPrintedBarIsWholeDotsOfTheModuleInEveryCell) {
     std::vector<std::uint8_t> firstCell;
     int firstWidth = 0, firstHeight = 0;
     for (int pageNumber = 1; pageNumber <= 2; ++pageNumber) {
-      const TGrayPage page = RenderPdfPage(Output(), pageNumber, dpi);
+      const TGrayPage page = RenderPdfPage(pdf, pageNumber, dpi);
       ASSERT_GT(page.Width, 0);
       for (std::size_t index = 0; index < cells.size(); ++index) {
         const std::string where = std::to_string(dpi) + " dpi, page " + std::to_string(pageNumber) + ", cell " +
@@ -508,7 +516,7 @@ TEST_F(SheetPrintTest, EveryPrintedBarIsWholeDotsOfTheModuleInEveryCell) {
           const int total = std::accumulate(runs.Lengths.begin(), runs.Lengths.end(), 0);
           for (const int length : runs.Lengths) EXPECT_LE(length, 4 * module) << where;
           // 11.81 dots per mm at 300 dpi; Code 128 elements are 1 to 4 modules.
-          EXPECT_EQ(module, std::lround(0.8 * FrameWidth / (static_cast<double>(total) / module) * 300 / 25.4))
+          EXPECT_EQ(module, std::lround(0.8 * ZweckformFrameWidth / (static_cast<double>(total) / module) * 300 / 25.4))
               << where;
           module300 = module;
           runs300[{pageNumber, index}] = runs.Lengths;
@@ -522,7 +530,7 @@ TEST_F(SheetPrintTest, EveryPrintedBarIsWholeDotsOfTheModuleInEveryCell) {
         if (dpi == 300) {
           const std::vector<TScanned> scans = ScanArea(page, cell);
           ASSERT_EQ(scans.size(), 1u) << where;
-          EXPECT_EQ(scans[0].Data, Value) << where;
+          EXPECT_EQ(scans[0].Data, ZweckformValue) << where;
         }
         // The cell's pixels from its ink's corner, as in the first cell.
         const int left = dot(ink.Left) - 2, top = dot(ink.Top) - 2;
@@ -541,6 +549,29 @@ TEST_F(SheetPrintTest, EveryPrintedBarIsWholeDotsOfTheModuleInEveryCell) {
       }
     }
   }
+}
+
+// Two sheets of 65 labels printed to PDF, every label one pixel a dot.
+TEST_F(SheetPrintTest, EveryPrintedBarIsWholeDotsOfTheModuleInEveryCell) {
+  DesignZweckformLabel();
+  PrintTwoZweckformSheets(TPrinter::PdfPrinterName);
+  ASSERT_EQ(PdfPageSizes(Output()).size(), 2u);
+  ExpectWholeDotBars(Output());
+}
+
+// The same through the real CUPS queue.
+TEST_F(SheetPrintTest, TheCupsQueuePrintsWholeDotBars) {
+  const char* queue = std::getenv("LABEL_PRINT_QUEUE");
+  if (queue == nullptr || *queue == '\0') GTEST_SKIP() << "LABEL_PRINT_QUEUE is not set (./test.sh sets it)";
+  DesignZweckformLabel();
+  Form->setWindowTitle(QStringLiteral("sheetdotstest%1").arg(getpid()));
+  PrintTwoZweckformSheets(queue);
+  std::vector<TPdfPageSize> pages;
+  const std::string output = AwaitQueueOutput(Form->windowTitle().toStdString(), pages);
+  ASSERT_FALSE(output.empty()) << "no PDF from " << queue << " in " << QueueOutputDir();
+  ASSERT_EQ(pages.size(), 2u);
+  ExpectWholeDotBars(output);
+  std::filesystem::remove(output);
 }
 
 // However many sheets, the PDF holds the label once, losslessly.
