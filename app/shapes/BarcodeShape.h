@@ -69,6 +69,7 @@ public:
   void SetPropertyByName(const std::string& name, const std::string& value) override;
 
   bool HasCanvasPaint() const override { return true; }
+  bool NeedsExactCacheResolution() const override { return true; }
   void PaintToCanvas(TCanvas& canvas, const TdocRenderOptions& options) override;
   void LoadFromXml(TXmlNode* node) override;
   void SaveToXml(TXmlNode& node) const override;

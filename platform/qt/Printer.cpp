@@ -69,6 +69,7 @@ bool TPrinter::IsPdfPrinter() const { return PrinterIndex == static_cast<int>(Pr
 void TPrinter::SetJobResolution(int dotsPerInch) {
   RequireIdle();
   if (dotsPerInch < 0) throw EPrinter(rtl::Format("Invalid resolution %d dpi", dotsPerInch));
+  if (dotsPerInch == JobResolution) return;
   JobResolution = dotsPerInch;
   ConfigureDevice();
 }
