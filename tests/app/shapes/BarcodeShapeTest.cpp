@@ -169,6 +169,24 @@ TEST(BarcodeShape, TheModuleIsALengthFromTheFrameDrawnAsWholePixels) {
   EXPECT_LE(shape.GetBarcode()->GetWidth(), 143);
 }
 
+// After a finer paint, as after zooming out, the bars are drawn afresh in
+// whole pixels, never sampled down from the finer cache.
+TEST(BarcodeShape, ACoarserPaintAfterAFinerOneDrawsAfresh) {
+  TTestPage fresh(60, 30), zoomedOut(60, 30);
+  for (TTestPage* page : {&fresh, &zoomedOut}) {
+    page->AddBarcode(bcCode128B, "Label 128", 5, 5, 50, 20);
+    NudgeBarcodeAngles(page->Page());
+  }
+  zoomedOut.Render(23.622047f);
+  const auto expected = fresh.Render(7.5f);
+  const auto actual = zoomedOut.Render(7.5f);
+  ASSERT_EQ(actual->GetWidth(), expected->GetWidth());
+  int differing = 0;
+  for (int y = 0; y < expected->GetHeight(); ++y)
+    for (int x = 0; x < expected->GetWidth(); ++x) differing += actual->GetPixel(x, y) != expected->GetPixel(x, y);
+  EXPECT_EQ(differing, 0);
+}
+
 TEST(BarcodeShape, HugeFramesTakeTheLargestModule) {
   TTestPage page(1020, 30);
   TdocBarCodeShape& shape = page.AddBarcode(bcCode128C, "12", 10, 5, 1000, 20);
