@@ -20,6 +20,9 @@ constexpr int UiTextCheckDigitAdded = 92;
 constexpr int UiTextValueRefused = 93;
 constexpr int UiTextSettingsNotSaved = 94;
 constexpr int UiTextOpacity = 95;
+constexpr int UiTextCheckDigitIsWrong = 118;
+constexpr int UiTextBarcode = 119;
+constexpr int UiTextCountBelowOne = 120;
 constexpr int UiTextChangesWillBeLost = 201;
 
 // Row number of the built-in table in the column of languageIndex; empty for

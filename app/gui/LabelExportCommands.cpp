@@ -11,6 +11,8 @@
 #include "app/gui/Guarded.h"
 #include "app/gui/MainWindow.h"
 #include "app/gui/QtText.h"
+#include "app/gui/SheetPreview.h"
+#include "app/shapes/BarcodeShape.h"
 #include "app/gui/WaitCursor.h"
 #include "document/editor/HandlePainter.h"
 #include "document/page/Page.h"
@@ -47,8 +49,10 @@ void TForm1::ConnectExportCommands() {
 void TForm1::ExportLabelImage(int mode, int scale) {
   TdocPage* label = Fdocument->Core().GetCurrentPage();
   if (!label) return;
-  // A resolution or size that cannot be exported is refused before asking for a file.
+  // A resolution, size or barcode that cannot be exported is refused before
+  // asking for a file.
   LabelImageSize(label->GetPageWidth(), label->GetPageHeight(), scale);
+  CheckBarcodesDrawable(*CopyLabelPage(*label));
   std::string fileName;
   if (mode == ExportToFile) {
     fileName = AskImageFileName(this);

@@ -19,6 +19,7 @@ std::unique_ptr<TdocPage> CopyLabelPage(const TdocPage& label) {
 
 void BuildPreviewSheet(TdocDocument& preview, const TdocPage& label, const TSheetSetup& setup) {
   const TSheetGrid grid(setup);
+  CheckBarcodesDrawable(*CopyLabelPage(label));
   TdocDocumentCore& core = preview.Core();
   // A fresh document: its one page is the empty sheet.
   core.New();

@@ -199,12 +199,23 @@ void TSheetTab::Preview() {
 bool TSheetTab::ValidateStartLabel() {
   const int start = IntegerOf(Form.ednuetiquettedepart);
   if (start >= 1 && start <= LabelsPerSheet()) return true;
+  WarnInvalidEntry(UiTextWrongStartLabel);
+  return false;
+}
+
+// A count that prints nothing is the user's entry to correct, said as a bad
+// start label is.
+bool TSheetTab::ValidateCount(const QLineEdit* edit) {
+  if (IntegerOf(edit) >= 1) return true;
+  WarnInvalidEntry(UiTextCountBelowOne);
+  return false;
+}
+
+void TSheetTab::WarnInvalidEntry(int textNumber) {
   QMessageBox box(QMessageBox::Warning, ToQString(pgloretlibmessage(UiTextNotPossible)),
-                  ToQString(pgloretlibmessage(UiTextInvalidEntry)) + "\n" +
-                      ToQString(pgloretlibmessage(UiTextWrongStartLabel)),
+                  ToQString(pgloretlibmessage(UiTextInvalidEntry)) + "\n" + ToQString(pgloretlibmessage(textNumber)),
                   QMessageBox::Ok);
   box.exec();
-  return false;
 }
 
 // The start label only matters when labels are printed from it.
@@ -212,10 +223,11 @@ void TSheetTab::Print() {
   if (Printing) return;
   const bool force = Form.chforcetaille->isChecked();
   if (Form.pagecontrolimpression->currentWidget() != Form.tabimpetiquette) {
+    if (!ValidateCount(Form.ednbpageaimprimer)) return;
     PrintPages(IntegerOf(Form.ednbpageaimprimer), force);
     return;
   }
-  if (!ValidateStartLabel()) return;
+  if (!ValidateCount(Form.ednbetiquetteaimprimer) || !ValidateStartLabel()) return;
   PrintLabels(IntegerOf(Form.ednbetiquetteaimprimer), IntegerOf(Form.ednuetiquettedepart), force);
 }
 

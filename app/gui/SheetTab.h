@@ -42,6 +42,8 @@ public:
   // The start label against the labels per sheet; a message box when it is
   // out of range.
   bool ValidateStartLabel();
+  // False, after telling the user, when the edit holds a count below 1.
+  bool ValidateCount(const QLineEdit* edit);
   void PrintLabels(int count, int start, bool force);
   void PrintPages(int sheets, bool force);
   bool GetPrinting() const { return Printing; }
@@ -52,6 +54,8 @@ public:
 
 private:
   void Connect();
+  // The invalid-entry message box with interface text textNumber.
+  void WarnInvalidEntry(int textNumber);
   double Millimetres(QLineEdit* edit) const;
   void SetLength(QLineEdit* edit, double mm);
   void ApplyExactLabelSize();

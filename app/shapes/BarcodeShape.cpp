@@ -12,21 +12,27 @@
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/Numbers.h"
+#include "platform/rtl/Strings.h"
+#include "app/UiTexts.h"
 
 namespace {
 
-// Text sizes are points of a 96 dpi device.
-constexpr double TextDotsPerMm = TFont::PixelsPerInch / 25.4;
+// A text size is what the screen shows at its start zoom: a point is 96/72
+// pixels of its 96 dots-per-inch canvas and the start zoom shows 150 of them
+// to the inch, so 20 points stand about 4.5 mm tall on screen, paper and
+// export alike.
+constexpr double TextDotsPerMm = 150.0 / 25.4;
 // The font engine draws no larger text.
 constexpr double MaxTextPixels = 16384;
 constexpr double BarcodeRatio = 2.0;
+// The bars span this share of the frame, the quiet zones the rest.
+constexpr double BarsShareOfFrame = 0.8;
 constexpr float SheetAngle = 0.001f;
 
-// The bars follow the resolution of the bitmap painted on; the text must
-// follow it too, or it shrinks on paper while the bars keep their size.
-double TextScale(const TdocRenderOptions& options) {
+// Dots per millimetre of the bitmap painted on; 0 when unknown.
+double PaintResolution(const TdocRenderOptions& options) {
   const float resolution = options.BitmapResolution > 0 ? options.BitmapResolution : options.Resolution;
-  return resolution > 0 && std::isfinite(resolution) ? resolution / TextDotsPerMm : 1.0;
+  return resolution > 0 && std::isfinite(resolution) ? resolution : 0.0;
 }
 
 TFont ScaledFont(const TFont& font, double scale) {
@@ -88,38 +94,60 @@ void TdocBarCodeShape::SetCachedRendering(bool value) {
   Refresh();
 }
 
+int TdocBarCodeShape::CheckValue() {
+  PaintError.clear();
+  if (!app::ApplyCheckDigitRule(*Barcode)) {
+    PaintError = rtl::Format("Invalid check digit (%s)", Barcode->GetTypeCaption());
+    return UiTextCheckDigitIsWrong;
+  }
+  try {
+    Barcode->EncodeModules();
+  } catch (const Exception& error) {
+    PaintError = error.what();
+    return UiTextValueRefused;
+  }
+  return 0;
+}
+
+std::string TdocBarCodeShape::GetRefusal() const { return RefusalText ? pgloretlibmessage(RefusalText) : ""; }
+
 void TdocBarCodeShape::PaintToCanvas(TCanvas& canvas, const TdocRenderOptions& options) {
   PaintError.clear();
+  RefusalText = 0;
   if (!Barcode) return;
   const TRect pixelFrame = Rect(GetPixelLeft(), GetPixelTop(), GetPixelRight(), GetPixelBottom());
   TFrameCanvas clipped(canvas.GetSurface(), pixelFrame);
   if (clipped.IsEmpty()) return;
   const TRect frame = clipped.ToCanvas(pixelFrame);
-  const TFont textFont = ScaledFont(Barcode->GetShowTextFont(), TextScale(options));
-  try {
-    if (!app::ApplyCheckDigitRule(*Barcode))
-      throw Exception(rtl::Format("Invalid check digit (%s)", Barcode->GetTypeCaption()));
-    LayBarcode(frame, clipped.Canvas(), textFont);
-    const TTextFontSwap swap(*Barcode, textFont);
-    Barcode->PaintBarcode(clipped.Canvas());
-  } catch (const Exception& error) {
-    // A value the symbology refuses is shown in the frame instead of bars:
-    // never silently, and without stopping the rest of the page.
-    PaintError = error.what();
-    TCanvas& drawing = clipped.Canvas();
-    drawing.SetFont(textFont);
-    drawing.GetBrush().SetStyle(bsClear);
-    drawing.TextOut(frame.Left, frame.Top, PaintError);
+  const double resolution = PaintResolution(options);
+  const TFont textFont = ScaledFont(Barcode->GetShowTextFont(), resolution > 0 ? resolution / TextDotsPerMm : 1.0);
+  RefusalText = CheckValue();
+  if (!RefusalText) {
+    try {
+      LayBarcode(frame, clipped.Canvas(), textFont, resolution);
+      const TTextFontSwap swap(*Barcode, textFont);
+      Barcode->PaintBarcode(clipped.Canvas());
+      return;
+    } catch (const Exception& error) {
+      PaintError = error.what();
+      RefusalText = UiTextValueRefused;
+    }
   }
+  // A value the symbology refuses is shown in the frame instead of bars:
+  // never silently, and without stopping the rest of the page.
+  TCanvas& drawing = clipped.Canvas();
+  drawing.SetFont(textFont);
+  drawing.GetBrush().SetStyle(bsClear);
+  drawing.TextOut(frame.Left, frame.Top, rtl::Utf8ToUtf16(GetRefusal()));
 }
 
-void TdocBarCodeShape::LayBarcode(const TRect& frame, TCanvas& canvas, const TFont& textFont) {
+void TdocBarCodeShape::LayBarcode(const TRect& frame, TCanvas& canvas, const TFont& textFont, double resolution) {
   TVmBarcode& barcode = *Barcode;
   barcode.SetRatio(BarcodeRatio);
   const int width = frame.Right - frame.Left;
-  barcode.SetLeft(frame.Left + rtl::Round(width / 10.0));
+  FitModul(width, resolution > 0 ? resolution : width / static_cast<double>(GetDocWidth()));
+  barcode.SetLeft(frame.Left + std::max(0, rtl::Round((width - barcode.GetWidth()) / 2.0)));
   barcode.SetTop(frame.Top);
-  FitModul(width - rtl::Round(2.0 * width / 10));
   int height = frame.Bottom - frame.Top;
   if (barcode.GetShowText() != bcoNone) {
     canvas.SetFont(textFont);
@@ -131,18 +159,43 @@ void TdocBarCodeShape::LayBarcode(const TRect& frame, TCanvas& canvas, const TFo
   barcode.SetHeight(height);
 }
 
-void TdocBarCodeShape::FitModul(int width) {
+double TdocBarCodeShape::GetModuleMm() {
   TVmBarcode& barcode = *Barcode;
-  const int current = barcode.GetWidth();
-  if (current > 0) {
-    // The component's width setter, except that a result outside 1..49
-    // takes the nearest allowed module instead of keeping a stale one.
-    const std::int64_t ideal = std::int64_t{barcode.GetModul()} * std::max(width, 0) / current;
-    barcode.SetModul(static_cast<int>(std::clamp<std::int64_t>(ideal, TVmBarcode::MinModul, TVmBarcode::MaxModul)));
-  }
-  // Wide modules round up at some ratios: narrow further until it fits.
+  const int saved = barcode.GetModul();
+  // Measured with the widest module, where the rounding of wide elements
+  // weighs least.
+  barcode.SetModul(TVmBarcode::MaxModul);
+  const double modules = barcode.GetWidth() / static_cast<double>(TVmBarcode::MaxModul);
+  barcode.SetModul(saved);
+  const double frame = GetDocWidth();
+  return modules > 0 && frame > 0 && std::isfinite(frame) ? BarsShareOfFrame * frame / modules : 0.0;
+}
+
+void TdocBarCodeShape::FitModul(int width, double resolution) {
+  TVmBarcode& barcode = *Barcode;
+  const double ideal = GetModuleMm() * resolution;
+  const int modul = std::isfinite(ideal) && ideal < TVmBarcode::MaxModul ? rtl::Round(ideal) : TVmBarcode::MaxModul;
+  barcode.SetModul(std::clamp(modul, TVmBarcode::MinModul, TVmBarcode::MaxModul));
+  // Rounded up, the symbol may pass the frame: it narrows until it fits.
   while (barcode.GetModul() > TVmBarcode::MinModul && barcode.GetWidth() > width)
     barcode.SetModul(barcode.GetModul() - 1);
+}
+
+std::string RefusedBarcodeMessage(TdocShape& root) {
+  if (auto* shape = dynamic_cast<TdocBarCodeShape*>(&root); shape && shape->GetBarcode()) {
+    if (const int refusal = shape->CheckValue()) {
+      TVmBarcode& barcode = *shape->GetBarcode();
+      return pgloretlibmessage(UiTextBarcode) + " " + barcode.GetTypeCaption() + " \"" +
+             rtl::Cp1252ToUtf8(barcode.GetText()) + "\": " + pgloretlibmessage(refusal);
+    }
+  }
+  for (int i = 0; i < root.GetShapeCount(); ++i)
+    if (std::string message = RefusedBarcodeMessage(*root.GetShapes(i)); !message.empty()) return message;
+  return {};
+}
+
+void CheckBarcodesDrawable(TdocShape& root) {
+  if (const std::string message = RefusedBarcodeMessage(root); !message.empty()) throw EBarcodeRefused(message);
 }
 
 void NudgeBarcodeAngles(TdocShape& page) {

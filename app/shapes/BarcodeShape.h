@@ -1,9 +1,11 @@
 #pragma once
 // TdocBarCodeShape: the document shape that shows one barcode on a label. It
 // owns a TVmBarcode and, when the renderer asks it to paint on a canvas, lays
-// the barcode into its frame in the pixels of that canvas: the module width
-// follows the frame and the output resolution, and so does the size of the
-// human-readable text. Nothing is ever drawn outside the frame.
+// the barcode into its frame in the pixels of that canvas. The narrow module
+// is one length in millimetres, the bars spanning 80 % of the frame, and
+// every output draws it as the nearest whole number of its own pixels (at
+// least one), so screen, export and paper show the same symbol; the text
+// keeps one size in millimetres too. Nothing is ever drawn outside the frame.
 //
 // The shape always renders through its render cache; painting never changes
 // the shape's angle.
@@ -13,6 +15,11 @@
 
 #include "barcode/Barcode.h"
 #include "document/effects/EffectShape.h"
+#include "platform/rtl/Exception.h"
+
+// A label holds a barcode whose value cannot be drawn; the message says
+// which, in the interface's language.
+RTL_DECLARE_EXCEPTION(EBarcodeRefused, Exception);
 
 class TdocBarCodeShape : public TdocEffectShape {
 public:
@@ -40,9 +47,17 @@ public:
   // The orientation last typed for this shape; stored, never drawn.
   float FDocangleinitial = 0;
 
-  // Why the last paint drew no barcode ("Numeric/Numerique", a wrong check
-  // digit, ...); empty when it drew one. The frame then shows the message.
+  // Why the last paint or check drew no barcode, as the encoder says it
+  // ("Numeric/Numerique", a wrong check digit, ...); empty when it drew one.
   const std::string& GetPaintError() const { return PaintError; }
+  // The same in the interface's language, as the frame shows it.
+  std::string GetRefusal() const;
+  // Checks the value as painting does: 0 when the barcode can be drawn,
+  // else the number of the interface text that says why.
+  int CheckValue();
+  // The narrow module in millimetres: the bars span 80 % of the frame's
+  // width. 0 without a symbol or a frame. Needs the component.
+  double GetModuleMm();
 
   // The component has no undo records of its own: an edit of it is
   // recorded as its settings before, in the text of their XML.
@@ -54,24 +69,35 @@ public:
   void SetPropertyByName(const std::string& name, const std::string& value) override;
 
   bool HasCanvasPaint() const override { return true; }
+  bool NeedsExactCacheResolution() const override { return true; }
   void PaintToCanvas(TCanvas& canvas, const TdocRenderOptions& options) override;
   void LoadFromXml(TXmlNode* node) override;
   void SaveToXml(TXmlNode& node) const override;
 
 private:
-  // Left, Top, Width and Height of the component in the pixels of the frame
-  // given; the text size for the resolution painted at.
-  void LayBarcode(const TRect& frame, TCanvas& canvas, const TFont& textFont);
-  // The largest narrow module (1..49) whose symbol fits width pixels; 1 when
-  // none does.
-  void FitModul(int width);
+  // Left, Top, Modul and Height of the component in the pixels of the frame
+  // given, at resolution dots per millimetre (0 when unknown); the symbol
+  // is centred, its quiet zones equal.
+  void LayBarcode(const TRect& frame, TCanvas& canvas, const TFont& textFont, double resolution);
+  // The module in millimetres as the nearest whole number of pixels, 1 to
+  // 49, narrowed while the symbol is wider than width pixels.
+  void FitModul(int width, double resolution);
   void LoadBarcode(const TXmlNode& node);
   void SaveBarcode(TXmlNode& node) const;
 
   std::unique_ptr<TVmBarcode> Barcode;
   bool CachedRendering = false;
   std::string PaintError;
+  int RefusalText = 0;
 };
+
+// The first barcode among root and its descendants whose value cannot be
+// drawn, named with its symbology and value and why, in the interface's
+// language; empty when every barcode can be drawn.
+std::string RefusedBarcodeMessage(TdocShape& root);
+// Raises EBarcodeRefused with that message when there is one: what prints
+// or exports a label calls it first and then makes nothing.
+void CheckBarcodesDrawable(TdocShape& root);
 
 // Sheets turn every barcode lying exactly at 0 degrees among the page's
 // direct children by 0.001 degree, through the angle setter.

@@ -9,6 +9,7 @@
 #include "document/control/Document.h"
 #include "platform/gdi/Canvas.h"
 #include "platform/qt/Printer.h"
+#include "platform/rtl/Numbers.h"
 
 TPrinter& TdocDocument::GetPrinter() {
   if (SharedPrinter) return *SharedPrinter;
@@ -40,6 +41,9 @@ void TdocDocument::Print(std::span<const int> pageIndexes) {
   const int count = static_cast<int>(pages.size());
   core.DoProgress(ptPrint, 0, count, 0.0f);
   auto released = TdocBracketGuard([this] { ReleasePrintSheet(); });
+  // Pages rendered at the print quality's resolution land one pixel on one
+  // dot (0: the printer's own).
+  printer.SetJobResolution(rtl::Round(core.GetPrinterDpm() * 25.4));
   TPrintJob job(printer);
   for (int k = 0; k < count; ++k) {
     core.DoProgress(ptPrint, k + 1, count, static_cast<float>(k) / count);

@@ -383,6 +383,10 @@ public:
   virtual bool NeedsRenderCache() const;
   virtual bool HasBitmapEffects() const { return Mirrored || Flipped; }
   virtual bool HasCanvasPaint() const { return false; }
+  // True for a shape whose pixels must never be resampled from a finer
+  // cache (a barcode's modules are whole pixels of the output): after a
+  // zoom out it renders afresh.
+  virtual bool NeedsExactCacheResolution() const { return false; }
   virtual void PaintToBitmap(TBitmap32& /*bitmap*/, const TdocRenderOptions& /*options*/) {}
   virtual void PaintToCanvas(TCanvas& /*canvas*/, const TdocRenderOptions& /*options*/) {}
   virtual void PaintOverChildren(TBitmap32& /*bitmap*/, const TdocRenderOptions& /*options*/) {}

@@ -266,7 +266,8 @@ void TdocShape::RenderCached(TBitmap32& bitmap, const TFloatRect& rect, bool dir
   if (!(resolution > 0) || !std::isfinite(resolution) || bitmap.IsEmpty() || !HasArea(rect)) return;
   const TdocTransform localToBitmap = LocalToBitmap(*this, rect, direct, bitmap);
   const bool valid = Cache && CacheResolution > 0;
-  if (!valid || resolution > CacheResolution || (resolution < CacheResolution && options.ExactResolution))
+  const bool exact = options.ExactResolution || NeedsExactCacheResolution();
+  if (!valid || resolution > CacheResolution || (resolution < CacheResolution && exact))
     RenderCache(resolution, options, localToBitmap);
   if (!Cache->IsEmpty()) {
     Cache->SetMasterAlpha(static_cast<std::uint32_t>(MasterAlpha));

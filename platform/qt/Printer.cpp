@@ -18,6 +18,7 @@ namespace {
 
 constexpr int QueueSubmitTimeoutMs = 60000;
 constexpr double MinPaperSideMm = 1.0;
+constexpr double EdgeInsetDots = 1.0 / 64;
 
 QString ToQString(const std::string& text) { return QString::fromStdString(text); }
 
@@ -65,6 +66,14 @@ void TPrinter::SelectPrinterByName(const std::string& name) {
 
 bool TPrinter::IsPdfPrinter() const { return PrinterIndex == static_cast<int>(Printers.size()) - 1; }
 
+void TPrinter::SetJobResolution(int dotsPerInch) {
+  RequireIdle();
+  if (dotsPerInch < 0) throw EPrinter(rtl::Format("Invalid resolution %d dpi", dotsPerInch));
+  if (dotsPerInch == JobResolution) return;
+  JobResolution = dotsPerInch;
+  ConfigureDevice();
+}
+
 void TPrinter::SetPaperSizeMm(double widthMm, double heightMm) {
   RequireIdle();
   PaperWidthMm = CheckedPaperSide(widthMm);
@@ -89,6 +98,7 @@ void TPrinter::ConfigureDevice() {
     device->setPageLayout(layout);
     device->setResolution(resolution);
   }
+  if (JobResolution > 0) device->setResolution(JobResolution);
   if (PaperForced) {
     const QPageSize size(QSizeF(PaperWidthMm, PaperHeightMm), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
     device->setPageLayout(QPageLayout(size, QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter));
@@ -135,7 +145,8 @@ void TPrinter::BeginDoc() {
     SpoolDir.reset();
     throw EPrinter(rtl::Format("Cannot print on \"%s\"", GetPrinterName()));
   }
-  painter->setRenderHint(QPainter::SmoothPixmapTransform);
+  // Barcodes need every pixel as it was rendered: no JPEG in the PDF.
+  painter->setRenderHint(QPainter::LosslessImageRendering);
   Painter = std::move(painter);
 }
 
@@ -183,16 +194,35 @@ void TPrinter::SubmitToQueue() {
     throw EPrinter(rtl::Format("The print queue \"%s\" refused the job", GetPrinterName()));
 }
 
-void TPrinter::DrawImage(const TPixelSurface& image, const TRect& dest) { DrawImage(image, std::span(&dest, 1)); }
+TPrintPicture::TPrintPicture(const TPixelSurface& image)
+    : Image(std::make_unique<QImage>(WrapOpaque(image).copy())) {}
 
-void TPrinter::DrawImage(const TPixelSurface& image, std::span<const TRect> dests) {
+TPrintPicture::~TPrintPicture() = default;
+
+int TPrintPicture::GetWidth() const { return Image->width(); }
+int TPrintPicture::GetHeight() const { return Image->height(); }
+
+void TPrinter::DrawImage(const TPixelSurface& image, const TRect& dest) {
   RequirePrinting();
-  if (image.IsEmpty()) return;
-  // One QImage for every copy: the PDF writer embeds an image once per key.
+  if (image.IsEmpty() || dest.IsEmpty()) return;
   const QImage pixels = WrapOpaque(image);
-  for (const TRect& dest : dests) {
-    if (dest.IsEmpty()) continue;
-    Painter->drawImage(QRect(dest.Left, dest.Top, static_cast<int>(dest.Width()), static_cast<int>(dest.Height())),
-                       pixels);
-  }
+  const QRect target(dest.Left, dest.Top, static_cast<int>(dest.Width()), static_cast<int>(dest.Height()));
+  // The hint also asks the viewer to smooth; a picture at its own size
+  // must keep its hard edges.
+  Painter->setRenderHint(QPainter::SmoothPixmapTransform, target.size() != pixels.size());
+  Painter->drawImage(target, pixels);
+}
+
+void TPrinter::DrawPicture(const TPrintPicture& picture, std::span<const TPoint> origins) {
+  RequirePrinting();
+  if (picture.Image->isNull()) return;
+  Painter->setRenderHint(QPainter::SmoothPixmapTransform, false);
+  // Edges exactly on dot boundaries reach, after the PDF's scaling to
+  // points and a rasteriser's own back, one dot further by rounding error,
+  // and the picture is then stretched by a dot: a hair inside, each pixel
+  // stays on its dot.
+  const double width = picture.Image->width() - 2 * EdgeInsetDots;
+  const double height = picture.Image->height() - 2 * EdgeInsetDots;
+  for (const TPoint& origin : origins)
+    Painter->drawImage(QRectF(origin.X + EdgeInsetDots, origin.Y + EdgeInsetDots, width, height), *picture.Image);
 }

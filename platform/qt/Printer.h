@@ -19,16 +19,36 @@
 
 RTL_DECLARE_EXCEPTION(EPrinter, Exception);
 
+class QImage;
 class QPainter;
 class QPrinter;
 class QTemporaryDir;
+
+// Pixels handed to the printer once for a whole job (alpha bytes ignored):
+// every copy drawn from one picture shares them, so a PDF holds them once
+// however many cells and sheets show them. A copy of the surface's pixels.
+class TPrintPicture {
+public:
+  explicit TPrintPicture(const TPixelSurface& image);
+  ~TPrintPicture();
+  TPrintPicture(const TPrintPicture&) = delete;
+  TPrintPicture& operator=(const TPrintPicture&) = delete;
+
+  int GetWidth() const;
+  int GetHeight() const;
+
+private:
+  friend class TPrinter;
+  std::unique_ptr<QImage> Image;
+};
 
 class TPrinter {
 public:
   // The name of the printer that writes a PDF file. A CUPS queue name cannot
   // contain a blank, so no queue can take it.
   static constexpr const char* PdfPrinterName = "PDF file";
-  // The PDF printer's resolution in dots per inch.
+  // The PDF printer's resolution in dots per inch unless a job asks for
+  // another one.
   static constexpr int PdfResolution = 300;
   // The largest forced paper side in millimetres.
   static constexpr double MaxPaperSideMm = 3276.0;
@@ -73,6 +93,12 @@ public:
   int GetPhysicalOffsetY() const;
   // Dots per inch, the same across and down.
   int GetResolution() const;
+  // The dot grid of the jobs to come, in dots per inch, for the PDF printer
+  // and for the PDF a queue receives alike: pictures rendered at this
+  // resolution and drawn at their own size land one pixel on one dot.
+  // 0 gives back the printer's own resolution. Raises EPrinter for negative
+  // values and while printing.
+  void SetJobResolution(int dotsPerInch);
   // The whole sheet in device pixels, its origin moved to the printable
   // area's.
   TRect GetPaperRect() const;
@@ -94,11 +120,14 @@ public:
   bool GetPrinting() const { return Painter != nullptr; }
   bool GetAborted() const { return Aborted; }
 
-  // Copies the image's pixels (alpha bytes ignored) onto the page, stretched
-  // smoothly into Dest (device pixels).
+  // Copies the image's pixels (alpha bytes ignored) onto the page into Dest
+  // (device pixels): one pixel on one dot at the image's own size,
+  // stretched smoothly otherwise.
   void DrawImage(const TPixelSurface& image, const TRect& dest);
-  // The same image into each of dests: a PDF job holds its pixels once.
-  void DrawImage(const TPixelSurface& image, std::span<const TRect> dests);
+  // The picture at its own size with its top-left corner on each origin
+  // (device pixels): one pixel on one dot, never resampled. Every picture
+  // is stored losslessly.
+  void DrawPicture(const TPrintPicture& picture, std::span<const TPoint> origins);
 
 private:
   void ConfigureDevice();
@@ -114,6 +143,7 @@ private:
   bool PaperForced = false;
   double PaperWidthMm = 0;
   double PaperHeightMm = 0;
+  int JobResolution = 0;
   bool Aborted = false;
   std::unique_ptr<QPrinter> Device;
   std::unique_ptr<QPainter> Painter;

@@ -21,13 +21,18 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstdio>
 #include <filesystem>
+#include <map>
+#include <numeric>
+#include <sstream>
 
 #include "MainWindowTestSupport.h"
 #include "app/SheetTemplates.h"
 #include "app/UiTexts.h"
 #include "app/gui/ExportImageDialog.h"
 #include "app/gui/SheetTab.h"
+#include "app/gui/SheetPreview.h"
 #include "app/shapes/BarcodeShape.h"
 #include "document/shapes/FrameShapes.h"
 #include "document/page/Page.h"
@@ -162,6 +167,54 @@ double DifferingShare(const TGrayPage& a, const TGrayPage& b) {
   return static_cast<double>(differing) / static_cast<double>(a.Pixels.size());
 }
 
+
+// The pictures a PDF holds, as pdfimages lists where they are drawn: each
+// stored object once, with its encoding ("image" for lossless, "jpeg", ...).
+std::map<std::string, std::string> PdfPictureEncodings(const std::string& pdf) {
+  std::map<std::string, std::string> encodings;
+  const std::string command = "pdfimages -list '" + pdf + "' 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return encodings;
+  char line[512];
+  for (int row = 0; std::fgets(line, sizeof line, pipe); ++row) {
+    if (row < 2) continue;  // the header and its rule
+    // page num type width height color comp bpc enc interp object ID ...
+    std::istringstream fields(line);
+    std::vector<std::string> columns;
+    for (std::string field; columns.size() < 11 && fields >> field;) columns.push_back(field);
+    if (columns.size() == 11) encodings[columns[10]] = columns[8];
+  }
+  pclose(pipe);
+  return encodings;
+}
+
+// The runs of dark and light pixels along row y from the first dark pixel
+// to the last one in [left, right); grey counts the pixels neither black
+// nor white among them.
+struct TRuns {
+  std::vector<int> Lengths;
+  int Grey = 0;
+};
+
+TRuns RunsAlong(const TGrayPage& page, int y, int left, int right) {
+  TRuns runs;
+  int first = -1, last = -1;
+  for (int x = left; x < right; ++x)
+    if (page.At(x, y) < 128) {
+      if (first < 0) first = x;
+      last = x;
+    }
+  for (int x = first; first >= 0 && x <= last; ++x) {
+    const std::uint8_t value = page.At(x, y);
+    runs.Grey += value != 0 && value != 255;
+    if (x == first || (value < 128) != (page.At(x - 1, y) < 128))
+      runs.Lengths.push_back(1);
+    else
+      ++runs.Lengths.back();
+  }
+  return runs;
+}
+
 class SheetPrintTest : public guitest::MainWindowTest {
 protected:
   app::TForm1& ShowUpright() {
@@ -208,6 +261,37 @@ protected:
     Form->GetSheets().AskPdfFileName = [this] { return Output(); };
     QTest::mouseClick(Form->SpImprime, Qt::LeftButton);
   }
+
+  static constexpr const char* ZweckformValue = "SN-2026-0042";
+  static constexpr float ZweckformFrameWidth = 32;
+
+  // The label of the issue: a Code 128 "SN-2026-0042" in a 32 mm frame on
+  // the 38 x 21.19 mm Zweckform label.
+  void DesignZweckformLabel() {
+    ShowUpright();
+    ChooseTemplate(2);
+    auto shape = app::TForm1::NewShape(app::TForm1::ikBarcode);
+    TVmBarcode& symbol = *static_cast<TdocBarCodeShape&>(*shape).GetBarcode();
+    symbol.SetTyp(bcCode128B);
+    symbol.SetText(ZweckformValue);
+    shape->SetDocFrame(3, 1, ZweckformFrameWidth, 14, 0);
+    Form->Fdocument->Core().AddShape(std::move(shape));
+  }
+
+  void PrintTwoZweckformSheets(const std::string& printer) {
+    Form->CombImprimante->setCurrentText(QString::fromStdString(printer));
+    Form->pagecontrolimpression->setCurrentWidget(Form->tabimppage);
+    Form->ednbpageaimprimer->setText("2");
+    Form->GetSheets().AskPdfFileName = [this] { return Output(); };
+    QTest::mouseClick(Form->SpImprime, Qt::LeftButton);
+  }
+
+  // Each label pixel is one dot: at 300 dpi every bar and space along a
+  // scan line is a whole number of modules with no grey pixel, at 600 dpi
+  // twice as wide; the module is the frame's 80 % over the module count,
+  // rounded to whole dots; zbar reads every label; every cell of both
+  // sheets is the same, pixel for pixel.
+  void ExpectWholeDotBars(const std::string& pdf);
 
   std::string Output() const { return Folder.File("sheets.pdf"); }
   std::vector<TCellBox> AveryCells() const { return ExpectedCells(pglomodelesplanche()[0], false); }
@@ -351,8 +435,22 @@ TEST_F(SheetPrintTest, ForcedPaperTakesTheTypedSheetSize) {
 TEST_F(SheetPrintTest, NothingIsPrintedForNoLabelOrABadStart) {
   ShowUpright();
   ChooseTemplate(1);
-  PrintLabels(TPrinter::PdfPrinterName, 0, 1);
+  // A count below 1 in either mode is said the way a bad start label is.
+  for (const int count : {0, -3}) {
+    QString refusal;
+    guitest::AnswerNextMessageBox(QMessageBox::Ok, &refusal);
+    PrintLabels(TPrinter::PdfPrinterName, count, 1);
+    EXPECT_FALSE(std::filesystem::exists(Output()));
+    EXPECT_TRUE(refusal.contains(QString::fromStdString(pgloretlibmessage(UiTextCountBelowOne)))) << count;
+    EXPECT_TRUE(refusal.contains(QString::fromStdString(pgloretlibmessage(82)))) << count;
+  }
+  Form->pagecontrolimpression->setCurrentWidget(Form->tabimppage);
+  Form->ednbpageaimprimer->setText("0");
+  QString pages;
+  guitest::AnswerNextMessageBox(QMessageBox::Ok, &pages);
+  QTest::mouseClick(Form->SpImprime, Qt::LeftButton);
   EXPECT_FALSE(std::filesystem::exists(Output()));
+  EXPECT_TRUE(pages.contains(QString::fromStdString(pgloretlibmessage(UiTextCountBelowOne))));
 
   QString message;
   guitest::AnswerNextMessageBox(QMessageBox::Ok, &message);
@@ -386,6 +484,153 @@ TEST_F(SheetPrintTest, APrintFailureIsShown) {
   QTest::mouseClick(Form->SpImprime, Qt::LeftButton);
   EXPECT_TRUE(message.contains("PDF file")) << message.toStdString();
   EXPECT_TRUE(Form->SpImprime->isEnabled());
+}
+
+void SheetPrintTest::ExpectWholeDotBars(const std::string& pdf) {
+  const std::vector<TCellBox> cells = ExpectedCells(pglomodelesplanche()[1], false);
+  ASSERT_EQ(cells.size(), 65u);
+  int module300 = 0;
+  std::map<std::pair<int, std::size_t>, std::vector<int>> runs300;
+  for (const int dpi : {300, 600}) {
+    std::vector<std::uint8_t> firstCell;
+    int firstWidth = 0, firstHeight = 0;
+    for (int pageNumber = 1; pageNumber <= 2; ++pageNumber) {
+      const TGrayPage page = RenderPdfPage(pdf, pageNumber, dpi);
+      ASSERT_GT(page.Width, 0);
+      for (std::size_t index = 0; index < cells.size(); ++index) {
+        const std::string where = std::to_string(dpi) + " dpi, page " + std::to_string(pageNumber) + ", cell " +
+                                  std::to_string(index);
+        const TCellBox& cell = cells[index];
+        const TInkBox ink = InkBoxIn(page, dpi, {cell.Left, cell.Top, cell.Right, cell.Bottom, true});
+        ASSERT_TRUE(ink.Found) << where;
+        const auto dot = [dpi](double mm) { return static_cast<int>(std::lround(mm * dpi / 25.4)); };
+        // A row through the bars, 3 mm under their top.
+        const TRuns runs = RunsAlong(page, dot(ink.Top + 3), dot(cell.Left), dot(cell.Right));
+        ASSERT_GT(runs.Lengths.size(), 20u) << where;
+        if (dpi == 300) {
+          EXPECT_EQ(runs.Grey, 0) << where;
+        }
+        if (dpi == 300) {
+          const int module = std::accumulate(runs.Lengths.begin(), runs.Lengths.end(), 0,
+                                             [](int a, int b) { return std::gcd(a, b); });
+          const int total = std::accumulate(runs.Lengths.begin(), runs.Lengths.end(), 0);
+          for (const int length : runs.Lengths) EXPECT_LE(length, 4 * module) << where;
+          // 11.81 dots per mm at 300 dpi; Code 128 elements are 1 to 4 modules.
+          EXPECT_EQ(module, std::lround(0.8 * ZweckformFrameWidth / (static_cast<double>(total) / module) * 300 / 25.4))
+              << where;
+          module300 = module;
+          runs300[{pageNumber, index}] = runs.Lengths;
+        } else {
+          // Each dot twice as wide; poppler interpolates pictures it enlarges
+          // less than four times, which may move a threshold edge by a dot.
+          const std::vector<int>& before = runs300[{pageNumber, index}];
+          ASSERT_EQ(runs.Lengths.size(), before.size()) << where;
+          for (std::size_t i = 0; i < before.size(); ++i) EXPECT_NEAR(runs.Lengths[i], 2 * before[i], 1) << where;
+        }
+        if (dpi == 300) {
+          const std::vector<TScanned> scans = ScanArea(page, cell);
+          ASSERT_EQ(scans.size(), 1u) << where;
+          EXPECT_EQ(scans[0].Data, ZweckformValue) << where;
+        }
+        // The cell's pixels from its ink's corner, as in the first cell.
+        const int left = dot(ink.Left) - 2, top = dot(ink.Top) - 2;
+        const int width = dot(cell.Right) - dot(cell.Left) - 4, height = dot(cell.Bottom) - dot(cell.Top) - 4;
+        std::vector<std::uint8_t> pixels;
+        for (int y = top; y < top + height; ++y)
+          for (int x = left; x < left + width; ++x) pixels.push_back(page.At(x, y));
+        if (firstCell.empty()) {
+          EXPECT_GT(module300, 0);
+          firstCell = pixels;
+          firstWidth = width;
+          firstHeight = height;
+        } else if (width == firstWidth && height == firstHeight) {
+          EXPECT_TRUE(pixels == firstCell) << where;
+        }
+      }
+    }
+  }
+}
+
+// Two sheets of 65 labels printed to PDF, every label one pixel a dot.
+TEST_F(SheetPrintTest, EveryPrintedBarIsWholeDotsOfTheModuleInEveryCell) {
+  DesignZweckformLabel();
+  PrintTwoZweckformSheets(TPrinter::PdfPrinterName);
+  ASSERT_EQ(PdfPageSizes(Output()).size(), 2u);
+  ExpectWholeDotBars(Output());
+}
+
+// The same through the real CUPS queue.
+TEST_F(SheetPrintTest, TheCupsQueuePrintsWholeDotBars) {
+  const char* queue = std::getenv("LABEL_PRINT_QUEUE");
+  if (queue == nullptr || *queue == '\0') GTEST_SKIP() << "LABEL_PRINT_QUEUE is not set (./test.sh sets it)";
+  DesignZweckformLabel();
+  Form->setWindowTitle(QStringLiteral("sheetdotstest%1").arg(getpid()));
+  PrintTwoZweckformSheets(queue);
+  std::vector<TPdfPageSize> pages;
+  const std::string output = AwaitQueueOutput(Form->windowTitle().toStdString(), pages);
+  ASSERT_FALSE(output.empty()) << "no PDF from " << queue << " in " << QueueOutputDir();
+  ASSERT_EQ(pages.size(), 2u);
+  ExpectWholeDotBars(output);
+  std::filesystem::remove(output);
+}
+
+// However many sheets, the PDF holds the label once, losslessly.
+TEST_F(SheetPrintTest, OneLosslessPictureForAJobOfAnySize) {
+  ShowUpright();
+  ChooseTemplate(2);
+  DesignLabel();
+  Form->CombImprimante->setCurrentText(TPrinter::PdfPrinterName);
+  Form->pagecontrolimpression->setCurrentWidget(Form->tabimppage);
+  Form->GetSheets().AskPdfFileName = [this] { return Output(); };
+  for (const int sheets : {1, 10, 100}) {
+    Form->ednbpageaimprimer->setText(QString::number(sheets));
+    QTest::mouseClick(Form->SpImprime, Qt::LeftButton);
+    ASSERT_EQ(PdfPageSizes(Output()).size(), static_cast<std::size_t>(sheets));
+    const std::map<std::string, std::string> encodings = PdfPictureEncodings(Output());
+    ASSERT_EQ(encodings.size(), 1u) << sheets << " sheets";
+    EXPECT_EQ(encodings.begin()->second, "image") << sheets << " sheets";
+  }
+}
+
+// A value the encoder refuses stops printing, the preview and the export
+// with a message naming the barcode in the interface's language; nothing
+// reaches a file.
+TEST_F(SheetPrintTest, ARefusedBarcodeIsToldAndNothingIsMade) {
+  for (const int language : {LanguageFrench, LanguageEnglish}) {
+    ShowUpright();
+    UiTextService().SetLanguageIndex(language);
+    ChooseTemplate(1);
+    auto shape = app::TForm1::NewShape(app::TForm1::ikBarcode);
+    TVmBarcode& symbol = *static_cast<TdocBarCodeShape&>(*shape).GetBarcode();
+    symbol.SetTyp(bcCodeEAN13);
+    symbol.SetText("4006381333932");  // the check digit is 1
+    shape->SetDocFrame(6, 8, 40, 30, 0);
+    Form->Fdocument->Core().AddShape(std::move(shape));
+    const QString wrong = QString::fromStdString(pgloretlibmessage(UiTextCheckDigitIsWrong));
+
+    QString printed;
+    guitest::AnswerNextMessageBox(QMessageBox::Ok, &printed);
+    PrintLabels(TPrinter::PdfPrinterName, 3, 1);
+    EXPECT_FALSE(std::filesystem::exists(Output()));
+    EXPECT_TRUE(printed.contains(wrong)) << printed.toStdString();
+    EXPECT_TRUE(printed.contains("4006381333932")) << printed.toStdString();
+    EXPECT_TRUE(printed.contains(QString::fromStdString(pgloretlibmessage(UiTextBarcode))));
+
+    QString previewed;
+    guitest::AnswerNextMessageBox(QMessageBox::Ok, &previewed);
+    QTest::mouseClick(Form->Spapercu, Qt::LeftButton);
+    EXPECT_TRUE(previewed.contains(wrong)) << previewed.toStdString();
+
+    QString exported;
+    QGuiApplication::clipboard()->clear();
+    guitest::AnswerNextMessageBox(QMessageBox::Ok, &exported);
+    Form->fexportimage->show();
+    Form->fexportimage->bclipboard->click();
+    Form->fexportimage->close();
+    EXPECT_TRUE(exported.contains(wrong)) << exported.toStdString();
+    EXPECT_TRUE(QGuiApplication::clipboard()->image().isNull());
+  }
+  UiTextService().SetLanguageIndex(LanguageFrench);
 }
 
 }  // namespace

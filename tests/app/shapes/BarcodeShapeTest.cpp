@@ -128,34 +128,63 @@ TEST(BarcodeShape, DirectCachedAndBandedDrawingGiveTheSamePixels) {
   for (TdocBarCodeShape* shape : shapes) EXPECT_NE(shape->GetCacheBitmap(), nullptr);
 }
 
-TEST(BarcodeShape, TheFrameWidthGivesTheLeftEdgeAndTheLargestModuleThatFits) {
-  // At 10 dots per mm a 10 mm frame is 100 pixels, 2.5 mm is 25.
+TEST(BarcodeShape, TheModuleIsALengthFromTheFrameDrawnAsWholePixels) {
+  // Code 128 C "1234": start, two digit pairs, check, stop = 4 x 11 + 13 =
+  // 57 modules. The bars span 80 % of the frame: a module is 0.8 x width /
+  // 57 mm, drawn as the nearest whole number of pixels, at least one, and
+  // narrowed only when the symbol would leave the frame.
   const struct {
-    float Width;
-    int Left;
-    int SymbolWidth;
-  } cases[] = {{10, 10, 80}, {2.5f, 2, 20}, {40, 40, 320}, {100, 100, 800}};
-  // A frame too small even for the narrowest module takes that module.
+    float Width;       // mm
+    float Resolution;  // dots per mm
+    int Modul;         // hand-computed
+  } cases[] = {
+      {10, 10, 1},      // 1.40 pixels
+      {40, 10, 6},      // 5.61
+      {40, 11.811f, 7},  // 6.63
+      {40, 5.9055f, 3},  // 3.32
+      {30, 23.622f, 10},  // 9.95
+      {2.5f, 10, 1},    // 0.35: one pixel, wider than the 25 pixel frame
+      {7, 10, 1},       // 0.98: one pixel, 57 in 70
+  };
   for (const auto& c : cases) {
+    const std::string what = std::to_string(c.Width) + " mm at " + std::to_string(c.Resolution);
     TTestPage page(120, 40);
     TdocBarCodeShape& shape = page.AddBarcode(bcCode128C, "1234", 10, 10, c.Width, 20);
-    page.Render(10);
+    page.Render(c.Resolution);
     TVmBarcode& barcode = *shape.GetBarcode();
-    EXPECT_EQ(barcode.GetLeft(), c.Left) << c.Width;  // the frame starts the cache
-    const int modul = barcode.GetModul();
-    barcode.SetModul(1);
-    if (barcode.GetWidth() > c.SymbolWidth) {
-      EXPECT_EQ(modul, 1) << c.Width;
-    }
-    barcode.SetModul(modul);
-    if (modul > 1) {
-      EXPECT_LE(barcode.GetWidth(), c.SymbolWidth) << c.Width;
-    }
-    barcode.SetModul(modul + 1);
-    if (modul < TVmBarcode::MaxModul) {
-      EXPECT_GT(barcode.GetWidth(), c.SymbolWidth) << c.Width;
-    }
+    EXPECT_NEAR(shape.GetModuleMm(), 0.8 * c.Width / 57, 1e-6) << what;
+    EXPECT_EQ(barcode.GetModul(), c.Modul) << what;
+    EXPECT_EQ(barcode.GetWidth(), 57 * c.Modul) << what;
+    // Centred: equal quiet zones, halves to even; never before the frame.
+    const int frame = static_cast<int>(std::nearbyint((10 + c.Width) * c.Resolution) - std::nearbyint(10 * c.Resolution));
+    EXPECT_EQ(barcode.GetLeft(), std::max(0, static_cast<int>(std::nearbyint((frame - 57.0 * c.Modul) / 2)))) << what;
   }
+  // Rounded up, the module would pass the frame: 0.8 x 5 / 57 mm at 14.3
+  // dots per mm is 1.0035 pixels, 57 > 5 x 14.3 = 71.5, fits; at 0.5 mm
+  // modules of 1.5 pixels round to 2, 114 pixels in a 143 pixel frame fit too.
+  TTestPage page(120, 40);
+  TdocBarCodeShape& shape = page.AddBarcode(bcCode128C, "1234", 10, 10, 10, 20);
+  page.Render(14.3f);
+  EXPECT_EQ(shape.GetBarcode()->GetModul(), 2);
+  EXPECT_LE(shape.GetBarcode()->GetWidth(), 143);
+}
+
+// After a finer paint, as after zooming out, the bars are drawn afresh in
+// whole pixels, never sampled down from the finer cache.
+TEST(BarcodeShape, ACoarserPaintAfterAFinerOneDrawsAfresh) {
+  TTestPage fresh(60, 30), zoomedOut(60, 30);
+  for (TTestPage* page : {&fresh, &zoomedOut}) {
+    page->AddBarcode(bcCode128B, "Label 128", 5, 5, 50, 20);
+    NudgeBarcodeAngles(page->Page());
+  }
+  zoomedOut.Render(23.622047f);
+  const auto expected = fresh.Render(7.5f);
+  const auto actual = zoomedOut.Render(7.5f);
+  ASSERT_EQ(actual->GetWidth(), expected->GetWidth());
+  int differing = 0;
+  for (int y = 0; y < expected->GetHeight(); ++y)
+    for (int x = 0; x < expected->GetWidth(); ++x) differing += actual->GetPixel(x, y) != expected->GetPixel(x, y);
+  EXPECT_EQ(differing, 0);
 }
 
 TEST(BarcodeShape, HugeFramesTakeTheLargestModule) {
@@ -181,7 +210,7 @@ TEST(BarcodeShape, TheTextTakesItsBandAndTheBarsKeepTheOppositeEdge) {
   EXPECT_EQ(top[2], 0);
   EXPECT_EQ(height[2], 200);
   const int textHeight = top[0];
-  EXPECT_GT(textHeight, 50);  // 20 points at 10 dots per mm: about 7 mm
+  EXPECT_GT(textHeight, 45);  // 20 points at the start zoom: a 4.5 mm em, a cell over 5 mm
   EXPECT_EQ(top[0] + height[0], 200);
   EXPECT_EQ(top[1], 0);
   EXPECT_EQ(height[1], 200 - textHeight);
@@ -198,8 +227,9 @@ TEST(BarcodeShape, TheTextKeepsItsSizeInMillimetresAtEveryResolution) {
     ASSERT_FALSE(text.Empty());
     heights[i] = (text.Bottom - text.Top + 1) / resolutions[i];
   }
-  // Digits of 20 points (7.06 mm em) stand about 5 mm tall.
-  EXPECT_NEAR(heights[1], 5.0, 0.6);
+  // 20 points as the screen shows them at the start zoom: 20 x 96 / 72
+  // pixels of 25.4 / 150 mm, a 4.52 mm em; digits stand about 0.72 em.
+  EXPECT_NEAR(heights[1], 3.25, 0.3);
   EXPECT_NEAR(heights[0], heights[1], 0.2);
   EXPECT_NEAR(heights[2], heights[1], 0.2);
 }

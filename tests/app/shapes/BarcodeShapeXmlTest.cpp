@@ -49,7 +49,9 @@ TEST(BarcodeShapeXml, TheBarcodeElementsFollowTheShapeInTheirOrder) {
       {"Typ", "14"},         {"Modul", std::to_string(shape.GetBarcode()->GetModul())},
       {"Ratio", "2"},        {"Angle", "0"},
       {"FDocangleinitial", "90"},
-      {"Left", "60"},        {"Top", "0"},
+      // 95 modules of 48 / 95 mm at 10 dots per mm: 5 pixels, a 475 pixel
+      // symbol centred in 600 pixels, (600 - 475) / 2 = 62.5, halves to even.
+      {"Left", "62"},        {"Top", "0"},
       {"Width", std::to_string(shape.GetBarcode()->GetWidth())},
       {"Height", std::to_string(shape.GetBarcode()->GetHeight())},
       {"Text", "590123412345"}, {"Checksum", "True"},  // the value leaves its check digit out
