@@ -107,6 +107,8 @@ struct TSheetPrint {
     writer.setPageMargins(QMarginsF());
     writer.setResolution(kDpi);
     QPainter painter(&writer);
+    // Lossless like ours: a barcode stored as JPEG would not be the same work.
+    painter.setRenderHint(QPainter::LosslessImageRendering);
     const TSheetGrid grid(Setup);
     const double pixels = kDpi / 25.4;
     for (int sheet = 0; sheet < sheets; ++sheet) {
@@ -148,7 +150,7 @@ TSheetPrint& SheetPrint() {
 
 std::string Floor() {
   return std::string("Qt ") + qVersion() +
-         " QPainter drawImage of the prerendered label into every cell of a QPdfWriter, one QImage for the job";
+         " QPainter drawImage (lossless) of the prerendered label into every cell of a QPdfWriter, one QImage for the job";
 }
 
 const bench::TSides Sides{"PrintLabelSheets: the label rendered once at 300 dpi, one picture drawn into each cell of "
