@@ -204,6 +204,16 @@ void DecodeRunLength(TStream& stream, std::int64_t pixelStart, const TBmpHeader&
   }
 }
 
+// Most programs write the fourth byte of an uncompressed 32-bit pixel as 0
+// and mean nothing by it: a picture whose every alpha byte is 0 is opaque.
+// One non-zero alpha byte shows the file does carry alpha, kept as stored.
+void MakeOpaqueWhenAlphaUnused(TCustomBitmap32& bitmap) {
+  const std::size_t count = static_cast<std::size_t>(bitmap.GetWidth()) * static_cast<std::size_t>(bitmap.GetHeight());
+  TColor32* pixels = bitmap.GetBits();
+  if (std::any_of(pixels, pixels + count, [](TColor32 c) { return (c >> 24) != 0; })) return;
+  for (std::size_t i = 0; i < count; ++i) pixels[i] |= 0xFF000000u;
+}
+
 }  // namespace
 
 std::uint32_t Bmp32FileSize(std::int32_t width, std::int32_t height) {
@@ -236,6 +246,7 @@ void DecodeBmp(TStream& stream, TCustomBitmap32& bitmap) {
     ReadExactly(stream, row.data(), stride);
     decoder.Decode(row.data(), bitmap.ScanLine(BitmapRow(header, i)));
   }
+  if (header.BitCount == 32 && header.Compression == BI_RGB) MakeOpaqueWhenAlphaUnused(bitmap);
 }
 
 }  // namespace imaging

@@ -2,8 +2,9 @@
 // Reading of BMP files into a bitmap: every header form (core, information,
 // V2 to V5), 1, 4, 8, 16, 24 and 32 bits per pixel, uncompressed, with
 // bit-field masks or run-length compressed (8 and 4 bits), bottom-up or
-// top-down. 32-bit pixels without masks keep their stored alpha; other
-// pixels are opaque unless an alpha mask gives their alpha. Every size and
+// top-down. Uncompressed 32-bit pixels keep their stored alpha, unless
+// every alpha byte is 0 (the byte unused): the picture is then opaque.
+// Other pixels are opaque unless an alpha mask gives their alpha. Every size and
 // offset is checked against the stream first.
 
 #include <cstdint>
