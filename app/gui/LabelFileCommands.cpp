@@ -70,7 +70,17 @@ void TForm1::OpenLabelFile(const std::string& fileName) {
   document.WriteBuffer(content.Document.data(), static_cast<std::int64_t>(content.Document.size()));
   document.SetPosition(0);
   TdocDocumentCore& core = Fdocument->Core();
-  core.LoadFromStream(document);
+  // What the label holds but cannot be used (a picture file that is not a
+  // picture) is told once the label is open.
+  std::vector<std::string> problems;
+  core.OnLoadError = [&problems](TPersistent*, TdocShape*, const std::string& error) { problems.push_back(error); };
+  try {
+    core.LoadFromStream(document);
+  } catch (...) {
+    core.OnLoadError = nullptr;
+    throw;
+  }
+  core.OnLoadError = nullptr;
   ClearLabelMargins();
   ClearPreviewPage();
   ReadDocumentMembers(content.SheetSetup);
@@ -81,6 +91,13 @@ void TForm1::OpenLabelFile(const std::string& fileName) {
   core.SetModified(false);
   ZoomToPage();
   panelcarshape->ShapeToPanel();
+  if (!problems.empty()) ShowLoadProblems(problems);
+}
+
+void TForm1::ShowLoadProblems(const std::vector<std::string>& problems) {
+  QString text;
+  for (const std::string& problem : problems) text += QString::fromUtf8(problem) + "\n";
+  QMessageBox::warning(this, windowTitle(), text.trimmed());
 }
 
 void TForm1::ReadDocumentMembers(const TSheetSetupRecord& record) {

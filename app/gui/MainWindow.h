@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <QMainWindow>
 
@@ -84,8 +85,10 @@ public:
   void OpenLabelDocument();
   void SaveLabelDocument();
   // Replaces the label by the file's; raises with the reason and leaves the
-  // label, the sheet edits and the file untouched when it cannot.
+  // label, the sheet edits and the file untouched when it cannot. Parts of
+  // the label that could not be used are shown in a warning once it is open.
   void OpenLabelFile(const std::string& fileName);
+  void ShowLoadProblems(const std::vector<std::string>& problems);
   // Raises with the reason; a file that cannot be written keeps its old content.
   void SaveLabelFile(const std::string& fileName);
   TSheetSetupRecord SheetSetupFromControls() const;

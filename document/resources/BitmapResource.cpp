@@ -5,6 +5,7 @@
 #include "imaging/bitmap/Bitmap32.h"
 #include "imaging/formats/ImageFiler.h"
 #include "imaging/formats/RasterFormat.h"
+#include "platform/rtl/Format.h"
 
 namespace {
 
@@ -99,17 +100,28 @@ std::unique_ptr<TPersistent> TdocBitmapResource::LoadObjectFromStream(TStream& d
   return bitmap;
 }
 
+// A file is taken only when it decodes as a picture of a registered format:
+// a document may name any file, and its bytes must never be shown, copied
+// or embedded unless they are a picture. Bytes kept as they are in the file
+// are decoded once here to prove it.
 void TdocBitmapResource::LoadDataFromFile(const std::string& name) {
-  if (FormatCan(name, rfLoadsFromStream)) {
-    TdocResource::LoadDataFromFile(name);
-    return;
+  try {
+    if (FormatCan(name, rfLoadsFromStream)) {
+      TdocResource::LoadDataFromFile(name);
+      LoadObjectFromStream(GetData());
+      GetData().SetPosition(0);
+      return;
+    }
+    TBitmap32 bitmap;
+    bitmap.LoadFromFile(name);
+    TMapStream packed;
+    SaveBitmapToStream(bitmap, kPackedExtension, packed);
+    packed.SetPosition(0);
+    GetData().Swap(packed);
+  } catch (const Exception& error) {
+    GetData().Clear();
+    throw EResourceError(rtl::Format("\"%s\" is not a picture of a known format: %s", name, error.what()));
   }
-  TBitmap32 bitmap;
-  bitmap.LoadFromFile(name);
-  TMapStream packed;
-  SaveBitmapToStream(bitmap, kPackedExtension, packed);
-  packed.SetPosition(0);
-  GetData().Swap(packed);
   SetFileName(kPackedExtension);
 }
 

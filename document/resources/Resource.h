@@ -140,8 +140,14 @@ public:
   // Called by the cache; nothing while a bracket is open. Bytes that can be
   // read again (file, archive) are released with the object; other bytes stay.
   virtual void Unload();
+  // An external file that is refused (LoadDataFromFile raised
+  // EResourceError) leaves the resource without bytes; the reason is kept
+  // for TakeLoadProblem instead of failing the owner's load.
   virtual void LoadFromXml(const TXmlNode& node);
   virtual void SaveToXml(TXmlNode& node);
+  // Why the last LoadFromXml left the resource without its external file;
+  // empty when nothing was refused. Clears the reason.
+  std::string TakeLoadProblem();
 
   TResourceObjectEvent OnLoadObject;
   TResourceObjectEvent OnSaveObject;
@@ -156,6 +162,7 @@ protected:
   // and "No method for object loading defined".
   virtual void SaveObjectToStream(TStream& data, const TPersistent& object);
   virtual std::unique_ptr<TPersistent> LoadObjectFromStream(TStream& data);
+  // Raises EResourceError for a file whose bytes the resource refuses.
   virtual void LoadDataFromFile(const std::string& name);
   virtual std::int64_t GetObjectSize();
 
@@ -167,6 +174,7 @@ protected:
   void ReleaseObject();
   void ReleaseData();
   void LoadExternalData();
+  void LoadExternalDataOrKeepProblem();
   void LoadDataFromArchive();
   void SaveDataToArchive();
   void SaveDataToFile();
@@ -200,6 +208,7 @@ private:
   TdocResourceStorage Storage = rsEmbedded;
   TdocResourceHost* Owner = nullptr;
   std::unique_ptr<TPersistent> Object;
+  std::string LoadProblem;
 };
 
 // Keeps an access bracket of a resource open for its lifetime.

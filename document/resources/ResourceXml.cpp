@@ -1,6 +1,8 @@
 // A resource in the XML of its owner: "ClassName", the "Data" element of
 // embedded bytes, "ArchiveName", "FileName" and "Storage".
 
+#include <utility>
+
 #include "document/resources/Resource.h"
 #include "platform/rtl/Format.h"
 #include "xml/Base64.h"
@@ -84,9 +86,29 @@ void TdocResource::LoadFromXml(const TXmlNode& node) {
   ArchiveName = node.ReadChildString("ArchiveName");
   FileName = node.ReadChildString("FileName");
   ReadStorageName(node, Storage);
-  if (Storage == rsExternal) LoadExternalData();
+  LoadProblem.clear();
+  if (Storage == rsExternal) LoadExternalDataOrKeepProblem();
   if (Storage == rsArchive) LoadDataFromArchive();
   if (Storage == rsEmbedded) LoadDataFromXml(node);
+}
+
+// A document from elsewhere names any file it likes: a refused one leaves
+// the resource empty (its name stays, so the document still says what it
+// wanted), and the owner reports the reason.
+void TdocResource::LoadExternalDataOrKeepProblem() {
+  try {
+    LoadExternalData();
+  } catch (const EResourceError& refused) {
+    EmptyData();
+    DataChangedFlag = false;
+    LoadedFlag = true;  // not read again at every paint
+    LoadProblem = refused.what();
+  }
+}
+
+std::string TdocResource::TakeLoadProblem() {
+  TResourceCacheLock lock;
+  return std::exchange(LoadProblem, std::string());
 }
 
 // Changed bytes that neither their file nor an archive could take (the

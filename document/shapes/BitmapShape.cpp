@@ -80,7 +80,11 @@ void TdocBitmapShape::SetStorageMode(TdocStorageMode mode) {
 
 void TdocBitmapShape::LoadFromXml(TXmlNode* node) {
   TdocEffectShape::LoadFromXml(node);
-  if (const TXmlNode* image = node->FindChild("Image")) Image->LoadFromXml(*image);
+  const TXmlNode* image = node->FindChild("Image");
+  if (image == nullptr) return;
+  Image->LoadFromXml(*image);
+  // A refused picture file leaves the shape in place, without its picture.
+  if (const std::string problem = Image->TakeLoadProblem(); !problem.empty()) DoLoadError(problem);
 }
 
 void TdocBitmapShape::SaveToXml(TXmlNode& node) const {

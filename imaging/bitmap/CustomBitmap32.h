@@ -195,6 +195,8 @@ public:
   virtual void CopyPropertiesTo(TCustomBitmap32& dest) const;
 
   // --- 32-bit BMP streams (BmpStream.cpp)
+  // A stream keeps alpha exactly as stored; a file by name is a picture from
+  // elsewhere, opaque when its every alpha byte is 0 (BmpDecoder.h).
   void SaveToStream(TStream& stream, bool bottomUp = false) const;
   void LoadFromStream(TStream& stream);
   void SaveToFile(const std::string& fileName, bool bottomUp = false) const;

@@ -66,13 +66,7 @@ void TCustomBitmap32::SaveToStream(TStream& stream, bool bottomUp) const {
   }
 }
 
-void TCustomBitmap32::LoadFromStream(TStream& stream) {
-  {
-    TUpdateGuard update(*this);
-    imaging::DecodeBmp(stream, *this);
-  }
-  Changed();
-}
+void TCustomBitmap32::LoadFromStream(TStream& stream) { imaging::LoadBmp(stream, *this, imaging::TBmpAlpha::AsStored); }
 
 void TCustomBitmap32::SaveToFile(const std::string& fileName, bool bottomUp) const {
   TFileStream stream(fileName, fmCreate);
@@ -84,8 +78,9 @@ void TCustomBitmap32::LoadFromFile(const std::string& fileName) {
   std::array<char, 2> signature{};
   const bool isBmp = stream.Read(signature.data(), 2) == 2 && signature[0] == 'B' && signature[1] == 'M';
   stream.SetPosition(0);
+  // A file by name is a picture from elsewhere.
   if (isBmp) {
-    LoadFromStream(stream);
+    imaging::LoadBmp(stream, *this, imaging::TBmpAlpha::UnusedWhenAllZero);
     return;
   }
   // Any other picture goes through the graphic class registered for its extension.

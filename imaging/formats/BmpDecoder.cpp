@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "imaging/bitmap/CustomBitmap32.h"
+#include "imaging/core/ThreadPersistent.h"
 #include "imaging/formats/BmpRunLength.h"
 #include "platform/rtl/BinaryIO.h"
 #include "platform/rtl/Exception.h"
@@ -204,6 +205,13 @@ void DecodeRunLength(TStream& stream, std::int64_t pixelStart, const TBmpHeader&
   }
 }
 
+void MakeOpaqueWhenAlphaUnused(TCustomBitmap32& bitmap) {
+  const std::size_t count = static_cast<std::size_t>(bitmap.GetWidth()) * static_cast<std::size_t>(bitmap.GetHeight());
+  TColor32* pixels = bitmap.GetBits();
+  if (std::any_of(pixels, pixels + count, [](TColor32 c) { return (c >> 24) != 0; })) return;
+  for (std::size_t i = 0; i < count; ++i) pixels[i] |= 0xFF000000u;
+}
+
 }  // namespace
 
 std::uint32_t Bmp32FileSize(std::int32_t width, std::int32_t height) {
@@ -213,7 +221,7 @@ std::uint32_t Bmp32FileSize(std::int32_t width, std::int32_t height) {
   return static_cast<std::uint32_t>(size);
 }
 
-void DecodeBmp(TStream& stream, TCustomBitmap32& bitmap) {
+void DecodeBmp(TStream& stream, TCustomBitmap32& bitmap, TBmpAlpha alpha) {
   const std::int64_t start = stream.GetPosition();
   const TBmpHeader header = ReadHeaders(stream);
   std::vector<TColor32> palette = ReadPalette(stream, header);
@@ -236,6 +244,16 @@ void DecodeBmp(TStream& stream, TCustomBitmap32& bitmap) {
     ReadExactly(stream, row.data(), stride);
     decoder.Decode(row.data(), bitmap.ScanLine(BitmapRow(header, i)));
   }
+  if (alpha == TBmpAlpha::UnusedWhenAllZero && header.BitCount == 32 && header.Compression == BI_RGB)
+    MakeOpaqueWhenAlphaUnused(bitmap);
+}
+
+void LoadBmp(TStream& stream, TCustomBitmap32& bitmap, TBmpAlpha alpha) {
+  {
+    TUpdateGuard update(bitmap);
+    DecodeBmp(stream, bitmap, alpha);
+  }
+  bitmap.Changed();
 }
 
 }  // namespace imaging

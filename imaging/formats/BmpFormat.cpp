@@ -1,6 +1,7 @@
 #include "imaging/formats/BmpFormat.h"
 
 #include "imaging/bitmap/CustomBitmap32.h"
+#include "imaging/formats/BmpDecoder.h"
 
 TdocBmpFormat::TdocBmpFormat() : TdocRaster(Class()) {}
 
@@ -14,7 +15,7 @@ void TdocBmpFormat::Register() { imaging::RegisterRasterFormat(Class(), "Windows
 
 void TdocBmpFormat::LoadFromStream(TStream& stream, TCustomBitmap32& bitmap, std::int32_t pageIndex, TSize) {
   if (pageIndex > 0) throw ERasterError("Requested non-existing page");
-  bitmap.LoadFromStream(stream);
+  imaging::LoadBmp(stream, bitmap, imaging::TBmpAlpha::UnusedWhenAllZero);
   ImageWidth = bitmap.GetWidth();
   ImageHeight = bitmap.GetHeight();
 }

@@ -1,7 +1,9 @@
 #pragma once
 // Windows bitmaps as a raster format, read and written by the bitmap's own
-// BMP reader and writer. It has no content test: its extensions are trusted,
-// and it takes any file that no format with a content test claims.
+// BMP reader and writer; as pictures from elsewhere, an uncompressed 32-bit
+// one whose every fourth byte is 0 reads as opaque. It has no content test:
+// its extensions are trusted, and it takes any file that no format with a
+// content test claims.
 
 #include "imaging/formats/RasterFormat.h"
 

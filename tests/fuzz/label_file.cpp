@@ -1,7 +1,8 @@
 // Opens arbitrary bytes as a label document file. Whatever they hold, the
 // open either raises or gives a document and a usable sheet setup; what
 // opens must save and open again to the same content; and nothing may stay
-// behind in the temporary folder, where alone the members are unpacked.
+// behind in the temporary folder, where alone the members are unpacked and
+// which is removed when the run ends.
 
 #include <dirent.h>
 #include <stdlib.h>
@@ -9,7 +10,9 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <string>
 
 #include "app/LabelFile.h"
@@ -32,6 +35,11 @@ bool UnpackRootEmpty() {
   return empty;
 }
 
+void RemoveUnpackRoot() {
+  std::error_code ignored;
+  std::filesystem::remove_all(UnpackRoot, ignored);
+}
+
 bool Usable(const app::TSheetSetupRecord& record) {
   for (const float length : {record.SheetWidth, record.SheetHeight, record.LabelWidth, record.LabelHeight,
                              record.OuterMarginX, record.OuterMarginY, record.BetweenMarginX, record.BetweenMarginY})
@@ -45,6 +53,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   char pattern[] = "/tmp/label-file-fuzz-XXXXXX";
   Require(::mkdtemp(pattern) != nullptr);
   UnpackRoot = pattern;
+  std::atexit(RemoveUnpackRoot);
   ::setenv("TMPDIR", pattern, 1);
   return 0;
 }

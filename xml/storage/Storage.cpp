@@ -14,13 +14,6 @@
 
 namespace {
 
-char FoldCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool SameStreamName(const std::string& a, const std::string& b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return FoldCase(x) == FoldCase(y); });
-}
-
 bool FileExists(const std::string& fileName) {
   std::error_code error;
   return std::filesystem::exists(fileName, error);
@@ -245,7 +238,7 @@ void TsdStorage::WriteContainer(TStream& dest) {
 
 TStorageEntry* TsdStorage::Find(const std::string& name) {
   const auto it = std::find_if(Directory.begin(), Directory.end(),
-                               [&](const TStorageEntry& e) { return SameStreamName(e.Name, name); });
+                               [&](const TStorageEntry& e) { return xml::SameStreamName(e.Name, name); });
   return it == Directory.end() ? nullptr : &*it;
 }
 

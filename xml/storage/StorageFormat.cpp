@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <numeric>
+#include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "platform/rtl/BinaryIO.h"
@@ -15,6 +17,13 @@ namespace {
 // Free text that readers skip; it only tells a person what wrote the file.
 constexpr std::string_view kSavedComment = "\r\nLabel designer storage of named streams version 1.1\r\n";
 static_assert(kSavedComment.size() == kSavedDirectoryOffset - kBackingDirectoryOffset);
+
+char FoldCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+std::string FoldedName(std::string name) {
+  for (char& c : name) c = FoldCase(c);
+  return name;
+}
 
 [[noreturn]] void Corrupt(const std::string& reason) {
   throw EStorageError(rtl::Format("Storage file is corrupt (%s)", reason));
@@ -117,7 +126,24 @@ void CheckPlacement(const std::vector<TStorageEntry>& entries, std::int64_t data
   }
 }
 
+// Sorting the folded names keeps this linear-logarithmic: a hostile
+// directory may list millions of entries.
+void CheckNamesDiffer(const std::vector<TStorageEntry>& entries) {
+  std::vector<std::pair<std::string, std::size_t>> folded;
+  folded.reserve(entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) folded.emplace_back(FoldedName(entries[i].Name), i);
+  std::sort(folded.begin(), folded.end());
+  for (std::size_t i = 1; i < folded.size(); ++i)
+    if (folded[i].first == folded[i - 1].first)
+      Corrupt(rtl::Format("stream \"%s\" named twice", entries[folded[i].second].Name));
+}
+
 }  // namespace
+
+bool SameStreamName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return FoldCase(x) == FoldCase(y); });
+}
 
 std::int64_t DirectorySize(const std::vector<TStorageEntry>& entries) {
   return std::accumulate(entries.begin(), entries.end(), kDirectoryFixedSize,
@@ -171,6 +197,7 @@ std::vector<TStorageEntry> ReadDirectory(TStream& stream) {
   std::vector<TStorageEntry> entries;
   for (std::int32_t i = 0; i < count; ++i) entries.push_back(ReadEntry(reader));
   CheckPlacement(entries, reader.Position(), reader.StreamSize());
+  CheckNamesDiffer(entries);
   stream.SetPosition(reader.Position());
   return entries;
 }

@@ -25,6 +25,9 @@ inline constexpr std::int64_t kSavedDirectoryOffset = 69;     // directory of a 
 inline constexpr std::int64_t kDirectoryFixedSize = 12;       // the offset field and the count
 inline constexpr std::int64_t kEntryFixedSize = 20;           // position, size and name length
 
+// Stream names match without regard to the case of ASCII letters.
+bool SameStreamName(std::string_view a, std::string_view b);
+
 // Bytes of the offset field and the directory: 12 + sum(20 + name length).
 std::int64_t DirectorySize(const std::vector<TStorageEntry>& entries);
 
@@ -43,7 +46,8 @@ void WriteSavedDirectory(TStream& stream, const std::vector<TStorageEntry>& laid
 // Reads and checks the header and the directory of a container held in
 // stream. Every count, length, position and size is checked against the
 // stream's size before it is used; streams must lie behind the directory,
-// inside the stream and apart from each other. Raises EStorageError.
+// inside the stream and apart from each other, and no name may be listed
+// twice (a second entry could never be read). Raises EStorageError.
 std::vector<TStorageEntry> ReadDirectory(TStream& stream);
 
 }  // namespace xml

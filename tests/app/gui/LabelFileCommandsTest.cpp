@@ -18,11 +18,14 @@
 #include "app/gui/ExportImageDialog.h"
 #include "app/shapes/BarcodeShape.h"
 #include "document/editor/HandlePainter.h"
+#include "document/shapes/BitmapShape.h"
+#include "imaging/bitmap/Bitmap32.h"
 #include "document/page/Page.h"
 #include "document/control/Document.h"
 #include "tests/app/ArchiveBuilder.h"
 #include "tests/app/gui/MainWindowTestSupport.h"
 #include "tests/barcode/BarcodeTestSupport.h"
+#include "xml/Base64.h"
 #include "xml/XmlDocument.h"
 
 namespace guitest {
@@ -168,6 +171,48 @@ TEST_F(MainWindowTest, ACompressionErrorShowsTheErrorBox) {
   AnswerNextMessageBox(QMessageBox::Ok, &error);
   EXPECT_THROW(form.OpenLabelFile(Folder.File("bad.mqv")), std::exception);
   EXPECT_EQ(error, "Compression error");
+}
+
+// A label from elsewhere that names a local file as its external picture:
+// here a label saved with a real picture whose file was then replaced by
+// private text. Opening shows the picture shape without a picture and says
+// why; saving again carries none of the file's bytes.
+TEST_F(MainWindowTest, ALabelNamingAFileThatIsNoPictureOpensWithoutItAndNeverEmbedsIt) {
+  app::TForm1& form = Show();
+  const std::string picture = Folder.File("logo.bmp");
+  TBitmap32 logo;
+  logo.SetSize(30, 20);
+  logo.Clear(0xFF2040C0u);
+  logo.SaveToFile(picture);
+  auto shape = std::make_unique<TdocBitmapShape>();
+  shape->GetImage().SetStorageMode(rsExternal);
+  shape->GetImage().LoadFromFile(picture);
+  form.Fdocument->Core().AddShape(std::move(shape));
+  const std::string label = Folder.File("from-elsewhere.mqv");
+  form.SaveLabelFile(label);
+  const std::string secret = "user=me password=hunter2 private text of the user";
+  apptest::WriteBytes(picture, secret);
+  form.NewDocument();
+
+  QString message;
+  AnswerNextMessageBox(QMessageBox::Ok, &message);
+  form.OpenLabelFile(label);
+  EXPECT_TRUE(message.contains(QString::fromStdString(picture))) << message.toStdString();
+  EXPECT_TRUE(message.contains("is not a picture")) << message.toStdString();
+  TdocDocumentCore& core = form.Fdocument->Core();
+  ASSERT_EQ(core.ShapeCount(), 1);
+  auto* opened = dynamic_cast<TdocBitmapShape*>(core.GetShapes(0));
+  ASSERT_NE(opened, nullptr);
+  EXPECT_EQ(opened->GetImage().GetSharedBitmap(), nullptr);
+
+  const std::string again = Folder.File("saved-again.mqv");
+  form.SaveLabelFile(again);
+  const std::vector<std::uint8_t> document = app::ReadLabelFile(again).Document;
+  const std::string bytes(document.begin(), document.end());
+  EXPECT_EQ(bytes.find("hunter2"), std::string::npos);
+  EXPECT_EQ(bytes.find(xml::EncodeBase64(secret.data(), secret.size()).substr(0, 20)), std::string::npos);
+  EXPECT_NE(bytes.find("logo.bmp"), std::string::npos);  // the label still says what it wanted
+  EXPECT_EQ(apptest::ReadBytes(picture), secret);
 }
 
 QSize ClipboardImageSize() { return QGuiApplication::clipboard()->image().size(); }

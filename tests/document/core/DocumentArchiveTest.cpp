@@ -380,6 +380,8 @@ TEST_F(DocumentArchiveTest, AFailedLoadLeavesTheDocumentAsItWas) {
       {WriteStor({{"Index.xml", goodIndex}, {"Page0002.xml", PageXml(2, 1)}}),
        "Stream \"Page0001.xml\" not found in the storage"},
       {WriteStor({{"Index.xml", goodIndex}}).substr(0, 80), ""},
+      {WriteStor({{"Index.xml", goodIndex}, {"Page0001.xml", PageXml(1, 1)}, {"PAGE0001.XML", PageXml(1, 2)}}),
+       "Storage file is corrupt (stream \"PAGE0001.XML\" named twice)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Message);

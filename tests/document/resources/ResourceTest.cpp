@@ -20,6 +20,7 @@
 #include "imaging/formats/ImageFiler.h"
 #include "platform/rtl/Exception.h"
 #include "tests/document/resources/ResourceTestSupport.h"
+#include "xml/Base64.h"
 #include "xml/XmlDocument.h"
 
 namespace {
@@ -389,6 +390,69 @@ TEST_F(ResourceFailures, OnlyRegularFilesAreRead) {
   auto resource = MakeResource<TdocResource>();
   LoadXml(*resource, "<Image><Storage>Bogus</Storage></Image>");
   EXPECT_EQ(resource->GetStorageMode(), rsEmbedded);
+}
+
+// A document from elsewhere naming local files as external pictures: a
+// file that does not decode as a picture of a registered format (whatever
+// its extension says) is never kept, shown, copied or embedded; the
+// resource stays empty with its reason, and a real picture still loads.
+TEST_F(ResourceFailures, ExternalFilesAreTakenOnlyWhenTheyArePictures) {
+  ScratchFolder folder;
+  const std::string secretText = "password=hunter2 and more private words";
+  const std::vector<std::uint8_t> secret(secretText.begin(), secretText.end());
+  const std::string base64Secret = xml::EncodeBase64(secret.data(), secret.size()).substr(0, 24);
+  const auto picture = Picture(11);
+  SaveBmp(*picture, folder.File("picture.bmp"));
+  std::vector<std::uint8_t> looksLikeBmp = {'B', 'M'};
+  looksLikeBmp.insert(looksLikeBmp.end(), secret.begin(), secret.end());
+  const std::pair<std::string, std::vector<std::uint8_t>> hostile[] = {
+      {"notes.txt", secret}, {"notes", secret}, {"notes.bmp", secret},
+      {"notes.jpe", secret}, {"notes.hck", secret}, {"fake.bmp", looksLikeBmp}};
+  TestHost host, otherHost;
+  for (const auto& [name, bytes] : hostile) {
+    SCOPED_TRACE(name);
+    const std::string file = folder.File(name);
+    WriteFile(file, bytes);
+    auto resource = MakeResource<TdocBitmapResource>();
+    resource->SetOwner(&host);
+    LoadXml(*resource, "<Image><ClassName>TdocBitmapResource</ClassName><ArchiveName/><FileName>" + file +
+                           "</FileName><Storage>External</Storage></Image>");
+    const std::string problem = resource->TakeLoadProblem();
+    EXPECT_TRUE(problem.starts_with("\"" + file + "\" is not a picture of a known format")) << problem;
+    EXPECT_EQ(resource->TakeLoadProblem(), "");
+    EXPECT_EQ(resource->GetDataSize(), 0);
+    EXPECT_EQ(resource->GetSharedBitmap(), nullptr);
+    EXPECT_EQ(PictureOf(*resource), nullptr);
+    // Saved as it is, copied into another document, or moved into the
+    // document by the user: the file's bytes go nowhere.
+    auto copy = MakeResource<TdocBitmapResource>();
+    copy->SetOwner(&otherHost);
+    EXPECT_EQ(ErrorOf([&] { copy->Assign(resource.get()); }), "no error");
+    std::vector<std::string> saved = {SaveXml(*resource), SaveXml(*copy)};
+    for (TdocResourceStorage mode : {rsEmbedded, rsArchive}) {
+      auto moved = MakeResource<TdocBitmapResource>();
+      moved->SetOwner(&host);
+      LoadXml(*moved, saved.front());
+      moved->TakeLoadProblem();
+      ErrorOf([&] { moved->SetStorageMode(mode); });
+      saved.push_back(SaveXml(*moved));
+    }
+    for (const std::string& xml : saved) {
+      EXPECT_EQ(xml.find(secretText), std::string::npos) << xml;
+      EXPECT_EQ(xml.find(base64Secret), std::string::npos) << xml;
+      EXPECT_EQ(ChildText(xml, "Data/Size"), "<missing>") << xml;
+    }
+    // The user inserting such a file gets the reason.
+    auto inserted = MakeResource<TdocBitmapResource>();
+    EXPECT_TRUE(ErrorOf([&] { inserted->LoadFromFile(file); }).starts_with("\"")) << name;
+    EXPECT_EQ(inserted->GetDataSize(), 0);
+  }
+  EXPECT_EQ(host.Archive.GetStreamCount() + otherHost.Archive.GetStreamCount(), 0);
+  auto real = MakeResource<TdocBitmapResource>();
+  LoadXml(*real, "<Image><FileName>" + folder.File("picture.bmp") + "</FileName><Storage>External</Storage></Image>");
+  EXPECT_EQ(real->TakeLoadProblem(), "");
+  ASSERT_NE(PictureOf(*real), nullptr);
+  EXPECT_TRUE(SamePixels(*PictureOf(*real), *picture));
 }
 
 TEST_F(ResourceFailures, ObjectCodingNeedsAMethod) {

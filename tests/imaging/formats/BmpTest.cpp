@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <fstream>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
 #include "tests/imaging/ImagingTestSupport.h"
 #include "imaging/formats/BmpDecoder.h"
+#include "imaging/formats/BmpFormat.h"
 #include "imaging/bitmap/CustomBitmap32.h"
 #include "platform/rtl/BinaryIO.h"
 #include "platform/rtl/Exception.h"
@@ -114,6 +117,57 @@ TEST(Bmp, ForeignFilesGiveTheSourcePixels) {
       EXPECT_EQ(b.GetPixel(x, y), 0xFF000000u | scale((s >> 16 & 255) >> 3, 5) << 16 |
                                       scale((s >> 8 & 255) >> 2, 6) << 8 | scale((s & 255) >> 3, 5));
     }
+}
+
+// A 2 x 2 uncompressed 32-bit BMP written byte by byte, rows bottom up;
+// pixel i is blue i, green 10 + i, red 20 + i and the given fourth byte.
+TBytes Bmp32(const std::array<std::uint8_t, 4>& fourthBytes) {
+  TBytes b(54 + 16, 0);
+  b[0] = 'B', b[1] = 'M';
+  PutU32(b, 2, 70), PutU32(b, 10, 54), PutU32(b, 14, 40), PutU32(b, 18, 2), PutU32(b, 22, 2);
+  b[26] = 1, b[28] = 32;
+  for (std::size_t i = 0; i < 4; ++i) {
+    b[54 + 4 * i] = static_cast<std::uint8_t>(i);
+    b[55 + 4 * i] = static_cast<std::uint8_t>(10 + i);
+    b[56 + 4 * i] = static_cast<std::uint8_t>(20 + i);
+    b[57 + 4 * i] = fourthBytes[i];
+  }
+  return b;
+}
+
+// Pictures from elsewhere, through the BMP picture format and by file name:
+// a fourth byte that is 0 everywhere means opaque, any other is alpha. The
+// bitmap's own streams keep even an all-transparent bitmap as it was.
+TEST(Bmp, AFourthByteThatIsAlwaysZeroMeansOpaqueAnyOtherIsAlpha) {
+  const auto pixel = [](std::uint32_t i, std::uint32_t alpha) { return alpha << 24 | (20 + i) << 16 | (10 + i) << 8 | i; };
+  const imagingtest::ScratchFolder folder("imaging_test_bmp_alpha");
+  const std::function<void(TCustomBitmap32&, const TBytes&)> pictureRoads[] = {
+      [](TCustomBitmap32& b, const TBytes& bytes) {
+        TMemoryStream s;
+        s.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+        s.SetPosition(0);
+        TdocBmpFormat().LoadFromStream(s, b, 0, TSize{0, 0});
+      },
+      [&folder](TCustomBitmap32& b, const TBytes& bytes) {
+        const std::string file = folder.File("picture.dib");
+        std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        b.LoadFromFile(file);
+      }};
+  for (const auto& load : pictureRoads) {
+    TCustomBitmap32 unused;
+    load(unused, Bmp32({0, 0, 0, 0}));
+    // Stored rows run bottom up: pixels 0 and 1 are the lower row.
+    EXPECT_EQ(Pixels(unused), (std::vector<TColor32>{pixel(2, 255), pixel(3, 255), pixel(0, 255), pixel(1, 255)}));
+    TCustomBitmap32 used;
+    load(used, Bmp32({0, 0, 1, 0}));
+    EXPECT_EQ(Pixels(used), (std::vector<TColor32>{pixel(2, 1), pixel(3, 0), pixel(0, 0), pixel(1, 0)}));
+    TCustomBitmap32 mixed;
+    load(mixed, Bmp32({255, 0, 128, 0}));
+    EXPECT_EQ(Pixels(mixed), (std::vector<TColor32>{pixel(2, 128), pixel(3, 0), pixel(0, 255), pixel(1, 0)}));
+  }
+  TCustomBitmap32 own;
+  Load(own, Bmp32({0, 0, 0, 0}));
+  EXPECT_EQ(Pixels(own), (std::vector<TColor32>{pixel(2, 0), pixel(3, 0), pixel(0, 0), pixel(1, 0)}));
 }
 
 TEST(Bmp, CutOrLyingFilesAreRefusedWithTheReason) {

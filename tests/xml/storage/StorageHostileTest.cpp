@@ -66,6 +66,12 @@ TEST(StorageHostile, LyingHeadersAndDirectoriesAreRefusedThroughEveryEntryPoint)
        corrupt + "streams \"A\" and \"B\" overlap)"},
       {Padded(Header(14) + Le(2, 4) + Entry(kData + 31, 5, 1, "A") + Entry(kData + 21, 100, 1, "B"), 200),
        corrupt + "streams \"B\" and \"A\" overlap)"},
+      // One name listed twice, its letters in another case: reading by name
+      // could only ever reach the first.
+      {Padded(Header(14) + Le(2, 4) + Entry(82, 5, 12, "Page0001.xml") + Entry(87, 5, 12, "pAGE0001.XML"), 200),
+       corrupt + "stream \"pAGE0001.XML\" named twice)"},
+      {Padded(Header(14) + Le(3, 4) + Entry(81, 0, 1, "B") + Entry(81, 0, 1, "a") + Entry(81, 0, 1, "A"), 100),
+       corrupt + "stream \"A\" named twice)"},
   };
   ScratchFolder folder;
   const std::string path = folder.File("hostile.stor");
