@@ -207,7 +207,7 @@ TEST_F(MainWindowTest, ALabelNamingAFileThatIsNoPictureOpensWithoutItAndNeverEmb
 
   const std::string again = Folder.File("saved-again.mqv");
   form.SaveLabelFile(again);
-  const std::vector<std::uint8_t> document = app::ReadLabelFile(again).Document;
+  const std::vector<std::uint8_t> document = app::ReadLabelFile(*form.BackupFile1, again).Document;
   const std::string bytes(document.begin(), document.end());
   EXPECT_EQ(bytes.find("hunter2"), std::string::npos);
   EXPECT_EQ(bytes.find(xml::EncodeBase64(secret.data(), secret.size()).substr(0, 20)), std::string::npos);
