@@ -11,11 +11,21 @@ seconds=${2:-60}
 
 play() {
   local name=$1 program=$2 filter=$3
-  echo "== $name monkey for ${seconds}s"
   LABEL_MONKEY_EVENTS=100000000 LABEL_MONKEY_SECONDS=$seconds QT_QPA_PLATFORM=offscreen \
-    "$dir/$program" --gtest_filter="$filter" 2>&1 | grep -v "^This plugin does not support"
-  return "${PIPESTATUS[0]}"
+    "$dir/$program" --gtest_filter="$filter" 2>&1 | grep -v "^This plugin does not support" >"$logs/$name.log"
+  local status=${PIPESTATUS[0]}
+  echo "== $name monkey for ${seconds}s (exit status $status)"
+  cat "$logs/$name.log"
+  return "$status"
 }
 
-play "main window" tests/app/gui/app_gui_tests 'MainWindowTest.RandomUseNeverBreaksTheWindow' &&
-  play "editor control" tests/document/control/document_control_tests 'EditorMonkeyTest.*'
+# The two play at the same time; each log is printed when its monkey ends.
+logs=$(mktemp -d)
+trap 'rm -rf "$logs"' EXIT
+play "main window" tests/app/gui/app_gui_tests 'MainWindowTest.RandomUseNeverBreaksTheWindow' &
+window=$!
+play "editor control" tests/document/control/document_control_tests 'EditorMonkeyTest.*' &
+editor=$!
+wait "$window" && window_status=0 || window_status=$?
+wait "$editor" && editor_status=0 || editor_status=$?
+[ "$window_status" -eq 0 ] && [ "$editor_status" -eq 0 ]

@@ -103,7 +103,7 @@ TEST(PaintBars, ExactLayoutsAtAngleZero) {
     TPaintSurface paint(320, 120);
     barcode->PaintBarcode(paint.Canvas);
     const std::string units = ModuleBits(barcode->EncodeModules());  // 2 pixels each
-    const auto expected = [&](int x, int y) {
+    const auto expected = [&, typ = typ, height = height, start = start](int x, int y) {
       const std::size_t unit = static_cast<std::size_t>(x - start) / 2;
       if (x < start || unit >= units.size()) return Backdrop;
       const bool guard = typ == bcCodeEAN13 && (unit < 3 || (unit >= 46 && unit <= 48) || unit >= 92);
@@ -131,7 +131,7 @@ TEST_P(PaintBarsTurned, QuarterTurnsMoveEveryPixelExactly) {
   barcode->PaintBarcode(upright.Canvas);
   barcode->SetAngle(degrees);
   barcode->PaintBarcode(turned.Canvas);
-  const auto place = [&](int x, int y) {  // (x, y) in the frame, y down the bars
+  const auto place = [&, degrees = degrees](int x, int y) {  // (x, y) in the frame, y down the bars
     switch (std::lround(degrees / 90)) {
       case 1: return Point(y, width - x);  // the row runs up
       case 2: return Point(width - x, height - y);

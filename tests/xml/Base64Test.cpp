@@ -45,7 +45,7 @@ TEST(Base64, BadTextRaisesClearErrorsAndNothingIsWrittenPastTheSizeAsked) {
       {"Z===", 1, "Invalid character in binary stream"},
       {"\xC3\xA9\xC3\xA9", 3, "Invalid character in binary stream"},
   };
-  for (const auto& [text, size, message] : cases) EXPECT_EQ(MessageOf([&] { Decode(text, size); }), message) << text;
+  for (const auto& [text, size, message] : cases) EXPECT_EQ(MessageOf([&text = text, size = size] { Decode(text, size); }), message) << text;
   // AddressSanitizer watches the exact-size buffers.
   const std::string text = xml::EncodeBase64("abcdefghij", 10);
   for (std::size_t size = 0; size <= 10; ++size) {

@@ -24,10 +24,10 @@ namespace {
 using doctest::TPageFixture;
 using TSpanList = std::vector<std::pair<int, int>>;  // (CharPos, CharCount)
 
-constexpr const char* FontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf";
+constexpr const char* MonoFontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf";
 constexpr double PixelsPerMm300 = 300 / 25.4;
 // An em of exactly 100 pixels at 300 dots per inch.
-constexpr float FontHeight = static_cast<float>(100 / PixelsPerMm300);
+constexpr float MonoFontHeight = static_cast<float>(100 / PixelsPerMm300);
 
 // The test font's metrics read by FreeType itself, in font units.
 struct TFontFacts {
@@ -37,7 +37,7 @@ struct TFontFacts {
   TFontFacts() {
     FT_Library library = nullptr;
     FT_Face face = nullptr;
-    if (FT_Init_FreeType(&library) != 0 || FT_New_Face(library, FontFile, 0, &face) != 0) return;
+    if (FT_Init_FreeType(&library) != 0 || FT_New_Face(library, MonoFontFile, 0, &face) != 0) return;
     UnitsPerEm = face->units_per_EM;
     FT_Load_Char(face, 'H', FT_LOAD_NO_SCALE);
     Advance = face->glyph->metrics.horiAdvance;
@@ -73,7 +73,7 @@ protected:
     // The frame first: resizing an auto-sized text scales its font.
     ref.SetDocBounds(10, 10, width, 20);
     ref.SetFontName("DejaVu Sans Mono");
-    ref.SetFontHeight(FontHeight);
+    ref.SetFontHeight(MonoFontHeight);
     ref.SetText(text);
     return ref;
   }
@@ -117,8 +117,8 @@ TEST_F(TextShapeTest, LinesAreMeasuredAndTheFrameFollows) {
   EXPECT_NEAR(memo.GetSpans(0).Width, 8 * CharMm(), 1e-4);
   EXPECT_NEAR(memo.GetSpans(1).Width, 3 * CharMm(), 1e-4);  // no narrower than "Www"
   EXPECT_NEAR(memo.GetDocWidth(), 8 * CharMm(), 1e-4);
-  EXPECT_NEAR(memo.GetDocHeight(), 2 * FontHeight, 1e-4);
-  EXPECT_NEAR(memo.GetSpans(1).LineTop, FontHeight, 1e-4);
+  EXPECT_NEAR(memo.GetDocHeight(), 2 * MonoFontHeight, 1e-4);
+  EXPECT_NEAR(memo.GetSpans(1).LineTop, MonoFontHeight, 1e-4);
   EXPECT_EQ(memo.GetLines().GetCount(), 2);
   EXPECT_EQ(memo.GetLines().GetStrings(1), u"ab");
 }
@@ -141,7 +141,7 @@ TEST_F(TextShapeTest, AutoSizeKeepsTheAnchoredEdge) {
   bottom.SetVertAlign(vaBottom);
   const float bottomEdge = bottom.GetDocTop() + bottom.GetDocHeight();
   bottom.SetText(u"a\r\nb\r\nc");
-  EXPECT_NEAR(bottom.GetDocHeight(), 3 * FontHeight, 1e-4);
+  EXPECT_NEAR(bottom.GetDocHeight(), 3 * MonoFontHeight, 1e-4);
   EXPECT_NEAR(bottom.GetDocTop() + bottom.GetDocHeight(), bottomEdge, 1e-4);
 
   auto& left = Add<TdocTextShape>(u"ab");
@@ -153,19 +153,19 @@ TEST_F(TextShapeTest, AutoSizeKeepsTheAnchoredEdge) {
 TEST_F(TextShapeTest, EmptyTextTakesTheSizeOfWww) {
   auto& text = Add<TdocTextShape>(u"");
   EXPECT_NEAR(text.GetDocWidth(), 3 * CharMm(), 1e-4);
-  EXPECT_GT(text.GetDocHeight(), FontHeight);  // a cell is taller than the em
-  EXPECT_LT(text.GetDocHeight(), 1.5f * FontHeight);
+  EXPECT_GT(text.GetDocHeight(), MonoFontHeight);  // a cell is taller than the em
+  EXPECT_LT(text.GetDocHeight(), 1.5f * MonoFontHeight);
 }
 
 TEST_F(TextShapeTest, ResizingScalesTheFontOfATextButNotOfAMemo) {
   auto& text = Add<TdocTextShape>(u"abc");
   text.SetDocBounds(text.GetDocLeft(), text.GetDocTop(), text.GetDocWidth() * 2, text.GetDocHeight() * 2);
-  EXPECT_NEAR(text.GetFontHeight(), 2 * FontHeight, 1e-4);
+  EXPECT_NEAR(text.GetFontHeight(), 2 * MonoFontHeight, 1e-4);
   EXPECT_NEAR(text.GetDocWidth(), 3 * 2 * CharMm(), 0.1);
 
   auto& memo = Add<TdocMemoShape>(u"abc");
   memo.SetDocBounds(memo.GetDocLeft(), memo.GetDocTop(), memo.GetDocWidth() * 2, memo.GetDocHeight() * 2);
-  EXPECT_EQ(memo.GetFontHeight(), FontHeight);
+  EXPECT_EQ(memo.GetFontHeight(), MonoFontHeight);
 }
 
 TEST_F(TextShapeTest, ColourLeavesTheFrameAndUndoRestoresTheText) {
@@ -265,8 +265,8 @@ TEST_F(TextShapeTest, HostileFontValuesNeverReachTheFontEngineAsDefaultSize) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
     TdocTextShape text;
-    Load(text, std::string("<shape><ClassName>TdocTextShape</ClassName><Text>Ab</Text><FontHeight>") + c.Height +
-                   "</FontHeight><AutoSize>True</AutoSize><Font><Name>DejaVu Sans Mono</Name></Font></shape>");
+    Load(text, std::string("<shape><ClassName>TdocTextShape</ClassName><Text>Ab</Text><MonoFontHeight>") + c.Height +
+                   "</MonoFontHeight><AutoSize>True</AutoSize><Font><Name>DejaVu Sans Mono</Name></Font></shape>");
     EXPECT_TRUE(std::isfinite(text.GetDocWidth()));
     TBitmap32 bitmap;
     bitmap.SetSize(64, 64);
@@ -277,7 +277,7 @@ TEST_F(TextShapeTest, HostileFontValuesNeverReachTheFontEngineAsDefaultSize) {
   // A negative height is the same em as the positive one, not a cell height.
   TdocTextShape negative;
   negative.SetFontName("DejaVu Sans Mono");
-  negative.SetFontHeight(-FontHeight);
+  negative.SetFontHeight(-MonoFontHeight);
   negative.SetText(u"abcdefgh");
   EXPECT_NEAR(negative.GetDocWidth(), 8 * CharMm(), 1e-4);
 }
@@ -304,7 +304,7 @@ double InkHeightMm(const TdocTextShape& shape, float resolution) {
 
 TEST_F(TextShapeTest, RenderedInkKeepsItsSizeInMillimetresAtEveryResolution) {
   auto& text = Add<TdocTextShape>(u"HHH");
-  const double expected = FontHeight * Facts().CapHeight / Facts().UnitsPerEm;
+  const double expected = MonoFontHeight * Facts().CapHeight / Facts().UnitsPerEm;
   for (float resolution : {5.905512f, 11.811024f, 23.622047f}) {
     SCOPED_TRACE(resolution);
     EXPECT_NEAR(InkHeightMm(text, resolution), expected, 0.2);
@@ -375,7 +375,7 @@ TEST_F(TextShapeTest, ClicksOnRightAlignedLinesCountFromTheLinesLeft) {
   // (round(x) against floor(caret)); in the last character the one after it.
   const TdocTextSpan& line = memo.GetSpans(1);
   ASSERT_NEAR(line.LineLeft, 3 * CharMm(), 1e-4);
-  const float y = memo.ShapeToScreen({0, line.LineTop + FontHeight / 2}).Y;
+  const float y = memo.ShapeToScreen({0, line.LineTop + MonoFontHeight / 2}).Y;
   const auto clickAt = [&](double cells) {
     const float x = memo.ShapeToScreen({static_cast<float>(cells * CharMm()), 0}).X;
     return memo.CaretFromPoint(static_cast<int>(std::lround(x)), static_cast<int>(y));
@@ -388,7 +388,7 @@ TEST_F(TextShapeTest, ClicksOnRightAlignedLinesCountFromTheLinesLeft) {
   EXPECT_EQ(clickAt(5.4), lineStart + 2);   // inside "b", the last character
   EXPECT_EQ(clickAt(6.5), lineStart + 2);
   // Below all lines: no caret.
-  const float below = memo.ShapeToScreen({0, line.LineTop + 2 * FontHeight}).Y;
+  const float below = memo.ShapeToScreen({0, line.LineTop + 2 * MonoFontHeight}).Y;
   EXPECT_EQ(memo.CaretFromPoint(0, static_cast<int>(below)), -1);
 }
 

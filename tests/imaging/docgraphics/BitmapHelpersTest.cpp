@@ -30,7 +30,8 @@ void SetPixels(TCustomBitmap32& b, int width, int height, const TPixels& pixels)
 
 TEST(BitmapHelpers, TurnsAndMirrorsMovePixelsAsDefined) {
   using P = std::pair<int, int>;
-  for (const auto& [w, h] : {P{3, 2}, {1, 1}, {5, 7}, {8, 1}, {1, 6}, {0, 4}}) {
+  for (const P& size : {P{3, 2}, {1, 1}, {5, 7}, {8, 1}, {1, 6}, {0, 4}}) {
+    const int w = size.first, h = size.second;
     TCustomBitmap32 source;
     FillRandom(source, w, h, static_cast<std::uint32_t>(w * 10 + h));
     const auto check = [&](void (*operation)(TCustomBitmap32&), bool turned, auto sourceOf) {

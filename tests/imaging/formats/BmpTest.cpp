@@ -203,7 +203,7 @@ TEST(Bmp, CutOrLyingFilesAreRefusedWithTheReason) {
   for (const auto& [bytes, message] : cases) {
     TCustomBitmap32 b;
     Solid(b, 2, 2, 0x11223344);
-    EXPECT_EQ(imagingtest::ErrorOf<EInvalidGraphic>([&] { Load(b, bytes); }), message);
+    EXPECT_EQ(imagingtest::ErrorOf<EInvalidGraphic>([&, &bytes = bytes] { Load(b, bytes); }), message);
     EXPECT_EQ(Pixels(b), std::vector<TColor32>(4, 0x11223344)) << message;  // left as it was
   }
 }

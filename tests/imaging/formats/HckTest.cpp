@@ -134,7 +134,7 @@ TEST(Hck, EveryPlaneKindDecodesAsTheFormatDefines) {
       const Bytes raw = RawData(f, c.Planes);
       TCustomBitmap32 b;
       Load(Concat({Header(f), compression == 0 ? raw : PackedPixelData(raw)}), b);
-      ASSERT_EQ(Size(b), TSize(kW, kH)) << c.Name;
+      ASSERT_EQ(Size(b), (TSize{kW, kH})) << c.Name;
       for (std::size_t i = 0; i < kW * kH; ++i)
         EXPECT_EQ(b.GetBits()[i], c.Expected(i)) << c.Name << ", compression " << int(compression) << ", pixel " << i;
     }
@@ -211,20 +211,20 @@ TEST(Hck, PicturesLargerThanTheTargetAreReducedByBoxAveraging) {
   // Alternating black and white, 4 x 4 to 2 x 2: 255 x 2 div 4 per channel.
   TCustomBitmap32 b;
   Load(PictureFile(4, 4, [](int x, int y) { return (x + y) % 2 ? 0xFFFFFFFFu : 0xFF000000u; }), b, 0, {2, 2});
-  ASSERT_EQ(Size(b), TSize(2, 2));
+  ASSERT_EQ(Size(b), (TSize{2, 2}));
   for (TColor32 c : Pixels(b)) EXPECT_EQ(c, 0xFF7F7F7Fu);
   // 10 x 3 into 3 x 3: scale 0.3, so 3 x 1; column spans 0-2, 3-5 and 6-9, one span of all rows.
   Load(PictureFile(10, 3, [](int x, int y) { return 0xFF000000u | static_cast<TColor32>(x * 20 + y); }), b, 0, {3, 3});
-  ASSERT_EQ(Size(b), TSize(3, 1));
+  ASSERT_EQ(Size(b), (TSize{3, 1}));
   // (3 x (0 + 20 + 40) + 3 x (0 + 1 + 2)) div 9 = 21; 729 div 9 = 81; (3 x 600 + 4 x 3) div 12 = 151.
   EXPECT_EQ(Pixels(b), (std::vector<TColor32>{0xFF000015u, 0xFF000051u, 0xFF000097u}));
   // The default target keeps proportions, and no side vanishes.
   const auto grey = [](int x, int) { return 0xFF000000u | static_cast<TColor32>(x % 256) * 0x010101u; };
   Load(PictureFile(8000, 2, grey), b);  // like 8000 x 2000: halved
-  EXPECT_EQ(Size(b), TSize(4000, 1));
+  EXPECT_EQ(Size(b), (TSize{4000, 1}));
   EXPECT_EQ(b.GetPixel(1, 0), 0xFF020202u);  // mean of columns 2 and 3 over both rows: (2 + 3) x 2 div 4
   Load(PictureFile(10000, 1, grey), b);  // 0.4 of one row rounds to 0: kept at 1
-  EXPECT_EQ(Size(b), TSize(4000, 1));
+  EXPECT_EQ(Size(b), (TSize{4000, 1}));
   Load(PictureFile(4001, 2, grey), b, 0, {-5, 100});  // a target without area: whole
   EXPECT_EQ(b.GetWidth(), 4001);
   // The graphic always loads the whole picture, as 32-bit pixels.

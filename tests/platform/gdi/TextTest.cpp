@@ -91,7 +91,7 @@ TEST(CanvasTextMetrics, MissingFacesAreSubstitutedAndFontChangesTakeEffectAtTheN
   const TSfntTables dejaVuBold("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf");
   EXPECT_EQ(t.Canvas.TextExtent(u"Text"), ExpectedExtent(dejaVuBold, U"Text", 40));
   TCanvas& shared = gdi::MeasuringCanvas();  // 8 x 8 pixels, for measuring where there is no surface
-  EXPECT_EQ(TSize(shared.GetSurface().Width, shared.GetSurface().Height), TSize(8, 8));
+  EXPECT_EQ((TSize{shared.GetSurface().Width, shared.GetSurface().Height}), (TSize{8, 8}));
   shared.SetFont(bold);
   EXPECT_EQ(shared.TextExtent(u"Text"), ExpectedExtent(dejaVuBold, U"Text", 40));
   TCanvas detached;

@@ -14,7 +14,7 @@ using namespace xmltest;
 
 namespace {
 
-constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+constexpr std::int64_t kMaxSize = std::numeric_limits<std::int64_t>::max();
 
 // Little-endian fields written by hand, as a hostile writer would.
 std::string Le(std::int64_t value, int bytes) {
@@ -47,7 +47,7 @@ TEST(StorageHostile, LyingHeadersAndDirectoriesAreRefusedThroughEveryEntryPoint)
       {Header(6) + Le(0, 4), corrupt + "directory offset 6)"},
       {Header(-1) + Le(0, 4), corrupt + "directory offset -1)"},
       {Header(4294967296 + 14) + Le(0, 4), corrupt + "directory offset 4294967310)"},
-      {Header(kMax) + Le(0, 4), corrupt + "directory offset"},
+      {Header(kMaxSize) + Le(0, 4), corrupt + "directory offset"},
       {Header(16) + Le(0, 4), corrupt + "directory cut short)"},
       {Header(14) + Le(-1, 4), corrupt + "directory count -1)"},
       {Header(14) + Le(0x7FFFFFFF, 4) + std::string(200, 'x'), corrupt + "directory count 2147483647)"},
@@ -58,8 +58,8 @@ TEST(StorageHostile, LyingHeadersAndDirectoriesAreRefusedThroughEveryEntryPoint)
       {OneStream(-1, 1), corrupt + outside},
       {OneStream(kData, -1), corrupt + outside},
       {OneStream(kData, 62), corrupt + outside},
-      {OneStream(kData, kMax), corrupt + outside},
-      {OneStream(kMax, 1), corrupt + outside},
+      {OneStream(kData, kMaxSize), corrupt + outside},
+      {OneStream(kMaxSize, 1), corrupt + outside},
       {OneStream(0, 10), corrupt + outside},         // over the header
       {OneStream(kData - 1, 10), corrupt + outside},  // over the directory
       {Padded(Header(14) + Le(2, 4) + Entry(kData + 21, 30, 1, "A") + Entry(kData + 50, 5, 1, "B"), 200),
@@ -81,7 +81,7 @@ TEST(StorageHostile, LyingHeadersAndDirectoriesAreRefusedThroughEveryEntryPoint)
     TsdStorage storage;
     const std::function<void()> opens[] = {[&] { storage.OpenFile(path); },
                                            [&] { storage.OpenFileInPlace(path); },
-                                           [&] {
+                                           [&, &bytes = bytes] {
                                              BytesStream stream(bytes);
                                              storage.LoadFromStream(stream);
                                            }};
