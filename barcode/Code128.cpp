@@ -31,7 +31,7 @@ constexpr int FNC1Value = 102;
 constexpr int StartAValue = 103;
 constexpr int StartBValue = 104;
 constexpr int StartCValue = 105;
-constexpr int CheckModulus = 103;
+constexpr int Code128CheckModulus = 103;
 
 enum class TCode128Set { A, B, C };
 
@@ -52,12 +52,12 @@ int FindCode128CIndex(char high, char low) {
 // Widths of a symbol being built, with its weighted check sum.
 class TCode128Symbol {
 public:
-  explicit TCode128Symbol(int startValue) : Widths(Code128Widths[startValue]), Sum(startValue % CheckModulus) {}
+  explicit TCode128Symbol(int startValue) : Widths(Code128Widths[startValue]), Sum(startValue % Code128CheckModulus) {}
 
   void Append(int value) {
     Widths += Code128Widths[value];
     // Reduced as it goes, so no text is long enough to overflow the sum.
-    Sum = (Sum + static_cast<std::uint64_t>(value) * Position) % CheckModulus;
+    Sum = (Sum + static_cast<std::uint64_t>(value) * Position) % Code128CheckModulus;
     ++Position;
   }
   void AppendFNC1() { Append(FNC1Value); }

@@ -30,7 +30,7 @@ constexpr std::array<TCode39Row, 44> Code39Table = {{
 }};
 
 constexpr char StartStop = '*';
-constexpr int CheckModulus = 43;
+constexpr int Code39CheckModulus = 43;
 
 int FindCode39Index(char c) {
   for (std::size_t i = 0; i < Code39Table.size(); ++i)
@@ -66,7 +66,7 @@ std::string TVmBarcode::Code39Modules(std::string_view data) const {
     const int index = FindCode39Index(c);
     if (index < 0 || c == StartStop) RaiseBadData();
     modules += Code39Pattern(index) + barcode::NarrowSpace;
-    sum = (sum + Code39Table[index].Value) % CheckModulus;
+    sum = (sum + Code39Table[index].Value) % Code39CheckModulus;
   }
   if (FChecksum) modules += Code39Pattern(FindCode39Value(sum)) + barcode::NarrowSpace;
   return modules += Code39Pattern(FindCode39Index(StartStop));

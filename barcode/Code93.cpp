@@ -26,7 +26,7 @@ constexpr std::string_view Code93Shifts = "[]{}";
 constexpr std::string_view Code93Start = "111141";
 constexpr std::string_view Code93Stop = "1111411";  // stop character with its termination bar
 
-constexpr int CheckModulus = 47;
+constexpr int Code93CheckModulus = 47;
 constexpr int MaxWeightC = 20;
 constexpr int MaxWeightK = 15;
 
@@ -62,12 +62,12 @@ std::string TVmBarcode::Code93Modules(std::string_view data) const {
   int weightK = 2;
   for (auto it = data.rbegin(); it != data.rend(); ++it) {
     const int value = FindCode93Index(*it);
-    sumC = (sumC + value * weightC) % CheckModulus;
-    sumK = (sumK + value * weightK) % CheckModulus;
+    sumC = (sumC + value * weightC) % Code93CheckModulus;
+    sumK = (sumK + value * weightK) % Code93CheckModulus;
     weightC = weightC % MaxWeightC + 1;
     weightK = weightK % MaxWeightK + 1;
   }
-  sumK = (sumK + sumC) % CheckModulus;
+  sumK = (sumK + sumC) % Code93CheckModulus;
   widths += Code93Widths[sumC];
   widths += Code93Widths[sumK];
   widths += Code93Stop;

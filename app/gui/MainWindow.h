@@ -18,6 +18,9 @@
 #include "app/ParameterFile.h"
 #include "app/gui/PropertyPanel.h"
 
+class QGridLayout;
+class QHBoxLayout;
+class QVBoxLayout;
 class QMenu;
 class QPushButton;
 class QRadioButton;
@@ -201,13 +204,13 @@ protected:
 
 private:
   // MainWindowLayout.cpp
-  void BuildTopRow(QWidget* parent, class QHBoxLayout* row);
+  void BuildTopRow(QWidget* parent, QHBoxLayout* row);
   void BuildLabelTab();
-  void BuildLabelToolBar(class QVBoxLayout* layout);
+  void BuildLabelToolBar(QVBoxLayout* layout);
   // The label document with the rulers above and to its left.
-  class QGridLayout* FramedByRulers();
+  QGridLayout* FramedByRulers();
   void BuildPageTab();
-  void BuildPrintGroup(class QGridLayout* grid);
+  void BuildPrintGroup(QGridLayout* grid);
   void BuildParametersTab();
   void BuildPopupMenu();
   // LabelCommands.cpp

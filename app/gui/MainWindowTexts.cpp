@@ -21,23 +21,21 @@ namespace app {
 
 namespace {
 
-QString Text(int number) { return ToQString(pgloretlibmessage(number)); }
-
 template <class W>
 void SetCaptions(int number, std::initializer_list<W*> controls) {
-  for (W* control : controls) control->setText(Text(number));
+  for (W* control : controls) control->setText(UiText(number));
 }
 
 void SetTitles(int number, std::initializer_list<QGroupBox*> groups) {
-  for (QGroupBox* group : groups) group->setTitle(Text(number));
+  for (QGroupBox* group : groups) group->setTitle(UiText(number));
 }
 
-void SetHint(int number, QWidget* control) { control->setToolTip(Text(number)); }
+void SetHint(int number, QWidget* control) { control->setToolTip(UiText(number)); }
 
 // A tool button's hint and its menu item's caption share a text.
 void SetHintAndMenu(int number, QWidget* button, QAction* item) {
   SetHint(number, button);
-  item->setText(Text(number));
+  item->setText(UiText(number));
 }
 
 }  // namespace
@@ -57,10 +55,10 @@ void TForm1::ApplyUITexts() {
 }
 
 void TForm1::ApplyTabTexts() {
-  PageControl1->setTabText(PageControl1->indexOf(Tabparaetiquette), Text(8));
-  PageControl1->setTabText(PageControl1->indexOf(TabParapage), Text(11));
-  PageControl1->setTabText(PageControl1->indexOf(Tabparametres), Text(10));
-  PageControl1->setTabText(PageControl1->indexOf(tabutilitaires), Text(186));
+  PageControl1->setTabText(PageControl1->indexOf(Tabparaetiquette), UiText(8));
+  PageControl1->setTabText(PageControl1->indexOf(TabParapage), UiText(11));
+  PageControl1->setTabText(PageControl1->indexOf(Tabparametres), UiText(10));
+  PageControl1->setTabText(PageControl1->indexOf(tabutilitaires), UiText(186));
   SetTitles(179, {Groupunite});
 }
 
@@ -112,8 +110,8 @@ void TForm1::ApplyPageTabTexts() {
   SetCaptions<QPushButton>(53, {Spapercu});
   SetCaptions<QCheckBox>(191, {chforcetaille});
   SetCaptions<QCheckBox>(192, {chorientation});
-  pagecontrolimpression->setTabText(0, Text(193));
-  pagecontrolimpression->setTabText(1, Text(194));
+  pagecontrolimpression->setTabText(0, UiText(193));
+  pagecontrolimpression->setTabText(1, UiText(194));
   SetCaptions<QLabel>(195, {labnbpageaimprimer});
 }
 

@@ -33,7 +33,6 @@ constexpr float MemoFontPoints = 12.0f;
 constexpr int DoubleClickToEditHint = 67;
 constexpr int PictureDialogTitle = 68;
 
-QString Text(int number) { return ToQString(pgloretlibmessage(number)); }
 
 }  // namespace
 
@@ -81,7 +80,7 @@ std::unique_ptr<TdocShape> TForm1::NewPictureShape(const std::string& fileName) 
 
 void TForm1::InsertPicture() {
   const QString fileName =
-      QFileDialog::getOpenFileName(this, Text(PictureDialogTitle),
+      QFileDialog::getOpenFileName(this, UiText(PictureDialogTitle),
                                    QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
                                    QtFileFilter(imaging::GetRasterFilterString()));
   if (fileName.isEmpty()) return;
@@ -106,9 +105,9 @@ void TForm1::ConnectTextAndPictureInserts() {
 }
 
 void TForm1::ApplyTextInsertTexts() {
-  mmenutextenormal->setText(Text(129));
-  mmenutextecourbe->setText(Text(130));
-  mmenuMultiligne1->setText(Text(204));
+  mmenutextenormal->setText(UiText(129));
+  mmenutextecourbe->setText(UiText(130));
+  mmenuMultiligne1->setText(UiText(204));
   panelcarshape->TextPages->ApplyUITexts();
 }
 

@@ -49,7 +49,6 @@ constexpr double MinFontHeight = 0.1;
 // A curve beyond a full turn on each side draws the line over itself.
 constexpr double MaxCurveAngle = 360.0;
 
-QString Text(int number) { return ToQString(pgloretlibmessage(number)); }
 
 template <class W>
 W* Named(QWidget* parent, const char* name) {
@@ -263,21 +262,21 @@ void TTextPanelPages::Show(QWidget* page) {
 }
 
 void TTextPanelPages::ApplyUITexts() {
-  for (QLabel* label : {labvaleurtexte, labvaleurtextecourbe, labvaleurmemo}) label->setText(Text(26));
-  labangletextecourbe->setText(Text(128));
-  chtailleautotexte->setText(Text(183));
+  for (QLabel* label : {labvaleurtexte, labvaleurtextecourbe, labvaleurmemo}) label->setText(UiText(26));
+  labangletextecourbe->setText(UiText(128));
+  chtailleautotexte->setText(UiText(183));
   // Refilling a list is no edit of the shape.
   const QSignalBlocker quiet(Combalignetexte);
   Combalignetexte->clear();
-  for (int number : {180, 181, 182}) Combalignetexte->addItem(Text(number));
+  for (int number : {180, 181, 182}) Combalignetexte->addItem(UiText(number));
   for (const TTextFontControls* font : {&TextFont, &CurvedFont, &MemoFont}) {
-    font->Group->setTitle(Text(30));
-    font->FontLabel->setText(Text(30));
-    font->ColorLabel->setText(Text(23));
-    font->SizeLabel->setText(Text(31));
-    font->Bold->setText(Text(37));
-    font->Italic->setText(Text(38));
-    font->Underline->setText(Text(184));
+    font->Group->setTitle(UiText(30));
+    font->FontLabel->setText(UiText(30));
+    font->ColorLabel->setText(UiText(23));
+    font->SizeLabel->setText(UiText(31));
+    font->Bold->setText(UiText(37));
+    font->Italic->setText(UiText(38));
+    font->Underline->setText(UiText(184));
   }
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "imaging/core/CpuFeatures.h"
 #include "imaging/docgraphics/BitmapHelpers.h"
 #include "imaging/docgraphics/DocGraphics.h"
 #include "imaging/resample/BoxDownsample.h"
@@ -76,8 +77,7 @@ std::vector<std::int32_t> SpanStarts(std::int32_t length, std::int32_t count) {
 // branches so that it runs on vector lanes (the widest the processor has):
 // full replacement wherever the mask has alpha, alpha scaled by the mask's.
 // (t + 1 + t / 256) / 256 is t / 255 for every product of two bytes.
-__attribute__((target_clones("avx2", "default"))) void ReplaceWhereAlpha(TColor32* row, const TColor32* mask,
-                                                                         const TColor32* colors, std::size_t count) {
+LABEL_AVX2_CLONES void ReplaceWhereAlpha(TColor32* row, const TColor32* mask, const TColor32* colors, std::size_t count) {
   for (std::size_t x = 0; x < count; ++x) {
     const std::uint32_t alpha = mask[x] >> 24, color = colors[x];
     const std::uint32_t t = (color >> 24) * alpha;

@@ -31,8 +31,7 @@ void TShadowBuffersDeleter::operator()(TShadowBuffers* buffers) const { delete b
 // Its clones stay inside this file: clang resolves a cloned function only for
 // callers in the file that defines it.
 namespace {
-__attribute__((target_clones("avx2", "default"))) void PutShadowUnderLanes(TColor32* out, const TColor32* map,
-                                                                           std::size_t count, TColor32 rgb) {
+LABEL_AVX2_CLONES void PutShadowUnderLanes(TColor32* out, const TColor32* map, std::size_t count, TColor32 rgb) {
   constexpr std::size_t kBlock = 64;
   for (std::size_t from = 0; from < count; from += kBlock) {
     const std::size_t to = std::min(count, from + kBlock);

@@ -12,9 +12,6 @@
 
 namespace {
 
-// The em height glyph metrics and outlines are measured in.
-constexpr int kEmUnits = 1000;
-
 std::int32_t SaturatedIncrement(std::int32_t count) {
   return count == std::numeric_limits<std::int32_t>::max() ? count : count + 1;
 }

@@ -19,6 +19,9 @@
 class TStream;
 class TdocFontManager;
 
+// The em height glyph metrics and outlines are measured in.
+inline constexpr int kEmUnits = 1000;
+
 namespace gdi {
 class TOutlineFont;
 }

@@ -15,7 +15,6 @@ namespace {
 using document::SaturatedFixed;
 
 constexpr double kFixedOne = 65536.0;
-constexpr double kEmUnits = 1000.0;
 // Subdivided edges get no pieces shorter than a quarter pixel and no more
 // than this many pieces, so that a tiny segment length cannot flood memory.
 constexpr TFixed kMinSegment = 16384;

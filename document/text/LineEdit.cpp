@@ -3,14 +3,11 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/rtl/Strings.h"
 #include "platform/rtl/WideCase.h"
 
-namespace {
-
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
-}  // namespace
+using rtl::IsHighSurrogate;
+using rtl::IsLowSurrogate;
 
 // ---- character boundaries
 

@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr std::u16string_view ReferenceText = u"Www";
 // Mapped points stay inside this many pixels of the bitmap's origin, well
 // inside the 16.16 range.
 constexpr double PixelRange = 32000;
@@ -105,7 +104,7 @@ void TdocPolygonText::MeasureText(std::int32_t charPos, std::int32_t charCount, 
   renderer.GetTextWidth(SpanText(span), width, height);
   double referenceWidth = 0;
   double referenceHeight = 0;
-  renderer.GetTextWidth(ReferenceText, referenceWidth, referenceHeight);
+  renderer.GetTextWidth(kFontReferenceText, referenceWidth, referenceHeight);
   width = std::max(width, referenceWidth);
 }
 

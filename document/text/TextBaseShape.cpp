@@ -17,8 +17,6 @@ using document::UndoTextToFloat;
 namespace {
 
 constexpr float MillimetresPerPoint = 25.4f / 72.0f;
-// The curb the edit border needs around the frame, in millimetres.
-constexpr float EditBorderCurb = 2.0f;
 
 float FiniteOr(float value, float fallback) { return std::isfinite(value) ? value : fallback; }
 

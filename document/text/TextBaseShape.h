@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "document/editor/BorderPainter.h"
@@ -19,6 +20,10 @@
 #include "document/text/LineEdit.h"
 
 class TdocTextBaseShape;
+
+// The sample by which the text shapes measure a font: a text is never taken
+// narrower than it, and its height is the font's cell.
+inline constexpr std::u16string_view kFontReferenceText = u"Www";
 
 // One laid-out line of the text.
 class TdocTextSpan : public TPersistent {
@@ -171,6 +176,9 @@ protected:
   bool ScaleFontOnResize = true;
 
 private:
+  // The curb the edit border needs around the frame, in millimetres.
+  static constexpr float EditBorderCurb = 2.0f;
+
   void WrapLines();
   void WrapHardLine(std::int32_t start, std::int32_t count);
   void AddMeasuredLayoutSpan(std::int32_t charPos, std::int32_t charCount);

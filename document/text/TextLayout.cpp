@@ -5,15 +5,17 @@
 #include <cmath>
 
 #include "document/text/TextBaseShape.h"
+#include "platform/rtl/Strings.h"
 #include "xml/storage/WidestringList.h"
 
 namespace {
 
+using rtl::IsHighSurrogate;
+using rtl::IsLowSurrogate;
+
 bool IsBreakCharacter(char16_t c) { return c == u' ' || c == u'-'; }
 bool IsInk(char16_t c) { return c > 32; }
 bool IsSkippedAfterLine(char16_t c) { return c == u'\n' || c == u'\r' || c == u' '; }
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 }  // namespace
 

@@ -10,17 +10,17 @@
 
 #include "platform/gdi/Color.h"
 #include "platform/rtl/Numbers.h"
+#include "platform/rtl/Strings.h"
 
 namespace {
 
+using rtl::IsHighSurrogate;
+using rtl::IsLowSurrogate;
+
 // Text is measured at 300 dots per inch.
 constexpr double MeasureScale = 11.811023622047244;
-constexpr std::u16string_view ReferenceText = u"Www";
 // The font engine's own limit.
 constexpr int MaxPixelHeight = 16384;
-
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 // A height of 0 pixels would ask the font engine for its default size, and
 // a negative font height would turn the em height into a cell height: the
@@ -127,7 +127,7 @@ void TdocTextShape::PrepareMeasureFont() {
   Prefix.assign(text.size() + 1, 0);
   ForEachAdvance(canvas, text, [this](std::size_t i, int advance) { Prefix[i + 1] = advance; });
   for (std::size_t i = 1; i < Prefix.size(); ++i) Prefix[i] += Prefix[i - 1];
-  const TSize reference = canvas.TextExtent(ReferenceText);
+  const TSize reference = canvas.TextExtent(kFontReferenceText);
   ReferenceWidth = reference.cx;
   MeasuredCellHeight = reference.cy;
   PrefixStamp = GetLayoutStamp();

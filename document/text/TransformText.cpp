@@ -19,7 +19,6 @@ using document::ToFixed;
 
 namespace {
 
-constexpr std::u16string_view ReferenceText = u"Www";
 // Subdivided edges are at most a millimetre long, but a glyph's edges are
 // cut into no more pieces than this per em, so a huge font stays bounded.
 constexpr double MaxPiecesPerEm = 50;
@@ -87,7 +86,7 @@ void TdocTransFormText::BuildWarpedOutline() {
   ConfigureRenderer(renderer);
   renderer.RenderText(GetText(), *Outline, 0, renderer.GetAscent(), 1.0);
   double referenceWidth = 0, referenceHeight = 0;
-  renderer.GetTextWidth(ReferenceText, referenceWidth, referenceHeight);
+  renderer.GetTextWidth(kFontReferenceText, referenceWidth, referenceHeight);
   renderer.GetTextWidth(GetText(), WarpWidth, WarpHeight);
   const TFixed minimumWidth = ToFixed(referenceWidth);
   TFixed w = ToFixed(WarpWidth);

@@ -38,3 +38,18 @@ TCPUFeatures FeaturesFromIdentification(std::uint32_t family, std::uint32_t stan
                                         std::uint32_t extendedLeaves, std::uint32_t extendedEdx);
 
 }  // namespace imaging
+
+// Marks a function compiled twice, for AVX2 and for any x86-64 processor,
+// the variant picked by the loader. ThreadSanitizer instruments the picker,
+// which runs before its runtime has started, so under it there is one
+// variant.
+#if defined(__SANITIZE_THREAD__)
+#define LABEL_AVX2_CLONES
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define LABEL_AVX2_CLONES
+#endif
+#endif
+#ifndef LABEL_AVX2_CLONES
+#define LABEL_AVX2_CLONES __attribute__((target_clones("avx2", "default")))
+#endif

@@ -8,13 +8,10 @@
 #include "imaging/bitmap/CustomBitmap32.h"
 
 namespace imaging {
-namespace {
 
 std::size_t PixelCount(const TCustomBitmap32& bitmap) {
   return bitmap.IsEmpty() ? 0 : static_cast<std::size_t>(bitmap.GetWidth()) * static_cast<std::size_t>(bitmap.GetHeight());
 }
-
-}  // namespace
 
 TColor32 MergeColorWithAlpha(TColor32 f, TColor32 b, std::uint32_t m) {
   m = std::min<std::uint32_t>(m, 255);

@@ -16,6 +16,9 @@ class TCustomBitmap32;
 
 namespace imaging {
 
+// Width x height; 0 for an empty bitmap.
+std::size_t PixelCount(const TCustomBitmap32& bitmap);
+
 // --- Geometry
 // Held at the largest 64-bit value beyond it.
 std::int64_t PointDistanceSqr(const TPoint& a, const TPoint& b);

@@ -13,10 +13,6 @@
 namespace imaging {
 namespace {
 
-std::size_t PixelCount(const TCustomBitmap32& bitmap) {
-  return bitmap.IsEmpty() ? 0 : static_cast<std::size_t>(bitmap.GetWidth()) * static_cast<std::size_t>(bitmap.GetHeight());
-}
-
 // Four moving averages of one window in a row (leads[0] first), each over
 // the output of the one before, in one sweep over the run: each stage keeps
 // the last window + 1 values it produced in a ring, the next stage follows

@@ -8,6 +8,10 @@
 
 namespace rtl {
 
+// The halves of a UTF-16 surrogate pair.
+constexpr bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+constexpr bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
 std::u16string Cp1252ToUtf16(std::string_view text);
 // Characters with no Windows-1252 code become '?'; lossy (when given) tells
 // whether that happened, so callers can refuse instead of losing data.

@@ -3,6 +3,8 @@
 #include <locale.h>
 #include <wctype.h>
 
+#include "platform/rtl/Strings.h"
+
 namespace rtl {
 namespace {
 
@@ -12,8 +14,6 @@ locale_t UnicodeLocale() {
   return locale;
 }
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 void AppendCodePoint(std::u16string& out, char32_t c) {
   if (c < 0x10000) {

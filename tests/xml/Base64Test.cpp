@@ -51,7 +51,7 @@ TEST(Base64, BadTextRaisesClearErrorsAndNothingIsWrittenPastTheSizeAsked) {
   for (std::size_t size = 0; size <= 10; ++size) {
     auto out = std::make_unique<char[]>(size);
     xml::DecodeBase64(text, out.get(), size);
-    EXPECT_EQ(std::string(out.get(), size), std::string("abcdefghij", size));
+    EXPECT_EQ(std::string(out.get(), size), std::string_view("abcdefghij").substr(0, size));
   }
 }
 
