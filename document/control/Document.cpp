@@ -1,6 +1,8 @@
 #include "document/control/Document.h"
 
 #include <algorithm>
+#include <cmath>
+#include <utility>
 #include <exception>
 
 #include <QEvent>
@@ -15,6 +17,33 @@
 #include "platform/qt/CursorTable.h"
 #include "platform/qt/Image.h"
 #include "platform/qt/Printer.h"
+
+namespace {
+
+// The client pixels the page's rectangle certainly covers: a pixel in from
+// its edges, whatever the rounding of the page's own painting.
+TRect PageInterior(const TdocDocumentCore& core, const TdocPage& page) {
+  const TFloatPoint a = core.DocToClient(page.LocalToParent({0.0f, 0.0f}));
+  const TFloatPoint b = core.DocToClient(page.LocalToParent({page.GetDocWidth(), page.GetDocHeight()}));
+  const auto inward = [](float low, float high) {
+    return std::pair{static_cast<std::int32_t>(std::ceil(std::min(low, high))) + 1,
+                     static_cast<std::int32_t>(std::floor(std::max(low, high))) - 1};
+  };
+  const auto [left, right] = inward(a.X, b.X);
+  const auto [top, bottom] = inward(a.Y, b.Y);
+  return {left, top, std::max(left, right), std::max(top, bottom)};
+}
+
+// Fills the pixels of the bitmap's clip rectangle outside inner.
+void FillOutside(TBitmap32& bitmap, const TRect& inner, TColor32 color) {
+  const std::int32_t width = bitmap.GetWidth(), height = bitmap.GetHeight();
+  bitmap.FillRectClipped(0, 0, width, inner.Top, color);
+  bitmap.FillRectClipped(0, inner.Bottom, width, height, color);
+  bitmap.FillRectClipped(0, inner.Top, inner.Left, inner.Bottom, color);
+  bitmap.FillRectClipped(inner.Right, inner.Top, width, inner.Bottom, color);
+}
+
+}  // namespace
 
 TdocDocument::TdocDocument(QWidget* parent)
     : QAbstractScrollArea(parent),
@@ -76,23 +105,30 @@ void TdocDocument::paintEvent(QPaintEvent* event) {
   if (DocumentCore->IsPrinting() || DocumentCore->IsLoading()) return;
   const QRect clip = event->rect() & viewport()->rect();
   if (clip.isEmpty()) return;
+  const TdocViewBuffer::TKey key{DocumentCore->GetWindowLeft(), DocumentCore->GetWindowTop(),
+                                 DocumentCore->GetScreenScale(), viewport()->size()};
+  const auto render = [this](TBitmap32& target, const QRect& rect) { PaintDocument(target, rect); };
+  const TBitmap32* shown = &BackBuffer;
   try {
-    if (BackBuffer.GetWidth() != viewport()->width() || BackBuffer.GetHeight() != viewport()->height())
-      BackBuffer.SetSize(viewport()->width(), viewport()->height());
-    const TdocViewBuffer::TKey key{DocumentCore->GetWindowLeft(), DocumentCore->GetWindowTop(),
-                                   DocumentCore->GetScreenScale(), viewport()->size()};
-    PageBuffer.Paint(BackBuffer, clip, key,
-                     [this](TBitmap32& target, const QRect& rect) { PaintDocument(target, rect); });
-    TCanvas& canvas = BackBuffer.GetCanvas();
-    if (OnPaint) OnPaint(this, canvas);
-    DocumentCore->PaintSelectionHandles(canvas);
-    if (TdocShape* edited = DocumentCore->GetEditShape()) edited->PaintEditState(canvas);
-    DocumentCore->PaintFeedback(canvas);
+    if (!OnPaint && !DocumentCore->PaintsOverPage()) {
+      // Nothing drawn over the page: it goes to the window as kept, without
+      // a copy through the back buffer.
+      shown = &PageBuffer.Update(clip, key, render);
+    } else {
+      if (BackBuffer.GetWidth() != viewport()->width() || BackBuffer.GetHeight() != viewport()->height())
+        BackBuffer.SetSize(viewport()->width(), viewport()->height());
+      PageBuffer.Paint(BackBuffer, clip, key, render);
+      TCanvas& canvas = BackBuffer.GetCanvas();
+      if (OnPaint) OnPaint(this, canvas);
+      DocumentCore->PaintSelectionHandles(canvas);
+      if (TdocShape* edited = DocumentCore->GetEditShape()) edited->PaintEditState(canvas);
+      DocumentCore->PaintFeedback(canvas);
+    }
   } catch (const std::exception& e) {
     qWarning("Document paint: %s", e.what());
   }
   QPainter painter(viewport());
-  painter.drawImage(clip, WrapOpaque(BackBuffer.GetHandle()), clip);
+  painter.drawImage(clip, WrapOpaque(shown->GetHandle()), clip);
 }
 
 void TdocDocument::PaintDocument(TBitmap32& target, const QRect& clip) {
@@ -122,7 +158,10 @@ void TdocDocument::PaintDocument(TBitmap32& target, const QRect& clip) {
   const TRect savedClip = target.GetClipRect();
   target.SetClipRect(area);
   auto restore = TdocBracketGuard([&target, savedClip] { target.SetClipRect(savedClip); });
-  target.Clear(background);
+  if (page->CoversItsRectangle(options))
+    FillOutside(target, PageInterior(core, *page), background);
+  else
+    target.Clear(background);
   const TFloatPoint topLeft = core.ClientToDoc({0.0f, 0.0f});
   const TFloatPoint bottomRight =
       core.ClientToDoc({static_cast<float>(target.GetWidth()), static_cast<float>(target.GetHeight())});

@@ -30,7 +30,10 @@ public:
   void Invalidate() { Valid = QRegion(); }
   // Only rect (client pixels) changed: the rest is kept.
   void Invalidate(const QRect& rect) { Valid -= rect; }
-  // Copies clip of the page into target, rendering the parts not kept yet.
+  // Renders the parts of clip not kept yet: the page bitmap returned then
+  // holds all of clip.
+  const TBitmap32& Update(const QRect& clip, const TKey& key, const TRender& render);
+  // Update, then copies clip of the page into target.
   void Paint(TBitmap32& target, const QRect& clip, const TKey& key, const TRender& render);
 
 private:

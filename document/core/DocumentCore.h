@@ -434,6 +434,9 @@ public:
   void PaintFeedback(TCanvas& canvas) const;
   // The insert frame in client pixels.
   TRect InsertFrameRect() const;
+  // Whether the handles, the feedback or the shape edited in place may draw
+  // over the rendered page: without any, the page is shown as rendered.
+  bool PaintsOverPage() const;
   // Printer dots per millimetre for a quality: 150, 300 or 600 dots per
   // inch; 0 for pqDevice (the printer's own) and for unknown values.
   static float PrinterDpmOf(TPrintQualityType quality);

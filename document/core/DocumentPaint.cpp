@@ -20,6 +20,14 @@ void TdocDocumentCore::PaintSelectionHandles(TCanvas& canvas) const {
   if (EditState == esInPlaceEdit && EditShape && !EditShape->GetSelected()) EditShape->PaintHandles(canvas);
 }
 
+bool TdocDocumentCore::PaintsOverPage() const {
+  if (Feedback.Kind != fkNone || EditShape) return true;
+  if (ReadOnly) return false;
+  for (int i = 0; i < ShapeCount(); ++i)
+    if (GetShapes(i)->GetSelected() && GetShapes(i)->GetVisible()) return true;
+  return false;
+}
+
 void TdocDocumentCore::DrawRubberBand(const TFloatPoint& start, const TFloatPoint& offset) {
   Feedback = {fkRubberBand, start, offset};
   RepaintOverlay();

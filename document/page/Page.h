@@ -114,6 +114,10 @@ public:
   void SaveToXml(TXmlNode& node) const override;
   void LoadFromXml(TXmlNode* node) override;
   void PaintToBitmap(TBitmap32& bitmap, const TdocRenderOptions& options) override;
+  // Whether rendering the page with these options first covers its whole
+  // rectangle with opaque pixels of its own (its colour or the pattern):
+  // what a bitmap held there before never shows.
+  bool CoversItsRectangle(const TdocRenderOptions& options) const;
   void PaintOverChildren(TBitmap32& bitmap, const TdocRenderOptions& options) override;
 
   // ---- resource host

@@ -82,6 +82,11 @@ void TdocPage::PaintToBitmap(TBitmap32& bitmap, const TdocRenderOptions& options
     PaintPageFrame(bitmap, pageRect, ScreenRound(shadowCorner.X) - pageRect.Right);
 }
 
+bool TdocPage::CoversItsRectangle(const TdocRenderOptions& options) const {
+  // Drawn through its cache, the page is blended, not copied.
+  return GetVisible() && !NeedsRenderCache() && options.Device != dtTransparent;
+}
+
 void TdocPage::PaintOverChildren(TBitmap32& bitmap, const TdocRenderOptions& /*options*/) {
   CallPaintEvent(bitmap, true);
 }

@@ -1,10 +1,13 @@
 // A changed shape repaints only its old and new places in the kept view:
 // after random single-shape edits at several zooms, the window must show
 // exactly what a whole repaint of the same document shows, canvas drawing
-// of the paint events included.
+// of the paint events included. And whatever the window keeps or leaves
+// out of its paint, it shows what the page renders into a bitmap cleared to
+// the control's colour, once the selection handles are gone again.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <string>
@@ -12,6 +15,9 @@
 #include <QApplication>
 #include <QImage>
 #include <QTest>
+
+#include "imaging/bitmap/Bitmap32.h"
+#include "imaging/docgraphics/DocGraphics.h"
 
 #include "document/shapes/FrameShapes.h"
 #include "document/page/Page.h"
@@ -112,6 +118,56 @@ TEST_P(PartialRepaintTest, ShowsWhatAWholeRepaintShows) {
     const QImage whole = Shown();
     ASSERT_TRUE(partial == whole) << "step " << step << ", " << kEditNames[edit] << ": " << Differences(partial, whole);
   }
+}
+
+// The whole client area rendered from scratch: cleared to the control's
+// colour, then the page's document rectangle under it rendered over that.
+QImage RenderedFromScratch(const TdocDocument& control) {
+  const TdocDocumentCore& core = control.Core();
+  const QSize size = control.viewport()->size();
+  TBitmap32 bitmap;
+  bitmap.SetSize(size.width(), size.height());
+  bitmap.Clear(imaging::ColorToColor32(core.Options.Color));
+  TdocPage& page = *const_cast<TdocDocumentCore&>(core).GetCurrentPage();
+  TdocRenderOptions options;
+  options.Device = dtScreen;
+  options.BitmapResolution = core.GetScreenScale();
+  options.Resolution = std::max(core.GetRenderResolution(), core.GetScreenScale());
+  options.StretchFilter = core.GetQuality();
+  options.Color = imaging::SetColorAlpha(imaging::ColorToColor32(page.GetPageColor()), 0);
+  const TFloatPoint topLeft = core.ClientToDoc({0, 0});
+  const TFloatPoint bottomRight = core.ClientToDoc({float(size.width()), float(size.height())});
+  page.RenderShape(bitmap, {topLeft.X, topLeft.Y, bottomRight.X, bottomRight.Y}, false, options);
+  QImage image(size, QImage::Format_RGB32);
+  for (int y = 0; y < size.height(); ++y)
+    for (int x = 0; x < size.width(); ++x) image.setPixel(x, y, bitmap.GetPixel(x, y) | 0xFF000000u);
+  return image;
+}
+
+TEST_P(PartialRepaintTest, ShowsThePageAsRenderedFromScratch) {
+  Control.SetZoomPercent(GetParam());
+  Control.ScrollBy(Control.GetVirtualSize().width() / 4, Control.GetVirtualSize().height() / 4);
+  Control.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&Control));
+  const QImage expected = RenderedFromScratch(Control);
+  const QImage shown = Shown().convertToFormat(QImage::Format_RGB32);
+  ASSERT_TRUE(shown == expected) << Differences(shown, expected);
+  // Handles drawn over the page, then taken away again: a shape whose
+  // top-left corner shows, with the grip there.
+  TdocDocumentCore& core = Control.Core();
+  const QRect view = Control.viewport()->rect().adjusted(4, 4, -4, -4);
+  TdocShape* inView = nullptr;
+  for (int i = 0; i < core.ShapeCount() && !inView; ++i) {
+    const TFloatPoint corner = core.GetShapes(i)->ShapeToScreen({0, 0});
+    if (view.contains(int(corner.X), int(corner.Y))) inView = core.GetShapes(i);
+  }
+  ASSERT_NE(inView, nullptr);
+  TdocShape& shape = *inView;
+  shape.SetSelected(true);
+  EXPECT_FALSE(Shown().convertToFormat(QImage::Format_RGB32) == expected);
+  shape.SetSelected(false);
+  const QImage after = Shown().convertToFormat(QImage::Format_RGB32);
+  EXPECT_TRUE(after == expected) << Differences(after, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Zooms, PartialRepaintTest, ::testing::Values(100.0f, 250.0f, 400.0f));
