@@ -8,6 +8,7 @@
 #include <QFontDatabase>
 #include <QMessageBox>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QToolButton>
 #include <QUrl>
 
@@ -58,6 +59,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), Language(std::make_unique
   ConnectTextAndPictureInserts();
   ConnectDocumentEvents();
   ConnectSizeEdits();
+  connect(PageControl1, &QTabWidget::currentChanged, this, [this] {
+    if (PageControl1->currentWidget() == TabParapage) Guarded(this, [this] { EnsurePrinterList(); });
+  });
   Sheets = std::make_unique<TSheetTab>(*this);
   fapropos = new TAboutBox(this);
   BackupFileBoxes = std::make_unique<TBackupFileBoxes>(this);
@@ -110,13 +114,19 @@ void TForm1::RunFirstActivation() {
   Language->Load();
   UiTextService().SetLanguageFile(Language.get());
   ApplyLanguageFont(*Language, {this, fapropos});
-  FillPrinterList();
   ReadParameterFile();
   ApplyUITexts();
   FirstActivation = false;
   FillLists();
-  CombImprimante->setCurrentIndex(FindPrinterIndex(Printer->GetPrinters(), Parameters.PrinterName));
   Sheets->pglomodelesplanche();
+  if (PageControl1->currentWidget() == TabParapage) EnsurePrinterList();
+}
+
+void TForm1::EnsurePrinterList() {
+  if (PrinterListFilled || FirstActivation) return;
+  PrinterListFilled = true;
+  FillPrinterList();
+  CombImprimante->setCurrentIndex(FindPrinterIndex(Printer->GetPrinters(), Parameters.PrinterName));
 }
 
 void TForm1::ReadParameterFile() {
@@ -146,9 +156,6 @@ void TForm1::FillLists() {
   QComboBox* positions = panelcarshape->combcb1texteposition;
   positions->clear();
   for (int number = 134; number <= 139; ++number) positions->addItem(ToQString(pgloretlibmessage(number)));
-  const QString printer = CombImprimante->currentText();
-  FillPrinterList();
-  CombImprimante->setCurrentIndex(CombImprimante->findText(printer));
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -156,6 +163,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  EnsurePrinterList();
   TParameterRecord record = Parameters;
   record.PrinterName = CombImprimante->currentText().toStdString();
   try {

@@ -65,6 +65,7 @@ TEST_F(MainWindowTest, FirstStartShowsTheFrenchTextsAndNoPrinter) {
   EXPECT_EQ(form.spcharge->toolTip(), "Charger une sauvegarde");
   EXPECT_EQ(form.labnuetiquettedeppermierepage->text(), QString::fromUtf8("Imprimer sur la 1ere page à partir de l'etiquette "));
   EXPECT_EQ(form.panelcarshape->combcb1texteposition->itemText(3), "Bas Gauche");
+  ClickTab(form, form.TabParapage);
   EXPECT_GT(form.CombImprimante->count(), 0);
   EXPECT_EQ(form.CombImprimante->currentIndex(), -1);
   EXPECT_EQ(EmptyCaptions(form), std::vector<std::string>{});
@@ -83,6 +84,7 @@ TEST_F(MainWindowTest, ClosingWritesTheParameterRecord) {
 TEST_F(MainWindowTest, TheSavedPrinterIsSelectedAndWrittenBack) {
   WriteBytes(ParameterFile(), ParameterRecord(1, TPrinter::PdfPrinterName));
   app::TForm1& form = Show();
+  ClickTab(form, form.TabParapage);
   EXPECT_EQ(form.CombImprimante->currentText(), TPrinter::PdfPrinterName);
   ASSERT_TRUE(form.close());
   EXPECT_EQ(ParseParameterRecord(ReadBytes(ParameterFile())).PrinterName, TPrinter::PdfPrinterName);
@@ -90,7 +92,34 @@ TEST_F(MainWindowTest, TheSavedPrinterIsSelectedAndWrittenBack) {
 
 TEST_F(MainWindowTest, APrinterNoLongerInstalledLeavesTheListWithoutSelection) {
   WriteBytes(ParameterFile(), ParameterRecord(1, "gone-printer"));
-  EXPECT_EQ(Show().CombImprimante->currentIndex(), -1);
+  app::TForm1& form = Show();
+  ClickTab(form, form.TabParapage);
+  EXPECT_EQ(form.CombImprimante->currentIndex(), -1);
+}
+
+// The printers are asked for when their list is first shown: the window
+// paints its label tab without them.
+TEST_F(MainWindowTest, ThePrinterListIsFilledWhenItsTabIsFirstOpened) {
+  WriteBytes(ParameterFile(), ParameterRecord(1, TPrinter::PdfPrinterName));
+  app::TForm1& form = Show();
+  EXPECT_EQ(form.CombImprimante->count(), 0);
+  ClickTab(form, form.Tabparametres);
+  EXPECT_EQ(form.CombImprimante->count(), 0);
+  ClickTab(form, form.TabParapage);
+  const std::vector<std::string> printers = TPrinter().GetPrinters();
+  ASSERT_EQ(form.CombImprimante->count(), static_cast<int>(printers.size()));
+  for (int i = 0; i < form.CombImprimante->count(); ++i)
+    EXPECT_EQ(form.CombImprimante->itemText(i).toStdString(), printers[i]);
+  EXPECT_EQ(form.CombImprimante->currentText(), TPrinter::PdfPrinterName);
+}
+
+// A user who never opened the printing tab keeps the printer saved earlier.
+TEST_F(MainWindowTest, ClosingWithoutOpeningThePrinterTabKeepsTheSavedPrinter) {
+  WriteBytes(ParameterFile(), ParameterRecord(2, TPrinter::PdfPrinterName));
+  ASSERT_TRUE(Show().close());
+  const TParsedRecord record = ParseParameterRecord(ReadBytes(ParameterFile()));
+  EXPECT_EQ(record.LanguageIndex, 2);
+  EXPECT_EQ(record.PrinterName, TPrinter::PdfPrinterName);
 }
 
 TEST_F(MainWindowTest, EnglishShowsEnglishCaptions) {
