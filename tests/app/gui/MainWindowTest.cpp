@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -150,6 +151,20 @@ TEST_F(MainWindowTest, ACyrillicLanguageFileShowsItsTextsAndFont) {
   EXPECT_EQ(form.raunitmm->font().family(), "Liberation Serif");
   EXPECT_NE(form.elargeur->font().family(), "Liberation Serif");
   EXPECT_EQ(form.fapropos->OKButton->font().family(), "Liberation Serif");
+  EXPECT_EQ(form.Comblistetailleetiquette->font().family(), "Liberation Serif");
+  EXPECT_EQ(form.panelcarshape->combcb1type->font().family(), "Liberation Serif");
+  EXPECT_EQ(form.gformatdocument->font().family(), "Liberation Serif");
+}
+
+TEST_F(MainWindowTest, WithoutALanguageFileTheFormsKeepTheSystemFont) {
+  const QFont system = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+  app::TForm1& form = Show();
+  for (const QWidget* control : std::initializer_list<const QWidget*>{
+           form.Lablargeur, form.raunitmm, form.Comblistetailleetiquette, form.gformatdocument,
+           form.panelcarshape->combcb1type, form.fapropos->OKButton}) {
+    EXPECT_EQ(control->font().family(), system.family()) << control->objectName().toStdString();
+    EXPECT_EQ(control->font().pointSizeF(), system.pointSizeF()) << control->objectName().toStdString();
+  }
 }
 
 TEST_F(MainWindowTest, AFailedParameterWriteIsToldAndTheWindowClosesAnyway) {
