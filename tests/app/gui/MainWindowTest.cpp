@@ -72,6 +72,14 @@ TEST_F(MainWindowTest, FirstStartShowsTheFrenchTextsAndNoPrinter) {
   EXPECT_EQ(EmptyCaptions(form), std::vector<std::string>{});
 }
 
+TEST_F(MainWindowTest, ThePropertyPanelIsHiddenUntilAShapeHasTheFocus) {
+  app::TForm1& form = Show();
+  EXPECT_FALSE(form.panelcarshape->isVisibleTo(&form));
+  TdocDocumentCore& core = form.Fdocument->Core();
+  Focus(form, core.GetShapes(core.AddShape(app::TForm1::NewShape(app::TForm1::ikFrame))));
+  EXPECT_TRUE(form.panelcarshape->isVisibleTo(&form));
+}
+
 TEST_F(MainWindowTest, ClosingWritesTheParameterRecord) {
   app::TForm1& form = Show();
   ASSERT_TRUE(form.close());
