@@ -50,6 +50,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), Language(std::make_unique
   panelcarshape = new TPropertyPanel(*Fdocument, Flags);
   panelcarshape->LengthFactor = [this] { return LengthFactor(); };
   panelcarshape->OnNotice = [this](const std::string& message) { Notice(message); };
+  panelcarshape->OnBuilt = [this] { PreparePanel(); };
   BuildLabelTab();
   BuildPageTab();
   BuildParametersTab();
@@ -117,7 +118,7 @@ void TForm1::RunFirstActivation() {
   ReadParameterFile();
   ApplyUITexts();
   FirstActivation = false;
-  FillLists();
+  if (panelcarshape->IsBuilt()) FillLists();
   Sheets->pglomodelesplanche();
   if (PageControl1->currentWidget() == TabParapage) EnsurePrinterList();
 }
@@ -127,6 +128,15 @@ void TForm1::EnsurePrinterList() {
   PrinterListFilled = true;
   FillPrinterList();
   CombImprimante->setCurrentIndex(FindPrinterIndex(Printer->GetPrinters(), Parameters.PrinterName));
+}
+
+// A panel built after the first activation gets what that activation gave
+// the rest of the window; one built before it gets it there.
+void TForm1::PreparePanel() {
+  if (FirstActivation) return;
+  ApplyLanguageFont(*Language, {panelcarshape});
+  ApplyPanelTexts();
+  FillLists();
 }
 
 void TForm1::ReadParameterFile() {

@@ -4,7 +4,8 @@
 // check-digit calculators, parameters), the top row of buttons and the
 // status bar. Its first activation loads the language file, applies the
 // language font, reads the parameter file and applies the texts; the printer
-// list waits for its first use; closing writes the parameter file back.
+// list and the property panel's controls wait for their first use; closing
+// writes the parameter file back.
 
 #include <memory>
 #include <string>
@@ -237,8 +238,11 @@ private:
   void ApplyPageTabTexts();
 
   void RunFirstActivation();
+  void PreparePanel();
+  void ApplyPanelTexts();
   void ReadParameterFile();
   void FillPrinterList();
+  // The property panel's lists: fonts and barcode text positions.
   void FillLists();
   // Asks before unsaved changes to the label are dropped; true to go on.
   bool ConfirmDiscardChanges();

@@ -109,7 +109,6 @@ void TForm1::ApplyTextInsertTexts() {
   mmenutextenormal->setText(Text(129));
   mmenutextecourbe->setText(Text(130));
   mmenuMultiligne1->setText(Text(204));
-  panelcarshape->TextPages->ApplyUITexts();
 }
 
 }  // namespace app

@@ -65,18 +65,24 @@ TEST_F(MainWindowTest, FirstStartShowsTheFrenchTextsAndNoPrinter) {
   EXPECT_EQ(TabText(form, form.tabutilitaires), QString::fromUtf8("Générateur Clés"));
   EXPECT_EQ(form.spcharge->toolTip(), "Charger une sauvegarde");
   EXPECT_EQ(form.labnuetiquettedeppermierepage->text(), QString::fromUtf8("Imprimer sur la 1ere page à partir de l'etiquette "));
-  EXPECT_EQ(form.panelcarshape->combcb1texteposition->itemText(3), "Bas Gauche");
   ClickTab(form, form.TabParapage);
   EXPECT_GT(form.CombImprimante->count(), 0);
   EXPECT_EQ(form.CombImprimante->currentIndex(), -1);
+  EXPECT_EQ(EmptyCaptions(form), std::vector<std::string>{});
+  // The property panel, built for the first focused shape, gets its texts
+  // and lists then.
+  FocusNewShape(form, app::TForm1::ikBarcode);
+  EXPECT_EQ(form.panelcarshape->combcb1texteposition->itemText(3), "Bas Gauche");
+  EXPECT_EQ(form.panelcarshape->labtypecodebarre->text(), "Type");
+  for (const QString& family : QFontDatabase::families())
+    EXPECT_NE(form.panelcarshape->edtextepolicecodebarre->findText(family), -1) << family.toStdString();
   EXPECT_EQ(EmptyCaptions(form), std::vector<std::string>{});
 }
 
 TEST_F(MainWindowTest, ThePropertyPanelIsHiddenUntilAShapeHasTheFocus) {
   app::TForm1& form = Show();
   EXPECT_FALSE(form.panelcarshape->isVisibleTo(&form));
-  TdocDocumentCore& core = form.Fdocument->Core();
-  Focus(form, core.GetShapes(core.AddShape(app::TForm1::NewShape(app::TForm1::ikFrame))));
+  FocusNewShape(form, app::TForm1::ikFrame);
   EXPECT_TRUE(form.panelcarshape->isVisibleTo(&form));
 }
 
@@ -160,13 +166,17 @@ TEST_F(MainWindowTest, ACyrillicLanguageFileShowsItsTextsAndFont) {
   EXPECT_NE(form.elargeur->font().family(), "Liberation Serif");
   EXPECT_EQ(form.fapropos->OKButton->font().family(), "Liberation Serif");
   EXPECT_EQ(form.Comblistetailleetiquette->font().family(), "Liberation Serif");
+  FocusNewShape(form, app::TForm1::ikBarcode);
+  EXPECT_EQ(form.panelcarshape->labx->font().family(), "Liberation Serif");
   EXPECT_EQ(form.panelcarshape->combcb1type->font().family(), "Liberation Serif");
+  EXPECT_NE(form.panelcarshape->eshapex->font().family(), "Liberation Serif");
   EXPECT_EQ(form.gformatdocument->font().family(), "Liberation Serif");
 }
 
 TEST_F(MainWindowTest, WithoutALanguageFileTheFormsKeepTheSystemFont) {
   const QFont system = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
   app::TForm1& form = Show();
+  FocusNewShape(form, app::TForm1::ikBarcode);
   for (const QWidget* control : std::initializer_list<const QWidget*>{
            form.Lablargeur, form.raunitmm, form.Comblistetailleetiquette, form.gformatdocument,
            form.panelcarshape->combcb1type, form.fapropos->OKButton}) {

@@ -52,6 +52,11 @@ void AnswerNextMessageBox(QMessageBox::StandardButton button, QString* text) {
   });
 }
 
+void FocusNewShape(app::TForm1& form, app::TForm1::TInsertKind kind) {
+  TdocDocumentCore& core = form.Fdocument->Core();
+  Focus(form, core.GetShapes(core.AddShape(app::TForm1::NewShape(kind))));
+}
+
 void ClickTab(app::TForm1& form, QWidget* tab) {
   QTabBar* bar = form.PageControl1->tabBar();
   QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->tabRect(form.PageControl1->indexOf(tab)).center());
