@@ -8,6 +8,7 @@
 #include "app/shapes/ShapesStartUp.h"
 #include "document/resources/ResourceStartUp.h"
 #include "platform/qt/Clipboard.h"
+#include "platform/qt/PaintThreads.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
   app::StartUpShapes();
   const TResourceLifetime resources;
   QApplication application(argc, argv);
+  LimitPaintThreads();
   QApplication::setApplicationName(QStringLiteral("Mirqoven"));
   InstallClipboardPictures();
   app::TForm1 form;

@@ -49,7 +49,12 @@ void Tgerefonte::ApplyToControls(QWidget& container, const std::string& fontName
 void Tgerefonte::ApplyToControl(QWidget& control, const std::string& fontName, int size, int /*charset*/) {
   if (!TakesLanguageFont(control)) return;
   QFont font = control.font();
-  font.setFamily(QString::fromStdString(fontName));
+  const QString family = QString::fromStdString(fontName);
+  // A control that has the font already, its own or its container's, is
+  // left alone: it keeps following its container, and a combo box is spared
+  // building its drop-down list for a change of nothing.
+  if (font.family() == family && (size == 0 || font.pointSize() == size)) return;
+  font.setFamily(family);
   if (size != 0) font.setPointSize(size);
   control.setFont(font);
 }

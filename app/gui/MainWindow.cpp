@@ -8,6 +8,7 @@
 #include <QFontDatabase>
 #include <QMessageBox>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QToolButton>
 #include <QUrl>
 
@@ -49,6 +50,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), Language(std::make_unique
   panelcarshape = new TPropertyPanel(*Fdocument, Flags);
   panelcarshape->LengthFactor = [this] { return LengthFactor(); };
   panelcarshape->OnNotice = [this](const std::string& message) { Notice(message); };
+  panelcarshape->OnBuilt = [this] { PreparePanel(); };
   BuildLabelTab();
   BuildPageTab();
   BuildParametersTab();
@@ -58,6 +60,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), Language(std::make_unique
   ConnectTextAndPictureInserts();
   ConnectDocumentEvents();
   ConnectSizeEdits();
+  connect(PageControl1, &QTabWidget::currentChanged, this, [this] {
+    if (PageControl1->currentWidget() == TabParapage) Guarded(this, [this] { EnsurePrinterList(); });
+  });
   Sheets = std::make_unique<TSheetTab>(*this);
   fapropos = new TAboutBox(this);
   BackupFileBoxes = std::make_unique<TBackupFileBoxes>(this);
@@ -110,13 +115,28 @@ void TForm1::RunFirstActivation() {
   Language->Load();
   UiTextService().SetLanguageFile(Language.get());
   ApplyLanguageFont(*Language, {this, fapropos});
-  FillPrinterList();
   ReadParameterFile();
   ApplyUITexts();
   FirstActivation = false;
-  FillLists();
-  CombImprimante->setCurrentIndex(FindPrinterIndex(Printer->GetPrinters(), Parameters.PrinterName));
+  if (panelcarshape->IsBuilt()) FillLists();
   Sheets->pglomodelesplanche();
+  if (PageControl1->currentWidget() == TabParapage) EnsurePrinterList();
+}
+
+void TForm1::EnsurePrinterList() {
+  if (PrinterListFilled || FirstActivation) return;
+  PrinterListFilled = true;
+  FillPrinterList();
+  CombImprimante->setCurrentIndex(FindPrinterIndex(Printer->GetPrinters(), Parameters.PrinterName));
+}
+
+// A panel built after the first activation gets what that activation gave
+// the rest of the window; one built before it gets it there.
+void TForm1::PreparePanel() {
+  if (FirstActivation) return;
+  ApplyLanguageFont(*Language, {panelcarshape});
+  ApplyPanelTexts();
+  FillLists();
 }
 
 void TForm1::ReadParameterFile() {
@@ -146,9 +166,6 @@ void TForm1::FillLists() {
   QComboBox* positions = panelcarshape->combcb1texteposition;
   positions->clear();
   for (int number = 134; number <= 139; ++number) positions->addItem(ToQString(pgloretlibmessage(number)));
-  const QString printer = CombImprimante->currentText();
-  FillPrinterList();
-  CombImprimante->setCurrentIndex(CombImprimante->findText(printer));
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -156,6 +173,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  EnsurePrinterList();
   TParameterRecord record = Parameters;
   record.PrinterName = CombImprimante->currentText().toStdString();
   try {

@@ -3,8 +3,9 @@
 // the hidden print document, the four tabs (label, page and printing,
 // check-digit calculators, parameters), the top row of buttons and the
 // status bar. Its first activation loads the language file, applies the
-// language font, fills the printer list, reads the parameter file and
-// applies the texts; closing writes the parameter file back.
+// language font, reads the parameter file and applies the texts; the printer
+// list and the property panel's controls wait for their first use; closing
+// writes the parameter file back.
 
 #include <memory>
 #include <string>
@@ -81,8 +82,13 @@ public:
 
   // ---- sheets: templates, preview and printing (SheetTab.cpp)
   TSheetTab& GetSheets() { return *Sheets; }
-  // The printer service, created at the first activation or use.
+  // The printer service, created at its first use.
   TPrinter& GetPrinterService();
+  // Asking the printing system for its queues loads its whole client: the
+  // printer list, seen only on the page-and-printing tab, is filled (and the
+  // saved printer selected) when that tab is first shown, or when printing
+  // or closing reads it, never before the first activation.
+  void EnsurePrinterList();
 
   // ---- label document files (LabelFileCommands.cpp)
   void OpenLabelDocument();
@@ -235,8 +241,11 @@ private:
   void ApplyPageTabTexts();
 
   void RunFirstActivation();
+  void PreparePanel();
+  void ApplyPanelTexts();
   void ReadParameterFile();
   void FillPrinterList();
+  // The property panel's lists: fonts and barcode text positions.
   void FillLists();
   // Asks before unsaved changes to the label are dropped; true to go on.
   bool ConfirmDiscardChanges();
@@ -248,6 +257,7 @@ private:
   TParameterRecord Parameters;
   TPanelFlags Flags;
   bool FirstActivation = true;
+  bool PrinterListFilled = false;
   bool UnitSwitch = true;
 };
 

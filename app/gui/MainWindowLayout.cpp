@@ -125,6 +125,9 @@ void TForm1::BuildLabelTab() {
 
   auto* panelScroll = new QScrollArea;
   panelScroll->setWidget(panelcarshape);
+  // The scroll area shows what it is given; the panel stays out of sight, and
+  // out of the window's first showing, until a shape has the focus.
+  panelcarshape->hide();
   panelScroll->setWidgetResizable(true);
   panelScroll->setFrameShape(QFrame::NoFrame);
   auto* left = new QVBoxLayout;

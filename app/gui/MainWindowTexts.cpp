@@ -63,9 +63,27 @@ void TForm1::ApplyTabTexts() {
 }
 
 void TForm1::ApplyLabelTabTexts() {
+  SetCaptions<QLabel>(12, {Lablargeur});
+  SetCaptions<QLabel>(13, {labhauteur});
+  SetHintAndMenu(39, sparriereplan, mmettreenarriereplan);
+  SetHintAndMenu(40, sppremierplan, mmettreanvantplan);
+  SetHintAndMenu(41, spzoomplus, mzoomplus);
+  SetHintAndMenu(44, spzoommoins, mzoommoins);
+  SetHintAndMenu(45, spzoompage, mzoompleinepage);
+  SetHint(46, spTexte);
+  SetHint(47, SpLigne);
+  SetHint(48, SpCadre);
+  SetHint(49, SpImage);
+  SetHint(50, spcodebarre);
+  SetTitles(127, {gformatdocument});
+  ApplyTextInsertTexts();
+  if (panelcarshape->IsBuilt()) ApplyPanelTexts();
+}
+
+void TForm1::ApplyPanelTexts() {
   TPropertyPanel& p = *panelcarshape;
-  SetCaptions<QLabel>(12, {Lablargeur, p.labxx});
-  SetCaptions<QLabel>(13, {labhauteur, p.labyy});
+  SetCaptions<QLabel>(12, {p.labxx});
+  SetCaptions<QLabel>(13, {p.labyy});
   SetCaptions<QLabel>(22, {p.labepaisseurligne});
   SetCaptions<QLabel>(23, {p.labcouleurtextecodebarre, p.labcouleurligne});
   SetCaptions<QLabel>(24, {p.labtypecodebarre});
@@ -82,18 +100,7 @@ void TForm1::ApplyLabelTabTexts() {
   SetCaptions<QLabel>(36, {p.labcouleurfondcadre});
   SetCaptions<QLabel>(128, {p.labangle});
   SetCaptions<QLabel>(UiTextOpacity, {p.labtransparence, p.labfondtransparence});
-  SetHintAndMenu(39, sparriereplan, mmettreenarriereplan);
-  SetHintAndMenu(40, sppremierplan, mmettreanvantplan);
-  SetHintAndMenu(41, spzoomplus, mzoomplus);
-  SetHintAndMenu(44, spzoommoins, mzoommoins);
-  SetHintAndMenu(45, spzoompage, mzoompleinepage);
-  SetHint(46, spTexte);
-  SetHint(47, SpLigne);
-  SetHint(48, SpCadre);
-  SetHint(49, SpImage);
-  SetHint(50, spcodebarre);
-  SetTitles(127, {gformatdocument});
-  ApplyTextInsertTexts();
+  p.TextPages->ApplyUITexts();
 }
 
 void TForm1::ApplyPageTabTexts() {

@@ -50,6 +50,12 @@ constexpr int MaxTextSize = 1000;  // points
 TPropertyPanel::TPropertyPanel(TdocDocument& document, TPanelFlags& flags, QWidget* parent)
     : QWidget(parent), Document(document), Flags(flags) {
   setObjectName("panelcarshape");
+  hide();
+}
+
+void TPropertyPanel::EnsureBuilt() {
+  if (Built) return;
+  Built = true;
   BuildCommon();
   BuildBarcodePage();
   BuildLinePage();
@@ -58,7 +64,7 @@ TPropertyPanel::TPropertyPanel(TdocDocument& document, TPanelFlags& flags, QWidg
   ConnectHandlers();
   ConnectBarcodeHandlers();
   ConnectFrameAndLineHandlers();
-  hide();
+  if (OnBuilt) OnBuilt();
 }
 
 void TPropertyPanel::BuildCommon() {
@@ -222,6 +228,7 @@ TdocShape* TPropertyPanel::FocusedShape() const {
 }
 
 void TPropertyPanel::ResetBarcodeTypeList() {
+  if (!Built) return;
   const bool sync = Flags.PanelSync;
   Flags.PanelSync = false;
   combcb1type->setCurrentIndex(0);
@@ -343,6 +350,7 @@ void TPropertyPanel::ShowFocusedShape() {
     ~Restore() { F.PanelSync = Sync; }
   } restore{Flags, sync};
   TdocShape* shape = FocusedShape();
+  if (shape) EnsureBuilt();
   if (shape) {
     ShowGeometry(*shape);
     ShowBarcode(*shape);

@@ -8,7 +8,8 @@
 //
 // Pages exist for the shape classes the label commands create: the three
 // kinds of text (TextPanelPages.h), barcode, line and frame; a picture
-// shows no page.
+// shows no page. The panel is hidden while no shape has the focus, so its
+// controls are built for the first focused shape, not with the window.
 
 #include <functional>
 #include <memory>
@@ -48,57 +49,65 @@ public:
   // The barcode type list back to its first item, without writing it.
   void ResetBarcodeTypeList();
 
+  // The controls are built when a shape first has the focus: the panel is
+  // out of sight until then, and the controls below are null.
+  bool IsBuilt() const { return Built; }
+  void EnsureBuilt();
+  // Called once the controls exist, for the window to give them its texts,
+  // lists and font.
+  std::function<void()> OnBuilt;
+
   // ---- controls, named as the texts and tests address them
-  QLabel* labx;
-  QLabel* laby;
-  QLabel* labxx;
-  QLabel* labyy;
-  QLineEdit* eshapex;
-  QLineEdit* eshapey;
-  QLineEdit* eshapexx;
-  QLineEdit* eshapeyy;
-  QLabel* labangle;
-  QComboBox* eshapeorientation;
-  QLabel* labtransparence;
-  QSlider* trbAlpha;
-  QLabel* labvaleurtransparence;
-  QStackedWidget* pagecontrolcarshape;
+  QLabel* labx = nullptr;
+  QLabel* laby = nullptr;
+  QLabel* labxx = nullptr;
+  QLabel* labyy = nullptr;
+  QLineEdit* eshapex = nullptr;
+  QLineEdit* eshapey = nullptr;
+  QLineEdit* eshapexx = nullptr;
+  QLineEdit* eshapeyy = nullptr;
+  QLabel* labangle = nullptr;
+  QComboBox* eshapeorientation = nullptr;
+  QLabel* labtransparence = nullptr;
+  QSlider* trbAlpha = nullptr;
+  QLabel* labvaleurtransparence = nullptr;
+  QStackedWidget* pagecontrolcarshape = nullptr;
 
-  QWidget* tabcb;
-  QLabel* labtypecodebarre;
-  QComboBox* combcb1type;
-  QLabel* labvaleurcodebarre;
-  widgets::TUniEdit* edtcbvaleur;
-  QLabel* labcouleurcodebarre;
-  widgets::TColorPickerButton* colorbarrecodebarre;
-  QGroupBox* grouptextecodebarre;
-  QCheckBox* chcb1affichertexte;
-  QLabel* labpositiontextecodebarre;
-  QComboBox* combcb1texteposition;
-  QLabel* labpolicetextecodebarre;
-  QComboBox* edtextepolicecodebarre;
-  QLabel* labcouleurtextecodebarre;
-  widgets::TColorPickerButton* colortextecodebarre;
-  QLabel* labtailletextecodebarre;
-  QComboBox* edtextetaillepolicecodebarre;
+  QWidget* tabcb = nullptr;
+  QLabel* labtypecodebarre = nullptr;
+  QComboBox* combcb1type = nullptr;
+  QLabel* labvaleurcodebarre = nullptr;
+  widgets::TUniEdit* edtcbvaleur = nullptr;
+  QLabel* labcouleurcodebarre = nullptr;
+  widgets::TColorPickerButton* colorbarrecodebarre = nullptr;
+  QGroupBox* grouptextecodebarre = nullptr;
+  QCheckBox* chcb1affichertexte = nullptr;
+  QLabel* labpositiontextecodebarre = nullptr;
+  QComboBox* combcb1texteposition = nullptr;
+  QLabel* labpolicetextecodebarre = nullptr;
+  QComboBox* edtextepolicecodebarre = nullptr;
+  QLabel* labcouleurtextecodebarre = nullptr;
+  widgets::TColorPickerButton* colortextecodebarre = nullptr;
+  QLabel* labtailletextecodebarre = nullptr;
+  QComboBox* edtextetaillepolicecodebarre = nullptr;
 
-  QWidget* tabdtligne;
-  QLabel* labepaisseurligne;
-  QLineEdit* edtepaisseurligne;
-  QLabel* labcouleurligne;
-  widgets::TColorPickerButton* colorligne1;
+  QWidget* tabdtligne = nullptr;
+  QLabel* labepaisseurligne = nullptr;
+  QLineEdit* edtepaisseurligne = nullptr;
+  QLabel* labcouleurligne = nullptr;
+  widgets::TColorPickerButton* colorligne1 = nullptr;
 
-  QWidget* tabcadre;
-  QLabel* labepaisseurcadre;
-  QLineEdit* edtepaisseurlignecadre;
-  QLabel* labcouleurcadre;
-  widgets::TColorPickerButton* colorlignecadre;
-  QCheckBox* Chremplircadre;
-  QLabel* labcouleurfondcadre;
-  widgets::TColorPickerButton* clcouleurremplissagecadre;
-  QLabel* labfondtransparence;
-  QSlider* trbcadrefondtransparence;
-  QLabel* labcadrefondtransparence;
+  QWidget* tabcadre = nullptr;
+  QLabel* labepaisseurcadre = nullptr;
+  QLineEdit* edtepaisseurlignecadre = nullptr;
+  QLabel* labcouleurcadre = nullptr;
+  widgets::TColorPickerButton* colorlignecadre = nullptr;
+  QCheckBox* Chremplircadre = nullptr;
+  QLabel* labcouleurfondcadre = nullptr;
+  widgets::TColorPickerButton* clcouleurremplissagecadre = nullptr;
+  QLabel* labfondtransparence = nullptr;
+  QSlider* trbcadrefondtransparence = nullptr;
+  QLabel* labcadrefondtransparence = nullptr;
 
   // tabdttext, Tabtextecourbe, tabdtmemo
   std::unique_ptr<TTextPanelPages> TextPages;
@@ -132,6 +141,7 @@ private:
 
   TdocDocument& Document;
   TPanelFlags& Flags;
+  bool Built = false;
 };
 
 }  // namespace app

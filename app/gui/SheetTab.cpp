@@ -241,6 +241,7 @@ void TSheetTab::PrintRun(const TLabelRun& run, bool force) {
   const TSheetSetup setup = CurrentSetup();
   if (!label || SheetCount(run, ::LabelsPerSheet(setup)) == 0) return;
   TPrintingBracket printing(Printing, Form.SpImprime);
+  Form.EnsurePrinterList();
   TPrinter& printer = Form.GetPrinterService();
   printer.SelectPrinterByName(Form.CombImprimante->currentText().toStdString());
   if (printer.IsPdfPrinter()) {

@@ -108,7 +108,6 @@ void TForm1::ApplyTextInsertTexts() {
   mmenutextenormal->setText(UiText(129));
   mmenutextecourbe->setText(UiText(130));
   mmenuMultiligne1->setText(UiText(204));
-  panelcarshape->TextPages->ApplyUITexts();
 }
 
 }  // namespace app

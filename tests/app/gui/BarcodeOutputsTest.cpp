@@ -156,6 +156,7 @@ protected:
   }
 
   TGrayPage Paper(int dpi) {
+    guitest::ClickTab(*Form, Form->TabParapage);
     Form->CombImprimante->setCurrentText(TPrinter::PdfPrinterName);
     Form->pagecontrolimpression->setCurrentWidget(Form->tabimppage);
     Form->ednbpageaimprimer->setText("1");

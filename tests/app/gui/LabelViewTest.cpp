@@ -89,11 +89,7 @@ struct LabelViewTest : MainWindowTest {
     EXPECT_TRUE(QTest::qWaitForWindowExposed(Form->Fdocument));
     return form;
   }
-  void ClickTab(QWidget* tab) {
-    QTabBar* bar = Form->PageControl1->tabBar();
-    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->tabRect(Form->PageControl1->indexOf(tab)).center());
-    ASSERT_EQ(Form->PageControl1->currentWidget(), tab);
-  }
+  void ClickTab(QWidget* tab) { guitest::ClickTab(*Form, tab); }
   // Opens the template list with the mouse and picks an item with the keys.
   void PickTemplate(int number) {
     QComboBox* list = Form->Comblistetailleetiquette;

@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -64,10 +65,25 @@ TEST_F(MainWindowTest, FirstStartShowsTheFrenchTextsAndNoPrinter) {
   EXPECT_EQ(TabText(form, form.tabutilitaires), QString::fromUtf8("Générateur Clés"));
   EXPECT_EQ(form.spcharge->toolTip(), "Charger une sauvegarde");
   EXPECT_EQ(form.labnuetiquettedeppermierepage->text(), QString::fromUtf8("Imprimer sur la 1ere page à partir de l'etiquette "));
-  EXPECT_EQ(form.panelcarshape->combcb1texteposition->itemText(3), "Bas Gauche");
+  ClickTab(form, form.TabParapage);
   EXPECT_GT(form.CombImprimante->count(), 0);
   EXPECT_EQ(form.CombImprimante->currentIndex(), -1);
   EXPECT_EQ(EmptyCaptions(form), std::vector<std::string>{});
+  // The property panel, built for the first focused shape, gets its texts
+  // and lists then.
+  FocusNewShape(form, app::TForm1::ikBarcode);
+  EXPECT_EQ(form.panelcarshape->combcb1texteposition->itemText(3), "Bas Gauche");
+  EXPECT_EQ(form.panelcarshape->labtypecodebarre->text(), "Type");
+  for (const QString& family : QFontDatabase::families())
+    EXPECT_NE(form.panelcarshape->edtextepolicecodebarre->findText(family), -1) << family.toStdString();
+  EXPECT_EQ(EmptyCaptions(form), std::vector<std::string>{});
+}
+
+TEST_F(MainWindowTest, ThePropertyPanelIsHiddenUntilAShapeHasTheFocus) {
+  app::TForm1& form = Show();
+  EXPECT_FALSE(form.panelcarshape->isVisibleTo(&form));
+  FocusNewShape(form, app::TForm1::ikFrame);
+  EXPECT_TRUE(form.panelcarshape->isVisibleTo(&form));
 }
 
 TEST_F(MainWindowTest, ClosingWritesTheParameterRecord) {
@@ -83,6 +99,7 @@ TEST_F(MainWindowTest, ClosingWritesTheParameterRecord) {
 TEST_F(MainWindowTest, TheSavedPrinterIsSelectedAndWrittenBack) {
   WriteBytes(ParameterFile(), ParameterRecord(1, TPrinter::PdfPrinterName));
   app::TForm1& form = Show();
+  ClickTab(form, form.TabParapage);
   EXPECT_EQ(form.CombImprimante->currentText(), TPrinter::PdfPrinterName);
   ASSERT_TRUE(form.close());
   EXPECT_EQ(ParseParameterRecord(ReadBytes(ParameterFile())).PrinterName, TPrinter::PdfPrinterName);
@@ -90,7 +107,34 @@ TEST_F(MainWindowTest, TheSavedPrinterIsSelectedAndWrittenBack) {
 
 TEST_F(MainWindowTest, APrinterNoLongerInstalledLeavesTheListWithoutSelection) {
   WriteBytes(ParameterFile(), ParameterRecord(1, "gone-printer"));
-  EXPECT_EQ(Show().CombImprimante->currentIndex(), -1);
+  app::TForm1& form = Show();
+  ClickTab(form, form.TabParapage);
+  EXPECT_EQ(form.CombImprimante->currentIndex(), -1);
+}
+
+// The printers are asked for when their list is first shown: the window
+// paints its label tab without them.
+TEST_F(MainWindowTest, ThePrinterListIsFilledWhenItsTabIsFirstOpened) {
+  WriteBytes(ParameterFile(), ParameterRecord(1, TPrinter::PdfPrinterName));
+  app::TForm1& form = Show();
+  EXPECT_EQ(form.CombImprimante->count(), 0);
+  ClickTab(form, form.Tabparametres);
+  EXPECT_EQ(form.CombImprimante->count(), 0);
+  ClickTab(form, form.TabParapage);
+  const std::vector<std::string> printers = TPrinter().GetPrinters();
+  ASSERT_EQ(form.CombImprimante->count(), static_cast<int>(printers.size()));
+  for (int i = 0; i < form.CombImprimante->count(); ++i)
+    EXPECT_EQ(form.CombImprimante->itemText(i).toStdString(), printers[i]);
+  EXPECT_EQ(form.CombImprimante->currentText(), TPrinter::PdfPrinterName);
+}
+
+// A user who never opened the printing tab keeps the printer saved earlier.
+TEST_F(MainWindowTest, ClosingWithoutOpeningThePrinterTabKeepsTheSavedPrinter) {
+  WriteBytes(ParameterFile(), ParameterRecord(2, TPrinter::PdfPrinterName));
+  ASSERT_TRUE(Show().close());
+  const TParsedRecord record = ParseParameterRecord(ReadBytes(ParameterFile()));
+  EXPECT_EQ(record.LanguageIndex, 2);
+  EXPECT_EQ(record.PrinterName, TPrinter::PdfPrinterName);
 }
 
 TEST_F(MainWindowTest, EnglishShowsEnglishCaptions) {
@@ -121,6 +165,24 @@ TEST_F(MainWindowTest, ACyrillicLanguageFileShowsItsTextsAndFont) {
   EXPECT_EQ(form.raunitmm->font().family(), "Liberation Serif");
   EXPECT_NE(form.elargeur->font().family(), "Liberation Serif");
   EXPECT_EQ(form.fapropos->OKButton->font().family(), "Liberation Serif");
+  EXPECT_EQ(form.Comblistetailleetiquette->font().family(), "Liberation Serif");
+  FocusNewShape(form, app::TForm1::ikBarcode);
+  EXPECT_EQ(form.panelcarshape->labx->font().family(), "Liberation Serif");
+  EXPECT_EQ(form.panelcarshape->combcb1type->font().family(), "Liberation Serif");
+  EXPECT_NE(form.panelcarshape->eshapex->font().family(), "Liberation Serif");
+  EXPECT_EQ(form.gformatdocument->font().family(), "Liberation Serif");
+}
+
+TEST_F(MainWindowTest, WithoutALanguageFileTheFormsKeepTheSystemFont) {
+  const QFont system = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+  app::TForm1& form = Show();
+  FocusNewShape(form, app::TForm1::ikBarcode);
+  for (const QWidget* control : std::initializer_list<const QWidget*>{
+           form.Lablargeur, form.raunitmm, form.Comblistetailleetiquette, form.gformatdocument,
+           form.panelcarshape->combcb1type, form.fapropos->OKButton}) {
+    EXPECT_EQ(control->font().family(), system.family()) << control->objectName().toStdString();
+    EXPECT_EQ(control->font().pointSizeF(), system.pointSizeF()) << control->objectName().toStdString();
+  }
 }
 
 TEST_F(MainWindowTest, AFailedParameterWriteIsToldAndTheWindowClosesAnyway) {

@@ -4,6 +4,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
 
 #include "app/UiTexts.h"
 #include "app/shapes/ShapesStartUp.h"
@@ -47,6 +50,17 @@ void AnswerNextMessageBox(QMessageBox::StandardButton button, QString* text) {
     ADD_FAILURE() << "the message box has not the button asked for: " << box.text().toStdString();
     box.reject();
   });
+}
+
+void FocusNewShape(app::TForm1& form, app::TForm1::TInsertKind kind) {
+  TdocDocumentCore& core = form.Fdocument->Core();
+  Focus(form, core.GetShapes(core.AddShape(app::TForm1::NewShape(kind))));
+}
+
+void ClickTab(app::TForm1& form, QWidget* tab) {
+  QTabBar* bar = form.PageControl1->tabBar();
+  QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->tabRect(form.PageControl1->indexOf(tab)).center());
+  ASSERT_EQ(form.PageControl1->currentWidget(), tab);
 }
 
 void Focus(app::TForm1& form, TdocShape* shape) {

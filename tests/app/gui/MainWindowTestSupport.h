@@ -35,6 +35,12 @@ public:
 // widget in the tests is (tests/platform/qt/ModalAnswer.h).
 void AnswerNextMessageBox(QMessageBox::StandardButton button, QString* text = nullptr);
 
+// Adds a new shape of the kind to the label and makes it the focused shape.
+void FocusNewShape(app::TForm1& form, app::TForm1::TInsertKind kind);
+
+// Opens a tab of the window's page control by a click on its title.
+void ClickTab(app::TForm1& form, QWidget* tab);
+
 // Makes the shape the focused, selected shape of the label document.
 void Focus(app::TForm1& form, class TdocShape* shape);
 

@@ -254,6 +254,7 @@ protected:
   // Prints count labels from start on the named printer; the PDF printer
   // writes Output.
   void PrintLabels(const std::string& printer, int count, int start) {
+    guitest::ClickTab(*Form, Form->TabParapage);
     Form->CombImprimante->setCurrentText(QString::fromStdString(printer));
     Form->pagecontrolimpression->setCurrentWidget(Form->tabimpetiquette);
     Form->ednbetiquetteaimprimer->setText(QString::number(count));
@@ -279,6 +280,7 @@ protected:
   }
 
   void PrintTwoZweckformSheets(const std::string& printer) {
+    guitest::ClickTab(*Form, Form->TabParapage);
     Form->CombImprimante->setCurrentText(QString::fromStdString(printer));
     Form->pagecontrolimpression->setCurrentWidget(Form->tabimppage);
     Form->ednbpageaimprimer->setText("2");
@@ -377,6 +379,7 @@ TEST_F(SheetPrintTest, TurnedLabelsFillAWholeSheetFromTheBottom) {
   ChooseTemplate(1);
   DesignLabel();
   Form->chorientation->setChecked(true);
+  guitest::ClickTab(*Form, Form->TabParapage);
   Form->CombImprimante->setCurrentText(TPrinter::PdfPrinterName);
   Form->pagecontrolimpression->setCurrentWidget(Form->tabimppage);
   Form->GetSheets().AskPdfFileName = [this] { return Output(); };
@@ -418,6 +421,7 @@ TEST_F(SheetPrintTest, ForcedPaperTakesTheTypedSheetSize) {
   Form->elargeur->setText("40");
   Form->ApplyLabelSizeToPage();
   Form->chforcetaille->setChecked(true);
+  guitest::ClickTab(*Form, Form->TabParapage);
   Form->CombImprimante->setCurrentText(TPrinter::PdfPrinterName);
   Form->pagecontrolimpression->setCurrentWidget(Form->tabimppage);
   Form->ednbpageaimprimer->setText("2");
@@ -477,6 +481,7 @@ TEST_F(SheetPrintTest, APrintFailureIsShown) {
   ShowUpright();
   ChooseTemplate(1);
   Form->GetSheets().AskPdfFileName = [this] { return Folder.File("missing/folder/sheets.pdf"); };
+  guitest::ClickTab(*Form, Form->TabParapage);
   Form->CombImprimante->setCurrentText(TPrinter::PdfPrinterName);
   Form->pagecontrolimpression->setCurrentWidget(Form->tabimppage);
   QString message;
@@ -579,6 +584,7 @@ TEST_F(SheetPrintTest, OneLosslessPictureForAJobOfAnySize) {
   ShowUpright();
   ChooseTemplate(2);
   DesignLabel();
+  guitest::ClickTab(*Form, Form->TabParapage);
   Form->CombImprimante->setCurrentText(TPrinter::PdfPrinterName);
   Form->pagecontrolimpression->setCurrentWidget(Form->tabimppage);
   Form->GetSheets().AskPdfFileName = [this] { return Output(); };

@@ -173,6 +173,7 @@ TEST_F(TextPanelTest, EveryFieldChangesTheShapeAndOneUndoRestoresTheDocument) {
        [](auto& s) { return s.GetFontStyle() == 4; }},
   };
   Show();
+  Add(TForm1::tkText);
   Form->panelcarshape->TextPages->FillFontLists({"DejaVu Sans", "DejaVu Serif"});
   TdocDocumentCore& core = Form->Fdocument->Core();
   for (const TFieldEdit& edit : edits) {
