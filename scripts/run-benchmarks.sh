@@ -7,7 +7,10 @@ set -uo pipefail
 dir=${1:?build directory}
 mode=${2:-full}
 args=()
-[ "$mode" = smoke ] && args+=(--benchmark_min_time=0.01)
+if [ "$mode" = smoke ]; then
+  args+=(--benchmark_min_time=0.01)
+  export LABEL_BENCH_SMOKE=1
+fi
 # The benchmarks that show windows draw off screen unless told otherwise.
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 

@@ -4,6 +4,7 @@
 #include <malloc.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace bench {
 namespace {
@@ -47,6 +48,8 @@ void AddRow(benchmark::State& state, const std::string& caseName, double ours, d
   if (same != rows.end()) *same = std::move(row);
   else rows.push_back(std::move(row));
 }
+
+double MinTime(double seconds) { return std::getenv("LABEL_BENCH_SMOKE") ? 0.01 : seconds; }
 
 void PinHeapThresholds() {
   mallopt(M_TRIM_THRESHOLD, 1 << 30);

@@ -79,4 +79,9 @@ void PinHeapThresholds();
 // Prints the table of every row so far, in the order the cases first ran.
 void PrintTable();
 
+// The least time a case measures: the seconds given, or a token time when
+// LABEL_BENCH_SMOKE is set and the benchmarks run only to show they work
+// (a case's own minimum time overrides the command line's).
+double MinTime(double seconds);
+
 }  // namespace bench

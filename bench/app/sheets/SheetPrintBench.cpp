@@ -186,5 +186,5 @@ void RenderLabel(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(PrintSheets)->Arg(1)->Arg(10)->Arg(100)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(RenderLabel)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(PrintSheets)->Arg(1)->Arg(10)->Arg(100)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(bench::MinTime(2.0));
+BENCHMARK(RenderLabel)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(bench::MinTime(1.0));

@@ -126,4 +126,4 @@ void StartUp(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(StartUp)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(StartUp)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(bench::MinTime(2.0));

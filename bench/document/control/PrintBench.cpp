@@ -107,5 +107,5 @@ void RenderBarcodePage(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(PrintBarcodePage)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(RenderBarcodePage)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(PrintBarcodePage)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(bench::MinTime(2.0));
+BENCHMARK(RenderBarcodePage)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(bench::MinTime(2.0));

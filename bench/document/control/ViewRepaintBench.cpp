@@ -141,4 +141,4 @@ void RepaintZoomedView(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(RepaintZoomedView)->Arg(rcUnchanged)->Arg(rcShapeMoved)->Arg(rcDocumentChanged)->Arg(rcUnchangedSelected)->ArgName("case")->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(RepaintZoomedView)->Arg(rcUnchanged)->Arg(rcShapeMoved)->Arg(rcDocumentChanged)->Arg(rcUnchangedSelected)->ArgName("case")->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(bench::MinTime(2.0));

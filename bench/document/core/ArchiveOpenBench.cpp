@@ -77,4 +77,4 @@ void OpenLongDocument(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(OpenLongDocument)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(OpenLongDocument)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(bench::MinTime(2.0));

@@ -144,8 +144,8 @@ void Shadow(benchmark::State& state, void (*fill)(TBitmap32&)) {
 }  // namespace
 
 #define EFFECT_BENCH(f)                                                                                \
-  BENCHMARK_CAPTURE(f, noise, FillNoise)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(1);  \
-  BENCHMARK_CAPTURE(f, label, FillLabel)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(1)
+  BENCHMARK_CAPTURE(f, noise, FillNoise)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(bench::MinTime(1));  \
+  BENCHMARK_CAPTURE(f, label, FillLabel)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(bench::MinTime(1))
 
 EFFECT_BENCH(BrightnessContrast);
 EFFECT_BENCH(HslAdjustment);

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/common/Comparison.h"
 #include "document/resources/BitmapResource.h"
 #include "document/resources/ResourceThread.h"
 #include "imaging/bitmap/Bitmap32.h"
@@ -84,6 +85,6 @@ void BM_TrimUnderLoad(benchmark::State& state) {
 }
 
 // Several trims need more than the 2 s between them.
-BENCHMARK(BM_TrimUnderLoad)->UseRealTime()->MinTime(5.0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TrimUnderLoad)->UseRealTime()->MinTime(bench::MinTime(5.0))->Unit(benchmark::kMillisecond);
 
 }  // namespace
