@@ -11,18 +11,28 @@ namespace {
 
 using TWide = __int128;
 
-TFixed Saturated(TWide v) {
-  return static_cast<TFixed>(std::clamp<TWide>(v, std::numeric_limits<TFixed>::min(), std::numeric_limits<TFixed>::max()));
+template <class Int>
+TFixed Saturated(Int v) {
+  return static_cast<TFixed>(std::clamp<Int>(v, std::numeric_limits<TFixed>::min(), std::numeric_limits<TFixed>::max()));
+}
+
+// Nearest integer, halves to the even one, of a value far inside +-2^51:
+// added to 1.5 x 2^52 it keeps no fraction bits, so the addition itself rounds
+// (the default rounding mode), and taking the constant away again is exact.
+double RoundHalfEven(double value) {
+  constexpr double kNoFraction = 6755399441055744.0;
+  return (value + kNoFraction) - kNoFraction;
 }
 
 // The unit normal (dy, -dx) / length of the edge from a to b; zero for an
-// edge of no length.
+// edge of no length. Each part lies within +-65536.
 TFixedPoint EdgeNormal(const TFixedPoint& a, const TFixedPoint& b) {
   const double dx = static_cast<double>(std::int64_t{b.X} - a.X);
   const double dy = static_cast<double>(std::int64_t{b.Y} - a.Y);
   const double length = std::hypot(dx, dy);
   if (length == 0) return TFixedPoint{};
-  return TFixedPoint{rtl::Round(dy * 65536 / length), rtl::Round(-dx * 65536 / length)};
+  return TFixedPoint{static_cast<TFixed>(RoundHalfEven(dy * 65536 / length)),
+                     static_cast<TFixed>(RoundHalfEven(-dx * 65536 / length))};
 }
 
 // Normals of the edges from point i to i + 1, the last to the first. An edge
@@ -32,66 +42,75 @@ TFixedPoint EdgeNormal(const TFixedPoint& a, const TFixedPoint& b) {
 TArrayOfFixedPoint ContourNormals(const TArrayOfFixedPoint& contour) {
   const std::size_t n = contour.size();
   TArrayOfFixedPoint normals(n);
-  std::vector<bool> known(n);
+  std::size_t firstKnown = n;
   for (std::size_t i = 0; i < n; ++i) {
     normals[i] = EdgeNormal(contour[i], contour[i + 1 < n ? i + 1 : 0]);
-    known[i] = !(normals[i] == TFixedPoint{});
+    if (firstKnown == n && !(normals[i] == TFixedPoint{})) firstKnown = i;
   }
-  const auto firstKnown = std::find(known.begin(), known.end(), true);
-  if (firstKnown == known.end()) return normals;
-  TFixedPoint carried = normals[static_cast<std::size_t>(firstKnown - known.begin())];
-  for (std::size_t i = 0; i < n; ++i) {
-    if (known[i]) carried = normals[i];
-    else normals[i] = carried;
-  }
+  if (firstKnown == n) return normals;
+  for (std::size_t i = 0; i < firstKnown; ++i) normals[i] = normals[firstKnown];
+  for (std::size_t i = firstKnown + 1; i < n; ++i)
+    if (normals[i] == TFixedPoint{}) normals[i] = normals[i - 1];
   return normals;
 }
 
-TWide FixedProduct(TWide a, TWide b) { return (a * b) >> 16; }
+// The arithmetic of one contour in Int, wide enough for every product of
+// the offset: 64 bits for offsets below 2^28 (4096 pixels), 128 otherwise.
+template <class Int>
+struct TGrowth {
+  struct TOffset {
+    Int X, Y;
+  };
 
-struct TOffset {
-  TWide X, Y;
+  static Int FixedProduct(Int a, Int b) { return (a * b) >> 16; }
+
+  static TOffset Scaled(const TFixedPoint& normal, TFixed delta) {
+    return TOffset{FixedProduct(normal.X, delta), FixedProduct(normal.Y, delta)};
+  }
+
+  static TFixedPoint Moved(const TFixedPoint& p, const TOffset& offset) {
+    return TFixedPoint{Saturated(p.X + offset.X), Saturated(p.Y + offset.Y)};
+  }
+
+  // The grown form of one contour of two points or more.
+  static void Grow(const TArrayOfFixedPoint& contour, const TArrayOfFixedPoint& normals, TFixed delta,
+                   std::int64_t limit, bool closed, TArrayOfFixedPoint& result) {
+    const std::size_t n = contour.size();
+    const Int cut = limit < 0 ? -limit : limit;
+    TOffset arriving = Scaled(normals[n - 1], delta);
+    for (std::size_t i = 0; i < n; ++i) {
+      const TFixedPoint& p = contour[i];
+      const TOffset leaving = Scaled(normals[i], delta);
+      if (!closed && (i == 0 || i == n - 1)) {
+        result.push_back(Moved(p, i == 0 ? leaving : arriving));
+      } else {
+        const TOffset sum{leaving.X + arriving.X, leaving.Y + arriving.Y};
+        // q = delta x (1 + cos of the turn): 2 delta on a straight run, delta
+        // at a right angle, 0 where the contour turns back on itself. The
+        // corner is judged by size whatever the sign of delta, so that
+        // shrinking cuts the same corners as growing, and a turn back (q = 0)
+        // is always cut.
+        const Int q = (FixedProduct(arriving.X, sum.X) + FixedProduct(arriving.Y, sum.Y)) * 65536 / delta;
+        if ((q < 0 ? -q : q) <= cut) {
+          result.push_back(Moved(p, arriving));
+          result.push_back(Moved(p, leaving));
+        } else {
+          result.push_back(Moved(p, TOffset{sum.X * delta / q, sum.Y * delta / q}));
+        }
+      }
+      arriving = leaving;
+    }
+  }
 };
-
-TOffset Scaled(const TFixedPoint& normal, TFixed delta) {
-  return TOffset{FixedProduct(normal.X, delta), FixedProduct(normal.Y, delta)};
-}
-
-TFixedPoint Moved(const TFixedPoint& p, const TOffset& offset) {
-  return TFixedPoint{Saturated(p.X + offset.X), Saturated(p.Y + offset.Y)};
-}
 
 // The grown form of one contour of two points or more.
 TArrayOfFixedPoint GrownContour(const TArrayOfFixedPoint& contour, const TArrayOfFixedPoint& normals, TFixed delta,
                                 std::int64_t limit, bool closed) {
-  const std::size_t n = contour.size();
   TArrayOfFixedPoint result;
-  result.reserve(2 * n);
-  for (std::size_t i = 0; i < n; ++i) {
-    const TFixedPoint& p = contour[i];
-    const TOffset leaving = Scaled(normals[i], delta);
-    const TOffset arriving = Scaled(normals[i > 0 ? i - 1 : n - 1], delta);
-    if (!closed && i == 0) {
-      result.push_back(Moved(p, leaving));
-      continue;
-    }
-    if (!closed && i == n - 1) {
-      result.push_back(Moved(p, arriving));
-      continue;
-    }
-    const TOffset sum{leaving.X + arriving.X, leaving.Y + arriving.Y};
-    // q = delta x (1 + cos of the turn): 2 delta on a straight run, delta at
-    // a right angle, 0 where the contour turns back on itself. The corner is
-    // judged by size whatever the sign of delta, so that shrinking cuts the
-    // same corners as growing, and a turn back (q = 0) is always cut.
-    const TWide q = (FixedProduct(arriving.X, sum.X) + FixedProduct(arriving.Y, sum.Y)) * 65536 / delta;
-    if ((q < 0 ? -q : q) <= (limit < 0 ? -limit : limit)) {
-      result.push_back(Moved(p, arriving));
-      result.push_back(Moved(p, leaving));
-    } else {
-      result.push_back(Moved(p, TOffset{sum.X * delta / q, sum.Y * delta / q}));
-    }
-  }
+  result.reserve(2 * contour.size());
+  constexpr TFixed kNarrow = TFixed{1} << 28;
+  if (delta > -kNarrow && delta < kNarrow) TGrowth<std::int64_t>::Grow(contour, normals, delta, limit, closed, result);
+  else TGrowth<TWide>::Grow(contour, normals, delta, limit, closed, result);
   return result;
 }
 
