@@ -35,6 +35,13 @@ void StepCrossing(Int& x, Int& remainder, Int stepX, Int stepRemainder, Int deno
   remainder -= carry ? denominator : 0;
 }
 
+// A straight piece of a contour between two grid points, its upper end
+// first, and the piece that follows it down its chain (or -1).
+struct TSegment {
+  std::int32_t TopX, TopY, BottomX, BottomY;
+  std::int32_t Following;
+};
+
 // One edge between its first row and its last row, with the exact crossing
 // x = x_top + floor((2 (row - y_top) dx + dy) / (2 dy)) kept as a whole part
 // and a remainder in 2 dy-ths while it steps down the rows. Grid values come
@@ -44,7 +51,8 @@ struct TEdge {
   std::int32_t FirstRow, EndRow;  // [FirstRow, EndRow)
   std::int32_t X, Remainder;
   std::int32_t StepX, StepRemainder, Denominator;
-  std::int32_t Winding;  // +1 running upward (y decreasing), -1 downward
+  std::int32_t Winding;    // +1 running upward (y decreasing), -1 downward
+  std::int32_t Following;  // the segment that takes over at EndRow, or -1
 
   void Step() { StepCrossing(X, Remainder, StepX, StepRemainder, Denominator); }
 
@@ -60,26 +68,27 @@ struct TEdge {
   }
 };
 
-TEdge MakeEdge(TGridPoint from, TGridPoint to, std::int64_t firstVisibleRow) {
-  const bool upward = to.Y < from.Y;
-  const TGridPoint top = upward ? to : from;
-  const TGridPoint bottom = upward ? from : to;
-  const std::int64_t dx = bottom.X - top.X, dy = bottom.Y - top.Y;
-  const std::int64_t firstRow = std::max(top.Y, firstVisibleRow), denominator = 2 * dy;
+[[gnu::always_inline]] inline TEdge MakeEdge(const TSegment& segment, std::int64_t firstVisibleRow, std::int32_t winding) {
+  const std::int64_t dx = std::int64_t{segment.BottomX} - segment.TopX, dy = std::int64_t{segment.BottomY} - segment.TopY;
+  const std::int64_t firstRow = std::max<std::int64_t>(segment.TopY, firstVisibleRow), denominator = 2 * dy;
   // Divisions are dear beside the rest of a small fill: an edge starting on
-  // a visible row begins half a row in (floor(dy / 2 dy) = 0), and one
-  // steeper than a column a row steps by 0 or -1.
-  const std::int64_t numerator = 2 * (firstRow - top.Y) * dx + dy;
-  const std::int64_t whole = firstRow == top.Y ? 0 : FloorDiv(numerator, denominator);
-  const std::int64_t stepX = (dx < 0 ? -dx : dx) < dy ? (dx < 0 ? -1 : 0) : FloorDiv(2 * dx, denominator);
+  // a visible row begins half a row in (floor(dy / 2 dy) = 0), one steeper
+  // than a column a row steps by 0 or -1, and one crossing a single row
+  // never steps.
+  const std::int64_t numerator = 2 * (firstRow - segment.TopY) * dx + dy;
+  const std::int64_t whole = firstRow == segment.TopY ? 0 : FloorDiv(numerator, denominator);
+  const bool steps = segment.BottomY - firstRow > 1;
+  const std::int64_t stepX =
+      !steps ? 0 : ((dx < 0 ? -dx : dx) < dy ? (dx < 0 ? -1 : 0) : FloorDiv(2 * dx, denominator));
   return TEdge{static_cast<std::int32_t>(firstRow),
-               static_cast<std::int32_t>(bottom.Y),
-               static_cast<std::int32_t>(top.X + whole),
+               segment.BottomY,
+               static_cast<std::int32_t>(segment.TopX + whole),
                static_cast<std::int32_t>(numerator - whole * denominator),
                static_cast<std::int32_t>(stepX),
-               static_cast<std::int32_t>(2 * dx - stepX * denominator),
+               static_cast<std::int32_t>(steps ? 2 * dx - stepX * denominator : 0),
                static_cast<std::int32_t>(denominator),
-               upward ? 1 : -1};
+               winding,
+               segment.Following};
 }
 
 // The grid of one fill: how points are scaled and the clip rectangle in it.
@@ -112,6 +121,8 @@ struct TGrid {
 // Scratch storage kept per thread between fills.
 struct TScratch {
   std::vector<TGridPoint> Points;
+  std::vector<TSegment> Segments;
+  std::int64_t EndRow = 0;  // the lowest segment end
   std::vector<TEdge> Pending;
   std::vector<TEdge> Sorted;
   std::vector<std::uint32_t> RowStarts;
@@ -160,24 +171,75 @@ void SortByStart(TScratch& scratch) {
   edges.swap(sorted);
 }
 
-// The edges of every contour of three points or more that cross a visible
-// row, ordered by their first visible row and, within a row, by their
+// Whether the edge from a to b runs down the rows (+1), up (-1) or along one.
+int Direction(const TGridPoint& a, const TGridPoint& b) { return a.Y < b.Y ? 1 : (a.Y > b.Y ? -1 : 0); }
+
+// Splits a contour into chains of edges that all run down or all run up,
+// each chain stored top first with every piece linked to the next one down,
+// since one edge takes over from the other on the same row; edges along a
+// row are left out, as they cross none. The first visible edge of each chain
+// goes to the pending edges.
+void CollectChains(const std::vector<TGridPoint>& points, const TGrid& grid, TScratch& scratch) {
+  const std::size_t n = points.size();
+  const auto to = [&](std::size_t i) { return points[i + 1 < n ? i + 1 : 0]; };
+  // A chain starts where the direction turns, found as the first edge that
+  // runs against the last one before it.
+  int last = 0;
+  for (std::size_t i = 0; i < n && last == 0; ++i) last = Direction(points[n - 1 - i], to(n - 1 - i));
+  if (last == 0) return;
+  std::size_t start = 0;
+  for (int running = last; start < n; ++start) {
+    const int direction = Direction(points[start], to(start));
+    if (direction != 0 && direction != running) break;
+    if (direction != 0) running = direction;
+  }
+  std::vector<TSegment>& segments = scratch.Segments;
+  const auto close = [&](std::size_t begin, int direction) {
+    const std::size_t end = segments.size();
+    if (direction < 0) std::reverse(segments.begin() + static_cast<std::ptrdiff_t>(begin), segments.end());
+    // Pieces wholly above the clip rows never come into view.
+    while (begin < end && segments[begin].BottomY <= grid.Top) ++begin;
+    if (begin == end || segments[begin].TopY >= grid.Bottom) return;
+    for (std::size_t k = begin; k + 1 < end; ++k) segments[k].Following = static_cast<std::int32_t>(k + 1);
+    segments[end - 1].Following = -1;
+    scratch.EndRow = std::max<std::int64_t>(scratch.EndRow, segments[end - 1].BottomY);
+    scratch.Pending.push_back(MakeEdge(segments[begin], grid.Top, -direction));
+  };
+  std::size_t begin = segments.size();
+  int running = 0;
+  for (std::size_t k = 0; k < n; ++k) {
+    const std::size_t i = (start + k) % n;
+    const TGridPoint a = points[i], b = to(i);
+    const int direction = Direction(a, b);
+    if (direction == 0) continue;
+    if (direction != running && running != 0) {
+      close(begin, running);
+      begin = segments.size();
+    }
+    running = direction;
+    const bool down = direction > 0;
+    const TGridPoint& top = down ? a : b;
+    const TGridPoint& bottom = down ? b : a;
+    segments.push_back(TSegment{static_cast<std::int32_t>(top.X), static_cast<std::int32_t>(top.Y),
+                                static_cast<std::int32_t>(bottom.X), static_cast<std::int32_t>(bottom.Y), -1});
+  }
+  close(begin, running);
+}
+
+// The chains of every contour of three points or more, their first visible
+// edges ordered by their first visible row and, within a row, by their
 // crossing there: the walker then merges each row's new edges into the
 // active ones in one pass.
 void CollectEdges(const TArrayOfArrayOfFixedPoint& contours, const TGrid& grid,
                   const TTransformation* transformation, TScratch& scratch) {
   scratch.Pending.clear();
+  scratch.Segments.clear();
+  scratch.EndRow = std::numeric_limits<std::int64_t>::min();
   for (const TArrayOfFixedPoint& contour : contours) {
     if (contour.size() < 3) continue;
     scratch.Points.clear();
     for (const TFixedPoint& p : contour) scratch.Points.push_back(grid.Map(p, transformation));
-    const std::size_t n = scratch.Points.size();
-    for (std::size_t i = 0; i < n; ++i) {
-      const TGridPoint from = scratch.Points[i], to = scratch.Points[i + 1 < n ? i + 1 : 0];
-      if (from.Y == to.Y) continue;
-      if (std::max(from.Y, to.Y) <= grid.Top || std::min(from.Y, to.Y) >= grid.Bottom) continue;
-      scratch.Pending.push_back(MakeEdge(from, to, grid.Top));
-    }
+    CollectChains(scratch.Points, grid, scratch);
   }
   SortByStart(scratch);
 }
@@ -186,16 +248,12 @@ void CollectEdges(const TArrayOfArrayOfFixedPoint& contours, const TGrid& grid,
 // current row sorted by their crossing.
 class TEdgeWalker {
 public:
-  explicit TEdgeWalker(TScratch& scratch) : Pending(scratch.Pending), Active(scratch.Active), Spare(scratch.Spare) {
+  explicit TEdgeWalker(TScratch& scratch)
+      : Segments(scratch.Segments), Pending(scratch.Pending), Active(scratch.Active), Spare(scratch.Spare) {
     Active.clear();
   }
 
   std::int64_t FirstRow() const { return Pending.empty() ? 0 : Pending.front().FirstRow; }
-  std::int64_t EndRow() const {
-    std::int64_t end = std::numeric_limits<std::int64_t>::min();
-    for (const TEdge& e : Pending) end = std::max<std::int64_t>(end, e.EndRow);
-    return end;
-  }
 
   // The crossings of row, which must follow the previous call's row.
   const std::vector<TEdge>& Enter(std::int64_t row) {
@@ -204,8 +262,8 @@ public:
     return Active;
   }
 
-  // Steps every edge to the next row, drops those that end there and takes
-  // in those that start there.
+  // Steps every edge to the next row, hands those that end there on to the
+  // next edges of their chains and takes in the chains that start there.
   void Leave(std::int64_t row) {
     const std::size_t end = StartingAt(row + 1);
     if (end == Next) StepInPlace(row);
@@ -234,12 +292,22 @@ public:
 
   std::vector<TEdge>& Edges() { return Active; }
 
-  // Drops the edges that end at row.
-  void DropEnded(std::int64_t row) {
-    std::erase_if(Active, [row](const TEdge& e) { return e.EndRow <= row; });
+  // Hands the edges that end at row on to their chains' next ones.
+  void HandOn(std::int64_t row) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < Active.size(); ++i) {
+      if (Active[i].EndRow > row) Active[kept++] = Active[i];
+      else if (Active[i].Following >= 0) Active[kept++] = Successor(Active[i], row);
+    }
+    Active.resize(kept);
   }
 
 private:
+  // The edge that takes over from one ending at row.
+  TEdge Successor(const TEdge& edge, std::int64_t row) const {
+    return MakeEdge(Segments[static_cast<std::size_t>(edge.Following)], row, edge.Winding);
+  }
+
   // The end of the pending edges that start at row.
   std::size_t StartingAt(std::int64_t row) const {
     std::size_t end = Next;
@@ -259,12 +327,15 @@ private:
     }
   }
 
-  // Leave for a row where no edge starts. An edge is moved before it is
+  // Leave for a row where no chain starts. An edge is moved before it is
   // stepped: reading it back whole right after a narrower write stalls.
   void StepInPlace(std::int64_t row) {
     std::size_t kept = 0;
     for (std::size_t i = 0; i < Active.size(); ++i) {
-      if (Active[i].EndRow <= row + 1) continue;
+      if (Active[i].EndRow <= row + 1) {
+        if (Active[i].Following >= 0) Active[kept++] = Successor(Active[i], row + 1);
+        continue;
+      }
       if (kept != i) Active[kept] = Active[i];
       Active[kept++].Step();
     }
@@ -273,13 +344,17 @@ private:
 
   // Leave for a row where the pending edges up to end start: the stepped
   // edges and those, by their crossings, in one pass into the spare list.
-  // Edges that crossed on the way are left for Sort.
+  // Edges that crossed on the way, and those handed on, are left for Sort.
   void StepAndMerge(std::int64_t row, std::size_t end) {
     Spare.resize(Active.size() + (end - Next));
     std::size_t count = 0;
     for (TEdge edge : Active) {
-      if (edge.EndRow <= row + 1) continue;
-      edge.Step();
+      if (edge.EndRow <= row + 1) {
+        if (edge.Following < 0) continue;
+        edge = Successor(edge, row + 1);
+      } else {
+        edge.Step();
+      }
       for (; Next < end && Pending[Next].X < edge.X; ++Next) Spare[count++] = Pending[Next];
       Spare[count++] = edge;
     }
@@ -300,6 +375,7 @@ private:
     Next = end;
   }
 
+  const std::vector<TSegment>& Segments;
   std::vector<TEdge>& Pending;
   std::vector<TEdge>& Active;
   std::vector<TEdge>& Spare;  // where Leave builds the next row's list
@@ -511,7 +587,7 @@ void FillAntialiased(TCustomBitmap32& bitmap, const TGrid& grid, TEdgeWalker& wa
         if (role != 0) coverage.AddEdge(edges[i], role, rowsTo - rowsFrom, grid);
         else edges[i].Advance(rowsTo - rowsFrom);
       });
-      walker.DropEnded(rowsTo);
+      walker.HandOn(rowsTo);
     } else {
       for (std::int64_t row = rowsFrom; row < rowsTo; ++row) {
         ForEachSpan(walker.Enter(row), nonZero, grid, [&](std::int64_t a, std::int64_t b) { coverage.AddSpan(a, b); });
@@ -534,7 +610,7 @@ void RasterizePolygon(TCustomBitmap32& bitmap, const TArrayOfArrayOfFixedPoint& 
   if (scratch.Pending.empty()) return;
   TEdgeWalker walker(scratch);
   const std::int64_t firstRow = walker.FirstRow();
-  const std::int64_t endRow = std::min(walker.EndRow(), grid.Bottom);
+  const std::int64_t endRow = std::min(scratch.EndRow, grid.Bottom);
   if (endRow <= firstRow) return;
   if (options.SubsampleShift == 0)
     FillAliased(bitmap, grid, walker, firstRow, endRow, color, options.NonZero);
