@@ -457,10 +457,8 @@ public:
     if (a >= b) return;
     const std::int64_t first = (a >> Shift) - Base, last = (b >> Shift) - Base;
     const auto fa = static_cast<std::int32_t>(a & Mask), fb = static_cast<std::int32_t>(b & Mask);
-    Add(first, Samples - fa);
-    Add(first + 1, fa);
-    Add(last, fb - Samples);
-    Add(last + 1, -fb);
+    AddPair(first, Samples - fa, fa);
+    AddPair(last, fb - Samples, -fb);
   }
 
   // Adds the crossings of one edge on the next rows sub-rows, each as the
@@ -482,10 +480,9 @@ public:
     for (std::size_t word = 0; word < Touched.size(); ++word) {
       for (std::uint64_t bits = Touched[word]; bits != 0; bits &= bits - 1) {
         const auto i = static_cast<std::int64_t>(word * 64 + static_cast<std::size_t>(std::countr_zero(bits)));
-        Run(from, i, coverage);
-        coverage += Cells[i];
-        Cells[i] = 0;
-        from = i;
+        // A cell visited twice adds nothing the second time.
+        Visit(i, from, coverage);
+        Visit(i + 1, from, coverage);
       }
       Touched[word] = 0;
     }
@@ -520,14 +517,22 @@ private:
     edge.Remainder = static_cast<std::int32_t>(remainder);
   }
 
+  // Differences go to cells in pairs, a pixel and the next, and only the
+  // first of the pair is marked: half the marks, which are read and written
+  // back one after the other when they share a word.
   void AddPair(std::int64_t i, std::int32_t here, std::int32_t next) {
-    Add(i, here);
-    Add(i + 1, next);
+    Cells[i] += here;
+    Cells[i + 1] += next;
+    Touched[i >> 6] |= std::uint64_t{1} << (i & 63);
   }
 
-  void Add(std::int64_t i, std::int32_t delta) {
-    Cells[i] += delta;
-    Touched[i >> 6] |= std::uint64_t{1} << (i & 63);
+  // Blends the pixels from the last visited cell up to cell i, which takes
+  // the coverage up to i, and adds cell i's difference.
+  void Visit(std::int64_t i, std::int64_t& from, std::int32_t& coverage) {
+    Run(from, i, coverage);
+    coverage += Cells[i];
+    Cells[i] = 0;
+    from = i;
   }
 
   // Pixels [from, to) all have this coverage.
@@ -567,7 +572,7 @@ private:
   const bool Solid;
   const std::int64_t Base;
   std::vector<std::int32_t>& Cells;
-  std::vector<std::uint64_t>& Touched;  // one bit per cell that holds a difference
+  std::vector<std::uint64_t>& Touched;  // one bit per pair of cells that holds a difference
   std::vector<TColor32>& Line;
   std::vector<TColor32>& Full;
   TColor32* Pixels = nullptr;
