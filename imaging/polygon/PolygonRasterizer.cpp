@@ -36,10 +36,11 @@ void StepCrossing(Int& x, Int& remainder, Int stepX, Int stepRemainder, Int deno
 }
 
 // A straight piece of a contour between two grid points, its upper end
-// first, and the piece that follows it down its chain (or -1).
+// first, the piece that follows it down its chain (or -1) and the row where
+// the chain ends.
 struct TSegment {
   std::int32_t TopX, TopY, BottomX, BottomY;
-  std::int32_t Following;
+  std::int32_t Following, ChainEnd;
 };
 
 // One edge between its first row and its last row, with the exact crossing
@@ -53,19 +54,9 @@ struct TEdge {
   std::int32_t StepX, StepRemainder, Denominator;
   std::int32_t Winding;    // +1 running upward (y decreasing), -1 downward
   std::int32_t Following;  // the segment that takes over at EndRow, or -1
+  std::int32_t ChainEnd;   // the row where the last edge of the chain ends
 
   void Step() { StepCrossing(X, Remainder, StepX, StepRemainder, Denominator); }
-
-  // The crossing a number of rows further down lies within that number of
-  // columns right of LowestXAfter: the remainder carries at most once a row.
-  std::int64_t LowestXAfter(std::int64_t rows) const { return X + rows * StepX; }
-  std::int64_t XAfter(std::int64_t rows) const {
-    return X + rows * StepX + (Remainder + rows * StepRemainder) / Denominator;
-  }
-
-  void Advance(std::int64_t rows) {
-    for (std::int64_t k = 0; k < rows; ++k) Step();
-  }
 };
 
 [[gnu::always_inline]] inline TEdge MakeEdge(const TSegment& segment, std::int64_t firstVisibleRow, std::int32_t winding) {
@@ -88,7 +79,8 @@ struct TEdge {
                static_cast<std::int32_t>(steps ? 2 * dx - stepX * denominator : 0),
                static_cast<std::int32_t>(denominator),
                winding,
-               segment.Following};
+               segment.Following,
+               segment.ChainEnd};
 }
 
 // The grid of one fill: how points are scaled and the clip rectangle in it.
@@ -128,6 +120,8 @@ struct TScratch {
   std::vector<std::uint32_t> RowStarts;
   std::vector<TEdge> Active;
   std::vector<TEdge> Spare;
+  std::vector<std::int32_t> Roles;      // the part of each active edge in a pixel row
+  std::vector<std::int32_t> Crossings;  // their chains' crossings on its sub-rows
   std::vector<std::int32_t> Cells;
   std::vector<std::uint64_t> Touched;
   std::vector<TColor32> Line;
@@ -200,8 +194,10 @@ void CollectChains(const std::vector<TGridPoint>& points, const TGrid& grid, TSc
     // Pieces wholly above the clip rows never come into view.
     while (begin < end && segments[begin].BottomY <= grid.Top) ++begin;
     if (begin == end || segments[begin].TopY >= grid.Bottom) return;
-    for (std::size_t k = begin; k + 1 < end; ++k) segments[k].Following = static_cast<std::int32_t>(k + 1);
-    segments[end - 1].Following = -1;
+    for (std::size_t k = begin; k < end; ++k) {
+      segments[k].Following = k + 1 < end ? static_cast<std::int32_t>(k + 1) : -1;
+      segments[k].ChainEnd = segments[end - 1].BottomY;
+    }
     scratch.EndRow = std::max<std::int64_t>(scratch.EndRow, segments[end - 1].BottomY);
     scratch.Pending.push_back(MakeEdge(segments[begin], grid.Top, -direction));
   };
@@ -221,7 +217,7 @@ void CollectChains(const std::vector<TGridPoint>& points, const TGrid& grid, TSc
     const TGridPoint& top = down ? a : b;
     const TGridPoint& bottom = down ? b : a;
     segments.push_back(TSegment{static_cast<std::int32_t>(top.X), static_cast<std::int32_t>(top.Y),
-                                static_cast<std::int32_t>(bottom.X), static_cast<std::int32_t>(bottom.Y), -1});
+                                static_cast<std::int32_t>(bottom.X), static_cast<std::int32_t>(bottom.Y), -1, 0});
   }
   close(begin, running);
 }
@@ -270,36 +266,36 @@ public:
     else StepAndMerge(row, end);
   }
 
-  // After Enter(from): whether rows from .. to - 1 keep the same edges in
-  // the same strict order, so that each edge plays one part in all of them.
-  // Straight edges in strict order at the first and the last row cannot
-  // cross in between, and rounding never swaps crossings of edges that do
-  // not cross.
-  bool Steady(std::int64_t from, std::int64_t to) const {
-    if (Next < Pending.size() && Pending[Next].FirstRow < to) return false;
-    const std::int64_t last = to - 1 - from;
-    for (std::size_t i = 0; i < Active.size(); ++i) {
-      if (Active[i].EndRow < to) return false;
-      if (i == 0) continue;
-      const TEdge &left = Active[i - 1], &right = Active[i];
-      if (left.X >= right.X) return false;
-      // Dividing only when the bounds of the last crossings overlap.
-      if (left.LowestXAfter(last) + last >= right.LowestXAfter(last) && left.XAfter(last) >= right.XAfter(last))
-        return false;
-    }
-    return true;
-  }
-
   std::vector<TEdge>& Edges() { return Active; }
 
-  // Hands the edges that end at row on to their chains' next ones.
-  void HandOn(std::int64_t row) {
-    std::size_t kept = 0;
+  // After Enter(from): the crossings of every active edge's chain on rows
+  // from .. from + rows - 1 into crossings (the chain of edge i at
+  // i x rows), when no chain starts or ends on those rows and the chains
+  // keep their order on each of them, so that each chain plays one part in
+  // all of them (where two crossings are equal, the part either plays makes
+  // no difference). Then the chains stand at the next row. Otherwise false,
+  // and nothing has moved.
+  bool SweepChains(std::int64_t from, std::int64_t rows, std::vector<std::int32_t>& crossings) {
+    const std::int64_t to = from + rows;
+    if (Next < Pending.size() && Pending[Next].FirstRow < to) return false;
+    for (const TEdge& e : Active)
+      if (e.ChainEnd < to) return false;
+    crossings.resize(Active.size() * static_cast<std::size_t>(rows));
+    Spare.clear();
     for (std::size_t i = 0; i < Active.size(); ++i) {
-      if (Active[i].EndRow > row) Active[kept++] = Active[i];
-      else if (Active[i].Following >= 0) Active[kept++] = Successor(Active[i], row);
+      TEdge edge = Active[i];
+      std::int32_t* x = crossings.data() + i * static_cast<std::size_t>(rows);
+      for (std::int64_t k = 0; k < rows; ++k) {
+        x[k] = edge.X;
+        if (i > 0 && x[k] < x[k - rows]) return false;
+        if (edge.EndRow > from + k + 1) edge.Step();
+        else if (edge.Following >= 0) edge = Successor(edge, from + k + 1);
+      }
+      // A chain whose last edge ends at the next row leaves.
+      if (edge.EndRow > to) Spare.push_back(edge);
     }
-    Active.resize(kept);
+    Active.swap(Spare);
+    return true;
   }
 
 private:
@@ -461,15 +457,24 @@ public:
     AddPair(last, fb - Samples, -fb);
   }
 
-  // Adds the crossings of one edge on the next rows sub-rows, each as the
-  // start (role +1) or the end (-1) of a span, and steps the edge past them.
-  void AddEdge(TEdge& edge, std::int32_t role, std::int64_t rows, const TGrid& grid) {
-    const std::int64_t lowest = std::min<std::int64_t>(edge.X, edge.LowestXAfter(rows - 1));
-    const std::int64_t highest = std::max<std::int64_t>(edge.X, edge.LowestXAfter(rows - 1) + rows - 1);
-    if (lowest >= grid.Left && highest <= grid.Right)
-      SweepEdge(edge, role, rows, [](std::int64_t x) { return x; });
-    else
-      SweepEdge(edge, role, rows, [&grid](std::int64_t x) { return grid.ClampX(x); });
+  // Adds a chain's crossings of consecutive sub-rows, each as the start
+  // (role +1) or the end (-1) of a span, gathered by pixel.
+  void AddCrossings(const std::int32_t* crossings, std::int64_t rows, std::int32_t role, const TGrid& grid) {
+    std::int64_t pixel = std::numeric_limits<std::int64_t>::min();
+    std::int32_t here = 0, next = 0;
+    for (std::int64_t k = 0; k < rows; ++k) {
+      const std::int64_t x = grid.ClampX(crossings[k]);
+      const std::int64_t p = (x >> Shift) - Base;
+      const auto f = static_cast<std::int32_t>(x & Mask);
+      if (p != pixel) {
+        if (k > 0) AddPair(pixel, role * here, role * next);
+        pixel = p;
+        here = next = 0;
+      }
+      here += Samples - f;
+      next += f;
+    }
+    AddPair(pixel, role * here, role * next);
   }
 
   // Blends the pixels of row y that have coverage and clears the cells.
@@ -490,33 +495,6 @@ public:
   }
 
 private:
-  // Steps a copy of the edge's crossing, which stays in registers (the cells
-  // and their bits written in between could otherwise alias the edge's
-  // fields), in 64 bits, which spares a widening every row.
-  template <class Clamp>
-  void SweepEdge(TEdge& edge, std::int32_t role, std::int64_t rows, Clamp clamp) {
-    std::int64_t crossing = edge.X, remainder = edge.Remainder;
-    const std::int64_t stepX = edge.StepX, stepRemainder = edge.StepRemainder, denominator = edge.Denominator;
-    std::int64_t pixel = std::numeric_limits<std::int64_t>::min();
-    std::int32_t here = 0, next = 0;
-    for (std::int64_t k = 0; k < rows; ++k) {
-      const std::int64_t x = clamp(crossing);
-      StepCrossing(crossing, remainder, stepX, stepRemainder, denominator);
-      const std::int64_t p = (x >> Shift) - Base;
-      const auto f = static_cast<std::int32_t>(x & Mask);
-      if (p != pixel) {
-        if (k > 0) AddPair(pixel, role * here, role * next);
-        pixel = p;
-        here = next = 0;
-      }
-      here += Samples - f;
-      next += f;
-    }
-    AddPair(pixel, role * here, role * next);
-    edge.X = static_cast<std::int32_t>(crossing);
-    edge.Remainder = static_cast<std::int32_t>(remainder);
-  }
-
   // Differences go to cells in pairs, a pixel and the next, and only the
   // first of the pair is marked: half the marks, which are read and written
   // back one after the other when they share a word.
@@ -582,17 +560,20 @@ private:
 void FillAntialiased(TCustomBitmap32& bitmap, const TGrid& grid, TEdgeWalker& walker, std::int64_t firstRow,
                      std::int64_t endRow, TColor32 color, bool nonZero, int shift, TScratch& scratch) {
   TCoverageRow coverage(bitmap, shift, color, scratch);
+  std::vector<std::int32_t>& roles = scratch.Roles;
+  std::vector<std::int32_t>& crossings = scratch.Crossings;
   const std::int64_t firstPixelRow = firstRow >> shift, endPixelRow = ((endRow - 1) >> shift) + 1;
   for (std::int64_t y = firstPixelRow; y < endPixelRow; ++y) {
     const std::int64_t rowsFrom = std::max(y << shift, firstRow), rowsTo = std::min((y + 1) << shift, endRow);
     walker.Enter(rowsFrom);
-    if (walker.Steady(rowsFrom, rowsTo)) {
-      std::vector<TEdge>& edges = walker.Edges();
-      ForEachRole(edges, nonZero, [&](std::size_t i, std::int32_t role) {
-        if (role != 0) coverage.AddEdge(edges[i], role, rowsTo - rowsFrom, grid);
-        else edges[i].Advance(rowsTo - rowsFrom);
-      });
-      walker.HandOn(rowsTo);
+    // The parts are those of the first row's order, which the sweep keeps.
+    roles.clear();
+    ForEachRole(walker.Edges(), nonZero, [&](std::size_t, std::int32_t role) { roles.push_back(role); });
+    if (walker.SweepChains(rowsFrom, rowsTo - rowsFrom, crossings)) {
+      for (std::size_t i = 0; i < roles.size(); ++i)
+        if (roles[i] != 0)
+          coverage.AddCrossings(crossings.data() + i * static_cast<std::size_t>(rowsTo - rowsFrom), rowsTo - rowsFrom,
+                                roles[i], grid);
     } else {
       for (std::int64_t row = rowsFrom; row < rowsTo; ++row) {
         ForEachSpan(walker.Enter(row), nonZero, grid, [&](std::int64_t a, std::int64_t b) { coverage.AddSpan(a, b); });
