@@ -57,6 +57,17 @@ struct TEdge {
   std::int32_t ChainEnd;   // the row where the last edge of the chain ends
 
   void Step() { StepCrossing(X, Remainder, StepX, StepRemainder, Denominator); }
+
+  // The crossing a number of rows further down lies within that number of
+  // columns right of LowestXAfter: the remainder carries at most once a row.
+  std::int64_t LowestXAfter(std::int64_t rows) const { return X + rows * StepX; }
+  std::int64_t XAfter(std::int64_t rows) const {
+    return X + rows * StepX + (Remainder + rows * StepRemainder) / Denominator;
+  }
+
+  void Advance(std::int64_t rows) {
+    for (std::int64_t k = 0; k < rows; ++k) Step();
+  }
 };
 
 [[gnu::always_inline]] inline TEdge MakeEdge(const TSegment& segment, std::int64_t firstVisibleRow, std::int32_t winding) {
@@ -268,6 +279,36 @@ public:
 
   std::vector<TEdge>& Edges() { return Active; }
 
+  // After Enter(from): whether rows from .. to - 1 keep the same edges in
+  // the same strict order, so that each edge plays one part in all of them.
+  // Straight edges in strict order at the first and the last row cannot
+  // cross in between, and rounding never swaps crossings of edges that do
+  // not cross.
+  bool Steady(std::int64_t from, std::int64_t to) const {
+    if (Next < Pending.size() && Pending[Next].FirstRow < to) return false;
+    const std::int64_t last = to - 1 - from;
+    for (std::size_t i = 0; i < Active.size(); ++i) {
+      if (Active[i].EndRow < to) return false;
+      if (i == 0) continue;
+      const TEdge &left = Active[i - 1], &right = Active[i];
+      if (left.X >= right.X) return false;
+      // Dividing only when the bounds of the last crossings overlap.
+      if (left.LowestXAfter(last) + last >= right.LowestXAfter(last) && left.XAfter(last) >= right.XAfter(last))
+        return false;
+    }
+    return true;
+  }
+
+  // Hands the edges that end at row on to their chains' next ones.
+  void HandOn(std::int64_t row) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < Active.size(); ++i) {
+      if (Active[i].EndRow > row) Active[kept++] = Active[i];
+      else if (Active[i].Following >= 0) Active[kept++] = Successor(Active[i], row);
+    }
+    Active.resize(kept);
+  }
+
   // After Enter(from): the crossings of every active edge's chain on rows
   // from .. from + rows - 1 into crossings (the chain of edge i at
   // i x rows), when no chain starts or ends on those rows and the chains
@@ -459,22 +500,36 @@ public:
 
   // Adds a chain's crossings of consecutive sub-rows, each as the start
   // (role +1) or the end (-1) of a span, gathered by pixel.
+  // Adds the crossings of one edge on the next rows sub-rows, each as the
+  // start (role +1) or the end (-1) of a span, and steps the edge past them.
+  // The crossing is stepped on copies, which stay in registers (the cells
+  // and their marks written in between could otherwise alias the edge's
+  // fields), in 64 bits, which spares a widening every row.
+  void AddEdge(TEdge& edge, std::int32_t role, std::int64_t rows, const TGrid& grid) {
+    std::int64_t crossing = edge.X, remainder = edge.Remainder;
+    const std::int64_t stepX = edge.StepX, stepRemainder = edge.StepRemainder, denominator = edge.Denominator;
+    const auto next = [&](auto clamp) {
+      return [&, clamp] {
+        const std::int64_t x = clamp(crossing);
+        StepCrossing(crossing, remainder, stepX, stepRemainder, denominator);
+        return x;
+      };
+    };
+    const std::int64_t lowest = std::min<std::int64_t>(edge.X, edge.LowestXAfter(rows - 1));
+    const std::int64_t highest = std::max<std::int64_t>(edge.X, edge.LowestXAfter(rows - 1) + rows - 1);
+    if (lowest >= grid.Left && highest <= grid.Right)
+      AddRun(rows, role, next([](std::int64_t x) { return x; }));
+    else
+      AddRun(rows, role, next([&grid](std::int64_t x) { return grid.ClampX(x); }));
+    edge.X = static_cast<std::int32_t>(crossing);
+    edge.Remainder = static_cast<std::int32_t>(remainder);
+  }
+
+  // Adds a chain's crossings of consecutive sub-rows the same way.
   void AddCrossings(const std::int32_t* crossings, std::int64_t rows, std::int32_t role, const TGrid& grid) {
-    std::int64_t pixel = std::numeric_limits<std::int64_t>::min();
-    std::int32_t here = 0, next = 0;
-    for (std::int64_t k = 0; k < rows; ++k) {
-      const std::int64_t x = grid.ClampX(crossings[k]);
-      const std::int64_t p = (x >> Shift) - Base;
-      const auto f = static_cast<std::int32_t>(x & Mask);
-      if (p != pixel) {
-        if (k > 0) AddPair(pixel, role * here, role * next);
-        pixel = p;
-        here = next = 0;
-      }
-      here += Samples - f;
-      next += f;
-    }
-    AddPair(pixel, role * here, role * next);
+    const std::int64_t left = grid.Left, right = grid.Right;
+    std::int64_t k = 0;
+    AddRun(rows, role, [&] { return std::clamp<std::int64_t>(crossings[k++], left, right); });
   }
 
   // Blends the pixels of row y that have coverage and clears the cells.
@@ -495,6 +550,32 @@ public:
   }
 
 private:
+  // Adds rows crossings, taken from next (clamped to the clip columns), as
+  // the starts or the ends of spans, gathered by pixel. The settings are
+  // read into locals first: the marks written in between could alias the
+  // members as far as the compiler knows.
+  template <class Next>
+  void AddRun(std::int64_t rows, std::int32_t role, Next next) {
+    const std::int64_t base = Base;
+    const int shift = Shift;
+    const std::int32_t mask = Mask, samples = Samples;
+    std::int64_t pixel = std::numeric_limits<std::int64_t>::min();
+    std::int32_t here = 0, following = 0;
+    for (std::int64_t k = 0; k < rows; ++k) {
+      const std::int64_t x = next();
+      const std::int64_t p = (x >> shift) - base;
+      const auto f = static_cast<std::int32_t>(x & mask);
+      if (p != pixel) {
+        if (k > 0) AddPair(pixel, role * here, role * following);
+        pixel = p;
+        here = following = 0;
+      }
+      here += samples - f;
+      following += f;
+    }
+    AddPair(pixel, role * here, role * following);
+  }
+
   // Differences go to cells in pairs, a pixel and the next, and only the
   // first of the pair is marked: half the marks, which are read and written
   // back one after the other when they share a word.
@@ -557,29 +638,47 @@ private:
   std::int64_t StretchStart = -1;
 };
 
+// One pixel row's sub-rows: straight edges that hold through all of them
+// are stepped and added in one pass; chains that hold through them, across
+// the corners between their edges, are swept first and added once they are
+// known to keep their order; otherwise every sub-row is sorted and added on
+// its own.
+void FillPixelRow(TCoverageRow& coverage, const TGrid& grid, TEdgeWalker& walker, std::int64_t from, std::int64_t to,
+                  bool nonZero, TScratch& scratch) {
+  const std::int64_t rows = to - from;
+  walker.Enter(from);
+  std::vector<TEdge>& edges = walker.Edges();
+  if (walker.Steady(from, to)) {
+    ForEachRole(edges, nonZero, [&](std::size_t i, std::int32_t role) {
+      if (role != 0) coverage.AddEdge(edges[i], role, rows, grid);
+      else edges[i].Advance(rows);
+    });
+    walker.HandOn(to);
+    return;
+  }
+  // The parts are those of the first row's order, which the sweep keeps.
+  std::vector<std::int32_t>& roles = scratch.Roles;
+  roles.clear();
+  ForEachRole(edges, nonZero, [&](std::size_t, std::int32_t role) { roles.push_back(role); });
+  if (walker.SweepChains(from, rows, scratch.Crossings)) {
+    for (std::size_t i = 0; i < roles.size(); ++i)
+      if (roles[i] != 0)
+        coverage.AddCrossings(scratch.Crossings.data() + i * static_cast<std::size_t>(rows), rows, roles[i], grid);
+    return;
+  }
+  for (std::int64_t row = from; row < to; ++row) {
+    ForEachSpan(walker.Enter(row), nonZero, grid, [&](std::int64_t a, std::int64_t b) { coverage.AddSpan(a, b); });
+    walker.Leave(row);
+  }
+}
+
 void FillAntialiased(TCustomBitmap32& bitmap, const TGrid& grid, TEdgeWalker& walker, std::int64_t firstRow,
                      std::int64_t endRow, TColor32 color, bool nonZero, int shift, TScratch& scratch) {
   TCoverageRow coverage(bitmap, shift, color, scratch);
-  std::vector<std::int32_t>& roles = scratch.Roles;
-  std::vector<std::int32_t>& crossings = scratch.Crossings;
   const std::int64_t firstPixelRow = firstRow >> shift, endPixelRow = ((endRow - 1) >> shift) + 1;
   for (std::int64_t y = firstPixelRow; y < endPixelRow; ++y) {
-    const std::int64_t rowsFrom = std::max(y << shift, firstRow), rowsTo = std::min((y + 1) << shift, endRow);
-    walker.Enter(rowsFrom);
-    // The parts are those of the first row's order, which the sweep keeps.
-    roles.clear();
-    ForEachRole(walker.Edges(), nonZero, [&](std::size_t, std::int32_t role) { roles.push_back(role); });
-    if (walker.SweepChains(rowsFrom, rowsTo - rowsFrom, crossings)) {
-      for (std::size_t i = 0; i < roles.size(); ++i)
-        if (roles[i] != 0)
-          coverage.AddCrossings(crossings.data() + i * static_cast<std::size_t>(rowsTo - rowsFrom), rowsTo - rowsFrom,
-                                roles[i], grid);
-    } else {
-      for (std::int64_t row = rowsFrom; row < rowsTo; ++row) {
-        ForEachSpan(walker.Enter(row), nonZero, grid, [&](std::int64_t a, std::int64_t b) { coverage.AddSpan(a, b); });
-        walker.Leave(row);
-      }
-    }
+    FillPixelRow(coverage, grid, walker, std::max(y << shift, firstRow), std::min((y + 1) << shift, endRow), nonZero,
+                 scratch);
     coverage.Flush(static_cast<std::int32_t>(y));
   }
   EMMS();
