@@ -35,23 +35,40 @@ TFixedPoint EdgeNormal(const TFixedPoint& a, const TFixedPoint& b) {
                      static_cast<TFixed>(RoundHalfEven(-dx * 65536 / length))};
 }
 
-// Normals of the edges from point i to i + 1, the last to the first. An edge
-// of no length (a repeated point) takes the normal of the nearest edge before
-// it, or after it at the start, so that a repeated point is an ordinary point
-// on a straight run.
-TArrayOfFixedPoint ContourNormals(const TArrayOfFixedPoint& contour) {
+// Normals of the edges from point i to i + 1, the last to the first, zero
+// for edges of no length.
+TArrayOfFixedPoint EdgeNormals(const TArrayOfFixedPoint& contour) {
   const std::size_t n = contour.size();
   TArrayOfFixedPoint normals(n);
-  std::size_t firstKnown = n;
-  for (std::size_t i = 0; i < n; ++i) {
-    normals[i] = EdgeNormal(contour[i], contour[i + 1 < n ? i + 1 : 0]);
-    if (firstKnown == n && !(normals[i] == TFixedPoint{})) firstKnown = i;
-  }
-  if (firstKnown == n) return normals;
-  for (std::size_t i = 0; i < firstKnown; ++i) normals[i] = normals[firstKnown];
-  for (std::size_t i = firstKnown + 1; i < n; ++i)
-    if (normals[i] == TFixedPoint{}) normals[i] = normals[i - 1];
+  for (std::size_t i = 0; i < n; ++i) normals[i] = EdgeNormal(contour[i], contour[i + 1 < n ? i + 1 : 0]);
   return normals;
+}
+
+// An edge of no length (a repeated point) takes the normal of the nearest
+// edge before it, or after it at the start, so that a repeated point is an
+// ordinary point on a straight run.
+TArrayOfFixedPoint CarriedOver(TArrayOfFixedPoint normals) {
+  const auto firstKnown = std::find_if(normals.begin(), normals.end(), [](const TFixedPoint& n) { return !(n == TFixedPoint{}); });
+  if (firstKnown == normals.end()) return normals;
+  std::fill(normals.begin(), firstKnown, *firstKnown);
+  for (auto i = firstKnown + 1; i != normals.end(); ++i)
+    if (*i == TFixedPoint{}) *i = *(i - 1);
+  return normals;
+}
+
+// The edge normals of a contour traced backwards from those of the contour:
+// each edge is one of the contour's the other way round, whose normal is
+// exactly the negated one (the length and the rounding are symmetric).
+TArrayOfFixedPoint ReversedNormals(const TArrayOfFixedPoint& normals) {
+  const std::size_t n = normals.size();
+  TArrayOfFixedPoint reversed(n);
+  // Point j of the reversed contour is point n - 1 - j: its edge to point
+  // j + 1 is the contour's edge n - 2 - j backwards, its last edge the
+  // contour's last one.
+  const auto negated = [](const TFixedPoint& p) { return TFixedPoint{-p.X, -p.Y}; };
+  for (std::size_t j = 0; j + 1 < n; ++j) reversed[j] = negated(normals[n - 2 - j]);
+  if (n > 0) reversed[n - 1] = negated(normals[n - 1]);
+  return reversed;
 }
 
 // The arithmetic of one contour in Int, wide enough for every product of
@@ -119,7 +136,7 @@ TArrayOfFixedPoint GrownContour(const TArrayOfFixedPoint& contour, const TArrayO
 const TArrayOfArrayOfFixedPoint& TPolygon32::GetNormals() const {
   if (!NormalsValid) {
     Normals.clear();
-    for (const TArrayOfFixedPoint& contour : Points) Normals.push_back(ContourNormals(contour));
+    for (const TArrayOfFixedPoint& contour : Points) Normals.push_back(CarriedOver(EdgeNormals(contour)));
     NormalsValid = true;
   }
   return Normals;
@@ -146,20 +163,36 @@ std::unique_ptr<TPolygon32> TPolygon32::Grow(TFixed delta, float edgeSharpness) 
 std::unique_ptr<TPolygon32> TPolygon32::Outline() const {
   auto result = std::make_unique<TPolygon32>();
   CopyPropertiesTo(*result);
-  TArrayOfArrayOfFixedPoint traced;
+  // The normals come along: the traced contours' edges are this polygon's,
+  // either way round, so each length is measured once.
+  TArrayOfArrayOfFixedPoint traced, normals;
   for (const TArrayOfFixedPoint& contour : Points) {
     if (contour.empty()) continue;
+    const TArrayOfFixedPoint forward = EdgeNormals(contour);
+    TArrayOfFixedPoint backward = ReversedNormals(forward);
     if (Closed) {
       traced.push_back(contour);
       traced.emplace_back(contour.rbegin(), contour.rend());
+      normals.push_back(CarriedOver(forward));
+      normals.push_back(CarriedOver(std::move(backward)));
     } else {
       // Forward to the last point and back to the first: grown as an open
-      // contour, the band ends flat across both end points.
+      // contour, the band ends flat across both end points. The way back
+      // has the reversed contour's edges but its last, and then comes home
+      // along an edge of no length.
       TArrayOfFixedPoint there(contour);
       there.insert(there.end(), contour.rbegin() + 1, contour.rend());
       traced.push_back(std::move(there));
+      TArrayOfFixedPoint edges(forward.begin(), forward.end() - 1);
+      edges.insert(edges.end(), backward.begin(), backward.end() - 1);
+      edges.push_back(TFixedPoint{});
+      normals.push_back(CarriedOver(std::move(edges)));
     }
   }
   result->SetPoints(std::move(traced));
+  if (!normals.empty()) {
+    result->Normals = std::move(normals);
+    result->NormalsValid = true;
+  }
   return result;
 }

@@ -376,7 +376,11 @@ TEST(PolygonGrowReference, EveryPointEqualsThePlainOffset) {
         traced.back().insert(traced.back().end(), back.begin() + 1, back.end());
       }
     }
-    ASSERT_EQ(polygon.Outline()->GetPoints(), traced.empty() ? TContours(1) : traced) << "trial " << trial;
+    const auto outline = polygon.Outline();
+    ASSERT_EQ(outline->GetPoints(), traced.empty() ? TContours(1) : traced) << "trial " << trial;
+    // An outline grows as any polygon of its points.
+    const TContours band = ReferenceGrow(traced, delta, sharpness, polygon.Closed);
+    ASSERT_EQ(outline->Grow(delta, sharpness)->GetPoints(), band.empty() ? TContours(1) : band) << "trial " << trial;
   }
 }
 
