@@ -299,6 +299,13 @@ public:
     return true;
   }
 
+  // After Enter(row): the first row after it where a chain starts or ends.
+  std::int64_t NextChainChange() const {
+    std::int64_t change = Next < Pending.size() ? Pending[Next].FirstRow : std::numeric_limits<std::int64_t>::max();
+    for (const TEdge& e : Active) change = std::min<std::int64_t>(change, e.ChainEnd);
+    return change;
+  }
+
   // Hands the edges that end at row on to their chains' next ones.
   void HandOn(std::int64_t row) {
     std::size_t kept = 0;
@@ -638,35 +645,48 @@ private:
   std::int64_t StretchStart = -1;
 };
 
+// Sub-rows from .. to - 1 where no chain starts or ends, swept chain by
+// chain and added once the chains are known to keep their order; false,
+// with nothing added, when they do not.
+bool SweepRun(TCoverageRow& coverage, const TGrid& grid, TEdgeWalker& walker, std::int64_t from, std::int64_t to,
+              bool nonZero, TScratch& scratch) {
+  const std::int64_t rows = to - from;
+  // The parts are those of the first row's order, which the sweep keeps.
+  std::vector<std::int32_t>& roles = scratch.Roles;
+  roles.clear();
+  ForEachRole(walker.Edges(), nonZero, [&](std::size_t, std::int32_t role) { roles.push_back(role); });
+  if (!walker.SweepChains(from, rows, scratch.Crossings)) return false;
+  for (std::size_t i = 0; i < roles.size(); ++i)
+    if (roles[i] != 0)
+      coverage.AddCrossings(scratch.Crossings.data() + i * static_cast<std::size_t>(rows), rows, roles[i], grid);
+  return true;
+}
+
 // One pixel row's sub-rows: straight edges that hold through all of them
-// are stepped and added in one pass; chains that hold through them, across
-// the corners between their edges, are swept first and added once they are
-// known to keep their order; otherwise every sub-row is sorted and added on
-// its own.
+// are stepped and added in one pass; otherwise the runs of sub-rows between
+// the rows where chains start or end are swept, across the corners between
+// their edges, while the chains keep their order; the sub-rows left are
+// sorted and added one by one.
 void FillPixelRow(TCoverageRow& coverage, const TGrid& grid, TEdgeWalker& walker, std::int64_t from, std::int64_t to,
                   bool nonZero, TScratch& scratch) {
-  const std::int64_t rows = to - from;
   walker.Enter(from);
-  std::vector<TEdge>& edges = walker.Edges();
   if (walker.Steady(from, to)) {
+    std::vector<TEdge>& edges = walker.Edges();
     ForEachRole(edges, nonZero, [&](std::size_t i, std::int32_t role) {
-      if (role != 0) coverage.AddEdge(edges[i], role, rows, grid);
-      else edges[i].Advance(rows);
+      if (role != 0) coverage.AddEdge(edges[i], role, to - from, grid);
+      else edges[i].Advance(to - from);
     });
     walker.HandOn(to);
     return;
   }
-  // The parts are those of the first row's order, which the sweep keeps.
-  std::vector<std::int32_t>& roles = scratch.Roles;
-  roles.clear();
-  ForEachRole(edges, nonZero, [&](std::size_t, std::int32_t role) { roles.push_back(role); });
-  if (walker.SweepChains(from, rows, scratch.Crossings)) {
-    for (std::size_t i = 0; i < roles.size(); ++i)
-      if (roles[i] != 0)
-        coverage.AddCrossings(scratch.Crossings.data() + i * static_cast<std::size_t>(rows), rows, roles[i], grid);
-    return;
+  std::int64_t row = from;
+  while (row < to) {
+    walker.Enter(row);
+    const std::int64_t end = std::min(to, walker.NextChainChange());
+    if (!SweepRun(coverage, grid, walker, row, end, nonZero, scratch)) break;
+    row = end;
   }
-  for (std::int64_t row = from; row < to; ++row) {
+  for (; row < to; ++row) {
     ForEachSpan(walker.Enter(row), nonZero, grid, [&](std::int64_t a, std::int64_t b) { coverage.AddSpan(a, b); });
     walker.Leave(row);
   }
