@@ -505,8 +505,6 @@ public:
     AddPair(last, fb - Samples, -fb);
   }
 
-  // Adds a chain's crossings of consecutive sub-rows, each as the start
-  // (role +1) or the end (-1) of a span, gathered by pixel.
   // Adds the crossings of one edge on the next rows sub-rows, each as the
   // start (role +1) or the end (-1) of a span, and steps the edge past them.
   // The crossing is stepped on copies, which stay in registers (the cells
