@@ -35,6 +35,14 @@ void StepCrossing(Int& x, Int& remainder, Int stepX, Int stepRemainder, Int deno
   remainder -= carry ? denominator : 0;
 }
 
+// A straight piece of a contour between two grid points, its upper end
+// first, the piece that follows it down its chain (or -1) and the row where
+// the chain ends.
+struct TSegment {
+  std::int32_t TopX, TopY, BottomX, BottomY;
+  std::int32_t Following, ChainEnd;
+};
+
 // One edge between its first row and its last row, with the exact crossing
 // x = x_top + floor((2 (row - y_top) dx + dy) / (2 dy)) kept as a whole part
 // and a remainder in 2 dy-ths while it steps down the rows. Grid values come
@@ -44,7 +52,9 @@ struct TEdge {
   std::int32_t FirstRow, EndRow;  // [FirstRow, EndRow)
   std::int32_t X, Remainder;
   std::int32_t StepX, StepRemainder, Denominator;
-  std::int32_t Winding;  // +1 running upward (y decreasing), -1 downward
+  std::int32_t Winding;    // +1 running upward (y decreasing), -1 downward
+  std::int32_t Following;  // the segment that takes over at EndRow, or -1
+  std::int32_t ChainEnd;   // the row where the last edge of the chain ends
 
   void Step() { StepCrossing(X, Remainder, StepX, StepRemainder, Denominator); }
 
@@ -60,26 +70,28 @@ struct TEdge {
   }
 };
 
-TEdge MakeEdge(TGridPoint from, TGridPoint to, std::int64_t firstVisibleRow) {
-  const bool upward = to.Y < from.Y;
-  const TGridPoint top = upward ? to : from;
-  const TGridPoint bottom = upward ? from : to;
-  const std::int64_t dx = bottom.X - top.X, dy = bottom.Y - top.Y;
-  const std::int64_t firstRow = std::max(top.Y, firstVisibleRow), denominator = 2 * dy;
+[[gnu::always_inline]] inline TEdge MakeEdge(const TSegment& segment, std::int64_t firstVisibleRow, std::int32_t winding) {
+  const std::int64_t dx = std::int64_t{segment.BottomX} - segment.TopX, dy = std::int64_t{segment.BottomY} - segment.TopY;
+  const std::int64_t firstRow = std::max<std::int64_t>(segment.TopY, firstVisibleRow), denominator = 2 * dy;
   // Divisions are dear beside the rest of a small fill: an edge starting on
-  // a visible row begins half a row in (floor(dy / 2 dy) = 0), and one
-  // steeper than a column a row steps by 0 or -1.
-  const std::int64_t numerator = 2 * (firstRow - top.Y) * dx + dy;
-  const std::int64_t whole = firstRow == top.Y ? 0 : FloorDiv(numerator, denominator);
-  const std::int64_t stepX = (dx < 0 ? -dx : dx) < dy ? (dx < 0 ? -1 : 0) : FloorDiv(2 * dx, denominator);
+  // a visible row begins half a row in (floor(dy / 2 dy) = 0), one steeper
+  // than a column a row steps by 0 or -1, and one crossing a single row
+  // never steps.
+  const std::int64_t numerator = 2 * (firstRow - segment.TopY) * dx + dy;
+  const std::int64_t whole = firstRow == segment.TopY ? 0 : FloorDiv(numerator, denominator);
+  const bool steps = segment.BottomY - firstRow > 1;
+  const std::int64_t stepX =
+      !steps ? 0 : ((dx < 0 ? -dx : dx) < dy ? (dx < 0 ? -1 : 0) : FloorDiv(2 * dx, denominator));
   return TEdge{static_cast<std::int32_t>(firstRow),
-               static_cast<std::int32_t>(bottom.Y),
-               static_cast<std::int32_t>(top.X + whole),
+               segment.BottomY,
+               static_cast<std::int32_t>(segment.TopX + whole),
                static_cast<std::int32_t>(numerator - whole * denominator),
                static_cast<std::int32_t>(stepX),
-               static_cast<std::int32_t>(2 * dx - stepX * denominator),
+               static_cast<std::int32_t>(steps ? 2 * dx - stepX * denominator : 0),
                static_cast<std::int32_t>(denominator),
-               upward ? 1 : -1};
+               winding,
+               segment.Following,
+               segment.ChainEnd};
 }
 
 // The grid of one fill: how points are scaled and the clip rectangle in it.
@@ -112,11 +124,15 @@ struct TGrid {
 // Scratch storage kept per thread between fills.
 struct TScratch {
   std::vector<TGridPoint> Points;
+  std::vector<TSegment> Segments;
+  std::int64_t EndRow = 0;  // the lowest segment end
   std::vector<TEdge> Pending;
   std::vector<TEdge> Sorted;
   std::vector<std::uint32_t> RowStarts;
   std::vector<TEdge> Active;
   std::vector<TEdge> Spare;
+  std::vector<std::int32_t> Roles;      // the part of each active edge in a pixel row
+  std::vector<std::int32_t> Crossings;  // their chains' crossings on its sub-rows
   std::vector<std::int32_t> Cells;
   std::vector<std::uint64_t> Touched;
   std::vector<TColor32> Line;
@@ -160,24 +176,77 @@ void SortByStart(TScratch& scratch) {
   edges.swap(sorted);
 }
 
-// The edges of every contour of three points or more that cross a visible
-// row, ordered by their first visible row and, within a row, by their
+// Whether the edge from a to b runs down the rows (+1), up (-1) or along one.
+int Direction(const TGridPoint& a, const TGridPoint& b) { return a.Y < b.Y ? 1 : (a.Y > b.Y ? -1 : 0); }
+
+// Splits a contour into chains of edges that all run down or all run up,
+// each chain stored top first with every piece linked to the next one down,
+// since one edge takes over from the other on the same row; edges along a
+// row are left out, as they cross none. The first visible edge of each chain
+// goes to the pending edges.
+void CollectChains(const std::vector<TGridPoint>& points, const TGrid& grid, TScratch& scratch) {
+  const std::size_t n = points.size();
+  const auto to = [&](std::size_t i) { return points[i + 1 < n ? i + 1 : 0]; };
+  // A chain starts where the direction turns, found as the first edge that
+  // runs against the last one before it.
+  int last = 0;
+  for (std::size_t i = 0; i < n && last == 0; ++i) last = Direction(points[n - 1 - i], to(n - 1 - i));
+  if (last == 0) return;
+  std::size_t start = 0;
+  for (int running = last; start < n; ++start) {
+    const int direction = Direction(points[start], to(start));
+    if (direction != 0 && direction != running) break;
+    if (direction != 0) running = direction;
+  }
+  std::vector<TSegment>& segments = scratch.Segments;
+  const auto close = [&](std::size_t begin, int direction) {
+    const std::size_t end = segments.size();
+    if (direction < 0) std::reverse(segments.begin() + static_cast<std::ptrdiff_t>(begin), segments.end());
+    // Pieces wholly above the clip rows never come into view.
+    while (begin < end && segments[begin].BottomY <= grid.Top) ++begin;
+    if (begin == end || segments[begin].TopY >= grid.Bottom) return;
+    for (std::size_t k = begin; k < end; ++k) {
+      segments[k].Following = k + 1 < end ? static_cast<std::int32_t>(k + 1) : -1;
+      segments[k].ChainEnd = segments[end - 1].BottomY;
+    }
+    scratch.EndRow = std::max<std::int64_t>(scratch.EndRow, segments[end - 1].BottomY);
+    scratch.Pending.push_back(MakeEdge(segments[begin], grid.Top, -direction));
+  };
+  std::size_t begin = segments.size();
+  int running = 0;
+  for (std::size_t k = 0; k < n; ++k) {
+    const std::size_t i = (start + k) % n;
+    const TGridPoint a = points[i], b = to(i);
+    const int direction = Direction(a, b);
+    if (direction == 0) continue;
+    if (direction != running && running != 0) {
+      close(begin, running);
+      begin = segments.size();
+    }
+    running = direction;
+    const bool down = direction > 0;
+    const TGridPoint& top = down ? a : b;
+    const TGridPoint& bottom = down ? b : a;
+    segments.push_back(TSegment{static_cast<std::int32_t>(top.X), static_cast<std::int32_t>(top.Y),
+                                static_cast<std::int32_t>(bottom.X), static_cast<std::int32_t>(bottom.Y), -1, 0});
+  }
+  close(begin, running);
+}
+
+// The chains of every contour of three points or more, their first visible
+// edges ordered by their first visible row and, within a row, by their
 // crossing there: the walker then merges each row's new edges into the
 // active ones in one pass.
 void CollectEdges(const TArrayOfArrayOfFixedPoint& contours, const TGrid& grid,
                   const TTransformation* transformation, TScratch& scratch) {
   scratch.Pending.clear();
+  scratch.Segments.clear();
+  scratch.EndRow = std::numeric_limits<std::int64_t>::min();
   for (const TArrayOfFixedPoint& contour : contours) {
     if (contour.size() < 3) continue;
     scratch.Points.clear();
     for (const TFixedPoint& p : contour) scratch.Points.push_back(grid.Map(p, transformation));
-    const std::size_t n = scratch.Points.size();
-    for (std::size_t i = 0; i < n; ++i) {
-      const TGridPoint from = scratch.Points[i], to = scratch.Points[i + 1 < n ? i + 1 : 0];
-      if (from.Y == to.Y) continue;
-      if (std::max(from.Y, to.Y) <= grid.Top || std::min(from.Y, to.Y) >= grid.Bottom) continue;
-      scratch.Pending.push_back(MakeEdge(from, to, grid.Top));
-    }
+    CollectChains(scratch.Points, grid, scratch);
   }
   SortByStart(scratch);
 }
@@ -186,16 +255,12 @@ void CollectEdges(const TArrayOfArrayOfFixedPoint& contours, const TGrid& grid,
 // current row sorted by their crossing.
 class TEdgeWalker {
 public:
-  explicit TEdgeWalker(TScratch& scratch) : Pending(scratch.Pending), Active(scratch.Active), Spare(scratch.Spare) {
+  explicit TEdgeWalker(TScratch& scratch)
+      : Segments(scratch.Segments), Pending(scratch.Pending), Active(scratch.Active), Spare(scratch.Spare) {
     Active.clear();
   }
 
   std::int64_t FirstRow() const { return Pending.empty() ? 0 : Pending.front().FirstRow; }
-  std::int64_t EndRow() const {
-    std::int64_t end = std::numeric_limits<std::int64_t>::min();
-    for (const TEdge& e : Pending) end = std::max<std::int64_t>(end, e.EndRow);
-    return end;
-  }
 
   // The crossings of row, which must follow the previous call's row.
   const std::vector<TEdge>& Enter(std::int64_t row) {
@@ -204,13 +269,15 @@ public:
     return Active;
   }
 
-  // Steps every edge to the next row, drops those that end there and takes
-  // in those that start there.
+  // Steps every edge to the next row, hands those that end there on to the
+  // next edges of their chains and takes in the chains that start there.
   void Leave(std::int64_t row) {
     const std::size_t end = StartingAt(row + 1);
     if (end == Next) StepInPlace(row);
     else StepAndMerge(row, end);
   }
+
+  std::vector<TEdge>& Edges() { return Active; }
 
   // After Enter(from): whether rows from .. to - 1 keep the same edges in
   // the same strict order, so that each edge plays one part in all of them.
@@ -232,14 +299,59 @@ public:
     return true;
   }
 
-  std::vector<TEdge>& Edges() { return Active; }
+  // After Enter(row): the first row after it where a chain starts or ends.
+  std::int64_t NextChainChange() const {
+    std::int64_t change = Next < Pending.size() ? Pending[Next].FirstRow : std::numeric_limits<std::int64_t>::max();
+    for (const TEdge& e : Active) change = std::min<std::int64_t>(change, e.ChainEnd);
+    return change;
+  }
 
-  // Drops the edges that end at row.
-  void DropEnded(std::int64_t row) {
-    std::erase_if(Active, [row](const TEdge& e) { return e.EndRow <= row; });
+  // Hands the edges that end at row on to their chains' next ones.
+  void HandOn(std::int64_t row) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < Active.size(); ++i) {
+      if (Active[i].EndRow > row) Active[kept++] = Active[i];
+      else if (Active[i].Following >= 0) Active[kept++] = Successor(Active[i], row);
+    }
+    Active.resize(kept);
+  }
+
+  // After Enter(from): the crossings of every active edge's chain on rows
+  // from .. from + rows - 1 into crossings (the chain of edge i at
+  // i x rows), when no chain starts or ends on those rows and the chains
+  // keep their order on each of them, so that each chain plays one part in
+  // all of them (where two crossings are equal, the part either plays makes
+  // no difference). Then the chains stand at the next row. Otherwise false,
+  // and nothing has moved.
+  bool SweepChains(std::int64_t from, std::int64_t rows, std::vector<std::int32_t>& crossings) {
+    const std::int64_t to = from + rows;
+    if (Next < Pending.size() && Pending[Next].FirstRow < to) return false;
+    for (const TEdge& e : Active)
+      if (e.ChainEnd < to) return false;
+    crossings.resize(Active.size() * static_cast<std::size_t>(rows));
+    Spare.clear();
+    for (std::size_t i = 0; i < Active.size(); ++i) {
+      TEdge edge = Active[i];
+      std::int32_t* x = crossings.data() + i * static_cast<std::size_t>(rows);
+      for (std::int64_t k = 0; k < rows; ++k) {
+        x[k] = edge.X;
+        if (i > 0 && x[k] < x[k - rows]) return false;
+        if (edge.EndRow > from + k + 1) edge.Step();
+        else if (edge.Following >= 0) edge = Successor(edge, from + k + 1);
+      }
+      // A chain whose last edge ends at the next row leaves.
+      if (edge.EndRow > to) Spare.push_back(edge);
+    }
+    Active.swap(Spare);
+    return true;
   }
 
 private:
+  // The edge that takes over from one ending at row.
+  TEdge Successor(const TEdge& edge, std::int64_t row) const {
+    return MakeEdge(Segments[static_cast<std::size_t>(edge.Following)], row, edge.Winding);
+  }
+
   // The end of the pending edges that start at row.
   std::size_t StartingAt(std::int64_t row) const {
     std::size_t end = Next;
@@ -259,12 +371,15 @@ private:
     }
   }
 
-  // Leave for a row where no edge starts. An edge is moved before it is
+  // Leave for a row where no chain starts. An edge is moved before it is
   // stepped: reading it back whole right after a narrower write stalls.
   void StepInPlace(std::int64_t row) {
     std::size_t kept = 0;
     for (std::size_t i = 0; i < Active.size(); ++i) {
-      if (Active[i].EndRow <= row + 1) continue;
+      if (Active[i].EndRow <= row + 1) {
+        if (Active[i].Following >= 0) Active[kept++] = Successor(Active[i], row + 1);
+        continue;
+      }
       if (kept != i) Active[kept] = Active[i];
       Active[kept++].Step();
     }
@@ -273,13 +388,17 @@ private:
 
   // Leave for a row where the pending edges up to end start: the stepped
   // edges and those, by their crossings, in one pass into the spare list.
-  // Edges that crossed on the way are left for Sort.
+  // Edges that crossed on the way, and those handed on, are left for Sort.
   void StepAndMerge(std::int64_t row, std::size_t end) {
     Spare.resize(Active.size() + (end - Next));
     std::size_t count = 0;
     for (TEdge edge : Active) {
-      if (edge.EndRow <= row + 1) continue;
-      edge.Step();
+      if (edge.EndRow <= row + 1) {
+        if (edge.Following < 0) continue;
+        edge = Successor(edge, row + 1);
+      } else {
+        edge.Step();
+      }
       for (; Next < end && Pending[Next].X < edge.X; ++Next) Spare[count++] = Pending[Next];
       Spare[count++] = edge;
     }
@@ -300,6 +419,7 @@ private:
     Next = end;
   }
 
+  const std::vector<TSegment>& Segments;
   std::vector<TEdge>& Pending;
   std::vector<TEdge>& Active;
   std::vector<TEdge>& Spare;  // where Leave builds the next row's list
@@ -381,21 +501,40 @@ public:
     if (a >= b) return;
     const std::int64_t first = (a >> Shift) - Base, last = (b >> Shift) - Base;
     const auto fa = static_cast<std::int32_t>(a & Mask), fb = static_cast<std::int32_t>(b & Mask);
-    Add(first, Samples - fa);
-    Add(first + 1, fa);
-    Add(last, fb - Samples);
-    Add(last + 1, -fb);
+    AddPair(first, Samples - fa, fa);
+    AddPair(last, fb - Samples, -fb);
   }
 
   // Adds the crossings of one edge on the next rows sub-rows, each as the
   // start (role +1) or the end (-1) of a span, and steps the edge past them.
+  // The crossing is stepped on copies, which stay in registers (the cells
+  // and their marks written in between could otherwise alias the edge's
+  // fields), in 64 bits, which spares a widening every row.
   void AddEdge(TEdge& edge, std::int32_t role, std::int64_t rows, const TGrid& grid) {
+    std::int64_t crossing = edge.X, remainder = edge.Remainder;
+    const std::int64_t stepX = edge.StepX, stepRemainder = edge.StepRemainder, denominator = edge.Denominator;
+    const auto next = [&](auto clamp) {
+      return [&, clamp] {
+        const std::int64_t x = clamp(crossing);
+        StepCrossing(crossing, remainder, stepX, stepRemainder, denominator);
+        return x;
+      };
+    };
     const std::int64_t lowest = std::min<std::int64_t>(edge.X, edge.LowestXAfter(rows - 1));
     const std::int64_t highest = std::max<std::int64_t>(edge.X, edge.LowestXAfter(rows - 1) + rows - 1);
     if (lowest >= grid.Left && highest <= grid.Right)
-      SweepEdge(edge, role, rows, [](std::int64_t x) { return x; });
+      AddRun(rows, role, next([](std::int64_t x) { return x; }));
     else
-      SweepEdge(edge, role, rows, [&grid](std::int64_t x) { return grid.ClampX(x); });
+      AddRun(rows, role, next([&grid](std::int64_t x) { return grid.ClampX(x); }));
+    edge.X = static_cast<std::int32_t>(crossing);
+    edge.Remainder = static_cast<std::int32_t>(remainder);
+  }
+
+  // Adds a chain's crossings of consecutive sub-rows the same way.
+  void AddCrossings(const std::int32_t* crossings, std::int64_t rows, std::int32_t role, const TGrid& grid) {
+    const std::int64_t left = grid.Left, right = grid.Right;
+    std::int64_t k = 0;
+    AddRun(rows, role, [&] { return std::clamp<std::int64_t>(crossings[k++], left, right); });
   }
 
   // Blends the pixels of row y that have coverage and clears the cells.
@@ -406,10 +545,9 @@ public:
     for (std::size_t word = 0; word < Touched.size(); ++word) {
       for (std::uint64_t bits = Touched[word]; bits != 0; bits &= bits - 1) {
         const auto i = static_cast<std::int64_t>(word * 64 + static_cast<std::size_t>(std::countr_zero(bits)));
-        Run(from, i, coverage);
-        coverage += Cells[i];
-        Cells[i] = 0;
-        from = i;
+        // A cell visited twice adds nothing the second time.
+        Visit(i, from, coverage);
+        Visit(i + 1, from, coverage);
       }
       Touched[word] = 0;
     }
@@ -417,41 +555,48 @@ public:
   }
 
 private:
-  // Steps a copy of the edge's crossing, which stays in registers (the cells
-  // and their bits written in between could otherwise alias the edge's
-  // fields), in 64 bits, which spares a widening every row.
-  template <class Clamp>
-  void SweepEdge(TEdge& edge, std::int32_t role, std::int64_t rows, Clamp clamp) {
-    std::int64_t crossing = edge.X, remainder = edge.Remainder;
-    const std::int64_t stepX = edge.StepX, stepRemainder = edge.StepRemainder, denominator = edge.Denominator;
+  // Adds rows crossings, taken from next (clamped to the clip columns), as
+  // the starts or the ends of spans, gathered by pixel. The settings are
+  // read into locals first: the marks written in between could alias the
+  // members as far as the compiler knows.
+  template <class Next>
+  void AddRun(std::int64_t rows, std::int32_t role, Next next) {
+    const std::int64_t base = Base;
+    const int shift = Shift;
+    const std::int32_t mask = Mask, samples = Samples;
     std::int64_t pixel = std::numeric_limits<std::int64_t>::min();
-    std::int32_t here = 0, next = 0;
+    std::int32_t here = 0, following = 0;
     for (std::int64_t k = 0; k < rows; ++k) {
-      const std::int64_t x = clamp(crossing);
-      StepCrossing(crossing, remainder, stepX, stepRemainder, denominator);
-      const std::int64_t p = (x >> Shift) - Base;
-      const auto f = static_cast<std::int32_t>(x & Mask);
+      const std::int64_t x = next();
+      const std::int64_t p = (x >> shift) - base;
+      const auto f = static_cast<std::int32_t>(x & mask);
       if (p != pixel) {
-        if (k > 0) AddPair(pixel, role * here, role * next);
+        if (k > 0) AddPair(pixel, role * here, role * following);
         pixel = p;
-        here = next = 0;
+        here = following = 0;
       }
-      here += Samples - f;
-      next += f;
+      here += samples - f;
+      following += f;
     }
-    AddPair(pixel, role * here, role * next);
-    edge.X = static_cast<std::int32_t>(crossing);
-    edge.Remainder = static_cast<std::int32_t>(remainder);
+    AddPair(pixel, role * here, role * following);
   }
 
+  // Differences go to cells in pairs, a pixel and the next, and only the
+  // first of the pair is marked: half the marks, which are read and written
+  // back one after the other when they share a word.
   void AddPair(std::int64_t i, std::int32_t here, std::int32_t next) {
-    Add(i, here);
-    Add(i + 1, next);
+    Cells[i] += here;
+    Cells[i + 1] += next;
+    Touched[i >> 6] |= std::uint64_t{1} << (i & 63);
   }
 
-  void Add(std::int64_t i, std::int32_t delta) {
-    Cells[i] += delta;
-    Touched[i >> 6] |= std::uint64_t{1} << (i & 63);
+  // Blends the pixels from the last visited cell up to cell i, which takes
+  // the coverage up to i, and adds cell i's difference.
+  void Visit(std::int64_t i, std::int64_t& from, std::int32_t& coverage) {
+    Run(from, i, coverage);
+    coverage += Cells[i];
+    Cells[i] = 0;
+    from = i;
   }
 
   // Pixels [from, to) all have this coverage.
@@ -491,33 +636,67 @@ private:
   const bool Solid;
   const std::int64_t Base;
   std::vector<std::int32_t>& Cells;
-  std::vector<std::uint64_t>& Touched;  // one bit per cell that holds a difference
+  std::vector<std::uint64_t>& Touched;  // one bit per pair of cells that holds a difference
   std::vector<TColor32>& Line;
   std::vector<TColor32>& Full;
   TColor32* Pixels = nullptr;
   std::int64_t StretchStart = -1;
 };
 
+// Sub-rows from .. to - 1 where no chain starts or ends, swept chain by
+// chain and added once the chains are known to keep their order; false,
+// with nothing added, when they do not.
+bool SweepRun(TCoverageRow& coverage, const TGrid& grid, TEdgeWalker& walker, std::int64_t from, std::int64_t to,
+              bool nonZero, TScratch& scratch) {
+  const std::int64_t rows = to - from;
+  // The parts are those of the first row's order, which the sweep keeps.
+  std::vector<std::int32_t>& roles = scratch.Roles;
+  roles.clear();
+  ForEachRole(walker.Edges(), nonZero, [&](std::size_t, std::int32_t role) { roles.push_back(role); });
+  if (!walker.SweepChains(from, rows, scratch.Crossings)) return false;
+  for (std::size_t i = 0; i < roles.size(); ++i)
+    if (roles[i] != 0)
+      coverage.AddCrossings(scratch.Crossings.data() + i * static_cast<std::size_t>(rows), rows, roles[i], grid);
+  return true;
+}
+
+// One pixel row's sub-rows: straight edges that hold through all of them
+// are stepped and added in one pass; otherwise the runs of sub-rows between
+// the rows where chains start or end are swept, across the corners between
+// their edges, while the chains keep their order; the sub-rows left are
+// sorted and added one by one.
+void FillPixelRow(TCoverageRow& coverage, const TGrid& grid, TEdgeWalker& walker, std::int64_t from, std::int64_t to,
+                  bool nonZero, TScratch& scratch) {
+  walker.Enter(from);
+  if (walker.Steady(from, to)) {
+    std::vector<TEdge>& edges = walker.Edges();
+    ForEachRole(edges, nonZero, [&](std::size_t i, std::int32_t role) {
+      if (role != 0) coverage.AddEdge(edges[i], role, to - from, grid);
+      else edges[i].Advance(to - from);
+    });
+    walker.HandOn(to);
+    return;
+  }
+  std::int64_t row = from;
+  while (row < to) {
+    walker.Enter(row);
+    const std::int64_t end = std::min(to, walker.NextChainChange());
+    if (!SweepRun(coverage, grid, walker, row, end, nonZero, scratch)) break;
+    row = end;
+  }
+  for (; row < to; ++row) {
+    ForEachSpan(walker.Enter(row), nonZero, grid, [&](std::int64_t a, std::int64_t b) { coverage.AddSpan(a, b); });
+    walker.Leave(row);
+  }
+}
+
 void FillAntialiased(TCustomBitmap32& bitmap, const TGrid& grid, TEdgeWalker& walker, std::int64_t firstRow,
                      std::int64_t endRow, TColor32 color, bool nonZero, int shift, TScratch& scratch) {
   TCoverageRow coverage(bitmap, shift, color, scratch);
   const std::int64_t firstPixelRow = firstRow >> shift, endPixelRow = ((endRow - 1) >> shift) + 1;
   for (std::int64_t y = firstPixelRow; y < endPixelRow; ++y) {
-    const std::int64_t rowsFrom = std::max(y << shift, firstRow), rowsTo = std::min((y + 1) << shift, endRow);
-    walker.Enter(rowsFrom);
-    if (walker.Steady(rowsFrom, rowsTo)) {
-      std::vector<TEdge>& edges = walker.Edges();
-      ForEachRole(edges, nonZero, [&](std::size_t i, std::int32_t role) {
-        if (role != 0) coverage.AddEdge(edges[i], role, rowsTo - rowsFrom, grid);
-        else edges[i].Advance(rowsTo - rowsFrom);
-      });
-      walker.DropEnded(rowsTo);
-    } else {
-      for (std::int64_t row = rowsFrom; row < rowsTo; ++row) {
-        ForEachSpan(walker.Enter(row), nonZero, grid, [&](std::int64_t a, std::int64_t b) { coverage.AddSpan(a, b); });
-        walker.Leave(row);
-      }
-    }
+    FillPixelRow(coverage, grid, walker, std::max(y << shift, firstRow), std::min((y + 1) << shift, endRow), nonZero,
+                 scratch);
     coverage.Flush(static_cast<std::int32_t>(y));
   }
   EMMS();
@@ -534,7 +713,7 @@ void RasterizePolygon(TCustomBitmap32& bitmap, const TArrayOfArrayOfFixedPoint& 
   if (scratch.Pending.empty()) return;
   TEdgeWalker walker(scratch);
   const std::int64_t firstRow = walker.FirstRow();
-  const std::int64_t endRow = std::min(walker.EndRow(), grid.Bottom);
+  const std::int64_t endRow = std::min(scratch.EndRow, grid.Bottom);
   if (endRow <= firstRow) return;
   if (options.SubsampleShift == 0)
     FillAliased(bitmap, grid, walker, firstRow, endRow, color, options.NonZero);
