@@ -22,6 +22,7 @@ std::string_view DefinitionKeyword(TXmlNodeKind kind) {
     default: return {};
   }
 }
+
 // The character reference of a white space character.
 std::string_view WhiteSpaceReference(char c) {
   switch (c) {
