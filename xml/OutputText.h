@@ -30,6 +30,9 @@ public:
     return *this;
   }
   std::size_t size() const { return Used; }
+  bool EndsWith(std::string_view tail) const {
+    return Used >= tail.size() && std::string_view(Out.data() + Used - tail.size(), tail.size()) == tail;
+  }
 
 private:
   void Grow(std::size_t needed) { Out.resize(std::max({Out.size() * 2, Used + needed, std::size_t{256}})); }

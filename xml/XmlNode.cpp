@@ -153,6 +153,8 @@ std::string TXmlNode::GetValue() const {
   return value;
 }
 
+std::string TXmlNode::GetStringValue() const { return Kind == nkElement ? Resolved(Value.View()) : GetValue(); }
+
 void TXmlNode::SetValue(std::string_view value) {
   Pool->MarkModified();
   Value.Copy(Kind == nkCData ? CDataText(value) : xml::EscapeText(value));

@@ -210,6 +210,10 @@ public:
   void ParseFromString(std::string_view text);
 
 private:
+  // A string value as written: unlike names and numbers, a text keeps its
+  // own blanks and line ends at its ends (a label text's padding).
+  std::string GetStringValue() const;
+
   friend class TXmlDocument;
   friend class xml::detail::Parser;
   friend class xml::detail::Writer;

@@ -181,12 +181,12 @@ std::int32_t TXmlNode::ReadChildInteger(std::string_view name, std::int32_t defa
 
 std::string TXmlNode::ReadChildString(std::string_view name, std::string_view defaultValue) const {
   const TXmlNode* child = FindChild(name);
-  return child ? child->GetValue() : std::string(defaultValue);
+  return child ? child->GetStringValue() : std::string(defaultValue);
 }
 
 std::u16string TXmlNode::ReadChildWideString(std::string_view name, std::u16string_view defaultValue) const {
   const TXmlNode* child = FindChild(name);
-  return child ? rtl::Utf8ToUtf16(child->GetValue()) : std::u16string(defaultValue);
+  return child ? rtl::Utf8ToUtf16(child->GetStringValue()) : std::u16string(defaultValue);
 }
 
 void TXmlNode::ReadChildFont(std::string_view name, TFont& font) const {

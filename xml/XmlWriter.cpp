@@ -22,6 +22,16 @@ std::string_view DefinitionKeyword(TXmlNodeKind kind) {
     default: return {};
   }
 }
+
+// The character reference of a white space character.
+std::string_view WhiteSpaceReference(char c) {
+  switch (c) {
+    case ' ': return "&#32;"sv;
+    case '\t': return "&#9;"sv;
+    case '\n': return "&#10;"sv;
+    default: return "&#13;"sv;
+  }
+}
 }  // namespace
 
 class Writer {
@@ -66,14 +76,17 @@ private:
     AfterChild(Stack.back());
   }
 
-  // The line break after a child, except around character data in elements.
+  // Layout white space never touches character data in an element: the
+  // reader would take it for part of the text, or cut the text's own blanks
+  // together with it. So no line break is written before or after it, and a
+  // line that does not start after a line break is not indented.
+  static bool IsTextOf(const TXmlNode& parent, std::uint32_t index) {
+    return parent.Kind == nkElement && index < parent.Children.Count && parent.Children.Items[index]->Kind == nkCharData;
+  }
+
+  // The line break after a child, except around character data.
   void AfterChild(const Frame& f) {
-    const auto& children = f.Node->Children;
-    const TXmlNode* child = children.Items[f.Next - 1];
-    if (f.Node->Kind == nkElement) {
-      const bool nextIsText = f.Next < children.Count && children.Items[f.Next]->Kind == nkCharData;
-      if (child->Kind == nkCharData || nextIsText) return;
-    }
+    if (IsTextOf(*f.Node, f.Next - 1) || IsTextOf(*f.Node, f.Next)) return;
     Out.append(LineBreak);
   }
 
@@ -105,7 +118,9 @@ private:
         return Line(" "sv, node.Value.View(), ">"sv);
       case nkSpecial: return Line("<!"sv, node.Value.View(), ">"sv);
       case nkInstruction: return Line("<?"sv, node.Value.View(), "?>"sv);
-      case nkCharData: return Line({}, node.Value.View(), {});
+      case nkCharData:
+        WriteCharData(node.Value.View());
+        return false;
       case nkUnknown: return Line("<"sv, node.Value.View(), ">"sv);
     }
     throw EXmlError("Illegal element type");
@@ -130,13 +145,29 @@ private:
     }
     Out += '>';
     Out.append(node.Value.View());
-    if (!hasChildren) {
+    // Character data that comes first continues the value, as the reader
+    // takes it.
+    std::uint32_t next = 0;
+    for (; IsTextOf(node, next); ++next) WriteCharData(node.Children.Items[next]->Value.View());
+    if (next == node.Children.Count) {
       WriteEndTag(node);
       return false;
     }
     Out.append(LineBreak);
-    Stack.push_back({&node, 0, depth});
+    Stack.push_back({&node, next, depth});
     return true;
+  }
+
+  // The reader drops character data that is only white space, and in the
+  // readable layout cuts line ends and blanks off its end as line breaks and
+  // indentation: such characters of the text's own are written as references,
+  // which it keeps.
+  void WriteCharData(std::string_view text) {
+    const bool blank = text.find_first_not_of(" \t\r\n"sv) == std::string_view::npos;
+    const std::string_view cut = blank ? " \t\r\n"sv : Layout == xlReadable ? " \r\n"sv : ""sv;
+    const std::size_t end = cut.empty() ? text.size() : text.find_last_not_of(cut) + 1;
+    Out.append(text.substr(0, end));
+    for (const char c : text.substr(end)) Out.append(WhiteSpaceReference(c));
   }
 
   bool OpenDocType(const TXmlNode& node, int depth) {
@@ -180,7 +211,7 @@ private:
   }
 
   void WriteIndent(int depth) {
-    if (Layout != xlReadable) return;
+    if (Layout != xlReadable || !Out.EndsWith(LineBreak)) return;
     for (int i = 0; i < depth; ++i) Out.append(Indent);
   }
 

@@ -63,11 +63,15 @@ std::shared_ptr<const TBitmap32> TdocBitmapResource::GetSharedBitmap() {
   EnsureData();
   TMapStream& data = GetData();
   if (data.GetSize() == 0) return nullptr;
-  Shared = document::SharedPicture(data, GetFileExtension(), [this, &data] {
-    return std::unique_ptr<TBitmap32>(static_cast<TBitmap32*>(LoadObjectFromStream(data).release()));
-  });
+  Shared = SharePicture(data);
   if (CurrentObject() != nullptr) ReleaseObject();
   return Shared;
+}
+
+std::shared_ptr<const TBitmap32> TdocBitmapResource::SharePicture(TMapStream& data) {
+  return document::SharedPicture(data, GetFileExtension(), [this, &data] {
+    return std::unique_ptr<TBitmap32>(static_cast<TBitmap32*>(LoadObjectFromStream(data).release()));
+  });
 }
 
 void TdocBitmapResource::Changed() {
@@ -103,13 +107,14 @@ std::unique_ptr<TPersistent> TdocBitmapResource::LoadObjectFromStream(TStream& d
 // A file is taken only when it decodes as a picture of a registered format:
 // a document may name any file, and its bytes must never be shown, copied
 // or embedded unless they are a picture. Bytes kept as they are in the file
-// are decoded once here to prove it.
+// are proven by their decoded picture: the one shown already for equal
+// bytes, or else one decoded here (a large picture inserted many times is
+// decoded once).
 void TdocBitmapResource::LoadDataFromFile(const std::string& name) {
   try {
     if (FormatCan(name, rfLoadsFromStream)) {
       TdocResource::LoadDataFromFile(name);
-      LoadObjectFromStream(GetData());
-      GetData().SetPosition(0);
+      SharePicture(GetData());
       return;
     }
     TBitmap32 bitmap;

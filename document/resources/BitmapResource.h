@@ -46,5 +46,9 @@ protected:
   std::int64_t GetObjectSize() override;
 
 private:
+  // The picture of data from the pool of shown pictures, decoded when the
+  // pool has none of equal bytes; data is left at position 0.
+  std::shared_ptr<const TBitmap32> SharePicture(TMapStream& data);
+
   std::shared_ptr<const TBitmap32> Shared;
 };

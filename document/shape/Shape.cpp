@@ -251,6 +251,22 @@ TFloatRect TdocShape::GetBox(bool withExtents) const {
   return BoxAround(corners);
 }
 
+TFloatRect TdocShape::PaintedBox(bool direct) const {
+  TFloatRect box = LocalArea();
+  if (!NeedsRenderCache()) {
+    for (const auto& child : Shapes) {
+      if (!child->Visible) continue;
+      const TFloatRect part = child->PaintedBox(false);
+      box = {std::min(box.Left, part.Left), std::min(box.Top, part.Top), std::max(box.Right, part.Right),
+             std::max(box.Bottom, part.Bottom)};
+    }
+  }
+  if (direct) return box;
+  std::array<TFloatPoint, 4> corners = RectCorners(box);
+  for (TFloatPoint& corner : corners) corner = LocalToParent(corner);
+  return BoxAround(corners);
+}
+
 TFloatRect TdocShape::LocalArea() const {
   return {-Extents[0], -Extents[1], DocWidth + Extents[2], DocHeight + Extents[3]};
 }

@@ -476,6 +476,11 @@ private:
   void DrawResampled(TBitmap32& bitmap, TdocTransform& toBitmap);
   // The frame widened by the extents, in local coordinates.
   TFloatRect LocalArea() const;
+  // Where rendering may paint, in parent coordinates (local ones with
+  // direct): the local area and, for a shape drawn without a cache, its
+  // visible children wherever they lie, as they are drawn straight onto the
+  // same bitmap.
+  TFloatRect PaintedBox(bool direct) const;
   TPoint CachePixelAt(const TPoint& screenPoint) const;
   std::vector<TPoint> ScreenPolygon(const TFloatRect& local) const;
 

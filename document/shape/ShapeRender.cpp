@@ -206,7 +206,7 @@ TdocTransform LocalToBitmap(const TdocShape& shape, const TFloatRect& rect, bool
 
 void TdocShape::RenderShape(TBitmap32& bitmap, const TFloatRect& rect, bool direct, const TdocRenderOptions& options) {
   if (!Visible) return;
-  const TFloatRect box = direct ? LocalArea() : GetBox(true);
+  const TFloatRect box = PaintedBox(direct);
   if (!Overlap(box, rect) || !ReachesClip(box, rect, bitmap)) return;
   if (NeedsRenderCache()) {
     RenderCached(bitmap, rect, direct, options);

@@ -107,6 +107,29 @@ TEST(XmlValues, TextsRead) {
   EXPECT_EQ(root->ReadChildInteger("Missing", 9), 9);
 }
 
+// A text keeps the blanks, tabs and line ends at its ends through a file in
+// either layout; names and numbers around which a file has white space
+// still read as they did.
+TEST(XmlValues, StringsKeepTheirOwnWhiteSpace) {
+  const std::string padded = "  two\r\nlines\t ";
+  const std::u16string wide = u"\t\u00E9t\u00E9  ";
+  for (TXmlLayout layout : {xlCompact, xlReadable}) {
+    TXmlDocument doc("R");
+    doc.Layout = layout;
+    doc.GetRoot()->WriteChildString("Text", padded, "");
+    doc.GetRoot()->WriteChildWideString("Wide", wide, u"");
+    TXmlDocument back;
+    back.ReadFromString(doc.WriteToString());
+    EXPECT_EQ(back.GetRoot()->ReadChildString("Text"), padded);
+    EXPECT_EQ(back.GetRoot()->ReadChildWideString("Wide"), wide);
+    EXPECT_EQ(back.GetRoot()->FindChild("Text")->GetValue(), "two\r\nlines");
+  }
+  TXmlDocument spaced;
+  spaced.ReadFromString("<R><N> 12 </N><B> True </B></R>");
+  EXPECT_EQ(spaced.GetRoot()->ReadChildInteger("N", 0), 12);
+  EXPECT_TRUE(spaced.GetRoot()->ReadChildBool("B", false));
+}
+
 TEST(XmlValues, DateTimes) {
   TXmlDocument doc("R");
   TXmlNode* root = doc.GetRoot();

@@ -68,7 +68,8 @@ TEST(XmlParser, WorkedExamplesValuesAndAttributes) {
   EXPECT_EQ(r->ReadChildString("b"), "&foo;");
   EXPECT_EQ(r->ReadChildString("c"), "ABC\t\xF0\x9F\x98\x80<&lt;");
   EXPECT_EQ(r->ReadChildString("d"), "a &amp b") << "an & without ; ends the resolution";
-  EXPECT_EQ(r->ReadChildString("e"), "two  words");
+  EXPECT_EQ(r->FindChild("e")->GetValue(), "two  words");
+  EXPECT_EQ(r->ReadChildString("e"), "  two  words  ") << "a text keeps its own blanks";
   EXPECT_EQ(r->FindChild("f")->GetValue(), "first");
   EXPECT_EQ(r->FindChild("f")->GetChild(1)->WriteToString(), "\r\n  second") << "trailing CR, LF and blanks go";
   EXPECT_EQ(r->FindChild("h")->GetChild(1)->WriteToString(), "y ") << "without CR nothing is trimmed";

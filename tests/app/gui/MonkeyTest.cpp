@@ -99,7 +99,8 @@ private:
   void ClickSomething() {
     QWidget* control = AnyControl();
     if (!control) return;
-    const QPoint at(Pick(std::max(1, control->width())), Pick(std::max(1, control->height())));
+    const int x = Pick(std::max(1, control->width())), y = Pick(std::max(1, control->height()));
+    const QPoint at(x, y);
     QTest::mouseClick(control, Pick(5) ? Qt::LeftButton : Qt::RightButton, Qt::NoModifier, at);
   }
 

@@ -125,7 +125,8 @@ private:
     QTest::mousePress(Control.viewport(), Qt::LeftButton, keys, from);
     QPoint at = from;
     for (int i = 0, steps = 1 + Pick(4); i < steps; ++i) {
-      at += QPoint(Pick(81) - 40, Pick(81) - 40);
+      const int dx = Pick(81) - 40, dy = Pick(81) - 40;
+      at += QPoint(dx, dy);
       doctest::MoveMouse(Control, at, Qt::LeftButton, Pick(3) ? keys : Modifiers());
     }
     QTest::mouseRelease(Control.viewport(), Qt::LeftButton, keys, at);

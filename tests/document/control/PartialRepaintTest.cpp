@@ -51,8 +51,10 @@ struct PartialRepaintTest : ::testing::TestWithParam<float> {
       shape = std::make_unique<TdocEllipseShape>();
     else
       shape = std::make_unique<TdocRoundRectShape>();
-    shape->SetDocFrame(Uniform(0, 80), Uniform(0, 45), Uniform(3, 20), Uniform(3, 20),
-                       Random() % 3 == 0 ? Uniform(0, 360) : 0.0f);
+    // Drawn one after the other: the order of a call's arguments is the compiler's.
+    const float left = Uniform(0, 80), top = Uniform(0, 45), width = Uniform(3, 20), height = Uniform(3, 20);
+    const float angle = Random() % 3 == 0 ? Uniform(0, 360) : 0.0f;
+    shape->SetDocFrame(left, top, width, height, angle);
     shape->SetFillColor(Color());
     shape->SetOutlineColor(Color());
     shape->SetOutlineWidth(Uniform(0, 1.5f));
@@ -64,11 +66,16 @@ struct PartialRepaintTest : ::testing::TestWithParam<float> {
     const int index = static_cast<int>(Random() % static_cast<unsigned>(core.ShapeCount()));
     auto& shape = dynamic_cast<TdocPolygonShape&>(*core.GetShapes(index));
     switch (edit) {
-      case edMove: shape.SetDocPos(shape.GetDocLeft() + Uniform(-3, 3), shape.GetDocTop() + Uniform(-3, 3)); return;
-      case edResize:
-        shape.SetDocBounds(shape.GetDocLeft(), shape.GetDocTop(), shape.GetDocWidth() * Uniform(0.5f, 1.5f),
-                           shape.GetDocHeight() * Uniform(0.5f, 1.5f));
+      case edMove: {
+        const float dx = Uniform(-3, 3), dy = Uniform(-3, 3);
+        shape.SetDocPos(shape.GetDocLeft() + dx, shape.GetDocTop() + dy);
         return;
+      }
+      case edResize: {
+        const float sx = Uniform(0.5f, 1.5f), sy = Uniform(0.5f, 1.5f);
+        shape.SetDocBounds(shape.GetDocLeft(), shape.GetDocTop(), shape.GetDocWidth() * sx, shape.GetDocHeight() * sy);
+        return;
+      }
       case edRotate: shape.SetDocAngle(Uniform(0, 360)); return;
       case edColor: shape.SetFillColor(Color()); return;
       case edDelete: core.DeleteShape(index); return;

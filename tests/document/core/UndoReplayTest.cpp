@@ -44,8 +44,20 @@ public:
     const int kind = Pick(15);
     Log.append(Names[kind]).append(" ");
     switch (kind) {
-      case 0: if (TdocShape* s = AnyShape()) s->SetDocPos(s->GetDocLeft() + Offset(), s->GetDocTop() + Offset()); break;
-      case 1: if (TdocShape* s = AnyShape()) s->SetDocBounds(s->GetDocLeft(), s->GetDocTop(), Size(), Size()); break;
+      // Two draws for one call are made one after the other: the order of a
+      // call's arguments is the compiler's.
+      case 0:
+        if (TdocShape* s = AnyShape()) {
+          const float dx = Offset(), dy = Offset();
+          s->SetDocPos(s->GetDocLeft() + dx, s->GetDocTop() + dy);
+        }
+        break;
+      case 1:
+        if (TdocShape* s = AnyShape()) {
+          const float width = Size(), height = Size();
+          s->SetDocBounds(s->GetDocLeft(), s->GetDocTop(), width, height);
+        }
+        break;
       case 2: if (TdocShape* s = AnyShape()) s->SetDocAngle(s->GetDocAngle() + Offset() * 7); break;
       case 3: AddShape(); break;
       case 4: if (Doc.ShapeCount() > 0) Doc.DeleteShape(Pick(Doc.ShapeCount())); break;
@@ -100,8 +112,9 @@ private:
       }
       default: shape = std::make_unique<TdocEllipseShape>();
     }
-    shape->SetDocFrame(static_cast<float>(Pick(150)), static_cast<float>(Pick(250)), Size(), Size(),
-                       static_cast<float>(Pick(4) * 30));
+    const auto left = static_cast<float>(Pick(150)), top = static_cast<float>(Pick(250));
+    const float width = Size(), height = Size();
+    shape->SetDocFrame(left, top, width, height, static_cast<float>(Pick(4) * 30));
     Doc.AddShape(std::move(shape));
   }
 

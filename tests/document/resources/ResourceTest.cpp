@@ -17,6 +17,7 @@
 #include "document/resources/BitmapResource.h"
 #include "document/resources/ResourceRegistry.h"
 #include "document/resources/ResourceThread.h"
+#include "imaging/formats/BmpFormat.h"
 #include "imaging/formats/ImageFiler.h"
 #include "platform/rtl/Exception.h"
 #include "tests/document/resources/ResourceTestSupport.h"
@@ -246,6 +247,52 @@ TEST_F(ResourceBytes, PictureWithoutStreamFormatBecomesHck) {
   imaging::LoadRasterFromStream(stream, ".hck", decoded, 0, TSize{0, 0});
   EXPECT_TRUE(SamePixels(decoded, *picture));
   EXPECT_FALSE(std::filesystem::exists(folder.File("picture.hck")));
+}
+
+// Bitmap files under an extension of their own, whose decodes are counted.
+class TCountedBmp : public TdocBmpFormat {
+public:
+  static inline int Decodes = 0;
+  static const TRasterClass& Class() {
+    static const TRasterClass rasterClass{"TCountedBmp", [] { return std::unique_ptr<TdocRaster>(new TCountedBmp); },
+                                          nullptr};
+    return rasterClass;
+  }
+  static void Register() { imaging::RegisterRasterFormat(Class(), "Counted bitmap", ".counted;", rfLoadsFromStream); }
+  void LoadFromStream(TStream& stream, TCustomBitmap32& bitmap, std::int32_t pageIndex, TSize targetSize) override {
+    ++Decodes;
+    TdocBmpFormat::LoadFromStream(stream, bitmap, pageIndex, targetSize);
+  }
+};
+
+// A picture file inserted again while its picture is shown is proven by that
+// picture, not decoded again; other bytes under the same name are decoded.
+TEST_F(ResourceBytes, PictureShownAlreadyIsNotDecodedAgain) {
+  TCountedBmp::Register();
+  ScratchFolder folder;
+  const auto picture = Picture(12);
+  SaveBmp(*picture, folder.File("picture.bmp"));
+  std::filesystem::rename(folder.File("picture.bmp"), folder.File("picture.counted"));
+  auto first = MakeResource<TdocBitmapResource>();
+  first->LoadFromFile(folder.File("picture.counted"));
+  const auto shown = first->GetSharedBitmap();
+  ASSERT_NE(shown, nullptr);
+  EXPECT_TRUE(SamePixels(*shown, *picture));
+  TCountedBmp::Decodes = 0;
+  std::vector<TResourcePtr<TdocBitmapResource>> more;
+  for (int i = 0; i < 3; ++i) {
+    more.push_back(MakeResource<TdocBitmapResource>());
+    more.back()->LoadFromFile(folder.File("picture.counted"));
+    EXPECT_EQ(more.back()->GetSharedBitmap(), shown);
+  }
+  EXPECT_EQ(TCountedBmp::Decodes, 0);
+  const auto other = Picture(13);
+  SaveBmp(*other, folder.File("other.bmp"));
+  std::filesystem::rename(folder.File("other.bmp"), folder.File("picture.counted"));
+  auto changed = MakeResource<TdocBitmapResource>();
+  changed->LoadFromFile(folder.File("picture.counted"));
+  EXPECT_GE(TCountedBmp::Decodes, 1);
+  EXPECT_TRUE(SamePixels(*changed->GetSharedBitmap(), *other));
 }
 
 class ResourceCacheRules : public ResourceTest {

@@ -286,6 +286,43 @@ TEST_F(ShapeRenderTest, CanvasPaintingReachesOnlyTheShapesPixelsWithinTheClip) {
     }
 }
 
+// Shapes may lie off the page, where a view shows them too: any part of the
+// view rendered alone under a clip gives the pixels of the whole view.
+TEST_F(ShapeRenderTest, APartRenderedUnderAClipMatchesTheWholeOffThePageToo) {
+  Page.AddShape(MakeFill(-15, -10, 8, 6));
+  Page.AddShape(MakeFill(-12, 34, 6, 4, 30));
+  Page.AddShape(MakeFill(42, 10, 5, 12, 200));
+  Page.AddShape(MakeFill(10, 10, 12, 8, 15));
+  // At 2 pixels per mm the bitmap shows the page and 20 mm left and right of
+  // it, 15 mm above and below.
+  const TFloatRect view{-20, -15, 60, 45};
+  TdocRenderOptions options;
+  options.Resolution = 2;
+  TBitmap32 whole;
+  whole.SetSize(PageWidthPx, PageHeightPx);
+  whole.Clear(clWhite32);
+  Page.RenderShape(whole, view, false, options);
+  ASSERT_NE(whole.GetPixel(20, 15), clWhite32) << "the shape above the page is drawn";
+  std::vector<TRect> clips = {{0, 0, 40, 40}, {0, 0, PageWidthPx, 20}, {0, 95, 40, PageHeightPx}, {124, 40, 160, 80}};
+  std::mt19937 random(5);
+  for (int i = 0; i < 20; ++i) {
+    const int left = static_cast<int>(random() % PageWidthPx), top = static_cast<int>(random() % PageHeightPx);
+    const int width = 1 + static_cast<int>(random() % 50), height = 1 + static_cast<int>(random() % 50);
+    clips.push_back({left, top, std::min(PageWidthPx, left + width), std::min(PageHeightPx, top + height)});
+  }
+  for (const TRect& clip : clips) {
+    TBitmap32 part;
+    part.SetSize(PageWidthPx, PageHeightPx);
+    part.Clear(clWhite32);
+    part.SetClipRect(clip);
+    Page.RenderShape(part, view, false, options);
+    int differing = 0;
+    for (int y = clip.Top; y < clip.Bottom; ++y)
+      for (int x = clip.Left; x < clip.Right; ++x) differing += part.GetPixel(x, y) != whole.GetPixel(x, y);
+    EXPECT_EQ(differing, 0) << "clip " << clip.Left << ", " << clip.Top << " - " << clip.Right << ", " << clip.Bottom;
+  }
+}
+
 TEST_F(ShapeRenderTest, MirrorAndFlipReverseTheCache) {
   TBitmap32 bitmap;
   bitmap.SetSize(2, 2);

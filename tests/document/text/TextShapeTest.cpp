@@ -196,6 +196,13 @@ TEST_F(TextShapeTest, DeselectingAnEmptyTextAsksForItsDeletion) {
   EXPECT_EQ(Document.AutoDeleteRequests.size(), 1u);
 }
 
+TEST_F(TextShapeTest, BlanksAroundTheTextSurviveTheXml) {
+  auto& text = Add<TdocTextShape>(u"  Price \t");
+  TdocTextShape loaded;
+  Load(loaded, Save(text));
+  EXPECT_EQ(loaded.GetText(), u"  Price \t");
+}
+
 TEST_F(TextShapeTest, XmlRoundTripWithSpans) {
   auto& memo = Add<TdocMemoShape>(u"Größe\r\nΚαλημέρα мир");
   memo.SetFontStyle(FontStyleBit(fsBold) | FontStyleBit(fsUnderline));

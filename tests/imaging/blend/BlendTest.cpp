@@ -221,7 +221,8 @@ std::vector<TColor32> Backgrounds(std::size_t n, std::uint32_t seed) {
   std::vector<TColor32> v(n);
   for (auto& c : v) {
     const std::uint32_t pick = rng() % 20;
-    c = (rng() & 0x00FFFFFF) | (pick == 0 ? rng() & 0xFF000000 : pick == 1 ? 0 : 0xFF000000);
+    const std::uint32_t colour = rng() & 0x00FFFFFF;
+    c = colour | (pick == 0 ? rng() & 0xFF000000 : pick == 1 ? 0 : 0xFF000000);
   }
   return v;
 }

@@ -56,7 +56,8 @@ TEST(UnusedBindings, MicroTileUnionsAgreeInEveryVariant) {
   std::vector<TMicroTile> a(11), b(11), expected(11);
   for (std::size_t i = 0; i < a.size(); ++i) {
     const auto l = static_cast<std::uint8_t>(random() % 128), t = static_cast<std::uint8_t>(random() % 128);
-    a[i] = i % 4 == 1 ? 0 : MakeMicroTile(l, t, static_cast<std::uint8_t>(l + 1 + random() % 100), static_cast<std::uint8_t>(t + 1 + random() % 100));
+    const auto r = static_cast<std::uint8_t>(l + 1 + random() % 100), bottom = static_cast<std::uint8_t>(t + 1 + random() % 100);
+    a[i] = i % 4 == 1 ? 0 : MakeMicroTile(l, t, r, bottom);
     b[i] = i % 5 == 2 ? 0 : MakeMicroTile(static_cast<std::uint8_t>(l / 2), static_cast<std::uint8_t>(t + 3),
                                         static_cast<std::uint8_t>(l + 60), static_cast<std::uint8_t>(t + 20));
     auto byte = [](TMicroTile tile, int shift) { return static_cast<std::uint8_t>(tile >> shift); };
