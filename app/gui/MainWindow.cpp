@@ -23,6 +23,7 @@
 #include "app/gui/SheetTab.h"
 #include "document/editor/HandlePainter.h"
 #include "document/control/Document.h"
+#include "platform/gdi/FontConfigWarmUp.h"
 #include "platform/qt/Printer.h"
 
 namespace app {
@@ -51,6 +52,10 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), Language(std::make_unique
   panelcarshape->LengthFactor = [this] { return LengthFactor(); };
   panelcarshape->OnNotice = [this](const std::string& message) { Notice(message); };
   panelcarshape->OnBuilt = [this] { PreparePanel(); };
+  // The style's pictures are read while the font configuration still is;
+  // the controls after them measure text.
+  MakeTopRowButtons();
+  gdi::AwaitFontConfigWarmUp();
   BuildLabelTab();
   BuildPageTab();
   BuildParametersTab();

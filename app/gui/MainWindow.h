@@ -210,7 +210,9 @@ protected:
 
 private:
   // MainWindowLayout.cpp
-  void BuildTopRow(QWidget* parent, QHBoxLayout* row);
+  // The top row's buttons with their pictures; nothing in them measures text.
+  void MakeTopRowButtons();
+  void BuildTopRow(QHBoxLayout* row);
   void BuildLabelTab();
   void BuildLabelToolBar(QVBoxLayout* layout);
   // The label document with the rulers above and to its left.
