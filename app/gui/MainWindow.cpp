@@ -17,6 +17,7 @@
 #include "app/ProgramFolders.h"
 #include "app/UiTexts.h"
 #include "app/gui/AboutBox.h"
+#include "app/gui/CalculatorsTab.h"
 #include "app/gui/Guarded.h"
 #include "app/gui/LanguageFont.h"
 #include "app/gui/QtText.h"
@@ -142,6 +143,13 @@ void TForm1::PreparePanel() {
   ApplyLanguageFont(*Language, {panelcarshape});
   ApplyPanelTexts();
   FillLists();
+}
+
+// The calculators' page, built when first opened, the same way.
+void TForm1::PrepareCalculators() {
+  if (FirstActivation) return;
+  ApplyLanguageFont(*Language, {tabutilitaires});
+  tabutilitaires->ApplyUITexts();
 }
 
 void TForm1::ReadParameterFile() {

@@ -244,6 +244,7 @@ private:
 
   void RunFirstActivation();
   void PreparePanel();
+  void PrepareCalculators();
   void ApplyPanelTexts();
   void ReadParameterFile();
   void FillPrinterList();

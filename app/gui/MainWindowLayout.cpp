@@ -241,6 +241,7 @@ void TForm1::BuildParametersTab() {
   Groupunite->setMaximumWidth(300);
 
   tabutilitaires = new TCalculatorsTab;
+  tabutilitaires->OnBuilt = [this] { PrepareCalculators(); };
   PageControl1 = Named<QTabWidget>("PageControl1");
   for (QWidget* tab : {Tabparaetiquette, TabParapage, static_cast<QWidget*>(tabutilitaires), Tabparametres})
     PageControl1->addTab(tab, QString());
