@@ -26,8 +26,9 @@ int main(int argc, char** argv) {
   const TResourceLifetime resources;
   QApplication application(argc, argv);
   // Read beside the main window's first steps, which await it before their
-  // first text. Started after the application object: beside its loading of
-  // the platform's libraries, both would wait for each other.
+  // first text. Started after the application object: started before it,
+  // the reading slowed the loading of the platform's libraries and was
+  // slowed by it.
   const gdi::TFontConfigWarmUp fontConfig;
   LimitPaintThreads();
   QApplication::setApplicationName(QStringLiteral("Mirqoven"));

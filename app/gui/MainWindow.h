@@ -4,8 +4,8 @@
 // check-digit calculators, parameters), the top row of buttons and the
 // status bar. Its first activation loads the language file, applies the
 // language font, reads the parameter file and applies the texts; the printer
-// list and the property panel's controls wait for their first use; closing
-// writes the parameter file back.
+// list, the property panel's controls and the calculators wait for their
+// first use; closing writes the parameter file back.
 
 #include <memory>
 #include <string>
