@@ -21,9 +21,15 @@ std::set<std::string> FontFilesOf(FcFontSet* fonts) {
   return files;
 }
 
+// The process's configuration is read afresh by each test and given back
+// after it, as Qt gives it back at its end.
+struct FontConfigWarmUp : ::testing::Test {
+  ~FontConfigWarmUp() override { FcFini(); }
+};
+
 }  // namespace
 
-TEST(FontConfigWarmUp, TheProcessConfigurationReadAheadListsWhatAFreshReadingLists) {
+TEST_F(FontConfigWarmUp, TheProcessConfigurationReadAheadListsWhatAFreshReadingLists) {
   {
     const gdi::TFontConfigWarmUp warmUp;
     gdi::AwaitFontConfigWarmUp();
@@ -37,7 +43,7 @@ TEST(FontConfigWarmUp, TheProcessConfigurationReadAheadListsWhatAFreshReadingLis
   EXPECT_EQ(FontFilesOf(FcConfigGetFonts(nullptr, FcSetSystem)), expected);
 }
 
-TEST(FontConfigWarmUp, OneAtATimeAndAwaitingIsHarmlessWithOrWithoutOne) {
+TEST_F(FontConfigWarmUp, OneAtATimeAndAwaitingIsHarmlessWithOrWithoutOne) {
   gdi::AwaitFontConfigWarmUp();  // none running: returns at once
   {
     const gdi::TFontConfigWarmUp first;
