@@ -56,5 +56,5 @@ scripts/run-monkeys.sh build/sanitize 60
 
 # ThreadSanitizer needs only the code with a thread and its tests.
 configure build/tsan "${checked[@]}" -DLABEL_TSAN=ON
-build build/tsan document_resource_tests
+build build/tsan document_resource_tests gdi_thread_tests
 run_tests build/tsan

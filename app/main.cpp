@@ -7,6 +7,7 @@
 #include "app/gui/MainWindow.h"
 #include "app/shapes/ShapesStartUp.h"
 #include "document/resources/ResourceStartUp.h"
+#include "platform/gdi/FontConfigWarmUp.h"
 #include "platform/qt/Clipboard.h"
 #include "platform/qt/PaintThreads.h"
 
@@ -24,6 +25,11 @@ int main(int argc, char** argv) {
   app::StartUpShapes();
   const TResourceLifetime resources;
   QApplication application(argc, argv);
+  // Read beside the main window's first steps, which await it before their
+  // first text. Started after the application object: started before it,
+  // the reading slowed the loading of the platform's libraries and was
+  // slowed by it.
+  const gdi::TFontConfigWarmUp fontConfig;
   LimitPaintThreads();
   QApplication::setApplicationName(QStringLiteral("Mirqoven"));
   InstallClipboardPictures();

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 
 #include "app/CheckDigits.h"
 #include "app/UiTexts.h"
@@ -47,7 +48,28 @@ QString DigitsCaption(int textNumber, const std::string& digits) {
 
 TCalculatorsTab::TCalculatorsTab(QWidget* parent) : QWidget(parent) {
   setObjectName("tabutilitaires");
-  auto* layout = new QGridLayout(this);
+  new QGridLayout(this);
+}
+
+void TCalculatorsTab::EnsureBuilt() {
+  if (Built) return;
+  Built = true;
+  Build();
+  if (OnBuilt) OnBuilt();
+}
+
+void TCalculatorsTab::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (Built) return;
+  EnsureBuilt();
+  // Children made under a page already showing wait for their own showing,
+  // and the page is laid out before it paints.
+  for (TCalculatorGroup& group : Groups) group.Group->show();
+  layout()->activate();
+}
+
+void TCalculatorsTab::Build() {
+  auto* layout = static_cast<QGridLayout*>(this->layout());
   for (std::size_t i = 0; i < CalculatorRows.size(); ++i) {
     const TCalculatorRow& row = CalculatorRows[i];
     TCalculatorGroup& group = Groups[i];

@@ -1,9 +1,12 @@
 #pragma once
 // tabutilitaires: the check-digit calculators. Each group wires an input
 // edit, a button and an output edit to one check-digit routine; the ISBN
-// group fills both the ISBN-10 and its EAN-13 form.
+// group fills both the ISBN-10 and its EAN-13 form. The groups are built
+// when the page is first shown, or asked for: a page nobody opens costs the
+// window's start nothing.
 
 #include <array>
+#include <functional>
 #include <string>
 
 #include <QWidget>
@@ -29,7 +32,14 @@ class TCalculatorsTab : public QWidget {
 public:
   explicit TCalculatorsTab(QWidget* parent = nullptr);
 
-  // The labels composed from the value, result and digits texts.
+  bool IsBuilt() const { return Built; }
+  // Builds the groups once; OnBuilt follows.
+  void EnsureBuilt();
+  // The groups have just been built.
+  std::function<void()> OnBuilt;
+
+  // The labels composed from the value, result and digits texts; the groups
+  // must be built.
   void ApplyUITexts();
 
   // EAN-13, EAN-8, UPC-A, EAN-14, SSCC, then ISBN-10.
@@ -37,9 +47,15 @@ public:
   QLabel* labreseanisbn = nullptr;
   QLineEdit* evaleureanisbn = nullptr;
 
+protected:
+  void showEvent(QShowEvent* event) override;
+
 private:
   TCalculatorGroup& Isbn() { return Groups.back(); }
+  void Build();
   void AddIsbnOutput();
+
+  bool Built = false;
 };
 
 }  // namespace app

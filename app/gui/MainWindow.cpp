@@ -17,12 +17,14 @@
 #include "app/ProgramFolders.h"
 #include "app/UiTexts.h"
 #include "app/gui/AboutBox.h"
+#include "app/gui/CalculatorsTab.h"
 #include "app/gui/Guarded.h"
 #include "app/gui/LanguageFont.h"
 #include "app/gui/QtText.h"
 #include "app/gui/SheetTab.h"
 #include "document/editor/HandlePainter.h"
 #include "document/control/Document.h"
+#include "platform/gdi/FontConfigWarmUp.h"
 #include "platform/qt/Printer.h"
 
 namespace app {
@@ -51,6 +53,10 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), Language(std::make_unique
   panelcarshape->LengthFactor = [this] { return LengthFactor(); };
   panelcarshape->OnNotice = [this](const std::string& message) { Notice(message); };
   panelcarshape->OnBuilt = [this] { PreparePanel(); };
+  // The style's pictures are read while the font configuration still is;
+  // the controls after them measure text.
+  MakeTopRowButtons();
+  gdi::AwaitFontConfigWarmUp();
   BuildLabelTab();
   BuildPageTab();
   BuildParametersTab();
@@ -137,6 +143,13 @@ void TForm1::PreparePanel() {
   ApplyLanguageFont(*Language, {panelcarshape});
   ApplyPanelTexts();
   FillLists();
+}
+
+// The calculators' page, built when first opened, the same way.
+void TForm1::PrepareCalculators() {
+  if (FirstActivation) return;
+  ApplyLanguageFont(*Language, {tabutilitaires});
+  tabutilitaires->ApplyUITexts();
 }
 
 void TForm1::ReadParameterFile() {

@@ -4,8 +4,8 @@
 // check-digit calculators, parameters), the top row of buttons and the
 // status bar. Its first activation loads the language file, applies the
 // language font, reads the parameter file and applies the texts; the printer
-// list and the property panel's controls wait for their first use; closing
-// writes the parameter file back.
+// list, the property panel's controls and the calculators wait for their
+// first use; closing writes the parameter file back.
 
 #include <memory>
 #include <string>
@@ -210,7 +210,9 @@ protected:
 
 private:
   // MainWindowLayout.cpp
-  void BuildTopRow(QWidget* parent, QHBoxLayout* row);
+  // The top row's buttons with their pictures; nothing in them measures text.
+  void MakeTopRowButtons();
+  void BuildTopRow(QHBoxLayout* row);
   void BuildLabelTab();
   void BuildLabelToolBar(QVBoxLayout* layout);
   // The label document with the rulers above and to its left.
@@ -242,6 +244,7 @@ private:
 
   void RunFirstActivation();
   void PreparePanel();
+  void PrepareCalculators();
   void ApplyPanelTexts();
   void ReadParameterFile();
   void FillPrinterList();

@@ -72,8 +72,8 @@ void AddRow(QGridLayout* grid, int row, QLabel*& label, const char* labelName, Q
 
 }  // namespace
 
-void TForm1::BuildTopRow(QWidget* parent, QHBoxLayout* row) {
-  QStyle* style = parent->style();
+void TForm1::MakeTopRowButtons() {
+  QStyle* style = this->style();
   spcharge = ToolButton("spcharge", style->standardIcon(QStyle::SP_DialogOpenButton));
   spsauve = ToolButton("spsauve", style->standardIcon(QStyle::SP_DialogSaveButton));
   spbuttonnouveau = ToolButton("spbuttonnouveau", style->standardIcon(QStyle::SP_FileIcon));
@@ -82,6 +82,9 @@ void TForm1::BuildTopRow(QWidget* parent, QHBoxLayout* row) {
   Squitter = ToolButton("Squitter", style->standardIcon(QStyle::SP_DialogCloseButton));
   spexportclipboard = TextButton("spexportclipboard", style->standardIcon(QStyle::SP_DesktopIcon));
   spexportclipboard->setText(QStringLiteral("ClipBoard"));
+}
+
+void TForm1::BuildTopRow(QHBoxLayout* row) {
   for (QToolButton* button : {spbuttonnouveau, spcharge, spsauve, spexportclipboard, sbinfos, spaide})
     row->addWidget(button);
   row->addStretch();
@@ -238,6 +241,7 @@ void TForm1::BuildParametersTab() {
   Groupunite->setMaximumWidth(300);
 
   tabutilitaires = new TCalculatorsTab;
+  tabutilitaires->OnBuilt = [this] { PrepareCalculators(); };
   PageControl1 = Named<QTabWidget>("PageControl1");
   for (QWidget* tab : {Tabparaetiquette, TabParapage, static_cast<QWidget*>(tabutilitaires), Tabparametres})
     PageControl1->addTab(tab, QString());
@@ -246,7 +250,7 @@ void TForm1::BuildParametersTab() {
   background->SetStartColor(BackgroundTop);
   background->SetEndColor(BackgroundBottom);
   auto* topRow = new QHBoxLayout;
-  BuildTopRow(background, topRow);
+  BuildTopRow(topRow);
   auto* layoutAll = new QVBoxLayout(background);
   layoutAll->addLayout(topRow);
   layoutAll->addWidget(PageControl1, 1);

@@ -50,7 +50,7 @@ void TForm1::ApplyUITexts() {
   ApplyTabTexts();
   ApplyLabelTabTexts();
   ApplyPageTabTexts();
-  tabutilitaires->ApplyUITexts();
+  if (tabutilitaires->IsBuilt()) tabutilitaires->ApplyUITexts();
   fexportimage->ApplyUITexts();
 }
 

@@ -15,9 +15,7 @@ constexpr int NameMargin = 40;
 
 }  // namespace
 
-TTemplateList::TTemplateList(QWidget* parent) : QComboBox(parent) {
-  view()->setTextElideMode(Qt::ElideRight);
-}
+TTemplateList::TTemplateList(QWidget* parent) : QComboBox(parent) {}
 
 QString TTemplateList::ShownName(const QString& itemText) {
   qsizetype end = itemText.size();
@@ -35,6 +33,9 @@ int TTemplateList::NamesWidth() const {
 }
 
 void TTemplateList::showPopup() {
+  // Set here rather than with the list: asking for the view makes the whole
+  // drop-down, which the window's start need not wait for.
+  view()->setTextElideMode(Qt::ElideRight);
   QComboBox::showPopup();
   QWidget* popup = view()->window();
   if (popup == window()) return;

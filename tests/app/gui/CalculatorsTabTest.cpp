@@ -17,7 +17,10 @@
 namespace {
 
 struct CalculatorsTabTest : ::testing::Test {
-  CalculatorsTabTest() { Tab.ApplyUITexts(); }
+  CalculatorsTabTest() {
+    Tab.EnsureBuilt();
+    Tab.ApplyUITexts();
+  }
 
   app::TCalculatorGroup& Group(const char* inputName) {
     for (app::TCalculatorGroup& group : Tab.Groups)

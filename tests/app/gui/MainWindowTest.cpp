@@ -86,6 +86,35 @@ TEST_F(MainWindowTest, ThePropertyPanelIsHiddenUntilAShapeHasTheFocus) {
   EXPECT_TRUE(form.panelcarshape->isVisibleTo(&form));
 }
 
+TEST_F(MainWindowTest, TheCalculatorsWorkWhenTheirTabIsFirstOpened) {
+  app::TForm1& form = Show();
+  const QSize windowSize = form.size();
+  const QSize minimum = form.minimumSizeHint();
+  ClickTab(form, form.tabutilitaires);
+  app::TCalculatorsTab& tab = *form.tabutilitaires;
+  ASSERT_TRUE(tab.IsBuilt());
+  const QRect page = tab.rect();
+  for (const app::TCalculatorGroup& group : tab.Groups) {
+    EXPECT_TRUE(group.Group->isVisible()) << group.Group->objectName().toStdString();
+    // Laid out before the page's first paint: inside the page, not piled up at its corner.
+    EXPECT_TRUE(page.contains(group.Group->geometry())) << group.Group->objectName().toStdString();
+    EXPECT_GT(group.Input->width(), 0);
+  }
+  EXPECT_GT(tab.Groups[1].Group->x(), tab.Groups[0].Group->geometry().right());
+  EXPECT_GT(tab.Groups[2].Group->y(), tab.Groups[0].Group->geometry().bottom());
+  // The texts the first activation gave the rest of the window.
+  EXPECT_EQ(tab.Groups[0].ValueLabel->text(), "Valeur (12Chiffres)");
+  EXPECT_EQ(tab.labreseanisbn->text(), QString::fromUtf8("EAN Résultat (13Chiffres)"));
+  EXPECT_EQ(EmptyCaptions(form), std::vector<std::string>{});
+  QTest::mouseClick(tab.Groups[0].Input, Qt::LeftButton);
+  QTest::keyClicks(tab.Groups[0].Input, "400638133393");
+  QTest::mouseClick(tab.Groups[0].Button, Qt::LeftButton);
+  EXPECT_EQ(tab.Groups[0].Output->text(), "4006381333931");
+  // The page built late leaves the window as it was.
+  EXPECT_EQ(form.size(), windowSize);
+  EXPECT_EQ(form.minimumSizeHint(), minimum);
+}
+
 TEST_F(MainWindowTest, ClosingWritesTheParameterRecord) {
   app::TForm1& form = Show();
   ASSERT_TRUE(form.close());
@@ -171,6 +200,10 @@ TEST_F(MainWindowTest, ACyrillicLanguageFileShowsItsTextsAndFont) {
   EXPECT_EQ(form.panelcarshape->combcb1type->font().family(), "Liberation Serif");
   EXPECT_NE(form.panelcarshape->eshapex->font().family(), "Liberation Serif");
   EXPECT_EQ(form.gformatdocument->font().family(), "Liberation Serif");
+  ClickTab(form, form.tabutilitaires);
+  EXPECT_EQ(form.tabutilitaires->Groups[0].Group->font().family(), "Liberation Serif");
+  EXPECT_EQ(form.tabutilitaires->Groups[0].ValueLabel->font().family(), "Liberation Serif");
+  EXPECT_NE(form.tabutilitaires->Groups[0].Input->font().family(), "Liberation Serif");
 }
 
 TEST_F(MainWindowTest, WithoutALanguageFileTheFormsKeepTheSystemFont) {
