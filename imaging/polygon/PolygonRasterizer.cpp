@@ -511,6 +511,14 @@ public:
   // and their marks written in between could otherwise alias the edge's
   // fields), in 64 bits, which spares a widening every row.
   void AddEdge(TEdge& edge, std::int32_t role, std::int64_t rows, const TGrid& grid) {
+    // An upright edge (the sides of rectangles and rounded rectangles)
+    // crosses every sub-row at the same column and stays there.
+    if (edge.StepX == 0 && edge.StepRemainder == 0) {
+      const std::int64_t x = grid.ClampX(edge.X);
+      const auto f = static_cast<std::int32_t>(x & Mask), count = static_cast<std::int32_t>(rows);
+      AddPair((x >> Shift) - Base, role * count * (Samples - f), role * count * f);
+      return;
+    }
     std::int64_t crossing = edge.X, remainder = edge.Remainder;
     const std::int64_t stepX = edge.StepX, stepRemainder = edge.StepRemainder, denominator = edge.Denominator;
     const auto next = [&](auto clamp) {
@@ -609,9 +617,10 @@ private:
     if (coverage == Samples * Samples && (Solid || to - from >= kLongRun)) {
       EndStretch(from);
       // Runs inside the polygon are filled with the colour when that is what
-      // blending it gives; long ones are otherwise blended straight from a row
-      // of the colour at full coverage.
-      if (Solid) FillLongword(Pixels + from, to - from, Rgb | 0xFF000000u);
+      // blending it gives, short ones in place; long ones are otherwise
+      // blended straight from a row of the colour at full coverage.
+      if (Solid && to - from < kLongRun) std::fill(Pixels + from, Pixels + to, Rgb | 0xFF000000u);
+      else if (Solid) FillLongword(Pixels + from, to - from, Rgb | 0xFF000000u);
       else Blend(Full.data(), Pixels + from, static_cast<int>(to - from), Master);
       return;
     }
