@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "imaging/blend/Blend.h"
@@ -137,6 +138,7 @@ struct TScratch {
   std::vector<std::uint64_t> Touched;
   std::vector<TColor32> Line;
   std::vector<TColor32> Full;
+  std::vector<std::pair<std::int64_t, std::int64_t>> Stretches;
 };
 
 TScratch& Scratch() {
@@ -488,7 +490,8 @@ public:
       : Bitmap(bitmap), Shift(shift), Mask((1 << shift) - 1), Samples(1 << shift), Rgb(color & 0x00FFFFFF),
         Master(color >> 24), Blend(BlendLineExOf(bitmap.GetCombineMode())),
         Solid(bitmap.GetCombineMode() == cmMerge && Master == 255), Base(bitmap.GetClipRect().Left),
-        Cells(scratch.Cells), Touched(scratch.Touched), Line(scratch.Line), Full(scratch.Full) {
+        Cells(scratch.Cells), Touched(scratch.Touched), Line(scratch.Line), Full(scratch.Full),
+        Stretches(scratch.Stretches) {
     const auto width = static_cast<std::size_t>(bitmap.GetClipRect().Width()) + 2;
     Cells.assign(width, 0);
     Touched.assign(width / 64 + 1, 0);
@@ -560,6 +563,11 @@ public:
       Touched[word] = 0;
     }
     EndStretch(from);
+    // The stretches are blended once the row's colours are all written: a
+    // load of colours just stored waits until the stores are done.
+    for (const auto& [start, end] : Stretches)
+      Blend(Line.data() + start, Pixels + start, static_cast<int>(end - start), Master);
+    Stretches.clear();
   }
 
 private:
@@ -626,12 +634,12 @@ private:
     }
     if (StretchStart < 0) StretchStart = from;
     const TColor32 color = Rgb | (static_cast<std::uint32_t>(coverage) * 255) >> (2 * Shift) << 24;
-    std::fill(Line.begin() + (from - StretchStart), Line.begin() + (to - StretchStart), color);
+    std::fill(Line.begin() + from, Line.begin() + to, color);
   }
 
   void EndStretch(std::int64_t end) {
     if (StretchStart < 0) return;
-    Blend(Line.data(), Pixels + StretchStart, static_cast<int>(end - StretchStart), Master);
+    Stretches.emplace_back(StretchStart, end);
     StretchStart = -1;
   }
 
@@ -648,6 +656,7 @@ private:
   std::vector<std::uint64_t>& Touched;  // one bit per pair of cells that holds a difference
   std::vector<TColor32>& Line;
   std::vector<TColor32>& Full;
+  std::vector<std::pair<std::int64_t, std::int64_t>>& Stretches;  // of partly covered pixels, in the row's colours
   TColor32* Pixels = nullptr;
   std::int64_t StretchStart = -1;
 };
