@@ -579,22 +579,26 @@ private:
   void AddRun(std::int64_t rows, std::int32_t role, Next next) {
     const std::int64_t base = Base;
     const int shift = Shift;
-    const std::int32_t mask = Mask, samples = Samples;
-    std::int64_t pixel = std::numeric_limits<std::int64_t>::min();
-    std::int32_t here = 0, following = 0;
+    const std::int32_t samples = Samples;
+    // Count crossings in one pixel whose columns add up to sum leave to the
+    // next pixel those columns less the pixel's first one, each.
+    const auto group = [&, base, samples](std::int64_t pixel, std::int64_t count, std::int64_t sum) {
+      const auto following = static_cast<std::int32_t>(sum - count * pixel * samples);
+      const auto here = static_cast<std::int32_t>(count) * samples - following;
+      AddPair(pixel - base, role * here, role * following);
+    };
+    std::int64_t pixel = std::numeric_limits<std::int64_t>::min(), sum = 0, start = 0;
     for (std::int64_t k = 0; k < rows; ++k) {
       const std::int64_t x = next();
-      const std::int64_t p = (x >> shift) - base;
-      const auto f = static_cast<std::int32_t>(x & mask);
-      if (p != pixel) {
-        if (k > 0) AddPair(pixel, role * here, role * following);
-        pixel = p;
-        here = following = 0;
+      if (x >> shift != pixel) {
+        if (k > 0) group(pixel, k - start, sum);
+        pixel = x >> shift;
+        sum = 0;
+        start = k;
       }
-      here += samples - f;
-      following += f;
+      sum += x;
     }
-    AddPair(pixel, role * here, role * following);
+    group(pixel, rows - start, sum);
   }
 
   // Differences go to cells in pairs, a pixel and the next, and only the
