@@ -491,12 +491,15 @@ public:
         Master(color >> 24), Blend(BlendLineExOf(bitmap.GetCombineMode())),
         Solid(bitmap.GetCombineMode() == cmMerge && Master == 255), Base(bitmap.GetClipRect().Left),
         Cells(scratch.Cells), Touched(scratch.Touched), Line(scratch.Line), Full(scratch.Full),
-        Stretches(scratch.Stretches) {
+        Stretches(scratch.Stretches), Words(static_cast<std::size_t>(bitmap.GetClipRect().Width() + 2) / 64 + 1) {
     const auto width = static_cast<std::size_t>(bitmap.GetClipRect().Width()) + 2;
-    Cells.assign(width, 0);
-    Touched.assign(width / 64 + 1, 0);
+    // Every flush clears the cells and the marks it visits, which are all
+    // those added to: they stay clear from one fill to the next, and only
+    // grow, with clear ones.
+    if (Cells.size() < width) Cells.resize(width, 0);
+    if (Touched.size() < Words) Touched.resize(Words, 0);
     if (Line.size() < width) Line.resize(width);
-    Full.assign(width, Rgb | 0xFF000000u);
+    if (!Solid) Full.assign(width, Rgb | 0xFF000000u);
   }
 
   // Adds the sub-row span [a, b) in grid columns.
@@ -553,7 +556,7 @@ public:
     Pixels = Bitmap.ScanLine(y) + Base;
     std::int32_t coverage = 0;
     std::int64_t from = 0;
-    for (std::size_t word = 0; word < Touched.size(); ++word) {
+    for (std::size_t word = 0; word < Words; ++word) {
       for (std::uint64_t bits = Touched[word]; bits != 0; bits &= bits - 1) {
         const auto i = static_cast<std::int64_t>(word * 64 + static_cast<std::size_t>(std::countr_zero(bits)));
         // A cell visited twice adds nothing the second time.
@@ -661,6 +664,7 @@ private:
   std::vector<TColor32>& Line;
   std::vector<TColor32>& Full;
   std::vector<std::pair<std::int64_t, std::int64_t>>& Stretches;  // of partly covered pixels, in the row's colours
+  const std::size_t Words;  // the marks of the clip's width
   TColor32* Pixels = nullptr;
   std::int64_t StretchStart = -1;
 };
