@@ -24,15 +24,36 @@ double RoundHalfEven(double value) {
   return (value + kNoFraction) - kNoFraction;
 }
 
-// The unit normal (dy, -dx) / length of the edge from a to b; zero for an
-// edge of no length. Each part lies within +-65536.
-TFixedPoint EdgeNormal(const TFixedPoint& a, const TFixedPoint& b) {
-  const double dx = static_cast<double>(std::int64_t{b.X} - a.X);
-  const double dy = static_cast<double>(std::int64_t{b.Y} - a.Y);
+// The unit normal (dy, -dx) / length of the edge from a to b, measured by
+// hypot; zero for an edge of no length. Each part lies within +-65536.
+TFixedPoint MeasuredNormal(double dx, double dy) {
   const double length = std::hypot(dx, dy);
   if (length == 0) return TFixedPoint{};
   return TFixedPoint{static_cast<TFixed>(RoundHalfEven(dy * 65536 / length)),
                      static_cast<TFixed>(RoundHalfEven(-dx * 65536 / length))};
+}
+
+// Whether v lies so near a half between integers that values within a few
+// units in its last place might round to another integer: 2^-40 of it is a
+// thousand times their distance.
+bool NearHalf(double v) {
+  const double fraction = std::fabs(v - RoundHalfEven(v));
+  return std::fabs(fraction - 0.5) <= std::fabs(v) * 0x1p-40;
+}
+
+// MeasuredNormal, mostly without its dear parts. The length from the square
+// root of the sum of squares and the parts from one reciprocal differ from
+// hypot's and the exact divisions' by a few units in the last place at
+// most, so each part rounds to the same integer unless it lies within that
+// of a half; such an edge is measured the slow way.
+TFixedPoint EdgeNormal(const TFixedPoint& a, const TFixedPoint& b) {
+  const double dx = static_cast<double>(std::int64_t{b.X} - a.X);
+  const double dy = static_cast<double>(std::int64_t{b.Y} - a.Y);
+  if (dx == 0 && dy == 0) return TFixedPoint{};
+  const double scale = 65536 / std::sqrt(dx * dx + dy * dy);
+  const double x = dy * scale, y = -dx * scale;
+  if (NearHalf(x) || NearHalf(y)) return MeasuredNormal(dx, dy);
+  return TFixedPoint{static_cast<TFixed>(RoundHalfEven(x)), static_cast<TFixed>(RoundHalfEven(y))};
 }
 
 // Normals of the edges from point i to i + 1, the last to the first, zero

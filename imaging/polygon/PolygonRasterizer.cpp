@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "imaging/blend/Blend.h"
@@ -137,6 +138,7 @@ struct TScratch {
   std::vector<std::uint64_t> Touched;
   std::vector<TColor32> Line;
   std::vector<TColor32> Full;
+  std::vector<std::pair<std::int64_t, std::int64_t>> Stretches;
 };
 
 TScratch& Scratch() {
@@ -488,12 +490,16 @@ public:
       : Bitmap(bitmap), Shift(shift), Mask((1 << shift) - 1), Samples(1 << shift), Rgb(color & 0x00FFFFFF),
         Master(color >> 24), Blend(BlendLineExOf(bitmap.GetCombineMode())),
         Solid(bitmap.GetCombineMode() == cmMerge && Master == 255), Base(bitmap.GetClipRect().Left),
-        Cells(scratch.Cells), Touched(scratch.Touched), Line(scratch.Line), Full(scratch.Full) {
+        Cells(scratch.Cells), Touched(scratch.Touched), Line(scratch.Line), Full(scratch.Full),
+        Stretches(scratch.Stretches), Words(static_cast<std::size_t>(bitmap.GetClipRect().Width() + 2) / 64 + 1) {
     const auto width = static_cast<std::size_t>(bitmap.GetClipRect().Width()) + 2;
-    Cells.assign(width, 0);
-    Touched.assign(width / 64 + 1, 0);
+    // Every flush clears the cells and the marks it visits, which are all
+    // those added to: they stay clear from one fill to the next, and only
+    // grow, with clear ones.
+    if (Cells.size() < width) Cells.resize(width, 0);
+    if (Touched.size() < Words) Touched.resize(Words, 0);
     if (Line.size() < width) Line.resize(width);
-    Full.assign(width, Rgb | 0xFF000000u);
+    if (!Solid) Full.assign(width, Rgb | 0xFF000000u);
   }
 
   // Adds the sub-row span [a, b) in grid columns.
@@ -511,6 +517,14 @@ public:
   // and their marks written in between could otherwise alias the edge's
   // fields), in 64 bits, which spares a widening every row.
   void AddEdge(TEdge& edge, std::int32_t role, std::int64_t rows, const TGrid& grid) {
+    // An upright edge (the sides of rectangles and rounded rectangles)
+    // crosses every sub-row at the same column and stays there.
+    if (edge.StepX == 0 && edge.StepRemainder == 0) {
+      const std::int64_t x = grid.ClampX(edge.X);
+      const auto f = static_cast<std::int32_t>(x & Mask), count = static_cast<std::int32_t>(rows);
+      AddPair((x >> Shift) - Base, role * count * (Samples - f), role * count * f);
+      return;
+    }
     std::int64_t crossing = edge.X, remainder = edge.Remainder;
     const std::int64_t stepX = edge.StepX, stepRemainder = edge.StepRemainder, denominator = edge.Denominator;
     const auto next = [&](auto clamp) {
@@ -542,7 +556,7 @@ public:
     Pixels = Bitmap.ScanLine(y) + Base;
     std::int32_t coverage = 0;
     std::int64_t from = 0;
-    for (std::size_t word = 0; word < Touched.size(); ++word) {
+    for (std::size_t word = 0; word < Words; ++word) {
       for (std::uint64_t bits = Touched[word]; bits != 0; bits &= bits - 1) {
         const auto i = static_cast<std::int64_t>(word * 64 + static_cast<std::size_t>(std::countr_zero(bits)));
         // A cell visited twice adds nothing the second time.
@@ -552,6 +566,11 @@ public:
       Touched[word] = 0;
     }
     EndStretch(from);
+    // The stretches are blended once the row's colours are all written: a
+    // load of colours just stored waits until the stores are done.
+    for (const auto& [start, end] : Stretches)
+      Blend(Line.data() + start, Pixels + start, static_cast<int>(end - start), Master);
+    Stretches.clear();
   }
 
 private:
@@ -563,22 +582,26 @@ private:
   void AddRun(std::int64_t rows, std::int32_t role, Next next) {
     const std::int64_t base = Base;
     const int shift = Shift;
-    const std::int32_t mask = Mask, samples = Samples;
-    std::int64_t pixel = std::numeric_limits<std::int64_t>::min();
-    std::int32_t here = 0, following = 0;
+    const std::int32_t samples = Samples;
+    // Count crossings in one pixel whose columns add up to sum leave to the
+    // next pixel those columns less the pixel's first one, each.
+    const auto group = [&, base, samples](std::int64_t pixel, std::int64_t count, std::int64_t sum) {
+      const auto following = static_cast<std::int32_t>(sum - count * pixel * samples);
+      const auto here = static_cast<std::int32_t>(count) * samples - following;
+      AddPair(pixel - base, role * here, role * following);
+    };
+    std::int64_t pixel = std::numeric_limits<std::int64_t>::min(), sum = 0, start = 0;
     for (std::int64_t k = 0; k < rows; ++k) {
       const std::int64_t x = next();
-      const std::int64_t p = (x >> shift) - base;
-      const auto f = static_cast<std::int32_t>(x & mask);
-      if (p != pixel) {
-        if (k > 0) AddPair(pixel, role * here, role * following);
-        pixel = p;
-        here = following = 0;
+      if (x >> shift != pixel) {
+        if (k > 0) group(pixel, k - start, sum);
+        pixel = x >> shift;
+        sum = 0;
+        start = k;
       }
-      here += samples - f;
-      following += f;
+      sum += x;
     }
-    AddPair(pixel, role * here, role * following);
+    group(pixel, rows - start, sum);
   }
 
   // Differences go to cells in pairs, a pixel and the next, and only the
@@ -609,20 +632,21 @@ private:
     if (coverage == Samples * Samples && (Solid || to - from >= kLongRun)) {
       EndStretch(from);
       // Runs inside the polygon are filled with the colour when that is what
-      // blending it gives; long ones are otherwise blended straight from a row
-      // of the colour at full coverage.
-      if (Solid) FillLongword(Pixels + from, to - from, Rgb | 0xFF000000u);
+      // blending it gives, short ones in place; long ones are otherwise
+      // blended straight from a row of the colour at full coverage.
+      if (Solid && to - from < kLongRun) std::fill(Pixels + from, Pixels + to, Rgb | 0xFF000000u);
+      else if (Solid) FillLongword(Pixels + from, to - from, Rgb | 0xFF000000u);
       else Blend(Full.data(), Pixels + from, static_cast<int>(to - from), Master);
       return;
     }
     if (StretchStart < 0) StretchStart = from;
     const TColor32 color = Rgb | (static_cast<std::uint32_t>(coverage) * 255) >> (2 * Shift) << 24;
-    std::fill(Line.begin() + (from - StretchStart), Line.begin() + (to - StretchStart), color);
+    std::fill(Line.begin() + from, Line.begin() + to, color);
   }
 
   void EndStretch(std::int64_t end) {
     if (StretchStart < 0) return;
-    Blend(Line.data(), Pixels + StretchStart, static_cast<int>(end - StretchStart), Master);
+    Stretches.emplace_back(StretchStart, end);
     StretchStart = -1;
   }
 
@@ -639,6 +663,8 @@ private:
   std::vector<std::uint64_t>& Touched;  // one bit per pair of cells that holds a difference
   std::vector<TColor32>& Line;
   std::vector<TColor32>& Full;
+  std::vector<std::pair<std::int64_t, std::int64_t>>& Stretches;  // of partly covered pixels, in the row's colours
+  const std::size_t Words;  // the marks of the clip's width
   TColor32* Pixels = nullptr;
   std::int64_t StretchStart = -1;
 };

@@ -384,4 +384,41 @@ TEST(PolygonGrowReference, EveryPointEqualsThePlainOffset) {
   }
 }
 
+// Edges whose normal parts lie next to a half between integers, where any
+// shortcut in measuring the length would round the other way. For a part
+// of m + 1/2 the edge's sine is (m + 1/2) / 65536: long edges (up to 2^31
+// grid units) at that angle, each rounded to whole units, are kept when
+// their part lies within 10^-8 of the half. Growing an open two-point
+// contour by exactly 1.0 moves its first point by the edge's normal.
+TEST(PolygonGrowReference, NormalsNextToAHalfEqualTheMeasuredOnes) {
+  std::mt19937 rng(31);
+  constexpr TFixed kOrigin = -(1 << 30);
+  TContours contours;
+  for (int angle = 0; angle < 40; ++angle) {
+    const long double half = 32768 + static_cast<long double>(rng() % 32767) + 0.5L, sine = half / 65536;
+    const long double slope = std::sqrt(1 / (sine * sine) - 1);
+    for (std::int64_t dy = (1 << 29) + static_cast<std::int64_t>(rng() % (1 << 28)), end = dy + 40000; dy < end; ++dy) {
+      const auto dx = static_cast<std::int64_t>(std::round(static_cast<long double>(dy) * slope));
+      const long double part = static_cast<long double>(dy) * 65536 /
+                               std::sqrt(static_cast<long double>(dx) * dx + static_cast<long double>(dy) * dy);
+      if (std::fabs(part - half) >= 1e-8L) continue;
+      // Both parts, both signs.
+      std::int64_t x = angle % 2 == 1 ? dy : dx, y = angle % 2 == 1 ? dx : dy;
+      if (angle % 4 >= 2) x = -x;
+      contours.push_back({TFixedPoint{kOrigin, kOrigin},
+                          TFixedPoint{static_cast<TFixed>(kOrigin + x), static_cast<TFixed>(kOrigin + y)}});
+    }
+  }
+  EXPECT_GT(contours.size(), 200u);
+  TPolygon32 polygon;
+  polygon.Closed = false;
+  polygon.SetPoints(contours);
+  const TContours grown = polygon.Grow(65536)->GetPoints();
+  ASSERT_EQ(grown.size(), contours.size());
+  for (std::size_t c = 0; c < contours.size(); ++c) {
+    const TFixedPoint normal = ReferenceNormal(contours[c], 0);
+    ASSERT_EQ(grown[c][0], (TFixedPoint{kOrigin + normal.X, kOrigin + normal.Y})) << "edge " << c;
+  }
+}
+
 }  // namespace
