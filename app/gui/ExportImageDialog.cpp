@@ -51,7 +51,7 @@ TExportImageDialog::TExportImageDialog(QWidget* parent) : QDialog(parent) {
     layout->addWidget(control);
 }
 
-void TExportImageDialog::ApplyUITexts() { labresolution->setText(ToQString(pgloretlibmessage(UiTextResolution))); }
+void TExportImageDialog::ApplyUITexts() { labresolution->setText(UiText(UiTextResolution)); }
 
 int TExportImageDialog::Resolution() const { return comblisteniveauresolution->currentText().toInt(); }
 

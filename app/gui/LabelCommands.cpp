@@ -76,7 +76,7 @@ void TForm1::ZoomOut() { Fdocument->ZoomOut(); }
 void TForm1::ZoomToPage() { Fdocument->ZoomToPage(); }
 
 void TForm1::NewDocumentAsked() {
-  if (QMessageBox::question(this, ToQString(pgloretlibmessage(126)), ToQString(pgloretlibmessage(125)),
+  if (QMessageBox::question(this, UiText(126), UiText(125),
                             QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
     NewDocument();
 }

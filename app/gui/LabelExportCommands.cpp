@@ -29,7 +29,7 @@ constexpr int UiTextSaveAsImage = 161;
 // The file the image goes to; empty when the user cancels. Only formats
 // the raster registry can write are offered.
 std::string AskImageFileName(QWidget* parent) {
-  QFileDialog dialog(parent, ToQString(pgloretlibmessage(UiTextSaveAsImage)),
+  QFileDialog dialog(parent, UiText(UiTextSaveAsImage),
                      QStandardPaths::writableLocation(QStandardPaths::PicturesLocation),
                      QStringLiteral("JPG image (*.jpg);;BMP image (*.bmp)"));
   dialog.setAcceptMode(QFileDialog::AcceptSave);

@@ -52,13 +52,13 @@ void TForm1::ConnectFileCommands() {
 
 void TForm1::OpenLabelDocument() {
   const QString fileName =
-      QFileDialog::getOpenFileName(this, ToQString(pgloretlibmessage(1)), DocumentsFolder(), LabelFileFilter());
+      QFileDialog::getOpenFileName(this, UiText(1), DocumentsFolder(), LabelFileFilter());
   if (fileName.isEmpty() || !ConfirmDiscardChanges()) return;
   try {
     OpenLabelFile(fileName.toStdString());
   } catch (const std::exception& error) {
     QMessageBox::critical(this, windowTitle(),
-                          ToQString(pgloretlibmessage(UiTextLabelNotOpened)) + "\n" + QString::fromUtf8(error.what()));
+                          UiText(UiTextLabelNotOpened) + "\n" + QString::fromUtf8(error.what()));
   }
 }
 
@@ -143,14 +143,14 @@ TSheetSetupRecord TForm1::SheetSetupFromControls() const {
 }
 
 void TForm1::SaveLabelDocument() {
-  QFileDialog dialog(this, ToQString(pgloretlibmessage(UiTextSaveLabelAs)), DocumentsFolder(), LabelFileFilter());
+  QFileDialog dialog(this, UiText(UiTextSaveLabelAs), DocumentsFolder(), LabelFileFilter());
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setDefaultSuffix(ToQString(std::string(LabelFileExtension)));
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
   const QString fileName = dialog.selectedFiles().constFirst();
   if (QFileInfo::exists(fileName) &&
-      QMessageBox::question(this, ToQString(pgloretlibmessage(126)), ToQString(pgloretlibmessage(UiTextReplaceFile)),
+      QMessageBox::question(this, UiText(126), UiText(UiTextReplaceFile),
                             QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
     return;
   SaveLabelFile(fileName.toStdString());

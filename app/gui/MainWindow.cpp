@@ -178,7 +178,7 @@ void TForm1::FillLists() {
   panelcarshape->TextPages->FillFontLists(QFontDatabase::families());
   QComboBox* positions = panelcarshape->combcb1texteposition;
   positions->clear();
-  for (int number = 134; number <= 139; ++number) positions->addItem(ToQString(pgloretlibmessage(number)));
+  for (int number = 134; number <= 139; ++number) positions->addItem(UiText(number));
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -194,15 +194,15 @@ void TForm1::closeEvent(QCloseEvent* event) {
   } catch (const std::exception& error) {
     // The settings are lost, not the user's way out of the program.
     QMessageBox::warning(this, windowTitle(),
-                         ToQString(pgloretlibmessage(UiTextSettingsNotSaved)) + "\n" + QString::fromUtf8(error.what()));
+                         UiText(UiTextSettingsNotSaved) + "\n" + QString::fromUtf8(error.what()));
   }
   event->accept();
 }
 
 bool TForm1::ConfirmDiscardChanges() {
   if (!Fdocument->Core().GetModified()) return true;
-  return QMessageBox::question(this, ToQString(pgloretlibmessage(126)),
-                               ToQString(pgloretlibmessage(UiTextChangesWillBeLost)),
+  return QMessageBox::question(this, UiText(126),
+                               UiText(UiTextChangesWillBeLost),
                                QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 

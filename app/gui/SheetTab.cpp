@@ -51,8 +51,8 @@ void RefusingBadSheets(F action) {
   try {
     action();
   } catch (const ESheetLayout& refusal) {
-    QMessageBox::warning(nullptr, ToQString(pgloretlibmessage(UiTextNotPossible)),
-                         ToQString(pgloretlibmessage(UiTextInvalidEntry)) + "\n" + QString::fromUtf8(refusal.what()));
+    QMessageBox::warning(nullptr, UiText(UiTextNotPossible),
+                         UiText(UiTextInvalidEntry) + "\n" + QString::fromUtf8(refusal.what()));
   }
 }
 
@@ -212,8 +212,8 @@ bool TSheetTab::ValidateCount(const QLineEdit* edit) {
 }
 
 void TSheetTab::WarnInvalidEntry(int textNumber) {
-  QMessageBox box(QMessageBox::Warning, ToQString(pgloretlibmessage(UiTextNotPossible)),
-                  ToQString(pgloretlibmessage(UiTextInvalidEntry)) + "\n" + ToQString(pgloretlibmessage(textNumber)),
+  QMessageBox box(QMessageBox::Warning, UiText(UiTextNotPossible),
+                  UiText(UiTextInvalidEntry) + "\n" + UiText(textNumber),
                   QMessageBox::Ok);
   box.exec();
 }

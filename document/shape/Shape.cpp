@@ -28,6 +28,10 @@ TFloatRect BoxAround(const std::array<TFloatPoint, 4>& corners) {
   return box;
 }
 
+TFloatRect Union(const TFloatRect& a, const TFloatRect& b) {
+  return {std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right), std::max(a.Bottom, b.Bottom)};
+}
+
 // Degrees brought into [0, 360); -30 gives 330, 360 gives 0.
 float NormalizedAngle(float value) {
   const float angle = value - 360.0f * std::floor(value / 360.0f);
@@ -245,24 +249,20 @@ void TdocShape::SetMirrored(bool value) {
 }
 
 TFloatRect TdocShape::GetBox(bool withExtents) const {
-  const TFloatRect local = withExtents ? LocalArea() : TFloatRect{0, 0, DocWidth, DocHeight};
-  std::array<TFloatPoint, 4> corners = RectCorners(local);
-  for (TFloatPoint& corner : corners) corner = LocalToParent(corner);
-  return BoxAround(corners);
+  return ParentBox(withExtents ? LocalArea() : TFloatRect{0, 0, DocWidth, DocHeight});
 }
 
 TFloatRect TdocShape::PaintedBox(bool direct) const {
   TFloatRect box = LocalArea();
   if (!NeedsRenderCache()) {
-    for (const auto& child : Shapes) {
-      if (!child->Visible) continue;
-      const TFloatRect part = child->PaintedBox(false);
-      box = {std::min(box.Left, part.Left), std::min(box.Top, part.Top), std::max(box.Right, part.Right),
-             std::max(box.Bottom, part.Bottom)};
-    }
+    for (const auto& child : Shapes)
+      if (child->Visible) box = Union(box, child->PaintedBox(false));
   }
-  if (direct) return box;
-  std::array<TFloatPoint, 4> corners = RectCorners(box);
+  return direct ? box : ParentBox(box);
+}
+
+TFloatRect TdocShape::ParentBox(const TFloatRect& local) const {
+  std::array<TFloatPoint, 4> corners = RectCorners(local);
   for (TFloatPoint& corner : corners) corner = LocalToParent(corner);
   return BoxAround(corners);
 }
@@ -517,11 +517,7 @@ void TdocShape::ClearContent() {
 TFloatRect TdocShape::GetChildrenBounds() const {
   if (Shapes.empty()) return {};
   TFloatRect bounds = Shapes.front()->GetBox();
-  for (const auto& child : Shapes) {
-    const TFloatRect box = child->GetBox();
-    bounds = {std::min(bounds.Left, box.Left), std::min(bounds.Top, box.Top), std::max(bounds.Right, box.Right),
-              std::max(bounds.Bottom, box.Bottom)};
-  }
+  for (const auto& child : Shapes) bounds = Union(bounds, child->GetBox());
   return bounds;
 }
 

@@ -481,6 +481,8 @@ private:
   // visible children wherever they lie, as they are drawn straight onto the
   // same bitmap.
   TFloatRect PaintedBox(bool direct) const;
+  // The box around a local rectangle in parent coordinates.
+  TFloatRect ParentBox(const TFloatRect& local) const;
   TPoint CachePixelAt(const TPoint& screenPoint) const;
   std::vector<TPoint> ScreenPolygon(const TFloatRect& local) const;
 
