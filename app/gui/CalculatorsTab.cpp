@@ -21,21 +21,27 @@ using TCheckRoutine = std::string (*)(std::string_view);
 struct TCalculatorRow {
   const char* Title;
   const char* GroupName;
-  const char* Suffix;  // of the component names
+  const char* ValueLabelName;
   const char* InputName;
   const char* ButtonName;
+  const char* ResultLabelName;
   const char* OutputName;
   int InputDigits;
   TCheckRoutine Routine;  // nil: the ISBN pair
 };
 
 constexpr std::array<TCalculatorRow, 6> CalculatorRows = {{
-    {"EAN-13", "gcalculEan13", "ean13", "evalean13sanscle", "bcalculcleean13", "evaleurean13", 12, pglocleean13},
-    {"EAN-8", "gcalculEan8", "ean8", "evalean8sanscle", "bcalculcleean8", "evaleurean8", 7, pglocleean8},
-    {"UPC-A", "gcalculupca", "upca", "evalupcasanscle", "bcalculcleupca", "evaleurupca", 11, pglocleupca},
-    {"EAN-14", "gcalculEan14", "ean14", "evalean14sanscle", "bcalculcleean14", "evaleurean14", 13, pglocleean14},
-    {"SSCC", "gcalculSSCC", "sscc", "evalssccsanscle", "bcalculclesscc", "evaleursscc", 17, pglocleesscc},
-    {"ISBN", "gcalculISBN", "isbn", "evalisbnsanscle", "bcalculcleisbn", "evaleurisbn", 9, nullptr},
+    {"EAN-13", "gcalculEan13", "labvalean13", "evalean13sanscle", "bcalculcleean13", "labresan13", "evaleurean13", 12,
+     pglocleean13},
+    {"EAN-8", "gcalculEan8", "labvalean8", "evalean8sanscle", "bcalculcleean8", "labresan8", "evaleurean8", 7,
+     pglocleean8},
+    {"UPC-A", "gcalculupca", "labvalupca", "evalupcasanscle", "bcalculcleupca", "labresupca", "evaleurupca", 11,
+     pglocleupca},
+    {"EAN-14", "gcalculEan14", "labvalean14", "evalean14sanscle", "bcalculcleean14", "labresan14", "evaleurean14", 13,
+     pglocleean14},
+    {"SSCC", "gcalculSSCC", "labvalsscc", "evalssccsanscle", "bcalculclesscc", "labressscc", "evaleursscc", 17,
+     pglocleesscc},
+    {"ISBN", "gcalculISBN", "labvalisbn", "evalisbnsanscle", "bcalculcleisbn", "labresisbn", "evaleurisbn", 9, nullptr},
 }};
 
 std::string Typed(const QLineEdit* edit) { return edit->text().toStdString(); }
@@ -77,14 +83,14 @@ void TCalculatorsTab::Build() {
     group.Group = new QGroupBox(row.Title, this);
     group.Group->setObjectName(row.GroupName);
     group.ValueLabel = new QLabel(group.Group);
-    group.ValueLabel->setObjectName(QString("labval") + row.Suffix);
+    group.ValueLabel->setObjectName(row.ValueLabelName);
     group.Input = new QLineEdit(group.Group);
     group.Input->setObjectName(row.InputName);
     group.Input->setMaxLength(row.InputDigits + 8);
     group.Button = new QPushButton(QStringLiteral(">>"), group.Group);
     group.Button->setObjectName(row.ButtonName);
     group.ResultLabel = new QLabel(group.Group);
-    group.ResultLabel->setObjectName(QString("labres") + row.Suffix);
+    group.ResultLabel->setObjectName(row.ResultLabelName);
     group.Output = new QLineEdit(group.Group);
     group.Output->setObjectName(row.OutputName);
     group.Output->setReadOnly(true);

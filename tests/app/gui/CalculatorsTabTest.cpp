@@ -113,4 +113,22 @@ TEST_F(CalculatorsTabTest, LabelsComposeValueResultAndDigits) {
   EXPECT_EQ(Tab.labreseanisbn->text(), QString::fromUtf8("EAN Résultat (13Chiffres)"));
 }
 
+// Each label found by its own name carries its own symbology's digit count.
+TEST_F(CalculatorsTabTest, EachValueAndResultLabelIsFoundByItsName) {
+  const std::pair<const char*, const char*> captions[] = {
+      {"labvalean13", "Valeur (12Chiffres)"},         {"labresan13", "Résultat (13Chiffres)"},
+      {"labvalean8", "Valeur (7Chiffres)"},           {"labresan8", "Résultat (8Chiffres)"},
+      {"labvalupca", "Valeur (11Chiffres)"},          {"labresupca", "Résultat (12Chiffres)"},
+      {"labvalean14", "Valeur (13Chiffres)"},         {"labresan14", "Résultat (14Chiffres)"},
+      {"labvalsscc", "Valeur (17Chiffres)"},          {"labressscc", "Résultat (18Chiffres)"},
+      {"labvalisbn", "Valeur (9 Chiffres)"},          {"labresisbn", "ISBN Résultat (10Chiffres)"},
+      {"labreseanisbn", "EAN Résultat (13Chiffres)"},
+  };
+  for (const auto& [name, caption] : captions) {
+    const auto* label = Tab.findChild<QLabel*>(name);
+    ASSERT_NE(label, nullptr) << name;
+    EXPECT_EQ(label->text(), QString::fromUtf8(caption)) << name;
+  }
+}
+
 }  // namespace
