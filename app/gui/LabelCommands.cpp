@@ -160,27 +160,18 @@ void TForm1::ConnectLabelCommands() {
   const auto on = [this](QToolButton* button, auto action) {
     connect(button, &QToolButton::clicked, this, GuardedSlot(this, action));
   };
-  const auto onMenu = [this](QAction* item, auto action) {
-    connect(item, &QAction::triggered, this, GuardedSlot(this, action));
+  // The tool buttons and menu items of these commands trigger their actions.
+  const auto onAction = [this](QAction* action, auto command) {
+    connect(action, &QAction::triggered, this, GuardedSlot(this, command));
   };
   on(SpLigne, [this] { InsertShape(ikLine); });
   on(SpCadre, [this] { InsertShape(ikFrame); });
   on(spcodebarre, [this] { InsertShape(ikBarcode); });
-  const auto backward = [this] { Fdocument->Core().SendSelectionBackward(); };
-  const auto forward = [this] { Fdocument->Core().BringSelectionForward(); };
-  const auto zoomIn = [this] { ZoomIn(); };
-  const auto zoomOut = [this] { ZoomOut(); };
-  const auto zoomPage = [this] { ZoomToPage(); };
-  on(spzoomplus, zoomIn);
-  on(spzoommoins, zoomOut);
-  on(spzoompage, zoomPage);
-  on(sparriereplan, backward);
-  on(sppremierplan, forward);
-  onMenu(mzoomplus, zoomIn);
-  onMenu(mzoommoins, zoomOut);
-  onMenu(mzoompleinepage, zoomPage);
-  onMenu(mmettreenarriereplan, backward);
-  onMenu(mmettreanvantplan, forward);
+  onAction(mazoomplus, [this] { ZoomIn(); });
+  onAction(mazoommoins, [this] { ZoomOut(); });
+  onAction(mazoompage, [this] { ZoomToPage(); });
+  onAction(maarriereplan, [this] { Fdocument->Core().SendSelectionBackward(); });
+  onAction(maavantplan, [this] { Fdocument->Core().BringSelectionForward(); });
   on(spbuttonnouveau, [this] { NewDocumentAsked(); });
   on(sbinfos, [this] { fapropos->exec(); });
   on(Squitter, [this] { close(); });

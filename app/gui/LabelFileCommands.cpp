@@ -18,6 +18,7 @@
 #include "app/gui/Guarded.h"
 #include "app/gui/MainWindow.h"
 #include "app/gui/QtText.h"
+#include "app/gui/WaitCursor.h"
 #include "document/editor/HandlePainter.h"
 #include "document/page/Page.h"
 #include "document/control/Document.h"
@@ -65,7 +66,10 @@ void TForm1::OpenLabelDocument() {
 void TForm1::OpenLabelFile(const std::string& fileName) {
   // Everything of the file is read and checked before the label changes;
   // the document load itself replaces the label only when it succeeds.
-  const TLabelFileContent content = ReadLabelFile(*BackupFile1, fileName);
+  const TLabelFileContent content = [&] {
+    const TWaitCursor unpacking;
+    return ReadLabelFile(*BackupFile1, fileName);
+  }();
   TMemoryStream document;
   document.WriteBuffer(content.Document.data(), static_cast<std::int64_t>(content.Document.size()));
   document.SetPosition(0);

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFontDatabase>
+#include <QLocale>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -13,6 +14,7 @@
 #include <QUrl>
 
 #include "app/LanguageFile.h"
+#include "app/NumberText.h"
 #include "app/PrinterSelection.h"
 #include "app/ProgramFolders.h"
 #include "app/UiTexts.h"
@@ -29,14 +31,12 @@
 
 namespace app {
 
-namespace {
-
-}  // namespace
-
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent), Language(std::make_unique<Tgerelanguage>()) {
   // Invalid operations, divisions by zero and overflows give the IEEE
   // special values; no floating-point trap is ever enabled.
   std::feclearexcept(FE_ALL_EXCEPT);
+  // The edits show numbers as the user's locale writes them.
+  SetDecimalSeparator(QLocale().decimalPoint().toStdString());
   setObjectName("Form1");
   setWindowTitle(QStringLiteral("Mirqoven"));
   Fdocument = new TdocDocument;

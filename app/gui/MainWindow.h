@@ -19,6 +19,7 @@
 #include "app/ParameterFile.h"
 #include "app/gui/PropertyPanel.h"
 
+class QActionGroup;
 class QGridLayout;
 class QHBoxLayout;
 class QVBoxLayout;
@@ -144,6 +145,14 @@ public:
   QLineEdit* ehauteur;
   QComboBox* Comblistetailleetiquette;
   TPropertyPanel* panelcarshape;
+  // The action list: stacking order and zoom, each triggered alike by its
+  // tool button and its menu item, and run only through the action.
+  QActionGroup* maction;
+  QAction* maavantplan;
+  QAction* maarriereplan;
+  QAction* mazoomplus;
+  QAction* mazoommoins;
+  QAction* mazoompage;
   QMenu* PopupMenu1;
   QAction* mmettreanvantplan;
   QAction* mmettreenarriereplan;
@@ -179,15 +188,15 @@ public:
   QGroupBox* Gimprimante;
   QComboBox* CombImprimante;
   QCheckBox* chforcetaille;
-  QTabWidget* pagecontrolimpression;
+  QTabWidget* pagetypeimpression;
   QWidget* tabimppage;
   QWidget* tabimpetiquette;
   QLabel* labnbpageaimprimer;
-  QLineEdit* ednbpageaimprimer;
+  QLineEdit* enbpageaimprimer;
   QLabel* labnbetiquetteaimprimer;
-  QLineEdit* ednbetiquetteaimprimer;
+  QLineEdit* enbetiquette;
   QLabel* labnuetiquettedeppermierepage;
-  QLineEdit* ednuetiquettedepart;
+  QLineEdit* enuetidebut;
   QPushButton* SpImprime;
 
   // ---- parameters tab
@@ -212,6 +221,7 @@ private:
   // MainWindowLayout.cpp
   // The top row's buttons with their pictures; nothing in them measures text.
   void MakeTopRowButtons();
+  void BuildActionList();
   void BuildTopRow(QHBoxLayout* row);
   void BuildLabelTab();
   void BuildLabelToolBar(QVBoxLayout* layout);

@@ -1,5 +1,7 @@
 // The components of the main window and where they sit.
 
+#include <QAction>
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -51,6 +53,28 @@ QToolButton* ToolButton(const char* name, const QIcon& icon) {
   return button;
 }
 
+// A tool button that shows and triggers its action.
+QToolButton* ActionButton(const char* name, QAction* action) {
+  QToolButton* button = ToolButton(name, action->icon());
+  button->setDefaultAction(action);
+  return button;
+}
+
+QAction* ListedAction(QActionGroup* list, const char* name, TToolIcon icon) {
+  auto* action = new QAction(ToolIcon(icon), QString(), list);
+  action->setObjectName(name);
+  list->addAction(action);
+  return action;
+}
+
+// A menu item that triggers its action.
+QAction* ActionItem(QMenu* menu, const char* name, QAction* action) {
+  QAction* item = menu->addAction(action->icon(), QString());
+  item->setObjectName(name);
+  QObject::connect(item, &QAction::triggered, action, &QAction::trigger);
+  return item;
+}
+
 QToolButton* TextButton(const char* name, const QIcon& icon) {
   QToolButton* button = ToolButton(name, icon);
   button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
@@ -91,17 +115,28 @@ void TForm1::BuildTopRow(QHBoxLayout* row) {
   row->addWidget(Squitter);
 }
 
+void TForm1::BuildActionList() {
+  maction = new QActionGroup(this);
+  maction->setObjectName("maction");
+  maction->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
+  maavantplan = ListedAction(maction, "maavantplan", TToolIcon::BringForward);
+  maarriereplan = ListedAction(maction, "maarriereplan", TToolIcon::SendBackward);
+  mazoomplus = ListedAction(maction, "mazoomplus", TToolIcon::ZoomIn);
+  mazoommoins = ListedAction(maction, "mazoommoins", TToolIcon::ZoomOut);
+  mazoompage = ListedAction(maction, "mazoompage", TToolIcon::ZoomPage);
+}
+
 void TForm1::BuildLabelToolBar(QVBoxLayout* layout) {
   spTexte = ToolButton("spTexte", ToolIcon(TToolIcon::Text));
   SpLigne = ToolButton("SpLigne", ToolIcon(TToolIcon::Line));
   SpCadre = ToolButton("SpCadre", ToolIcon(TToolIcon::Frame));
   SpImage = ToolButton("SpImage", ToolIcon(TToolIcon::Picture));
   spcodebarre = ToolButton("spcodebarre", ToolIcon(TToolIcon::Barcode));
-  spzoomplus = ToolButton("spzoomplus", ToolIcon(TToolIcon::ZoomIn));
-  spzoommoins = ToolButton("spzoommoins", ToolIcon(TToolIcon::ZoomOut));
-  spzoompage = ToolButton("spzoompage", ToolIcon(TToolIcon::ZoomPage));
-  sparriereplan = ToolButton("sparriereplan", ToolIcon(TToolIcon::SendBackward));
-  sppremierplan = ToolButton("sppremierplan", ToolIcon(TToolIcon::BringForward));
+  spzoomplus = ActionButton("spzoomplus", mazoomplus);
+  spzoommoins = ActionButton("spzoommoins", mazoommoins);
+  spzoompage = ActionButton("spzoompage", mazoompage);
+  sparriereplan = ActionButton("sparriereplan", maarriereplan);
+  sppremierplan = ActionButton("sppremierplan", maavantplan);
   auto* row = new QHBoxLayout;
   for (QToolButton* button : {spTexte, SpLigne, SpCadre, SpImage, spcodebarre}) row->addWidget(button);
   row->addSpacing(12);
@@ -115,6 +150,7 @@ void TForm1::BuildLabelToolBar(QVBoxLayout* layout) {
 void TForm1::BuildLabelTab() {
   Tabparaetiquette = Named<QWidget>("Tabparaetiquette");
   auto* layout = new QVBoxLayout(Tabparaetiquette);
+  BuildActionList();
   BuildLabelToolBar(layout);
 
   gformatdocument = Named<QGroupBox>("gformatdocument");
@@ -173,26 +209,26 @@ void TForm1::BuildPrintGroup(QGridLayout* grid) {
   Gimprimante = Named<QGroupBox>("Gimprimante");
   CombImprimante = Named<QComboBox>("CombImprimante");
   chforcetaille = Named<QCheckBox>("chforcetaille");
-  pagecontrolimpression = Named<QTabWidget>("pagecontrolimpression");
+  pagetypeimpression = Named<QTabWidget>("pagetypeimpression");
   tabimppage = Named<QWidget>("tabimppage");
   tabimpetiquette = Named<QWidget>("tabimpetiquette");
-  ednbpageaimprimer = LengthEdit("ednbpageaimprimer", "1");
-  ednbetiquetteaimprimer = LengthEdit("ednbetiquetteaimprimer", "1");
-  ednuetiquettedepart = LengthEdit("ednuetiquettedepart", "1");
+  enbpageaimprimer = LengthEdit("enbpageaimprimer", "1");
+  enbetiquette = LengthEdit("enbetiquette", "1");
+  enuetidebut = LengthEdit("enuetidebut", "1");
   auto* pages = new QGridLayout(tabimppage);
-  AddRow(pages, 0, labnbpageaimprimer, "labnbpageaimprimer", ednbpageaimprimer);
+  AddRow(pages, 0, labnbpageaimprimer, "labnbpageaimprimer", enbpageaimprimer);
   pages->setRowStretch(1, 1);
   auto* labels = new QGridLayout(tabimpetiquette);
-  AddRow(labels, 0, labnbetiquetteaimprimer, "labnbetiquetteaimprimer", ednbetiquetteaimprimer);
-  AddRow(labels, 1, labnuetiquettedeppermierepage, "labnuetiquettedeppermierepage", ednuetiquettedepart);
+  AddRow(labels, 0, labnbetiquetteaimprimer, "labnbetiquetteaimprimer", enbetiquette);
+  AddRow(labels, 1, labnuetiquettedeppermierepage, "labnuetiquettedeppermierepage", enuetidebut);
   labels->setRowStretch(2, 1);
-  pagecontrolimpression->addTab(tabimppage, QString());
-  pagecontrolimpression->addTab(tabimpetiquette, QString());
+  pagetypeimpression->addTab(tabimppage, QString());
+  pagetypeimpression->addTab(tabimpetiquette, QString());
   SpImprime = Named<QPushButton>("SpImprime");
   auto* print = new QVBoxLayout(Gimprimante);
   print->addWidget(CombImprimante);
   print->addWidget(chforcetaille);
-  print->addWidget(pagecontrolimpression);
+  print->addWidget(pagetypeimpression);
   print->addWidget(SpImprime);
   grid->addWidget(Gimprimante, 9, 0, 1, 2);
 }
@@ -261,12 +297,13 @@ void TForm1::BuildParametersTab() {
 void TForm1::BuildPopupMenu() {
   PopupMenu1 = new QMenu(this);
   PopupMenu1->setObjectName("PopupMenu1");
-  mmettreanvantplan = PopupMenu1->addAction(ToolIcon(TToolIcon::BringForward), QString());
-  mmettreenarriereplan = PopupMenu1->addAction(ToolIcon(TToolIcon::SendBackward), QString());
+  mmettreanvantplan = ActionItem(PopupMenu1, "mmettreanvantplan", maavantplan);
+  mmettreenarriereplan = ActionItem(PopupMenu1, "mmettreenarriereplan", maarriereplan);
   mb1 = PopupMenu1->addSeparator();
-  mzoomplus = PopupMenu1->addAction(ToolIcon(TToolIcon::ZoomIn), QString());
-  mzoommoins = PopupMenu1->addAction(ToolIcon(TToolIcon::ZoomOut), QString());
-  mzoompleinepage = PopupMenu1->addAction(ToolIcon(TToolIcon::ZoomPage), QString());
+  mb1->setObjectName("mb1");
+  mzoomplus = ActionItem(PopupMenu1, "mzoomplus", mazoomplus);
+  mzoommoins = ActionItem(PopupMenu1, "mzoommoins", mazoommoins);
+  mzoompleinepage = ActionItem(PopupMenu1, "mzoompleinepage", mazoompage);
   Fdocument->setContextMenuPolicy(Qt::CustomContextMenu);
 }
 

@@ -32,9 +32,11 @@ void SetTitles(int number, std::initializer_list<QGroupBox*> groups) {
 
 void SetHint(int number, QWidget* control) { control->setToolTip(UiText(number)); }
 
-// A tool button's hint and its menu item's caption share a text.
-void SetHintAndMenu(int number, QWidget* button, QAction* item) {
-  SetHint(number, button);
+// An action's text is its tool button's hint; its menu item's caption is
+// the same text.
+void SetHintAndMenu(int number, QAction* action, QAction* item) {
+  action->setText(UiText(number));
+  action->setToolTip(UiText(number));
   item->setText(UiText(number));
 }
 
@@ -65,11 +67,11 @@ void TForm1::ApplyTabTexts() {
 void TForm1::ApplyLabelTabTexts() {
   SetCaptions<QLabel>(12, {Lablargeur});
   SetCaptions<QLabel>(13, {labhauteur});
-  SetHintAndMenu(39, sparriereplan, mmettreenarriereplan);
-  SetHintAndMenu(40, sppremierplan, mmettreanvantplan);
-  SetHintAndMenu(41, spzoomplus, mzoomplus);
-  SetHintAndMenu(44, spzoommoins, mzoommoins);
-  SetHintAndMenu(45, spzoompage, mzoompleinepage);
+  SetHintAndMenu(39, maarriereplan, mmettreenarriereplan);
+  SetHintAndMenu(40, maavantplan, mmettreanvantplan);
+  SetHintAndMenu(41, mazoomplus, mzoomplus);
+  SetHintAndMenu(44, mazoommoins, mzoommoins);
+  SetHintAndMenu(45, mazoompage, mzoompleinepage);
   SetHint(46, spTexte);
   SetHint(47, SpLigne);
   SetHint(48, SpCadre);
@@ -117,8 +119,8 @@ void TForm1::ApplyPageTabTexts() {
   SetCaptions<QPushButton>(53, {Spapercu});
   SetCaptions<QCheckBox>(191, {chforcetaille});
   SetCaptions<QCheckBox>(192, {chorientation});
-  pagecontrolimpression->setTabText(0, UiText(193));
-  pagecontrolimpression->setTabText(1, UiText(194));
+  pagetypeimpression->setTabText(0, UiText(193));
+  pagetypeimpression->setTabText(1, UiText(194));
   SetCaptions<QLabel>(195, {labnbpageaimprimer});
 }
 

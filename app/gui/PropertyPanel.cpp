@@ -190,12 +190,18 @@ void TPropertyPanel::ConnectHandlers() {
 
 void TPropertyPanel::ConnectBarcodeHandlers() {
   const auto writeBarcode = [this] { PanelToShape(pgBarcode); };
-  connect(combcb1type, &QComboBox::currentIndexChanged, this, [this] {
+  const auto chooseType = [this] {
     ApplyEanRule();
     PanelToShape(pgBarcode);
-  });
-  for (QComboBox* list : {combcb1texteposition, edtextepolicecodebarre, edtextetaillepolicecodebarre})
+  };
+  // A list's click is the user choosing an item, the one already selected
+  // included: the rule and the write run again.
+  connect(combcb1type, &QComboBox::currentIndexChanged, this, chooseType);
+  connect(combcb1type, &QComboBox::activated, this, chooseType);
+  for (QComboBox* list : {combcb1texteposition, edtextepolicecodebarre, edtextetaillepolicecodebarre}) {
     connect(list, &QComboBox::currentTextChanged, this, writeBarcode);
+    connect(list, &QComboBox::activated, this, writeBarcode);
+  }
   edtcbvaleur->OnChange = [writeBarcode](widgets::TUniEdit&) { writeBarcode(); };
   for (widgets::TColorPickerButton* button : {colorbarrecodebarre, colortextecodebarre})
     WriteOnChangeAndClick(button, writeBarcode);

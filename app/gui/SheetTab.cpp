@@ -94,7 +94,7 @@ void TSheetTab::Connect() {
                    GuardedSlot(parent, [this] { RefusingBadSheets([this] { Preview(); }); }));
   QObject::connect(Form.SpImprime, &QPushButton::clicked, parent,
                    GuardedSlot(parent, [this] { RefusingBadSheets([this] { Print(); }); }));
-  for (QLineEdit* edit : {Form.ednbpageaimprimer, Form.ednbetiquetteaimprimer, Form.ednuetiquettedepart})
+  for (QLineEdit* edit : {Form.enbpageaimprimer, Form.enbetiquette, Form.enuetidebut})
     QObject::connect(edit, &QLineEdit::editingFinished, parent, [edit] { pglonormaliseentier(edit); });
   for (QLineEdit* edit : {Form.elargeur, Form.ehauteur, Form.edPageWidth, Form.edPageHeight, Form.edOuterMarginX,
                           Form.edOuterMarginY, Form.edBetweenMarginX, Form.edBetweenMarginY})
@@ -193,11 +193,11 @@ void TSheetTab::Preview() {
   preview.Options.PrintQuality = Form.Fdocument->Core().Options.PrintQuality;
   BuildPreviewSheet(*Form.docPrintPreview, *label, setup);
   preview.Repaint();
-  Form.ednbetiquetteaimprimer->setText(QString::number(::LabelsPerSheet(setup)));
+  Form.enbetiquette->setText(QString::number(::LabelsPerSheet(setup)));
 }
 
 bool TSheetTab::ValidateStartLabel() {
-  const int start = IntegerOf(Form.ednuetiquettedepart);
+  const int start = IntegerOf(Form.enuetidebut);
   if (start >= 1 && start <= LabelsPerSheet()) return true;
   WarnInvalidEntry(UiTextWrongStartLabel);
   return false;
@@ -222,13 +222,13 @@ void TSheetTab::WarnInvalidEntry(int textNumber) {
 void TSheetTab::Print() {
   if (Printing) return;
   const bool force = Form.chforcetaille->isChecked();
-  if (Form.pagecontrolimpression->currentWidget() != Form.tabimpetiquette) {
-    if (!ValidateCount(Form.ednbpageaimprimer)) return;
-    PrintPages(IntegerOf(Form.ednbpageaimprimer), force);
+  if (Form.pagetypeimpression->currentWidget() != Form.tabimpetiquette) {
+    if (!ValidateCount(Form.enbpageaimprimer)) return;
+    PrintPages(IntegerOf(Form.enbpageaimprimer), force);
     return;
   }
-  if (!ValidateCount(Form.ednbetiquetteaimprimer) || !ValidateStartLabel()) return;
-  PrintLabels(IntegerOf(Form.ednbetiquetteaimprimer), IntegerOf(Form.ednuetiquettedepart), force);
+  if (!ValidateCount(Form.enbetiquette) || !ValidateStartLabel()) return;
+  PrintLabels(IntegerOf(Form.enbetiquette), IntegerOf(Form.enuetidebut), force);
 }
 
 void TSheetTab::PrintLabels(int count, int start, bool force) { PrintRun({count, start}, force); }

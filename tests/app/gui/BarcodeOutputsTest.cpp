@@ -158,8 +158,8 @@ protected:
   TGrayPage Paper(int dpi) {
     guitest::ClickTab(*Form, Form->TabParapage);
     Form->CombImprimante->setCurrentText(TPrinter::PdfPrinterName);
-    Form->pagecontrolimpression->setCurrentWidget(Form->tabimppage);
-    Form->ednbpageaimprimer->setText("1");
+    Form->pagetypeimpression->setCurrentWidget(Form->tabimppage);
+    Form->enbpageaimprimer->setText("1");
     const std::string pdf = Folder.File("label.pdf");
     Form->GetSheets().AskPdfFileName = [pdf] { return pdf; };
     QTest::mouseClick(Form->SpImprime, Qt::LeftButton);

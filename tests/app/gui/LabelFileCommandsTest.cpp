@@ -4,14 +4,17 @@
 
 #include <filesystem>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QToolButton>
 
 #include "app/LabelFile.h"
@@ -25,6 +28,7 @@
 #include "tests/app/ArchiveBuilder.h"
 #include "tests/app/gui/MainWindowTestSupport.h"
 #include "tests/barcode/BarcodeTestSupport.h"
+#include "tests/platform/qt/ModalAnswer.h"
 #include "xml/Base64.h"
 #include "xml/XmlDocument.h"
 
@@ -82,6 +86,47 @@ TEST_F(MainWindowTest, SaveNewAndOpenGiveTheSameLabelAndSheet) {
   EXPECT_EQ(SheetControls(form), sheet);
   EXPECT_EQ(form.Fdocument->Core().GetRulerUnits(), ruInch);
   EXPECT_FALSE(form.Fdocument->Core().GetModified());
+}
+
+// The hourglass shows while the archive's members are unpacked, and only then.
+TEST_F(MainWindowTest, OpeningShowsTheWaitCursorWhileTheArchiveIsUnpacked) {
+  app::TForm1& form = Show();
+  DesignLabel(form);
+  const std::string file = Folder.File("label.mqv");
+  form.SaveLabelFile(file);
+  std::vector<Qt::CursorShape> whileUnpacking;
+  form.BackupFile1->OnFileRestored = [&whileUnpacking](app::TBackupFile&, const std::string&, TStream&) {
+    const QCursor* cursor = QApplication::overrideCursor();
+    whileUnpacking.push_back(cursor ? cursor->shape() : Qt::ArrowCursor);
+  };
+  ASSERT_EQ(QApplication::overrideCursor(), nullptr);
+  qttest::AnswerNextFileDialog(file);
+  QTest::mouseClick(form.spcharge, Qt::LeftButton);
+  EXPECT_EQ(whileUnpacking, std::vector<Qt::CursorShape>({Qt::WaitCursor, Qt::WaitCursor}));
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(form.Fdocument->Core().GetCurrentPage()->GetShapeCount(), 1);
+}
+
+// Lengths typed the French way are saved as numbers: the file opens the same
+// in an English window.
+TEST_F(MainWindowTest, ASheetSavedInFrenchOpensInEnglish) {
+  QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+  app::TForm1& french = Show();
+  french.elargeur->setFocus();
+  french.elargeur->selectAll();
+  QTest::keyClicks(french.elargeur, "63,5");
+  QTest::keyClick(french.elargeur, Qt::Key_Return);
+  french.edOuterMarginX->setText("7.25");
+  ASSERT_EQ(french.elargeur->text(), "63,50");
+  const std::string file = Folder.File("french.mqv");
+  french.SaveLabelFile(file);
+
+  QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+  app::TForm1& english = Show();
+  english.OpenLabelFile(file);
+  EXPECT_EQ(english.elargeur->text(), "63.50");
+  EXPECT_EQ(english.edOuterMarginX->text(), "7.25");
+  EXPECT_FLOAT_EQ(english.Fdocument->Core().GetCurrentPage()->GetPageWidth(), 63.5f);
 }
 
 TEST_F(MainWindowTest, AFileThatCannotBeOpenedLeavesTheLabelAsItWas) {

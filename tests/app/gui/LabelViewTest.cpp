@@ -276,7 +276,7 @@ TEST_F(LabelViewTest, FirstStartShowsTemplateOneAsTheSheetIs) {
     EXPECT_NEAR(label->GetDocWidth(), 63.5f, 1e-3f) << i;
     EXPECT_NEAR(label->GetDocHeight(), 72.0f, 1e-3f) << i;
   }
-  EXPECT_EQ(form.ednbetiquetteaimprimer->text(), "12");
+  EXPECT_EQ(form.enbetiquette->text(), "12");
 }
 
 TEST_F(LabelViewTest, ASmallLabelShowsNoMarginBox) {

@@ -5,12 +5,17 @@
 #include <filesystem>
 
 #include <QAbstractButton>
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -31,6 +36,7 @@
 #include "platform/qt/Printer.h"
 #include "tests/app/gui/MainWindowTestSupport.h"
 #include "tests/document/control/EditorTestSupport.h"
+#include "tests/platform/qt/ModalAnswer.h"
 
 namespace guitest {
 namespace {
@@ -340,6 +346,99 @@ TEST_F(MainWindowTest, ZOrderCommandsMoveTheSelection) {
   EXPECT_EQ(core.GetShapes(0), line);
   QTest::mouseClick(form.sppremierplan, Qt::LeftButton);
   EXPECT_EQ(core.GetShapes(1), line);
+}
+
+// A right click on the label at the page point (mm), and the item chosen
+// from the menu it opens.
+void ChooseFromLabelMenu(app::TForm1& form, QPointF pointMm, QAction* item) {
+  bool chosen = false;
+  qttest::AnswerNext<QMenu>("the label's menu", [&chosen, item](QMenu& menu) {
+    chosen = menu.actions().contains(item);
+    QTest::mouseClick(&menu, Qt::LeftButton, Qt::NoModifier, menu.actionGeometry(item).center());
+  });
+  QWidget* viewport = form.Fdocument->viewport();
+  const QPoint at = doctest::PagePixel(form.Fdocument->Core(), static_cast<float>(pointMm.x()),
+                                       static_cast<float>(pointMm.y()));
+  QTest::mouseClick(viewport, Qt::RightButton, Qt::NoModifier, at);
+  QContextMenuEvent menuKey(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
+  QApplication::sendEvent(viewport, &menuKey);
+  EXPECT_TRUE(chosen);
+}
+
+TEST_F(MainWindowTest, TheActionListHoldsTheOrderAndZoomActions) {
+  app::TForm1& form = Show();
+  auto* list = form.findChild<QActionGroup*>("maction");
+  ASSERT_EQ(list, form.maction);
+  EXPECT_EQ(list->exclusionPolicy(), QActionGroup::ExclusionPolicy::None);
+  QStringList names;
+  for (QAction* action : list->actions()) names << action->objectName();
+  EXPECT_EQ(names, QStringList({"maavantplan", "maarriereplan", "mazoomplus", "mazoommoins", "mazoompage"}));
+  EXPECT_EQ(form.mazoomplus->toolTip(), QString::fromUtf8("Zoom en avant"));
+  EXPECT_EQ(form.spzoomplus->toolTip(), QString::fromUtf8("Zoom en avant"));
+  EXPECT_EQ(form.mzoomplus->text(), QString::fromUtf8("Zoom en avant"));
+}
+
+// The buttons and menu items run their command only through the action: a
+// disabled action leaves both without effect.
+TEST_F(MainWindowTest, ZoomButtonsAndMenuItemsTriggerTheirActions) {
+  app::TForm1& form = Show();
+  TdocDocumentCore& core = form.Fdocument->Core();
+  const struct {
+    QToolButton* Button;
+    QAction* Item;
+    QAction* Action;
+    float Factor;  // of the screen scale, per step
+  } zooms[] = {{form.spzoomplus, form.mzoomplus, form.mazoomplus, 1.1f},
+               {form.spzoommoins, form.mzoommoins, form.mazoommoins, 1 / 1.1f}};
+  for (const auto& zoom : zooms) {
+    SCOPED_TRACE(zoom.Action->objectName().toStdString());
+    int triggered = 0;
+    QObject::connect(zoom.Action, &QAction::triggered, [&triggered] { ++triggered; });
+    float scale = core.GetScreenScale();
+    QTest::mouseClick(zoom.Button, Qt::LeftButton);
+    EXPECT_EQ(triggered, 1);
+    EXPECT_NEAR(core.GetScreenScale(), scale * zoom.Factor, 1e-3);
+    scale = core.GetScreenScale();
+    ChooseFromLabelMenu(form, {5, 5}, zoom.Item);
+    EXPECT_EQ(triggered, 2);
+    EXPECT_NEAR(core.GetScreenScale(), scale * zoom.Factor, 1e-3);
+
+    zoom.Action->setEnabled(false);
+    scale = core.GetScreenScale();
+    QTest::mouseClick(zoom.Button, Qt::LeftButton);
+    ChooseFromLabelMenu(form, {5, 5}, zoom.Item);
+    EXPECT_EQ(triggered, 2);
+    EXPECT_FLOAT_EQ(core.GetScreenScale(), scale);
+    zoom.Action->setEnabled(true);
+  }
+  QTest::mouseClick(form.spzoomplus, Qt::LeftButton);
+  const float zoomedIn = core.GetScreenScale();
+  ChooseFromLabelMenu(form, {5, 5}, form.mzoompleinepage);
+  const float whole = core.GetScreenScale();
+  EXPECT_LT(whole, zoomedIn);
+  QTest::mouseClick(form.spzoomplus, Qt::LeftButton);
+  QTest::mouseClick(form.spzoompage, Qt::LeftButton);
+  EXPECT_FLOAT_EQ(core.GetScreenScale(), whole);
+}
+
+TEST_F(MainWindowTest, OrderMenuItemsTriggerTheirActions) {
+  app::TForm1& form = Show();
+  TdocDocumentCore& core = form.Fdocument->Core();
+  for (const app::TForm1::TInsertKind kind : {app::TForm1::ikFrame, app::TForm1::ikFrame}) {
+    const int index = core.AddShape(app::TForm1::NewShape(kind));
+    core.GetShapes(index)->SetDocFrame(10, 10, 40, 40, 0);
+  }
+  TdocShape* upper = core.GetShapes(1);
+  Focus(form, upper);
+  ChooseFromLabelMenu(form, {30, 30}, form.mmettreenarriereplan);
+  EXPECT_EQ(core.GetShapes(0), upper);
+  ChooseFromLabelMenu(form, {30, 30}, form.mmettreanvantplan);
+  EXPECT_EQ(core.GetShapes(1), upper);
+  form.maavantplan->setEnabled(false);
+  ChooseFromLabelMenu(form, {30, 30}, form.mmettreenarriereplan);
+  QTest::mouseClick(form.sppremierplan, Qt::LeftButton);
+  ChooseFromLabelMenu(form, {30, 30}, form.mmettreanvantplan);
+  EXPECT_EQ(core.GetShapes(0), upper);
 }
 
 TEST_F(MainWindowTest, AboutBoxShowsTheVersionAndSixLines) {

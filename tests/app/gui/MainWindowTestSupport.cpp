@@ -8,6 +8,7 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include "app/NumberText.h"
 #include "app/UiTexts.h"
 #include "app/shapes/ShapesStartUp.h"
 #include "document/resources/ResourceStartUp.h"
@@ -18,6 +19,7 @@
 namespace guitest {
 
 MainWindowTest::MainWindowTest() {
+  QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
   app::StartUpShapes();
   document::StartUpResources();
   qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(Folder.File("config")));
@@ -31,6 +33,8 @@ MainWindowTest::~MainWindowTest() {
   UiTextService().SetLanguageFile(nullptr);
   UiTextService().SetLanguageIndex(LanguageFrench);
   document::ShutDownResources();
+  QLocale::setDefault(SavedLocale);
+  SetDecimalSeparator(".");
 }
 
 app::TForm1& MainWindowTest::Show() {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include <QLocale>
 #include <QMessageBox>
 
 #include "app/gui/MainWindow.h"
@@ -26,6 +27,9 @@ public:
   std::string ParameterFile() const;
   std::string LanguageFile() const;
 
+  // The window's numbers follow the locale: the tests pin one, not the
+  // machine's.
+  QLocale SavedLocale;
   apptest::TTempFolder Folder;
   std::unique_ptr<app::TForm1> Form;
 };

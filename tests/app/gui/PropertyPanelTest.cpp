@@ -4,9 +4,12 @@
 // one undo step per edit.
 // Ends with grabs of a designed label in both languages.
 
+#include <cstdlib>
 #include <functional>
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QLocale>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -54,6 +57,18 @@ struct PropertyPanelTest : MainWindowTest {
     edit->selectAll();
     QTest::keyClicks(edit, text);
     QTest::keyClick(edit, Qt::Key_Return);
+  }
+  // Opens the list with its key and chooses the item with the arrow keys and
+  // Return, as a person does; the item already selected can be chosen again.
+  static void Choose(QComboBox* list, int index) {
+    QTest::keyClick(list, Qt::Key_F4);
+    QAbstractItemView* view = list->view();
+    ASSERT_TRUE(QTest::qWaitFor([view] { return view->isVisible(); }, 5000)) << list->objectName().toStdString();
+    const int steps = index - view->currentIndex().row();
+    for (int i = 0; i < std::abs(steps); ++i) QTest::keyClick(view, steps > 0 ? Qt::Key_Down : Qt::Key_Up);
+    QTest::keyClick(view, Qt::Key_Return);
+    ASSERT_FALSE(view->isVisible());
+    ASSERT_EQ(list->currentIndex(), index);
   }
   void TypeValue(const char* text) {
     Panel().edtcbvaleur->selectAll();
@@ -167,6 +182,88 @@ TEST_F(PropertyPanelTest, ChoosingEan13ShowsTheDigitsBottomLeft) {
   EXPECT_TRUE(Panel().chcb1affichertexte->isChecked());
   EXPECT_EQ(barcode.GetShowText(), bcoCode);
   EXPECT_EQ(barcode.GetShowTextPosition(), stpBottomLeft);
+}
+
+// The digits hidden and moved after EAN-13 was chosen: choosing EAN-13
+// again shows them bottom left again.
+TEST_F(PropertyPanelTest, ChoosingTheSameEanTypeAgainAppliesTheRuleAgain) {
+  TVmBarcode& barcode = AddBarcode();
+  Choose(Panel().combcb1type, bcCodeEAN13);
+  ASSERT_EQ(barcode.GetTyp(), bcCodeEAN13);
+  Choose(Panel().combcb1texteposition, stpTopRight);
+  QTest::keyClick(Panel().chcb1affichertexte, Qt::Key_Space);
+  ASSERT_EQ(barcode.GetShowText(), bcoNone);
+  ASSERT_EQ(barcode.GetShowTextPosition(), stpTopRight);
+  Choose(Panel().combcb1type, bcCodeEAN13);
+  EXPECT_TRUE(Panel().chcb1affichertexte->isChecked());
+  EXPECT_EQ(Panel().combcb1texteposition->currentIndex(), stpBottomLeft);
+  EXPECT_EQ(barcode.GetShowText(), bcoCode);
+  EXPECT_EQ(barcode.GetShowTextPosition(), stpBottomLeft);
+}
+
+// A barcode changed where the panel does not see it: choosing the position,
+// font or size the panel already shows writes the panel's choice again.
+TEST_F(PropertyPanelTest, ChoosingTheSamePositionFontOrSizeAgainWritesTheBarcode) {
+  TVmBarcode& barcode = AddBarcode();
+  app::TPropertyPanel& panel = Panel();
+  Choose(panel.combcb1texteposition, stpBottomCenter);
+  ASSERT_EQ(barcode.GetShowTextPosition(), stpBottomCenter);
+  barcode.SetShowTextPosition(stpTopLeft);
+  Choose(panel.combcb1texteposition, stpBottomCenter);
+  EXPECT_EQ(barcode.GetShowTextPosition(), stpBottomCenter);
+
+  QComboBox* fonts = panel.edtextepolicecodebarre;
+  ASSERT_GE(fonts->count(), 2);
+  const int listed = fonts->currentIndex() == 0 ? 1 : 0;
+  Choose(fonts, listed);
+  const std::string chosen = fonts->itemText(listed).toStdString();
+  ASSERT_EQ(barcode.GetShowTextFont().GetName(), chosen);
+  TFont other = barcode.GetShowTextFont();
+  other.SetName(fonts->itemText(1 - listed).toStdString());
+  barcode.SetShowTextFont(other);
+  Choose(fonts, listed);
+  EXPECT_EQ(barcode.GetShowTextFont().GetName(), chosen);
+
+  QComboBox* sizes = panel.edtextetaillepolicecodebarre;
+  const int twelve = sizes->findText("12");
+  Choose(sizes, twelve);
+  ASSERT_EQ(barcode.GetShowTextFont().GetSize(), 12);
+  TFont larger = barcode.GetShowTextFont();
+  larger.SetSize(20);
+  barcode.SetShowTextFont(larger);
+  Choose(sizes, twelve);
+  EXPECT_EQ(barcode.GetShowTextFont().GetSize(), 12);
+}
+
+// Numbers are shown with the locale's decimal separator and read with either.
+TEST_F(PropertyPanelTest, NumbersFollowTheLocalesDecimalSeparator) {
+  const struct {
+    QLocale Locale;
+    const char* Shown;      // 12.5 mm with two decimals
+    const char* ShownLine;  // 1.5 mm in the general form
+  } locales[] = {{QLocale(QLocale::French, QLocale::France), "12,50", "1,5"},
+                 {QLocale(QLocale::English, QLocale::UnitedKingdom), "12.50", "1.5"}};
+  for (const auto& locale : locales) {
+    SCOPED_TRACE(locale.Locale.name().toStdString());
+    QLocale::setDefault(locale.Locale);
+    Form.reset();
+    TdocShape* frame = Add(app::TForm1::ikFrame, 30, 40, 50, 20);
+    for (const char* typed : {"12,5", "12.5"}) {
+      SCOPED_TRACE(typed);
+      frame->SetDocLeft(30);
+      Panel().ShapeToPanel();
+      Type(Panel().eshapex, typed);
+      EXPECT_FLOAT_EQ(frame->GetDocLeft(), 12.5f);
+      EXPECT_EQ(Panel().eshapex->text(), locale.Shown);
+    }
+    auto* line = static_cast<TdocLineShape*>(Add(app::TForm1::ikLine, 0, 0, 20, 20));
+    line->SetLineWidth(1.5f);
+    Panel().ShapeToPanel();
+    EXPECT_EQ(Panel().edtepaisseurligne->text(), locale.ShownLine);
+    // The label document keeps "." whatever the locale.
+    EXPECT_NE(doctest::DocumentXmlText(Form->Fdocument->Core()).find(">12.5<"), std::string::npos);
+    EXPECT_EQ(doctest::DocumentXmlText(Form->Fdocument->Core()).find("12,5"), std::string::npos);
+  }
 }
 
 TEST_F(PropertyPanelTest, BarcodeValuesFollowTheirSymbology) {

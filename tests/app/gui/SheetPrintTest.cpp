@@ -256,9 +256,9 @@ protected:
   void PrintLabels(const std::string& printer, int count, int start) {
     guitest::ClickTab(*Form, Form->TabParapage);
     Form->CombImprimante->setCurrentText(QString::fromStdString(printer));
-    Form->pagecontrolimpression->setCurrentWidget(Form->tabimpetiquette);
-    Form->ednbetiquetteaimprimer->setText(QString::number(count));
-    Form->ednuetiquettedepart->setText(QString::number(start));
+    Form->pagetypeimpression->setCurrentWidget(Form->tabimpetiquette);
+    Form->enbetiquette->setText(QString::number(count));
+    Form->enuetidebut->setText(QString::number(start));
     Form->GetSheets().AskPdfFileName = [this] { return Output(); };
     QTest::mouseClick(Form->SpImprime, Qt::LeftButton);
   }
@@ -282,8 +282,8 @@ protected:
   void PrintTwoZweckformSheets(const std::string& printer) {
     guitest::ClickTab(*Form, Form->TabParapage);
     Form->CombImprimante->setCurrentText(QString::fromStdString(printer));
-    Form->pagecontrolimpression->setCurrentWidget(Form->tabimppage);
-    Form->ednbpageaimprimer->setText("2");
+    Form->pagetypeimpression->setCurrentWidget(Form->tabimppage);
+    Form->enbpageaimprimer->setText("2");
     Form->GetSheets().AskPdfFileName = [this] { return Output(); };
     QTest::mouseClick(Form->SpImprime, Qt::LeftButton);
   }
@@ -316,7 +316,7 @@ TEST_F(SheetPrintTest, EveryTemplateInBothOrientationsFillsThePreviewCells) {
       EXPECT_EQ(sheet.GetMarginRight(), model.MarginLeft);
       EXPECT_EQ(sheet.GetMarginBottom(), model.MarginTop);
       ASSERT_EQ(sheet.GetShapeCount(), static_cast<int>(cells.size()));
-      EXPECT_EQ(form.ednbetiquetteaimprimer->text().toInt(), static_cast<int>(cells.size()));
+      EXPECT_EQ(form.enbetiquette->text().toInt(), static_cast<int>(cells.size()));
       for (std::size_t i = 0; i < cells.size(); ++i) {
         const TdocShape& label = *sheet.GetShapes(static_cast<int>(i));
         EXPECT_FLOAT_EQ(label.GetDocLeft(), cells[i].OriginLeft) << i;
@@ -336,7 +336,7 @@ TEST_F(SheetPrintTest, InchesDoNotRoundTheTemplateAway) {
   ChooseTemplate(5);
   EXPECT_EQ(form.elargeur->text(), "1.38");
   QTest::mouseClick(form.Spapercu, Qt::LeftButton);
-  EXPECT_EQ(form.ednbetiquetteaimprimer->text(), "36");
+  EXPECT_EQ(form.enbetiquette->text(), "36");
   form.raunitmm->click();
   EXPECT_EQ(form.elargeur->text(), "35.00");
   EXPECT_EQ(form.Fdocument->Core().GetCurrentPage()->GetPageWidth(), 35.0f);
@@ -348,7 +348,7 @@ TEST_F(SheetPrintTest, FiveLabelsFromTheTenthOnTwoA4Pages) {
   DesignLabel();
   QTest::mouseClick(Form->Spapercu, Qt::LeftButton);
   EXPECT_EQ(Form->docPrintPreview->Core().GetCurrentPage()->GetShapeCount(), 12);
-  EXPECT_EQ(Form->ednbetiquetteaimprimer->text(), "12");
+  EXPECT_EQ(Form->enbetiquette->text(), "12");
 
   PrintLabels(TPrinter::PdfPrinterName, 5, 10);
   const std::vector<TPdfPageSize> pages = PdfPageSizes(Output());
@@ -381,7 +381,7 @@ TEST_F(SheetPrintTest, TurnedLabelsFillAWholeSheetFromTheBottom) {
   Form->chorientation->setChecked(true);
   guitest::ClickTab(*Form, Form->TabParapage);
   Form->CombImprimante->setCurrentText(TPrinter::PdfPrinterName);
-  Form->pagecontrolimpression->setCurrentWidget(Form->tabimppage);
+  Form->pagetypeimpression->setCurrentWidget(Form->tabimppage);
   Form->GetSheets().AskPdfFileName = [this] { return Output(); };
   QTest::mouseClick(Form->SpImprime, Qt::LeftButton);
   ASSERT_EQ(PdfPageSizes(Output()).size(), 1u);
@@ -423,8 +423,8 @@ TEST_F(SheetPrintTest, ForcedPaperTakesTheTypedSheetSize) {
   Form->chforcetaille->setChecked(true);
   guitest::ClickTab(*Form, Form->TabParapage);
   Form->CombImprimante->setCurrentText(TPrinter::PdfPrinterName);
-  Form->pagecontrolimpression->setCurrentWidget(Form->tabimppage);
-  Form->ednbpageaimprimer->setText("2");
+  Form->pagetypeimpression->setCurrentWidget(Form->tabimppage);
+  Form->enbpageaimprimer->setText("2");
   Form->GetSheets().AskPdfFileName = [this] { return Output(); };
   QTest::mouseClick(Form->SpImprime, Qt::LeftButton);
   // Two sheets, one job.
@@ -448,8 +448,8 @@ TEST_F(SheetPrintTest, NothingIsPrintedForNoLabelOrABadStart) {
     EXPECT_TRUE(refusal.contains(QString::fromStdString(pgloretlibmessage(UiTextCountBelowOne)))) << count;
     EXPECT_TRUE(refusal.contains(QString::fromStdString(pgloretlibmessage(82)))) << count;
   }
-  Form->pagecontrolimpression->setCurrentWidget(Form->tabimppage);
-  Form->ednbpageaimprimer->setText("0");
+  Form->pagetypeimpression->setCurrentWidget(Form->tabimppage);
+  Form->enbpageaimprimer->setText("0");
   QString pages;
   guitest::AnswerNextMessageBox(QMessageBox::Ok, &pages);
   QTest::mouseClick(Form->SpImprime, Qt::LeftButton);
@@ -463,9 +463,9 @@ TEST_F(SheetPrintTest, NothingIsPrintedForNoLabelOrABadStart) {
   EXPECT_TRUE(message.contains(QString::fromStdString(pgloretlibmessage(84)))) << message.toStdString();
 
   // Counts left with something else than an integer read 0.
-  Form->ednuetiquettedepart->setText("7x");
-  emit Form->ednuetiquettedepart->editingFinished();
-  EXPECT_EQ(Form->ednuetiquettedepart->text(), "0");
+  Form->enuetidebut->setText("7x");
+  emit Form->enuetidebut->editingFinished();
+  EXPECT_EQ(Form->enuetidebut->text(), "0");
 }
 
 TEST_F(SheetPrintTest, ASheetWithoutAGridIsRefused) {
@@ -483,7 +483,7 @@ TEST_F(SheetPrintTest, APrintFailureIsShown) {
   Form->GetSheets().AskPdfFileName = [this] { return Folder.File("missing/folder/sheets.pdf"); };
   guitest::ClickTab(*Form, Form->TabParapage);
   Form->CombImprimante->setCurrentText(TPrinter::PdfPrinterName);
-  Form->pagecontrolimpression->setCurrentWidget(Form->tabimppage);
+  Form->pagetypeimpression->setCurrentWidget(Form->tabimppage);
   QString message;
   guitest::AnswerNextMessageBox(QMessageBox::Ok, &message);
   QTest::mouseClick(Form->SpImprime, Qt::LeftButton);
@@ -586,10 +586,10 @@ TEST_F(SheetPrintTest, OneLosslessPictureForAJobOfAnySize) {
   DesignLabel();
   guitest::ClickTab(*Form, Form->TabParapage);
   Form->CombImprimante->setCurrentText(TPrinter::PdfPrinterName);
-  Form->pagecontrolimpression->setCurrentWidget(Form->tabimppage);
+  Form->pagetypeimpression->setCurrentWidget(Form->tabimppage);
   Form->GetSheets().AskPdfFileName = [this] { return Output(); };
   for (const int sheets : {1, 10, 100}) {
-    Form->ednbpageaimprimer->setText(QString::number(sheets));
+    Form->enbpageaimprimer->setText(QString::number(sheets));
     QTest::mouseClick(Form->SpImprime, Qt::LeftButton);
     ASSERT_EQ(PdfPageSizes(Output()).size(), static_cast<std::size_t>(sheets));
     const std::map<std::string, std::string> encodings = PdfPictureEncodings(Output());
