@@ -57,6 +57,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), Language(std::make_unique
   // the controls after them measure text.
   MakeTopRowButtons();
   gdi::AwaitFontConfigWarmUp();
+  BuildActionList();
   BuildLabelTab();
   BuildPageTab();
   BuildParametersTab();

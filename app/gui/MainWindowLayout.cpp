@@ -150,7 +150,6 @@ void TForm1::BuildLabelToolBar(QVBoxLayout* layout) {
 void TForm1::BuildLabelTab() {
   Tabparaetiquette = Named<QWidget>("Tabparaetiquette");
   auto* layout = new QVBoxLayout(Tabparaetiquette);
-  BuildActionList();
   BuildLabelToolBar(layout);
 
   gformatdocument = Named<QGroupBox>("gformatdocument");

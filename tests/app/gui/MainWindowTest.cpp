@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -392,22 +393,21 @@ TEST_F(MainWindowTest, ZoomButtonsAndMenuItemsTriggerTheirActions) {
                {form.spzoommoins, form.mzoommoins, form.mazoommoins, 1 / 1.1f}};
   for (const auto& zoom : zooms) {
     SCOPED_TRACE(zoom.Action->objectName().toStdString());
-    int triggered = 0;
-    QObject::connect(zoom.Action, &QAction::triggered, [&triggered] { ++triggered; });
+    const QSignalSpy triggered(zoom.Action, &QAction::triggered);
     float scale = core.GetScreenScale();
     QTest::mouseClick(zoom.Button, Qt::LeftButton);
-    EXPECT_EQ(triggered, 1);
+    EXPECT_EQ(triggered.count(), 1);
     EXPECT_NEAR(core.GetScreenScale(), scale * zoom.Factor, 1e-3);
     scale = core.GetScreenScale();
     ChooseFromLabelMenu(form, {5, 5}, zoom.Item);
-    EXPECT_EQ(triggered, 2);
+    EXPECT_EQ(triggered.count(), 2);
     EXPECT_NEAR(core.GetScreenScale(), scale * zoom.Factor, 1e-3);
 
     zoom.Action->setEnabled(false);
     scale = core.GetScreenScale();
     QTest::mouseClick(zoom.Button, Qt::LeftButton);
     ChooseFromLabelMenu(form, {5, 5}, zoom.Item);
-    EXPECT_EQ(triggered, 2);
+    EXPECT_EQ(triggered.count(), 2);
     EXPECT_FLOAT_EQ(core.GetScreenScale(), scale);
     zoom.Action->setEnabled(true);
   }
