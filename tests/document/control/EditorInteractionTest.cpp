@@ -439,6 +439,42 @@ TEST_F(EditorInteractionTest, OneUndoTakesAFreehandInsertBack) {
   EXPECT_FLOAT_EQ(Shape->GetDocLeft(), 20);
 }
 
+// Showing another page ends the edit in place on the page left behind: a
+// freehand shape not yet drawn goes from that page, and no key pressed later
+// reaches a shape that is no longer shown.
+TEST_F(EditorInteractionTest, ShowingAnotherPageClosesTheEditInPlace) {
+  Doc().AddPage(nullptr);
+  Control.Editor().InsertShapeByDrag(std::make_unique<TdocFreehandShape>());
+  DragMouse(Control, At(80, 80), At(120, 120));
+  ASSERT_EQ(Doc().GetEditState(), esInPlaceEdit);
+  Doc().SetCurrentPageIndex(1);
+  EXPECT_EQ(Doc().GetEditState(), esIdle);
+  EXPECT_EQ(Doc().GetEditShape(), nullptr);
+  QTest::keyClick(&Control, Qt::Key_Escape);
+  QApplication::processEvents();
+  EXPECT_EQ(Doc().GetPages(0)->GetShapeCount(), 1) << "an empty freehand shape stayed behind";
+  EXPECT_EQ(Doc().GetPages(1)->GetShapeCount(), 0);
+  EXPECT_EQ(Doc().GetUpdateCount(), 0);
+
+  // A text keeps what was typed into it before the page changed.
+  Doc().SetCurrentPageIndex(0);
+  auto text = std::make_unique<TdocTextShape>();
+  text->SetDocBounds(80, 80, 60, 15);
+  text->SetText(u"old");
+  TdocTextShape* shape = text.get();
+  Doc().AddShape(std::move(text));
+  const TFloatPoint centre = shape->ShapeToScreen({shape->GetDocWidth() / 2, shape->GetDocHeight() / 2});
+  QTest::mouseDClick(Control.viewport(), Qt::LeftButton, Qt::NoModifier,
+                     QPoint(std::lround(centre.X), std::lround(centre.Y)));
+  ASSERT_EQ(Doc().GetEditShape(), shape);
+  QTest::keyClicks(&Control, "new");
+  Doc().SetCurrentPageIndex(1);
+  EXPECT_EQ(Doc().GetEditState(), esIdle);
+  QTest::keyClicks(&Control, "X");
+  EXPECT_EQ(shape->GetText(), u"new");
+  EXPECT_EQ(Doc().GetUpdateCount(), 0);
+}
+
 TEST_F(EditorInteractionTest, HoverCursorsFollowTheShapesAngle) {
   Click(At(30, 35));
   Shape->SetDocAngle(90);
