@@ -283,6 +283,30 @@ TEST_F(EditorInteractionTest, TheRightClickMenuIsTheShapesOwn) {
   EXPECT_EQ(Control.ShapePopupMenu(&own), &own);
 }
 
+// A shape taken off its page and put back gets a new id; its menu goes
+// with it. A menu deleted by its owner is no longer offered.
+TEST_F(EditorInteractionTest, AShapesMenuStaysWithItWhenItIsAttachedAgain) {
+  QMenu own;
+  auto rectangleMenu = std::make_unique<QMenu>();
+  Control.SetShapePopupMenu(*Shape, rectangleMenu.get());
+  const std::int32_t oldId = Shape->GetShapeId();
+  std::unique_ptr<TdocShape> taken = Doc().GetCurrentPage()->ExtractShape(Shape);
+  ASSERT_NE(taken, nullptr);
+  Doc().AddShape(std::move(taken));
+  ASSERT_NE(Shape->GetShapeId(), oldId);
+  Click(At(30, 35));
+  ASSERT_EQ(Doc().GetFocusShape(), Shape);
+  EXPECT_EQ(Control.ShapePopupMenu(&own), rectangleMenu.get());
+  // Another shape attached meanwhile has no menu of its own.
+  TdocShape* other = AddRectangle(100, 30, 20, 20);
+  Click(At(110, 40));
+  ASSERT_EQ(Doc().GetFocusShape(), other);
+  EXPECT_EQ(Control.ShapePopupMenu(&own), &own);
+  Click(At(30, 35));
+  rectangleMenu.reset();
+  EXPECT_EQ(Control.ShapePopupMenu(&own), &own);
+}
+
 // The hot zone's timer exists exactly while HotzoneScrolling asks for it,
 // whether the setting is changed or read from a document.
 TEST_F(EditorInteractionTest, TheHotzoneTimerFollowsTheSetting) {
@@ -317,6 +341,32 @@ TEST_F(EditorInteractionTest, TheClipboardMenuServesTheTextEditedInPlace) {
   menu->actions()[2]->trigger();
   menu->actions()[2]->trigger();
   EXPECT_EQ(shape->GetText(), u"oldold");
+  EXPECT_EQ(Control.CreateClipboardMenu(), menu);  // one menu, made once
+  EXPECT_EQ(menu->actions()[1]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
+  // Outside an edit in place the menu's items do nothing.
+  Doc().CloseShapeEdit(true);
+  QGuiApplication::clipboard()->setText("elsewhere");
+  for (QAction* item : menu->actions()) Control.ClipboardMenuClick(*item);
+  EXPECT_EQ(shape->GetText(), u"oldold");
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "elsewhere");
+  EXPECT_EQ(Doc().ShapeCount(), 2);
+}
+
+// The probes around the mouse point by the ring rule, read one by one; a
+// probe out of range reads (0, 0).
+TEST_F(EditorInteractionTest, HitProbesReadOneByOne) {
+  Doc().SetHitSensitivity(1.0f);
+  ASSERT_EQ(Control.HitProbeCount(), 21);
+  EXPECT_EQ(Control.GetHitProbe(1), (TPoint{4, 0}));
+  EXPECT_EQ(Control.GetHitProbe(4), (TPoint{0, -4}));
+  EXPECT_EQ(Control.GetHitProbe(17), (TPoint{3, 3}));
+  EXPECT_EQ(Control.GetHitProbe(20), (TPoint{-3, -3}));
+  EXPECT_EQ(Control.GetHitProbe(21), (TPoint{0, 0}));
+  EXPECT_EQ(Control.GetHitProbe(-1), (TPoint{0, 0}));
+  Doc().SetHitSensitivity(0.25f);
+  EXPECT_EQ(Control.HitProbeCount(), 13);
+  EXPECT_EQ(Control.GetHitProbe(12), (TPoint{-1, -1}));
+  EXPECT_EQ(Control.GetHitProbe(13), (TPoint{0, 0}));
 }
 
 TEST_F(EditorInteractionTest, KeysDeleteAndTheClipboardCharacters) {
