@@ -193,6 +193,48 @@ TEST_F(ColorPickerButtonTest, CustomButtonOpensTheCombsAndPicksTheirColour) {
   EXPECT_EQ(button_->GetSelectionColor(), clBlack);
 }
 
+// The combs hold their colours whether or not the custom button is shown: a
+// colour of either comb selects its cell there.
+TEST_F(ColorPickerButtonTest, CombColoursAreFoundWithoutACustomText) {
+  button_->SetCustomText("");
+  const TCombCell side = Popup().ColorComb()[1 + 3 * 6 * 5 + 3];  // between magenta and red
+  ASSERT_EQ(side.Color, 0x8000FF);
+  button_->SetSelectionColor(side.Color);
+  Open();
+  EXPECT_EQ(Popup().GetSelectedIndex(), kCustomCell);
+  EXPECT_EQ(Popup().GetCustomIndex(), 1 + 1 + 3 * 6 * 5 + 3);
+  // Enter keeps the comb colour; no custom area opens without its button.
+  QTest::keyClick(&Popup(), Qt::Key_Return);
+  EXPECT_FALSE(button_->GetDroppedDown());
+  EXPECT_EQ(button_->GetSelectionColor(), 0x8000FF);
+  button_->SetSelectionColor(0xEFEFEF);  // the second grey level, 255 - 16
+  Open();
+  EXPECT_EQ(Popup().GetSelectedIndex(), kCustomCell);
+  EXPECT_EQ(Popup().GetCustomIndex(), -2);
+  QTest::keyClick(&Popup(), Qt::Key_Escape);
+  EXPECT_EQ(button_->GetSelectionColor(), 0xEFEFEF);
+}
+
+// Enter with nothing hovered and nothing selected is a choice of no cell:
+// the pop-up closes as chosen, not cancelled, and reports the default.
+TEST_F(ColorPickerButtonTest, EnterOnNoCellClosesWithTheDefaultSelect) {
+  button_->SetSelectionColor(clNone);
+  int dropChanges = 0;
+  button_->OnDropChanged = [&](TColorPickerButton&) { ++dropChanges; };
+  Open();
+  ASSERT_EQ(Popup().GetSelectedIndex(), kNoCell);
+  ASSERT_EQ(Popup().GetHoverIndex(), kNoCell);
+  QTest::keyClick(&Popup(), Qt::Key_Return);
+  EXPECT_FALSE(button_->GetDroppedDown());
+  EXPECT_EQ(defaultSelects_, 1);
+  EXPECT_EQ(button_->GetSelectionColor(), clNone);
+  EXPECT_EQ(dropChanges, 2);
+  // Escape cancels: no default select.
+  Open();
+  QTest::keyClick(&Popup(), Qt::Key_Escape);
+  EXPECT_EQ(defaultSelects_, 1);
+}
+
 TEST_F(ColorPickerButtonTest, IntensityBarDimsTheColourComb) {
   button_->SetSelectionColor(0xFF80FF);  // a colour of the comb: the custom area shows
   Open();
