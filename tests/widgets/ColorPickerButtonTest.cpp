@@ -2,6 +2,7 @@
 // palette pop-up, its events, and where the pop-up opens on the screen.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QScreen>
 #include <QTest>
@@ -355,4 +356,46 @@ TEST(ButtonGlyph, DisabledImageIsEmbossedFromTheShape) {
   buttonGlyph.SetNumGlyphs(2);
   EXPECT_EQ(buttonGlyph.ImageSize(), QSize(4, 4));
   EXPECT_EQ(buttonGlyph.Image(bsDisabled).pixelColor(0, 0), QColor(Qt::blue));
+}
+
+// A button given an action shows and follows it, and a click on its face
+// runs it; OnClick, when set, runs in its place.
+TEST_F(ColorPickerButtonTest, TheActionGivesCaptionStateAndClick) {
+  auto action = std::make_unique<QAction>(QStringLiteral("&Fill"));
+  action->setToolTip(QStringLiteral("Fill colour"));
+  int triggered = 0;
+  QObject::connect(action.get(), &QAction::triggered, [&] { ++triggered; });
+  button_->resize(90, 22);
+  button_->SetAction(action.get());
+  EXPECT_EQ(button_->GetAction(), action.get());
+  EXPECT_EQ(button_->GetCaption(), "&Fill");
+  EXPECT_EQ(button_->toolTip(), "Fill colour");
+  const QPoint face(5, 5);
+  QTest::mouseClick(button_, Qt::LeftButton, {}, face);
+  EXPECT_EQ(triggered, 1);
+  EXPECT_FALSE(button_->GetDroppedDown());
+
+  action->setEnabled(false);
+  EXPECT_FALSE(button_->isEnabled());
+  QTest::mouseClick(button_, Qt::LeftButton, {}, face);
+  EXPECT_EQ(triggered, 1);
+  action->setEnabled(true);
+  action->setText(QStringLiteral("&Line"));
+  EXPECT_EQ(button_->GetCaption(), "&Line");
+  action->setVisible(false);
+  EXPECT_FALSE(button_->isVisible());
+  action->setVisible(true);
+
+  int clicks = 0;
+  button_->OnClick = [&](TColorPickerButton&) { ++clicks; };
+  QTest::mouseClick(button_, Qt::LeftButton, {}, face);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(triggered, 1);
+  button_->OnClick = nullptr;
+
+  // An action deleted by its owner is gone from the button too.
+  action.reset();
+  EXPECT_EQ(button_->GetAction(), nullptr);
+  QTest::mouseClick(button_, Qt::LeftButton, {}, face);
+  EXPECT_EQ(triggered, 1);
 }
