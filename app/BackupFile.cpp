@@ -101,6 +101,23 @@ bool Inside(const fs::path& folder, const fs::path& target) {
   return mismatch.first == root.end();
 }
 
+// Makes the folder below the target one step at a time, each step checked
+// before the next is made: an existing step must be a folder inside the
+// target, links resolved, so that a link never leads a folder out of it.
+bool MakeFoldersInside(const fs::path& folder, const fs::path& target) {
+  std::error_code error;
+  fs::create_directories(target, error);
+  if (!fs::is_directory(target, error)) return false;
+  fs::path step = target;
+  for (const fs::path& part : folder.lexically_relative(target)) {
+    if (part == ".") continue;
+    step /= part;
+    if (!fs::exists(fs::symlink_status(step, error))) fs::create_directory(step, error);
+    if (!fs::is_directory(step, error) || !Inside(step, target)) return false;
+  }
+  return true;
+}
+
 // The length of a chunk's bytes; 0 ends the file's data.
 std::int32_t ChunkByteCount(std::int32_t length) {
   if (length < -ArchiveChunkSize || length > ArchiveChunkSize) Damaged("a chunk is too long");
@@ -292,10 +309,8 @@ private:
   // The output file, created in its folder when that folder can be made
   // inside the target; nil otherwise.
   TStream* CreateOutput() {
-    const fs::path folder = OutputPath.parent_path();
     std::error_code error;
-    fs::create_directories(folder, error);
-    if (!fs::is_directory(folder, error) || !Inside(folder, Target)) return nullptr;
+    if (!MakeFoldersInside(OutputPath.parent_path(), Target)) return nullptr;
     // A link in the member's place would lead the data elsewhere.
     if (fs::is_symlink(fs::symlink_status(OutputPath, error))) return nullptr;
     Output = std::make_unique<TFileStream>(OutputPath.string(), fmCreate);

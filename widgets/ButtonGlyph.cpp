@@ -2,10 +2,20 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <memory>
 
 #include "widgets/EdgeDrawing.h"
+#include "widgets/GlyphCache.h"
 
 namespace widgets {
+
+namespace {
+
+// Shared by every button glyph; touched on the main thread only.
+std::unique_ptr<TGlyphCache> sharedButtonGlyphCache;
+int liveButtonGlyphCount = 0;
+
+}  // namespace
 
 TButtonLayoutResult CalcButtonLayout(const QRect& client, QSize glyphSize, QSize textSize, TButtonLayout layout,
                                      int margin, int spacing) {
@@ -54,19 +64,43 @@ TButtonLayoutResult CalcButtonLayout(const QRect& client, QSize glyphSize, QSize
   return {glyph + client.topLeft(), QRect(text + client.topLeft(), textSize)};
 }
 
+TButtonGlyph::TButtonGlyph() {
+  if (!sharedButtonGlyphCache) sharedButtonGlyphCache = std::make_unique<TGlyphCache>();
+  ++liveButtonGlyphCount;
+}
+
+TButtonGlyph::~TButtonGlyph() {
+  ReleaseImages();
+  if (--liveButtonGlyphCount == 0 && sharedButtonGlyphCache->Empty()) sharedButtonGlyphCache.reset();
+}
+
+const TGlyphCache* TButtonGlyph::SharedCache() { return sharedButtonGlyphCache.get(); }
+
+int TButtonGlyph::LiveCount() { return liveButtonGlyphCount; }
+
+void TButtonGlyph::ReleaseImages() {
+  if (!list_) return;
+  for (int& index : indexes_) {
+    list_->Delete(index);
+    index = -1;
+  }
+  sharedButtonGlyphCache->ReturnList(*list_);
+  list_ = nullptr;
+}
+
 void TButtonGlyph::SetGlyph(const QImage& glyph) {
+  ReleaseImages();
   glyph_ = glyph;
-  images_ = {};
 }
 
 void TButtonGlyph::SetNumGlyphs(int count) {
+  ReleaseImages();
   numGlyphs_ = std::clamp(count, 1, 4);
-  images_ = {};
 }
 
 void TButtonGlyph::SetTransparentColor(TColor color) {
+  ReleaseImages();
   transparentColor_ = color;
-  images_ = {};
 }
 
 QSize TButtonGlyph::ImageSize() const {
@@ -104,16 +138,21 @@ QImage TButtonGlyph::Emboss(const QImage& image) const {
   return result;
 }
 
-const QImage& TButtonGlyph::Image(TButtonState state) {
-  QImage& image = images_[state];
-  if (image.isNull() && !glyph_.isNull()) {
-    const int part = static_cast<int>(state);
-    if (part < numGlyphs_)
-      image = CutImage(part);
-    else
-      image = state == bsDisabled ? Emboss(CutImage(0)) : CutImage(0);
+QImage TButtonGlyph::MakeImage(TButtonState state) const {
+  const int part = static_cast<int>(state);
+  if (part < numGlyphs_) return CutImage(part);
+  return state == bsDisabled ? Emboss(CutImage(0)) : CutImage(0);
+}
+
+QImage TButtonGlyph::Image(TButtonState state) {
+  if (glyph_.isNull()) return QImage();
+  int& index = indexes_[state];
+  if (index < 0) {
+    const QSize size = ImageSize();
+    if (!list_) list_ = &sharedButtonGlyphCache->GetList(size.width(), size.height());
+    index = list_->Add(MakeImage(state));
   }
-  return image;
+  return list_->Image(index);
 }
 
 }  // namespace widgets

@@ -30,9 +30,25 @@ struct TButtonLayoutResult {
 TButtonLayoutResult CalcButtonLayout(const QRect& client, QSize glyphSize, QSize textSize, TButtonLayout layout,
                                      int margin, int spacing);
 
+class TGlyphCache;
+class TGlyphList;
+
+// The state images are cut on first use and kept in the glyph cache shared
+// by every button glyph (one per button): the cache is made with the first
+// glyph and freed with the last.
 class TButtonGlyph {
  public:
   static constexpr TColor kDefaultTransparentColor = 0x00008080;
+
+  TButtonGlyph();
+  ~TButtonGlyph();
+  TButtonGlyph(const TButtonGlyph&) = delete;
+  TButtonGlyph& operator=(const TButtonGlyph&) = delete;
+
+  // The shared cache; nil while no glyph lives.
+  static const TGlyphCache* SharedCache();
+  // The glyphs alive, one per button: the count of live buttons.
+  static int LiveCount();
 
   const QImage& GetGlyph() const { return glyph_; }
   void SetGlyph(const QImage& glyph);
@@ -45,16 +61,21 @@ class TButtonGlyph {
   // Size of one state image.
   QSize ImageSize() const;
   // The image of a state with the transparent colour cleared.
-  const QImage& Image(TButtonState state);
+  QImage Image(TButtonState state);
 
  private:
   QImage CutImage(int part) const;
   QImage Emboss(const QImage& image) const;
+  QImage MakeImage(TButtonState state) const;
+  // Gives every state image back to the cache; they are made again on use.
+  void ReleaseImages();
 
   QImage glyph_;
   int numGlyphs_ = 1;
   TColor transparentColor_ = kDefaultTransparentColor;
-  std::array<QImage, 4> images_;
+  TGlyphList* list_ = nullptr;
+  // The slot of each state's image in list_; -1 until made.
+  std::array<int, 4> indexes_{-1, -1, -1, -1};
 };
 
 }  // namespace widgets

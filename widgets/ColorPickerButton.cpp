@@ -1,5 +1,6 @@
 #include "widgets/ColorPickerButton.h"
 
+#include <QAction>
 #include <QEnterEvent>
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -69,6 +70,31 @@ void TColorPickerButton::DoDefaultSelect() {
 std::string TColorPickerButton::CellHint(int cell, std::string hint) {
   if (OnHint) OnHint(*this, cell, hint);
   return hint;
+}
+
+// ---- action -----------------------------------------------------------------
+
+void TColorPickerButton::SetAction(QAction* value) {
+  if (value == action_) return;
+  if (action_) disconnect(action_, nullptr, this, nullptr);
+  action_ = value;
+  if (!action_) return;
+  connect(action_, &QAction::changed, this, &TColorPickerButton::ActionChanged);
+  ActionChanged();
+}
+
+void TColorPickerButton::ActionChanged() {
+  SetCaption(action_->text());
+  setEnabled(action_->isEnabled());
+  setToolTip(action_->toolTip());
+  setVisible(action_->isVisible());
+}
+
+void TColorPickerButton::Click() {
+  if (OnClick)
+    OnClick(*this);
+  else if (action_)
+    action_->trigger();
 }
 
 // ---- properties -------------------------------------------------------------
@@ -292,7 +318,7 @@ void TColorPickerButton::mouseReleaseEvent(QMouseEvent* event) {
     state_ = down_ ? bsExclusive : bsUp;
     update();
   }
-  if (inside && OnClick) OnClick(*this);
+  if (inside) Click();
   if (flat_ && mouseInside_ != inside) {
     mouseInside_ = inside;
     update();

@@ -2,6 +2,7 @@
 // A speed-button-like control that shows the picked colour in an indicator
 // and opens a palette pop-up through the drop-down arrow at its right edge.
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <cstdint>
@@ -11,6 +12,8 @@
 
 #include "platform/gdi/Color.h"
 #include "widgets/ButtonGlyph.h"
+
+class QAction;
 
 namespace widgets {
 
@@ -36,6 +39,13 @@ class TColorPickerButton : public QWidget {
   void SetSelectionColor(TColor value);
   bool GetDroppedDown() const { return droppedDown_; }
   void SetDroppedDown(bool value);
+
+  // The action the button follows (nil: none; not owned): its text is the
+  // caption and its enabled state, tool tip and visibility are the
+  // button's, now and whenever the action changes. A click triggers it,
+  // unless OnClick is set, which then runs instead.
+  QAction* GetAction() const { return action_; }
+  void SetAction(QAction* value);
 
   QString GetCaption() const { return caption_; }
   void SetCaption(const QString& value);
@@ -118,8 +128,11 @@ class TColorPickerButton : public QWidget {
   void PaintDropDown(QPainter& painter);
   void PaintIndicator(QPainter& painter);
   void ReleaseGroupSiblings();
+  void ActionChanged();
+  void Click();
 
   std::unique_ptr<TColorPopup> popup_;
+  QPointer<QAction> action_;
   TButtonGlyph glyph_;
   QString caption_;
   TColor selectionColor_ = clBlack;

@@ -105,9 +105,11 @@ void TColorPopup::RecalcLayout() {
     colorCombRect_ = QRect(left, y, combWidth, combHeight);
     intensityBarRect_ = QRect(customAreaRect_.right() + 1 - kIntensityBarWidth, y, kIntensityBarWidth, combHeight);
     greyCombRect_ = QRect(left + (combWidth - greyWidth) / 2, y + combHeight + spacing_, greyWidth, greyHeight);
-    greyComb_ = BuildGreyComb(static_cast<float>(greyCombRect_.left()), static_cast<float>(greyCombRect_.top()));
-    colorComb_.reset();
   }
+  // The combs hold their colours for SelectColor even while no custom
+  // button shows them.
+  greyComb_ = BuildGreyComb(static_cast<float>(greyCombRect_.left()), static_cast<float>(greyCombRect_.top()));
+  colorComb_.reset();
   ResizeToParts();
 }
 
@@ -174,7 +176,7 @@ void TColorPopup::SelectColor(TColor color) {
     if (showSystemColors_) cellOf([&](TColor value) { return value == color; }, kFirstSystemCell, LastCell());
     cellOf([&](TColor value) { return value == rgb; }, 0, kNamedColorCount - 1);
     if (showSystemColors_) cellOf([&](TColor value) { return ColorToRGB(value) == rgb; }, kFirstSystemCell, LastCell());
-    if (index == kNoCell && !customText_.isEmpty()) {
+    if (index == kNoCell) {
       const auto findIn = [&](const TCombArray& comb) {
         const auto found = std::find_if(comb.begin(), comb.end(), [&](const TCombCell& c) { return c.Color == rgb; });
         return found == comb.end() ? -1 : static_cast<int>(found - comb.begin());
@@ -251,7 +253,7 @@ void TColorPopup::SetSpacing(int spacing) {
 void TColorPopup::ShowPopup() {
   hoverIndex_ = kNoCell;
   leftButtonDown_ = draggingIntensity_ = false;
-  customAreaShown_ = selectedIndex_ == kCustomCell;
+  customAreaShown_ = selectedIndex_ == kCustomCell && !customText_.isEmpty();
   ResizeToParts();
   const QPoint origin = owner_.mapToGlobal(QPoint(0, 0));
   const QRect screen = owner_.screen()->availableGeometry();
@@ -290,7 +292,7 @@ void TColorPopup::closeEvent(QCloseEvent* event) {
 }
 
 void TColorPopup::AcceptCell(int cell) {
-  if (cell == kCustomCell && !customAreaShown_) {
+  if (cell == kCustomCell && !customAreaShown_ && !customText_.isEmpty()) {
     // The first choice of the custom button opens the combs below it.
     SetSelectedIndex(kCustomCell);
     customAreaShown_ = true;
@@ -389,11 +391,9 @@ void TColorPopup::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Space: {
-      const int cell = hoverIndex_ != kNoCell ? hoverIndex_ : selectedIndex_;
-      if (cell == kNoCell)
-        Close(true);
-      else
-        AcceptCell(cell);
+      // No cell at all is a choice too: it closes as chosen and so reports
+      // the default.
+      AcceptCell(hoverIndex_ != kNoCell ? hoverIndex_ : selectedIndex_);
       return;
     }
     case Qt::Key_Escape:

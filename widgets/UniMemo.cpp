@@ -2,6 +2,8 @@
 
 #include <QKeyEvent>
 #include <QTextBlock>
+#include <QTextCursor>
+#include <algorithm>
 
 #include "platform/rtl/Exception.h"
 
@@ -51,6 +53,50 @@ void TUniMemo::keyPressEvent(QKeyEvent* event) {
   }
   QPlainTextEdit::keyPressEvent(event);
 }
+
+// ---- selection ----------------------------------------------------------
+
+int TUniMemo::ToTextPosition(int documentPosition) const {
+  return documentPosition + document()->findBlock(documentPosition).blockNumber();
+}
+
+int TUniMemo::ToDocumentPosition(int textPosition) const {
+  for (QTextBlock line = document()->begin(); line.isValid(); line = line.next()) {
+    const int lineStart = line.position() + line.blockNumber();
+    const int lineLength = line.length() - 1;
+    if (textPosition <= lineStart + lineLength || !line.next().isValid())
+      return line.position() + std::clamp(textPosition - lineStart, 0, lineLength);
+  }
+  return 0;
+}
+
+int TUniMemo::GetSelStart() const { return ToTextPosition(textCursor().selectionStart()); }
+
+void TUniMemo::SetSelStart(int value) {
+  QTextCursor cursor = textCursor();
+  cursor.setPosition(ToDocumentPosition(value));
+  setTextCursor(cursor);
+}
+
+int TUniMemo::GetSelLength() const { return ToTextPosition(textCursor().selectionEnd()) - GetSelStart(); }
+
+void TUniMemo::SetSelLength(int value) {
+  const int start = GetSelStart();
+  QTextCursor cursor = textCursor();
+  cursor.setPosition(ToDocumentPosition(start));
+  cursor.setPosition(ToDocumentPosition(start + std::max(value, 0)), QTextCursor::KeepAnchor);
+  setTextCursor(cursor);
+}
+
+std::u16string TUniMemo::GetSelText() const {
+  return GetText().substr(static_cast<std::size_t>(GetSelStart()), static_cast<std::size_t>(GetSelLength()));
+}
+
+void TUniMemo::SetSelText(std::u16string_view value) {
+  textCursor().insertText(ToQString(JoinLines(SplitLines(value), u"\n")));
+}
+
+// ---- lines ----------------------------------------------------------------
 
 std::vector<std::u16string> TUniMemo::GetLines() const {
   const std::u16string text = GetText();

@@ -35,6 +35,20 @@ class TUniMemo : public QPlainTextEdit {
   std::vector<std::u16string> GetLines() const;
   void SetLines(const std::vector<std::u16string>& lines);
 
+  // The selection, counted in UTF-16 code units of Text, where a line break
+  // counts two (CR and LF). A start inside a line break or past the end
+  // goes to the nearest place a caret can stand.
+  int GetSelStart() const;
+  // Moves the caret there, with nothing selected.
+  void SetSelStart(int value);
+  int GetSelLength() const;
+  // Selects from SelStart on; a negative length selects nothing.
+  void SetSelLength(int value);
+  // The selected part of Text, line breaks as CR LF.
+  std::u16string GetSelText() const;
+  // Replaces the selection; line breaks may be CR LF, CR or LF.
+  void SetSelText(std::u16string_view value);
+
   TNotifyEvent OnChange;
 
  protected:
@@ -42,6 +56,9 @@ class TUniMemo : public QPlainTextEdit {
 
  private:
   void TextChanged();
+  // Between Qt's positions (one per line break) and Text's (two per break).
+  int ToTextPosition(int documentPosition) const;
+  int ToDocumentPosition(int textPosition) const;
 
   TTextChangeFilter changes_;
 };

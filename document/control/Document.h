@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <span>
 
@@ -25,6 +24,7 @@ class TPrinter;
 #include "document/control/SystemClipboard.h"
 
 class QLabel;
+class QAction;
 class QMenu;
 
 enum TdocBorderStyle : std::uint8_t { bsNone, bsSingle };
@@ -73,9 +73,22 @@ public:
   // menu, else "Cut", "Copy" and "Paste" for it; otherwise the focus shape's
   // own menu, else the control's (own, which may be nil).
   QMenu* ShapePopupMenu(QMenu* own);
-  // A shape's own pop-up menu (nil: none), kept by shape id and not owned.
-  void SetShapePopupMenu(const TdocShape& shape, QMenu* menu);
+  // A shape's own pop-up menu (nil: none), held by the shape and not
+  // owned; a menu deleted meanwhile reads as none.
+  void SetShapePopupMenu(TdocShape& shape, QMenu* menu);
   QMenu* GetShapePopupMenu(const TdocShape* shape) const;
+  // The menu of "Cut", "Copy" and "Paste" for the shape edited in place,
+  // owned by the control; made on first use.
+  QMenu* CreateClipboardMenu();
+  // An item of the clipboard menu chosen: by its caption, the edited shape
+  // gets the character of cut, copy or paste; nothing outside an edit.
+  void ClipboardMenuClick(const QAction& item);
+
+  // ---- hit probes: the pixel offsets the shapes' point tests try around
+  // the mouse point
+  int HitProbeCount() const;
+  // (0, 0) for an index out of range.
+  TPoint GetHitProbe(int index) const;
 
   // The canvas in pixels the current page takes at the screen scale, its
   // border included; (0, 0) without a page.
@@ -204,7 +217,6 @@ private:
   QTimer HotzoneTimer;
   std::unique_ptr<QLabel> HintWindow;
   QMenu* ClipboardMenu = nullptr;  // a child of the control, made on first use
-  std::map<std::int32_t, QPointer<QMenu>> ShapeMenus;
   bool AutoScroll = true;
   TdocBorderStyle BorderStyle = bsSingle;
   bool NoCentring = false;

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPointer>
 
 #include "document/shape/Shape.h"
 #include "document/control/Document.h"
@@ -37,6 +38,27 @@ TdocMouseInput DecodeMouse(const QMouseEvent& event) {
 }
 
 TMouseButton ButtonOf(Qt::MouseButton button) { return button == Qt::MiddleButton ? mbMiddle : mbRight; }
+
+// The shape's menu as the control hands it to the model: a guarded pointer,
+// so a menu deleted by its owner reads as none.
+class TdocQtPopupMenu final : public TdocPopupMenu {
+public:
+  explicit TdocQtPopupMenu(QMenu* menu) : Menu(menu) {}
+  QPointer<QMenu> Menu;
+};
+
+// The clipboard menu's items: caption, shortcut and the character the edited
+// shape gets for them.
+struct TdocClipboardItem {
+  const char* Caption;
+  QKeyCombination Keys;
+  char16_t Command;
+};
+constexpr TdocClipboardItem ClipboardItems[] = {
+    {"Cut", Qt::CTRL | Qt::Key_X, CharCut},
+    {"Copy", Qt::CTRL | Qt::Key_C, CharCopy},
+    {"Paste", Qt::CTRL | Qt::Key_V, CharPaste},
+};
 
 // The hint window's colour, 0xE0FFFF as a TColor (blue, green, red).
 constexpr const char* HintStyle = "QLabel { background-color: #FFFFE0; color: black; border: 1px solid black; }";
@@ -205,17 +227,30 @@ void TdocDocument::StartTimer(TdocEditorTimer timer, int milliseconds) {
 
 void TdocDocument::StopTimer(TdocEditorTimer timer) { (timer == etHint ? HintTimer : HotzoneTimer).stop(); }
 
-void TdocDocument::SetShapePopupMenu(const TdocShape& shape, QMenu* menu) {
-  if (menu)
-    ShapeMenus[shape.GetShapeId()] = menu;
-  else
-    ShapeMenus.erase(shape.GetShapeId());
+void TdocDocument::SetShapePopupMenu(TdocShape& shape, QMenu* menu) {
+  shape.SetPopupMenu(menu ? std::make_unique<TdocQtPopupMenu>(menu) : nullptr);
 }
 
 QMenu* TdocDocument::GetShapePopupMenu(const TdocShape* shape) const {
-  if (!shape) return nullptr;
-  const auto found = ShapeMenus.find(shape->GetShapeId());
-  return found == ShapeMenus.end() ? nullptr : found->second.data();
+  const auto* held = shape ? dynamic_cast<const TdocQtPopupMenu*>(shape->GetPopupMenu()) : nullptr;
+  return held ? held->Menu.data() : nullptr;
+}
+
+QMenu* TdocDocument::CreateClipboardMenu() {
+  if (ClipboardMenu) return ClipboardMenu;
+  ClipboardMenu = new QMenu(this);
+  for (const TdocClipboardItem& item : ClipboardItems) {
+    QAction* action = ClipboardMenu->addAction(QString::fromLatin1(item.Caption));
+    action->setShortcut(item.Keys);
+    connect(action, &QAction::triggered, this,
+            [this, action] { Guarded("menu", [this, action] { ClipboardMenuClick(*action); }); });
+  }
+  return ClipboardMenu;
+}
+
+void TdocDocument::ClipboardMenuClick(const QAction& item) {
+  for (const TdocClipboardItem& known : ClipboardItems)
+    if (item.text() == QLatin1String(known.Caption)) DocumentEditor->ClipboardMenuClick(known.Command);
 }
 
 QMenu* TdocDocument::ShapePopupMenu(QMenu* own) {
@@ -226,17 +261,12 @@ QMenu* TdocDocument::ShapePopupMenu(QMenu* own) {
   const TdocShape* edited = DocumentCore->GetEditShape();
   if (!edited) return own;
   if (QMenu* menu = GetShapePopupMenu(edited)) return menu;
-  if (!ClipboardMenu) {
-    ClipboardMenu = new QMenu(this);
-    const auto add = [this](const char* caption, const QKeySequence& keys, char16_t command) {
-      QAction* action = ClipboardMenu->addAction(QString::fromLatin1(caption));
-      action->setShortcut(keys);
-      connect(action, &QAction::triggered, this,
-              [this, command] { Guarded("menu", [this, command] { DocumentEditor->ClipboardMenuClick(command); }); });
-    };
-    add("Cut", QKeySequence(Qt::CTRL | Qt::Key_X), CharCut);
-    add("Copy", QKeySequence(Qt::CTRL | Qt::Key_C), CharCopy);
-    add("Paste", QKeySequence(Qt::CTRL | Qt::Key_V), CharPaste);
-  }
-  return ClipboardMenu;
+  return CreateClipboardMenu();
+}
+
+int TdocDocument::HitProbeCount() const { return static_cast<int>(DocumentCore->GetHitProbes().size()); }
+
+TPoint TdocDocument::GetHitProbe(int index) const {
+  const auto probes = DocumentCore->GetHitProbes();
+  return index >= 0 && index < HitProbeCount() ? probes[static_cast<std::size_t>(index)] : TPoint{0, 0};
 }

@@ -34,6 +34,9 @@ void TdocDocumentCore::SetCurrentPageIndex(int value) {
   // The page object decides, not the number: after a deletion the same
   // number may name another page, which must be shown like any new one.
   if (value == CurrentPageIndex && page == ShownPage) return;
+  // An edit in place belongs to the page shown: it ends there, kept, before
+  // that page goes out of view (a shape it removes is removed from it).
+  CloseShapeEdit(true);
   CurrentPageIndex = value;
   ShowPage(value);
   UpdateScrollArea();

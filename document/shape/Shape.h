@@ -38,6 +38,13 @@
 class TdocShape;
 class TXmlNode;
 
+// The user interface's pop-up menu of a shape, as the model holds it: an
+// opaque handle that only the control which made it looks into.
+class TdocPopupMenu {
+public:
+  virtual ~TdocPopupMenu() = default;
+};
+
 // A registered class: its stored name and its virtual constructor.
 template <class Base>
 struct TdocClassInfo {
@@ -262,6 +269,10 @@ public:
   bool GetShowHint() const;
   void SetShowHint(bool value);
   std::string GetHint() const { return Hint; }
+  // The shape's own pop-up menu (nil: none). It stays with the shape when
+  // the shape leaves its document and comes back under another id.
+  const TdocPopupMenu* GetPopupMenu() const { return PopupMenu.get(); }
+  void SetPopupMenu(std::unique_ptr<TdocPopupMenu> menu) { PopupMenu = std::move(menu); }
 
   // ---- document, parent, identity
   TdocServices* GetDocument() const { return Document; }
@@ -523,6 +534,7 @@ private:
   std::int32_t UpdateCount = 0;
   std::u16string Name;
   std::vector<std::unique_ptr<TdocShape>> Shapes;
+  std::unique_ptr<TdocPopupMenu> PopupMenu;
   TdocTransform DeviceTransform;
   TdocEditFrame EditFrame;
   TdocTransform EditTransform;

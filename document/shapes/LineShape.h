@@ -50,12 +50,13 @@ public:
   int GetPointCount() const { return static_cast<int>(Ends.size()); }
   // The point in page coordinates; (0, 0) for an index out of range.
   TFloatPoint GetPoint(int index) const;
-  // Moves point 0 or 1 to a page position and fits the frame to the points.
+  // Moves point 0 or 1 to a page position and fits the frame to the points,
+  // recorded for undo.
   void SetPoint(int index, const TFloatPoint& point);
   // Adds a point while the line has fewer than two; a line never has more.
   void AppendPoint(const TFloatPoint& point);
   float GetLineWidth() const { return LineWidth; }
-  // No undo record; a width below 0 or not a number is 0.
+  // Recorded for undo; the width is held to 0..MaxLength, not a number is 0.
   void SetLineWidth(float value);
   // The contour follows a change of the arrows or the points.
   void ContourChanged();
@@ -84,8 +85,9 @@ protected:
 
 private:
   std::vector<TFloatPoint> PagePoints() const;
-  // The frame becomes the box around the points (at least 1.0 along each
-  // axis) and the points fractions of it.
+  // The frame becomes the box around the points (1.0 along an axis on
+  // which the points coincide) and the points fractions of it; the ends'
+  // change is recorded for undo.
   void FitFrameToPoints(const std::vector<TFloatPoint>& pagePoints);
   // A point's place in the frame as drawn, mirror and flip included.
   TFloatPoint DrawnPosition(const TFloatPoint& fraction) const;

@@ -215,6 +215,24 @@ TEST_F(BackupFileTest, FullPathsStayInsideTheTarget) {
   EXPECT_FALSE(fs::exists(Folder.Path().parent_path() / "escaped.tp"));
 }
 
+// A link inside the target may lead elsewhere: restoring through it must not
+// make a single folder or file outside, while a link that stays inside works.
+TEST_F(BackupFileTest, FullPathsNeverFollowALinkOutOfTheTarget) {
+  const fs::path outside = Folder.Path() / "outside";
+  fs::create_directories(outside);
+  fs::create_directories(Target() / "real");
+  fs::create_directory_symlink(outside, Target() / "out");
+  fs::create_directory_symlink(Target() / "real", Target() / "in");
+  TArchiveBuilder archive;
+  archive.Header().Member("C:\\out\\deep\\er\\a.tp", Pattern(4, 1)).Member("C:\\out\\b.tp", Pattern(4, 2));
+  archive.Member("C:\\in\\sub\\c.tp", Pattern(4, 3)).Int(0);
+  Backup.RestoreFullPath = true;
+  EXPECT_TRUE(Restore(archive.Data));
+  EXPECT_TRUE(fs::is_empty(outside)) << "a folder or file was made through the link";
+  EXPECT_EQ(Contents(Target() / "real" / "sub" / "c.tp"), Text(Pattern(4, 3)));
+  EXPECT_EQ(Backup.GetFilesRestored(), 1);
+}
+
 TEST_F(BackupFileTest, TheAssignedStream) {
   TArchiveBuilder archive;
   archive.Header().Member("s.tp", Pattern(7, 5)).Int(0);

@@ -2,6 +2,7 @@
 // palette pop-up, its events, and where the pop-up opens on the screen.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QScreen>
 #include <QTest>
@@ -193,6 +194,48 @@ TEST_F(ColorPickerButtonTest, CustomButtonOpensTheCombsAndPicksTheirColour) {
   EXPECT_EQ(button_->GetSelectionColor(), clBlack);
 }
 
+// The combs hold their colours whether or not the custom button is shown: a
+// colour of either comb selects its cell there.
+TEST_F(ColorPickerButtonTest, CombColoursAreFoundWithoutACustomText) {
+  button_->SetCustomText("");
+  const TCombCell side = Popup().ColorComb()[1 + 3 * 6 * 5 + 3];  // between magenta and red
+  ASSERT_EQ(side.Color, 0x8000FF);
+  button_->SetSelectionColor(side.Color);
+  Open();
+  EXPECT_EQ(Popup().GetSelectedIndex(), kCustomCell);
+  EXPECT_EQ(Popup().GetCustomIndex(), 1 + 1 + 3 * 6 * 5 + 3);
+  // Enter keeps the comb colour; no custom area opens without its button.
+  QTest::keyClick(&Popup(), Qt::Key_Return);
+  EXPECT_FALSE(button_->GetDroppedDown());
+  EXPECT_EQ(button_->GetSelectionColor(), 0x8000FF);
+  button_->SetSelectionColor(0xEFEFEF);  // the second grey level, 255 - 16
+  Open();
+  EXPECT_EQ(Popup().GetSelectedIndex(), kCustomCell);
+  EXPECT_EQ(Popup().GetCustomIndex(), -2);
+  QTest::keyClick(&Popup(), Qt::Key_Escape);
+  EXPECT_EQ(button_->GetSelectionColor(), 0xEFEFEF);
+}
+
+// Enter with nothing hovered and nothing selected is a choice of no cell:
+// the pop-up closes as chosen, not cancelled, and reports the default.
+TEST_F(ColorPickerButtonTest, EnterOnNoCellClosesWithTheDefaultSelect) {
+  button_->SetSelectionColor(clNone);
+  int dropChanges = 0;
+  button_->OnDropChanged = [&](TColorPickerButton&) { ++dropChanges; };
+  Open();
+  ASSERT_EQ(Popup().GetSelectedIndex(), kNoCell);
+  ASSERT_EQ(Popup().GetHoverIndex(), kNoCell);
+  QTest::keyClick(&Popup(), Qt::Key_Return);
+  EXPECT_FALSE(button_->GetDroppedDown());
+  EXPECT_EQ(defaultSelects_, 1);
+  EXPECT_EQ(button_->GetSelectionColor(), clNone);
+  EXPECT_EQ(dropChanges, 2);
+  // Escape cancels: no default select.
+  Open();
+  QTest::keyClick(&Popup(), Qt::Key_Escape);
+  EXPECT_EQ(defaultSelects_, 1);
+}
+
 TEST_F(ColorPickerButtonTest, IntensityBarDimsTheColourComb) {
   button_->SetSelectionColor(0xFF80FF);  // a colour of the comb: the custom area shows
   Open();
@@ -313,4 +356,46 @@ TEST(ButtonGlyph, DisabledImageIsEmbossedFromTheShape) {
   buttonGlyph.SetNumGlyphs(2);
   EXPECT_EQ(buttonGlyph.ImageSize(), QSize(4, 4));
   EXPECT_EQ(buttonGlyph.Image(bsDisabled).pixelColor(0, 0), QColor(Qt::blue));
+}
+
+// A button given an action shows and follows it, and a click on its face
+// runs it; OnClick, when set, runs in its place.
+TEST_F(ColorPickerButtonTest, TheActionGivesCaptionStateAndClick) {
+  auto action = std::make_unique<QAction>(QStringLiteral("&Fill"));
+  action->setToolTip(QStringLiteral("Fill colour"));
+  int triggered = 0;
+  QObject::connect(action.get(), &QAction::triggered, [&] { ++triggered; });
+  button_->resize(90, 22);
+  button_->SetAction(action.get());
+  EXPECT_EQ(button_->GetAction(), action.get());
+  EXPECT_EQ(button_->GetCaption(), "&Fill");
+  EXPECT_EQ(button_->toolTip(), "Fill colour");
+  const QPoint face(5, 5);
+  QTest::mouseClick(button_, Qt::LeftButton, {}, face);
+  EXPECT_EQ(triggered, 1);
+  EXPECT_FALSE(button_->GetDroppedDown());
+
+  action->setEnabled(false);
+  EXPECT_FALSE(button_->isEnabled());
+  QTest::mouseClick(button_, Qt::LeftButton, {}, face);
+  EXPECT_EQ(triggered, 1);
+  action->setEnabled(true);
+  action->setText(QStringLiteral("&Line"));
+  EXPECT_EQ(button_->GetCaption(), "&Line");
+  action->setVisible(false);
+  EXPECT_FALSE(button_->isVisible());
+  action->setVisible(true);
+
+  int clicks = 0;
+  button_->OnClick = [&](TColorPickerButton&) { ++clicks; };
+  QTest::mouseClick(button_, Qt::LeftButton, {}, face);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(triggered, 1);
+  button_->OnClick = nullptr;
+
+  // An action deleted by its owner is gone from the button too.
+  action.reset();
+  EXPECT_EQ(button_->GetAction(), nullptr);
+  QTest::mouseClick(button_, Qt::LeftButton, {}, face);
+  EXPECT_EQ(triggered, 1);
 }

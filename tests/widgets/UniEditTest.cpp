@@ -171,3 +171,41 @@ TEST(UniMemo, OneChangeEventPerRealChange) {
   EXPECT_EQ(changes, 4);
   EXPECT_EQ(memo.GetText(), u"");
 }
+
+// The selection as the person makes it with Shift and the arrows, read in
+// Text's units: the line break it spans counts two (CR LF).
+TEST(UniMemo, SelectionTypedAndReadInWideCharacters) {
+  TUniMemo memo;
+  memo.show();
+  memo.setFocus();
+  TypeKeys(memo, u"αβ");
+  QTest::keyClick(&memo, Qt::Key_Return);
+  TypeKeys(memo, u"γδ");
+  ASSERT_EQ(memo.GetText(), u"αβ\r\nγδ");
+  EXPECT_EQ(memo.GetSelStart(), 6);
+  EXPECT_EQ(memo.GetSelLength(), 0);
+  for (int i = 0; i < 3; ++i) QTest::keyClick(&memo, Qt::Key_Left, Qt::ShiftModifier);
+  EXPECT_EQ(memo.GetSelStart(), 2);
+  EXPECT_EQ(memo.GetSelLength(), 4);
+  EXPECT_EQ(memo.GetSelText(), u"\r\nγδ");
+  // Typing replaces the selection; the caret stands after what was typed.
+  TypeKeys(memo, u"ε");
+  EXPECT_EQ(memo.GetText(), u"αβε");
+  EXPECT_EQ(memo.GetSelStart(), 3);
+
+  // Set from code, the same units: the second line's first character.
+  memo.SetText(u"ab\r\ncd\r\nef");
+  memo.SetSelStart(4);
+  memo.SetSelLength(4);
+  EXPECT_EQ(memo.GetSelText(), u"cd\r\n");
+  QTest::keyClick(&memo, Qt::Key_Delete);
+  EXPECT_EQ(memo.GetText(), u"ab\r\nef");
+  // A start inside a line break goes to the next line's start.
+  memo.SetSelStart(3);
+  EXPECT_EQ(memo.GetSelStart(), 4);
+  memo.SetSelLength(1);
+  memo.SetSelText(u"X\nY");
+  EXPECT_EQ(memo.GetText(), u"ab\r\nX\r\nYf");
+  memo.SetSelStart(100);
+  EXPECT_EQ(memo.GetSelStart(), 9);
+}

@@ -283,6 +283,30 @@ TEST_F(EditorInteractionTest, TheRightClickMenuIsTheShapesOwn) {
   EXPECT_EQ(Control.ShapePopupMenu(&own), &own);
 }
 
+// A shape taken off its page and put back gets a new id; its menu goes
+// with it. A menu deleted by its owner is no longer offered.
+TEST_F(EditorInteractionTest, AShapesMenuStaysWithItWhenItIsAttachedAgain) {
+  QMenu own;
+  auto rectangleMenu = std::make_unique<QMenu>();
+  Control.SetShapePopupMenu(*Shape, rectangleMenu.get());
+  const std::int32_t oldId = Shape->GetShapeId();
+  std::unique_ptr<TdocShape> taken = Doc().GetCurrentPage()->ExtractShape(Shape);
+  ASSERT_NE(taken, nullptr);
+  Doc().AddShape(std::move(taken));
+  ASSERT_NE(Shape->GetShapeId(), oldId);
+  Click(At(30, 35));
+  ASSERT_EQ(Doc().GetFocusShape(), Shape);
+  EXPECT_EQ(Control.ShapePopupMenu(&own), rectangleMenu.get());
+  // Another shape attached meanwhile has no menu of its own.
+  TdocShape* other = AddRectangle(100, 30, 20, 20);
+  Click(At(110, 40));
+  ASSERT_EQ(Doc().GetFocusShape(), other);
+  EXPECT_EQ(Control.ShapePopupMenu(&own), &own);
+  Click(At(30, 35));
+  rectangleMenu.reset();
+  EXPECT_EQ(Control.ShapePopupMenu(&own), &own);
+}
+
 // The hot zone's timer exists exactly while HotzoneScrolling asks for it,
 // whether the setting is changed or read from a document.
 TEST_F(EditorInteractionTest, TheHotzoneTimerFollowsTheSetting) {
@@ -317,6 +341,32 @@ TEST_F(EditorInteractionTest, TheClipboardMenuServesTheTextEditedInPlace) {
   menu->actions()[2]->trigger();
   menu->actions()[2]->trigger();
   EXPECT_EQ(shape->GetText(), u"oldold");
+  EXPECT_EQ(Control.CreateClipboardMenu(), menu);  // one menu, made once
+  EXPECT_EQ(menu->actions()[1]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
+  // Outside an edit in place the menu's items do nothing.
+  Doc().CloseShapeEdit(true);
+  QGuiApplication::clipboard()->setText("elsewhere");
+  for (QAction* item : menu->actions()) Control.ClipboardMenuClick(*item);
+  EXPECT_EQ(shape->GetText(), u"oldold");
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "elsewhere");
+  EXPECT_EQ(Doc().ShapeCount(), 2);
+}
+
+// The probes around the mouse point by the ring rule, read one by one; a
+// probe out of range reads (0, 0).
+TEST_F(EditorInteractionTest, HitProbesReadOneByOne) {
+  Doc().SetHitSensitivity(1.0f);
+  ASSERT_EQ(Control.HitProbeCount(), 21);
+  EXPECT_EQ(Control.GetHitProbe(1), (TPoint{4, 0}));
+  EXPECT_EQ(Control.GetHitProbe(4), (TPoint{0, -4}));
+  EXPECT_EQ(Control.GetHitProbe(17), (TPoint{3, 3}));
+  EXPECT_EQ(Control.GetHitProbe(20), (TPoint{-3, -3}));
+  EXPECT_EQ(Control.GetHitProbe(21), (TPoint{0, 0}));
+  EXPECT_EQ(Control.GetHitProbe(-1), (TPoint{0, 0}));
+  Doc().SetHitSensitivity(0.25f);
+  EXPECT_EQ(Control.HitProbeCount(), 13);
+  EXPECT_EQ(Control.GetHitProbe(12), (TPoint{-1, -1}));
+  EXPECT_EQ(Control.GetHitProbe(13), (TPoint{0, 0}));
 }
 
 TEST_F(EditorInteractionTest, KeysDeleteAndTheClipboardCharacters) {
@@ -437,6 +487,42 @@ TEST_F(EditorInteractionTest, OneUndoTakesAFreehandInsertBack) {
   EXPECT_FLOAT_EQ(Shape->GetDocLeft(), 25);
   Doc().Undo();  // the step before the insert
   EXPECT_FLOAT_EQ(Shape->GetDocLeft(), 20);
+}
+
+// Showing another page ends the edit in place on the page left behind: a
+// freehand shape not yet drawn goes from that page, and no key pressed later
+// reaches a shape that is no longer shown.
+TEST_F(EditorInteractionTest, ShowingAnotherPageClosesTheEditInPlace) {
+  Doc().AddPage(nullptr);
+  Control.Editor().InsertShapeByDrag(std::make_unique<TdocFreehandShape>());
+  DragMouse(Control, At(80, 80), At(120, 120));
+  ASSERT_EQ(Doc().GetEditState(), esInPlaceEdit);
+  Doc().SetCurrentPageIndex(1);
+  EXPECT_EQ(Doc().GetEditState(), esIdle);
+  EXPECT_EQ(Doc().GetEditShape(), nullptr);
+  QTest::keyClick(&Control, Qt::Key_Escape);
+  QApplication::processEvents();
+  EXPECT_EQ(Doc().GetPages(0)->GetShapeCount(), 1) << "an empty freehand shape stayed behind";
+  EXPECT_EQ(Doc().GetPages(1)->GetShapeCount(), 0);
+  EXPECT_EQ(Doc().GetUpdateCount(), 0);
+
+  // A text keeps what was typed into it before the page changed.
+  Doc().SetCurrentPageIndex(0);
+  auto text = std::make_unique<TdocTextShape>();
+  text->SetDocBounds(80, 80, 60, 15);
+  text->SetText(u"old");
+  TdocTextShape* shape = text.get();
+  Doc().AddShape(std::move(text));
+  const TFloatPoint centre = shape->ShapeToScreen({shape->GetDocWidth() / 2, shape->GetDocHeight() / 2});
+  QTest::mouseDClick(Control.viewport(), Qt::LeftButton, Qt::NoModifier,
+                     QPoint(std::lround(centre.X), std::lround(centre.Y)));
+  ASSERT_EQ(Doc().GetEditShape(), shape);
+  QTest::keyClicks(&Control, "new");
+  Doc().SetCurrentPageIndex(1);
+  EXPECT_EQ(Doc().GetEditState(), esIdle);
+  QTest::keyClicks(&Control, "X");
+  EXPECT_EQ(shape->GetText(), u"new");
+  EXPECT_EQ(Doc().GetUpdateCount(), 0);
 }
 
 TEST_F(EditorInteractionTest, HoverCursorsFollowTheShapesAngle) {
