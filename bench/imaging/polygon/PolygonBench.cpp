@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "bench/common/Comparison.h"
+#include "bench/common/ExactCoverage.h"
 #include "imaging/bitmap/CustomBitmap32.h"
 #include "imaging/polygon/Polygon32.h"
 #include "imaging/startup/CoreStartUp.h"
@@ -31,9 +32,7 @@ namespace {
 constexpr int kCorners = 40;
 constexpr int kBatch = 16;
 
-struct TCorner {
-  double X, Y;
-};
+using TCorner = bench::TPointD;
 
 // Corners at evenly spread, jittered angles with random radii: spiky stars
 // whose edges run in every direction.
@@ -53,50 +52,13 @@ std::vector<std::vector<TCorner>> StarsOfSize(int size) {
 
 // ---- quality: pixel values against the exact covered area
 
-// The part of the star inside the square [x, x + 1) x [y, y + 1), clipped
-// edge by edge; the star is a simple polygon, so the clipped area is exact.
-double CoveredArea(const std::vector<TCorner>& star, double x, double y) {
-  std::vector<TCorner> polygon = star, next;
-  const auto clip = [&](auto inside, auto cross) {
-    next.clear();
-    for (std::size_t i = 0; i < polygon.size(); ++i) {
-      const TCorner& a = polygon[i];
-      const TCorner& b = polygon[(i + 1) % polygon.size()];
-      if (inside(a)) next.push_back(a);
-      if (inside(a) != inside(b)) next.push_back(cross(a, b));
-    }
-    polygon.swap(next);
-  };
-  const auto atX = [](double edge) {
-    return [edge](const TCorner& a, const TCorner& b) {
-      return TCorner{edge, a.Y + (b.Y - a.Y) * (edge - a.X) / (b.X - a.X)};
-    };
-  };
-  const auto atY = [](double edge) {
-    return [edge](const TCorner& a, const TCorner& b) {
-      return TCorner{a.X + (b.X - a.X) * (edge - a.Y) / (b.Y - a.Y), edge};
-    };
-  };
-  clip([x](const TCorner& p) { return p.X >= x; }, atX(x));
-  clip([x](const TCorner& p) { return p.X <= x + 1; }, atX(x + 1));
-  clip([y](const TCorner& p) { return p.Y >= y; }, atY(y));
-  clip([y](const TCorner& p) { return p.Y <= y + 1; }, atY(y + 1));
-  double area = 0;
-  for (std::size_t i = 0; i < polygon.size(); ++i) {
-    const TCorner& a = polygon[i];
-    const TCorner& b = polygon[(i + 1) % polygon.size()];
-    area += a.X * b.Y - b.X * a.Y;
-  }
-  return std::abs(area) / 2;
-}
-
 // The exact grey level of every pixel of a black star on white: 255 x the
 // uncovered part of the pixel.
 std::vector<double> ExactStar(const std::vector<TCorner>& star, int side) {
-  std::vector<double> levels;
-  levels.reserve(static_cast<std::size_t>(side) * side);
-  for (int y = 0; y < side; ++y)
-    for (int x = 0; x < side; ++x) levels.push_back(255 * (1 - CoveredArea(star, x, y)));
+  bench::TExactCoverage coverage(side, side);
+  coverage.AddContour(star);
+  std::vector<double> levels = coverage.Coverage();
+  for (double& level : levels) level = 255 * (1 - level);
   return levels;
 }
 
