@@ -31,7 +31,7 @@ double Median(std::vector<double> values) {
 
 void PrintErrors(const TErrors& errors) {
   std::printf("    error (%s): ours %.2f, reference %.2f: %s\n", errors.Measure.c_str(), errors.Ours, errors.Reference,
-              errors.SameQuality() ? "ours as exact or more (at most 10 % above), the ratio compares equal work"
+              errors.SameQuality() ? "ours at least as exact (within 10 %), the ratio stands"
                                    : "OURS LESS EXACT, the ratio compares unequal work and is no result");
 }
 
