@@ -82,7 +82,7 @@ void PrintTable() {
   std::printf("\nratio = ours / reference (below 1: ours is faster or smaller); medians of the iterations\n"
               "a floor is no peer but the least a method like ours could cost; a row with errors compares\n"
               "only where ours is at most 10 %% less exact than the reference (marked *: unequal work)\n");
-  std::printf("%-56s %12s %12s %8s\n", "case", "ours", "reference", "ratio");
+  std::printf("%-56s %12s %12s %8s\n", "case", "ours", "ref./floor", "ratio");
   for (const TRow& row : Rows()) {
     const bool unequal = row.Errors && !row.Errors->SameQuality();
     std::printf("%-56s %9.3f %-2s %9.3f %-2s %7.3f%s\n", row.Case.c_str(), row.Ours, row.Unit.c_str(), row.Reference,
