@@ -9,6 +9,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,22 @@ namespace bench {
 struct TSides {
   std::string Ours;
   std::string Reference;  // the library and its version first
+  // The reference is no peer doing the same work but the least any method
+  // like ours could cost (a prerendered picture drawn once, say): the
+  // ratio tells how far ours lies above that floor.
+  bool Floor = false;
+};
+
+// How far each side's result lies from an exact one, in cases where the
+// two sides may differ in quality. Their times only compare when ours is
+// at least as exact (see SameQuality); otherwise the table says that the
+// ratio is no result.
+struct TErrors {
+  double Ours = 0;
+  double Reference = 0;
+  std::string Measure;  // what the numbers are, e.g. "rms levels of 255 from exact coverage"
+  // Ours no more than 10 % (and 0.02) above the reference's error.
+  bool SameQuality() const { return Ours <= Reference * 1.1 + 0.02; }
 };
 
 // Wall-clock seconds that f takes.
@@ -58,8 +75,13 @@ public:
   // Reports the medians as the row of caseName, per unit when one
   // iteration handles several (a batch of shapes, say).
   void Report(const std::string& caseName, const TSides& sides, double unitsPerIteration = 1);
+  // The same, with the errors of both sides printed beside the ratio.
+  void Report(const std::string& caseName, const TSides& sides, const TErrors& errors, double unitsPerIteration = 1);
 
 private:
+  void ReportRow(const std::string& caseName, const TSides& sides, const std::optional<TErrors>& errors,
+                 double unitsPerIteration);
+
   benchmark::State& State;
   std::vector<double> OurTimes, ReferenceTimes;
 };
@@ -68,7 +90,7 @@ private:
 // of the same case replaces the earlier one: Google Benchmark runs each
 // case more than once while it settles the iteration count.
 void AddRow(benchmark::State& state, const std::string& caseName, double ours, double reference,
-            const std::string& unit, const TSides& sides);
+            const std::string& unit, const TSides& sides, const std::optional<TErrors>& errors = std::nullopt);
 
 // Holds the C library's heap trimming off and serves blocks up to 32 MiB
 // from the heap, so that repeated runs of either side reuse memory instead
@@ -77,6 +99,8 @@ void AddRow(benchmark::State& state, const std::string& caseName, double ours, d
 void PinHeapThresholds();
 
 // Prints the table of every row so far, in the order the cases first ran.
+// A row whose errors show ours less exact than the reference gets no
+// verdict: its ratio is marked as comparing unequal work.
 void PrintTable();
 
 // The least time a case measures: the seconds given, or a token time when

@@ -62,6 +62,9 @@ struct TBarcodePage {
     writer.setPageMargins(QMarginsF());
     writer.setResolution(kDpi);
     QPainter painter(&writer);
+    // Lossless like ours: a page of barcodes stored as JPEG would not be
+    // the same work (nor the same result).
+    painter.setRenderHint(QPainter::LosslessImageRendering);
     painter.drawImage(QRect(0, 0, Image.width(), Image.height()), Image);
   }
 
@@ -86,15 +89,15 @@ TBarcodePage& BarcodePage() {
 }
 
 std::string Floor() {
-  return std::string("Qt ") + qVersion() + " QPainter drawImage of the prerendered page into a QPdfWriter";
+  return std::string("Qt ") + qVersion() + " QPainter drawImage (lossless) of the prerendered page into a QPdfWriter";
 }
 
 void PrintBarcodePage(benchmark::State& state) {
   TBarcodePage& page = BarcodePage();
   bench::TPairTimer timer(state);
   for (auto _ : state) timer.Iteration([&] { page.Print(); }, [&] { page.WriteReference(); });
-  timer.Report("A4 page of 65 barcodes to PDF at 300 dpi, goal <= 1.5",
-               {"TdocDocument::PrintRange: the page rendered into one kept sheet bitmap and sent through TPrinter (QPrinter PDF)", Floor()});
+  timer.Report("A4 page of 65 barcodes to PDF at 300 dpi, against its floor, goal <= 1.5",
+               {"TdocDocument::PrintRange: the page rendered into one kept sheet bitmap and sent through TPrinter (QPrinter PDF)", Floor(), true});
 }
 
 // Where our time goes: the page rendered alone, as printing renders it.
@@ -102,7 +105,7 @@ void RenderBarcodePage(benchmark::State& state) {
   TBarcodePage& page = BarcodePage();
   bench::TPairTimer timer(state);
   for (auto _ : state) timer.Iteration([&] { page.RenderPage(); }, [&] { page.WriteReference(); });
-  timer.Report("the same page rendered only, no PDF (breakdown)", {"TdocPage::RenderPage at 300 dpi", Floor()});
+  timer.Report("the same page rendered only, no PDF (breakdown)", {"TdocPage::RenderPage at 300 dpi", Floor(), true});
 }
 
 }  // namespace

@@ -134,9 +134,10 @@ void RepaintZoomedView(benchmark::State& state) {
       "the shape moved, the control's paint of the parts it asked for (warm shape caches)",
       "the control's paint rendering the zoomed page (warm shape caches)",
       "the control's paint from its kept page picture, the handles drawn over it"};
-  timer.Report(std::string("repaint of a 1920 x 1080 view, 50 shapes at 400 %, ") + kCaseNames[repaintCase],
-               {kOurs[repaintCase],
-                "Qt " + std::string(qVersion()) + " QPainter drawing one prerendered 1920 x 1080 image"});
+  timer.Report(std::string("repaint of a 1920 x 1080 view, 50 shapes at 400 %, ") + kCaseNames[repaintCase] +
+                   ", against its floor",
+               {kOurs[repaintCase], "Qt " + std::string(qVersion()) + " QPainter drawing one prerendered 1920 x 1080 image",
+                true});
 }
 
 }  // namespace

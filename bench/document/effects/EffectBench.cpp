@@ -99,7 +99,8 @@ void Compare(benchmark::State& state, const std::string& effect, void (*fill)(TB
   const std::string pass = reference == refMemcpy ? "memcpy of the page" : "memset of the page";
   timer.Report(effect + " on A4 page, " + (fill == FillNoise ? "noise" : "label") + ", goal <= " +
                    std::to_string(int(goal)),
-               {effect + " effect applied in place at 300 dpi", std::string("glibc ") + gnu_get_libc_version() + " " + pass});
+               {effect + " effect applied in place at 300 dpi", std::string("glibc ") + gnu_get_libc_version() + " " + pass,
+                true});
 }
 
 template <class Effect>
