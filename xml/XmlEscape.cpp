@@ -79,18 +79,35 @@ bool AppendReference(std::string& out, std::string_view ref) {
   return true;
 }
 
+// U+FFFD, the replacement character.
+constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";
+
 // Each character of text found in chars is written as the reference of the
-// same index in references.
+// same index in references; a character XML cannot carry at all, or a byte
+// that is no UTF-8, as U+FFFD.
 std::string Escape(std::string_view text, std::string_view chars, const std::string_view* references) {
   std::string out;
   out.reserve(text.size());
   std::size_t start = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const std::size_t k = chars.find(text[i]);
-    if (k == std::string_view::npos) continue;
-    out.append(text.substr(start, i - start));
-    out.append(references[k]);
-    start = i + 1;
+  auto replace = [&](std::size_t at, std::size_t next, std::string_view by) {
+    out.append(text.substr(start, at - start));
+    out.append(by);
+    start = next;
+  };
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x80) {
+      const std::size_t at = i;
+      const char32_t cp = rtl::DecodeUtf8(text, i);
+      // A malformed sequence decodes as U+FFFD, which is then written as one.
+      if (cp == 0xFFFD || !IsXmlChar(cp)) replace(at, i, kReplacementUtf8);
+      continue;
+    }
+    if (const std::size_t k = chars.find(static_cast<char>(c)); k != std::string_view::npos)
+      replace(i, i + 1, references[k]);
+    else if (!IsXmlChar(c))
+      replace(i, i + 1, kReplacementUtf8);
+    ++i;
   }
   out.append(text.substr(start));
   return out;
@@ -140,6 +157,8 @@ std::string EscapeText(std::string_view text) { return Escape(text, kTextChars, 
 std::string EscapeAttribute(std::string_view value) {
   return Escape(value, kAttributeChars, kAttributeReferences.data());
 }
+
+std::string ReplaceUnwritable(std::string_view text) { return Escape(text, {}, nullptr); }
 
 std::string NormalizeLineBreaks(std::string_view text) {
   return text.find('\r') == std::string_view::npos ? std::string(text) : ReadAsWritten(text, '\n', false);
