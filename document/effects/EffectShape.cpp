@@ -83,8 +83,8 @@ void TdocEffectShape::RecordEffectUndo(TdocCommandKind kind, const TdocEffect& e
     case ckEffectRemoved: {
       auto stream = std::make_unique<TMemoryStream>();
       WriteLengthString(*stream, EffectToString(effect));
-      return RecordCommand(
-          TdocCommand::CreateWithStream(kind, std::move(stream), effect.ClassName(), rtl::IntToStr(index), GetShapeId()));
+      return RecordCommand(TdocCommand::CreateWithStream(kind, std::move(stream), effect.ClassName(),
+                                                         rtl::IntToStr(index), GetShapeId()));
     }
     case ckEffectProperty:
       return RecordCommand(TdocCommand::Create(kind, oldValue, rtl::Format("%d.%s", index, propName), GetShapeId()));

@@ -1,8 +1,8 @@
 #include "document/shape/ShapeByteForm.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
-#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -100,9 +100,10 @@ public:
       if (final != reference) renames[reference] = final;
       if (!final.empty()) kept.push_back(final);
     }
-    for (const TStaged& staged : Items)
-      if (std::none_of(kept.begin(), kept.end(), [&](const std::string& name) { return SameStreamName(name, staged.Stored); }))
-        Storage.DeleteStream(staged.Stored);
+    for (const TStaged& staged : Items) {
+      const auto isStaged = [&staged](const std::string& name) { return SameStreamName(name, staged.Stored); };
+      if (std::none_of(kept.begin(), kept.end(), isStaged)) Storage.DeleteStream(staged.Stored);
+    }
     Items.clear();
     return renames;
   }

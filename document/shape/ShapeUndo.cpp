@@ -153,7 +153,8 @@ void TdocShape::RecordUndoShape(TdocCommandKind kind, const TdocShape& child) {
   const std::vector<TdocShape*> inside = Descendants(child);
   rtl::WriteLE<std::int32_t>(*stream, static_cast<std::int32_t>(inside.size()));
   for (const TdocShape* shape : inside) rtl::WriteLE<std::int32_t>(*stream, shape->ShapeId);
-  RecordCommand(TdocCommand::CreateWithStream(ckChildRemoved, std::move(stream), child.ClassName(), "ClassName", ShapeId));
+  RecordCommand(
+      TdocCommand::CreateWithStream(ckChildRemoved, std::move(stream), child.ClassName(), "ClassName", ShapeId));
 }
 
 bool TdocShape::ApplyCommand(const TdocCommand& command) {

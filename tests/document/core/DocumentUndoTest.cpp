@@ -139,7 +139,8 @@ TEST(DocCommandTest, CreateAndCreateWithStream) {
   stream->WriteBuffer("CHILDBYTES", 10);
   TMemoryStream* written = stream.get();
   ASSERT_EQ(written->GetPosition(), 10);
-  const auto removed = TdocCommand::CreateWithStream(ckChildRemoved, std::move(stream), "TdocTextShape", "ClassName", -3);
+  const auto removed =
+      TdocCommand::CreateWithStream(ckChildRemoved, std::move(stream), "TdocTextShape", "ClassName", -3);
   EXPECT_EQ(removed->Kind, ckChildRemoved);
   EXPECT_EQ(removed->Value, "TdocTextShape");
   EXPECT_EQ(removed->PropName, "ClassName");

@@ -7,10 +7,7 @@
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -265,7 +262,8 @@ TColor32 PastedCentrePixel(TdocBitmapShape& shape) {
 std::string CraftedSelection(const std::vector<std::string>& byteForms) {
   std::string text = "<?xml version=\"1.0\"?>\r\n<Selection>";
   for (const std::string& bytes : byteForms)
-    text += "<shape>" + xml::EncodeBase64(bytes.data(), bytes.size()) + "<ClassName>TdocBitmapShape</ClassName></shape>";
+    text += "<shape>" + xml::EncodeBase64(bytes.data(), bytes.size()) +
+            "<ClassName>TdocBitmapShape</ClassName></shape>";
   return text + "</Selection>";
 }
 
@@ -273,24 +271,17 @@ constexpr TColor32 kPasteRed = 0xFFFF0000, kPasteBlue = 0xFF0000FF, kPasteGreen 
 
 class PasteResourcesTest : public ::testing::Test {
 protected:
-  PasteResourcesTest() {
-    Doc.SetTextClipboard(&Clipboard);
-    Folder = std::filesystem::temp_directory_path() / ("paste-resources-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(Folder);
-  }
-  ~PasteResourcesTest() override { std::filesystem::remove_all(Folder); }
+  PasteResourcesTest() { Doc.SetTextClipboard(&Clipboard); }
 
   // A picture shape of the document whose picture is kept in the archive.
-  TdocBitmapShape& AddArchivedPicture(TdocDocumentCore& doc, TColor32 colour) {
-    const std::string file = (Folder / "picture.bmp").string();
+  static TdocBitmapShape& AddArchivedPicture(TdocDocumentCore& doc, TColor32 colour) {
     TBitmap32 picture;
     picture.SetSize(6, 4);
     picture.Clear(colour);
-    picture.SaveToFile(file);
     auto owned = std::make_unique<TdocBitmapShape>();
     TdocBitmapShape& shape = *owned;
     doc.AddShape(std::move(owned));
-    shape.GetImage().LoadFromFile(file);
+    shape.GetImage().SetBitmap(&picture);
     shape.SetStorageMode(stArchive);
     return shape;
   }
@@ -329,7 +320,6 @@ protected:
 
   TdocDocumentCore Doc;
   TFakeClipboard Clipboard;
-  std::filesystem::path Folder;
 };
 
 TEST_F(PasteResourcesTest, APasteStoresOnlyWhatItsShapesShowUnderFreshNamesAndUndoTakesItAway) {
@@ -363,7 +353,8 @@ TEST_F(PasteResourcesTest, APasteStoresOnlyWhatItsShapesShowUnderFreshNamesAndUn
   for (const auto& [name, bytes] : before) added.erase(name);
   ASSERT_EQ(added.size(), 3u) << "one stream for each picture a pasted shape shows";
   std::vector<std::string> shown;
-  for (int i = 1; i <= 4; ++i) shown.push_back(static_cast<TdocBitmapShape*>(Doc.GetShapes(i))->GetImage().GetArchiveName());
+  for (int i = 1; i <= 4; ++i)
+    shown.push_back(static_cast<TdocBitmapShape*>(Doc.GetShapes(i))->GetImage().GetArchiveName());
   for (const auto& [name, bytes] : added) {
     EXPECT_TRUE(TsdStorage::IsTempName(name)) << name;
     EXPECT_NE(name, "TMP7654321.png");
@@ -396,7 +387,8 @@ TEST_F(PasteResourcesTest, SavedAndOpenedAgainThePastedDocumentHasItsOnePageAndS
   reopened.LoadFromStream(saved);
   EXPECT_EQ(reopened.GetPageCount(), 1);
   for (const auto& [name, bytes] : PasteStreams(*reopened.GetStorage()))
-    EXPECT_TRUE(name == "Index.xml" || name == "Page0001.xml" || name == "Thumb0001.bmp" || TsdStorage::IsTempName(name))
+    EXPECT_TRUE(name == "Index.xml" || name == "Page0001.xml" || name == "Thumb0001.bmp" ||
+                TsdStorage::IsTempName(name))
         << name;
   ASSERT_EQ(reopened.ShapeCount(), 2);
   EXPECT_EQ(PastedCentrePixel(*static_cast<TdocBitmapShape*>(reopened.GetShapes(0))), kPasteRed);
