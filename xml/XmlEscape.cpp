@@ -1,6 +1,7 @@
 #include "xml/XmlEscape.h"
 
 #include <array>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/rtl/Strings.h"
@@ -19,7 +20,7 @@ constexpr std::array<std::string_view, 8> kAttributeReferences = {"&amp;", "&lt;
                                                                   "&quot;", "&#13;", "&#9;", "&#10;"};
 
 // The characters XML 1.0 allows in a document.
-bool IsXmlChar(std::uint32_t cp) {
+constexpr bool IsXmlChar(std::uint32_t cp) {
   return cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp <= 0xD7FF) || (cp >= 0xE000 && cp <= 0xFFFD) ||
          (cp >= 0x10000 && cp <= 0x10FFFF);
 }
@@ -79,18 +80,69 @@ bool AppendReference(std::string& out, std::string_view ref) {
   return true;
 }
 
-// Each character of text found in chars is written as the reference of the
-// same index in references.
-std::string Escape(std::string_view text, std::string_view chars, const std::string_view* references) {
+// U+FFFD, the replacement character.
+constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";
+
+// What the escaper does with a byte.
+enum class TByteRule : std::uint8_t {
+  Keep,       // written as it is
+  Reference,  // written as its reference
+  Replace,    // a character XML cannot carry: written as U+FFFD
+  Sequence    // starts a UTF-8 sequence, which is checked
+};
+
+// The rule of every byte and the references of the bytes written as one.
+struct TEscaper {
+  constexpr TEscaper(std::string_view chars, const std::string_view* references)
+      : Chars(chars), References(references) {
+    for (int c = 0; c < 256; ++c) {
+      if (chars.find(static_cast<char>(c)) != std::string_view::npos) Rules[c] = TByteRule::Reference;
+      else if (c >= 0x80) Rules[c] = TByteRule::Sequence;
+      else if (!IsXmlChar(static_cast<std::uint32_t>(c))) Rules[c] = TByteRule::Replace;
+    }
+  }
+  std::array<TByteRule, 256> Rules{};
+  std::string_view Chars;
+  const std::string_view* References;
+};
+
+constexpr TEscaper kTextEscaper(kTextChars, kTextReferences.data());
+constexpr TEscaper kAttributeEscaper(kAttributeChars, kAttributeReferences.data());
+constexpr TEscaper kUnwritableEscaper({}, nullptr);
+
+// Each character of text the escaper names is written as its reference; a
+// character XML cannot carry at all, or a byte that is no UTF-8, as U+FFFD.
+std::string Escape(std::string_view text, const TEscaper& escaper) {
   std::string out;
   out.reserve(text.size());
   std::size_t start = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const std::size_t k = chars.find(text[i]);
-    if (k == std::string_view::npos) continue;
-    out.append(text.substr(start, i - start));
-    out.append(references[k]);
-    start = i + 1;
+  auto write = [&](std::size_t at, std::size_t next, std::string_view by) {
+    out.append(text.substr(start, at - start));
+    out.append(by);
+    start = next;
+  };
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    switch (escaper.Rules[c]) {
+      case TByteRule::Keep:
+        ++i;
+        break;
+      case TByteRule::Reference:
+        write(i, i + 1, escaper.References[escaper.Chars.find(static_cast<char>(c))]);
+        ++i;
+        break;
+      case TByteRule::Replace:
+        write(i, i + 1, kReplacementUtf8);
+        ++i;
+        break;
+      case TByteRule::Sequence: {
+        const std::size_t at = i;
+        const char32_t cp = rtl::DecodeUtf8(text, i);
+        // A malformed sequence decodes as U+FFFD, which is then written as one.
+        if (cp == 0xFFFD || !IsXmlChar(cp)) write(at, i, kReplacementUtf8);
+        break;
+      }
+    }
   }
   out.append(text.substr(start));
   return out;
@@ -135,11 +187,13 @@ std::string ReadAsWritten(std::string_view text, char breakTo, bool blanksToo) {
 
 }  // namespace
 
-std::string EscapeText(std::string_view text) { return Escape(text, kTextChars, kTextReferences.data()); }
+std::string EscapeText(std::string_view text) { return Escape(text, kTextEscaper); }
 
 std::string EscapeAttribute(std::string_view value) {
-  return Escape(value, kAttributeChars, kAttributeReferences.data());
+  return Escape(value, kAttributeEscaper);
 }
+
+std::string ReplaceUnwritable(std::string_view text) { return Escape(text, kUnwritableEscaper); }
 
 std::string NormalizeLineBreaks(std::string_view text) {
   return text.find('\r') == std::string_view::npos ? std::string(text) : ReadAsWritten(text, '\n', false);

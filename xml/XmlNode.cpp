@@ -51,7 +51,7 @@ std::string ResolvedAttribute(std::string_view value) {
 // its line breaks are kept as they read back, LF.
 std::string CDataText(std::string_view value) {
   if (value.find("]]>") != std::string_view::npos) throw EXmlError("A CDATA section cannot hold \"]]>\"");
-  return xml::NormalizeLineBreaks(value);
+  return xml::ReplaceUnwritable(xml::NormalizeLineBreaks(value));
 }
 
 // A copy of another node's text: within one pool a view of pool memory may be

@@ -119,7 +119,7 @@ private:
       case nkSpecial: return Line("<!"sv, node.Value.View(), ">"sv);
       case nkInstruction: return Line("<?"sv, node.Value.View(), "?>"sv);
       case nkCharData:
-        WriteCharData(node.Value.View());
+        WriteText(node.Value.View());
         return false;
       case nkUnknown: return Line("<"sv, node.Value.View(), ">"sv);
     }
@@ -144,11 +144,11 @@ private:
       return false;
     }
     Out += '>';
-    Out.append(node.Value.View());
+    WriteText(node.Value.View());
     // Character data that comes first continues the value, as the reader
     // takes it.
     std::uint32_t next = 0;
-    for (; IsTextOf(node, next); ++next) WriteCharData(node.Children.Items[next]->Value.View());
+    for (; IsTextOf(node, next); ++next) WriteText(node.Children.Items[next]->Value.View());
     if (next == node.Children.Count) {
       WriteEndTag(node);
       return false;
@@ -158,11 +158,12 @@ private:
     return true;
   }
 
-  // The reader drops character data that is only white space, and in the
-  // readable layout cuts line ends and blanks off its end as line breaks and
-  // indentation: such characters of the text's own are written as references,
-  // which it keeps.
-  void WriteCharData(std::string_view text) {
+  // An element's value or character data. The reader drops text that is
+  // only white space, and in the readable layout cuts line ends and blanks
+  // off its end as line breaks and indentation: such characters of the
+  // text's own are written as references, which it keeps. So a value of
+  // blanks alone, or one that ends in blanks, reads back as it was.
+  void WriteText(std::string_view text) {
     const bool blank = text.find_first_not_of(" \t\r\n"sv) == std::string_view::npos;
     const std::string_view cut = blank ? " \t\r\n"sv : Layout == xlReadable ? " \r\n"sv : ""sv;
     const std::size_t end = cut.empty() ? text.size() : text.find_last_not_of(cut) + 1;

@@ -116,9 +116,11 @@ std::string EffectToString(const TdocEffect& effect) {
 void EffectFromString(TdocEffect& effect, std::string_view bytes) {
   if (bytes.empty()) return;
   const TdocShape::RecordingPause pause;
-  const auto renames = ReadByteForm(StorageOf(effect), bytes, [&effect](TXmlNode* root) {
-    if (!root) throw Exception("XML Node is not assigned");
-    effect.LoadFromXml(*root);
-  });
+  const auto renames = ReadByteForm(StorageOf(effect), bytes,
+                                    {[&effect](TXmlNode* root) {
+                                       if (!root) throw Exception("XML Node is not assigned");
+                                       effect.LoadFromXml(*root);
+                                     },
+                                     [&effect](TStringList& names) { effect.CollectArchiveNames(names); }});
   if (!renames.empty()) effect.RenameArchiveNames(renames);
 }

@@ -77,27 +77,20 @@ int TdocEffectShape::IndexOfEffect(const TdocEffect* effect) const {
 void TdocEffectShape::RecordEffectUndo(TdocCommandKind kind, const TdocEffect& effect, int index,
                                        const std::string& propName, const std::string& oldValue) {
   if (!IsRecordingUndo()) return;
-  auto command = std::make_unique<TdocCommand>();
-  command->Kind = kind;
-  command->ShapeId = GetShapeId();
   switch (kind) {
     case ckEffectInserted:
-      command->Value = rtl::IntToStr(index);
-      break;
-    case ckEffectRemoved:
-      command->Value = effect.ClassName();
-      command->PropName = rtl::IntToStr(index);
-      command->Stream = std::make_unique<TMemoryStream>();
-      WriteLengthString(*command->Stream, EffectToString(effect));
-      break;
+      return RecordCommand(TdocCommand::Create(kind, rtl::IntToStr(index), "", GetShapeId()));
+    case ckEffectRemoved: {
+      auto stream = std::make_unique<TMemoryStream>();
+      WriteLengthString(*stream, EffectToString(effect));
+      return RecordCommand(TdocCommand::CreateWithStream(kind, std::move(stream), effect.ClassName(),
+                                                         rtl::IntToStr(index), GetShapeId()));
+    }
     case ckEffectProperty:
-      command->Value = oldValue;
-      command->PropName = rtl::Format("%d.%s", index, propName);
-      break;
+      return RecordCommand(TdocCommand::Create(kind, oldValue, rtl::Format("%d.%s", index, propName), GetShapeId()));
     default:
       return;
   }
-  RecordCommand(std::move(command));
 }
 
 bool TdocEffectShape::ApplyCommand(const TdocCommand& command) {

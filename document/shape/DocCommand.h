@@ -20,6 +20,15 @@ enum TdocCommandKind : std::int32_t {
 };
 
 struct TdocCommand {
+  // A command without a stream.
+  static std::unique_ptr<TdocCommand> Create(TdocCommandKind kind, std::string value, std::string propName,
+                                             std::int32_t shapeId);
+  // A command that owns the stream, rewound so its reader starts at the
+  // first byte whoever wrote it.
+  static std::unique_ptr<TdocCommand> CreateWithStream(TdocCommandKind kind, std::unique_ptr<TMemoryStream> stream,
+                                                       std::string value, std::string propName,
+                                                       std::int32_t shapeId);
+
   TdocCommandKind Kind = ckPropertyValue;
   std::int32_t ShapeId = 0;
   // Set on every command of an undo group after its first one.
@@ -34,3 +43,22 @@ struct TdocCommand {
     return static_cast<std::int64_t>(PropName.size()) + 4 + static_cast<std::int64_t>(Value.size()) + stream;
   }
 };
+
+inline std::unique_ptr<TdocCommand> TdocCommand::Create(TdocCommandKind kind, std::string value, std::string propName,
+                                                        std::int32_t shapeId) {
+  return CreateWithStream(kind, nullptr, std::move(value), std::move(propName), shapeId);
+}
+
+inline std::unique_ptr<TdocCommand> TdocCommand::CreateWithStream(TdocCommandKind kind,
+                                                                  std::unique_ptr<TMemoryStream> stream,
+                                                                  std::string value, std::string propName,
+                                                                  std::int32_t shapeId) {
+  auto command = std::make_unique<TdocCommand>();
+  command->Kind = kind;
+  command->ShapeId = shapeId;
+  command->PropName = std::move(propName);
+  command->Value = std::move(value);
+  if (stream) stream->SetPosition(0);
+  command->Stream = std::move(stream);
+  return command;
+}

@@ -1,8 +1,10 @@
 #include "document/shape/ShapeByteForm.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <map>
+#include <vector>
 
 #include "document/shape/Shape.h"
 #include "platform/rtl/BinaryIO.h"
@@ -52,13 +54,95 @@ std::string Extension(const std::string& name) {
   return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
-// Where an incoming resource goes: its own name when that is free or already
-// holds the same archived data; a new temporary name otherwise.
-std::string PlaceResource(TsdStorage& storage, const std::string& name, const std::string& data) {
-  if (!storage.StreamExists(name)) return name;
-  if (!TsdStorage::IsTempName(name) && StreamContent(storage, name) == data) return name;
-  return storage.NewTempStreamName(Extension(name));
+bool SameStreamName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
 }
+
+// The resources of a byte form in a container while the object reads its
+// XML, which may read their streams at once by the names it carries.
+//
+// Each resource is staged under its own name when no stream has it, so the
+// object finds it there, and under a new temporary name otherwise. Once the
+// object has read itself, only what it refers to stays, each in a temporary
+// stream that no stream had before: under its own name when that was a free
+// temporary name, under a new one otherwise. So a byte form never leaves a
+// stream the archive uses (index, fonts, pages, thumbnails) nor one that
+// another object owns. The object is told every new name; a name it refers
+// to that the byte form did not carry it loses (to ""), so it never shares a
+// stream of the document. Temporary streams leave with the object that
+// refers to them, so deleting the object (an undo of a paste) leaves nothing
+// behind. Until Keep, anything staged is removed again when reading fails.
+class TStagedResources {
+public:
+  explicit TStagedResources(TsdStorage& storage) : Storage(storage) {}
+  TStagedResources(const TStagedResources&) = delete;
+  TStagedResources& operator=(const TStagedResources&) = delete;
+  ~TStagedResources() {
+    for (const TStaged& staged : Items) DeleteQuietly(staged.Stored);
+  }
+
+  void Stage(const std::string& name, const std::string& data) {
+    if (Find(name)) return;  // a name carried twice: the first holds
+    const std::string stored = Storage.StreamExists(name) ? Storage.NewTempStreamName(Extension(name)) : name;
+    WriteStreamContent(Storage, stored, data);
+    Items.push_back({name, stored});
+  }
+
+  // Keeps what the object refers to and returns its new names.
+  std::map<std::string, std::string> Keep(const TStringList& references) {
+    std::map<std::string, std::string> renames;
+    std::vector<std::string> kept;
+    for (int i = 0; i < references.GetCount(); ++i) {
+      const std::string& reference = references.GetStrings(i);
+      const std::string final = FinalName(reference);
+      if (final != reference) renames[reference] = final;
+      if (!final.empty()) kept.push_back(final);
+    }
+    for (const TStaged& staged : Items) {
+      const auto isStaged = [&staged](const std::string& name) { return SameStreamName(name, staged.Stored); };
+      if (std::none_of(kept.begin(), kept.end(), isStaged)) Storage.DeleteStream(staged.Stored);
+    }
+    Items.clear();
+    return renames;
+  }
+
+private:
+  struct TStaged {
+    std::string Carried;
+    std::string Stored;
+  };
+
+  TStaged* Find(const std::string& carried) {
+    for (TStaged& staged : Items)
+      if (SameStreamName(staged.Carried, carried)) return &staged;
+    return nullptr;
+  }
+
+  // Where the referred resource ends: a temporary stream of its own, or
+  // nowhere when the byte form did not carry it.
+  std::string FinalName(const std::string& reference) {
+    TStaged* staged = Find(reference);
+    if (!staged) return {};
+    if (staged->Stored == staged->Carried && !TsdStorage::IsTempName(staged->Stored)) {
+      const std::string fresh = Storage.NewTempStreamName(Extension(staged->Stored));
+      Storage.RenameStream(staged->Stored, fresh);
+      staged->Stored = fresh;
+    }
+    return staged->Stored;
+  }
+
+  void DeleteQuietly(const std::string& name) noexcept {
+    try {
+      Storage.DeleteStream(name);
+    } catch (...) {  // the failure that got us here is the one to report
+    }
+  }
+
+  TsdStorage& Storage;
+  std::vector<TStaged> Items;
+};
 
 constexpr int ExactFloatDigits = 9;
 
@@ -83,27 +167,32 @@ std::string WriteByteForm(TsdStorage* storage, const TStringList& names, std::st
 }
 
 std::map<std::string, std::string> ReadByteForm(TsdStorage* storage, std::string_view bytes,
-                                                const std::function<void(TXmlNode*)>& load) {
-  std::map<std::string, std::string> renames;
-  if (bytes.empty()) return renames;
+                                                const TByteFormReader& reader) {
+  if (bytes.empty()) return {};
   TMemoryStream stream;
   stream.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
   stream.SetPosition(0);
   const std::int32_t count = rtl::ReadLE<std::int32_t>(stream);
   // Each record takes at least its two sizes.
   if (count < 0 || count > stream.Remaining() / 8) ReadError();
+  std::vector<std::pair<std::string, std::string>> resources;
   for (std::int32_t i = 0; i < count; ++i) {
-    const std::string name = ReadLengthString(stream);
-    const std::string data = ReadBytes(stream, ReadSize(stream));
-    if (data.empty() || name.empty() || !storage) continue;
-    const std::string placed = PlaceResource(*storage, name, data);
-    if (placed != name) renames[name] = placed;
-    WriteStreamContent(*storage, placed, data);
+    std::string name = ReadLengthString(stream);
+    std::string data = ReadBytes(stream, ReadSize(stream));
+    if (!data.empty() && !name.empty()) resources.emplace_back(std::move(name), std::move(data));
   }
   TXmlDocument xml;
   xml.ReadFromString(ReadBytes(stream, ReadSize(stream)));
-  load(xml.GetRoot());
-  return renames;
+  if (!storage) {
+    reader.Load(xml.GetRoot());
+    return {};
+  }
+  TStagedResources staged(*storage);
+  for (const auto& [name, data] : resources) staged.Stage(name, data);
+  reader.Load(xml.GetRoot());
+  TStringList references;
+  reader.CollectArchiveNames(references);
+  return staged.Keep(references);
 }
 
 std::string ShapesToString(const TdocShape& shape) {
@@ -115,8 +204,9 @@ std::string ShapesToString(const TdocShape& shape) {
 void ShapesFromString(TdocShape& shape, std::string_view bytes) {
   if (bytes.empty()) return;
   const TdocShape::RecordingPause pause;
-  const auto renames =
-      ReadByteForm(StorageOf(shape), bytes, [&shape](TXmlNode* root) { shape.LoadFromXml(root); });
+  const auto renames = ReadByteForm(StorageOf(shape), bytes,
+                                    {[&shape](TXmlNode* root) { shape.LoadFromXml(root); },
+                                     [&shape](TStringList& names) { shape.CollectArchiveNames(names); }});
   if (!renames.empty()) shape.RenameArchiveNames(renames);
   shape.Loaded();
 }

@@ -24,21 +24,30 @@ class TXmlNode;
 // XML that save writes under an element named root.
 std::string WriteByteForm(TsdStorage* storage, const TStringList& names, std::string_view root,
                           const std::function<void(TXmlNode&)>& save);
-// Reads the resources into storage (dropped without one), placing each as the
-// shape byte form does, then hands the XML root to load. Returns the resources
-// stored under new names (old name to new). Raises EReadError "Stream read
-// error" for bytes cut short.
+// What reads itself from a byte form: it loads its XML, then names the
+// archive streams it refers to.
+struct TByteFormReader {
+  std::function<void(TXmlNode*)> Load;
+  std::function<void(TStringList&)> CollectArchiveNames;
+};
+// Hands the XML root to the reader's Load with the resources in storage
+// (dropped without one), then keeps only the resources the reader refers to,
+// each in a temporary stream no other stream of the storage had; the
+// resources the reader refers to but the bytes did not carry it must drop.
+// Returns the names the reader must take (old name to new, "" for dropped).
+// Storage holds no new stream when it raises: EReadError "Stream read error"
+// for bytes cut short, or what Load raises.
 std::map<std::string, std::string> ReadByteForm(TsdStorage* storage, std::string_view bytes,
-                                                const std::function<void(TXmlNode*)>& load);
+                                                const TByteFormReader& reader);
 
 // Resources come from the shape's document container (none without one).
 std::string ShapesToString(const TdocShape& shape);
 // An empty string does nothing. Resource data goes into the container of the
-// shape's document (dropped without one). A resource whose name the container
-// already holds for other data, or for another shape's temporary stream, is
-// stored under a new temporary name, and the shape is told the new name, so
-// copies never share a stream and a paste never overwrites one. A string cut
-// short raises EReadError "Stream read error".
+// shape's document (dropped without one), as ReadByteForm places it: only what
+// the shape refers to, in temporary streams of its own, so copies never share
+// a stream, a paste never writes a stream the document uses (index, fonts,
+// pages, thumbnails, another shape's) and removing the shape removes them. A
+// string cut short raises EReadError "Stream read error".
 void ShapesFromString(TdocShape& shape, std::string_view bytes);
 
 // Length-prefixed strings and streams of the byte forms and undo streams.

@@ -122,12 +122,7 @@ void TdocShape::RecordCommand(std::unique_ptr<TdocCommand> command) const {
 
 void TdocShape::RecordUndo(TdocCommandKind kind, const std::string& propName, const std::string& oldValue) {
   if (!IsRecordingUndo()) return;
-  auto command = std::make_unique<TdocCommand>();
-  command->Kind = kind;
-  command->ShapeId = ShapeId;
-  command->PropName = propName;
-  command->Value = oldValue;
-  RecordCommand(std::move(command));
+  RecordCommand(TdocCommand::Create(kind, oldValue, propName, ShapeId));
 }
 
 void TdocShape::RecordUndoFloat(TdocCommandKind kind, const std::string& propName, double value) {
@@ -148,22 +143,18 @@ void TdocShape::RecordUndoFontStyle(TdocCommandKind kind, const std::string& pro
 
 void TdocShape::RecordUndoShape(TdocCommandKind kind, const TdocShape& child) {
   if (kind != ckChildRemoved || !IsRecordingUndo()) return;
-  auto command = std::make_unique<TdocCommand>();
-  command->Kind = ckChildRemoved;
-  command->ShapeId = ShapeId;
-  command->PropName = "ClassName";
-  command->Value = child.ClassName();
-  command->Stream = std::make_unique<TMemoryStream>();
-  rtl::WriteLE<std::int32_t>(*command->Stream, child.Parent ? child.Parent->IndexOfShape(&child) : -1);
-  rtl::WriteLE<std::int32_t>(*command->Stream, child.ShapeId);
+  auto stream = std::make_unique<TMemoryStream>();
+  rtl::WriteLE<std::int32_t>(*stream, child.Parent ? child.Parent->IndexOfShape(&child) : -1);
+  rtl::WriteLE<std::int32_t>(*stream, child.ShapeId);
   const std::string bytes = ShapesToString(child);
-  WriteLengthString(*command->Stream, xml::EncodeBase64(bytes.data(), bytes.size()));
+  WriteLengthString(*stream, xml::EncodeBase64(bytes.data(), bytes.size()));
   // The ids of the shapes inside it, so the commands recorded for them
   // still find them once it is restored.
   const std::vector<TdocShape*> inside = Descendants(child);
-  rtl::WriteLE<std::int32_t>(*command->Stream, static_cast<std::int32_t>(inside.size()));
-  for (const TdocShape* shape : inside) rtl::WriteLE<std::int32_t>(*command->Stream, shape->ShapeId);
-  RecordCommand(std::move(command));
+  rtl::WriteLE<std::int32_t>(*stream, static_cast<std::int32_t>(inside.size()));
+  for (const TdocShape* shape : inside) rtl::WriteLE<std::int32_t>(*stream, shape->ShapeId);
+  RecordCommand(
+      TdocCommand::CreateWithStream(ckChildRemoved, std::move(stream), child.ClassName(), "ClassName", ShapeId));
 }
 
 bool TdocShape::ApplyCommand(const TdocCommand& command) {

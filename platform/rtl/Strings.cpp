@@ -69,8 +69,8 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
-// Decodes one UTF-8 sequence at text[i]; advances i past it. Overlong forms,
-// surrogates and code points above U+10FFFF decode as U+FFFD.
+}  // namespace
+
 char32_t DecodeUtf8(std::string_view text, std::size_t& i) {
   const auto lead = static_cast<unsigned char>(text[i++]);
   if (lead < 0x80) return lead;
@@ -93,6 +93,8 @@ char32_t DecodeUtf8(std::string_view text, std::size_t& i) {
   if (cp < minimum || cp > 0x10FFFF || IsHighSurrogate(cp) || IsLowSurrogate(cp)) return kReplacement;
   return cp;
 }
+
+namespace {
 
 // Windows font character sets and the code pages their 8-bit text is in.
 struct TCharsetCodePage {

@@ -3,6 +3,7 @@
 // program's "string"), UTF-16 wide strings (std::u16string) and UTF-8 (XML
 // text). Every conversion between them lives in this one module.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,10 @@ std::u16string Cp1252ToUtf16(std::string_view text);
 // whether that happened, so callers can refuse instead of losing data.
 std::string Utf16ToCp1252(std::u16string_view text, bool* lossy = nullptr);
 
+// Decodes one UTF-8 sequence at text[i] (i < size) and advances i past it.
+// Overlong forms, surrogates, code points above U+10FFFF and cut sequences
+// decode as U+FFFD.
+char32_t DecodeUtf8(std::string_view text, std::size_t& i);
 // Malformed UTF-8 sequences decode to U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view text);
 // Unpaired surrogates encode as U+FFFD.

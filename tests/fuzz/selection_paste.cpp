@@ -3,13 +3,17 @@
 // of one shape wrapped in a well-formed selection (bit 0 set; bits 1-3 pick
 // the class it names), so both the selection reader and the shape readers
 // are reached. A paste may raise; it must then leave the document exactly as
-// it was, resources included. A paste that succeeds is undone, which must
-// give back the pages as they were. Nothing may crash or hang.
+// it was, resources included. A paste that succeeds may add temporary
+// streams only and leaves every stream that was there as it was; undone, it
+// must give back the pages as they were and the container's streams exactly
+// as they were: every stream the paste added is gone. Nothing may crash or
+// hang.
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -22,6 +26,7 @@
 #include "document/effects/ShadowEffect.h"
 #include "tests/document/DocumentXmlText.h"
 #include "xml/Base64.h"
+#include "xml/storage/Storage.h"
 
 namespace {
 
@@ -54,6 +59,30 @@ std::string SelectionText(std::uint8_t selector, std::string_view rest) {
          ClassNames[selector >> 1 & 7] + "</ClassName></shape></Selection>";
 }
 
+// Every stream of the container with its bytes.
+std::map<std::string, std::string> ContainerStreams(TsdStorage& storage) {
+  std::map<std::string, std::string> streams;
+  for (int i = 0; i < storage.GetStreamCount(); ++i) {
+    const std::string name = storage.GetStreamName(i);
+    TMemoryStream bytes;
+    storage.ReadStream(name, bytes);
+    streams[name] = std::string(bytes.Bytes().begin(), bytes.Bytes().end());
+  }
+  return streams;
+}
+
+// What a paste may have done to the streams: added temporary ones.
+bool OnlyTemporaryStreamsAdded(const std::map<std::string, std::string>& before,
+                               const std::map<std::string, std::string>& after) {
+  for (const auto& [name, bytes] : before) {
+    const auto kept = after.find(name);
+    if (kept == after.end() || kept->second != bytes) return false;
+  }
+  for (const auto& [name, bytes] : after)
+    if (!before.contains(name) && !TsdStorage::IsTempName(name)) return false;
+  return true;
+}
+
 std::string PagesXml(TdocDocumentCore& doc) {
   std::string text = doctest::DocumentXmlText(doc);
   return text.substr(0, text.find("\n\n"));
@@ -70,18 +99,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string text = SelectionText(data[0], {reinterpret_cast<const char*>(data + 1), size - 1});
   const std::string before = doctest::DocumentXmlText(doc);
   const std::string pagesBefore = PagesXml(doc);
+  const auto streamsBefore = ContainerStreams(*doc.GetStorage());
   int pasted = 0;
   try {
     auto step = UndoStep(&doc);
     pasted = doc.PasteSelectionFromXml(text);
   } catch (const std::exception&) {
     if (doctest::DocumentXmlText(doc) != before) std::terminate();  // a failed paste changed the document
+    if (ContainerStreams(*doc.GetStorage()) != streamsBefore) std::terminate();
     return 0;
   }
   if (pasted == 0 && doctest::DocumentXmlText(doc) != before) std::terminate();
+  if (pasted == 0 && ContainerStreams(*doc.GetStorage()) != streamsBefore) std::terminate();
+  if (!OnlyTemporaryStreamsAdded(streamsBefore, ContainerStreams(*doc.GetStorage()))) std::terminate();
   if (pasted > 0) {
     doc.Undo();
     if (PagesXml(doc) != pagesBefore) std::terminate();  // undo did not take the paste back
+    if (ContainerStreams(*doc.GetStorage()) != streamsBefore) std::terminate();  // the paste left a stream
   }
   return 0;
 }

@@ -90,16 +90,38 @@ std::vector<std::string> Canonical(const TXmlNode& node) {
   return events;
 }
 
-std::vector<std::string> CanonicalByLibxml2(const std::string& bytes) {
+namespace {
+// libxml2's tree of the bytes, nil (and a failure) when it refuses them.
+xmlDoc* ReadByLibxml2(const std::string& bytes) {
   std::string error;
   xmlSetGenericErrorFunc(&error, CollectError);
   xmlDoc* doc = xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), "test.xml", nullptr, XML_PARSE_HUGE);
   xmlSetGenericErrorFunc(nullptr, nullptr);
-  std::vector<std::string> events;
   if (doc == nullptr) ADD_FAILURE() << "libxml2 refused the text: " << error << "\n" << bytes;
-  else WalkLibxml2(xmlDocGetRootElement(doc), events);
+  return doc;
+}
+}  // namespace
+
+std::vector<std::string> CanonicalByLibxml2(const std::string& bytes) {
+  xmlDoc* doc = ReadByLibxml2(bytes);
+  std::vector<std::string> events;
+  if (doc != nullptr) WalkLibxml2(xmlDocGetRootElement(doc), events);
   xmlFreeDoc(doc);
   return events;
+}
+
+std::vector<std::string> ChildTextsByLibxml2(const std::string& bytes) {
+  xmlDoc* doc = ReadByLibxml2(bytes);
+  std::vector<std::string> texts;
+  if (doc == nullptr) return texts;
+  for (xmlNode* child = xmlDocGetRootElement(doc)->children; child; child = child->next) {
+    if (child->type != XML_ELEMENT_NODE) continue;
+    xmlChar* content = xmlNodeGetContent(child);
+    texts.emplace_back(reinterpret_cast<const char*>(content));
+    xmlFree(content);
+  }
+  xmlFreeDoc(doc);
+  return texts;
 }
 
 }  // namespace xmltest

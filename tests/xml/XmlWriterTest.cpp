@@ -2,6 +2,8 @@
 
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/xml/TestSupport.h"
 #include "xml/XmlDocument.h"
@@ -135,6 +137,92 @@ TEST(XmlWriter, CharacterDataKeepsItsPlaceAndItsBlanksInEveryLayout) {
     EXPECT_EQ(readRight.GetValue(), "T");
     EXPECT_EQ(readRight.GetChildCount(), 1);
   }
+}
+
+// Texts of blanks alone, texts with blanks at their ends, and characters
+// XML 1.0 cannot carry in any form (NUL and other C0 controls, U+FFFE,
+// U+FFFF, encoded surrogates, bytes that are no UTF-8), which are written as
+// U+FFFD. libxml2, which refuses a file holding any of the latter, reads every
+// text as written here by hand; our reader reads the same.
+TEST(XmlWriter, BlankTextsAndCharactersXmlCannotCarryReadBackInEveryReader) {
+  const std::string fffd = "\xEF\xBF\xBD";
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {" ", " "},
+      {"\t", "\t"},
+      {" \t\r\n ", " \t\r\n "},
+      {"  Price \t", "  Price \t"},
+      {"two\r\nlines \n", "two\r\nlines \n"},
+      {std::string("a\0b", 3), "a" + fffd + "b"},
+      {"x\xEF\xBF\xBFy", "x" + fffd + "y"},
+      {"\xEF\xBF\xBE", fffd},
+      {"\x01\x08\x0B\x0C\x1F", fffd + fffd + fffd + fffd + fffd},
+      {"\xC3(", fffd + "("},
+      {"\xED\xA0\x80", fffd},
+      {"\xF0\x9F\x98\x80 \xC3\xA9 \xEF\xBF\xBD \x7F \xC2\x85", "\xF0\x9F\x98\x80 \xC3\xA9 \xEF\xBF\xBD \x7F \xC2\x85"},
+      {"<&>\"'", "<&>\"'"},
+  };
+  for (TXmlLayout layout : {xlCompact, xlReadable}) {
+    TXmlDocument doc("R");
+    doc.Layout = layout;
+    for (std::size_t i = 0; i < cases.size(); ++i)
+      doc.GetRoot()->WriteChildString("T" + std::to_string(i), cases[i].first, "");
+    const std::string text = doc.WriteToString();
+    const std::vector<std::string> byLibxml2 = ChildTextsByLibxml2(text);
+    ASSERT_EQ(byLibxml2.size(), cases.size()) << text;
+    TXmlDocument back;
+    back.ReadFromString(text);
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+      EXPECT_EQ(byLibxml2[i], cases[i].second) << i << " " << text;
+      EXPECT_EQ(back.GetRoot()->ReadChildString("T" + std::to_string(i)), cases[i].second) << i << " " << text;
+    }
+  }
+}
+
+// A value followed by child elements: the line break and indentation of the
+// readable layout are no part of it, its own blanks are.
+TEST(XmlWriter, AValueBeforeChildrenKeepsItsBlanks) {
+  for (TXmlLayout layout : {xlCompact, xlReadable}) {
+    TXmlDocument doc("R");
+    doc.Layout = layout;
+    doc.GetRoot()->AddChild("P")->SetValue(" v \n");
+    doc.GetRoot()->FindChild("P")->AddChild("c");
+    doc.GetRoot()->AddChild("Q")->SetValue("  ");
+    doc.GetRoot()->FindChild("Q")->AddChild("c");
+    TXmlDocument back;
+    back.ReadFromString(doc.WriteToString());
+    EXPECT_EQ(back.GetRoot()->ReadChildString("P"), " v \n") << doc.WriteToString();
+    EXPECT_EQ(back.GetRoot()->ReadChildString("Q"), "  ") << doc.WriteToString();
+    EXPECT_EQ(back.GetRoot()->FindChild("P")->GetChildCount(), 1);
+    EXPECT_EQ(back.GetRoot()->FindChild("P")->GetValue(), "v") << "numbers and names still read trimmed";
+  }
+}
+
+// Attribute values and CDATA sections cannot carry those characters either.
+TEST(XmlWriter, AttributesAndCDataHoldNoCharacterXmlCannotCarry) {
+  const std::string fffd = "\xEF\xBF\xBD";
+  TXmlDocument doc("R");
+  doc.GetRoot()->WriteAttrString("a", std::string("x\0y\xEF\xBF\xBF\x1B", 7), "");
+  auto cdata = TXmlNode::CreateOfKind(nullptr, nkCData);
+  cdata->SetValue(std::string("c\0d", 3));
+  doc.GetRoot()->AppendChild(std::move(cdata));
+  const std::string text = doc.WriteToString();
+  EXPECT_FALSE(CanonicalByLibxml2(text).empty()) << text;
+  TXmlDocument back;
+  back.ReadFromString(text);
+  EXPECT_EQ(back.GetRoot()->ReadAttrString("a", ""), "x" + fffd + "y" + fffd + fffd);
+  EXPECT_EQ(back.GetRoot()->GetChild(0)->GetValue(), "c" + fffd + "d");
+}
+
+// Files written before read as they always did: the reader still drops text
+// of white space alone and takes any other character as it stands.
+TEST(XmlWriter, FilesWrittenBeforeReadAsTheyDid) {
+  TXmlDocument old;
+  old.ReadFromString(std::string("<R><A> </A><B>  Price </B><C>a\0b</C><D>\t</D><E>&#32;</E></R>", 60));
+  EXPECT_EQ(old.GetRoot()->ReadChildString("A", "-"), "");
+  EXPECT_EQ(old.GetRoot()->ReadChildString("B"), "  Price ");
+  EXPECT_EQ(old.GetRoot()->ReadChildString("C"), std::string("a\0b", 3));
+  EXPECT_EQ(old.GetRoot()->ReadChildString("D", "-"), "");
+  EXPECT_EQ(old.GetRoot()->ReadChildString("E"), " ");
 }
 
 TEST(XmlWriter, EveryKindHasItsFormAndWhatCannotBeReadBackIsRefused) {

@@ -123,6 +123,37 @@ TEST_F(DocumentUndoTest, ADeletedShapeComesBackWithItsResource) {
   EXPECT_EQ(DocumentXmlText(Doc), deleted);
 }
 
+// The two constructors: fields as given, a stream owned and rewound, and the
+// memory the cap counts worked by hand (name + 4 + value + stream bytes).
+TEST(DocCommandTest, CreateAndCreateWithStream) {
+  const auto plain = TdocCommand::Create(ckPropertyValue, "12.5", "DocLeft", 7);
+  EXPECT_EQ(plain->Kind, ckPropertyValue);
+  EXPECT_EQ(plain->Value, "12.5");
+  EXPECT_EQ(plain->PropName, "DocLeft");
+  EXPECT_EQ(plain->ShapeId, 7);
+  EXPECT_FALSE(plain->Grouped);
+  EXPECT_EQ(plain->Stream, nullptr);
+  EXPECT_EQ(plain->GetMemorySize(), 7 + 4 + 4);
+
+  auto stream = std::make_unique<TMemoryStream>();
+  stream->WriteBuffer("CHILDBYTES", 10);
+  TMemoryStream* written = stream.get();
+  ASSERT_EQ(written->GetPosition(), 10);
+  const auto removed =
+      TdocCommand::CreateWithStream(ckChildRemoved, std::move(stream), "TdocTextShape", "ClassName", -3);
+  EXPECT_EQ(removed->Kind, ckChildRemoved);
+  EXPECT_EQ(removed->Value, "TdocTextShape");
+  EXPECT_EQ(removed->PropName, "ClassName");
+  EXPECT_EQ(removed->ShapeId, -3);
+  ASSERT_EQ(removed->Stream.get(), written);
+  EXPECT_EQ(removed->Stream->GetPosition(), 0) << "rewound";
+  char first[5] = {};
+  removed->Stream->ReadBuffer(first, 4);
+  EXPECT_STREQ(first, "CHIL");
+  EXPECT_EQ(removed->GetMemorySize(), 9 + 4 + 13 + 10);
+  EXPECT_EQ(TdocCommand::CreateWithStream(ckEffectRemoved, nullptr, "", "", 1)->GetMemorySize(), 4);
+}
+
 TEST_F(DocumentUndoTest, ACommandNoShapeTakesRaises) {
   TdocCommand command{ckPropertyValue, 0, false, std::string("DocLeft"), std::string("1"), nullptr};
   for (const std::int32_t id : {9999, 0}) {

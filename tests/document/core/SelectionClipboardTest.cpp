@@ -1,19 +1,25 @@
 // The selection clipboard of the document core: the selection text read by
 // an independent parser, the worked cases of copy, cut and paste (the step
 // away from the originals, the private text, the paste test), refused texts,
-// and a paste that fails part-way leaving the document as it was.
+// a paste that fails part-way leaving the document as it was, and the
+// streams a paste stores.
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
+#include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "tests/document/ByteForm.h"
 #include "tests/document/DocumentXmlText.h"
 #include "tests/document/TestShapes.h"
 #include "document/core/DocumentCore.h"
 #include "document/shapes/FrameShapes.h"
 #include "document/page/Page.h"
+#include "document/shapes/BitmapShape.h"
+#include "imaging/bitmap/Bitmap32.h"
 #include "document/core/SelectionXml.h"
 #include "document/shape/ShapeByteForm.h"
 #include "document/core/TextClipboard.h"
@@ -24,6 +30,9 @@ namespace {
 
 using doctest::DocumentXmlText;
 using doctest::TFillShape;
+using doctest::BuildForm;
+using doctest::ParseForm;
+using doctest::TParsedForm;
 using doctest::TResourceShape;
 
 struct TFakeClipboard : TdocTextClipboard {
@@ -209,6 +218,181 @@ TEST_F(SelectionClipboardTest, APasteThatFailsPartWayLeavesTheDocumentAsItWas) {
   // The good part alone pastes, its resource beside the one it came from.
   ASSERT_EQ(Doc.PasteSelectionFromXml(good), 1);
   EXPECT_EQ(Doc.GetStorage()->GetStreamCount(), 2);
+}
+
+
+// ---- what a paste stores
+//
+// A crafted selection text on the clipboard, pasted through the document's
+// paste, carries pictures under the names of the archive's own streams, of
+// another shape's stream and of streams no shape refers to. Only the pictures
+// the pasted shapes show are stored, each under a temporary name no stream
+// had; undo takes them all away again; saved and opened again, the document
+// has its one page and the pasted pictures still show.
+
+// Every stream of the container with its bytes.
+std::map<std::string, std::string> PasteStreams(TsdStorage& storage) {
+  std::map<std::string, std::string> streams;
+  for (int i = 0; i < storage.GetStreamCount(); ++i) {
+    const std::string name = storage.GetStreamName(i);
+    TMemoryStream bytes;
+    storage.ReadStream(name, bytes);
+    streams[name] = std::string(bytes.Bytes().begin(), bytes.Bytes().end());
+  }
+  return streams;
+}
+
+// A BMP file of a w x h picture filled with one colour.
+std::string PasteBmpBytes(int width, int height, TColor32 colour) {
+  TBitmap32 picture;
+  picture.SetSize(width, height);
+  picture.Clear(colour);
+  TMemoryStream stream;
+  picture.SaveToStream(stream);
+  return {stream.Bytes().begin(), stream.Bytes().end()};
+}
+
+TColor32 PastedCentrePixel(TdocBitmapShape& shape) {
+  TdocResourceAccess access(shape.GetImage());
+  const auto picture = shape.GetImage().GetSharedBitmap();
+  if (!picture) return 0;
+  return picture->GetPixel(picture->GetWidth() / 2, picture->GetHeight() / 2);
+}
+
+std::string CraftedSelection(const std::vector<std::string>& byteForms) {
+  std::string text = "<?xml version=\"1.0\"?>\r\n<Selection>";
+  for (const std::string& bytes : byteForms)
+    text += "<shape>" + xml::EncodeBase64(bytes.data(), bytes.size()) +
+            "<ClassName>TdocBitmapShape</ClassName></shape>";
+  return text + "</Selection>";
+}
+
+constexpr TColor32 kPasteRed = 0xFFFF0000, kPasteBlue = 0xFF0000FF, kPasteGreen = 0xFF00FF00;
+
+class PasteResourcesTest : public ::testing::Test {
+protected:
+  PasteResourcesTest() { Doc.SetTextClipboard(&Clipboard); }
+
+  // A picture shape of the document whose picture is kept in the archive.
+  static TdocBitmapShape& AddArchivedPicture(TdocDocumentCore& doc, TColor32 colour) {
+    TBitmap32 picture;
+    picture.SetSize(6, 4);
+    picture.Clear(colour);
+    auto owned = std::make_unique<TdocBitmapShape>();
+    TdocBitmapShape& shape = *owned;
+    doc.AddShape(std::move(owned));
+    shape.GetImage().SetBitmap(&picture);
+    shape.SetStorageMode(stArchive);
+    return shape;
+  }
+
+  // The byte form of a picture shape copied from another document, its
+  // picture carried under the name given and referred to by that name.
+  TParsedForm CopiedPicture(TColor32 colour, const std::string& name) {
+    TdocDocumentCore source;
+    TdocBitmapShape& shape = AddArchivedPicture(source, colour);
+    shape.SetDocFrame(10, 10, 20, 15, 0);
+    const std::string archived = shape.GetImage().GetArchiveName();
+    shape.SetSelected(true);
+    std::string text;
+    source.CopySelectionToXml(text);
+    TFirstShapeBytes read(text);
+    TParsedForm form = ParseForm(read.Bytes);
+    EXPECT_EQ(form.Resources.size(), 1u);
+    form.Resources[0].first = name;
+    const std::size_t at = form.Xml.find(archived);
+    EXPECT_NE(at, std::string::npos);
+    form.Xml.replace(at, archived.size(), name);
+    return form;
+  }
+
+  // The Base64 of the first "shape" element of a selection text.
+  struct TFirstShapeBytes {
+    explicit TFirstShapeBytes(const std::string& text) {
+      const std::size_t open = text.find("<shape>") + 7;
+      std::string base64 = text.substr(open, text.find('<', open) - open);
+      std::erase_if(base64, [](char c) { return c == ' ' || c == '\r' || c == '\n'; });
+      Bytes.resize(xml::Base64DecodedSize(base64));
+      xml::DecodeBase64(base64, Bytes.data(), Bytes.size());
+    }
+    std::string Bytes;
+  };
+
+  TdocDocumentCore Doc;
+  TFakeClipboard Clipboard;
+};
+
+TEST_F(PasteResourcesTest, APasteStoresOnlyWhatItsShapesShowUnderFreshNamesAndUndoTakesItAway) {
+  TdocBitmapShape& own = AddArchivedPicture(Doc, kPasteGreen);
+  const std::string ownStream = own.GetImage().GetArchiveName();
+  ASSERT_TRUE(TsdStorage::IsTempName(ownStream));
+  Doc.ClearUndo();
+  const std::map<std::string, std::string> before = PasteStreams(*Doc.GetStorage());
+
+  // 1: a picture under a free temporary name; 2: under a page name, with an
+  // injected page, index, fonts, thumbnail and stray stream beside it; 3:
+  // under the name of the document's own picture, other bytes; 4: refers to
+  // the document's picture without carrying it.
+  TParsedForm first = CopiedPicture(kPasteRed, "TMP0000042.bmp");
+  TParsedForm second = CopiedPicture(kPasteBlue, "Page0003.xml");
+  second.Resources.insert(second.Resources.begin(),
+                          {{"Page0002.xml", "<Page Index=\"2\"></Page>"},
+                           {"Index.xml", "<Document/>"},
+                           {"Fonts.dat", "FONTS"},
+                           {"Thumb0002.bmp", PasteBmpBytes(2, 2, kPasteRed)},
+                           {"TMP7654321.png", "ORPHAN"}});
+  TParsedForm third = CopiedPicture(kPasteBlue, ownStream);
+  TParsedForm fourth = CopiedPicture(kPasteRed, ownStream);
+  fourth.Resources.clear();
+  Clipboard.Text = CraftedSelection({BuildForm(first), BuildForm(second), BuildForm(third), BuildForm(fourth)});
+
+  Doc.Paste();
+  ASSERT_EQ(Doc.ShapeCount(), 5);
+  std::map<std::string, std::string> added = PasteStreams(*Doc.GetStorage());
+  EXPECT_EQ(added.at(ownStream), before.at(ownStream)) << "the document's picture is untouched";
+  for (const auto& [name, bytes] : before) added.erase(name);
+  ASSERT_EQ(added.size(), 3u) << "one stream for each picture a pasted shape shows";
+  std::vector<std::string> shown;
+  for (int i = 1; i <= 4; ++i)
+    shown.push_back(static_cast<TdocBitmapShape*>(Doc.GetShapes(i))->GetImage().GetArchiveName());
+  for (const auto& [name, bytes] : added) {
+    EXPECT_TRUE(TsdStorage::IsTempName(name)) << name;
+    EXPECT_NE(name, "TMP7654321.png");
+    EXPECT_NE(std::find(shown.begin(), shown.end(), name), shown.end()) << name;
+  }
+  EXPECT_EQ(shown[3], "") << "a picture it did not carry is not taken from the document";
+  EXPECT_EQ(PastedCentrePixel(*static_cast<TdocBitmapShape*>(Doc.GetShapes(1))), kPasteRed);
+  EXPECT_EQ(PastedCentrePixel(*static_cast<TdocBitmapShape*>(Doc.GetShapes(2))), kPasteBlue);
+  EXPECT_EQ(PastedCentrePixel(*static_cast<TdocBitmapShape*>(Doc.GetShapes(3))), kPasteBlue);
+  EXPECT_EQ(PastedCentrePixel(own), kPasteGreen);
+
+  Doc.Undo();
+  EXPECT_EQ(Doc.ShapeCount(), 1);
+  EXPECT_EQ(PasteStreams(*Doc.GetStorage()), before) << "undo leaves no stream of the paste behind";
+  EXPECT_EQ(PastedCentrePixel(own), kPasteGreen);
+}
+
+TEST_F(PasteResourcesTest, SavedAndOpenedAgainThePastedDocumentHasItsOnePageAndShowsThePictures) {
+  TParsedForm picture = CopiedPicture(kPasteRed, "Page0002.xml");
+  picture.Resources.push_back({"Page0003.xml", "<Page Index=\"3\"></Page>"});
+  picture.Resources.push_back({"Thumb0003.bmp", PasteBmpBytes(2, 2, kPasteBlue)});
+  Clipboard.Text = CraftedSelection({BuildForm(picture), BuildForm(CopiedPicture(kPasteBlue, "TMP0000042.bmp"))});
+  Doc.Paste();
+  ASSERT_EQ(Doc.ShapeCount(), 2);
+
+  TMemoryStream saved;
+  Doc.SaveToStream(saved);
+  saved.SetPosition(0);
+  TdocDocumentCore reopened;
+  reopened.LoadFromStream(saved);
+  EXPECT_EQ(reopened.GetPageCount(), 1);
+  for (const auto& [name, bytes] : PasteStreams(*reopened.GetStorage()))
+    EXPECT_TRUE(name == "Index.xml" || name == "Page0001.xml" || name == "Thumb0001.bmp" ||
+                TsdStorage::IsTempName(name))
+        << name;
+  ASSERT_EQ(reopened.ShapeCount(), 2);
+  EXPECT_EQ(PastedCentrePixel(*static_cast<TdocBitmapShape*>(reopened.GetShapes(0))), kPasteRed);
+  EXPECT_EQ(PastedCentrePixel(*static_cast<TdocBitmapShape*>(reopened.GetShapes(1))), kPasteBlue);
 }
 
 }  // namespace

@@ -197,10 +197,12 @@ TEST_F(TextShapeTest, DeselectingAnEmptyTextAsksForItsDeletion) {
 }
 
 TEST_F(TextShapeTest, BlanksAroundTheTextSurviveTheXml) {
-  auto& text = Add<TdocTextShape>(u"  Price \t");
-  TdocTextShape loaded;
-  Load(loaded, Save(text));
-  EXPECT_EQ(loaded.GetText(), u"  Price \t");
+  for (const std::u16string value : {u"  Price \t", u" ", u"\t", u"   "}) {
+    auto& text = Add<TdocTextShape>(value);
+    TdocTextShape loaded;
+    Load(loaded, Save(text));
+    EXPECT_EQ(loaded.GetText(), value);
+  }
 }
 
 TEST_F(TextShapeTest, XmlRoundTripWithSpans) {
