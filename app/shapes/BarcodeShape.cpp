@@ -193,9 +193,7 @@ void TdocBarCodeShape::FitReadableText(const TRect& frame, TCanvas& canvas) {
   TVmBarcode& barcode = *Barcode;
   TFont font(barcode.GetShowTextFont());
   while (!ReadableTextFits(frame, canvas) && std::abs(font.GetHeight()) > 1) {
-    const int magnitude = std::abs(font.GetHeight());
-    const int smaller = std::max(1, std::min(magnitude - 1, magnitude * 9 / 10));
-    font.SetHeight(font.GetHeight() < 0 ? -smaller : smaller);
+    font.SetHeight(app::SmallerFontHeight(font.GetHeight()));
     barcode.SetShowTextFont(font);
   }
 }
@@ -203,17 +201,19 @@ void TdocBarCodeShape::FitReadableText(const TRect& frame, TCanvas& canvas) {
 bool TdocBarCodeShape::ReadableTextFits(const TRect& frame, TCanvas& canvas) {
   TVmBarcode& barcode = *Barcode;
   canvas.SetFont(barcode.ReadableTextFont());
-  const int barsLeft = barcode.GetLeft() + barcode.LeadWidth();
   const int barsWidth = barcode.GetWidth();
   const auto inside = [&](int left, int width) { return left >= frame.Left && left + width <= frame.Right; };
-  const std::string line = barcode.GetText();
+  std::string line = barcode.GetText();
+  std::erase(line, FNC1Marker);  // drawn without the markers
   const TSize cell = canvas.TextExtent(line);
   if (cell.cy * 2 > frame.Bottom - frame.Top) return false;
   if (!barcode.DrawsDigitByDigit()) {
-    int left = barsLeft;
+    // Where the component writes it: from the symbol's left, flush right
+    // with the bars or centred on them.
+    int left = barcode.GetLeft();
     const TShowTextPosition position = barcode.GetShowTextPosition();
-    if (position == stpTopRight || position == stpBottomRight) left = barsLeft + barsWidth - cell.cx;
-    if (position == stpTopCenter || position == stpBottomCenter) left = barsLeft + (barsWidth - cell.cx) / 2;
+    if (position == stpTopRight || position == stpBottomRight) left += barsWidth - cell.cx;
+    if (position == stpTopCenter || position == stpBottomCenter) left += (barsWidth - cell.cx) / 2;
     return inside(left, cell.cx);
   }
   // Each digit stands before the next one's place, inside the frame.

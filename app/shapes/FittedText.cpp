@@ -5,14 +5,13 @@
 
 namespace app {
 
-namespace {
-
-// Each try shrinks the font by a tenth, at least one pixel.
-int SmallerHeight(int height) {
+int SmallerFontHeight(int height) {
   const int magnitude = std::abs(height);
   const int smaller = std::max(1, std::min(magnitude - 1, magnitude * 9 / 10));
   return height < 0 ? -smaller : smaller;
 }
+
+namespace {
 
 bool LinesFit(TCanvas& canvas, const std::vector<std::u16string>& lines, const TRect& rect) {
   int height = 0;
@@ -55,7 +54,7 @@ void PaintFittedText(TCanvas& canvas, const TRect& rect, TFont font, std::u16str
     canvas.SetFont(font);
     lines = WrapAtBlanks(canvas, text, static_cast<int>(rect.Width()));
     if (LinesFit(canvas, lines, rect) || std::abs(font.GetHeight()) <= 1) break;
-    font.SetHeight(SmallerHeight(font.GetHeight()));
+    font.SetHeight(SmallerFontHeight(font.GetHeight()));
   }
   int y = rect.Top;
   for (const std::u16string& line : lines) {

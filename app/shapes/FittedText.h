@@ -11,6 +11,10 @@
 
 namespace app {
 
+// A font height (negative: em size) a tenth smaller, at least one pixel
+// smaller, never below one pixel: the next size a text tries to fit in.
+int SmallerFontHeight(int height);
+
 // The lines of text broken at blanks so that each is at most width pixels
 // wide in the canvas's font where a word allows it; a word wider than that
 // stands alone on its line.

@@ -314,3 +314,27 @@ TEST(BarcodeShape, TheStartUpRegistersTheClass) {
 }
 
 }  // namespace
+
+namespace {
+
+// In a frame narrower than its text at the inserted size, the readable text
+// is made smaller and stays whole inside the frame at every position: no
+// ink on the frame's first or last column, where a cut glyph would end.
+TEST(BarcodeShape, TheReadableTextShrinksIntoANarrowFrameAtEveryPosition) {
+  constexpr float Resolution = 12;
+  constexpr float Left = 10, Width = 22;
+  for (int position = stpTopLeft; position <= stpBottomCenter; ++position) {
+    TTestPage page(60, 40);
+    TdocBarCodeShape& shape = page.AddBarcode(bcCode39, "1234567890", Left, 10, Width, 20);
+    shape.GetBarcode()->SetShowTextPosition(static_cast<TShowTextPosition>(position));
+    const auto bitmap = page.Render(Resolution);
+    ASSERT_EQ(shape.GetPaintError(), "") << position;
+    const TInkBox all = InkBox(*bitmap);
+    ASSERT_FALSE(all.Empty()) << position;
+    EXPECT_GT(all.Left, static_cast<int>(Left * Resolution)) << position;
+    EXPECT_LT(all.Right, static_cast<int>((Left + Width) * Resolution) - 1) << position;
+    EXPECT_EQ(ScanAll(*bitmap), (std::vector<TScan>{{"CODE-39", "1234567890"}})) << position;
+  }
+}
+
+}  // namespace
