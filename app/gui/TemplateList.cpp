@@ -57,6 +57,8 @@ void TTemplateList::showPopup() {
   // Set here rather than with the list: asking for the view makes the whole
   // drop-down, which the window's start need not wait for.
   if (!dynamic_cast<TTemplateNameDelegate*>(itemDelegate())) setItemDelegate(new TTemplateNameDelegate(this));
+  // A name too long for the popup loses its end, never its middle.
+  view()->setTextElideMode(Qt::ElideRight);
   QComboBox::showPopup();
   QWidget* popup = view()->window();
   if (popup == window()) return;
