@@ -12,11 +12,11 @@
 // control characters, is a decimal digit; True for an empty text.
 bool fglotextechiffres(std::string_view text);
 
-// True when the barcode component can encode text as the symbology typ:
-// digits for the numeric symbologies (Code 128 C and EAN-128 C included), at
-// most 8, 13 and 12 digits for EAN-8, EAN-13 and UPC-A, and characters the
-// symbology's encoder accepts (letters for Code 93 and Codabar's own set).
-// An empty text is valid for every type.
+// The panel's rule for a typed value of the symbology typ: digits for the
+// numeric symbologies, at most 8, 13 and 12 of them for EAN-8, EAN-13 and
+// UPC-A; any text for the others (Code 93 and Codabar hold letters too).
+// An empty text is valid for every type. A value the rule passes may still
+// be one the encoder refuses: the barcode then says so where it is drawn.
 bool fglotextecodebarrevalide(TBarcodeType typ, std::string_view text);
 
 enum class TBarcodeValueVerdict {

@@ -57,9 +57,10 @@ std::unique_ptr<TBitmap32> RenderLabelImage(TdocDocumentCore& hidden, TdocPage& 
   return image;
 }
 
-void SaveLabelImage(const TBitmap32& image, const std::string& fileName) {
+void SaveLabelImage(const TBitmap32& image, const std::string& fileName, int scale) {
   TdocImageFiler filer;
   filer.SetFileName(fileName);
+  filer.DotsPerMm = scale;
   filer.SaveBitmap(image);
 }
 

@@ -31,7 +31,9 @@ TSize LabelImageSize(float width, float height, int scale);
 // page when it has none) and rendered from there onto white, opaque.
 std::unique_ptr<TBitmap32> RenderLabelImage(TdocDocumentCore& hidden, TdocPage& label, int scale);
 
-// Saves the image in the raster format the file name's extension names.
-void SaveLabelImage(const TBitmap32& image, const std::string& fileName);
+// Saves the image in the raster format the file name's extension names,
+// declaring its resolution of scale pixels per millimetre, so that other
+// programs show and print it at the label's size.
+void SaveLabelImage(const TBitmap32& image, const std::string& fileName, int scale);
 
 }  // namespace app

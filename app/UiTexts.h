@@ -24,6 +24,15 @@ constexpr int UiTextCheckDigitIsWrong = 118;
 constexpr int UiTextBarcode = 119;
 constexpr int UiTextCountBelowOne = 120;
 constexpr int UiTextChangesWillBeLost = 201;
+// A barcode that cannot be drawn in its frame, and one of a type unknown
+// here (from a newer or broken file).
+constexpr int UiTextBarcodeTooWide = 150;
+constexpr int UiTextUnknownBarcodeType = 151;
+constexpr int UiTextTypeNotKnown = 152;
+// Captions of the image-export dialog and its opener.
+constexpr int UiTextClipboardButton = 153;
+constexpr int UiTextExportButton = 154;
+constexpr int UiTextCloseButton = 155;
 
 // Row number of the built-in table in the column of languageIndex; empty for
 // other rows and other indexes.

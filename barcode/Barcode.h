@@ -92,6 +92,20 @@ public:
   std::string ApplyCheckSumMethod(std::string_view text) const;
   // Text left-padded with "0" to n characters; longer texts stay whole.
   std::string PadLeftZeros(std::size_t n) const;
+
+  // The human-readable text is drawn in this font, whatever face
+  // ShowTextFont names; its size is ShowTextFont's.
+  TFont ReadableTextFont() const;
+  // True when the digits are drawn one by one under their groups, at
+  // DigitPositions (EAN-8 and EAN-13 with the text bottom left).
+  bool DrawsDigitByDigit() const;
+  // The digits drawn one by one, when DrawsDigitByDigit.
+  std::string ReadableDigits() const;
+  // Space left of the bars for the first EAN-13 digit.
+  int LeadWidth() const;
+  // Encodes the text and sets DigitPositions as a paint would, drawing
+  // nothing: a caller can see where the digits will stand.
+  void PlaceDigits();
   // Element widths "1".."4", alternating bar and space from a bar, as module
   // characters.
   static std::string WidthsToModules(std::string_view widths);
@@ -122,8 +136,7 @@ private:
 
   void PaintModules(const std::string& modules, TCanvas& canvas);
   void PaintReadableText(TCanvas& canvas);
-  // Space left of the bars for the first EAN-13 digit.
-  int LeadWidth() const;
+  void PlaceDigits(const std::string& modules);
   // The frame of the bars of the given width on the canvas.
   barcode::TSymbolFrame BarsFrame(int width) const;
   // Height of module number i (from 1) of count modules: short bars are two
@@ -131,8 +144,6 @@ private:
   int ModuleHeight(const TModuleInfo& module, std::size_t i, std::size_t count) const;
   // Writes the digit position that module number i places, if any.
   void PlaceDigit(std::size_t i, int rightEdge);
-  TFont ReadableTextFont() const;
-  bool DrawsDigitByDigit() const;
 
   std::string Code_2_5_interleaved();
   std::string Code_2_5_industrial() const;

@@ -114,7 +114,7 @@ void TVmBarcode::PaintModules(const std::string& modules, TCanvas& canvas) {
   pen.SetWidth(1);
   pen.SetStyle(psSolid);
   brush.SetStyle(bsSolid);
-  DigitPositions.fill(0);
+  PlaceDigits(modules);
   int x = 0;
   for (std::size_t i = 1; i <= modules.size(); ++i) {
     const TModuleInfo module = GetModuleInfo(modules[i - 1]);
@@ -123,7 +123,6 @@ void TVmBarcode::PaintModules(const std::string& modules, TCanvas& canvas) {
     brush.SetColor(colour);
     const int h = ModuleHeight(module, i, modules.size());
     const int right = x + module.Width - 1;
-    PlaceDigit(i, right + 1);
     const std::array<TPoint, 4> corners = {frame.ToCanvas(Point(x, 0)), frame.ToCanvas(Point(x, h)),
                                            frame.ToCanvas(Point(right, h)), frame.ToCanvas(Point(right, 0))};
     canvas.Polygon(corners);
@@ -137,6 +136,17 @@ int TVmBarcode::ModuleHeight(const TModuleInfo& module, std::size_t i, std::size
   if (layout != nullptr && IsGuardModule(*layout, i, count))
     return CheckedSum(FHeight, std::int64_t{module.Width} * GuardExtraModules);
   return FHeight;
+}
+
+void TVmBarcode::PlaceDigits() { PlaceDigits(EncodeModules()); }
+
+void TVmBarcode::PlaceDigits(const std::string& modules) {
+  DigitPositions.fill(0);
+  int x = 0;
+  for (std::size_t i = 1; i <= modules.size(); ++i) {
+    x += GetModuleInfo(modules[i - 1]).Width;
+    PlaceDigit(i, x);
+  }
 }
 
 void TVmBarcode::PlaceDigit(std::size_t i, int rightEdge) {
@@ -161,6 +171,8 @@ TFont TVmBarcode::ReadableTextFont() const {
   font.SetPitch(fpVariable);
   return font;
 }
+
+std::string TVmBarcode::ReadableDigits() const { return EanDigits(FTyp == bcCodeEAN8 ? Ean8Digits : Ean13Digits); }
 
 bool TVmBarcode::DrawsDigitByDigit() const {
   return (FTyp == bcCodeEAN8 || FTyp == bcCodeEAN13) && FShowTextPosition == stpBottomLeft;
@@ -187,7 +199,7 @@ void TVmBarcode::PaintReadableText(TCanvas& canvas) {
   const bool showsCode = FShowText == bcoCode || FShowText == bcoBoth;
   if (showsCode && DrawsDigitByDigit()) {
     // Under each digit group, the digits the bars carry.
-    const std::string digits = EanDigits(FTyp == bcCodeEAN8 ? Ean8Digits : Ean13Digits);
+    const std::string digits = ReadableDigits();
     for (std::size_t i = 0; i < digits.size(); ++i)
       draw(Point(CheckedSum(anchor.X, DigitPositions[i]), anchor.Y), std::string_view(digits).substr(i, 1));
     return;

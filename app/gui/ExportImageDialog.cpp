@@ -16,8 +16,8 @@ namespace {
 
 constexpr int UiTextResolution = 160;
 
-QPushButton* Button(QWidget* parent, const char* name, const QString& caption) {
-  auto* button = new QPushButton(caption, parent);
+QPushButton* Button(QWidget* parent, const char* name) {
+  auto* button = new QPushButton(parent);
   button->setObjectName(name);
   return button;
 }
@@ -34,9 +34,9 @@ TExportImageDialog::TExportImageDialog(QWidget* parent) : QDialog(parent) {
   for (int scale = MinExportScale; scale <= MaxExportScale; ++scale)
     comblisteniveauresolution->addItem(QString::number(scale));
   labresolution->setBuddy(comblisteniveauresolution);
-  bclipboard = Button(this, "bclipboard", QStringLiteral("ClipBoard"));
-  bExporter = Button(this, "bExporter", QStringLiteral("Exporter"));
-  sretour = Button(this, "sretour", QStringLiteral("OK"));
+  bclipboard = Button(this, "bclipboard");
+  bExporter = Button(this, "bExporter");
+  sretour = Button(this, "sretour");
   const auto run = [this](int mode) {
     return GuardedSlot(this, [this, mode] {
       if (OnExport) OnExport(mode, Resolution());
@@ -51,7 +51,12 @@ TExportImageDialog::TExportImageDialog(QWidget* parent) : QDialog(parent) {
     layout->addWidget(control);
 }
 
-void TExportImageDialog::ApplyUITexts() { labresolution->setText(UiText(UiTextResolution)); }
+void TExportImageDialog::ApplyUITexts() {
+  labresolution->setText(UiText(UiTextResolution));
+  bclipboard->setText(UiText(UiTextClipboardButton));
+  bExporter->setText(UiText(UiTextExportButton));
+  sretour->setText(UiText(UiTextCloseButton));
+}
 
 int TExportImageDialog::Resolution() const { return comblisteniveauresolution->currentText().toInt(); }
 

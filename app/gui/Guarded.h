@@ -1,6 +1,7 @@
 #pragma once
 // Event handlers of the windows run through Guarded: an exception never
-// leaves a Qt slot, the user sees its message in a message box instead.
+// leaves a Qt slot, the user sees its message in a message box instead (a
+// warning for a barcode to correct, an error for anything else).
 
 #include <functional>
 

@@ -52,7 +52,7 @@ void TForm1::ExportLabelImage(int mode, int scale) {
   // A resolution, size or barcode that cannot be exported is refused before
   // asking for a file.
   LabelImageSize(label->GetPageWidth(), label->GetPageHeight(), scale);
-  CheckBarcodesDrawable(*CopyLabelPage(*label));
+  CheckBarcodesDrawable(*CopyLabelPage(*label), scale);
   std::string fileName;
   if (mode == ExportToFile) {
     fileName = AskImageFileName(this);
@@ -61,7 +61,7 @@ void TForm1::ExportLabelImage(int mode, int scale) {
   const TWaitCursor wait;
   const auto image = RenderLabelImage(docImprime->Core(), *label, scale);
   if (mode == ExportToFile)
-    SaveLabelImage(*image, fileName);
+    SaveLabelImage(*image, fileName, scale);
   else
     SetClipboardImage(image->GetHandle());
 }

@@ -105,7 +105,6 @@ void TForm1::MakeTopRowButtons() {
   spaide = TextButton("spaide", style->standardIcon(QStyle::SP_DialogHelpButton));
   Squitter = ToolButton("Squitter", style->standardIcon(QStyle::SP_DialogCloseButton));
   spexportclipboard = TextButton("spexportclipboard", style->standardIcon(QStyle::SP_DesktopIcon));
-  spexportclipboard->setText(QStringLiteral("ClipBoard"));
 }
 
 void TForm1::BuildTopRow(QHBoxLayout* row) {

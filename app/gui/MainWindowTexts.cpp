@@ -54,6 +54,7 @@ void TForm1::ApplyUITexts() {
   ApplyPageTabTexts();
   if (tabutilitaires->IsBuilt()) tabutilitaires->ApplyUITexts();
   fexportimage->ApplyUITexts();
+  spexportclipboard->setText(UiText(UiTextClipboardButton));
 }
 
 void TForm1::ApplyTabTexts() {

@@ -229,8 +229,12 @@ void TPropertyPanel::ConnectFrameAndLineHandlers() {
 }
 
 TdocShape* TPropertyPanel::FocusedShape() const {
-  TdocShape* shape = Document.Core().GetFocusShape();
-  return shape && shape->GetSelected() ? shape : nullptr;
+  TdocDocumentCore& core = Document.Core();
+  TdocShape* shape = core.GetFocusShape();
+  if (shape && shape->GetSelected()) return shape;
+  // A shape selected without the focus (a paste, for one) is still the
+  // one the panel is about when it is alone.
+  return core.GetSelected(0) && !core.GetSelected(1) ? core.GetSelected(0) : nullptr;
 }
 
 void TPropertyPanel::ResetBarcodeTypeList() {
@@ -242,7 +246,25 @@ void TPropertyPanel::ResetBarcodeTypeList() {
 }
 
 void TPropertyPanel::PanelToShape(int group) {
-  Guarded(this, [this, group] { WriteGroup(group); });
+  Guarded(this, [this, group] {
+    WriteGroup(group);
+    ShowWrittenFrame();
+  });
+}
+
+// An edit can move or resize the shape (a larger font grows an auto-sized
+// text): the position edits follow at once. Only they are rewritten, so the
+// field being typed in keeps its caret.
+void TPropertyPanel::ShowWrittenFrame() {
+  if (!Flags.PanelSync || Flags.PanelWriting) return;
+  TdocShape* shape = FocusedShape();
+  if (!shape) return;
+  Flags.PanelSync = false;
+  struct Restore {
+    TPanelFlags& F;
+    ~Restore() { F.PanelSync = true; }
+  } restore{Flags};
+  ShowPosition(*shape);
 }
 
 void TPropertyPanel::ShapeToPanel() {
@@ -368,15 +390,20 @@ void TPropertyPanel::ShowFocusedShape() {
   setVisible(shape != nullptr);
 }
 
-void TPropertyPanel::ShowGeometry(TdocShape& shape) {
+void TPropertyPanel::ShowPosition(TdocShape& shape) {
   const double factor = 1.0 / LengthFactor();
   const auto show = [factor](QLineEdit* edit, float mm) {
-    edit->setText(QString::fromStdString(FormatTwoDecimals(mm * factor)));
+    const QString text = QString::fromStdString(FormatTwoDecimals(mm * factor));
+    if (edit->text() != text) edit->setText(text);
   };
   show(eshapex, shape.GetDocLeft());
   show(eshapey, shape.GetDocTop());
   show(eshapexx, shape.GetDocWidth());
   show(eshapeyy, shape.GetDocHeight());
+}
+
+void TPropertyPanel::ShowGeometry(TdocShape& shape) {
+  ShowPosition(shape);
   trbAlpha->setValue(shape.GetMasterAlpha());
   labvaleurtransparence->setNum(trbAlpha->value());
   eshapeorientation->setEditText(QString::fromStdString(FormatTwoDecimals(shape.GetDocAngle())));

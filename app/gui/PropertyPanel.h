@@ -44,7 +44,8 @@ public:
   // Both show what goes wrong in a message box, never raise.
   void PanelToShape(int group);
   void ShapeToPanel();
-  // The focus shape of the label document while it is also selected.
+  // The focus shape of the label document while it is also selected, else
+  // the one selected shape when only one is.
   TdocShape* FocusedShape() const;
   // The barcode type list back to its first item, without writing it.
   void ResetBarcodeTypeList();
@@ -130,6 +131,9 @@ private:
   void WriteLine(TdocShape& shape);
   void WriteFrame(TdocShape& shape);
   void ShowGeometry(TdocShape& shape);
+  // The four position edits from the shape's frame.
+  void ShowPosition(TdocShape& shape);
+  void ShowWrittenFrame();
   void ShowBarcode(TdocShape& shape);
   void ShowLine(TdocShape& shape);
   void ShowFrame(TdocShape& shape);

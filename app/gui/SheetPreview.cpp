@@ -17,9 +17,10 @@ std::unique_ptr<TdocPage> CopyLabelPage(const TdocPage& label) {
   return copy;
 }
 
-void BuildPreviewSheet(TdocDocument& preview, const TdocPage& label, const TSheetSetup& setup) {
+void BuildPreviewSheet(TdocDocument& preview, const TdocPage& label, const TSheetSetup& setup,
+                       double printDotsPerMm) {
   const TSheetGrid grid(setup);
-  CheckBarcodesDrawable(*CopyLabelPage(label));
+  CheckBarcodesDrawable(*CopyLabelPage(label), printDotsPerMm);
   TdocDocumentCore& core = preview.Core();
   // A fresh document: its one page is the empty sheet.
   core.New();

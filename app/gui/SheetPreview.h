@@ -17,7 +17,9 @@ std::unique_ptr<TdocPage> CopyLabelPage(const TdocPage& label);
 
 // Starts the preview afresh with one page, sizes it to the sheet, zooms to its
 // width and places a copy of the label in every cell of the grid. A label
-// with a barcode that cannot be drawn raises EBarcodeRefused first.
-void BuildPreviewSheet(TdocDocument& preview, const TdocPage& label, const TSheetSetup& setup);
+// with a barcode that cannot be printed at printDotsPerMm raises
+// EBarcodeRefused first.
+void BuildPreviewSheet(TdocDocument& preview, const TdocPage& label, const TSheetSetup& setup,
+                       double printDotsPerMm);
 
 }  // namespace app

@@ -65,7 +65,7 @@ void PrintLabelSheets(TPrinter& printer, TdocDocument& printDocument, const Tdoc
   TdocPage& copy = *core.GetPages(core.AddPage(CopyLabelPage(label)));
   core.SetCurrentPage(&copy);
   auto cleared = TdocBracketGuard([&core] { core.Clear(); });
-  CheckBarcodesDrawable(copy);
+  CheckBarcodesDrawable(copy, core.GetPrinterDpm());
 
   // The job's dots are the print quality's: a queue rasterises the PDF at
   // its own resolution, a whole multiple of them on usual printers.

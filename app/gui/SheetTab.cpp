@@ -19,6 +19,7 @@
 #include "app/gui/SheetPreview.h"
 #include "app/gui/SheetPrinting.h"
 #include "app/gui/WaitCursor.h"
+#include "app/shapes/BarcodeShape.h"
 #include "document/page/Page.h"
 #include "document/control/Document.h"
 #include "platform/qt/Printer.h"
@@ -191,7 +192,7 @@ void TSheetTab::Preview() {
   const TSheetSetup setup = CurrentSetup();
   TdocDocumentCore& preview = Form.docPrintPreview->Core();
   preview.Options.PrintQuality = Form.Fdocument->Core().Options.PrintQuality;
-  BuildPreviewSheet(*Form.docPrintPreview, *label, setup);
+  BuildPreviewSheet(*Form.docPrintPreview, *label, setup, Form.docImprime->Core().GetPrinterDpm());
   preview.Repaint();
   Form.enbetiquette->setText(QString::number(::LabelsPerSheet(setup)));
 }
@@ -240,6 +241,8 @@ void TSheetTab::PrintRun(const TLabelRun& run, bool force) {
   const TdocPage* label = Form.Fdocument->Core().GetCurrentPage();
   const TSheetSetup setup = CurrentSetup();
   if (!label || SheetCount(run, ::LabelsPerSheet(setup)) == 0) return;
+  // A barcode that cannot be printed is told before anything is asked.
+  CheckBarcodesDrawable(*CopyLabelPage(*label), Form.docImprime->Core().GetPrinterDpm());
   TPrintingBracket printing(Printing, Form.SpImprime);
   Form.EnsurePrinterList();
   TPrinter& printer = Form.GetPrinterService();

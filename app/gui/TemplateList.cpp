@@ -4,6 +4,8 @@
 
 #include <QAbstractItemView>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
+#include <QStylePainter>
 
 namespace app {
 
@@ -13,9 +15,28 @@ namespace {
 // the blanks cut off at the right.
 constexpr int NameMargin = 40;
 
+// The popup's rows show the names.
+class TTemplateNameDelegate : public QStyledItemDelegate {
+public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  QString displayText(const QVariant& value, const QLocale& locale) const override {
+    return TTemplateList::ShownName(QStyledItemDelegate::displayText(value, locale));
+  }
+};
+
 }  // namespace
 
 TTemplateList::TTemplateList(QWidget* parent) : QComboBox(parent) {}
+
+void TTemplateList::paintEvent(QPaintEvent*) {
+  QStylePainter painter(this);
+  painter.setPen(palette().color(QPalette::Text));
+  QStyleOptionComboBox option;
+  initStyleOption(&option);
+  option.currentText = ShownName(option.currentText);
+  painter.drawComplexControl(QStyle::CC_ComboBox, option);
+  painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+}
 
 QString TTemplateList::ShownName(const QString& itemText) {
   qsizetype end = itemText.size();
@@ -35,6 +56,8 @@ int TTemplateList::NamesWidth() const {
 void TTemplateList::showPopup() {
   // Set here rather than with the list: asking for the view makes the whole
   // drop-down, which the window's start need not wait for.
+  if (!dynamic_cast<TTemplateNameDelegate*>(itemDelegate())) setItemDelegate(new TTemplateNameDelegate(this));
+  // A name too long for the popup loses its end, never its middle.
   view()->setTextElideMode(Qt::ElideRight);
   QComboBox::showPopup();
   QWidget* popup = view()->window();

@@ -1,7 +1,8 @@
 #pragma once
-// The sheet-template list. Its items carry the template number out of sight
-// behind a long run of blanks; the list pops up as wide as the longest name
-// needs, never wider than the window it belongs to.
+// The sheet-template list. Its items carry the template number behind a long
+// run of blanks; only the names are ever shown, closed and popped up. The
+// list pops up as wide as the longest name needs, never wider than the
+// window it belongs to.
 
 #include <QComboBox>
 
@@ -16,6 +17,10 @@ public:
   static QString ShownName(const QString& itemText);
 
   void showPopup() override;
+
+protected:
+  // The closed list shows the chosen item's name.
+  void paintEvent(QPaintEvent* event) override;
 
 private:
   int NamesWidth() const;

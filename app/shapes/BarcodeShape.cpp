@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "app/shapes/CheckDigitRule.h"
+#include "app/shapes/FittedText.h"
 #include "app/shapes/FrameCanvas.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Format.h"
@@ -94,8 +95,12 @@ void TdocBarCodeShape::SetCachedRendering(bool value) {
   Refresh();
 }
 
-int TdocBarCodeShape::CheckValue() {
+int TdocBarCodeShape::CheckValue(double dotsPerMm) {
   PaintError.clear();
+  if (Barcode->GetTyp() >= BarcodeTypeCount) {
+    PaintError = "Unknown barcode type";
+    return UiTextTypeNotKnown;
+  }
   if (!app::ApplyCheckDigitRule(*Barcode)) {
     PaintError = rtl::Format("Invalid check digit (%s)", Barcode->GetTypeCaption());
     return UiTextCheckDigitIsWrong;
@@ -106,7 +111,22 @@ int TdocBarCodeShape::CheckValue() {
     PaintError = error.what();
     return UiTextValueRefused;
   }
+  if (dotsPerMm > 0 && !FitsFrameAt(dotsPerMm)) {
+    PaintError = "Barcode wider than its frame";
+    return UiTextBarcodeTooWide;
+  }
   return 0;
+}
+
+bool TdocBarCodeShape::FitsFrameAt(double dotsPerMm) {
+  TVmBarcode& barcode = *Barcode;
+  const int saved = barcode.GetModul();
+  barcode.SetModul(TVmBarcode::MinModul);
+  const double narrowest = barcode.GetWidth();
+  barcode.SetModul(saved);
+  // One pixel less than the frame's width: where the frame's edges fall
+  // inside pixels, its pixel width may be that much smaller.
+  return narrowest <= std::floor(static_cast<double>(GetDocWidth()) * dotsPerMm) - 1;
 }
 
 std::string TdocBarCodeShape::GetRefusal() const { return RefusalText ? pgloretlibmessage(RefusalText) : ""; }
@@ -121,11 +141,13 @@ void TdocBarCodeShape::PaintToCanvas(TCanvas& canvas, const TdocRenderOptions& o
   const TRect frame = clipped.ToCanvas(pixelFrame);
   const double resolution = PaintResolution(options);
   const TFont textFont = ScaledFont(Barcode->GetShowTextFont(), resolution > 0 ? resolution / TextDotsPerMm : 1.0);
-  RefusalText = CheckValue();
+  // The screen shows what paper will: a symbol too wide for the frame in
+  // the screen's pixels only is drawn, cut at the frame.
+  RefusalText = CheckValue(options.Device == dtScreen ? PrintDotsPerMm : resolution);
   if (!RefusalText) {
     try {
-      LayBarcode(frame, clipped.Canvas(), textFont, resolution);
       const TTextFontSwap swap(*Barcode, textFont);
+      LayBarcode(frame, clipped.Canvas(), resolution);
       Barcode->PaintBarcode(clipped.Canvas());
       return;
     } catch (const Exception& error) {
@@ -133,15 +155,21 @@ void TdocBarCodeShape::PaintToCanvas(TCanvas& canvas, const TdocRenderOptions& o
       RefusalText = UiTextValueRefused;
     }
   }
-  // A value the symbology refuses is shown in the frame instead of bars:
+  // A barcode that cannot be drawn says why in its frame instead of bars:
   // never silently, and without stopping the rest of the page.
-  TCanvas& drawing = clipped.Canvas();
-  drawing.SetFont(textFont);
-  drawing.GetBrush().SetStyle(bsClear);
-  drawing.TextOut(frame.Left, frame.Top, rtl::Utf8ToUtf16(GetRefusal()));
+  PaintRefusal(clipped.Canvas(), frame, textFont);
 }
 
-void TdocBarCodeShape::LayBarcode(const TRect& frame, TCanvas& canvas, const TFont& textFont, double resolution) {
+void TdocBarCodeShape::PaintRefusal(TCanvas& canvas, const TRect& frame, const TFont& textFont) const {
+  TFont font(textFont);
+  font.SetColor(clBlack);
+  canvas.GetBrush().SetStyle(bsClear);
+  // A pixel inside the frame all round: the words never touch its edges.
+  const TRect inside = Rect(frame.Left + 1, frame.Top + 1, frame.Right - 1, frame.Bottom - 1);
+  app::PaintFittedText(canvas, inside.IsEmpty() ? frame : inside, font, rtl::Utf8ToUtf16(GetRefusal()));
+}
+
+void TdocBarCodeShape::LayBarcode(const TRect& frame, TCanvas& canvas, double resolution) {
   TVmBarcode& barcode = *Barcode;
   barcode.SetRatio(BarcodeRatio);
   const int width = frame.Right - frame.Left;
@@ -149,14 +177,56 @@ void TdocBarCodeShape::LayBarcode(const TRect& frame, TCanvas& canvas, const TFo
   barcode.SetLeft(frame.Left + std::max(0, rtl::Round((width - barcode.GetWidth()) / 2.0)));
   barcode.SetTop(frame.Top);
   int height = frame.Bottom - frame.Top;
-  if (barcode.GetShowText() != bcoNone) {
-    canvas.SetFont(textFont);
-    const int textHeight = canvas.TextHeight(barcode.GetText());
-    // The bars give the text its band and keep the opposite edge.
-    if (IsTopPosition(barcode.GetShowTextPosition())) barcode.SetTop(frame.Top + textHeight);
-    height = std::max(0, height - textHeight);
+  if (barcode.GetShowText() == bcoNone) {
+    barcode.SetHeight(height);
+    return;
   }
-  barcode.SetHeight(height);
+  FitReadableText(frame, canvas);
+  canvas.SetFont(barcode.ReadableTextFont());
+  const int textHeight = canvas.TextHeight(barcode.GetText());
+  // The bars give the text its band and keep the opposite edge.
+  if (IsTopPosition(barcode.GetShowTextPosition())) barcode.SetTop(frame.Top + textHeight);
+  barcode.SetHeight(std::max(0, height - textHeight));
+}
+
+void TdocBarCodeShape::FitReadableText(const TRect& frame, TCanvas& canvas) {
+  TVmBarcode& barcode = *Barcode;
+  TFont font(barcode.GetShowTextFont());
+  while (!ReadableTextFits(frame, canvas) && std::abs(font.GetHeight()) > 1) {
+    font.SetHeight(app::SmallerFontHeight(font.GetHeight()));
+    barcode.SetShowTextFont(font);
+  }
+}
+
+bool TdocBarCodeShape::ReadableTextFits(const TRect& frame, TCanvas& canvas) {
+  TVmBarcode& barcode = *Barcode;
+  canvas.SetFont(barcode.ReadableTextFont());
+  const int barsWidth = barcode.GetWidth();
+  const auto inside = [&](int left, int width) { return left >= frame.Left && left + width <= frame.Right; };
+  std::string line = barcode.GetText();
+  std::erase(line, FNC1Marker);  // drawn without the markers
+  const TSize cell = canvas.TextExtent(line);
+  if (cell.cy * 2 > frame.Bottom - frame.Top) return false;
+  if (!barcode.DrawsDigitByDigit()) {
+    // Where the component writes it: from the symbol's left, flush right
+    // with the bars or centred on them.
+    int left = barcode.GetLeft();
+    const TShowTextPosition position = barcode.GetShowTextPosition();
+    if (position == stpTopRight || position == stpBottomRight) left += barsWidth - cell.cx;
+    if (position == stpTopCenter || position == stpBottomCenter) left += (barsWidth - cell.cx) / 2;
+    return inside(left, cell.cx);
+  }
+  // Each digit stands before the next one's place, inside the frame.
+  barcode.PlaceDigits();
+  const std::string digits = barcode.ReadableDigits();
+  for (std::size_t i = 0; i < digits.size() && i < barcode.DigitPositions.size(); ++i) {
+    const int left = barcode.GetLeft() + barcode.DigitPositions[i];
+    const int digitWidth = canvas.TextWidth(std::string_view(digits).substr(i, 1));
+    const bool last = i + 1 == digits.size();
+    const int end = last ? frame.Right : barcode.GetLeft() + barcode.DigitPositions[i + 1];
+    if (!inside(left, digitWidth) || left + digitWidth > end) return false;
+  }
+  return true;
 }
 
 double TdocBarCodeShape::GetModuleMm() {
@@ -181,21 +251,27 @@ void TdocBarCodeShape::FitModul(int width, double resolution) {
     barcode.SetModul(barcode.GetModul() - 1);
 }
 
-std::string RefusedBarcodeMessage(TdocShape& root) {
+std::string BarcodeTypeName(const TVmBarcode& barcode) {
+  if (barcode.GetTyp() < BarcodeTypeCount) return barcode.GetTypeCaption();
+  return rtl::Format("(%s %d)", pgloretlibmessage(UiTextUnknownBarcodeType), static_cast<int>(barcode.GetTyp()));
+}
+
+std::string RefusedBarcodeMessage(TdocShape& root, double dotsPerMm) {
   if (auto* shape = dynamic_cast<TdocBarCodeShape*>(&root); shape && shape->GetBarcode()) {
-    if (const int refusal = shape->CheckValue()) {
-      TVmBarcode& barcode = *shape->GetBarcode();
-      return pgloretlibmessage(UiTextBarcode) + " " + barcode.GetTypeCaption() + " \"" +
+    if (const int refusal = shape->CheckValue(dotsPerMm)) {
+      const TVmBarcode& barcode = *shape->GetBarcode();
+      return pgloretlibmessage(UiTextBarcode) + " " + BarcodeTypeName(barcode) + " \"" +
              rtl::Cp1252ToUtf8(barcode.GetText()) + "\": " + pgloretlibmessage(refusal);
     }
   }
   for (int i = 0; i < root.GetShapeCount(); ++i)
-    if (std::string message = RefusedBarcodeMessage(*root.GetShapes(i)); !message.empty()) return message;
+    if (std::string message = RefusedBarcodeMessage(*root.GetShapes(i), dotsPerMm); !message.empty()) return message;
   return {};
 }
 
-void CheckBarcodesDrawable(TdocShape& root) {
-  if (const std::string message = RefusedBarcodeMessage(root); !message.empty()) throw EBarcodeRefused(message);
+void CheckBarcodesDrawable(TdocShape& root, double dotsPerMm) {
+  if (const std::string message = RefusedBarcodeMessage(root, dotsPerMm); !message.empty())
+    throw EBarcodeRefused(message);
 }
 
 void NudgeBarcodeAngles(TdocShape& page) {

@@ -5,7 +5,12 @@
 // is one length in millimetres, the bars spanning 80 % of the frame, and
 // every output draws it as the nearest whole number of its own pixels (at
 // least one), so screen, export and paper show the same symbol; the text
-// keeps one size in millimetres too. Nothing is ever drawn outside the frame.
+// keeps one size in millimetres too, made smaller only where the frame
+// cannot hold it. Nothing is ever drawn outside the frame.
+//
+// A barcode that cannot be drawn (a value its symbology refuses, a wrong
+// check digit, a symbol wider than its frame even at one dot a module, a
+// type unknown here) shows why in its frame, in the interface's language.
 //
 // The shape always renders through its render cache; painting never changes
 // the shape's angle.
@@ -29,6 +34,9 @@ public:
   static constexpr int NewTextSize = 20;  // points
   static constexpr TShowTextPosition NewTextPosition = stpBottomLeft;
   static constexpr int NewModul = 2;
+  // Dots per millimetre of printed labels (the print document's medium
+  // quality): on screen a barcode is judged by whether it fits on paper.
+  static constexpr double PrintDotsPerMm = 300 / 25.4;
 
   TdocBarCodeShape();
   ~TdocBarCodeShape() override;
@@ -52,9 +60,13 @@ public:
   const std::string& GetPaintError() const { return PaintError; }
   // The same in the interface's language, as the frame shows it.
   std::string GetRefusal() const;
-  // Checks the value as painting does: 0 when the barcode can be drawn,
-  // else the number of the interface text that says why.
-  int CheckValue();
+  // Checks the barcode as painting at dotsPerMm does (0: the fit in the
+  // frame is not checked): 0 when it can be drawn, else the number of the
+  // interface text that says why.
+  int CheckValue(double dotsPerMm = 0);
+  // True when the symbol, one dot a module, fits the frame's width at
+  // dotsPerMm. Needs the component and a value it encodes.
+  bool FitsFrameAt(double dotsPerMm);
   // The narrow module in millimetres: the bars span 80 % of the frame's
   // width. 0 without a symbol or a frame. Needs the component.
   double GetModuleMm();
@@ -77,8 +89,16 @@ public:
 private:
   // Left, Top, Modul and Height of the component in the pixels of the frame
   // given, at resolution dots per millimetre (0 when unknown); the symbol
-  // is centred, its quiet zones equal.
-  void LayBarcode(const TRect& frame, TCanvas& canvas, const TFont& textFont, double resolution);
+  // is centred, its quiet zones equal. The text font is made smaller where
+  // the frame cannot hold the text.
+  void LayBarcode(const TRect& frame, TCanvas& canvas, double resolution);
+  // Shrinks the component's text font to the largest size, up to its own,
+  // in which the human-readable text stays inside the frame, its digits
+  // apart, and at most half the frame high.
+  void FitReadableText(const TRect& frame, TCanvas& canvas);
+  bool ReadableTextFits(const TRect& frame, TCanvas& canvas);
+  // The refusal, wrapped at word breaks and made smaller until it fits.
+  void PaintRefusal(TCanvas& canvas, const TRect& frame, const TFont& textFont) const;
   // The module in millimetres as the nearest whole number of pixels, 1 to
   // 49, narrowed while the symbol is wider than width pixels.
   void FitModul(int width, double resolution);
@@ -91,13 +111,16 @@ private:
   int RefusalText = 0;
 };
 
-// The first barcode among root and its descendants whose value cannot be
-// drawn, named with its symbology and value and why, in the interface's
-// language; empty when every barcode can be drawn.
-std::string RefusedBarcodeMessage(TdocShape& root);
+// The first barcode among root and its descendants that cannot be drawn at
+// dotsPerMm (0: in any frame), named with its symbology and value and why,
+// in the interface's language; empty when every barcode can be drawn.
+std::string RefusedBarcodeMessage(TdocShape& root, double dotsPerMm = 0);
 // Raises EBarcodeRefused with that message when there is one: what prints
 // or exports a label calls it first and then makes nothing.
-void CheckBarcodesDrawable(TdocShape& root);
+void CheckBarcodesDrawable(TdocShape& root, double dotsPerMm = 0);
+// The symbology's name, or for a type unknown here "unknown type" and its
+// number, in the interface's language.
+std::string BarcodeTypeName(const TVmBarcode& barcode);
 
 // Sheets turn every barcode lying exactly at 0 degrees among the page's
 // direct children by 0.001 degree, through the angle setter.

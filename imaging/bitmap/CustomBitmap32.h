@@ -196,8 +196,9 @@ public:
 
   // --- 32-bit BMP streams (BmpStream.cpp)
   // A stream keeps alpha exactly as stored; a file by name is a picture from
-  // elsewhere, opaque when its every alpha byte is 0 (BmpDecoder.h).
-  void SaveToStream(TStream& stream, bool bottomUp = false) const;
+  // elsewhere, opaque when its every alpha byte is 0 (BmpDecoder.h). A
+  // stream written declares pixelsPerMeter both ways (0: none).
+  void SaveToStream(TStream& stream, bool bottomUp = false, std::int32_t pixelsPerMeter = 0) const;
   void LoadFromStream(TStream& stream);
   void SaveToFile(const std::string& fileName, bool bottomUp = false) const;
   void LoadFromFile(const std::string& fileName);

@@ -44,7 +44,7 @@ void ReadPixels(TStream& stream, TColor32* pixels, std::int64_t count) {
 
 }  // namespace
 
-void TCustomBitmap32::SaveToStream(TStream& stream, bool bottomUp) const {
+void TCustomBitmap32::SaveToStream(TStream& stream, bool bottomUp, std::int32_t pixelsPerMeter) const {
   const std::uint32_t fileSize = imaging::Bmp32FileSize(Width, Height);
   std::array<std::uint8_t, kBmpHeadersSize> header{};
   header[0] = 'B';
@@ -57,6 +57,8 @@ void TCustomBitmap32::SaveToStream(TStream& stream, bool bottomUp) const {
   rtl::ToLittleEndian(std::uint16_t{1}, &header[26]);
   rtl::ToLittleEndian(std::uint16_t{32}, &header[28]);
   rtl::ToLittleEndian(fileSize - kBmpHeadersSize, &header[34]);
+  rtl::ToLittleEndian(pixelsPerMeter, &header[38]);
+  rtl::ToLittleEndian(pixelsPerMeter, &header[42]);
   stream.WriteBuffer(header.data(), header.size());
   if (IsEmpty()) return;
   if (bottomUp) {

@@ -1,5 +1,8 @@
 #include "imaging/formats/BmpFormat.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "imaging/bitmap/CustomBitmap32.h"
 #include "imaging/formats/BmpDecoder.h"
 
@@ -21,5 +24,5 @@ void TdocBmpFormat::LoadFromStream(TStream& stream, TCustomBitmap32& bitmap, std
 }
 
 void TdocBmpFormat::SaveToStream(TStream& stream, const TCustomBitmap32& bitmap) {
-  bitmap.SaveToStream(stream, false);
+  bitmap.SaveToStream(stream, false, static_cast<std::int32_t>(std::clamp(std::lround(SaveDotsPerMm * 1000), 0L, 0x7FFFFFFFL)));
 }

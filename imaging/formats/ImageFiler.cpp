@@ -87,6 +87,7 @@ void TdocImageFiler::SaveBitmap(const TCustomBitmap32& bitmap) {
       Raster = rasterClass->Create();
   }
   if (Raster == nullptr) throw ERasterError(rtl::Format("Cannot save format \"%s\"", extension));
+  Raster->SaveDotsPerMm = DotsPerMm;
   if (CanSaveToStream()) {
     const std::int64_t before = Stream->GetPosition();
     Raster->SaveToStream(*Stream, bitmap);

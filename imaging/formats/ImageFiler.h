@@ -45,6 +45,9 @@ public:
   // The largest size the caller wants; formats may reduce larger pictures.
   std::int32_t TargetWidth = 4000;
   std::int32_t TargetHeight = 4000;
+  // The resolution a saved file declares, in dots per millimetre; 0 leaves
+  // the format's default.
+  double DotsPerMm = 0;
   // The page to load from a multi-page file.
   std::int32_t PageIndex = 0;
   // When set (not owned), loads and saves use it from its position instead

@@ -61,6 +61,9 @@ public:
   virtual void LoadFromStream(TStream& stream, TCustomBitmap32& bitmap, std::int32_t pageIndex,
                               TSize targetSize);
   virtual void SaveToStream(TStream& stream, const TCustomBitmap32& bitmap);
+  // The resolution a saved file declares, in dots per millimetre; 0 leaves
+  // each format's default.
+  double SaveDotsPerMm = 0;
   // Encodes the whole picture before the file is created, so a failing
   // encoder leaves an existing file as it was; records the file's size.
   virtual void SaveToFile(const std::string& fileName, const TCustomBitmap32& bitmap);

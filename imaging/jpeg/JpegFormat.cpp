@@ -475,7 +475,11 @@ void TsdJpegFormat::Encode() {
   Clear();
   Bitmap = std::move(bitmap);
   Markers.Add(jpeg::CreateMarker(&Info, jpeg::mkSOI));
-  if (stored == jcGray || stored == jcYCbCr) Markers.Add(std::make_unique<TsdJFIFMarker>(&Info, jpeg::mkAPP0));
+  if (stored == jcGray || stored == jcYCbCr) {
+    auto jfif = std::make_unique<TsdJFIFMarker>(&Info, jpeg::mkAPP0);
+    if (SaveOptions.DotsPerCm > 0) jfif->SetDensity(TsdJFIFMarker::DotsPerCm, SaveOptions.DotsPerCm);
+    Markers.Add(std::move(jfif));
+  }
   if (stored == jcRGB || stored == jcCMYK || stored == jcYCCK) {
     auto adobe = std::make_unique<TsdAdobeApp14Marker>(&Info, jpeg::mkAPP14);
     adobe->SetTransform(stored == jcYCCK ? 2 : 0);

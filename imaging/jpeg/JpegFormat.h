@@ -34,6 +34,8 @@ public:
   virtual void SetupQuantTables();
 
   std::uint8_t Quality = 80;
+  // The resolution the JFIF marker declares; 0 keeps its 600 dots per inch.
+  std::uint16_t DotsPerCm = 0;
   bool OptimizeHuffmanTables = true;
   bool UseSubsampling = false;
 

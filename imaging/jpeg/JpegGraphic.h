@@ -42,6 +42,8 @@ public:
   void Draw(TCanvas& canvas, const TRect& rect) const override;
 
   void SetQuality(std::uint8_t quality) { Codec.GetSaveOptions().Quality = quality; }
+  // The resolution an encoded file declares; 0 for the codec's default.
+  void SetDotsPerCm(std::uint16_t density) { Codec.GetSaveOptions().DotsPerCm = density; }
   // 0 gives the accurate inverse DCT, 1 the fast one.
   void SetDctPreference(int preference) { Codec.DCTCodingMethod = preference == 0 ? dmAccurate : dmFast; }
   TsdJpegFormat& GetCodec() { return Codec; }

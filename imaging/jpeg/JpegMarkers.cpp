@@ -104,7 +104,16 @@ bool TsdAPPnMarker::DataStartsWith(const char* text, std::size_t length) const {
 
 TsdJFIFMarker::TsdJFIFMarker(TsdJpegCodingInfo* codingInfo, std::uint8_t code) : TsdAPPnMarker(codingInfo, code) {
   // Version 1.02, dots per inch, 600 x 600, no thumbnail.
-  Data = {'J', 'F', 'I', 'F', 0, 1, 2, 1, 600 >> 8, 600 & 0xFF, 600 >> 8, 600 & 0xFF, 0, 0};
+  Data = {'J', 'F', 'I', 'F', 0, 1, 2, DotsPerInch, 600 >> 8, 600 & 0xFF, 600 >> 8, 600 & 0xFF, 0, 0};
+}
+
+void TsdJFIFMarker::SetDensity(std::uint8_t units, std::uint16_t density) {
+  if (Data.size() < 12) return;
+  Data[7] = units;
+  for (const std::size_t at : {std::size_t{8}, std::size_t{10}}) {
+    Data[at] = static_cast<std::uint8_t>(density >> 8);
+    Data[at + 1] = static_cast<std::uint8_t>(density & 0xFF);
+  }
 }
 
 TsdAdobeApp14Marker::TsdAdobeApp14Marker(TsdJpegCodingInfo* codingInfo, std::uint8_t code)

@@ -64,6 +64,11 @@ public:
   std::uint8_t Units() const { return Field8(7); }
   std::uint16_t XDensity() const { return Field16(8); }
   std::uint16_t YDensity() const { return Field16(10); }
+  // Density units: 1 dots per inch, 2 dots per centimetre.
+  static constexpr std::uint8_t DotsPerInch = 1;
+  static constexpr std::uint8_t DotsPerCm = 2;
+  // The same density both ways.
+  void SetDensity(std::uint8_t units, std::uint16_t density);
 
 private:
   std::uint8_t Field8(std::size_t at) const { return at < Data.size() ? Data[at] : 0; }

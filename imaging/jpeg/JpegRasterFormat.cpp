@@ -1,6 +1,8 @@
 #include "imaging/jpeg/JpegRasterFormat.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 
 #include "imaging/bitmap/CustomBitmap32.h"
 #include "imaging/jpeg/JpegGraphic.h"
@@ -51,5 +53,6 @@ void TdocJpgFormat::SaveToStream(TStream& stream, const TCustomBitmap32& bitmap)
   TsdJpegGraphic graphic;
   graphic.Assign(&colours);
   graphic.SetQuality(Quality);
+  graphic.SetDotsPerCm(static_cast<std::uint16_t>(std::clamp(std::lround(SaveDotsPerMm * 10), 0L, 0xFFFFL)));
   graphic.SaveToStream(stream);
 }

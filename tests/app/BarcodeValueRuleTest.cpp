@@ -29,25 +29,26 @@ const TRuleCase RuleCases[] = {
     {bcCodePostNet, "12345", true},
     {bcCodePostNet, "1234X", false},
     {bcCodeUPC_E0, "123456", true},
-    {bcCodeUPC_E0, "12345678", false},  // the number system of UPC-E0 is 0
+    {bcCodeUPC_E0, "12345678", true},  // digits: the encoder, not the rule, refuses the length
     {bcCodeUPC_Supp2, "12", true},
-    {bcCodeUPC_Supp2, "123", false},  // two digits at most: the encoder refuses more
+    {bcCodeUPC_Supp2, "123", true},  // digits: the encoder, not the rule, refuses a third
     {bcCodeUPC_Supp5, "52495", true},
     // Code 93 and Codabar hold letters and signs, not only digits.
     {bcCode93, "TEST93", true},
     {bcCode93, "A-B. $/+%", true},
-    {bcCode93, "test93", false},
+    {bcCode93, "test93", true},  // the rule takes any text; the encoder refuses lower case
     {bcCode93Extended, "test93", true},
     {bcCodeCodabar, "12-34$:/.+", true},
-    {bcCodeCodabar, "12A34", false},  // A to D start and stop the symbol
-    // Code set C pairs digits: anything else cannot be encoded.
-    {bcCode128C, "12A4", false},
+    {bcCodeCodabar, "12A34", true},  // the rule takes any text; A to D only start and stop
+    // The rule takes any text for the Code 128 family: what the encoder
+    // refuses stays as typed and is refused where it is drawn.
+    {bcCode128C, "12A4", true},
     {bcCode128C, "123", true},
     {bcCodeEAN128C, "0101234567890128", true},
-    {bcCodeEAN128C, "01-2345", false},
+    {bcCodeEAN128C, "01-2345", true},
     {bcCode128B, "Label 1b", true},
-    {bcCode128A, "lower", false},
-    {bcCode39, "*12*", false},  // the start/stop character
+    {bcCode128A, "lower", true},
+    {bcCode39, "*12*", true},  // the encoder, not the rule, refuses the start/stop character
     {bcCode39Extended, "lower *", true},
     {bcCodeEAN128A, "ABC 123", true},
 };
@@ -105,7 +106,7 @@ const TValueCase ValueCases[] = {
     {bcCode93, "TEST93", Accepted, "TEST93", ""},
     {bcCodeCodabar, "40156", Accepted, "40156", ""},
     {bcCode39, "12A4", Accepted, "12A4", ""},
-    {bcCode128C, "12A4", Refused, "0", ""},
+    {bcCode128C, "12A4", Accepted, "12A4", ""},  // the encoder refuses it where it is drawn
 };
 
 TEST(BarcodeValueRule, VerdictsAndValues) {

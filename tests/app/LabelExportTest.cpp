@@ -67,9 +67,12 @@ protected:
 TEST_F(LabelImageTest, ExportedFileHoldsTheLabelAtFivePixelsPerMillimetre) {
   const auto image = app::RenderLabelImage(Hidden, *Label.GetCurrentPage(), app::DefaultExportScale);
   const std::string bmp = Folder.File("label.bmp");
-  app::SaveLabelImage(*image, bmp);
+  app::SaveLabelImage(*image, bmp, app::DefaultExportScale);
   const QImage read(QString::fromStdString(bmp));
   ASSERT_EQ(read.size(), QSize(318, 360));
+  // Qt reads the declared resolution back: 5 pixels a millimetre.
+  EXPECT_EQ(read.dotsPerMeterX(), 5000);
+  EXPECT_EQ(read.dotsPerMeterY(), 5000);
   std::vector<unsigned char> grey;
   for (int y = 0; y < read.height(); ++y)
     for (int x = 0; x < read.width(); ++x) grey.push_back(static_cast<unsigned char>(qGray(read.pixel(x, y))));
@@ -78,10 +81,13 @@ TEST_F(LabelImageTest, ExportedFileHoldsTheLabelAtFivePixelsPerMillimetre) {
   EXPECT_EQ(read.pixel(0, 0), qRgb(255, 255, 255));
 
   const std::string jpg = Folder.File("label.jpg");
-  app::SaveLabelImage(*image, jpg);
+  app::SaveLabelImage(*image, jpg, app::DefaultExportScale);
   EXPECT_EQ(apptest::ReadBytes(jpg).substr(0, 2), "\xFF\xD8");
-  EXPECT_EQ(QImage(QString::fromStdString(jpg)).size(), QSize(318, 360));
-  EXPECT_THROW(app::SaveLabelImage(*image, Folder.File("label.gif")), Exception);
+  const QImage readJpeg(QString::fromStdString(jpg));
+  EXPECT_EQ(readJpeg.size(), QSize(318, 360));
+  EXPECT_EQ(readJpeg.dotsPerMeterX(), 5000);
+  EXPECT_EQ(readJpeg.dotsPerMeterY(), 5000);
+  EXPECT_THROW(app::SaveLabelImage(*image, Folder.File("label.gif"), app::DefaultExportScale), Exception);
 }
 
 }  // namespace

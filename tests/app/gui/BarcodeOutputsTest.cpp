@@ -23,9 +23,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <numeric>
+#include <optional>
 
 #include "MainWindowTestSupport.h"
+#include "app/UiTexts.h"
 #include "app/gui/ExportImageDialog.h"
 #include "app/gui/SheetTab.h"
 #include "app/shapes/BarcodeShape.h"
@@ -155,6 +158,23 @@ protected:
     return image;
   }
 
+  void ExportRefused(int scale) {
+    Form->fexportimage->show();
+    Form->fexportimage->comblisteniveauresolution->setCurrentText(QString::number(scale));
+    Form->fexportimage->bclipboard->click();
+    Form->fexportimage->close();
+  }
+
+  void PrintRefused() {
+    guitest::ClickTab(*Form, Form->TabParapage);
+    Form->CombImprimante->setCurrentText(TPrinter::PdfPrinterName);
+    Form->GetSheets().AskPdfFileName = [] {
+      ADD_FAILURE() << "a refused barcode asks for no file";
+      return std::optional<std::string>();
+    };
+    QTest::mouseClick(Form->SpImprime, Qt::LeftButton);
+  }
+
   TGrayPage Paper(int dpi) {
     guitest::ClickTab(*Form, Form->TabParapage);
     Form->CombImprimante->setCurrentText(TPrinter::PdfPrinterName);
@@ -222,13 +242,30 @@ TEST_F(BarcodeOutputsTest, ScreenExportAndPaperDrawOneModule) {
           EXPECT_LE(row.Last, frameRight + 1) << what << ", " << output;
         }
       };
+      // A symbol wider than its frame at one pixel a module in an output
+      // is refused there, by name.
+      const auto expectRefused = [&](const std::function<void()>& make, const std::string& output) {
+        QString refusal;
+        guitest::AnswerNextMessageBox(QMessageBox::Ok, &refusal);
+        make();
+        EXPECT_TRUE(refusal.contains(QString::fromStdString(pgloretlibmessage(UiTextBarcodeTooWide))))
+            << what << ", " << output << ": " << refusal.toStdString();
+      };
       for (const int scale : {5, 10, 20}) {
+        if (!shape.FitsFrameAt(scale)) {
+          expectRefused([&] { ExportRefused(scale); }, "export " + std::to_string(scale));
+          continue;
+        }
         const QImage image = scale == 20 ? finest : Export(scale);
         expectModule(MeasureRow(image, static_cast<int>((FrameTop + 0.3 * FrameHeight) * scale), 0, image.width()),
                      scale, "export " + std::to_string(scale), true, FrameLeft * scale, (FrameLeft + width) * scale, true);
       }
-      const QImage paper = ToImage(Paper(300));
       const double dots = 300 / 25.4;
+      if (!shape.FitsFrameAt(dots)) {
+        expectRefused([&] { PrintRefused(); }, "paper");
+        continue;
+      }
+      const QImage paper = ToImage(Paper(300));
       expectModule(MeasureRow(paper, static_cast<int>((FrameTop + 0.3 * FrameHeight) * dots), 0, paper.width()), dots,
                    "paper", true, FrameLeft * dots, (FrameLeft + width) * dots, true);
       for (const float zoom : {100.0f, 400.0f}) {

@@ -18,6 +18,7 @@
 #include <QToolButton>
 
 #include "app/LabelFile.h"
+#include "app/UiTexts.h"
 #include "app/gui/ExportImageDialog.h"
 #include "app/shapes/BarcodeShape.h"
 #include "document/editor/HandlePainter.h"
@@ -270,9 +271,17 @@ TEST_F(MainWindowTest, ExportDialogPutsTheLabelOnTheClipboard) {
   EXPECT_EQ(form.fexportimage->comblisteniveauresolution->currentText(), "5");
   form.fexportimage->bclipboard->click();
   EXPECT_EQ(ClipboardImageSize(), QSize(318, 360));
+  // At one pixel a millimetre the label's EAN-13 cannot be drawn in its
+  // frame: refused by name, the clipboard keeps the last picture.
   form.fexportimage->comblisteniveauresolution->setCurrentText("1");
+  QString refusal;
+  AnswerNextMessageBox(QMessageBox::Ok, &refusal);
   form.fexportimage->bclipboard->click();
-  EXPECT_EQ(ClipboardImageSize(), QSize(64, 72));
+  EXPECT_TRUE(refusal.contains(QString::fromStdString(pgloretlibmessage(UiTextBarcodeTooWide)))) << refusal.toStdString();
+  EXPECT_EQ(ClipboardImageSize(), QSize(318, 360));
+  form.fexportimage->comblisteniveauresolution->setCurrentText("2");
+  form.fexportimage->bclipboard->click();
+  EXPECT_EQ(ClipboardImageSize(), QSize(127, 144));
   form.fexportimage->close();
   EXPECT_EQ(bctest::MessageOf([&] { form.ExportLabelImage(2, 21); }),
             "The resolution must be 1 to 20 pixels per millimetre");

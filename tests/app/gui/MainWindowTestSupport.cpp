@@ -56,6 +56,17 @@ void AnswerNextMessageBox(QMessageBox::StandardButton button, QString* text) {
   });
 }
 
+void AnswerExportDialog(std::function<void(app::TExportImageDialog&)> answer) {
+  qttest::AnswerNextModal(
+      "the export dialog",
+      [](QWidget& widget) { return dynamic_cast<app::TExportImageDialog*>(&widget) != nullptr; },
+      [answer = std::move(answer)](QWidget& widget) {
+        auto& dialog = dynamic_cast<app::TExportImageDialog&>(widget);
+        answer(dialog);
+        QTest::mouseClick(dialog.sretour, Qt::LeftButton);
+      });
+}
+
 void FocusNewShape(app::TForm1& form, app::TForm1::TInsertKind kind) {
   TdocDocumentCore& core = form.Fdocument->Core();
   Focus(form, core.GetShapes(core.AddShape(app::TForm1::NewShape(kind))));

@@ -12,6 +12,7 @@
 #include <QLocale>
 #include <QMessageBox>
 
+#include "app/gui/ExportImageDialog.h"
 #include "app/gui/MainWindow.h"
 #include "tests/app/AppTestSupport.h"
 
@@ -38,6 +39,10 @@ public:
 // box's text lands in *text when given. The box is waited for as every modal
 // widget in the tests is (tests/platform/qt/ModalAnswer.h).
 void AnswerNextMessageBox(QMessageBox::StandardButton button, QString* text = nullptr);
+
+// Answers the export dialog the next click opens: answer works its
+// controls, then the dialog's close button is clicked.
+void AnswerExportDialog(std::function<void(app::TExportImageDialog&)> answer);
 
 // Adds a new shape of the kind to the label and makes it the focused shape.
 void FocusNewShape(app::TForm1& form, app::TForm1::TInsertKind kind);

@@ -143,7 +143,6 @@ TEST(BarcodeShape, TheModuleIsALengthFromTheFrameDrawnAsWholePixels) {
       {40, 11.811f, 7},  // 6.63
       {40, 5.9055f, 3},  // 3.32
       {30, 23.622f, 10},  // 9.95
-      {2.5f, 10, 1},    // 0.35: one pixel, wider than the 25 pixel frame
       {7, 10, 1},       // 0.98: one pixel, 57 in 70
   };
   for (const auto& c : cases) {
@@ -252,7 +251,14 @@ TEST(BarcodeShape, NothingIsPaintedOutsideFramesTooSmallForTheSymbol) {
         page.Render(resolution);  // a first paint with the insert settings' module
         shape.GetBarcode()->SetModul(TVmBarcode::MaxModul);
         const auto bitmap = page.Render(resolution);
-        EXPECT_EQ(shape.GetPaintError(), "");
+        // A symbol wider than its frame at one pixel a module is refused
+        // in the frame; any other is drawn. A frame without a whole pixel
+        // shows nothing.
+        const bool fits = shape.FitsFrameAt(resolution);
+        if (frame.Width * resolution >= 1 && frame.Height * resolution >= 1) {
+          EXPECT_EQ(shape.GetPaintError(), fits ? "" : "Barcode wider than its frame")
+              << frame.Width << " x " << frame.Height << " at " << resolution;
+        }
         const TInkBox painted = PaintedBox(*bitmap);
         if (painted.Empty()) continue;
         // The frame in pixels; a fractional scale blends one pixel more.
@@ -305,6 +311,30 @@ TEST(BarcodeShape, TheStartUpRegistersTheClass) {
   TTestPage page(10, 10);
   EXPECT_EQ(&GetShapeClass("TdocBarCodeShape"), &TdocBarCodeShape::StaticClass());
   EXPECT_EQ(GetShapeClass("TdocBarCodeShape").Create()->ClassName(), "TdocBarCodeShape");
+}
+
+}  // namespace
+
+namespace {
+
+// In a frame narrower than its text at the inserted size, the readable text
+// is made smaller and stays whole inside the frame at every position: no
+// ink on the frame's first or last column, where a cut glyph would end.
+TEST(BarcodeShape, TheReadableTextShrinksIntoANarrowFrameAtEveryPosition) {
+  constexpr float Resolution = 12;
+  constexpr float Left = 10, Width = 22;
+  for (int position = stpTopLeft; position <= stpBottomCenter; ++position) {
+    TTestPage page(60, 40);
+    TdocBarCodeShape& shape = page.AddBarcode(bcCode39, "1234567890", Left, 10, Width, 20);
+    shape.GetBarcode()->SetShowTextPosition(static_cast<TShowTextPosition>(position));
+    const auto bitmap = page.Render(Resolution);
+    ASSERT_EQ(shape.GetPaintError(), "") << position;
+    const TInkBox all = InkBox(*bitmap);
+    ASSERT_FALSE(all.Empty()) << position;
+    EXPECT_GT(all.Left, static_cast<int>(Left * Resolution)) << position;
+    EXPECT_LT(all.Right, static_cast<int>((Left + Width) * Resolution) - 1) << position;
+    EXPECT_EQ(ScanAll(*bitmap), (std::vector<TScan>{{"CODE-39", "1234567890"}})) << position;
+  }
 }
 
 }  // namespace

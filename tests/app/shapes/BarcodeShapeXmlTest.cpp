@@ -117,7 +117,7 @@ TEST(BarcodeShapeXml, MissingAndOddElementsLoad) {
       *page.Page().GetShapes(page.Page().AddShape(Load("<shape><Typ>99</Typ><DocWidth>30</DocWidth>"
                                                        "<DocHeight>10</DocHeight></shape>"))));
   page.Render(5.905512f);
-  EXPECT_EQ(shape.GetPaintError(), "TVmBarcode: wrong BarcodeType");
+  EXPECT_EQ(shape.GetPaintError(), "Unknown barcode type");
   EXPECT_NE(Save(shape).find("<Width>0</Width>"), std::string::npos);
 }
 
