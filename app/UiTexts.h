@@ -9,7 +9,7 @@
 
 class Tgerelanguage;
 
-constexpr int UiTextCount = 204;
+constexpr int UiTextCount = 206;
 constexpr int LanguageFrench = 1;
 constexpr int LanguageEnglish = 2;
 
@@ -24,6 +24,10 @@ constexpr int UiTextCheckDigitIsWrong = 118;
 constexpr int UiTextBarcode = 119;
 constexpr int UiTextCountBelowOne = 120;
 constexpr int UiTextChangesWillBeLost = 201;
+// A picture past its own pixel budget, or past the label's; each row takes
+// the width, the height and the limit in millions of pixels.
+constexpr int UiTextPictureTooLarge = 205;
+constexpr int UiTextLabelPicturesTooLarge = 206;
 
 // Row number of the built-in table in the column of languageIndex; empty for
 // other rows and other indexes.
@@ -43,7 +47,8 @@ private:
   int LanguageIndex = LanguageFrench;
 };
 
-// The program's one text service.
+// The program's one text service; from its first use on, refused pictures
+// are worded in its language.
 TUiTextService& UiTextService();
 
 // Text number n of the program's text service.

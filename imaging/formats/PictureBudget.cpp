@@ -41,7 +41,8 @@ std::string PictureRefusalText(TPictureRefusal kind, std::int64_t width, std::in
     std::lock_guard lock(WordingMutex);
     wording = Wording();
   }
-  return wording ? wording(kind, width, height, limit) : EnglishRefusal(kind, width, height, limit);
+  std::string text = wording ? wording(kind, width, height, limit) : std::string();
+  return text.empty() ? EnglishRefusal(kind, width, height, limit) : text;
 }
 
 void TPixelBudget::Recharge(std::int64_t from, std::int64_t width, std::int64_t height) {

@@ -31,7 +31,7 @@ constexpr std::int64_t MaxLabelPixels = std::int64_t{128} << 20;
 enum class TPictureRefusal { Picture, Label };
 
 // The message of a refusal: a picture of width x height pixels that is past
-// the budget of its kind (limit pixels).
+// the budget of its kind (limit pixels); empty for the English one.
 using TPictureRefusalWording =
     std::function<std::string(TPictureRefusal kind, std::int64_t width, std::int64_t height, std::int64_t limit)>;
 // Replaces the English wording; an empty function restores it.

@@ -13,68 +13,17 @@
 #include "document/core/DocumentCore.h"
 #include "document/page/Page.h"
 #include "imaging/formats/PictureBudget.h"
-#include "platform/rtl/BinaryIO.h"
 #include "platform/rtl/Stream.h"
+#include "tests/document/resources/PictureXml.h"
+#include "tests/imaging/formats/TinyHugeBmp.h"
 #include "xml/Base64.h"
 
 namespace {
 
 using doctest::ReadStor;
 using doctest::WriteStor;
-
-// A run-length BMP of 64 bytes: headers, two palette entries (the second
-// one's blue is `shade`, so pictures differ) and the end-of-picture code.
-std::string TinyHugeBmp(std::int32_t width, std::int32_t height, std::uint8_t shade) {
-  std::string bytes(64, '\0');
-  auto put32 = [&bytes](std::size_t at, std::uint32_t value) {
-    rtl::ToLittleEndian(value, reinterpret_cast<std::uint8_t*>(&bytes[at]));
-  };
-  bytes[0] = 'B';
-  bytes[1] = 'M';
-  put32(2, 64);
-  put32(10, 62);  // pixels after the palette
-  put32(14, 40);
-  put32(18, static_cast<std::uint32_t>(width));
-  put32(22, static_cast<std::uint32_t>(height));
-  put32(26, 1 | 8 << 16);  // one plane, 8 bits
-  put32(30, 1);            // BI_RLE8
-  put32(46, 2);            // two colours
-  bytes[58] = static_cast<char>(shade);
-  bytes[62] = 0;  // end of picture: every pixel keeps index 0
-  bytes[63] = 1;
-  return bytes;
-}
-
-std::string ResourceXml(const std::string& bytes) {
-  return "<ClassName>TdocBitmapResource</ClassName><Data><Size>" + std::to_string(bytes.size()) +
-         "</Size><Filter>Base64</Filter><Buffer>" + xml::EncodeBase64(bytes.data(), bytes.size()) +
-         "</Buffer></Data><FileName>picture.bmp</FileName><Storage>Embedded</Storage>";
-}
-
-std::string Rectangle(float left) {
-  return "<Shape><ClassName>TdocRectangleShape</ClassName><DocLeft>" + std::to_string(left) +
-         "</DocLeft><DocTop>3</DocTop><DocWidth>20</DocWidth><DocHeight>10</DocHeight></Shape>";
-}
-
-std::string PictureShape(const std::string& bytes, const std::string& effects = "") {
-  return "<Shape><ClassName>TdocBitmapShape</ClassName><DocLeft>1</DocLeft><DocTop>1</DocTop><DocWidth>30</DocWidth>"
-         "<DocHeight>30</DocHeight><Image>" +
-         ResourceXml(bytes) + "</Image>" + effects + "</Shape>";
-}
-
-std::string Texture(const std::string& bytes) {
-  return "<Effect><ClassName>TdocTextureEffect</ClassName><Texture>" + ResourceXml(bytes) + "</Texture></Effect>";
-}
-
-std::string Page(int index, const std::string& own, const std::string& shapes) {
-  return "<Page Index=\"" + std::to_string(index) + "\">" + own + shapes + "</Page>";
-}
-
-std::string Background(const std::string& bytes) {
-  return "<IsDefaultPage>False</IsDefaultPage><PageWidth>100</PageWidth><PageHeight>100</PageHeight>"
-         "<BackgroundImage>" +
-         ResourceXml(bytes) + "</BackgroundImage>";
-}
+using imagingtest::TinyHugeBmp;
+using namespace doctest::picturexml;
 
 class PictureRefusalTest : public testing::Test {
 protected:
