@@ -3,6 +3,7 @@
 #include <strings.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -91,14 +92,20 @@ bool IsMember(const std::string& name) {
 }
 
 // The component restores the archive into a private folder, only the two
-// members; its own events are as they were afterwards.
+// members, at most MaxLabelFileData; its own events and bound are as they
+// were afterwards.
 TLabelFileContent RestoreMembers(TBackupFile& backup, const std::string& archiveName) {
   const TPrivateFolder folder;
   struct TOwnEvent {
     TBackupFile& Backup;
     TBackupFile::TRestoreFileEvent Saved;
-    ~TOwnEvent() { Backup.OnRestoreFile = std::move(Saved); }
-  } ownEvent{backup, std::move(backup.OnRestoreFile)};
+    std::int64_t SavedBound;
+    ~TOwnEvent() {
+      Backup.OnRestoreFile = std::move(Saved);
+      Backup.MaxRestoredSize = SavedBound;
+    }
+  } ownEvent{backup, std::move(backup.OnRestoreFile), backup.MaxRestoredSize};
+  backup.MaxRestoredSize = std::min(backup.MaxRestoredSize, MaxLabelFileData);
   backup.OnRestoreFile = [](TBackupFile&, const std::string& name, std::int32_t, bool& restore) {
     restore = restore && IsMember(name);
   };

@@ -21,6 +21,12 @@ constexpr std::string_view LabelFileExtension = "mqv";
 constexpr std::string_view DocumentMemberName = "sv1.tp";
 constexpr std::string_view SheetSetupMemberName = "sv2.tp";
 constexpr std::size_t SheetSetupRecordSize = 100;
+// The most the members of a label file may unpack to together. A label's
+// document is its shapes' XML and its pictures' files: a few megabytes, a
+// few tens with large photographs. Past this a few kilobytes of zlib
+// streams could make the program read, parse and lay out hundreds of
+// megabytes of text.
+constexpr std::int64_t MaxLabelFileData = std::int64_t{64} << 20;
 
 // The sheet-setup record: lengths in the unit the record names, as the sheet
 // edits show them.
@@ -56,7 +62,8 @@ struct TLabelFileContent {
 };
 
 // Reads a label document file with the archive component, which reports a
-// zlib failure its own way (OnError or its error box) and goes on. Raises
+// zlib failure its own way (OnError or its error box) and goes on; members
+// past MaxLabelFileData are refused whatever the component's own bound. Raises
 // EArchiveError or the platform's file errors with the reason; nothing
 // outside a private temporary folder is written, only the two members are,
 // and that folder is gone when this returns.

@@ -129,6 +129,12 @@ constexpr auto BuiltInRows = std::to_array<TUiTextRow>({
     {203, "Ce fichier n'a pas pu être ouvert comme étiquette ; l'étiquette en cours est inchangée.",
      "This file could not be opened as a label; the current label is unchanged."},
     {204, "Multiligne", "Multiline"},
+    {205, "L'image est trop grande (%d x %d pixels) : une image a au plus %d millions de pixels",
+     "The picture is too large (%d x %d pixels): a picture may have at most %d million pixels"},
+    {206, "L'image (%d x %d pixels) n'est pas chargée : les images d'une étiquette ont au plus %d millions de pixels "
+          "à elles toutes",
+     "The picture (%d x %d pixels) is not loaded: the pictures of a label may have at most %d million pixels "
+     "together"},
 });
 
 static_assert(std::adjacent_find(BuiltInRows.begin(), BuiltInRows.end(),

@@ -9,7 +9,7 @@
 
 class Tgerelanguage;
 
-constexpr int UiTextCount = 204;
+constexpr int UiTextCount = 206;
 constexpr int LanguageFrench = 1;
 constexpr int LanguageEnglish = 2;
 
@@ -33,6 +33,10 @@ constexpr int UiTextTypeNotKnown = 152;
 constexpr int UiTextClipboardButton = 153;
 constexpr int UiTextExportButton = 154;
 constexpr int UiTextCloseButton = 155;
+// A picture past its own pixel budget, or past the label's; each row takes
+// the width, the height and the limit in millions of pixels.
+constexpr int UiTextPictureTooLarge = 205;
+constexpr int UiTextLabelPicturesTooLarge = 206;
 
 // Row number of the built-in table in the column of languageIndex; empty for
 // other rows and other indexes.
@@ -52,7 +56,8 @@ private:
   int LanguageIndex = LanguageFrench;
 };
 
-// The program's one text service.
+// The program's one text service; from its first use on, refused pictures
+// are worded in its language.
 TUiTextService& UiTextService();
 
 // Text number n of the program's text service.

@@ -2,7 +2,9 @@
 # Runs every libFuzzer target of a build tree for the given number of seconds
 # each, starting from its seed corpus when it has one, as many at a time as
 # there are cores. Each target's log is printed when it ends; the script fails
-# when any target found a fault.
+# when any target found a fault. A unit that runs longer than
+# LABEL_FUZZ_UNIT_SECONDS (10 s unless set) is a fault: the targets' own
+# watchdog reports it (tests/fuzz/UnitWatchdog.cpp).
 set -uo pipefail
 dir=${1:?build directory}
 seconds=${2:-20}

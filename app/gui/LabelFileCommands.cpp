@@ -2,6 +2,7 @@
 // document and the sheet setup shown in the page tab.
 
 #include <algorithm>
+#include <utility>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,6 +12,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QToolButton>
 
 #include "app/NumberText.h"
@@ -78,13 +80,16 @@ void TForm1::OpenLabelFile(const std::string& fileName) {
   // picture) is told once the label is open.
   std::vector<std::string> problems;
   core.OnLoadError = [&problems](TPersistent*, TdocShape*, const std::string& error) { problems.push_back(error); };
+  const auto tellLater = [this, &core] {
+    core.OnLoadError = [this](TPersistent*, TdocShape*, const std::string& error) { TellLoadProblemLater(error); };
+  };
   try {
     core.LoadFromStream(document);
   } catch (...) {
-    core.OnLoadError = nullptr;
+    tellLater();
     throw;
   }
-  core.OnLoadError = nullptr;
+  tellLater();
   ClearLabelMargins();
   ClearPreviewPage();
   ReadDocumentMembers(content.SheetSetup);
@@ -96,6 +101,13 @@ void TForm1::OpenLabelFile(const std::string& fileName) {
   ZoomToPage();
   panelcarshape->ShapeToPanel();
   if (!problems.empty()) ShowLoadProblems(problems);
+}
+
+void TForm1::TellLoadProblemLater(const std::string& problem) {
+  // A page may be read in the middle of a paint: no box may open there.
+  if (LaterLoadProblems.empty())
+    QTimer::singleShot(0, this, [this] { ShowLoadProblems(std::exchange(LaterLoadProblems, {})); });
+  LaterLoadProblems.push_back(problem);
 }
 
 void TForm1::ShowLoadProblems(const std::vector<std::string>& problems) {

@@ -97,6 +97,8 @@ public:
   // Replaces the label by the file's; raises with the reason and leaves the
   // label, the sheet edits and the file untouched when it cannot. Parts of
   // the label that could not be used are shown in a warning once it is open.
+  // What the label's pages read later cannot use (a picture too large) is
+  // shown the same way, once the step that read them is over.
   void OpenLabelFile(const std::string& fileName);
   void ShowLoadProblems(const std::vector<std::string>& problems);
   // Raises with the reason; a file that cannot be written keeps its old content.
@@ -242,6 +244,10 @@ private:
   // LabelFileCommands.cpp, LabelExportCommands.cpp
   void ConnectFileCommands();
   void ConnectExportCommands();
+  // Collects a problem of a part of the label read after the open, and
+  // shows all collected ones in one warning when the window is idle again.
+  void TellLoadProblemLater(const std::string& problem);
+  std::vector<std::string> LaterLoadProblems;
   // TextAndPictureInserts.cpp
   void BuildTextMenu();
   void ConnectTextAndPictureInserts();

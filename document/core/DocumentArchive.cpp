@@ -281,6 +281,8 @@ void TdocDocumentCore::ReadDefaultBackground(TXmlNode& node) {
       DefaultBackground->SetBitmap(bitmap.get());
     } else {
       DefaultBackground->LoadFromXml(*element);
+      if (const std::string problem = DefaultBackground->TakeLoadProblem(); !problem.empty())
+        DoLoadError(nullptr, problem);
     }
   } catch (const std::exception& error) {
     // The document opens without its background, as without a picture.
@@ -313,7 +315,7 @@ void TdocDocumentCore::WriteSettingsToXml(TXmlNode& node) {
   node.WriteChildColor("DefaultPageColor", PageDefaults.PageColor, 0xFFFFFF);
   {
     TdocResourceAccess access(*DefaultBackground);
-    if (DefaultBackground->GetBitmap()) DefaultBackground->SaveToXml(*node.AddChild("DefaultBgrImage"));
+    if (DefaultBackground->HoldsPicture()) DefaultBackground->SaveToXml(*node.AddChild("DefaultBgrImage"));
   }
   node.WriteChildBool("DefaultBgrTiled", PageDefaults.BackgroundTiled, false);
   node.WriteChildInteger("ThumbnailWidth", ThumbnailWidth, 80);

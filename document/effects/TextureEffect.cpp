@@ -73,6 +73,11 @@ TsdStorage* TdocTextureEffect::GetResourceArchive() const {
   return shape && shape->GetDocument() ? shape->GetDocument()->GetStorage() : nullptr;
 }
 
+std::shared_ptr<imaging::TPixelBudget> TdocTextureEffect::GetPictureBudget() const {
+  const TdocEffectShape* shape = GetShape();
+  return PictureBudgetOf(shape ? dynamic_cast<const TdocResourceHost*>(shape->GetDocument()) : nullptr);
+}
+
 void TdocTextureEffect::Apply(TBitmap32& bitmap, const TdocRenderOptions& options) {
   const TdocEffectShape* shape = GetShape();
   const TBitmap32& mask = GetInput(bitmap);
@@ -155,6 +160,9 @@ void TdocTextureEffect::LoadFromXml(const TXmlNode& node) {
     Texture->LoadFromXml(*texture);
   else
     Texture->Clear();
+  // A texture that cannot be shown is told as a picture shape's is.
+  if (const std::string problem = Texture->TakeLoadProblem(); !problem.empty() && GetShape())
+    GetShape()->DoLoadError(problem);
 }
 
 void TdocTextureEffect::SaveToXml(TXmlNode& node) const {

@@ -41,6 +41,8 @@ public:
 private:
   // The archive of the owner shape's document, for a picture kept there.
   TsdStorage* GetResourceArchive() const override;
+  // The budget of the owner shape's document.
+  std::shared_ptr<imaging::TPixelBudget> GetPictureBudget() const override;
 
   TResourcePtr<TdocBitmapResource> Texture;
 };

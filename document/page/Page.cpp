@@ -171,6 +171,10 @@ void TdocPage::SetDocument(TdocServices* document) {
 
 TsdStorage* TdocPage::GetResourceArchive() const { return GetDocument() ? GetDocument()->GetStorage() : nullptr; }
 
+std::shared_ptr<imaging::TPixelBudget> TdocPage::GetPictureBudget() const {
+  return PictureBudgetOf(dynamic_cast<const TdocResourceHost*>(GetDocument()));
+}
+
 void TdocPage::SetModified(bool value) {
   TdocShape::SetModified(value);
   if (value) ThumbnailDirty = true;
@@ -193,7 +197,7 @@ void TdocPage::SaveToXml(TXmlNode& node) const {
     node.WriteChildFloat("PageWidth", GetDocWidth(), 0);
     node.WriteChildFloat("PageHeight", GetDocHeight(), 0);
     TdocResourceAccess access(*Background);
-    if (Background->GetBitmap()) Background->SaveToXml(*node.AddChild("BackgroundImage"));
+    if (Background->HoldsPicture()) Background->SaveToXml(*node.AddChild("BackgroundImage"));
     node.WriteChildBool("BackgroundTiled", Own.BackgroundTiled, false);
   }
   TdocShape::SaveToXml(node);
@@ -234,12 +238,19 @@ void TdocPage::LoadBackground(TXmlNode& node) {
   Background->Clear();
   const TXmlNode* element = node.FindChild("BackgroundImage");
   if (!element) return;
-  if (!element->FindChild("SourceSize")) {
-    Background->LoadFromXml(*element);
-    return;
+  // A background that cannot be shown is told, and the page keeps its shapes.
+  try {
+    if (!element->FindChild("SourceSize")) {
+      Background->LoadFromXml(*element);
+    } else {
+      // The older form: the picture itself stored in the element.
+      std::unique_ptr<TBitmap32> picture;
+      xml::LoadBitmapFromXmlNode(&node, "BackgroundImage", picture);
+      Background->SetBitmap(picture.get());
+    }
+  } catch (const std::exception& error) {
+    Background->Clear();
+    DoLoadError(error.what());
   }
-  // The older form: the picture itself stored in the element.
-  std::unique_ptr<TBitmap32> picture;
-  xml::LoadBitmapFromXmlNode(&node, "BackgroundImage", picture);
-  Background->SetBitmap(picture.get());
+  if (const std::string problem = Background->TakeLoadProblem(); !problem.empty()) DoLoadError(problem);
 }

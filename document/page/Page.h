@@ -122,6 +122,8 @@ public:
 
   // ---- resource host
   TsdStorage* GetResourceArchive() const override;
+  // The document's, so that a background counts with the label's pictures.
+  std::shared_ptr<imaging::TPixelBudget> GetPictureBudget() const override;
 
   // ---- rendering onto a canvas
   // Renders the page for printing into rect of canvas (pixels), scaled to

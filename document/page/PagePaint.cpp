@@ -10,6 +10,7 @@
 #include "document/render/ScreenPolygon.h"
 #include "imaging/docgraphics/BitmapHelpers.h"
 #include "imaging/resample/BoxDownsample.h"
+#include "platform/rtl/Exception.h"
 
 using document::ScreenRound;
 
@@ -109,7 +110,12 @@ void TdocPage::PaintBackgroundPicture(TBitmap32& bitmap, const TRect& pageRect, 
   TdocBitmapResource* resource = GetBackground();
   if (!resource) return;
   TdocResourceAccess access(*resource);
-  TBitmap32* picture = resource->GetBitmap();
+  TBitmap32* picture = nullptr;
+  try {
+    picture = resource->GetBitmap();
+  } catch (const Exception&) {
+    return;  // refused when the page was read, and told then
+  }
   if (!picture || picture->IsEmpty()) return;
   const TRect source = picture->BoundsRect();
   const TAxis x = AxisX(GetDeviceTransform()), y = AxisY(GetDeviceTransform());

@@ -1,10 +1,13 @@
 #include "document/resources/BitmapResource.h"
 
 #include "document/resources/PicturePool.h"
+#include "document/resources/ResourceHost.h"
 
 #include "imaging/bitmap/Bitmap32.h"
 #include "imaging/formats/ImageFiler.h"
+#include "imaging/formats/PictureBudget.h"
 #include "imaging/formats/RasterFormat.h"
+#include "platform/rtl/Exception.h"
 #include "platform/rtl/Format.h"
 
 namespace {
@@ -32,7 +35,16 @@ const TResourceClass& TdocBitmapResource::Class() {
   return resourceClass;
 }
 
+TdocBitmapResource::~TdocBitmapResource() { ChargeLabel(0, 0); }
+
 TBitmap32* TdocBitmapResource::GetBitmap() { return dynamic_cast<TBitmap32*>(GetObject()); }
+
+bool TdocBitmapResource::HoldsPicture() {
+  TdocResourceAccess access(*this);
+  if (CurrentObject() != nullptr) return true;
+  EnsureData();
+  return GetData().GetSize() > 0;
+}
 
 void TdocBitmapResource::SetBitmap(const TCustomBitmap32* source) {
   TdocResourceAccess access(*this);
@@ -41,6 +53,7 @@ void TdocBitmapResource::SetBitmap(const TCustomBitmap32* source) {
     if (GetFileExtension().empty()) SetFileName(kPackedExtension);
   }
   if (source != nullptr) {
+    ChargeLabel(source->GetWidth(), source->GetHeight());
     CurrentObject()->Assign(source);
     MarkObjectChanged();
   } else {
@@ -82,6 +95,34 @@ void TdocBitmapResource::Changed() {
 void TdocBitmapResource::Clear() {
   Shared.reset();
   TdocResource::Clear();
+  ChargeLabel(0, 0);
+}
+
+void TdocBitmapResource::LoadFromXml(const TXmlNode& node) {
+  TdocResourceAccess access(*this);
+  TdocResource::LoadFromXml(node);
+  try {
+    GetSharedBitmap();  // decoded now, to be shown in a moment anyway
+  } catch (const Exception& refused) {
+    KeepLoadProblem(refused.what());
+  }
+}
+
+// Charged when decoded, so a picture the cache let go and decodes again is
+// not counted twice, and one the pool shares is counted once.
+void TdocBitmapResource::ChargeLabel(std::int64_t width, std::int64_t height) {
+  // Nothing to charge: the owner, perhaps gone already, is not asked.
+  std::shared_ptr<imaging::TPixelBudget> budget;
+  if (width * height != 0 && GetOwner() != nullptr) budget = GetOwner()->GetPictureBudget();
+  if (ChargedBudget != nullptr && budget != ChargedBudget) {
+    ChargedBudget->Recharge(ChargedPixels, 0, 0);
+    ChargedBudget.reset();
+    ChargedPixels = 0;
+  }
+  if (budget == nullptr) return;
+  budget->Recharge(ChargedPixels, width, height);
+  ChargedBudget = std::move(budget);
+  ChargedPixels = width * height;
 }
 
 void TdocBitmapResource::Unload() {
@@ -100,6 +141,9 @@ void TdocBitmapResource::SaveObjectToStream(TStream& data, const TPersistent& ob
 
 std::unique_ptr<TPersistent> TdocBitmapResource::LoadObjectFromStream(TStream& data) {
   auto bitmap = std::make_unique<TBitmap32>();
+  const imaging::TPictureAdmission admission([this](std::int64_t width, std::int64_t height) {
+    ChargeLabel(width, height);
+  });
   imaging::LoadRasterFromStream(data, GetFileExtension(), *bitmap, 0, TSize{0, 0});
   return bitmap;
 }

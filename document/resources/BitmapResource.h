@@ -4,12 +4,16 @@
 // named by the extension of FileName (raster format registry); its object
 // is the decoded TBitmap32.
 
+#include <cstdint>
 #include <memory>
 
 #include "document/resources/Resource.h"
 
 class TBitmap32;
 class TCustomBitmap32;
+namespace imaging {
+class TPixelBudget;
+}
 
 class TdocBitmapResource final : public TdocResource {
 public:
@@ -19,6 +23,9 @@ public:
   // The decoded picture, nil without one. Use it only inside an access
   // bracket (TdocResourceAccess) held for as long as the pointer is used.
   TBitmap32* GetBitmap();
+  // Whether there is a picture to keep: bytes or an object, whether or not
+  // they decode (a refused picture is kept all the same).
+  bool HoldsPicture();
   // A copy of source becomes the picture (FileName gets ".hck" when it has
   // no extension); nil clears the resource.
   void SetBitmap(const TCustomBitmap32* source);
@@ -32,9 +39,13 @@ public:
   void Changed() override;
   void Clear() override;
   void Unload() override;
+  // Bytes that do not decode, or a picture past the budget of a picture or
+  // of the owner's label, are kept (saving the document keeps them) but the
+  // picture is not shown, and the reason waits for TakeLoadProblem.
+  void LoadFromXml(const TXmlNode& node) override;
 
 protected:
-  ~TdocBitmapResource() override = default;
+  ~TdocBitmapResource() override;
 
   // Saves in the format of the extension; an extension that names no format
   // able to write into a stream becomes ".hck" first, so no edit is lost.
@@ -50,5 +61,12 @@ private:
   // pool has none of equal bytes; data is left at position 0.
   std::shared_ptr<const TBitmap32> SharePicture(TMapStream& data);
 
+  // Charges the label's budget for a picture of width x height, in place of
+  // what this resource charged before; raises EPictureTooLarge past it.
+  void ChargeLabel(std::int64_t width, std::int64_t height);
+
   std::shared_ptr<const TBitmap32> Shared;
+  // The budget charged and the pixels charged to it.
+  std::shared_ptr<imaging::TPixelBudget> ChargedBudget;
+  std::int64_t ChargedPixels = 0;
 };

@@ -145,8 +145,8 @@ public:
   // for TakeLoadProblem instead of failing the owner's load.
   virtual void LoadFromXml(const TXmlNode& node);
   virtual void SaveToXml(TXmlNode& node);
-  // Why the last LoadFromXml left the resource without its external file;
-  // empty when nothing was refused. Clears the reason.
+  // Why the last LoadFromXml left the resource without its external file or
+  // its picture; empty when nothing was refused. Clears the reason.
   std::string TakeLoadProblem();
 
   TResourceObjectEvent OnLoadObject;
@@ -188,6 +188,7 @@ protected:
   void MarkDataChanged() { DataChangedFlag = true; }
   TMapStream& GetData() { return Data; }
   void ReplaceFileName(std::string name) { FileName = std::move(name); }
+  void KeepLoadProblem(std::string problem) { LoadProblem = std::move(problem); }
 
 private:
   void EmptyData();

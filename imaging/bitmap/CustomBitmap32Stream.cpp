@@ -124,7 +124,8 @@ void TCustomBitmap32::DefineProperties(TFiler& filer) {
 void TCustomBitmap32::ReadData(TStream& stream) {
   const auto width = rtl::ReadLE<std::int32_t>(stream);
   const auto height = rtl::ReadLE<std::int32_t>(stream);
-  if (width < 0 || height < 0 || std::int64_t{width} * height * 4 > stream.Remaining())
+  // Both sides below 2^31: their product fits, four times it may not.
+  if (width < 0 || height < 0 || std::int64_t{width} * height > stream.Remaining() / 4)
     throw EReadError("Bitmap data is invalid or truncated");
   {
     TUpdateGuard update(*this);

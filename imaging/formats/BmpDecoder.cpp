@@ -9,6 +9,7 @@
 #include "imaging/bitmap/CustomBitmap32.h"
 #include "imaging/core/ThreadPersistent.h"
 #include "imaging/formats/BmpRunLength.h"
+#include "imaging/formats/PictureBudget.h"
 #include "platform/rtl/BinaryIO.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Format.h"
@@ -113,7 +114,7 @@ TBmpHeader ReadHeaders(TStream& stream) {
   } else if (h.Compression != BI_RGB) {
     Invalid(rtl::Format("Unsupported BMP compression %u", h.Compression));
   }
-  if (h.Width * h.Height > kMaxBmpPixels) Invalid("BMP image is too large");
+  AdmitPicture(h.Width, h.Height);
   return h;
 }
 

@@ -22,7 +22,9 @@ enum class TBmpAlpha { AsStored, UnusedWhenAllZero };
 
 // Reads the BMP that starts at the stream's position into bitmap (resized).
 // Raises EInvalidGraphic with the reason when the data is not a BMP this
-// reader knows or is cut short; the bitmap is then left unchanged.
+// reader knows or is cut short, and EPictureTooLarge past the picture
+// budget (PictureBudget.h) before any pixel takes memory; the bitmap is then
+// left unchanged.
 void DecodeBmp(TStream& stream, TCustomBitmap32& bitmap, TBmpAlpha alpha = TBmpAlpha::AsStored);
 // DecodeBmp inside an update bracket of the bitmap, then Changed.
 void LoadBmp(TStream& stream, TCustomBitmap32& bitmap, TBmpAlpha alpha);
@@ -30,8 +32,5 @@ void LoadBmp(TStream& stream, TCustomBitmap32& bitmap, TBmpAlpha alpha);
 // The file size field of a 32-bit BMP of that size: 54 + width x height x 4.
 // Raises EInvalidGraphic when it does not fit the field's 32 bits.
 std::uint32_t Bmp32FileSize(std::int32_t width, std::int32_t height);
-
-// The largest image accepted, in pixels (16384 x 16384).
-constexpr std::int64_t kMaxBmpPixels = std::int64_t{1} << 28;
 
 }  // namespace imaging

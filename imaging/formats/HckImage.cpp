@@ -6,6 +6,7 @@
 #include "imaging/resample/BoxDownsample.h"
 #include "imaging/bitmap/CustomBitmap32.h"
 #include "imaging/formats/HckPlanes.h"
+#include "imaging/formats/PictureBudget.h"
 #include "imaging/util/Packing.h"
 #include "imaging/util/PackingChain.h"
 #include "platform/rtl/BinaryIO.h"
@@ -58,6 +59,7 @@ void THckImage::LoadFromStream(TStream& stream, TCustomBitmap32& bitmap, std::in
   ImageHeight = Header.Height;
   if (Header.Signature != kHckSignature || Header.Width < 0 || Header.Height < 0) Corrupted();
   if (Header.RawSize() == 0) return;
+  imaging::AdmitPicture(Header.Width, Header.Height);
   const std::int64_t pageEnd = SeekPage(stream, pageIndex);
   const std::vector<std::uint8_t> planes = ReadPlanes(stream, pageEnd);
   PlacePlanes(planes, bitmap, targetSize);

@@ -30,7 +30,8 @@ public:
   // pixels leaves bitmap untouched. Raises ERasterError: "Requested
   // non-existing page", "No suitable codec found", "Unable to decompress"
   // (packed data that is inconsistent or cut short) or "Image file is
-  // corrupted" (header, page counts or planes that do not fit the data).
+  // corrupted" (header, page counts or planes that do not fit the data);
+  // EPictureTooLarge past the picture budget, before anything is reserved.
   void LoadFromStream(TStream& stream, TCustomBitmap32& bitmap, std::int32_t pageIndex, TSize targetSize) override;
   // Raises ERasterError "Unable to compress" when the picture cannot be
   // packed (over 2^32 - 1 bytes of planes); the stream is then untouched.

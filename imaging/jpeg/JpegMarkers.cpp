@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "imaging/formats/PictureBudget.h"
 #include "imaging/jpeg/JpegBigEndian.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Format.h"
@@ -144,8 +145,7 @@ void TsdSOFnMarker::LoadFromStream(TStream& stream, int size) {
     throw EInvalidGraphic(Format("Invalid number of frame components: %d", info.FrameCount));
   if (size < 6 + 3 * info.FrameCount) throw EInvalidGraphic("Jpeg segment truncated");
   if (info.Width == 0) throw EInvalidGraphic("Invalid image width: 0");
-  if (std::int64_t{info.Width} * info.Height > jpeg::kMaxPixels)
-    throw EInvalidGraphic(Format("Image too large: %dx%d", info.Width, info.Height));
+  imaging::AdmitPicture(info.Width, info.Height);
   info.WaitForDNL = info.Height == 0;
   info.FrameComponents.assign(static_cast<std::size_t>(info.FrameCount), {});
   info.ScanComponents.clear();
@@ -289,8 +289,7 @@ void TsdDNLMarker::LoadFromStream(TStream& stream, int size) {
   // Only a frame that left its height open may receive one.
   if (!CodingInfo->WaitForDNL) throw EInvalidGraphic("Unexpected DNL marker");
   if (lines == 0) throw EInvalidGraphic("Invalid number of lines in DNL marker");
-  if (std::int64_t{CodingInfo->Width} * lines > jpeg::kMaxPixels)
-    throw EInvalidGraphic(Format("Image too large: %dx%d", CodingInfo->Width, lines));
+  imaging::AdmitPicture(CodingInfo->Width, lines);
   CodingInfo->Height = lines;
   CodingInfo->WaitForDNL = false;
   CodingInfo->UpdateFrameLayout();

@@ -204,6 +204,31 @@ TEST_F(LabelFileTest, ManySmallBombsStopAtTheRestoreBound) {
   EXPECT_FALSE(backup.IsBusy());
 }
 
+// Members that unpack to more than a label holds: refused through the
+// window's own component too, which keeps its own bound afterwards.
+TEST_F(LabelFileTest, MembersPastTheLabelBoundAreRefused) {
+  const auto archiveOf = [](std::int64_t chunks) {
+    TArchiveBuilder archive;
+    archive.Header().Member("sv2.tp", RecordBytes(FirstAveryRecord())).Entry("sv1.tp");
+    TArchiveBuilder chunk;
+    chunk.Packed(Bytes(app::ArchiveChunkSize, 'x'));
+    for (std::int64_t i = 0; i < chunks; ++i) archive.Raw(chunk.Data);
+    return archive.Int(0).Int(0).Data;
+  };
+  const std::int64_t fitting = (app::MaxLabelFileData - app::SheetSetupRecordSize) / app::ArchiveChunkSize;
+  EXPECT_EQ(app::ReadLabelArchive(archiveOf(fitting)).Document.size(),
+            static_cast<std::size_t>(fitting * app::ArchiveChunkSize));
+  EXPECT_THROW(app::ReadLabelArchive(archiveOf(fitting + 1)), app::EArchiveError);
+
+  const std::string file = Folder.File("too-much.mqv");
+  const Bytes tooMuch = archiveOf(fitting + 1);
+  apptest::WriteBytes(file, std::string(tooMuch.begin(), tooMuch.end()));
+  app::TBackupFile backup;
+  EXPECT_THROW(app::ReadLabelFile(backup, file), app::EArchiveError);
+  EXPECT_EQ(backup.MaxRestoredSize, app::TBackupFile::DefaultMaxRestoredSize);
+  EXPECT_TRUE(UnpackRootEmpty());
+}
+
 TEST_F(LabelFileTest, EveryTruncationIsRefused) {
   const Bytes archive = app::BuildLabelArchive(SampleDocument(3000), FirstAveryRecord());
   ASSERT_NO_THROW(app::ReadLabelArchive(archive));

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/LanguageFile.h"
+#include "imaging/formats/PictureBudget.h"
 #include "platform/rtl/Strings.h"
 #include "tests/app/AppTestSupport.h"
 
@@ -14,7 +16,8 @@ namespace {
 // Rows the program's commands and captions use, and the about box's rows.
 std::vector<int> UsedRows() {
   std::vector<int> rows = {1,   2,   4,   6,   67,  68,  82,  83,  84,  125, 126, 127, 128, 129, 130, 179, 180,
-                           181, 182, 183, 184, 186, 187, 188, 189, 190, 191, 192, 193, 194, 195, 197, 198, 204};
+                           181, 182, 183, 184, 186, 187, 188, 189, 190, 191, 192, 193, 194, 195, 197, 198, 204,
+                           205, 206};
   for (int n = 8; n <= 41; ++n)
     if (n != 9) rows.push_back(n);
   for (int n = 44; n <= 53; ++n) rows.push_back(n);
@@ -56,7 +59,7 @@ TEST(UiTexts, EveryUsedRowHasFrenchAndEveryFrenchRowHasEnglish) {
 }
 
 TEST(UiTexts, OtherNumbersAndLanguagesAreEmpty) {
-  for (const int number : {-1, 0, 3, 205, 300}) EXPECT_EQ(BuiltInUiText(number, LanguageFrench), "") << number;
+  for (const int number : {-1, 0, 3, 207, 300}) EXPECT_EQ(BuiltInUiText(number, LanguageFrench), "") << number;
   for (const int language : {0, 3, -1}) EXPECT_EQ(BuiltInUiText(1, language), "") << language;
 }
 
@@ -87,6 +90,42 @@ TEST(UiTexts, ProgramServiceAnswersPgloretlibmessage) {
   UiTextService().SetLanguageIndex(LanguageEnglish);
   EXPECT_EQ(pgloretlibmessage(6), "Help");
   UiTextService().SetLanguageIndex(LanguageFrench);
+}
+
+}  // namespace
+
+namespace {
+
+std::string RefusalText(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const EPictureTooLarge& refused) {
+    return refused.what();
+  }
+  return "not refused";
+}
+
+TEST(UiTexts, RefusedPicturesAreToldInTheLanguageOfTheService) {
+  TUiTextService& service = UiTextService();
+  const int language = service.GetLanguageIndex();
+  const auto tooLarge = [] { imaging::AdmitPicture(10000, 9000); };
+  const auto labelFull = [] {
+    imaging::TPixelBudget budget;
+    budget.Recharge(0, 10000, 10000);
+    budget.Recharge(0, 6000, 6000);
+  };
+  service.SetLanguageIndex(LanguageFrench);
+  EXPECT_EQ(RefusalText(tooLarge),
+            "L'image est trop grande (10000 x 9000 pixels) : une image a au plus 64 millions de pixels");
+  EXPECT_EQ(RefusalText(labelFull), "L'image (6000 x 6000 pixels) n'est pas chargée : les images d'une étiquette ont "
+                                    "au plus 128 millions de pixels à elles toutes");
+  service.SetLanguageIndex(LanguageEnglish);
+  EXPECT_EQ(RefusalText(tooLarge),
+            "The picture is too large (10000 x 9000 pixels): a picture may have at most 64 million pixels");
+  EXPECT_EQ(RefusalText(labelFull),
+            "The picture (6000 x 6000 pixels) is not loaded: the pictures of a label may have at most 128 million "
+            "pixels together");
+  service.SetLanguageIndex(language);
 }
 
 }  // namespace

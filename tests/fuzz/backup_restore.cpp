@@ -51,6 +51,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   Require(::mkdtemp(pattern) != nullptr);
   Box = fs::path(pattern) / "box";
   fs::create_directory(Box);
+  // The folder goes with the run.
+  std::atexit([] {
+    std::error_code error;
+    fs::remove_all(Box.parent_path(), error);
+  });
   return 0;
 }
 

@@ -1,5 +1,6 @@
-// Arbitrary bytes as a BMP stream: reading must either give a bitmap that
-// writes back and reads again identically, or raise an exception.
+// Arbitrary bytes as a BMP stream: reading must either give a bitmap within
+// the picture budget that writes back and reads again identically, or raise
+// an exception; a header past the budget is always refused.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,7 +12,6 @@
 #include "tests/fuzz/BmpSizeLimit.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (fuzz::IsOversizedBmp(data, size)) return 0;
   imaging::StartUp();
   TMemoryStream input;
   input.WriteBuffer(data, static_cast<std::int64_t>(size));
@@ -22,6 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const Exception&) {
     return 0;
   }
+  if (fuzz::DeclaredBmpPixels(data, size) > imaging::MaxPicturePixels) std::terminate();
+  fuzz::RequireWithinBudget(bitmap);
+  if (fuzz::PixelsOf(bitmap) > fuzz::kMaxRoundTripPixels) return 0;
   TMemoryStream output;
   bitmap.SaveToStream(output, size % 2 == 0);
   output.SetPosition(0);

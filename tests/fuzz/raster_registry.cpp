@@ -1,7 +1,8 @@
 // Arbitrary bytes as a picture of unknown kind: the registry chooses the
 // format by content (HCK and JPEG by their signatures, BMP for the rest)
 // and that format reads it. Reading must raise an exception or give a
-// bitmap that the same format writes, and reads back at the same size.
+// bitmap within the picture budget that the same format writes, and reads
+// back at the same size; a BMP header past the budget is always refused.
 
 #include <cstddef>
 #include <cstdint>
@@ -22,7 +23,6 @@ TSize Loaded(const TRasterClass& rasterClass, TStream& stream, TCustomBitmap32& 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (fuzz::IsOversizedBmp(data, size)) return 0;
   imaging::StartUpSubsystem();
   TMemoryStream input;
   input.WriteBuffer(data, static_cast<std::int64_t>(size));
@@ -37,7 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const Exception&) {
     return 0;
   }
-  if (bitmap.IsEmpty()) return 0;
+  if (fuzz::DeclaredBmpPixels(data, size) > imaging::MaxPicturePixels) std::terminate();
+  fuzz::RequireWithinBudget(bitmap);
+  if (bitmap.IsEmpty() || fuzz::PixelsOf(bitmap) > fuzz::kMaxRoundTripPixels) return 0;
   TMemoryStream output;
   rasterClass->Create()->SaveToStream(output, bitmap);
   output.SetPosition(0);

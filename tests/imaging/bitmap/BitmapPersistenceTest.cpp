@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "imaging/bitmap/Bitmap32.h"
 #include "imaging/bitmap/CustomBitmap32.h"
 #include "platform/gdi/Bitmap.h"
+#include "platform/rtl/BinaryIO.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Filer.h"
 #include "tests/imaging/ImagingTestSupport.h"
@@ -110,6 +112,9 @@ TEST(BitmapPersistence, UnknownOrDamagedValuesAreReadErrors) {
   std::vector<std::uint8_t> tall = good;
   tall[13] = 9;  // height 9: the pixels would run past the value
   EXPECT_EQ(message(tall), "Bitmap data is invalid or truncated");
+  std::vector<std::uint8_t> widest = good;  // 2^31 - 1 by 2^31 - 1: four bytes a pixel overflow 64 bits
+  for (const std::size_t side : {9u, 13u}) rtl::ToLittleEndian(std::int32_t{INT32_MAX}, &widest[side]);
+  EXPECT_EQ(message(widest), "Bitmap data is invalid or truncated");
   EXPECT_EQ(message(std::vector<std::uint8_t>(good.begin(), good.end() - 1)), "Stream read error");  // no end mark
 }
 

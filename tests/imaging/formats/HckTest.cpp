@@ -25,7 +25,7 @@ void Load(const Bytes& file, TCustomBitmap32& bitmap, std::int32_t page = 0, TSi
 
 std::string LoadError(const Bytes& file, std::int32_t page = 0) {
   TCustomBitmap32 b;
-  return ErrorOf<ERasterError>([&] { Load(file, b, page); });
+  return ErrorOf<Exception>([&] { Load(file, b, page); });
 }
 
 Bytes Saved(const TCustomBitmap32& bitmap) {

@@ -106,7 +106,7 @@ TEST(Hostile, UnsupportedAndLyingSegmentsGiveClearErrors) {
       {false, 0xC0, 7, {0}, "Invalid number of frame components: 0"},
       {false, 0xC0, 9, {0x20}, "Invalid sampling factors in frame header"},
       {false, 0xC0, 9, {0x33, 0, 2, 0x22}, "Invalid sampling factors in frame header"},  // 2 x 2 does not divide 3 x 3
-      {false, 0xC0, 3, {0xFF, 0xFF, 0xFF, 0xFF}, "Image too large: 65535x65535"},
+      {false, 0xC0, 3, {0xFF, 0xFF, 0xFF, 0xFF}, "The picture is too large (65535 x 65535 pixels)"},
       {false, 0xC0, 2, {12}, "Unsupported sample precision: 12 bits"},
       {false, 0xC4, 3, {3}, "Invalid Huffman table: too many codes for their lengths"},  // three codes of length 1
       {false, 0xC4, 2, {0x20}, "Invalid table class in DHT marker"},

@@ -132,6 +132,13 @@ TEST(XmlBitmap, MissingOrLyingSizesLoadNothingOrAreRefusedWithTheReason) {
   bitmap->SetSize(2, 2);
   xml::LoadBitmapFromXmlNode(doc.GetRoot(), "Missing", bitmap);
   EXPECT_EQ(bitmap->GetWidth(), 2) << "nothing stored leaves the bitmap alone";
+  // A stream whose own sides do not make its size: a taller picture than the
+  // pixels stored, or more bytes than its pixels need.
+  Bytes taller = bmp, longer = bmp;
+  taller[22] = 100;
+  longer.insert(longer.end(), 4, 0);
+  for (const Bytes& lying : {taller, longer})
+    EXPECT_EQ(LoadResult(Stored(hcktest::ChainPackedByHand(Planes(lying)), lying.size())), corrupt);
   // Packed data that unpacks well but is no bitmap: the BMP reader says so.
   Parse(doc, Stored(hcktest::ChainPackedByHand(Bytes(64, 'x')), 64));
   EXPECT_THROW(xml::LoadBitmapFromXmlNode(doc.GetRoot(), "Thumb", bitmap), EInvalidGraphic);

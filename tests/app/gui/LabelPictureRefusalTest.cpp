@@ -1,0 +1,57 @@
+// Pictures a label holds but the window cannot show: past a picture's pixel
+// budget they are told in the window's language, at the open for the first
+// page and once the window is idle again for a page read later; the label
+// keeps everything else.
+
+#include <QCoreApplication>
+
+#include "app/LabelFile.h"
+#include "app/UiTexts.h"
+#include "document/control/Document.h"
+#include "document/editor/HandlePainter.h"
+#include "platform/rtl/Format.h"
+#include "tests/app/gui/MainWindowTestSupport.h"
+#include "tests/document/core/StorFile.h"
+#include "tests/document/resources/PictureXml.h"
+#include "tests/imaging/formats/TinyHugeBmp.h"
+
+namespace guitest {
+namespace {
+
+using namespace doctest::picturexml;
+using imagingtest::TinyHugeBmp;
+
+QString TooLarge(int side) {
+  return QString::fromStdString(rtl::Format(pgloretlibmessage(UiTextPictureTooLarge), side, side, 64));
+}
+
+TEST_F(MainWindowTest, PicturesTooLargeAreToldInTheWindowsLanguageWhicheverPageHoldsThem) {
+  app::TForm1& form = Show();
+  const std::string document = doctest::WriteStor(
+      {{"Index.xml", "<Document/>"},
+       {"Page0001.xml", Page(1, "", Rectangle(5) + PictureShape(TinyHugeBmp(16384, 16384, 1)))},
+       {"Page0002.xml", Page(2, "", Rectangle(6) + PictureShape(TinyHugeBmp(20000, 20000, 2)))}});
+  const std::string label = Folder.File("hostile.mqv");
+  app::WriteLabelFile(label, {reinterpret_cast<const std::uint8_t*>(document.data()), document.size()},
+                      app::TSheetSetupRecord{});
+  ASSERT_FALSE(pgloretlibmessage(UiTextPictureTooLarge).empty());
+
+  QString atOpen;
+  AnswerNextMessageBox(QMessageBox::Ok, &atOpen);
+  form.OpenLabelFile(label);
+  EXPECT_EQ(atOpen, TooLarge(16384));
+  TdocDocumentCore& core = form.Fdocument->Core();
+  ASSERT_EQ(core.GetPageCount(), 2);
+  EXPECT_EQ(core.ShapeCount(), 2);
+
+  QString later;
+  AnswerNextMessageBox(QMessageBox::Ok, &later);
+  core.SetCurrentPageIndex(1);
+  EXPECT_TRUE(later.isEmpty()) << "no box while the page is read";
+  for (int turn = 0; turn < 200 && later.isEmpty(); ++turn) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  EXPECT_EQ(later, TooLarge(20000));
+  EXPECT_EQ(core.ShapeCount(), 2);
+}
+
+}  // namespace
+}  // namespace guitest
