@@ -132,6 +132,14 @@ void TdocBitmapResource::Unload() {
   TdocResource::Unload();
 }
 
+void TdocBitmapResource::RenameArchiveNames(const std::map<std::string, std::string>& renames) {
+  TdocResourceAccess access(*this);
+  TdocResource::RenameArchiveNames(renames);
+  // A pasted picture may have been decoded while its name still led to
+  // another stream of the document.
+  if (GetState() == 0) Shared.reset();
+}
+
 void TdocBitmapResource::SaveObjectToStream(TStream& data, const TPersistent& object) {
   const auto* bitmap = dynamic_cast<const TCustomBitmap32*>(&object);
   if (bitmap == nullptr) return;

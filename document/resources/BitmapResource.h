@@ -39,6 +39,8 @@ public:
   void Changed() override;
   void Clear() override;
   void Unload() override;
+  // The picture decoded from the old stream goes with its bytes.
+  void RenameArchiveNames(const std::map<std::string, std::string>& renames) override;
   // Bytes that do not decode, or a picture past the budget of a picture or
   // of the owner's label, are kept (saving the document keeps them) but the
   // picture is not shown, and the reason waits for TakeLoadProblem.

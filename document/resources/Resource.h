@@ -135,7 +135,7 @@ public:
   // The archive stream was stored under a new name (a copied shape landed in
   // a document that held the old one): the resource follows it and reads its
   // bytes again from there.
-  void RenameArchiveNames(const std::map<std::string, std::string>& renames);
+  virtual void RenameArchiveNames(const std::map<std::string, std::string>& renames);
   virtual void Clear();
   // Called by the cache; nothing while a bracket is open. Bytes that can be
   // read again (file, archive) are released with the object; other bytes stay.

@@ -72,12 +72,8 @@ struct TFramePixels {
 
 struct BarcodeFrameTest : MainWindowTest, ::testing::WithParamInterface<int> {
   void Start() {
-    if (GetParam() == LanguageEnglish) apptest::WriteBytes(ParameterFile(), ParameterRecord(LanguageEnglish, ""));
-    Show();
+    ShowActiveIn(GetParam());
     Form->resize(1400, 1000);
-    Form->raise();
-    Form->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form->Fdocument));
   }
   TdocDocumentCore& Core() { return Form->Fdocument->Core(); }
   app::TPropertyPanel& Panel() { return *Form->panelcarshape; }

@@ -75,12 +75,7 @@ bool SameCursor(const QCursor& a, const QCursor& b) {
 
 struct InsertByMouseTest : MainWindowTest, ::testing::WithParamInterface<int> {
   TForm1& Start() {
-    if (GetParam() == LanguageEnglish) WriteBytes(ParameterFile(), ParameterRecord(LanguageEnglish, ""));
-    TForm1& form = Show();
-    Form->raise();
-    Form->activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(Form->Fdocument));
-    return form;
+    return ShowActiveIn(GetParam());
   }
   TdocDocumentCore& Core() { return Form->Fdocument->Core(); }
   TdocDocument& Label() { return *Form->Fdocument; }

@@ -44,6 +44,15 @@ app::TForm1& MainWindowTest::Show() {
   return *Form;
 }
 
+app::TForm1& MainWindowTest::ShowActiveIn(int languageIndex) {
+  if (languageIndex == LanguageEnglish) apptest::WriteBytes(ParameterFile(), ParameterRecord(LanguageEnglish, ""));
+  Show();
+  Form->raise();
+  Form->activateWindow();
+  EXPECT_TRUE(QTest::qWaitForWindowExposed(Form->Fdocument));
+  return *Form;
+}
+
 std::string MainWindowTest::ParameterFile() const { return Folder.File("config/mirqoven/MIRQOVEN.PAR"); }
 std::string MainWindowTest::LanguageFile() const { return Folder.File("data/mirqoven/mirqoven.lg"); }
 

@@ -25,6 +25,9 @@ public:
 
   // Creates and shows the window: its first activation runs.
   app::TForm1& Show();
+  // Shows the window in the language (French unless English is asked, through
+  // the parameter file), active and exposed, as a person starting it sees it.
+  app::TForm1& ShowActiveIn(int languageIndex);
   std::string ParameterFile() const;
   std::string LanguageFile() const;
 

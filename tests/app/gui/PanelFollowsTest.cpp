@@ -22,11 +22,7 @@ namespace {
 
 struct PanelFollowsTest : MainWindowTest, ::testing::WithParamInterface<int> {
   void Start() {
-    if (GetParam() == LanguageEnglish) apptest::WriteBytes(ParameterFile(), ParameterRecord(LanguageEnglish, ""));
-    Show();
-    Form->raise();
-    Form->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form->Fdocument));
+    ShowActiveIn(GetParam());
   }
   TdocDocumentCore& Core() { return Form->Fdocument->Core(); }
   app::TPropertyPanel& Panel() { return *Form->panelcarshape; }

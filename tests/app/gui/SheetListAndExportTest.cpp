@@ -30,11 +30,7 @@ namespace {
 
 struct SheetListAndExportTest : MainWindowTest, ::testing::WithParamInterface<int> {
   void Start() {
-    if (GetParam() == LanguageEnglish) apptest::WriteBytes(ParameterFile(), ParameterRecord(LanguageEnglish, ""));
-    Show();
-    Form->raise();
-    Form->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form->Fdocument));
+    ShowActiveIn(GetParam());
   }
   // The names a person should read: the free A4 sheet has none.
   static std::vector<QString> TemplateNames() {
