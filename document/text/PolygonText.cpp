@@ -12,6 +12,7 @@
 #include "document/text/FontRenderer.h"
 #include "imaging/bitmap/Bitmap32.h"
 #include "platform/gdi/Color.h"
+#include "platform/rtl/Format.h"
 
 namespace {
 
@@ -73,6 +74,13 @@ void TdocPolygonText::Relayout() {
 void TdocPolygonText::Loaded() {
   TdocTextBaseShape::Loaded();
   AcquireShapeFont();
+  if (GetText().size() > MaxOutlinedCharacters)
+    DoLoadError(rtl::Format("A text of %d characters is drawn only up to its first %d characters",
+                            static_cast<std::int64_t>(GetText().size()), static_cast<std::int64_t>(MaxOutlinedCharacters)));
+}
+
+std::u16string_view TdocPolygonText::DrawnPart(std::u16string_view text) {
+  return text.substr(0, std::min(text.size(), MaxOutlinedCharacters));
 }
 
 // ---- measuring
@@ -150,9 +158,12 @@ void TdocPolygonText::PaintToBitmap(TBitmap32& bitmap, const TdocRenderOptions& 
   TdocFontRenderer renderer(Font);
   ConfigureRenderer(renderer);
   Outline->Clear();
-  for (int i = 0; i < GetSpanCount(); ++i) {
+  std::size_t budget = MaxOutlinedCharacters;
+  for (int i = 0; i < GetSpanCount() && budget > 0; ++i) {
     const TdocTextSpan& span = GetSpans(i);
-    renderer.RenderText(SpanText(span), *Outline, span.LineLeft, span.LineTop + renderer.GetAscent(), 1.0);
+    const std::u16string_view text = SpanText(span).substr(0, budget);
+    budget -= text.size();
+    renderer.RenderText(text, *Outline, span.LineLeft, span.LineTop + renderer.GetAscent(), 1.0);
   }
   FillOutline(bitmap, *Outline);
 }
