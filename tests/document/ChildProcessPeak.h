@@ -48,6 +48,9 @@ inline TChildOutcome RunInChild(const std::function<void()>& work, unsigned time
     } catch (const std::exception& error) {
       report = error.what();
       code = 2;
+    } catch (...) {
+      report = "an exception of no standard class";
+      code = 2;
     }
     [[maybe_unused]] const ssize_t written = write(channel[1], report.data(), report.size());
     _exit(code);

@@ -52,13 +52,17 @@ double PeakGrowthKiB(const std::function<void()>& f) {
     malloc_trim(0);
     std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts again from now
     const long before = StatusKiB("VmRSS:");
-    f();
+    try {
+      f();
+    } catch (...) {
+      _exit(1);
+    }
     const long growth = StatusKiB("VmHWM:") - before;
-    _exit(write(channel[1], &growth, sizeof growth) == sizeof growth ? 0 : 1);
+    _exit(write(channel[1], &growth, sizeof growth) == static_cast<ssize_t>(sizeof growth) ? 0 : 1);
   }
   close(channel[1]);
   long growth = -1;
-  if (child < 0 || read(channel[0], &growth, sizeof growth) != sizeof growth) growth = -1;
+  if (child < 0 || read(channel[0], &growth, sizeof growth) != static_cast<ssize_t>(sizeof growth)) growth = -1;
   close(channel[0]);
   if (child > 0) waitpid(child, nullptr, 0);
   return static_cast<double>(growth);
