@@ -22,8 +22,8 @@ constexpr float InitialHeight = 30;
 constexpr float KnobDistance = 0.03f;
 // The undo record of a corner move: eight corner coordinates, the frame's
 // left, top, width and height, and the font height.
-constexpr const char* GeometryProperty = "Corners";
-constexpr std::size_t GeometryValueCount = 13;
+constexpr const char* ProjectiveGeometryProperty = "Corners";
+constexpr std::size_t ProjectiveGeometryValueCount = 13;
 
 bool IsFinite(const TFloatPoint& p) { return std::isfinite(p.X) && std::isfinite(p.Y); }
 
@@ -55,7 +55,7 @@ TdocProjectiveText::TdocProjectiveText()
 void TdocProjectiveText::SetCorner(int index, const TFloatPoint& point) {
   if (index < 0 || index >= CornerCount || !IsFinite(point)) return;
   const auto sane = [](float v) { return std::clamp(v, float(-document::MaxLength), float(document::MaxLength)); };
-  RecordUndo(ckPropertyValue, GeometryProperty, GeometryText());
+  RecordUndo(ckPropertyValue, ProjectiveGeometryProperty, GeometryText());
   const RecordingPause pause;
   Corners[std::size_t(index)] = {sane(point.X), sane(point.Y)};
   Invalidate();
@@ -80,8 +80,8 @@ void TdocProjectiveText::RestoreGeometry(const std::string& text) {
     values.push_back(document::UndoTextToFloat(text.substr(at, space - at)));
     at = space + 1;
   }
-  if (values.size() != GeometryValueCount) throw EConvertError(rtl::Format("'%s' is not a valid corner list", text));
-  RecordUndo(ckPropertyValue, GeometryProperty, GeometryText());
+  if (values.size() != ProjectiveGeometryValueCount) throw EConvertError(rtl::Format("'%s' is not a valid corner list", text));
+  RecordUndo(ckPropertyValue, ProjectiveGeometryProperty, GeometryText());
   const RecordingPause pause;
   Invalidate();
   {
@@ -104,7 +104,7 @@ void TdocProjectiveText::LayOutAtFontHeight(float fontHeight) {
 }
 
 void TdocProjectiveText::SetPropertyByName(const std::string& name, const std::string& value) {
-  if (document::SameText(name, GeometryProperty))
+  if (document::SameText(name, ProjectiveGeometryProperty))
     RestoreGeometry(value);
   else
     TdocTransFormText::SetPropertyByName(name, value);

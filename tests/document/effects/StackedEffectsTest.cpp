@@ -143,7 +143,7 @@ TEST(StackedEffectsLabelTest, FourHundredShadowsOpenPaintAndSaveWithinBoundsAndS
         page.SetModified(true);
         doc.SaveToFile(saved);
       },
-      120);
+      300);
   ASSERT_TRUE(outcome.Finished) << outcome.Failure;
   EXPECT_LT(outcome.PeakGrowthKb, 400 * 1024);
   TdocDocumentCore reread;

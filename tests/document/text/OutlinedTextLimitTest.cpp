@@ -143,7 +143,7 @@ TEST_F(OutlinedTextLimitTest, ALabelOfTwoHundredThousandCharactersOpensPaintsAnd
         const std::string expected = "A text of 100000 characters is drawn only up to its first 10000 characters";
         if (told != std::vector<std::string>{expected, expected}) throw std::runtime_error("not told: " + std::to_string(told.size()));
       },
-      60);
+      300);
   ASSERT_TRUE(outcome.Finished) << outcome.Failure;
   EXPECT_LT(outcome.PeakGrowthKb, 400 * 1024);
   // Nothing of the label is lost.
