@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "document/shape/ShapeValues.h"
@@ -138,8 +139,17 @@ void TdocProjectiveText::SetDocSize(float width, float height) {
   const double oldWidth = GetDocWidth(), oldHeight = GetDocHeight();
   const bool hadArea = oldWidth * oldHeight > 0;
   const double sx = hadArea ? width / oldWidth : 1.0, sy = hadArea ? height / oldHeight : 1.0;
+  const bool scalesCorners = !IsFitting() && !(sx == 1 && sy == 1) && std::isfinite(sx) && std::isfinite(sy);
+  // The corners and the font height follow the frame: one record of the
+  // geometry stands for the size and for them (a move recorded before it
+  // still puts the position back).
+  std::optional<RecordingPause> pause;
+  if (scalesCorners) {
+    RecordUndo(ckPropertyValue, ProjectiveGeometryProperty, GeometryText());
+    pause.emplace();
+  }
   TdocTransFormText::SetDocSize(width, height);
-  if (IsFitting() || (sx == 1 && sy == 1) || !std::isfinite(sx) || !std::isfinite(sy)) return;
+  if (!scalesCorners) return;
   Invalidate();
   for (TFloatPoint& c : Corners) c = {static_cast<float>(c.X * sx), static_cast<float>(c.Y * sy)};
   FitFrameToCorners();

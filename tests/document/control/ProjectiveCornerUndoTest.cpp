@@ -1,6 +1,7 @@
-// A corner of a projective text dragged with the mouse on the real control,
-// then one undo: the text must come back exactly as it was (corners, frame
-// and font height), and one redo must give the dragged shape back.
+// A corner or an edge of a projective text dragged with the mouse on the
+// real control, then one undo: the text must come back exactly as it was
+// (corners, frame and font height), and one redo must give the dragged
+// shape back.
 
 #include <gtest/gtest.h>
 
@@ -94,6 +95,26 @@ TEST_F(ProjectiveCornerUndoTest, OneUndoAfterACornerDragGivesTheShapeBackExactly
   ExpectSameProjectiveGeometry(TProjectiveGeometryRecord(*Text), dragged);
   Doc().Undo();
   ExpectSameProjectiveGeometry(TProjectiveGeometryRecord(*Text), before);
+}
+
+// The bottom edge is a drag line of the frame: dragged 6 mm down, it
+// scales the corners with the frame (40 x 36, font height 36).
+TEST_F(ProjectiveCornerUndoTest, OneUndoAfterAnEdgeDragGivesTheShapeBackExactly) {
+  const TProjectiveGeometryRecord before(*Text);
+  QTest::mousePress(Control.viewport(), Qt::LeftButton, Qt::NoModifier, At(40, 50));
+  ASSERT_EQ(Doc().GetHitKind(), hkBottom);
+  MoveMouse(Control, At(40, 53), Qt::LeftButton);
+  MoveMouse(Control, At(40, 56), Qt::LeftButton);
+  QTest::mouseRelease(Control.viewport(), Qt::LeftButton, Qt::NoModifier, At(40, 56));
+  const TProjectiveGeometryRecord dragged(*Text);
+  EXPECT_FLOAT_EQ(dragged.Height, 36);
+  EXPECT_FLOAT_EQ(dragged.Corners[TdocProjectiveText::cnBottomRight].Y, 36);
+  EXPECT_FLOAT_EQ(dragged.FontHeight, 36);
+
+  Doc().Undo();
+  ExpectSameProjectiveGeometry(TProjectiveGeometryRecord(*Text), before);
+  Doc().Redo();
+  ExpectSameProjectiveGeometry(TProjectiveGeometryRecord(*Text), dragged);
 }
 
 }  // namespace
