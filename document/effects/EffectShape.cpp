@@ -1,6 +1,8 @@
 #include "document/effects/EffectShape.h"
 
 #include <algorithm>
+#include <array>
+#include <tuple>
 
 #include "document/shape/ShapeByteForm.h"
 #include "platform/rtl/Format.h"
@@ -156,8 +158,23 @@ bool TdocEffectShape::HasBitmapEffects() const {
          std::any_of(Effects.begin(), Effects.end(), [](const auto& effect) { return effect->GetEnabled(); });
 }
 
+// Effects stacked on one shape add their margins up, and every effect runs
+// over the grown bitmap: beyond MaxStackedEffectMargin the sum gives way to
+// the widest margin one effect asks for alone, so a single effect keeps the
+// margins it has always had and a stack costs in proportion to its length.
 void TdocEffectShape::AdjustExtents(float& left, float& top, float& right, float& bottom) const {
-  for (const auto& effect : Effects) effect->AdjustExtents(left, top, right, bottom);
+  using TMargins = std::array<float, 4>;
+  const TMargins base{left, top, right, bottom};
+  TMargins stacked = base, widestAlone = base;
+  for (const auto& effect : Effects) {
+    TMargins alone = base;
+    effect->AdjustExtents(alone[0], alone[1], alone[2], alone[3]);
+    effect->AdjustExtents(stacked[0], stacked[1], stacked[2], stacked[3]);
+    for (std::size_t side = 0; side < 4; ++side) widestAlone[side] = std::max(widestAlone[side], alone[side]);
+  }
+  for (std::size_t side = 0; side < 4; ++side)
+    stacked[side] = std::min(stacked[side], std::max(widestAlone[side], base[side] + MaxStackedEffectMargin));
+  std::tie(left, top, right, bottom) = std::tie(stacked[0], stacked[1], stacked[2], stacked[3]);
   TdocShape::AdjustExtents(left, top, right, bottom);
 }
 

@@ -17,6 +17,10 @@
 #include "document/effects/Effect.h"
 #include "document/shape/Shape.h"
 
+// Millimetres on each side beyond which the margins of stacked effects stop
+// adding up (one effect alone keeps whatever it asks for).
+inline constexpr float MaxStackedEffectMargin = 25.0f;
+
 class TdocEffectShape : public TdocShape {
 public:
   TdocEffectShape();

@@ -21,6 +21,13 @@ namespace {
 // a user could want needs more.
 float MaskFactor(float intensity) { return intensity > 0 ? std::min(intensity, 256.0f) : 0.0f; }
 
+// The sweep's buffers, kept from one drawing to the next: one set for every
+// shadow a thread draws, so a stack of shadows holds no more than one does.
+TShadowBuffersPtr& ShadowSweepBuffers() {
+  thread_local TShadowBuffersPtr buffers;
+  return buffers;
+}
+
 // A margin of a stored number that is not finite counts as 0, so the
 // shape's cache keeps a size it can have.
 double Finite(float value) { return std::isfinite(value) ? value : 0.0; }
@@ -45,7 +52,7 @@ void TdocShadowEffect::Apply(TBitmap32& bitmap, const TdocRenderOptions& options
   const TColor32 rgb = imaging::ColorToColor32(Color) & 0x00FFFFFFu;
   const float radius = static_cast<float>(Blur * resolution);
   const TShadowSweep sweep{shift, MaskFactor(Intensity), imaging::BlurWindow(radius), rgb};
-  if (DrawShadowSweep(bitmap.GetBits(), std::size_t(bitmap.GetWidth()), std::size_t(bitmap.GetHeight()), sweep, Buffers)) {
+  if (DrawShadowSweep(bitmap.GetBits(), std::size_t(bitmap.GetWidth()), std::size_t(bitmap.GetHeight()), sweep, ShadowSweepBuffers())) {
     bitmap.Changed();
     return;
   }

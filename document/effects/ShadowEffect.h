@@ -6,7 +6,6 @@
 // shape's render margins so that it is not cut off at the frame.
 
 #include "document/effects/Effect.h"
-#include "document/effects/ShadowStream.h"
 #include "platform/gdi/Color.h"
 
 class TdocShadowEffect final : public TdocEffect {
@@ -41,6 +40,4 @@ private:
   float Intensity = 0.7f;
   float Blur = 1.5f;
   TColor Color = clBlack;
-  // Kept from one drawing to the next.
-  TShadowBuffersPtr Buffers;
 };

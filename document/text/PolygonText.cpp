@@ -12,6 +12,7 @@
 #include "document/text/FontRenderer.h"
 #include "imaging/bitmap/Bitmap32.h"
 #include "platform/gdi/Color.h"
+#include "platform/rtl/Format.h"
 
 namespace {
 
@@ -21,6 +22,28 @@ constexpr double PixelRange = 32000;
 
 TFixed ToDeviceFixed(double pixels) {
   return document::ToFixed(std::isnan(pixels) ? 0.0 : std::clamp(pixels, -PixelRange, PixelRange));
+}
+
+// True when no pixel of the clip rectangle can take ink of the contour: its
+// box, mapped by t, lies wholly outside (a pixel of margin for the
+// antialiased edge). Such a contour cannot enclose a pixel of the clip
+// either, so leaving it out changes no coverage under any fill rule.
+bool OutlineContourMissesClip(const TArrayOfFixedPoint& contour, const TdocTransform& t, const TRect& clip) {
+  if (contour.empty()) return true;
+  TFixed left = contour.front().X, right = left, top = contour.front().Y, bottom = top;
+  for (const TFixedPoint& p : contour) {
+    left = std::min(left, p.X), right = std::max(right, p.X);
+    top = std::min(top, p.Y), bottom = std::max(bottom, p.Y);
+  }
+  double minX = INFINITY, maxX = -INFINITY, minY = INFINITY, maxY = -INFINITY;
+  for (const TFixed x : {left, right})
+    for (const TFixed y : {top, bottom}) {
+      const double mx = x / document::FixedUnit, my = y / document::FixedUnit;
+      const double px = t.a * mx + t.c * my + t.e, py = t.b * mx + t.d * my + t.f;
+      minX = std::min(minX, px), maxX = std::max(maxX, px);
+      minY = std::min(minY, py), maxY = std::max(maxY, py);
+    }
+  return maxX < clip.Left - 1 || minX > clip.Right + 1 || maxY < clip.Top - 1 || minY > clip.Bottom + 1;
 }
 
 }  // namespace
@@ -73,6 +96,13 @@ void TdocPolygonText::Relayout() {
 void TdocPolygonText::Loaded() {
   TdocTextBaseShape::Loaded();
   AcquireShapeFont();
+  if (GetText().size() > MaxOutlinedCharacters)
+    DoLoadError(rtl::Format("A text of %d characters is drawn only up to its first %d characters",
+                            static_cast<std::int64_t>(GetText().size()), static_cast<std::int64_t>(MaxOutlinedCharacters)));
+}
+
+std::u16string_view TdocPolygonText::DrawnPart(std::u16string_view text) {
+  return text.substr(0, std::min(text.size(), MaxOutlinedCharacters));
 }
 
 // ---- measuring
@@ -122,11 +152,14 @@ void TdocPolygonText::MeasureCaretPositions(const TdocTextSpan& span, double /*s
 
 // ---- drawing
 
+// Only the contours that can reach the bitmap's clip rectangle are mapped
+// and filled: a page drawn in bands fills each band with its own glyphs.
 void TdocPolygonText::FillOutline(TBitmap32& bitmap, const TPolygon32& outline) const {
   const TdocTransform& t = GetDeviceTransform();
+  const TRect clip = bitmap.GetClipRect();
   TArrayOfArrayOfFixedPoint mapped;
-  mapped.reserve(outline.GetPoints().size());
   for (const TArrayOfFixedPoint& contour : outline.GetPoints()) {
+    if (OutlineContourMissesClip(contour, t, clip)) continue;
     TArrayOfFixedPoint& to = mapped.emplace_back();
     to.reserve(contour.size());
     for (const TFixedPoint& p : contour) {
@@ -150,9 +183,12 @@ void TdocPolygonText::PaintToBitmap(TBitmap32& bitmap, const TdocRenderOptions& 
   TdocFontRenderer renderer(Font);
   ConfigureRenderer(renderer);
   Outline->Clear();
-  for (int i = 0; i < GetSpanCount(); ++i) {
+  std::size_t budget = MaxOutlinedCharacters;
+  for (int i = 0; i < GetSpanCount() && budget > 0; ++i) {
     const TdocTextSpan& span = GetSpans(i);
-    renderer.RenderText(SpanText(span), *Outline, span.LineLeft, span.LineTop + renderer.GetAscent(), 1.0);
+    const std::u16string_view text = SpanText(span).substr(0, budget);
+    budget -= text.size();
+    renderer.RenderText(text, *Outline, span.LineLeft, span.LineTop + renderer.GetAscent(), 1.0);
   }
   FillOutline(bitmap, *Outline);
 }

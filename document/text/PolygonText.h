@@ -8,14 +8,22 @@
 // device transform of the bitmap they are drawn into, so the text keeps its
 // size in millimetres at every resolution.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 #include "document/text/TextBaseShape.h"
 #include "imaging/polygon/Polygon32.h"
 
 class TdocFont;
 class TdocFontRenderer;
+
+// A text drawn as outlines draws at most this many characters: each costs
+// its glyph's points at every layout and paint, and no real label comes
+// near. The rest of the text is kept, edited and saved; a document that
+// loads such a text is told.
+inline constexpr std::size_t MaxOutlinedCharacters = 10000;
 
 class TdocPolygonText : public TdocTextBaseShape {
 public:
@@ -43,6 +51,8 @@ protected:
   // Font := the document's shared font for the shape's name and style.
   void AcquireShapeFont() const;
   bool HasFont() const;
+  // The start of text that is drawn: its first MaxOutlinedCharacters.
+  static std::u16string_view DrawnPart(std::u16string_view text);
   // Fills outline, mapped through the device transform, in the opaque font
   // colour by the non-zero rule.
   void FillOutline(TBitmap32& bitmap, const TPolygon32& outline) const;

@@ -5,8 +5,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <vector>
 
 #include "document/shape/ShapeValues.h"
+#include "platform/rtl/Exception.h"
+#include "platform/rtl/Format.h"
 #include "xml/XmlNode.h"
 
 using document::ToFixed;
@@ -17,6 +21,10 @@ constexpr float InitialWidth = 40;
 constexpr float InitialHeight = 30;
 // The rotation grip sits this fraction of the width right of the right edge.
 constexpr float KnobDistance = 0.03f;
+// The undo record of a corner move: eight corner coordinates, the frame's
+// left, top, width and height, and the font height.
+constexpr const char* ProjectiveGeometryProperty = "Corners";
+constexpr std::size_t ProjectiveGeometryValueCount = 13;
 
 bool IsFinite(const TFloatPoint& p) { return std::isfinite(p.X) && std::isfinite(p.Y); }
 
@@ -48,11 +56,59 @@ TdocProjectiveText::TdocProjectiveText()
 void TdocProjectiveText::SetCorner(int index, const TFloatPoint& point) {
   if (index < 0 || index >= CornerCount || !IsFinite(point)) return;
   const auto sane = [](float v) { return std::clamp(v, float(-document::MaxLength), float(document::MaxLength)); };
+  RecordUndo(ckPropertyValue, ProjectiveGeometryProperty, GeometryText());
+  const RecordingPause pause;
   Corners[std::size_t(index)] = {sane(point.X), sane(point.Y)};
   Invalidate();
   FitFrameToCorners();
   RefreshAll();
   Changed();
+}
+
+std::string TdocProjectiveText::GeometryText() const {
+  std::string text;
+  const auto add = [&text](double value) { text.append(text.empty() ? "" : " ").append(document::FloatToUndoText(value)); };
+  for (const TFloatPoint& c : Corners) add(c.X), add(c.Y);
+  for (const float value : {GetDocLeft(), GetDocTop(), GetDocWidth(), GetDocHeight(), TdocTextBaseShape::GetFontHeight()})
+    add(value);
+  return text;
+}
+
+void TdocProjectiveText::RestoreGeometry(const std::string& text) {
+  std::vector<float> values;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t space = std::min(text.find(' ', at), text.size());
+    values.push_back(document::UndoTextToFloat(text.substr(at, space - at)));
+    at = space + 1;
+  }
+  if (values.size() != ProjectiveGeometryValueCount) throw EConvertError(rtl::Format("'%s' is not a valid corner list", text));
+  RecordUndo(ckPropertyValue, ProjectiveGeometryProperty, GeometryText());
+  const RecordingPause pause;
+  Invalidate();
+  {
+    auto fitting = FittingBracket();
+    auto update = UpdateBracket();
+    for (std::size_t i = 0; i < Corners.size(); ++i) Corners[i] = {values[2 * i], values[2 * i + 1]};
+    LayOutAtFontHeight(values[12]);
+    SetDocBounds(values[8], values[9], values[10], values[11]);
+  }
+  RefreshAll();
+  Changed();
+}
+
+void TdocProjectiveText::LayOutAtFontHeight(float fontHeight) {
+  // The outline is built anew for the corners either way.
+  if (fontHeight != TdocTextBaseShape::GetFontHeight())
+    TdocTransFormText::SetFontHeight(fontHeight);
+  else
+    FitToText();
+}
+
+void TdocProjectiveText::SetPropertyByName(const std::string& name, const std::string& value) {
+  if (document::SameText(name, ProjectiveGeometryProperty))
+    RestoreGeometry(value);
+  else
+    TdocTransFormText::SetPropertyByName(name, value);
 }
 
 void TdocProjectiveText::FitFrameToCorners() {
@@ -73,14 +129,9 @@ void TdocProjectiveText::FitFrameToCorners() {
   const TFloatPoint origin = LocalToParent({minX, minY});
   for (TFloatPoint& c : Corners) c = {c.X - minX, c.Y - minY};
   const float frameHeight = GetDocHeight();
-  const float fontHeight = frameHeight > 0 && boxHeight != frameHeight
-                               ? static_cast<float>(double{GetFontHeight()} * boxHeight / frameHeight)
-                               : TdocTextBaseShape::GetFontHeight();
-  // The outline is built anew for the new corners either way.
-  if (fontHeight != TdocTextBaseShape::GetFontHeight())
-    TdocTransFormText::SetFontHeight(fontHeight);
-  else
-    FitToText();
+  LayOutAtFontHeight(frameHeight > 0 && boxHeight != frameHeight
+                         ? static_cast<float>(double{GetFontHeight()} * boxHeight / frameHeight)
+                         : TdocTextBaseShape::GetFontHeight());
   SetDocBounds(origin.X, origin.Y, boxWidth, boxHeight);
 }
 
@@ -88,8 +139,17 @@ void TdocProjectiveText::SetDocSize(float width, float height) {
   const double oldWidth = GetDocWidth(), oldHeight = GetDocHeight();
   const bool hadArea = oldWidth * oldHeight > 0;
   const double sx = hadArea ? width / oldWidth : 1.0, sy = hadArea ? height / oldHeight : 1.0;
+  const bool scalesCorners = !IsFitting() && !(sx == 1 && sy == 1) && std::isfinite(sx) && std::isfinite(sy);
+  // The corners and the font height follow the frame: one record of the
+  // geometry stands for the size and for them (a move recorded before it
+  // still puts the position back).
+  std::optional<RecordingPause> pause;
+  if (scalesCorners) {
+    RecordUndo(ckPropertyValue, ProjectiveGeometryProperty, GeometryText());
+    pause.emplace();
+  }
   TdocTransFormText::SetDocSize(width, height);
-  if (IsFitting() || (sx == 1 && sy == 1) || !std::isfinite(sx) || !std::isfinite(sy)) return;
+  if (!scalesCorners) return;
   Invalidate();
   for (TFloatPoint& c : Corners) c = {static_cast<float>(c.X * sx), static_cast<float>(c.Y * sy)};
   FitFrameToCorners();

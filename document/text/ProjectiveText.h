@@ -5,6 +5,7 @@
 // height is the mean height of the quadrilateral's left and right edges.
 
 #include <array>
+#include <string>
 
 #include "document/text/TransformText.h"
 
@@ -40,6 +41,9 @@ public:
   // A dragged corner grip moves its corner; other grips change the frame.
   void ApplyEditFrame() override;
 
+  // "Corners" puts back the corners, the frame and the font height that a
+  // corner move recorded; the base's names otherwise.
+  void SetPropertyByName(const std::string& name, const std::string& value) override;
   void LoadFromXml(TXmlNode* node) override;
   void SaveToXml(TXmlNode& node) const override;
 
@@ -54,5 +58,14 @@ protected:
   void SetDocSize(float width, float height) override;
 
 private:
+  // A corner move refits the frame and the font height through setters of
+  // their own: one record of the whole geometry (the corners, the frame and
+  // the font height the text is laid out at) stands for them all, so one
+  // undo gives the shape back exactly.
+  std::string GeometryText() const;
+  void RestoreGeometry(const std::string& text);
+  // The text laid out for the corners at this font height.
+  void LayOutAtFontHeight(float fontHeight);
+
   std::array<TFloatPoint, CornerCount> Corners;
 };

@@ -84,10 +84,11 @@ void TdocTransFormText::BuildWarpedOutline() {
   if (!HasFont()) return;
   TdocFontRenderer renderer(GetFont());
   ConfigureRenderer(renderer);
-  renderer.RenderText(GetText(), *Outline, 0, renderer.GetAscent(), 1.0);
+  const std::u16string_view drawn = DrawnPart(GetText());
+  renderer.RenderText(drawn, *Outline, 0, renderer.GetAscent(), 1.0);
   double referenceWidth = 0, referenceHeight = 0;
   renderer.GetTextWidth(kFontReferenceText, referenceWidth, referenceHeight);
-  renderer.GetTextWidth(GetText(), WarpWidth, WarpHeight);
+  renderer.GetTextWidth(drawn, WarpWidth, WarpHeight);
   const TFixed minimumWidth = ToFixed(referenceWidth);
   TFixed w = ToFixed(WarpWidth);
   if (w < minimumWidth) {

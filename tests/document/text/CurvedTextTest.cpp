@@ -23,9 +23,9 @@ using doctest::LoadShapeXml;
 using doctest::SaveShapeXml;
 using doctest::TPageFixture;
 
-constexpr const char* FontName = "DejaVu Sans";
-constexpr float FontHeight = 8;
-constexpr float Resolution = 10;  // pixels per millimetre
+constexpr const char* CurvedFontName = "DejaVu Sans";
+constexpr float CurvedFontHeight = 8;
+constexpr float CurvedResolution = 10;  // pixels per millimetre
 
 struct TPoint2 {
   double X = 0, Y = 0;
@@ -61,7 +61,7 @@ std::vector<TPoint2> BlobCentroids(const TBitmap32& bitmap) {
           }
         }
     }
-    if (sum > 4) centroids.push_back({sx / sum / Resolution, sy / sum / Resolution});
+    if (sum > 4) centroids.push_back({sx / sum / CurvedResolution, sy / sum / CurvedResolution});
   }
   return centroids;
 }
@@ -112,21 +112,21 @@ protected:
     Shape& ref = *shape;
     Page.AddShape(std::move(shape));
     ref.SetDocBounds(20, 20, 50, 20);
-    ref.SetFontName(FontName);
-    ref.SetFontHeight(FontHeight);
+    ref.SetFontName(CurvedFontName);
+    ref.SetFontHeight(CurvedFontHeight);
     ref.SetText(text);
     return ref;
   }
 
-  // The shape's frame and a 2 mm margin at Resolution; the frame's
+  // The shape's frame and a 2 mm margin at CurvedResolution pixels per millimetre; the frame's
   // top-left corner lands at (2, 2) mm.
   static std::unique_ptr<TBitmap32> Draw(TdocShape& shape) {
     auto bitmap = std::make_unique<TBitmap32>();
     const float width = shape.GetDocWidth() + 4, height = shape.GetDocHeight() + 4;
-    bitmap->SetSize(static_cast<int>(width * Resolution), static_cast<int>(height * Resolution));
+    bitmap->SetSize(static_cast<int>(width * CurvedResolution), static_cast<int>(height * CurvedResolution));
     bitmap->Clear(0);
     TdocRenderOptions options;
-    options.Resolution = Resolution;
+    options.Resolution = CurvedResolution;
     shape.RenderShape(*bitmap, {-2, -2, width - 2, height - 2}, true, options);
     return bitmap;
   }
@@ -140,7 +140,7 @@ protected:
           left = std::min(left, x), right = std::max(right, x);
           top = std::min(top, y), bottom = std::max(bottom, y);
         }
-    return {(right - left + 1) / double(Resolution), (bottom - top + 1) / double(Resolution)};
+    return {(right - left + 1) / double(CurvedResolution), (bottom - top + 1) / double(CurvedResolution)};
   }
 };
 

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -201,6 +202,32 @@ TEST_F(PolygonTextTest, TurnedTextTurnsItsGlyphs) {
   // The turned cache is resampled: a few pixels of blur on each side.
   EXPECT_NEAR(turnedWidth, height, 5);
   EXPECT_NEAR(turnedHeight, width, 5);
+}
+
+// A page printed in bands draws each band through a clip rectangle; each
+// band fills only the glyphs that reach it, and together they give the
+// pixels of one piece.
+TEST_F(PolygonTextTest, ClippedBandsTogetherGiveTheInkOfOnePiece) {
+  auto& memo = Add<TdocPolygonMemo>(u"Hxg&Q@ e\r\nWjy{}|\r\n,;_~");
+  constexpr int Width = 420, Height = 240;
+  constexpr float Resolution = 7.3f;
+  const TFloatRect area{-1.3f, -1.1f, -1.3f + Width / Resolution, -1.1f + Height / Resolution};
+  TdocRenderOptions options;
+  options.Resolution = Resolution;
+  TBitmap32 whole, banded;
+  for (TBitmap32* bitmap : {&whole, &banded}) {
+    bitmap->SetSize(Width, Height);
+    bitmap->Clear(0);
+  }
+  memo.RenderShape(whole, area, true, options);
+  for (int top = 0; top < Height; top += 7) {
+    banded.SetClipRect({0, top, Width, std::min(top + 7, Height)});
+    memo.RenderShape(banded, area, true, options);
+  }
+  banded.SetClipRect({0, 0, Width, Height});
+  const std::vector<int> ink = Alpha(whole);
+  EXPECT_GT(std::count_if(ink.begin(), ink.end(), [](int a) { return a > 128; }), 1500);
+  EXPECT_TRUE(Alpha(banded) == ink);
 }
 
 TEST_F(PolygonTextTest, TextsShareFontsAndLetGoOfTheOldOne) {
