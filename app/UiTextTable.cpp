@@ -135,6 +135,8 @@ constexpr auto BuiltInRows = std::to_array<TUiTextRow>({
           "à elles toutes",
      "The picture (%d x %d pixels) is not loaded: the pictures of a label may have at most %d million pixels "
      "together"},
+    {207, "Ce texte de %d caractères n'est dessiné que jusqu'à son %de caractère",
+     "This text of %d characters is drawn only up to its character %d"},
 });
 
 static_assert(std::adjacent_find(BuiltInRows.begin(), BuiltInRows.end(),

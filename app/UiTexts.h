@@ -9,7 +9,7 @@
 
 class Tgerelanguage;
 
-constexpr int UiTextCount = 206;
+constexpr int UiTextCount = 207;
 constexpr int LanguageFrench = 1;
 constexpr int LanguageEnglish = 2;
 
@@ -37,6 +37,8 @@ constexpr int UiTextCloseButton = 155;
 // the width, the height and the limit in millions of pixels.
 constexpr int UiTextPictureTooLarge = 205;
 constexpr int UiTextLabelPicturesTooLarge = 206;
+// A curved, wavy or projective text longer than is drawn: its length, the limit.
+constexpr int UiTextLongTextDrawnInPart = 207;
 
 // Row number of the built-in table in the column of languageIndex; empty for
 // other rows and other indexes.

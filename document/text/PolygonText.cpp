@@ -97,8 +97,23 @@ void TdocPolygonText::Loaded() {
   TdocTextBaseShape::Loaded();
   AcquireShapeFont();
   if (GetText().size() > MaxOutlinedCharacters)
-    DoLoadError(rtl::Format("A text of %d characters is drawn only up to its first %d characters",
-                            static_cast<std::int64_t>(GetText().size()), static_cast<std::int64_t>(MaxOutlinedCharacters)));
+    DoLoadError(LongTextMessage(static_cast<std::int64_t>(GetText().size()),
+                                static_cast<std::int64_t>(MaxOutlinedCharacters)));
+}
+
+namespace {
+TLongTextWording& LongTextWording() {
+  static TLongTextWording wording;
+  return wording;
+}
+}  // namespace
+
+void SetLongTextWording(TLongTextWording wording) { LongTextWording() = std::move(wording); }
+
+std::string LongTextMessage(std::int64_t length, std::int64_t limit) {
+  std::string text = LongTextWording() ? LongTextWording()(length, limit) : std::string();
+  if (!text.empty()) return text;
+  return rtl::Format("A text of %d characters is drawn only up to its first %d characters", length, limit);
 }
 
 std::u16string_view TdocPolygonText::DrawnPart(std::u16string_view text) {

@@ -10,7 +10,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "document/text/TextBaseShape.h"
@@ -24,6 +26,13 @@ class TdocFontRenderer;
 // near. The rest of the text is kept, edited and saved; a document that
 // loads such a text is told.
 inline constexpr std::size_t MaxOutlinedCharacters = 10000;
+
+// The message of a loaded text of length characters, drawn only up to limit;
+// the program words it in its interface's language, an empty answer (or
+// none set) gives the engine's English. Set from the main thread.
+using TLongTextWording = std::function<std::string(std::int64_t length, std::int64_t limit)>;
+void SetLongTextWording(TLongTextWording wording);
+std::string LongTextMessage(std::int64_t length, std::int64_t limit);
 
 class TdocPolygonText : public TdocTextBaseShape {
 public:

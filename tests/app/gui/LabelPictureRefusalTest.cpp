@@ -1,14 +1,17 @@
-// Pictures a label holds but the window cannot show: past a picture's pixel
-// budget they are told in the window's language, at the open for the first
-// page and once the window is idle again for a page read later; the label
-// keeps everything else.
+// What a label holds but the window cannot show whole: pictures past a
+// picture's pixel budget are told in the window's language, at the open for
+// the first page and once the window is idle again for a page read later; a
+// curved text longer than is drawn is told too. The label keeps everything
+// else.
 
 #include <QCoreApplication>
 
 #include "app/LabelFile.h"
 #include "app/UiTexts.h"
 #include "document/control/Document.h"
+#include "document/core/DocumentCore.h"
 #include "document/editor/HandlePainter.h"
+#include "document/text/TransformText.h"
 #include "platform/rtl/Format.h"
 #include "tests/app/gui/MainWindowTestSupport.h"
 #include "tests/document/core/StorFile.h"
@@ -51,6 +54,33 @@ TEST_F(MainWindowTest, PicturesTooLargeAreToldInTheWindowsLanguageWhicheverPageH
   for (int turn = 0; turn < 200 && later.isEmpty(); ++turn) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
   EXPECT_EQ(later, TooLarge(20000));
   EXPECT_EQ(core.ShapeCount(), 2);
+}
+
+TEST_F(MainWindowTest, ATextLongerThanIsDrawnIsToldInTheWindowsLanguage) {
+  app::TForm1& form = Show();
+  const std::string stor = Folder.File("long.stor");
+  const std::u16string text(MaxOutlinedCharacters + 5, u'W');
+  {
+    TdocDocumentCore doc;
+    auto curved = std::make_unique<TdocCurvedText>();
+    curved->SetText(text);
+    doc.AddShape(std::move(curved));
+    doc.SaveToFile(stor);
+  }
+  const std::string document = apptest::ReadBytes(stor);
+  const std::string label = Folder.File("long.mqv");
+  app::WriteLabelFile(label, {reinterpret_cast<const std::uint8_t*>(document.data()), document.size()},
+                      app::TSheetSetupRecord{});
+
+  QString told;
+  AnswerNextMessageBox(QMessageBox::Ok, &told);
+  form.OpenLabelFile(label);
+  EXPECT_EQ(told, QString::fromUtf8("Ce texte de 10005 caractères n'est dessiné que jusqu'à son 10000e caractère"));
+  TdocDocumentCore& core = form.Fdocument->Core();
+  ASSERT_EQ(core.ShapeCount(), 1);
+  const auto* curved = dynamic_cast<const TdocCurvedText*>(core.GetShapes(0));
+  ASSERT_NE(curved, nullptr);
+  EXPECT_EQ(curved->GetText(), text);
 }
 
 }  // namespace
