@@ -193,6 +193,12 @@ private:
   void RenderUnturned(TBitmap32& bitmap, const TPageOutput& output, const TdocRenderOptions& options);
   // Draws the page over bitmap (covering area) one band of rows at a time.
   void RenderInBands(TBitmap32& bitmap, const TFloatRect& area, TdocRenderOptions options);
+  // RenderPageAtResolution with the caches freed as freeing of the render
+  // options says; false when nothing was drawn.
+  bool RenderUnturnedAt(TBitmap32& bitmap, float dpm, TColor32 background, bool TdocRenderOptions::*freeing);
+  // The thumbnail's picture: the page fitted into rect and centred, drawn at
+  // that size in one pass. Returns the rectangle the page covers.
+  TRect PaintThumbnailPage(TCanvas& canvas, const TRect& rect);
 
   TResourcePtr<TdocBitmapResource> Background;
   TdocPageSettings Own;
