@@ -328,9 +328,10 @@ void TdocDocumentCore::SaveToArchive() {
   if (!Archive) throw EInvalidOperation("Archive does not exist");
   SaveIndex();
   for (int i = 0; i < GetPageCount(); ++i) {
-    SavePageToArchive(i);
-    // Keeps memory within the cache budget while a large document is written.
-    document::ResourceCachePurge();
+    // Keeps memory within the cache budget while a large document is
+    // written. A page left as it was loaded nothing: a document of
+    // thousands of pages never shown costs only its streams.
+    if (SavePageToArchive(i)) document::ResourceCachePurge();
   }
   DoProgress(ptSave, GetPageCount(), GetPageCount(), 1.0f);
 }
@@ -350,14 +351,14 @@ void TdocDocumentCore::SaveIndex() {
   Archive->WriteStream(document::FontsStreamName, fonts);
 }
 
-void TdocDocumentCore::SavePageToArchive(int index) {
+bool TdocDocumentCore::SavePageToArchive(int index) {
   TdocPage& page = *GetPages(index);
   const int number = index + 1;
   const std::string name = PageStreamName(number);
   // A page that was never read keeps its stream (and thumbnail) as they are:
   // its content is only in the archive.
-  if (!page.GetLoaded()) return;
-  if (!page.GetModified() && Archive->StreamExists(name)) return;
+  if (!page.GetLoaded()) return false;
+  if (!page.GetModified() && Archive->StreamExists(name)) return false;
   const int count = GetPageCount();
   auto progress = [&](double part) {
     DoProgress(ptSave, number, count, static_cast<float>((index + part) / count));
@@ -372,7 +373,11 @@ void TdocDocumentCore::SavePageToArchive(int index) {
   progress(0.6);
   Archive->WriteStream(name, stream);
   progress(0.7);
-  if (!Options.StoreThumbnails) return;
+  if (Options.StoreThumbnails) SaveThumbnailToArchive(page, number);
+  return true;
+}
+
+void TdocDocumentCore::SaveThumbnailToArchive(TdocPage& page, int number) {
   const TBitmap* thumbnail = page.GetThumbnail();
   if (!thumbnail || thumbnail->Empty()) {
     Archive->DeleteStream(ThumbStreamName(number));

@@ -13,6 +13,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -25,6 +26,7 @@
 #include "document/shapes/FrameShapes.h"
 #include "document/text/TextShape.h"
 #include "platform/rtl/Stream.h"
+#include "xml/storage/Storage.h"
 
 namespace {
 
@@ -114,8 +116,56 @@ void SaveLabel(benchmark::State& state) {
   state.counters["save_peak_no_thumb_MB"] = peakWithout / kMiB;
 }
 
+// An archive of pages never shown since it was opened: only their streams
+// exist, each a page with a few shapes.
+constexpr int kUnloadedPages = 9999;
+
+void PutStream(TsdStorage& storage, const std::string& name, const std::string& text) {
+  TMemoryStream stream;
+  stream.Write(text.data(), static_cast<std::int64_t>(text.size()));
+  stream.SetPosition(0);
+  storage.WriteStream(name, stream);
+}
+
+std::unique_ptr<TMemoryStream> ManyPagesArchive() {
+  TsdStorage storage;
+  PutStream(storage, "Index.xml", "<?xml version=\"1.0\"?><Document><StoreThumbnails>False</StoreThumbnails></Document>");
+  for (int i = 1; i <= kUnloadedPages; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "Page%04d.xml", i);
+    PutStream(storage, name,
+              "<Page Index=\"" + std::to_string(i) + "\"><IsDefaultPage>True</IsDefaultPage></Page>");
+  }
+  auto archive = std::make_unique<TMemoryStream>();
+  storage.SaveToStream(*archive);
+  return archive;
+}
+
+void SaveUnloadedPages(benchmark::State& state) {
+  document::StartUp();
+  static const std::unique_ptr<TMemoryStream> archive = ManyPagesArchive();
+  bench::TPairTimer timer(state);
+  for (auto _ : state) {
+    archive->SetPosition(0);
+    TdocDocumentCore doc;
+    doc.LoadFromStream(*archive);
+    if (doc.GetPageCount() != kUnloadedPages) throw std::runtime_error("pages not counted");
+    TMemoryStream saved;
+    const double ours = bench::Seconds([&] { doc.SaveToStream(saved); });
+    archive->SetPosition(0);
+    TsdStorage storage;
+    storage.LoadFromStream(*archive);
+    TMemoryStream copied;
+    const double streams = bench::Seconds([&] { storage.SaveToStream(copied); });
+    timer.Add(ours, streams);
+  }
+  timer.Report("save 9999 pages never loaded vs their streams copied",
+               {"SaveToStream of the opened document", "ours: the container alone written out"});
+}
+
 }  // namespace
 
+BENCHMARK(SaveUnloadedPages)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(bench::MinTime(2.0));
 BENCHMARK(SaveLabel)
     ->Arg(10)
     ->Arg(100)
