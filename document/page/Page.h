@@ -145,10 +145,10 @@ public:
   void RenderPageAtResolution(TBitmap32& bitmap, float dpm, TColor32 background);
   // RenderPage at 150 dots per inch.
   virtual void RenderPageDefault(TCanvas& canvas, const TRect& rect, bool mirror, bool bottomUp, int rotation);
-  // Thumbnails and export: the page rendered at the document's render
-  // resolution (caches at no more than maxDpm), reduced or stretched into
-  // rect; with fit, rect shrinks to the page's aspect ratio and the page is
-  // centred in it. Returns the rectangle the page covers.
+  // Export: the page rendered at the document's render resolution (caches
+  // at no more than maxDpm), reduced or stretched into rect; with fit, rect
+  // shrinks to the page's aspect ratio and the page is centred in it.
+  // Returns the rectangle the page covers.
   TRect PaintPageToCanvas(TCanvas& canvas, const TRect& rect, float maxDpm, bool fit);
 
   // ---- thumbnail

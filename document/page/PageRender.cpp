@@ -1,5 +1,5 @@
 // Rendering a page onto a canvas: printing in tiles, painting into a
-// rectangle for thumbnails and export, and the thumbnail itself.
+// rectangle for export, and the thumbnail drawn at its own size.
 
 #include <algorithm>
 #include <cmath>
@@ -377,7 +377,7 @@ TRect TdocPage::PaintThumbnailPage(TCanvas& canvas, const TRect& rect) {
   if (target.IsEmpty()) return target;
   TBitmap32 bitmap;
   bitmap.SetSize(w, h);
-  // Beneath a last row or column the page ends inside.
+  // The page's colour beneath a last row or column the page ends inside.
   bitmap.Clear(OpaquePageColor());
   if (!RenderUnturnedAt(bitmap, static_cast<float>(scale), OpaquePageColor(), &TdocRenderOptions::FreeNewCache))
     return {};
