@@ -35,7 +35,7 @@ constexpr double MaxDpm = 100.0;
 // Lengths beyond this come only from broken files.
 constexpr double MaxLength = 1.0e6;
 // Thumbnails are small previews; larger ones come only from broken files.
-constexpr int MaxThumbnailSide = 1024;
+constexpr int MaxStoredThumbnailSide = 1024;
 
 float ReadResolution(const TXmlNode& node, const char* name) {
   const double value = node.ReadChildFloat(name, TdocDocumentCore::DefaultDpm);
@@ -62,7 +62,7 @@ Enum ReadOrdinal(const TXmlNode& node, const char* name, Enum last) {
 
 int ReadThumbnailSide(const TXmlNode& node, const char* name, int defaultValue) {
   const std::int32_t value = node.ReadChildInteger(name, defaultValue);
-  return value >= 1 && value <= MaxThumbnailSide ? value : defaultValue;
+  return value >= 1 && value <= MaxStoredThumbnailSide ? value : defaultValue;
 }
 
 // The width and height fields of a BMP's information header.
@@ -73,7 +73,7 @@ bool ThumbnailSizeFits(TMemoryStream& bmp) {
   const std::int64_t width = rtl::ReadLE<std::int32_t>(bmp);
   const std::int64_t height = std::abs(static_cast<std::int64_t>(rtl::ReadLE<std::int32_t>(bmp)));
   bmp.SetPosition(0);
-  return width >= 1 && width <= MaxThumbnailSide && height >= 1 && height <= MaxThumbnailSide;
+  return width >= 1 && width <= MaxStoredThumbnailSide && height >= 1 && height <= MaxStoredThumbnailSide;
 }
 
 // The thumbnail stream as a bitmap; nil when it is missing, empty, too large
