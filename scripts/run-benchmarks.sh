@@ -14,12 +14,24 @@ fi
 # The benchmarks that show windows draw off screen unless told otherwise.
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 
-[ -d "$dir/bench" ] || exit 0
+benches=()
+if [ -d "$dir/bench" ]; then
+  mapfile -t benches < <(find "$dir/bench" -type f -name "*_bench" -perm -u+x | sort)
+fi
+# A tree configured without the benchmarks has nothing to measure: that is
+# an error, not a run that passed.
+if [ ${#benches[@]} -eq 0 ]; then
+  echo "run-benchmarks: no benchmark binary (*_bench) under $dir/bench." >&2
+  echo "Configure with -DLABEL_BENCH=ON and build, for example:" >&2
+  echo "  cmake -G Ninja -S . -B $dir -DCMAKE_BUILD_TYPE=Release -DLABEL_BENCH=ON && cmake --build $dir" >&2
+  exit 1
+fi
+
 failed=()
-while IFS= read -r bench; do
+for bench in "${benches[@]}"; do
   echo "== $bench"
   "$bench" "${args[@]}" || failed+=("$bench (exit status $?)")
-done < <(find "$dir/bench" -type f -name "*_bench" -perm -u+x | sort)
+done
 
 [ ${#failed[@]} -eq 0 ] && exit 0
 echo "== failed benchmarks:" >&2

@@ -35,7 +35,7 @@ constexpr double MaxDpm = 100.0;
 // Lengths beyond this come only from broken files.
 constexpr double MaxLength = 1.0e6;
 // Thumbnails are small previews; larger ones come only from broken files.
-constexpr int MaxThumbnailSide = 1024;
+constexpr int MaxStoredThumbnailSide = 1024;
 
 float ReadResolution(const TXmlNode& node, const char* name) {
   const double value = node.ReadChildFloat(name, TdocDocumentCore::DefaultDpm);
@@ -62,7 +62,7 @@ Enum ReadOrdinal(const TXmlNode& node, const char* name, Enum last) {
 
 int ReadThumbnailSide(const TXmlNode& node, const char* name, int defaultValue) {
   const std::int32_t value = node.ReadChildInteger(name, defaultValue);
-  return value >= 1 && value <= MaxThumbnailSide ? value : defaultValue;
+  return value >= 1 && value <= MaxStoredThumbnailSide ? value : defaultValue;
 }
 
 // The width and height fields of a BMP's information header.
@@ -73,7 +73,7 @@ bool ThumbnailSizeFits(TMemoryStream& bmp) {
   const std::int64_t width = rtl::ReadLE<std::int32_t>(bmp);
   const std::int64_t height = std::abs(static_cast<std::int64_t>(rtl::ReadLE<std::int32_t>(bmp)));
   bmp.SetPosition(0);
-  return width >= 1 && width <= MaxThumbnailSide && height >= 1 && height <= MaxThumbnailSide;
+  return width >= 1 && width <= MaxStoredThumbnailSide && height >= 1 && height <= MaxStoredThumbnailSide;
 }
 
 // The thumbnail stream as a bitmap; nil when it is missing, empty, too large
@@ -330,9 +330,10 @@ void TdocDocumentCore::SaveToArchive() {
   if (!Archive) throw EInvalidOperation("Archive does not exist");
   SaveIndex();
   for (int i = 0; i < GetPageCount(); ++i) {
-    SavePageToArchive(i);
-    // Keeps memory within the cache budget while a large document is written.
-    document::ResourceCachePurge();
+    // Keeps memory within the cache budget while a large document is
+    // written. A page left as it was loaded nothing: a document of
+    // thousands of pages never shown costs only its streams.
+    if (SavePageToArchive(i)) document::ResourceCachePurge();
   }
   DoProgress(ptSave, GetPageCount(), GetPageCount(), 1.0f);
 }
@@ -352,14 +353,14 @@ void TdocDocumentCore::SaveIndex() {
   Archive->WriteStream(document::FontsStreamName, fonts);
 }
 
-void TdocDocumentCore::SavePageToArchive(int index) {
+bool TdocDocumentCore::SavePageToArchive(int index) {
   TdocPage& page = *GetPages(index);
   const int number = index + 1;
   const std::string name = PageStreamName(number);
   // A page that was never read keeps its stream (and thumbnail) as they are:
   // its content is only in the archive.
-  if (!page.GetLoaded()) return;
-  if (!page.GetModified() && Archive->StreamExists(name)) return;
+  if (!page.GetLoaded()) return false;
+  if (!page.GetModified() && Archive->StreamExists(name)) return false;
   const int count = GetPageCount();
   auto progress = [&](double part) {
     DoProgress(ptSave, number, count, static_cast<float>((index + part) / count));
@@ -374,7 +375,11 @@ void TdocDocumentCore::SavePageToArchive(int index) {
   progress(0.6);
   Archive->WriteStream(name, stream);
   progress(0.7);
-  if (!Options.StoreThumbnails) return;
+  if (Options.StoreThumbnails) SaveThumbnailToArchive(page, number);
+  return true;
+}
+
+void TdocDocumentCore::SaveThumbnailToArchive(TdocPage& page, int number) {
   const TBitmap* thumbnail = page.GetThumbnail();
   if (!thumbnail || thumbnail->Empty()) {
     Archive->DeleteStream(ThumbStreamName(number));

@@ -530,7 +530,9 @@ private:
   TArchiveContent ReadArchiveContent(std::unique_ptr<TsdStorage> archive) const;
   void InstallArchiveContent(TArchiveContent& content);
   void ReadDefaultBackground(TXmlNode& node);
-  void SavePageToArchive(int index);
+  // False when the page kept its stream as it was (unchanged, or never read).
+  bool SavePageToArchive(int index);
+  void SaveThumbnailToArchive(TdocPage& page, int number);
   void MarkSaved();
   // Appends a command replayed by Undo or Redo to the list that keeps it.
   void KeepReplayed(std::vector<std::unique_ptr<TdocCommand>>& list, std::unique_ptr<TdocCommand> command);

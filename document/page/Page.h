@@ -147,10 +147,10 @@ public:
   void RenderPageAtResolution(TBitmap32& bitmap, float dpm, TColor32 background);
   // RenderPage at 150 dots per inch.
   virtual void RenderPageDefault(TCanvas& canvas, const TRect& rect, bool mirror, bool bottomUp, int rotation);
-  // Thumbnails and export: the page rendered at the document's render
-  // resolution (caches at no more than maxDpm), reduced or stretched into
-  // rect; with fit, rect shrinks to the page's aspect ratio and the page is
-  // centred in it. Returns the rectangle the page covers.
+  // Export: the page rendered at the document's render resolution (caches
+  // at no more than maxDpm), reduced or stretched into rect; with fit, rect
+  // shrinks to the page's aspect ratio and the page is centred in it.
+  // Returns the rectangle the page covers.
   TRect PaintPageToCanvas(TCanvas& canvas, const TRect& rect, float maxDpm, bool fit);
 
   // ---- thumbnail
@@ -195,6 +195,12 @@ private:
   void RenderUnturned(TBitmap32& bitmap, const TPageOutput& output, const TdocRenderOptions& options);
   // Draws the page over bitmap (covering area) one band of rows at a time.
   void RenderInBands(TBitmap32& bitmap, const TFloatRect& area, TdocRenderOptions options);
+  // RenderPageAtResolution with the caches freed as freeing of the render
+  // options says; false when nothing was drawn.
+  bool RenderUnturnedAt(TBitmap32& bitmap, float dpm, TColor32 background, bool TdocRenderOptions::*freeing);
+  // The thumbnail's picture: the page fitted into rect and centred, drawn at
+  // that size in one pass. Returns the rectangle the page covers.
+  TRect PaintThumbnailPage(TCanvas& canvas, const TRect& rect);
 
   TResourcePtr<TdocBitmapResource> Background;
   TdocPageSettings Own;

@@ -1,5 +1,5 @@
 // Rendering a page onto a canvas: printing in tiles, painting into a
-// rectangle for thumbnails and export, and the thumbnail itself.
+// rectangle for export, and the thumbnail drawn at its own size.
 
 #include <algorithm>
 #include <cmath>
@@ -188,20 +188,29 @@ void TdocPage::RenderPageToBitmap(TBitmap32& bitmap, int rotation, float dpm, TC
 }
 
 void TdocPage::RenderPageAtResolution(TBitmap32& bitmap, float dpm, TColor32 background) {
+  // Printing: every cache goes as soon as its shape is drawn.
+  if (RenderUnturnedAt(bitmap, dpm, background, &TdocRenderOptions::FreeCache) &&
+      GetHost()->GetPerformance() != dpSpeedOverMemory)
+    ClearRenderCacheAll();
+}
+
+bool TdocPage::RenderUnturnedAt(TBitmap32& bitmap, float dpm, TColor32 background,
+                                bool TdocRenderOptions::*freeing) {
   EnsureLoaded();
   TdocPageHost* host = GetHost();
   const bool valid = host && dpm > 0 && std::isfinite(dpm);
   const TRect page = valid ? TRect{0, 0, ScreenRound(dpm * GetDocWidth()), ScreenRound(dpm * GetDocHeight())} : TRect{};
-  if (!page.IsEmpty() && !bitmap.IsEmpty()) {
+  const bool drawn = !page.IsEmpty() && !bitmap.IsEmpty();
+  if (drawn) {
     TdocPrintingBracket printing(host);
     if (GetDocAngle() != 0) SetDocAngle(0);
     TdocRenderOptions options = PrintOptions(dpm, dpm);
-    options.FreeCache = true;
+    options.*freeing = true;
     RenderShape(bitmap, {0, 0, bitmap.GetWidth() / dpm, bitmap.GetHeight() / dpm}, true, options);
-    if (host->GetPerformance() != dpSpeedOverMemory) ClearRenderCacheAll();
   }
   // Afterwards: shapes reaching past the page's edge draw there too.
   FillAround(bitmap, page, background);
+  return drawn;
 }
 
 void TdocPage::RenderPageWith(const TRect& rect, bool mirror, bool bottomUp, int rotation, float dpm,
@@ -344,7 +353,7 @@ const TBitmap* TdocPage::GetThumbnail() {
   TCanvas& canvas = thumbnail->GetCanvas();
   canvas.GetBrush().SetColor(host->GetColor());
   canvas.FillRect({0, 0, width, height});
-  const TRect page = PaintPageToCanvas(canvas, {1, 1, width - 1, height - 1}, DefaultDpm, true);
+  const TRect page = PaintThumbnailPage(canvas, {1, 1, width - 1, height - 1});
   if (!page.IsEmpty()) {
     canvas.GetPen().SetColor(clBlack);
     canvas.GetBrush().SetStyle(bsClear);
@@ -352,6 +361,28 @@ const TBitmap* TdocPage::GetThumbnail() {
   }
   Thumbnail = std::move(thumbnail);
   return Thumbnail.get();
+}
+
+TRect TdocPage::PaintThumbnailPage(TCanvas& canvas, const TRect& rect) {
+  // The shapes draw straight at the thumbnail's few pixels per millimetre:
+  // a page of thousands of shapes then costs no more than their outlines,
+  // where a full-size picture reduced afterwards cost a cache per shape.
+  const double width = GetDocWidth(), height = GetDocHeight();
+  const double scale = std::min(rect.Width() / width, rect.Height() / height);
+  if (!(scale > 0) || !std::isfinite(scale)) return {};
+  const std::int32_t w = ScreenRound(scale * width), h = ScreenRound(scale * height);
+  const std::int32_t x = rect.Left + static_cast<std::int32_t>((rect.Width() - w) / 2);
+  const std::int32_t y = rect.Top + static_cast<std::int32_t>((rect.Height() - h) / 2);
+  const TRect target{x, y, x + w, y + h};
+  if (target.IsEmpty()) return target;
+  TBitmap32 bitmap;
+  bitmap.SetSize(w, h);
+  // The page's colour beneath a last row or column the page ends inside.
+  bitmap.Clear(OpaquePageColor());
+  if (!RenderUnturnedAt(bitmap, static_cast<float>(scale), OpaquePageColor(), &TdocRenderOptions::FreeNewCache))
+    return {};
+  document::SendBitmapToCanvas(canvas, target, bitmap);
+  return target;
 }
 
 void TdocPage::SetThumbnailLoader(std::function<std::unique_ptr<TBitmap>()> loader) {

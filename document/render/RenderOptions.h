@@ -27,6 +27,10 @@ struct TdocRenderOptions {
   TdocStretchFilter StretchFilter = sfLinear;
   // Free each shape's cache right after it was drawn.
   bool FreeCache = false;
+  // Free only the caches this render had to make, right after they were
+  // drawn: a small one-off picture (the thumbnail) adds none, and the
+  // screen's caches it could draw from stay.
+  bool FreeNewCache = false;
   // A cache made at a higher resolution than asked must be rendered again.
   bool ExactResolution = false;
 };

@@ -267,8 +267,8 @@ void TdocShape::RenderCached(TBitmap32& bitmap, const TFloatRect& rect, bool dir
   const TdocTransform localToBitmap = LocalToBitmap(*this, rect, direct, bitmap);
   const bool valid = Cache && CacheResolution > 0;
   const bool exact = options.ExactResolution || NeedsExactCacheResolution();
-  if (!valid || resolution > CacheResolution || (resolution < CacheResolution && exact))
-    RenderCache(resolution, options, localToBitmap);
+  const bool made = !valid || resolution > CacheResolution || (resolution < CacheResolution && exact);
+  if (made) RenderCache(resolution, options, localToBitmap);
   if (!Cache->IsEmpty()) {
     Cache->SetMasterAlpha(static_cast<std::uint32_t>(MasterAlpha));
     TdocTransform toBitmap = CacheToBitmap(localToBitmap);
@@ -288,7 +288,7 @@ void TdocShape::RenderCached(TBitmap32& bitmap, const TFloatRect& rect, bool dir
       DrawResampled(bitmap, toBitmap);
     }
   }
-  if (options.FreeCache) ClearRenderCache();
+  if (options.FreeCache || (made && options.FreeNewCache)) ClearRenderCache();
 }
 
 TdocTransform TdocShape::CacheToBitmap(const TdocTransform& localToBitmap) const {

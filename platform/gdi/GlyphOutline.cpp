@@ -9,7 +9,6 @@
 #include <cmath>
 #include <cstddef>
 #include <limits>
-#include <optional>
 #include <span>
 
 #include "platform/gdi/Font.h"
@@ -57,21 +56,21 @@ public:
     Append<std::uint32_t>(0);
     Append<std::uint32_t>(TT_POLYGON_TYPE);
     AppendPoint(start);
-    LineRecord.reset();
+    LineRecord = kNoRecord;
   }
 
   // Consecutive lines share one record.
   void AddLine(TFixedVector to) {
-    if (!LineRecord || PointCountAt(*LineRecord) == std::numeric_limits<std::uint16_t>::max())
+    if (LineRecord == kNoRecord || PointCountAt(LineRecord) == std::numeric_limits<std::uint16_t>::max())
       LineRecord = BeginRecord(TT_PRIM_LINE);
-    AddPointTo(*LineRecord, to);
+    AddPointTo(LineRecord, to);
   }
 
   // One spline run: control points, the last point on the curve.
   void AddSpline(std::span<const TFixedVector> points) {
     const std::size_t record = BeginRecord(TT_PRIM_QSPLINE);
     for (const TFixedVector& p : points) AddPointTo(record, p);
-    LineRecord.reset();
+    LineRecord = kNoRecord;
   }
 
   void EndContour() {
@@ -79,6 +78,10 @@ public:
   }
 
 private:
+  // A plain offset rather than an optional: GCC's flow analysis cannot see
+  // through an optional offset and warns at -O2 -g that it may be unset.
+  static constexpr std::size_t kNoRecord = std::numeric_limits<std::size_t>::max();
+
   template <class T>
   void Append(T value) {
     const std::size_t at = Out.size();
@@ -107,7 +110,7 @@ private:
 
   std::vector<std::uint8_t>& Out;
   std::size_t ContourStart = 0;
-  std::optional<std::size_t> LineRecord;
+  std::size_t LineRecord = kNoRecord;
 };
 
 struct TDoublePoint {

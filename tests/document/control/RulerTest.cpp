@@ -22,7 +22,7 @@ namespace {
 
 constexpr int Thickness = 30;  // of the rulers and the corner
 
-QRgb Rgb(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFFu; }
+QRgb RulerRgb(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFFu; }
 QRgb ColorRgb(TColor color) { return imaging::ColorToColor32(color) & 0xFFFFFFu; }
 
 // The rulers above and left of the control, the corner between them, as
@@ -85,25 +85,25 @@ TEST_F(RulerTest, TicksLineUpWithThePagesMillimetres) {
   const int topEdge = Thickness + 1 + 10 - scroll.y();
   const QRgb workspace = ColorRgb(clAppWorkSpace);
   const QRgb tick = ColorRgb(clWindowText);
-  EXPECT_NE(Rgb(image, edge, Thickness + 60), workspace);
-  EXPECT_EQ(Rgb(image, edge - 1, Thickness + 60), workspace);
-  EXPECT_NE(Rgb(image, Thickness + 60, topEdge), workspace);
-  EXPECT_EQ(Rgb(image, Thickness + 60, topEdge - 1), workspace);
-  EXPECT_EQ(Rgb(image, edge, Thickness - 3), tick);
-  EXPECT_EQ(Rgb(image, edge, Thickness - 8), tick);  // long: 8 pixels
+  EXPECT_NE(RulerRgb(image, edge, Thickness + 60), workspace);
+  EXPECT_EQ(RulerRgb(image, edge - 1, Thickness + 60), workspace);
+  EXPECT_NE(RulerRgb(image, Thickness + 60, topEdge), workspace);
+  EXPECT_EQ(RulerRgb(image, Thickness + 60, topEdge - 1), workspace);
+  EXPECT_EQ(RulerRgb(image, edge, Thickness - 3), tick);
+  EXPECT_EQ(RulerRgb(image, edge, Thickness - 8), tick);  // long: 8 pixels
   for (int mm : {1, 2, 5, 7, 10, 33, 50}) {
     const int column = edge + static_cast<int>(std::floor(mm * scale));
-    EXPECT_EQ(Rgb(image, column, Thickness - 3), tick) << mm;
-    EXPECT_EQ(Rgb(image, column, Thickness - 8) == tick, mm % 5 == 0) << mm;
-    EXPECT_NE(Rgb(image, column + 2, Thickness - 3), tick) << mm;
+    EXPECT_EQ(RulerRgb(image, column, Thickness - 3), tick) << mm;
+    EXPECT_EQ(RulerRgb(image, column, Thickness - 8) == tick, mm % 5 == 0) << mm;
+    EXPECT_NE(RulerRgb(image, column + 2, Thickness - 3), tick) << mm;
   }
   // The left ruler: the page's top edge and the 20 mm tick.
-  EXPECT_EQ(Rgb(image, Thickness - 3, topEdge), tick);
-  EXPECT_EQ(Rgb(image, Thickness - 8, topEdge + static_cast<int>(std::floor(20 * scale))), tick);
+  EXPECT_EQ(RulerRgb(image, Thickness - 3, topEdge), tick);
+  EXPECT_EQ(RulerRgb(image, Thickness - 8, topEdge + static_cast<int>(std::floor(20 * scale))), tick);
   // The shape from 10 mm to 40 mm across starts right of the 10 mm tick.
   const int shapeRow = topEdge + static_cast<int>(12 * scale);
-  EXPECT_EQ(Rgb(image, edge + static_cast<int>(std::floor(10 * scale)) + 1, shapeRow), 0xC03020u);
-  EXPECT_NE(Rgb(image, edge + static_cast<int>(std::floor(10 * scale)) - 1, shapeRow), 0xC03020u);
+  EXPECT_EQ(RulerRgb(image, edge + static_cast<int>(std::floor(10 * scale)) + 1, shapeRow), 0xC03020u);
+  EXPECT_NE(RulerRgb(image, edge + static_cast<int>(std::floor(10 * scale)) - 1, shapeRow), 0xC03020u);
 }
 
 TEST_F(RulerTest, ZoomingAndInchesKeepTheTicksOnThePage) {
@@ -111,7 +111,7 @@ TEST_F(RulerTest, ZoomingAndInchesKeepTheTicksOnThePage) {
   const auto longTickAt = [&](const QImage& image, double x) {
     const int column = static_cast<int>(std::floor(x));
     for (int c = column - 1; c <= column + 1; ++c)
-      if (Rgb(image, c, Thickness - 8) == tick) return true;
+      if (RulerRgb(image, c, Thickness - 8) == tick) return true;
     return false;
   };
   for (int zooms = 0; zooms < 2; ++zooms) {
@@ -136,7 +136,7 @@ TEST_F(RulerTest, ZoomingAndInchesKeepTheTicksOnThePage) {
   image = Window.grab().toImage();
   for (double inches : {0.0, 0.5, 1.0}) EXPECT_TRUE(longTickAt(image, edge + inches * 25.4 * scale)) << inches;
   EXPECT_FALSE(longTickAt(image, edge + 0.2 * 25.4 * scale));
-  EXPECT_EQ(Rgb(image, static_cast<int>(std::floor(edge + 0.1 * 25.4 * scale)), Thickness - 3), tick);
+  EXPECT_EQ(RulerRgb(image, static_cast<int>(std::floor(edge + 0.1 * 25.4 * scale)), Thickness - 3), tick);
 }
 
 TEST_F(RulerTest, ScrollingMovesTheRulersOrigin) {
@@ -162,13 +162,13 @@ TEST_F(RulerTest, HairLineFollowsTheMouseAsInvertedPixels) {
   EXPECT_EQ(Top->GetHairLinePos(), 50);
   EXPECT_EQ(Left->GetHairLinePos(), 40);
   const QImage after = Top->grab().toImage();
-  for (int y = band.top(); y <= band.bottom(); ++y) EXPECT_EQ(Rgb(after, 50, y), Rgb(before, 50, y) ^ 0xFFFFFFu) << y;
-  EXPECT_EQ(Rgb(after, 49, band.top()), Rgb(before, 49, band.top()));
+  for (int y = band.top(); y <= band.bottom(); ++y) EXPECT_EQ(RulerRgb(after, 50, y), RulerRgb(before, 50, y) ^ 0xFFFFFFu) << y;
+  EXPECT_EQ(RulerRgb(after, 49, band.top()), RulerRgb(before, 49, band.top()));
 
   Top->SetHairLineStyle(hlsRect);
   const QImage rect = Top->grab().toImage();
-  EXPECT_EQ(Rgb(rect, 20, band.top()), Rgb(before, 20, band.top()) ^ 0xFFFFFFu);
-  EXPECT_EQ(Rgb(rect, 60, band.top()), Rgb(before, 60, band.top()));
+  EXPECT_EQ(RulerRgb(rect, 20, band.top()), RulerRgb(before, 20, band.top()) ^ 0xFFFFFFu);
+  EXPECT_EQ(RulerRgb(rect, 60, band.top()), RulerRgb(before, 60, band.top()));
 }
 
 TEST_F(RulerTest, UnitsFollowTheDocumentAndKeepTheOrigin) {
@@ -200,7 +200,7 @@ TEST_F(RulerTest, ScalesWithoutALayoutPaintWithoutTicks) {
   Top->SetScale(0.0);
   const QImage blank = Top->grab().toImage();
   // No tick anywhere along the inner edge.
-  for (int x = 2; x < blank.width() - 2; ++x) ASSERT_NE(Rgb(blank, x, Thickness - 3), ColorRgb(clWindowText)) << x;
+  for (int x = 2; x < blank.width() - 2; ++x) ASSERT_NE(RulerRgb(blank, x, Thickness - 3), ColorRgb(clWindowText)) << x;
   Top->SetScale(1.0);
   Top->SetOffset(1e300);
   EXPECT_FALSE(Top->grab().toImage().isNull());

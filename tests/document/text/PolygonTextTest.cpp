@@ -28,8 +28,8 @@ using doctest::SaveShapeXml;
 using doctest::TPageFixture;
 
 constexpr const char* FontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
-constexpr const char* FontName = "DejaVu Sans";
-constexpr float FontHeight = 8;
+constexpr const char* PolygonFontName = "DejaVu Sans";
+constexpr float PolygonFontHeight = 8;
 
 // Alpha of every pixel, rows top down.
 std::vector<int> Alpha(const TBitmap32& bitmap) {
@@ -88,8 +88,8 @@ protected:
     Shape& ref = *shape;
     Page.AddShape(std::move(shape));
     ref.SetDocBounds(10, 10, 50, 20);
-    ref.SetFontName(FontName);
-    ref.SetFontHeight(FontHeight);
+    ref.SetFontName(PolygonFontName);
+    ref.SetFontHeight(PolygonFontHeight);
     ref.SetText(text);
     return ref;
   }
@@ -115,7 +115,7 @@ protected:
     ASSERT_EQ(FT_Init_FreeType(&library), 0);
     ASSERT_EQ(FT_New_Face(library, FontFile, 0, &face), 0) << "the test font is missing";
     FT_Load_Char(face, 'H', FT_LOAD_NO_SCALE);
-    CapHeightMm = FontHeight * double(face->glyph->metrics.height) / face->units_per_EM;
+    CapHeightMm = PolygonFontHeight * double(face->glyph->metrics.height) / face->units_per_EM;
     FT_Done_Face(face);
     FT_Done_FreeType(library);
   }
@@ -249,7 +249,7 @@ TEST_F(PolygonTextTest, TextsShareFontsAndLetGoOfTheOldOne) {
 
 TEST_F(PolygonTextTest, WithoutADocumentNothingIsMeasuredUntilAttached) {
   TdocPolygonText loose;
-  loose.SetFontName(FontName);
+  loose.SetFontName(PolygonFontName);
   loose.SetText(u"Label");
   double width = -1, height = -1;
   loose.MeasureText(1, 5, height, width);
@@ -270,8 +270,8 @@ TEST_F(PolygonTextTest, AnEmptyLineIsAsWideAsWww) {
   EXPECT_EQ(memo.GetSpans(2).Width, memo.GetSpans(0).Width);
   // Lines are a font's line height apart: ascent plus descent.
   EXPECT_NEAR(memo.GetSpans(2).LineTop - memo.GetSpans(1).LineTop, memo.GetLineDistance(), 1e-4);
-  EXPECT_GT(memo.GetLineDistance(), FontHeight);
-  EXPECT_LT(memo.GetLineDistance(), 1.3 * FontHeight);
+  EXPECT_GT(memo.GetLineDistance(), PolygonFontHeight);
+  EXPECT_LT(memo.GetLineDistance(), 1.3 * PolygonFontHeight);
 }
 
 TEST_F(PolygonTextTest, XmlRoundTrip) {
@@ -315,7 +315,7 @@ void SwitchToAFaceThatCannotBeOpened() {
     TPageFixture fixture;
     auto owned = std::make_unique<TdocPolygonText>();
     TdocPolygonText& text = *owned;
-    text.SetFontName(FontName);
+    text.SetFontName(PolygonFontName);
     fixture.Page.AddShape(std::move(owned));
     text.SetText(u"Label");
     // The only user of its font: switching away releases and purges it.
@@ -329,7 +329,7 @@ void SwitchToAFaceThatCannotBeOpened() {
     if (text.GetFont() != nullptr) ++failures;
     if (fonts.GetFontCount() != 0) ++failures;
     // Taking a font again, then the shape's end, touch no freed font.
-    text.SetFontName(FontName);
+    text.SetFontName(PolygonFontName);
     if (text.GetFont() != fonts.GetFont(0) || fonts.GetFont(0)->RefCount != 1) ++failures;
   }
   std::exit(failures);

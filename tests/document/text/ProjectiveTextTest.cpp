@@ -27,7 +27,7 @@ using doctest::TPageFixture;
 using TQuad = std::array<TFloatPoint, 4>;  // top-left, top-right, bottom-left, bottom-right
 
 constexpr float Scale = 4;       // client pixels per millimetre
-constexpr float Resolution = 5;  // render pixels per millimetre
+constexpr float ProjectiveResolution = 5;  // render pixels per millimetre
 constexpr float Window = 80;     // rendered page square, millimetres
 
 // Exposes the warp: the unbent line's box corners taken through it.
@@ -90,10 +90,10 @@ protected:
   // The page square (0, 0) .. (Window, Window).
   std::unique_ptr<TBitmap32> Render(TdocShape& shape) {
     auto bitmap = std::make_unique<TBitmap32>();
-    bitmap->SetSize(int(Window * Resolution), int(Window * Resolution));
+    bitmap->SetSize(int(Window * ProjectiveResolution), int(Window * ProjectiveResolution));
     bitmap->Clear(0);
     TdocRenderOptions options;
-    options.Resolution = Resolution;
+    options.Resolution = ProjectiveResolution;
     shape.RenderShape(*bitmap, {0, 0, Window, Window}, false, options);
     return bitmap;
   }
@@ -103,7 +103,7 @@ protected:
     std::vector<TFloatPoint> ink;
     for (int y = 0; y < bitmap.GetHeight(); ++y)
       for (int x = 0; x < bitmap.GetWidth(); ++x)
-        if ((bitmap.GetPixel(x, y) >> 24) > 64) ink.push_back({(x + 0.5f) / Resolution, (y + 0.5f) / Resolution});
+        if ((bitmap.GetPixel(x, y) >> 24) > 64) ink.push_back({(x + 0.5f) / ProjectiveResolution, (y + 0.5f) / ProjectiveResolution});
     return ink;
   }
 
@@ -133,7 +133,7 @@ protected:
     // Inside every edge (clockwise on the screen) within a pixel.
     const std::vector<TFloatPoint> ink = Ink(rendered);
     ASSERT_FALSE(ink.empty());
-    const double pixel = 1 / Resolution;
+    const double pixel = 1 / ProjectiveResolution;
     double nearRight = 1e9;
     for (const TFloatPoint& p : ink) {
       for (const auto& [a, b] : {std::pair{tl, tr}, {tr, br}, {br, bl}, {bl, tl}})

@@ -21,9 +21,9 @@ namespace {
 using namespace imaging;
 using imagingtest::FillRandom;
 using imagingtest::Pixels;
-using TPixels = std::vector<TColor32>;
+using TPixelValues = std::vector<TColor32>;
 
-void SetPixels(TCustomBitmap32& b, int width, int height, const TPixels& pixels) {
+void SetPixels(TCustomBitmap32& b, int width, int height, const TPixelValues& pixels) {
   b.SetSize(width, height);
   std::copy(pixels.begin(), pixels.end(), b.GetBits());
 }
@@ -55,9 +55,9 @@ TEST(BitmapHelpers, TurnsAndMirrorsMovePixelsAsDefined) {
 }
 
 // dst[k] = (src[k + lead - window + 1] + ... + src[k + lead]) div window.
-TPixels DirectBoxPass(const TPixels& src, int lead, int window) {
+TPixelValues DirectBoxPass(const TPixelValues& src, int lead, int window) {
   const int n = static_cast<int>(src.size());
-  TPixels dst(src.size());
+  TPixelValues dst(src.size());
   for (int k = 0; k < n; ++k) {
     std::int64_t sum = 0;
     for (int i = std::max(0, k + lead - window + 1); i <= std::min(n - 1, k + lead); ++i)
@@ -86,9 +86,9 @@ TEST(BitmapHelpers, BoxPassIsAMovingSumOverTheJoinedRows) {
   other.SetSize(6, 6);
   for (const auto& [lead, window] : {std::pair{0, 36}, {4, 3}, {0, 0}, {-1, 3}}) BoxBlurPass(src, dst, lead, window);
   BoxBlurPass(other, dst, 1, 3);
-  EXPECT_EQ(Pixels(dst), TPixels(35, 0x55));
+  EXPECT_EQ(Pixels(dst), TPixelValues(35, 0x55));
   // In place the source is read as it was.
-  const TPixels original = Pixels(src);
+  const TPixelValues original = Pixels(src);
   BoxBlurPass(src, src, 1, 3);
   EXPECT_EQ(Pixels(src), DirectBoxPass(original, 1, 3));
 }
@@ -96,15 +96,15 @@ TEST(BitmapHelpers, BoxPassIsAMovingSumOverTheJoinedRows) {
 // The blur as described: two rounds of (lead a, lead b) over the joined
 // rows, a transpose, two rounds of (lead b, lead a) over the joined columns
 // and a transpose back, each pass a direct window sum.
-TPixels DescribedBlur(const TPixels& pixels, int width, int height, int window) {
+TPixelValues DescribedBlur(const TPixelValues& pixels, int width, int height, int window) {
   const int a = window / 2, b = window % 2 == 0 ? std::max(1, (window + 1) / 2 - 1) : (window + 1) / 2;
-  const auto transpose = [](const TPixels& p, int w, int h) {
-    TPixels t(p.size());
+  const auto transpose = [](const TPixelValues& p, int w, int h) {
+    TPixelValues t(p.size());
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x) t[std::size_t(x) * h + y] = p[std::size_t(y) * w + x];
     return t;
   };
-  TPixels run = pixels;
+  TPixelValues run = pixels;
   for (const int lead : {a, b, a, b}) run = DirectBoxPass(run, lead, window);
   run = transpose(run, width, height);
   for (const int lead : {b, a, b, a}) run = DirectBoxPass(run, lead, window);
@@ -127,9 +127,9 @@ TEST(BitmapHelpers, BlurIsTheDescribedSequenceOfBoxPasses) {
     map.SetSize(c.width, c.height);
     for (TColor32& p : std::span(map.GetBits(), std::size_t(c.width) * c.height))
       p = rng() % 3 == 0 ? 0 : static_cast<TColor32>(value(rng));
-    const TPixels expected = DescribedBlur(Pixels(map), c.width, c.height, int(std::nearbyint(c.radius)) == 2 ? 3 : int(std::nearbyint(c.radius)));
+    const TPixelValues expected = DescribedBlur(Pixels(map), c.width, c.height, int(std::nearbyint(c.radius)) == 2 ? 3 : int(std::nearbyint(c.radius)));
     BlurIntensityMap(map, c.radius);
-    const TPixels got = Pixels(map);
+    const TPixelValues got = Pixels(map);
     std::size_t firstWrong = 0;
     while (firstWrong < got.size() && got[firstWrong] == expected[firstWrong]) ++firstWrong;
     EXPECT_EQ(firstWrong, got.size()) << c.width << "x" << c.height << " radius " << c.radius << " first wrong at " << firstWrong % c.width << "," << firstWrong / c.width;
@@ -140,15 +140,15 @@ TEST(BitmapHelpers, AlphaBecomesIntensityAndBackAndHostileSettingsChangeNothing)
   TCustomBitmap32 b;
   SetPixels(b, 4, 1, {0x00FFFFFF, 0x01000000, 0x80123456, 0xFF000000});
   AlphaToIntensity(b, 0.5f);
-  EXPECT_EQ(Pixels(b), (TPixels{0, 128, 0x80 * 128, 255 * 128}));
+  EXPECT_EQ(Pixels(b), (TPixelValues{0, 128, 0x80 * 128, 255 * 128}));
   SetPixels(b, 5, 1, {200, 255, 256, 0x7F80, 0x12345});
   IntensityToAlpha(b, 0xFFAABBCC);
-  EXPECT_EQ(Pixels(b), (TPixels{200, 255, 0x01AABBCC, 0x7FAABBCC, 0xFFAABBCC}));
+  EXPECT_EQ(Pixels(b), (TPixelValues{200, 255, 0x01AABBCC, 0x7FAABBCC, 0xFFAABBCC}));
   InvertAlpha(b);
-  EXPECT_EQ(Pixels(b), (TPixels{0xFF0000C8, 0xFF0000FF, 0xFEAABBCC, 0x80AABBCC, 0x00AABBCC}));
+  EXPECT_EQ(Pixels(b), (TPixelValues{0xFF0000C8, 0xFF0000FF, 0xFEAABBCC, 0x80AABBCC, 0x00AABBCC}));
   // A factor whose intensities overflow is refused before anything changes;
   // blurs of a radius below 2 or beyond the bitmap change nothing.
-  const TPixels before = Pixels(b);
+  const TPixelValues before = Pixels(b);
   EXPECT_THROW(AlphaToIntensity(b, 1e6f), EInvalidOp);
   for (const float radius : {1.4f, std::nanf(""), 1e30f}) BlurIntensityMap(b, radius);
   EXPECT_EQ(Pixels(b), before);
