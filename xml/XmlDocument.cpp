@@ -205,16 +205,48 @@ std::string TXmlDocument::WriteToString() const {
   return text;
 }
 
-// 8-bit files are written in the character set their declaration names.
+// The document's text on its way into a stream, in the document's encoding;
+// 8-bit files in the character set their declaration names.
+class TXmlDocument::EncodedOutput {
+public:
+  EncodedOutput(TStream& stream, const TXmlDocument& document) : Buffered(stream), Codec(&Buffered) {
+    const TXmlNode& container = *document.Container;
+    const TXmlNode* declaration = container.GetChildCount() > 0 ? container.GetChild(0) : nullptr;
+    Codec.SetEncoding(document.ExternalEncoding);
+    if (declaration && declaration->GetKind() == nkDeclaration) Codec.SetCharset(declaration->ReadAttrString("encoding"));
+  }
+  // Checks the encoding even for no text.
+  void Write(std::string_view text) { Codec.Write(text.data(), static_cast<std::int64_t>(text.size())); }
+  void Flush() { Buffered.Flush(); }
+
+private:
+  TsdBufferedWriteStream Buffered;
+  TsdUtf8Stream Codec;
+};
+
 void TXmlDocument::SaveToStream(TStream& stream) const {
-  const TXmlNode* declaration = Container->GetChildCount() > 0 ? Container->GetChild(0) : nullptr;
-  TsdBufferedWriteStream buffered(stream);
-  TsdUtf8Stream codec(&buffered);
-  codec.SetEncoding(ExternalEncoding);
-  if (declaration && declaration->GetKind() == nkDeclaration) codec.SetCharset(declaration->ReadAttrString("encoding"));
-  const std::string text = WriteToString();
-  codec.Write(text.data(), static_cast<std::int64_t>(text.size()));  // checks the encoding even for no text
-  buffered.Flush();
+  EncodedOutput output(stream, *this);
+  output.Write(WriteToString());
+  output.Flush();
+}
+
+void TXmlDocument::SaveToStream(TStream& stream, const std::function<bool(TXmlNode& root)>& more) {
+  if (StrictStructure && !GetRoot()) throw EXmlError("XML root element not defined.");
+  EncodedOutput output(stream, *this);
+  const auto emit = [&output](std::string_view text) { output.Write(text); };
+  const TXmlNode* root = GetRoot();
+  output.Write({});
+  for (TXmlNode* node : Container->Children) {
+    if (node == root) {
+      xml::detail::WriteGrowingNode(*node, more, emit, this);
+    } else {
+      std::string text;
+      xml::detail::WriteNode(*node, text, this);
+      output.Write(text);
+    }
+    output.Write(GetLineBreak());
+  }
+  output.Flush();
 }
 
 void TXmlDocument::SaveToFile(const std::string& fileName) const {

@@ -63,11 +63,18 @@ public:
   void LoadFromFile(const std::string& fileName);
   void ReadFromString(std::string_view text);
   void SaveToStream(TStream& stream) const;
+  // Saves as SaveToStream does while the root's last children are still
+  // being made: more appends the next ones to the root (false once none are
+  // to come), and each batch is written and deleted before more is called
+  // again. A document too large to hold as a tree, or as text, is written so
+  // with one batch in memory at a time.
+  void SaveToStream(TStream& stream, const std::function<bool(TXmlNode& root)>& more);
   void SaveToFile(const std::string& fileName) const;
   std::string WriteToString() const;
 
 private:
   friend class TXmlNode;
+  class EncodedOutput;
 
   void ResetContainer();
   void ReleaseTree();

@@ -1,6 +1,7 @@
 #include "xml/XmlWriter.h"
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -47,10 +48,40 @@ public:
   }
 
   void Write(const TXmlNode& top) {
-    if (Open(top, 0)) {
-      while (!Stack.empty()) Step();
-    }
+    Open(top, 0);
+    CloseAll();
+  }
+
+  // The element's opening and the children it has; true when it stays open
+  // for more (it has a child after its leading text).
+  bool OpenGrowing(const TXmlNode& element) {
+    if (!Open(element, 0)) return false;
+    WriteGrowingChildren();
+    return true;
+  }
+
+  // The children appended to the open element since the last call. They may
+  // be deleted afterwards: the writer then forgets them.
+  void WriteGrowingChildren() {
+    while (Stack.size() > 1 || Stack.front().Next < Stack.front().Node->Children.Count) Step();
+  }
+  void ForgetGrowingChildren() { Stack.front().Next = Stack.front().Node->Children.Count; }
+
+  // Writes what is left of the open elements and closes them.
+  void CloseAll() {
+    while (!Stack.empty()) Step();
     Progress();
+  }
+
+  // Hands the text written so far to emit, but for the last line break,
+  // which the indentation of the next line still looks for.
+  template <class Emit>
+  void Drain(const Emit& emit) {
+    Out.Drain(LineBreak.size(), emit);
+  }
+  template <class Emit>
+  void DrainAll(const Emit& emit) {
+    Out.Drain(0, emit);
   }
 
 private:
@@ -58,22 +89,32 @@ private:
     const TXmlNode* Node;
     std::uint32_t Next;  // index of the next child to write
     int Depth;
+    // A child was written; the white space after it waits for what comes
+    // next, which a growing element does not know yet.
+    bool ChildDone = false;
+    bool ChildWasText = false;
   };
 
   void Step() {
     Frame& f = Stack.back();
+    if (f.ChildDone) AfterChild(f);
     if (f.Next == f.Node->Children.Count) {
       const Frame done = f;
       Stack.pop_back();
       Close(*done.Node, done.Depth);
-      if (!Stack.empty()) AfterChild(Stack.back());
+      if (!Stack.empty()) ChildWritten(Stack.back(), *done.Node);
       return;
     }
     const TXmlNode* child = f.Node->Children.Items[f.Next++];
     const int depth = f.Depth + 1;
     if (Open(*child, depth)) return;
     Progress();
-    AfterChild(Stack.back());
+    ChildWritten(Stack.back(), *child);
+  }
+
+  static void ChildWritten(Frame& f, const TXmlNode& child) {
+    f.ChildDone = true;
+    f.ChildWasText = child.Kind == nkCharData;
   }
 
   // Layout white space never touches character data in an element: the
@@ -85,8 +126,9 @@ private:
   }
 
   // The line break after a child, except around character data.
-  void AfterChild(const Frame& f) {
-    if (IsTextOf(*f.Node, f.Next - 1) || IsTextOf(*f.Node, f.Next)) return;
+  void AfterChild(Frame& f) {
+    f.ChildDone = false;
+    if ((f.ChildWasText && f.Node->Kind == nkElement) || IsTextOf(*f.Node, f.Next)) return;
     Out.append(LineBreak);
   }
 
@@ -231,6 +273,36 @@ private:
 
 void WriteNode(const TXmlNode& node, std::string& out, const TXmlDocument* document) {
   Writer(out, document).Write(node);
+}
+
+// Before the element opens it needs a child past its leading text, or it
+// would be written whole.
+void WriteGrowingNode(TXmlNode& element, const std::function<bool(TXmlNode&)>& more,
+                      const std::function<void(std::string_view)>& emit, const TXmlDocument* document) {
+  const int kept = element.GetChildCount();
+  auto hasChildPastText = [&element] {
+    for (int i = 0; i < element.GetChildCount(); ++i)
+      if (element.GetChild(i)->GetKind() != nkCharData) return true;
+    return false;
+  };
+  auto forgetBatch = [&element, kept] {
+    for (int i = element.GetChildCount() - 1; i >= kept; --i) element.DeleteChild(i);
+  };
+  bool growing = element.GetKind() == nkElement;
+  while (growing && !hasChildPastText()) growing = more(element);
+  std::string buffer;
+  Writer writer(buffer, document);
+  growing = writer.OpenGrowing(element) && growing;
+  while (growing) {
+    forgetBatch();
+    writer.ForgetGrowingChildren();
+    writer.Drain(emit);
+    growing = more(element);
+    writer.WriteGrowingChildren();
+  }
+  writer.CloseAll();
+  forgetBatch();
+  writer.DrainAll(emit);
 }
 
 }  // namespace xml::detail

@@ -366,12 +366,13 @@ bool TdocDocumentCore::SavePageToArchive(int index) {
     DoProgress(ptSave, number, count, static_cast<float>((index + part) / count));
   };
   TXmlDocument xml("Page");
-  TXmlNode& root = *xml.GetRoot();
-  root.AddAttributeInteger("Index", number);
-  page.SaveToXml(root);
+  xml.GetRoot()->AddAttributeInteger("Index", number);
+  // Made and written shape by shape, so a label of thousands of shapes never
+  // exists as one XML tree: the step that stood for the tree made comes
+  // first.
   progress(0.2);
   TMemoryStream stream;
-  xml.SaveToStream(stream);
+  page.SaveToXmlStream(xml, stream);
   progress(0.6);
   Archive->WriteStream(name, stream);
   progress(0.7);

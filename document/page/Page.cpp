@@ -8,6 +8,7 @@
 #include "document/resources/ResourceCache.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/Strings.h"
+#include "xml/XmlDocument.h"
 #include "xml/XmlNode.h"
 #include "xml/bitmap/XmlBitmap.h"
 
@@ -188,6 +189,19 @@ void TdocPage::CollectArchiveNames(TStringList& list) const {
 // ---- XML
 
 void TdocPage::SaveToXml(TXmlNode& node) const {
+  SavePageValuesToXml(node);
+  TdocShape::SaveToXml(node);
+}
+
+void TdocPage::SaveToXmlStream(TXmlDocument& xml, TStream& stream) const {
+  TXmlNode& root = *xml.GetRoot();
+  SavePageValuesToXml(root);
+  SaveBasePropertiesToXml(root);
+  int part = 0;
+  xml.SaveToStream(stream, [this, &part](TXmlNode& node) { return SaveContentPartToXml(part++, node); });
+}
+
+void TdocPage::SavePageValuesToXml(TXmlNode& node) const {
   node.WriteChildBool("IsDefaultPage", IsDefaultPage, true);
   if (!IsDefaultPage) {
     for (int i = 0; i < 4; ++i) node.WriteChildFloat(MarginNames[i], Own.*MarginFields[i], 0);
@@ -200,7 +214,6 @@ void TdocPage::SaveToXml(TXmlNode& node) const {
     if (Background->HoldsPicture()) Background->SaveToXml(*node.AddChild("BackgroundImage"));
     node.WriteChildBool("BackgroundTiled", Own.BackgroundTiled, false);
   }
-  TdocShape::SaveToXml(node);
 }
 
 void TdocPage::LoadFromXml(TXmlNode* node) {

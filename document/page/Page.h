@@ -22,6 +22,7 @@
 #include "platform/gdi/Bitmap.h"
 
 class TStream;
+class TXmlDocument;
 
 // One piece of a page cut for rendering: its pixel rectangle relative to the
 // page's pixel rectangle, and the upper end of its share of the page's
@@ -112,6 +113,12 @@ public:
   void SetModified(bool value) override;
   void CollectArchiveNames(TStringList& list) const override;
   void SaveToXml(TXmlNode& node) const override;
+  // Saves the page into xml's root and writes xml into stream, each shape's
+  // XML made, written and freed before the next: the bytes SaveToXml and
+  // SaveToStream give, without the whole tree in memory at once. The
+  // document's additional info for the page is asked for after the shapes
+  // were written, so its node then holds the page's values alone.
+  void SaveToXmlStream(TXmlDocument& xml, TStream& stream) const;
   void LoadFromXml(TXmlNode* node) override;
   void PaintToBitmap(TBitmap32& bitmap, const TdocRenderOptions& options) override;
   // Whether rendering the page with these options first covers its whole
@@ -177,6 +184,8 @@ private:
   TdocPageHost* GetHost() const;
   void BackgroundChanged();
   void BackgroundReloaded();
+  // The page's own elements, before those of every shape.
+  void SavePageValuesToXml(TXmlNode& node) const;
   void LoadPageSize(const TXmlNode& node, float width, float height);
   void LoadBackground(TXmlNode& node);
   // Page aids of the screen.

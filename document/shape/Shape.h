@@ -455,6 +455,12 @@ protected:
   void DeleteTempStreams(const TStringList& names) const;
   virtual void SetDocPosition(float left, float top);
   virtual void SetDocSize(float width, float height);
+  // SaveToXml in pieces, for a page written while its shapes' XML is made:
+  // the base properties' elements, then one part of the content a call (each
+  // child's "Shape" element in z-order, then what the document adds); false
+  // once every part was saved.
+  void SaveBasePropertiesToXml(TXmlNode& node) const;
+  bool SaveContentPartToXml(int part, TXmlNode& node) const;
 
 private:
   class LoadDepthGuard;

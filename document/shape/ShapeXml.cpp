@@ -48,6 +48,12 @@ private:
 thread_local int TdocShape::LoadDepthGuard::Depth = 0;
 
 void TdocShape::SaveToXml(TXmlNode& node) const {
+  SaveBasePropertiesToXml(node);
+  for (int part = 0; SaveContentPartToXml(part, node); ++part) {
+  }
+}
+
+void TdocShape::SaveBasePropertiesToXml(TXmlNode& node) const {
   node.WriteChildWideString("ClassName", rtl::Utf8ToUtf16(ClassName()), u"");
   node.WriteChildBool("AllowResize", AllowResize, true);
   node.WriteChildBool("AllowMove", AllowMove, true);
@@ -76,12 +82,19 @@ void TdocShape::SaveToXml(TXmlNode& node) const {
   node.WriteChildInteger("Tag", Tag, 0);
   node.WriteChildBool("Visible", Visible, true);
   node.WriteChildHex("MasterAlpha", MasterAlpha, 2, 255);
-  for (std::size_t i = 0; i < Shapes.size(); ++i) {
+}
+
+bool TdocShape::SaveContentPartToXml(int part, TXmlNode& node) const {
+  const auto index = static_cast<std::size_t>(part);
+  if (index < Shapes.size()) {
     TXmlNode* child = node.AddChild("Shape");
-    child->AddAttributeInteger("Index", static_cast<std::int32_t>(i + 1));
-    Shapes[i]->SaveToXml(*child);
+    child->AddAttributeInteger("Index", part + 1);
+    Shapes[index]->SaveToXml(*child);
+    return true;
   }
+  if (index > Shapes.size()) return false;
   if (Document) Document->DoShapeSaveAdditionalInfo(const_cast<TdocShape*>(this), node);
+  return true;
 }
 
 void TdocShape::LoadFromXml(TXmlNode* node) {

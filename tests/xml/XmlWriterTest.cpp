@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <random>
 #include <string>
 #include <utility>
@@ -263,4 +265,106 @@ TEST(XmlWriter, RandomTreesAreWellFormedAndReadBack) {
       EXPECT_EQ(back.WriteToString(), text);
     }
   }
+}
+
+namespace {
+
+std::string GrowingSaveBytes(TXmlDocument& doc, const std::function<bool(TXmlNode&)>& more) {
+  TMemoryStream stream;
+  doc.SaveToStream(stream, more);
+  return std::string(stream.Bytes().begin(), stream.Bytes().end());
+}
+
+std::string WholeSaveBytes(const TXmlDocument& doc) {
+  TMemoryStream stream;
+  doc.SaveToStream(stream);
+  return std::string(stream.Bytes().begin(), stream.Bytes().end());
+}
+
+}  // namespace
+
+// A root whose last children are made while it is written gives the bytes
+// of the whole tree written at once, whatever the layout and encoding, where
+// the children are cut off (none kept, character data at a cut) and however
+// many come a batch; and a batch is gone before the next is made.
+TEST(XmlWriter, AGrowingRootWritesTheBytesOfTheWholeTree) {
+  const std::pair<TXmlLayout, TXmlEncoding> settings[] = {
+      {xlCompact, xeUtf8}, {xlReadable, xeUtf8}, {static_cast<TXmlLayout>(2), xeUtf8}, {xlReadable, xeUtf16LE}};
+  for (unsigned seed = 1; seed <= 40; ++seed) {
+    for (const auto& [layout, encoding] : settings) {
+      TXmlDocument whole("Document");
+      TreeMaker(seed).Fill(*whole.GetRoot(), 0);
+      whole.Layout = layout;
+      whole.ExternalEncoding = encoding;
+      whole.FullEndTags = seed % 3 == 0;
+      const std::string expected = WholeSaveBytes(whole);
+
+      TXmlDocument growing("Document");
+      TreeMaker(seed).Fill(*growing.GetRoot(), 0);
+      growing.Layout = layout;
+      growing.ExternalEncoding = encoding;
+      growing.FullEndTags = whole.FullEndTags;
+      TXmlNode& root = *growing.GetRoot();
+      const int kept = static_cast<int>(seed % 4) % (root.GetChildCount() + 1);
+      std::vector<std::unique_ptr<TXmlNode>> later;
+      while (root.GetChildCount() > kept) later.push_back(root.DetachChild(root.GetChild(kept)));
+      std::size_t next = 0;
+      const int batch = 1 + static_cast<int>(seed % 3);
+      int calls = 0;
+      const std::string written = GrowingSaveBytes(growing, [&](TXmlNode& node) {
+        ++calls;
+        EXPECT_EQ(&node, &root);
+        EXPECT_EQ(node.GetChildCount(), kept) << "the batch before was deleted";
+        for (int i = 0; i < batch && next < later.size(); ++i) node.AppendChild(std::move(later[next++]));
+        return node.GetChildCount() > kept;
+      });
+      EXPECT_EQ(written, expected) << "seed " << seed << " layout " << int(layout) << " kept " << kept;
+      EXPECT_EQ(next, later.size());
+      EXPECT_GE(calls, 1);
+      EXPECT_EQ(root.GetChildCount(), kept);
+    }
+  }
+}
+
+// The edges: a root that never gets a child, one with a value only, one
+// whose only children are character data, and a failing batch, which
+// leaves the error to the caller.
+TEST(XmlWriter, AGrowingRootWithoutElementChildrenIsWrittenAsAWholeOne) {
+  auto check = [](const std::string& value, const std::vector<std::string>& texts) {
+    for (TXmlLayout layout : {xlCompact, xlReadable}) {
+      TXmlDocument whole("Root");
+      whole.Layout = layout;
+      whole.GetRoot()->SetValue(value);
+      for (const std::string& text : texts) {
+        auto node = TXmlNode::CreateOfKind(nullptr, nkCharData);
+        node->SetValue(text);
+        whole.GetRoot()->AppendChild(std::move(node));
+      }
+      TXmlDocument growing("Root");
+      growing.Layout = layout;
+      growing.GetRoot()->SetValue(value);
+      std::size_t next = 0;
+      const std::string written = GrowingSaveBytes(growing, [&](TXmlNode& root) {
+        if (next == texts.size()) return false;
+        auto node = TXmlNode::CreateOfKind(nullptr, nkCharData);
+        node->SetValue(texts[next++]);
+        root.AppendChild(std::move(node));
+        return true;
+      });
+      EXPECT_EQ(written, WholeSaveBytes(whole)) << "value \"" << value << "\", " << texts.size() << " texts";
+    }
+  };
+  check("", {});
+  check("v ", {});
+  check("", {"a", " b "});
+  check("v", {" tail"});
+
+  TXmlDocument failing("Root");
+  failing.GetRoot()->AddChild("Kept");
+  EXPECT_THROW(GrowingSaveBytes(failing,
+                                [](TXmlNode& root) -> bool {
+                                  root.AddChild("Made");
+                                  throw EXmlError("made badly");
+                                }),
+               EXmlError);
 }
