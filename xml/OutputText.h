@@ -34,23 +34,15 @@ public:
   bool EndsWith(std::string_view tail) const {
     return Used >= tail.size() && std::string_view(Out.data() + Used - tail.size(), tail.size()) == tail;
   }
-  // Hands the text to take and starts afresh in the same storage, but for
-  // its last keep bytes, which stay at the start so EndsWith still sees them.
-  // The text handed ends with a whole UTF-8 character: an encoder takes it
-  // character by character.
+  // Hands the text to take and starts afresh in the same storage.
   template <class Take>
-  void Drain(std::size_t keep, const Take& take) {
-    std::size_t handed = Used > keep ? Used - keep : 0;
-    while (handed > 0 && handed < Used && IsContinuationByte(Out[handed])) --handed;
-    if (handed == 0) return;
-    take(std::string_view(Out.data(), handed));
-    std::memmove(Out.data(), Out.data() + handed, Used - handed);
-    Used -= handed;
-    Drained += handed;
+  void Drain(const Take& take) {
+    take(std::string_view(Out.data(), Used));
+    Drained += Used;
+    Used = 0;
   }
 
 private:
-  static bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
   void Grow(std::size_t needed) { Out.resize(std::max({Out.size() * 2, Used + needed, std::size_t{256}})); }
 
   // Up to 16 bytes as two overlapping word copies, longer runs by memcpy.

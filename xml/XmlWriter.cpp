@@ -73,15 +73,12 @@ public:
     Progress();
   }
 
-  // Hands the text written so far to emit, but for the last line break,
-  // which the indentation of the next line still looks for.
+  // Hands the text written so far to emit. Between batches it ends with
+  // the last child, its line break still to come, so the indentation that
+  // looks back for a line break loses nothing.
   template <class Emit>
   void Drain(const Emit& emit) {
-    Out.Drain(LineBreak.size(), emit);
-  }
-  template <class Emit>
-  void DrainAll(const Emit& emit) {
-    Out.Drain(0, emit);
+    Out.Drain(emit);
   }
 
 private:
@@ -302,7 +299,7 @@ void WriteGrowingNode(TXmlNode& element, const std::function<bool(TXmlNode&)>& m
   }
   writer.CloseAll();
   forgetBatch();
-  writer.DrainAll(emit);
+  writer.Drain(emit);
 }
 
 }  // namespace xml::detail
