@@ -54,11 +54,11 @@ build build/default labeldesigner
 
 # The sanitizer build is clang's: its libFuzzer drives the fuzz targets, which
 # are built in the same tree on the same instrumented libraries. It compiles
-# each test folder's files in one unit, where the release build takes eight
-# at a time: two test files whose helpers clash cannot pass both, whatever
-# files are added later.
+# each target's files in one unit, where the release build takes eight at a
+# time: two files whose helpers clash cannot pass both, whatever files are
+# added later. On two cores it builds in about the time of batches of eight.
 configure build/sanitize "${checked[@]}" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DLABEL_FUZZ=ON \
-  -DLABEL_TEST_UNITY_BATCH_SIZE=0
+  -DCMAKE_UNITY_BUILD_BATCH_SIZE=0
 build build/sanitize
 run_tests build/sanitize
 scripts/run-fuzzers.sh build/sanitize 10

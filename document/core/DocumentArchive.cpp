@@ -15,6 +15,7 @@
 #include "document/core/ArchiveStreams.h"
 #include "document/core/DocumentCore.h"
 #include "document/page/Page.h"
+#include "document/shape/ShapeValues.h"
 #include "imaging/bitmap/Bitmap32.h"
 #include "imaging/formats/BmpDecoder.h"
 #include "platform/gdi/Bitmap.h"
@@ -24,6 +25,7 @@
 #include "xml/XmlDocument.h"
 #include "xml/bitmap/XmlBitmap.h"
 
+using document::MaxLength;
 using document::PageStreamName;
 using document::ThumbStreamName;
 
@@ -32,8 +34,6 @@ namespace {
 // Resolutions a document can render at: up to 2540 dots per inch.
 constexpr double MinDpm = 0.1;
 constexpr double MaxDpm = 100.0;
-// Lengths beyond this come only from broken files.
-constexpr double MaxLength = 1.0e6;
 // Thumbnails are small previews; larger ones come only from broken files.
 constexpr int MaxStoredThumbnailSide = 1024;
 

@@ -10,8 +10,6 @@
 #include "imaging/docgraphics/BoxBlurLanes.h"
 #include "imaging/docgraphics/BoxBlurRuns.h"
 
-#define AVX2_FN BOX_LANES_FN
-
 using imaging::kBlurLanes;
 using imaging::TLanes;
 

@@ -36,8 +36,6 @@ std::int64_t FloorDivide(std::int64_t numerator, std::int64_t denominator) {
   return numerator >= 0 ? numerator / denominator : -((-numerator + denominator - 1) / denominator);
 }
 
-bool IsFinite(const TFloatPoint& p) { return std::isfinite(p.X) && std::isfinite(p.Y); }
-
 TColor32 PackSample(__m128i sample) {
   return static_cast<TColor32>(_mm_cvtsi128_si32(_mm_packus_epi16(sample, sample)));
 }
@@ -291,7 +289,7 @@ void TdocMapSampler::Render(const TFloatRect& sourceRect) {
                             {sourceRect.Left, sourceRect.Bottom}};
   for (TFloatPoint& corner : corners) {
     corner = GetTransform()->TransformPoint(corner);
-    if (!IsFinite(corner)) return;
+    if (!imaging::IsFiniteFloatPoint(corner)) return;
   }
   const auto [minX, maxX] = std::minmax({corners[0].X, corners[1].X, corners[2].X, corners[3].X});
   const auto [minY, maxY] = std::minmax({corners[0].Y, corners[1].Y, corners[2].Y, corners[3].Y});
@@ -311,7 +309,7 @@ void TdocMapSampler::Render(const TFloatRect& sourceRect) {
   const TFloatPoint centre = GetInverseTransform()->TransformPoint(
       imaging::MakeFloatPoint(0.5f * static_cast<float>(area.Left + area.Right),
                               0.5f * static_cast<float>(area.Top + area.Bottom)));
-  if (!IsFinite(centre)) return;
+  if (!imaging::IsFiniteFloatPoint(centre)) return;
   if (!target->GetMeasuringMode()) {
     const std::int32_t count = area.Right - area.Left;
     // Pixels of only the outer colour change nothing when it is transparent

@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr TKey VK_F2 = VK_F1 + 1;
-
 bool EndsEditAccepted(TKey key) {
   return key == VK_RETURN || key == VK_TAB || key == VK_F2 || key == VK_EXECUTE;
 }

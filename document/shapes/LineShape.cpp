@@ -15,7 +15,7 @@ namespace {
 constexpr std::int16_t CursorCrossLine = -33;
 constexpr int LinePoints = 2;
 
-constexpr std::array<std::string_view, 7> StyleNames{"NoArrow", "Arrow",     "OpenArrow", "StealthArrow",
+constexpr std::array<std::string_view, 7> ArrowStyleNames{"NoArrow", "Arrow",     "OpenArrow", "StealthArrow",
                                                      "Diamond", "Oval",      "Rectangle"};
 
 }  // namespace
@@ -23,19 +23,19 @@ constexpr std::array<std::string_view, 7> StyleNames{"NoArrow", "Arrow",     "Op
 // ---- arrows
 
 std::string_view TdocArrow::StyleName(std::uint8_t style) {
-  return style < StyleNames.size() ? StyleNames[style] : std::string_view();
+  return style < ArrowStyleNames.size() ? ArrowStyleNames[style] : std::string_view();
 }
 
 void TdocArrow::SetStyle(std::uint8_t value) {
-  if (value == Head.Style || value >= StyleNames.size()) return;
+  if (value == Head.Style || value >= ArrowStyleNames.size()) return;
   Owner->Invalidate();
   Head.Style = value;
   Owner->ContourChanged();
 }
 
 void TdocArrow::LoadFromXml(const TXmlNode& node) {
-  const auto found = std::find(StyleNames.begin(), StyleNames.end(), node.ReadChildString("Style"));
-  if (found != StyleNames.end()) Head.Style = static_cast<std::uint8_t>(found - StyleNames.begin());
+  const auto found = std::find(ArrowStyleNames.begin(), ArrowStyleNames.end(), node.ReadChildString("Style"));
+  if (found != ArrowStyleNames.end()) Head.Style = static_cast<std::uint8_t>(found - ArrowStyleNames.begin());
   Head.Width = document::ReadLength(node, "Width");
   Head.Length = document::ReadLength(node, "Length");
 }

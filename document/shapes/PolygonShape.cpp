@@ -7,6 +7,7 @@
 #include "document/render/ScreenPolygon.h"
 #include "document/shape/ShapeByteForm.h"
 #include "document/shape/ShapeValues.h"
+#include "document/text/FixedValues.h"
 #include "platform/rtl/Numbers.h"
 #include "xml/XmlNode.h"
 
@@ -24,8 +25,6 @@ constexpr float DefaultStippleSize = 2.0f;
 
 const std::vector<TColor32> StipplePattern{clWhite32, clWhite32, clWhite32, clWhite32,
                                            clBlack32, clBlack32, clBlack32, clBlack32};
-
-TFixed ToFixed(double pixels) { return rtl::Round(pixels * 65536); }
 
 // Sutherland-Hodgman against one side of the square |x|, |y| <= limit: the
 // side is axis (0 = x, 1 = y) at sign x limit.
@@ -72,7 +71,7 @@ TArrayOfArrayOfFixedPoint DeviceContours(const TdocContours& contours, const Tdo
     if (!WithinSquare(mapped, limit)) mapped = ClipToSquare(std::move(mapped), limit);
     TArrayOfFixedPoint& fixed = result.emplace_back();
     fixed.reserve(mapped.size());
-    for (const TFloatPoint& p : mapped) fixed.push_back({ToFixed(p.X), ToFixed(p.Y)});
+    for (const TFloatPoint& p : mapped) fixed.push_back({document::ToFixed(p.X), document::ToFixed(p.Y)});
   }
   return result;
 }
@@ -307,7 +306,7 @@ void TdocPolygonShape::BuildPolygons() {
     outline->Antialiased = true;
     outline->FillMode = pfNonZero;
     outline->Closed = IsClosed;
-    OutlinePolygon = outline->Grow(ToFixed(grow), 0.5f);
+    OutlinePolygon = outline->Grow(document::ToFixed(grow), 0.5f);
   }
   Rebuild = false;
 }

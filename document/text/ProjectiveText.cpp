@@ -26,8 +26,6 @@ constexpr float KnobDistance = 0.03f;
 constexpr const char* ProjectiveGeometryProperty = "Corners";
 constexpr std::size_t ProjectiveGeometryValueCount = 13;
 
-bool IsFinite(const TFloatPoint& p) { return std::isfinite(p.X) && std::isfinite(p.Y); }
-
 TFloatPoint Lerp(const TFloatPoint& a, const TFloatPoint& b, double t) {
   return {static_cast<float>(a.X + (double{b.X} - a.X) * t), static_cast<float>(a.Y + (double{b.Y} - a.Y) * t)};
 }
@@ -54,7 +52,7 @@ TdocProjectiveText::TdocProjectiveText()
 // ---- corners and frame
 
 void TdocProjectiveText::SetCorner(int index, const TFloatPoint& point) {
-  if (index < 0 || index >= CornerCount || !IsFinite(point)) return;
+  if (index < 0 || index >= CornerCount || !imaging::IsFiniteFloatPoint(point)) return;
   const auto sane = [](float v) { return std::clamp(v, float(-document::MaxLength), float(document::MaxLength)); };
   RecordUndo(ckPropertyValue, ProjectiveGeometryProperty, GeometryText());
   const RecordingPause pause;

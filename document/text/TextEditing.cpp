@@ -15,7 +15,6 @@ constexpr TColor CaretColor = 8388608;   // navy
 constexpr int CaretWidth = 2;
 constexpr TColor SelectionColor = 8421504;  // grey
 constexpr int HatchPeriod = 8;              // pixels between hatch lines
-constexpr TKey VK_F2 = VK_F1 + 1;
 
 TPoint Pixel(const TFloatPoint& p) { return Point(document::ScreenRound(p.X), document::ScreenRound(p.Y)); }
 

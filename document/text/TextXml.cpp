@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr std::pair<TFontStyle, const char*> StyleNames[] = {
+constexpr std::pair<TFontStyle, const char*> FontStyleNames[] = {
     {fsBold, "Bold"}, {fsItalic, "Italic"}, {fsUnderline, "Underline"}, {fsStrikeOut, "Strikeout"}};
 
 float ReadFloat(const TXmlNode& node, const char* name) { return document::ReadCoordinate(node, name); }
@@ -43,7 +43,7 @@ void TdocTextBaseShape::SaveToXml(TXmlNode& node) const {
   TXmlNode* font = node.AddChild("Font");
   font->WriteChildString("Name", FontName, "");
   font->WriteChildColor("Color", FontColor, 0);
-  for (const auto& [style, name] : StyleNames) font->WriteChildBool(name, (FontStyle & FontStyleBit(style)) != 0, false);
+  for (const auto& [style, name] : FontStyleNames) font->WriteChildBool(name, (FontStyle & FontStyleBit(style)) != 0, false);
   node.WriteChildFloat("CharacterSpacing", CharacterSpacing, 0);
   node.WriteChildFloat("WordSpacing", WordSpacing, 0);
   node.WriteChildBool("UseKerning", UseKerning, false);
@@ -64,7 +64,7 @@ void TdocTextBaseShape::LoadTextProperties(const TXmlNode& node) {
   if (const TXmlNode* font = node.FindChild("Font")) {
     FontName = font->ReadChildString("Name");
     FontColor = font->ReadChildColor("Color", 0);
-    for (const auto& [style, name] : StyleNames)
+    for (const auto& [style, name] : FontStyleNames)
       if (font->ReadChildBool(name, false)) FontStyle |= FontStyleBit(style);
   }
   CharacterSpacing = ReadFloat(node, "CharacterSpacing");

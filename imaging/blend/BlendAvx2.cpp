@@ -7,8 +7,7 @@
 #include <algorithm>
 
 #include "imaging/blend/BlendVariants.h"
-
-#define AVX2_FN __attribute__((target("avx2"), always_inline)) inline
+#include "imaging/core/Avx2Function.h"
 
 namespace imaging::avx2 {
 namespace {

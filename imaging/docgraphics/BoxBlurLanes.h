@@ -7,8 +7,7 @@
 #include <cstddef>
 
 #include "imaging/bitmap/Color32.h"
-
-#define BOX_LANES_FN __attribute__((target("avx2"), always_inline)) inline
+#include "imaging/core/Avx2Function.h"
 
 namespace imaging {
 
@@ -19,15 +18,15 @@ struct alignas(32) TLanes {
   TColor32 Values[kBlurLanes];
 };
 
-BOX_LANES_FN __m256i Load(const TLanes& lanes) {
+AVX2_FN __m256i Load(const TLanes& lanes) {
   return _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes.Values));
 }
-BOX_LANES_FN void Store(TLanes& lanes, __m256i values) {
+AVX2_FN void Store(TLanes& lanes, __m256i values) {
   _mm256_store_si256(reinterpret_cast<__m256i*>(lanes.Values), values);
 }
 
 // Rows of an 8 x 8 block become its columns.
-BOX_LANES_FN void Transpose8x8(__m256i (&r)[kBlurLanes]) {
+AVX2_FN void Transpose8x8(__m256i (&r)[kBlurLanes]) {
   __m256i t[kBlurLanes], u[kBlurLanes];
   for (std::size_t i = 0; i < kBlurLanes; i += 2) {
     t[i] = _mm256_unpacklo_epi32(r[i], r[i + 1]);
@@ -47,7 +46,7 @@ BOX_LANES_FN void Transpose8x8(__m256i (&r)[kBlurLanes]) {
 
 // Eight quotients by the window: (sum x m) >> shift lane by lane, the
 // multiplier and shift of a TWindowDivider (sums in 0..2^31 - 1).
-BOX_LANES_FN __m256i DivideLanes(__m256i sum, __m256i multiplier, __m128i shift) {
+AVX2_FN __m256i DivideLanes(__m256i sum, __m256i multiplier, __m128i shift) {
   const __m256i even = _mm256_srl_epi64(_mm256_mul_epu32(sum, multiplier), shift);
   const __m256i odd = _mm256_srl_epi64(_mm256_mul_epu32(_mm256_srli_epi64(sum, 32), multiplier), shift);
   return _mm256_blend_epi32(even, _mm256_slli_epi64(odd, 32), 0xAA);

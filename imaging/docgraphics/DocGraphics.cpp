@@ -1,6 +1,7 @@
 #include "imaging/docgraphics/DocGraphics.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "imaging/blend/Blend.h"
 #include "imaging/blend/BlendVariants.h"
@@ -14,6 +15,7 @@ TPoint MakePoint(std::int32_t x, std::int32_t y) { return TPoint{x, y}; }
 TPoint RoundFloatPoint(const TFloatPoint& p) { return TPoint{rtl::Round(p.X), rtl::Round(p.Y)}; }
 
 TFloatPoint MakeFloatPoint(float x, float y) { return TFloatPoint{x, y}; }
+bool IsFiniteFloatPoint(const TFloatPoint& p) { return std::isfinite(p.X) && std::isfinite(p.Y); }
 
 TFixedPoint FloatToFixedPoint(float x, float y) { return TFixedPoint{Fixed(x), Fixed(y)}; }
 

@@ -32,6 +32,8 @@ TPoint MakePoint(std::int32_t x, std::int32_t y);
 // for a coordinate that is not finite or does not fit.
 TPoint RoundFloatPoint(const TFloatPoint& p);
 TFloatPoint MakeFloatPoint(float x, float y);
+// Both coordinates are neither infinite nor not a number.
+bool IsFiniteFloatPoint(const TFloatPoint& p);
 // Each value x 65536, rounded; raises EInvalidOp outside the 16.16 range.
 TFixedPoint FloatToFixedPoint(float x, float y);
 TFixedPoint FloatPointToFixed(const TFloatPoint& p);

@@ -17,8 +17,6 @@
 #include "imaging/docgraphics/BoxBlurLanes.h"
 #include "imaging/docgraphics/BoxBlurRuns.h"
 
-#define AVX2_FN BOX_LANES_FN
-
 namespace imaging {
 namespace {
 

@@ -8,9 +8,8 @@
 
 #include <cstring>
 
+#include "imaging/core/Avx2Function.h"
 #include "imaging/resample/ResamplerBindings.h"
-
-#define AVX2_FN __attribute__((target("avx2"), always_inline)) inline
 
 namespace imaging::avx2 {
 namespace {

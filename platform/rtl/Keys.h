@@ -35,6 +35,7 @@ constexpr TKey VK_SUBTRACT = 109;
 constexpr TKey VK_DECIMAL = 110;
 constexpr TKey VK_DIVIDE = 111;
 constexpr TKey VK_F1 = 112;  // F1 .. F24 are 112 .. 135
+constexpr TKey VK_F2 = VK_F1 + 1;
 
 // Ctrl+C, Ctrl+V and Ctrl+X as the characters a key press delivers.
 constexpr char16_t CharCopy = 3;
