@@ -13,6 +13,7 @@
 #include <string>
 
 #include "tests/document/ChildProcessPeak.h"
+#include "tests/document/PaintAndSave.h"
 #include "tests/document/TestShapes.h"
 #include "document/core/DocumentCore.h"
 #include "document/effects/EffectShape.h"
@@ -135,13 +136,7 @@ TEST(StackedEffectsLabelTest, FourHundredShadowsOpenPaintAndSaveWithinBoundsAndS
       [&] {
         TdocDocumentCore doc;
         doc.LoadFromFile(source);
-        TdocPage& page = *doc.GetPages(0);
-        const float dpm = 150 / 25.4f;
-        TBitmap32 bitmap;
-        bitmap.SetSize(int(page.GetDocWidth() * dpm), int(page.GetDocHeight() * dpm));
-        page.RenderPageToBitmap(bitmap, 0, dpm, 0xFFFFFFFFu);
-        page.SetModified(true);
-        doc.SaveToFile(saved);
+        doctest::PaintFirstPageAndSave(doc, saved);
       },
       300);
   ASSERT_TRUE(outcome.Finished) << outcome.Failure;

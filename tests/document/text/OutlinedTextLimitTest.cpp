@@ -11,6 +11,7 @@
 #include <string>
 
 #include "tests/document/ChildProcessPeak.h"
+#include "tests/document/PaintAndSave.h"
 #include "tests/document/TestShapes.h"
 #include "document/core/DocumentCore.h"
 #include "document/page/Page.h"
@@ -133,13 +134,7 @@ TEST_F(OutlinedTextLimitTest, ALabelOfTwoHundredThousandCharactersOpensPaintsAnd
         std::vector<std::string> told;
         doc.OnLoadError = [&told](TPersistent*, TdocShape*, const std::string& error) { told.push_back(error); };
         doc.LoadFromFile(source);
-        TdocPage& page = *doc.GetPages(0);
-        const float dpm = 150 / 25.4f;
-        TBitmap32 bitmap;
-        bitmap.SetSize(int(page.GetDocWidth() * dpm), int(page.GetDocHeight() * dpm));
-        page.RenderPageToBitmap(bitmap, 0, dpm, 0xFFFFFFFFu);
-        page.SetModified(true);
-        doc.SaveToFile(saved);
+        doctest::PaintFirstPageAndSave(doc, saved);
         const std::string expected = "A text of 100000 characters is drawn only up to its first 10000 characters";
         if (told != std::vector<std::string>{expected, expected}) throw std::runtime_error("not told: " + std::to_string(told.size()));
       },
