@@ -25,6 +25,7 @@
 #include "document/page/Page.h"
 #include "document/effects/ShadowEffect.h"
 #include "tests/document/DocumentXmlText.h"
+#include "tests/document/core/ContainerStreams.h"
 #include "xml/Base64.h"
 #include "xml/storage/Storage.h"
 
@@ -59,18 +60,6 @@ std::string SelectionText(std::uint8_t selector, std::string_view rest) {
          ClassNames[selector >> 1 & 7] + "</ClassName></shape></Selection>";
 }
 
-// Every stream of the container with its bytes.
-std::map<std::string, std::string> ContainerStreams(TsdStorage& storage) {
-  std::map<std::string, std::string> streams;
-  for (int i = 0; i < storage.GetStreamCount(); ++i) {
-    const std::string name = storage.GetStreamName(i);
-    TMemoryStream bytes;
-    storage.ReadStream(name, bytes);
-    streams[name] = std::string(bytes.Bytes().begin(), bytes.Bytes().end());
-  }
-  return streams;
-}
-
 // What a paste may have done to the streams: added temporary ones.
 bool OnlyTemporaryStreamsAdded(const std::map<std::string, std::string>& before,
                                const std::map<std::string, std::string>& after) {
@@ -99,23 +88,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string text = SelectionText(data[0], {reinterpret_cast<const char*>(data + 1), size - 1});
   const std::string before = doctest::DocumentXmlText(doc);
   const std::string pagesBefore = PagesXml(doc);
-  const auto streamsBefore = ContainerStreams(*doc.GetStorage());
+  const auto streamsBefore = doctest::ContainerStreams(*doc.GetStorage());
   int pasted = 0;
   try {
     auto step = UndoStep(&doc);
     pasted = doc.PasteSelectionFromXml(text);
   } catch (const std::exception&) {
     if (doctest::DocumentXmlText(doc) != before) std::terminate();  // a failed paste changed the document
-    if (ContainerStreams(*doc.GetStorage()) != streamsBefore) std::terminate();
+    if (doctest::ContainerStreams(*doc.GetStorage()) != streamsBefore) std::terminate();
     return 0;
   }
   if (pasted == 0 && doctest::DocumentXmlText(doc) != before) std::terminate();
-  if (pasted == 0 && ContainerStreams(*doc.GetStorage()) != streamsBefore) std::terminate();
-  if (!OnlyTemporaryStreamsAdded(streamsBefore, ContainerStreams(*doc.GetStorage()))) std::terminate();
+  if (pasted == 0 && doctest::ContainerStreams(*doc.GetStorage()) != streamsBefore) std::terminate();
+  if (!OnlyTemporaryStreamsAdded(streamsBefore, doctest::ContainerStreams(*doc.GetStorage()))) std::terminate();
   if (pasted > 0) {
     doc.Undo();
     if (PagesXml(doc) != pagesBefore) std::terminate();  // undo did not take the paste back
-    if (ContainerStreams(*doc.GetStorage()) != streamsBefore) std::terminate();  // the paste left a stream
+    if (doctest::ContainerStreams(*doc.GetStorage()) != streamsBefore) std::terminate();  // the paste left a stream
   }
   return 0;
 }

@@ -5,6 +5,7 @@
 // else.
 
 #include <QCoreApplication>
+#include <QTest>
 
 #include "app/LabelFile.h"
 #include "app/UiTexts.h"
@@ -14,6 +15,7 @@
 #include "document/text/TransformText.h"
 #include "platform/rtl/Format.h"
 #include "tests/app/gui/MainWindowTestSupport.h"
+#include "tests/platform/qt/ModalAnswer.h"
 #include "tests/document/core/StorFile.h"
 #include "tests/document/resources/PictureXml.h"
 #include "tests/imaging/formats/TinyHugeBmp.h"
@@ -41,7 +43,8 @@ TEST_F(MainWindowTest, PicturesTooLargeAreToldInTheWindowsLanguageWhicheverPageH
 
   QString atOpen;
   AnswerNextMessageBox(QMessageBox::Ok, &atOpen);
-  form.OpenLabelFile(label);
+  qttest::AnswerNextFileDialog(label);
+  QTest::mouseClick(form.spcharge, Qt::LeftButton);
   EXPECT_EQ(atOpen, TooLarge(16384));
   TdocDocumentCore& core = form.Fdocument->Core();
   ASSERT_EQ(core.GetPageCount(), 2);
@@ -74,7 +77,8 @@ TEST_F(MainWindowTest, ATextLongerThanIsDrawnIsToldInTheWindowsLanguage) {
 
   QString told;
   AnswerNextMessageBox(QMessageBox::Ok, &told);
-  form.OpenLabelFile(label);
+  qttest::AnswerNextFileDialog(label);
+  QTest::mouseClick(form.spcharge, Qt::LeftButton);
   EXPECT_EQ(told, QString::fromUtf8("Ce texte de 10005 caractères n'est dessiné que jusqu'à son 10000e caractère"));
   TdocDocumentCore& core = form.Fdocument->Core();
   ASSERT_EQ(core.ShapeCount(), 1);

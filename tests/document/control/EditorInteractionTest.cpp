@@ -44,6 +44,19 @@ struct EditorInteractionTest : ::testing::Test {
   void Click(const QPoint& at, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QTest::mouseClick(Control.viewport(), Qt::LeftButton, modifiers, at);
   }
+  // A text "old" on the label, double-clicked in its middle as a person
+  // opens it for editing in place.
+  TdocTextShape* DoubleClickNewText() {
+    auto text = std::make_unique<TdocTextShape>();
+    text->SetDocBounds(80, 80, 60, 15);
+    text->SetText(u"old");
+    TdocTextShape* shape = text.get();
+    Doc().AddShape(std::move(text));
+    const TFloatPoint centre = shape->ShapeToScreen({shape->GetDocWidth() / 2, shape->GetDocHeight() / 2});
+    QTest::mouseDClick(Control.viewport(), Qt::LeftButton, Qt::NoModifier,
+                       QPoint(std::lround(centre.X), std::lround(centre.Y)));
+    return shape;
+  }
   TFloatRect Frame(const TdocShape* shape) const {
     return {shape->GetDocLeft(), shape->GetDocTop(), shape->GetDocWidth(), shape->GetDocHeight()};
   }
@@ -237,14 +250,7 @@ TEST_F(EditorInteractionTest, EscapeDuringTheFrameDragCancelsAndFreesTheShape) {
 }
 
 TEST_F(EditorInteractionTest, DoubleClickEditsATextInPlaceAndKeysGoToIt) {
-  auto text = std::make_unique<TdocTextShape>();
-  text->SetDocBounds(80, 80, 60, 15);
-  text->SetText(u"old");
-  TdocTextShape* shape = text.get();
-  Doc().AddShape(std::move(text));
-  const TFloatPoint centre = shape->ShapeToScreen({shape->GetDocWidth() / 2, shape->GetDocHeight() / 2});
-  QTest::mouseDClick(Control.viewport(), Qt::LeftButton, Qt::NoModifier,
-                     QPoint(std::lround(centre.X), std::lround(centre.Y)));
+  TdocTextShape* shape = DoubleClickNewText();
   ASSERT_EQ(Doc().GetEditState(), esInPlaceEdit);
   EXPECT_EQ(Doc().GetEditShape(), shape);
   QTest::keyClicks(&Control, "AB");
@@ -508,14 +514,7 @@ TEST_F(EditorInteractionTest, ShowingAnotherPageClosesTheEditInPlace) {
 
   // A text keeps what was typed into it before the page changed.
   Doc().SetCurrentPageIndex(0);
-  auto text = std::make_unique<TdocTextShape>();
-  text->SetDocBounds(80, 80, 60, 15);
-  text->SetText(u"old");
-  TdocTextShape* shape = text.get();
-  Doc().AddShape(std::move(text));
-  const TFloatPoint centre = shape->ShapeToScreen({shape->GetDocWidth() / 2, shape->GetDocHeight() / 2});
-  QTest::mouseDClick(Control.viewport(), Qt::LeftButton, Qt::NoModifier,
-                     QPoint(std::lround(centre.X), std::lround(centre.Y)));
+  TdocTextShape* shape = DoubleClickNewText();
   ASSERT_EQ(Doc().GetEditShape(), shape);
   QTest::keyClicks(&Control, "new");
   Doc().SetCurrentPageIndex(1);

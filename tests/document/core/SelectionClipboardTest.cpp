@@ -14,6 +14,7 @@
 
 #include "tests/document/ByteForm.h"
 #include "tests/document/DocumentXmlText.h"
+#include "tests/document/core/ContainerStreams.h"
 #include "tests/document/TestShapes.h"
 #include "document/core/DocumentCore.h"
 #include "document/shapes/FrameShapes.h"
@@ -230,18 +231,6 @@ TEST_F(SelectionClipboardTest, APasteThatFailsPartWayLeavesTheDocumentAsItWas) {
 // had; undo takes them all away again; saved and opened again, the document
 // has its one page and the pasted pictures still show.
 
-// Every stream of the container with its bytes.
-std::map<std::string, std::string> PasteStreams(TsdStorage& storage) {
-  std::map<std::string, std::string> streams;
-  for (int i = 0; i < storage.GetStreamCount(); ++i) {
-    const std::string name = storage.GetStreamName(i);
-    TMemoryStream bytes;
-    storage.ReadStream(name, bytes);
-    streams[name] = std::string(bytes.Bytes().begin(), bytes.Bytes().end());
-  }
-  return streams;
-}
-
 // A BMP file of a w x h picture filled with one colour.
 std::string PasteBmpBytes(int width, int height, TColor32 colour) {
   TBitmap32 picture;
@@ -327,7 +316,7 @@ TEST_F(PasteResourcesTest, APasteStoresOnlyWhatItsShapesShowUnderFreshNamesAndUn
   const std::string ownStream = own.GetImage().GetArchiveName();
   ASSERT_TRUE(TsdStorage::IsTempName(ownStream));
   Doc.ClearUndo();
-  const std::map<std::string, std::string> before = PasteStreams(*Doc.GetStorage());
+  const std::map<std::string, std::string> before = doctest::ContainerStreams(*Doc.GetStorage());
 
   // 1: a picture under a free temporary name; 2: under a page name, with an
   // injected page, index, fonts, thumbnail and stray stream beside it; 3:
@@ -348,7 +337,7 @@ TEST_F(PasteResourcesTest, APasteStoresOnlyWhatItsShapesShowUnderFreshNamesAndUn
 
   Doc.Paste();
   ASSERT_EQ(Doc.ShapeCount(), 5);
-  std::map<std::string, std::string> added = PasteStreams(*Doc.GetStorage());
+  std::map<std::string, std::string> added = doctest::ContainerStreams(*Doc.GetStorage());
   EXPECT_EQ(added.at(ownStream), before.at(ownStream)) << "the document's picture is untouched";
   for (const auto& [name, bytes] : before) added.erase(name);
   ASSERT_EQ(added.size(), 3u) << "one stream for each picture a pasted shape shows";
@@ -368,7 +357,7 @@ TEST_F(PasteResourcesTest, APasteStoresOnlyWhatItsShapesShowUnderFreshNamesAndUn
 
   Doc.Undo();
   EXPECT_EQ(Doc.ShapeCount(), 1);
-  EXPECT_EQ(PasteStreams(*Doc.GetStorage()), before) << "undo leaves no stream of the paste behind";
+  EXPECT_EQ(doctest::ContainerStreams(*Doc.GetStorage()), before) << "undo leaves no stream of the paste behind";
   EXPECT_EQ(PastedCentrePixel(own), kPasteGreen);
 }
 
@@ -386,7 +375,7 @@ TEST_F(PasteResourcesTest, SavedAndOpenedAgainThePastedDocumentHasItsOnePageAndS
   TdocDocumentCore reopened;
   reopened.LoadFromStream(saved);
   EXPECT_EQ(reopened.GetPageCount(), 1);
-  for (const auto& [name, bytes] : PasteStreams(*reopened.GetStorage()))
+  for (const auto& [name, bytes] : doctest::ContainerStreams(*reopened.GetStorage()))
     EXPECT_TRUE(name == "Index.xml" || name == "Page0001.xml" || name == "Thumb0001.bmp" ||
                 TsdStorage::IsTempName(name))
         << name;
