@@ -32,6 +32,20 @@ namespace app {
 
 namespace {
 
+// While the panel shows a shape, its controls' change signals must not
+// write back: synchronisation is paused and given back as it was.
+class TSyncPause {
+public:
+  explicit TSyncPause(TPanelFlags& flags) : Flags(flags), Sync(flags.PanelSync) { Flags.PanelSync = false; }
+  ~TSyncPause() { Flags.PanelSync = Sync; }
+  TSyncPause(const TSyncPause&) = delete;
+  TSyncPause& operator=(const TSyncPause&) = delete;
+
+private:
+  TPanelFlags& Flags;
+  bool Sync;
+};
+
 constexpr std::array<const char*, BarcodeTypeCount> BarcodeTypeNames = {
     "Code_2_5_interleaved", "Code_2_5_industrial", "Code_2_5_matrix", "Code39",       "Code39Extended",
     "Code128A",             "Code128B",            "Code128C",        "Code93",       "Code93Extended",
@@ -239,10 +253,8 @@ TdocShape* TPropertyPanel::FocusedShape() const {
 
 void TPropertyPanel::ResetBarcodeTypeList() {
   if (!Built) return;
-  const bool sync = Flags.PanelSync;
-  Flags.PanelSync = false;
+  const TSyncPause pause(Flags);
   combcb1type->setCurrentIndex(0);
-  Flags.PanelSync = sync;
 }
 
 void TPropertyPanel::PanelToShape(int group) {
@@ -259,11 +271,7 @@ void TPropertyPanel::ShowWrittenFrame() {
   if (!Flags.PanelSync || Flags.PanelWriting) return;
   TdocShape* shape = FocusedShape();
   if (!shape) return;
-  Flags.PanelSync = false;
-  struct Restore {
-    TPanelFlags& F;
-    ~Restore() { F.PanelSync = true; }
-  } restore{Flags};
+  const TSyncPause pause(Flags);
   ShowPosition(*shape);
 }
 
@@ -370,13 +378,7 @@ void TPropertyPanel::WriteFrame(TdocShape& shape) {
 
 void TPropertyPanel::ShowFocusedShape() {
   if (Flags.PanelWriting) return;
-  const bool sync = Flags.PanelSync;
-  Flags.PanelSync = false;
-  struct Restore {
-    TPanelFlags& F;
-    bool Sync;
-    ~Restore() { F.PanelSync = Sync; }
-  } restore{Flags, sync};
+  const TSyncPause pause(Flags);
   TdocShape* shape = FocusedShape();
   if (shape) EnsureBuilt();
   if (shape) {
