@@ -17,6 +17,7 @@ namespace {
 
 using shapetest::IsDark;
 using shapetest::ScanAll;
+using shapetest::TScan;
 using shapetest::TTestPage;
 
 // An effect that only widens the shape's render margins, as a shadow does:
