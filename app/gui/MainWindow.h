@@ -237,7 +237,10 @@ private:
   void ConnectLabelCommands();
   void ConnectDocumentEvents();
   void ConnectSizeEdits();
+  // The z-order items show only while the focus shape is selected.
   void UpdatePopupMenu();
+  // The tool buttons and pop-up items follow their actions.
+  void LinkActionControls();
   void ClearPreviewPage();
   // The label is the whole page: its page has no margins.
   void ClearLabelMargins();
