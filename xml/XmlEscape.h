@@ -14,8 +14,8 @@ namespace xml {
 // but tab, LF and CR, U+FFFE and U+FFFF. Each of them is written as a
 // character reference "&#xN;" (N in upper-case hexadecimal), which
 // UnescapeText resolves: whatever text a person makes reads back exactly, a
-// barcode value with a group separator included. Readers that hold
-// to XML 1.0 to the letter refuse such a reference; lenient ones read it.
+// barcode value with a group separator included. Readers that hold to XML 1.0
+// to the letter refuse such a reference; lenient ones read it.
 // A byte that is not UTF-8 (an encoded surrogate among them) is written as
 // U+FFFD, the replacement character: no character stands behind it.
 std::string EscapeText(std::string_view text);

@@ -32,6 +32,8 @@
 namespace guitest {
 namespace {
 
+using namespace std::string_literals;
+
 struct ValueCharactersTest : MainWindowTest {
   TdocDocumentCore& Core() { return Form->Fdocument->Core(); }
 
@@ -95,7 +97,7 @@ TEST_F(ValueCharactersTest, ControlCharactersInValuesComeBackFromTheLabelFile) {
   AddFocused(app::TForm1::NewTextShape(app::TForm1::tkText), 40);
   // A group separator, an end of transmission, a NUL, U+FFFF and a face,
   // blanks and controls at the ends.
-  const std::u16string text = u"\x1D Lot\x04" u"42\u0000\uFFFF \U0001F600\x01 ";
+  const std::u16string text = u"\x1D Lot\x04" u"42\u0000\uFFFF \U0001F600\x01 "s;
   Paste(Form->panelcarshape->TextPages->edttextevaleur, text);
   ASSERT_EQ(static_cast<TdocTextShape*>(Core().GetShapes(1))->GetText(), text);
 
