@@ -20,6 +20,7 @@
 #include "app/UiTexts.h"
 #include "app/gui/AboutBox.h"
 #include "app/gui/CalculatorsTab.h"
+#include "app/gui/CaptionRoom.h"
 #include "app/gui/Guarded.h"
 #include "app/gui/LanguageFont.h"
 #include "app/gui/QtText.h"
@@ -151,6 +152,7 @@ void TForm1::PrepareCalculators() {
   if (FirstActivation) return;
   ApplyLanguageFont(*Language, {tabutilitaires});
   tabutilitaires->ApplyUITexts();
+  FitCaptionsToRoom(*tabutilitaires);
 }
 
 void TForm1::ReadParameterFile() {

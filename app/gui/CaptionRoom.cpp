@@ -1,0 +1,65 @@
+#include "app/gui/CaptionRoom.h"
+
+#include <algorithm>
+
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
+#include <QScreen>
+#include <QWidget>
+
+namespace app {
+
+namespace {
+
+// The most captions side by side in one row of a window: the calculators'
+// two groups of a value and a result caption each, or the top row's three
+// buttons with text and four without.
+constexpr int CaptionsInARow = 5;
+// Beside the text of a group box's title: its frame and indent.
+constexpr int GroupTitleMargin = 24;
+
+int CaptionRoomOf(const QWidget& control) {
+  const QScreen* screen = control.screen();
+  int room = screen ? screen->availableGeometry().width() / CaptionsInARow : QWIDGETSIZE_MAX;
+  for (const QWidget* widget = &control; widget != nullptr; widget = widget->parentWidget()) {
+    room = std::min(room, widget->maximumWidth());
+    if (widget->isWindow()) break;
+  }
+  return room;
+}
+
+QString Cut(const QWidget& control, const QString& caption, int textRoom) {
+  return control.fontMetrics().elidedText(caption, Qt::ElideRight, std::max(0, textRoom));
+}
+
+// A control whose size follows its text: the text loses what the control
+// is wider than its room.
+template <class W>
+void FitText(W& control) {
+  const int excess = control.sizeHint().width() - CaptionRoomOf(control);
+  if (excess <= 0) return;
+  const QString caption = control.text();
+  control.setText(Cut(control, caption, control.fontMetrics().horizontalAdvance(caption) - excess));
+}
+
+void FitTitle(QGroupBox& group) {
+  const QString title = group.title();
+  const int textRoom = CaptionRoomOf(group) - GroupTitleMargin;
+  if (group.fontMetrics().horizontalAdvance(title) > textRoom) group.setTitle(Cut(group, title, textRoom));
+}
+
+void FitCaption(QWidget& control) {
+  if (auto* label = qobject_cast<QLabel*>(&control); label && !label->wordWrap()) return FitText(*label);
+  if (auto* button = qobject_cast<QAbstractButton*>(&control)) return FitText(*button);
+  if (auto* group = qobject_cast<QGroupBox*>(&control)) FitTitle(*group);
+}
+
+}  // namespace
+
+void FitCaptionsToRoom(QWidget& form) {
+  FitCaption(form);
+  for (QWidget* control : form.findChildren<QWidget*>()) FitCaption(*control);
+}
+
+}  // namespace app

@@ -1,0 +1,20 @@
+#pragma once
+// Captions come from the language file, which may hold a text far longer
+// than any control can show. A control's size follows its caption, and the
+// window follows its controls: a caption of a few thousand characters would
+// widen the window far past the screen, and the pixels behind it would take
+// the machine. So a caption wider than the room its control has is cut, with
+// an ellipsis, to that room.
+
+class QWidget;
+
+namespace app {
+
+// Every label, button, check box, radio button and group box of form (and
+// of its children) whose caption does not fit its room. A control's room is
+// the narrowest maximum width among it and its containers, and never more
+// than a share of the screen such that the most captions one row of the
+// window holds fit the screen together.
+void FitCaptionsToRoom(QWidget& form);
+
+}  // namespace app
