@@ -50,23 +50,31 @@ bool TTextFile::ReadLine() {
 bool TTextFile::ReadBoundedLine(std::string& next) {
   next.clear();
   std::streambuf& buffer = *File.rdbuf();
-  bool anything = false;
-  for (; LeftToRead > 0; --LeftToRead) {
+  for (; LeftToRead > 0 && next.size() < KeptLineLength; --LeftToRead) {
     const TCharTraits::int_type c = buffer.sbumpc();
     if (c == TCharTraits::eof()) {
       LeftToRead = 0;
-      return anything;
+      return !next.empty();
     }
-    anything = true;
     if (c == '\n') {
       --LeftToRead;
       return true;
     }
-    if (next.size() < KeptLineLength) next.push_back(TCharTraits::to_char_type(c));
+    next.push_back(TCharTraits::to_char_type(c));
   }
+  if (LeftToRead > 0) SkipRestOfLine();
   // The part of the file that is read ends here: the line is whole only
   // when the file ends with it.
-  return anything && buffer.sgetc() == TCharTraits::eof();
+  return LeftToRead > 0 || buffer.sgetc() == TCharTraits::eof();
+}
+
+void TTextFile::SkipRestOfLine() {
+  const auto asked = static_cast<std::streamsize>(std::min<std::size_t>(
+      LeftToRead, static_cast<std::size_t>(std::numeric_limits<std::streamsize>::max())));
+  File.ignore(asked, '\n');
+  const std::streamsize skipped = File.gcount();
+  LeftToRead = skipped < asked ? LeftToRead - static_cast<std::size_t>(skipped) : 0;
+  if (File.eof()) LeftToRead = 0;
 }
 
 std::string TTextFile::GetField(int n) const {

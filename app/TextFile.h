@@ -61,6 +61,8 @@ private:
   // The next line of the file into next, without its end; False when the
   // file (or the part of it that is read) has ended.
   bool ReadBoundedLine(std::string& next);
+  // Past the bytes a line keeps: up to its end, within what may be read.
+  void SkipRestOfLine();
 
   std::string FileName;
   std::ifstream File;
