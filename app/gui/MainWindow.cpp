@@ -77,7 +77,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), Language(std::make_unique
   BackupFile1 = std::make_unique<TBackupFile>(BackupFileBoxes.get());
   ConnectFileCommands();
   ConnectExportCommands();
-  resize(1000, 700);
+  SizeWithinScreen();
 }
 
 // Deleting the children moves the keyboard focus and fires their handlers;

@@ -233,6 +233,8 @@ private:
   void BuildPrintGroup(QGridLayout* grid);
   void BuildParametersTab();
   void BuildPopupMenu();
+  // The window's first size: its design size, less on a smaller screen.
+  void SizeWithinScreen();
   // LabelCommands.cpp
   void ConnectLabelCommands();
   void ConnectDocumentEvents();
