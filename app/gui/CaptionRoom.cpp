@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QScreen>
+#include <QTabBar>
 #include <QWidget>
 
 namespace app {
@@ -49,10 +50,18 @@ void FitTitle(QGroupBox& group) {
   if (group.fontMetrics().horizontalAdvance(title) > textRoom) group.setTitle(Cut(group, title, textRoom));
 }
 
+// Each tab's text; the tab bar adds its own margins around it.
+void FitTabs(QTabBar& bar) {
+  const int room = CaptionRoomOf(bar);
+  for (int tab = 0; tab < bar.count(); ++tab)
+    if (bar.fontMetrics().horizontalAdvance(bar.tabText(tab)) > room) bar.setTabText(tab, Cut(bar, bar.tabText(tab), room));
+}
+
 void FitCaption(QWidget& control) {
   if (auto* label = qobject_cast<QLabel*>(&control); label && !label->wordWrap()) return FitText(*label);
   if (auto* button = qobject_cast<QAbstractButton*>(&control)) return FitText(*button);
-  if (auto* group = qobject_cast<QGroupBox*>(&control)) FitTitle(*group);
+  if (auto* group = qobject_cast<QGroupBox*>(&control)) return FitTitle(*group);
+  if (auto* bar = qobject_cast<QTabBar*>(&control)) FitTabs(*bar);
 }
 
 }  // namespace

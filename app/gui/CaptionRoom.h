@@ -10,8 +10,8 @@ class QWidget;
 
 namespace app {
 
-// Every label, button, check box, radio button and group box of form (and
-// of its children) whose caption does not fit its room. A control's room is
+// Every label, button, check box, radio button, group box and tab of form
+// (and of its children) whose caption does not fit its room. A control's room is
 // the narrowest maximum width among it and its containers, and never more
 // than a share of the screen such that the most captions one row of the
 // window holds fit the screen together.
