@@ -3,10 +3,13 @@
 #include <algorithm>
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
 #include <QScreen>
 #include <QTabBar>
+#include <QToolTip>
 #include <QWidget>
 
 namespace app {
@@ -17,17 +20,24 @@ namespace {
 // two groups of a value and a result caption each, or the top row's three
 // buttons with text and four without.
 constexpr int CaptionsInARow = 5;
+// A hint shows in a tip window of one line, a menu item in a popup menu of
+// one column: each may take this share of the screen.
+constexpr int HintsInARow = 2;
 // Beside the text of a group box's title: its frame and indent.
 constexpr int GroupTitleMargin = 24;
 
-int CaptionRoomOf(const QWidget& control) {
+int ScreenShare(const QWidget& control, int parts) {
   const QScreen* screen = control.screen();
-  int room = screen ? screen->availableGeometry().width() / CaptionsInARow : QWIDGETSIZE_MAX;
+  return screen ? screen->availableGeometry().width() / parts : QWIDGETSIZE_MAX;
+}
+
+int CaptionRoomOf(const QWidget& control) {
+  int room = QWIDGETSIZE_MAX;
   for (const QWidget* widget = &control; widget != nullptr; widget = widget->parentWidget()) {
     room = std::min(room, widget->maximumWidth());
     if (widget->isWindow()) break;
   }
-  return room;
+  return room < QWIDGETSIZE_MAX ? room : ScreenShare(control, CaptionsInARow);
 }
 
 QString Cut(const QWidget& control, const QString& caption, int textRoom) {
@@ -57,11 +67,26 @@ void FitTabs(QTabBar& bar) {
     if (bar.fontMetrics().horizontalAdvance(bar.tabText(tab)) > room) bar.setTabText(tab, Cut(bar, bar.tabText(tab), room));
 }
 
+void FitMenu(QMenu& menu) {
+  const int room = ScreenShare(menu, HintsInARow);
+  for (QAction* item : menu.actions())
+    if (menu.fontMetrics().horizontalAdvance(item->text()) > room) item->setText(Cut(menu, item->text(), room));
+}
+
+void FitHint(QWidget& control) {
+  const QString hint = control.toolTip();
+  const QFontMetrics metrics(QToolTip::font());
+  const int room = ScreenShare(control, HintsInARow);
+  if (metrics.horizontalAdvance(hint) > room) control.setToolTip(metrics.elidedText(hint, Qt::ElideRight, room));
+}
+
 void FitCaption(QWidget& control) {
+  FitHint(control);
   if (auto* label = qobject_cast<QLabel*>(&control); label && !label->wordWrap()) return FitText(*label);
   if (auto* button = qobject_cast<QAbstractButton*>(&control)) return FitText(*button);
   if (auto* group = qobject_cast<QGroupBox*>(&control)) return FitTitle(*group);
-  if (auto* bar = qobject_cast<QTabBar*>(&control)) FitTabs(*bar);
+  if (auto* bar = qobject_cast<QTabBar*>(&control)) return FitTabs(*bar);
+  if (auto* menu = qobject_cast<QMenu*>(&control)) FitMenu(*menu);
 }
 
 }  // namespace

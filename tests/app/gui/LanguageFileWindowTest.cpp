@@ -14,6 +14,8 @@
 #include <QScreen>
 #include <QTest>
 #include <QToolButton>
+#include <QToolTip>
+#include <QMenu>
 
 #include "app/UiTexts.h"
 #include "app/gui/CalculatorsTab.h"
@@ -87,6 +89,10 @@ private:
             "the caption shows " + caption.left(40).toStdString());
     Require(form.sbinfos->width() <= screen.width() / 4,
             "the caption's button is wider than its room");
+    for (const QWidget* control : std::initializer_list<const QWidget*>{form.spcharge, form.spzoomplus})
+      Require(QFontMetrics(QToolTip::font()).horizontalAdvance(control->toolTip()) <= screen.width(),
+              "a hint wider than the screen");
+    Require(form.PopupMenu1->sizeHint().width() <= screen.width(), "a menu wider than the screen");
     // The pages built when first wanted get their captions then. The
     // calculators need a little more than the small test screen's width with
     // any captions: no caption may widen the window past its design width.
