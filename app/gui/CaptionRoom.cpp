@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMenu>
 #include <QScreen>
 #include <QTabBar>
@@ -16,10 +17,11 @@ namespace app {
 
 namespace {
 
-// The most captions side by side in one row of a window: the calculators'
-// two groups of a value and a result caption each, or the top row's three
-// buttons with text and four without.
+// The most captions side by side in one row of the main window: the
+// calculators' two groups of a value and a result caption each, or the top
+// row's three buttons with text and four without. A dialog has two at most.
 constexpr int CaptionsInARow = 5;
+constexpr int CaptionsInADialogRow = 2;
 // A hint shows in a tip window of one line, a menu item in a popup menu of
 // one column: each may take this share of the screen.
 constexpr int HintsInARow = 2;
@@ -37,7 +39,8 @@ int CaptionRoomOf(const QWidget& control) {
     room = std::min(room, widget->maximumWidth());
     if (widget->isWindow()) break;
   }
-  return room < QWIDGETSIZE_MAX ? room : ScreenShare(control, CaptionsInARow);
+  if (room < QWIDGETSIZE_MAX) return room;
+  return ScreenShare(control, qobject_cast<const QMainWindow*>(control.window()) ? CaptionsInARow : CaptionsInADialogRow);
 }
 
 QString Cut(const QWidget& control, const QString& caption, int textRoom) {
@@ -60,12 +63,8 @@ void FitTitle(QGroupBox& group) {
   if (group.fontMetrics().horizontalAdvance(title) > textRoom) group.setTitle(Cut(group, title, textRoom));
 }
 
-// Each tab's text; the tab bar adds its own margins around it.
-void FitTabs(QTabBar& bar) {
-  const int room = CaptionRoomOf(bar);
-  for (int tab = 0; tab < bar.count(); ++tab)
-    if (bar.fontMetrics().horizontalAdvance(bar.tabText(tab)) > room) bar.setTabText(tab, Cut(bar, bar.tabText(tab), room));
-}
+// A tab bar cuts its tabs' texts itself, only when they do not fit the bar.
+void FitTabs(QTabBar& bar) { bar.setElideMode(Qt::ElideRight); }
 
 void FitMenu(QMenu& menu) {
   const int room = ScreenShare(menu, HintsInARow);

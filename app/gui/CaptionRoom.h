@@ -10,12 +10,12 @@ class QWidget;
 
 namespace app {
 
-// Every label, button, check box, radio button, group box and tab of form
-// (and of its children) whose caption does not fit its room. A control's room
-// is the narrowest maximum width among it and its containers (a column of
-// fixed width); where none is bounded, a share of the screen such that the
-// most captions one row of the window holds fit the screen together. Hints
-// and menu items get half the screen.
+// Every label, button, check box, radio button and group box of form (and
+// of its children) whose caption does not fit its room. A control's room is
+// the narrowest maximum width among it and its containers (a column of fixed
+// width); where none is bounded, a share of the screen such that the most
+// captions one row of its window holds fit the screen together. Hints and
+// menu items get half the screen; tab bars cut the tabs that do not fit them.
 void FitCaptionsToRoom(QWidget& form);
 
 }  // namespace app
