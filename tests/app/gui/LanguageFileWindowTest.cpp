@@ -11,11 +11,11 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QScreen>
 #include <QTest>
 #include <QToolButton>
 #include <QToolTip>
-#include <QMenu>
 
 #include "app/UiTexts.h"
 #include "app/gui/CalculatorsTab.h"
@@ -28,9 +28,8 @@ namespace {
 constexpr int HugeCaptionText = 4;  // the caption of the information button in the top row
 constexpr int NormalCaptionText = 12;
 
-// A language file: a header of ten lines, then texts 1 to 300 "Text n",
-// with text 12 "Width"; huge(n) gives the bytes a text takes instead, or
-// none. Written in pieces: a line may be hundreds of megabytes.
+// Lines of a language file, written in pieces: a line may be hundreds of
+// megabytes.
 class TLanguageFileWriter {
 public:
   explicit TLanguageFileWriter(const std::string& path) : File(path, std::ios::binary) {}
@@ -44,14 +43,17 @@ public:
   std::ofstream File;
 };
 
-void WriteLanguageFile(const std::string& path, std::size_t headerLine, std::size_t textLength, int hugeTexts) {
+// A header of ten lines, the first one headerLine bytes longer than its own,
+// then texts 1 to 300 "Text n", with text 12 "Width"; text 4, or with
+// allHuge every text but text 12, is textLength letters instead.
+void WriteLanguageFile(const std::string& path, std::size_t headerLine, std::size_t textLength, bool allHuge) {
   TLanguageFileWriter file(path);
   file.Line("Language;English ", headerLine);
   file.Line("Font;DejaVu Sans");
   file.Line("Charset;0");
   for (int line = 4; line <= 10; ++line) file.Line("skipped;");
   for (int n = 1; n <= 300; ++n) {
-    const bool huge = n == HugeCaptionText || (hugeTexts > 1 && n != NormalCaptionText);
+    const bool huge = n == HugeCaptionText || (allHuge && n != NormalCaptionText);
     if (huge) file.Line(std::to_string(n) + ";", textLength);
     else file.Line(n == NormalCaptionText ? "12;Width" : std::to_string(n) + ";Text " + std::to_string(n));
   }
@@ -65,9 +67,9 @@ class LanguageFileWindowTest : public MainWindowTest {
 public:
   // Starts the window with the file in the user's data folder, as the
   // program finds it, in a child process; checks there what a person sees.
-  void ExpectStartsWithin(const char* name, std::size_t headerLine, std::size_t textLength, int hugeTexts) {
+  void ExpectStartsWithin(const char* name, std::size_t headerLine, std::size_t textLength, bool allHuge) {
     SCOPED_TRACE(name);
-    WriteLanguageFile(LanguageFile(), headerLine, textLength, hugeTexts);
+    WriteLanguageFile(LanguageFile(), headerLine, textLength, allHuge);
     LongCaption = textLength > 1024;
     const auto start = std::chrono::steady_clock::now();
     const doctest::TChildOutcome outcome = doctest::RunInChild([this] { ShowPaintAndLook(); }, 120);
@@ -87,8 +89,7 @@ private:
     const QString caption = form.sbinfos->text();
     Require(caption.startsWith("WWW") && caption.endsWith(QChar(0x2026)) == LongCaption,
             "the caption shows " + caption.left(40).toStdString());
-    Require(form.sbinfos->width() <= screen.width() / 4,
-            "the caption's button is wider than its room");
+    Require(form.sbinfos->width() <= screen.width() / 4, "the caption's button is wider than its room");
     for (const QWidget* control : std::initializer_list<const QWidget*>{form.spcharge, form.spzoomplus})
       Require(QFontMetrics(QToolTip::font()).horizontalAdvance(control->toolTip()) <= screen.width(),
               "a hint wider than the screen");
@@ -120,14 +121,14 @@ private:
 };
 
 TEST_F(LanguageFileWindowTest, HugeCaptionsAreCutToTheirRoomAndTheWindowFitsTheScreen) {
-  ExpectStartsWithin("one caption of 16 KB", 0, 16 << 10, 1);
-  ExpectStartsWithin("one caption of 128 KB", 0, 128 << 10, 1);
-  ExpectStartsWithin("299 captions of 256 KB", 0, 256 << 10, 299);
+  ExpectStartsWithin("one caption of 16 KB", 0, 16 << 10, false);
+  ExpectStartsWithin("one caption of 128 KB", 0, 128 << 10, false);
+  ExpectStartsWithin("299 captions of 256 KB", 0, 256 << 10, true);
 }
 
 TEST_F(LanguageFileWindowTest, LinesOfHundredsOfMegabytesAreReadOnlyInPart) {
-  ExpectStartsWithin("one text line of 256 MB", 0, std::size_t{256} << 20, 1);
-  ExpectStartsWithin("a header line of 64 MB", std::size_t{64} << 20, 3, 1);
+  ExpectStartsWithin("one text line of 256 MB", 0, std::size_t{256} << 20, false);
+  ExpectStartsWithin("a header line of 64 MB", std::size_t{64} << 20, 3, false);
 }
 
 }  // namespace
