@@ -1,6 +1,6 @@
 // The check-digit calculators driven through their edits and buttons: the
-// worked values, and random numbers against check digits computed here from
-// the published GS1 and ISBN rules.
+// worked values, values that are not numbers, and random numbers against
+// check digits computed here from the published GS1 and ISBN rules.
 
 #include <gtest/gtest.h>
 
