@@ -23,6 +23,7 @@ namespace {
 
 using shapetest::IsDark;
 using shapetest::ScanAll;
+using shapetest::TScan;
 using shapetest::TTestPage;
 
 // An effect that only widens the shape's render margins, as a shadow does:
@@ -346,10 +347,6 @@ TEST(BarcodeShape, TheReadableTextShrinksIntoANarrowFrameAtEveryPosition) {
 }  // namespace
 
 namespace {
-
-using shapetest::ScanAll;
-using shapetest::TScan;
-using shapetest::TTestPage;
 
 constexpr float PaperDpm = static_cast<float>(TdocBarCodeShape::PrintDotsPerMm);
 
