@@ -72,9 +72,6 @@ void TForm1::OpenLabelFile(const std::string& fileName) {
     const TWaitCursor unpacking;
     return ReadLabelFile(*BackupFile1, fileName);
   }();
-  TMemoryStream document;
-  document.WriteBuffer(content.Document.data(), static_cast<std::int64_t>(content.Document.size()));
-  document.SetPosition(0);
   TdocDocumentCore& core = Fdocument->Core();
   // What the label holds but cannot be used (a picture file that is not a
   // picture) is told once the label is open.
@@ -84,7 +81,9 @@ void TForm1::OpenLabelFile(const std::string& fileName) {
     core.OnLoadError = [this](TPersistent*, TdocShape*, const std::string& error) { TellLoadProblemLater(error); };
   };
   try {
-    core.LoadFromStream(document);
+    // Read from its member's file, which the document keeps reading for the
+    // pages it shows later: a large label is never held twice in memory.
+    core.LoadFromFile(content.DocumentFile());
   } catch (...) {
     tellLater();
     throw;
@@ -176,7 +175,9 @@ void TForm1::SaveLabelFile(const std::string& fileName) {
   TdocDocumentCore& core = Fdocument->Core();
   const bool modified = core.GetModified();
   try {
-    TMemoryStream document;
+    // A label file that could not be opened again is refused here, before
+    // anything is written and before the label counts as saved.
+    TLabelDocumentStream document;
     core.SaveToStream(document);
     WriteLabelFile(fileName, document.Bytes(), SheetSetupFromControls());
   } catch (...) {
