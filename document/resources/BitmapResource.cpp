@@ -78,6 +78,7 @@ std::shared_ptr<const TBitmap32> TdocBitmapResource::GetSharedBitmap() {
   TMapStream& data = GetData();
   if (data.GetSize() == 0) return nullptr;
   Shared = SharePicture(data, true);
+  Proven.reset();
   if (CurrentObject() != nullptr) ReleaseObject();
   return Shared;
 }
@@ -100,13 +101,16 @@ std::shared_ptr<document::TPoolPicture> TdocBitmapResource::PictureOfData(TMapSt
   return document::IdentifyPicture(data, GetFileExtension());
 }
 
+// A picture decoded from the bytes as they still are stays: a large picture
+// loaded from its file is decoded once.
 void TdocBitmapResource::Changed() {
-  Shared.reset();
+  if (!(GetState() == 1 && Held != nullptr && Held->IsHeldBy(GetData()))) Shared.reset();
   TdocResource::Changed();
 }
 
 void TdocBitmapResource::Clear() {
   Shared.reset();
+  Proven.reset();
   TdocResource::Clear();
   ReleaseLabel();
   Held.reset();
@@ -154,6 +158,7 @@ void TdocBitmapResource::Unload() {
   TResourceCacheLock lock;
   if (GetAccessCount() > 0) return;
   Shared.reset();
+  Proven.reset();
   TdocResource::Unload();
 }
 
@@ -201,7 +206,7 @@ void TdocBitmapResource::LoadDataFromFile(const std::string& name) {
   try {
     if (FormatCan(name, rfLoadsFromStream)) {
       TdocResource::LoadDataFromFile(name);
-      SharePicture(GetData(), false);
+      Proven = SharePicture(GetData(), false);
       return;
     }
     TBitmap32 bitmap;

@@ -91,6 +91,9 @@ private:
   void ReleaseLabel();
 
   std::shared_ptr<const TBitmap32> Shared;
+  // The picture that proved a file's bytes, kept for the pool until it is
+  // shown, so that it is not decoded again.
+  std::shared_ptr<const TBitmap32> Proven;
   // The picture held, its size, and the budget charged for it (nil while
   // the resource belongs to no label).
   std::shared_ptr<document::TPoolPicture> Held;
