@@ -255,6 +255,28 @@ TEST_F(LabelFileTest, MembersPastWhatTheirKindHoldsAreRefused) {
   EXPECT_TRUE(UnpackRootEmpty());
 }
 
+// The document on its way into a label file stops at the bound, before it
+// takes the memory, with the reason in the interface's language.
+TEST_F(LabelFileTest, ADocumentPastTheBoundIsRefusedBeforeItIsWritten) {
+  app::TLabelDocumentStream document;
+  const Bytes start = SampleDocument(1000);
+  document.WriteBuffer(start.data(), static_cast<std::int64_t>(start.size()));
+  const std::string refusal =
+      "L'étiquette n'est pas enregistrée : un fichier d'étiquette contient au plus 746 Mo de document, et celui de "
+      "cette étiquette serait plus grand. Retirez des images ou des copies d'images.";
+  try {
+    document.SetSize(app::MaxLabelDocumentSize + 1);
+    ADD_FAILURE() << "grown past the bound";
+  } catch (const app::ELabelTooLarge& refused) {
+    EXPECT_EQ(refused.what(), refusal);
+  }
+  // A count the buffer does not hold: refused before a byte is read.
+  EXPECT_THROW(document.Write(start.data(), app::MaxLabelDocumentSize - 999), app::ELabelTooLarge);
+  EXPECT_EQ(document.GetSize(), 1000);
+  EXPECT_EQ(document.Bytes(), start);
+  EXPECT_NO_THROW(document.SetSize(4096));
+}
+
 TEST_F(LabelFileTest, EveryTruncationIsRefused) {
   const Bytes archive = app::BuildLabelArchive(SampleDocument(3000), FirstAveryRecord());
   ASSERT_NO_THROW(app::ReadLabelArchive(archive));

@@ -8,9 +8,11 @@
 #include <filesystem>
 #include <iostream>
 
+#include <QApplication>
 #include <QImage>
 #include <QRandomGenerator>
 #include <QTest>
+#include <QTimer>
 
 #include "app/LabelFile.h"
 #include "app/UiTexts.h"
@@ -30,6 +32,24 @@ namespace {
 
 constexpr int PhotoWidth = 6000, PhotoHeight = 4000;
 
+// While it lives, a message box that shows fails the test and is closed,
+// so that a step that should have shown none goes on.
+class TNoBoxExpected {
+public:
+  explicit TNoBoxExpected(const char* step) {
+    Poll.callOnTimeout([step] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        ADD_FAILURE() << step << " told: " << box->text().toStdString();
+        box->close();
+      }
+    });
+    Poll.start(100);
+  }
+
+private:
+  QTimer Poll;
+};
+
 class LabelPictureRoomTest : public MainWindowTest {
 protected:
   TdocDocumentCore& Core() { return Form->Fdocument->Core(); }
@@ -47,6 +67,7 @@ protected:
   }
 
   void SaveWithTheButton(const std::string& file) {
+    const TNoBoxExpected quiet("the save");
     qttest::AnswerNextFileDialog(file);
     QTest::mouseClick(Form->spsauve, Qt::LeftButton);
   }
@@ -54,6 +75,7 @@ protected:
   // A new window, as the program started again, opens the file with its button.
   void OpenInANewWindow(const std::string& file, int languageIndex) {
     ShowActiveIn(languageIndex);
+    const TNoBoxExpected quiet("the open");
     qttest::AnswerNextFileDialog(file);
     QTest::mouseClick(Form->spcharge, Qt::LeftButton);
   }
