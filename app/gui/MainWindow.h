@@ -248,6 +248,7 @@ private:
   // Collects a problem of a part of the label read after the open, and
   // shows all collected ones in one warning when the window is idle again.
   void TellLoadProblemLater(const std::string& problem);
+  void TellLoadProblemsWhenIdle();
   std::vector<std::string> LaterLoadProblems;
   // TextAndPictureInserts.cpp
   void BuildTextMenu();

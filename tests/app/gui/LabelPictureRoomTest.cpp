@@ -5,10 +5,12 @@
 // at insert, in the window's language, and a label file is never written
 // that opening would refuse.
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QImage>
 #include <QRandomGenerator>
 #include <QTest>
@@ -144,6 +146,35 @@ TEST_F(LabelPictureRoomTest, APictureTheLabelHasNoRoomForIsRefusedAtInsertAndThe
   OpenInANewWindow(label, LanguageEnglish);
   ExpectAllShownAt(6, PhotoWidth, PhotoHeight);
   EXPECT_EQ(Core().GetPictureBudget()->Used(), used);
+}
+
+// A picture copied, deleted, and pasted once a new one took its room: the
+// pasted shape comes without its picture, and the window says why.
+TEST_F(LabelPictureRoomTest, APastedPictureTheLabelHasNoRoomForIsTold) {
+  ShowActiveIn(LanguageEnglish);
+  std::vector<std::string> files;
+  for (int i = 0; i < 6; ++i) {
+    files.push_back(Folder.File("photo" + std::to_string(i) + ".bmp"));
+    apptest::WriteBytes(files.back(), imagingtest::TinyHugeBmp(PhotoWidth, PhotoHeight, static_cast<std::uint8_t>(i)));
+  }
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(InsertPicture(files[static_cast<std::size_t>(i)])) << i;
+  QWidget* label = Form->Fdocument->viewport();
+  label->setFocus();
+  QTest::keyClick(label, Qt::Key_C, Qt::ControlModifier);  // the last one placed, focused
+  QTest::keyClick(label, Qt::Key_Delete);
+  ASSERT_EQ(Core().ShapeCount(), 4);
+  ASSERT_TRUE(InsertPicture(files[5]));
+
+  QString told;
+  AnswerNextMessageBox(QMessageBox::Ok, &told);
+  label->setFocus();
+  QTest::keyClick(label, Qt::Key_V, Qt::ControlModifier);
+  for (int turn = 0; turn < 200 && told.isEmpty(); ++turn) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  EXPECT_EQ(told, LabelFullText(PhotoWidth, PhotoHeight));
+  ASSERT_EQ(Core().ShapeCount(), 6);
+  const auto shown = ShownPictures();
+  EXPECT_EQ(std::count(shown.begin(), shown.end(), nullptr), 1);
+  EXPECT_EQ(Core().GetPictureBudget()->Used(), 5 * std::int64_t{PhotoWidth} * PhotoHeight);
 }
 
 // A photograph as a camera takes it: 6000 x 4000 pixels of fine detail,
