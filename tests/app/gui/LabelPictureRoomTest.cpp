@@ -72,6 +72,8 @@ protected:
     const TNoBoxExpected quiet("the save");
     qttest::AnswerNextFileDialog(file);
     QTest::mouseClick(Form->spsauve, Qt::LeftButton);
+    std::error_code missing;
+    std::cout << "label file of " << std::filesystem::file_size(file, missing) / 1000 << " kB\n";
   }
 
   // A new window, as the program started again, opens the file with its button.
