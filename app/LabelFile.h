@@ -2,9 +2,9 @@
 // The label document file "*.mqv": an archive (BackupFile.h) of two
 // members, "sv1.tp", the document engine's own file of the label, and
 // "sv2.tp", the 100-byte sheet-setup record. Opening unpacks the members
-// into a private temporary folder that is removed afterwards and checks
-// everything before the caller touches the label; saving replaces the file
-// only once the new one is complete.
+// into a private temporary folder, removed once the label no longer needs
+// it, and checks everything before the caller touches the label; saving
+// replaces the file only once the new one is complete.
 
 #include <array>
 #include <cstdint>
