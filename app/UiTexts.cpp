@@ -7,12 +7,20 @@
 
 namespace {
 
+int RefusalRow(imaging::TPictureRefusal kind) {
+  switch (kind) {
+    case imaging::TPictureRefusal::Picture: return UiTextPictureTooLarge;
+    case imaging::TPictureRefusal::Label: return UiTextLabelPicturesTooLarge;
+    case imaging::TPictureRefusal::LabelBytes: return UiTextLabelPictureFilesTooLarge;
+  }
+  return UiTextPictureTooLarge;
+}
+
 // A language file of an older program has no such rows: the English wording
 // of the raster library stands in (an empty text).
 std::string WordPictureRefusal(imaging::TPictureRefusal kind, std::int64_t width, std::int64_t height,
                                std::int64_t limit) {
-  const std::string format = pgloretlibmessage(kind == imaging::TPictureRefusal::Picture ? UiTextPictureTooLarge
-                                                                                          : UiTextLabelPicturesTooLarge);
+  const std::string format = pgloretlibmessage(RefusalRow(kind));
   if (format.empty()) return {};
   try {
     return rtl::Format(format, width, height, limit >> 20);

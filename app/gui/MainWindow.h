@@ -69,8 +69,9 @@ public:
   // A picture file chosen in a dialog becomes a picture shape placed by
   // drag; Cancel inserts nothing.
   void InsertPicture();
-  // The picture shape of a file; raises when the file is not a picture.
-  static std::unique_ptr<TdocShape> NewPictureShape(const std::string& fileName);
+  // The picture shape of a file for the label; raises when the file is not a
+  // picture or the label has no room for it.
+  std::unique_ptr<TdocShape> NewPictureShape(const std::string& fileName);
   void ZoomIn();
   void ZoomOut();
   void ZoomToPage();
@@ -252,6 +253,7 @@ private:
   // Collects a problem of a part of the label read after the open, and
   // shows all collected ones in one warning when the window is idle again.
   void TellLoadProblemLater(const std::string& problem);
+  void TellLoadProblemsWhenIdle();
   std::vector<std::string> LaterLoadProblems;
   // TextAndPictureInserts.cpp
   void BuildTextMenu();

@@ -161,16 +161,17 @@ TEST(HostileLabel, HugePicturesAreRefusedAndTheRestOfTheLabelOpensPaintsAndSaves
                 "Unable to decompress bitmap \"BackgroundImage\"\nshapes 1\n");
 }
 
-TEST(HostileLabel, ATextOfHundredsOfMegabytesInAFewZlibStreamsIsRefused) {
-  // 200 MB of text as a label's document: the same 16384 bytes packed 12800 times.
+TEST(HostileLabel, ADocumentPastWhatALabelHoldsInAFewZlibStreamsIsRefused) {
+  // Text past the document bound (about 750 MB) as a label's document: the
+  // same 16384 bytes packed again and again, a file of a few megabytes.
   const std::string line = "<Comment>" + std::string(app::ArchiveChunkSize - 21, 'A') + "</Comment>\r\n";
   ASSERT_EQ(line.size(), static_cast<std::size_t>(app::ArchiveChunkSize));
   apptest::TArchiveBuilder archive, chunk;
   archive.Header().Member("sv2.tp", apptest::Bytes(app::SheetSetupRecordSize)).Entry("sv1.tp");
   chunk.Packed(apptest::Bytes(line.begin(), line.end()));
-  for (int i = 0; i < 12800; ++i) archive.Raw(chunk.Data);
+  for (std::int64_t i = 0; i <= app::MaxLabelDocumentSize / app::ArchiveChunkSize; ++i) archive.Raw(chunk.Data);
   archive.Int(0).Int(0);
-  ExpectBounded("200 MB of text in zlib chunks", std::string(archive.Data.begin(), archive.Data.end()),
+  ExpectBounded("a document past the bound in zlib chunks", std::string(archive.Data.begin(), archive.Data.end()),
                 "refused: The archive holds more data than a label document can\n");
 }
 
@@ -187,13 +188,11 @@ TEST(HostileLabelChild, DISABLED_OpenPaintSave) {
         app::ReadLabelArchive({reinterpret_cast<const std::uint8_t*>(label.data()), label.size()});
     TdocDocumentCore doc;
     doc.OnLoadError = [&report](TPersistent*, TdocShape*, const std::string& error) { report << error << "\n"; };
-    TMemoryStream document;
-    document.WriteBuffer(content.Document.data(), static_cast<std::int64_t>(content.Document.size()));
-    document.SetPosition(0);
-    doc.LoadFromStream(document);
+    // As the window opens and saves a label.
+    doc.LoadFromFile(content.DocumentFile());
     TBitmap32 painted;
     doc.GetPages(0)->RenderPageAtResolution(painted, 5.9f, clWhite32);
-    TMemoryStream saved;
+    app::TLabelDocumentStream saved;
     doc.SaveToStream(saved);
     app::BuildLabelArchive(saved.Bytes(), content.SheetSetup);
     report << "shapes " << doc.ShapeCount() << "\n";

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -109,22 +110,32 @@ TEST(UiTexts, RefusedPicturesAreToldInTheLanguageOfTheService) {
   TUiTextService& service = UiTextService();
   const int language = service.GetLanguageIndex();
   const auto tooLarge = [] { imaging::AdmitPicture(10000, 9000); };
-  const auto labelFull = [] {
+  const int first = 0, second = 0;
+  const auto labelFull = [&] {
     imaging::TPixelBudget budget;
-    budget.Recharge(0, 10000, 10000);
-    budget.Recharge(0, 6000, 6000);
+    budget.Hold(&first, std::make_shared<int>(1), 10000, 10000, 0);
+    budget.Hold(&second, std::make_shared<int>(2), 6000, 6000, 0);
+  };
+  const auto filesFull = [&] {
+    imaging::TPixelBudget budget;
+    budget.Hold(&first, std::make_shared<int>(1), 1, 1, imaging::MaxLabelPictureBytes);
+    budget.Hold(&second, std::make_shared<int>(2), 30, 20, 1);
   };
   service.SetLanguageIndex(LanguageFrench);
   EXPECT_EQ(RefusalText(tooLarge),
             "L'image est trop grande (10000 x 9000 pixels) : une image a au plus 64 millions de pixels");
   EXPECT_EQ(RefusalText(labelFull), "L'image (6000 x 6000 pixels) n'est pas chargée : les images d'une étiquette ont "
                                     "au plus 128 millions de pixels à elles toutes");
+  EXPECT_EQ(RefusalText(filesFull), "L'image (30 x 20 pixels) n'est pas chargée : les fichiers des images d'une "
+                                    "étiquette font au plus 512 Mo à eux tous");
   service.SetLanguageIndex(LanguageEnglish);
   EXPECT_EQ(RefusalText(tooLarge),
             "The picture is too large (10000 x 9000 pixels): a picture may have at most 64 million pixels");
   EXPECT_EQ(RefusalText(labelFull),
             "The picture (6000 x 6000 pixels) is not loaded: the pictures of a label may have at most 128 million "
             "pixels together");
+  EXPECT_EQ(RefusalText(filesFull),
+            "The picture (30 x 20 pixels) is not loaded: the picture files of a label may hold at most 512 MB together");
   service.SetLanguageIndex(language);
 }
 
