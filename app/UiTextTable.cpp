@@ -137,6 +137,12 @@ constexpr auto BuiltInRows = std::to_array<TUiTextRow>({
      "together"},
     {207, "Ce texte de %d caractères n'est dessiné que jusqu'à son %de caractère",
      "This text of %d characters is drawn only up to its character %d"},
+    {222, "L'image JPEG n'est pas chargée : elle a %d passages sur une même composante, et une image en a au plus %d",
+     "The JPEG picture is not loaded: it has %d scans of one component, and a picture may have at most %d"},
+    {223, "L'image JPEG n'est pas chargée : ses passages demandent %d passes de coefficients sur une même composante, "
+          "et une image en demande au plus %d",
+     "The JPEG picture is not loaded: its scans ask for %d coefficient passes over one component, and a picture may "
+     "ask for at most %d"},
 });
 
 static_assert(std::adjacent_find(BuiltInRows.begin(), BuiltInRows.end(),

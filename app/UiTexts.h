@@ -9,7 +9,7 @@
 
 class Tgerelanguage;
 
-constexpr int UiTextCount = 207;
+constexpr int UiTextCount = 223;
 constexpr int LanguageFrench = 1;
 constexpr int LanguageEnglish = 2;
 
@@ -39,6 +39,11 @@ constexpr int UiTextPictureTooLarge = 205;
 constexpr int UiTextLabelPicturesTooLarge = 206;
 // A curved, wavy or projective text longer than is drawn: its length, the limit.
 constexpr int UiTextLongTextDrawnInPart = 207;
+// A progressive JPEG picture with more scans of one component, or more
+// coefficient passes, than a picture may have; each row takes the count and
+// the limit.
+constexpr int UiTextJpegTooManyScans = 222;
+constexpr int UiTextJpegTooManyPasses = 223;
 
 // Row number of the built-in table in the column of languageIndex; empty for
 // other rows and other indexes.

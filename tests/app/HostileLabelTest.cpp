@@ -32,6 +32,7 @@
 #include "tests/document/core/StorFile.h"
 #include "tests/document/resources/PictureXml.h"
 #include "tests/imaging/formats/TinyHugeBmp.h"
+#include "tests/imaging/jpeg/ScanBomb.h"
 
 extern char** environ;
 
@@ -159,6 +160,24 @@ TEST(HostileLabel, HugePicturesAreRefusedAndTheRestOfTheLabelOpensPaintsAndSaves
                                  "2000000000</SourceSize><Buffer>AAAAAAAAAAA=</Buffer></BackgroundImage>";
   ExpectBounded("bitmap value of 2 GB as the page background", OnePage(background, Rectangle(5)),
                 "Unable to decompress bitmap \"BackgroundImage\"\nshapes 1\n");
+}
+
+TEST(HostileLabel, ProgressivePicturesOfEndlessScansAreRefusedAndTheRestOfTheLabelOpensPaintsAndSaves) {
+  using jpegtest::ScanBomb;
+  using jpegtest::TBombScans;
+  const auto label = [](const std::vector<std::uint8_t>& jpeg) {
+    return OnePage("", Rectangle(5) + PictureShapeNamed(std::string(jpeg.begin(), jpeg.end()), "p.jpg"));
+  };
+  const std::string tooManyPasses = "The JPEG picture is not loaded: its scans ask for 945 coefficient passes over "
+                                    "one component, and a picture may ask for at most 896\nshapes 2\n";
+  ExpectBounded("100 000 refinement scans of 1024 x 1024", label(ScanBomb(1024, 1024, 100000, TBombScans::Refinement)),
+                tooManyPasses);
+  ExpectBounded("2 000 refinement scans of 8192 x 8192", label(ScanBomb(8192, 8192, 2000, TBombScans::Refinement)),
+                tooManyPasses);
+  ExpectBounded("2 000 first scans of one coefficient of 8192 x 8192",
+                label(ScanBomb(8192, 8192, 2000, TBombScans::First, 1, 1)),
+                "The JPEG picture is not loaded: it has 65 scans of one component, and a picture may have at most 64\n"
+                "shapes 2\n");
 }
 
 TEST(HostileLabel, ATextOfHundredsOfMegabytesInAFewZlibStreamsIsRefused) {
