@@ -141,7 +141,7 @@ TEST(HostileLabel, HugePicturesAreRefusedAndTheRestOfTheLabelOpensPaintsAndSaves
   const std::string refusedHuge = "The picture is too large (16384 x 16384 pixels): a picture may have at most 64 "
                                   "million pixels\n";
   ExpectBounded("HCK picture of 40000 x 40000", OnePage("", Rectangle(5) + PictureShapeNamed(HckPicture(40000, 40000), "p.hck")),
-                "The picture is too large (40000 x 40000 pixels): a picture may have at most 64 million pixels\n"
+                "The picture is too large (40000 x 40000 pixels): a picture may have at most 128 million pixels\n"
                 "shapes 2\n");
   std::string eight;
   for (int i = 0; i < 8; ++i) eight += PictureShape(TinyHugeBmp(16384, 16384, static_cast<std::uint8_t>(i)));

@@ -10,6 +10,9 @@
 #include "tests/imaging/ImagingTestSupport.h"
 #include "imaging/formats/HckGraphic.h"
 #include "imaging/formats/HckImage.h"
+#include "imaging/formats/ImageFiler.h"
+#include "imaging/formats/PictureBudget.h"
+#include "imaging/resample/BoxDownsample.h"
 #include "platform/rtl/BinaryIO.h"
 
 using namespace hcktest;
@@ -234,4 +237,56 @@ TEST(Hck, PicturesLargerThanTheTargetAreReducedByBoxAveraging) {
   graphic.LoadFromStream(s);
   EXPECT_EQ(graphic.GetPixelFormat(), pf32bit);
   EXPECT_EQ(graphic.GetSurface().Bits[4002], grey(1, 1));
+}
+
+namespace {
+
+// A stored 8-bit grey picture: width x height bytes of grey(x, y).
+Bytes StoredGreyFile(std::int32_t width, std::int32_t height, const std::function<std::uint8_t(int, int)>& grey) {
+  Bytes file = Header(Fields(0, 0, 8, 0, width, height));
+  file.reserve(file.size() + std::size_t(width) * std::size_t(height));
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) file.push_back(grey(x, y));
+  return file;
+}
+
+}  // namespace
+
+TEST(Hck, PicturesPastTheBudgetLoadReducedAndTheBudgetJudgesTheReducedSize) {
+  // 72 million pixels, more than a loaded picture may have, load as
+  // 4000 x 3556: the budget is asked about those, as the label charges them.
+  const auto grey = [](int x, int y) { return static_cast<std::uint8_t>(x / 7 + 3 * (y / 5)); };
+  const Bytes file = StoredGreyFile(9000, 8000, grey);
+  std::vector<std::pair<std::int64_t, std::int64_t>> admitted;
+  TCustomBitmap32 reduced;
+  {
+    const imaging::TPictureAdmission admission([&](std::int64_t w, std::int64_t h) { admitted.emplace_back(w, h); });
+    TMemoryStream s;
+    Fill(s, file);
+    imaging::LoadRasterFromStream(s, ".hck", reduced, 0, TSize{0, 0});
+  }
+  ASSERT_EQ(Size(reduced), (TSize{4000, 3556}));
+  EXPECT_EQ(admitted, (std::vector<std::pair<std::int64_t, std::int64_t>>{{4000, 3556}}));
+  // As the whole picture reduced at once.
+  TCustomBitmap32 whole, expected;
+  whole.SetSize(9000, 8000);
+  for (int y = 0; y < 8000; ++y)
+    for (int x = 0; x < 9000; ++x) whole.GetBits()[std::size_t(y) * 9000 + std::size_t(x)] = 0xFF000000u | grey(x, y) * 0x010101u;
+  expected.SetSize(4000, 3556);
+  imaging::BoxDownsample32(expected, expected.BoundsRect(), whole, whole.BoundsRect());
+  EXPECT_TRUE(Pixels(reduced) == Pixels(expected));
+  // Loaded whole, the same picture is past the budget.
+  EXPECT_EQ(ErrorOf<EPictureTooLarge>([&] { Load(file, reduced, 0, TSize{0, 0}); }),
+            "The picture is too large (9000 x 8000 pixels): a picture may have at most 64 million pixels");
+}
+
+TEST(Hck, APictureToReduceHasAtMostTwiceTheBudgetOfPixels) {
+  // Refused from the header alone, before any pixel data is looked at.
+  const Bytes lying = Concat({Header(Fields(8, 8, 8, 1, 16384, 8193)), PackedPixelData(Bytes(16, 1))});
+  EXPECT_EQ(LoadError(lying),
+            "The picture is too large (16384 x 8193 pixels): a picture may have at most 128 million pixels");
+  EXPECT_EQ(THckImage::MaxReducedSourcePixels, 128 << 20);
+  // One pixel row fewer is read, and found short of data.
+  EXPECT_EQ(LoadError(Concat({Header(Fields(8, 8, 8, 1, 16384, 8192)), PackedPixelData(Bytes(16, 1))})),
+            "Unable to decompress");
 }
