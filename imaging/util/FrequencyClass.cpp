@@ -9,6 +9,7 @@
 //   4-bit section (C2 / 2 + 1 bytes, low nibble first: rank - 3)
 //   1-bit section (C1 / 8 + 1 bytes, bit 0 first: rank - 1)
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <limits>
@@ -100,46 +101,45 @@ void WriteSections(const std::uint8_t* source, std::size_t count, const std::arr
   }
 }
 
-// Bounded reading of the three index sections of a block.
-class TIndexReader {
-public:
-  TIndexReader(const std::uint8_t* block, std::size_t size, std::size_t class3, std::size_t nibbles,
-               std::size_t bits)
-      : Block(block), Size(size), Class3(class3), Nibbles(nibbles), Bits(bits) {}
-
-  // The rank coded for one byte of the given class, or false past the block's end.
-  bool NextRank(std::uint8_t cls, std::size_t& rank) {
-    std::size_t code = 0;
-    switch (cls) {
-      case 0: break;
-      case 1:
-        if (!Fetch(Bits, BitsRead / 8, code)) return false;
-        code = (code >> (BitsRead++ % 8)) & 1;
-        break;
-      case 2:
-        if (!Fetch(Nibbles, NibblesRead / 2, code)) return false;
-        code = (code >> (4 * (NibblesRead++ % 2))) & 0xF;
-        break;
-      default:
-        if (!Fetch(Class3, Class3Read++, code)) return false;
-        break;
-    }
-    rank = cFirstRankOfClass[cls] + code;
-    return true;
+// How many class-1, class-2 and class-3 entries the first `entries` 2-bit
+// classes of a class byte hold, packed as three bytes of a word.
+constexpr std::uint32_t ClassTally(unsigned classByte, unsigned entries) {
+  std::uint32_t tally = 0;
+  for (unsigned e = 0; e < entries; ++e) {
+    const unsigned cls = classByte >> (2 * e) & 3;
+    if (cls != 0) tally += 1u << (8 * (cls - 1));
   }
+  return tally;
+}
 
-private:
-  bool Fetch(std::size_t section, std::size_t index, std::size_t& byte) const {
-    if (section >= Size || index >= Size - section) return false;
-    byte = Block[section + index];
-    return true;
+constexpr auto cClassTallies = [] {
+  std::array<std::uint32_t, cValues> tallies{};
+  for (unsigned b = 0; b < cValues; ++b) tallies[b] = ClassTally(b, 4);
+  return tallies;
+}();
+
+// The number of entries of each class among the first length classes.
+std::array<std::size_t, 4> CountClasses(const std::uint8_t* classes, std::size_t length) {
+  std::array<std::size_t, 4> totals{};
+  std::size_t whole = length / 4;
+  while (whole > 0) {
+    // Up to 63 bytes of tallies add up without carrying between their bytes.
+    const std::size_t run = std::min<std::size_t>(whole, 63);
+    std::uint32_t sum = 0;
+    for (std::size_t i = 0; i < run; ++i) sum += cClassTallies[classes[i]];
+    for (std::size_t c = 1; c < 4; ++c) totals[c] += sum >> (8 * (c - 1)) & 0xFF;
+    classes += run;
+    whole -= run;
   }
+  const std::uint32_t rest = ClassTally(length % 4 != 0 ? *classes : 0, static_cast<unsigned>(length % 4));
+  for (std::size_t c = 1; c < 4; ++c) totals[c] += rest >> (8 * (c - 1)) & 0xFF;
+  return totals;
+}
 
-  const std::uint8_t* Block;
-  std::size_t Size;
-  std::size_t Class3, Nibbles, Bits;
-  std::size_t Class3Read = 0, NibblesRead = 0, BitsRead = 0;
-};
+// Whether count bytes from offset lie within size bytes.
+bool SectionFits(std::size_t offset, std::size_t count, std::size_t size) {
+  return count == 0 || (offset <= size && count <= size - offset);
+}
 
 // The fixed part of a block as stored, read only when the block is long
 // enough to hold its table and its class section.
@@ -205,16 +205,38 @@ int FrequencyUnpack(const std::uint8_t* source, std::size_t sourceCount, std::ui
   if (!ReadBlockHeader(source, sourceCount, header)) return cPackCorrupt;
   if (header.Length > destCapacity) return cPackDestTooSmall;
 
+  // The index sections are proven to have the lengths the layout gives them
+  // for what the classes ask, so that the decoding loop reads without checks
+  // and may look one entry ahead in each section.
   const std::uint8_t* classes = source + header.ClassSection;
-  const std::uint8_t* table = source + cHeaderSize;
-  TIndexReader indexes(source, sourceCount, header.ClassSection + header.Length / 4 + 1, header.NibbleSection,
-                       header.BitSection);
+  const std::array<std::size_t, 4> totals = CountClasses(classes, header.Length);
+  const std::size_t class3Section = header.ClassSection + header.Length / 4 + 1;
+  if (!SectionFits(class3Section, totals[3] + 1, sourceCount) ||
+      !SectionFits(header.NibbleSection, totals[2] / 2 + 1, sourceCount) ||
+      !SectionFits(header.BitSection, totals[1] / 8 + 1, sourceCount))
+    return cPackCorrupt;
+  std::array<std::uint8_t, cValues> table{};
+  std::memcpy(table.data(), source + cHeaderSize, header.LastRank + 1);
+  const std::uint8_t* class3 = source + class3Section;
+  const std::uint8_t* nibbles = source + header.NibbleSection;
+  const std::uint8_t* bits = source + header.BitSection;
+  std::size_t nibblesRead = 0, bitsRead = 0, highestRank = 0;
   for (std::size_t i = 0; i < header.Length; ++i) {
-    const std::uint8_t cls = (classes[i / 4] >> (2 * (i % 4))) & 3;
-    std::size_t rank = 0;
-    if (!indexes.NextRank(cls, rank) || rank > header.LastRank) return cPackCorrupt;
+    // The rank each class would code, chosen without a branch: the classes
+    // of real data follow no pattern a predictor could learn.
+    const std::size_t cls = (classes[i / 4] >> (2 * (i % 4))) & 3;
+    const std::array<std::size_t, 4> ranks = {
+        0, cFirstClass1Rank + ((bits[bitsRead / 8] >> (bitsRead % 8)) & 1),
+        cFirstClass2Rank + ((nibbles[nibblesRead / 2] >> (4 * (nibblesRead % 2))) & 0xF),
+        cFirstClass3Rank + *class3};
+    const std::size_t rank = ranks[cls];
+    bitsRead += cls == 1;
+    nibblesRead += cls == 2;
+    class3 += cls == 3;
+    highestRank = std::max(highestRank, rank);
     dest[i] = table[rank];
   }
+  if (highestRank > header.LastRank) return cPackCorrupt;
   destCount = header.Length;
   return cPackOk;
 }
