@@ -13,14 +13,6 @@ using namespace jpegtest;
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kScanBudgetSanitized = true;
-#elif defined(__has_feature)
-constexpr bool kScanBudgetSanitized = __has_feature(address_sanitizer);
-#else
-constexpr bool kScanBudgetSanitized = false;
-#endif
-
 TEST(ScanBudget, ScansAndCoefficientPassesOfOneComponentAreBoundedExactly) {
   // One coefficient a scan: the count of scans binds.
   EXPECT_EQ(LoadError(ScanBomb(64, 48, 64, TBombScans::First, 5, 5)), "");
@@ -63,7 +55,7 @@ void ExpectDecodedAsReference(const Image& source, const EncodeSettings& progres
 TEST(ScanBudget, PhotographsOfTheReferenceProgressionDecodeAsTheReferenceDecodes) {
   // A 24-megapixel photograph; smaller under the sanitizers, where the
   // bounds, relative to the block count, bind the same way.
-  const int width = kScanBudgetSanitized ? 1200 : 6000, height = kScanBudgetSanitized ? 800 : 4000;
+  const int width = imagingtest::Sanitized ? 1200 : 6000, height = imagingtest::Sanitized ? 800 : 4000;
   ExpectDecodedAsReference(MakePhoto(width, height, 3, 11), {.Quality = 92, .Progressive = true});
   ExpectDecodedAsReference(MakePhoto(width / 4, height / 4, 1, 12), {.Progressive = true});
 }
