@@ -221,10 +221,9 @@ int FrequencyUnpack(const std::uint8_t* source, std::size_t sourceCount, std::ui
   const std::uint8_t* nibbles = source + header.NibbleSection;
   const std::uint8_t* bits = source + header.BitSection;
   std::size_t nibblesRead = 0, bitsRead = 0, highestRank = 0;
-  for (std::size_t i = 0; i < header.Length; ++i) {
-    // The rank each class would code, chosen without a branch: the classes
-    // of real data follow no pattern a predictor could learn.
-    const std::size_t cls = (classes[i / 4] >> (2 * (i % 4))) & 3;
+  // The rank each class would code, chosen without a branch: the classes of
+  // real data follow no pattern a predictor could learn.
+  const auto decode = [&](std::size_t cls) {
     const std::array<std::size_t, 4> ranks = {
         0, cFirstClass1Rank + ((bits[bitsRead / 8] >> (bitsRead % 8)) & 1),
         cFirstClass2Rank + ((nibbles[nibblesRead / 2] >> (4 * (nibblesRead % 2))) & 0xF),
@@ -234,8 +233,20 @@ int FrequencyUnpack(const std::uint8_t* source, std::size_t sourceCount, std::ui
     nibblesRead += cls == 2;
     class3 += cls == 3;
     highestRank = std::max(highestRank, rank);
-    dest[i] = table[rank];
+    return table[rank];
+  };
+  // Four entries a class byte; a byte of four class-0 entries, the most
+  // frequent value four times, is common enough to be written at once.
+  const std::size_t whole = header.Length / 4;
+  for (std::size_t q = 0; q < whole; ++q, dest += 4) {
+    const unsigned classByte = classes[q];
+    if (classByte == 0) {
+      std::memset(dest, table[0], 4);
+      continue;
+    }
+    for (unsigned e = 0; e < 4; ++e) dest[e] = decode(classByte >> (2 * e) & 3);
   }
+  for (unsigned e = 0; e < header.Length % 4; ++e) dest[e] = decode(classes[whole] >> (2 * e) & 3);
   if (highestRank > header.LastRank) return cPackCorrupt;
   destCount = header.Length;
   return cPackOk;
