@@ -131,7 +131,10 @@ void THckImage::PlacePlanes(std::span<const std::uint8_t> planes, TCustomBitmap3
 void THckImage::ReducePlanes(std::span<const std::uint8_t> planes, TCustomBitmap32& bitmap) {
   std::vector<std::int32_t> rowStarts, rowHeights;
   imaging::SplitIntoSpans(Header.Height, bitmap.GetHeight(), rowStarts, rowHeights);
-  const std::int32_t bandRows = std::max<std::int32_t>(rowHeights.front(), kBandPixels / Header.Width);
+  // At least the tallest span: spans differ by a row, the first being no
+  // taller than the others.
+  const std::int32_t bandRows =
+      std::max(*std::max_element(rowHeights.begin(), rowHeights.end()), kBandPixels / Header.Width);
   TCustomBitmap32 band;
   band.SetSize(Header.Width, bandRows);
   const auto width = static_cast<std::size_t>(Header.Width);
