@@ -256,6 +256,21 @@ Bytes StoredBandedGreyFile(std::int32_t width, std::int32_t height) {
   return file;
 }
 
+// The banded grey picture of width x height reduced at once, as reduced
+// holds it. Under the sanitizers, which take many seconds for it, the
+// loading itself is the point (they watch the band).
+void ExpectReducedAsAWhole(const TCustomBitmap32& reduced, int width, int height) {
+  if (imagingtest::Sanitized) return;
+  TCustomBitmap32 whole, expected;
+  whole.SetSize(width, height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      whole.GetBits()[std::size_t(y) * std::size_t(width) + std::size_t(x)] = 0xFF000000u | BandedGrey(x, y) * 0x010101u;
+  expected.SetSize(reduced.GetWidth(), reduced.GetHeight());
+  imaging::BoxDownsample32(expected, expected.BoundsRect(), whole, whole.BoundsRect());
+  EXPECT_TRUE(Pixels(reduced) == Pixels(expected));
+}
+
 }  // namespace
 
 TEST(Hck, PicturesPastTheBudgetLoadReducedAndTheBudgetJudgesTheReducedSize) {
@@ -275,16 +290,16 @@ TEST(Hck, PicturesPastTheBudgetLoadReducedAndTheBudgetJudgesTheReducedSize) {
   // Loaded whole, the same picture is past the budget.
   EXPECT_EQ(ErrorOf<EPictureTooLarge>([&] { Load(file, reduced, 0, TSize{0, 0}); }),
             "The picture is too large (9000 x 8000 pixels): a picture may have at most 64 million pixels");
-  // As the whole picture reduced at once; under the sanitizers, which take
-  // many seconds for it, the size and the budget are the point.
-  if (imagingtest::Sanitized) return;
-  TCustomBitmap32 whole, expected;
-  whole.SetSize(9000, 8000);
-  for (int y = 0; y < 8000; ++y)
-    for (int x = 0; x < 9000; ++x) whole.GetBits()[std::size_t(y) * 9000 + std::size_t(x)] = 0xFF000000u | BandedGrey(x, y) * 0x010101u;
-  expected.SetSize(4000, 3556);
-  imaging::BoxDownsample32(expected, expected.BoundsRect(), whole, whole.BoundsRect());
-  EXPECT_TRUE(Pixels(reduced) == Pixels(expected));
+  ExpectReducedAsAWhole(reduced, 9000, 8000);
+}
+
+TEST(Hck, VeryWidePicturesReduceInBandsOfTheirTallestRowSpan) {
+  // 204000 x 155 into 4000 x 3: source row spans of 51, 52 and 52 rows,
+  // while 16 MB of pixels are 20 such rows.
+  TCustomBitmap32 reduced;
+  Load(StoredBandedGreyFile(204000, 155), reduced, 0, TSize{4000, 155});
+  ASSERT_EQ(Size(reduced), (TSize{4000, 3}));
+  ExpectReducedAsAWhole(reduced, 204000, 155);
 }
 
 TEST(Hck, APictureToReduceHasAtMostTwiceTheBudgetOfPixels) {
