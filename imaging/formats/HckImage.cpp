@@ -7,7 +7,6 @@
 #include "imaging/bitmap/CustomBitmap32.h"
 #include "imaging/formats/HckPlanes.h"
 #include "imaging/util/Packing.h"
-#include "imaging/util/PackingChain.h"
 #include "platform/rtl/BinaryIO.h"
 #include "platform/rtl/Numbers.h"
 
@@ -68,8 +67,9 @@ void THckImage::LoadFromStream(TStream& stream, TCustomBitmap32& bitmap, std::in
                                                        Header.Height, MaxReducedSourcePixels));
   imaging::AdmitPicture(size.cx, size.cy);
   const std::int64_t pageEnd = SeekPage(stream, pageIndex);
-  const std::vector<std::uint8_t> planes = ReadPlanes(stream, pageEnd);
-  PlacePlanes(planes, bitmap, size);
+  const imaging::THckPlaneSource planes = ReadPlanes(stream, pageEnd);
+  imaging::THckPixelDecoder decoder(Header, planes);
+  PlacePlanes(decoder, bitmap, size);
 }
 
 TSize THckImage::LoadedSize(TSize targetSize) const {
@@ -95,40 +95,49 @@ std::int64_t THckImage::SeekPage(TStream& stream, std::int32_t pageIndex) const 
   }
 }
 
-std::vector<std::uint8_t> THckImage::ReadPlanes(TStream& stream, std::int64_t pageEnd) {
+imaging::THckPlaneSource THckImage::ReadPlanes(TStream& stream, std::int64_t pageEnd) {
   const std::uint64_t rawSize = Header.RawSize();
   const std::int64_t available = pageEnd - stream.GetPosition();
   if (Header.Compression == kHckStored) {
     if (rawSize > static_cast<std::uint64_t>(available)) Corrupted();
-    return ReadBytes(stream, rawSize);
+    return imaging::THckPlaneSource(ReadBytes(stream, rawSize));
   }
-  if (Header.Compression != kHckPacked) return UnpackOther(Header.Compression, stream, available, rawSize);
+  if (Header.Compression != kHckPacked)
+    return imaging::THckPlaneSource(UnpackOther(Header.Compression, stream, available, rawSize));
   if (available < 8) CannotDecompress();
   const auto rawLength = rtl::ReadLE<std::uint32_t>(stream);
   const auto packedLength = rtl::ReadLE<std::uint32_t>(stream);
   if (rawLength != rawSize || packedLength > available - 8) CannotDecompress();
   const std::vector<std::uint8_t> packed = ReadBytes(stream, packedLength);
-  std::vector<std::uint8_t> planes;
-  if (imaging::ChainUnpack(packed.data(), packed.size(), rawSize, planes) != imaging::cPackOk) CannotDecompress();
-  return planes;
+  auto unpacker = std::make_unique<imaging::TChainUnpacker>();
+  if (unpacker->Open(packed.data(), packed.size(), rawSize) != imaging::cPackOk) CannotDecompress();
+  return imaging::THckPlaneSource(std::move(unpacker), rawSize);
 }
 
-void THckImage::PlacePlanes(std::span<const std::uint8_t> planes, TCustomBitmap32& bitmap, TSize size) {
+void THckImage::PlacePlanes(imaging::THckPixelDecoder& planes, TCustomBitmap32& bitmap, TSize size) {
   {
     TUpdateGuard update(bitmap);
     bitmap.SetSize(size.cx, size.cy);
     if (size.cx == Header.Width && size.cy == Header.Height)
-      DecodePlanes(planes, 0, Header.PixelCount(), bitmap.GetBits());
+      DecodeWhole(planes, bitmap);
     else
       ReducePlanes(planes, bitmap);
   }
   bitmap.Changed();
 }
 
+// A band of rows at a time, so that the planes are read a band at a time.
+void THckImage::DecodeWhole(imaging::THckPixelDecoder& planes, TCustomBitmap32& bitmap) {
+  const std::size_t pixels = Header.PixelCount();
+  const std::size_t band = std::max<std::size_t>(kBandPixels / Header.Width, 1) * static_cast<std::size_t>(Header.Width);
+  for (std::size_t first = 0; first < pixels; first += band)
+    DecodePlanes(planes, first, std::min(band, pixels - first), bitmap.GetBits() + first);
+}
+
 // Each row of the reduced picture averages a span of source rows, the same
 // spans as a reduction of the whole picture takes; the source rows of a few
 // of them at a time are decoded into a band.
-void THckImage::ReducePlanes(std::span<const std::uint8_t> planes, TCustomBitmap32& bitmap) {
+void THckImage::ReducePlanes(imaging::THckPixelDecoder& planes, TCustomBitmap32& bitmap) {
   std::vector<std::int32_t> rowStarts, rowHeights;
   imaging::SplitIntoSpans(Header.Height, bitmap.GetHeight(), rowStarts, rowHeights);
   // At least the tallest span: spans differ by a row, the first being no
@@ -157,9 +166,9 @@ std::vector<std::uint8_t> THckImage::UnpackOther(std::uint8_t, TStream&, std::in
   throw ERasterError("No suitable codec found");
 }
 
-void THckImage::DecodePlanes(std::span<const std::uint8_t> rawPlanes, std::size_t first, std::size_t count,
+void THckImage::DecodePlanes(imaging::THckPixelDecoder& planes, std::size_t first, std::size_t count,
                              TColor32* pixels) {
-  imaging::DecodeHckPixels(Header, rawPlanes, first, count, pixels);
+  planes.Decode(first, count, pixels);
 }
 
 void THckImage::SaveToStream(TStream& stream, const TCustomBitmap32& bitmap) {

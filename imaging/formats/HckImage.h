@@ -8,11 +8,11 @@
 // green, blue), packed, version 1.
 
 #include <cstdint>
-#include <span>
 #include <vector>
 
 #include "imaging/bitmap/Color32.h"
 #include "imaging/formats/HckHeader.h"
+#include "imaging/formats/HckPlanes.h"
 #include "imaging/formats/PictureBudget.h"
 #include "imaging/formats/RasterFormat.h"
 
@@ -57,18 +57,22 @@ protected:
                                                 std::int64_t sourceCount, std::uint64_t rawSize);
   // Fills count pixels from pixel first on (row by row from the top left)
   // from the raw planes.
-  virtual void DecodePlanes(std::span<const std::uint8_t> rawPlanes, std::size_t first, std::size_t count,
+  virtual void DecodePlanes(imaging::THckPixelDecoder& planes, std::size_t first, std::size_t count,
                             TColor32* pixels);
 
 private:
   // Moves to the data of page pageIndex; returns the position where it ends.
   std::int64_t SeekPage(TStream& stream, std::int32_t pageIndex) const;
-  std::vector<std::uint8_t> ReadPlanes(TStream& stream, std::int64_t pageEnd);
+  // The raw planes of the page, packed ones unpacked only down to what
+  // unpacks as they are read; raises before anything is decoded when they
+  // do not unpack to the raw size.
+  imaging::THckPlaneSource ReadPlanes(TStream& stream, std::int64_t pageEnd);
   // The size the picture loads at: whole, or reduced to fit targetSize.
   TSize LoadedSize(TSize targetSize) const;
   // Decodes into bitmap at size, reduced by box averaging when it is smaller.
-  void PlacePlanes(std::span<const std::uint8_t> planes, TCustomBitmap32& bitmap, TSize size);
+  void PlacePlanes(imaging::THckPixelDecoder& planes, TCustomBitmap32& bitmap, TSize size);
+  void DecodeWhole(imaging::THckPixelDecoder& planes, TCustomBitmap32& bitmap);
   // Decodes a band of source rows at a time into bitmap, already sized
   // smaller, so that the whole picture never takes memory as pixels.
-  void ReducePlanes(std::span<const std::uint8_t> planes, TCustomBitmap32& bitmap);
+  void ReducePlanes(imaging::THckPixelDecoder& planes, TCustomBitmap32& bitmap);
 };

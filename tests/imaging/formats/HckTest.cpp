@@ -10,9 +10,11 @@
 #include "tests/imaging/ImagingTestSupport.h"
 #include "imaging/formats/HckGraphic.h"
 #include "imaging/formats/HckImage.h"
+#include "imaging/formats/HckPlanes.h"
 #include "imaging/formats/ImageFiler.h"
 #include "imaging/formats/PictureBudget.h"
 #include "imaging/resample/BoxDownsample.h"
+#include "imaging/util/Packing.h"
 #include "platform/rtl/BinaryIO.h"
 
 using namespace hcktest;
@@ -311,4 +313,29 @@ TEST(Hck, APictureToReduceHasAtMostTwiceTheBudgetOfPixels) {
   // One pixel row fewer is read, and found short of data.
   EXPECT_EQ(LoadError(Concat({Header(Fields(8, 8, 8, 1, 16384, 8192)), PackedPixelData(Bytes(16, 1))})),
             "Unable to decompress");
+}
+
+TEST(Hck, PackedPlanesDecodeInBandsOfAnyOrderAsAWhole) {
+  TCustomBitmap32 picture, whole;
+  FillRandom(picture, 37, 23, 11);
+  const Bytes file = Saved(picture);
+  Load(file, whole, 0, TSize{0, 0});
+  ASSERT_EQ(Pixels(whole), Pixels(picture));
+  // The planes of the same file, decoded in bands from the last to the first.
+  std::array<std::uint8_t, kHckHeaderSize> headerBytes{};
+  std::copy_n(file.begin(), kHckHeaderSize, headerBytes.begin());
+  const THckHeader header = imaging::DecodeHckHeader(headerBytes);
+  // After the header, the raw and the packed length.
+  auto unpacker = std::make_unique<imaging::TChainUnpacker>();
+  ASSERT_EQ(unpacker->Open(file.data() + 32, file.size() - 32, header.RawSize()), imaging::cPackOk);
+  imaging::THckPlaneSource source(std::move(unpacker), header.RawSize());
+  imaging::THckPixelDecoder decoder(header, source);
+  std::vector<TColor32> bands(37 * 23);
+  for (std::size_t first = 37 * 23; first > 0;) {
+    const std::size_t count = std::min<std::size_t>(first, 100);
+    first -= count;
+    decoder.Decode(first, count, bands.data() + first);
+  }
+  EXPECT_EQ(bands, Pixels(picture));
+  EXPECT_THROW(decoder.Decode(37 * 23 - 5, 6, bands.data()), ERasterError);
 }
