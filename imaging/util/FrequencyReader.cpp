@@ -49,11 +49,19 @@ std::array<std::size_t, 4> CountClasses(const std::uint8_t* classes, std::size_t
   return totals;
 }
 
+// The set bits of each byte value, looked up: the processor's own count is
+// not an instruction every build may use.
+constexpr auto cBitCounts = [] {
+  std::array<std::uint8_t, Values> counts{};
+  for (unsigned b = 0; b < Values; ++b) counts[b] = static_cast<std::uint8_t>(std::popcount(b));
+  return counts;
+}();
+
 // The set bits among the first count bits (bit 0 of the first byte first).
 std::size_t OnesAmong(const std::uint8_t* bits, std::size_t count) {
   std::size_t ones = 0;
-  for (std::size_t i = 0; i < count / 8; ++i) ones += static_cast<std::size_t>(std::popcount(bits[i]));
-  if (count % 8 != 0) ones += static_cast<std::size_t>(std::popcount(static_cast<unsigned>(bits[count / 8] & ((1u << (count % 8)) - 1))));
+  for (std::size_t i = 0; i < count / 8; ++i) ones += cBitCounts[bits[i]];
+  if (count % 8 != 0) ones += cBitCounts[bits[count / 8] & ((1u << (count % 8)) - 1)];
   return ones;
 }
 
