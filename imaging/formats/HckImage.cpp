@@ -20,7 +20,7 @@ std::int32_t ReducedSide(std::int32_t side, float scale) {
   return std::max(1, rtl::Round(static_cast<double>(side) * static_cast<double>(scale)));
 }
 
-// Source pixels decoded at a time while reducing: 16 MB.
+// Source pixels decoded at a time: 16 MB.
 constexpr std::int32_t kBandPixels = 4 << 20;
 
 std::vector<std::uint8_t> ReadBytes(TStream& stream, std::uint64_t count) {

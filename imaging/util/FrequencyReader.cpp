@@ -175,7 +175,7 @@ std::uint8_t TFrequencyReader::Decode(unsigned cls) {
   return Block->Table[ranks[cls]];
 }
 
-void TFrequencyReader::Read(std::uint8_t* dest, std::size_t count) {
+std::size_t TFrequencyReader::Read(std::uint8_t* dest, std::size_t count) {
   count = std::min(count, Block->Length - Entry);
   const std::uint8_t* classes = Block->Classes;
   const auto classOf = [classes](std::size_t entry) { return classes[entry / 4] >> (2 * (entry % 4)) & 3u; };
@@ -192,6 +192,7 @@ void TFrequencyReader::Read(std::uint8_t* dest, std::size_t count) {
     for (unsigned e = 0; e < 4; ++e) dest[e] = Decode(classByte >> (2 * e) & 3);
   }
   for (; Entry < end; ++Entry) *dest++ = Decode(classOf(Entry));
+  return count;
 }
 
 int FrequencyUnpack(const std::uint8_t* source, std::size_t sourceCount, std::uint8_t* dest,

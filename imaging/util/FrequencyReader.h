@@ -32,8 +32,9 @@ public:
   // The sum modulo 256 of the entries before the one the reader was placed
   // at: what a delta decoding has reached there.
   std::uint8_t SumBefore() const { return Sum; }
-  // Decodes the next count entries, at most those left, into dest.
-  void Read(std::uint8_t* dest, std::size_t count);
+  // Decodes the next count entries, at most those left, into dest; returns
+  // how many it decoded.
+  std::size_t Read(std::uint8_t* dest, std::size_t count);
 
 private:
   std::uint8_t Decode(unsigned cls);

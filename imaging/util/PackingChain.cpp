@@ -66,8 +66,8 @@ TChainUnpacker::TReader::TReader(const TFrequencyBlock& block, std::size_t posit
     : Deltas(block, position), Previous(Deltas.SumBefore()) {}
 
 void TChainUnpacker::TReader::Read(std::uint8_t* dest, std::size_t count) {
-  Deltas.Read(dest, count);
-  Previous = DeltaDecodeFrom(Previous, dest, count, dest);
+  const std::size_t decoded = Deltas.Read(dest, count);
+  Previous = DeltaDecodeFrom(Previous, dest, decoded, dest);
 }
 
 }  // namespace imaging
