@@ -9,7 +9,7 @@
 
 class Tgerelanguage;
 
-constexpr int UiTextCount = 209;
+constexpr int UiTextCount = 223;
 constexpr int LanguageFrench = 1;
 constexpr int LanguageEnglish = 2;
 
@@ -44,6 +44,11 @@ constexpr int UiTextLongTextDrawnInPart = 207;
 // cannot hold (the limit in megabytes).
 constexpr int UiTextLabelPictureFilesTooLarge = 208;
 constexpr int UiTextLabelTooLargeToSave = 209;
+// A progressive JPEG picture with more scans of one component, or more
+// coefficient passes, than a picture may have; each row takes the count and
+// the limit.
+constexpr int UiTextJpegTooManyScans = 222;
+constexpr int UiTextJpegTooManyPasses = 223;
 
 // Row number of the built-in table in the column of languageIndex; empty for
 // other rows and other indexes.

@@ -9,6 +9,7 @@
 
 #include "app/LanguageFile.h"
 #include "imaging/formats/PictureBudget.h"
+#include "imaging/jpeg/JpegScanBudget.h"
 #include "platform/rtl/Strings.h"
 #include "tests/app/AppTestSupport.h"
 
@@ -18,7 +19,7 @@ namespace {
 std::vector<int> UsedRows() {
   std::vector<int> rows = {1,   2,   4,   6,   67,  68,  82,  83,  84,  125, 126, 127, 128, 129, 130, 179, 180,
                            181, 182, 183, 184, 186, 187, 188, 189, 190, 191, 192, 193, 194, 195, 197, 198, 204,
-                           205, 206};
+                           205, 206, 222, 223};
   for (int n = 8; n <= 41; ++n)
     if (n != 9) rows.push_back(n);
   for (int n = 44; n <= 53; ++n) rows.push_back(n);
@@ -136,6 +137,21 @@ TEST(UiTexts, RefusedPicturesAreToldInTheLanguageOfTheService) {
             "pixels together");
   EXPECT_EQ(RefusalText(filesFull),
             "The picture (30 x 20 pixels) is not loaded: the picture files of a label may hold at most 512 MB together");
+  service.SetLanguageIndex(language);
+}
+
+TEST(UiTexts, RefusedJpegScansAreToldInTheLanguageOfTheService) {
+  TUiTextService& service = UiTextService();
+  const int language = service.GetLanguageIndex();
+  service.SetLanguageIndex(LanguageFrench);
+  EXPECT_EQ(jpeg::ScanRefusalText(jpeg::TScanRefusal::Scans, 65, 64),
+            "L'image JPEG n'est pas chargée : elle a 65 passages sur une même composante, et une image en a au plus 64");
+  EXPECT_EQ(jpeg::ScanRefusalText(jpeg::TScanRefusal::CoefficientPasses, 945, 896),
+            "L'image JPEG n'est pas chargée : ses passages demandent 945 passes de coefficients sur une même "
+            "composante, et une image en demande au plus 896");
+  service.SetLanguageIndex(LanguageEnglish);
+  EXPECT_EQ(jpeg::ScanRefusalText(jpeg::TScanRefusal::Scans, 65, 64),
+            "The JPEG picture is not loaded: it has 65 scans of one component, and a picture may have at most 64");
   service.SetLanguageIndex(language);
 }
 
