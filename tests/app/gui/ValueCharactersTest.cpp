@@ -23,6 +23,7 @@
 #include "document/text/TextShape.h"
 #include "platform/rtl/Stream.h"
 #include "platform/rtl/Strings.h"
+#include "tests/app/AppTestSupport.h"
 #include "tests/app/gui/MainWindowTestSupport.h"
 #include "tests/platform/qt/ModalAnswer.h"
 #include "widgets/UniEdit.h"
@@ -67,7 +68,7 @@ struct ValueCharactersTest : MainWindowTest {
 
   // The first page's XML as the saved file holds it.
   std::string SavedPageXml(const std::string& file) {
-    const std::vector<std::uint8_t> document = app::ReadLabelFile(*Form->BackupFile1, file).Document;
+    const std::vector<std::uint8_t> document = apptest::DocumentBytes(app::ReadLabelFile(*Form->BackupFile1, file));
     TMemoryStream bytes;
     bytes.Write(document.data(), static_cast<std::int64_t>(document.size()));
     TsdStorage storage(nullptr);
