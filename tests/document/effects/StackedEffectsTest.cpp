@@ -11,13 +11,10 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <filesystem>
-#include <iostream>
 #include <limits>
 #include <string>
 
-#include "tests/document/ChildProcessPeak.h"
 #include "tests/document/PaintAndSave.h"
 #include "tests/document/TestShapes.h"
 #include "document/core/DocumentCore.h"
@@ -224,20 +221,10 @@ TEST(StackedEffectsLabelTest, FourHundredShadowsOpenPaintAndSaveWithinBoundsAndS
     doc.AddShape(std::move(rectangle));
     doc.SaveToFile(source);
   }
-  const auto start = std::chrono::steady_clock::now();
-  const doctest::TChildOutcome outcome = doctest::RunInChild(
-      [&] {
-        TdocDocumentCore doc;
-        doc.LoadFromFile(source);
-        doctest::PaintFirstPageAndSave(doc, saved);
-      },
-      300);
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::cout << "400 shadows: open, paint and save in " << seconds << " s, peak growth " << outcome.PeakGrowthKb / 1024
-            << " MB\n";
-  ASSERT_TRUE(outcome.Finished) << outcome.Failure;
-  EXPECT_LT(outcome.PeakGrowthKb, 400 * 1024);
-  EXPECT_LT(seconds, 60) << "far beyond the 3 s of an optimised build";
+  const doctest::TTimedOutcome outcome = doctest::OpenPaintAndSaveInChild("400 shadows", source, saved);
+  ASSERT_TRUE(outcome.Child.Finished) << outcome.Child.Failure;
+  EXPECT_LT(outcome.Child.PeakGrowthKb, 400 * 1024);
+  EXPECT_LT(outcome.Seconds, 60) << "far beyond the 3 s of an optimised build";
   TdocDocumentCore reread;
   reread.LoadFromFile(saved);
   ASSERT_EQ(reread.ShapeCount(), 1);
