@@ -12,8 +12,9 @@
 //
 // Stacked effects add their margins up, however far that reaches. What a
 // stack costs is bounded instead: every effect walks the whole widened
-// drawing once, so the cache is held to the picture budget shared among the
-// effects, and a long stack is drawn coarser rather than cut short.
+// drawing once (or keeps a copy of it for a later one), so the cache is held
+// to the picture budget shared among the effects, and a long stack is drawn
+// coarser rather than cut short.
 
 #include <memory>
 #include <string>
