@@ -170,8 +170,8 @@ TEST_F(StackedEffectsTest, StackedShadowsAreDrawnAsFarAsTheChainMovesThem) {
   for (int x = 40; x < 120; ++x) EXPECT_EQ(hardPage.GetPixel(x, Row), expected(x)) << x;
 
   // Three of 10 mm blurred over 2 mm: the shape's last copy reaches
-  // 30 + 3 x 10 = 60 mm, each blur spreads it by less than the 1.5 x 2 mm
-  // its margin allows: the drawing ends between 60 and 69 mm.
+  // 30 + 3 x 10 = 60 mm, each blur spreads it by at most the 1.5 x 2 mm its
+  // margin allows: the drawing ends between 60 and 69 mm (pixels 120..137).
   TStackBlackShape& blurred = AddBlack(20);
   for (int i = 0; i < 3; ++i) blurred.AddEffect(Shadow(10, 0, 2));
   TBitmap32 blurredPage;
