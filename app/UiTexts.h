@@ -44,6 +44,11 @@ constexpr int UiTextLongTextDrawnInPart = 207;
 // cannot hold (the limit in megabytes).
 constexpr int UiTextLabelPictureFilesTooLarge = 208;
 constexpr int UiTextLabelTooLargeToSave = 209;
+// An outlined text cut where the label's outlined texts reached what a label
+// draws together: its length, the characters drawn.
+constexpr int UiTextLabelOutlinesSpent = 216;
+// A glyph of the label's stored fonts with too many points: its points, the limit.
+constexpr int UiTextGlyphTooLarge = 217;
 // A progressive JPEG picture with more scans of one component, or more
 // coefficient passes, than a picture may have; each row takes the count and
 // the limit.

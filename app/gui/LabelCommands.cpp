@@ -228,6 +228,8 @@ void TForm1::ConnectDocumentEvents() {
   core.OnShapeChanged = [refresh](TPersistent*, TdocShape*) { refresh(); };
   Fdocument->OnEndDrag = [refresh](TdocDocument&) { refresh(); };
   Fdocument->OnExit = [refresh](TdocDocument&) { refresh(); };
+  // An edit in the panel or in place that leaves a text drawn in part.
+  core.OnEditNotice = [this](TPersistent*, TdocShape*, const std::string& message) { Notice(message); };
   core.OnShapeInsertClosed = [this](TPersistent*, TdocShape* shape) {
     if (!shape) return;
     Guarded(this, [this, shape] {

@@ -12,13 +12,22 @@
 
 namespace {
 
+int OutlineNoticeRow(TOutlineNotice notice) {
+  switch (notice) {
+    case TOutlineNotice::TextTooLong: return UiTextLongTextDrawnInPart;
+    case TOutlineNotice::LabelBudgetSpent: return UiTextLabelOutlinesSpent;
+    case TOutlineNotice::GlyphTooLarge: break;
+  }
+  return UiTextGlyphTooLarge;
+}
+
 // A language file of an older program has no such row: the engine's English
 // stands in (an empty text).
-std::string WordLongText(std::int64_t length, std::int64_t limit) {
-  const std::string format = pgloretlibmessage(UiTextLongTextDrawnInPart);
+std::string WordOutlineNotice(TOutlineNotice notice, std::int64_t first, std::int64_t second) {
+  const std::string format = pgloretlibmessage(OutlineNoticeRow(notice));
   if (format.empty()) return {};
   try {
-    return rtl::Format(format, length, limit);
+    return rtl::Format(format, first, second);
   } catch (const Exception&) {
     return {};  // a translated row whose directives do not fit
   }
@@ -33,7 +42,7 @@ void StartUpShapes() {
   std::call_once(once, [] {
     document::StartUp();
     RegisterShapeClass(TdocBarCodeShape::StaticClass());
-    SetLongTextWording(&WordLongText);
+    SetOutlineWording(&WordOutlineNotice);
   });
 }
 

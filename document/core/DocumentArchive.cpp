@@ -203,7 +203,7 @@ void TdocDocumentCore::InstallArchiveContent(TArchiveContent& content) {
   if (OnLoadAdditionalInfo) OnLoadAdditionalInfo(this, root);
   if (Options.FontEmbedding && content.Fonts) {
     try {
-      FontManager->LoadFromStream(*content.Fonts);
+      for (const std::string& leftOut : FontManager->LoadFromStream(*content.Fonts)) DoLoadError(nullptr, leftOut);
     } catch (const std::exception&) {
       // The glyphs come from the installed fonts instead.
     }

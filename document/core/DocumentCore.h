@@ -254,6 +254,7 @@ public:
   void DoShapeDestroy(TdocShape* shape) override;
   void DoShapeListChanged();
   void DoLoadError(TdocShape* shape, const std::string& error) override;
+  void DoEditNotice(TdocShape* shape, const std::string& message) override;
   void DoShapeLoadAdditionalInfo(TdocShape* shape, TXmlNode& node) override;
   void DoShapeSaveAdditionalInfo(TdocShape* shape, TXmlNode& node) override;
   void DoProgress(TdocProgressType type, int count, int total, float percent) override;
@@ -485,6 +486,7 @@ public:
       OnDrawQualityIndicator;
   TShapeEvent OnFocusShape;
   std::function<void(TPersistent* sender, TdocShape* shape, const std::string& error)> OnLoadError;
+  std::function<void(TPersistent* sender, TdocShape* shape, const std::string& message)> OnEditNotice;
   std::function<void(TPersistent* sender, std::string& name)> OnLocateFilename;
   TMouseEvent OnMouseDown;
   TMouseEvent OnMouseUp;

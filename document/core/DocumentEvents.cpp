@@ -63,6 +63,10 @@ void TdocDocumentCore::DoLoadError(TdocShape* shape, const std::string& error) {
   if (OnLoadError) OnLoadError(this, shape, error);
 }
 
+void TdocDocumentCore::DoEditNotice(TdocShape* shape, const std::string& message) {
+  if (OnEditNotice) OnEditNotice(this, shape, message);
+}
+
 void TdocDocumentCore::DoShapeLoadAdditionalInfo(TdocShape* shape, TXmlNode& node) {
   if (OnShapeLoadAdditionalInfo) OnShapeLoadAdditionalInfo(this, shape, node);
 }

@@ -60,6 +60,9 @@ public:
   // Repaint the shape's area on the screen.
   virtual void InvalidateShape(TdocShape* shape) = 0;
   virtual void DoLoadError(TdocShape* shape, const std::string& error) = 0;
+  // Something an edit of the shape did that the user should know (a text
+  // that is no longer drawn whole).
+  virtual void DoEditNotice(TdocShape* /*shape*/, const std::string& /*message*/) {}
   virtual void DoShapeLoadAdditionalInfo(TdocShape* shape, TXmlNode& node) = 0;
   virtual void DoShapeSaveAdditionalInfo(TdocShape* shape, TXmlNode& node) = 0;
   // Ends an in-place edit of the shape being edited.

@@ -68,6 +68,7 @@ void TdocFont::LoadGlyph(TdocGlyph& glyph) {
   if (rtl::FromLittleEndian<std::uint32_t>(outline.Records.data() + 4) != gdi::TT_POLYGON_TYPE) return;
   glyph.Outline = std::make_unique<TPolygon32>();
   OutlineToPolygon(outline.Records, *glyph.Outline);
+  if (TdocGlyph::PointCount(*glyph.Outline) > MaxGlyphPoints) glyph.Outline.reset();
 }
 
 double TdocFont::GetLineHeight(double fontHeight) const {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "document/text/Glyph.h"
+#include "document/text/OutlineBudget.h"
 #include "imaging/util/SortedLists.h"
 #include "platform/gdi/Font.h"
 #include "platform/rtl/Persistent.h"
@@ -99,6 +100,10 @@ public:
   // No page is left unread (or the document goes): only shapes count.
   void ForgetStoredUses();
 
+  // What the document's outlined texts may draw together; the texts hold
+  // it, so it outlives the manager while one still does.
+  const std::shared_ptr<TdocOutlineBudget>& GetOutlineBudget() const { return OutlineBudget; }
+
   int GetFontCount() const { return Fonts.GetCount(); }
   TdocFont* GetFont(int index) const { return Fonts.GetItem(index); }
 
@@ -109,9 +114,11 @@ public:
   // A font whose name and style are already in the list is not added again:
   // the present font keeps its glyphs and counts and gains the stored glyphs
   // it lacks. A new font's stored count becomes its StoredUses.
+  // A stored glyph of more than MaxGlyphPoints points is left out; the
+  // answer tells each one left out.
   // Raises EReadError "Font file is corrupt or incorrect", "Font file has
   // unknown version" or the stream's read error; the list is unchanged then.
-  void LoadFromStream(TStream& stream);
+  std::vector<std::string> LoadFromStream(TStream& stream);
 
 private:
   TdocFont* FindFont(const std::string& name, TFontStyles styleBits) const;
@@ -123,4 +130,5 @@ private:
   void MergeFont(std::unique_ptr<TdocFont> loaded);
 
   TdocFontList Fonts;
+  std::shared_ptr<TdocOutlineBudget> OutlineBudget = std::make_shared<TdocOutlineBudget>();
 };

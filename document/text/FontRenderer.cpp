@@ -39,10 +39,11 @@ double EdgeLength(std::int64_t dx, std::int64_t dy) {
   return std::nearbyint(std::hypot(double(dx), double(dy)));
 }
 
-// Every edge (the closing one included) split into pieces of about seg.
-void SubdivideContour(const TArrayOfFixedPoint& in, TFixed seg, TArrayOfFixedPoint& out) {
+// Every edge (the closing one included) split into pieces of about seg;
+// stops once out holds more than most points.
+void SubdivideContour(const TArrayOfFixedPoint& in, TFixed seg, std::int64_t most, TArrayOfFixedPoint& out) {
   if (in.size() < 2) return;
-  for (std::size_t i = 0; i < in.size(); ++i) {
+  for (std::size_t i = 0; i < in.size() && std::int64_t(out.size()) <= most; ++i) {
     const TFixedPoint& a = in[i];
     const TFixedPoint& b = in[(i + 1) % in.size()];
     const std::int64_t dx = std::int64_t{b.X} - a.X;
@@ -104,10 +105,11 @@ void TdocFontRenderer::GetTextWidth(std::u16string_view text, double& width, dou
   width = units * UnitScale();
 }
 
-void TdocFontRenderer::RenderText(std::u16string_view text, TPolygon32& polygon, double originX, double originY,
-                                  double scale) const {
+TdocOutlineCharge TdocFontRenderer::RenderText(std::u16string_view text, TPolygon32& polygon, double originX,
+                                               double originY, double scale) const {
   if (Placements != nullptr) Placements->Clear();
-  if (font == nullptr) return;
+  TdocOutlineCharge drawn;
+  if (font == nullptr) return drawn;
   const double k = scale * UnitScale();
   TGlyphMapping map{k, originX * kFixedOne, originY * kFixedOne};
   const double spacing = CharacterSpacing * kEmUnits;
@@ -119,26 +121,30 @@ void TdocFontRenderer::RenderText(std::u16string_view text, TPolygon32& polygon,
   const bool underline = (style & FontStyleBit(fsUnderline)) != 0;
   const bool strikeOut = (style & FontStyleBit(fsStrikeOut)) != 0;
   int orientation = -1;  // found when the first band needs it
-  TArrayOfFixedPoint mapped, subdivided;
-  const auto addContour = [&](const TFixedPoint* points, std::size_t count) {
-    polygon.NewLine();
+  // One character's contours, added to the polygon once they fit the allowance.
+  TArrayOfArrayOfFixedPoint contours;
+  TArrayOfFixedPoint mapped;
+  std::int64_t points = 0;
+  const auto addContour = [&](const TFixedPoint* from, std::size_t count) {
+    // A character already past the allowance is not drawn: its contours
+    // need not be made.
+    if (points > Allowance.Points - drawn.Points) return;
     mapped.clear();
-    for (std::size_t i = 0; i < count; ++i) mapped.push_back(map(points[i]));
-    if (seg <= 0) {
-      polygon.AddPoints(mapped.data(), mapped.size());
-      return;
-    }
-    subdivided.clear();
-    SubdivideContour(mapped, seg, subdivided);
-    polygon.AddPoints(subdivided.data(), subdivided.size());
+    for (std::size_t i = 0; i < count; ++i) mapped.push_back(map(from[i]));
+    TArrayOfFixedPoint& contour = contours.emplace_back();
+    if (seg <= 0)
+      contour = mapped;
+    else
+      SubdivideContour(mapped, seg, Allowance.Points - drawn.Points - points, contour);
+    points += static_cast<std::int64_t>(contour.size());
   };
 
-  for (std::size_t i = 0; i < text.size(); ++i) {
+  for (std::size_t i = 0; i < text.size() && drawn.Characters < Allowance.Characters; ++i) {
     TdocGlyph& glyph = *font->GetGlyph(text[i]);
-    const auto firstContour = static_cast<std::int32_t>(polygon.GetPoints().size());
+    contours.clear();
+    points = 0;
     if (glyph.Outline)
       for (const TArrayOfFixedPoint& contour : glyph.Outline->GetPoints()) addContour(contour.data(), contour.size());
-    std::int32_t contourCount = glyph.ContourCount();
     if ((underline || strikeOut) && orientation < 0) {
       orientation = 0;
       for (std::size_t j = i; j < text.size() && orientation == 0; ++j)
@@ -147,20 +153,27 @@ void TdocFontRenderer::RenderText(std::u16string_view text, TPolygon32& polygon,
     const auto addBand = [&](double top, double bottom) {
       const auto corners = BandCorners(glyph.Advance + spacing, top, bottom, orientation);
       addContour(corners.data(), corners.size());
-      ++contourCount;
     };
     const double descent = font->Descent;
     const double halfAscent = double(font->Ascent / 2);
     if (underline) addBand(descent + kUnderlineTop, descent + kUnderlineBottom);
     if (strikeOut) addBand(kStrikeOutTop - halfAscent, kStrikeOutBottom - halfAscent);
+    if (points > Allowance.Points - drawn.Points) break;
     if (Placements != nullptr) {
       auto placement = std::make_unique<TdocGlyphPlacement>();
       placement->StartX = SaturatedFixed(map.X);
       placement->EndX = SaturatedFixed(glyph.BlackBoxX * k * kFixedOne + map.X);
-      placement->FirstContour = firstContour;
-      placement->ContourCount = contourCount;
+      placement->FirstContour = static_cast<std::int32_t>(polygon.GetPoints().size());
+      placement->ContourCount = static_cast<std::int32_t>(contours.size());
       Placements->Insert(Placements->GetCount(), std::move(placement));
     }
+    for (const TArrayOfFixedPoint& contour : contours) {
+      polygon.NewLine();
+      polygon.AddPoints(contour.data(), contour.size());
+    }
+    drawn.Characters += 1;
+    drawn.Points += points;
     map.X += (glyph.Advance + spacing) * kFixedOne * k;
   }
+  return drawn;
 }

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "document/text/OutlineBudget.h"
 #include "imaging/polygon/Polygon32.h"
 #include "imaging/util/SortedLists.h"
 #include "platform/rtl/Persistent.h"
@@ -43,8 +44,11 @@ public:
   void GetCharPositions(std::u16string_view text, std::vector<double>& positions) const;
   void GetTextWidth(std::u16string_view text, double& width, double& height) const;
   // Appends the outlines of a line of text to polygon. Scale is pixels per
-  // document unit; the origin is the baseline start in pixels.
-  void RenderText(std::u16string_view text, TPolygon32& polygon, double originX, double originY, double scale) const;
+  // document unit; the origin is the baseline start in pixels. Stops before
+  // the first character past Allowance (its count, or the points its
+  // contours would add); answers what it laid out.
+  TdocOutlineCharge RenderText(std::u16string_view text, TPolygon32& polygon, double originX, double originY,
+                               double scale) const;
 
   TdocFont* font;  // not owned
   bool UseKerning = false;  // kept for the shapes; no layout applies kerning
@@ -57,6 +61,7 @@ public:
   // 0, or the longest outline edge in document units.
   double MaxSegment = 0;
   TdocGlyphPlacementList* Placements = nullptr;  // not owned
+  TdocOutlineCharge Allowance = TdocOutlineCharge::Unlimited();
   double WordSpacing = 0;  // kept for the shapes; no layout applies it
 
 private:

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "document/text/FontManager.h"
+#include "document/text/OutlineNotice.h"
 #include "platform/rtl/BinaryIO.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Stream.h"
@@ -36,22 +37,35 @@ std::int32_t ReadCount(TStream& stream, std::int64_t recordBytes) {
   return count;
 }
 
-std::unique_ptr<TPolygon32> ReadOutline(TStream& stream) {
+// The outline, or null when it has more than MaxGlyphPoints points: then
+// the rest of it is read past, never held. points receives the count.
+std::unique_ptr<TPolygon32> ReadOutline(TStream& stream, std::int64_t& points) {
   const std::int32_t contourCount = ReadCount(stream, kContourHeaderBytes);
   TArrayOfArrayOfFixedPoint contours;
+  points = 0;
   for (std::int32_t c = 0; c < contourCount; ++c) {
-    TArrayOfFixedPoint& contour = contours.emplace_back(static_cast<std::size_t>(ReadCount(stream, kPointBytes)));
+    const std::int32_t count = ReadCount(stream, kPointBytes);
+    points += count;
+    if (points > MaxGlyphPoints) {
+      contours.clear();
+      stream.Seek(count * kPointBytes, TSeekOrigin::soCurrent);
+      continue;
+    }
+    TArrayOfFixedPoint& contour = contours.emplace_back(static_cast<std::size_t>(count));
     for (TFixedPoint& p : contour) {
       p.X = rtl::ReadLE<std::int32_t>(stream);
       p.Y = rtl::ReadLE<std::int32_t>(stream);
     }
   }
+  if (points > MaxGlyphPoints) return nullptr;
   auto outline = std::make_unique<TPolygon32>();
   outline->SetPoints(std::move(contours));
   return outline;
 }
 
-std::unique_ptr<TdocGlyph> ReadGlyph(TStream& stream, TdocFont* font) {
+// A glyph whose outline has too many points is read past and answered as
+// null, its points told in leftOut.
+std::unique_ptr<TdocGlyph> ReadGlyph(TStream& stream, TdocFont* font, std::vector<std::string>& leftOut) {
   auto glyph = std::make_unique<TdocGlyph>(rtl::ReadLE<std::uint16_t>(stream), font);
   glyph->Advance = rtl::ReadLE<std::int32_t>(stream);
   glyph->Advance2 = rtl::ReadLE<std::int32_t>(stream);
@@ -59,8 +73,12 @@ std::unique_ptr<TdocGlyph> ReadGlyph(TStream& stream, TdocFont* font) {
   glyph->OriginY = rtl::ReadLE<std::int32_t>(stream);
   glyph->BlackBoxX = rtl::ReadLE<std::int32_t>(stream);
   glyph->BlackBoxY = rtl::ReadLE<std::int32_t>(stream);
-  if (rtl::ReadLE<std::uint8_t>(stream) == 1) glyph->Outline = ReadOutline(stream);
-  return glyph;
+  if (rtl::ReadLE<std::uint8_t>(stream) != 1) return glyph;
+  std::int64_t points = 0;
+  glyph->Outline = ReadOutline(stream, points);
+  if (glyph->Outline) return glyph;
+  leftOut.push_back(OutlineNoticeText(TOutlineNotice::GlyphTooLarge, points, MaxGlyphPoints));
+  return nullptr;
 }
 
 void WriteOutline(TStream& stream, const TPolygon32& outline) {
@@ -103,7 +121,7 @@ void TdocFontManager::SaveToStream(TStream& stream) const {
   }
 }
 
-void TdocFontManager::LoadFromStream(TStream& stream) {
+std::vector<std::string> TdocFontManager::LoadFromStream(TStream& stream) {
   char signature[sizeof kSignature];
   stream.ReadBuffer(signature, sizeof signature);
   if (!std::equal(std::begin(signature), std::end(signature), std::begin(kSignature))) RaiseCorrupt();
@@ -111,6 +129,7 @@ void TdocFontManager::LoadFromStream(TStream& stream) {
 
   const std::int32_t fontCount = ReadCount(stream, kMinFontBytes);
   std::vector<std::unique_ptr<TdocFont>> loaded;
+  std::vector<std::string> leftOut;
   for (std::int32_t f = 0; f < fontCount; ++f) {
     std::string name(static_cast<std::size_t>(ReadCount(stream, 1)), '\0');
     stream.ReadBuffer(name.data(), static_cast<std::int64_t>(name.size()));
@@ -121,13 +140,14 @@ void TdocFontManager::LoadFromStream(TStream& stream) {
     font->StoredMetrics = true;
     const std::int32_t glyphCount = ReadCount(stream, kMinGlyphBytes);
     for (std::int32_t g = 0; g < glyphCount; ++g) {
-      auto glyph = ReadGlyph(stream, font.get());
+      auto glyph = ReadGlyph(stream, font.get(), leftOut);
       int index = 0;
       // A code stored twice keeps its first glyph.
-      if (font->glyphs.FindCode(glyph->Code, index) == nullptr) font->glyphs.Insert(index, std::move(glyph));
+      if (glyph && font->glyphs.FindCode(glyph->Code, index) == nullptr) font->glyphs.Insert(index, std::move(glyph));
     }
   }
   for (auto& font : loaded) MergeFont(std::move(font));
+  return leftOut;
 }
 
 void TdocFontManager::MergeFont(std::unique_ptr<TdocFont> loaded) {

@@ -12,6 +12,11 @@
 
 class TdocFont;
 
+// A glyph with more outline points is not used (a stored one is left out,
+// one from the font engine gets no outline): real glyphs have at most a few
+// thousand, and each point is drawn at every use of the glyph.
+inline constexpr std::int64_t MaxGlyphPoints = 16384;
+
 class TdocGlyph : public TPersistent {
 public:
   explicit TdocGlyph(char16_t code = 0, TdocFont* font = nullptr) : Code(code), font(font) {}
@@ -20,6 +25,8 @@ public:
 
   // The outline's contour count, 0 without outline.
   int ContourCount() const { return Outline ? static_cast<int>(Outline->GetPoints().size()) : 0; }
+  // The points of all contours of an outline.
+  static std::int64_t PointCount(const TPolygon32& outline);
 
   char16_t Code;
   std::int32_t Advance = 0;

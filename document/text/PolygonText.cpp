@@ -57,7 +57,10 @@ const TdocShapeClass& TdocPolygonText::StaticClass() {
 
 TdocPolygonText::TdocPolygonText() : Outline(std::make_unique<TPolygon32>()) { Outline->Antialiased = true; }
 
-TdocPolygonText::~TdocPolygonText() { ReleaseFont(); }
+TdocPolygonText::~TdocPolygonText() {
+  GiveBackOutlineCharge();
+  ReleaseFont();
+}
 
 // ---- the shared font
 
@@ -82,8 +85,12 @@ bool TdocPolygonText::HasFont() const {
 }
 
 void TdocPolygonText::SetDocument(TdocServices* document) {
-  // A font of another document's manager must not be kept.
-  if (document != GetDocument()) ReleaseFont();
+  // A font of another document's manager must not be kept, nor a charge
+  // on its budget.
+  if (document != GetDocument()) {
+    GiveBackOutlineCharge();
+    ReleaseFont();
+  }
   TdocTextBaseShape::SetDocument(document);
   Relayout();
 }
@@ -96,28 +103,57 @@ void TdocPolygonText::Relayout() {
 void TdocPolygonText::Loaded() {
   TdocTextBaseShape::Loaded();
   AcquireShapeFont();
-  if (GetText().size() > MaxOutlinedCharacters)
-    DoLoadError(LongTextMessage(static_cast<std::int64_t>(GetText().size()),
-                                static_cast<std::int64_t>(MaxOutlinedCharacters)));
+  // Built now, so the label's texts take their budget in the order they
+  // are read.
+  BuildOutline();
+  if (!DrawnWhole()) DoLoadError(DrawnInPartMessage());
 }
 
-namespace {
-TLongTextWording& LongTextWording() {
-  static TLongTextWording wording;
-  return wording;
-}
-}  // namespace
-
-void SetLongTextWording(TLongTextWording wording) { LongTextWording() = std::move(wording); }
-
-std::string LongTextMessage(std::int64_t length, std::int64_t limit) {
-  std::string text = LongTextWording() ? LongTextWording()(length, limit) : std::string();
-  if (!text.empty()) return text;
-  return rtl::Format("A text of %d characters is drawn only up to its first %d characters", length, limit);
+void TdocPolygonText::SetText(const std::u16string& value) {
+  if (value == GetText()) return;
+  const bool drawnWhole = DrawnWhole();
+  const std::uint64_t builds = OutlineBuilds;
+  TdocTextBaseShape::SetText(value);
+  if (OutlineBuilds == builds) BuildOutline();
+  TdocServices* document = GetDocument();
+  if (drawnWhole && !DrawnWhole() && document && !document->IsLoading())
+    document->DoEditNotice(this, DrawnInPartMessage());
 }
 
-std::u16string_view TdocPolygonText::DrawnPart(std::u16string_view text) {
-  return text.substr(0, std::min(text.size(), MaxOutlinedCharacters));
+// ---- the budget
+
+TdocOutlineCharge TdocPolygonText::OpenOutlineCharge() {
+  GiveBackOutlineCharge();
+  TdocFontManager* fonts = Font ? Font->GetManager() : nullptr;
+  ChargedBudget = fonts ? fonts->GetOutlineBudget() : nullptr;
+  TdocOutlineCharge allowance = ChargedBudget ? ChargedBudget->Free() : TdocOutlineCharge{};
+  allowance.Characters = std::min<std::int64_t>(allowance.Characters, MaxOutlinedCharacters);
+  return allowance;
+}
+
+void TdocPolygonText::CloseOutlineCharge(const TdocOutlineCharge& drawn, std::int64_t drawable) {
+  ++OutlineBuilds;
+  Drawn = drawn;
+  Drawable = drawable;
+  if (ChargedBudget) ChargedBudget->Take(Drawn);
+}
+
+void TdocPolygonText::ChargeNothing() {
+  OpenOutlineCharge();
+  CloseOutlineCharge({}, 0);
+}
+
+void TdocPolygonText::GiveBackOutlineCharge() {
+  if (ChargedBudget) ChargedBudget->GiveBack(Drawn);
+  ChargedBudget.reset();
+  Drawn = {};
+}
+
+std::string TdocPolygonText::DrawnInPartMessage() const {
+  const auto length = static_cast<std::int64_t>(GetText().size());
+  if (Drawable > std::int64_t{MaxOutlinedCharacters} && Drawn.Characters == std::int64_t{MaxOutlinedCharacters})
+    return OutlineNoticeText(TOutlineNotice::TextTooLong, length, MaxOutlinedCharacters);
+  return OutlineNoticeText(TOutlineNotice::LabelBudgetSpent, length, Drawn.Characters);
 }
 
 // ---- measuring
@@ -192,19 +228,36 @@ void TdocPolygonText::FillOutline(TBitmap32& bitmap, const TPolygon32& outline) 
 }
 
 // Each line is laid out in the frame's millimetres with its baseline at the
-// font's ascent below the line's top.
-void TdocPolygonText::PaintToBitmap(TBitmap32& bitmap, const TdocRenderOptions& /*options*/) {
-  if (!HasFont()) return;
+// font's ascent below the line's top; the lines share what the text may draw.
+void TdocPolygonText::BuildOutline() {
+  Outline->Clear();
+  if (!HasFont()) {
+    ChargeNothing();
+    return;
+  }
   TdocFontRenderer renderer(Font);
   ConfigureRenderer(renderer);
-  Outline->Clear();
-  std::size_t budget = MaxOutlinedCharacters;
-  for (int i = 0; i < GetSpanCount() && budget > 0; ++i) {
+  const TdocOutlineCharge allowance = OpenOutlineCharge();
+  TdocOutlineCharge drawn;
+  std::int64_t drawable = 0;
+  for (int i = 0; i < GetSpanCount(); ++i) {
     const TdocTextSpan& span = GetSpans(i);
-    const std::u16string_view text = SpanText(span).substr(0, budget);
-    budget -= text.size();
-    renderer.RenderText(text, *Outline, span.LineLeft, span.LineTop + renderer.GetAscent(), 1.0);
+    const std::u16string_view text = SpanText(span);
+    // Once a line is cut, the lines after it draw nothing.
+    const bool earlierLineCut = drawn.Characters < drawable;
+    drawable += static_cast<std::int64_t>(text.size());
+    if (earlierLineCut) continue;
+    renderer.Allowance = allowance.Minus(drawn);
+    const TdocOutlineCharge line =
+        renderer.RenderText(text, *Outline, span.LineLeft, span.LineTop + renderer.GetAscent(), 1.0);
+    drawn = {drawn.Characters + line.Characters, drawn.Points + line.Points};
   }
+  CloseOutlineCharge(drawn, drawable);
+}
+
+void TdocPolygonText::PaintToBitmap(TBitmap32& bitmap, const TdocRenderOptions& /*options*/) {
+  if (!HasFont()) return;
+  BuildOutline();
   FillOutline(bitmap, *Outline);
 }
 

@@ -76,16 +76,22 @@ void TdocTransFormText::ConfigureRenderer(TdocFontRenderer& renderer) const {
   if (Subdivide) renderer.MaxSegment = std::max(1.0, std::fabs(renderer.FontHeight) / MaxPiecesPerEm);
 }
 
-void TdocTransFormText::BuildWarpedOutline() {
+void TdocTransFormText::BuildOutline() {
   Outline->Clear();
   Placements.Clear();
   WarpWidth = 0;
   WarpHeight = 0;
-  if (!HasFont()) return;
+  if (!HasFont()) {
+    ChargeNothing();
+    return;
+  }
   TdocFontRenderer renderer(GetFont());
   ConfigureRenderer(renderer);
-  const std::u16string_view drawn = DrawnPart(GetText());
-  renderer.RenderText(drawn, *Outline, 0, renderer.GetAscent(), 1.0);
+  renderer.Allowance = OpenOutlineCharge();
+  const std::u16string_view text = GetText();
+  const TdocOutlineCharge charge = renderer.RenderText(text, *Outline, 0, renderer.GetAscent(), 1.0);
+  CloseOutlineCharge(charge, static_cast<std::int64_t>(text.size()));
+  const std::u16string_view drawn = text.substr(0, static_cast<std::size_t>(charge.Characters));
   double referenceWidth = 0, referenceHeight = 0;
   renderer.GetTextWidth(kFontReferenceText, referenceWidth, referenceHeight);
   renderer.GetTextWidth(drawn, WarpWidth, WarpHeight);
@@ -103,11 +109,6 @@ void TdocTransFormText::BuildWarpedOutline() {
   const std::int64_t height = std::int64_t{bounds.Bottom} - bounds.Top;
   if (width > minimumWidth) WarpWidth = double(width) / FixedUnit;
   if (height > ToFixed(referenceHeight)) WarpHeight = double(height) / FixedUnit;
-}
-
-void TdocTransFormText::Loaded() {
-  TdocPolygonText::Loaded();
-  BuildWarpedOutline();
 }
 
 double TdocTransFormText::GetLineDistance() const { return GetSpanCount() > 0 ? GetSpans(0).Height : 0.0; }

@@ -48,7 +48,6 @@ public:
   double GetLineDistance() const override;
   void MeasureText(std::int32_t charPos, std::int32_t charCount, double& height, double& width) override;
   void PaintToBitmap(TBitmap32& bitmap, const TdocRenderOptions& options) override;
-  void Loaded() override;
   void SetPropertyByName(const std::string& name, const std::string& value) override;
   void LoadFromXml(TXmlNode* node) override;
   void SaveToXml(TXmlNode& node) const override;
@@ -69,8 +68,9 @@ protected:
   // Bends Outline; w and h are the unbent line's width and height in 16.16
   // millimetres.
   virtual void Warp(TFixed /*w*/, TFixed /*h*/) {}
-  virtual void BuildWarpedOutline();
-  void PrepareMeasureFont() override { BuildWarpedOutline(); }
+  // The line at unit scale, warped; built whenever the text is measured.
+  void BuildOutline() override;
+  void PrepareMeasureFont() override { BuildOutline(); }
   void MeasureCaretPositions(const TdocTextSpan& span, double scale) override;
 
   std::uint8_t TransformMethod = 0;

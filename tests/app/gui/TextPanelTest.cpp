@@ -8,6 +8,10 @@
 #include <functional>
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QSignalSpy>
+#include <QStatusBar>
 #include <QComboBox>
 #include <QImage>
 #include <QLineEdit>
@@ -24,6 +28,8 @@
 #include "document/text/TextShape.h"
 #include "document/text/TransformText.h"
 #include "document/control/Document.h"
+#include "app/UiTexts.h"
+#include "platform/rtl/Format.h"
 #include "tests/app/gui/MainWindowTestSupport.h"
 #include "tests/document/control/EditorTestSupport.h"
 #include "tests/platform/qt/ModalAnswer.h"
@@ -216,6 +222,65 @@ TEST_F(TextPanelTest, SizesAndAnglesNoTextCanTakeLeaveTheShapeAsItWas) {
   Pages().edangletextecourbe->setText("1e30");
   QTest::keyClick(Pages().edangletextecourbe, Qt::Key_Return);
   EXPECT_FLOAT_EQ(static_cast<TdocCurvedText*>(curved)->GetCurveAngle(), 10.0f);
+}
+
+// An edit that takes an outlined text past the characters it draws is told
+// in the status bar once, in the interface's language: the paste that
+// crosses tells, the keys typed after it do not, going back under and
+// across again tells again. In the panel's field and in place on the label.
+// The status bar is cleared where a person would have seen the message go
+// (it shows a message again only when it changes).
+struct TCrossingNotices {
+  explicit TCrossingNotices(app::TForm1& form) : Bar(*form.statusBar()), Spy(&Bar, &QStatusBar::messageChanged) {
+    Bar.clearMessage();
+  }
+  int Count() const {
+    const QString notice = QString::fromStdString(rtl::Format(pgloretlibmessage(UiTextLongTextDrawnInPart), 10001, 10000));
+    int count = 0;
+    for (const QList<QVariant>& message : Spy) count += message.at(0).toString() == notice ? 1 : 0;
+    return count;
+  }
+  QStatusBar& Bar;
+  QSignalSpy Spy;
+};
+
+void CrossBackAndForth(QWidget* keys, TdocTextBaseShape& shape, TCrossingNotices& notices) {
+  QGuiApplication::clipboard()->setText(QString(10001, QChar('o')));
+  QTest::keyClick(keys, Qt::Key_V, Qt::ControlModifier);
+  ASSERT_EQ(shape.GetText().size(), 10001u);
+  EXPECT_EQ(notices.Count(), 1);
+  QTest::keyClick(keys, Qt::Key_X);
+  EXPECT_EQ(notices.Count(), 1);
+  QTest::keyClick(keys, Qt::Key_Backspace);
+  QTest::keyClick(keys, Qt::Key_Backspace);
+  EXPECT_EQ(shape.GetText().size(), 10000u);
+  notices.Bar.clearMessage();
+  QTest::keyClick(keys, Qt::Key_Y);
+  EXPECT_EQ(shape.GetText().size(), 10001u);
+  EXPECT_EQ(notices.Count(), 2);
+}
+
+TEST_F(TextPanelTest, TakingAnOutlinedTextPastWhatItDrawsIsToldOncePerCrossing) {
+  TdocTextBaseShape* curved = Add(TForm1::tkCurvedText);
+  {
+    SCOPED_TRACE("the curved text's field");
+    TCrossingNotices notices(*Form);
+    widgets::TUniEdit* field = Pages().edtextevaleurcourbe;
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    CrossBackAndForth(field, *curved, notices);
+  }
+  {
+    SCOPED_TRACE("a multi-line text edited in place");
+    TdocTextBaseShape* memo = Add(TForm1::tkMemo);
+    TCrossingNotices notices(*Form);
+    TdocDocument& label = *Form->Fdocument;
+    const TFloatPoint centre = memo->ShapeToScreen({memo->GetDocWidth() / 2, memo->GetDocHeight() / 2});
+    QTest::mouseDClick(label.viewport(), Qt::LeftButton, Qt::NoModifier,
+                       QPoint(std::lround(centre.X), std::lround(centre.Y)));
+    ASSERT_EQ(label.Core().GetEditShape(), memo);
+    CrossBackAndForth(&label, *memo, notices);
+  }
 }
 
 TEST_F(TextPanelTest, ThePictureButtonPlacesTheChosenPictureByDrag) {

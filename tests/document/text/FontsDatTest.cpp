@@ -110,11 +110,11 @@ TBytes Save(const TdocFontManager& manager) {
   return stream.Bytes();
 }
 
-void Load(TdocFontManager& manager, const TBytes& bytes) {
+std::vector<std::string> Load(TdocFontManager& manager, const TBytes& bytes) {
   TMemoryStream stream;
   stream.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
   stream.SetPosition(0);
-  manager.LoadFromStream(stream);
+  return manager.LoadFromStream(stream);
 }
 
 // Two fonts with a few glyphs each, a space among them.
@@ -265,6 +265,41 @@ TEST(FontsDat, LyingAndCutStreamsAreRefusedAndChangeNothing) {
     }
     EXPECT_EQ(manager.GetFontCount(), 1) << c.Name;
   }
+}
+
+// Glyphs of up to MaxGlyphPoints points are kept; a bigger one, in one
+// contour or spread over several, is read past and told, and the glyphs
+// after it are read as usual.
+TEST(FontsDat, GlyphsOfTooManyPointsAreLeftOutAndTold) {
+  const auto star = [](TWriter& writer, char16_t code, const std::vector<std::int32_t>& contours) -> TWriter& {
+    writer.GlyphMetrics(code).U8(1).I32(static_cast<std::int32_t>(contours.size()));
+    for (std::int32_t points : contours) {
+      writer.I32(points);
+      for (std::int32_t i = 0; i < points; ++i) writer.I32(i * 65536).I32((i % 7) * 65536);
+    }
+    return writer;
+  };
+  const std::int32_t most = static_cast<std::int32_t>(MaxGlyphPoints);
+  TWriter writer;
+  writer.Header(1).Font("DejaVu Sans", 900, 200, 4);
+  star(writer, u'a', {most});
+  star(writer, u'b', {most + 1});
+  star(writer, u'c', {most / 2, most / 2 + 1, 3});
+  star(writer, u'd', {4});
+  TdocFontManager manager;
+  const std::vector<std::string> told = Load(manager, writer.Bytes);
+  const std::string expected[] = {
+      "A glyph of 16385 points in the label's fonts is left out: a glyph may have at most 16384 points",
+      "A glyph of 16388 points in the label's fonts is left out: a glyph may have at most 16384 points"};
+  EXPECT_EQ(told, std::vector<std::string>(std::begin(expected), std::end(expected)));
+  ASSERT_EQ(manager.GetFontCount(), 1);
+  const TdocGlyphList& glyphs = manager.GetFont(0)->GetGlyphs();
+  ASSERT_EQ(glyphs.GetCount(), 2);
+  EXPECT_EQ(glyphs.GetItem(0)->Code, u'a');
+  EXPECT_EQ(TdocGlyph::PointCount(*glyphs.GetItem(0)->Outline), MaxGlyphPoints);
+  EXPECT_EQ(glyphs.GetItem(1)->Code, u'd');
+  ASSERT_TRUE(glyphs.GetItem(1)->Outline);
+  EXPECT_EQ(glyphs.GetItem(1)->Outline->GetPoints().at(0).size(), 4u);
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ public:
       const TFixedPoint p = Outline->GetPoints().at(0).at(i);
       box[i] = {float(p.X / 65536.0), float(p.Y / 65536.0)};
     }
-    BuildWarpedOutline();
+    BuildOutline();
     return box;
   }
 };
