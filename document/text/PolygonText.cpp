@@ -85,14 +85,21 @@ bool TdocPolygonText::HasFont() const {
 }
 
 void TdocPolygonText::SetDocument(TdocServices* document) {
+  const bool attached = document != nullptr && document != GetDocument();
   // A font of another document's manager must not be kept, nor a charge
   // on its budget.
   if (document != GetDocument()) {
     GiveBackOutlineCharge();
     ReleaseFont();
   }
+  const std::uint64_t builds = OutlineBuilds;
   TdocTextBaseShape::SetDocument(document);
   Relayout();
+  // A text inserted where the label's budget is spent is told so at once;
+  // one read with its page is told when it is loaded.
+  if (!attached || document->IsLoading()) return;
+  if (OutlineBuilds == builds) BuildOutline();
+  if (!DrawnWhole()) document->DoEditNotice(this, DrawnInPartMessage());
 }
 
 void TdocPolygonText::Relayout() {
@@ -147,6 +154,7 @@ void TdocPolygonText::GiveBackOutlineCharge() {
   if (ChargedBudget) ChargedBudget->GiveBack(Drawn);
   ChargedBudget.reset();
   Drawn = {};
+  Drawable = 0;
 }
 
 std::string TdocPolygonText::DrawnInPartMessage() const {

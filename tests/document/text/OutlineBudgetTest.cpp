@@ -14,6 +14,7 @@
 #include <functional>
 #include <iostream>
 #include <numbers>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -178,6 +179,9 @@ struct TLabelCase {
   bool Save = true;
 };
 
+// Tests are named after the label, and so is the parameter.
+void PrintTo(const TLabelCase& label, std::ostream* out) { *out << label.Name; }
+
 bool AllTellTheBudget(const std::vector<std::string>& told, std::size_t count) {
   if (told.size() != count) return false;
   for (const std::string& message : told)
@@ -263,6 +267,17 @@ TEST_F(OutlineBudgetTest, TheLabelsTextsShareOneBudgetWhateverThePageAndKeepThei
   EXPECT_EQ(Used().Characters, MaxLabelOutlinedCharacters);
   EXPECT_EQ(Notices, std::vector<std::string>{"The outlined texts of this label are past what a label draws: this text "
                                               "of 10000 characters is drawn only up to its character 0"});
+  // A text inserted now is told at once, and drawn when there is room again.
+  auto inserted = std::make_unique<TdocCurvedText>();
+  inserted->SetFontName("DejaVu Sans");
+  inserted->SetText(u"Arc");
+  TdocCurvedText& arc = *inserted;
+  Doc.AddShape(std::move(inserted));
+  ASSERT_EQ(Notices.size(), 2u);
+  EXPECT_EQ(Notices.back(), "The outlined texts of this label are past what a label draws: this text of 3 characters is "
+                            "drawn only up to its character 0");
+  Doc.DeleteShape(Doc.GetCurrentPage()->IndexOfShape(&arc));
+  Notices.pop_back();
   // A text that goes gives its share back; the next build of the cut text
   // takes it (here as far as one text draws).
   Doc.SetCurrentPageIndex(0);
