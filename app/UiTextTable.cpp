@@ -144,16 +144,16 @@ constexpr auto BuiltInRows = std::to_array<TUiTextRow>({
           "cette étiquette serait plus grand. Retirez des images ou des copies d'images.",
      "The label is not saved: a label file holds at most %d MB of document, and this label's would be larger. "
      "Remove pictures or copies of pictures."},
-    {216,
+    {210,
      "Les textes en contours de cette étiquette dépassent ce qu'une étiquette dessine : ce texte de %d caractères "
      "n'est dessiné que jusqu'à son %de caractère",
      "The outlined texts of this label are past what a label draws: this text of %d characters is drawn only up to "
      "its character %d"},
-    {217, "Un glyphe de %d points des polices de l'étiquette est ignoré : un glyphe a au plus %d points",
+    {211, "Un glyphe de %d points des polices de l'étiquette est ignoré : un glyphe a au plus %d points",
      "A glyph of %d points in the label's fonts is left out: a glyph may have at most %d points"},
-    {222, "L'image JPEG n'est pas chargée : elle a %d passages sur une même composante, et une image en a au plus %d",
+    {212, "L'image JPEG n'est pas chargée : elle a %d passages sur une même composante, et une image en a au plus %d",
      "The JPEG picture is not loaded: it has %d scans of one component, and a picture may have at most %d"},
-    {223, "L'image JPEG n'est pas chargée : ses passages demandent %d passes de coefficients sur une même composante, "
+    {213, "L'image JPEG n'est pas chargée : ses passages demandent %d passes de coefficients sur une même composante, "
           "et une image en demande au plus %d",
      "The JPEG picture is not loaded: its scans ask for %d coefficient passes over one component, and a picture may "
      "ask for at most %d"},

@@ -9,7 +9,7 @@
 
 class Tgerelanguage;
 
-constexpr int UiTextCount = 223;
+constexpr int UiTextCount = 213;
 constexpr int LanguageFrench = 1;
 constexpr int LanguageEnglish = 2;
 
@@ -46,14 +46,14 @@ constexpr int UiTextLabelPictureFilesTooLarge = 208;
 constexpr int UiTextLabelTooLargeToSave = 209;
 // An outlined text cut where the label's outlined texts reached what a label
 // draws together: its length, the characters drawn.
-constexpr int UiTextLabelOutlinesSpent = 216;
+constexpr int UiTextLabelOutlinesSpent = 210;
 // A glyph of the label's stored fonts with too many points: its points, the limit.
-constexpr int UiTextGlyphTooLarge = 217;
+constexpr int UiTextGlyphTooLarge = 211;
 // A progressive JPEG picture with more scans of one component, or more
 // coefficient passes, than a picture may have; each row takes the count and
 // the limit.
-constexpr int UiTextJpegTooManyScans = 222;
-constexpr int UiTextJpegTooManyPasses = 223;
+constexpr int UiTextJpegTooManyScans = 212;
+constexpr int UiTextJpegTooManyPasses = 213;
 
 // Row number of the built-in table in the column of languageIndex; empty for
 // other rows and other indexes.
