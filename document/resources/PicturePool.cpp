@@ -61,13 +61,12 @@ public:
   // On a hit data takes the pool's blocks.
   std::shared_ptr<const TBitmap32> Find(std::uint64_t key, TMapStream& data, const std::string& extension) {
     std::lock_guard lock(Mutex);
-    DropDead();
     const auto [first, last] = Entries.equal_range(key);
     for (auto it = first; it != last; ++it) {
       TPoolEntry& entry = it->second;
-      if (entry.Extension != extension || !SameBytes(entry.Bytes, data)) continue;
       auto picture = entry.Picture.lock();
-      if (picture != nullptr) data.ShareFrom(entry.Bytes);
+      if (picture == nullptr || entry.Extension != extension || !SameBytes(entry.Bytes, data)) continue;
+      data.ShareFrom(entry.Bytes);
       return picture;
     }
     return nullptr;
@@ -80,6 +79,16 @@ public:
         Entries.emplace(std::piecewise_construct, std::forward_as_tuple(key), std::forward_as_tuple(extension, picture))
             ->second;
     entry.Bytes.ShareFrom(data);
+    // Forgotten pictures are swept out now and then, not at every request:
+    // a paste may bring tens of thousands of pictures, and a sweep walks
+    // all of them. Until then their bytes stay, so a sweep also comes once
+    // a few photographs' worth has been added.
+    BytesSinceSweep += entry.Bytes.GetSize();
+    if (Entries.size() > 2 * SizeAfterSweep || BytesSinceSweep > SweepBytes) {
+      DropDead();
+      SizeAfterSweep = Entries.size();
+      BytesSinceSweep = 0;
+    }
   }
 
   std::size_t LiveCount() {
@@ -91,8 +100,12 @@ public:
 private:
   void DropDead() { std::erase_if(Entries, [](const auto& entry) { return entry.second.Picture.expired(); }); }
 
+  static constexpr std::int64_t SweepBytes = std::int64_t{64} << 20;
+
   std::mutex Mutex;
   std::unordered_multimap<std::uint64_t, TPoolEntry> Entries;
+  std::size_t SizeAfterSweep = 0;
+  std::int64_t BytesSinceSweep = 0;
 };
 
 TPicturePool& Pool() {

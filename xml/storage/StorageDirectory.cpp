@@ -131,10 +131,16 @@ void StorageDirectory::Compact() const {
 }
 
 StorageDirectory::Change::Change(StorageDirectory& directory) : Directory(directory) {
-  // Dead slots are swept while no step refers to them, before they outgrow the entries.
-  if (Directory.List.size() - Directory.Live > Directory.Live) Directory.Compact();
   Directory.Journal.clear();
   Directory.Journaling = true;
+}
+
+void StorageDirectory::Change::Commit() {
+  Committed = true;
+  Directory.Journal.clear();
+  // Dead slots are swept once no step refers to them, before they outgrow
+  // the entries.
+  if (Directory.List.size() - Directory.Live > Directory.Live) Directory.Compact();
 }
 
 StorageDirectory::Change::~Change() {

@@ -5,9 +5,10 @@
 // costs the same however many entries there are (a document may hold a
 // million streams), and a change can be taken back as a whole.
 //
-// Entries live in slots. A removed entry leaves a dead slot behind until the
-// entries are listed again, so removing many streams one by one never shifts
-// the rest each time.
+// Entries live in slots. A removed entry leaves a dead slot behind, swept
+// when the entries are listed or once dead slots outnumber the live ones, so
+// removing many streams one by one never shifts the rest each time. A slot
+// found stays valid until the entries are listed or a Change is committed.
 
 #include <cstdint>
 #include <optional>
@@ -31,8 +32,7 @@ public:
   void Clear();
 
   std::size_t Count() const { return Live; }
-  // The entries in directory order. Slots are their indices from now until
-  // the next entry is removed.
+  // The entries in directory order; right after, each one's slot is its index.
   const std::vector<TStorageEntry>& Entries() const;
   // Calls visit for each entry in directory order.
   template <class Visit>
@@ -67,7 +67,7 @@ public:
     ~Change();
     Change(const Change&) = delete;
     Change& operator=(const Change&) = delete;
-    void Commit() { Committed = true; }
+    void Commit();
 
   private:
     StorageDirectory& Directory;
