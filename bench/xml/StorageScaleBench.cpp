@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "bench/common/Comparison.h"
 #include "platform/rtl/Stream.h"
@@ -17,15 +18,39 @@ namespace {
 
 constexpr int kStreams = 1000000;
 
-// A container of count streams with short names, most of them empty.
+void PutLE(std::string& bytes, std::uint64_t value, int size) {
+  for (int i = 0; i < size; ++i) bytes += static_cast<char>(value >> (8 * i) & 0xFF);
+}
+
+// A saved container of count streams with short names, most of them empty,
+// written field by field from the file layout.
 std::string ContainerFile(int count) {
   const std::string fileName =
       (std::filesystem::temp_directory_path() / ("storage-scale-bench-" + std::to_string(count) + ".stor")).string();
-  TsdStorage storage;
-  TMemoryStream tiny, empty;
-  tiny.WriteBuffer("xyz", 3);
-  for (int i = 0; i < count; ++i) storage.WriteStream(std::string("s").append(std::to_string(i)), i % 7 == 0 ? tiny : empty);
-  storage.SaveToFile(fileName);
+  std::vector<std::string> names;
+  std::int64_t position = 73;
+  for (int i = 0; i < count; ++i) {
+    names.push_back(std::string("s").append(std::to_string(i)));
+    position += 20 + static_cast<std::int64_t>(names.back().size());
+  }
+  std::string bytes = "STOR\x01\x01";
+  PutLE(bytes, 69, 8);
+  bytes += "\r\n" + std::string(51, ' ') + "\r\n";
+  PutLE(bytes, static_cast<std::uint64_t>(count), 4);
+  std::string data;
+  for (int i = 0; i < count; ++i) {
+    const std::size_t size = i % 7 == 0 ? 3 : 0;
+    PutLE(bytes, static_cast<std::uint64_t>(position), 8);
+    PutLE(bytes, size, 8);
+    PutLE(bytes, names[static_cast<std::size_t>(i)].size(), 4);
+    bytes += names[static_cast<std::size_t>(i)];
+    data.append(size, 'x');
+    position += static_cast<std::int64_t>(size);
+  }
+  TMemoryStream file;
+  file.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+  file.WriteBuffer(data.data(), static_cast<std::int64_t>(data.size()));
+  file.SaveToFile(fileName);
   return fileName;
 }
 

@@ -3,7 +3,7 @@
 // the Int64 offset of the directory, then the directory (Int32 count and per
 // entry Int64 position, Int64 size, Int32 name length and the name bytes).
 // A saved file carries a 55-byte comment between the offset and a directory
-// at 69 with the data packed after it; a working backing store keeps its
+// at 69 with the data packed after it; a file worked on in place keeps its
 // directory at 14 and its data anywhere behind it.
 
 #include <cstdint>

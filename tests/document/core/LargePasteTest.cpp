@@ -31,7 +31,7 @@ namespace {
 #endif
 #endif
 #if defined(__SANITIZE_ADDRESS__) || defined(LARGE_PASTE_UNDER_SANITIZER)
-constexpr int kLargePasteResources = 2000;
+constexpr int kLargePasteResources = 1000;
 #else
 constexpr int kLargePasteResources = 10000;
 #endif
