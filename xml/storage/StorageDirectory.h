@@ -1,9 +1,10 @@
 #pragma once
 // The container's directory: its entries in order, found by name without
 // regard to ASCII letter case, with the size its written form takes and the
-// space its held streams take in the backing store. Every lookup and change
-// costs the same however many entries there are (a document may hold a
-// million streams), and a change can be taken back as a whole.
+// space its held streams take in the backing store. A lookup or change costs
+// at most the logarithm of the number of entries, never a walk over them (a
+// document may hold a million streams), and a change can be taken back as a
+// whole.
 //
 // Entries live in slots. A removed entry leaves a dead slot behind, swept
 // when the entries are listed or once dead slots outnumber the live ones, so
@@ -45,6 +46,7 @@ public:
   const TStorageEntry& At(Slot slot) const { return List[slot]; }
   // The entry's name must be held by no other entry.
   Slot Append(TStorageEntry entry);
+  // The same for the new entry's name, the slot's own entry aside.
   void Replace(Slot slot, TStorageEntry entry);
   void Erase(Slot slot);
 
