@@ -282,6 +282,8 @@ private:
     Restoring = member && name != FileList && Decide(name, date);
     TStream* output = Restoring ? CreateOutput() : nullptr;
     Restoring = output != nullptr;
+    Owner.FileWritten = 0;
+    Owner.FileBound = Owner.MaxFileSize ? Owner.MaxFileSize(name) : INT64_MAX;
     Owner.RestoreFileData(*Archive, output, Restoring);
     if (!Restoring) return;
     ++Owner.FilesRestored;
@@ -541,7 +543,9 @@ void TBackupFile::ReportError(int code) {
 
 void TBackupFile::CountWritten(std::int64_t size) {
   Written += size;
-  if (Written > MaxRestoredSize) throw EArchiveError("The archive holds more data than a label document can");
+  FileWritten += size;
+  if (Written > MaxRestoredSize || FileWritten > FileBound)
+    throw EArchiveError("The archive holds more data than a label document can");
 }
 
 void TBackupFile::ReportProgress(std::int64_t bytes) {

@@ -114,6 +114,9 @@ public:
   // refused, as no label document comes near it.
   static constexpr std::int64_t DefaultMaxRestoredSize = std::int64_t{256} << 20;
   std::int64_t MaxRestoredSize = DefaultMaxRestoredSize;
+  // The most one restored file may hold, by its name in the archive; unset,
+  // only MaxRestoredSize bounds it.
+  std::function<std::int64_t(const std::string& name)> MaxFileSize;
 
   // ---- run-time state
   bool IsBusy() const { return Busy; }
@@ -166,6 +169,8 @@ private:
   std::int64_t TotalSize = 0;
   std::int64_t DoneSize = 0;
   std::int64_t Written = 0;
+  std::int64_t FileWritten = 0;
+  std::int64_t FileBound = INT64_MAX;
   std::string CurrentFileName;
 };
 

@@ -62,6 +62,11 @@ bool fglotextecodebarrevalide(TBarcodeType typ, std::string_view text) {
 
 TBarcodeValue CheckBarcodeValue(TBarcodeType typ, std::string_view text) {
   if (!fglotextecodebarrevalide(typ, text)) return {TBarcodeValueVerdict::Refused, "0", {}};
-  if (const TEanLength* ean = FindEanLength(typ)) return CheckEanDigits(*ean, text);
-  return {TBarcodeValueVerdict::Accepted, std::string(text), {}};
+  return CheckEanCheckDigit(typ, text).value_or(TBarcodeValue{TBarcodeValueVerdict::Accepted, std::string(text), {}});
+}
+
+std::optional<TBarcodeValue> CheckEanCheckDigit(TBarcodeType typ, std::string_view text) {
+  const TEanLength* ean = FindEanLength(typ);
+  if (!ean || !fglotextechiffres(text) || rtl::Trim(text).size() > ean->Digits) return std::nullopt;
+  return CheckEanDigits(*ean, text);
 }

@@ -3,6 +3,7 @@
 // reaches the barcode component, and the check-digit verdict for the EAN and
 // UPC symbologies whose encoder prints whatever last digit it is given.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,9 +33,15 @@ struct TBarcodeValue {
   std::string Corrected;
 };
 
-// What the panel gives the barcode for a typed text. EAN-8, EAN-13 and
-// UPC-A print their digits left-padded with zeros to 8, 13 and 12; one digit
-// short means the check digit is missing and it is appended, otherwise the
-// last printed digit must be the check digit. Every verdict but Accepted is
-// something the user should be told.
+// What the panel gives the barcode for a typed text. Every verdict but
+// Accepted is something the user should be told.
 TBarcodeValue CheckBarcodeValue(TBarcodeType typ, std::string_view text);
+
+// The check digit of an EAN-8, EAN-13 or UPC-A value of at most 8, 13 and 12
+// digits (spaces and control characters around them aside), as the panel
+// reports it and the label draws and prints it. The digits are printed
+// left-padded with zeros to 8, 13 and 12; one digit short means the check
+// digit is missing and it is appended, otherwise the last printed digit must
+// be the check digit. Nothing for other symbologies and for values the
+// encoder refuses anyway.
+std::optional<TBarcodeValue> CheckEanCheckDigit(TBarcodeType typ, std::string_view text);

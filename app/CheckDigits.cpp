@@ -1,23 +1,26 @@
 #include "app/CheckDigits.h"
 
+#include <optional>
 #include <vector>
 
 namespace {
 
-// The value of each character of UTF-8 text, left to right: its digit, or 0
-// for anything else. A byte that continues a multi-byte sequence belongs to
-// the character before it, so an accented letter is one character.
-std::vector<int> DigitValues(std::string_view text) {
+// The digits of text, left to right; nothing when it holds anything else.
+std::optional<std::vector<int>> DigitValues(std::string_view text) {
   std::vector<int> values;
   for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if ((byte & 0xC0) == 0x80 && !values.empty()) continue;
-    values.push_back(c >= '0' && c <= '9' ? c - '0' : 0);
+    if (c < '0' || c > '9') return std::nullopt;
+    values.push_back(c - '0');
   }
   return values;
 }
 
-std::size_t CharacterCount(std::string_view text) { return DigitValues(text).size(); }
+// The digits of a number of exactly length digits; nothing otherwise.
+std::optional<std::vector<int>> NumberOfLength(std::string_view text, std::size_t length) {
+  std::optional<std::vector<int>> digits = DigitValues(text);
+  if (digits && digits->size() != length) digits.reset();
+  return digits;
+}
 
 std::string WithCheckDigit(std::string_view text, int digit) {
   std::string result(text);
@@ -25,9 +28,8 @@ std::string WithCheckDigit(std::string_view text, int digit) {
   return result;
 }
 
-// Weights 3, 1, 3, ... from the rightmost character.
-int SumWeighted31FromRight(std::string_view text) {
-  const std::vector<int> digits = DigitValues(text);
+// Weights 3, 1, 3, ... from the rightmost digit.
+int SumWeighted31FromRight(const std::vector<int>& digits) {
   int sum = 0;
   bool weightThree = true;
   for (auto it = digits.rbegin(); it != digits.rend(); ++it, weightThree = !weightThree)
@@ -36,13 +38,13 @@ int SumWeighted31FromRight(std::string_view text) {
 }
 
 std::string Weighted31FromRight(std::string_view text, std::size_t length) {
-  if (CharacterCount(text) != length) return {};
+  if (!NumberOfLength(text, length)) return {};
   return pglocleponderee31(text);
 }
 
 // Completes the sum, weighted by the pair sums, to the next multiple of 10.
 std::string CompletedToTen(std::string_view text, std::size_t length, int evenWeight, int oddWeight) {
-  if (CharacterCount(text) != length) return {};
+  if (!NumberOfLength(text, length)) return {};
   int evenSum = 0;
   int oddSum = 0;
   pgloretsommechiffrepair(text, evenSum, oddSum);
@@ -55,8 +57,10 @@ std::string CompletedToTen(std::string_view text, std::size_t length, int evenWe
 void pgloretsommechiffrepair(std::string_view text, int& evenSum, int& oddSum) {
   evenSum = 0;
   oddSum = 0;
-  const std::vector<int> digits = DigitValues(text);
-  for (std::size_t i = 0; i < digits.size(); ++i) ((i + 1) % 2 == 0 ? evenSum : oddSum) += digits[i];
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    ((i + 1) % 2 == 0 ? evenSum : oddSum) += c >= '0' && c <= '9' ? c - '0' : 0;
+  }
 }
 
 int fglodizainesuperieure(int n) {
@@ -71,14 +75,16 @@ std::string pglocleean14(std::string_view text) { return Weighted31FromRight(tex
 std::string pglocleesscc(std::string_view text) { return Weighted31FromRight(text, 17); }
 
 std::string pglocleponderee31(std::string_view text) {
-  return WithCheckDigit(text, (10 - SumWeighted31FromRight(text) % 10) % 10);
+  const std::optional<std::vector<int>> digits = DigitValues(text);
+  if (!digits) return {};
+  return WithCheckDigit(text, (10 - SumWeighted31FromRight(*digits) % 10) % 10);
 }
 
 std::string pglocleisbn10(std::string_view text) {
-  const std::vector<int> digits = DigitValues(text);
-  if (digits.size() != 9) return {};
+  const std::optional<std::vector<int>> digits = NumberOfLength(text, 9);
+  if (!digits) return {};
   int sum = 0;
-  for (std::size_t i = 0; i < digits.size(); ++i) sum += digits[i] * static_cast<int>(10 - i);
+  for (std::size_t i = 0; i < digits->size(); ++i) sum += (*digits)[i] * static_cast<int>(10 - i);
   const int remainder = sum % 11;
   if (remainder == 1) return std::string(text) + 'X';
   return WithCheckDigit(text, remainder == 0 ? 0 : 11 - remainder);

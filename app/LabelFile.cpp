@@ -13,33 +13,17 @@
 #include <memory>
 
 #include "app/BackupFile.h"
+#include "app/UiTexts.h"
 #include "platform/rtl/BinaryIO.h"
 #include "platform/rtl/Format.h"
 #include "xml/storage/StorageAtomicSave.h"
 
 namespace app {
 
-namespace {
-
 namespace fs = std::filesystem;
 
-constexpr std::string_view ArchiveTitle = "Mirqoven";
-
-// Offsets of the sheet-setup record.
-constexpr std::size_t TemplateOffset = 0;
-constexpr std::size_t LengthsOffset = 4;
-constexpr std::size_t UnitOffset = 36;
-constexpr std::size_t OrientationOffset = 40;
-
-// The eight lengths in the record's order.
-constexpr float TSheetSetupRecord::*RecordLengths[] = {
-    &TSheetSetupRecord::SheetWidth,   &TSheetSetupRecord::SheetHeight,    &TSheetSetupRecord::LabelWidth,
-    &TSheetSetupRecord::LabelHeight,  &TSheetSetupRecord::OuterMarginX,   &TSheetSetupRecord::OuterMarginY,
-    &TSheetSetupRecord::BetweenMarginX, &TSheetSetupRecord::BetweenMarginY,
-};
-
 // A folder of this program's own, readable by this user only, removed with
-// all it holds when it goes out of scope.
+// all it holds when it goes.
 class TPrivateFolder {
 public:
   TPrivateFolder() {
@@ -63,6 +47,23 @@ private:
   fs::path Path;
 };
 
+namespace {
+
+constexpr std::string_view ArchiveTitle = "Mirqoven";
+
+// Offsets of the sheet-setup record.
+constexpr std::size_t TemplateOffset = 0;
+constexpr std::size_t LengthsOffset = 4;
+constexpr std::size_t UnitOffset = 36;
+constexpr std::size_t OrientationOffset = 40;
+
+// The eight lengths in the record's order.
+constexpr float TSheetSetupRecord::*RecordLengths[] = {
+    &TSheetSetupRecord::SheetWidth,   &TSheetSetupRecord::SheetHeight,    &TSheetSetupRecord::LabelWidth,
+    &TSheetSetupRecord::LabelHeight,  &TSheetSetupRecord::OuterMarginX,   &TSheetSetupRecord::OuterMarginY,
+    &TSheetSetupRecord::BetweenMarginX, &TSheetSetupRecord::BetweenMarginY,
+};
+
 // The member's file in the folder; the archive may spell its name in
 // another case.
 fs::path FindMember(const TPrivateFolder& folder, std::string_view member) {
@@ -76,44 +77,56 @@ fs::path FindMember(const TPrivateFolder& folder, std::string_view member) {
   throw EArchiveError(rtl::Format("The file has no member \"%s\"", member));
 }
 
-std::vector<std::uint8_t> ReadMember(const TPrivateFolder& folder, std::string_view member) {
-  TMemoryStream bytes;
-  bytes.LoadFromFile(FindMember(folder, member).string());
-  return bytes.Bytes();
-}
-
-// The entry's name without the folders of the machine that wrote it.
-bool IsMember(const std::string& name) {
+// The most a member may hold: what its kind holds; nothing for any other.
+std::int64_t MemberBound(const std::string& name) {
   const std::size_t slash = name.find_last_of("\\/:");
   const std::string file = slash == std::string::npos ? name : name.substr(slash + 1);
-  for (std::string_view member : {DocumentMemberName, SheetSetupMemberName})
-    if (::strcasecmp(file.c_str(), std::string(member).c_str()) == 0) return true;
-  return false;
+  if (::strcasecmp(file.c_str(), std::string(DocumentMemberName).c_str()) == 0) return MaxLabelDocumentSize;
+  if (::strcasecmp(file.c_str(), std::string(SheetSetupMemberName).c_str()) == 0) return SheetSetupRecordSize;
+  return 0;
 }
 
 // The component restores the archive into a private folder, only the two
-// members, at most MaxLabelFileData; its own events and bound are as they
-// were afterwards.
+// members, each within what its kind may hold, and all it writes within what
+// both may: its own events and bounds are as they were afterwards.
 TLabelFileContent RestoreMembers(TBackupFile& backup, const std::string& archiveName) {
-  const TPrivateFolder folder;
+  auto folder = std::make_shared<TPrivateFolder>();
   struct TOwnEvent {
     TBackupFile& Backup;
     TBackupFile::TRestoreFileEvent Saved;
     std::int64_t SavedBound;
+    std::function<std::int64_t(const std::string&)> SavedFileBound;
     ~TOwnEvent() {
       Backup.OnRestoreFile = std::move(Saved);
       Backup.MaxRestoredSize = SavedBound;
+      Backup.MaxFileSize = std::move(SavedFileBound);
     }
-  } ownEvent{backup, std::move(backup.OnRestoreFile), backup.MaxRestoredSize};
-  backup.MaxRestoredSize = std::min(backup.MaxRestoredSize, MaxLabelFileData);
+  } ownEvent{backup, std::move(backup.OnRestoreFile), backup.MaxRestoredSize, std::move(backup.MaxFileSize)};
+  backup.MaxRestoredSize = MaxLabelDocumentSize + static_cast<std::int64_t>(SheetSetupRecordSize);
+  backup.MaxFileSize = &MemberBound;
   backup.OnRestoreFile = [](TBackupFile&, const std::string& name, std::int32_t, bool& restore) {
-    restore = restore && IsMember(name);
+    restore = restore && MemberBound(name) > 0;
   };
-  backup.Restore(archiveName, folder.Folder().string());
-  TLabelFileContent content;
-  content.SheetSetup = DecodeSheetSetupRecord(ReadMember(folder, SheetSetupMemberName));
-  content.Document = ReadMember(folder, DocumentMemberName);
-  return content;
+  backup.Restore(archiveName, folder->Folder().string());
+  TMemoryStream record;
+  record.LoadFromFile(FindMember(*folder, SheetSetupMemberName).string());
+  const TSheetSetupRecord sheet = DecodeSheetSetupRecord(record.Bytes());
+  std::string document = FindMember(*folder, DocumentMemberName).string();
+  return TLabelFileContent(std::move(folder), std::move(document), sheet);
+}
+
+// In the interface's language; the English text stands in for a language
+// file without the row, or with one whose directives do not fit.
+[[noreturn]] void RefuseLabelTooLarge() {
+  const std::int64_t megabytes = MaxLabelDocumentSize >> 20;
+  std::string text;
+  try {
+    text = rtl::Format(pgloretlibmessage(UiTextLabelTooLargeToSave), megabytes);
+  } catch (const Exception&) {
+  }
+  if (text.empty())
+    text = rtl::Format(std::string(BuiltInUiText(UiTextLabelTooLargeToSave, LanguageEnglish)), megabytes);
+  throw ELabelTooLarge(text);
 }
 
 void BackupMembers(TStream& archive, std::span<const std::uint8_t> document, const TSheetSetupRecord& sheet) {
@@ -167,6 +180,16 @@ TLabelFileContent ReadLabelArchive(std::span<const std::uint8_t> archive) {
   backup.Stream = &stream;
   backup.OnError = [](TBackupFile&, int, const std::string& text) { throw EArchiveError(text); };
   return RestoreMembers(backup, TBackupFile::StreamName);
+}
+
+std::int64_t TLabelDocumentStream::Write(const void* buffer, std::int64_t count) {
+  if (count > MaxLabelDocumentSize - GetPosition()) RefuseLabelTooLarge();
+  return TMemoryStream::Write(buffer, count);
+}
+
+void TLabelDocumentStream::SetSize(std::int64_t size) {
+  if (size > MaxLabelDocumentSize) RefuseLabelTooLarge();
+  TMemoryStream::SetSize(size);
 }
 
 void WriteLabelFile(const std::string& fileName, std::span<const std::uint8_t> document,

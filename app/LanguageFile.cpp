@@ -25,6 +25,8 @@ bool Tgerelanguage::Load() {
   if (!std::filesystem::is_regular_file(FileName, error)) return false;
   TTextFile file;
   file.Separator = ';';
+  file.KeptLineLength = MaxLineLength;
+  file.ReadFileLength = MaxFileLength;
   try {
     file.SetFileName(FileName);
     if (!ReadHeader(file)) return false;

@@ -8,8 +8,14 @@
 //   line 1, 2, 3   field 2: language name, font name, character set number
 //   lines 4 to 10  skipped
 //   line 11 on     text 1, 2, ...: field 2 unless it is blank, else field 1
+//
+// The file sits where a user may put any file in its place, so what is read
+// of it is bounded far above any real language file: the first 512 MB of
+// the file, and of each line its first 4096 bytes (the rest of a longer line
+// is skipped, and the lines after it keep their numbers).
 
 #include <array>
+#include <cstddef>
 #include <string>
 
 class TTextFile;
@@ -18,6 +24,8 @@ class Tgerelanguage {
 public:
   static constexpr int MaxTexts = 300;
   static constexpr int DefaultCharset = 1;
+  static constexpr std::size_t MaxLineLength = 4096;
+  static constexpr std::size_t MaxFileLength = std::size_t{512} << 20;
 
   explicit Tgerelanguage(std::string fileName = {}) : FileName(std::move(fileName)) {}
 

@@ -4,6 +4,8 @@
 
 namespace {
 
+using TCharTraits = std::ifstream::traits_type;
+
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 bool IsBlankLine(const std::string& line) { return std::all_of(line.begin(), line.end(), IsBlank); }
@@ -22,6 +24,7 @@ void TTextFile::SetFileName(const std::string& name) {
   FileName = name;
   if (name.empty()) return;
   File.open(name, std::ios::binary);
+  LeftToRead = ReadFileLength;
   LineCount = 0;
   AtEnd = false;
   ReadLine();
@@ -31,10 +34,10 @@ bool TTextFile::ReadLine() {
   if (!File.is_open()) throw ETextFileError("No valid file selected");
   Line.clear();
   std::string next;
-  while (!AtEnd && std::getline(File, next)) {
+  while (!AtEnd && ReadBoundedLine(next)) {
     ++LineCount;
     if (!next.empty() && next.back() == '\r') next.pop_back();  // lines written with CR LF
-    AtEnd = File.peek() == std::ifstream::traits_type::eof();
+    AtEnd = LeftToRead == 0 || File.rdbuf()->sgetc() == TCharTraits::eof();
     if (!IsBlankLine(next)) {
       Line = std::move(next);
       return true;
@@ -42,6 +45,36 @@ bool TTextFile::ReadLine() {
   }
   AtEnd = true;
   return false;
+}
+
+bool TTextFile::ReadBoundedLine(std::string& next) {
+  next.clear();
+  std::streambuf& buffer = *File.rdbuf();
+  for (; LeftToRead > 0 && next.size() < KeptLineLength; --LeftToRead) {
+    const TCharTraits::int_type c = buffer.sbumpc();
+    if (c == TCharTraits::eof()) {
+      LeftToRead = 0;
+      return !next.empty();
+    }
+    if (c == '\n') {
+      --LeftToRead;
+      return true;
+    }
+    next.push_back(TCharTraits::to_char_type(c));
+  }
+  if (LeftToRead > 0) SkipRestOfLine();
+  // The part of the file that is read ends here: the line is whole only
+  // when the file ends with it.
+  return LeftToRead > 0 || buffer.sgetc() == TCharTraits::eof();
+}
+
+void TTextFile::SkipRestOfLine() {
+  const auto asked = static_cast<std::streamsize>(std::min<std::size_t>(
+      LeftToRead, static_cast<std::size_t>(std::numeric_limits<std::streamsize>::max())));
+  File.ignore(asked, '\n');
+  const std::streamsize skipped = File.gcount();
+  LeftToRead = skipped < asked ? LeftToRead - static_cast<std::size_t>(skipped) : 0;
+  if (File.eof()) LeftToRead = 0;
 }
 
 std::string TTextFile::GetField(int n) const {

@@ -1,9 +1,12 @@
 #pragma once
 // TTextFile reads a text file line by line, skipping blank lines (nothing but
 // spaces and tabs), and splits the current line into fields: by a separator
-// character, by runs of blanks, or by fixed columns.
+// character, by runs of blanks, or by fixed columns. What it keeps can be
+// bounded: the first bytes of each line, and the first bytes of the file.
 
+#include <cstddef>
 #include <fstream>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -25,6 +28,12 @@ public:
   // reading and its first non-blank line becomes current (raising "No valid
   // file selected" when it cannot be opened).
   void SetFileName(const std::string& name);
+
+  // A line keeps its first KeptLineLength bytes; the rest of it is skipped.
+  // The file ends after its first ReadFileLength bytes, and a line that
+  // bound cuts is not read. Both apply to the files opened after they are set.
+  std::size_t KeptLineLength = std::numeric_limits<std::size_t>::max();
+  std::size_t ReadFileLength = std::numeric_limits<std::size_t>::max();
 
   // Makes the next non-blank line current; False when the file ends first.
   // Raises "No valid file selected" when no file is open.
@@ -49,10 +58,16 @@ private:
   std::string FixedColumnField(int n) const;
   std::string SeparatedField(int n) const;
   bool IsSeparator(char c) const;
+  // The next line of the file into next, without its end; False when the
+  // file (or the part of it that is read) has ended.
+  bool ReadBoundedLine(std::string& next);
+  // Past the bytes a line keeps: up to its end, within what may be read.
+  void SkipRestOfLine();
 
   std::string FileName;
   std::ifstream File;
   std::string Line;
   int LineCount = 0;
   bool AtEnd = true;
+  std::size_t LeftToRead = 0;  // bytes of the file that may still be read
 };

@@ -137,6 +137,19 @@ constexpr auto BuiltInRows = std::to_array<TUiTextRow>({
      "together"},
     {207, "Ce texte de %d caractères n'est dessiné que jusqu'à son %de caractère",
      "This text of %d characters is drawn only up to its character %d"},
+    {208, "L'image (%d x %d pixels) n'est pas chargée : les fichiers des images d'une étiquette font au plus %d Mo "
+          "à eux tous",
+     "The picture (%d x %d pixels) is not loaded: the picture files of a label may hold at most %d MB together"},
+    {209, "L'étiquette n'est pas enregistrée : un fichier d'étiquette contient au plus %d Mo de document, et celui de "
+          "cette étiquette serait plus grand. Retirez des images ou des copies d'images.",
+     "The label is not saved: a label file holds at most %d MB of document, and this label's would be larger. "
+     "Remove pictures or copies of pictures."},
+    {222, "L'image JPEG n'est pas chargée : elle a %d passages sur une même composante, et une image en a au plus %d",
+     "The JPEG picture is not loaded: it has %d scans of one component, and a picture may have at most %d"},
+    {223, "L'image JPEG n'est pas chargée : ses passages demandent %d passes de coefficients sur une même composante, "
+          "et une image en demande au plus %d",
+     "The JPEG picture is not loaded: its scans ask for %d coefficient passes over one component, and a picture may "
+     "ask for at most %d"},
 });
 
 static_assert(std::adjacent_find(BuiltInRows.begin(), BuiltInRows.end(),

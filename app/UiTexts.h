@@ -9,7 +9,7 @@
 
 class Tgerelanguage;
 
-constexpr int UiTextCount = 207;
+constexpr int UiTextCount = 223;
 constexpr int LanguageFrench = 1;
 constexpr int LanguageEnglish = 2;
 
@@ -39,6 +39,16 @@ constexpr int UiTextPictureTooLarge = 205;
 constexpr int UiTextLabelPicturesTooLarge = 206;
 // A curved, wavy or projective text longer than is drawn: its length, the limit.
 constexpr int UiTextLongTextDrawnInPart = 207;
+// A picture whose file the label's picture files have no room for (width,
+// height, the limit in megabytes), and a label whose document a label file
+// cannot hold (the limit in megabytes).
+constexpr int UiTextLabelPictureFilesTooLarge = 208;
+constexpr int UiTextLabelTooLargeToSave = 209;
+// A progressive JPEG picture with more scans of one component, or more
+// coefficient passes, than a picture may have; each row takes the count and
+// the limit.
+constexpr int UiTextJpegTooManyScans = 222;
+constexpr int UiTextJpegTooManyPasses = 223;
 
 // Row number of the built-in table in the column of languageIndex; empty for
 // other rows and other indexes.

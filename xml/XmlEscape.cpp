@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/rtl/Format.h"
 #include "platform/rtl/Strings.h"
 
 namespace xml {
@@ -24,6 +25,10 @@ constexpr bool IsXmlChar(std::uint32_t cp) {
   return cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp <= 0xD7FF) || (cp >= 0xE000 && cp <= 0xFFFD) ||
          (cp >= 0x10000 && cp <= 0x10FFFF);
 }
+
+// Every code point Unicode defines a character for: what a character
+// reference may stand for.
+constexpr bool IsScalarValue(std::uint32_t cp) { return cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF); }
 
 int DigitValue(char c, int base) {
   int v = -1;
@@ -75,7 +80,7 @@ bool AppendReference(std::string& out, std::string_view ref) {
     }
   }
   std::uint32_t cp = 0;
-  if (!ParseCharReference(ref, cp) || !IsXmlChar(cp)) return false;
+  if (!ParseCharReference(ref, cp) || !IsScalarValue(cp)) return false;
   AppendCodePoint(out, cp);
   return true;
 }
@@ -86,19 +91,21 @@ constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";
 // What the escaper does with a byte.
 enum class TByteRule : std::uint8_t {
   Keep,       // written as it is
-  Reference,  // written as its reference
-  Replace,    // a character XML cannot carry: written as U+FFFD
+  Reference,  // written as the reference the escaper names for it
+  Unwritten,  // a character XML cannot carry raw: written as "&#xN;", or as U+FFFD where no reference can stand
   Sequence    // starts a UTF-8 sequence, which is checked
 };
 
 // The rule of every byte and the references of the bytes written as one.
+// Without references (a CDATA section) a character XML cannot carry raw is
+// written as U+FFFD.
 struct TEscaper {
   constexpr TEscaper(std::string_view chars, const std::string_view* references)
       : Chars(chars), References(references) {
     for (int c = 0; c < 256; ++c) {
       if (chars.find(static_cast<char>(c)) != std::string_view::npos) Rules[c] = TByteRule::Reference;
       else if (c >= 0x80) Rules[c] = TByteRule::Sequence;
-      else if (!IsXmlChar(static_cast<std::uint32_t>(c))) Rules[c] = TByteRule::Replace;
+      else if (!IsXmlChar(static_cast<std::uint32_t>(c))) Rules[c] = TByteRule::Unwritten;
     }
   }
   std::array<TByteRule, 256> Rules{};
@@ -110,16 +117,21 @@ constexpr TEscaper kTextEscaper(kTextChars, kTextReferences.data());
 constexpr TEscaper kAttributeEscaper(kAttributeChars, kAttributeReferences.data());
 constexpr TEscaper kUnwritableEscaper({}, nullptr);
 
-// Each character of text the escaper names is written as its reference; a
-// character XML cannot carry at all, or a byte that is no UTF-8, as U+FFFD.
+// Each character of text the escaper names is written as its reference, a
+// character XML cannot carry raw as "&#xN;" (U+FFFD without references), a
+// byte that is no UTF-8 as U+FFFD.
 std::string Escape(std::string_view text, const TEscaper& escaper) {
   std::string out;
   out.reserve(text.size());
   std::size_t start = 0;
-  auto write = [&](std::size_t at, std::size_t next, std::string_view by) {
+  auto flush = [&](std::size_t at, std::size_t next) {
     out.append(text.substr(start, at - start));
-    out.append(by);
     start = next;
+  };
+  auto unwritten = [&](std::size_t at, std::size_t next, std::uint32_t cp) {
+    flush(at, next);
+    if (escaper.References) out += rtl::Format("&#x%X;", cp);
+    else out.append(kReplacementUtf8);
   };
   for (std::size_t i = 0; i < text.size();) {
     const auto c = static_cast<unsigned char>(text[i]);
@@ -128,18 +140,24 @@ std::string Escape(std::string_view text, const TEscaper& escaper) {
         ++i;
         break;
       case TByteRule::Reference:
-        write(i, i + 1, escaper.References[escaper.Chars.find(static_cast<char>(c))]);
+        flush(i, i + 1);
+        out.append(escaper.References[escaper.Chars.find(static_cast<char>(c))]);
         ++i;
         break;
-      case TByteRule::Replace:
-        write(i, i + 1, kReplacementUtf8);
+      case TByteRule::Unwritten:
+        unwritten(i, i + 1, c);
         ++i;
         break;
       case TByteRule::Sequence: {
         const std::size_t at = i;
         const char32_t cp = rtl::DecodeUtf8(text, i);
         // A malformed sequence decodes as U+FFFD, which is then written as one.
-        if (cp == 0xFFFD || !IsXmlChar(cp)) write(at, i, kReplacementUtf8);
+        if (cp == 0xFFFD) {
+          flush(at, i);
+          out.append(kReplacementUtf8);
+        } else if (!IsXmlChar(cp)) {
+          unwritten(at, i, cp);
+        }
         break;
       }
     }

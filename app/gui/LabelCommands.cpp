@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include <QAction>
 #include <QDesktopServices>
@@ -18,6 +19,7 @@
 #include "app/ProgramFolders.h"
 #include "app/UiTexts.h"
 #include "app/gui/AboutBox.h"
+#include "app/gui/ActionLink.h"
 #include "app/gui/Guarded.h"
 #include "app/gui/MainWindow.h"
 #include "app/gui/QtText.h"
@@ -153,7 +155,24 @@ void TForm1::ChangeUnits(TUnitMode mode) {
 void TForm1::UpdatePopupMenu() {
   TdocShape* focus = Fdocument->Core().GetFocusShape();
   const bool ordered = focus && focus->GetSelected();
-  for (QAction* item : {mmettreanvantplan, mmettreenarriereplan, mb1}) item->setVisible(ordered);
+  mb1->setVisible(ordered);
+  FollowActionState(*mmettreanvantplan, *maavantplan, ordered);
+  FollowActionState(*mmettreenarriereplan, *maarriereplan, ordered);
+}
+
+void TForm1::LinkActionControls() {
+  const std::pair<QToolButton*, QAction*> buttons[] = {{spzoomplus, mazoomplus},
+                                                       {spzoommoins, mazoommoins},
+                                                       {spzoompage, mazoompage},
+                                                       {sparriereplan, maarriereplan},
+                                                       {sppremierplan, maavantplan}};
+  for (const auto& [button, action] : buttons) LinkToAction(button, action);
+  const std::pair<QAction*, QAction*> items[] = {{mzoomplus, mazoomplus},
+                                                 {mzoommoins, mazoommoins},
+                                                 {mzoompleinepage, mazoompage},
+                                                 {mmettreenarriereplan, maarriereplan},
+                                                 {mmettreanvantplan, maavantplan}};
+  for (const auto& [item, action] : items) LinkToAction(item, action);
 }
 
 void TForm1::ConnectLabelCommands() {
@@ -172,6 +191,7 @@ void TForm1::ConnectLabelCommands() {
   onAction(mazoompage, [this] { ZoomToPage(); });
   onAction(maarriereplan, [this] { Fdocument->Core().SendSelectionBackward(); });
   onAction(maavantplan, [this] { Fdocument->Core().BringSelectionForward(); });
+  LinkActionControls();
   on(spbuttonnouveau, [this] { NewDocumentAsked(); });
   on(sbinfos, [this] { fapropos->exec(); });
   on(Squitter, [this] { close(); });

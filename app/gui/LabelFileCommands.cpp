@@ -51,6 +51,15 @@ void ShowLength(QLineEdit* edit, float value) { edit->setText(ToQString(FormatTw
 void TForm1::ConnectFileCommands() {
   connect(spcharge, &QToolButton::clicked, this, GuardedSlot(this, [this] { OpenLabelDocument(); }));
   connect(spsauve, &QToolButton::clicked, this, GuardedSlot(this, [this] { SaveLabelDocument(); }));
+  TellLoadProblemsWhenIdle();
+}
+
+// What the label takes in but cannot use (a pasted picture it has no room
+// for, a page read later) is told once the window is idle again.
+void TForm1::TellLoadProblemsWhenIdle() {
+  Fdocument->Core().OnLoadError = [this](TPersistent*, TdocShape*, const std::string& error) {
+    TellLoadProblemLater(error);
+  };
 }
 
 void TForm1::OpenLabelDocument() {
@@ -72,24 +81,20 @@ void TForm1::OpenLabelFile(const std::string& fileName) {
     const TWaitCursor unpacking;
     return ReadLabelFile(*BackupFile1, fileName);
   }();
-  TMemoryStream document;
-  document.WriteBuffer(content.Document.data(), static_cast<std::int64_t>(content.Document.size()));
-  document.SetPosition(0);
   TdocDocumentCore& core = Fdocument->Core();
   // What the label holds but cannot be used (a picture file that is not a
   // picture) is told once the label is open.
   std::vector<std::string> problems;
   core.OnLoadError = [&problems](TPersistent*, TdocShape*, const std::string& error) { problems.push_back(error); };
-  const auto tellLater = [this, &core] {
-    core.OnLoadError = [this](TPersistent*, TdocShape*, const std::string& error) { TellLoadProblemLater(error); };
-  };
   try {
-    core.LoadFromStream(document);
+    // Read from its member's file, which the document keeps reading for the
+    // pages it shows later: a large label is never held twice in memory.
+    core.LoadFromFile(content.DocumentFile());
   } catch (...) {
-    tellLater();
+    TellLoadProblemsWhenIdle();
     throw;
   }
-  tellLater();
+  TellLoadProblemsWhenIdle();
   ClearLabelMargins();
   ClearPreviewPage();
   ReadDocumentMembers(content.SheetSetup);
@@ -176,7 +181,9 @@ void TForm1::SaveLabelFile(const std::string& fileName) {
   TdocDocumentCore& core = Fdocument->Core();
   const bool modified = core.GetModified();
   try {
-    TMemoryStream document;
+    // A label file that could not be opened again is refused here, before
+    // anything is written and before the label counts as saved.
+    TLabelDocumentStream document;
     core.SaveToStream(document);
     WriteLabelFile(fileName, document.Bytes(), SheetSetupFromControls());
   } catch (...) {

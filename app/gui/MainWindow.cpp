@@ -20,6 +20,7 @@
 #include "app/UiTexts.h"
 #include "app/gui/AboutBox.h"
 #include "app/gui/CalculatorsTab.h"
+#include "app/gui/CaptionRoom.h"
 #include "app/gui/Guarded.h"
 #include "app/gui/LanguageFont.h"
 #include "app/gui/QtText.h"
@@ -76,7 +77,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), Language(std::make_unique
   BackupFile1 = std::make_unique<TBackupFile>(BackupFileBoxes.get());
   ConnectFileCommands();
   ConnectExportCommands();
-  resize(1000, 700);
+  SizeWithinScreen();
 }
 
 // Deleting the children moves the keyboard focus and fires their handlers;
@@ -151,6 +152,7 @@ void TForm1::PrepareCalculators() {
   if (FirstActivation) return;
   ApplyLanguageFont(*Language, {tabutilitaires});
   tabutilitaires->ApplyUITexts();
+  FitCaptionsToRoom(*tabutilitaires);
 }
 
 void TForm1::ReadParameterFile() {

@@ -69,8 +69,9 @@ public:
   // A picture file chosen in a dialog becomes a picture shape placed by
   // drag; Cancel inserts nothing.
   void InsertPicture();
-  // The picture shape of a file; raises when the file is not a picture.
-  static std::unique_ptr<TdocShape> NewPictureShape(const std::string& fileName);
+  // The picture shape of a file for the label; raises when the file is not a
+  // picture or the label has no room for it.
+  std::unique_ptr<TdocShape> NewPictureShape(const std::string& fileName);
   void ZoomIn();
   void ZoomOut();
   void ZoomToPage();
@@ -233,11 +234,16 @@ private:
   void BuildPrintGroup(QGridLayout* grid);
   void BuildParametersTab();
   void BuildPopupMenu();
+  // The window's first size: its design size, less on a smaller screen.
+  void SizeWithinScreen();
   // LabelCommands.cpp
   void ConnectLabelCommands();
   void ConnectDocumentEvents();
   void ConnectSizeEdits();
+  // The z-order items show only while the focus shape is selected.
   void UpdatePopupMenu();
+  // The tool buttons and pop-up items follow their actions.
+  void LinkActionControls();
   void ClearPreviewPage();
   // The label is the whole page: its page has no margins.
   void ClearLabelMargins();
@@ -247,6 +253,7 @@ private:
   // Collects a problem of a part of the label read after the open, and
   // shows all collected ones in one warning when the window is idle again.
   void TellLoadProblemLater(const std::string& problem);
+  void TellLoadProblemsWhenIdle();
   std::vector<std::string> LaterLoadProblems;
   // TextAndPictureInserts.cpp
   void BuildTextMenu();

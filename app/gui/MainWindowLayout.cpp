@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QStyle>
@@ -37,6 +38,10 @@ constexpr TColor BackgroundTop = 0xEBD7C8;
 constexpr TColor BackgroundBottom = 0xFCF8F5;
 // Pixels across the rulers and their corner.
 constexpr int RulerThickness = 28;
+// The window's size as designed, and what a window manager's frame (borders
+// and title bar) may add to it.
+constexpr QSize DesignSize(1000, 700);
+constexpr QSize FrameAllowance(16, 48);
 
 template <class T, class... A>
 T* Named(const char* name, A&&... args) {
@@ -303,6 +308,11 @@ void TForm1::BuildPopupMenu() {
   mzoommoins = ActionItem(PopupMenu1, "mzoommoins", mazoommoins);
   mzoompleinepage = ActionItem(PopupMenu1, "mzoompleinepage", mazoompage);
   Fdocument->setContextMenuPolicy(Qt::CustomContextMenu);
+}
+
+void TForm1::SizeWithinScreen() {
+  const QSize room = screen()->availableGeometry().size() - FrameAllowance;
+  resize(DesignSize.boundedTo(room));
 }
 
 }  // namespace app

@@ -12,6 +12,7 @@
 
 #include "app/UiTexts.h"
 #include "app/gui/CalculatorsTab.h"
+#include "app/gui/CaptionRoom.h"
 #include "app/gui/ExportImageDialog.h"
 #include "app/gui/MainWindow.h"
 #include "app/gui/QtText.h"
@@ -55,6 +56,7 @@ void TForm1::ApplyUITexts() {
   if (tabutilitaires->IsBuilt()) tabutilitaires->ApplyUITexts();
   fexportimage->ApplyUITexts();
   spexportclipboard->setText(UiText(UiTextClipboardButton));
+  FitCaptionsToRoom(*this);
 }
 
 void TForm1::ApplyTabTexts() {
@@ -104,6 +106,7 @@ void TForm1::ApplyPanelTexts() {
   SetCaptions<QLabel>(128, {p.labangle});
   SetCaptions<QLabel>(UiTextOpacity, {p.labtransparence, p.labfondtransparence});
   p.TextPages->ApplyUITexts();
+  FitCaptionsToRoom(p);
 }
 
 void TForm1::ApplyPageTabTexts() {

@@ -68,6 +68,10 @@ void TForm1::InsertText(TTextKind kind) { Fdocument->Editor().InsertShapeByClick
 
 std::unique_ptr<TdocShape> TForm1::NewPictureShape(const std::string& fileName) {
   auto picture = std::make_unique<TdocBitmapShape>();
+  // The label's picture budget is charged from the start: a picture it has
+  // no room for is refused here, with the reason, and never shown, so the
+  // label shows nothing it would not show again once saved and reopened.
+  picture->SetDocument(&Fdocument->Core());
   TdocBitmapResource& image = picture->GetImage();
   image.LoadFromFile(fileName);
   // An empty file loads as no picture at all: say so rather than place an

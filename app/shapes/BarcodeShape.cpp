@@ -10,6 +10,8 @@
 #include "app/shapes/CheckDigitRule.h"
 #include "app/shapes/FittedText.h"
 #include "app/shapes/FrameCanvas.h"
+#include "platform/gdi/StretchCopy.h"
+#include "platform/gdi/Surface.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/Numbers.h"
@@ -29,11 +31,30 @@ constexpr double BarcodeRatio = 2.0;
 // The bars span this share of the frame, the quiet zones the rest.
 constexpr double BarsShareOfFrame = 0.8;
 constexpr float SheetAngle = 0.001f;
+// A symbol drawn finer to be reduced never takes more pixels than this.
+constexpr double MaxFinePixels = 1 << 22;
 
 // Dots per millimetre of the bitmap painted on; 0 when unknown.
 double PaintResolution(const TdocRenderOptions& options) {
   const float resolution = options.BitmapResolution > 0 ? options.BitmapResolution : options.Resolution;
   return resolution > 0 && std::isfinite(resolution) ? resolution : 0.0;
+}
+
+// Paper and exported images are read and scanned: a barcode is judged at
+// their resolution. The screen and thumbnails show the label as paper will
+// have it.
+bool IsReadFrom(const TdocRenderOptions& options) { return options.Device != dtScreen && !options.Miniature; }
+
+// How many times finer than resolution a symbol is drawn to look as it will
+// on paper, within MaxFinePixels for a surface of the given size.
+double FinerRatio(const TPixelSurface& surface, double resolution) {
+  const double affordable = std::sqrt(MaxFinePixels / (static_cast<double>(surface.Width) * surface.Height));
+  return std::min(TdocBarCodeShape::PrintDotsPerMm / resolution, affordable);
+}
+
+TRect ScaledRect(const TRect& rect, double ratio) {
+  return Rect(rtl::Round(rect.Left * ratio), rtl::Round(rect.Top * ratio), rtl::Round(rect.Right * ratio),
+              rtl::Round(rect.Bottom * ratio));
 }
 
 TFont ScaledFont(const TFont& font, double scale) {
@@ -131,6 +152,10 @@ bool TdocBarCodeShape::FitsFrameAt(double dotsPerMm) {
 
 std::string TdocBarCodeShape::GetRefusal() const { return RefusalText ? pgloretlibmessage(RefusalText) : ""; }
 
+TFont TdocBarCodeShape::TextFontAt(double resolution) const {
+  return ScaledFont(Barcode->GetShowTextFont(), resolution > 0 ? resolution / TextDotsPerMm : 1.0);
+}
+
 void TdocBarCodeShape::PaintToCanvas(TCanvas& canvas, const TdocRenderOptions& options) {
   PaintError.clear();
   RefusalText = 0;
@@ -140,15 +165,16 @@ void TdocBarCodeShape::PaintToCanvas(TCanvas& canvas, const TdocRenderOptions& o
   if (clipped.IsEmpty()) return;
   const TRect frame = clipped.ToCanvas(pixelFrame);
   const double resolution = PaintResolution(options);
-  const TFont textFont = ScaledFont(Barcode->GetShowTextFont(), resolution > 0 ? resolution / TextDotsPerMm : 1.0);
-  // The screen shows what paper will: a symbol too wide for the frame in
-  // the screen's pixels only is drawn, cut at the frame.
-  RefusalText = CheckValue(options.Device == dtScreen ? PrintDotsPerMm : resolution);
+  const bool readFrom = IsReadFrom(options);
+  RefusalText = CheckValue(readFrom ? resolution : PrintDotsPerMm);
   if (!RefusalText) {
     try {
-      const TTextFontSwap swap(*Barcode, textFont);
-      LayBarcode(frame, clipped.Canvas(), resolution);
-      Barcode->PaintBarcode(clipped.Canvas());
+      // A symbol that fits its frame on paper but not in these coarser
+      // pixels is drawn as paper has it, then reduced.
+      if (readFrom || !(resolution > 0) || FitsFrameAt(resolution))
+        PaintBars(clipped.Canvas(), frame, resolution);
+      else
+        PaintBarsReduced(clipped.Canvas(), frame, resolution);
       return;
     } catch (const Exception& error) {
       PaintError = error.what();
@@ -157,7 +183,30 @@ void TdocBarCodeShape::PaintToCanvas(TCanvas& canvas, const TdocRenderOptions& o
   }
   // A barcode that cannot be drawn says why in its frame instead of bars:
   // never silently, and without stopping the rest of the page.
-  PaintRefusal(clipped.Canvas(), frame, textFont);
+  PaintRefusal(clipped.Canvas(), frame, TextFontAt(resolution));
+}
+
+void TdocBarCodeShape::PaintBars(TCanvas& canvas, const TRect& frame, double resolution) {
+  const TTextFontSwap swap(*Barcode, TextFontAt(resolution));
+  LayBarcode(frame, canvas, resolution);
+  Barcode->PaintBarcode(canvas);
+}
+
+void TdocBarCodeShape::PaintBarsReduced(TCanvas& canvas, const TRect& frame, double resolution) {
+  const TPixelSurface& coarse = canvas.GetSurface();
+  const double ratio = FinerRatio(coarse, resolution);
+  if (!(ratio > 1)) {
+    PaintBars(canvas, frame, resolution);
+    return;
+  }
+  TMemorySurface fine(std::max(1, rtl::Round(coarse.Width * ratio)), std::max(1, rtl::Round(coarse.Height * ratio)));
+  const TRect fineBounds = fine.Surface().Bounds();
+  // The pixels beneath, enlarged: where nothing is drawn, the reduction
+  // gives them back, at most blended with a neighbour's share at an edge.
+  gdi::StretchCopy(fine.Surface(), fineBounds, coarse, coarse.Bounds(), TStretchMode::Nearest);
+  TCanvas fineCanvas(fine.Surface());
+  PaintBars(fineCanvas, ScaledRect(frame, ratio), resolution * ratio);
+  gdi::StretchCopy(coarse, coarse.Bounds(), fine.Surface(), fineBounds, TStretchMode::Halftone);
 }
 
 void TdocBarCodeShape::PaintRefusal(TCanvas& canvas, const TRect& frame, const TFont& textFont) const {

@@ -11,6 +11,10 @@
 // A barcode that cannot be drawn (a value its symbology refuses, a wrong
 // check digit, a symbol wider than its frame even at one dot a module, a
 // type unknown here) shows why in its frame, in the interface's language.
+// Whether the symbol fits is judged at the resolution it is read from:
+// paper or an exported image. The screen, at any zoom, and thumbnails judge
+// it as on paper; where their pixels are too coarse for it, they show it
+// drawn as on paper and reduced.
 //
 // The shape always renders through its render cache; painting never changes
 // the shape's angle.
@@ -87,6 +91,14 @@ public:
   void SaveToXml(TXmlNode& node) const override;
 
 private:
+  // The component's text font at resolution dots per millimetre (0 when
+  // unknown).
+  TFont TextFontAt(double resolution) const;
+  // The barcode laid into frame, in the pixels of canvas at resolution.
+  void PaintBars(TCanvas& canvas, const TRect& frame, double resolution);
+  // The same drawn at the resolution of paper and reduced into the canvas
+  // by area averaging: the bars show as the shades they average to.
+  void PaintBarsReduced(TCanvas& canvas, const TRect& frame, double resolution);
   // Left, Top, Modul and Height of the component in the pixels of the frame
   // given, at resolution dots per millimetre (0 when unknown); the symbol
   // is centred, its quiet zones equal. The text font is made smaller where

@@ -1,5 +1,6 @@
 #include "document/core/DocumentCore.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "document/editor/HandlePainter.h"
@@ -253,10 +254,29 @@ void TdocDocumentCore::SetHitSensitivity(float value) {
   BuildHitProbes();
 }
 
+namespace {
+
+// The widest ring of hit probes, in pixels from the mouse point: 261 probes,
+// each asked of every shape under the mouse at every move, keep a hit test
+// cheap, and a tolerance of 64 pixels is already far wider than any shape a
+// person aims at. A larger sensitivity gets this ring.
+constexpr int LargestHitRing = 64;
+constexpr int SmallestHitRing = 2;
+
+// The ring's radius for a sensitivity: four pixels per unit, between the
+// smallest and the largest ring; a sensitivity that is no number gets the
+// smallest.
+int HitRingRadius(float sensitivity) {
+  const float scaled = 4.0f * sensitivity;
+  if (std::isnan(scaled)) return SmallestHitRing;
+  const float bounded = std::clamp(scaled, 0.0f, static_cast<float>(LargestHitRing));
+  return std::clamp(rtl::Round(bounded), SmallestHitRing, LargestHitRing);
+}
+
+}  // namespace
+
 void TdocDocumentCore::BuildHitProbes() {
-  // A sensitivity that is not a usable number falls back to the smallest ring.
-  const float scaled = 4.0f * HitSensitivity;
-  const int n = std::isfinite(scaled) && std::fabs(scaled) < 1000.0f ? std::max(2, rtl::Round(scaled)) : 2;
+  const int n = HitRingRadius(HitSensitivity);
   const int d = rtl::Round(n * 0.71);
   HitProbes.assign(1, TPoint{0, 0});
   for (int i = n; i >= 1; --i) HitProbes.insert(HitProbes.end(), {{i, 0}, {-i, 0}, {0, i}, {0, -i}});

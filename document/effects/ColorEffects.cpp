@@ -82,9 +82,8 @@ const TdocEffectClass& TdocBrightContrEffect::StaticClass() {
 
 void TdocBrightContrEffect::Prepare() {
   for (int i = 0; i < 256; ++i) {
-    const long double v = std::nearbyint((i - 127) * static_cast<long double>(Contrast) + 127.0L + Brightness);
     // Not a number (a stored "NaN") counts as below the range.
-    RedTable[static_cast<std::size_t>(i)] = v >= 0 ? static_cast<std::uint8_t>(std::min(v, 255.0L)) : 0;
+    RedTable[static_cast<std::size_t>(i)] = RoundToByte((i - 127) * static_cast<long double>(Contrast) + 127.0L + Brightness);
   }
   GreenTable = RedTable;
   BlueTable = RedTable;

@@ -1,10 +1,10 @@
 #include "document/effects/EffectShape.h"
 
 #include <algorithm>
-#include <array>
-#include <tuple>
+#include <limits>
 
 #include "document/shape/ShapeByteForm.h"
+#include "imaging/formats/PictureBudget.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/Numbers.h"
 #include "xml/XmlNode.h"
@@ -158,24 +158,21 @@ bool TdocEffectShape::HasBitmapEffects() const {
          std::any_of(Effects.begin(), Effects.end(), [](const auto& effect) { return effect->GetEnabled(); });
 }
 
-// Effects stacked on one shape add their margins up, and every effect runs
-// over the grown bitmap: beyond MaxStackedEffectMargin the sum gives way to
-// the widest margin one effect asks for alone, so a single effect keeps the
-// margins it has always had and a stack costs in proportion to its length.
+// Each effect adds to what the earlier ones added. Stored parameters can
+// ask for anything: a sum past the float range stays at its largest value,
+// so the cache keeps a size it can have.
 void TdocEffectShape::AdjustExtents(float& left, float& top, float& right, float& bottom) const {
-  using TMargins = std::array<float, 4>;
-  const TMargins base{left, top, right, bottom};
-  TMargins stacked = base, widestAlone = base;
+  constexpr float largest = std::numeric_limits<float>::max();
   for (const auto& effect : Effects) {
-    TMargins alone = base;
-    effect->AdjustExtents(alone[0], alone[1], alone[2], alone[3]);
-    effect->AdjustExtents(stacked[0], stacked[1], stacked[2], stacked[3]);
-    for (std::size_t side = 0; side < 4; ++side) widestAlone[side] = std::max(widestAlone[side], alone[side]);
+    effect->AdjustExtents(left, top, right, bottom);
+    for (float* margin : {&left, &top, &right, &bottom}) *margin = std::min(*margin, largest);
   }
-  for (std::size_t side = 0; side < 4; ++side)
-    stacked[side] = std::min(stacked[side], std::max(widestAlone[side], base[side] + MaxStackedEffectMargin));
-  std::tie(left, top, right, bottom) = std::tie(stacked[0], stacked[1], stacked[2], stacked[3]);
   TdocShape::AdjustExtents(left, top, right, bottom);
+}
+
+double TdocEffectShape::MaxCachePixels() const {
+  const double share = static_cast<double>(imaging::MaxPicturePixels) / std::max<std::size_t>(Effects.size(), 1);
+  return std::min(TdocShape::MaxCachePixels(), share);
 }
 
 void TdocEffectShape::ClearContent() {

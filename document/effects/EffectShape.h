@@ -9,6 +9,12 @@
 // rendering when an effect asks for it; the second runs the enabled effects
 // in order, copying each marked output; the third frees the copies. Mirror
 // and flip come last, so effects always see the unmirrored rendering.
+//
+// Stacked effects add their margins up, however far that reaches. What a
+// stack costs is bounded instead: every effect walks the whole widened
+// drawing once (or keeps a copy of it for a later one), so the cache is held
+// to the picture budget shared among the effects, and a long stack is drawn
+// coarser rather than cut short.
 
 #include <memory>
 #include <string>
@@ -16,10 +22,6 @@
 
 #include "document/effects/Effect.h"
 #include "document/shape/Shape.h"
-
-// Millimetres on each side beyond which the margins of stacked effects stop
-// adding up (one effect alone keeps whatever it asks for).
-inline constexpr float MaxStackedEffectMargin = 25.0f;
 
 class TdocEffectShape : public TdocShape {
 public:
@@ -56,6 +58,7 @@ public:
   bool HasBitmapEffects() const override;
   void ProcessRenderedBitmap(TBitmap32& bitmap, const TdocRenderOptions& options) override;
   void AdjustExtents(float& left, float& top, float& right, float& bottom) const override;
+  double MaxCachePixels() const override;
   void ClearContent() override;
   void LoadFromXml(TXmlNode* node) override;
   void SaveToXml(TXmlNode& node) const override;

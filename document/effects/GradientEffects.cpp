@@ -36,10 +36,8 @@ TdocPalette TwoColorPalette(TColor32 c1, TColor32 c2) {
   return palette;
 }
 
-// Walks the stops in list order along 0..1; fewer than two stops leave the
-// palette as it is.
+// Walks the stops, at least two, in list order along 0..1.
 void StopsPalette(const TdocColorStopList& stops, TdocPalette& palette) {
-  if (stops.GetCount() < 2) return;
   const TdocColorStop* from = stops.GetStop(0);
   const TdocColorStop* to = stops.GetStop(1);
   int next = 2;
@@ -161,20 +159,19 @@ void TdocGradientEffect::BuildPalette() {
   PaletteValid = true;
   // A stored palette is the colours themselves: nothing is derived from it.
   if (PaletteMethod == pmStored) return;
-  // The two colours also stand in wherever a method yields no colours (too
-  // few stops, an unknown preset or method), so no entry is ever undefined.
-  TdocPalette working = TwoColorPalette(Color1, Color2);
   if (PaletteMethod == pmPreset) {
     ColorStops.Clear();
-    if (Preset == RainbowPreset) {
-      working = SpectrumPalette();
-    } else {
-      AddPresetStops(Preset, ColorStops);
-      StopsPalette(ColorStops, working);
-    }
-  } else if (PaletteMethod == pmColorStops) {
-    StopsPalette(ColorStops, working);
+    AddPresetStops(Preset, ColorStops);
   }
+  // The two colours stand in wherever a method yields no colours (too few
+  // stops, an unknown preset or method), so no entry is ever undefined.
+  TdocPalette working{};
+  if (PaletteMethod == pmPreset && Preset == RainbowPreset)
+    working = SpectrumPalette();
+  else if ((PaletteMethod == pmPreset || PaletteMethod == pmColorStops) && ColorStops.GetCount() >= 2)
+    StopsPalette(ColorStops, working);
+  else
+    working = TwoColorPalette(Color1, Color2);
   for (std::size_t i = 0; i < Palette.size(); ++i) Palette[i] = working[FillIndex(FillMethod, i)];
 }
 

@@ -69,7 +69,8 @@ std::string_view GradientPresetName(int preset);
 void AddPresetStops(int preset, TdocColorStopList& stops);
 // The visible spectrum from 380 to 780 nm.
 TdocPalette SpectrumPalette();
-// Each channel mixed by t (0 gives c1, 1 gives c2), rounded halves to even.
+// Each channel mixed by t, held within 0..1 (0 gives c1, 1 gives c2), rounded
+// halves to even.
 TColor32 LerpColor(TColor32 c1, TColor32 c2, float t);
 
 enum TdocPaletteMethod : std::uint8_t { pmTwoColors, pmPreset, pmColorStops, pmStored };

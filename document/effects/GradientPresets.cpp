@@ -6,6 +6,7 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "document/effects/EffectParams.h"
 #include "document/effects/GradientEffects.h"
 
 namespace {
@@ -109,7 +110,7 @@ TSpectrumColor SpectrumColor(long double w) {
 }
 
 std::uint32_t SpectrumByte(long double value, long double factor) {
-  return value == 0 ? 0 : static_cast<std::uint32_t>(std::nearbyint(std::pow(value * factor, 0.8L) * 255));
+  return value == 0 ? 0 : RoundToByte(std::pow(value * factor, 0.8L) * 255);
 }
 
 }  // namespace
@@ -129,23 +130,32 @@ void AddPresetStops(int preset, TdocColorStopList& stops) {
 }
 
 TdocPalette SpectrumPalette() {
-  TdocPalette palette{};
-  for (std::size_t i = 0; i < palette.size(); ++i) {
-    const long double w = 380 + i * 1.5686274509803921L;
-    const TSpectrumColor c = SpectrumColor(w);
-    palette[i] = 0xFF000000u | SpectrumByte(c.R, c.Factor) << 16 | SpectrumByte(c.G, c.Factor) << 8 |
-                 SpectrumByte(c.B, c.Factor);
-  }
-  return palette;
+  // Fixed, and slow to work out (three powers an entry): worked out once for
+  // every rainbow gradient there is.
+  static const TdocPalette spectrum = [] {
+    TdocPalette palette{};
+    for (std::size_t i = 0; i < palette.size(); ++i) {
+      const long double w = 380 + i * 1.5686274509803921L;
+      const TSpectrumColor c = SpectrumColor(w);
+      palette[i] = 0xFF000000u | SpectrumByte(c.R, c.Factor) << 16 | SpectrumByte(c.G, c.Factor) << 8 |
+                   SpectrumByte(c.B, c.Factor);
+    }
+    return palette;
+  }();
+  return spectrum;
 }
 
 TColor32 LerpColor(TColor32 c1, TColor32 c2, float t) {
-  if (std::isnan(t)) t = 0;  // stops at stored positions that are not numbers
+  // Not a number (a stop at a stored position that is not one) counts as 0.
+  const double f = t > 0 ? std::min(t, 1.0f) : 0.0f;
+  // In double, as in extended precision: for f of 2^-21 or more, 1 - f, both
+  // products and their sum are exact (f has 24 significant bits, a channel
+  // 8); below, the mix lies within 2^-13 of c1's channel and rounds to it
+  // either way.
   TColor32 result = 0;
   for (int shift = 0; shift < 32; shift += 8) {
-    const long double a = c1 >> shift & 0xFF, b = c2 >> shift & 0xFF;
-    const long double mixed = std::nearbyint((1 - static_cast<long double>(t)) * a + t * b);
-    result |= static_cast<TColor32>(std::clamp(mixed, 0.0L, 255.0L)) << shift;
+    const double a = c1 >> shift & 0xFF, b = c2 >> shift & 0xFF;
+    result |= TColor32{RoundToByte((1 - f) * a + f * b)} << shift;
   }
   return result;
 }

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 
 #include "document/resources/BitmapResource.h"
@@ -204,9 +205,11 @@ private:
   void RenderUnturned(TBitmap32& bitmap, const TPageOutput& output, const TdocRenderOptions& options);
   // Draws the page over bitmap (covering area) one band of rows at a time.
   void RenderInBands(TBitmap32& bitmap, const TFloatRect& area, TdocRenderOptions options);
-  // RenderPageAtResolution with the caches freed as freeing of the render
-  // options says; false when nothing was drawn.
-  bool RenderUnturnedAt(TBitmap32& bitmap, float dpm, TColor32 background, bool TdocRenderOptions::*freeing);
+  // RenderPageAtResolution with the given flags of the render options set
+  // (which caches go, whether it is a miniature); false when nothing was
+  // drawn.
+  bool RenderUnturnedAt(TBitmap32& bitmap, float dpm, TColor32 background,
+                        std::initializer_list<bool TdocRenderOptions::*> flags);
   // The thumbnail's picture: the page fitted into rect and centred, drawn at
   // that size in one pass. Returns the rectangle the page covers.
   TRect PaintThumbnailPage(TCanvas& canvas, const TRect& rect);

@@ -189,13 +189,13 @@ void TdocPage::RenderPageToBitmap(TBitmap32& bitmap, int rotation, float dpm, TC
 
 void TdocPage::RenderPageAtResolution(TBitmap32& bitmap, float dpm, TColor32 background) {
   // Printing: every cache goes as soon as its shape is drawn.
-  if (RenderUnturnedAt(bitmap, dpm, background, &TdocRenderOptions::FreeCache) &&
+  if (RenderUnturnedAt(bitmap, dpm, background, {&TdocRenderOptions::FreeCache}) &&
       GetHost()->GetPerformance() != dpSpeedOverMemory)
     ClearRenderCacheAll();
 }
 
 bool TdocPage::RenderUnturnedAt(TBitmap32& bitmap, float dpm, TColor32 background,
-                                bool TdocRenderOptions::*freeing) {
+                                std::initializer_list<bool TdocRenderOptions::*> flags) {
   EnsureLoaded();
   TdocPageHost* host = GetHost();
   const bool valid = host && dpm > 0 && std::isfinite(dpm);
@@ -205,7 +205,7 @@ bool TdocPage::RenderUnturnedAt(TBitmap32& bitmap, float dpm, TColor32 backgroun
     TdocPrintingBracket printing(host);
     if (GetDocAngle() != 0) SetDocAngle(0);
     TdocRenderOptions options = PrintOptions(dpm, dpm);
-    options.*freeing = true;
+    for (bool TdocRenderOptions::*flag : flags) options.*flag = true;
     RenderShape(bitmap, {0, 0, bitmap.GetWidth() / dpm, bitmap.GetHeight() / dpm}, true, options);
   }
   // Afterwards: shapes reaching past the page's edge draw there too.
@@ -379,7 +379,8 @@ TRect TdocPage::PaintThumbnailPage(TCanvas& canvas, const TRect& rect) {
   bitmap.SetSize(w, h);
   // The page's colour beneath a last row or column the page ends inside.
   bitmap.Clear(OpaquePageColor());
-  if (!RenderUnturnedAt(bitmap, static_cast<float>(scale), OpaquePageColor(), &TdocRenderOptions::FreeNewCache))
+  if (!RenderUnturnedAt(bitmap, static_cast<float>(scale), OpaquePageColor(),
+                        {&TdocRenderOptions::FreeNewCache, &TdocRenderOptions::Miniature}))
     return {};
   document::SendBitmapToCanvas(canvas, target, bitmap);
   return target;

@@ -33,4 +33,9 @@ struct TdocRenderOptions {
   bool FreeNewCache = false;
   // A cache made at a higher resolution than asked must be rendered again.
   bool ExactResolution = false;
+  // A small picture to know the page by (the thumbnail), which nobody reads
+  // or scans: whatever depends on being legible at the output's resolution
+  // (a barcode fitting its frame) is judged as on paper, and drawn as it
+  // would look there, reduced.
+  bool Miniature = false;
 };

@@ -35,7 +35,7 @@ const TResourceClass& TdocBitmapResource::Class() {
   return resourceClass;
 }
 
-TdocBitmapResource::~TdocBitmapResource() { ChargeLabel(0, 0); }
+TdocBitmapResource::~TdocBitmapResource() { ReleaseLabel(); }
 
 TBitmap32* TdocBitmapResource::GetBitmap() { return dynamic_cast<TBitmap32*>(GetObject()); }
 
@@ -53,7 +53,8 @@ void TdocBitmapResource::SetBitmap(const TCustomBitmap32* source) {
     if (GetFileExtension().empty()) SetFileName(kPackedExtension);
   }
   if (source != nullptr) {
-    ChargeLabel(source->GetWidth(), source->GetHeight());
+    // Pixels drawn in memory stand for no bytes yet: a picture of their own.
+    HoldPicture(document::UnsharedPicture(), source->GetWidth(), source->GetHeight());
     CurrentObject()->Assign(source);
     MarkObjectChanged();
   } else {
@@ -76,26 +77,43 @@ std::shared_ptr<const TBitmap32> TdocBitmapResource::GetSharedBitmap() {
   EnsureData();
   TMapStream& data = GetData();
   if (data.GetSize() == 0) return nullptr;
-  Shared = SharePicture(data);
+  Shared = SharePicture(data, true);
+  Proven.reset();
   if (CurrentObject() != nullptr) ReleaseObject();
   return Shared;
 }
 
-std::shared_ptr<const TBitmap32> TdocBitmapResource::SharePicture(TMapStream& data) {
-  return document::SharedPicture(data, GetFileExtension(), [this, &data] {
-    return std::unique_ptr<TBitmap32>(static_cast<TBitmap32*>(LoadObjectFromStream(data).release()));
+std::shared_ptr<const TBitmap32> TdocBitmapResource::SharePicture(TMapStream& data, bool hold) {
+  const std::shared_ptr<document::TPoolPicture> picture = PictureOfData(data);
+  data.SetPosition(0);
+  std::shared_ptr<const TBitmap32> decoded = document::DecodedPicture(*picture, [&] {
+    return DecodePicture(data, [&](std::int64_t width, std::int64_t height) {
+      if (hold) HoldPicture(picture, width, height);
+    });
   });
+  data.SetPosition(0);
+  if (hold && decoded != nullptr) HoldPicture(picture, decoded->GetWidth(), decoded->GetHeight());
+  return decoded;
 }
 
+std::shared_ptr<document::TPoolPicture> TdocBitmapResource::PictureOfData(TMapStream& data) {
+  if (Held != nullptr && Held->IsHeldBy(data)) return Held;
+  return document::IdentifyPicture(data, GetFileExtension());
+}
+
+// A picture decoded from the bytes as they still are stays: a large picture
+// loaded from its file is decoded once.
 void TdocBitmapResource::Changed() {
-  Shared.reset();
+  if (!(GetState() == 1 && Held != nullptr && Held->IsHeldBy(GetData()))) Shared.reset();
   TdocResource::Changed();
 }
 
 void TdocBitmapResource::Clear() {
   Shared.reset();
+  Proven.reset();
   TdocResource::Clear();
-  ChargeLabel(0, 0);
+  ReleaseLabel();
+  Held.reset();
 }
 
 void TdocBitmapResource::LoadFromXml(const TXmlNode& node) {
@@ -108,27 +126,39 @@ void TdocBitmapResource::LoadFromXml(const TXmlNode& node) {
   }
 }
 
-// Charged when decoded, so a picture the cache let go and decodes again is
-// not counted twice, and one the pool shares is counted once.
-void TdocBitmapResource::ChargeLabel(std::int64_t width, std::int64_t height) {
-  // Nothing to charge: the owner, perhaps gone already, is not asked.
-  std::shared_ptr<imaging::TPixelBudget> budget;
-  if (width * height != 0 && GetOwner() != nullptr) budget = GetOwner()->GetPictureBudget();
-  if (ChargedBudget != nullptr && budget != ChargedBudget) {
-    ChargedBudget->Recharge(ChargedPixels, 0, 0);
-    ChargedBudget.reset();
-    ChargedPixels = 0;
-  }
-  if (budget == nullptr) return;
-  budget->Recharge(ChargedPixels, width, height);
+void TdocBitmapResource::HoldPicture(std::shared_ptr<document::TPoolPicture> picture, std::int64_t width,
+                                     std::int64_t height) {
+  std::shared_ptr<imaging::TPixelBudget> budget = GetOwner() != nullptr ? GetOwner()->GetPictureBudget() : nullptr;
+  if (budget != ChargedBudget) ReleaseLabel();
+  if (budget != nullptr) budget->Hold(this, picture, width, height, picture->ByteCount());
   ChargedBudget = std::move(budget);
-  ChargedPixels = width * height;
+  Held = std::move(picture);
+  HeldWidth = width;
+  HeldHeight = height;
+}
+
+// Only the budget charged is asked: the owner may be gone already.
+void TdocBitmapResource::ReleaseLabel() {
+  if (ChargedBudget != nullptr) ChargedBudget->Release(this);
+  ChargedBudget.reset();
+}
+
+void TdocBitmapResource::OwnerChanged() {
+  TResourceCacheLock lock;
+  ReleaseLabel();
+  if (Held == nullptr || GetOwner() == nullptr) return;
+  try {
+    HoldPicture(Held, HeldWidth, HeldHeight);
+  } catch (const EPictureTooLarge&) {
+    Shared.reset();  // asked again at the next paint, which is refused the same way
+  }
 }
 
 void TdocBitmapResource::Unload() {
   TResourceCacheLock lock;
   if (GetAccessCount() > 0) return;
   Shared.reset();
+  Proven.reset();
   TdocResource::Unload();
 }
 
@@ -147,11 +177,21 @@ void TdocBitmapResource::SaveObjectToStream(TStream& data, const TPersistent& ob
   SaveBitmapToStream(*bitmap, GetFileExtension(), data);
 }
 
+// The data is the resource's own, rewound: it is known before the decoder
+// moves through it.
 std::unique_ptr<TPersistent> TdocBitmapResource::LoadObjectFromStream(TStream& data) {
-  auto bitmap = std::make_unique<TBitmap32>();
-  const imaging::TPictureAdmission admission([this](std::int64_t width, std::int64_t height) {
-    ChargeLabel(width, height);
+  const std::shared_ptr<document::TPoolPicture> picture = PictureOfData(GetData());
+  data.SetPosition(0);
+  return DecodePicture(data, [this, &picture](std::int64_t width, std::int64_t height) {
+    HoldPicture(picture, width, height);
   });
+}
+
+std::unique_ptr<TBitmap32> TdocBitmapResource::DecodePicture(TStream& data,
+                                                             std::function<void(std::int64_t, std::int64_t)> admit) {
+  auto bitmap = std::make_unique<TBitmap32>();
+  // Also without admit: no admission of an outer caller hears this picture.
+  const imaging::TPictureAdmission admission(std::move(admit));
   imaging::LoadRasterFromStream(data, GetFileExtension(), *bitmap, 0, TSize{0, 0});
   return bitmap;
 }
@@ -166,7 +206,7 @@ void TdocBitmapResource::LoadDataFromFile(const std::string& name) {
   try {
     if (FormatCan(name, rfLoadsFromStream)) {
       TdocResource::LoadDataFromFile(name);
-      SharePicture(GetData());
+      Proven = SharePicture(GetData(), false);
       return;
     }
     TBitmap32 bitmap;

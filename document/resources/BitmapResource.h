@@ -5,6 +5,7 @@
 // is the decoded TBitmap32.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "document/resources/Resource.h"
@@ -13,6 +14,9 @@ class TBitmap32;
 class TCustomBitmap32;
 namespace imaging {
 class TPixelBudget;
+}
+namespace document {
+class TPoolPicture;
 }
 
 class TdocBitmapResource final : public TdocResource {
@@ -46,8 +50,19 @@ public:
   // picture is not shown, and the reason waits for TakeLoadProblem.
   void LoadFromXml(const TXmlNode& node) override;
 
+  // The label's budget (the owner's) is charged for the picture from the
+  // moment the resource knows its size (decoded, or shared with a resource
+  // that decoded equal bytes) as long as the resource holds it, unloaded by
+  // the cache or not; a resource that joins a label brings its picture's
+  // charge along. A charge the label has no room for raises
+  // EPictureTooLarge from the step that decodes or shares the picture.
+
 protected:
   ~TdocBitmapResource() override;
+
+  // Moves the picture's charge to the new owner's label; a label without
+  // room for it leaves the picture unshown.
+  void OwnerChanged() override;
 
   // Saves in the format of the extension; an extension that names no format
   // able to write into a stream becomes ".hck" first, so no edit is lost.
@@ -60,15 +75,29 @@ protected:
 
 private:
   // The picture of data from the pool of shown pictures, decoded when the
-  // pool has none of equal bytes; data is left at position 0.
-  std::shared_ptr<const TBitmap32> SharePicture(TMapStream& data);
+  // pool has none of equal bytes; data is left at position 0. With hold, the
+  // label is charged for it.
+  std::shared_ptr<const TBitmap32> SharePicture(TMapStream& data, bool hold);
+  // The picture decoded from data; admit, when set, hears its declared size
+  // before its pixels take memory.
+  std::unique_ptr<TBitmap32> DecodePicture(TStream& data, std::function<void(std::int64_t, std::int64_t)> admit);
+  // The pool's picture of the resource's own bytes.
+  std::shared_ptr<document::TPoolPicture> PictureOfData(TMapStream& data);
 
-  // Charges the label's budget for a picture of width x height, in place of
-  // what this resource charged before; raises EPictureTooLarge past it.
-  void ChargeLabel(std::int64_t width, std::int64_t height);
+  // Charges the owner's label for the picture (width x height pixels) in
+  // place of what this resource held before; raises EPictureTooLarge past
+  // the label's budget.
+  void HoldPicture(std::shared_ptr<document::TPoolPicture> picture, std::int64_t width, std::int64_t height);
+  void ReleaseLabel();
 
   std::shared_ptr<const TBitmap32> Shared;
-  // The budget charged and the pixels charged to it.
+  // The picture that proved a file's bytes, kept for the pool until it is
+  // shown, so that it is not decoded again.
+  std::shared_ptr<const TBitmap32> Proven;
+  // The picture held, its size, and the budget charged for it (nil while
+  // the resource belongs to no label).
+  std::shared_ptr<document::TPoolPicture> Held;
+  std::int64_t HeldWidth = 0;
+  std::int64_t HeldHeight = 0;
   std::shared_ptr<imaging::TPixelBudget> ChargedBudget;
-  std::int64_t ChargedPixels = 0;
 };

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <mutex>
-#include <tuple>
 #include <unordered_map>
 
 #include "imaging/bitmap/Bitmap32.h"
@@ -45,50 +44,45 @@ bool SameBytes(TMapStream& a, TMapStream& b) {
   return same;
 }
 
-struct TPoolEntry {
-  TPoolEntry(std::string extension, const std::shared_ptr<const TBitmap32>& picture)
-      : Extension(std::move(extension)), Picture(picture) {}
-
-  std::string Extension;
-  // Kept to compare (equal hashes alone must never show another picture)
-  // and to share with every resource that holds the same bytes.
-  TMapStream Bytes;
-  std::weak_ptr<const TBitmap32> Picture;
-};
+}  // namespace
 
 class TPicturePool {
 public:
-  // On a hit data takes the pool's blocks.
-  std::shared_ptr<const TBitmap32> Find(std::uint64_t key, TMapStream& data, const std::string& extension) {
+  // Equal bytes take the blocks of the picture found.
+  std::shared_ptr<TPoolPicture> Identify(TMapStream& data, const std::string& extension) {
+    const std::uint64_t key = HashBytes(data);
     std::lock_guard lock(Mutex);
     const auto [first, last] = Entries.equal_range(key);
     for (auto it = first; it != last; ++it) {
-      TPoolEntry& entry = it->second;
-      auto picture = entry.Picture.lock();
-      if (picture == nullptr || entry.Extension != extension || !SameBytes(entry.Bytes, data)) continue;
-      data.ShareFrom(entry.Bytes);
+      std::shared_ptr<TPoolPicture> picture = it->second.lock();
+      if (picture == nullptr || picture->Extension != extension || !SameBytes(picture->Bytes, data)) continue;
+      data.ShareFrom(picture->Bytes);
       return picture;
     }
-    return nullptr;
-  }
-
-  void Add(std::uint64_t key, const TMapStream& data, const std::string& extension,
-           const std::shared_ptr<const TBitmap32>& picture) {
-    std::lock_guard lock(Mutex);
-    TPoolEntry& entry =
-        Entries.emplace(std::piecewise_construct, std::forward_as_tuple(key), std::forward_as_tuple(extension, picture))
-            ->second;
-    entry.Bytes.ShareFrom(data);
-    // Forgotten pictures are swept out now and then, not at every request:
-    // a paste may bring tens of thousands of pictures, and a sweep walks
-    // all of them. Until then their bytes stay, so a sweep also comes once
-    // a few photographs' worth has been added.
-    BytesSinceSweep += entry.Bytes.GetSize();
-    if (Entries.size() > 2 * SizeAfterSweep || BytesSinceSweep > SweepBytes) {
+    auto picture = std::make_shared<TPoolPicture>();
+    picture->Extension = extension;
+    picture->Bytes.ShareFrom(data);
+    picture->Size = data.GetSize();
+    data.SetPosition(0);
+    Entries.emplace(key, picture);
+    // Forgotten pictures are swept out once the pool has doubled, not at
+    // every request: a paste may bring tens of thousands of pictures, and a
+    // sweep walks all of them.
+    if (Entries.size() > 2 * SizeAfterSweep) {
       DropDead();
       SizeAfterSweep = Entries.size();
-      BytesSinceSweep = 0;
     }
+    return picture;
+  }
+
+  std::shared_ptr<const TBitmap32> Decoded(TPoolPicture& picture) {
+    std::lock_guard lock(Mutex);
+    return picture.Decoded.lock();
+  }
+
+  void Remember(TPoolPicture& picture, const std::shared_ptr<const TBitmap32>& decoded) {
+    std::lock_guard lock(Mutex);
+    picture.Decoded = decoded;
   }
 
   std::size_t LiveCount() {
@@ -98,15 +92,14 @@ public:
   }
 
 private:
-  void DropDead() { std::erase_if(Entries, [](const auto& entry) { return entry.second.Picture.expired(); }); }
-
-  static constexpr std::int64_t SweepBytes = std::int64_t{64} << 20;
+  void DropDead() { std::erase_if(Entries, [](const auto& entry) { return entry.second.expired(); }); }
 
   std::mutex Mutex;
-  std::unordered_multimap<std::uint64_t, TPoolEntry> Entries;
+  std::unordered_multimap<std::uint64_t, std::weak_ptr<TPoolPicture>> Entries;
   std::size_t SizeAfterSweep = 0;
-  std::int64_t BytesSinceSweep = 0;
 };
+
+namespace {
 
 TPicturePool& Pool() {
   static TPicturePool pool;
@@ -115,14 +108,18 @@ TPicturePool& Pool() {
 
 }  // namespace
 
-std::shared_ptr<const TBitmap32> SharedPicture(TMapStream& data, const std::string& extension,
-                                               const std::function<std::unique_ptr<TBitmap32>()>& decode) {
-  const std::uint64_t key = HashBytes(data);
-  if (auto found = Pool().Find(key, data, extension)) return found;
-  std::shared_ptr<const TBitmap32> picture = decode();
-  data.SetPosition(0);
-  if (picture != nullptr) Pool().Add(key, data, extension, picture);
-  return picture;
+std::shared_ptr<TPoolPicture> IdentifyPicture(TMapStream& data, const std::string& extension) {
+  return Pool().Identify(data, extension);
+}
+
+std::shared_ptr<TPoolPicture> UnsharedPicture() { return std::make_shared<TPoolPicture>(); }
+
+std::shared_ptr<const TBitmap32> DecodedPicture(TPoolPicture& picture,
+                                                const std::function<std::unique_ptr<TBitmap32>()>& decode) {
+  if (auto alive = Pool().Decoded(picture)) return alive;
+  std::shared_ptr<const TBitmap32> decoded = decode();
+  if (decoded != nullptr) Pool().Remember(picture, decoded);
+  return decoded;
 }
 
 std::size_t LivePictureCount() { return Pool().LiveCount(); }

@@ -129,7 +129,9 @@ std::string TdocResource::GetFileExtension() const {
 
 void TdocResource::SetOwner(TdocResourceHost* owner) {
   TResourceCacheLock lock;
+  if (owner == Owner) return;
   Owner = owner;
+  OwnerChanged();
 }
 
 TsdStorage* TdocResource::GetStorage() const { return Owner != nullptr ? Owner->GetResourceArchive() : nullptr; }

@@ -113,6 +113,7 @@ public:
   // Lower-case extension of FileName, with its dot.
   std::string GetFileExtension() const;
   TdocResourceHost* GetOwner() const { return Owner; }
+  // OwnerChanged follows when the owner is another one.
   void SetOwner(TdocResourceHost* owner);
   // The owner's archive, or nil.
   TsdStorage* GetStorage() const;
@@ -165,6 +166,8 @@ protected:
   // Raises EResourceError for a file whose bytes the resource refuses.
   virtual void LoadDataFromFile(const std::string& name);
   virtual std::int64_t GetObjectSize();
+  // The resource belongs to another owner now (or to none).
+  virtual void OwnerChanged() {}
 
   // ---- the steps of moving bytes between object, memory and storage
   void EnsureData();

@@ -18,9 +18,9 @@ public:
   // take locks of its own that the main thread holds while it waits for the
   // resource cache lock.
   virtual TsdStorage* GetResourceArchive() const = 0;
-  // The pixels the decoded pictures of the label share (PictureBudget.h):
-  // the host's own, unless it belongs to a document whose budget it passes
-  // on (a page, an effect).
+  // The budget the pictures of the label share (PictureBudget.h): the
+  // host's own, unless it belongs to a document whose budget it passes on
+  // (a page, an effect).
   virtual std::shared_ptr<imaging::TPixelBudget> GetPictureBudget() const { return OwnPictureBudget; }
 
 protected:

@@ -398,6 +398,9 @@ public:
   // cache (a barcode's modules are whole pixels of the output): after a
   // zoom out it renders afresh.
   virtual bool NeedsExactCacheResolution() const { return false; }
+  // The most pixels the render cache may have; a shape that would need more
+  // at the asked resolution is cached at a lower one and scaled up when drawn.
+  virtual double MaxCachePixels() const;
   virtual void PaintToBitmap(TBitmap32& /*bitmap*/, const TdocRenderOptions& /*options*/) {}
   virtual void PaintToCanvas(TCanvas& /*canvas*/, const TdocRenderOptions& /*options*/) {}
   virtual void PaintOverChildren(TBitmap32& /*bitmap*/, const TdocRenderOptions& /*options*/) {}

@@ -17,9 +17,8 @@ using document::ScreenRound;
 
 namespace {
 
-// A cache never holds more pixels than this; a shape that would need more at
-// the asked resolution is cached at a lower one and scaled up when drawn.
-constexpr double MaxCachePixels = 1 << 24;
+// A cache never holds more pixels than this, nor a side longer than this.
+constexpr double MostCachePixels = 1 << 24;
 constexpr double MaxCacheSide = 1 << 15;
 // The sampled cache may hold this many pixels beyond twice the cache's:
 // the margins around a small turned cache.
@@ -224,6 +223,8 @@ void TdocShape::RenderShape(TBitmap32& bitmap, const TFloatRect& rect, bool dire
   if (options.Device == dtScreen) PaintOverlay(bitmap, bitmap.BoundsRect());
 }
 
+double TdocShape::MaxCachePixels() const { return MostCachePixels; }
+
 bool TdocShape::NeedsRenderCache() const {
   return ForceRenderCache || DocAngle != 0 || MasterAlpha != 255 || HasBitmapEffects();
 }
@@ -325,11 +326,12 @@ void TdocShape::RenderCache(float resolution, const TdocRenderOptions& options, 
   auto pixels = [this](double s, std::size_t before, std::size_t after, float length) {
     return std::ceil(Extents[before] * s) + std::ceil((length + Extents[after]) * s);
   };
+  const double maxPixels = std::min(MaxCachePixels(), MostCachePixels);
   for (;;) {
     const double width = pixels(scale, 0, 2, DocWidth);
     const double height = pixels(scale, 1, 3, DocHeight);
-    if (width * height <= MaxCachePixels && width <= MaxCacheSide && height <= MaxCacheSide) break;
-    scale *= 0.9 * std::min({std::sqrt(MaxCachePixels / std::max(1.0, width * height)),
+    if (width * height <= maxPixels && width <= MaxCacheSide && height <= MaxCacheSide) break;
+    scale *= 0.9 * std::min({std::sqrt(maxPixels / std::max(1.0, width * height)),
                              MaxCacheSide / std::max(1.0, width), MaxCacheSide / std::max(1.0, height)});
   }
   // Stale until the drawing below has finished.

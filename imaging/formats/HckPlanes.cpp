@@ -1,5 +1,7 @@
 #include "imaging/formats/HckPlanes.h"
 
+#include <cstring>
+
 #include "imaging/bitmap/CustomBitmap32.h"
 #include "imaging/core/LowLevel.h"
 #include "imaging/formats/RasterFormat.h"
@@ -8,62 +10,93 @@ namespace imaging {
 namespace {
 
 constexpr TColor32 kOpaque = 0xFF000000u;
+constexpr int kAlphaShift = 24;
+constexpr int kGreyShift = -1;
 
 bool BitAt(const std::uint8_t* plane, std::size_t i) { return ((plane[i / 8] >> (7 - i % 8)) & 1) != 0; }
 
-// Reads the planes one after the other.
-class TPlaneCursor {
-public:
-  TPlaneCursor(std::span<const std::uint8_t> planes, std::size_t pixels) : Planes(planes), Pixels(pixels) {}
+std::uint64_t PlaneBytes(std::uint8_t bits, std::uint64_t pixels) { return bits == 1 ? (pixels + 7) / 8 : pixels; }
 
-  const std::uint8_t* Next(std::uint8_t bits) {
-    const std::uint8_t* plane = Planes.data() + Used;
-    Used += bits == 1 ? (Pixels + 7) / 8 : Pixels;
-    return plane;
-  }
+[[noreturn]] void CorruptedPlanes() { throw ERasterError("Image file is corrupted"); }
 
-private:
-  std::span<const std::uint8_t> Planes;
-  std::size_t Pixels;
-  std::size_t Used = 0;
-};
-
-void DecodeAlpha(std::uint8_t bits, const std::uint8_t* plane, TColor32* pixels, std::size_t count) {
+void DecodeAlpha(std::uint8_t bits, const std::uint8_t* level, TColor32* pixels, std::size_t count) {
   if (bits == 0) {
     FillLongword(pixels, static_cast<std::ptrdiff_t>(count), kOpaque);
-  } else if (bits == 1) {
-    for (std::size_t i = 0; i < count; ++i) pixels[i] = BitAt(plane, i) ? kOpaque : 0;
   } else {
-    for (std::size_t i = 0; i < count; ++i) pixels[i] = static_cast<TColor32>(plane[i]) << 24;
+    for (std::size_t i = 0; i < count; ++i) pixels[i] = static_cast<TColor32>(level[i]) << 24;
   }
 }
 
-void DecodeChannel(const std::uint8_t* plane, int shift, TColor32* pixels, std::size_t count) {
+void DecodeChannel(const std::uint8_t* level, int shift, TColor32* pixels, std::size_t count) {
   const TColor32 keep = ~(TColor32{0xFF} << shift);
-  for (std::size_t i = 0; i < count; ++i) pixels[i] = (pixels[i] & keep) | static_cast<TColor32>(plane[i]) << shift;
+  for (std::size_t i = 0; i < count; ++i) pixels[i] = (pixels[i] & keep) | static_cast<TColor32>(level[i]) << shift;
 }
 
-void DecodeGrey(std::uint8_t bits, const std::uint8_t* plane, TColor32* pixels, std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i) {
-    const TColor32 level = bits == 1 ? (BitAt(plane, i) ? 0xFF : 0) : plane[i];
-    pixels[i] = (pixels[i] & kOpaque) | level * 0x010101u;
-  }
+void DecodeGrey(const std::uint8_t* level, TColor32* pixels, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) pixels[i] = (pixels[i] & kOpaque) | level[i] * 0x010101u;
 }
 
 }  // namespace
 
-void DecodeHckPlanes(const THckHeader& header, std::span<const std::uint8_t> planes, TCustomBitmap32& bitmap) {
-  if (!header.DepthsSupported() || header.PlanesSize() > planes.size() ||
-      header.PixelCount() != static_cast<std::uint64_t>(bitmap.GetWidth()) * static_cast<std::uint64_t>(bitmap.GetHeight()))
-    throw ERasterError("Image file is corrupted");
-  const std::size_t count = header.PixelCount();
-  TColor32* pixels = bitmap.GetBits();
-  TPlaneCursor cursor(planes, count);
-  DecodeAlpha(header.AlphaBits, header.AlphaBits != 0 ? cursor.Next(header.AlphaBits) : nullptr, pixels, count);
-  const std::pair<std::uint8_t, int> channels[] = {{header.RedBits, 16}, {header.GreenBits, 8}, {header.BlueBits, 0}};
-  for (const auto& [bits, shift] : channels)
-    if (bits != 0) DecodeChannel(cursor.Next(bits), shift, pixels, count);
-  if (header.GreyBits != 0) DecodeGrey(header.GreyBits, cursor.Next(header.GreyBits), pixels, count);
+void THckPlaneSource::TReader::Read(std::uint8_t* dest, std::size_t count) {
+  if (Packed) {
+    Packed->Read(dest, count);
+    return;
+  }
+  std::memcpy(dest, Raw, count);
+  Raw += count;
+}
+
+THckPlaneSource::TReader THckPlaneSource::ReaderAt(std::uint64_t position) const {
+  if (Packed) return TReader(Packed->ReaderAt(static_cast<std::size_t>(position)));
+  return TReader(Raw.data() + position);
+}
+
+THckPixelDecoder::THckPixelDecoder(const THckHeader& header, const THckPlaneSource& planes)
+    : Source(planes), Pixels(header.PixelCount()), AlphaBits(header.AlphaBits) {
+  if (!header.DepthsSupported() || header.PlanesSize() > planes.GetSize()) CorruptedPlanes();
+  std::uint64_t start = 0;
+  const std::pair<std::uint8_t, int> kinds[] = {{header.AlphaBits, kAlphaShift}, {header.RedBits, 16},
+                                                {header.GreenBits, 8},           {header.BlueBits, 0},
+                                                {header.GreyBits, kGreyShift}};
+  for (const auto& [bits, shift] : kinds) {
+    if (bits == 0) continue;
+    TPlane plane{bits, shift, start, {}};
+    if (bits == 1) {
+      plane.WholeBits.resize(static_cast<std::size_t>(PlaneBytes(1, Pixels)));
+      Source.ReaderAt(start).Read(plane.WholeBits.data(), plane.WholeBits.size());
+    }
+    Planes.push_back(std::move(plane));
+    start += PlaneBytes(bits, Pixels);
+  }
+  PlaceReaders(0);
+}
+
+void THckPixelDecoder::PlaceReaders(std::size_t first) {
+  Readers.clear();
+  for (const TPlane& plane : Planes)
+    if (plane.Bits == 8) Readers.push_back(Source.ReaderAt(plane.Start + first));
+  Next = first;
+}
+
+void THckPixelDecoder::Decode(std::size_t first, std::size_t count, TColor32* pixels) {
+  if (first > Pixels || count > Pixels - first) CorruptedPlanes();
+  if (first != Next) PlaceReaders(first);
+  Next = first + count;
+  Band.resize(count);
+  if (AlphaBits == 0) DecodeAlpha(0, nullptr, pixels, count);
+  auto reader = Readers.begin();
+  for (const TPlane& plane : Planes) {
+    if (plane.Bits == 8) {
+      (reader++)->Read(Band.data(), count);
+    } else {
+      // Black or white, transparent or opaque: the levels 0 and 255.
+      for (std::size_t i = 0; i < count; ++i) Band[i] = BitAt(plane.WholeBits.data(), first + i) ? 0xFF : 0;
+    }
+    if (plane.Shift == kAlphaShift) DecodeAlpha(plane.Bits, Band.data(), pixels, count);
+    else if (plane.Shift == kGreyShift) DecodeGrey(Band.data(), pixels, count);
+    else DecodeChannel(Band.data(), plane.Shift, pixels, count);
+  }
 }
 
 std::vector<std::uint8_t> EncodeArgbPlanes(const TCustomBitmap32& bitmap) {

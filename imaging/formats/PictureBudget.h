@@ -9,10 +9,15 @@
 // 20 pixels per millimetre is 6000 x 6000 = 36 million pixels. One picture
 // may have 64 million (8192 x 8192, 256 MB of 32-bit pixels); all pictures,
 // page backgrounds and textures of a label 128 million together (512 MB),
-// so a label can never take the machine whatever it declares.
+// so a label can never take the machine whatever it declares. A label keeps
+// its pictures as their files' bytes: together at most four bytes for each
+// pixel of its budget, what uncompressed 32-bit BMP files take, so that the
+// label's file stays within what opening it accepts.
 
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -26,8 +31,10 @@ namespace imaging {
 
 constexpr std::int64_t MaxPicturePixels = std::int64_t{64} << 20;
 constexpr std::int64_t MaxLabelPixels = std::int64_t{128} << 20;
+constexpr std::int64_t MaxLabelPictureBytes = 4 * MaxLabelPixels;
 
-enum class TPictureRefusal { Picture, Label };
+// Past a picture's pixels, the label's pixels, the label's picture bytes.
+enum class TPictureRefusal { Picture, Label, LabelBytes };
 
 // The message of a refusal: a picture of width x height pixels that is past
 // the budget of its kind (limit pixels); empty for the English one.
@@ -37,22 +44,43 @@ using TPictureRefusalWording =
 void SetPictureRefusalWording(TPictureRefusalWording wording);
 std::string PictureRefusalText(TPictureRefusal kind, std::int64_t width, std::int64_t height, std::int64_t limit);
 
-// The pixels the decoded pictures of one label take together; shared by the
-// label's resources, which charge it from any thread.
+// The pictures one label holds, shared by the label's resources, which
+// charge it from any thread. A picture is counted once however many
+// resources hold it: its holders name it by one object that stands for its
+// bytes. A held picture stays counted while its resource keeps it, decoded
+// or not, so that what a label shows it shows again after reopening.
 class TPixelBudget {
 public:
-  explicit TPixelBudget(std::int64_t limit = MaxLabelPixels) : Limit(limit) {}
+  explicit TPixelBudget(std::int64_t pixelLimit = MaxLabelPixels, std::int64_t byteLimit = MaxLabelPictureBytes)
+      : PixelLimit(pixelLimit), ByteLimit(byteLimit) {}
 
-  // Moves a charge of `from` pixels to `to` (width x height). Raises
-  // EPictureTooLarge, and charges nothing, when the growth would take the
-  // total past the limit.
-  void Recharge(std::int64_t from, std::int64_t width, std::int64_t height);
+  // The holder now holds the picture `picture` stands for, of width x height
+  // pixels and bytes bytes, in place of what it held before. Raises
+  // EPictureTooLarge, and changes nothing, when a picture no other holder
+  // holds would take the label past its pixels or its bytes.
+  void Hold(const void* holder, std::shared_ptr<const void> picture, std::int64_t width, std::int64_t height,
+            std::int64_t bytes);
+  // The holder holds nothing any more.
+  void Release(const void* holder);
   std::int64_t Used() const;
+  std::int64_t UsedBytes() const;
 
 private:
+  struct THeldPicture {
+    std::shared_ptr<const void> Picture;
+    std::int64_t Pixels;
+    std::int64_t Bytes;
+    int Holders;
+  };
+  void ReleaseLocked(const void* holder);
+
   mutable std::mutex Mutex;
-  std::int64_t Limit;
-  std::int64_t Total = 0;
+  std::int64_t PixelLimit;
+  std::int64_t ByteLimit;
+  std::int64_t Pixels = 0;
+  std::int64_t Bytes = 0;
+  std::map<const void*, THeldPicture> Pictures;
+  std::map<const void*, const void*> PictureOfHolder;
 };
 
 // Called by every decoder with the size its header states, before the

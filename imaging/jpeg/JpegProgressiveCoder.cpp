@@ -118,6 +118,7 @@ void TsdJpegProgressiveCoder::CheckScanParameters() const {
 
 void TsdJpegProgressiveCoder::DecodeScan(const std::uint8_t* data, std::size_t size, std::size_t& position) {
   CheckScanParameters();
+  Budget.Charge(Info);
   const bool dcScan = Info.SS == 0;
   const bool refine = Info.AH != 0;
   jpeg::CheckScanTables(Info, dcScan && !refine, !dcScan);

@@ -7,6 +7,7 @@
 
 #include "imaging/jpeg/JpegBlockCoder.h"
 #include "imaging/jpeg/JpegHuffman.h"
+#include "imaging/jpeg/JpegScanBudget.h"
 
 class TsdJpegProgressiveCoder : public TsdJpegBlockCoder {
 public:
@@ -24,4 +25,5 @@ private:
   std::array<Tsd8bitHuffmanDecoder, jpeg::kMaxTables> DCDecoders;
   std::array<Tsd8bitHuffmanDecoder, jpeg::kMaxTables> ACDecoders;
   int EOBRun = 0;
+  jpeg::TScanBudget Budget;
 };

@@ -19,12 +19,16 @@ int DeltaEncode(const std::uint8_t* source, std::size_t count, std::uint8_t* des
 int DeltaDecode(const std::uint8_t* source, std::size_t count, std::uint8_t* dest) {
   if (source == nullptr) return cPackNoSource;
   if (dest == nullptr) return cPackNoDest;
-  std::uint8_t previous = 0;
+  DeltaDecodeFrom(0, source, count, dest);
+  return cPackOk;
+}
+
+std::uint8_t DeltaDecodeFrom(std::uint8_t previous, const std::uint8_t* source, std::size_t count, std::uint8_t* dest) {
   for (std::size_t i = 0; i < count; ++i) {
     previous = static_cast<std::uint8_t>(source[i] + previous);
     dest[i] = previous;
   }
-  return cPackOk;
+  return previous;
 }
 
 }  // namespace imaging

@@ -1,29 +1,22 @@
-// Frequency-class packing. Byte values are ranked by frequency; rank 0 costs
-// a 2-bit class only, ranks 1-2 one index bit more, ranks 3-18 four and the
-// rest eight. Block layout (little-endian):
-//   0  u32 unpacked length L
-//   4  u32 offset of the 1-bit section      8  u32 offset of the 4-bit section
-//   12 u8  N, then the N + 1 table entries by rank
-//   class section (L / 4 + 1 bytes, four 2-bit classes a byte, low bits first)
-//   class-3 section (one byte per class-3 input byte: rank - 19)
-//   4-bit section (C2 / 2 + 1 bytes, low nibble first: rank - 3)
-//   1-bit section (C1 / 8 + 1 bytes, bit 0 first: rank - 1)
+// Frequency-class packing (the layout is in FrequencyLayout.h).
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <limits>
 
+#include "imaging/util/FrequencyLayout.h"
 #include "imaging/util/Packing.h"
 #include "platform/rtl/BinaryIO.h"
 
 namespace imaging {
 namespace {
 
-constexpr std::size_t cHeaderSize = 13;
-constexpr std::size_t cFirstClass1Rank = 1;
-constexpr std::size_t cFirstClass2Rank = 3;
-constexpr std::size_t cFirstClass3Rank = 19;
-constexpr std::size_t cValues = 256;
+constexpr std::size_t cHeaderSize = frequency::HeaderSize;
+constexpr std::size_t cFirstClass1Rank = frequency::FirstClass1Rank;
+constexpr std::size_t cFirstClass2Rank = frequency::FirstClass2Rank;
+constexpr std::size_t cFirstClass3Rank = frequency::FirstClass3Rank;
+constexpr std::size_t cValues = frequency::Values;
 
 constexpr std::uint8_t ClassOfRank(std::size_t rank) {
   if (rank >= cFirstClass3Rank) return 3;
@@ -31,7 +24,7 @@ constexpr std::uint8_t ClassOfRank(std::size_t rank) {
   return rank >= cFirstClass1Rank ? 1 : 0;
 }
 
-constexpr std::size_t cFirstRankOfClass[4] = {0, cFirstClass1Rank, cFirstClass2Rank, cFirstClass3Rank};
+using frequency::FirstRankOfClass;
 
 using TCounts = std::array<std::uint32_t, cValues>;
 
@@ -86,7 +79,7 @@ void WriteSections(const std::uint8_t* source, std::size_t count, const std::arr
   for (std::size_t i = 0; i < count; ++i) {
     const std::size_t rank = rankOf[source[i]];
     const std::uint8_t cls = ClassOfRank(rank);
-    const std::size_t code = rank - cFirstRankOfClass[cls];
+    const std::size_t code = rank - FirstRankOfClass[cls];
     classes[i / 4] |= static_cast<std::uint8_t>(cls << (2 * (i % 4)));
     if (cls == 3) {
       *class3++ = static_cast<std::uint8_t>(code);
@@ -98,68 +91,6 @@ void WriteSections(const std::uint8_t* source, std::size_t count, const std::arr
       ++bitCount;
     }
   }
-}
-
-// Bounded reading of the three index sections of a block.
-class TIndexReader {
-public:
-  TIndexReader(const std::uint8_t* block, std::size_t size, std::size_t class3, std::size_t nibbles,
-               std::size_t bits)
-      : Block(block), Size(size), Class3(class3), Nibbles(nibbles), Bits(bits) {}
-
-  // The rank coded for one byte of the given class, or false past the block's end.
-  bool NextRank(std::uint8_t cls, std::size_t& rank) {
-    std::size_t code = 0;
-    switch (cls) {
-      case 0: break;
-      case 1:
-        if (!Fetch(Bits, BitsRead / 8, code)) return false;
-        code = (code >> (BitsRead++ % 8)) & 1;
-        break;
-      case 2:
-        if (!Fetch(Nibbles, NibblesRead / 2, code)) return false;
-        code = (code >> (4 * (NibblesRead++ % 2))) & 0xF;
-        break;
-      default:
-        if (!Fetch(Class3, Class3Read++, code)) return false;
-        break;
-    }
-    rank = cFirstRankOfClass[cls] + code;
-    return true;
-  }
-
-private:
-  bool Fetch(std::size_t section, std::size_t index, std::size_t& byte) const {
-    if (section >= Size || index >= Size - section) return false;
-    byte = Block[section + index];
-    return true;
-  }
-
-  const std::uint8_t* Block;
-  std::size_t Size;
-  std::size_t Class3, Nibbles, Bits;
-  std::size_t Class3Read = 0, NibblesRead = 0, BitsRead = 0;
-};
-
-// The fixed part of a block as stored, read only when the block is long
-// enough to hold its table and its class section.
-struct TBlockHeader {
-  std::size_t Length = 0;
-  std::size_t BitSection = 0;
-  std::size_t NibbleSection = 0;
-  std::size_t LastRank = 0;
-  std::size_t ClassSection = 0;
-};
-
-bool ReadBlockHeader(const std::uint8_t* source, std::size_t sourceCount, TBlockHeader& header) {
-  if (sourceCount < cHeaderSize) return false;
-  header.Length = rtl::FromLittleEndian<std::uint32_t>(source);
-  header.BitSection = rtl::FromLittleEndian<std::uint32_t>(source + 4);
-  header.NibbleSection = rtl::FromLittleEndian<std::uint32_t>(source + 8);
-  header.LastRank = source[12];
-  header.ClassSection = cHeaderSize + header.LastRank + 1;
-  const std::size_t classBytes = header.Length / 4 + 1;
-  return header.ClassSection <= sourceCount && classBytes <= sourceCount - header.ClassSection;
 }
 
 }  // namespace
@@ -193,38 +124,6 @@ int FrequencyPack(const std::uint8_t* source, std::size_t count, std::uint8_t* d
   std::memcpy(dest + cHeaderSize, order.data(), lastRank + 1);
   WriteSections(source, count, rankOf, layout, dest);
   destCount = layout.End;
-  return cPackOk;
-}
-
-int FrequencyUnpack(const std::uint8_t* source, std::size_t sourceCount, std::uint8_t* dest,
-                    std::size_t destCapacity, std::size_t& destCount) {
-  destCount = 0;
-  if (source == nullptr) return cPackNoSource;
-  if (dest == nullptr) return cPackNoDest;
-  TBlockHeader header;
-  if (!ReadBlockHeader(source, sourceCount, header)) return cPackCorrupt;
-  if (header.Length > destCapacity) return cPackDestTooSmall;
-
-  const std::uint8_t* classes = source + header.ClassSection;
-  const std::uint8_t* table = source + cHeaderSize;
-  TIndexReader indexes(source, sourceCount, header.ClassSection + header.Length / 4 + 1, header.NibbleSection,
-                       header.BitSection);
-  for (std::size_t i = 0; i < header.Length; ++i) {
-    const std::uint8_t cls = (classes[i / 4] >> (2 * (i % 4))) & 3;
-    std::size_t rank = 0;
-    if (!indexes.NextRank(cls, rank) || rank > header.LastRank) return cPackCorrupt;
-    dest[i] = table[rank];
-  }
-  destCount = header.Length;
-  return cPackOk;
-}
-
-int FrequencyUnpackedLength(const std::uint8_t* source, std::size_t sourceCount, std::size_t& length) {
-  length = 0;
-  if (source == nullptr) return cPackNoSource;
-  TBlockHeader header;
-  if (!ReadBlockHeader(source, sourceCount, header)) return cPackCorrupt;
-  length = header.Length;
   return cPackOk;
 }
 

@@ -34,6 +34,9 @@ std::size_t PackedSizeBound(std::size_t count);
 int DeltaEncode(const std::uint8_t* source, std::size_t count, std::uint8_t* dest);
 // dest[i] = source[i] + dest[i-1] (mod 256), dest[-1] = 0. In place allowed.
 int DeltaDecode(const std::uint8_t* source, std::size_t count, std::uint8_t* dest);
+// The same going on from dest[-1] = previous; returns the last byte decoded
+// (previous when count is 0). Both buffers must be given.
+std::uint8_t DeltaDecodeFrom(std::uint8_t previous, const std::uint8_t* source, std::size_t count, std::uint8_t* dest);
 
 // Run-length stream: records of a signed control byte c; 0..127 is followed
 // by c literal bytes, -126..-1 by one byte repeated 1 - c times.

@@ -31,6 +31,16 @@ int ChainPack(std::uint8_t* source, std::size_t count, std::vector<std::uint8_t>
 int ChainUnpack(const std::uint8_t* source, std::size_t sourceCount, std::size_t count,
                 std::vector<std::uint8_t>& unpacked) {
   unpacked.clear();
+  TChainUnpacker unpacker;
+  if (const int error = unpacker.Open(source, sourceCount, count)) return error;
+  unpacked = Buffer(count);
+  unpacker.ReaderAt(0).Read(unpacked.data(), count);
+  unpacked.resize(count);
+  return cPackOk;
+}
+
+int TChainUnpacker::Open(const std::uint8_t* source, std::size_t sourceCount, std::size_t count) {
+  Block.clear();
   if (source == nullptr) return cPackNoSource;
   // The largest inner block and run-length stream a genuine chain makes.
   const std::size_t maxBlock = PackedSizeBound(count);
@@ -46,19 +56,18 @@ int ChainUnpack(const std::uint8_t* source, std::size_t sourceCount, std::size_t
   std::size_t blockLength = 0;
   if (const int error = RleUnpackedLength(runs.data(), runsLength, blockLength)) return error;
   if (blockLength > maxBlock) return cPackCorrupt;
-  std::vector<std::uint8_t> block = Buffer(blockLength);
-  if (const int error = RleUnpack(runs.data(), runsLength, block.data(), block.size(), written)) return error;
+  Block = Buffer(blockLength);
+  if (const int error = RleUnpack(runs.data(), runsLength, Block.data(), Block.size(), written)) return error;
+  if (const int error = Inner.Open(Block.data(), blockLength)) return error;
+  return Inner.Length == count ? cPackOk : cPackCorrupt;
+}
 
-  std::size_t stated = 0;
-  if (const int error = FrequencyUnpackedLength(block.data(), blockLength, stated)) return error;
-  if (stated != count) return cPackCorrupt;
-  unpacked = Buffer(count);
-  if (const int error = DeltaFrequencyUnpack(block.data(), blockLength, unpacked.data(), count, written)) {
-    unpacked.clear();
-    return error;
-  }
-  unpacked.resize(count);
-  return cPackOk;
+TChainUnpacker::TReader::TReader(const TFrequencyBlock& block, std::size_t position)
+    : Deltas(block, position), Previous(Deltas.SumBefore()) {}
+
+void TChainUnpacker::TReader::Read(std::uint8_t* dest, std::size_t count) {
+  const std::size_t decoded = Deltas.Read(dest, count);
+  Previous = DeltaDecodeFrom(Previous, dest, decoded, dest);
 }
 
 }  // namespace imaging

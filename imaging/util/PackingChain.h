@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "imaging/util/FrequencyReader.h"
+
 namespace imaging {
 
 // Packs count bytes of source, which is left delta-encoded. Returns cPackOk
@@ -21,5 +23,39 @@ int ChainPack(std::uint8_t* source, std::size_t count, std::vector<std::uint8_t>
 // another length.
 int ChainUnpack(const std::uint8_t* source, std::size_t sourceCount, std::size_t count,
                 std::vector<std::uint8_t>& unpacked);
+
+// The chain unpacked down to its inner frequency-class block, whose bytes
+// readers then unpack from any place on, as they are asked for: the
+// unpacked data never needs to be held whole.
+class TChainUnpacker {
+public:
+  TChainUnpacker() = default;
+  // Its readers point into its block.
+  TChainUnpacker(const TChainUnpacker&) = delete;
+  TChainUnpacker& operator=(const TChainUnpacker&) = delete;
+
+  // Unpacks the outer stages of sourceCount packed bytes that must stand for
+  // exactly count bytes; cPackOk, or cPackCorrupt as ChainUnpack.
+  int Open(const std::uint8_t* source, std::size_t sourceCount, std::size_t count);
+
+  class TReader {
+  public:
+    // Unpacks the next count bytes, at most those left, into dest.
+    void Read(std::uint8_t* dest, std::size_t count);
+
+  private:
+    friend class TChainUnpacker;
+    TReader(const TFrequencyBlock& block, std::size_t position);
+    TFrequencyReader Deltas;
+    std::uint8_t Previous;  // the unpacked byte before the next one
+  };
+  // A reader from byte position on (at most count); the unpacker must
+  // outlive it.
+  TReader ReaderAt(std::size_t position) const { return TReader(Inner, position); }
+
+private:
+  std::vector<std::uint8_t> Block;
+  TFrequencyBlock Inner;
+};
 
 }  // namespace imaging

@@ -1,5 +1,7 @@
 #include "tests/app/AppTestSupport.h"
 
+#include "app/LabelFile.h"
+
 #include <stdlib.h>
 
 #include <cstdlib>
@@ -28,6 +30,11 @@ void WriteBytes(const std::string& fileName, const std::string& bytes) {
 std::string ReadBytes(const std::string& fileName) {
   std::ifstream file(fileName, std::ios::binary);
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::uint8_t> DocumentBytes(const app::TLabelFileContent& content) {
+  const std::string bytes = ReadBytes(content.DocumentFile());
+  return {bytes.begin(), bytes.end()};
 }
 
 std::string EncodeWithIconvCommand(const std::string& utf8, const std::string& codePage) {

@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+namespace app {
+class TLabelFileContent;
+}
+
 namespace apptest {
 
 class TTempFolder {
@@ -25,6 +29,8 @@ private:
 
 void WriteBytes(const std::string& fileName, const std::string& bytes);
 std::string ReadBytes(const std::string& fileName);
+// The bytes of an opened label file's document member.
+std::vector<std::uint8_t> DocumentBytes(const app::TLabelFileContent& content);
 
 // Converts UTF-8 text to the code page with the iconv command, as a file a
 // user's editor would write; raises when iconv refuses.

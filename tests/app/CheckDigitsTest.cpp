@@ -28,12 +28,18 @@ const TWorkedValue WorkedValues[] = {
     {"ISBN-10 with X", pglocleisbn10, "080442957", "080442957X"},
     {"ISBN as EAN-13", pglocleponderee31, "978030640615", "9780306406157"},
     {"weighted 3-1 of nothing", pglocleponderee31, "", "0"},
-    // A character that is not a digit counts as 0 and stays as typed.
-    {"EAN-13 with a letter", pglocleean13, "4006381333A3", "4006381333A30"},
-    {"ISBN-10 with a letter", pglocleisbn10, "0306406A5", "0306406A55"},
-    // An accented letter is one character, not its two UTF-8 bytes.
-    {"EAN-13 with an accented letter", pglocleean13, "4006381333\u00e93", "4006381333\u00e930"},
-    {"UPC-A with an accented letter", pglocleupca, "\u00e03600029145", "\u00e036000291452"},
+    // A text that is not a number has no check digit, whatever its length.
+    {"EAN-13 with a letter O", pglocleean13, "4OO638133393", ""},
+    {"EAN-13 of letters", pglocleean13, "ABCDEFGHIJKL", ""},
+    {"EAN-8 with a space", pglocleean8, "963 507", ""},
+    {"UPC-A with a sign", pglocleupca, "-3600029145", ""},
+    {"EAN-14 with a letter", pglocleean14, "106141410004l", ""},
+    {"SSCC with a letter", pglocleesscc, "0061414112345678O", ""},
+    {"ISBN-10 with a letter", pglocleisbn10, "0306406A5", ""},
+    {"ISBN-10 with its X typed", pglocleisbn10, "08044295X", ""},
+    {"weighted 3-1 with a letter", pglocleponderee31, "978030640A15", ""},
+    {"EAN-13 with an accented letter", pglocleean13, "4006381333\u00e93", ""},
+    {"UPC-A with an accented letter", pglocleupca, "\u00e03600029145", ""},
 };
 
 TEST(CheckDigits, WorkedValues) {
@@ -115,11 +121,11 @@ TEST(CheckDigits, DigitSumsAndTheNextTen) {
   EXPECT_EQ(fglodizainesuperieure(91), 100);
 }
 
-TEST(CheckDigits, IsbnButtonFillsBothNumbersOnlyForNineCharacters) {
+TEST(CheckDigits, IsbnButtonFillsBothNumbersOnlyForNineDigits) {
   const TIsbnNumbers good = IsbnNumbers("030640615");
   EXPECT_EQ(good.Isbn10, "0306406152");
   EXPECT_EQ(good.Ean13, "9780306406157");
-  for (const char* wrong : {"", "03064061", "0306406152", "97803064061"}) {
+  for (const char* wrong : {"", "03064061", "0306406152", "97803064061", "O30640615", "0306 0615"}) {
     const TIsbnNumbers numbers = IsbnNumbers(wrong);
     EXPECT_EQ(numbers.Isbn10, "") << wrong;
     EXPECT_EQ(numbers.Ean13, "") << wrong;

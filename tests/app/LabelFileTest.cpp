@@ -119,9 +119,11 @@ TEST_F(LabelFileTest, AnIndependentParserReadsOurFile) {
   EXPECT_EQ(Bytes(parsedRecord.begin(), parsedRecord.end()), RecordBytes(FirstAveryRecord()));
 
   app::TBackupFile backup;
-  const app::TLabelFileContent content = app::ReadLabelFile(backup, file);
-  EXPECT_EQ(content.Document, document);
-  EXPECT_TRUE(SameRecord(content.SheetSetup, FirstAveryRecord()));
+  {
+    const app::TLabelFileContent content = app::ReadLabelFile(backup, file);
+    EXPECT_EQ(apptest::DocumentBytes(content), document);
+    EXPECT_TRUE(SameRecord(content.SheetSetup, FirstAveryRecord()));
+  }
   EXPECT_TRUE(UnpackRootEmpty());
 }
 
@@ -134,9 +136,11 @@ TEST_F(LabelFileTest, HandBuiltFileWithStoredChunksAndAFileListOpens) {
       .Stored(Bytes(document.begin() + 16384, document.end()))
       .Int(0);
   archive.Entry("sv2.tp").Packed(RecordBytes(FirstAveryRecord())).Int(0).Int(0);
-  const app::TLabelFileContent content = app::ReadLabelArchive(archive.Data);
-  EXPECT_EQ(content.Document, document);
-  EXPECT_TRUE(SameRecord(content.SheetSetup, FirstAveryRecord()));
+  {
+    const app::TLabelFileContent content = app::ReadLabelArchive(archive.Data);
+    EXPECT_EQ(apptest::DocumentBytes(content), document);
+    EXPECT_TRUE(SameRecord(content.SheetSetup, FirstAveryRecord()));
+  }
   EXPECT_TRUE(UnpackRootEmpty());
 }
 
@@ -204,29 +208,73 @@ TEST_F(LabelFileTest, ManySmallBombsStopAtTheRestoreBound) {
   EXPECT_FALSE(backup.IsBusy());
 }
 
-// Members that unpack to more than a label holds: refused through the
-// window's own component too, which keeps its own bound afterwards.
-TEST_F(LabelFileTest, MembersPastTheLabelBoundAreRefused) {
-  const auto archiveOf = [](std::int64_t chunks) {
+std::string ArchiveRefusal(const Bytes& archive) {
+  try {
+    app::ReadLabelArchive(archive);
+  } catch (const app::EArchiveError& refused) {
+    return refused.what();
+  }
+  return "not refused";
+}
+
+// Each member is held to what its kind may hold: the sheet setup to its
+// record, the document to what a label's budgets let it hold; through the
+// window's own component too, which keeps its own bounds afterwards.
+TEST_F(LabelFileTest, MembersPastWhatTheirKindHoldsAreRefused) {
+  const auto archiveWith = [](const Bytes& sheet, std::int64_t documentChunks) {
     TArchiveBuilder archive;
-    archive.Header().Member("sv2.tp", RecordBytes(FirstAveryRecord())).Entry("sv1.tp");
+    archive.Header().Member("sv2.tp", sheet).Entry("sv1.tp");
     TArchiveBuilder chunk;
     chunk.Packed(Bytes(app::ArchiveChunkSize, 'x'));
-    for (std::int64_t i = 0; i < chunks; ++i) archive.Raw(chunk.Data);
+    for (std::int64_t i = 0; i < documentChunks; ++i) archive.Raw(chunk.Data);
     return archive.Int(0).Int(0).Data;
   };
-  const std::int64_t fitting = (app::MaxLabelFileData - app::SheetSetupRecordSize) / app::ArchiveChunkSize;
-  EXPECT_EQ(app::ReadLabelArchive(archiveOf(fitting)).Document.size(),
-            static_cast<std::size_t>(fitting * app::ArchiveChunkSize));
-  EXPECT_THROW(app::ReadLabelArchive(archiveOf(fitting + 1)), app::EArchiveError);
+  const Bytes record = RecordBytes(FirstAveryRecord());
+  Bytes longRecord = record;
+  longRecord.push_back(0);
+  EXPECT_EQ(apptest::DocumentBytes(app::ReadLabelArchive(archiveWith(record, 3))).size(), 3u * app::ArchiveChunkSize);
+  EXPECT_EQ(ArchiveRefusal(archiveWith(longRecord, 3)),
+            "The archive holds more data than a label document can");
+  // A sheet setup of a chunk's size is refused as it unpacks, not read.
+  EXPECT_EQ(ArchiveRefusal(archiveWith(Bytes(app::ArchiveChunkSize, 1), 3)),
+            "The archive holds more data than a label document can");
+
+  // What a label of pictures at its budgets takes as Base64 text, and room
+  // for its shapes: far past what the former bound of 64 MB let open.
+  // 4 x ceil(536870912 / 3) Base64 characters, and 64 MiB.
+  EXPECT_EQ(app::MaxLabelDocumentSize, 715827884 + 67108864);
 
   const std::string file = Folder.File("too-much.mqv");
-  const Bytes tooMuch = archiveOf(fitting + 1);
+  const Bytes tooMuch = archiveWith(longRecord, 1);
   apptest::WriteBytes(file, std::string(tooMuch.begin(), tooMuch.end()));
   app::TBackupFile backup;
+  backup.MaxFileSize = [](const std::string&) { return std::int64_t{1}; };
   EXPECT_THROW(app::ReadLabelFile(backup, file), app::EArchiveError);
   EXPECT_EQ(backup.MaxRestoredSize, app::TBackupFile::DefaultMaxRestoredSize);
+  EXPECT_EQ(backup.MaxFileSize("sv1.tp"), 1);
   EXPECT_TRUE(UnpackRootEmpty());
+}
+
+// The document on its way into a label file stops at the bound, before it
+// takes the memory, with the reason in the interface's language.
+TEST_F(LabelFileTest, ADocumentPastTheBoundIsRefusedBeforeItIsWritten) {
+  app::TLabelDocumentStream document;
+  const Bytes start = SampleDocument(1000);
+  document.WriteBuffer(start.data(), static_cast<std::int64_t>(start.size()));
+  const std::string refusal =
+      "L'étiquette n'est pas enregistrée : un fichier d'étiquette contient au plus 746 Mo de document, et celui de "
+      "cette étiquette serait plus grand. Retirez des images ou des copies d'images.";
+  try {
+    document.SetSize(app::MaxLabelDocumentSize + 1);
+    ADD_FAILURE() << "grown past the bound";
+  } catch (const app::ELabelTooLarge& refused) {
+    EXPECT_EQ(refused.what(), refusal);
+  }
+  // A count the buffer does not hold: refused before a byte is read.
+  EXPECT_THROW(document.Write(start.data(), app::MaxLabelDocumentSize - 999), app::ELabelTooLarge);
+  EXPECT_EQ(document.GetSize(), 1000);
+  EXPECT_EQ(document.Bytes(), start);
+  EXPECT_NO_THROW(document.SetSize(4096));
 }
 
 TEST_F(LabelFileTest, EveryTruncationIsRefused) {
@@ -269,7 +317,7 @@ TEST_F(LabelFileTest, AFailedSaveLeavesTheOldFileWhole) {
   }
   EXPECT_FALSE(SaveFailsWithLimit(file, bigger, full));
   app::TBackupFile backup;
-  EXPECT_EQ(app::ReadLabelFile(backup, file).Document, bigger);
+  EXPECT_EQ(apptest::DocumentBytes(app::ReadLabelFile(backup, file)), bigger);
 }
 
 }  // namespace

@@ -123,4 +123,20 @@ TEST(LanguageFile, FilesThatAreNotLanguageFilesLeaveItUnloaded) {
   }
 }
 
+TEST(LanguageFile, OverlongLinesAreCutAndTheLinesAfterThemKeepTheirNumbers) {
+  const std::size_t kept = Tgerelanguage::MaxLineLength;
+  const std::string longName(3 * kept, 'N');
+  const std::string longText(kept * 256, 'W');
+  const TTempFolder folder;
+  WriteBytes(folder.File("l.lg"), LanguageFile(longName, "0", {"1;One", "2;" + longText, "3;Three"}));
+  Tgerelanguage language(folder.File("l.lg"));
+  ASSERT_TRUE(language.Load());
+  EXPECT_EQ(language.GetLanguageName(), longName.substr(0, kept - std::string("Langue;").size()));
+  EXPECT_EQ(language.GetFontName(), "Arial");
+  EXPECT_EQ(language.GetText(1), "One");
+  EXPECT_EQ(language.GetText(2), longText.substr(0, kept - 2));
+  EXPECT_EQ(language.GetText(3), "Three");
+  EXPECT_EQ(language.GetText(4), "");
+}
+
 }  // namespace

@@ -112,4 +112,33 @@ TEST(TextFile, LastLineWithoutLineEndAndReopening) {
   EXPECT_TRUE(file.Eof());
 }
 
+TEST(TextFile, LinesKeepTheirFirstBytesAndTheFileEndsAtItsBound) {
+  const TTempFolder folder;
+  const std::string longLine = std::string(100, 'x') + "TAIL";
+  WriteBytes(folder.File("t.txt"), "short\n" + longLine + "\r\n" + "after\r\n" + "0123456789\n" + "cut here\n");
+  TTextFile file;
+  file.KeptLineLength = 10;
+  file.ReadFileLength = 6 + longLine.size() + 2 + 7 + 11 + 3;  // up to "cut" of the last line
+  file.SetFileName(folder.File("t.txt"));
+  EXPECT_EQ(file.GetLine(), "short");
+  ASSERT_TRUE(file.ReadLine());
+  EXPECT_EQ(file.GetLine(), "xxxxxxxxxx");
+  ASSERT_TRUE(file.ReadLine());
+  EXPECT_EQ(file.GetLine(), "after");
+  EXPECT_EQ(file.GetLineCount(), 3);
+  ASSERT_TRUE(file.ReadLine());
+  EXPECT_EQ(file.GetLine(), "0123456789");
+  EXPECT_FALSE(file.ReadLine()) << "the line the bound cuts is not read";
+  EXPECT_TRUE(file.Eof());
+
+  // A bound at the very end of a file without a final line end cuts nothing.
+  WriteBytes(folder.File("u.txt"), "one\nlast");
+  TTextFile whole;
+  whole.ReadFileLength = 8;
+  whole.SetFileName(folder.File("u.txt"));
+  ASSERT_TRUE(whole.ReadLine());
+  EXPECT_EQ(whole.GetLine(), "last");
+  EXPECT_FALSE(whole.ReadLine());
+}
+
 }  // namespace

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/LanguageFile.h"
 #include "imaging/formats/PictureBudget.h"
+#include "imaging/jpeg/JpegScanBudget.h"
 #include "platform/rtl/Strings.h"
 #include "tests/app/AppTestSupport.h"
 
@@ -17,7 +19,7 @@ namespace {
 std::vector<int> UsedRows() {
   std::vector<int> rows = {1,   2,   4,   6,   67,  68,  82,  83,  84,  125, 126, 127, 128, 129, 130, 179, 180,
                            181, 182, 183, 184, 186, 187, 188, 189, 190, 191, 192, 193, 194, 195, 197, 198, 204,
-                           205, 206};
+                           205, 206, 222, 223};
   for (int n = 8; n <= 41; ++n)
     if (n != 9) rows.push_back(n);
   for (int n = 44; n <= 53; ++n) rows.push_back(n);
@@ -109,22 +111,47 @@ TEST(UiTexts, RefusedPicturesAreToldInTheLanguageOfTheService) {
   TUiTextService& service = UiTextService();
   const int language = service.GetLanguageIndex();
   const auto tooLarge = [] { imaging::AdmitPicture(10000, 9000); };
-  const auto labelFull = [] {
+  const int first = 0, second = 0;
+  const auto labelFull = [&] {
     imaging::TPixelBudget budget;
-    budget.Recharge(0, 10000, 10000);
-    budget.Recharge(0, 6000, 6000);
+    budget.Hold(&first, std::make_shared<int>(1), 10000, 10000, 0);
+    budget.Hold(&second, std::make_shared<int>(2), 6000, 6000, 0);
+  };
+  const auto filesFull = [&] {
+    imaging::TPixelBudget budget;
+    budget.Hold(&first, std::make_shared<int>(1), 1, 1, imaging::MaxLabelPictureBytes);
+    budget.Hold(&second, std::make_shared<int>(2), 30, 20, 1);
   };
   service.SetLanguageIndex(LanguageFrench);
   EXPECT_EQ(RefusalText(tooLarge),
             "L'image est trop grande (10000 x 9000 pixels) : une image a au plus 64 millions de pixels");
   EXPECT_EQ(RefusalText(labelFull), "L'image (6000 x 6000 pixels) n'est pas chargée : les images d'une étiquette ont "
                                     "au plus 128 millions de pixels à elles toutes");
+  EXPECT_EQ(RefusalText(filesFull), "L'image (30 x 20 pixels) n'est pas chargée : les fichiers des images d'une "
+                                    "étiquette font au plus 512 Mo à eux tous");
   service.SetLanguageIndex(LanguageEnglish);
   EXPECT_EQ(RefusalText(tooLarge),
             "The picture is too large (10000 x 9000 pixels): a picture may have at most 64 million pixels");
   EXPECT_EQ(RefusalText(labelFull),
             "The picture (6000 x 6000 pixels) is not loaded: the pictures of a label may have at most 128 million "
             "pixels together");
+  EXPECT_EQ(RefusalText(filesFull),
+            "The picture (30 x 20 pixels) is not loaded: the picture files of a label may hold at most 512 MB together");
+  service.SetLanguageIndex(language);
+}
+
+TEST(UiTexts, RefusedJpegScansAreToldInTheLanguageOfTheService) {
+  TUiTextService& service = UiTextService();
+  const int language = service.GetLanguageIndex();
+  service.SetLanguageIndex(LanguageFrench);
+  EXPECT_EQ(jpeg::ScanRefusalText(jpeg::TScanRefusal::Scans, 65, 64),
+            "L'image JPEG n'est pas chargée : elle a 65 passages sur une même composante, et une image en a au plus 64");
+  EXPECT_EQ(jpeg::ScanRefusalText(jpeg::TScanRefusal::CoefficientPasses, 945, 896),
+            "L'image JPEG n'est pas chargée : ses passages demandent 945 passes de coefficients sur une même "
+            "composante, et une image en demande au plus 896");
+  service.SetLanguageIndex(LanguageEnglish);
+  EXPECT_EQ(jpeg::ScanRefusalText(jpeg::TScanRefusal::Scans, 65, 64),
+            "The JPEG picture is not loaded: it has 65 scans of one component, and a picture may have at most 64");
   service.SetLanguageIndex(language);
 }
 

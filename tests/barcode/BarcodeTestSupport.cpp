@@ -14,7 +14,7 @@ namespace {
 std::pair<char, int> KindAndUnits(char module) {
   for (const auto& [first, kind] : {std::pair{'0', '0'}, std::pair{'5', '1'}, std::pair{'A', 'A'}})
     if (module >= first && module < first + 4) return {kind, module - first + 1};
-  throw std::invalid_argument(std::string("not a module character: ") + module);
+  throw std::invalid_argument("not a module character: " + std::string(1, module));
 }
 
 // Left-hand odd-parity codes (L) of EAN/UPC; right-hand codes (R) are their

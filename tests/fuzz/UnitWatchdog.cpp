@@ -5,16 +5,23 @@
 // looks at the clock; a unit that runs past LABEL_FUZZ_UNIT_SECONDS (10 by
 // default) is reported and aborted, whichever thread is busy, and libFuzzer
 // keeps the unit as it does for any crash.
+//
+// libFuzzer may run one input twice in a row (it runs it again to look for
+// a leak): the second run goes on the first one's clock, so a unit is timed
+// as a whole, both runs together.
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <thread>
+#include <vector>
 
 extern "C" int __real_LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
@@ -47,6 +54,16 @@ void Watch(std::int64_t limit) {
   }
 }
 
+// The input of the last run when it was a first run, and the time it took;
+// only the thread libFuzzer calls the target on touches them.
+std::optional<std::vector<std::uint8_t>> FirstRunInput;
+TClock::duration FirstRunSpent{};
+
+bool RepeatsFirstRun(const std::uint8_t* data, std::size_t size) {
+  return FirstRunInput && size == FirstRunInput->size() &&
+         (size == 0 || std::equal(data, data + size, FirstRunInput->begin()));
+}
+
 void StartWatchOnce() {
   static const bool started = [] {
     std::thread(Watch, UnitLimitSeconds()).detach();
@@ -59,8 +76,16 @@ void StartWatchOnce() {
 
 extern "C" int __wrap_LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   StartWatchOnce();
-  UnitStart.store(TClock::now().time_since_epoch().count());
+  const bool repeat = RepeatsFirstRun(data, size);
+  const TClock::time_point start = TClock::now() - (repeat ? FirstRunSpent : TClock::duration{});
+  UnitStart.store(start.time_since_epoch().count());
   const int result = __real_LLVMFuzzerTestOneInput(data, size);
   UnitStart.store(0);
+  if (repeat) {
+    FirstRunInput.reset();
+  } else {
+    FirstRunInput.emplace(data, data + size);
+    FirstRunSpent = TClock::now() - start;
+  }
   return result;
 }

@@ -14,6 +14,7 @@
 #include <exception>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/LabelFile.h"
 
@@ -47,6 +48,12 @@ bool Usable(const app::TSheetSetupRecord& record) {
   return true;
 }
 
+std::vector<std::uint8_t> MemberBytes(const app::TLabelFileContent& content) {
+  TMemoryStream bytes;
+  bytes.LoadFromFile(content.DocumentFile());
+  return bytes.Bytes();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -59,17 +66,20 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  app::TLabelFileContent content;
+  std::vector<std::uint8_t> document;
+  app::TSheetSetupRecord sheet;
   try {
-    content = app::ReadLabelArchive({data, size});
+    const app::TLabelFileContent content = app::ReadLabelArchive({data, size});
+    document = MemberBytes(content);
+    sheet = content.SheetSetup;
   } catch (const std::exception&) {
     Require(UnpackRootEmpty());
     return 0;
   }
   Require(UnpackRootEmpty());
-  Require(Usable(content.SheetSetup));
-  const auto again = app::ReadLabelArchive(app::BuildLabelArchive(content.Document, content.SheetSetup));
-  Require(again.Document == content.Document);
-  Require(app::EncodeSheetSetupRecord(again.SheetSetup) == app::EncodeSheetSetupRecord(content.SheetSetup));
+  Require(Usable(sheet));
+  const app::TLabelFileContent again = app::ReadLabelArchive(app::BuildLabelArchive(document, sheet));
+  Require(MemberBytes(again) == document);
+  Require(app::EncodeSheetSetupRecord(again.SheetSetup) == app::EncodeSheetSetupRecord(sheet));
   return 0;
 }

@@ -22,6 +22,16 @@
 
 namespace imagingtest {
 
+// Whether the tests run under AddressSanitizer, where heavy pictures take
+// many times as long: tests whose point survives a smaller picture use one.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool Sanitized = true;
+#elif defined(__has_feature)
+constexpr bool Sanitized = __has_feature(address_sanitizer);
+#else
+constexpr bool Sanitized = false;
+#endif
+
 // V(X, Y, W) per channel: (Y x 256 + 128 + W x (X - Y)) >> 8.
 inline TColor32 RefV(TColor32 x, TColor32 y, std::uint32_t w) {
   TColor32 r = 0;

@@ -75,6 +75,16 @@ TEST(XmlParser, WorkedExamplesValuesAndAttributes) {
   EXPECT_EQ(r->FindChild("h")->GetChild(1)->WriteToString(), "y ") << "without CR nothing is trimmed";
 }
 
+// References to the characters XML 1.0 cannot carry raw resolve as any
+// other: NUL and the other controls, U+FFFE and U+FFFF.
+TEST(XmlParser, ReferencesToControlCharactersAndNoncharactersResolve) {
+  TXmlDocument doc;
+  doc.ReadFromString("<r a=\"&#0;&#x1d;\"><c>a&#0;b&#1;&#x1F;&#X4;</c><n>&#xFFFE;&#65535;</n></r>");
+  EXPECT_EQ(doc.GetRoot()->ReadAttrString("a"), std::string("\0\x1D", 2));
+  EXPECT_EQ(doc.GetRoot()->ReadChildString("c"), std::string("a\0b\x01\x1F\x04", 6));
+  EXPECT_EQ(doc.GetRoot()->ReadChildString("n"), "\xEF\xBF\xBE\xEF\xBF\xBF");
+}
+
 // An element that holds only text and closes with its exact name is read at
 // once; a close tag with a blank before ">" takes the general path. Both must
 // give the same value, as written and as read.

@@ -32,7 +32,12 @@ bool SizeFitsHeader(TMemoryStream& stream) {
   const std::int64_t width = rtl::FromLittleEndian<std::int32_t>(bytes + 18);
   const std::int64_t height = rtl::FromLittleEndian<std::int32_t>(bytes + 22);
   if (width < 0 || height == INT32_MIN) return false;
-  return stream.GetSize() == kBmpHeadersSize + 4 * width * (height < 0 ? -height : height);
+  const std::int64_t rows = height < 0 ? -height : height;
+  // Divided rather than multiplied: sides of 2^31 make a product of bytes
+  // past any 64-bit number.
+  const std::int64_t pixelBytes = stream.GetSize() - kBmpHeadersSize;
+  if (width == 0 || rows == 0) return pixelBytes == 0;
+  return pixelBytes % (4 * width) == 0 && pixelBytes / (4 * width) == rows;
 }
 
 std::vector<std::uint8_t> DecodeBuffer(const TXmlNode& element, std::size_t size) {

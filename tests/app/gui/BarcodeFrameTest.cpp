@@ -5,7 +5,8 @@
 // say why inside the frame, in words that wrap and stay inside it at every
 // size, and preview, print and export refuse them by name before asking for
 // anything. The human-readable text of a barcode that can be drawn stays in
-// its frame, EAN digits apart.
+// its frame, EAN digits apart. The number the status bar names for an EAN
+// value is the one the frame shows and paper carries.
 
 #include <QApplication>
 #include <QClipboard>
@@ -15,6 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
@@ -33,6 +35,7 @@
 #include "tests/barcode/BarcodeTestSupport.h"
 #include "tests/document/control/EditorTestSupport.h"
 #include "tests/platform/qt/ModalAnswer.h"
+#include "tests/platform/qt/PdfProbe.h"
 #include "widgets/UniEdit.h"
 #include "xml/XmlDocument.h"
 
@@ -198,6 +201,21 @@ struct BarcodeFrameTest : MainWindowTest, ::testing::WithParamInterface<int> {
     EXPECT_EQ(shape.GetRefusal(), pgloretlibmessage(UiTextValueRefused));
     ExpectRefusedByName(TryOutputs(), value, UiTextValueRefused);
   }
+  // One label printed to a PDF file, read back at 300 dpi by zbar.
+  std::vector<bctest::TScan> PrintOneLabel() {
+    const std::string pdf = Folder.File("printed.pdf");
+    std::filesystem::remove(pdf);
+    ClickTab(*Form, Form->TabParapage);
+    Form->CombImprimante->setCurrentText(TPrinter::PdfPrinterName);
+    Form->pagetypeimpression->setCurrentWidget(Form->tabimpetiquette);
+    Form->enbetiquette->setText("1");
+    Form->enuetidebut->setText("1");
+    Form->GetSheets().AskPdfFileName = [pdf] { return pdf; };
+    QTest::mouseClick(Form->SpImprime, Qt::LeftButton);
+    ClickTab(*Form, Form->Tabparaetiquette);
+    const TGrayPage page = RenderPdfPage(pdf, 1, 300);
+    return bctest::ScanGrey(page.Pixels, page.Width, page.Height);
+  }
   void ExpectRefusedByName(const TRefusals& refusals, const QString& value, int why) {
     const QString barcode = QString::fromStdString(pgloretlibmessage(UiTextBarcode));
     const QString reason = QString::fromStdString(pgloretlibmessage(why));
@@ -251,6 +269,58 @@ TEST_P(BarcodeFrameTest, TheRefusalWrapsInsideTheFrameAtEverySize) {
     ExpectRefusalInside(shape, what);
     EXPECT_EQ(shape.GetRefusal(), pgloretlibmessage(UiTextCheckDigitIsWrong)) << what;
   }
+}
+
+// An EAN-13 value typed in the panel: the number the status bar names is
+// the one the label shows and the one that prints. Padded with zeros to 13
+// digits, a value whose last digit is not the check digit is reported with
+// the correct number, and refused in its frame and by every output as a
+// wrong 13th digit is; typed in its place, the number named is drawn and
+// printed. Twelve digits get their check digit, named and printed alike.
+TEST_P(BarcodeFrameTest, TheNumberTheStatusBarNamesIsTheOneTheLabelShowsAndPrints) {
+  Start();
+  TdocBarCodeShape& shape = DrawBarcode(5, 5, 55, 30);
+  ChooseType("CodeEAN13");
+  const auto told = [this] { return Form->statusBar()->currentMessage(); };
+  const auto named = [](int text, const char* number) {
+    return QString::fromStdString(pgloretlibmessage(text)) + QString::fromLatin1(number);
+  };
+  // A drawn barcode is hit on its bars, a refused one on the words of its
+  // refusal, which begin at its top left.
+  const auto select = [this, &shape](float x, float y) {
+    QTest::mouseClick(Form->Fdocument->viewport(), Qt::LeftButton, Qt::NoModifier, At(x, y));
+    ASSERT_EQ(Core().GetFocusShape(), &shape);
+    ASSERT_TRUE(Panel().isVisible());
+  };
+  const struct {
+    const char* Typed;
+    const char* Named;
+  } wrongs[] = {{"1234567890", "0001234567895"}, {"12345678901", "0012345678905"}, {"4006381333932", "4006381333931"}};
+  for (const auto& wrong : wrongs) {
+    TypeValue(wrong.Typed);
+    EXPECT_EQ(told(), named(UiTextWrongCheckDigit, wrong.Named)) << wrong.Typed;
+    Deselect();
+    ExpectRefusalInside(shape, wrong.Typed);
+    EXPECT_EQ(shape.GetRefusal(), pgloretlibmessage(UiTextCheckDigitIsWrong)) << wrong.Typed;
+    ExpectRefusedByName(TryOutputs(), wrong.Typed, UiTextCheckDigitIsWrong);
+
+    select(6, 6);
+    TypeValue(wrong.Named);
+    EXPECT_EQ(told(), "") << wrong.Named;
+    Deselect();
+    // A scanner reads an EAN-13 number with a leading zero as UPC-A.
+    const std::vector<bctest::TScan> expected = {
+        wrong.Named[0] == '0' ? bctest::TScan{"UPC-A", wrong.Named + 1} : bctest::TScan{"EAN-13", wrong.Named}};
+    EXPECT_EQ(Grab(shape).Scan(), expected) << wrong.Named;
+    EXPECT_EQ(PrintOneLabel(), expected) << wrong.Named;
+    select(30, 15);
+  }
+  TypeValue("123456789012");
+  EXPECT_EQ(told(), named(UiTextCheckDigitAdded, "1234567890128"));
+  Deselect();
+  const std::vector<bctest::TScan> added = {{"EAN-13", "1234567890128"}};
+  EXPECT_EQ(Grab(shape).Scan(), added);
+  EXPECT_EQ(PrintOneLabel(), added);
 }
 
 // Judged on the picture the export dialog puts on the clipboard at 12

@@ -147,7 +147,8 @@ TEST_F(MainWindowTest, AFileThatCannotBeOpenedLeavesTheLabelAsItWas) {
   // A good label with a sheet width no edit can hold, and a sheet setup with no label.
   app::TSheetSetupRecord damagedRecord;
   damagedRecord.SheetWidth = -3;
-  const auto damaged = app::BuildLabelArchive(app::ReadLabelFile(*form.BackupFile1, good).Document, damagedRecord);
+  const auto damaged =
+      app::BuildLabelArchive(apptest::DocumentBytes(app::ReadLabelFile(*form.BackupFile1, good)), damagedRecord);
   const auto notADocument = app::BuildLabelArchive(std::vector<std::uint8_t>(3000, 0x5A), app::TSheetSetupRecord());
   const struct {
     const char* Case;
@@ -253,7 +254,7 @@ TEST_F(MainWindowTest, ALabelNamingAFileThatIsNoPictureOpensWithoutItAndNeverEmb
 
   const std::string again = Folder.File("saved-again.mqv");
   form.SaveLabelFile(again);
-  const std::vector<std::uint8_t> document = app::ReadLabelFile(*form.BackupFile1, again).Document;
+  const std::vector<std::uint8_t> document = apptest::DocumentBytes(app::ReadLabelFile(*form.BackupFile1, again));
   const std::string bytes(document.begin(), document.end());
   EXPECT_EQ(bytes.find("hunter2"), std::string::npos);
   EXPECT_EQ(bytes.find(xml::EncodeBase64(secret.data(), secret.size()).substr(0, 20)), std::string::npos);

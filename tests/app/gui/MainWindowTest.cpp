@@ -3,6 +3,7 @@
 // label commands, the units, and grabs of a designed label.
 
 #include <filesystem>
+#include <functional>
 
 #include <QAbstractButton>
 #include <QAction>
@@ -349,13 +350,14 @@ TEST_F(MainWindowTest, ZOrderCommandsMoveTheSelection) {
   EXPECT_EQ(core.GetShapes(1), line);
 }
 
-// A right click on the label at the page point (mm), and the item chosen
-// from the menu it opens.
-void ChooseFromLabelMenu(app::TForm1& form, QPointF pointMm, QAction* item) {
-  bool chosen = false;
-  qttest::AnswerNext<QMenu>("the label's menu", [&chosen, item](QMenu& menu) {
-    chosen = menu.actions().contains(item);
-    QTest::mouseClick(&menu, Qt::LeftButton, Qt::NoModifier, menu.actionGeometry(item).center());
+// A right click on the label at the page point (mm); answer looks at the
+// menu it opens, which is closed with Escape when the answer leaves it open.
+void OpenLabelMenu(app::TForm1& form, QPointF pointMm, const std::function<void(QMenu&)>& answer) {
+  bool opened = false;
+  qttest::AnswerNext<QMenu>("the label's menu", [&opened, &answer](QMenu& menu) {
+    opened = true;
+    answer(menu);
+    if (menu.isVisible()) QTest::keyClick(&menu, Qt::Key_Escape);
   });
   QWidget* viewport = form.Fdocument->viewport();
   const QPoint at = doctest::PagePixel(form.Fdocument->Core(), static_cast<float>(pointMm.x()),
@@ -363,7 +365,18 @@ void ChooseFromLabelMenu(app::TForm1& form, QPointF pointMm, QAction* item) {
   QTest::mouseClick(viewport, Qt::RightButton, Qt::NoModifier, at);
   QContextMenuEvent menuKey(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
   QApplication::sendEvent(viewport, &menuKey);
-  EXPECT_TRUE(chosen);
+  EXPECT_TRUE(opened);
+}
+
+// The item chosen from the label's menu by a click; a disabled item takes
+// no click and the menu is closed.
+void ChooseFromLabelMenu(app::TForm1& form, QPointF pointMm, QAction* item) {
+  bool listed = false;
+  OpenLabelMenu(form, pointMm, [&listed, item](QMenu& menu) {
+    listed = menu.actions().contains(item);
+    QTest::mouseClick(&menu, Qt::LeftButton, Qt::NoModifier, menu.actionGeometry(item).center());
+  });
+  EXPECT_TRUE(listed);
 }
 
 TEST_F(MainWindowTest, TheActionListHoldsTheOrderAndZoomActions) {
@@ -439,6 +452,63 @@ TEST_F(MainWindowTest, OrderMenuItemsTriggerTheirActions) {
   QTest::mouseClick(form.sppremierplan, Qt::LeftButton);
   ChooseFromLabelMenu(form, {30, 30}, form.mmettreanvantplan);
   EXPECT_EQ(core.GetShapes(0), upper);
+}
+
+// The tool buttons and the label menu's items follow their actions: a
+// disabled action shows a disabled button and item, a hidden one neither,
+// and both come back with it; the action list does the same for all five.
+TEST_F(MainWindowTest, ButtonsAndMenuItemsFollowTheirActionsStateAndVisibility) {
+  app::TForm1& form = Show();
+  TdocDocumentCore& core = form.Fdocument->Core();
+  core.GetShapes(core.AddShape(app::TForm1::NewShape(app::TForm1::ikFrame)))->SetDocFrame(10, 10, 40, 40, 0);
+  Focus(form, core.GetShapes(0));
+  const struct {
+    QToolButton* Button;
+    QAction* Item;
+    QAction* Action;
+  } links[] = {{form.spzoomplus, form.mzoomplus, form.mazoomplus},
+               {form.spzoommoins, form.mzoommoins, form.mazoommoins},
+               {form.spzoompage, form.mzoompleinepage, form.mazoompage},
+               {form.sparriereplan, form.mmettreenarriereplan, form.maarriereplan},
+               {form.sppremierplan, form.mmettreanvantplan, form.maavantplan}};
+  // What a person sees of each button and item: "enabled", "disabled" or
+  // "hidden"; the items as the label's menu shows them.
+  const auto seen = [&] {
+    std::vector<std::string> states;
+    for (const auto& link : links)
+      states.push_back(!link.Button->isVisible() ? "hidden" : link.Button->isEnabled() ? "enabled" : "disabled");
+    OpenLabelMenu(form, {30, 30}, [&](QMenu& menu) {
+      for (const auto& link : links) {
+        const bool shown = menu.actions().contains(link.Item) && link.Item->isVisible() &&
+                           !menu.actionGeometry(link.Item).isEmpty();
+        states.push_back(!shown ? "hidden" : link.Item->isEnabled() ? "enabled" : "disabled");
+      }
+    });
+    return states;
+  };
+  const auto all = [](const char* state) { return std::vector<std::string>(10, state); };
+  ASSERT_EQ(seen(), all("enabled"));
+  for (std::size_t i = 0; i < std::size(links); ++i) {
+    SCOPED_TRACE(links[i].Action->objectName().toStdString());
+    std::vector<std::string> expected = all("enabled");
+    links[i].Action->setEnabled(false);
+    expected[i] = expected[i + std::size(links)] = "disabled";
+    EXPECT_EQ(seen(), expected);
+    links[i].Action->setEnabled(true);
+    EXPECT_EQ(seen(), all("enabled"));
+    links[i].Action->setVisible(false);
+    expected[i] = expected[i + std::size(links)] = "hidden";
+    EXPECT_EQ(seen(), expected);
+    links[i].Action->setVisible(true);
+    EXPECT_EQ(seen(), all("enabled"));
+  }
+  form.maction->setEnabled(false);
+  EXPECT_EQ(seen(), all("disabled"));
+  form.maction->setEnabled(true);
+  form.maction->setVisible(false);
+  EXPECT_EQ(seen(), all("hidden"));
+  form.maction->setVisible(true);
+  EXPECT_EQ(seen(), all("enabled"));
 }
 
 TEST_F(MainWindowTest, AboutBoxShowsTheVersionAndSixLines) {

@@ -352,6 +352,10 @@ TEST_F(PropertyPanelTest, WithoutAFocusedShapeEditsChangeNothing) {
   EXPECT_FLOAT_EQ(frame->GetDocLeft(), 5.0f);
 }
 
+// Where a grab is written for a person to look at: the test's temporary
+// folder, never the folder the tests run from.
+QString GrabFile(const char* fileName) { return QString::fromStdString(::testing::TempDir()) + "/" + fileName; }
+
 // The designed label grabbed in French and English for a person to look at;
 // the test checks that the label area holds the drawn shapes.
 void GrabDesignedLabel(PropertyPanelTest& test, int languageIndex, const char* fileName) {
@@ -367,7 +371,7 @@ void GrabDesignedLabel(PropertyPanelTest& test, int languageIndex, const char* f
   EXPECT_EQ(barcode.GetText(), "4006381333931");
   QApplication::processEvents();
   const QImage image = test.Form->grab().toImage();
-  ASSERT_TRUE(image.save(fileName));
+  ASSERT_TRUE(image.save(GrabFile(fileName)));
   const QImage label = test.Form->Fdocument->viewport()->grab().toImage();
   int dark = 0;
   for (int y = 0; y < label.height(); ++y)
@@ -379,9 +383,9 @@ TEST_F(PropertyPanelTest, GrabOfADesignedLabelInFrench) {
   GrabDesignedLabel(*this, 1, "main-window-fr.png");
   // The other tabs, for the same look.
   Form->PageControl1->setCurrentIndex(1);
-  EXPECT_TRUE(Form->grab().save("main-window-fr-page.png"));
+  EXPECT_TRUE(Form->grab().save(GrabFile("main-window-fr-page.png")));
   Form->PageControl1->setCurrentIndex(2);
-  EXPECT_TRUE(Form->grab().save("main-window-fr-calculators.png"));
+  EXPECT_TRUE(Form->grab().save(GrabFile("main-window-fr-calculators.png")));
 }
 TEST_F(PropertyPanelTest, GrabOfADesignedLabelInEnglish) { GrabDesignedLabel(*this, 2, "main-window-en.png"); }
 

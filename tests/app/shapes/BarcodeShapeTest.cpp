@@ -1,15 +1,21 @@
 // The barcode shape on a page: its layout in the frame for the worked
 // frames, the text band, the text size in millimetres at every resolution,
-// frames too small for the symbol, values the symbology refuses, and the
-// check digits of EAN and UPC values.
+// frames too small for the symbol, values the symbology refuses, the
+// check digits of EAN and UPC values as the panel reports them, and the fit
+// judged as on paper on the screen and in thumbnails.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <random>
+#include <string>
 #include <vector>
 
 #include "ShapeTestSupport.h"
+#include "app/BarcodeValueRule.h"
+#include "app/UiTexts.h"
+#include "platform/rtl/Strings.h"
 #include "document/shape/ClassRegistry.h"
 #include "document/effects/Effect.h"
 
@@ -17,6 +23,7 @@ namespace {
 
 using shapetest::IsDark;
 using shapetest::ScanAll;
+using shapetest::TScan;
 using shapetest::TTestPage;
 
 // An effect that only widens the shape's render margins, as a shadow does:
@@ -334,6 +341,112 @@ TEST(BarcodeShape, TheReadableTextShrinksIntoANarrowFrameAtEveryPosition) {
     EXPECT_GT(all.Left, static_cast<int>(Left * Resolution)) << position;
     EXPECT_LT(all.Right, static_cast<int>((Left + Width) * Resolution) - 1) << position;
     EXPECT_EQ(ScanAll(*bitmap), (std::vector<TScan>{{"CODE-39", "1234567890"}})) << position;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+constexpr float PaperDpm = static_cast<float>(TdocBarCodeShape::PrintDotsPerMm);
+
+std::string WithoutLeadingZeros(const std::string& digits) {
+  const std::size_t first = digits.find_first_not_of('0');
+  return first == std::string::npos ? "" : digits.substr(first);
+}
+
+std::string RandomDigitsOf(std::mt19937& random, std::size_t count) {
+  std::string digits;
+  for (std::size_t i = 0; i < count; ++i) digits += static_cast<char>('0' + random() % 10);
+  return digits;
+}
+
+// What the panel tells about an EAN or UPC value of any length is what the
+// label draws and prints: the number it names scans from the drawing (a
+// scanner drops leading zeros of a UPC-A read as EAN-13), and a value it
+// reports wrong is refused in the frame and at print, as a wrong last digit
+// is; the corrected number it names draws and scans.
+TEST(BarcodeEanValue, TheLabelDrawsTheNumberThePanelNamesAndRefusesWhatItReportsWrong) {
+  const struct {
+    TBarcodeType Typ;
+    std::size_t Digits;
+  } symbologies[] = {{bcCodeEAN8, 8}, {bcCodeEAN13, 13}, {bcCodeUPC_A, 12}};
+  std::mt19937 random(46);
+  const std::string wrong = pgloretlibmessage(UiTextCheckDigitIsWrong);
+  for (const auto& symbology : symbologies) {
+    std::vector<std::string> values = {"", "123", " 1234567 "};
+    if (symbology.Digits == 13) values.insert(values.end(), {"1234567890", "12345678901", "0012345678905"});
+    for (std::size_t length = 1; length <= symbology.Digits; ++length)
+      for (int i = 0; i < 2; ++i) values.push_back(RandomDigitsOf(random, length));
+    for (const std::string& value : values) {
+      const std::string what = std::string(BCdata[symbology.Typ].Name) + " \"" + value + '"';
+      const TBarcodeValue panel = CheckBarcodeValue(symbology.Typ, value);
+      ASSERT_NE(panel.Verdict, TBarcodeValueVerdict::Refused) << what;
+      TTestPage page(80, 40);
+      TdocBarCodeShape& shape = page.AddBarcode(symbology.Typ, panel.Value, 5, 5, 70, 30);
+      shape.GetBarcode()->SetShowText(bcoNone);
+      const auto drawn = page.Render(PaperDpm);
+      const std::vector<TScan> read = ScanAll(*drawn);
+      const std::string atPrint = RefusedBarcodeMessage(page.Page(), PaperDpm);
+      std::string named = panel.Value;
+      if (panel.Verdict == TBarcodeValueVerdict::WrongCheckDigit) {
+        EXPECT_EQ(shape.GetRefusal(), wrong) << what;
+        EXPECT_TRUE(read.empty()) << what;
+        EXPECT_NE(atPrint.find(wrong), std::string::npos) << what << ": " << atPrint;
+        named = panel.Corrected;
+        shape.GetBarcode()->SetText(named);
+        shape.Refresh();
+        EXPECT_EQ(RefusedBarcodeMessage(page.Page(), PaperDpm), "") << what << " corrected to " << named;
+        const auto corrected = page.Render(PaperDpm);
+        ASSERT_EQ(ScanAll(*corrected).size(), 1u) << what << " corrected to " << named;
+        EXPECT_EQ(WithoutLeadingZeros(ScanAll(*corrected)[0].second), WithoutLeadingZeros(named)) << what;
+        continue;
+      }
+      if (panel.Verdict == TBarcodeValueVerdict::Accepted) named = rtl::Trim(value);
+      EXPECT_EQ(shape.GetRefusal(), "") << what;
+      EXPECT_EQ(atPrint, "") << what;
+      ASSERT_EQ(read.size(), 1u) << what;
+      EXPECT_EQ(WithoutLeadingZeros(read[0].second), WithoutLeadingZeros(named)) << what;
+    }
+  }
+}
+
+// Whether a barcode fits its frame is judged at the resolution of paper on
+// the screen, at any zoom, and in thumbnails: a symbol paper takes is drawn
+// there, however coarse their pixels, and one paper refuses is refused
+// there too, as it is at print.
+TEST(BarcodeFit, TheScreenAndThumbnailsRefuseOnlyWhatPaperRefuses) {
+  // 95 modules: one dot a module needs 8 mm at the paper's 11.8 dots per mm.
+  const float resolutions[] = {0.8f, 2.0f, 5.905512f, 23.62f};
+  for (const float width : {12.0f, 6.0f}) {
+    TTestPage page(40, 30);
+    TdocBarCodeShape& shape = page.AddBarcode(bcCodeEAN13, "400638133393", 5, 5, width, 20);
+    const bool printed = RefusedBarcodeMessage(page.Page(), PaperDpm).empty();
+    ASSERT_EQ(printed, width == 12.0f);
+    for (const float resolution : resolutions)
+      for (const bool miniature : {false, true}) {
+        const std::string what = std::to_string(width) + " mm at " + std::to_string(resolution) +
+                                 (miniature ? " in a thumbnail" : " on screen");
+        const auto bitmap = page.Render(resolution, miniature ? dtPrinter : dtScreen, miniature);
+        if (!printed) {
+          EXPECT_EQ(shape.GetRefusal(), pgloretlibmessage(UiTextBarcodeTooWide)) << what;
+          continue;
+        }
+        EXPECT_EQ(shape.GetRefusal(), "") << what;
+        EXPECT_EQ(shape.GetPaintError(), "") << what;
+        // Bars, or the shades they reduce to, across most of the frame's
+        // middle row.
+        const int row = static_cast<int>(15 * resolution);
+        int first = -1, last = -1;
+        for (int x = static_cast<int>(5 * resolution); x < static_cast<int>((5 + width) * resolution); ++x)
+          if ((bitmap->GetPixel(x, row) & 0xFF) < 200) {
+            if (first < 0) first = x;
+            last = x;
+          }
+        EXPECT_GE(last - first + 1, static_cast<int>(0.6 * width * resolution)) << what;
+      }
+    // An exported image at a resolution the symbol does not fit is refused.
+    EXPECT_NE(RefusedBarcodeMessage(page.Page(), 2.0), "");
   }
 }
 

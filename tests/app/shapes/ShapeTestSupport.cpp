@@ -31,12 +31,17 @@ TdocBarCodeShape& TTestPage::AddBarcode(TBarcodeType typ, const std::string& tex
 }
 
 std::unique_ptr<TBitmap32> TTestPage::Render(float resolution, int bandRows) {
+  return Render(resolution, dtPrinter, false, bandRows);
+}
+
+std::unique_ptr<TBitmap32> TTestPage::Render(float resolution, TDeviceType device, bool miniature, int bandRows) {
   const float width = PageShape.GetDocWidth(), height = PageShape.GetDocHeight();
   auto bitmap = std::make_unique<TBitmap32>();
   bitmap->SetSize(static_cast<int>(width * resolution + 0.5f), static_cast<int>(height * resolution + 0.5f));
   bitmap->Clear(clWhite32);
   TdocRenderOptions options;
-  options.Device = dtPrinter;
+  options.Device = device;
+  options.Miniature = miniature;
   options.Color = clWhite32 & 0x00FFFFFFu;  // the page's colour, clear, as printing sets it
   options.Resolution = resolution;
   options.BitmapResolution = resolution;

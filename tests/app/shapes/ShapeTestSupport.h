@@ -26,6 +26,9 @@ public:
   // The page at resolution dots per millimetre on white; with bandRows,
   // drawn band by band of that many rows, as printing draws a page.
   std::unique_ptr<TBitmap32> Render(float resolution, int bandRows = 0);
+  // The same for a device other than the printer's; a miniature is drawn as
+  // thumbnails are.
+  std::unique_ptr<TBitmap32> Render(float resolution, TDeviceType device, bool miniature = false, int bandRows = 0);
   TdocShape& Page() { return PageShape; }
 
 private:

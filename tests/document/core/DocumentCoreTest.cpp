@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -604,6 +605,43 @@ TEST_F(DocumentCoreTest, HitProbesByTheRingRule) {
   Doc.SetHitSensitivity(0.25f);
   EXPECT_EQ(Doc.GetHitProbes().size(), 13u);
   EXPECT_EQ(Doc.GetHitProbes()[9], (TPoint{1, 1}));
+}
+
+// The ring rule, n = 4 x sensitivity rounded, 4n + 5 probes, diagonals at
+// n x 0.71 rounded, bounded by the smallest ring (n = 2) and the largest
+// (n = 64); every count and offset worked by hand.
+TEST_F(DocumentCoreTest, HitProbeRingsStayBetweenTheSmallestAndTheLargest) {
+  struct TRing {
+    float Sensitivity;
+    std::size_t Count;
+    TPoint First, LastAxis, FirstDiagonal;
+  };
+  const float inf = std::numeric_limits<float>::infinity();
+  const TRing rings[] = {
+      {10.0f, 165, {40, 0}, {0, -1}, {28, 28}},     // n 40, d 28.4 -> 28
+      {15.8f, 257, {63, 0}, {0, -1}, {45, 45}},     // n 63.2 -> 63, d 44.73 -> 45
+      {15.9f, 261, {64, 0}, {0, -1}, {45, 45}},     // n 63.6 -> 64, d 45.44 -> 45
+      {16.0f, 261, {64, 0}, {0, -1}, {45, 45}},
+      {16.2f, 261, {64, 0}, {0, -1}, {45, 45}},     // 64.8: the largest ring
+      {250.0f, 261, {64, 0}, {0, -1}, {45, 45}},    // 4 x 250 = 1000
+      {1e6f, 261, {64, 0}, {0, -1}, {45, 45}},
+      {inf, 261, {64, 0}, {0, -1}, {45, 45}},
+      {std::numeric_limits<float>::max(), 261, {64, 0}, {0, -1}, {45, 45}},
+      {0.0f, 13, {2, 0}, {0, -1}, {1, 1}},          // n 2, d 1.42 -> 1
+      {-3.0f, 13, {2, 0}, {0, -1}, {1, 1}},
+      {-inf, 13, {2, 0}, {0, -1}, {1, 1}},
+      {std::numeric_limits<float>::quiet_NaN(), 13, {2, 0}, {0, -1}, {1, 1}},
+  };
+  for (const TRing& ring : rings) {
+    Doc.SetHitSensitivity(ring.Sensitivity);
+    const auto probes = Doc.GetHitProbes();
+    ASSERT_EQ(probes.size(), ring.Count) << ring.Sensitivity;
+    EXPECT_EQ(probes[0], (TPoint{0, 0})) << ring.Sensitivity;
+    EXPECT_EQ(probes[1], ring.First) << ring.Sensitivity;
+    EXPECT_EQ(probes[ring.Count - 5], ring.LastAxis) << ring.Sensitivity;
+    EXPECT_EQ(probes[ring.Count - 4], ring.FirstDiagonal) << ring.Sensitivity;
+    EXPECT_EQ(probes[ring.Count - 1], (TPoint{-ring.FirstDiagonal.X, -ring.FirstDiagonal.Y})) << ring.Sensitivity;
+  }
 }
 
 // ---- timer

@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "EffectTestSupport.h"
 #include "document/effects/GradientEffects.h"
@@ -84,6 +87,32 @@ TEST(GradientEffectTest, PalettesFromTwoColoursFillMethodsAndStops) {
   effect.ColorStops.AddStop(0xFF00FF00u, 0.5);
   effect.Prepare();
   EXPECT_EQ(effect.GetPalette()[0], effect.Color1);
+}
+
+// Every pair of channel values mixed at fractions where double and extended
+// precision could part: halves and quarters (ties), the palette's steps,
+// fractions too small for a double to hold 1 - t exactly, the last float
+// below 1, and stray values from either side of the range. The reference
+// mixes in extended precision and rounds through the floating-point state.
+TEST(GradientEffectTest, ColourMixesRoundAsInExtendedPrecision) {
+  std::vector<float> fractions{0, 1, 0.5f, 0.25f, 0.75f, 0.125f, 0.375f, 1e-30f, std::ldexp(1.0f, -21),
+                               std::ldexp(1.0f, -22), std::ldexp(1.0f, -21) * 1.5f, 1 - std::ldexp(1.0f, -24),
+                               -0.5f, 1.5f};
+  for (int i : {1, 2, 127, 128, 200, 254}) fractions.push_back(static_cast<float>(i) * 0.003921569f);
+  std::mt19937 random(11);
+  std::uniform_real_distribution<float> any(0, 1);
+  for (int i = 0; i < 6; ++i) fractions.push_back(any(random));
+  for (const float t : fractions) {
+    const long double f = std::clamp(static_cast<long double>(t), 0.0L, 1.0L);
+    int wrong = 0;
+    for (std::uint32_t a = 0; a < 256; ++a)
+      for (std::uint32_t b = 0; b < 256; ++b) {
+        const auto want = static_cast<TColor32>(std::nearbyint((1 - f) * a + f * b));
+        wrong += LerpColor(a * 0x01010101u, b * 0x01010101u, t) != want * 0x01010101u;
+      }
+    EXPECT_EQ(wrong, 0) << "t = " << t;
+  }
+  EXPECT_EQ(LerpColor(0xFF204060u, 0x00FFFFFFu, std::nanf("")), 0xFF204060u);
 }
 
 // Wavelength to colour as the spectrum is described, in double.

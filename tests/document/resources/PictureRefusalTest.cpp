@@ -6,15 +6,20 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "tests/document/core/StorFile.h"
 #include "document/core/DocumentCore.h"
 #include "document/page/Page.h"
+#include "document/shapes/BitmapShape.h"
+#include "imaging/bitmap/Bitmap32.h"
 #include "imaging/formats/PictureBudget.h"
 #include "platform/rtl/Stream.h"
 #include "tests/document/resources/PictureXml.h"
+#include "tests/imaging/ImagingTestSupport.h"
 #include "tests/imaging/formats/TinyHugeBmp.h"
 #include "xml/Base64.h"
 
@@ -100,6 +105,72 @@ TEST_F(PictureRefusalTest, ThePicturesOfALabelShareOneBudget) {
   Problems.clear();
   Open({{"Index.xml", "<Document/>"}, {"Page0001.xml", Page(1, "", shapes)}});
   EXPECT_EQ(Problems.size(), 8u - Fitting);
+}
+
+// The pictures of the label's picture shapes, from the top.
+std::vector<TdocBitmapResource*> PictureResources(TdocDocumentCore& doc) {
+  std::vector<TdocBitmapResource*> images;
+  for (int i = 0; i < doc.ShapeCount(); ++i)
+    if (auto* shape = dynamic_cast<TdocBitmapShape*>(doc.GetShapes(i))) images.push_back(&shape->GetImage());
+  return images;
+}
+
+bool Shown(TdocBitmapResource& image) {
+  TdocResourceAccess access(image);
+  try {
+    return image.GetSharedBitmap() != nullptr;
+  } catch (const EPictureTooLarge&) {
+    return false;
+  }
+}
+
+// Two shapes of one picture and a third picture fit the label; once the
+// cache has let every picture go, the second shape of the shared picture is
+// drawn first: it still counts once, and everything is shown again.
+TEST_F(PictureRefusalTest, APictureShownByTwoShapesCountsOnceAfterTheCacheLetsItGo) {
+  const std::string shared = TinyHugeBmp(8000, 6000, 1), other = TinyHugeBmp(8192, 5000, 2);
+  static_assert(std::int64_t{8000} * 6000 * 2 + std::int64_t{8192} * 5000 > imaging::MaxLabelPixels);
+  Open({{"Index.xml", "<Document/>"},
+        {"Page0001.xml", Page(1, "", PictureShape(shared) + PictureShape(shared) + PictureShape(other))}});
+  EXPECT_TRUE(Problems.empty()) << testing::PrintToString(Problems);
+  const std::int64_t used = std::int64_t{8000} * 6000 + std::int64_t{8192} * 5000;
+  EXPECT_EQ(Doc.GetPictureBudget()->Used(), used);
+  const std::vector<TdocBitmapResource*> images = PictureResources(Doc);
+  ASSERT_EQ(images.size(), 3u);
+  for (TdocBitmapResource* image : images) image->Unload();
+  for (const std::size_t i : {1u, 2u, 0u}) EXPECT_TRUE(Shown(*images[i])) << i;
+  EXPECT_EQ(Doc.GetPictureBudget()->Used(), used);
+}
+
+// A picture decoded before its shape joins the label (as an inserted one
+// is) is charged when it joins, and given back when it leaves; one the
+// label has no room for is not shown.
+TEST_F(PictureRefusalTest, APictureIsChargedWhenItsShapeJoinsTheLabel) {
+  const imagingtest::ScratchFolder folder("picture_refusal");
+  const auto pictureShape = [&folder](int seed) {
+    const std::string file = folder.File("photo" + std::to_string(seed) + ".bmp");
+    const std::string bytes = TinyHugeBmp(6000, 4000, static_cast<std::uint8_t>(seed));
+    std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    auto shape = std::make_unique<TdocBitmapShape>();
+    shape->GetImage().LoadFromFile(file);
+    EXPECT_TRUE(Shown(shape->GetImage()));
+    return shape;
+  };
+  Doc.New();
+  constexpr std::int64_t Photo = 6000 * 4000;
+  for (int i = 0; i < 5; ++i) {
+    Doc.AddShape(pictureShape(i));
+    EXPECT_EQ(Doc.GetPictureBudget()->Used(), (i + 1) * Photo);
+  }
+  // Its file's bytes are counted too, as the label keeps them.
+  EXPECT_EQ(Doc.GetPictureBudget()->UsedBytes(), 5 * 64);
+  Doc.AddShape(pictureShape(5));
+  EXPECT_EQ(Doc.GetPictureBudget()->Used(), 5 * Photo);
+  EXPECT_FALSE(Shown(*PictureResources(Doc)[5]));
+  Doc.DeleteShape(0);
+  EXPECT_EQ(Doc.GetPictureBudget()->Used(), 4 * Photo);
+  EXPECT_TRUE(Shown(*PictureResources(Doc)[4])) << "room again: the last one is shown";
+  EXPECT_EQ(Doc.GetPictureBudget()->Used(), 5 * Photo);
 }
 
 }  // namespace

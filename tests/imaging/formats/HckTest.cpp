@@ -10,6 +10,11 @@
 #include "tests/imaging/ImagingTestSupport.h"
 #include "imaging/formats/HckGraphic.h"
 #include "imaging/formats/HckImage.h"
+#include "imaging/formats/HckPlanes.h"
+#include "imaging/formats/ImageFiler.h"
+#include "imaging/formats/PictureBudget.h"
+#include "imaging/resample/BoxDownsample.h"
+#include "imaging/util/Packing.h"
 #include "platform/rtl/BinaryIO.h"
 
 using namespace hcktest;
@@ -234,4 +239,103 @@ TEST(Hck, PicturesLargerThanTheTargetAreReducedByBoxAveraging) {
   graphic.LoadFromStream(s);
   EXPECT_EQ(graphic.GetPixelFormat(), pf32bit);
   EXPECT_EQ(graphic.GetSurface().Bits[4002], grey(1, 1));
+}
+
+namespace {
+
+// A stored 8-bit grey picture whose grey is x / 7 + 3 x (y / 5), as bytes.
+std::uint8_t BandedGrey(int x, int y) { return static_cast<std::uint8_t>(x / 7 + 3 * (y / 5)); }
+
+Bytes StoredBandedGreyFile(std::int32_t width, std::int32_t height) {
+  Bytes file = Header(Fields(0, 0, 8, 0, width, height));
+  file.reserve(file.size() + std::size_t(width) * std::size_t(height));
+  Bytes row(static_cast<std::size_t>(width));
+  for (int y = 0; y < height; ++y) {
+    if (y % 5 == 0)
+      for (int x = 0; x < width; ++x) row[static_cast<std::size_t>(x)] = BandedGrey(x, y);
+    file.insert(file.end(), row.begin(), row.end());
+  }
+  return file;
+}
+
+// The banded grey picture of width x height reduced at once, as reduced
+// holds it. Under the sanitizers, which take many seconds for it, the
+// loading itself is the point (they watch the band).
+void ExpectReducedAsAWhole(const TCustomBitmap32& reduced, int width, int height) {
+  if (imagingtest::Sanitized) return;
+  TCustomBitmap32 whole, expected;
+  whole.SetSize(width, height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      whole.GetBits()[std::size_t(y) * std::size_t(width) + std::size_t(x)] = 0xFF000000u | BandedGrey(x, y) * 0x010101u;
+  expected.SetSize(reduced.GetWidth(), reduced.GetHeight());
+  imaging::BoxDownsample32(expected, expected.BoundsRect(), whole, whole.BoundsRect());
+  EXPECT_TRUE(Pixels(reduced) == Pixels(expected));
+}
+
+}  // namespace
+
+TEST(Hck, PicturesPastTheBudgetLoadReducedAndTheBudgetJudgesTheReducedSize) {
+  // 72 million pixels, more than a loaded picture may have, load as
+  // 4000 x 3556: the budget is asked about those, as the label charges them.
+  const Bytes file = StoredBandedGreyFile(9000, 8000);
+  std::vector<std::pair<std::int64_t, std::int64_t>> admitted;
+  TCustomBitmap32 reduced;
+  {
+    const imaging::TPictureAdmission admission([&](std::int64_t w, std::int64_t h) { admitted.emplace_back(w, h); });
+    TMemoryStream s;
+    Fill(s, file);
+    imaging::LoadRasterFromStream(s, ".hck", reduced, 0, TSize{0, 0});
+  }
+  ASSERT_EQ(Size(reduced), (TSize{4000, 3556}));
+  EXPECT_EQ(admitted, (std::vector<std::pair<std::int64_t, std::int64_t>>{{4000, 3556}}));
+  // Loaded whole, the same picture is past the budget.
+  EXPECT_EQ(ErrorOf<EPictureTooLarge>([&] { Load(file, reduced, 0, TSize{0, 0}); }),
+            "The picture is too large (9000 x 8000 pixels): a picture may have at most 64 million pixels");
+  ExpectReducedAsAWhole(reduced, 9000, 8000);
+}
+
+TEST(Hck, VeryWidePicturesReduceInBandsOfTheirTallestRowSpan) {
+  // 204000 x 155 into 4000 x 3: source row spans of 51, 52 and 52 rows,
+  // while 16 MB of pixels are 20 such rows.
+  TCustomBitmap32 reduced;
+  Load(StoredBandedGreyFile(204000, 155), reduced, 0, TSize{4000, 155});
+  ASSERT_EQ(Size(reduced), (TSize{4000, 3}));
+  ExpectReducedAsAWhole(reduced, 204000, 155);
+}
+
+TEST(Hck, APictureToReduceHasAtMostTwiceTheBudgetOfPixels) {
+  // Refused from the header alone, before any pixel data is looked at.
+  const Bytes lying = Concat({Header(Fields(8, 8, 8, 1, 16384, 8193)), PackedPixelData(Bytes(16, 1))});
+  EXPECT_EQ(LoadError(lying),
+            "The picture is too large (16384 x 8193 pixels): a picture may have at most 128 million pixels");
+  EXPECT_EQ(THckImage::MaxReducedSourcePixels, 128 << 20);
+  // One pixel row fewer is read, and found short of data.
+  EXPECT_EQ(LoadError(Concat({Header(Fields(8, 8, 8, 1, 16384, 8192)), PackedPixelData(Bytes(16, 1))})),
+            "Unable to decompress");
+}
+
+TEST(Hck, PackedPlanesDecodeInBandsOfAnyOrderAsAWhole) {
+  TCustomBitmap32 picture, whole;
+  FillRandom(picture, 37, 23, 11);
+  const Bytes file = Saved(picture);
+  Load(file, whole, 0, TSize{0, 0});
+  ASSERT_EQ(Pixels(whole), Pixels(picture));
+  // The planes of the same file, decoded in bands from the last to the first.
+  std::array<std::uint8_t, kHckHeaderSize> headerBytes{};
+  std::copy_n(file.begin(), kHckHeaderSize, headerBytes.begin());
+  const THckHeader header = imaging::DecodeHckHeader(headerBytes);
+  // After the header, the raw and the packed length.
+  auto unpacker = std::make_unique<imaging::TChainUnpacker>();
+  ASSERT_EQ(unpacker->Open(file.data() + 32, file.size() - 32, header.RawSize()), imaging::cPackOk);
+  imaging::THckPlaneSource source(std::move(unpacker), header.RawSize());
+  imaging::THckPixelDecoder decoder(header, source);
+  std::vector<TColor32> bands(37 * 23);
+  for (std::size_t first = 37 * 23; first > 0;) {
+    const std::size_t count = std::min<std::size_t>(first, 100);
+    first -= count;
+    decoder.Decode(first, count, bands.data() + first);
+  }
+  EXPECT_EQ(bands, Pixels(picture));
+  EXPECT_THROW(decoder.Decode(37 * 23 - 5, 6, bands.data()), ERasterError);
 }

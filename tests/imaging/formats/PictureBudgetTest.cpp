@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -38,27 +39,48 @@ TEST(PictureBudget, APictureHasAtMost64MillionPixelsWhateverItsSidesAre) {
   EXPECT_NE(AdmitError(-1, 5), "no error");
 }
 
-TEST(PictureBudget, ALabelsPicturesShareOneBudgetAndACheckReplacesThePicturesLastCharge) {
-  TPixelBudget budget(100);
-  budget.Recharge(0, 6, 10);  // 60
+std::string HoldError(TPixelBudget& budget, const void* holder, const std::shared_ptr<const void>& picture,
+                      std::int64_t width, std::int64_t height, std::int64_t bytes) {
+  return imagingtest::ErrorOf<EPictureTooLarge>([&] { budget.Hold(holder, picture, width, height, bytes); });
+}
+
+// Holders name their picture by one object: a picture shown by many holders
+// counts once, and goes only with its last holder; a holder that takes
+// another picture gives its last one back.
+TEST(PictureBudget, ALabelsPicturesShareOneBudgetAndEachCountsOnceHoweverManyHoldIt) {
+  TPixelBudget budget(100, 1000);
+  const auto p = std::make_shared<int>(1), q = std::make_shared<int>(2), r = std::make_shared<int>(3);
+  const int a = 0, b = 0, c = 0;
+  budget.Hold(&a, p, 6, 10, 300);
+  budget.Hold(&b, p, 6, 10, 300);
   EXPECT_EQ(budget.Used(), 60);
-  budget.Recharge(60, 5, 10);  // the same picture, smaller now
+  EXPECT_EQ(budget.UsedBytes(), 300);
+  EXPECT_EQ(HoldError(budget, &c, q, 5, 10, 300),
+            "The picture (5 x 10 pixels) is not loaded: the pictures of a label may have at most 0 million pixels "
+            "together");
+  // a gives p back, but b still shows it.
+  EXPECT_NE(HoldError(budget, &a, q, 5, 10, 300), "no error");
+  EXPECT_EQ(budget.Used(), 60) << "a refusal charges nothing";
+  budget.Release(&b);
+  EXPECT_EQ(HoldError(budget, &a, q, 5, 10, 300), "no error");
   EXPECT_EQ(budget.Used(), 50);
-  budget.Recharge(0, 5, 10);  // a second picture: exactly full
+  EXPECT_EQ(budget.UsedBytes(), 300);
+  EXPECT_EQ(HoldError(budget, &c, r, 5, 10, 701),
+            "The picture (5 x 10 pixels) is not loaded: the picture files of a label may hold at most 0 MB together");
+  EXPECT_EQ(HoldError(budget, &c, r, 5, 10, 700), "no error");  // exactly full
   EXPECT_EQ(budget.Used(), 100);
-  try {
-    budget.Recharge(0, 1, 1);
-    ADD_FAILURE() << "a pixel past the budget was charged";
-  } catch (const EPictureTooLarge& refused) {
-    EXPECT_STREQ(refused.what(), "The picture (1 x 1 pixels) is not loaded: the pictures of a label may have at "
-                                 "most 0 million pixels together");
-  }
-  EXPECT_EQ(budget.Used(), 100) << "a refusal charges nothing";
-  budget.Recharge(50, 0, 0);  // one picture gone
+  EXPECT_EQ(budget.UsedBytes(), 1000);
+  EXPECT_EQ(HoldError(budget, &b, q, 5, 10, 300), "no error") << "a picture held already costs nothing";
+  budget.Release(&a);
+  budget.Release(&c);
   EXPECT_EQ(budget.Used(), 50);
-  EXPECT_NO_THROW(budget.Recharge(0, INT32_MAX, 0));
-  EXPECT_THROW(budget.Recharge(0, INT32_MAX, INT32_MAX), EPictureTooLarge);
-  EXPECT_EQ(budget.Used(), 50);
+  budget.Release(&b);
+  budget.Release(&b);
+  EXPECT_EQ(budget.Used(), 0);
+  EXPECT_EQ(budget.UsedBytes(), 0);
+  EXPECT_EQ(HoldError(budget, &a, p, INT32_MAX, 0, 0), "no error");
+  EXPECT_NE(HoldError(budget, &b, q, INT32_MAX, INT32_MAX, 0), "no error");
+  EXPECT_EQ(budget.Used(), 0);
 }
 
 // The decoders tell the admission of their thread the sides their header

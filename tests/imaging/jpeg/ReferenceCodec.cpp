@@ -35,7 +35,8 @@ void Attach(j_common_ptr info, ErrorManager& manager) {
 
 }  // namespace
 
-std::vector<std::uint8_t> ReferenceEncode(const Image& image, const EncodeSettings& settings) {
+std::vector<std::uint8_t> ReferenceEncode(const Image& image, const EncodeSettings& settings,
+                                          const std::vector<ScanStep>& script) {
   jpeg_compress_struct info{};
   ErrorManager errors;
   Attach(reinterpret_cast<j_common_ptr>(&info), errors);
@@ -71,6 +72,21 @@ std::vector<std::uint8_t> ReferenceEncode(const Image& image, const EncodeSettin
     }
     info.scan_info = scans.data();
     info.num_scans = image.Components;
+  }
+  std::vector<jpeg_scan_info> scripted;
+  for (const ScanStep& step : script) {
+    jpeg_scan_info scan{};
+    scan.comps_in_scan = 1;
+    scan.component_index[0] = step.Component;
+    scan.Ss = step.Ss;
+    scan.Se = step.Se;
+    scan.Ah = step.Ah;
+    scan.Al = step.Al;
+    scripted.push_back(scan);
+  }
+  if (!scripted.empty()) {
+    info.scan_info = scripted.data();
+    info.num_scans = static_cast<int>(scripted.size());
   }
   jpeg_start_compress(&info, TRUE);
   const std::size_t stride = static_cast<std::size_t>(image.Width) * static_cast<std::size_t>(image.Components);

@@ -21,6 +21,13 @@ struct Image {
   }
 };
 
+// One scan of a progressive script: one component, coefficients Ss..Se,
+// successive approximation bits Ah and Al.
+struct ScanStep {
+  int Component;
+  int Ss, Se, Ah, Al;
+};
+
 struct EncodeSettings {
   int Quality = 85;
   int HorSampling = 2;  // luma sampling factors
@@ -32,7 +39,10 @@ struct EncodeSettings {
   bool SeparateScans = false;  // sequential, one scan per component
 };
 
-std::vector<std::uint8_t> ReferenceEncode(const Image& image, const EncodeSettings& settings);
+// A non-empty script replaces the scans of the settings (a progressive one
+// when its first scan is not a whole sequential one).
+std::vector<std::uint8_t> ReferenceEncode(const Image& image, const EncodeSettings& settings,
+                                          const std::vector<ScanStep>& script = {});
 
 // The decoded picture and what the reference decoder read from the header.
 struct DecodeResult {

@@ -250,3 +250,62 @@ TEST(PackingChain, PacksAsTheFourStagesByHandAndRefusesAnotherLengthCutOrLyingDa
   packed[0] = packed[1] = packed[2] = packed[3] = 0xFF;
   EXPECT_EQ(ChainUnpack(packed.data(), packed.size(), raw.size(), out), cPackCorrupt);
 }
+
+TEST(PackingChain, ReadersFromAnyPlaceGiveTheBytesFromThereOnInPiecesOfAnySize) {
+  std::mt19937 random(9);
+  for (std::size_t pixels : {1, 5, 333, 20011}) {
+    const Bytes raw = Planes(pixels, random);
+    Bytes scratch = raw, packed;
+    ASSERT_EQ(ChainPack(scratch.data(), scratch.size(), packed), cPackOk);
+    TChainUnpacker unpacker;
+    ASSERT_EQ(unpacker.Open(packed.data(), packed.size(), raw.size()), cPackOk);
+    // Every plane start, places within class bytes and the very end.
+    std::vector<std::size_t> places = {0, 1, 2, 3, pixels, 2 * pixels + 1, 3 * pixels, raw.size() - 1, raw.size()};
+    for (int i = 0; i < 20; ++i) places.push_back(std::uniform_int_distribution<std::size_t>(0, raw.size())(random));
+    for (const std::size_t place : places) {
+      TChainUnpacker::TReader reader = unpacker.ReaderAt(place);
+      Bytes read;
+      while (read.size() < raw.size() - place) {
+        const std::size_t piece = std::uniform_int_distribution<std::size_t>(1, 4099)(random);
+        Bytes part(piece);
+        reader.Read(part.data(), piece);  // stops at the end
+        part.resize(std::min(piece, raw.size() - place - read.size()));
+        read.insert(read.end(), part.begin(), part.end());
+      }
+      EXPECT_TRUE(std::equal(read.begin(), read.end(), raw.begin() + static_cast<std::ptrdiff_t>(place)))
+          << pixels << " from " << place;
+    }
+  }
+}
+
+TEST(Unpackers, ABlockNamingARankPastItsTableIsRefusedWhateverTheClass) {
+  // One entry of each class in turn, its index one past a table of 19
+  // ranks (0 to 18) or of 20 (0 to 19): refused, or decoded to the entry.
+  const Bytes table = Table(19);
+  struct TCase {
+    std::uint8_t Class;
+    Bytes Index;  // the index section's bytes: class 3, 4-bit or 1-bit
+    std::uint8_t LastRank;
+    bool Refused;
+  };
+  const TCase cases[] = {{3, {0}, 18, true}, {3, {0}, 19, false}, {2, {15}, 17, true},
+                         {2, {15}, 18, false}, {1, {1}, 1, true},  {1, {1}, 2, false}};
+  for (const TCase& c : cases) {
+    // Sections: classes (1 byte), class 3 (its byte, if any), 4-bit and
+    // 1-bit (a byte each).
+    const std::size_t classes = 13 + c.LastRank + 1, class3 = classes + 1;
+    const std::size_t nibbles = class3 + (c.Class == 3 ? 1 : 0), bits = nibbles + 1;
+    Bytes block = Concat({BlockHeader(1, static_cast<std::uint32_t>(bits), static_cast<std::uint32_t>(nibbles), c.LastRank),
+                          Bytes(table.begin(), table.begin() + c.LastRank + 1), Bytes{c.Class}});
+    if (c.Class == 3) block.push_back(c.Index[0]);
+    block.push_back(c.Class == 2 ? c.Index[0] : 0);
+    block.push_back(c.Class == 1 ? c.Index[0] : 0);
+    ASSERT_EQ(block.size(), bits + 1) << int(c.Class);
+    Bytes out;
+    const int code = Apply(FrequencyUnpack, block, 1, out);
+    EXPECT_EQ(code, c.Refused ? cPackCorrupt : cPackOk) << int(c.Class) << " " << int(c.LastRank);
+    if (!c.Refused) {
+      EXPECT_EQ(out, Bytes{table[c.LastRank]}) << int(c.Class);
+    }
+  }
+}

@@ -134,10 +134,13 @@ TEST(XmlBitmap, MissingOrLyingSizesLoadNothingOrAreRefusedWithTheReason) {
   EXPECT_EQ(bitmap->GetWidth(), 2) << "nothing stored leaves the bitmap alone";
   // A stream whose own sides do not make its size: a taller picture than the
   // pixels stored, or more bytes than its pixels need.
-  Bytes taller = bmp, longer = bmp;
+  // Sides of 2^31 - 1 each, whose product of bytes no 64-bit number holds.
+  Bytes taller = bmp, longer = bmp, widest = bmp;
   taller[22] = 100;
   longer.insert(longer.end(), 4, 0);
-  for (const Bytes& lying : {taller, longer})
+  for (int i : {18, 19, 20, 22, 23, 24}) widest[i] = 0xFF;
+  widest[21] = widest[25] = 0x7F;
+  for (const Bytes& lying : {taller, longer, widest})
     EXPECT_EQ(LoadResult(Stored(hcktest::ChainPackedByHand(Planes(lying)), lying.size())), corrupt);
   // Packed data that unpacks well but is no bitmap: the BMP reader says so.
   Parse(doc, Stored(hcktest::ChainPackedByHand(Bytes(64, 'x')), 64));
