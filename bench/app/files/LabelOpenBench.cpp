@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -77,7 +78,8 @@ std::string ProgramsLabel(const std::vector<std::uint8_t>& document) {
 
 void Open(const std::string& fileName) {
   app::TBackupFile backup;
-  if (app::ReadLabelFile(backup, fileName).Document.size() != kDocumentSize) throw std::runtime_error("not read");
+  if (std::filesystem::file_size(app::ReadLabelFile(backup, fileName).DocumentFile()) != kDocumentSize)
+    throw std::runtime_error("not read");
 }
 
 void OpenALabelOfAMillionChunks(benchmark::State& state) {
