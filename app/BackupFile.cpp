@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/rtl/BinaryIO.h"
@@ -124,15 +125,14 @@ std::int32_t ChunkByteCount(std::int32_t length) {
   return length < 0 ? -length : length;
 }
 
-// One chunk as a complete zlib stream of at most one chunk's size: a
-// stream that would inflate to more fails, whatever it claims.
-std::optional<std::vector<std::uint8_t>> Inflate(const std::vector<std::uint8_t>& packed) {
-  std::vector<std::uint8_t> plain(ArchiveChunkSize);
-  uLongf size = ArchiveChunkSize;
+// One chunk as a complete zlib stream of at most one chunk's size, into
+// plain (which holds a chunk): a stream that would inflate to more fails,
+// whatever it claims. The inflated size, nullopt on failure.
+std::optional<std::size_t> Inflate(std::span<const std::uint8_t> packed, std::span<std::uint8_t> plain) {
+  uLongf size = static_cast<uLongf>(plain.size());
   if (::uncompress(plain.data(), &size, packed.data(), static_cast<uLong>(packed.size())) != Z_OK)
     return std::nullopt;
-  plain.resize(size);
-  return plain;
+  return size;
 }
 
 // The piece as a zlib stream when that is shorter than the piece itself.
@@ -386,39 +386,150 @@ bool TBackupFile::Restore(const std::string& archiveName, const std::string& tar
   return result;
 }
 
+// One file's data read out of the archive through a buffer: an archive may
+// cut a file into a million chunks of a byte, and reading each length and
+// each chunk from the archive itself would cost a system call each. Every
+// count is checked against what the archive still holds, and the archive is
+// left right after the bytes taken, also when reading fails.
+class TBackupFile::TArchiveChunkReader {
+public:
+  explicit TArchiveChunkReader(TStream& archive)
+      : Archive(archive), Start(archive.GetPosition()), Left(archive.Remaining()) {}
+  ~TArchiveChunkReader() {
+    try {
+      Archive.SetPosition(Start + Taken);
+    } catch (...) {  // the failure that ends the reading is the one to report
+    }
+  }
+  TArchiveChunkReader(const TArchiveChunkReader&) = delete;
+  TArchiveChunkReader& operator=(const TArchiveChunkReader&) = delete;
+
+  // count bytes that must still be in the archive.
+  void Require(std::int64_t count) const {
+    if (count > Left - Taken) Damaged("it ends too early");
+  }
+  std::int32_t Length() {
+    std::uint8_t bytes[4];
+    Take(bytes, 4);
+    return rtl::FromLittleEndian<std::int32_t>(bytes);
+  }
+  void Take(std::uint8_t* dest, std::int64_t count) {
+    Require(count);
+    while (count > 0) {
+      if (Taken < BufferStart || Taken >= BufferStart + static_cast<std::int64_t>(Buffer.size())) Fill();
+      const std::int64_t offset = Taken - BufferStart;
+      const std::int64_t n = std::min(count, static_cast<std::int64_t>(Buffer.size()) - offset);
+      std::copy_n(Buffer.data() + offset, n, dest);
+      dest += n;
+      Taken += n;
+      count -= n;
+    }
+  }
+  void Skip(std::int64_t count) {
+    Require(count);
+    Taken += count;
+  }
+
+private:
+  static constexpr std::int64_t BufferSize = 65536;
+
+  void Fill() {
+    BufferStart = Taken;
+    Buffer.resize(static_cast<std::size_t>(std::min(BufferSize, Left - Taken)));
+    Archive.SetPosition(Start + Taken);
+    Archive.ReadBuffer(Buffer.data(), static_cast<std::int64_t>(Buffer.size()));
+  }
+
+  TStream& Archive;
+  const std::int64_t Start;
+  const std::int64_t Left;  // bytes the archive held behind Start
+  std::int64_t Taken = 0;
+  std::int64_t BufferStart = 0;
+  std::vector<std::uint8_t> Buffer;
+};
+
+// The restored bytes of a file, handed to the output in large writes.
+class TBackupFile::TRestoredBytes {
+public:
+  explicit TRestoredBytes(TStream& output) : Output(output) {}
+
+  void Add(const std::uint8_t* bytes, std::size_t count) {
+    Pending.insert(Pending.end(), bytes, bytes + count);
+    if (Pending.size() >= WriteSize) Flush();
+  }
+  void Flush() {
+    const std::vector<std::uint8_t> bytes = std::exchange(Pending, {});
+    Output.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+  }
+  // What was restored before a failure stays written, as it would have
+  // been chunk by chunk.
+  void FlushQuietly() noexcept {
+    try {
+      Flush();
+    } catch (...) {  // the failure that ends the restore is the one to report
+    }
+  }
+
+private:
+  static constexpr std::size_t WriteSize = 262144;
+  TStream& Output;
+  std::vector<std::uint8_t> Pending;
+};
+
 void TBackupFile::RestoreFileData(TStream& archive, TStream* output, bool write) {
+  TArchiveChunkReader reader(archive);
   std::array<std::uint8_t, 4> tag{};
-  Require(archive, 4);
-  archive.ReadBuffer(tag.data(), 4);
+  reader.Take(tag.data(), 4);
   const auto end = std::find(tag.begin(), tag.end(), 0);
   if (std::string_view(reinterpret_cast<const char*>(tag.data()), end - tag.begin()) != "EC2")
     throw EArchiveError(BackupErrorText(beInvalidArchiveType));
-  write = write && output;
+  if (!(write && output)) {
+    RestoreChunks(reader, nullptr);
+    return;
+  }
+  TRestoredBytes restored(*output);
+  try {
+    RestoreChunks(reader, &restored);
+  } catch (...) {
+    restored.FlushQuietly();
+    throw;
+  }
+  restored.Flush();
+}
+
+void TBackupFile::RestoreChunks(TArchiveChunkReader& reader, TRestoredBytes* restored) {
+  std::array<std::uint8_t, ArchiveChunkSize> bytes{}, plain{};
+  std::int64_t sinceBreath = 0;
   while (Continue) {
-    const std::int32_t length = ReadLength(archive);
+    const std::int32_t length = reader.Length();
     if (length == 0) return;
     const std::int32_t count = ChunkByteCount(length);
-    Require(archive, count);
-    if (!write) {
-      archive.Seek(count, TSeekOrigin::soCurrent);
+    if (!restored) {
+      reader.Skip(count);
       ReportProgress(ArchiveChunkSize);
     } else {
-      std::vector<std::uint8_t> bytes(static_cast<std::size_t>(count));
-      archive.ReadBuffer(bytes.data(), count);
+      reader.Take(bytes.data(), count);
+      std::span<const std::uint8_t> chunk(bytes.data(), static_cast<std::size_t>(count));
       if (length > 0) {
-        auto plain = Inflate(bytes);
-        if (!plain) {
+        const std::optional<std::size_t> size = Inflate(chunk, plain);
+        if (!size) {
           ErrorCode = beCompression;
           Continue = false;
           return;
         }
-        bytes = std::move(*plain);
+        chunk = std::span<const std::uint8_t>(plain.data(), *size);
       }
-      CountWritten(static_cast<std::int64_t>(bytes.size()));
-      output->WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
-      ReportProgress(static_cast<std::int64_t>(bytes.size()));
+      CountWritten(static_cast<std::int64_t>(chunk.size()));
+      restored->Add(chunk.data(), chunk.size());
+      ReportProgress(static_cast<std::int64_t>(chunk.size()));
     }
-    if (Prompts) Prompts->ProcessMessages();
+    // The window is let breathe every so many bytes, not after each of a
+    // million tiny chunks.
+    sinceBreath += 4 + count;
+    if (Prompts && sinceBreath >= BreathBytes) {
+      Prompts->ProcessMessages();
+      sinceBreath = 0;
+    }
   }
 }
 

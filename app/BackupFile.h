@@ -146,6 +146,14 @@ public:
 
 private:
   class TRestoreWalk;
+  class TArchiveChunkReader;
+  class TRestoredBytes;
+  // Archive bytes read between two calls of the prompts' ProcessMessages.
+  static constexpr std::int64_t BreathBytes = 65536;
+
+  // The chunks of one file's data up to its end: restored when given where,
+  // else skipped.
+  void RestoreChunks(TArchiveChunkReader& reader, TRestoredBytes* restored);
 
   void CountWritten(std::int64_t size);
   void ReportProgress(std::int64_t bytes);

@@ -22,6 +22,15 @@ std::set<std::string> StreamNames(const TsdStorage* storage) {
   return names;
 }
 
+// The selected shapes of the current page, bottom first, found in one pass:
+// a paste may have selected tens of thousands.
+std::vector<TdocShape*> SelectedShapesOf(const TdocDocumentCore& doc) {
+  std::vector<TdocShape*> selected;
+  for (int i = 0, count = doc.ShapeCount(); i < count; ++i)
+    if (TdocShape* shape = doc.GetShapes(i); shape->GetSelected()) selected.push_back(shape);
+  return selected;
+}
+
 // Deletes the streams that were not there before.
 void DeleteNewStreams(TsdStorage* storage, const std::set<std::string>& before) {
   for (const std::string& name : StreamNames(storage))
@@ -31,9 +40,8 @@ void DeleteNewStreams(TsdStorage* storage, const std::set<std::string>& before) 
 }  // namespace
 
 void TdocDocumentCore::CopySelectionToXml(std::string& text) const {
-  std::vector<const TdocShape*> shapes;
-  for (int i = 0; const TdocShape* shape = GetSelected(i); ++i) shapes.push_back(shape);
-  text = shapes.empty() ? std::string() : WriteSelectionXml(shapes);
+  const std::vector<TdocShape*> selected = SelectedShapesOf(*this);
+  text = selected.empty() ? std::string() : WriteSelectionXml({selected.begin(), selected.end()});
 }
 
 int TdocDocumentCore::PasteSelectionFromXml(const std::string& text) {
@@ -106,7 +114,7 @@ void TdocDocumentCore::Paste() {
   // A paste onto the page it came from lands one step right and down, so it
   // does not hide the shapes it copies.
   if (GetCurrentPage() == LastCopyPage)
-    for (int i = 0; TdocShape* shape = GetSelected(i); ++i) {
+    for (TdocShape* shape : SelectedShapesOf(*this)) {
       float width = 0, height = 0;
       shape->GetDefaultSize(width, height);
       shape->SetDocPos(shape->GetDocLeft() + width, shape->GetDocTop() + height);

@@ -52,7 +52,6 @@ public:
   std::shared_ptr<TPoolPicture> Identify(TMapStream& data, const std::string& extension) {
     const std::uint64_t key = HashBytes(data);
     std::lock_guard lock(Mutex);
-    DropDead();
     const auto [first, last] = Entries.equal_range(key);
     for (auto it = first; it != last; ++it) {
       std::shared_ptr<TPoolPicture> picture = it->second.lock();
@@ -66,6 +65,13 @@ public:
     picture->Size = data.GetSize();
     data.SetPosition(0);
     Entries.emplace(key, picture);
+    // Forgotten pictures are swept out once the pool has doubled, not at
+    // every request: a paste may bring tens of thousands of pictures, and a
+    // sweep walks all of them.
+    if (Entries.size() > 2 * SizeAfterSweep) {
+      DropDead();
+      SizeAfterSweep = Entries.size();
+    }
     return picture;
   }
 
@@ -90,6 +96,7 @@ private:
 
   std::mutex Mutex;
   std::unordered_multimap<std::uint64_t, std::weak_ptr<TPoolPicture>> Entries;
+  std::size_t SizeAfterSweep = 0;
 };
 
 namespace {

@@ -1,15 +1,17 @@
 #include "document/shape/ShapeByteForm.h"
 
-#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <map>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "document/shape/Shape.h"
 #include "platform/rtl/BinaryIO.h"
 #include "platform/rtl/Exception.h"
 #include "xml/storage/Storage.h"
+#include "xml/storage/StorageFormat.h"
 #include "xml/XmlDocument.h"
 
 namespace {
@@ -54,12 +56,6 @@ std::string Extension(const std::string& name) {
   return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
-bool SameStreamName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 // The resources of a byte form in a container while the object reads its
 // XML, which may read their streams at once by the names it carries.
 //
@@ -87,24 +83,24 @@ public:
     if (Find(name)) return;  // a name carried twice: the first holds
     const std::string stored = Storage.StreamExists(name) ? Storage.NewTempStreamName(Extension(name)) : name;
     WriteStreamContent(Storage, stored, data);
+    ByCarried.emplace(xml::FoldedStreamName(name), Items.size());
     Items.push_back({name, stored});
   }
 
   // Keeps what the object refers to and returns its new names.
   std::map<std::string, std::string> Keep(const TStringList& references) {
     std::map<std::string, std::string> renames;
-    std::vector<std::string> kept;
+    std::unordered_set<std::string> kept;  // folded names
     for (int i = 0; i < references.GetCount(); ++i) {
       const std::string& reference = references.GetStrings(i);
       const std::string final = FinalName(reference);
       if (final != reference) renames[reference] = final;
-      if (!final.empty()) kept.push_back(final);
+      if (!final.empty()) kept.insert(xml::FoldedStreamName(final));
     }
-    for (const TStaged& staged : Items) {
-      const auto isStaged = [&staged](const std::string& name) { return SameStreamName(name, staged.Stored); };
-      if (std::none_of(kept.begin(), kept.end(), isStaged)) Storage.DeleteStream(staged.Stored);
-    }
+    for (const TStaged& staged : Items)
+      if (!kept.contains(xml::FoldedStreamName(staged.Stored))) Storage.DeleteStream(staged.Stored);
     Items.clear();
+    ByCarried.clear();
     return renames;
   }
 
@@ -115,9 +111,8 @@ private:
   };
 
   TStaged* Find(const std::string& carried) {
-    for (TStaged& staged : Items)
-      if (SameStreamName(staged.Carried, carried)) return &staged;
-    return nullptr;
+    const auto found = ByCarried.find(xml::FoldedStreamName(carried));
+    return found == ByCarried.end() ? nullptr : &Items[found->second];
   }
 
   // Where the referred resource ends: a temporary stream of its own, or
@@ -142,6 +137,7 @@ private:
 
   TsdStorage& Storage;
   std::vector<TStaged> Items;
+  std::unordered_map<std::string, std::size_t> ByCarried;  // folded carried name to its item
 };
 
 constexpr int ExactFloatDigits = 9;

@@ -53,13 +53,9 @@ void TsdStorage::Trace(const char* format, const Args&... args) {
 
 template <class Change>
 void TsdStorage::ChangeDirectory(Change&& change) {
-  std::vector<TStorageEntry> saved = Directory;
-  try {
-    change();
-  } catch (...) {
-    Directory = std::move(saved);
-    throw;
-  }
+  xml::StorageDirectory::Change transaction(Directory);
+  change();
+  transaction.Commit();
 }
 
 template <class Open>
@@ -116,7 +112,7 @@ void TsdStorage::SetMemoryCache(std::int64_t bytes) {
 
 int TsdStorage::GetStreamCount() const {
   Operation operation(*this);
-  return static_cast<int>(Directory.size());
+  return static_cast<int>(Directory.Count());
 }
 
 // ---- opening and saving ----
@@ -126,7 +122,7 @@ void TsdStorage::Reset() {
   SourceFileName.clear();
   SourceIdentity.reset();
   InPlaceIdentity.reset();
-  Directory.clear();
+  Directory.Clear();
   Backing.reset();
   Backing = std::make_unique<xml::StorageBackingStore>(MemoryCache);
   xml::WriteStorageHeader(Backing->Stream());
@@ -149,12 +145,12 @@ void TsdStorage::DoOpenFile(const std::string& fileName) {
       auto source = std::make_unique<TFileStream>(fileName, fmOpenRead | fmShareDenyWrite);
       std::vector<TStorageEntry> entries = xml::ReadDirectory(*source);
       for (TStorageEntry& e : entries) e.InSource = true;
-      Directory = std::move(entries);
+      Directory.Assign(std::move(entries));
       Source = std::move(source);
       SourceIdentity = xml::IdentifyFile(fileName);
     }
     SourceFileName = fileName;
-    Trace("Opened \"%s\" with %d streams", fileName, Directory.size());
+    Trace("Opened \"%s\" with %d streams", fileName, Directory.Count());
   });
 }
 
@@ -167,14 +163,14 @@ void TsdStorage::DoOpenFileInPlace(const std::string& fileName) {
   ResetAndOpen([&] {
     const bool create = !FileExists(fileName);
     std::unique_ptr<xml::StorageBackingStore> file = xml::StorageBackingStore::OpenInPlace(fileName, create);
-    if (!create) Directory = xml::ReadDirectory(file->Stream());
+    if (!create) Directory.Assign(xml::ReadDirectory(file->Stream()));
     Backing = std::move(file);
     InPlaceIdentity = xml::IdentifyFile(fileName);
     if (create) {
       xml::WriteStorageHeader(Backing->Stream());
       Flush();
     }
-    Trace("Opened \"%s\" in place with %d streams", fileName, Directory.size());
+    Trace("Opened \"%s\" in place with %d streams", fileName, Directory.Count());
   });
 }
 
@@ -185,8 +181,8 @@ void TsdStorage::LoadFromStream(TStream& stream) {
     Backing->CutTo(0);
     EnsureBackingSize(size);
     xml::CopyBlocks(stream, 0, Backing->Stream(), 0, size, CopyBuffer);
-    Directory = xml::ReadDirectory(Backing->Stream());
-    Trace("Loaded %d streams from a stream of %d bytes", Directory.size(), size);
+    Directory.Assign(xml::ReadDirectory(Backing->Stream()));
+    Trace("Loaded %d streams from a stream of %d bytes", Directory.Count(), size);
   });
 }
 
@@ -196,7 +192,7 @@ void TsdStorage::SaveToFile(const std::string& fileName) {
   if (target && Backing->InPlace() && target == InPlaceIdentity) return;
   if (target && Source && target == SourceIdentity) TakeOverSource();
   xml::SaveFileAtomically(fileName, [this](TStream& file) { WriteContainer(file); });
-  Trace("Saved %d streams to \"%s\"", Directory.size(), fileName);
+  Trace("Saved %d streams to \"%s\"", Directory.Count(), fileName);
 }
 
 void TsdStorage::SaveToStream(TStream& stream) {
@@ -205,15 +201,28 @@ void TsdStorage::SaveToStream(TStream& stream) {
 }
 
 void TsdStorage::TakeOverSource() {
+  const std::size_t count = Directory.Entries().size();  // slots are indices now
   ChangeDirectory([&] {
-    for (TStorageEntry& e : Directory) {
+    // Every stream gets its place first; the bytes then follow in runs.
+    struct Move {
+      std::int64_t From, To, Size;
+    };
+    std::vector<Move> moves;
+    std::int64_t end = 0;
+    for (xml::StorageDirectory::Slot slot = 0; slot < count; ++slot) {
+      TStorageEntry e = Directory.At(slot);
       if (!e.InSource) continue;
-      const std::int64_t to = xml::FindFreeSpace(Directory, e.Size);
-      EnsureBackingSize(to + e.Size);
-      xml::CopyBlocks(*Source, e.Position, Backing->Stream(), to, e.Size, CopyBuffer);
+      const std::int64_t to = Directory.FindFreeSpace(e.Size);
+      moves.push_back({e.Position, to, e.Size});
+      end = std::max(end, to + e.Size);
       e.InSource = false;
       e.Position = to;
+      Directory.Replace(slot, std::move(e));
     }
+    EnsureBackingSize(end);
+    xml::RunCopy copy(Backing->Stream(), CopyBuffer);
+    for (const Move& move : moves) copy.Add(*Source, move.From, move.To, move.Size);
+    copy.Finish();
     Flush();
   });
   const std::string released = SourceFileName;
@@ -224,91 +233,92 @@ void TsdStorage::TakeOverSource() {
 }
 
 void TsdStorage::WriteContainer(TStream& dest) {
-  const std::vector<TStorageEntry> laidOut = xml::SavedLayout(Directory);
+  const std::vector<TStorageEntry>& entries = Directory.Entries();
+  const std::vector<TStorageEntry> laidOut = xml::SavedLayout(entries);
   const std::int64_t start = dest.GetPosition();
   xml::WriteSavedDirectory(dest, laidOut);
-  for (std::size_t i = 0; i < Directory.size(); ++i) {
-    const TStorageEntry& e = Directory[i];
-    TStream& from = e.InSource ? *Source : Backing->Stream();
-    xml::CopyBlocks(from, e.Position, dest, start + laidOut[i].Position, e.Size, CopyBuffer);
+  xml::RunCopy copy(dest, CopyBuffer);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const TStorageEntry& e = entries[i];
+    copy.Add(e.InSource ? *Source : Backing->Stream(), e.Position, start + laidOut[i].Position, e.Size);
   }
+  copy.Finish();
 }
 
 // ---- streams ----
 
-TStorageEntry* TsdStorage::Find(const std::string& name) {
-  const auto it = std::find_if(Directory.begin(), Directory.end(),
-                               [&](const TStorageEntry& e) { return xml::SameStreamName(e.Name, name); });
-  return it == Directory.end() ? nullptr : &*it;
-}
-
-const TStorageEntry* TsdStorage::Find(const std::string& name) const {
-  return const_cast<TsdStorage*>(this)->Find(name);
-}
-
 bool TsdStorage::StreamExists(const std::string& name) const {
   Operation operation(*this);
-  return Find(name) != nullptr;
+  return Directory.Find(name).has_value();
 }
 
 std::string TsdStorage::GetStreamName(int index) const {
   Operation operation(*this);
-  if (index < 0 || static_cast<std::size_t>(index) >= Directory.size()) return {};
-  return Directory[static_cast<std::size_t>(index)].Name;
+  const std::vector<TStorageEntry>& entries = Directory.Entries();
+  if (index < 0 || static_cast<std::size_t>(index) >= entries.size()) return {};
+  return entries[static_cast<std::size_t>(index)].Name;
 }
 
 void TsdStorage::ReadStream(const std::string& name, TStream& dest) {
   Operation operation(*this);
-  const TStorageEntry* e = Find(name);
-  if (e == nullptr) throw EStorageError(rtl::Format("Stream \"%s\" not found in the storage", name));
-  TStream& from = e->InSource ? *Source : Backing->Stream();
-  dest.SetSize(e->Size);
-  xml::CopyBlocks(from, e->Position, dest, 0, e->Size, CopyBuffer);
+  const std::optional<xml::StorageDirectory::Slot> slot = Directory.Find(name);
+  if (!slot) throw EStorageError(rtl::Format("Stream \"%s\" not found in the storage", name));
+  const TStorageEntry& e = Directory.At(*slot);
+  TStream& from = e.InSource ? *Source : Backing->Stream();
+  dest.SetSize(e.Size);
+  xml::CopyBlocks(from, e.Position, dest, 0, e.Size, CopyBuffer);
   dest.SetPosition(0);
 }
 
 void TsdStorage::WriteStream(const std::string& name, TStream& source) {
   Operation operation(*this);
   const std::int64_t size = source.GetSize();
+  std::int64_t position = 0;
   ChangeDirectory([&] {
-    TStorageEntry* entry = Find(name);
+    const std::optional<xml::StorageDirectory::Slot> slot = Directory.Find(name);
+    const TStorageEntry* entry = slot ? &Directory.At(*slot) : nullptr;
     if (entry != nullptr && !entry->InSource && entry->Size >= size) {
       xml::CopyBlocks(source, 0, Backing->Stream(), entry->Position, size, CopyBuffer);
-      entry->Size = size;
+      Directory.Replace(*slot, TStorageEntry{entry->Name, false, entry->Position, size});
     } else {
-      const std::int64_t position = xml::FindFreeSpace(Directory, size);
+      position = Directory.FindFreeSpace(size);
       EnsureBackingSize(position + size);
       xml::CopyBlocks(source, 0, Backing->Stream(), position, size, CopyBuffer);
-      if (entry == nullptr) entry = &Directory.emplace_back();
-      *entry = TStorageEntry{name, false, position, size};
+      if (slot)
+        Directory.Replace(*slot, TStorageEntry{name, false, position, size});
+      else
+        Directory.Append(TStorageEntry{name, false, position, size});
     }
     Flush();
+    position = Directory.At(*Directory.Find(name)).Position;
   });
-  Trace("Stream \"%s\" written at %d (%d bytes)", name, Find(name)->Position, size);
+  Trace("Stream \"%s\" written at %d (%d bytes)", name, position, size);
 }
 
 void TsdStorage::DeleteStream(const std::string& name) {
   Operation operation(*this);
-  const TStorageEntry* entry = Find(name);
-  if (entry == nullptr) return;
+  const std::optional<xml::StorageDirectory::Slot> slot = Directory.Find(name);
+  if (!slot) return;
   ChangeDirectory([&] {
-    Directory.erase(Directory.begin() + (entry - Directory.data()));
+    Directory.Erase(*slot);
     Flush();
   });
   // Only the space behind the last stream and the directory is given back.
-  Backing->CutTo(std::max(xml::HeldEnd(Directory), xml::DirectoryEnd(Directory)));
+  Backing->CutTo(std::max(Directory.HeldEnd(), Directory.End()));
   Trace("Stream \"%s\" deleted", name);
 }
 
 void TsdStorage::RenameStream(const std::string& oldName, const std::string& newName) {
   Operation operation(*this);
-  TStorageEntry* entry = Find(oldName);
-  if (entry == nullptr) return;
-  const TStorageEntry* holder = Find(newName);
-  if (holder != nullptr && holder != entry)
+  const std::optional<xml::StorageDirectory::Slot> slot = Directory.Find(oldName);
+  if (!slot) return;
+  const std::optional<xml::StorageDirectory::Slot> holder = Directory.Find(newName);
+  if (holder && holder != slot)
     throw EStorageError(rtl::Format("Stream \"%s\" already exists in the storage", newName));
   ChangeDirectory([&] {
-    entry->Name = newName;
+    TStorageEntry renamed = Directory.At(*slot);
+    renamed.Name = newName;
+    Directory.Replace(*slot, std::move(renamed));
     Flush();
   });
   Trace("Stream \"%s\" renamed to \"%s\"", oldName, newName);
@@ -320,7 +330,7 @@ std::string TsdStorage::NewTempStreamName(const std::string& suffix) {
   std::string name;
   do {
     name = rtl::Format("TMP%.7d%s", number(Random), suffix);
-  } while (Find(name) != nullptr);
+  } while (Directory.Find(name));
   return name;
 }
 
@@ -335,18 +345,27 @@ void TsdStorage::EnsureBackingSize(std::int64_t size) {
 }
 
 void TsdStorage::Flush() {
-  const std::int64_t directoryEnd = xml::DirectoryEnd(Directory);
-  while (TStorageEntry* lowest = xml::LowestHeldBelow(Directory, directoryEnd)) {
-    const std::int64_t to = xml::FindFreeSpace(Directory, lowest->Size);
-    EnsureBackingSize(to + lowest->Size);
-    xml::MoveBlock(Backing->Stream(), lowest->Position, to, lowest->Size, CopyBuffer);
-    Trace("Stream \"%s\" moved from %d to %d", lowest->Name, lowest->Position, to);
-    lowest->Position = to;
+  const std::int64_t directoryEnd = Directory.End();
+  while (const std::optional<xml::StorageDirectory::Slot> slot = Directory.LowestHeldBelow(directoryEnd)) {
+    TStorageEntry lowest = Directory.At(*slot);
+    const std::int64_t to = Directory.FindFreeSpace(lowest.Size);
+    EnsureBackingSize(to + lowest.Size);
+    xml::MoveBlock(Backing->Stream(), lowest.Position, to, lowest.Size, CopyBuffer);
+    Trace("Stream \"%s\" moved from %d to %d", lowest.Name, lowest.Position, to);
+    lowest.Position = to;
+    Directory.Replace(*slot, std::move(lowest));
   }
-  std::vector<TStorageEntry> held;
-  std::copy_if(Directory.begin(), Directory.end(), std::back_inserter(held),
-               [](const TStorageEntry& e) { return !e.InSource; });
   EnsureBackingSize(directoryEnd);
+  // A memory or temporary store is this container's own: its directory is
+  // the one in memory, and writing it out at every change would cost a pass
+  // over every entry each time. Only a file in place is read again as a
+  // container, so only there is the directory kept current on disk; the
+  // space stays reserved in every store so streams lie alike in all of them.
+  if (!Backing->InPlace()) return;
+  std::vector<TStorageEntry> held;
+  Directory.ForEach([&held](const TStorageEntry& e) {
+    if (!e.InSource) held.push_back(e);
+  });
   TStream& stream = Backing->Stream();
   stream.SetPosition(xml::kDirectoryOffsetField);
   rtl::WriteLE<std::int64_t>(stream, xml::kBackingDirectoryOffset);

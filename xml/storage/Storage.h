@@ -1,9 +1,12 @@
 #pragma once
 // TsdStorage keeps named byte streams in one "STOR" container file. While a
 // container is open it works on a backing store (memory, then a temporary
-// file past MemoryCache bytes, or the container file itself in place) that
-// stays a valid container after every change; saving writes a compact file.
-// Stream names compare without regard to ASCII letter case.
+// file past MemoryCache bytes, or the container file itself in place); the
+// file in place stays a valid container after every change. Saving writes a
+// compact file. Stream names compare without regard to ASCII letter case.
+// Finding, writing, renaming and deleting a stream cost the same however
+// many streams the container holds, except in place, where every change
+// writes the whole directory to the file.
 
 #include <cstdint>
 #include <functional>
@@ -16,7 +19,7 @@
 
 #include "platform/rtl/Persistent.h"
 #include "platform/rtl/Stream.h"
-#include "xml/storage/StorageEntry.h"
+#include "xml/storage/StorageDirectory.h"
 #include "xml/storage/StorageFileIdentity.h"
 
 namespace xml {
@@ -94,10 +97,9 @@ private:
   template <class Open>
   void ResetAndOpen(Open&& open);
 
-  TStorageEntry* Find(const std::string& name);
-  const TStorageEntry* Find(const std::string& name) const;
   void EnsureBackingSize(std::int64_t size);
-  // Moves held streams out of the directory's way, then writes the directory.
+  // Moves held streams out of the directory's way, then writes the directory
+  // of a store in place.
   void Flush();
   // Copies every stream still in the source into the backing store.
   void TakeOverSource();
@@ -114,7 +116,7 @@ private:
   std::unique_ptr<TStream> Source;
   std::string SourceFileName;
   std::optional<xml::FileIdentity> SourceIdentity;
-  std::vector<TStorageEntry> Directory;
+  xml::StorageDirectory Directory;
   std::vector<std::uint8_t> CopyBuffer;
   std::mt19937 Random;
 };

@@ -25,4 +25,22 @@ void MoveBlock(TStream& stream, std::int64_t from, std::int64_t to, std::int64_t
   CopyBlocks(stream, from, stream, to, count, buffer);
 }
 
+void RunCopy::Add(TStream& source, std::int64_t from, std::int64_t to, std::int64_t count) {
+  if (count == 0) return;
+  if (Source == &source && From + Count == from && To + Count == to) {
+    Count += count;
+    return;
+  }
+  Finish();
+  Source = &source;
+  From = from;
+  To = to;
+  Count = count;
+}
+
+void RunCopy::Finish() {
+  if (Count > 0) CopyBlocks(*Source, From, Dest, To, Count, Buffer);
+  Count = 0;
+}
+
 }  // namespace xml

@@ -20,9 +20,25 @@ static_assert(kSavedComment.size() == kSavedDirectoryOffset - kBackingDirectoryO
 
 char FoldCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-std::string FoldedName(std::string name) {
-  for (char& c : name) c = FoldCase(c);
-  return name;
+template <class T>
+void AppendLE(std::string& bytes, T value) {
+  const auto bits = static_cast<std::make_unsigned_t<T>>(value);
+  for (std::size_t i = 0; i < sizeof(T); ++i) bytes += static_cast<char>(bits >> (8 * i) & 0xFF);
+}
+
+// The count and the entries as one block of bytes: a directory may have a
+// million entries, and a write for each field would cost a system call each.
+std::string DirectoryEntryBytes(const std::vector<TStorageEntry>& entries) {
+  std::string bytes;
+  bytes.reserve(static_cast<std::size_t>(DirectorySize(entries)));
+  AppendLE<std::int32_t>(bytes, static_cast<std::int32_t>(entries.size()));
+  for (const TStorageEntry& e : entries) {
+    AppendLE<std::int64_t>(bytes, e.Position);
+    AppendLE<std::int64_t>(bytes, e.Size);
+    AppendLE<std::int32_t>(bytes, static_cast<std::int32_t>(e.Name.size()));
+    bytes += e.Name;
+  }
+  return bytes;
 }
 
 [[noreturn]] void Corrupt(const std::string& reason) {
@@ -131,7 +147,7 @@ void CheckPlacement(const std::vector<TStorageEntry>& entries, std::int64_t data
 void CheckNamesDiffer(const std::vector<TStorageEntry>& entries) {
   std::vector<std::pair<std::string, std::size_t>> folded;
   folded.reserve(entries.size());
-  for (std::size_t i = 0; i < entries.size(); ++i) folded.emplace_back(FoldedName(entries[i].Name), i);
+  for (std::size_t i = 0; i < entries.size(); ++i) folded.emplace_back(FoldedStreamName(entries[i].Name), i);
   std::sort(folded.begin(), folded.end());
   for (std::size_t i = 1; i < folded.size(); ++i)
     if (folded[i].first == folded[i - 1].first)
@@ -143,6 +159,12 @@ void CheckNamesDiffer(const std::vector<TStorageEntry>& entries) {
 bool SameStreamName(std::string_view a, std::string_view b) {
   return a.size() == b.size() &&
          std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return FoldCase(x) == FoldCase(y); });
+}
+
+std::string FoldedStreamName(std::string_view name) {
+  std::string folded(name);
+  for (char& c : folded) c = FoldCase(c);
+  return folded;
 }
 
 std::int64_t DirectorySize(const std::vector<TStorageEntry>& entries) {
@@ -159,13 +181,8 @@ void WriteStorageHeader(TStream& stream) {
 }
 
 void WriteDirectoryEntries(TStream& stream, const std::vector<TStorageEntry>& entries) {
-  rtl::WriteLE<std::int32_t>(stream, static_cast<std::int32_t>(entries.size()));
-  for (const TStorageEntry& e : entries) {
-    rtl::WriteLE<std::int64_t>(stream, e.Position);
-    rtl::WriteLE<std::int64_t>(stream, e.Size);
-    rtl::WriteLE<std::int32_t>(stream, static_cast<std::int32_t>(e.Name.size()));
-    stream.WriteBuffer(e.Name.data(), static_cast<std::int64_t>(e.Name.size()));
-  }
+  const std::string bytes = DirectoryEntryBytes(entries);
+  stream.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
 }
 
 std::vector<TStorageEntry> SavedLayout(const std::vector<TStorageEntry>& entries) {

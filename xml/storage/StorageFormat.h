@@ -3,10 +3,11 @@
 // the Int64 offset of the directory, then the directory (Int32 count and per
 // entry Int64 position, Int64 size, Int32 name length and the name bytes).
 // A saved file carries a 55-byte comment between the offset and a directory
-// at 69 with the data packed after it; a working backing store keeps its
+// at 69 with the data packed after it; a file worked on in place keeps its
 // directory at 14 and its data anywhere behind it.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -27,6 +28,8 @@ inline constexpr std::int64_t kEntryFixedSize = 20;           // position, size 
 
 // Stream names match without regard to the case of ASCII letters.
 bool SameStreamName(std::string_view a, std::string_view b);
+// The name with its ASCII letters in upper case: equal for names that match.
+std::string FoldedStreamName(std::string_view name);
 
 // Bytes of the offset field and the directory: 12 + sum(20 + name length).
 std::int64_t DirectorySize(const std::vector<TStorageEntry>& entries);
