@@ -32,6 +32,7 @@ class TRsRulerCorner;
 class QToolButton;
 class Tgerelanguage;
 class TPrinter;
+class TdocDocumentCore;
 
 namespace app {
 
@@ -71,7 +72,7 @@ public:
   void InsertPicture();
   // The picture shape of a file for the label; raises when the file is not a
   // picture or the label has no room for it.
-  std::unique_ptr<TdocShape> NewPictureShape(const std::string& fileName);
+  static std::unique_ptr<TdocShape> NewPictureShape(const std::string& fileName, TdocDocumentCore& label);
   void ZoomIn();
   void ZoomOut();
   void ZoomToPage();

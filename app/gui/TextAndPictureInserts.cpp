@@ -66,12 +66,12 @@ std::unique_ptr<TdocShape> TForm1::NewTextShape(TTextKind kind) {
 
 void TForm1::InsertText(TTextKind kind) { Fdocument->Editor().InsertShapeByClick(NewTextShape(kind)); }
 
-std::unique_ptr<TdocShape> TForm1::NewPictureShape(const std::string& fileName) {
+std::unique_ptr<TdocShape> TForm1::NewPictureShape(const std::string& fileName, TdocDocumentCore& label) {
   auto picture = std::make_unique<TdocBitmapShape>();
   // The label's picture budget is charged from the start: a picture it has
   // no room for is refused here, with the reason, and never shown, so the
   // label shows nothing it would not show again once saved and reopened.
-  picture->SetDocument(&Fdocument->Core());
+  picture->SetDocument(&label);
   TdocBitmapResource& image = picture->GetImage();
   image.LoadFromFile(fileName);
   // An empty file loads as no picture at all: say so rather than place an
@@ -88,7 +88,7 @@ void TForm1::InsertPicture() {
                                    QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
                                    QtFileFilter(imaging::GetRasterFilterString()));
   if (fileName.isEmpty()) return;
-  Fdocument->Editor().InsertShapeByDrag(NewPictureShape(fileName.toStdString()));
+  Fdocument->Editor().InsertShapeByDrag(NewPictureShape(fileName.toStdString(), Fdocument->Core()));
 }
 
 void TForm1::BuildTextMenu() {

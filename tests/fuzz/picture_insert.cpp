@@ -71,9 +71,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < 1) return 0;
   const std::filesystem::path file = Root / (std::string("picture") + Extensions[data[0] % Extensions.size()]);
   std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(data + 1), static_cast<std::streamsize>(size - 1));
+  TdocDocumentCore doc;
   std::unique_ptr<TdocShape> inserted;
   try {
-    inserted = app::TForm1::NewPictureShape(file.string());
+    inserted = app::TForm1::NewPictureShape(file.string(), doc);
   } catch (const std::exception&) {
     std::filesystem::remove(file);
     return 0;
@@ -83,7 +84,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::shared_ptr<const TBitmap32> picture = PictureOf(shape);
   Check(picture != nullptr && !picture->IsEmpty());
 
-  TdocDocumentCore doc;
   shape.SetStorageMode(stArchive);
   shape.SetDocFrame(5, 5, 40, 30, 10);
   doc.AddShape(std::move(inserted));
