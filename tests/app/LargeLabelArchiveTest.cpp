@@ -22,19 +22,11 @@
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/ArchiveBuilder.h"
 #include "tests/document/ChildProcessPeak.h"
+#include "tests/SanitizerBuild.h"
 
 namespace {
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define LARGE_LABEL_UNDER_SANITIZER 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__) || defined(LARGE_LABEL_UNDER_SANITIZER)
-constexpr int kLabelPictureSide = 160;
-#else
-constexpr int kLabelPictureSide = 512;
-#endif
+constexpr int kLabelPictureSide = testbuild::UnderSanitizer ? 160 : 512;
 
 // Noise, so the picture does not pack into fewer bytes.
 TColor32 LabelPicturePixel(int x, int y) {

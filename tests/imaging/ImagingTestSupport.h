@@ -19,18 +19,12 @@
 #include "imaging/bitmap/CustomBitmap32.h"
 #include "imaging/core/FixedPoint.h"
 #include "platform/rtl/Stream.h"
+#include "tests/SanitizerBuild.h"
 
 namespace imagingtest {
 
-// Whether the tests run under AddressSanitizer, where heavy pictures take
-// many times as long: tests whose point survives a smaller picture use one.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool Sanitized = true;
-#elif defined(__has_feature)
-constexpr bool Sanitized = __has_feature(address_sanitizer);
-#else
-constexpr bool Sanitized = false;
-#endif
+// Under AddressSanitizer, tests whose point survives a smaller picture use one.
+constexpr bool Sanitized = testbuild::UnderSanitizer;
 
 // V(X, Y, W) per channel: (Y x 256 + 128 + W x (X - Y)) >> 8.
 inline TColor32 RefV(TColor32 x, TColor32 y, std::uint32_t w) {

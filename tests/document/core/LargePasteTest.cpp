@@ -22,19 +22,11 @@
 #include "tests/document/TestShapes.h"
 #include "xml/Base64.h"
 #include "xml/storage/Storage.h"
+#include "tests/SanitizerBuild.h"
 
 namespace {
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define LARGE_PASTE_UNDER_SANITIZER 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__) || defined(LARGE_PASTE_UNDER_SANITIZER)
-constexpr int kLargePasteResources = 1000;
-#else
-constexpr int kLargePasteResources = 10000;
-#endif
+constexpr int kLargePasteResources = testbuild::UnderSanitizer ? 1000 : 10000;
 
 using doctest::TResourceShape;
 

@@ -16,26 +16,14 @@
 #include "document/effects/ColorEffects.h"
 #include "document/effects/GradientEffects.h"
 #include "document/shapes/FrameShapes.h"
-
-#if defined(__SANITIZE_ADDRESS__)
-#define MANY_SHAPES_UNDER_SANITIZER
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define MANY_SHAPES_UNDER_SANITIZER
-#endif
-#endif
+#include "tests/SanitizerBuild.h"
 
 namespace {
 
-#ifdef MANY_SHAPES_UNDER_SANITIZER
 // The sanitizers run the same steps on fewer shapes; time and memory mean
 // nothing there.
-constexpr bool ManyShapesMeasured = false;
-constexpr int ManyShapesCount = 5000;
-#else
-constexpr bool ManyShapesMeasured = true;
-constexpr int ManyShapesCount = 100000;
-#endif
+constexpr bool ManyShapesMeasured = !testbuild::UnderSanitizer;
+constexpr int ManyShapesCount = testbuild::UnderSanitizer ? 5000 : 100000;
 
 // Shape i's colour effect: brightness/contrast, hue/saturation/lightness or
 // sepia, with parameters of its own.

@@ -27,20 +27,11 @@
 #include "platform/rtl/Stream.h"
 #include "tests/document/ChildProcessPeak.h"
 #include "tests/document/core/StorFile.h"
+#include "tests/SanitizerBuild.h"
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool BudgetTestSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool BudgetTestSanitized = true;
-#else
-constexpr bool BudgetTestSanitized = false;
-#endif
-#else
-constexpr bool BudgetTestSanitized = false;
-#endif
+constexpr bool BudgetTestSanitized = testbuild::UnderSanitizer;
 
 // ---- labels written here as their XML and container, with no layout cost
 

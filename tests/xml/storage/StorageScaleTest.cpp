@@ -16,21 +16,13 @@
 #include "tests/document/core/StorFile.h"
 #include "tests/xml/TestSupport.h"
 #include "xml/storage/Storage.h"
+#include "tests/SanitizerBuild.h"
 
 using namespace xmltest;
 
 namespace {
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define STORAGE_SCALE_UNDER_SANITIZER 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__) || defined(STORAGE_SCALE_UNDER_SANITIZER)
-constexpr int kScaleStreams = 50000;
-#else
-constexpr int kScaleStreams = 1000000;
-#endif
+constexpr int kScaleStreams = testbuild::UnderSanitizer ? 50000 : 1000000;
 
 // Short names, most streams empty, every seventh of one to three bytes.
 doctest::TStorStreams ManyStreams(int count) {
