@@ -36,6 +36,11 @@ constexpr double MinDpm = 0.1;
 constexpr double MaxDpm = 100.0;
 // Thumbnails are small previews; larger ones come only from broken files.
 constexpr int MaxStoredThumbnailSide = 1024;
+// A save trims the resource cache after this many written pages: often
+// enough to keep a large document's memory within the cache budget, seldom
+// enough that trimming, which walks every resource, does not make the save
+// of thousands of shown pages grow with their square.
+constexpr int PagesWrittenBetweenTrims = 16;
 
 float ReadResolution(const TXmlNode& node, const char* name) {
   const double value = node.ReadChildFloat(name, TdocDocumentCore::DefaultDpm);
@@ -329,12 +334,16 @@ void TdocDocumentCore::SaveToArchive() {
   TResourceCacheLock lock;
   if (!Archive) throw EInvalidOperation("Archive does not exist");
   SaveIndex();
+  int writtenSinceTrim = 0;
   for (int i = 0; i < GetPageCount(); ++i) {
-    // Keeps memory within the cache budget while a large document is
-    // written. A page left as it was loaded nothing: a document of
-    // thousands of pages never shown costs only its streams.
-    if (SavePageToArchive(i)) document::ResourceCachePurge();
+    // A page left as it was loaded nothing: a document of thousands of
+    // pages never shown costs only its streams.
+    if (SavePageToArchive(i) && ++writtenSinceTrim == PagesWrittenBetweenTrims) {
+      document::ResourceCachePurge();
+      writtenSinceTrim = 0;
+    }
   }
+  if (writtenSinceTrim > 0) document::ResourceCachePurge();
   DoProgress(ptSave, GetPageCount(), GetPageCount(), 1.0f);
 }
 
