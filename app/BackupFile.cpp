@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/rtl/BinaryIO.h"
+#include "platform/rtl/BufferedReader.h"
 #include "platform/rtl/Format.h"
 
 namespace app {
@@ -394,10 +395,10 @@ bool TBackupFile::Restore(const std::string& archiveName, const std::string& tar
 class TBackupFile::TArchiveChunkReader {
 public:
   explicit TArchiveChunkReader(TStream& archive)
-      : Archive(archive), Start(archive.GetPosition()), Left(archive.Remaining()) {}
+      : Archive(archive), Start(archive.GetPosition()), Reader(archive, Start, archive.Remaining()) {}
   ~TArchiveChunkReader() {
     try {
-      Archive.SetPosition(Start + Taken);
+      Archive.SetPosition(Start + Reader.Position());
     } catch (...) {  // the failure that ends the reading is the one to report
     }
   }
@@ -406,7 +407,7 @@ public:
 
   // count bytes that must still be in the archive.
   void Require(std::int64_t count) const {
-    if (count > Left - Taken) Damaged("it ends too early");
+    if (count > Reader.Left()) Damaged("it ends too early");
   }
   std::int32_t Length() {
     std::uint8_t bytes[4];
@@ -415,37 +416,17 @@ public:
   }
   void Take(std::uint8_t* dest, std::int64_t count) {
     Require(count);
-    while (count > 0) {
-      if (Taken < BufferStart || Taken >= BufferStart + static_cast<std::int64_t>(Buffer.size())) Fill();
-      const std::int64_t offset = Taken - BufferStart;
-      const std::int64_t n = std::min(count, static_cast<std::int64_t>(Buffer.size()) - offset);
-      std::copy_n(Buffer.data() + offset, n, dest);
-      dest += n;
-      Taken += n;
-      count -= n;
-    }
+    Reader.Read(dest, count);
   }
   void Skip(std::int64_t count) {
     Require(count);
-    Taken += count;
+    Reader.Seek(Reader.Position() + count);
   }
 
 private:
-  static constexpr std::int64_t BufferSize = 65536;
-
-  void Fill() {
-    BufferStart = Taken;
-    Buffer.resize(static_cast<std::size_t>(std::min(BufferSize, Left - Taken)));
-    Archive.SetPosition(Start + Taken);
-    Archive.ReadBuffer(Buffer.data(), static_cast<std::int64_t>(Buffer.size()));
-  }
-
   TStream& Archive;
   const std::int64_t Start;
-  const std::int64_t Left;  // bytes the archive held behind Start
-  std::int64_t Taken = 0;
-  std::int64_t BufferStart = 0;
-  std::vector<std::uint8_t> Buffer;
+  rtl::TBufferedReader Reader;
 };
 
 // The restored bytes of a file, handed to the output in large writes.

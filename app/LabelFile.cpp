@@ -119,11 +119,7 @@ TLabelFileContent RestoreMembers(TBackupFile& backup, const std::string& archive
 // file without the row, or with one whose directives do not fit.
 [[noreturn]] void RefuseLabelTooLarge() {
   const std::int64_t megabytes = MaxLabelDocumentSize >> 20;
-  std::string text;
-  try {
-    text = rtl::Format(pgloretlibmessage(UiTextLabelTooLargeToSave), megabytes);
-  } catch (const Exception&) {
-  }
+  std::string text = WordedUiText(UiTextLabelTooLargeToSave, megabytes);
   if (text.empty())
     text = rtl::Format(std::string(BuiltInUiText(UiTextLabelTooLargeToSave, LanguageEnglish)), megabytes);
   throw ELabelTooLarge(text);

@@ -3,24 +3,8 @@
 #include "app/LanguageFile.h"
 #include "imaging/formats/PictureBudget.h"
 #include "imaging/jpeg/JpegScanBudget.h"
-#include "platform/rtl/Exception.h"
-#include "platform/rtl/Format.h"
 
 namespace {
-
-// A row of the text service filled with args. A language file of an older
-// program has no such row: the English wording of the library stands in (an
-// empty text), as it does for a translated row whose directives do not fit.
-template <class... Args>
-std::string WordedRow(int number, const Args&... args) {
-  const std::string format = pgloretlibmessage(number);
-  if (format.empty()) return {};
-  try {
-    return rtl::Format(format, args...);
-  } catch (const Exception&) {
-    return {};
-  }
-}
 
 int RefusalRow(imaging::TPictureRefusal kind) {
   switch (kind) {
@@ -33,11 +17,11 @@ int RefusalRow(imaging::TPictureRefusal kind) {
 
 std::string WordPictureRefusal(imaging::TPictureRefusal kind, std::int64_t width, std::int64_t height,
                                std::int64_t limit) {
-  return WordedRow(RefusalRow(kind), width, height, limit >> 20);
+  return WordedUiText(RefusalRow(kind), width, height, limit >> 20);
 }
 
 std::string WordScanRefusal(jpeg::TScanRefusal kind, int count, int limit) {
-  return WordedRow(kind == jpeg::TScanRefusal::Scans ? UiTextJpegTooManyScans : UiTextJpegTooManyPasses, count,
+  return WordedUiText(kind == jpeg::TScanRefusal::Scans ? UiTextJpegTooManyScans : UiTextJpegTooManyPasses, count,
                    limit);
 }
 

@@ -7,6 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "platform/rtl/Exception.h"
+#include "platform/rtl/Format.h"
+
 class Tgerelanguage;
 
 constexpr int UiTextCount = 213;
@@ -79,3 +82,17 @@ TUiTextService& UiTextService();
 
 // Text number n of the program's text service.
 std::string pgloretlibmessage(int number);
+
+// Text number n filled with args; empty where a language file of an older
+// program has no such row, or a translated row's directives do not fit the
+// args: the caller's English wording then stands in.
+template <class... Args>
+std::string WordedUiText(int number, const Args&... args) {
+  const std::string format = pgloretlibmessage(number);
+  if (format.empty()) return {};
+  try {
+    return rtl::Format(format, args...);
+  } catch (const Exception&) {
+    return {};
+  }
+}

@@ -7,8 +7,6 @@
 #include "document/shape/ClassRegistry.h"
 #include "document/core/StartUp.h"
 #include "document/text/PolygonText.h"
-#include "platform/rtl/Exception.h"
-#include "platform/rtl/Format.h"
 
 namespace {
 
@@ -21,16 +19,8 @@ int OutlineNoticeRow(TOutlineNotice notice) {
   return UiTextGlyphTooLarge;
 }
 
-// A language file of an older program has no such row: the engine's English
-// stands in (an empty text).
 std::string WordOutlineNotice(TOutlineNotice notice, std::int64_t first, std::int64_t second) {
-  const std::string format = pgloretlibmessage(OutlineNoticeRow(notice));
-  if (format.empty()) return {};
-  try {
-    return rtl::Format(format, first, second);
-  } catch (const Exception&) {
-    return {};  // a translated row whose directives do not fit
-  }
+  return WordedUiText(OutlineNoticeRow(notice), first, second);
 }
 
 }  // namespace

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <numeric>
 #include <string>
-#include <type_traits>
 #include <utility>
 #include <vector>
 
 #include "platform/rtl/BinaryIO.h"
+#include "platform/rtl/BufferedReader.h"
 #include "platform/rtl/Format.h"
 #include "xml/storage/StorageError.h"
 
@@ -20,27 +20,6 @@ static_assert(kSavedComment.size() == kSavedDirectoryOffset - kBackingDirectoryO
 
 char FoldCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-template <class T>
-void AppendLE(std::string& bytes, T value) {
-  const auto bits = static_cast<std::make_unsigned_t<T>>(value);
-  for (std::size_t i = 0; i < sizeof(T); ++i) bytes += static_cast<char>(bits >> (8 * i) & 0xFF);
-}
-
-// The count and the entries as one block of bytes: a directory may have a
-// million entries, and a write for each field would cost a system call each.
-std::string DirectoryEntryBytes(const std::vector<TStorageEntry>& entries) {
-  std::string bytes;
-  bytes.reserve(static_cast<std::size_t>(DirectorySize(entries)));
-  AppendLE<std::int32_t>(bytes, static_cast<std::int32_t>(entries.size()));
-  for (const TStorageEntry& e : entries) {
-    AppendLE<std::int64_t>(bytes, e.Position);
-    AppendLE<std::int64_t>(bytes, e.Size);
-    AppendLE<std::int32_t>(bytes, static_cast<std::int32_t>(e.Name.size()));
-    bytes += e.Name;
-  }
-  return bytes;
-}
-
 [[noreturn]] void Corrupt(const std::string& reason) {
   throw EStorageError(rtl::Format("Storage file is corrupt (%s)", reason));
 }
@@ -51,60 +30,31 @@ std::string DirectoryEntryBytes(const std::vector<TStorageEntry>& entries) {
 // cost a seek and a read of the file each.
 class DirectoryReader {
 public:
-  explicit DirectoryReader(TStream& stream) : Stream(stream), Size(stream.GetSize()) {}
+  explicit DirectoryReader(TStream& stream) : Size(stream.GetSize()), Reader(stream, 0, Size) {}
 
   std::int64_t StreamSize() const { return Size; }
-  std::int64_t Position() const { return Pos; }
-  std::int64_t Left() const { return Size - Pos; }
-  void Seek(std::int64_t position) { Pos = position; }
+  std::int64_t Position() const { return Reader.Position(); }
+  std::int64_t Left() const { return Reader.Left(); }
+  void Seek(std::int64_t position) { Reader.Seek(position); }
 
   template <class T>
   T Field(const char* what) {
     if (Left() < static_cast<std::int64_t>(sizeof(T))) Corrupt(rtl::Format("%s cut short", what));
     std::uint8_t bytes[sizeof(T)];
-    Copy(bytes, sizeof(T));
-    using Unsigned = std::make_unsigned_t<T>;
-    Unsigned value = 0;
-    for (std::size_t i = 0; i < sizeof(T); ++i) value = static_cast<Unsigned>(value | Unsigned{bytes[i]} << (8 * i));
-    return static_cast<T>(value);
+    Reader.Read(bytes, sizeof(T));
+    return rtl::FromLittleEndian<T>(bytes);
   }
 
   std::string Bytes(std::int64_t count) {
+    if (count > Left()) Corrupt("directory cut short");
     std::string bytes(static_cast<std::size_t>(count), '\0');
-    Copy(bytes.data(), count);
+    Reader.Read(bytes.data(), count);
     return bytes;
   }
 
 private:
-  static constexpr std::int64_t kChunk = 65536;
-
-  void Copy(void* dest, std::int64_t count) {
-    auto* out = static_cast<std::uint8_t*>(dest);
-    while (count > 0) {
-      const std::int64_t end = BufferStart + static_cast<std::int64_t>(Buffer.size());
-      if (Pos < BufferStart || Pos >= end) Fill();
-      const std::int64_t offset = Pos - BufferStart;
-      const std::int64_t n = std::min(count, static_cast<std::int64_t>(Buffer.size()) - offset);
-      std::copy_n(Buffer.data() + offset, n, out);
-      out += n;
-      Pos += n;
-      count -= n;
-    }
-  }
-
-  void Fill() {
-    BufferStart = Pos;
-    Buffer.resize(static_cast<std::size_t>(std::clamp<std::int64_t>(Left(), 0, kChunk)));
-    if (Buffer.empty()) Corrupt("directory cut short");
-    Stream.SetPosition(Pos);
-    Stream.ReadBuffer(Buffer.data(), static_cast<std::int64_t>(Buffer.size()));
-  }
-
-  TStream& Stream;
-  std::int64_t Size;
-  std::int64_t Pos = 0;
-  std::int64_t BufferStart = 0;
-  std::vector<std::uint8_t> Buffer;
+  const std::int64_t Size;
+  rtl::TBufferedReader Reader;
 };
 
 void CheckHeader(DirectoryReader& reader) {
@@ -181,8 +131,17 @@ void WriteStorageHeader(TStream& stream) {
 }
 
 void WriteDirectoryEntries(TStream& stream, const std::vector<TStorageEntry>& entries) {
-  const std::string bytes = DirectoryEntryBytes(entries);
-  stream.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+  // Gathered in memory and written as one block: a directory may have a
+  // million entries, and a write of each field would cost a system call each.
+  TMemoryStream block;
+  rtl::WriteLE<std::int32_t>(block, static_cast<std::int32_t>(entries.size()));
+  for (const TStorageEntry& e : entries) {
+    rtl::WriteLE<std::int64_t>(block, e.Position);
+    rtl::WriteLE<std::int64_t>(block, e.Size);
+    rtl::WriteLE<std::int32_t>(block, static_cast<std::int32_t>(e.Name.size()));
+    block.WriteBuffer(e.Name.data(), static_cast<std::int64_t>(e.Name.size()));
+  }
+  stream.WriteBuffer(block.Memory(), block.GetSize());
 }
 
 std::vector<TStorageEntry> SavedLayout(const std::vector<TStorageEntry>& entries) {

@@ -78,7 +78,6 @@ struct BarcodeFrameTest : MainWindowTest, ::testing::WithParamInterface<int> {
     ShowActiveIn(GetParam());
     Form->resize(1400, 1000);
   }
-  TdocDocumentCore& Core() { return Form->Fdocument->Core(); }
   app::TPropertyPanel& Panel() { return *Form->panelcarshape; }
   QPoint At(float x, float y) { return doctest::PagePixel(Core(), x, y); }
 

@@ -77,7 +77,6 @@ struct InsertByMouseTest : MainWindowTest, ::testing::WithParamInterface<int> {
   TForm1& Start() {
     return ShowActiveIn(GetParam());
   }
-  TdocDocumentCore& Core() { return Form->Fdocument->Core(); }
   TdocDocument& Label() { return *Form->Fdocument; }
   QPoint At(float x, float y) { return doctest::PagePixel(Core(), x, y); }
   float Pixel() { return 1.0f / Core().GetScreenScale(); }
@@ -177,19 +176,6 @@ struct InsertByMouseTest : MainWindowTest, ::testing::WithParamInterface<int> {
       gesture(tool, top, Core().ShapeCount());
     }
   }
-
-  // Save button, new button, open button: the label back from its file.
-  void SaveNewAndOpen() {
-    const std::string file = Folder.File("designed.mqv");
-    qttest::AnswerNextFileDialog(file);
-    QTest::mouseClick(Form->spsauve, Qt::LeftButton);
-    ASSERT_TRUE(std::filesystem::exists(file));
-    AnswerNextMessageBox(QMessageBox::Yes);
-    QTest::mouseClick(Form->spbuttonnouveau, Qt::LeftButton);
-    ASSERT_EQ(Core().ShapeCount(), 0);
-    qttest::AnswerNextFileDialog(file);
-    QTest::mouseClick(Form->spcharge, Qt::LeftButton);
-  }
 };
 
 TEST_P(InsertByMouseTest, EveryToolPlacesItsShapeByADragOnTheEmptyLabel) {
@@ -203,7 +189,7 @@ TEST_P(InsertByMouseTest, EveryToolPlacesItsShapeByADragOnTheEmptyLabel) {
   });
   ASSERT_EQ(frames.size(), std::size(Tools));
 
-  SaveNewAndOpen();
+  SaveNewAndOpen(Folder.File("designed.mqv"));
   ASSERT_EQ(Core().ShapeCount(), static_cast<int>(std::size(Tools)));
   for (std::size_t i = 0; i < std::size(Tools); ++i) {
     SCOPED_TRACE(Tools[i].Name);

@@ -54,7 +54,6 @@ private:
 
 class LabelPictureRoomTest : public MainWindowTest {
 protected:
-  TdocDocumentCore& Core() { return Form->Fdocument->Core(); }
 
   // The picture button, the file chosen in its dialog, then a drag on the
   // label; answers true when a picture shape joined the label.
@@ -82,6 +81,16 @@ protected:
     const TNoBoxExpected quiet("the open");
     qttest::AnswerNextFileDialog(file);
     QTest::mouseClick(Form->spcharge, Qt::LeftButton);
+  }
+
+  // Six photograph files of 24 million pixels, each of its own colour.
+  std::vector<std::string> SixPhotographs() {
+    std::vector<std::string> files;
+    for (int i = 0; i < 6; ++i) {
+      files.push_back(Folder.File("photo" + std::to_string(i) + ".bmp"));
+      apptest::WriteBytes(files.back(), imagingtest::TinyHugeBmp(PhotoWidth, PhotoHeight, static_cast<std::uint8_t>(i)));
+    }
+    return files;
   }
 
   // The decoded picture of every picture shape of the label, nil for one not shown.
@@ -121,11 +130,7 @@ QString LabelFullText(int width, int height) {
 // come back shown, and no picture is told as not loaded.
 TEST_F(LabelPictureRoomTest, APictureTheLabelHasNoRoomForIsRefusedAtInsertAndTheRestOpensAgainWhole) {
   ShowActiveIn(LanguageFrench);
-  std::vector<std::string> files;
-  for (int i = 0; i < 6; ++i) {
-    files.push_back(Folder.File("photo" + std::to_string(i) + ".bmp"));
-    apptest::WriteBytes(files.back(), imagingtest::TinyHugeBmp(PhotoWidth, PhotoHeight, static_cast<std::uint8_t>(i)));
-  }
+  const std::vector<std::string> files = SixPhotographs();
   for (int i = 0; i < 5; ++i) ASSERT_TRUE(InsertPicture(files[static_cast<std::size_t>(i)])) << i;
   const std::int64_t used = Core().GetPictureBudget()->Used();
   EXPECT_EQ(used, 5 * std::int64_t{PhotoWidth} * PhotoHeight);
@@ -154,11 +159,7 @@ TEST_F(LabelPictureRoomTest, APictureTheLabelHasNoRoomForIsRefusedAtInsertAndThe
 // pasted shape comes without its picture, and the window says why.
 TEST_F(LabelPictureRoomTest, APastedPictureTheLabelHasNoRoomForIsTold) {
   ShowActiveIn(LanguageEnglish);
-  std::vector<std::string> files;
-  for (int i = 0; i < 6; ++i) {
-    files.push_back(Folder.File("photo" + std::to_string(i) + ".bmp"));
-    apptest::WriteBytes(files.back(), imagingtest::TinyHugeBmp(PhotoWidth, PhotoHeight, static_cast<std::uint8_t>(i)));
-  }
+  const std::vector<std::string> files = SixPhotographs();
   for (int i = 0; i < 5; ++i) ASSERT_TRUE(InsertPicture(files[static_cast<std::size_t>(i)])) << i;
   QWidget* label = Form->Fdocument->viewport();
   label->setFocus();

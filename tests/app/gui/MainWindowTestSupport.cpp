@@ -56,6 +56,19 @@ app::TForm1& MainWindowTest::ShowActiveIn(int languageIndex) {
 std::string MainWindowTest::ParameterFile() const { return Folder.File("config/mirqoven/MIRQOVEN.PAR"); }
 std::string MainWindowTest::LanguageFile() const { return Folder.File("data/mirqoven/mirqoven.lg"); }
 
+TdocDocumentCore& MainWindowTest::Core() { return Form->Fdocument->Core(); }
+
+void MainWindowTest::SaveNewAndOpen(const std::string& file) {
+  qttest::AnswerNextFileDialog(file);
+  QTest::mouseClick(Form->spsauve, Qt::LeftButton);
+  ASSERT_TRUE(std::filesystem::exists(file));
+  AnswerNextMessageBox(QMessageBox::Yes);
+  QTest::mouseClick(Form->spbuttonnouveau, Qt::LeftButton);
+  ASSERT_EQ(Core().ShapeCount(), 0);
+  qttest::AnswerNextFileDialog(file);
+  QTest::mouseClick(Form->spcharge, Qt::LeftButton);
+}
+
 void AnswerNextMessageBox(QMessageBox::StandardButton button, QString* text) {
   qttest::AnswerNext<QMessageBox>("a message box", [button, text](QMessageBox& box) {
     if (text) *text = box.text();

@@ -30,6 +30,11 @@ public:
   app::TForm1& ShowActiveIn(int languageIndex);
   std::string ParameterFile() const;
   std::string LanguageFile() const;
+  // The label document of the shown window.
+  TdocDocumentCore& Core();
+  // The Save button saves the label to file, the New button clears it, the
+  // Open button reads it back.
+  void SaveNewAndOpen(const std::string& file);
 
   // The window's numbers follow the locale: the tests pin one, not the
   // machine's.

@@ -24,7 +24,6 @@ struct PanelFollowsTest : MainWindowTest, ::testing::WithParamInterface<int> {
   void Start() {
     ShowActiveIn(GetParam());
   }
-  TdocDocumentCore& Core() { return Form->Fdocument->Core(); }
   app::TPropertyPanel& Panel() { return *Form->panelcarshape; }
   QPoint At(float x, float y) { return doctest::PagePixel(Core(), x, y); }
   static QString TwoDecimals(float mm) { return QString::number(static_cast<double>(mm), 'f', 2); }

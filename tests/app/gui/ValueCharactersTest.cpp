@@ -36,7 +36,6 @@ namespace {
 using namespace std::string_literals;
 
 struct ValueCharactersTest : MainWindowTest {
-  TdocDocumentCore& Core() { return Form->Fdocument->Core(); }
 
   TdocShape* AddFocused(std::unique_ptr<TdocShape> created, float top) {
     TdocShape* shape = Core().GetShapes(Core().AddShape(std::move(created)));
@@ -52,18 +51,6 @@ struct ValueCharactersTest : MainWindowTest {
     field->setFocus();
     QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
-  }
-
-  // Save button, New button, Open button.
-  void SaveNewAndOpen(const std::string& file) {
-    qttest::AnswerNextFileDialog(file);
-    QTest::mouseClick(Form->spsauve, Qt::LeftButton);
-    ASSERT_TRUE(std::filesystem::exists(file));
-    AnswerNextMessageBox(QMessageBox::Yes);
-    QTest::mouseClick(Form->spbuttonnouveau, Qt::LeftButton);
-    ASSERT_EQ(Core().ShapeCount(), 0);
-    qttest::AnswerNextFileDialog(file);
-    QTest::mouseClick(Form->spcharge, Qt::LeftButton);
   }
 
   // The first page's XML as the saved file holds it.
